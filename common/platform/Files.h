@@ -1,0 +1,24 @@
+#pragma once
+// Whole-file reads and writes that never leave a truncated file in place of a good one.
+// Any thread except the audio thread.
+
+#include <cstdint>
+#include <optional>
+#include <span>
+#include <string>
+#include <vector>
+
+namespace rimba::platform {
+
+// Reads the whole file; nullopt when it cannot be opened or fewer bytes than its size arrive.
+std::optional<std::vector<std::uint8_t>> readWholeFile(const std::string& path);
+
+// Writes to a temporary file in the same folder, flushes it to disk and renames it over `path`.
+// On any failure the temporary file is removed and an existing file at `path` is untouched.
+// A file that is replaced keeps its permission bits.
+bool writeFileAtomically(const std::string& path, std::span<const std::uint8_t> bytes);
+
+// True when `path` names something other than a folder (a link is followed).
+bool fileExists(const std::string& path);
+
+}  // namespace rimba::platform

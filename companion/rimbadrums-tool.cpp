@@ -1,0 +1,84 @@
+// rimbadrums-tool: the instrument's command-line companion.
+//   info [PATH.so] [--standalone]   what a host sees of the plug-in
+
+#include <cstdio>
+#include <cstring>
+#include <string>
+#include <vector>
+
+#include "companion/PluginProbe.h"
+
+namespace {
+
+int usage() {
+    std::fprintf(stderr,
+                 "usage: rimbadrums-tool info [PATH.so] [--standalone]\n"
+                 "  info   load the plug-in as a host does and print what the host sees\n");
+    return 2;
+}
+
+std::string magicText(VstInt32 magic) {
+    std::string text;
+    for (int shift = 24; shift >= 0; shift -= 8) {
+        const char c = static_cast<char>((static_cast<std::uint32_t>(magic) >> shift) & 0xFF);
+        text += (c >= 32 && c < 127) ? c : '?';
+    }
+    return text;
+}
+
+void printFacts(const rimba::tool::PluginFacts& f) {
+    std::printf("magic: %s (0x%08X)\n", magicText(f.magic).c_str(), static_cast<unsigned>(f.magic));
+    std::printf("unique id: %d (0x%08X)\n", f.uniqueID, static_cast<unsigned>(f.uniqueID));
+    std::printf("version: %d\n", f.version);
+    std::printf("numParams: %d\n", f.numParams);
+    std::printf("numPrograms: %d\n", f.numPrograms);
+    std::printf("numInputs: %d\n", f.numInputs);
+    std::printf("numOutputs: %d\n", f.numOutputs);
+    std::printf("flags: %s (0x%X)\n", rimba::tool::flagNames(f.flags).c_str(), static_cast<unsigned>(f.flags));
+    std::printf("effect name: %s\n", f.effectName.c_str());
+    std::printf("vendor: %s\n", f.vendor.c_str());
+    std::printf("product: %s\n", f.product.c_str());
+    std::printf("vendor version: %lld\n", static_cast<long long>(f.vendorVersion));
+    std::printf("VST version: %lld\n", static_cast<long long>(f.vstVersion));
+    std::printf("category: %s (%lld)\n", rimba::tool::categoryName(f.category).c_str(),
+                static_cast<long long>(f.category));
+    std::printf("outputs:\n");
+    for (std::size_t i = 0; i < f.outputs.size(); ++i) {
+        const auto& pin = f.outputs[i];
+        std::printf("  %2zu: \"%s\" short \"%s\" %s\n", i, pin.label.c_str(), pin.shortLabel.c_str(),
+                    rimba::tool::pinFlagNames(pin.flags).c_str());
+    }
+}
+
+int runInfo(const std::vector<std::string>& args) {
+    std::string path = RIMBA_BUILT_PLUGIN;
+    bool standalone = false;
+    for (const std::string& arg : args) {
+        if (arg == "--standalone")
+            standalone = true;
+        else if (!arg.empty() && arg[0] == '-')
+            return usage();
+        else
+            path = arg;
+    }
+    rimba::tool::LoadedPlugin plugin(path, standalone);
+    if (!plugin.ok()) {
+        std::fprintf(stderr, "rimbadrums-tool: %s\n", plugin.error().c_str());
+        return 1;
+    }
+    std::printf("plug-in: %s%s\n", path.c_str(), standalone ? " (as the standalone host sees it)" : "");
+    printFacts(plugin.facts());
+    return 0;
+}
+
+}  // namespace
+
+int main(int argc, char** argv) {
+    if (argc < 2)
+        return usage();
+    const std::string command = argv[1];
+    const std::vector<std::string> args(argv + 2, argv + argc);
+    if (command == "info")
+        return runInfo(args);
+    return usage();
+}

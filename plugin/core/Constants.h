@@ -1,0 +1,45 @@
+#pragma once
+// Sizes and identities that files, hosts and the standalone host rely on.
+
+#include <cstdint>
+
+namespace rimba {
+
+constexpr int kTrackSlots = 16;       // every per-track array has room for 16 tracks
+constexpr int kDefaultTrackCount = 12;
+constexpr int kSmallTrackCount = 8;
+constexpr int kPatternCount = 16;
+constexpr int kMaxSteps = 64;
+constexpr int kSlotsPerTrack = 20;    // per-track slots of the tag space and of the host parameters
+constexpr int kParameterCount = 240;  // 12 tracks x 20 slots, whatever the track count
+constexpr int kEqBands = 3;
+constexpr int kScaleNotes = 12;
+constexpr int kEffectSlots = 4;       // send 1, send 2, insert 1, insert 2
+constexpr int kMidiRingSize = 256;
+constexpr int kMaxFilterUpdates = 100;
+constexpr int kMasterGainSteps = 128;
+
+// The standalone host answers audioMasterVersion with this value; the plug-in then declares two
+// outputs and another unique id, and the private indexes below link the two.
+constexpr std::int32_t kStandaloneHostSignature = 0x35323249;
+constexpr std::int32_t kStandaloneSampleRate = 0x20000;
+constexpr std::int32_t kStandaloneBufferSize = 0x20001;
+constexpr std::int32_t kStandaloneAudioDevice = 0x20002;
+constexpr std::int32_t kStandaloneMidiDevice = 0x20003;
+constexpr std::int32_t kStandalonePlayToggle = 0x20004;
+
+constexpr std::int32_t kUniqueIdInHost = 959526251;        // 0x3931356B
+constexpr std::int32_t kUniqueIdStandalone = 825647992;    // 0x31366378
+constexpr std::int32_t kPluginVersion = 1;
+constexpr std::int32_t kDefaultSampleRate = 44100;
+constexpr std::int32_t kDefaultBlockSize = 1024;
+
+constexpr const char* kProductName = "RimbaDrums_64";  // also the settings store's key name
+constexpr const char* kVendorName = "VORN";
+constexpr const char* kFolderName = "Rimba Drums";
+constexpr const char* kVersionText = "1.50";
+
+// Every wait for the audio thread ends after this long, so a stuck host never hangs a loader.
+constexpr std::uint32_t kLoadWaitMilliseconds = 5000;
+
+}  // namespace rimba

@@ -1,0 +1,117 @@
+#pragma once
+// The hand-overs that carry notes, MIDI, program changes, equaliser coefficients and played
+// steps between the host's threads and the audio thread.
+
+#include <cstdint>
+#include <vector>
+
+#include "plugin/core/Constants.h"
+#include "plugin/core/Equaliser.h"
+#include "plugin/core/SpscRing.h"
+
+namespace rimba {
+
+// A note or MIDI message waiting for its sample.
+struct PendingEvent {
+    std::int32_t countdown = 0;  // samples still to wait
+    std::uint8_t status = 0;
+    std::uint8_t data1 = 0;  // the note
+    std::uint8_t data2 = 0;  // the velocity
+    std::uint8_t fromSequencer = 0;
+};
+
+// The pending events in order of creation. Audio thread only. Room for a generous number of
+// events is reserved up front; only a burst beyond it makes the list grow.
+class PendingList {
+public:
+    PendingList() { events.reserve(kReservedEvents); }
+
+    void append(const PendingEvent& event) { events.push_back(event); }
+    std::size_t size() const { return events.size(); }
+    bool empty() const { return events.empty(); }
+    const PendingEvent& operator[](std::size_t i) const { return events[i]; }
+    void clear() { events.clear(); }
+
+    // Counts every event down once; events that reach 0 leave the list, in order, and are
+    // handed to `fire`. The survivors keep their order.
+    template <typename Fire>
+    void countDownAndFire(Fire fire) {
+        std::size_t kept = 0;
+        for (std::size_t i = 0; i < events.size(); ++i) {
+            PendingEvent event = events[i];
+            if (event.countdown > 0)
+                --event.countdown;
+            if (event.countdown <= 0)
+                fire(event);
+            else
+                events[kept++] = event;
+        }
+        events.resize(kept);
+    }
+
+private:
+    static constexpr std::size_t kReservedEvents = 4096;
+    std::vector<PendingEvent> events;
+};
+
+// One message from processEvents to the render loop.
+struct MidiInputEntry {
+    std::int32_t deltaFrames = 0;
+    std::uint8_t midi[4]{};
+};
+
+// Written by processEvents only, read by the render loop only. A message that finds the ring
+// full is dropped.
+using MidiInputRing = SpscRing<MidiInputEntry, kMidiRingSize>;
+
+// Program numbers received as MIDI program changes: written by the audio thread, taken by the
+// program-change timer.
+using ProgramChangeList = SpscRing<std::int32_t, 256>;
+
+// A played step for the editor's step display.
+struct StepDisplay {
+    std::int32_t step = 0;
+    double timeMilliseconds = 0.0;
+};
+using StepDisplayList = SpscRing<StepDisplay, 256>;
+
+// New coefficients for one equaliser band, waiting for the end of a block.
+struct FilterUpdate {
+    std::int32_t target = 0;  // a track, or kMasterTarget
+    std::int32_t band = 0;
+    EqCoefficients coefficients;
+    static constexpr std::int32_t kMasterTarget = -1;
+    static constexpr std::int32_t kDropped = -2;
+};
+
+// Written by the user-interface side, applied by the audio thread at the end of a block. At most
+// 100 updates wait at once; a change that finds no room is dropped, so a write never allocates.
+class FilterUpdateList {
+public:
+    // Writer side. False when 100 updates already wait.
+    bool queue(const FilterUpdate& update) {
+        return ring.size() < static_cast<std::size_t>(kMaxFilterUpdates) && ring.push(update);
+    }
+    std::size_t pending() const { return ring.size(); }
+
+    // Audio thread: applies every waiting update in order of arrival and empties the list.
+    template <typename Apply>
+    void applyAll(Apply apply) {
+        while (auto update = ring.pop())
+            if (update->target != FilterUpdate::kDropped)
+                apply(*update);
+    }
+
+    // Only while the audio thread is held off: forgets the waiting updates of the master bands.
+    void dropMasterUpdates() {
+        ring.forEachQueued([](FilterUpdate& update) {
+            if (update.target == FilterUpdate::kMasterTarget)
+                update.target = FilterUpdate::kDropped;
+        });
+    }
+
+private:
+    SpscRing<FilterUpdate, 128> ring;
+};
+
+}  // namespace rimba

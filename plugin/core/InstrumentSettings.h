@@ -1,0 +1,43 @@
+#pragma once
+// The per-user settings an instance mirrors from the settings store: read once at construction,
+// written back at close.
+
+#include <array>
+#include <cstdint>
+#include <functional>
+
+#include "plugin/core/Constants.h"
+
+namespace rimba {
+
+struct InstrumentSettings {
+    std::int32_t currentProgram = 0;
+    float masterLevel = 127.0f;  // 0..127, index into the master gain table
+    std::int32_t receiveMidiChannel = 0;  // 0 = all channels, else 1..16
+    std::int32_t muteMidiKey = 0;
+    std::int32_t patternTriggerMidiKey = -1;  // -1 = off
+    std::int32_t enableMidiProgramChange = 1;
+    std::int32_t stepAndVumeter = 1;
+    std::int32_t autoscroll = 1;
+    std::int32_t tooltips = 0;
+    std::int32_t knobBehaviorMode = 0;
+    std::int32_t channelNumber = kDefaultTrackCount;  // track count of this run
+    std::array<float, kTrackSlots> trackKey = defaultTrackKeys();
+
+    static constexpr std::array<float, kTrackSlots> defaultTrackKeys() {
+        std::array<float, kTrackSlots> keys{};
+        for (int t = 0; t < kTrackSlots; ++t)
+            keys[static_cast<std::size_t>(t)] = static_cast<float>(36 + t);
+        return keys;
+    }
+
+    // The track count this run uses: 8 when asked for, 12 for anything else, so a damaged
+    // setting can never size the instrument beyond its arrays.
+    std::int32_t trackCount() const { return channelNumber == kSmallTrackCount ? kSmallTrackCount : kDefaultTrackCount; }
+};
+
+// Fills the settings from wherever this instance keeps them; answers whether this is a first run.
+// The instrument's own reader consults the user's settings store; tests hand in their own.
+using SettingsReader = std::function<bool(InstrumentSettings& settings, bool standalone)>;
+
+}  // namespace rimba

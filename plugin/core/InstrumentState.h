@@ -1,0 +1,95 @@
+#pragma once
+// The whole in-memory state of one instrument: tracks, patterns, voices, the sequencer and mixer
+// settings, the queues to the audio thread and the shared sound list. Plain records and fixed
+// arrays; the instrument object owns it and everything else borrows it.
+//
+// Threads: the user-interface thread writes single settings and plane values while the audio
+// thread reads them; everything that replaces shared data goes through `handshake`.
+
+#include <array>
+#include <atomic>
+#include <cstdint>
+#include <memory>
+#include <vector>
+
+#include "common/vst/VstAbi.h"
+#include "plugin/core/Constants.h"
+#include "plugin/core/Equaliser.h"
+#include "plugin/core/EventQueues.h"
+#include "plugin/core/InstrumentSettings.h"
+#include "plugin/core/LoadHandshake.h"
+#include "plugin/core/MasterGain.h"
+#include "plugin/core/PatternPlanes.h"
+#include "plugin/core/TrackSettings.h"
+#include "plugin/core/TrackVoice.h"
+#include "plugin/files/Sound.h"
+
+namespace rimba {
+
+struct InstrumentState {
+    // Instance facts.
+    std::uint8_t standalone = 0;    // the standalone host answered its signature
+    std::int32_t multiOutput = 1;   // per-track and send outputs exist
+    std::int32_t sampleRate = kDefaultSampleRate;
+    std::int32_t blockSize = kDefaultBlockSize;  // stored; nothing reads it
+    std::atomic<std::int32_t> offlineRender{0};  // the audio export drives the render loop
+
+    std::int32_t trackCount = kDefaultTrackCount;
+    InstrumentSettings settings;
+
+    TrackSettings tracks;
+    PerTrack<TrackPatterns> patterns{};
+
+    // Sequencer and mixer settings.
+    PerPattern<std::int32_t> patternSteps{};
+    PerPattern<std::int32_t> chainEnabled{};
+    std::int32_t currentPattern = 0;  // shown and edited; played from the next pattern start
+    std::int32_t playMode = 1;        // 0 repeat, 1 next chained, 2 random chained
+    std::int32_t swing = 0;
+    std::int32_t fillAttenuation = 64;
+    std::int32_t randomAuto = 0;
+    std::int32_t randomPerPattern = 0;
+    std::array<std::int32_t, kEffectSlots> effectEnabled{};
+    float masterEqOn = 0.0f;
+    std::array<float, kEqBands> masterEqFreq = kDefaultEqFreq;
+    std::array<float, kEqBands> masterEqQ{kDefaultEqQ, kDefaultEqQ, kDefaultEqQ};
+    std::array<float, kEqBands> masterEqGain{};
+    std::int32_t playing = 1;
+    std::int32_t tempo = 120;
+    std::int32_t previousTempo = 120;
+    std::int32_t heldTriggerKeys = 0;
+    std::int32_t playingPattern = 0;
+    std::int32_t currentStep = 0;
+    std::uint8_t soloSelected = 0;
+    std::int32_t selectedTrack = 0;
+    std::int32_t controlCounter = 0;
+    double secondsPerStep = 0.0;
+
+    // Voices and mixer.
+    std::array<TrackVoice, kTrackSlots> voices{};
+    PerTrack<std::array<EqBand, kEqBands>> trackEq{};
+    std::array<EqBand, kEqBands> masterEq{};
+    MasterGainTable masterGainTable{};
+    float masterGain = 0.0f;
+
+    // Hand-overs to and from the audio thread.
+    LoadHandshake handshake;
+    PendingList pendingEvents;
+    MidiInputRing midiInput;
+    FilterUpdateList filterUpdates;
+    ProgramChangeList programChanges;
+    StepDisplayList stepDisplay;
+
+    // The standalone clock's own time record.
+    VstTimeInfo standaloneTime{};
+
+    // One Sound per distinct path; only appended to, and only while a load holds the audio
+    // thread off, so indexes stay valid for the life of the instrument.
+    std::vector<std::unique_ptr<Sound>> soundList;
+
+    bool isActiveTrack(int track) const { return track >= 0 && track < trackCount; }
+    // The sound a voice plays, or nullptr when its index is -1 or out of range.
+    const Sound* voiceSound(const TrackVoice& voice) const;
+};
+
+}  // namespace rimba

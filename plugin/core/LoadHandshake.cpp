@@ -1,0 +1,24 @@
+#include "plugin/core/LoadHandshake.h"
+
+#include "common/platform/Clock.h"
+#include "plugin/core/Constants.h"
+
+namespace rimba {
+
+void LoadHandshake::beginLoad() {
+    loadsInProgress.fetch_add(1);
+    const std::uint32_t started = platform::tickMilliseconds();
+    while (renderActive.load()) {
+        if (platform::tickMilliseconds() - started > kLoadWaitMilliseconds)
+            break;
+        platform::sleepMilliseconds(1);
+    }
+}
+
+void LoadHandshake::endLoad() {
+    std::int32_t count = loadsInProgress.load();
+    while (count > 0 && !loadsInProgress.compare_exchange_weak(count, count - 1)) {
+    }
+}
+
+}  // namespace rimba

@@ -1,0 +1,29 @@
+#include "plugin/core/MasterGain.h"
+
+#include <cmath>
+
+namespace rimba {
+
+MasterGainTable buildMasterGainTable() {
+    MasterGainTable table{};
+    table[0] = kSilentGain;
+    for (int k = 1; k < kMasterGainSteps; ++k) {
+        const double gain = k < 64 ? 0.25 * std::pow(2.0, 8.0 * (k - 63) / 63.0) : std::pow(2.0, 2.0 * (k - 127) / 63.0);
+        table[static_cast<std::size_t>(k)] = static_cast<float>(gain);
+    }
+    return table;
+}
+
+float levelGainFromSetting(float level, bool muted) {
+    if (muted || level <= 0.01f)
+        return kSilentGain;
+    return static_cast<float>(std::pow(200.0, static_cast<double>(level)) / 100.0);
+}
+
+float sendGainFromSetting(float send) {
+    if (send <= 0.01f)
+        return kSilentGain;
+    return static_cast<float>(std::pow(200.0, static_cast<double>(send)) / 200.0);
+}
+
+}  // namespace rimba

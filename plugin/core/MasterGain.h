@@ -1,0 +1,21 @@
+#pragma once
+// The master level control: 128 steps from silence to unity, a quarter at the middle.
+
+#include <array>
+
+#include "plugin/core/Constants.h"
+
+namespace rimba {
+
+using MasterGainTable = std::array<float, kMasterGainSteps>;
+
+MasterGainTable buildMasterGainTable();
+
+// Gains taken from settings are exponential, and never exactly 0 so that smoothing towards
+// them stays cheap.
+float levelGainFromSetting(float level, bool muted);  // 200^level / 100, 1e-6 at or below 0.01
+float sendGainFromSetting(float send);                // 200^send / 200, 1e-6 at or below 0.01
+
+constexpr float kSilentGain = 1e-6f;
+
+}  // namespace rimba

@@ -1,0 +1,55 @@
+// Giving a track its sound: one shared Sound per distinct path, replaced only while the audio
+// thread is held off.
+
+#include <cstring>
+#include <memory>
+#include <string>
+
+#include "plugin/core/VornDrums.h"
+#include "plugin/files/SoundReader.h"
+
+namespace rimba {
+
+namespace {
+
+std::string pathText(const std::array<char, kSoundPathLength>& path) {
+    return std::string(path.data(), strnlen(path.data(), path.size()));
+}
+
+// The index of the Sound already read from exactly this path (byte for byte), or -1.
+std::int32_t findSound(const std::vector<std::unique_ptr<Sound>>& soundList, const std::string& path) {
+    for (std::size_t i = 0; i < soundList.size(); ++i)
+        if (pathText(soundList[i]->path) == path)
+            return static_cast<std::int32_t>(i);
+    return -1;
+}
+
+}  // namespace
+
+void VornDrums::loadTrackSound(int track) {
+    if (track < 0 || track >= kTrackSlots)
+        return;
+    const auto t = static_cast<std::size_t>(track);
+    TrackVoice& voice = voices[t];
+    voice.loading = 1;
+    {
+        LoadGuard hold(handshake);
+        const std::string path = pathText(tracks.soundPath[t]);
+        std::int32_t index = findSound(soundList, path);
+        if (index < 0) {
+            if (std::optional<Sound> sound = loadSoundFile(path)) {
+                soundList.push_back(std::make_unique<Sound>(std::move(*sound)));
+                index = static_cast<std::int32_t>(soundList.size() - 1);
+            } else {
+                // A track whose file failed keeps no path, so a later save stores none for it.
+                tracks.soundPath[t].fill(0);
+            }
+        }
+        voice.soundIndex = index;
+        recomputeBounds(track);
+        voice.position = -1.0f;
+        voice.loading = 0;
+    }
+}
+
+}  // namespace rimba

@@ -1,0 +1,233 @@
+// Resetting the state and keeping each track's derived values up to date.
+
+#include <algorithm>
+#include <cmath>
+
+#include "plugin/core/VornDrums.h"
+
+namespace rimba {
+
+namespace {
+
+// Moves `value` 1% of the way to `target`, and not at all once within 1e-6, so smoothed gains
+// settle instead of creeping through denormals.
+void approach(float& value, float target) {
+    if (std::fabs(target - value) > 1e-6f)
+        value += (target - value) * 0.01f;
+}
+
+struct SidePair {
+    float left;
+    float right;
+};
+
+// The pan law: centre gives full level on both sides; 0.25 and 0.75 give a quarter on the far side.
+SidePair panFactors(float p) {
+    if (p > 0.5f)
+        return {p < 0.75f ? 2.5f - 3.0f * p : 1.0f - p, 1.0f};
+    return {1.0f, p > 0.25f ? 3.0f * p - 0.5f : p};
+}
+
+struct Shares {
+    float sample;
+    float synth;
+};
+
+// The balance of sample voice and synth slot on a routed track follows the pan law: the synth
+// takes the left-hand side of the law and the sample the right-hand side.
+Shares sampleAndSynthShares(float mix) {
+    const SidePair factors = panFactors(std::clamp(mix, 1e-6f, 0.999999f));
+    return {factors.right, factors.left};
+}
+
+}  // namespace
+
+void VornDrums::resetSequencer() {
+    for (int t = 0; t < kTrackSlots; ++t) {
+        const auto slot = static_cast<std::size_t>(t);
+        patterns[slot].reset();
+        tracks.randomMinDensity[slot] = -1.0f;
+        tracks.randomMaxDensity[slot] = -1.0f;
+        tracks.randomMaxRoll[slot] = 0.0f;
+        tracks.soundPath[slot].fill(0);
+        tracks.tuneRatio[slot] = 1.0f;
+    }
+    patternSteps.fill(16);
+    chainEnabled.fill(0);
+    currentPattern = 0;
+    playMode = 1;
+    swing = 0;
+    fillAttenuation = 64;
+    randomAuto = 0;
+    randomPerPattern = 0;
+    playing = 1;
+    tempo = 120;
+    previousTempo = 120;
+    effectEnabled.fill(0);
+    resetMasterEqualiser();
+    playingPattern = 0;
+    currentStep = 0;
+    selectedTrack = 0;
+    soloSelected = 0;
+    controlCounter = 0;
+    midiInput.discardQueued();
+    for (int v = 0; v < kTrackSlots; ++v)
+        voices[static_cast<std::size_t>(v)].reset(trackCount < 2 ? 0 : v);
+}
+
+void VornDrums::resetMasterEqualiser() {
+    masterEqOn = 0.0f;
+    masterEqFreq = kDefaultEqFreq;
+    masterEqQ.fill(kDefaultEqQ);
+    masterEqGain.fill(0.0f);
+    filterUpdates.dropMasterUpdates();
+    for (int band = 0; band < kEqBands; ++band) {
+        masterEq[static_cast<std::size_t>(band)].resetState();
+        queueEqUpdate(FilterUpdate::kMasterTarget, band);
+    }
+}
+
+void VornDrums::resetTrackEqualiser(int track) {
+    for (int band = 0; band < kEqBands; ++band) {
+        trackEq[static_cast<std::size_t>(track)][static_cast<std::size_t>(band)].resetState();
+        queueEqUpdate(track, band);
+    }
+}
+
+void VornDrums::resetTracks() {
+    for (int t = 0; t < trackCount; ++t) {
+        tracks.resetTrack(t);
+        resetTrackEqualiser(t);
+        updateTrack(t);
+    }
+}
+
+bool VornDrums::queueEqUpdate(int target, int band) {
+    if (band < 0 || band >= kEqBands || (target != FilterUpdate::kMasterTarget && !isActiveTrack(target)))
+        return false;
+    const auto b = static_cast<std::size_t>(band);
+    float gain = 0.0f;
+    float freq = 0.0f;
+    float q = 0.0f;
+    if (target == FilterUpdate::kMasterTarget) {
+        gain = masterEqGain[b];
+        freq = masterEqFreq[b];
+        q = masterEqQ[b];
+    } else {
+        const auto t = static_cast<std::size_t>(target);
+        gain = tracks.eqGain[t][b];
+        freq = tracks.eqFreq[t][b];
+        q = tracks.eqQ[t][b];
+    }
+    const EqCoefficients coefficients =
+        designEqBand(eqBandKind(band), eqGainDb(gain), eqFrequencyHz(freq), q, sampleRate);
+    return filterUpdates.queue({.target = target, .band = band, .coefficients = coefficients});
+}
+
+void VornDrums::updateTrackGains(int track) {
+    const auto t = static_cast<std::size_t>(track);
+    const float level = levelGainFromSetting(tracks.level[t], tracks.mute[t] != 0.0f);
+    const float send1 = sendGainFromSetting(tracks.send1[t]);
+    const float send2 = sendGainFromSetting(tracks.send2[t]);
+    for (TrackVoice& voice : voices) {
+        if (voice.track != track)
+            continue;
+        voice.levelGain = level;
+        voice.sendGain1 = send1;
+        voice.sendGain2 = send2;
+    }
+}
+
+void VornDrums::rebuildScaleList(int track) {
+    const auto t = static_cast<std::size_t>(track);
+    std::int32_t count = 0;
+    if (tracks.tuneScale[t] != 0.0f) {
+        for (int note = 0; note < kScaleNotes; ++note)
+            if (tracks.scaleNotes[t][static_cast<std::size_t>(note)] != 0)
+                tracks.scaleList[t][static_cast<std::size_t>(count++)] = note;
+    }
+    tracks.scaleListCount[t] = count;
+}
+
+void VornDrums::forwardTrackToSynth(int) {
+    // Tune, velocity and scale settings go to a drum-synth plug-in in the synth slot; the slot
+    // stays empty until the effect host exists.
+}
+
+void VornDrums::updateTrack(int track) {
+    if (!isActiveTrack(track))
+        return;
+    const auto t = static_cast<std::size_t>(track);
+    tracks.tuneRatio[t] = static_cast<float>(std::pow(2.0, tracks.tune[t] / 12.0));
+    updateTrackGains(track);
+    loadTrackSound(track);
+    rebuildScaleList(track);
+    if (tracks.synthRoute[t] != 0.0f && synthSlotLoaded())
+        forwardTrackToSynth(track);
+    for (TrackVoice& voice : voices)
+        controlUpdate(voice);
+}
+
+void VornDrums::recomputeBounds(int track) {
+    if (track < 0 || track >= kTrackSlots)
+        return;
+    const auto t = static_cast<std::size_t>(track);
+    if (tracks.end[t] < tracks.start[t])
+        tracks.end[t] = tracks.start[t];
+    for (TrackVoice& voice : voices) {
+        if (voice.track != track)
+            continue;
+        const Sound* sound = voiceSound(voice);
+        const float frames = sound ? static_cast<float>(sound->frameCount) : 0.0f;
+        voice.startBound = tracks.start[t] * frames;
+        voice.endBound = tracks.end[t] * frames;
+        if (voice.position < voice.startBound || voice.position >= voice.endBound)
+            voice.position = -1.0f;
+    }
+}
+
+void VornDrums::controlUpdate(TrackVoice& voice) {
+    const int track = voice.track;
+    if (track < 0 || track >= kTrackSlots)
+        return;
+    const auto t = static_cast<std::size_t>(track);
+
+    tracks.pan[t] = std::clamp(tracks.pan[t], 0.0f, 1.0f);
+    const float polarity = tracks.phaseInvert[t] != 0.0f ? -1.0f : 1.0f;
+
+    Shares shares{1.0f, 1.0f};
+    if (tracks.synthRoute[t] != 0.0f)
+        shares = sampleAndSynthShares(tracks.synthMix[t]);
+    approach(voice.sampleGain, polarity * shares.sample);
+    approach(voice.synthGain, polarity * shares.synth * 0.5f);
+
+    tracks.eqActive[t] = tracks.eqOnSample[t] + tracks.eqOnSynth[t];
+
+    double semitones = voice.velocity * tracks.tuneVelocity[t] / 127.0;
+    const std::int32_t scaleCount = tracks.scaleListCount[t];
+    if (scaleCount > 0) {
+        // The semitone is mapped proportionally onto the allowed notes, not to the nearest one.
+        const auto whole = static_cast<std::int64_t>(std::trunc(semitones));
+        const std::int64_t octave = whole >= 0 ? whole / 12 : -((-whole + 11) / 12);
+        const std::int64_t step = whole - octave * 12;
+        semitones = static_cast<double>(12 * octave +
+                                        tracks.scaleList[t][static_cast<std::size_t>(scaleCount * step / 12)]);
+    }
+    double rate = std::pow(2.0, semitones / 12.0) * tracks.tuneRatio[t];
+    if (const Sound* sound = voiceSound(voice); sound != nullptr && sampleRate > 0)
+        rate *= sound->sampleRate / static_cast<double>(sampleRate);
+    voice.rate = static_cast<float>(rate);
+
+    const SidePair pan = panFactors(tracks.pan[t]);
+    const float level = voice.levelGain;
+    const float send1 = level * voice.sendGain1;
+    const float send2 = level * voice.sendGain2;
+    approach(voice.gainLeft, level * pan.left);
+    approach(voice.gainRight, level * pan.right);
+    approach(voice.send1Left, send1 * pan.left);
+    approach(voice.send1Right, send1 * pan.right);
+    approach(voice.send2Left, send2 * pan.left);
+    approach(voice.send2Right, send2 * pan.right);
+}
+
+}  // namespace rimba

@@ -1,0 +1,216 @@
+#include "plugin/core/VornDrums.h"
+
+#include <cmath>
+#include <cstdio>
+#include <cstring>
+
+#include "plugin/core/InstanceList.h"
+
+namespace rimba {
+
+namespace {
+
+// Copies a text answer into a host buffer of `capacity` bytes, always terminated.
+void copyText(char* destination, const char* text, std::size_t capacity) {
+    if (destination == nullptr || capacity == 0)
+        return;
+    std::snprintf(destination, capacity, "%s", text);
+}
+
+constexpr VstInt32 kStandaloneClockFlags =
+    kVstTempoValid | kVstClockValid | kVstNanosValid | kVstPpqPosValid | kVstTimeSigValid;
+
+}  // namespace
+
+bool readStoredSettings(InstrumentSettings&, bool) {
+    // The per-user settings store is not connected yet: every setting keeps its construction
+    // default and each run counts as the first.
+    return true;
+}
+
+VornDrums::VornDrums(audioMasterCallback master, SettingsReader readSettings)
+    : AudioEffectX(master, 0, kParameterCount) {
+    askHostForStandalone();
+    isSynth();
+    applyStoredSettings(readSettings);
+
+    setNumInputs(0);
+    setNumOutputs(standalone ? 2 : trackCount + 6);
+    canProcessReplacing();
+    setEditor(nullptr);  // the instrument runs without an editor until it has one
+    programsAreChunks();
+
+    standaloneTime = VstTimeInfo{};
+    standaloneTime.flags = kStandaloneClockFlags;
+    sampleRate = kDefaultSampleRate;
+
+    masterGainTable = buildMasterGainTable();
+    resetSequencer();
+    resetTracks();
+    restoreLastState();
+
+    // Registered last, once the instrument is whole: the timer thread may serve it at once.
+    InstanceList::process().add(this);
+}
+
+VornDrums::~VornDrums() {
+    // Leaving the list first guarantees the timer thread no longer works on this instance.
+    InstanceList::process().remove(this);
+    handshake.beginLoad();
+    // Hosted plug-ins arrive with the effect host; until then the slots hold nothing to destroy.
+    delete editor;
+    editor = nullptr;
+}
+
+void VornDrums::askHostForStandalone() {
+    standalone = callHost(audioMasterVersion) == kStandaloneHostSignature ? 1 : 0;
+    multiOutput = standalone ? 0 : 1;
+    setUniqueID(standalone ? kUniqueIdStandalone : kUniqueIdInHost);
+    cEffect.version = kPluginVersion;
+}
+
+void VornDrums::applyStoredSettings(const SettingsReader& readSettings) {
+    settings = InstrumentSettings{};
+    if (readSettings)
+        readSettings(settings, standalone != 0);
+    trackCount = settings.trackCount();
+    settings.channelNumber = trackCount;
+}
+
+void VornDrums::restoreLastState() {
+    // The state saved at the last close and the last program file come back with the settings
+    // store and the program files; until then an instance starts from its defaults.
+}
+
+void VornDrums::saveSettingsAndLastState() {
+    // Written back with the settings store; until then nothing persists between runs.
+}
+
+void VornDrums::resume() { wantEvents(); }
+
+void VornDrums::close() {
+    saveSettingsAndLastState();
+    // Held raised so that no block is rendered after close returns.
+    handshake.beginLoad();
+}
+
+void VornDrums::setSampleRate(float rate) {
+    // A rate that cannot be a sample rate is ignored rather than cast into nonsense.
+    if (!std::isfinite(rate) || rate < 1.0f || rate > 10'000'000.0f)
+        return;
+    const auto newRate = static_cast<std::int32_t>(rate);
+    if (newRate == sampleRate)
+        return;
+    sampleRate = newRate;
+    sampleRateValue = rate;
+    for (int band = 0; band < kEqBands; ++band)
+        queueEqUpdate(FilterUpdate::kMasterTarget, band);
+    // Hosted plug-ins in the synth and effect slots are told the new rate once the effect host
+    // exists; the slots are empty until then.
+    for (int t = 0; t < trackCount; ++t) {
+        updateTrack(t);
+        resetTrackEqualiser(t);
+    }
+}
+
+void VornDrums::setBlockSize(VstInt32 size) {
+    blockSize = size;
+    blockSizeValue = size;
+}
+
+void VornDrums::writeSilence(float** outputs, VstInt32 frames) const {
+    if (outputs == nullptr || frames <= 0)
+        return;
+    for (VstInt32 channel = 0; channel < cEffect.numOutputs; ++channel)
+        if (outputs[channel] != nullptr)
+            std::memset(outputs[channel], 0, sizeof(float) * static_cast<std::size_t>(frames));
+}
+
+void VornDrums::processReplacing(float**, float** outputs, VstInt32 sampleFrames) {
+    if (offlineRender.load(std::memory_order_relaxed)) {
+        writeSilence(outputs, sampleFrames);
+        return;
+    }
+    renderBlock(outputs, sampleFrames);
+}
+
+void VornDrums::renderBlock(float** outputs, VstInt32 frames) {
+    // The sequencer, voices and mixer are not in place yet: the instrument renders silence.
+    writeSilence(outputs, frames);
+}
+
+VstInt32 VornDrums::processEvents(VstEvents* events) {
+    if (offlineRender.load(std::memory_order_relaxed) || events == nullptr)
+        return 1;
+    for (VstInt32 i = 0; i < events->numEvents; ++i) {
+        const VstEvent* event = events->events[i];
+        if (event == nullptr || event->type != kVstMidiType)
+            continue;
+        const auto* midi = reinterpret_cast<const VstMidiEvent*>(event);
+        const auto status = static_cast<std::uint8_t>(midi->midiData[0]);
+        const std::int32_t channel = settings.receiveMidiChannel;
+        if (channel != 0 && (status & 0x0F) + 1 != channel)
+            continue;
+        MidiInputEntry entry{.deltaFrames = midi->deltaFrames};
+        std::memcpy(entry.midi, midi->midiData, sizeof entry.midi);
+        midiInput.push(entry);  // a full ring drops the message
+    }
+    return 1;
+}
+
+void VornDrums::getProgramName(char* name) { copyText(name, kProductName, kVstMaxProgNameLen); }
+
+bool VornDrums::getProgramNameIndexed(VstInt32, VstInt32, char* text) {
+    copyText(text, kProductName, kVstMaxProgNameLen);
+    return true;
+}
+
+bool VornDrums::getEffectName(char* name) {
+    copyText(name, kProductName, kVstMaxEffectNameLen);
+    return true;
+}
+
+bool VornDrums::getVendorString(char* text) {
+    copyText(text, kVendorName, kVstMaxVendorStrLen);
+    return true;
+}
+
+bool VornDrums::getProductString(char* text) {
+    copyText(text, kProductName, kVstMaxProductStrLen);
+    return true;
+}
+
+bool VornDrums::getOutputProperties(VstInt32 index, VstPinProperties* properties) {
+    if (properties == nullptr)
+        return false;
+    const VstInt32 n = trackCount;
+    const char* pairName = nullptr;
+    if (index == 0 || index == 1)
+        pairName = "Master";
+    else if (index == n + 2 || index == n + 3)
+        pairName = "Send 1";
+    else if (index == n + 4 || index == n + 5)
+        pairName = "Send 2";
+
+    properties->arrangementType = 0;
+    if (pairName != nullptr) {
+        // Pairs start on an even offset from their first pin: that pin is the left, stereo one.
+        const bool left = index == 0 || index == n + 2 || index == n + 4;
+        copyText(properties->label, pairName, sizeof properties->label);
+        copyText(properties->shortLabel, left ? "LEFT" : "RIGHT", sizeof properties->shortLabel);
+        properties->flags = kVstPinIsActive | (left ? kVstPinIsStereo : 0);
+        return true;
+    }
+    // Track outputs, and any index beyond the sends, are mono drum pins numbered from 1.
+    std::snprintf(properties->label, sizeof properties->label, "Drum %lld", static_cast<long long>(index) - 1);
+    copyText(properties->shortLabel, properties->label, sizeof properties->shortLabel);
+    properties->flags = kVstPinIsActive;
+    return true;
+}
+
+void VornDrums::programChangeTimer() {
+    // Program changes are taken here once programs load by number; until then they wait in
+    // their list.
+}
+
+}  // namespace rimba
