@@ -1,0 +1,65 @@
+#include "tests/host/TestHost.h"
+
+#include <algorithm>
+
+namespace rimba::test {
+
+HostRecord& hostRecord() {
+    static HostRecord record;
+    return record;
+}
+
+extern "C" VstIntPtr testHostCallback(AEffect*, VstInt32 opcode, VstInt32, VstIntPtr value, void*, float opt) {
+    HostRecord& record = hostRecord();
+    record.calls.emplace_back(opcode, value);
+    switch (opcode) {
+        case audioMasterVersion:
+            return record.versionAnswer;
+        case audioMasterGetTime:
+            return reinterpret_cast<VstIntPtr>(record.timeInfo);
+        case audioMasterAutomate:
+            record.automations.emplace_back(static_cast<VstInt32>(value), opt);
+            return 1;
+        default:
+            return 0;
+    }
+}
+
+PluginLibrary::PluginLibrary() : handle(dlopen(RIMBA_PLUGIN_PATH, RTLD_NOW | RTLD_LOCAL)) {}
+
+PluginLibrary::~PluginLibrary() {
+    if (handle != nullptr)
+        dlclose(handle);
+}
+
+VstPluginMainProc PluginLibrary::entry(const char* name) const {
+    return handle ? reinterpret_cast<VstPluginMainProc>(dlsym(handle, name)) : nullptr;
+}
+
+VstIntPtr dispatch(AEffect* effect, VstInt32 opcode, VstInt32 index, VstIntPtr value, void* ptr, float opt) {
+    return effect->dispatcher(effect, opcode, index, value, ptr, opt);
+}
+
+std::string textAnswer(AEffect* effect, VstInt32 opcode, VstInt32 index, VstIntPtr value) {
+    std::array<char, 512> text{};
+    text.fill('#');  // a missing terminator shows up as a run of '#'
+    text.back() = 0;
+    dispatch(effect, opcode, index, value, text.data());
+    return text.data();
+}
+
+void closeEffect(AEffect* effect) { dispatch(effect, effClose); }
+
+OutputBlock::OutputBlock(int channelCount, int frames, float marker)
+    : channels(static_cast<std::size_t>(channelCount), std::vector<float>(static_cast<std::size_t>(frames), marker)) {
+    for (auto& channel : channels)
+        channelPointers.push_back(channel.data());
+}
+
+bool OutputBlock::allSilent() const {
+    return std::all_of(channels.begin(), channels.end(), [](const std::vector<float>& channel) {
+        return std::all_of(channel.begin(), channel.end(), [](float x) { return x == 0.0f; });
+    });
+}
+
+}  // namespace rimba::test

@@ -1,0 +1,66 @@
+#pragma once
+// A minimal VST 2.4 host for tests: loads the built plug-in with dlopen, as a real host does,
+// and talks to it only through the binary interface.
+
+#include <dlfcn.h>
+
+#include <array>
+#include <string>
+#include <vector>
+
+#include "common/vst/VstAbi.h"
+
+namespace rimba::test {
+
+// What the host callback answers and what it was asked. The callback carries no context of its
+// own, so the tests share one record and reset it per test.
+struct HostRecord {
+    VstIntPtr versionAnswer = kVstVersion;
+    VstTimeInfo* timeInfo = nullptr;
+    std::vector<std::pair<VstInt32, VstIntPtr>> calls;  // opcode, value
+    std::vector<std::pair<VstInt32, float>> automations;
+
+    bool wasAsked(VstInt32 opcode, VstIntPtr value) const {
+        for (const auto& [op, v] : calls)
+            if (op == opcode && v == value)
+                return true;
+        return false;
+    }
+};
+
+HostRecord& hostRecord();
+extern "C" VstIntPtr testHostCallback(AEffect* effect, VstInt32 opcode, VstInt32 index, VstIntPtr value, void* ptr,
+                                      float opt);
+
+class PluginLibrary {
+public:
+    PluginLibrary();
+    ~PluginLibrary();
+    PluginLibrary(const PluginLibrary&) = delete;
+    PluginLibrary& operator=(const PluginLibrary&) = delete;
+
+    bool loaded() const { return handle != nullptr; }
+    VstPluginMainProc entry(const char* name = "VSTPluginMain") const;
+    AEffect* create() const { return entry()(testHostCallback); }
+
+private:
+    void* handle = nullptr;
+};
+
+// Dispatcher helpers.
+VstIntPtr dispatch(AEffect* effect, VstInt32 opcode, VstInt32 index = 0, VstIntPtr value = 0, void* ptr = nullptr,
+                   float opt = 0.0f);
+std::string textAnswer(AEffect* effect, VstInt32 opcode, VstInt32 index = 0, VstIntPtr value = 0);
+void closeEffect(AEffect* effect);
+
+// A block of output buffers filled with a marker value, so a test can tell written from untouched.
+struct OutputBlock {
+    OutputBlock(int channels, int frames, float marker);
+    float** pointers() { return channelPointers.data(); }
+    bool allSilent() const;
+
+    std::vector<std::vector<float>> channels;
+    std::vector<float*> channelPointers;
+};
+
+}  // namespace rimba::test
