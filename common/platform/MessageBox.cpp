@@ -1,0 +1,50 @@
+#include "common/platform/MessageBox.h"
+
+#include <cstdio>
+#include <mutex>
+#include <utility>
+
+namespace rimba::platform {
+
+namespace {
+
+// Function-local so a message shown while other globals are still being built finds them ready.
+std::mutex& presenterLock() {
+    static std::mutex lock;
+    return lock;
+}
+
+MessagePresenter& installedPresenter() {
+    static MessagePresenter presenter;
+    return presenter;
+}
+
+// One write per message keeps lines from other threads out of the middle of it.
+void writeToStandardError(const std::string& text, const std::string& caption) {
+    const std::string line = caption.empty() ? text + "\n" : caption + ": " + text + "\n";
+    std::fwrite(line.data(), 1, line.size(), stderr);
+    std::fflush(stderr);
+}
+
+}  // namespace
+
+void showMessage(const std::string& text, const std::string& caption) {
+    MessagePresenter presenter;
+    {
+        std::lock_guard guard(presenterLock());
+        presenter = installedPresenter();
+    }
+    // Called outside the lock: a modal message may close the editor, which removes the presenter.
+    if (presenter) {
+        presenter(text, caption);
+    } else {
+        writeToStandardError(text, caption);
+    }
+}
+
+void setMessagePresenter(MessagePresenter presenter) {
+    std::lock_guard guard(presenterLock());
+    installedPresenter() = std::move(presenter);
+}
+
+}  // namespace rimba::platform

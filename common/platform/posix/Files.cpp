@@ -1,0 +1,151 @@
+#include "common/platform/Files.h"
+
+#include <array>
+#include <atomic>
+#include <cerrno>
+#include <cstdio>
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+namespace rimba::platform {
+
+namespace {
+
+constexpr std::size_t kReadChunkBytes = 16 * 1024;
+constexpr int kTemporaryNameAttempts = 100;
+// Leaves room for the suffix inside the 255-byte limit of a file name.
+constexpr std::size_t kTemporaryNameStemBytes = 120;
+
+// Reads until end of file rather than trusting the size alone, so a file that grew since it
+// was measured still arrives whole. False on a read error.
+bool readToEnd(int descriptor, std::vector<std::uint8_t>& bytes) {
+    std::array<std::uint8_t, kReadChunkBytes> chunk;
+    for (;;) {
+        const ssize_t count = read(descriptor, chunk.data(), chunk.size());
+        if (count < 0) {
+            if (errno == EINTR) {
+                continue;
+            }
+            return false;
+        }
+        if (count == 0) {
+            return true;
+        }
+        bytes.insert(bytes.end(), chunk.begin(), chunk.begin() + count);
+    }
+}
+
+bool writeAll(int descriptor, std::span<const std::uint8_t> bytes) {
+    std::size_t done = 0;
+    while (done < bytes.size()) {
+        const ssize_t count = write(descriptor, bytes.data() + done, bytes.size() - done);
+        if (count < 0) {
+            if (errno == EINTR) {
+                continue;
+            }
+            return false;
+        }
+        done += static_cast<std::size_t>(count);
+    }
+    return true;
+}
+
+std::string folderOf(const std::string& path) {
+    const std::size_t slash = path.rfind('/');
+    if (slash == std::string::npos) {
+        return ".";
+    }
+    return slash == 0 ? "/" : path.substr(0, slash);
+}
+
+// The temporary file sits beside the target, because a rename is only atomic within one file
+// system. The process id and a counter keep two writers of the same file apart.
+std::string temporaryPathFor(const std::string& path) {
+    static std::atomic<unsigned> counter{0};
+    const std::size_t slash = path.rfind('/');
+    const std::size_t nameBegin = slash == std::string::npos ? 0 : slash + 1;
+    const std::string name = path.substr(nameBegin, kTemporaryNameStemBytes);
+    return path.substr(0, nameBegin) + "." + name + "." + std::to_string(getpid()) + "." +
+           std::to_string(counter.fetch_add(1)) + ".tmp";
+}
+
+int createTemporaryFile(const std::string& path, std::string& temporaryPath) {
+    for (int attempt = 0; attempt < kTemporaryNameAttempts; ++attempt) {
+        temporaryPath = temporaryPathFor(path);
+        const int descriptor =
+            open(temporaryPath.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0666);
+        // A leftover from an earlier process with the same id only costs another name.
+        if (descriptor >= 0 || errno != EEXIST) {
+            return descriptor;
+        }
+    }
+    return -1;
+}
+
+// Replacing a file must not widen or narrow who may read it.
+void keepPermissionsOf(const std::string& path, int descriptor) {
+    struct stat info {};
+    if (stat(path.c_str(), &info) == 0 && S_ISREG(info.st_mode)) {
+        fchmod(descriptor, info.st_mode & 07777);
+    }
+}
+
+// Makes the rename itself survive a power cut. Some file systems refuse to sync a folder;
+// the file's data is already safe then, so a failure here is not an error.
+void syncFolderOf(const std::string& path) {
+    const int folder = open(folderOf(path).c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+    if (folder >= 0) {
+        fsync(folder);
+        close(folder);
+    }
+}
+
+}  // namespace
+
+std::optional<std::vector<std::uint8_t>> readWholeFile(const std::string& path) {
+    const int descriptor = open(path.c_str(), O_RDONLY | O_CLOEXEC);
+    if (descriptor < 0) {
+        return std::nullopt;
+    }
+    struct stat info {};
+    std::vector<std::uint8_t> bytes;
+    bool complete = fstat(descriptor, &info) == 0;
+    if (complete) {
+        bytes.reserve(static_cast<std::size_t>(info.st_size));
+        complete = readToEnd(descriptor, bytes) &&
+                   bytes.size() >= static_cast<std::size_t>(info.st_size);
+    }
+    close(descriptor);
+    if (!complete) {
+        return std::nullopt;
+    }
+    return bytes;
+}
+
+bool writeFileAtomically(const std::string& path, std::span<const std::uint8_t> bytes) {
+    if (path.empty() || path.back() == '/') {
+        return false;
+    }
+    std::string temporaryPath;
+    const int descriptor = createTemporaryFile(path, temporaryPath);
+    if (descriptor < 0) {
+        return false;
+    }
+    keepPermissionsOf(path, descriptor);
+    bool written = writeAll(descriptor, bytes) && fsync(descriptor) == 0;
+    written = close(descriptor) == 0 && written;
+    if (written && rename(temporaryPath.c_str(), path.c_str()) == 0) {
+        syncFolderOf(path);
+        return true;
+    }
+    unlink(temporaryPath.c_str());
+    return false;
+}
+
+bool fileExists(const std::string& path) {
+    struct stat info {};
+    return stat(path.c_str(), &info) == 0 && !S_ISDIR(info.st_mode);
+}
+
+}  // namespace rimba::platform

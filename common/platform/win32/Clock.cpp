@@ -1,0 +1,22 @@
+#include "common/platform/Clock.h"
+
+#ifndef NOMINMAX
+#define NOMINMAX
+#endif
+#ifndef WIN32_LEAN_AND_MEAN
+#define WIN32_LEAN_AND_MEAN
+#endif
+#include <windows.h>
+
+namespace rimba::platform {
+
+std::uint32_t tickMilliseconds() {
+    return static_cast<std::uint32_t>(GetTickCount());
+}
+
+void sleepMilliseconds(int milliseconds) {
+    // Sleep(0) gives other threads their turn, which is also what a negative wait should do.
+    Sleep(milliseconds > 0 ? static_cast<DWORD>(milliseconds) : 0);
+}
+
+}  // namespace rimba::platform
