@@ -1,8 +1,8 @@
 #include "plugin/core/VornDrums.h"
 
 #include <cmath>
-#include <cstdio>
 #include <cstring>
+#include <string>
 
 #include "plugin/core/InstanceList.h"
 
@@ -10,11 +10,13 @@ namespace rimba {
 
 namespace {
 
-// Copies a text answer into a host buffer of `capacity` bytes, always terminated.
+// Copies a text answer into a host buffer of `capacity` bytes, cut to fit and always terminated.
 void copyText(char* destination, const char* text, std::size_t capacity) {
     if (destination == nullptr || capacity == 0)
         return;
-    std::snprintf(destination, capacity, "%s", text);
+    const std::size_t length = strnlen(text, capacity - 1);
+    std::memcpy(destination, text, length);
+    destination[length] = 0;
 }
 
 constexpr VstInt32 kStandaloneClockFlags =
@@ -202,7 +204,8 @@ bool VornDrums::getOutputProperties(VstInt32 index, VstPinProperties* properties
         return true;
     }
     // Track outputs, and any index beyond the sends, are mono drum pins numbered from 1.
-    std::snprintf(properties->label, sizeof properties->label, "Drum %lld", static_cast<long long>(index) - 1);
+    const std::string drumName = "Drum " + std::to_string(static_cast<long long>(index) - 1);
+    copyText(properties->label, drumName.c_str(), sizeof properties->label);
     copyText(properties->shortLabel, properties->label, sizeof properties->shortLabel);
     properties->flags = kVstPinIsActive;
     return true;
