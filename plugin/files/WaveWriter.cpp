@@ -1,0 +1,95 @@
+#include "plugin/files/WaveWriter.h"
+
+#include <algorithm>
+#include <cmath>
+#include <limits>
+#include <string_view>
+#include <vector>
+
+#include "common/platform/Files.h"
+
+namespace rimba {
+namespace {
+
+constexpr std::uint32_t kFormatChunkSize = 18;
+// "WAVE", the "fmt " chunk with its header, and the "data" chunk header.
+constexpr std::uint32_t kRiffOverhead = 4 + 8 + kFormatChunkSize + 8;
+
+class LittleEndianWriter {
+public:
+    void tag(std::string_view text) { bytes.insert(bytes.end(), text.begin(), text.end()); }
+
+    void u16(std::uint16_t value) {
+        bytes.push_back(static_cast<std::uint8_t>(value & 0xFF));
+        bytes.push_back(static_cast<std::uint8_t>(value >> 8));
+    }
+
+    void u32(std::uint32_t value) {
+        for (int shift = 0; shift < 32; shift += 8)
+            bytes.push_back(static_cast<std::uint8_t>((value >> shift) & 0xFF));
+    }
+
+    void reserve(std::size_t count) { bytes.reserve(count); }
+
+    std::vector<std::uint8_t> bytes;
+};
+
+void writeFormatChunk(LittleEndianWriter& out, std::uint32_t sampleRate) {
+    out.tag("fmt ");
+    out.u32(kFormatChunkSize);
+    out.u16(1);  // PCM
+    out.u16(1);  // channels
+    out.u32(sampleRate);
+    out.u32(sampleRate * 2);  // bytes per second
+    out.u16(2);               // block align
+    out.u16(16);              // bits per sample
+    out.u16(0);               // no extra format bytes
+}
+
+std::vector<std::uint8_t> monoWave16Bytes(std::span<const std::int16_t> samples, std::uint32_t sampleRate) {
+    const auto dataSize = static_cast<std::uint32_t>(samples.size() * 2);
+    LittleEndianWriter out;
+    out.reserve(8 + kRiffOverhead + dataSize);
+    out.tag("RIFF");
+    out.u32(kRiffOverhead + dataSize);
+    out.tag("WAVE");
+    writeFormatChunk(out, sampleRate);
+    out.tag("data");
+    out.u32(dataSize);
+    for (const std::int16_t sample : samples)
+        out.u16(static_cast<std::uint16_t>(sample));
+    return std::move(out.bytes);
+}
+
+// The RIFF size field must hold the data and the headers after it.
+bool fitsInRiff(std::size_t sampleCount) {
+    constexpr std::size_t kMaxSamples = (std::numeric_limits<std::uint32_t>::max() - kRiffOverhead) / 2;
+    return sampleCount <= kMaxSamples;
+}
+
+}  // namespace
+
+FrameRange selectedFrameRange(std::int32_t frameCount, float start, float end) {
+    const double selected = std::trunc((static_cast<double>(end) - start) * frameCount);
+    if (frameCount <= 0 || !(selected >= 1.0))
+        return {};
+    // Settings outside 0..1 (or not numbers at all) must still never reach outside the sound.
+    double first = std::floor(static_cast<double>(frameCount) * start);
+    if (!(first >= 0.0))
+        first = 0.0;
+    first = std::min(first, static_cast<double>(frameCount));
+    const double count = std::min(selected, frameCount - first);
+    if (count < 1.0)
+        return {};
+    return {static_cast<std::int32_t>(first), static_cast<std::int32_t>(count)};
+}
+
+std::int32_t writeMonoWave16(const std::string& path, std::span<const std::int16_t> samples,
+                             std::int32_t sampleRate) {
+    if (samples.empty() || sampleRate <= 0 || !fitsInRiff(samples.size()))
+        return -1;
+    const auto bytes = monoWave16Bytes(samples, static_cast<std::uint32_t>(sampleRate));
+    return platform::writeFileAtomically(path, bytes) ? 0 : -1;
+}
+
+}  // namespace rimba

@@ -1,0 +1,28 @@
+#pragma once
+// Writes a track's sound, or the part of it that the track plays, as a 16-bit mono PCM WAV file.
+// User-interface thread (file I/O, so never the audio thread).
+
+#include <cstdint>
+#include <span>
+#include <string>
+
+namespace rimba {
+
+struct FrameRange {
+    std::int32_t first = 0;
+    std::int32_t count = 0;  // 0 when nothing is selected
+};
+
+// The frames between the track's sound start and end settings (fractions of the sound):
+// first = floor(frameCount * start), count = (end - start) * frameCount truncated, clipped so
+// that the range never leaves the sound.
+FrameRange selectedFrameRange(std::int32_t frameCount, float start, float end);
+
+// A RIFF file with an 18-byte "fmt " chunk (PCM, one channel, 16 bits, `sampleRate`) and a
+// "data" chunk holding `samples` little-endian. It is written beside `path` and renamed over it
+// only when complete, so a failure never destroys an existing file. Result 0 on success, -1 on
+// failure; no samples, or a rate that is not positive, writes nothing.
+std::int32_t writeMonoWave16(const std::string& path, std::span<const std::int16_t> samples,
+                             std::int32_t sampleRate);
+
+}  // namespace rimba
