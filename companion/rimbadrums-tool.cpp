@@ -1,5 +1,6 @@
 // rimbadrums-tool: the instrument's command-line companion.
 //   info [PATH.so] [--standalone]   what a host sees of the plug-in
+//   decode FILE [--raw OUT]         what the instrument's sound loader makes of a file
 
 #include <cstdio>
 #include <cstring>
@@ -7,13 +8,18 @@
 #include <vector>
 
 #include "companion/PluginProbe.h"
+#include "plugin/files/SoundReader.h"
+#include "common/platform/Files.h"
 
 namespace {
 
 int usage() {
     std::fprintf(stderr,
                  "usage: rimbadrums-tool info [PATH.so] [--standalone]\n"
-                 "  info   load the plug-in as a host does and print what the host sees\n");
+                 "       rimbadrums-tool decode FILE [--raw OUT]\n"
+                 "  info    load the plug-in as a host does and print what the host sees\n"
+                 "  decode  load a sound file as a drum track does; --raw writes its 16-bit mono\n"
+                 "          samples as raw little-endian bytes\n");
     return 2;
 }
 
@@ -71,6 +77,41 @@ int runInfo(const std::vector<std::string>& args) {
     return 0;
 }
 
+int runDecode(const std::vector<std::string>& args) {
+    std::string file;
+    std::string rawOut;
+    for (std::size_t i = 0; i < args.size(); ++i) {
+        if (args[i] == "--raw" && i + 1 < args.size())
+            rawOut = args[++i];
+        else if (!args[i].empty() && args[i][0] != '-' && file.empty())
+            file = args[i];
+        else
+            return usage();
+    }
+    if (file.empty())
+        return usage();
+    const std::optional<rimba::Sound> sound = rimba::loadSoundFile(file);
+    if (!sound) {
+        std::fprintf(stderr, "rimbadrums-tool: the sound loader refuses %s\n", file.c_str());
+        return 1;
+    }
+    std::printf("frames=%d rate=%g\n", sound->frameCount, static_cast<double>(sound->sampleRate));
+    if (rawOut.empty())
+        return 0;
+    std::vector<std::uint8_t> bytes;
+    bytes.reserve(sound->samples.size() * 2);
+    for (const std::int16_t sample : sound->samples) {
+        const auto word = static_cast<std::uint16_t>(sample);
+        bytes.push_back(static_cast<std::uint8_t>(word & 0xFF));
+        bytes.push_back(static_cast<std::uint8_t>(word >> 8));
+    }
+    if (!rimba::platform::writeFileAtomically(rawOut, bytes)) {
+        std::fprintf(stderr, "rimbadrums-tool: cannot write %s\n", rawOut.c_str());
+        return 1;
+    }
+    return 0;
+}
+
 }  // namespace
 
 int main(int argc, char** argv) {
@@ -80,5 +121,7 @@ int main(int argc, char** argv) {
     const std::vector<std::string> args(argv + 2, argv + argc);
     if (command == "info")
         return runInfo(args);
+    if (command == "decode")
+        return runDecode(args);
     return usage();
 }

@@ -16,6 +16,7 @@
 #include "plugin/core/Constants.h"
 #include "plugin/core/Equaliser.h"
 #include "plugin/core/EventQueues.h"
+#include "plugin/core/HostedPlugin.h"
 #include "plugin/core/InstrumentSettings.h"
 #include "plugin/core/LoadHandshake.h"
 #include "plugin/core/MasterGain.h"
@@ -82,6 +83,30 @@ struct InstrumentState {
 
     // The standalone clock's own time record.
     VstTimeInfo standaloneTime{};
+
+    // Render loop.
+    double standalonePos = 0.0;  // samples; advances only while the sequencer runs
+    double exportPos = 0.0;      // samples of the audio export's own clock
+    double currentTempo = 120.0;  // tempo of the time info in force at the last rendered block
+    std::int32_t running = 0;
+    std::uint32_t lastIdleTick = 0;
+    float voiceBusGain = 0.0f;
+    PerTrack<float> trackSignal{};
+    float meterLeft = 0.0f;
+    float meterRight = 0.0f;
+    float holdLeft = 0.0f;
+    float holdRight = 0.0f;
+    std::int32_t holdCountLeft = 0;
+    std::int32_t holdCountRight = 0;
+
+    // Audio export: frames still to write and the fade of its last 2000 frames.
+    std::int32_t exportRemaining = 0;
+    float exportFadeGain = 1.0f;
+
+    // Hosted plug-ins: send 1, send 2, insert 1, insert 2, and the drum synth. Empty slots are
+    // null; the effect host owns what they point to.
+    std::array<HostedPlugin*, kEffectSlots> effectSlots{};
+    HostedPlugin* drumSynthPlugin = nullptr;
 
     // One Sound per distinct path; only appended to, and only while a load holds the audio
     // thread off, so indexes stay valid for the life of the instrument.

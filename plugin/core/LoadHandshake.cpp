@@ -7,8 +7,12 @@ namespace rimba {
 
 void LoadHandshake::beginLoad() {
     loadsInProgress.fetch_add(1);
+    waitForRenderToEnd();
+}
+
+void LoadHandshake::waitForRenderToEnd() const {
     const std::uint32_t started = platform::tickMilliseconds();
-    while (renderActive.load()) {
+    while (renderActive.load() != 0) {
         if (platform::tickMilliseconds() - started > kLoadWaitMilliseconds)
             break;
         platform::sleepMilliseconds(1);

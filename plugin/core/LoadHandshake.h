@@ -1,9 +1,12 @@
 #pragma once
 // The one hand-over between a loader that replaces shared data (sounds, kits, programs, chunks,
 // hosted plug-ins) and the audio thread. The loader raises `loadsInProgress` and waits, at most
-// 5000 ms, while the render loop's `renderActive` flag is set; the render loop outputs silence
-// while the counter is above 0. Both are sequentially consistent so that either the loader sees
-// the flag or the render loop sees the counter.
+// 5000 ms, while a render is active; the render loop marks itself active before it reads the
+// counter and outputs silence while the counter is above 0. Both are sequentially consistent, so
+// either the loader sees the render or the render sees the counter.
+//
+// `renderActive` counts the renders in progress rather than being a flag, because the host's
+// audio thread and the audio export may both pass through the render loop's entry.
 
 #include <atomic>
 #include <cstdint>
@@ -12,13 +15,27 @@ namespace rimba {
 
 struct LoadHandshake {
     std::atomic<std::int32_t> loadsInProgress{0};
-    std::atomic<bool> renderActive{false};
+    std::atomic<std::int32_t> renderActive{0};
 
     // Loader side (never the audio thread): raises the counter, then waits for a block in
     // progress to end, giving up after the bounded wait.
     void beginLoad();
+    // Waits, at most 5000 ms, until no render is in progress.
+    void waitForRenderToEnd() const;
     // Lowers the counter unless the render loop already forced it back to 0.
     void endLoad();
+};
+
+// Marks a render in progress for its lifetime.
+class RenderScope {
+public:
+    explicit RenderScope(LoadHandshake& handshake) : handshake(handshake) { handshake.renderActive.fetch_add(1); }
+    ~RenderScope() { handshake.renderActive.fetch_sub(1); }
+    RenderScope(const RenderScope&) = delete;
+    RenderScope& operator=(const RenderScope&) = delete;
+
+private:
+    LoadHandshake& handshake;
 };
 
 // Holds the audio thread off for the lifetime of a load.

@@ -7,6 +7,7 @@
 
 #include "plugin/core/VornDrums.h"
 #include "plugin/files/SoundReader.h"
+#include "plugin/files/WaveWriter.h"
 
 namespace rimba {
 
@@ -50,6 +51,21 @@ void VornDrums::loadTrackSound(int track) {
         voice.position = -1.0f;
         voice.loading = 0;
     }
+}
+
+std::int32_t VornDrums::writeTrackWave(int track, const std::string& path) {
+    if (!isActiveTrack(track))
+        return -1;
+    const auto t = static_cast<std::size_t>(track);
+    const Sound* sound = voiceSound(voices[t]);
+    if (sound == nullptr)
+        return -1;  // a track without a sound has nothing to write
+    const FrameRange range = selectedFrameRange(sound->frameCount, tracks.start[t], tracks.end[t]);
+    if (range.count <= 0)
+        return -1;
+    const std::span<const std::int16_t> selected(sound->samples.data() + range.first,
+                                                 static_cast<std::size_t>(range.count));
+    return writeMonoWave16(path, selected, sampleRate);
 }
 
 }  // namespace rimba

@@ -129,16 +129,14 @@ void VornDrums::writeSilence(float** outputs, VstInt32 frames) const {
 }
 
 void VornDrums::processReplacing(float**, float** outputs, VstInt32 sampleFrames) {
-    if (offlineRender.load(std::memory_order_relaxed)) {
+    // Marked active before the export flag is read: an export that sets the flag and then waits
+    // for renders to end cannot start while this block still renders.
+    RenderScope active(handshake);
+    if (offlineRender.load()) {
         writeSilence(outputs, sampleFrames);
         return;
     }
     renderBlock(outputs, sampleFrames);
-}
-
-void VornDrums::renderBlock(float** outputs, VstInt32 frames) {
-    // The sequencer, voices and mixer are not in place yet: the instrument renders silence.
-    writeSilence(outputs, frames);
 }
 
 VstInt32 VornDrums::processEvents(VstEvents* events) {

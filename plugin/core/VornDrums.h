@@ -8,6 +8,7 @@
 // process-wide timer thread.
 
 #include <cstdint>
+#include <string>
 
 #include "common/vst/AudioEffectX.h"
 #include "plugin/core/InstrumentSettings.h"
@@ -48,6 +49,9 @@ public:
     void updateTrack(int track);
     void recomputeBounds(int track);
     void loadTrackSound(int track);
+    // Writes the part of the track's sound between its start and end as a 16-bit mono WAV at the
+    // instrument's rate: 0 on success, -1 when there is nothing to write or the write failed.
+    std::int32_t writeTrackWave(int track, const std::string& path);
 
     // Control-rate recomputation of one voice's pan, gains, shares and pitch.
     void controlUpdate(TrackVoice& voice);
@@ -58,14 +62,28 @@ public:
     // for the audio thread; false when 100 updates already wait.
     bool queueEqUpdate(int target, int band);
 
-    // The body of processReplacing, also driven directly by the audio export.
+    // The body of processReplacing, also driven directly by the audio export. Audio thread (or
+    // the export's thread while offlineRender is set).
     void renderBlock(float** outputs, VstInt32 frames);
+
+    // Engine stages, in the order a block runs them.
+    void runSequencer(const VstTimeInfo& time, VstInt32 frames);
+    void playStep(std::int64_t step, double offset, double displayTime, double samplesPerStep);
+    void playHit(int track, float velocity, float roll, std::int32_t offset, double samplesPerStep);
+    void handleEvent(const PendingEvent& event);
+    float renderVoice(TrackVoice& voice);
+    void mixSample(float** outputs, VstInt32 i);
+    void finishBlock(float** outputs, VstInt32 frames);
+
+    // The editor's way to sound a track directly, bypassing the pending list.
+    void auditionStart(int track, int velocity, bool toSynth);
+    void auditionStop(int track, bool toSynth);
 
     // The 40 ms timer's work for this instance.
     void programChangeTimer();
 
     bool editorOpen() const { return editor != nullptr && editor->isOpen(); }
-    bool synthSlotLoaded() const { return false; }  // hosted plug-ins arrive with the effect host
+    bool synthSlotLoaded() const { return drumSynthPlugin != nullptr; }
 
 private:
     void askHostForStandalone();
@@ -77,6 +95,21 @@ private:
     void rebuildScaleList(int track);
     void forwardTrackToSynth(int track);
     void writeSilence(float** outputs, VstInt32 frames) const;
+    void renderChunk(float** outputs, VstInt32 frames, const VstTimeInfo& time);
+    const VstTimeInfo& clockForBlock(const VstTimeInfo& hostTime);
+    void drainOneMidiEntry();
+    void startVoice(TrackVoice& voice, int velocity);
+    void restartVoiceNow(TrackVoice& voice);
+    void applyVoiceCommand(TrackVoice& voice, const Sound& sound);
+    float equaliseTrack(int track, float input);
+    void runSendEffects(float** outputs, VstInt32 frames);
+    void applyMasterGain(float** outputs, VstInt32 frames);
+    void applyMasterEqualiser(float** outputs, VstInt32 frames);
+    void runInsertEffects(float** outputs, VstInt32 frames);
+    void updateMasterMeters(float** outputs, VstInt32 frames);
+    bool patternStart();
+    void queueSynthNote(std::int32_t deltaFrames, std::uint8_t status, int track, std::uint8_t velocity);
+    void releaseAllVoices();
 };
 
 }  // namespace rimba

@@ -128,15 +128,15 @@ TEST(FilterUpdateList, DroppingMasterUpdatesKeepsTheTrackUpdates) {
 
 TEST(LoadHandshake, ALoaderWaitsForTheBlockInProgress) {
     LoadHandshake handshake;
-    handshake.renderActive = true;
+    handshake.renderActive = 1;
     std::thread render([&] {
         platform::sleepMilliseconds(50);
-        handshake.renderActive = false;
+        handshake.renderActive = 0;
     });
     const std::uint32_t started = platform::tickMilliseconds();
     handshake.beginLoad();
     EXPECT_GE(platform::tickMilliseconds() - started, 40u);
-    EXPECT_FALSE(handshake.renderActive.load());
+    EXPECT_EQ(handshake.renderActive.load(), 0);
     EXPECT_EQ(handshake.loadsInProgress.load(), 1);
     render.join();
     handshake.endLoad();
@@ -145,7 +145,7 @@ TEST(LoadHandshake, ALoaderWaitsForTheBlockInProgress) {
 
 TEST(LoadHandshake, AStuckRenderDoesNotHoldTheLoaderBeyondItsBound) {
     LoadHandshake handshake;
-    handshake.renderActive = true;  // never cleared
+    handshake.renderActive = 1;  // never cleared
     const std::uint32_t started = platform::tickMilliseconds();
     handshake.beginLoad();
     const std::uint32_t waited = platform::tickMilliseconds() - started;

@@ -1,0 +1,263 @@
+// The per-sample mix of the voices into the master, the sends and the track outputs, and the
+// end-of-block work: send effects, master gain, equaliser updates, master equaliser, insert
+// effects and meters.
+
+#include <algorithm>
+#include <cmath>
+#include <cstring>
+
+#include "plugin/core/VornDrums.h"
+
+namespace rimba {
+
+namespace {
+
+constexpr float kDenormalInput = 1e-5f;
+constexpr float kFlushLevel = 1e-10f;
+constexpr int kExportFadeFrames = 2000;
+constexpr int kMeterHoldSamples = 50000;
+
+// One biquad stage blended with its dry input by its smoothed wet share.
+inline float runStage(const EqCoefficients& c, EqStage& stage, float input) {
+    const float x = input == 0.0f ? kDenormalInput : input;
+    float y = c.b0 * x + c.b1 * stage.x1 + c.b2 * stage.x2 - c.a1 * stage.y1 - c.a2 * stage.y2;
+    if (std::fabs(y) <= kFlushLevel)
+        y = 0.0f;
+    stage.x2 = stage.x1;
+    stage.x1 = x;
+    stage.y2 = stage.y1;
+    stage.y1 = y;
+    return (1.0f - stage.mix) * x + stage.mix * y;
+}
+
+inline void approachMix(EqStage& stage, float target) {
+    const float difference = target - stage.mix;
+    if (std::fabs(difference) > 1e-6f)
+        stage.mix += difference * 0.01f;
+}
+
+inline void decayPeak(float& peak) {
+    if (peak > 1e-5f)
+        peak *= 0.9999f;
+}
+
+void clear(float* channel, VstInt32 frames) {
+    if (channel != nullptr)
+        std::memset(channel, 0, sizeof(float) * static_cast<std::size_t>(frames));
+}
+
+}  // namespace
+
+float VornDrums::equaliseTrack(int track, float input) {
+    float m = input;
+    for (EqBand& band : trackEq[static_cast<std::size_t>(track)]) {
+        for (EqStage& stage : band.stages) {
+            if (1.0f - stage.mix > 1e-6f)
+                stage.mix += (1.0f - stage.mix) * 0.01f;
+            m = runStage(band.coefficients, stage, m);
+        }
+    }
+    return m;
+}
+
+void VornDrums::mixSample(float** outputs, VstInt32 i) {
+    float masterLeft = 0.0f;
+    float masterRight = 0.0f;
+    float send1Left = 0.0f;
+    float send1Right = 0.0f;
+    float send2Left = 0.0f;
+    float send2Right = 0.0f;
+    const bool exporting = offlineRender.load(std::memory_order_relaxed) != 0;
+    const bool meteringPeaks = editorOpen();
+
+    for (TrackVoice& voice : voices) {
+        const int track = voice.track;
+        if (track >= trackCount)
+            continue;
+        const auto t = static_cast<std::size_t>(track);
+        const bool routed = tracks.synthRoute[t] != 0.0f;
+
+        float synthPart = 0.0f;
+        if (routed && drumSynthPlugin != nullptr)
+            synthPart = drumSynthPlugin->outputChannel(2 + track)[i] * voiceBusGain * voice.synthGain;
+
+        float samplePart = 0.0f;
+        if (voiceSound(voice) != nullptr && !voice.loading) {
+            voice.rendered = 1;
+            if (!routed || tracks.synthMix[t] > 0.0f)
+                samplePart = renderVoice(voice) * voiceBusGain * voice.sampleGain;
+        }
+
+        float signal = 0.0f;
+        if (tracks.eqOnSample[t] == 0.0f) {
+            signal = samplePart;
+            samplePart = 0.0f;
+        }
+        if (routed && tracks.eqOnSynth[t] != 0.0f)
+            samplePart += synthPart;
+        else
+            signal += synthPart;
+        if (tracks.eqActive[t] != 0.0f)
+            signal += equaliseTrack(track, samplePart);
+        trackSignal[t] = signal;
+
+        float p = signal;
+        if (exporting && exportRemaining < kExportFadeFrames) {
+            p *= exportFadeGain;
+            if (exportFadeGain > 1e-6f)
+                exportFadeGain *= 0.995f;
+        }
+
+        if ((!soloSelected || track == selectedTrack) && tracks.mute[t] == 0.0f) {
+            const float left = p * voice.gainLeft;
+            const float right = p * voice.gainRight;
+            masterLeft += left;
+            masterRight += right;
+            send1Left += p * voice.send1Left;
+            send1Right += p * voice.send1Right;
+            send2Left += p * voice.send2Left;
+            send2Right += p * voice.send2Right;
+            voice.peakLeft = std::max(voice.peakLeft, std::fabs(left));
+            voice.peakRight = std::max(voice.peakRight, std::fabs(right));
+        }
+        if (meteringPeaks) {
+            decayPeak(voice.peakLeft);
+            decayPeak(voice.peakRight);
+        }
+    }
+
+    outputs[0][i] = masterLeft;
+    outputs[1][i] = masterRight;
+    if (multiOutput && !exporting) {
+        for (int k = 0; k < trackCount; ++k)
+            if (float* channel = outputs[2 + k])
+                channel[i] = trackSignal[static_cast<std::size_t>(k)];
+    }
+    const float sends[2][2] = {{send1Left, send1Right}, {send2Left, send2Right}};
+    for (int slot = 0; slot < 2; ++slot) {
+        if (HostedPlugin* effect = effectSlots[static_cast<std::size_t>(slot)]) {
+            effect->inputChannel(0)[i] = sends[slot][0];
+            effect->inputChannel(1)[i] = sends[slot][1];
+        }
+    }
+}
+
+void VornDrums::finishBlock(float** outputs, VstInt32 frames) {
+    runSendEffects(outputs, frames);
+    applyMasterGain(outputs, frames);
+    filterUpdates.applyAll([this](const FilterUpdate& update) {
+        const auto band = static_cast<std::size_t>(update.band);
+        if (update.target == FilterUpdate::kMasterTarget)
+            masterEq[band].coefficients = update.coefficients;
+        else if (update.target >= 0 && update.target < kTrackSlots)
+            trackEq[static_cast<std::size_t>(update.target)][band].coefficients = update.coefficients;
+    });
+    applyMasterEqualiser(outputs, frames);
+    runInsertEffects(outputs, frames);
+    if (editorOpen())
+        updateMasterMeters(outputs, frames);
+}
+
+void VornDrums::runSendEffects(float** outputs, VstInt32 frames) {
+    const bool separateOutputs = multiOutput && !offlineRender.load(std::memory_order_relaxed);
+    for (int slot = 0; slot < 2; ++slot) {
+        float* hostLeft = separateOutputs ? outputs[trackCount + 2 + 2 * slot] : nullptr;
+        float* hostRight = separateOutputs ? outputs[trackCount + 3 + 2 * slot] : nullptr;
+        HostedPlugin* effect = effectSlots[static_cast<std::size_t>(slot)];
+        if (effect == nullptr) {
+            clear(hostLeft, frames);
+            clear(hostRight, frames);
+            continue;
+        }
+        if (effectEnabled[static_cast<std::size_t>(slot)]) {
+            effect->processBlock(frames);
+        } else {
+            // A switched-off send returns silence; its plug-in is not run.
+            clear(effect->outputChannel(0), frames);
+            clear(effect->outputChannel(1), frames);
+        }
+        const float* returnLeft = effect->outputChannel(0);
+        const float* returnRight = effect->outputChannel(1);
+        for (VstInt32 i = 0; i < frames; ++i) {
+            outputs[0][i] += returnLeft[i];
+            outputs[1][i] += returnRight[i];
+        }
+        if (hostLeft != nullptr)
+            std::memcpy(hostLeft, returnLeft, sizeof(float) * static_cast<std::size_t>(frames));
+        if (hostRight != nullptr)
+            std::memcpy(hostRight, returnRight, sizeof(float) * static_cast<std::size_t>(frames));
+    }
+}
+
+void VornDrums::applyMasterGain(float** outputs, VstInt32 frames) {
+    const float level = settings.masterLevel;
+    const int step = std::isfinite(level) ? static_cast<int>(std::clamp(level, -1.0f, 1000.0f)) & 127 : 127;
+    const float target = masterGainTable[static_cast<std::size_t>(step)];
+    for (VstInt32 i = 0; i < frames; ++i) {
+        if (std::fabs(target - masterGain) > 1e-6f)
+            masterGain += (target - masterGain) * 0.0002f;
+        outputs[0][i] *= masterGain;
+        outputs[1][i] *= masterGain;
+    }
+}
+
+void VornDrums::applyMasterEqualiser(float** outputs, VstInt32 frames) {
+    const float target = masterEqOn != 0.0f ? 1.0f : 0.0f;
+    for (EqBand& band : masterEq) {
+        band.targetMix = target;
+        if (target == 0.0f && band.stages[0].mix <= 1e-6f)
+            continue;
+        EqStage& left = band.stages[0];
+        EqStage& right = band.stages[1];
+        for (VstInt32 i = 0; i < frames; ++i) {
+            approachMix(left, target);
+            outputs[0][i] = runStage(band.coefficients, left, outputs[0][i]);
+            approachMix(right, target);
+            outputs[1][i] = runStage(band.coefficients, right, outputs[1][i]);
+        }
+    }
+}
+
+void VornDrums::runInsertEffects(float** outputs, VstInt32 frames) {
+    const auto bytes = sizeof(float) * static_cast<std::size_t>(frames);
+    for (int slot = 2; slot < kEffectSlots; ++slot) {
+        HostedPlugin* effect = effectSlots[static_cast<std::size_t>(slot)];
+        if (effect == nullptr || !effectEnabled[static_cast<std::size_t>(slot)])
+            continue;
+        std::memcpy(effect->inputChannel(0), outputs[0], bytes);
+        std::memcpy(effect->inputChannel(1), outputs[1], bytes);
+        effect->processBlock(frames);
+        std::memcpy(outputs[0], effect->outputChannel(0), bytes);
+        std::memcpy(outputs[1], effect->outputChannel(1), bytes);
+    }
+}
+
+void VornDrums::updateMasterMeters(float** outputs, VstInt32 frames) {
+    struct Side {
+        float& meter;
+        float& hold;
+        std::int32_t& count;
+        const float* samples;
+    };
+    for (Side side : {Side{meterLeft, holdLeft, holdCountLeft, outputs[0]},
+                      Side{meterRight, holdRight, holdCountRight, outputs[1]}}) {
+        for (VstInt32 i = 0; i < frames; ++i) {
+            const float x = std::fabs(side.samples[i]);
+            if (x > side.meter)
+                side.meter = x;
+            else if (side.meter > 1e-5f)
+                side.meter *= 0.9999f;
+            if (x > side.hold) {
+                side.hold = x;
+                side.count = kMeterHoldSamples;
+            } else if (side.count > 0) {
+                if (side.hold > 1e-5f)
+                    side.hold *= 0.99999f;
+                if (--side.count == 0)
+                    side.hold = 0.0f;
+            }
+        }
+    }
+}
+
+}  // namespace rimba

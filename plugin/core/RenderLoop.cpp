@@ -1,0 +1,257 @@
+// The frame of one block: the load handshake, the clock, the step sequencer and the per-sample
+// walk that fires pending events and runs the voices and the mixer.
+
+#include <algorithm>
+#include <cmath>
+#include <cstdlib>
+
+#include "common/platform/Clock.h"
+#include "plugin/core/DenormalGuard.h"
+#include "plugin/core/VornDrums.h"
+#include "plugin/tools/RandomKeystrokes.h"
+
+namespace rimba {
+
+namespace {
+
+constexpr VstInt32 kAllTimeInfoFields = 0xffff;
+constexpr std::uint8_t kNoteOn = 0x90;
+constexpr std::uint8_t kNoteOff = 0x80;
+
+// A velocity as a MIDI data byte; values outside 0..127 only come from damaged data.
+std::uint8_t velocityByte(double velocity) { return static_cast<std::uint8_t>(std::clamp(std::trunc(velocity), 0.0, 127.0)); }
+
+std::uint8_t keyByte(float key) { return static_cast<std::uint8_t>(std::clamp(std::trunc(key), 0.0f, 127.0f)); }
+
+}  // namespace
+
+void VornDrums::renderBlock(float** outputs, VstInt32 frames) {
+    if (outputs == nullptr || frames <= 0)
+        return;
+    DenormalGuard flushDenormals;
+    // Marked active before the counter is read, so a loader either sees this block or this block
+    // sees the loader.
+    RenderScope active(handshake);
+    const std::uint32_t now = platform::tickMilliseconds();
+    if (handshake.loadsInProgress.load() < 1)
+        lastIdleTick = now;
+    else if (now - lastIdleTick > kLoadWaitMilliseconds)
+        handshake.loadsInProgress.store(0);  // a loader that never finished cannot silence us for good
+
+    const VstTimeInfo* time = getTimeInfo(kAllTimeInfoFields);
+    if (time == nullptr || handshake.loadsInProgress.load() >= 1) {
+        writeSilence(outputs, frames);
+        return;
+    }
+    const VstTimeInfo& inForce = clockForBlock(*time);
+    // Hosted plug-ins work on buffers of a fixed size, so a long block is rendered in pieces.
+    std::array<float*, kTrackSlots + 6> pieceOutputs{};
+    const VstInt32 channels = offlineRender.load() ? 2 : cEffect.numOutputs;
+    for (VstInt32 done = 0; done < frames;) {
+        const VstInt32 piece = std::min<VstInt32>(frames - done, HostedPlugin::kMaxBlockFrames);
+        for (VstInt32 c = 0; c < channels; ++c)
+            pieceOutputs[static_cast<std::size_t>(c)] = outputs[c] ? outputs[c] + done : nullptr;
+        VstTimeInfo pieceTime = inForce;
+        pieceTime.samplePos += done;
+        renderChunk(pieceOutputs.data(), piece, pieceTime);
+        done += piece;
+    }
+}
+
+const VstTimeInfo& VornDrums::clockForBlock(const VstTimeInfo& hostTime) {
+    const VstTimeInfo* host = &hostTime;
+    if (standalone) {
+        if (previousTempo != tempo && tempo != 0) {
+            // The musical position survives a tempo change.
+            standalonePos *= static_cast<double>(previousTempo) / tempo;
+            previousTempo = tempo;
+        }
+        standaloneTime.sampleRate = host->sampleRate;
+        standaloneTime.nanoSeconds = host->nanoSeconds;
+        standaloneTime.ppqPos = host->ppqPos;
+        standaloneTime.timeSigNumerator = host->timeSigNumerator;
+        standaloneTime.timeSigDenominator = host->timeSigDenominator;
+        standaloneTime.samplePos = standalonePos;
+        standaloneTime.tempo = tempo;
+        if (std::isfinite(host->sampleRate) && host->sampleRate >= 1.0 && host->sampleRate <= 1e7)
+            sampleRate = static_cast<std::int32_t>(host->sampleRate);
+        standaloneTime.flags = playing ? (host->flags | kVstTransportPlaying) : 0;
+        running = playing;
+        return standaloneTime;
+    }
+    running = (host->flags & kVstTransportPlaying) != 0 && playing != 0;
+    return hostTime;
+}
+
+void VornDrums::renderChunk(float** outputs, VstInt32 frames, const VstTimeInfo& time) {
+    if (running || offlineRender.load())
+        runSequencer(time, frames);
+
+    if (drumSynthPlugin != nullptr) {
+        drumSynthPlugin->deliverQueuedMidi();
+        drumSynthPlugin->processBlock(frames);
+    }
+
+    for (VstInt32 i = 0; i < frames; ++i) {
+        if (++controlCounter > 15) {
+            controlCounter = 0;
+            for (TrackVoice& voice : voices)
+                controlUpdate(voice);
+        }
+        drainOneMidiEntry();
+        if (std::fabs(1.0f - voiceBusGain) > 1e-6f)
+            voiceBusGain += (1.0f - voiceBusGain) * 0.002f;
+        pendingEvents.countDownAndFire([this](const PendingEvent& event) { handleEvent(event); });
+        mixSample(outputs, i);
+    }
+    finishBlock(outputs, frames);
+}
+
+void VornDrums::drainOneMidiEntry() {
+    const std::optional<MidiInputEntry> entry = midiInput.pop();
+    if (!entry)
+        return;
+    // A key-learn field of the editor takes the next note-on instead of the drums, once the
+    // editor exists.
+    pendingEvents.append({.countdown = entry->deltaFrames,
+                          .status = entry->midi[0],
+                          .data1 = entry->midi[1],
+                          .data2 = entry->midi[2],
+                          .fromSequencer = 0});
+}
+
+void VornDrums::runSequencer(const VstTimeInfo& time, VstInt32 frames) {
+    const double blockLength = frames;
+    double position = 0.0;
+    if (offlineRender.load()) {
+        position = exportPos;
+        exportPos += blockLength;
+    } else if (standalone) {
+        position = standalonePos;
+        standalonePos += blockLength;
+    } else {
+        position = time.samplePos;
+    }
+    // A host that reports no usable tempo or rate gets no steps rather than a division by zero.
+    if (!(time.tempo > 0.0) || !(time.sampleRate > 0.0) || !std::isfinite(position))
+        return;
+    currentTempo = time.tempo;
+    secondsPerStep = 60.0 / time.tempo * 0.25;
+    const double samplesPerStep = time.sampleRate * secondsPerStep;
+    auto step = static_cast<std::int64_t>(position / samplesPerStep);
+    double offset = static_cast<double>(step) * samplesPerStep - position;
+    double displayTime = platform::tickMilliseconds() + (blockLength + offset) * 1000.0 / time.sampleRate;
+    while (offset < blockLength) {
+        if (offset >= 0.0 && step >= 0)
+            playStep(step, offset, displayTime, samplesPerStep);
+        ++step;
+        offset += samplesPerStep;
+        displayTime += samplesPerStep * 1000.0 / time.sampleRate;
+    }
+}
+
+bool VornDrums::patternStart() {
+    if (playingPattern == currentPattern) {
+        if (playMode == 1) {
+            for (int move = 1; move <= kPatternCount; ++move) {
+                const int candidate = (currentPattern + move) % kPatternCount;
+                if (chainEnabled[static_cast<std::size_t>(candidate)]) {
+                    currentPattern = candidate;
+                    break;
+                }
+            }
+        } else if (playMode == 2) {
+            for (int draw = 0; draw < kPatternCount; ++draw) {
+                const int candidate = std::rand() % kPatternCount;
+                if (chainEnabled[static_cast<std::size_t>(candidate)]) {
+                    currentPattern = candidate;
+                    break;
+                }
+            }
+        }
+    }
+    playingPattern = currentPattern;
+    if (randomAuto)
+        regenerateAllRandom(*this);
+    return true;
+}
+
+void VornDrums::playStep(std::int64_t step, double offset, double displayTime, double samplesPerStep) {
+    const bool patternValid = playingPattern >= 0 && playingPattern < kPatternCount;
+    const std::int32_t length = patternValid ? patternSteps[static_cast<std::size_t>(playingPattern)] : 0;
+    if (length > 0)
+        currentStep = static_cast<std::int32_t>(step % length);
+    if (currentStep == 0)
+        patternStart();
+    if (editorOpen() && !offlineRender.load())
+        stepDisplay.push({.step = currentStep, .timeMilliseconds = displayTime});
+
+    auto start = static_cast<std::int32_t>(offset);
+    if (swing > 0 && (currentStep & 1))
+        start += static_cast<std::int32_t>(swing * (1.0 / 128.0) * samplesPerStep);
+
+    // Only patterns and steps inside the planes can be played; damaged numbers play nothing.
+    const bool stepValid = playingPattern >= 0 && playingPattern < kPatternCount && currentStep >= 0 &&
+                           currentStep < kMaxSteps;
+    const auto p = static_cast<std::size_t>(std::clamp(playingPattern, 0, kPatternCount - 1));
+    const auto s = static_cast<std::size_t>(std::clamp(currentStep, 0, kMaxSteps - 1));
+    for (int t = 0; t < trackCount; ++t) {
+        const TrackPatterns& planes = patterns[static_cast<std::size_t>(t)];
+        const float velocity = stepValid ? planes.stepVelocity[p][s] : 0.0f;
+        if (velocity != 0.0f) {
+            playHit(t, velocity, planes.stepRoll[p][s], start, samplesPerStep);
+        } else if (stepValid && planes.randomHit[s] != 0.0f) {
+            playHit(t, planes.randomVelocity[s], planes.randomRoll[s], start, samplesPerStep);
+        } else if (tracks.synthRoute[static_cast<std::size_t>(t)] != 0.0f || voices[static_cast<std::size_t>(t)].noteSent) {
+            voices[static_cast<std::size_t>(t)].noteSent = 0;
+            pendingEvents.append({.countdown = start,
+                                  .status = kNoteOff,
+                                  .data1 = keyByte(settings.trackKey[static_cast<std::size_t>(t)]),
+                                  .data2 = 0,
+                                  .fromSequencer = 1});
+            if (tracks.synthRoute[static_cast<std::size_t>(t)] != 0.0f)
+                queueSynthNote(start, kNoteOff, t, 0);
+        }
+    }
+}
+
+void VornDrums::playHit(int track, float velocity, float roll, std::int32_t offset, double samplesPerStep) {
+    // Roll shape: below 64 the hits rise towards the last, full one; from 64 up they fall from
+    // the first, full one.
+    const double u = fillAttenuation;
+    const double v = roll * 0.125;
+    const double rolls = std::trunc(static_cast<double>(roll));
+    double gain = 1.0;
+    double factor = 1.0;
+    if (roll > 0.0f) {
+        if (u < 64.0) {
+            factor = 1.0 / (u / 64.0 - (u / 64.0 - 1.0) * v);
+            gain = std::pow(factor, -rolls);
+        } else {
+            const double first = (128.0 - u) / 64.0;
+            factor = first - v * (first - 1.0);
+        }
+    }
+    if (rolls < 0.0 || !std::isfinite(rolls))
+        return;
+    const auto t = static_cast<std::size_t>(track);
+    const std::uint8_t key = keyByte(settings.trackKey[t]);
+    const auto lastHit = static_cast<int>(std::min(rolls, 64.0));
+    for (int k = 0; k <= lastHit; ++k) {
+        const auto countdown = offset + static_cast<std::int32_t>(k * samplesPerStep / 4.0);
+        const std::uint8_t hitVelocity = velocityByte(gain * velocity);
+        voices[t].noteSent = 1;
+        pendingEvents.append(
+            {.countdown = countdown, .status = kNoteOn, .data1 = key, .data2 = hitVelocity, .fromSequencer = 1});
+        if (tracks.synthRoute[t] != 0.0f)
+            queueSynthNote(countdown, kNoteOn, track, hitVelocity);
+        gain *= factor;
+    }
+}
+
+void VornDrums::queueSynthNote(std::int32_t deltaFrames, std::uint8_t status, int track, std::uint8_t velocity) {
+    if (drumSynthPlugin != nullptr)
+        drumSynthPlugin->queueMidi(deltaFrames, status, static_cast<std::uint8_t>(36 + track), velocity);
+}
+
+}  // namespace rimba
