@@ -14,6 +14,12 @@ MasterGainTable buildMasterGainTable() {
     return table;
 }
 
+int masterGainStep(float masterLevel) {
+    if (!std::isfinite(masterLevel))
+        return kMasterGainSteps - 1;
+    return static_cast<int>(std::fmax(std::fmin(masterLevel, 1e6f), -1e6f)) & (kMasterGainSteps - 1);
+}
+
 float levelGainFromSetting(float level, bool muted) {
     if (muted || level <= 0.01f)
         return kSilentGain;

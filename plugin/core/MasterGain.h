@@ -11,6 +11,10 @@ using MasterGainTable = std::array<float, kMasterGainSteps>;
 
 MasterGainTable buildMasterGainTable();
 
+// The table entry a master level setting selects: its integer part, masked to 0..127. A level
+// that is not a number selects full level rather than undefined behaviour.
+int masterGainStep(float masterLevel);
+
 // Gains taken from settings are exponential, and never exactly 0 so that smoothing towards
 // them stays cheap.
 float levelGainFromSetting(float level, bool muted);  // 200^level / 100, 1e-6 at or below 0.01

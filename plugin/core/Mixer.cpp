@@ -190,9 +190,7 @@ void VornDrums::runSendEffects(float** outputs, VstInt32 frames) {
 }
 
 void VornDrums::applyMasterGain(float** outputs, VstInt32 frames) {
-    const float level = settings.masterLevel;
-    const int step = std::isfinite(level) ? static_cast<int>(std::clamp(level, -1.0f, 1000.0f)) & 127 : 127;
-    const float target = masterGainTable[static_cast<std::size_t>(step)];
+    const float target = masterGainTable[static_cast<std::size_t>(masterGainStep(settings.masterLevel))];
     for (VstInt32 i = 0; i < frames; ++i) {
         if (std::fabs(target - masterGain) > 1e-6f)
             masterGain += (target - masterGain) * 0.0002f;

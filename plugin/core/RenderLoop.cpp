@@ -60,6 +60,7 @@ void VornDrums::renderBlock(float** outputs, VstInt32 frames) {
 
 const VstTimeInfo& VornDrums::clockForBlock(const VstTimeInfo& hostTime) {
     const VstTimeInfo* host = &hostTime;
+    currentTempo = standalone ? static_cast<double>(tempo) : hostTime.tempo;
     if (standalone) {
         if (previousTempo != tempo && tempo != 0) {
             // The musical position survives a tempo change.
@@ -135,7 +136,6 @@ void VornDrums::runSequencer(const VstTimeInfo& time, VstInt32 frames) {
     // A host that reports no usable tempo or rate gets no steps rather than a division by zero.
     if (!(time.tempo > 0.0) || !(time.sampleRate > 0.0) || !std::isfinite(position))
         return;
-    currentTempo = time.tempo;
     secondsPerStep = 60.0 / time.tempo * 0.25;
     const double samplesPerStep = time.sampleRate * secondsPerStep;
     auto step = static_cast<std::int64_t>(position / samplesPerStep);

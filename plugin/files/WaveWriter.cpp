@@ -34,26 +34,28 @@ public:
     std::vector<std::uint8_t> bytes;
 };
 
-void writeFormatChunk(LittleEndianWriter& out, std::uint32_t sampleRate) {
+void writeFormatChunk(LittleEndianWriter& out, std::uint16_t channels, std::uint32_t sampleRate) {
+    const auto blockAlign = static_cast<std::uint16_t>(2 * channels);
     out.tag("fmt ");
     out.u32(kFormatChunkSize);
     out.u16(1);  // PCM
-    out.u16(1);  // channels
+    out.u16(channels);
     out.u32(sampleRate);
-    out.u32(sampleRate * 2);  // bytes per second
-    out.u16(2);               // block align
-    out.u16(16);              // bits per sample
-    out.u16(0);               // no extra format bytes
+    out.u32(sampleRate * blockAlign);  // bytes per second
+    out.u16(blockAlign);
+    out.u16(16);  // bits per sample
+    out.u16(0);   // no extra format bytes
 }
 
-std::vector<std::uint8_t> monoWave16Bytes(std::span<const std::int16_t> samples, std::uint32_t sampleRate) {
+std::vector<std::uint8_t> wave16Bytes(std::span<const std::int16_t> samples, std::uint16_t channels,
+                                      std::uint32_t sampleRate) {
     const auto dataSize = static_cast<std::uint32_t>(samples.size() * 2);
     LittleEndianWriter out;
     out.reserve(8 + kRiffOverhead + dataSize);
     out.tag("RIFF");
     out.u32(kRiffOverhead + dataSize);
     out.tag("WAVE");
-    writeFormatChunk(out, sampleRate);
+    writeFormatChunk(out, channels, sampleRate);
     out.tag("data");
     out.u32(dataSize);
     for (const std::int16_t sample : samples)
@@ -88,7 +90,15 @@ std::int32_t writeMonoWave16(const std::string& path, std::span<const std::int16
                              std::int32_t sampleRate) {
     if (samples.empty() || sampleRate <= 0 || !fitsInRiff(samples.size()))
         return -1;
-    const auto bytes = monoWave16Bytes(samples, static_cast<std::uint32_t>(sampleRate));
+    const auto bytes = wave16Bytes(samples, 1, static_cast<std::uint32_t>(sampleRate));
+    return platform::writeFileAtomically(path, bytes) ? 0 : -1;
+}
+
+std::int32_t writeStereoWave16(const std::string& path, std::span<const std::int16_t> interleaved,
+                               std::int32_t sampleRate) {
+    if (sampleRate <= 0 || interleaved.size() % 2 != 0 || !fitsInRiff(interleaved.size()))
+        return -1;
+    const auto bytes = wave16Bytes(interleaved, 2, static_cast<std::uint32_t>(sampleRate));
     return platform::writeFileAtomically(path, bytes) ? 0 : -1;
 }
 

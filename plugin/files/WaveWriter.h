@@ -25,4 +25,9 @@ FrameRange selectedFrameRange(std::int32_t frameCount, float start, float end);
 std::int32_t writeMonoWave16(const std::string& path, std::span<const std::int16_t> samples,
                              std::int32_t sampleRate);
 
+// The same layout with two channels of interleaved left/right samples (block align 4). An empty
+// file (no frames) is written too: an export of nothing is still an export.
+std::int32_t writeStereoWave16(const std::string& path, std::span<const std::int16_t> interleaved,
+                               std::int32_t sampleRate);
+
 }  // namespace rimba

@@ -1,0 +1,213 @@
+// The offline export of the current pattern or the chain to a 16-bit stereo WAV file.
+
+#include <cmath>
+#include <cstring>
+#include <filesystem>
+#include <fstream>
+#include <iterator>
+
+#include <gtest/gtest.h>
+
+#include "plugin/core/VornDrums.h"
+#include "plugin/tools/AudioExport.h"
+#include "tests/plugin/files/SoundFixtures.h"
+
+namespace rimba::test {
+namespace {
+
+VstTimeInfo exportHostTime{};
+
+VstIntPtr exportTestHost(AEffect*, VstInt32 opcode, VstInt32, VstIntPtr, void*, float) {
+    if (opcode == audioMasterVersion)
+        return kVstVersion;
+    if (opcode == audioMasterGetTime)
+        return reinterpret_cast<VstIntPtr>(&exportHostTime);
+    return 0;
+}
+
+struct WaveFile {
+    std::uint16_t channels = 0;
+    std::uint32_t rate = 0;
+    std::uint16_t bits = 0;
+    std::vector<std::int16_t> samples;  // interleaved
+};
+
+std::uint32_t le32(const std::vector<std::uint8_t>& b, std::size_t at) {
+    return b[at] | b[at + 1] << 8 | b[at + 2] << 16 | static_cast<std::uint32_t>(b[at + 3]) << 24;
+}
+
+WaveFile readWave(const std::string& path) {
+    const std::vector<std::uint8_t> bytes = files::fixtures::readBytes(path);
+    WaveFile wave;
+    EXPECT_GE(bytes.size(), 46u);
+    if (bytes.size() < 46)
+        return wave;
+    EXPECT_EQ(std::string(bytes.begin(), bytes.begin() + 4), "RIFF");
+    EXPECT_EQ(le32(bytes, 16), 18u);  // the format chunk is 18 bytes
+    wave.channels = static_cast<std::uint16_t>(bytes[22] | bytes[23] << 8);
+    wave.rate = le32(bytes, 24);
+    wave.bits = static_cast<std::uint16_t>(bytes[34] | bytes[35] << 8);
+    EXPECT_EQ(std::string(bytes.begin() + 38, bytes.begin() + 42), "data");
+    const std::uint32_t size = le32(bytes, 42);
+    EXPECT_EQ(bytes.size(), 46u + size);
+    for (std::size_t i = 46; i + 1 < bytes.size(); i += 2)
+        wave.samples.push_back(static_cast<std::int16_t>(bytes[i] | bytes[i + 1] << 8));
+    return wave;
+}
+
+// A sound of constant value, so the export's output tells which track played and when.
+void giveTrackConstantSound(VornDrums& drums, int track, std::int16_t value, int frames) {
+    auto sound = std::make_unique<Sound>();
+    sound->samples.assign(static_cast<std::size_t>(frames), value);
+    sound->frameCount = frames;
+    drums.soundList.push_back(std::move(sound));
+    drums.voices[static_cast<std::size_t>(track)].soundIndex = static_cast<std::int32_t>(drums.soundList.size() - 1);
+    drums.recomputeBounds(track);
+}
+
+class AudioExport : public ::testing::Test {
+protected:
+    void SetUp() override {
+        exportHostTime = VstTimeInfo{};
+        exportHostTime.sampleRate = 44100.0;
+        exportHostTime.tempo = 120.0;
+        exportHostTime.flags = kVstTempoValid;
+        drums = std::make_unique<VornDrums>(exportTestHost, [](InstrumentSettings&, bool) { return false; });
+        float* silentOutputs[18]{};
+        std::vector<std::vector<float>> buffers(18, std::vector<float>(64));
+        for (int c = 0; c < 18; ++c)
+            silentOutputs[c] = buffers[static_cast<std::size_t>(c)].data();
+        drums->processReplacing(nullptr, silentOutputs, 64);  // the host's tempo becomes current
+    }
+
+    files::fixtures::TempFolder folder;
+    std::unique_ptr<VornDrums> drums;
+};
+
+TEST(ExportSample, FullScaleValuesMapToTheEndsOfTheSixteenBitRange) {
+    EXPECT_EQ(exportSample(1.0f), 32767);
+    EXPECT_EQ(exportSample(-1.0f), -32768);
+    EXPECT_EQ(exportSample(0.0f), 0);
+    EXPECT_EQ(exportSample(3.0f), 32767);
+    EXPECT_EQ(exportSample(-7.5f), -32768);
+    EXPECT_EQ(exportSample(0.5f), 16383);   // trunc(16383.75 - 0.5)
+    EXPECT_EQ(exportSample(-0.5f), -16384);  // trunc(-16383.75 - 0.5)
+}
+
+TEST(ExportFrameCount, ASixteenStepPatternAtOneHundredTwentyIsTwoSeconds) {
+    EXPECT_EQ(exportFrameCount(44100, 120.0, 16), 88200);
+    EXPECT_EQ(exportFrameCount(48000, 90.0, 48), 384000);
+    EXPECT_EQ(exportFrameCount(44100, 0.0, 16), 0);
+}
+
+TEST_F(AudioExport, TheCurrentPatternExportsExactlyItsLength) {
+    drums->playMode = 0;
+    const std::string out = folder / "pattern.wav";
+    ASSERT_EQ(exportAudioFile(*drums, out), 0);
+    const WaveFile wave = readWave(out);
+    EXPECT_EQ(wave.channels, 2);
+    EXPECT_EQ(wave.rate, 44100u);
+    EXPECT_EQ(wave.bits, 16);
+    EXPECT_EQ(wave.samples.size(), 88200u * 2);
+}
+
+TEST_F(AudioExport, AChainOfTwoPatternsExportsBothStartingWithTheFirst) {
+    drums->chainEnabled[2] = 1;
+    drums->chainEnabled[5] = 1;
+    drums->patternSteps[5] = 32;
+    drums->currentPattern = 9;
+    drums->playMode = 2;  // a random chain exports as a plain one
+    giveTrackConstantSound(*drums, 0, 16384, 20000);
+    giveTrackConstantSound(*drums, 1, -16384, 20000);
+    drums->patterns[0].stepVelocity[2][0] = 127.0f;  // pattern 2 starts with track 1
+    drums->patterns[1].stepVelocity[5][0] = 127.0f;  // pattern 5 starts with track 2
+    drums->updateTrackGains(0);
+    drums->updateTrackGains(1);
+
+    const std::string out = folder / "chain.wav";
+    ASSERT_EQ(exportAudioFile(*drums, out), 0);
+    const WaveFile wave = readWave(out);
+    ASSERT_EQ(wave.samples.size(), 264600u * 2);  // 48 steps
+    auto leftAt = [&](std::size_t frame) { return wave.samples[2 * frame]; };
+    EXPECT_GT(leftAt(5000), 0);   // track 1's positive sound: pattern 2 played first
+    EXPECT_LT(leftAt(88200 + 5000), 0);  // then pattern 5 with track 2's negative sound
+    EXPECT_EQ(drums->playMode, 2);
+    EXPECT_EQ(drums->currentPattern, 9);
+    EXPECT_EQ(drums->offlineRender.load(), 0);
+}
+
+TEST_F(AudioExport, WithNothingChainedTheCurrentPatternIsExported) {
+    drums->playMode = 1;
+    drums->patternSteps[3] = 8;
+    drums->currentPattern = 3;
+    const std::string out = folder / "unchained.wav";
+    ASSERT_EQ(exportAudioFile(*drums, out), 0);
+    EXPECT_EQ(readWave(out).samples.size(), 44100u * 2);
+    EXPECT_EQ(drums->currentPattern, 3);
+}
+
+// The fade applies to a block that starts with fewer than 2000 frames to go, and the gain shrinks
+// once per active track and sample.
+TEST_F(AudioExport, ABlockStartingWithinTheLastTwoThousandFramesFadesOut) {
+    drums->playMode = 0;
+    drums->patternSteps[0] = 15;  // 82687 frames: the last block starts 767 frames before the end
+    giveTrackConstantSound(*drums, 0, 16384, 200000);
+    drums->patterns[0].stepVelocity[0][0] = 127.0f;
+    const std::string out = folder / "fade.wav";
+    ASSERT_EQ(exportAudioFile(*drums, out), 0);
+    const WaveFile wave = readWave(out);
+    ASSERT_EQ(wave.samples.size(), 82687u * 2);
+    const std::size_t lastBlock = 82687 - 767;
+    const std::int16_t held = wave.samples[2 * (lastBlock - 1)];
+    EXPECT_GT(held, 8000);
+    EXPECT_EQ(wave.samples[2 * (lastBlock - 1000)], held);
+    EXPECT_EQ(wave.samples[2 * lastBlock], held);
+    for (std::size_t k : {1u, 2u, 10u, 100u}) {
+        const double expected = held * std::pow(0.995, 12.0 * static_cast<double>(k));
+        EXPECT_NEAR(wave.samples[2 * (lastBlock + k)], expected, 2.0) << k;
+    }
+}
+
+TEST_F(AudioExport, ASixteenStepExportEndsWithoutAFade) {
+    drums->playMode = 0;
+    giveTrackConstantSound(*drums, 0, 16384, 200000);
+    drums->patterns[0].stepVelocity[0][0] = 127.0f;
+    const std::string out = folder / "nofade.wav";
+    ASSERT_EQ(exportAudioFile(*drums, out), 0);
+    const WaveFile wave = readWave(out);
+    ASSERT_EQ(wave.samples.size(), 88200u * 2);
+    // Its last block starts 2184 frames before the end, so the file ends at full level.
+    EXPECT_GT(wave.samples[2 * 88199], 8000);
+    EXPECT_EQ(wave.samples[2 * 88199], wave.samples[2 * 80000]);
+}
+
+TEST_F(AudioExport, VoicesKeepTheirSoundsAfterAnExport) {
+    giveTrackConstantSound(*drums, 4, 1000, 100);
+    ASSERT_EQ(exportAudioFile(*drums, folder / "keep.wav"), 0);
+    EXPECT_EQ(drums->voices[4].soundIndex, 0);
+    EXPECT_EQ(drums->voices[4].position, -1.0f);
+}
+
+TEST_F(AudioExport, AnUnwritablePathFailsAndChangesNothing) {
+    drums->playMode = 2;
+    drums->currentPattern = 7;
+    EXPECT_EQ(exportAudioFile(*drums, folder / "missing-folder/out.wav"), -1);
+    EXPECT_EQ(drums->playMode, 2);
+    EXPECT_EQ(drums->currentPattern, 7);
+    EXPECT_EQ(drums->offlineRender.load(), 0);
+}
+
+TEST_F(AudioExport, TheHostsBlocksAreSilentWhileTheExportRuns) {
+    drums->offlineRender = 1;
+    std::vector<std::vector<float>> buffers(18, std::vector<float>(32, 0.25f));
+    float* outputs[18];
+    for (int c = 0; c < 18; ++c)
+        outputs[c] = buffers[static_cast<std::size_t>(c)].data();
+    drums->processReplacing(nullptr, outputs, 32);
+    for (const auto& channel : buffers)
+        for (float x : channel)
+            ASSERT_EQ(x, 0.0f);
+}
+
+}  // namespace
+}  // namespace rimba::test
