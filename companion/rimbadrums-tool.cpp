@@ -1,7 +1,8 @@
 // rimbadrums-tool: the instrument's command-line companion.
-//   info [PATH.so] [--standalone]   what a host sees of the plug-in
+//   info [PATH.so] [--standalone] [--params]   what a host sees of the plug-in
 //   decode FILE [--raw OUT]         what the instrument's sound loader makes of a file
 
+#include <array>
 #include <cstdio>
 #include <cstring>
 #include <string>
@@ -15,9 +16,10 @@ namespace {
 
 int usage() {
     std::fprintf(stderr,
-                 "usage: rimbadrums-tool info [PATH.so] [--standalone]\n"
+                 "usage: rimbadrums-tool info [PATH.so] [--standalone] [--params]\n"
                  "       rimbadrums-tool decode FILE [--raw OUT]\n"
-                 "  info    load the plug-in as a host does and print what the host sees\n"
+                 "  info    load the plug-in as a host does and print what the host sees;\n"
+                 "          --params adds every parameter's name and display\n"
                  "  decode  load a sound file as a drum track does; --raw writes its 16-bit mono\n"
                  "          samples as raw little-endian bytes\n");
     return 2;
@@ -56,12 +58,28 @@ void printFacts(const rimba::tool::PluginFacts& f) {
     }
 }
 
+void printParameters(const rimba::tool::LoadedPlugin& plugin) {
+    std::printf("parameters:\n");
+    for (VstInt32 i = 0; i < plugin.get()->numParams; ++i) {
+        std::array<char, 256> name{};
+        std::array<char, 256> display{};
+        plugin.dispatch(effGetParamName, i, 0, name.data());
+        plugin.dispatch(effGetParamDisplay, i, 0, display.data());
+        name.back() = display.back() = 0;
+        const float value = plugin.get()->getParameter(plugin.get(), i);
+        std::printf("  %3d: \"%s\" = \"%s\" (%g)\n", i, name.data(), display.data(), static_cast<double>(value));
+    }
+}
+
 int runInfo(const std::vector<std::string>& args) {
     std::string path = RIMBA_BUILT_PLUGIN;
     bool standalone = false;
+    bool parameters = false;
     for (const std::string& arg : args) {
         if (arg == "--standalone")
             standalone = true;
+        else if (arg == "--params")
+            parameters = true;
         else if (!arg.empty() && arg[0] == '-')
             return usage();
         else
@@ -74,6 +92,8 @@ int runInfo(const std::vector<std::string>& args) {
     }
     std::printf("plug-in: %s%s\n", path.c_str(), standalone ? " (as the standalone host sees it)" : "");
     printFacts(plugin.facts());
+    if (parameters)
+        printParameters(plugin);
     return 0;
 }
 

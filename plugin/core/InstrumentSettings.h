@@ -5,6 +5,7 @@
 #include <array>
 #include <cstdint>
 #include <functional>
+#include <string>
 
 #include "plugin/core/Constants.h"
 
@@ -23,6 +24,15 @@ struct InstrumentSettings {
     std::int32_t knobBehaviorMode = 0;
     std::int32_t channelNumber = kDefaultTrackCount;  // track count of this run
     std::array<float, kTrackSlots> trackKey = defaultTrackKeys();
+
+    // The standalone host's devices, chosen in the plug-in and read back by the host.
+    std::int32_t standaloneSampleRate = 44100;
+    std::int32_t standaloneBufferSize = 1024;
+    std::string audioDevice;
+    std::string midiDevice;
+
+    // The last program file; programs by number are the ".fxp" files of its folder.
+    std::string programFile;
 
     static constexpr std::array<float, kTrackSlots> defaultTrackKeys() {
         std::array<float, kTrackSlots> keys{};

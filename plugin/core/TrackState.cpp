@@ -149,11 +149,6 @@ void VornDrums::rebuildScaleList(int track) {
     tracks.scaleListCount[t] = count;
 }
 
-void VornDrums::forwardTrackToSynth(int) {
-    // Tune, velocity and scale settings go to a drum-synth plug-in in the synth slot; the slot
-    // stays empty until the effect host exists.
-}
-
 void VornDrums::updateTrack(int track) {
     if (!isActiveTrack(track))
         return;

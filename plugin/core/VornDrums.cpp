@@ -209,9 +209,4 @@ bool VornDrums::getOutputProperties(VstInt32 index, VstPinProperties* properties
     return true;
 }
 
-void VornDrums::programChangeTimer() {
-    // Program changes are taken here once programs load by number; until then they wait in
-    // their list.
-}
-
 }  // namespace rimba

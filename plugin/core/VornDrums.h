@@ -43,6 +43,28 @@ public:
     VstPlugCategory getPlugCategory() override { return kPlugCategSynth; }
     VstInt32 canDo(char*) override { return 0; }
 
+    // Host parameters: 240 = 12 tracks x 20 slots, and the standalone host's private indexes.
+    void setParameter(VstInt32 index, float value) override;
+    float getParameter(VstInt32 index) override;
+    void getParameterName(VstInt32 index, char* text) override;
+    void getParameterDisplay(VstInt32 index, char* text) override;
+    VstInt32 getProgram() override { return curProgram; }
+    void setProgram(VstInt32 program) override { loadProgram(program); }
+
+    // The tag space: every value of the instrument by number (see Tags.h).
+    void setValue(std::int32_t tag, float value);
+    float getValue(std::int32_t tag) const;
+    // Tells the host of a change the editor made, as an automated parameter.
+    void reportToHost(std::int32_t tag, float value);
+    // Flips the sequencer's run switch and releases every voice.
+    void togglePlaying();
+
+    // Loads program file number n of the current program's folder; nothing changes when there is
+    // no such file. User-interface or timer thread.
+    void loadProgram(std::int32_t n);
+    // The program file itself; false when it could not be loaded.
+    bool loadProgramFile(const std::string& path);
+
     // State operations.
     void resetSequencer();
     void resetTracks();
