@@ -2,15 +2,45 @@
 
 namespace rimba::test {
 
+VstTimeInfo& coreTestTime() {
+    static VstTimeInfo time{};
+    return time;
+}
+
 VstIntPtr coreTestHost(AEffect*, VstInt32 opcode, VstInt32, VstIntPtr, void*, float) {
-    return opcode == audioMasterVersion ? kVstVersion : 0;
+    if (opcode == audioMasterVersion)
+        return kVstVersion;
+    if (opcode == audioMasterGetTime)
+        return reinterpret_cast<VstIntPtr>(&coreTestTime());
+    return 0;
 }
 
 std::unique_ptr<VornDrums> makeInstrument(int trackCount) {
+    VstTimeInfo& time = coreTestTime();
+    time = VstTimeInfo{};
+    time.sampleRate = 44100.0;
+    time.tempo = 120.0;
+    time.flags = kVstTempoValid;
     return std::make_unique<VornDrums>(coreTestHost, [trackCount](InstrumentSettings& settings, bool) {
         settings.channelNumber = trackCount;
         return false;
     });
+}
+
+RenderBuffers::RenderBuffers(int channelCount, int frames)
+    : channels(static_cast<std::size_t>(channelCount), std::vector<float>(static_cast<std::size_t>(frames))) {
+    for (auto& channel : channels)
+        channelPointers.push_back(channel.data());
+}
+
+void giveTrackSound(VornDrums& drums, int track, std::vector<std::int16_t> samples) {
+    auto sound = std::make_unique<Sound>();
+    sound->frameCount = static_cast<std::int32_t>(samples.size());
+    sound->samples = std::move(samples);
+    drums.soundList.push_back(std::move(sound));
+    drums.voices[static_cast<std::size_t>(track)].soundIndex = static_cast<std::int32_t>(drums.soundList.size() - 1);
+    drums.recomputeBounds(track);
+    drums.controlUpdate(drums.voices[static_cast<std::size_t>(track)]);
 }
 
 }  // namespace rimba::test
