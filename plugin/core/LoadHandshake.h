@@ -10,12 +10,16 @@
 
 #include <atomic>
 #include <cstdint>
+#include <mutex>
 
 namespace rimba {
 
 struct LoadHandshake {
     std::atomic<std::int32_t> loadsInProgress{0};
     std::atomic<std::int32_t> renderActive{0};
+    // Loaders run on the host's user-interface thread and on the program-change timer's own
+    // thread; this keeps two of them from interleaving. Never taken by the audio thread.
+    std::recursive_mutex loaders;
 
     // Loader side (never the audio thread): raises the counter, then waits for a block in
     // progress to end, giving up after the bounded wait.
@@ -38,16 +42,19 @@ private:
     LoadHandshake& handshake;
 };
 
-// Holds the audio thread off for the lifetime of a load.
+// Holds the audio thread and every other loader off for the lifetime of a load.
 class LoadGuard {
 public:
-    explicit LoadGuard(LoadHandshake& handshake) : handshake(handshake) { handshake.beginLoad(); }
+    explicit LoadGuard(LoadHandshake& handshake) : handshake(handshake), exclusive(handshake.loaders) {
+        handshake.beginLoad();
+    }
     ~LoadGuard() { handshake.endLoad(); }
     LoadGuard(const LoadGuard&) = delete;
     LoadGuard& operator=(const LoadGuard&) = delete;
 
 private:
     LoadHandshake& handshake;
+    std::lock_guard<std::recursive_mutex> exclusive;
 };
 
 }  // namespace rimba

@@ -263,9 +263,15 @@ TEST_F(ProgramChanges, AreTakenByTheTimerNotTheAudioThread) {
     render(4);
     // The audio thread only queued it.
     EXPECT_EQ(drums->getProgram(), 0);
+    // The timer loads under the loaders' lock, so reading under it sees a whole load or none.
+    auto programNow = [this] {
+        std::lock_guard exclusive(drums->handshake.loaders);
+        return drums->getProgram();
+    };
     const auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(5);
-    while (drums->getProgram() != 2 && std::chrono::steady_clock::now() < deadline)
+    while (programNow() != 2 && std::chrono::steady_clock::now() < deadline)
         std::this_thread::sleep_for(std::chrono::milliseconds(5));
+    std::lock_guard exclusive(drums->handshake.loaders);
     EXPECT_EQ(drums->getProgram(), 2);
     EXPECT_EQ(drums->settings.programFile, (folder / "c.fxp").string());  // A, b, c in name order
     EXPECT_EQ(drums->patterns[0].randomHit[3], 0.0f);

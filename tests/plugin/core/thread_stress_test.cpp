@@ -1,0 +1,98 @@
+// The host's threads at once: an audio thread rendering and sending MIDI, a user-interface
+// thread changing parameters, and the process-wide timer taking program changes. Under
+// ThreadSanitizer this shows every unplanned race; in every build it must neither crash nor
+// produce anything but finite samples.
+
+#include <atomic>
+#include <cmath>
+#include <filesystem>
+#include <fstream>
+#include <random>
+#include <thread>
+
+#include <gtest/gtest.h>
+
+#include "tests/plugin/core/CoreFixture.h"
+
+namespace rimba::test {
+namespace {
+
+VstMidiEvent note(std::uint8_t status, std::uint8_t key, std::uint8_t velocity, VstInt32 delta) {
+    VstMidiEvent event{};
+    event.type = kVstMidiType;
+    event.byteSize = sizeof event;
+    event.deltaFrames = delta;
+    event.midiData[0] = static_cast<char>(status);
+    event.midiData[1] = static_cast<char>(key);
+    event.midiData[2] = static_cast<char>(velocity);
+    return event;
+}
+
+TEST(ThreadStress, AudioParameterAndTimerThreadsTogetherStaySound) {
+    const auto folder = std::filesystem::temp_directory_path() / ("rimba-stress-" + std::to_string(::getpid()));
+    std::filesystem::create_directories(folder);
+    for (const char* name : {"one.fxp", "two.fxp", "three.fxp"})
+        std::ofstream(folder / name) << "x";
+
+    auto drums = makeInstrument();
+    drums->settings.programFile = (folder / "one.fxp").string();
+    for (int t = 0; t < 4; ++t) {
+        std::vector<std::int16_t> sound(3000);
+        for (std::size_t i = 0; i < sound.size(); ++i)
+            sound[i] = static_cast<std::int16_t>((i * 37 + static_cast<std::size_t>(t) * 1000) % 20000 - 10000);
+        giveTrackSound(*drums, t, std::move(sound));
+        drums->patterns[static_cast<std::size_t>(t)].stepVelocity[0][static_cast<std::size_t>(t * 4)] = 100.0f;
+    }
+    VstTimeInfo& time = coreTestTime();
+    time.flags |= kVstTransportPlaying;
+
+    constexpr int kBlocks = 600;
+    std::atomic<bool> audioDone{false};
+    std::atomic<bool> allFinite{true};
+    std::thread audio([&] {
+        RenderBuffers buffers(18, 256);
+        std::mt19937 random(7);
+        for (int block = 0; block < kBlocks; ++block) {
+            VstMidiEvent events[3] = {note(0x90, static_cast<std::uint8_t>(36 + random() % 12), 100, random() % 256),
+                                      note(0x80, static_cast<std::uint8_t>(36 + random() % 12), 0, random() % 256),
+                                      note(0xC0, static_cast<std::uint8_t>(random() % 3), 0, 0)};
+            struct {
+                VstInt32 numEvents;
+                VstIntPtr reserved;
+                VstEvent* events[3];
+            } block3{block % 50 == 0 ? 3 : 2, 0, {reinterpret_cast<VstEvent*>(&events[0]),
+                                                 reinterpret_cast<VstEvent*>(&events[1]),
+                                                 reinterpret_cast<VstEvent*>(&events[2])}};
+            drums->dispatcher(effProcessEvents, 0, 0, &block3, 0.0f);
+            drums->processReplacing(nullptr, buffers.pointers(), 256);
+            time.samplePos += 256;
+            for (const auto& channel : buffers.channels)
+                for (float x : channel)
+                    if (!std::isfinite(x))
+                        allFinite = false;
+        }
+        audioDone = true;
+    });
+    std::thread host([&] {
+        std::mt19937 random(11);
+        char text[64];
+        while (!audioDone) {
+            const auto index = static_cast<VstInt32>(random() % 240);
+            if (index % 20 != 8)  // random keystrokes are regenerated on their own below
+                drums->setParameter(index, static_cast<float>(random() % 1000) / 1000.0f);
+            drums->getParameterDisplay(index, text);
+            (void)drums->getParameter(index);
+            if (random() % 100 == 0)
+                drums->setParameter(kStandalonePlayToggle, 0.0f);
+            std::this_thread::yield();
+        }
+    });
+    audio.join();
+    host.join();
+    EXPECT_TRUE(allFinite);
+    drums.reset();
+    std::filesystem::remove_all(folder);
+}
+
+}  // namespace
+}  // namespace rimba::test
