@@ -50,6 +50,8 @@ struct InstrumentState {
     std::int32_t fillAttenuation = 64;
     std::int32_t randomAuto = 0;
     std::int32_t randomPerPattern = 0;
+    std::int32_t randomGraphVisible = 0;          // the random range graph is shown
+    std::array<float, 8> patternSetReserved{};    // kept and written back unchanged by pattern sets
     std::array<std::int32_t, kEffectSlots> effectEnabled{};
     float masterEqOn = 0.0f;
     std::array<float, kEqBands> masterEqFreq = kDefaultEqFreq;

@@ -60,6 +60,7 @@ void VornDrums::resetSequencer() {
     fillAttenuation = 64;
     randomAuto = 0;
     randomPerPattern = 0;
+    randomGraphVisible = 0;
     playing = 1;
     tempo = 120;
     previousTempo = 120;
