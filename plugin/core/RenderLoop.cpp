@@ -4,6 +4,7 @@
 #include <algorithm>
 #include <cmath>
 #include <cstdlib>
+#include <cstring>
 
 #include "common/platform/Clock.h"
 #include "plugin/core/DenormalGuard.h"
@@ -18,8 +19,14 @@ constexpr VstInt32 kAllTimeInfoFields = 0xffff;
 constexpr std::uint8_t kNoteOn = 0x90;
 constexpr std::uint8_t kNoteOff = 0x80;
 
-// A velocity as a MIDI data byte; values outside 0..127 only come from damaged data.
-std::uint8_t velocityByte(double velocity) { return static_cast<std::uint8_t>(std::clamp(std::trunc(velocity), 0.0, 127.0)); }
+// A velocity as a MIDI data byte; values outside 0..127 only come from damaged data. Roll factors
+// are whole numbers over at most 512^3, so a roll velocity never lies within 1e-9 below a whole
+// number unless it is that number: a product that falls just short of one (0.9999999999999999 * v
+// for the full hit of a roll) is the factor's rounding error, not a softer hit.
+constexpr double kRoundingAllowance = 1e-9;
+std::uint8_t velocityByte(double velocity) {
+    return static_cast<std::uint8_t>(std::clamp(std::trunc(velocity + kRoundingAllowance), 0.0, 127.0));
+}
 
 std::uint8_t keyByte(float key) { return static_cast<std::uint8_t>(std::clamp(std::trunc(key), 0.0f, 127.0f)); }
 
@@ -38,15 +45,18 @@ void VornDrums::renderBlock(float** outputs, VstInt32 frames) {
     else if (now - lastIdleTick > kLoadWaitMilliseconds)
         handshake.loadsInProgress.store(0);  // a loader that never finished cannot silence us for good
 
+    // The audio export hands over its own two channels, not the host's outputs.
+    const VstInt32 channels = offlineRender.load() ? 2 : cEffect.numOutputs;
     const VstTimeInfo* time = getTimeInfo(kAllTimeInfoFields);
     if (time == nullptr || handshake.loadsInProgress.load() >= 1) {
-        writeSilence(outputs, frames);
+        for (VstInt32 c = 0; c < channels; ++c)
+            if (outputs[c] != nullptr)
+                std::memset(outputs[c], 0, sizeof(float) * static_cast<std::size_t>(frames));
         return;
     }
     const VstTimeInfo& inForce = clockForBlock(*time);
     // Hosted plug-ins work on buffers of a fixed size, so a long block is rendered in pieces.
     std::array<float*, kTrackSlots + 6> pieceOutputs{};
-    const VstInt32 channels = offlineRender.load() ? 2 : cEffect.numOutputs;
     for (VstInt32 done = 0; done < frames;) {
         const VstInt32 piece = std::min<VstInt32>(frames - done, HostedPlugin::kMaxBlockFrames);
         for (VstInt32 c = 0; c < channels; ++c)

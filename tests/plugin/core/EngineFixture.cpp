@@ -117,8 +117,15 @@ void makeProbeTrack(VornDrums& drums, int track, int frames, std::int16_t value)
     const auto t = static_cast<std::size_t>(track);
     drums.tracks.levelVelocity[t] = 0.0f;  // every velocity gives gain 1
     assignSound(drums, track, addSound(drums, constantSamples(frames, value)));
-    drums.voices[t].velocityGain = 1.0f;
-    drums.voices[t].targetVelocityGain = 1.0f;
+    TrackVoice& voice = drums.voices[t];
+    voice.velocityGain = 1.0f;
+    voice.targetVelocityGain = 1.0f;
+    // A voice that has played its sound to the end: a start restarts it at once (an idle voice
+    // at -1 would count as sounding and fade first), and it renders nothing meanwhile.
+    voice.position = static_cast<float>(frames);
+    voice.gateOn = 0;
+    voice.fading = 0;
+    voice.restartPending = 0;
 }
 
 std::vector<long> onsets(const std::vector<float>& channel) {

@@ -85,7 +85,8 @@ std::vector<std::int16_t> constantSamples(int frames, std::int16_t value);
 std::vector<std::int16_t> rampSamples(int frames, int slope);
 
 // A track whose sound is `frames` frames of one value, whose velocity gain is 1 for every
-// velocity and has already settled, so its output is non-zero from the very sample a note fires.
+// velocity and has already settled, and whose voice has finished an earlier note, so its output
+// is non-zero from the very sample a note fires.
 void makeProbeTrack(VornDrums& drums, int track, int frames, std::int16_t value = 16384);
 
 // Every index where `channel` turns from silence (or the start) to sound.

@@ -61,5 +61,67 @@ TEST(Equaliser, SettingsMapToHertzAndDecibels) {
     EXPECT_EQ(eqGainDb(-1.0f), -20.0);
 }
 
+// The Audio EQ Cookbook (R. Bristow-Johnson) written out here on its own, in double precision,
+// with the instrument's Q mapping: Q = 0.2 * 25^q for the peaking and band-pass kinds, 0.2 * 7^q
+// for the shelves. The design code's band must match it within 0.01 dB.
+struct CookbookBiquad {
+    double b0, b1, b2, a0, a1, a2;
+};
+
+CookbookBiquad cookbook(EqKind kind, double gainDb, double f0, double qSetting, double fs) {
+    const double pi = std::numbers::pi;
+    const double A = std::pow(10.0, gainDb / 40.0);
+    const double w0 = 2.0 * pi * f0 / fs;
+    const bool narrow = kind == EqKind::Peaking || kind == EqKind::BandPass;
+    const double Q = 0.2 * std::pow(narrow ? 25.0 : 7.0, qSetting);
+    const double alpha = std::sin(w0) / (2.0 * Q);
+    const double c = std::cos(w0);
+    const double rootA = 2.0 * std::sqrt(A) * alpha;
+    switch (kind) {
+        case EqKind::LowShelf:
+            return {A * ((A + 1) - (A - 1) * c + rootA), 2 * A * ((A - 1) - (A + 1) * c), A * ((A + 1) - (A - 1) * c - rootA),
+                    (A + 1) + (A - 1) * c + rootA,       -2 * ((A - 1) + (A + 1) * c),    (A + 1) + (A - 1) * c - rootA};
+        case EqKind::Peaking:
+            return {1 + alpha * A, -2 * c, 1 - alpha * A, 1 + alpha / A, -2 * c, 1 - alpha / A};
+        case EqKind::HighShelf:
+            return {A * ((A + 1) + (A - 1) * c + rootA), -2 * A * ((A - 1) + (A + 1) * c), A * ((A + 1) + (A - 1) * c - rootA),
+                    (A + 1) - (A - 1) * c + rootA,       2 * ((A - 1) - (A + 1) * c),       (A + 1) - (A - 1) * c - rootA};
+        case EqKind::BandPass:
+            return {Q * alpha, 0.0, -Q * alpha, 1 + alpha, -2 * c, 1 - alpha};
+        case EqKind::LowPass:
+            return {(1 - c) / 2, 1 - c, (1 - c) / 2, 1 + alpha, -2 * c, 1 - alpha};
+    }
+    return {1, 0, 0, 1, 0, 0};
+}
+
+double cookbookResponseDb(const CookbookBiquad& f, double freqHz, double sampleRate) {
+    const std::complex<double> z = std::polar(1.0, -2.0 * std::numbers::pi * freqHz / sampleRate);
+    return 20.0 * std::log10(std::abs((f.b0 + f.b1 * z + f.b2 * z * z) / (f.a0 + f.a1 * z + f.a2 * z * z)));
+}
+
+TEST(Equaliser, EveryKindMatchesTheCookbookAtSeveralFrequencies) {
+    struct Band {
+        EqKind kind;
+        double gainDb;
+        double freqHz;
+        double qSetting;
+        double sampleRate;
+    };
+    const Band bands[] = {
+        {EqKind::LowShelf, 9.0, 120.0, 0.707, 44100.0},   {EqKind::LowShelf, -14.0, 300.0, 0.2, 48000.0},
+        {EqKind::Peaking, 12.0, 1000.0, 0.5, 44100.0},    {EqKind::Peaking, -18.0, 3500.0, 0.9, 96000.0},
+        {EqKind::HighShelf, 6.0, 2000.0, 0.707, 44100.0}, {EqKind::HighShelf, -10.0, 8000.0, 0.4, 48000.0},
+        {EqKind::BandPass, 0.0, 700.0, 0.6, 44100.0},     {EqKind::LowPass, 0.0, 1500.0, 0.3, 44100.0},
+    };
+    for (const Band& b : bands) {
+        const EqCoefficients design = designEqBand(b.kind, b.gainDb, b.freqHz, b.qSetting, b.sampleRate);
+        const CookbookBiquad reference = cookbook(b.kind, b.gainDb, b.freqHz, b.qSetting, b.sampleRate);
+        for (const double f : {30.0, b.freqHz / 2, b.freqHz, b.freqHz * 1.5, 5000.0, 12000.0}) {
+            EXPECT_NEAR(responseDb(design, f, b.sampleRate), cookbookResponseDb(reference, f, b.sampleRate), 0.01)
+                << "kind " << static_cast<int>(b.kind) << " at " << f << " Hz";
+        }
+    }
+}
+
 }  // namespace
 }  // namespace rimba

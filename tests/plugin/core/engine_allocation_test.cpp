@@ -1,0 +1,154 @@
+// The audio thread must not allocate: global operator new is counted here while a block renders
+// on this thread.
+
+#include <algorithm>
+#include <atomic>
+#include <cstdlib>
+#include <new>
+#include <vector>
+
+#include <gtest/gtest.h>
+
+#include "tests/plugin/core/EngineFixture.h"
+
+namespace {
+
+// Counted only on the thread that asked, so the process's other threads (the program-change
+// timer, the test framework) cannot spoil a measurement.
+thread_local bool countingHere = false;
+std::atomic<long> allocationsCounted{0};
+
+void* allocate(std::size_t size) {
+    if (countingHere)
+        ++allocationsCounted;
+    if (void* memory = std::malloc(size == 0 ? 1 : size))
+        return memory;
+    throw std::bad_alloc();
+}
+
+void* allocateAligned(std::size_t size, std::align_val_t alignment) {
+    if (countingHere)
+        ++allocationsCounted;
+    const auto align = static_cast<std::size_t>(alignment);
+    const std::size_t rounded = (size + align - 1) / align * align;
+    if (void* memory = std::aligned_alloc(align, rounded == 0 ? align : rounded))
+        return memory;
+    throw std::bad_alloc();
+}
+
+}  // namespace
+
+void* operator new(std::size_t size) { return allocate(size); }
+void* operator new[](std::size_t size) { return allocate(size); }
+void* operator new(std::size_t size, std::align_val_t alignment) { return allocateAligned(size, alignment); }
+void* operator new[](std::size_t size, std::align_val_t alignment) { return allocateAligned(size, alignment); }
+void operator delete(void* memory) noexcept { std::free(memory); }
+void operator delete[](void* memory) noexcept { std::free(memory); }
+void operator delete(void* memory, std::size_t) noexcept { std::free(memory); }
+void operator delete[](void* memory, std::size_t) noexcept { std::free(memory); }
+void operator delete(void* memory, std::align_val_t) noexcept { std::free(memory); }
+void operator delete[](void* memory, std::align_val_t) noexcept { std::free(memory); }
+void operator delete(void* memory, std::size_t, std::align_val_t) noexcept { std::free(memory); }
+void operator delete[](void* memory, std::size_t, std::align_val_t) noexcept { std::free(memory); }
+
+namespace rimba::engine_test {
+namespace {
+
+class Allocation : public ::testing::Test {
+protected:
+    // Every track sounds, every equaliser filters, both sends and both inserts and the synth slot
+    // hold a plug-in; rolls and random keystrokes fill the pattern.
+    void SetUp() override {
+        VornDrums& drums = *engine;
+        for (int t = 0; t < drums.trackCount; ++t) {
+            const auto slot = static_cast<std::size_t>(t);
+            drums.tracks.eqOnSample[slot] = 1.0f;
+            drums.tracks.eqGain[slot] = {0.2f, -0.1f, 0.3f};
+            drums.tracks.send1[slot] = 0.5f;
+            drums.tracks.send2[slot] = 0.4f;
+            drums.tracks.pan[slot] = 0.1f * static_cast<float>(t % 10);
+            drums.tracks.randomMinDensity[slot] = 2.0f;
+            drums.tracks.randomMaxDensity[slot] = 4.0f;
+            drums.tracks.randomMaxRoll[slot] = 3.0f;
+            drums.updateTrack(t);
+            for (int band = 0; band < kEqBands; ++band)
+                drums.queueEqUpdate(t, band);
+            makeProbeTrack(drums, t, 20000, static_cast<std::int16_t>(1000 * (t + 1)));
+            for (int s = t % 3; s < 16; s += 3)
+                drums.patterns[slot].stepVelocity[0][static_cast<std::size_t>(s)] = 100.0f;
+            drums.patterns[slot].stepRoll[0][0] = 3.0f;
+        }
+        drums.tracks.synthRoute[2] = 1.0f;
+        drums.masterEqOn = 1.0f;
+        drums.masterEqGain = {0.3f, 0.2f, -0.2f};
+        for (int band = 0; band < kEqBands; ++band)
+            drums.queueEqUpdate(FilterUpdate::kMasterTarget, band);
+        drums.randomAuto = 1;
+        drums.swing = 30;
+        for (std::size_t slot = 0; slot < 4; ++slot) {
+            drums.effectSlots[slot] = &effects[slot];
+            drums.effectEnabled[slot] = 1;
+        }
+        drums.drumSynthPlugin = &synth;
+        std::srand(11);
+        engine.prepare(4096);
+    }
+
+    void TearDown() override {
+        engine->effectSlots.fill(nullptr);
+        engine->drumSynthPlugin = nullptr;
+    }
+
+    long allocationsDuring(int frames) {
+        allocationsCounted = 0;
+        countingHere = true;
+        engine.renderUnrecorded(frames);
+        countingHere = false;
+        return allocationsCounted.load();
+    }
+
+    Engine engine;
+    FakePlugin effects[4];
+    FakePlugin synth;
+};
+
+// The measurement itself: a plug-in that allocates inside the block is caught.
+TEST_F(Allocation, TheCountSeesAnAllocationMadeInsideABlock) {
+    effects[3].process = [](FakePlugin& plugin, int frames) {
+        std::vector<float> scratch(static_cast<std::size_t>(frames), 0.5f);
+        std::copy(scratch.begin(), scratch.end(), plugin.outputs[0].begin());
+    };
+    engine.play(0.0);
+    engine.renderUnrecorded(512);
+    EXPECT_EQ(allocationsDuring(512), 1);
+}
+
+TEST_F(Allocation, ABlockWithoutNewEventsAllocatesNothing) {
+    engine.play(0.0);
+    for (int i = 0; i < 30; ++i)  // a bar and a half of steps, rolls and pattern starts
+        engine.renderUnrecorded(4096);
+    // The next step starts at 126787.5; [126000, 126256) holds no step and no message arrives,
+    // while the voices, equalisers, plug-ins and earlier roll hits keep working.
+    engine.play(126000.0);
+    ASSERT_GT(stepStart(23), 126256);
+    ASSERT_LT(stepStart(22), 126000);
+    const std::size_t waiting = engine->pendingEvents.size();
+    EXPECT_EQ(allocationsDuring(256), 0);
+    EXPECT_LE(engine->pendingEvents.size(), waiting);
+    EXPECT_GT(effects[0].processCalls, 0);
+}
+
+TEST_F(Allocation, BlocksWithStepsAndMessagesAllocateNothingWhileTheListHasRoom) {
+    engine.play(0.0);
+    engine.renderUnrecorded(4096);
+    long total = 0;
+    for (int i = 0; i < 60; ++i) {
+        for (int n = 0; n < 10; ++n)
+            sendMidi(*engine, 0x90, static_cast<std::uint8_t>(36 + n), 90, n);
+        total += allocationsDuring(1024 + 13 * i);
+    }
+    EXPECT_EQ(total, 0);
+}
+
+}  // namespace
+}  // namespace rimba::engine_test

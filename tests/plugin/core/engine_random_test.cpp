@@ -1,0 +1,279 @@
+// Random keystrokes: how many are placed, where, with which draws, and how they are kept or
+// cleared. rand() is seeded by each test, never by the instrument.
+
+#include <cmath>
+#include <cstdlib>
+#include <vector>
+
+#include <gtest/gtest.h>
+
+#include "plugin/tools/RandomKeystrokes.h"
+#include "tests/plugin/core/EngineFixture.h"
+
+namespace rimba::engine_test {
+namespace {
+
+int countHits(const TrackPatterns& planes) {
+    int count = 0;
+    for (float hit : planes.randomHit)
+        count += hit != 0.0f;
+    return count;
+}
+
+void setRange(VornDrums& drums, int track, float minCell, float maxCell, float maxRoll = 0.0f) {
+    const auto t = static_cast<std::size_t>(track);
+    drums.tracks.randomMinDensity[t] = minCell;
+    drums.tracks.randomMaxDensity[t] = maxCell;
+    drums.tracks.randomMaxRoll[t] = maxRoll;
+}
+
+// Every placed keystroke sits on a free step of the pattern and has values in range.
+void expectWellFormed(const VornDrums& drums, int track, int maxRoll) {
+    const TrackPatterns& planes = drums.patterns[static_cast<std::size_t>(track)];
+    const auto p = static_cast<std::size_t>(drums.currentPattern);
+    const int steps = drums.patternSteps[p];
+    for (int s = 0; s < kMaxSteps; ++s) {
+        const auto step = static_cast<std::size_t>(s);
+        if (planes.randomHit[step] == 0.0f) {
+            EXPECT_EQ(planes.randomVelocity[step], 0.0f) << s;
+            EXPECT_EQ(planes.randomHold[step], 1.0f) << s;
+            EXPECT_EQ(planes.randomRoll[step], 0.0f) << s;
+            continue;
+        }
+        EXPECT_LT(s, steps);
+        EXPECT_EQ(planes.stepVelocity[p][step], 0.0f) << "a keystroke on a pattern hit at " << s;
+        const float velocity = planes.randomVelocity[step];
+        EXPECT_TRUE(velocity >= 1.0f && velocity <= 127.0f && velocity == std::trunc(velocity)) << velocity;
+        const float hold = planes.randomHold[step] / 0.25f;
+        EXPECT_TRUE(hold >= 1.0f && hold <= 16.0f && hold == std::trunc(hold)) << planes.randomHold[step];
+        const float roll = planes.randomRoll[step];
+        EXPECT_TRUE(roll >= 0.0f && roll <= static_cast<float>(maxRoll) && roll == std::trunc(roll)) << roll;
+    }
+}
+
+TEST(RandomKeystrokes, MinAndMaxAtCellThreeOnSixteenStepsPlaceExactlyFour) {
+    Engine engine;
+    setRange(*engine, 0, 3.0f, 3.0f);
+    std::srand(101);
+    for (int trial = 0; trial < 40; ++trial) {
+        auto& hits = engine->patterns[0].stepVelocity[0];
+        hits.fill(0.0f);
+        for (int k = 0; k < trial % 13; ++k)  // up to 12 pattern hits: at least 4 steps stay free
+            hits[static_cast<std::size_t>((trial * 5 + k * 3) % 16)] = 100.0f;
+        regenerateTrackRandom(*engine, 0);
+        EXPECT_EQ(countHits(engine->patterns[0]), 4) << trial;
+        expectWellFormed(*engine, 0, 0);
+    }
+}
+
+TEST(RandomKeystrokes, APatternFullOfHitsGetsNoneButTheArraysAreStillCleared) {
+    Engine engine;
+    setRange(*engine, 0, 4.0f, 4.0f, 3.0f);
+    TrackPatterns& planes = engine->patterns[0];
+    planes.stepVelocity[0].fill(0.0f);
+    for (std::size_t s = 0; s < 16; ++s)
+        planes.stepVelocity[0][s] = 90.0f;
+    for (std::size_t s = 0; s < kMaxSteps; ++s) {  // left over from an earlier generation
+        planes.randomHit[s] = s % 2 == 0 ? 1.0f : 0.0f;
+        planes.randomVelocity[s] = 50.0f;
+        planes.randomHold[s] = 2.5f;
+        planes.randomRoll[s] = 2.0f;
+    }
+    std::srand(102);
+    regenerateTrackRandom(*engine, 0);
+    for (std::size_t s = 0; s < kMaxSteps; ++s) {
+        EXPECT_EQ(planes.randomHit[s], 0.0f) << s;
+        EXPECT_EQ(planes.randomVelocity[s], 0.0f) << s;
+        EXPECT_EQ(planes.randomHold[s], 1.0f) << s;
+        EXPECT_EQ(planes.randomRoll[s], 0.0f) << s;
+    }
+}
+
+TEST(RandomKeystrokes, SixtyFourStepsAtCellSixPlaceFortyEight) {
+    Engine engine;
+    engine->patternSteps[0] = 64;
+    setRange(*engine, 0, 6.0f, 6.0f);
+    std::srand(103);
+    regenerateTrackRandom(*engine, 0);
+    EXPECT_EQ(countHits(engine->patterns[0]), 64 * 12 / 16);
+    expectWellFormed(*engine, 0, 0);
+}
+
+TEST(RandomKeystrokes, MaxRollZeroGivesNoRollsAndThreeGivesRollsFromZeroToThree) {
+    Engine engine;
+    engine->patternSteps[0] = 64;
+    std::srand(104);
+    setRange(*engine, 0, 6.0f, 6.0f, 0.0f);
+    regenerateTrackRandom(*engine, 0);
+    for (float roll : engine->patterns[0].randomRoll)
+        EXPECT_EQ(roll, 0.0f);
+
+    setRange(*engine, 0, 6.0f, 6.0f, 3.0f);
+    regenerateTrackRandom(*engine, 0);
+    expectWellFormed(*engine, 0, 3);
+}
+
+TEST(RandomKeystrokes, AFractionOfZeroClearsTheTrack) {
+    Engine engine;
+    std::srand(105);
+    generateRandomKeystrokes(*engine, 0, 0.5);
+    ASSERT_EQ(countHits(engine->patterns[0]), 8);
+    generateRandomKeystrokes(*engine, 0, 0.0);
+    EXPECT_EQ(countHits(engine->patterns[0]), 0);
+    expectWellFormed(*engine, 0, 0);
+}
+
+// The placement rule computed here from rand() after the same seed: a start step, a scan upward
+// (wrapping) for a free step, then velocity, hold and roll in that order.
+struct Keystroke {
+    float hit = 0.0f;
+    float velocity = 0.0f;
+    float hold = 1.0f;
+    float roll = 0.0f;
+    bool operator==(const Keystroke&) const = default;
+};
+
+std::vector<Keystroke> expectedKeystrokes(const std::vector<bool>& patternHits, int count, int maxRoll) {
+    const int steps = static_cast<int>(patternHits.size());
+    std::vector<Keystroke> row(kMaxSteps);
+    for (int k = 0; k < count; ++k) {
+        const int start = std::rand() % steps;
+        int found = -1;
+        for (int i = 0; i < steps && found < 0; ++i) {
+            const int s = (start + i) % steps;
+            if (!patternHits[static_cast<std::size_t>(s)] && row[static_cast<std::size_t>(s)].hit == 0.0f)
+                found = s;
+        }
+        if (found < 0)
+            continue;
+        Keystroke& placed = row[static_cast<std::size_t>(found)];
+        placed.hit = 1.0f;
+        const int velocity = std::rand() % 128;
+        placed.velocity = static_cast<float>(velocity == 0 ? 1 : velocity);
+        placed.hold = static_cast<float>(std::rand() % 16 + 1) * 0.25f;
+        placed.roll = static_cast<float>(std::rand() % (maxRoll + 1));
+    }
+    return row;
+}
+
+std::vector<Keystroke> keystrokesOf(const TrackPatterns& planes) {
+    std::vector<Keystroke> row(kMaxSteps);
+    for (std::size_t s = 0; s < kMaxSteps; ++s)
+        row[s] = {planes.randomHit[s], planes.randomVelocity[s], planes.randomHold[s], planes.randomRoll[s]};
+    return row;
+}
+
+TEST(RandomKeystrokes, DrawsFollowThePlacementRuleInOrder) {
+    Engine engine;
+    std::vector<bool> patternHits(16, false);
+    for (int s : {0, 1, 2, 7, 8, 15}) {
+        patternHits[static_cast<std::size_t>(s)] = true;
+        engine->patterns[0].stepVelocity[0][static_cast<std::size_t>(s)] = 100.0f;
+    }
+    engine->tracks.randomMaxRoll[0] = 2.0f;
+    for (const unsigned seed : {7u, 8u, 9u, 10u}) {
+        std::srand(seed);
+        const std::vector<Keystroke> expected = expectedKeystrokes(patternHits, 9, 2);  // 9 of 10 free steps
+        std::srand(seed);
+        generateRandomKeystrokes(*engine, 0, 9.0 / 16.0);
+        EXPECT_TRUE(keystrokesOf(engine->patterns[0]) == expected) << seed;
+    }
+}
+
+TEST(RandomKeystrokes, TheDensityIsDrawnBetweenTheMinimumAndTheMaximum) {
+    Engine engine;
+    setRange(*engine, 0, 2.0f, 5.0f);  // 2 and 8 keystrokes per 16 steps
+    for (const unsigned seed : {21u, 22u, 23u, 24u, 25u, 26u}) {
+        std::srand(seed);
+        const int density = 2 + std::rand() % (8 - 2 + 1);
+        std::srand(seed);
+        regenerateTrackRandom(*engine, 0);
+        EXPECT_EQ(countHits(engine->patterns[0]), density) << seed;
+    }
+}
+
+TEST(RandomKeystrokes, AnUnsetMinimumUsesTheMaximumAndAnUnsetMaximumTheMinimum) {
+    Engine engine;
+    std::srand(30);
+    setRange(*engine, 0, -1.0f, 4.0f);  // 6
+    regenerateTrackRandom(*engine, 0);
+    EXPECT_EQ(countHits(engine->patterns[0]), 6);
+    setRange(*engine, 0, 5.0f, -1.0f);  // 8
+    regenerateTrackRandom(*engine, 0);
+    EXPECT_EQ(countHits(engine->patterns[0]), 8);
+    setRange(*engine, 0, 5.0f, 2.0f);  // a maximum below the minimum: the minimum
+    regenerateTrackRandom(*engine, 0);
+    EXPECT_EQ(countHits(engine->patterns[0]), 8);
+    setRange(*engine, 0, -1.0f, -1.0f);
+    regenerateTrackRandom(*engine, 0);
+    EXPECT_EQ(countHits(engine->patterns[0]), 0);
+    setRange(*engine, 0, 3.7f, 3.2f);  // cells are truncated
+    regenerateTrackRandom(*engine, 0);
+    EXPECT_EQ(countHits(engine->patterns[0]), 4);
+}
+
+TEST(RandomKeystrokes, PerPatternSettingsOfTheCurrentPatternAreUsedWhenSwitchedOn) {
+    Engine engine;
+    std::srand(31);
+    setRange(*engine, 0, 1.0f, 1.0f);
+    engine->randomPerPattern = 1;
+    engine->currentPattern = 6;
+    engine->patternSteps[6] = 32;
+    engine->patterns[0].randomMinDensity[6] = engine->patterns[0].randomMaxDensity[6] = 5.0f;  // 8 per 16
+    engine->patterns[0].randomMaxRoll[6] = 1.0f;
+    regenerateTrackRandom(*engine, 0);
+    EXPECT_EQ(countHits(engine->patterns[0]), 16);
+    expectWellFormed(*engine, 0, 1);
+
+    engine->randomPerPattern = 0;
+    regenerateTrackRandom(*engine, 0);
+    EXPECT_EQ(countHits(engine->patterns[0]), 2);  // 1 per 16 steps of 32
+}
+
+TEST(RandomKeystrokes, KeepingCopiesThemIntoTheCurrentPatternAndClearsThem) {
+    Engine engine;
+    engine->currentPattern = 3;
+    TrackPatterns& planes = engine->patterns[2];
+    planes.randomHit[5] = 1.0f;
+    planes.randomVelocity[5] = 64.0f;
+    planes.randomHold[5] = 1.75f;
+    planes.randomRoll[5] = 2.0f;
+    keepRandomKeystrokes(*engine);
+    EXPECT_EQ(planes.stepVelocity[3][5], 64.0f);
+    EXPECT_EQ(planes.stepHold[3][5], 1.75f);
+    EXPECT_EQ(planes.stepRoll[3][5], 2.0f);
+    EXPECT_EQ(planes.stepVelocity[0][5], 0.0f);
+    EXPECT_EQ(countHits(planes), 0);
+    EXPECT_EQ(planes.randomVelocity[5], 0.0f);
+    EXPECT_EQ(planes.randomHold[5], 1.0f);
+    EXPECT_EQ(planes.randomRoll[5], 0.0f);
+}
+
+TEST(RandomKeystrokes, ClearAllRemovesTheKeystrokesOfEveryTrack) {
+    Engine engine;
+    std::srand(32);
+    for (int t = 0; t < engine->trackCount; ++t)
+        generateRandomKeystrokes(*engine, t, 0.25);
+    clearAllRandom(*engine);
+    for (int t = 0; t < engine->trackCount; ++t) {
+        const TrackPatterns& planes = engine->patterns[static_cast<std::size_t>(t)];
+        EXPECT_EQ(countHits(planes), 0) << t;
+        for (std::size_t s = 0; s < kMaxSteps; ++s) {
+            EXPECT_EQ(planes.randomVelocity[s], 0.0f);
+            EXPECT_EQ(planes.randomHold[s], 1.0f);
+        }
+    }
+}
+
+TEST(RandomKeystrokes, RegeneratingAllServesTheActiveTracksOnly) {
+    Engine engine(kSmallTrackCount);
+    std::srand(33);
+    for (int t = 0; t < kTrackSlots; ++t)
+        setRange(*engine, t, 3.0f, 3.0f);
+    regenerateAllRandom(*engine);
+    for (int t = 0; t < kTrackSlots; ++t)
+        EXPECT_EQ(countHits(engine->patterns[static_cast<std::size_t>(t)]), t < kSmallTrackCount ? 4 : 0) << t;
+}
+
+}  // namespace
+}  // namespace rimba::engine_test
