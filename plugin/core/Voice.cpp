@@ -18,6 +18,14 @@ constexpr float kFadeEndLevel = 1e-4f;
 // The interpolation reads one frame ahead, and the last frames before the end bound are never
 // read, so a reverse start is silent until it has moved past them.
 constexpr float kEndGuardFrames = 3.0f;
+constexpr float kIdlePosition = -1.0f;
+
+// Only a voice inside its bounds is heard. An idle voice (position -1) lies below its end bound
+// too, but fading it out would play its sound from the start as a ghost, and starting it through
+// a fade would make the note late or flam.
+bool sounding(const TrackVoice& voice) {
+    return voice.position >= voice.startBound && voice.position < voice.endBound;
+}
 
 }  // namespace
 
@@ -43,16 +51,16 @@ void VornDrums::applyVoiceCommand(TrackVoice& voice, const Sound& sound) {
         case kCommandRelease:
         case kCommandChoke:
             voice.gateOn = 0;
-            if (voice.position < voice.endBound && (!oneShot || voice.command == kCommandChoke))
+            if (sounding(voice) && (!oneShot || voice.command == kCommandChoke))
                 voice.fading = 1;
             break;
         case kCommandStart: {
             const auto frames = static_cast<float>(sound.frameCount);
             voice.startFrame = tracks.reverse[t] != 0.0f ? frames * tracks.end[t] - 1.0f : frames * tracks.start[t];
-            const bool sounding = voice.position < voice.endBound;
+            const bool wasSounding = sounding(voice);
             if (voice.gateOn == 1) {
                 voice.targetVelocityGain = voice.newVelocityGain;
-                if (sounding) {
+                if (wasSounding) {
                     voice.restartPending = 1;  // fade out first, then restart
                     voice.fading = 1;
                 } else {
@@ -60,7 +68,7 @@ void VornDrums::applyVoiceCommand(TrackVoice& voice, const Sound& sound) {
                 }
             } else {
                 voice.gateOn = 1;
-                if (!oneShot || !sounding) {
+                if (!oneShot || !wasSounding) {
                     restartVoiceNow(voice);
                 } else {
                     voice.restartPending = 1;
@@ -91,9 +99,12 @@ float VornDrums::renderVoice(TrackVoice& voice) {
         applyVoiceCommand(voice, *sound);
 
     const bool oneShot = tracks.oneShot[t] != 0.0f;
-    const bool insideBounds = voice.position >= voice.startBound && voice.position < voice.endBound;
-    if (voice.gateOn == 0 && voice.fading == 0 && (!oneShot || !insideBounds))
+    if (voice.gateOn == 0 && voice.fading == 0 && (!oneShot || !sounding(voice)))
         return 0.0f;  // a released one-shot voice keeps playing to its end
+    // An idle voice stays silent until it is started again, even with its gate held: it must
+    // not creep back into its bounds by itself.
+    if (voice.fading == 0 && voice.position == kIdlePosition)
+        return 0.0f;
 
     if (tracks.reverse[t] != 0.0f) {
         voice.position -= voice.rate;
@@ -122,7 +133,7 @@ float VornDrums::renderVoice(TrackVoice& voice) {
         voice.declickGain *= kDeclickPerSample;
         if (std::fabs(y) < kFadeEndLevel) {
             voice.fading = 0;
-            voice.position = -1.0f;
+            voice.position = kIdlePosition;
             if (voice.restartPending != 0) {
                 restartVoiceNow(voice);
                 return 0.0f;

@@ -43,6 +43,10 @@ TEST(LoadHandshake, ARenderNeverSeesASoundHalfReplacedOrFreed) {
     drums.auditionStart(0, 100, false);
     engine.stop();
     engine.prepare(kBlock);
+    // The velocity gain rises smoothly after the start; let it settle so that every block of the
+    // race below carries one value.
+    for (int block = 0; block < 100; ++block)
+        engine.renderUnrecorded(kBlock);
 
     std::atomic<bool> done{false};
     std::atomic<long> blocks{0};
@@ -124,6 +128,10 @@ TEST(LoadHandshake, LoadingTrackSoundsWhileRenderingNeverCrashes) {
     drums.tracks.oneShot[0] = 0.0f;
     engine.stop();
     engine.prepare(kBlock);
+    // The velocity gain rises smoothly after the start; let it settle so that every block of the
+    // race below carries one value.
+    for (int block = 0; block < 100; ++block)
+        engine.renderUnrecorded(kBlock);
 
     std::atomic<bool> done{false};
     std::atomic<long> blocks{0};
