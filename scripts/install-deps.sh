@@ -5,7 +5,7 @@ set -euo pipefail
 
 run_packages=(cmake g++ make pkg-config)
 test_packages=("${run_packages[@]}" libgtest-dev libgmock-dev libbenchmark-dev sox
-               clang-14 libfuzzer-14-dev libclang-rt-14-dev ardour)
+               clang-14 libfuzzer-14-dev libclang-rt-14-dev ardour python3-mido)
 
 case "${1:-run}" in
     run) wanted=("${run_packages[@]}") ;;

@@ -33,6 +33,16 @@ public:
     bool writeNumber(const std::string& section, const std::string& name, std::uint32_t value);
     bool writeBinary(const std::string& section, const std::string& name, const std::vector<std::uint8_t>& value);
 
+    // Several text and number values of one section written together: the same result as writing
+    // them one by one, in one replacement of the section instead of one per value.
+    struct NamedValue {
+        std::string name;
+        bool isNumber = false;
+        std::string text;
+        std::uint32_t number = 0;
+    };
+    bool writeValues(const std::string& section, const std::vector<NamedValue>& values);
+
     // Where the sections live (a folder on Linux).
     const std::string& location() const { return root; }
 

@@ -34,6 +34,23 @@ struct InstrumentSettings {
     // The last program file; programs by number are the ".fxp" files of its folder.
     std::string programFile;
 
+    // Files and folders the user last used.
+    std::string drumKitFile;
+    std::string patternSetFile;
+    std::string patternFile;
+    std::string loadEffectPath;
+    std::string exportAudioFilePath;
+    std::string exportMidiFilePath;
+    std::string savePatternFile;
+    std::string drumFilesPath;
+    std::string synthFilesPath;
+    std::string drumSaveFilesPath;
+
+    // The user's library folder when set (see LibraryFolder.h), and the folder of the effect
+    // plug-in libraries, ending with a separator.
+    std::string filesPath;
+    std::string effectPath;
+
     static constexpr std::array<float, kTrackSlots> defaultTrackKeys() {
         std::array<float, kTrackSlots> keys{};
         for (int t = 0; t < kTrackSlots; ++t)

@@ -1,8 +1,37 @@
 #include "tests/host/TestHost.h"
 
+#include <unistd.h>
+
 #include <algorithm>
+#include <cstdlib>
+#include <filesystem>
+#include <string>
 
 namespace rimba::test {
+
+namespace {
+
+// The plug-in reads and writes the user's settings store: give every test process a store of
+// its own (on a memory file system where there is one, since every close writes it), so that
+// tests neither see a developer's settings nor each other's.
+struct PrivateSettingsFolders {
+    PrivateSettingsFolders() {
+        const std::string base = std::filesystem::is_directory("/dev/shm") ? "/dev/shm" : "/tmp";
+        root = base + "/rimba-host-test-" + std::to_string(::getpid());
+        std::filesystem::create_directories(root);
+        setenv("XDG_CONFIG_HOME", (root + "/config").c_str(), 1);
+        setenv("XDG_DATA_HOME", (root + "/data").c_str(), 1);
+    }
+    ~PrivateSettingsFolders() {
+        std::error_code ignored;
+        std::filesystem::remove_all(root, ignored);
+    }
+    std::string root;
+};
+
+const PrivateSettingsFolders privateSettingsFolders;
+
+}  // namespace
 
 HostRecord& hostRecord() {
     static HostRecord record;

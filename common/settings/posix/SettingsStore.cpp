@@ -147,9 +147,13 @@ bool ensureFolder(const std::string& folder) {
     return std::filesystem::is_directory(folder, error);
 }
 
-bool writeValue(const std::string& root, const std::string& section, const std::string& name, const Value& value) {
-    if (!validName(section) || !validName(name) || !ensureFolder(root))
+bool writeValues(const std::string& root, const std::string& section,
+                 const std::vector<std::pair<std::string, Value>>& changes) {
+    if (!validName(section) || !ensureFolder(root))
         return false;
+    for (const auto& change : changes)
+        if (!validName(change.first))
+            return false;
     Section values;
     if (readSection(root, section, values) == ReadState::Damaged) {
         // Kept for whoever wants to look at it; the section starts afresh.
@@ -157,10 +161,15 @@ bool writeValue(const std::string& root, const std::string& section, const std::
         std::filesystem::rename(sectionPath(root, section), sectionPath(root, section) + ".damaged", error);
         values.clear();
     }
-    values[name] = value;
+    for (const auto& [name, value] : changes)
+        values[name] = value;
     const std::string text = serialise(values);
     return platform::writeFileAtomically(sectionPath(root, section),
                                          std::span(reinterpret_cast<const std::uint8_t*>(text.data()), text.size()));
+}
+
+bool writeValue(const std::string& root, const std::string& section, const std::string& name, const Value& value) {
+    return writeValues(root, section, {{name, value}});
 }
 
 std::optional<std::uint32_t> parseNumber(const std::string& text) {
@@ -233,6 +242,13 @@ bool SettingsStore::writeText(const std::string& section, const std::string& nam
 
 bool SettingsStore::writeNumber(const std::string& section, const std::string& name, std::uint32_t value) {
     return writeValue(root, section, name, {'n', std::to_string(value)});
+}
+
+bool SettingsStore::writeValues(const std::string& section, const std::vector<NamedValue>& values) {
+    std::vector<std::pair<std::string, Value>> changes;
+    for (const NamedValue& value : values)
+        changes.emplace_back(value.name, value.isNumber ? Value{'n', std::to_string(value.number)} : Value{'t', value.text});
+    return rimba::settings::writeValues(root, section, changes);
 }
 
 bool SettingsStore::writeBinary(const std::string& section, const std::string& name,

@@ -1,0 +1,31 @@
+#pragma once
+// The library folder: the root under which the user's samples, kits, patterns and programs lie.
+// Files store the paths of sounds under it relative to it, in the form Windows-made files use
+// ('\' first and between folders), so a library can move, or travel to another machine, and
+// its files still find each other.
+// Any thread except the audio thread (the conversions from stored form look at the disk).
+
+#include <string>
+
+#include "plugin/core/InstrumentSettings.h"
+
+namespace rimba {
+
+// The `filesPath` setting when it is set, else "$XDG_DATA_HOME/VORN Studio/Rimba Drums"
+// ("~/.local/share" standing in for an unset or relative $XDG_DATA_HOME). Never ends with '/'.
+// Computed on each use, so a change of the setting or the environment takes effect at once.
+std::string libraryFolder(const InstrumentSettings& settings);
+
+// The stored form of `path`: a path inside `library` becomes '\' and the rest with '\' between
+// folders (the folder compared without regard to letter case, as Windows did); any other path is
+// stored whole.
+std::string toStoredPath(const std::string& path, const std::string& library);
+
+// The path a stored name refers to, with '/' between folders. A name beginning with '\' is
+// inside `library`; one beginning with '/' is that absolute path when a file exists there (in
+// any letter case), else it too is inside `library`; a drive path ("C:\...") stays a foreign
+// absolute path, which does not open here; any other name is inside `library`. An empty name
+// names nothing and gives an empty path.
+std::string fromStoredPath(const std::string& name, const std::string& library);
+
+}  // namespace rimba

@@ -1,0 +1,462 @@
+#include "plugin/files/PatternFile.h"
+
+#include <algorithm>
+#include <array>
+#include <optional>
+#include <string_view>
+#include <variant>
+#include <vector>
+
+#include "common/platform/Files.h"
+#include "plugin/files/PatternText.h"
+
+namespace rimba {
+namespace {
+
+using patterntext::Fields;
+
+constexpr std::string_view kHeaderKeyword = "STEPNUMBER_MODE";
+constexpr std::string_view kOldestKeyword = "PATTERN_NOTES";
+constexpr std::string_view kChannelKeyword = "PATTERN_NOTES_CHANNEL";
+constexpr std::string_view kEightTrackKeyword = "PATTERN_NOTES_EX";
+constexpr std::string_view kEndKeyword = "PATTERNS";
+constexpr std::string_view kEndValue = "END";
+
+constexpr int kFirstKey = 36;  // keys 36..51 name tracks 0..15
+constexpr int kEightTrackTriples = 8;
+constexpr int kEightTrackNotesField = 4 + 3 * kEightTrackTriples;
+constexpr int kHeaderFields = 4;
+constexpr int kChannelFields = 6;
+// The reserved values are written in pairs k, k + 4.
+constexpr std::array<int, 8> kReservedWriteOrder{0, 4, 1, 5, 2, 6, 3, 7};
+
+// What one file line asks for, taken apart before anything of the instrument changes.
+struct NoteEntry {
+    int track = 0;
+    int step = 0;
+    float hold = 1.0f;
+    float velocity = 0.0f;
+    float roll = 0.0f;
+};
+
+struct RandomTriple {
+    float minDensity = -1.0f;
+    float maxDensity = -1.0f;
+    float maxRoll = 0.0f;
+};
+
+struct PatternLine {
+    int pattern = 0;  // unused by the single pattern file, which fills the pattern it is given
+    std::int32_t steps = 0;
+    std::optional<std::int32_t> chain;
+    std::vector<RandomTriple> triples;  // of tracks 0 .. size - 1
+    std::vector<NoteEntry> notes;
+};
+
+struct HeaderExtension {
+    std::int32_t randomGraphVisible = 0;
+    std::array<float, 8> reserved{};
+};
+
+struct HeaderLine {
+    std::int32_t playMode = 0;
+    std::int32_t swing = 0;
+    std::optional<std::int32_t> randomAuto;
+    std::optional<std::int32_t> randomPerPattern;
+    std::optional<HeaderExtension> extension;
+    std::optional<std::int32_t> fillAttenuation;
+};
+
+using SetLine = std::variant<HeaderLine, PatternLine>;
+
+int fieldCount(const Fields& fields) { return static_cast<int>(fields.size()); }
+
+bool isPatternIndex(std::int32_t p) { return p >= 0 && p < kPatternCount; }
+
+int activeTracks(const InstrumentState& state) { return std::clamp(state.trackCount, 0, kTrackSlots); }
+
+// ---- Reading -------------------------------------------------------------------------------
+
+// Note entries of `width` fields (4: no roll, 5: with roll) from `first` to the end of the line;
+// an incomplete entry at the end is ignored, and so is an entry off the grid or off the keys.
+std::vector<NoteEntry> readNotes(const Fields& fields, int first, int width) {
+    std::vector<NoteEntry> notes;
+    for (int at = first; at + width <= fieldCount(fields); at += width) {
+        const auto field = [&](int k) { return fields[static_cast<std::size_t>(at + k)]; };
+        const std::int32_t step = patterntext::readRealAsInteger(field(0));
+        const std::int32_t key = patterntext::readInteger(field(1));
+        if (step < 0 || step >= kMaxSteps || key < kFirstKey || key >= kFirstKey + kTrackSlots)
+            continue;
+        notes.push_back({.track = key - kFirstKey,
+                         .step = step,
+                         .hold = patterntext::toStoredFloat(patterntext::readReal(field(2))),
+                         .velocity = static_cast<float>(patterntext::readInteger(field(3))),
+                         .roll = width == 5 ? patterntext::toStoredFloat(patterntext::readReal(field(4))) : 0.0f});
+    }
+    return notes;
+}
+
+// The random triples of tracks 0 .. count - 1 from `first` on, as far as the line holds them.
+std::vector<RandomTriple> readTriples(const Fields& fields, int first, int count) {
+    std::vector<RandomTriple> triples;
+    for (int t = 0; t < count && first + 3 * t + 3 <= fieldCount(fields); ++t) {
+        const auto field = [&](int k) { return fields[static_cast<std::size_t>(first + 3 * t + k)]; };
+        triples.push_back({.minDensity = static_cast<float>(patterntext::readInteger(field(0))),
+                           .maxDensity = static_cast<float>(patterntext::readInteger(field(1))),
+                           .maxRoll = static_cast<float>(patterntext::readInteger(field(2)))});
+    }
+    return triples;
+}
+
+std::int32_t integerField(const Fields& fields, int k) {
+    return patterntext::readInteger(fields[static_cast<std::size_t>(k)]);
+}
+
+std::int32_t realIntegerField(const Fields& fields, int k) {
+    return patterntext::readRealAsInteger(fields[static_cast<std::size_t>(k)]);
+}
+
+// A header carrying the graph switch and the reserved values also says that the note entries of
+// the older line forms have five fields.
+bool headerMarksFiveFieldNotes(const Fields& fields) { return fieldCount(fields) > 14; }
+
+HeaderLine readHeader(const Fields& fields) {
+    HeaderLine header;
+    const std::int32_t mode = integerField(fields, 2);
+    header.playMode = mode == 2 ? 1 : (mode == 3 ? 2 : 0);
+    header.swing = realIntegerField(fields, 3);
+    if (fieldCount(fields) > 4)
+        header.randomAuto = realIntegerField(fields, 4);
+    if (fieldCount(fields) > 5)
+        header.randomPerPattern = realIntegerField(fields, 5);
+    if (headerMarksFiveFieldNotes(fields)) {
+        HeaderExtension extension;
+        extension.randomGraphVisible = realIntegerField(fields, 6);
+        const auto real = [&](int k) {
+            return patterntext::toStoredFloat(patterntext::readReal(fields[static_cast<std::size_t>(k)]));
+        };
+        for (std::size_t k = 0; k < 4; ++k) {
+            extension.reserved[k] = real(7 + 2 * static_cast<int>(k));
+            extension.reserved[k + 4] = real(8 + 2 * static_cast<int>(k));
+        }
+        header.extension = extension;
+    }
+    if (fieldCount(fields) > 15)
+        header.fillAttenuation = realIntegerField(fields, 15);
+    return header;
+}
+
+std::optional<PatternLine> readOldestLine(const Fields& fields, int noteWidth) {
+    if (fieldCount(fields) < 4 || !isPatternIndex(integerField(fields, 1)))
+        return std::nullopt;
+    return PatternLine{.pattern = integerField(fields, 1),
+                       .steps = integerField(fields, 2),
+                       .chain = integerField(fields, 3),
+                       .triples = {},
+                       .notes = readNotes(fields, 4, noteWidth)};
+}
+
+// The channel form names its own track count; a line for more tracks than the instrument has
+// cannot be placed and is skipped whole.
+bool channelCountFits(const Fields& fields, int trackCount) {
+    const std::int32_t n = integerField(fields, 1);
+    return n >= 0 && n <= trackCount;
+}
+
+PatternLine readChannelBody(const Fields& fields, std::optional<std::int32_t> chain) {
+    const std::int32_t n = integerField(fields, 1);
+    return PatternLine{.pattern = integerField(fields, 2),
+                       .steps = integerField(fields, 3),
+                       .chain = chain,
+                       .triples = readTriples(fields, 5, n),
+                       .notes = readNotes(fields, 5 + 3 * n, 5)};
+}
+
+std::optional<PatternLine> readSetChannelLine(const Fields& fields, int trackCount) {
+    if (fieldCount(fields) < kChannelFields || !channelCountFits(fields, trackCount) ||
+        !isPatternIndex(integerField(fields, 2)))
+        return std::nullopt;
+    return readChannelBody(fields, integerField(fields, 4));
+}
+
+PatternLine readEightTrackBody(const Fields& fields, std::optional<std::int32_t> chain, int noteWidth) {
+    return PatternLine{.pattern = integerField(fields, 1),
+                       .steps = integerField(fields, 2),
+                       .chain = chain,
+                       .triples = readTriples(fields, 4, kEightTrackTriples),
+                       .notes = readNotes(fields, kEightTrackNotesField, noteWidth)};
+}
+
+std::optional<PatternLine> readSetEightTrackLine(const Fields& fields, int noteWidth) {
+    if (fieldCount(fields) < kEightTrackNotesField || !isPatternIndex(integerField(fields, 1)))
+        return std::nullopt;
+    return readEightTrackBody(fields, integerField(fields, 3), noteWidth);
+}
+
+std::vector<SetLine> parsePatternSet(std::span<const std::uint8_t> bytes, int trackCount) {
+    std::vector<SetLine> lines;
+    bool fiveFieldNotes = false;
+    patterntext::LineReader reader(bytes);
+    Fields fields;
+    while (reader.next(fields)) {
+        if (fields.size() < 2)
+            continue;
+        const std::string_view keyword = fields[0];
+        const int noteWidth = fiveFieldNotes ? 5 : 4;
+        std::optional<PatternLine> line;
+        if (keyword == kEndKeyword) {
+            if (fields[1] == kEndValue)
+                break;
+        } else if (keyword == kHeaderKeyword) {
+            if (fieldCount(fields) >= kHeaderFields) {
+                lines.emplace_back(readHeader(fields));
+                fiveFieldNotes = fiveFieldNotes || headerMarksFiveFieldNotes(fields);
+            }
+        } else if (keyword == kOldestKeyword) {
+            line = readOldestLine(fields, noteWidth);
+        } else if (keyword == kChannelKeyword) {
+            line = readSetChannelLine(fields, trackCount);
+        } else if (keyword == kEightTrackKeyword) {
+            line = readSetEightTrackLine(fields, noteWidth);
+        }
+        if (line)
+            lines.emplace_back(std::move(*line));
+    }
+    return lines;
+}
+
+// A single pattern file keeps only the channel and eight-track forms, always with five-field
+// notes; the pattern and chain fields it carries are not read.
+std::vector<PatternLine> parseSinglePattern(std::span<const std::uint8_t> bytes, int trackCount) {
+    std::vector<PatternLine> lines;
+    patterntext::LineReader reader(bytes);
+    Fields fields;
+    while (reader.next(fields)) {
+        if (fields.size() < 2)
+            continue;
+        const bool channelForm = fields[0] == kChannelKeyword && fieldCount(fields) >= kChannelFields;
+        if (channelForm && channelCountFits(fields, trackCount))
+            lines.push_back(readChannelBody(fields, std::nullopt));
+        else if (fields[0] == kEightTrackKeyword && fieldCount(fields) >= kEightTrackNotesField)
+            lines.push_back(readEightTrackBody(fields, std::nullopt, 5));
+    }
+    return lines;
+}
+
+// ---- Changing the instrument ---------------------------------------------------------------
+
+void clearPatternSteps(TrackPatterns& planes, std::size_t p) {
+    planes.stepVelocity[p].fill(0.0f);
+    planes.stepHold[p].fill(1.0f);
+    planes.stepRoll[p].fill(0.0f);
+}
+
+// resetPatterns without the hand-over; the caller holds the audio thread off.
+void resetPatternsHeld(InstrumentState& state) {
+    for (int t = 0; t < activeTracks(state); ++t) {
+        const auto track = static_cast<std::size_t>(t);
+        TrackPatterns& planes = state.patterns[track];
+        for (std::size_t p = 0; p < kPatternCount; ++p)
+            clearPatternSteps(planes, p);
+        planes.randomMinDensity.fill(-1.0f);
+        planes.randomMaxDensity.fill(-1.0f);
+        planes.randomMaxRoll.fill(0.0f);
+        planes.randomHit.fill(0.0f);
+        state.tracks.randomMinDensity[track] = -1.0f;
+        state.tracks.randomMaxDensity[track] = -1.0f;
+        state.tracks.randomMaxRoll[track] = 0.0f;
+    }
+    state.patternSteps.fill(16);
+    state.chainEnabled.fill(0);
+    state.currentPattern = 0;
+    state.playMode = 0;
+    state.swing = 0;
+    state.randomAuto = 0;
+    state.randomPerPattern = 0;
+    state.randomGraphVisible = 0;
+    state.patternSetReserved.fill(0.0f);
+    state.fillAttenuation = 64;
+}
+
+void applyHeader(InstrumentState& state, const HeaderLine& header) {
+    state.playMode = header.playMode;
+    state.swing = header.swing;
+    if (header.randomAuto)
+        state.randomAuto = *header.randomAuto;
+    if (header.randomPerPattern)
+        state.randomPerPattern = *header.randomPerPattern;
+    if (header.extension) {
+        state.randomGraphVisible = header.extension->randomGraphVisible;
+        state.patternSetReserved = header.extension->reserved;
+    }
+    if (header.fillAttenuation)
+        state.fillAttenuation = *header.fillAttenuation;
+}
+
+void applyPatternLine(InstrumentState& state, const PatternLine& line, std::size_t p) {
+    state.patternSteps[p] = line.steps;
+    if (line.chain)
+        state.chainEnabled[p] = *line.chain;
+    for (std::size_t t = 0; t < line.triples.size() && t < kTrackSlots; ++t) {
+        TrackPatterns& planes = state.patterns[t];
+        planes.randomMinDensity[p] = line.triples[t].minDensity;
+        planes.randomMaxDensity[p] = line.triples[t].maxDensity;
+        planes.randomMaxRoll[p] = line.triples[t].maxRoll;
+    }
+    for (const NoteEntry& note : line.notes) {
+        TrackPatterns& planes = state.patterns[static_cast<std::size_t>(note.track)];
+        const auto s = static_cast<std::size_t>(note.step);
+        planes.stepVelocity[p][s] = note.velocity;
+        planes.stepHold[p][s] = note.hold;
+        planes.stepRoll[p][s] = note.roll;
+    }
+}
+
+int applyPatternSet(InstrumentState& state, const std::vector<SetLine>& lines) {
+    LoadGuard hold(state.handshake);
+    resetPatternsHeld(state);
+    int patternLines = 0;
+    for (const SetLine& line : lines) {
+        if (const auto* header = std::get_if<HeaderLine>(&line)) {
+            applyHeader(state, *header);
+        } else {
+            const PatternLine& pattern = std::get<PatternLine>(line);
+            applyPatternLine(state, pattern, static_cast<std::size_t>(pattern.pattern));
+            ++patternLines;
+        }
+    }
+    return patternLines;
+}
+
+int applySinglePattern(InstrumentState& state, const std::vector<PatternLine>& lines, std::size_t q) {
+    LoadGuard hold(state.handshake);
+    for (int t = 0; t < activeTracks(state); ++t) {
+        TrackPatterns& planes = state.patterns[static_cast<std::size_t>(t)];
+        clearPatternSteps(planes, q);
+        planes.randomHit.fill(0.0f);
+    }
+    for (const PatternLine& line : lines)
+        applyPatternLine(state, line, q);
+    return static_cast<int>(lines.size());
+}
+
+// ---- Writing -------------------------------------------------------------------------------
+
+void appendHeader(std::string& text, const InstrumentState& state) {
+    patterntext::appendText(text, kHeaderKeyword);
+    patterntext::appendInteger(text, kMaxSteps);
+    patterntext::appendInteger(text, static_cast<std::int64_t>(state.playMode) + 1);
+    patterntext::appendReal(text, state.swing);
+    patterntext::appendReal(text, state.randomAuto);
+    patterntext::appendReal(text, state.randomPerPattern);
+    patterntext::appendReal(text, state.randomGraphVisible);
+    for (const int k : kReservedWriteOrder)
+        patterntext::appendReal(text, state.patternSetReserved[static_cast<std::size_t>(k)]);
+    patterntext::appendReal(text, state.fillAttenuation);
+    patterntext::endLine(text);
+}
+
+void appendLineHead(std::string& text, const InstrumentState& state, std::size_t p, bool channelForm) {
+    patterntext::appendText(text, channelForm ? kChannelKeyword : kEightTrackKeyword);
+    if (channelForm)
+        patterntext::appendInteger(text, activeTracks(state));
+    patterntext::appendInteger(text, static_cast<std::int64_t>(p));
+    patterntext::appendInteger(text, state.patternSteps[p]);
+    patterntext::appendInteger(text, state.chainEnabled[p]);
+}
+
+void appendTriples(std::string& text, const InstrumentState& state, std::size_t p) {
+    for (int t = 0; t < activeTracks(state); ++t) {
+        const TrackPatterns& planes = state.patterns[static_cast<std::size_t>(t)];
+        patterntext::appendInteger(text, patterntext::truncateToInt(planes.randomMinDensity[p]));
+        patterntext::appendInteger(text, patterntext::truncateToInt(planes.randomMaxDensity[p]));
+        patterntext::appendInteger(text, patterntext::truncateToInt(planes.randomMaxRoll[p]));
+    }
+}
+
+void appendNotes(std::string& text, const InstrumentState& state, std::size_t p) {
+    for (std::size_t s = 0; s < kMaxSteps; ++s) {
+        for (int t = 0; t < activeTracks(state); ++t) {
+            const auto track = static_cast<std::size_t>(t);
+            const TrackPatterns& planes = state.patterns[track];
+            if (!(planes.stepVelocity[p][s] > 0.0f))
+                continue;
+            patterntext::appendReal(text, static_cast<double>(s));
+            patterntext::appendInteger(text, patterntext::truncateToInt(state.settings.trackKey[track]));
+            patterntext::appendReal(text, planes.stepHold[p][s]);
+            patterntext::appendInteger(text, patterntext::truncateToInt(planes.stepVelocity[p][s]));
+            patterntext::appendReal(text, planes.stepRoll[p][s]);
+        }
+    }
+}
+
+void appendPatternLine(std::string& text, const InstrumentState& state, std::size_t p, bool channelForm) {
+    appendLineHead(text, state, p, channelForm);
+    appendTriples(text, state, p);
+    appendNotes(text, state, p);
+    patterntext::endLine(text);
+}
+
+bool writeText(const std::string& path, const std::string& text) {
+    const auto* bytes = reinterpret_cast<const std::uint8_t*>(text.data());
+    return platform::writeFileAtomically(path, std::span<const std::uint8_t>(bytes, text.size()));
+}
+
+}  // namespace
+
+std::string patternSetText(const InstrumentState& state) {
+    std::string text;
+    appendHeader(text, state);
+    const bool channelForm = state.trackCount != kSmallTrackCount;
+    for (std::size_t p = 0; p < kPatternCount; ++p)
+        appendPatternLine(text, state, p, channelForm);
+    return text;
+}
+
+std::string patternText(const InstrumentState& state, int pattern) {
+    std::string text;
+    if (isPatternIndex(pattern))
+        appendPatternLine(text, state, static_cast<std::size_t>(pattern), true);
+    return text;
+}
+
+bool savePatternSet(const InstrumentState& state, const std::string& path) {
+    return writeText(path, patternSetText(state));
+}
+
+bool savePattern(const InstrumentState& state, const std::string& path, int pattern) {
+    return isPatternIndex(pattern) && writeText(path, patternText(state, pattern));
+}
+
+int loadPatternSet(InstrumentState& state, const std::string& path) {
+    const std::optional<std::vector<std::uint8_t>> bytes = platform::readWholeFile(path);
+    if (!bytes)
+        return -1;
+    return loadPatternSetBytes(state, *bytes);
+}
+
+int loadPatternSetBytes(InstrumentState& state, std::span<const std::uint8_t> bytes) {
+    return applyPatternSet(state, parsePatternSet(bytes, activeTracks(state)));
+}
+
+int loadPattern(InstrumentState& state, const std::string& path, int pattern) {
+    if (!isPatternIndex(pattern))
+        return -1;
+    const std::optional<std::vector<std::uint8_t>> bytes = platform::readWholeFile(path);
+    if (!bytes)
+        return -1;
+    return loadPatternBytes(state, *bytes, pattern);
+}
+
+int loadPatternBytes(InstrumentState& state, std::span<const std::uint8_t> bytes, int pattern) {
+    if (!isPatternIndex(pattern))
+        return -1;
+    return applySinglePattern(state, parseSinglePattern(bytes, activeTracks(state)), static_cast<std::size_t>(pattern));
+}
+
+void resetPatterns(InstrumentState& state) {
+    LoadGuard hold(state.handshake);
+    resetPatternsHeld(state);
+}
+
+}  // namespace rimba

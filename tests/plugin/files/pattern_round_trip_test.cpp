@@ -1,0 +1,291 @@
+// Pattern sets and single patterns saved and loaded back, the header as written, and saves that
+// fail or files that cannot be read.
+
+#include <sys/resource.h>
+
+#include <csignal>
+#include <filesystem>
+
+#include <gtest/gtest.h>
+
+#include "plugin/files/PatternFile.h"
+#include "tests/plugin/files/PatternFixtures.h"
+#include "tests/plugin/files/SoundFixtures.h"
+
+namespace rimba::test::patterns {
+namespace {
+
+using files::fixtures::TempFolder;
+
+std::size_t at(int index) { return static_cast<std::size_t>(index); }
+
+// Every step of every pattern of every active track a hit, with rolls and holds, and every
+// value a set carries away from its reset value.
+void fillEverything(VornDrums& drums) {
+    for (int t = 0; t < drums.trackCount; ++t) {
+        TrackPatterns& planes = drums.patterns[at(t)];
+        for (int p = 0; p < kPatternCount; ++p) {
+            for (int s = 0; s < kMaxSteps; ++s) {
+                planes.stepVelocity[at(p)][at(s)] = static_cast<float>(1 + (t * 7 + p * 13 + s * 3) % 127);
+                planes.stepHold[at(p)][at(s)] = static_cast<float>((s + t + p) % 8 + 1) * 0.25f;
+                planes.stepRoll[at(p)][at(s)] = static_cast<float>((s + p) % 4);
+            }
+            planes.randomMinDensity[at(p)] = static_cast<float>((t + p) % 7 - 1);
+            planes.randomMaxDensity[at(p)] = static_cast<float>((t + 2 * p) % 7 - 1);
+            planes.randomMaxRoll[at(p)] = static_cast<float>((t * p) % 4);
+        }
+    }
+    for (int p = 0; p < kPatternCount; ++p) {
+        drums.patternSteps[at(p)] = 1 + (p * 5) % 64;
+        drums.chainEnabled[at(p)] = p % 2;
+    }
+    drums.playMode = 2;
+    drums.swing = 37;
+    drums.randomAuto = 1;
+    drums.randomPerPattern = 1;
+    drums.randomGraphVisible = 1;
+    for (int k = 0; k < 8; ++k)
+        drums.patternSetReserved[at(k)] = 0.5f * static_cast<float>(k) - 1.0f;
+    drums.fillAttenuation = 99;
+    drums.currentPattern = 7;
+}
+
+void expectSamePatterns(const VornDrums& saved, const VornDrums& loaded) {
+    for (int t = 0; t < saved.trackCount; ++t) {
+        const TrackPatterns& a = saved.patterns[at(t)];
+        const TrackPatterns& b = loaded.patterns[at(t)];
+        EXPECT_EQ(a.stepVelocity, b.stepVelocity) << "track " << t;
+        EXPECT_EQ(a.stepHold, b.stepHold) << "track " << t;
+        EXPECT_EQ(a.stepRoll, b.stepRoll) << "track " << t;
+        EXPECT_EQ(a.randomMinDensity, b.randomMinDensity) << "track " << t;
+        EXPECT_EQ(a.randomMaxDensity, b.randomMaxDensity) << "track " << t;
+        EXPECT_EQ(a.randomMaxRoll, b.randomMaxRoll) << "track " << t;
+    }
+    EXPECT_EQ(saved.patternSteps, loaded.patternSteps);
+    EXPECT_EQ(saved.chainEnabled, loaded.chainEnabled);
+    EXPECT_EQ(saved.playMode, loaded.playMode);
+    EXPECT_EQ(saved.swing, loaded.swing);
+    EXPECT_EQ(saved.randomAuto, loaded.randomAuto);
+    EXPECT_EQ(saved.randomPerPattern, loaded.randomPerPattern);
+    EXPECT_EQ(saved.randomGraphVisible, loaded.randomGraphVisible);
+    EXPECT_EQ(saved.patternSetReserved, loaded.patternSetReserved);
+    EXPECT_EQ(saved.fillAttenuation, loaded.fillAttenuation);
+}
+
+void roundTripFullSet(int tracks, const std::string& expectedKeyword) {
+    TempFolder folder;
+    const std::string path = folder / "full.ptn";
+    auto saved = makeDrums(tracks);
+    fillEverything(*saved);
+    ASSERT_TRUE(savePatternSet(*saved, path));
+
+    const std::vector<std::string> lines = linesOf(readText(path));
+    ASSERT_EQ(lines.size(), 17u);
+    for (int p = 0; p < kPatternCount; ++p) {
+        const std::vector<std::string> fields = fieldsOf(lines[at(p + 1)]);
+        ASSERT_FALSE(fields.empty());
+        EXPECT_EQ(fields[0], expectedKeyword);
+    }
+
+    auto loaded = makeDrums(tracks);
+    EXPECT_EQ(loadPatternSet(*loaded, path), kPatternCount);
+    expectSamePatterns(*saved, *loaded);
+    EXPECT_EQ(loaded->currentPattern, 0);
+}
+
+TEST(PatternSetRoundTrip, FullPatternsOfTwelveTracksComeBackIdentical) {
+    roundTripFullSet(12, "PATTERN_NOTES_CHANNEL");
+}
+
+TEST(PatternSetRoundTrip, FullPatternsOfEightTracksComeBackIdenticalThroughTheEightTrackForm) {
+    roundTripFullSet(8, "PATTERN_NOTES_EX");
+}
+
+TEST(PatternSetRoundTrip, ABusyLineHoldsAnEntryForEveryHitOfEveryTrack) {
+    TempFolder folder;
+    const std::string path = folder / "busy.ptn";
+    auto drums = makeDrums(12);
+    fillEverything(*drums);
+    ASSERT_TRUE(savePatternSet(*drums, path));
+    const std::vector<std::string> fields = fieldsOf(linesOf(readText(path))[1]);
+    // Head of five fields, twelve random triples, then 64 steps x 12 tracks of five fields.
+    EXPECT_EQ(fields.size(), 5u + 36u + 64u * 12u * 5u);
+}
+
+TEST(PatternSetRoundTrip, HeaderAtResetValuesIsTheKeywordSixtyFourOneTwelveZerosAndSixtyFour) {
+    TempFolder folder;
+    const std::string path = folder / "reset.ptn";
+    auto drums = makeDrums(12);
+    fillEverything(*drums);
+    resetPatterns(*drums);
+    ASSERT_TRUE(savePatternSet(*drums, path));
+    const std::string expected = "STEPNUMBER_MODE;64;1;0.0000;0.0000;0.0000;0.0000;0.0000;0.0000;0.0000;0.0000;"
+                                 "0.0000;0.0000;0.0000;0.0000;64.0000;\r\n";
+    EXPECT_EQ(readText(path).substr(0, expected.size()), expected);
+}
+
+TEST(PatternSetRoundTrip, ResetPatternLinesCarryOnlyTheirHeadAndTriples) {
+    TempFolder folder;
+    const std::string path = folder / "reset.ptn";
+    auto drums = makeDrums(8);
+    resetPatterns(*drums);
+    ASSERT_TRUE(savePatternSet(*drums, path));
+    const std::vector<std::string> lines = linesOf(readText(path));
+    ASSERT_EQ(lines.size(), 17u);
+    EXPECT_EQ(lines[3], "PATTERN_NOTES_EX;2;16;0;" + repeated("-1;-1;0;", 8));
+}
+
+TEST(PatternSetRoundTrip, ReservedValuesAreWrittenInPairsOfKAndKPlusFour) {
+    TempFolder folder;
+    const std::string path = folder / "reserved.ptn";
+    auto drums = makeDrums(12);
+    for (int k = 0; k < 8; ++k)
+        drums->patternSetReserved[at(k)] = static_cast<float>(k + 1);
+    ASSERT_TRUE(savePatternSet(*drums, path));
+    const std::vector<std::string> header = fieldsOf(linesOf(readText(path))[0]);
+    ASSERT_EQ(header.size(), 16u);
+    const std::vector<std::string> expected{"1.0000", "5.0000", "2.0000", "6.0000",
+                                            "3.0000", "7.0000", "4.0000", "8.0000"};
+    EXPECT_EQ(std::vector<std::string>(header.begin() + 7, header.begin() + 15), expected);
+}
+
+TEST(PatternSetRoundTrip, NoteEntriesAreWrittenWithTheTrackKeyAndRealSteps) {
+    TempFolder folder;
+    const std::string path = folder / "one.ptn";
+    auto drums = makeDrums(12);
+    resetPatterns(*drums);
+    drums->patterns[3].stepVelocity[0][9] = 77.0f;
+    drums->patterns[3].stepHold[0][9] = 2.5f;
+    drums->patterns[3].stepRoll[0][9] = 2.0f;
+    drums->settings.trackKey[3] = 45.7f;
+    ASSERT_TRUE(savePatternSet(*drums, path));
+    const std::string expected =
+        "PATTERN_NOTES_CHANNEL;12;0;16;0;" + repeated("-1;-1;0;", 12) + "9.0000;45;2.5000;77;2.0000;";
+    EXPECT_EQ(linesOf(readText(path))[1], expected);
+}
+
+TEST(PatternSetRoundTrip, LoadingASetFirstEmptiesEveryPatternAndTheRandomSettings) {
+    TempFolder folder;
+    const std::string path = folder / "small.ptn";
+    writeText(path, line({"PATTERN_NOTES_CHANNEL", "0", "4", "32", "1", "2.0000", "37", "1.0000", "90", "0.0000"}));
+    auto drums = makeDrums(12);
+    fillEverything(*drums);
+    drums->patterns[1].randomHit[5] = 1.0f;
+    drums->tracks.randomMinDensity[1] = 2.0f;
+    drums->tracks.randomMaxDensity[1] = 4.0f;
+    drums->tracks.randomMaxRoll[1] = 3.0f;
+
+    EXPECT_EQ(loadPatternSet(*drums, path), 1);
+    for (int t = 0; t < 12; ++t) {
+        for (int p = 0; p < kPatternCount; ++p)
+            EXPECT_EQ(hitCount(*drums, t, p), (t == 1 && p == 4) ? 1 : 0) << t << " " << p;
+    }
+    EXPECT_EQ(velocityAt(*drums, 1, 4, 2), 90.0f);
+    EXPECT_EQ(drums->patternSteps[4], 32);
+    EXPECT_EQ(drums->patternSteps[5], 16);
+    EXPECT_EQ(drums->chainEnabled[4], 1);
+    EXPECT_EQ(drums->chainEnabled[1], 0);
+    EXPECT_EQ(drums->patterns[1].randomHit[5], 0.0f);
+    EXPECT_EQ(drums->patterns[1].randomMinDensity[4], -1.0f);
+    EXPECT_EQ(drums->tracks.randomMinDensity[1], -1.0f);
+    EXPECT_EQ(drums->tracks.randomMaxDensity[1], -1.0f);
+    EXPECT_EQ(drums->tracks.randomMaxRoll[1], 0.0f);
+    EXPECT_EQ(drums->playMode, 0);
+    EXPECT_EQ(drums->swing, 0);
+    EXPECT_EQ(drums->fillAttenuation, 64);
+    EXPECT_EQ(drums->currentPattern, 0);
+}
+
+TEST(PatternSetRoundTrip, AFileThatCannotBeReadChangesNothing) {
+    TempFolder folder;
+    auto drums = makeDrums(12);
+    fillEverything(*drums);
+    auto untouched = makeDrums(12);
+    fillEverything(*untouched);
+    EXPECT_EQ(loadPatternSet(*drums, folder / "missing.ptn"), -1);
+    EXPECT_EQ(loadPattern(*drums, folder / "missing.pat", 7), -1);
+    EXPECT_EQ(loadPatternSet(*drums, folder.path()), -1);
+    expectSamePatterns(*untouched, *drums);
+    EXPECT_EQ(drums->currentPattern, 7);
+}
+
+// Makes every write beyond `limit` bytes fail for this process, as a full disk would.
+class FileSizeLimit {
+public:
+    explicit FileSizeLimit(rlim_t limit) {
+        getrlimit(RLIMIT_FSIZE, &saved);
+        previousHandler = std::signal(SIGXFSZ, SIG_IGN);
+        rlimit lowered = saved;
+        lowered.rlim_cur = limit;
+        applied = setrlimit(RLIMIT_FSIZE, &lowered) == 0;
+    }
+    ~FileSizeLimit() {
+        setrlimit(RLIMIT_FSIZE, &saved);
+        std::signal(SIGXFSZ, previousHandler);
+    }
+    FileSizeLimit(const FileSizeLimit&) = delete;
+    FileSizeLimit& operator=(const FileSizeLimit&) = delete;
+    bool isApplied() const { return applied; }
+
+private:
+    rlimit saved{};
+    void (*previousHandler)(int) = SIG_DFL;
+    bool applied = false;
+};
+
+TEST(PatternSetRoundTrip, ASaveThatCannotBeWrittenWholeLeavesTheOldSetInPlace) {
+    TempFolder folder;
+    const std::string path = folder / "kept.ptn";
+    const std::string old = line({"PATTERN_NOTES_CHANNEL", "12", "0", "16", "1"});
+    writeText(path, old);
+    auto drums = makeDrums(12);
+    fillEverything(*drums);
+    {
+        FileSizeLimit limit(4096);
+        ASSERT_TRUE(limit.isApplied());
+        EXPECT_FALSE(savePatternSet(*drums, path));
+        EXPECT_FALSE(savePattern(*drums, path, 3));
+    }
+    EXPECT_EQ(readText(path), old);
+    std::size_t names = 0;
+    for ([[maybe_unused]] const auto& entry : std::filesystem::directory_iterator(folder.path()))
+        ++names;
+    EXPECT_EQ(names, 1u);
+}
+
+TEST(SinglePatternRoundTrip, AFullPatternComesBackIdenticalInAnotherPatternSlot) {
+    TempFolder folder;
+    const std::string path = folder / "one.pat";
+    auto saved = makeDrums(12);
+    fillEverything(*saved);
+    ASSERT_TRUE(savePattern(*saved, path, 6));
+    const std::vector<std::string> lines = linesOf(readText(path));
+    ASSERT_EQ(lines.size(), 1u);
+    EXPECT_EQ(fieldsOf(lines[0])[0], "PATTERN_NOTES_CHANNEL");
+
+    auto loaded = makeDrums(12);
+    EXPECT_EQ(loadPattern(*loaded, path, 11), 1);
+    for (int t = 0; t < 12; ++t) {
+        EXPECT_EQ(saved->patterns[at(t)].stepVelocity[6], loaded->patterns[at(t)].stepVelocity[11]);
+        EXPECT_EQ(saved->patterns[at(t)].stepHold[6], loaded->patterns[at(t)].stepHold[11]);
+        EXPECT_EQ(saved->patterns[at(t)].stepRoll[6], loaded->patterns[at(t)].stepRoll[11]);
+        EXPECT_EQ(saved->patterns[at(t)].randomMaxDensity[6], loaded->patterns[at(t)].randomMaxDensity[11]);
+    }
+    EXPECT_EQ(loaded->patternSteps[11], saved->patternSteps[6]);
+    EXPECT_EQ(loaded->chainEnabled[11], 0);  // the chain field of a single pattern is not read
+}
+
+TEST(SinglePatternRoundTrip, AnEightTrackInstrumentWritesTheChannelFormToo) {
+    TempFolder folder;
+    const std::string path = folder / "eight.pat";
+    auto drums = makeDrums(8);
+    resetPatterns(*drums);
+    drums->patternSteps[2] = 24;
+    drums->chainEnabled[2] = 1;
+    ASSERT_TRUE(savePattern(*drums, path, 2));
+    EXPECT_EQ(readText(path), "PATTERN_NOTES_CHANNEL;8;2;24;1;" + repeated("-1;-1;0;", 8) + "\r\n");
+    EXPECT_FALSE(savePattern(*drums, folder / "bad.pat", 16));
+}
+
+}  // namespace
+}  // namespace rimba::test::patterns
