@@ -1,6 +1,9 @@
 // rimbadrums-tool: the instrument's command-line companion.
 //   info [PATH.so] [--standalone] [--params]   what a host sees of the plug-in
 //   decode FILE [--raw OUT]         what the instrument's sound loader makes of a file
+//   midi --patterns FILE.ptn ...    a pattern set exported as a Standard MIDI File
+//   render --program FILE.fxp ...   a program rendered offline to a WAV file
+//   program FILE.fxp                what a program file holds
 
 #include <array>
 #include <cstdio>
@@ -8,7 +11,9 @@
 #include <string>
 #include <vector>
 
+#include "companion/MidiCommand.h"
 #include "companion/PluginProbe.h"
+#include "companion/ProgramCommands.h"
 #include "plugin/files/SoundReader.h"
 #include "common/platform/Files.h"
 
@@ -18,10 +23,18 @@ int usage() {
     std::fprintf(stderr,
                  "usage: rimbadrums-tool info [PATH.so] [--standalone] [--params]\n"
                  "       rimbadrums-tool decode FILE [--raw OUT]\n"
+                 "       rimbadrums-tool midi --patterns FILE.ptn [--pattern N | --chain] [--tracks 8|12] --out OUT.mid\n"
+                 "       rimbadrums-tool render --program FILE.fxp [--pattern N | --chain] [--tempo BPM] [--rate HZ]"
+                 " --out OUT.wav\n"
+                 "       rimbadrums-tool program FILE.fxp\n"
                  "  info    load the plug-in as a host does and print what the host sees;\n"
                  "          --params adds every parameter's name and display\n"
                  "  decode  load a sound file as a drum track does; --raw writes its 16-bit mono\n"
-                 "          samples as raw little-endian bytes\n");
+                 "          samples as raw little-endian bytes\n"
+                 "  midi    load a pattern set as the instrument does and export it as a MIDI file\n"
+                 "  render  load a program file as the instrument does and export its pattern or chain\n"
+                 "          as the editor's audio export does\n"
+                 "  program describe a program file: its form, tracks, patterns and effect slots\n");
     return 2;
 }
 
@@ -143,5 +156,11 @@ int main(int argc, char** argv) {
         return runInfo(args);
     if (command == "decode")
         return runDecode(args);
+    if (command == "midi")
+        return rimba::tool::runMidi(args);
+    if (command == "render")
+        return rimba::tool::runRender(args);
+    if (command == "program")
+        return rimba::tool::runProgram(args);
     return usage();
 }

@@ -6,6 +6,9 @@
 // Threads: processBlock, the channels and the event queue belong to the audio thread.
 
 #include <cstdint>
+#include <span>
+#include <string>
+#include <vector>
 
 namespace rimba {
 
@@ -27,6 +30,25 @@ public:
 
     virtual void setParameter(std::int32_t index, float value) = 0;
     virtual void setSampleRate(float rate) = 0;
+
+    // The state the program chunk saves and restores. User-interface thread only; the audio
+    // thread may be processing meanwhile, as in any 2.4 host (setChunk holds it off).
+    // The bodies describe a plug-in without programs or chunks: a holder that does not
+    // override them saves an empty state.
+    virtual bool programsAreChunks() { return false; }
+    virtual std::int32_t programCount() { return 0; }
+    virtual std::int32_t parameterCount() { return 0; }
+    virtual std::int32_t currentProgram() { return 0; }
+    virtual void setCurrentProgram(std::int32_t) {}
+    // Of the current program.
+    virtual std::string programName() { return {}; }
+    virtual void setProgramName(const std::string&) {}
+    virtual float getParameter(std::int32_t) { return 0.0f; }
+    // The plug-in's own bank chunk, for plug-ins whose programs are chunks.
+    virtual std::vector<std::uint8_t> bankChunk() { return {}; }
+    virtual void setBankChunk(std::span<const std::uint8_t>) {}
+    // The library file the plug-in was loaded from; empty for a plug-in without one.
+    virtual std::string libraryPath() { return {}; }
 };
 
 }  // namespace rimba

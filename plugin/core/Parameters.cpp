@@ -7,9 +7,13 @@
 #include <cstring>
 #include <string>
 
+#include "common/platform/Files.h"
+#include "common/platform/FolderScan.h"
+#include "common/platform/MessageBox.h"
 #include "plugin/core/Tags.h"
 #include "plugin/core/VornDrums.h"
 #include "plugin/files/FolderFiles.h"
+#include "plugin/files/ProgramFile.h"
 #include "plugin/tools/RandomKeystrokes.h"
 
 namespace rimba {
@@ -293,10 +297,20 @@ void VornDrums::loadProgram(std::int32_t n) {
     selectedTrack = -1;
 }
 
-bool VornDrums::loadProgramFile(const std::string&) {
-    // Program files are read once the program chunk can be read; until then a program number
-    // selects the file without loading it.
-    return false;
+bool VornDrums::loadProgramFile(const std::string& path) {
+    const std::optional<std::vector<std::uint8_t>> file =
+        platform::readWholeFile(platform::resolvePathIgnoringCase(path));
+    if (!file)
+        return false;  // a file that cannot be read is passed over without a word
+    const ProgramFileBlock found = findProgramFileBlock(*file);
+    if (!found.compatible) {
+        platform::showMessage(incompatibleProgramFileText(path), kIncompatibleProgramFileCaption);
+        return false;
+    }
+    if (!found.block)
+        return false;
+    std::vector<std::uint8_t> block(found.block->begin(), found.block->end());
+    return setChunk(block.data(), static_cast<VstInt32>(block.size()), true) == 1;
 }
 
 void VornDrums::programChangeTimer() {

@@ -80,8 +80,9 @@ void VornDrums::applyStoredSettings(const SettingsReader& readSettings) {
 }
 
 void VornDrums::restoreLastState() {
-    // The state saved at the last close and the last program file come back with the settings
-    // store and the program files; until then an instance starts from its defaults.
+    // The state saved at the last close comes back with the settings store; until then the last
+    // program file is what an instance starts from.
+    findCurrentProgram();
 }
 
 void VornDrums::saveSettingsAndLastState() {

@@ -9,12 +9,16 @@
 
 #include <cstdint>
 #include <string>
+#include <vector>
 
 #include "common/vst/AudioEffectX.h"
 #include "plugin/core/InstrumentSettings.h"
 #include "plugin/core/InstrumentState.h"
 
 namespace rimba {
+
+struct ProgramChunk;
+struct ChunkTrack;
 
 // The settings this instance starts with when nothing else is said: the user's settings store.
 bool readStoredSettings(InstrumentSettings& settings, bool standalone);
@@ -132,6 +136,39 @@ private:
     bool patternStart();
     void queueSynthNote(std::int32_t deltaFrames, std::uint8_t status, int track, std::uint8_t velocity);
     void releaseAllVoices();
+
+    // --- the program chunk and program files (Chunk.cpp) ----------------------------------
+    // User-interface thread or the program-change timer, never the audio thread.
+public:
+    // Each call builds a new block; it stays valid until the next call or the instrument's end.
+    VstInt32 getChunk(void** data, bool isPreset) override;
+    // 1 when the block was taken; 0 when it was refused, and then nothing has changed.
+    VstInt32 setChunk(void* data, VstInt32 byteSize, bool isPreset) override;
+    // The block getChunk hands out, for callers that keep it themselves.
+    std::vector<std::uint8_t> buildChunk();
+    // Writes the ".fxp" file of the current state; false when it could not be written.
+    bool saveProgramFile(const std::string& path);
+    // Finds the file of the ProgramFile setting among the programs of its folder and loads it
+    // by its number, as at start-up.
+    void findCurrentProgram();
+
+    // Set by a 256-byte setChunk: the next block built also writes every track's sound there.
+    std::string sampleExportFolder;
+    // The block last handed to the host.
+    std::vector<std::uint8_t> lastChunk;
+
+private:
+    void captureTrack(int track, ChunkTrack& stored, const std::string& library);
+    std::string exportTrackSound(int track);
+    void applyProgram(const ProgramChunk& program);
+    void applyTrack(int track, const ChunkTrack& stored, const std::string& library);
+    void emptyTrackPatterns(int track);
+    void applyTail(const ProgramChunk& program);
+    void applyEffects(const ProgramChunk& program);
+    // Loading a library into an effect slot is the effect host's work; false leaves the slot
+    // empty.
+    bool loadEffectLibrary(int slot, const std::string& path);
+    void unloadEffectLibrary(int slot);
 };
 
 }  // namespace rimba
