@@ -110,7 +110,9 @@ std::optional<std::vector<std::uint8_t>> readWholeFile(const std::string& path) 
     }
     struct stat info {};
     std::vector<std::uint8_t> bytes;
-    bool complete = fstat(descriptor, &info) == 0;
+    // Only regular files: a device or a pipe named by a file (a sound path of "/dev/zero" in a
+    // program) would otherwise be read for ever.
+    bool complete = fstat(descriptor, &info) == 0 && S_ISREG(info.st_mode);
     if (complete) {
         bytes.reserve(static_cast<std::size_t>(info.st_size));
         complete = readToEnd(descriptor, bytes) &&

@@ -251,3 +251,14 @@ TEST(FileExists, FollowsLinks) {
 
 }  // namespace
 }  // namespace rimba::platform
+
+namespace rimba::platform {
+namespace {
+
+TEST(ReadWholeFileDevices, ADeviceOrPipeIsNotReadForEver) {
+    EXPECT_FALSE(readWholeFile("/dev/zero").has_value());
+    EXPECT_FALSE(readWholeFile("/dev/null").has_value());
+}
+
+}  // namespace
+}  // namespace rimba::platform
