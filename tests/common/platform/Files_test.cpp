@@ -12,6 +12,7 @@
 #include <unistd.h>
 
 #include "TempFolder.h"
+#include "tests/common/platform/FileSizeLimit.h"
 
 namespace rimba::platform {
 namespace {
@@ -36,31 +37,7 @@ mode_t permissionsOf(const std::string& path) {
     return info.st_mode & 07777;
 }
 
-// Makes every write beyond `limit` bytes fail with EFBIG for this process, the way a full
-// disk would, and restores the limit and the signal afterwards.
-class FileSizeLimit {
-public:
-    explicit FileSizeLimit(rlim_t limit) {
-        getrlimit(RLIMIT_FSIZE, &saved);
-        previousHandler = std::signal(SIGXFSZ, SIG_IGN);
-        rlimit lowered = saved;
-        lowered.rlim_cur = limit;
-        applied = setrlimit(RLIMIT_FSIZE, &lowered) == 0;
-    }
-    ~FileSizeLimit() {
-        setrlimit(RLIMIT_FSIZE, &saved);
-        std::signal(SIGXFSZ, previousHandler);
-    }
-    FileSizeLimit(const FileSizeLimit&) = delete;
-    FileSizeLimit& operator=(const FileSizeLimit&) = delete;
-
-    bool isApplied() const { return applied; }
-
-private:
-    rlimit saved{};
-    void (*previousHandler)(int) = SIG_DFL;
-    bool applied = false;
-};
+using rimba::platform::fixtures::FileSizeLimit;
 
 class ScopedUmask {
 public:

@@ -11,6 +11,7 @@
 
 #include "common/settings/SettingsStore.h"
 #include "tests/common/platform/TempFolder.h"
+#include "tests/common/platform/FileSizeLimit.h"
 
 namespace rimba::settings {
 namespace {
@@ -102,25 +103,7 @@ TEST_F(Store, NamesThatCouldLeaveTheFolderAreRefused) {
     EXPECT_FALSE(store.readText("Settings", ""));
 }
 
-// Makes every write beyond `limit` bytes fail, the way a full disk would.
-class FileSizeLimit {
-public:
-    explicit FileSizeLimit(rlim_t limit) {
-        getrlimit(RLIMIT_FSIZE, &saved);
-        previous = std::signal(SIGXFSZ, SIG_IGN);
-        rlimit lowered = saved;
-        lowered.rlim_cur = limit;
-        setrlimit(RLIMIT_FSIZE, &lowered);
-    }
-    ~FileSizeLimit() {
-        setrlimit(RLIMIT_FSIZE, &saved);
-        std::signal(SIGXFSZ, previous);
-    }
-
-private:
-    rlimit saved{};
-    void (*previous)(int) = SIG_DFL;
-};
+using rimba::platform::fixtures::FileSizeLimit;
 
 TEST_F(Store, AFailedSaveLeavesThePreviousFileIntact) {
     store.writeText("Settings", "ProgramFile", "short");

@@ -12,6 +12,7 @@
 
 #include "SoundFixtures.h"
 #include "plugin/files/WaveWriter.h"
+#include "tests/common/platform/FileSizeLimit.h"
 
 namespace rimba {
 namespace {
@@ -133,27 +134,7 @@ TEST(WriteMonoWave16, ReplacesAnExistingFile) {
     EXPECT_EQ(readBytes(path).size(), 46u + 2 * 2);
 }
 
-// A file-size limit makes the write fail halfway, as a full disk would.
-class FileSizeLimit {
-public:
-    explicit FileSizeLimit(rlim_t bytes) {
-        getrlimit(RLIMIT_FSIZE, &saved);
-        previousHandler = std::signal(SIGXFSZ, SIG_IGN);
-        rlimit limited = saved;
-        limited.rlim_cur = bytes;
-        setrlimit(RLIMIT_FSIZE, &limited);
-    }
-    ~FileSizeLimit() {
-        setrlimit(RLIMIT_FSIZE, &saved);
-        std::signal(SIGXFSZ, previousHandler);
-    }
-    FileSizeLimit(const FileSizeLimit&) = delete;
-    FileSizeLimit& operator=(const FileSizeLimit&) = delete;
-
-private:
-    rlimit saved{};
-    void (*previousHandler)(int) = SIG_DFL;
-};
+using rimba::platform::fixtures::FileSizeLimit;
 
 TEST(WriteMonoWave16, FailedWriteLeavesTheExistingFileIntact) {
     TempFolder folder;

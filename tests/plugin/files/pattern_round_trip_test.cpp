@@ -11,6 +11,7 @@
 #include "plugin/files/PatternFile.h"
 #include "tests/plugin/files/PatternFixtures.h"
 #include "tests/plugin/files/SoundFixtures.h"
+#include "tests/common/platform/FileSizeLimit.h"
 
 namespace rimba::test::patterns {
 namespace {
@@ -209,29 +210,7 @@ TEST(PatternSetRoundTrip, AFileThatCannotBeReadChangesNothing) {
     EXPECT_EQ(drums->currentPattern, 7);
 }
 
-// Makes every write beyond `limit` bytes fail for this process, as a full disk would.
-class FileSizeLimit {
-public:
-    explicit FileSizeLimit(rlim_t limit) {
-        getrlimit(RLIMIT_FSIZE, &saved);
-        previousHandler = std::signal(SIGXFSZ, SIG_IGN);
-        rlimit lowered = saved;
-        lowered.rlim_cur = limit;
-        applied = setrlimit(RLIMIT_FSIZE, &lowered) == 0;
-    }
-    ~FileSizeLimit() {
-        setrlimit(RLIMIT_FSIZE, &saved);
-        std::signal(SIGXFSZ, previousHandler);
-    }
-    FileSizeLimit(const FileSizeLimit&) = delete;
-    FileSizeLimit& operator=(const FileSizeLimit&) = delete;
-    bool isApplied() const { return applied; }
-
-private:
-    rlimit saved{};
-    void (*previousHandler)(int) = SIG_DFL;
-    bool applied = false;
-};
+using rimba::platform::fixtures::FileSizeLimit;
 
 TEST(PatternSetRoundTrip, ASaveThatCannotBeWrittenWholeLeavesTheOldSetInPlace) {
     TempFolder folder;
