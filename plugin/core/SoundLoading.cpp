@@ -32,9 +32,11 @@ void VornDrums::loadTrackSound(int track) {
         return;
     const auto t = static_cast<std::size_t>(track);
     TrackVoice& voice = voices[t];
-    voice.loading = 1;
     {
+        // The voice is marked only once the audio thread is held off: the render loop reads the
+        // mark, and outside the handshake the two would race.
         LoadGuard hold(handshake);
+        voice.loading = 1;
         const std::string path = pathText(tracks.soundPath[t]);
         std::int32_t index = findSound(soundList, path);
         if (index < 0) {
