@@ -3,6 +3,7 @@
 #include <cstdio>
 #include <optional>
 
+#include "companion/CommandLine.h"
 #include "plugin/core/VornDrums.h"
 #include "plugin/files/PatternFile.h"
 #include "plugin/tools/MidiExport.h"
@@ -27,19 +28,6 @@ int midiUsage() {
                  "  N is a pattern number 0..15. Without --pattern or --chain the set decides as the\n"
                  "  instrument does: its chain when its play mode chains, else pattern 0\n");
     return 2;
-}
-
-// A whole decimal number and nothing else.
-std::optional<int> wholeNumber(const std::string& text) {
-    if (text.empty() || text.size() > 4)
-        return std::nullopt;
-    int value = 0;
-    for (const char c : text) {
-        if (c < '0' || c > '9')
-            return std::nullopt;
-        value = value * 10 + (c - '0');
-    }
-    return value;
 }
 
 std::optional<MidiRequest> parseRequest(const std::vector<std::string>& args) {

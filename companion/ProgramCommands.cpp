@@ -7,6 +7,7 @@
 #include <optional>
 
 #include "common/platform/Files.h"
+#include "companion/CommandLine.h"
 #include "plugin/core/VornDrums.h"
 #include "plugin/files/ProgramChunk.h"
 #include "plugin/files/ProgramFile.h"
@@ -51,15 +52,8 @@ std::optional<double> positiveNumber(const std::string& text, double largest) {
 }
 
 std::optional<int> patternNumber(const std::string& text) {
-    if (text.empty() || text.size() > 2)
-        return std::nullopt;
-    int value = 0;
-    for (const char c : text) {
-        if (c < '0' || c > '9')
-            return std::nullopt;
-        value = value * 10 + (c - '0');
-    }
-    return value < kPatternCount ? std::optional<int>(value) : std::nullopt;
+    const std::optional<int> value = wholeNumber(text, 2);
+    return value && *value < kPatternCount ? value : std::nullopt;
 }
 
 std::optional<RenderRequest> parseRenderRequest(const std::vector<std::string>& args) {
