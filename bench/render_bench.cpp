@@ -39,7 +39,8 @@ std::unique_ptr<rimba::Sound> drumSound(int track) {
     return sound;
 }
 
-std::unique_ptr<VornDrums> busyInstrument(bool equalisers) {
+// `tuned`: the velocity bends each track's pitch, so no voice plays at the sound's own rate.
+std::unique_ptr<VornDrums> busyInstrument(bool equalisers, bool tuned = false) {
     auto drums = std::make_unique<VornDrums>(benchHost, [](rimba::InstrumentSettings&, bool) { return false; });
     drums->swing = 40;
     for (int t = 0; t < drums->trackCount; ++t) {
@@ -50,6 +51,8 @@ std::unique_ptr<VornDrums> busyInstrument(bool equalisers) {
         drums->tracks.pan[i] = 0.2f + 0.05f * t;
         drums->tracks.send1[i] = 0.3f;
         drums->tracks.oneShot[i] = t % 3 == 0 ? 0.0f : 1.0f;
+        if (tuned)
+            drums->tracks.tuneVelocity[i] = 1.5f + 0.25f * static_cast<float>(t);
         for (int s = 0; s < 16; ++s) {
             drums->patterns[i].stepVelocity[0][static_cast<std::size_t>(s)] = ((s + t) % 2 == 0) ? 100.0f : 0.0f;
             drums->patterns[i].stepRoll[0][static_cast<std::size_t>(s)] = (s % 4 == 3) ? 2.0f : 0.0f;
@@ -71,13 +74,13 @@ std::unique_ptr<VornDrums> busyInstrument(bool equalisers) {
     return drums;
 }
 
-void renderBusyPattern(benchmark::State& state, bool equalisers) {
+void renderBusyPattern(benchmark::State& state, bool equalisers, bool tuned = false) {
     const auto blockFrames = static_cast<VstInt32>(state.range(0));
     benchTime = VstTimeInfo{};
     benchTime.sampleRate = 44100.0;
     benchTime.tempo = 120.0;
     benchTime.flags = kVstTransportPlaying | kVstTempoValid;
-    auto drums = busyInstrument(equalisers);
+    auto drums = busyInstrument(equalisers, tuned);
     const int channels = drums->getAeffect()->numOutputs;
     std::vector<std::vector<float>> buffers(static_cast<std::size_t>(channels), std::vector<float>(blockFrames));
     std::vector<float*> outputs;
@@ -96,8 +99,12 @@ void renderBusyPattern(benchmark::State& state, bool equalisers) {
 
 void RenderBusyPatternWithEqualisers(benchmark::State& state) { renderBusyPattern(state, true); }
 void RenderBusyPatternWithoutEqualisers(benchmark::State& state) { renderBusyPattern(state, false); }
+void RenderTunedPatternWithEqualisers(benchmark::State& state) { renderBusyPattern(state, true, true); }
+void RenderTunedPatternWithoutEqualisers(benchmark::State& state) { renderBusyPattern(state, false, true); }
 
 BENCHMARK(RenderBusyPatternWithEqualisers)->Arg(32)->Arg(256)->Arg(4096)->MinTime(1.0);
 BENCHMARK(RenderBusyPatternWithoutEqualisers)->Arg(32)->Arg(256)->Arg(4096)->MinTime(1.0);
+BENCHMARK(RenderTunedPatternWithEqualisers)->Arg(256)->MinTime(1.0);
+BENCHMARK(RenderTunedPatternWithoutEqualisers)->Arg(256)->MinTime(1.0);
 
 }  // namespace

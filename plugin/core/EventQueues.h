@@ -2,6 +2,7 @@
 // The hand-overs that carry notes, MIDI, program changes, equaliser coefficients and played
 // steps between the host's threads and the audio thread.
 
+#include <algorithm>
 #include <cstdint>
 #include <vector>
 
@@ -47,6 +48,21 @@ public:
                 events[kept++] = event;
         }
         events.resize(kept);
+    }
+
+    // The smallest countdown waiting; only for a list that is not empty.
+    std::int32_t soonestCountdown() const {
+        std::int32_t soonest = events.front().countdown;
+        for (const PendingEvent& event : events)
+            soonest = std::min(soonest, event.countdown);
+        return soonest;
+    }
+
+    // `samples` rounds of countDownAndFire in which nothing fires: every countdown must exceed
+    // `samples`.
+    void countDownWithoutFiring(std::int32_t samples) {
+        for (PendingEvent& event : events)
+            event.countdown -= samples;
     }
 
 private:

@@ -144,7 +144,10 @@ void VornDrums::mixSample(float** outputs, VstInt32 i) {
 
 void VornDrums::finishBlock(float** outputs, VstInt32 frames) {
     runSendEffects(outputs, frames);
-    applyMasterGain(outputs, frames);
+    if (forceSampleBySample)
+        applyMasterGain(outputs, frames);
+    else
+        applyMasterGainBatched(outputs, frames);
     filterUpdates.applyAll([this](const FilterUpdate& update) {
         const auto band = static_cast<std::size_t>(update.band);
         if (update.target == FilterUpdate::kMasterTarget)
@@ -152,7 +155,10 @@ void VornDrums::finishBlock(float** outputs, VstInt32 frames) {
         else if (update.target >= 0 && update.target < kTrackSlots)
             trackEq[static_cast<std::size_t>(update.target)][band].coefficients = update.coefficients;
     });
-    applyMasterEqualiser(outputs, frames);
+    if (forceSampleBySample)
+        applyMasterEqualiser(outputs, frames);
+    else
+        applyMasterEqualiserBatched(outputs, frames);
     runInsertEffects(outputs, frames);
     if (editorOpen())
         updateMasterMeters(outputs, frames);

@@ -103,19 +103,31 @@ void VornDrums::renderChunk(float** outputs, VstInt32 frames, const VstTimeInfo&
         drumSynthPlugin->processBlock(frames);
     }
 
-    for (VstInt32 i = 0; i < frames; ++i) {
-        if (++controlCounter > 15) {
-            controlCounter = 0;
-            for (TrackVoice& voice : voices)
-                controlUpdate(voice);
+    // Stretches in which nothing fires are rendered as a batch; the samples around events go
+    // one at a time.
+    for (VstInt32 i = 0; i < frames;) {
+        if (const VstInt32 batch = batchLength(i, frames); batch > 0) {
+            renderBatch(outputs, i, batch);
+            i += batch;
+        } else {
+            renderSample(outputs, i);
+            ++i;
         }
-        drainOneMidiEntry();
-        if (std::fabs(1.0f - voiceBusGain) > 1e-6f)
-            voiceBusGain += (1.0f - voiceBusGain) * 0.002f;
-        pendingEvents.countDownAndFire([this](const PendingEvent& event) { handleEvent(event); });
-        mixSample(outputs, i);
     }
     finishBlock(outputs, frames);
+}
+
+void VornDrums::renderSample(float** outputs, VstInt32 i) {
+    if (++controlCounter > 15) {
+        controlCounter = 0;
+        for (TrackVoice& voice : voices)
+            controlUpdate(voice);
+    }
+    drainOneMidiEntry();
+    if (std::fabs(1.0f - voiceBusGain) > 1e-6f)
+        voiceBusGain += (1.0f - voiceBusGain) * 0.002f;
+    pendingEvents.countDownAndFire([this](const PendingEvent& event) { handleEvent(event); });
+    mixSample(outputs, i);
 }
 
 void VornDrums::drainOneMidiEntry() {

@@ -182,23 +182,31 @@ void VornDrums::recomputeBounds(int track) {
     }
 }
 
-void VornDrums::controlUpdate(TrackVoice& voice) {
-    const int track = voice.track;
-    if (track < 0 || track >= kTrackSlots)
-        return;
-    const auto t = static_cast<std::size_t>(track);
-
+void VornDrums::controlTargets(const TrackVoice& voice, float* targets) {
+    const auto t = static_cast<std::size_t>(voice.track);
     tracks.pan[t] = std::clamp(tracks.pan[t], 0.0f, 1.0f);
     const float polarity = tracks.phaseInvert[t] != 0.0f ? -1.0f : 1.0f;
 
     Shares shares{1.0f, 1.0f};
     if (tracks.synthRoute[t] != 0.0f)
         shares = sampleAndSynthShares(tracks.synthMix[t]);
-    approach(voice.sampleGain, polarity * shares.sample);
-    approach(voice.synthGain, polarity * shares.synth * 0.5f);
+    targets[kTargetSampleGain] = polarity * shares.sample;
+    targets[kTargetSynthGain] = polarity * shares.synth * 0.5f;
 
-    tracks.eqActive[t] = tracks.eqOnSample[t] + tracks.eqOnSynth[t];
+    const SidePair pan = panFactors(tracks.pan[t]);
+    const float level = voice.levelGain;
+    const float send1 = level * voice.sendGain1;
+    const float send2 = level * voice.sendGain2;
+    targets[kTargetGainLeft] = level * pan.left;
+    targets[kTargetGainRight] = level * pan.right;
+    targets[kTargetSend1Left] = send1 * pan.left;
+    targets[kTargetSend1Right] = send1 * pan.right;
+    targets[kTargetSend2Left] = send2 * pan.left;
+    targets[kTargetSend2Right] = send2 * pan.right;
+}
 
+double VornDrums::controlSemitones(const TrackVoice& voice) const {
+    const auto t = static_cast<std::size_t>(voice.track);
     double semitones = voice.velocity * tracks.tuneVelocity[t] / 127.0;
     const std::int32_t scaleCount = tracks.scaleListCount[t];
     if (scaleCount > 0) {
@@ -209,21 +217,33 @@ void VornDrums::controlUpdate(TrackVoice& voice) {
         semitones = static_cast<double>(12 * octave +
                                         tracks.scaleList[t][static_cast<std::size_t>(scaleCount * step / 12)]);
     }
-    double rate = std::pow(2.0, semitones / 12.0) * tracks.tuneRatio[t];
+    return semitones;
+}
+
+float VornDrums::controlRate(const TrackVoice& voice, double pitchFactor) const {
+    double rate = pitchFactor * tracks.tuneRatio[static_cast<std::size_t>(voice.track)];
     if (const Sound* sound = voiceSound(voice); sound != nullptr && sampleRate > 0)
         rate *= sound->sampleRate / static_cast<double>(sampleRate);
-    voice.rate = static_cast<float>(rate);
+    return static_cast<float>(rate);
+}
 
-    const SidePair pan = panFactors(tracks.pan[t]);
-    const float level = voice.levelGain;
-    const float send1 = level * voice.sendGain1;
-    const float send2 = level * voice.sendGain2;
-    approach(voice.gainLeft, level * pan.left);
-    approach(voice.gainRight, level * pan.right);
-    approach(voice.send1Left, send1 * pan.left);
-    approach(voice.send1Right, send1 * pan.right);
-    approach(voice.send2Left, send2 * pan.left);
-    approach(voice.send2Right, send2 * pan.right);
+void VornDrums::controlUpdate(TrackVoice& voice) {
+    const int track = voice.track;
+    if (track < 0 || track >= kTrackSlots)
+        return;
+    const auto t = static_cast<std::size_t>(track);
+    float targets[kControlTargets];
+    controlTargets(voice, targets);
+    approach(voice.sampleGain, targets[kTargetSampleGain]);
+    approach(voice.synthGain, targets[kTargetSynthGain]);
+    tracks.eqActive[t] = tracks.eqOnSample[t] + tracks.eqOnSynth[t];
+    voice.rate = controlRate(voice, std::pow(2.0, controlSemitones(voice) / 12.0));
+    approach(voice.gainLeft, targets[kTargetGainLeft]);
+    approach(voice.gainRight, targets[kTargetGainRight]);
+    approach(voice.send1Left, targets[kTargetSend1Left]);
+    approach(voice.send1Right, targets[kTargetSend1Right]);
+    approach(voice.send2Left, targets[kTargetSend2Left]);
+    approach(voice.send2Right, targets[kTargetSend2Right]);
 }
 
 }  // namespace rimba

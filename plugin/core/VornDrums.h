@@ -169,6 +169,51 @@ private:
     // empty.
     bool loadEffectLibrary(int slot, const std::string& path);
     void unloadEffectLibrary(int slot);
+
+    // --- batched rendering of event-free stretches (FastMix.cpp) --------------------------
+public:
+    // Renders every sample the long way, one sample at a time, as the reference the batched
+    // path is compared with.
+    bool forceSampleBySample = false;
+    // Samples rendered in batches since construction, so tests can tell that batches ran.
+    std::int64_t batchedFrames = 0;
+
+private:
+    struct BatchScratch;
+    struct BatchScratchDeleter {
+        void operator()(BatchScratch* scratch) const;
+    };
+    static std::unique_ptr<BatchScratch, BatchScratchDeleter> makeBatchScratch();
+    // Working rows of the batched path, made with the instrument so the audio thread never
+    // allocates them.
+    std::unique_ptr<BatchScratch, BatchScratchDeleter> batchScratch = makeBatchScratch();
+
+    // Sample i of a block the long way: the control-rate update when due, one MIDI entry, the
+    // bus gain, the pending events, then mixSample.
+    void renderSample(float** outputs, VstInt32 i);
+    // How many samples from `at` on can be rendered as one batch; 0 when sample `at` has to go
+    // the long way (an event fires, MIDI waits, a voice takes a command, the export fades).
+    VstInt32 batchLength(VstInt32 at, VstInt32 frames) const;
+    void renderBatch(float** outputs, VstInt32 at, VstInt32 frames);
+    void applyMasterGainBatched(float** outputs, VstInt32 frames);
+    void applyMasterEqualiserBatched(float** outputs, VstInt32 frames);
+    // The parts of controlUpdate, for a voice whose track is a slot: the values its smoothed
+    // gains approach (the track's pan is clamped on the way), its pitch in semitones, and its
+    // rate from 2^(semitones / 12).
+    enum ControlTarget {
+        kTargetSampleGain,
+        kTargetSynthGain,
+        kTargetGainLeft,
+        kTargetGainRight,
+        kTargetSend1Left,
+        kTargetSend1Right,
+        kTargetSend2Left,
+        kTargetSend2Right,
+        kControlTargets
+    };
+    void controlTargets(const TrackVoice& voice, float* targets);
+    double controlSemitones(const TrackVoice& voice) const;
+    float controlRate(const TrackVoice& voice, double pitchFactor) const;
 };
 
 }  // namespace rimba
