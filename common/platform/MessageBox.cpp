@@ -1,4 +1,5 @@
 #include "common/platform/MessageBox.h"
+#include "common/platform/SystemMessage.h"
 
 #include <cstdio>
 #include <mutex>
@@ -19,14 +20,14 @@ MessagePresenter& installedPresenter() {
     return presenter;
 }
 
-// One write per message keeps lines from other threads out of the middle of it.
-void writeToStandardError(const std::string& text, const std::string& caption) {
+}  // namespace
+
+void writeMessageToStandardError(const std::string& text, const std::string& caption) {
+    // One write per message keeps lines from other threads out of the middle of it.
     const std::string line = caption.empty() ? text + "\n" : caption + ": " + text + "\n";
     std::fwrite(line.data(), 1, line.size(), stderr);
     std::fflush(stderr);
 }
-
-}  // namespace
 
 void showMessage(const std::string& text, const std::string& caption) {
     MessagePresenter presenter;
@@ -38,7 +39,7 @@ void showMessage(const std::string& text, const std::string& caption) {
     if (presenter) {
         presenter(text, caption);
     } else {
-        writeToStandardError(text, caption);
+        showSystemMessage(text, caption);
     }
 }
 

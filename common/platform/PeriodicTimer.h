@@ -1,37 +1,36 @@
 #pragma once
-// A thread that calls a function at a fixed interval until stopped. It stands in for the
-// Windows system timer that serves every plug-in instance of the process.
-// start/stop from any thread except the timer's own callback.
+// A function called at a fixed interval until stopped: the system timer that serves every
+// plug-in instance of the process. On Windows it is a system timer of the thread that starts it
+// (SetTimer), so it fires only while that thread dispatches its messages, as a host's user-
+// interface thread does; start and stop must then come from that thread. On Linux it is a thread
+// of its own, and start/stop may come from any thread except the timer's own callback.
 
-#include <atomic>
-#include <condition_variable>
 #include <functional>
-#include <mutex>
-#include <thread>
+#include <memory>
 
 namespace rimba::platform {
 
 class PeriodicTimer {
 public:
-    PeriodicTimer() = default;
-    ~PeriodicTimer() { stop(); }
+    PeriodicTimer();
+    ~PeriodicTimer();
     PeriodicTimer(const PeriodicTimer&) = delete;
     PeriodicTimer& operator=(const PeriodicTimer&) = delete;
 
-    // Starts the thread; does nothing when it already runs.
+    // Starts the timer; does nothing when it already runs.
     void start(int intervalMilliseconds, std::function<void()> callback);
-    // Wakes the thread at once and joins it; a callback in progress finishes first.
+    // Stops the timer at once; a callback in progress finishes first.
     void stop();
-    bool isRunning() const { return thread.joinable(); }
+    bool isRunning() const;
 
 private:
-    void run(int intervalMilliseconds);
-
-    std::thread thread;
-    std::function<void()> callback;
-    std::mutex wakeLock;
-    std::condition_variable wake;
-    bool stopRequested = false;
+    struct State;
+    std::unique_ptr<State> state;
 };
+
+// Lets the timers of the calling thread fire for about `milliseconds`: on Windows the thread's
+// messages are dispatched meanwhile, elsewhere the timers have threads of their own and this only
+// sleeps. For a thread that waits for a timer's work, such as a test or a command-line tool.
+void runTimersOnThisThread(int milliseconds);
 
 }  // namespace rimba::platform

@@ -7,6 +7,7 @@
 #include <limits>
 #include <mutex>
 
+#include "common/platform/Paths.h"
 #include "plugin/core/VornDrums.h"
 #include "plugin/files/FolderFiles.h"
 #include "plugin/files/LibraryFolder.h"
@@ -195,9 +196,7 @@ std::string VornDrums::exportTrackSound(int track) {
     if (voiceSound(voices[t]) == nullptr || name.empty())
         return {};
     std::string folder = sampleExportFolder;
-    if (folder.back() != '/')
-        folder += '/';
-    writeTrackWave(track, folder + fileTitle(name) + ".wav");
+    writeTrackWave(track, platform::joinPath(folder, fileTitle(name) + ".wav"));
     return "\\" + name;
 }
 
@@ -212,8 +211,8 @@ VstInt32 VornDrums::setChunk(void* data, VstInt32 byteSize, bool) {
         std::lock_guard<std::recursive_mutex> exclusive(handshake.loaders);
         const auto* text = reinterpret_cast<const char*>(block.data());
         std::string folder(text, strnlen(text, block.size()));
-        std::replace(folder.begin(), folder.end(), '\\', '/');
-        if (!folder.empty() && folder.back() == '/')
+        folder = platform::withNativeSeparators(folder);
+        if (!folder.empty() && platform::isPathSeparator(folder.back()))
             folder.pop_back();
         sampleExportFolder = folder;
         return 1;
@@ -351,7 +350,7 @@ bool VornDrums::saveProgramFile(const std::string& path) {
 
 void VornDrums::findCurrentProgram() {
     const std::string& file = settings.programFile;
-    const std::size_t slash = file.rfind('/');
+    const std::size_t slash = platform::lastPathSeparator(file);
     if (slash == std::string::npos)
         return;
     std::vector<std::string> names;

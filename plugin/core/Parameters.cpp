@@ -10,6 +10,7 @@
 #include "common/platform/Files.h"
 #include "common/platform/FolderScan.h"
 #include "common/platform/MessageBox.h"
+#include "common/platform/Paths.h"
 #include "plugin/core/Tags.h"
 #include "plugin/core/VornDrums.h"
 #include "plugin/files/FolderFiles.h"
@@ -57,7 +58,7 @@ struct HostParameter {
 float tuneVelocityForSynth(float value) { return std::trunc(value * 10.0f) / 10.0f; }
 
 std::string folderOf(const std::string& path) {
-    const std::size_t slash = path.rfind('/');
+    const std::size_t slash = platform::lastPathSeparator(path);
     return slash == std::string::npos ? std::string() : path.substr(0, slash + 1);
 }
 

@@ -3,6 +3,7 @@
 #include <cstdlib>
 #include <vector>
 
+#include "common/platform/Paths.h"
 #include "plugin/core/Constants.h"
 #include "plugin/files/LibraryFolder.h"
 
@@ -64,30 +65,24 @@ void fillPathDefaults(InstrumentSettings& s) {
         if (field.empty())
             field = fallback;
     };
-    orDefault(s.programFile, library + "/Programs/RimbaRand.fxp");
-    orDefault(s.drumKitFile, library + "/Drum Kits/RimbaRand.drs");
-    orDefault(s.patternSetFile, library + "/Patterns/Rimbastyle.ptn");
+    const auto inLibrary = [&library](const std::string& relative) {
+        return platform::joinPath(library, platform::withNativeSeparators(relative));
+    };
+    orDefault(s.programFile, inLibrary("Programs/RimbaRand.fxp"));
+    orDefault(s.drumKitFile, inLibrary("Drum Kits/RimbaRand.drs"));
+    orDefault(s.patternSetFile, inLibrary("Patterns/Rimbastyle.ptn"));
     orDefault(s.effectPath, defaultEffectFolder());
-    orDefault(s.synthFilesPath, library + "/SynthSounds/Synth/");
-    orDefault(s.drumFilesPath, library + "/Samples/");
-    orDefault(s.drumSaveFilesPath, library + "/Samples/");
+    orDefault(s.synthFilesPath, inLibrary("SynthSounds/Synth/"));
+    orDefault(s.drumFilesPath, inLibrary("Samples/"));
+    orDefault(s.drumSaveFilesPath, inLibrary("Samples/"));
     // The effect folder is used as a prefix of library names.
-    if (!s.effectPath.empty() && s.effectPath.back() != '/')
-        s.effectPath += '/';
+    if (!s.effectPath.empty() && !platform::isPathSeparator(s.effectPath.back()))
+        s.effectPath += platform::pathSeparator();
 }
 
 }  // namespace
 
-std::string defaultEffectFolder() {
-    if (const char* vstPath = std::getenv("VST_PATH"); vstPath != nullptr && vstPath[0] != 0) {
-        const std::string paths = vstPath;
-        const std::string first = paths.substr(0, paths.find(':'));
-        if (!first.empty())
-            return first + "/";
-    }
-    const char* home = std::getenv("HOME");
-    return std::string(home != nullptr ? home : "") + "/.vst/";
-}
+std::string defaultEffectFolder() { return platform::defaultEffectFolder(); }
 
 bool loadSettings(const SettingsStore& store, InstrumentSettings& s, bool standalone) {
     s.trackKey = InstrumentSettings::defaultTrackKeys();

@@ -19,7 +19,7 @@ bool loadSettings(const settings::SettingsStore& store, InstrumentSettings& sett
 // Writes every setting back, one value at a time; a value that cannot be written is skipped.
 void saveSettings(settings::SettingsStore& store, const InstrumentSettings& settings, bool standalone);
 
-// The folder of effect plug-ins when none is stored: the first folder of $VST_PATH, else ~/.vst/.
+// The folder of effect plug-ins when none is stored (see platform::defaultEffectFolder).
 std::string defaultEffectFolder();
 
 }  // namespace rimba

@@ -6,6 +6,7 @@
 #include <string_view>
 
 #include "common/platform/FolderScan.h"
+#include "common/platform/Paths.h"
 
 namespace rimba {
 namespace {
@@ -33,7 +34,7 @@ bool extensionMatches(std::string_view extension, const std::string& filter) {
 
 void listFolderFiles(std::vector<std::string>& names, std::vector<std::string>& menuTexts,
                      const std::string& folder, const std::string& filter) {
-    if (folder.empty() || folder.front() != '/')
+    if (!platform::isAbsolutePath(folder))
         return;
     for (const platform::FolderEntry& entry : platform::listFolder(folder)) {
         if (entry.isDirectory)

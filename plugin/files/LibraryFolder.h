@@ -11,8 +11,8 @@
 
 namespace rimba {
 
-// The `filesPath` setting when it is set, else "$XDG_DATA_HOME/VORN Studio/Rimba Drums"
-// ("~/.local/share" standing in for an unset or relative $XDG_DATA_HOME). Never ends with '/'.
+// The `filesPath` setting when it is set, else the system's default library folder (see
+// platform::defaultLibraryFolder). Never ends with a separator.
 // Computed on each use, so a change of the setting or the environment takes effect at once.
 std::string libraryFolder(const InstrumentSettings& settings);
 
@@ -21,11 +21,12 @@ std::string libraryFolder(const InstrumentSettings& settings);
 // stored whole.
 std::string toStoredPath(const std::string& path, const std::string& library);
 
-// The path a stored name refers to, with '/' between folders. A name beginning with '\' is
-// inside `library`; one beginning with '/' is that absolute path when a file exists there (in
-// any letter case), else it too is inside `library`; a drive path ("C:\...") stays a foreign
-// absolute path, which does not open here; any other name is inside `library`. An empty name
-// names nothing and gives an empty path.
+// The path a stored name refers to, with this system's separators between folders. A name
+// beginning with '\' is inside `library`. On Windows a drive path ("C:\...") is absolute and
+// a name beginning with '/' is inside `library`. On Linux a name beginning with '/' is that
+// absolute path when a file exists there (in any letter case), else it too is inside `library`,
+// and a drive path stays a foreign absolute path, which does not open here. Any other name is
+// inside `library`. An empty name names nothing and gives an empty path.
 std::string fromStoredPath(const std::string& name, const std::string& library);
 
 }  // namespace rimba

@@ -6,6 +6,7 @@
 #include <cstring>
 #include <limits>
 
+#include "common/platform/Paths.h"
 #include "plugin/core/HostedPlugin.h"
 
 namespace rimba {
@@ -77,8 +78,6 @@ constexpr std::size_t kStateBlocks = 1448;
 
 // The pattern set keeps its eight reserved values in this order.
 constexpr std::array<std::size_t, 8> kReservedOrder{0, 4, 1, 5, 2, 6, 3, 7};
-
-constexpr const char* kLibraryExtension = "so";
 
 constexpr std::uint32_t swapBytes(std::uint32_t value) {
     return (value >> 24) | ((value >> 8) & 0xFF00u) | ((value << 8) & 0xFF0000u) | (value << 24);
@@ -596,13 +595,13 @@ std::string storedEffectPath(const std::string& path, const std::string& effectP
 }
 
 std::string effectPathFromStored(const std::string& stored, const std::string& effectPath) {
-    std::string path = stored;
-    std::replace(path.begin(), path.end(), '\\', '/');
-    const bool absolute = (!path.empty() && path.front() == '/') || (path.size() > 1 && path[1] == ':');
+    std::string path = platform::withNativeSeparators(stored);
+    // A drive path stays whole even where it cannot open, like any foreign absolute path.
+    const bool absolute = platform::isAbsolutePath(path) || (path.size() > 1 && path[1] == ':');
     if (!absolute)
         path = effectPath + path;
     if (path.size() >= 4 && path[path.size() - 4] == '.')
-        path = path.substr(0, path.size() - 3) + kLibraryExtension;
+        path = path.substr(0, path.size() - 3) + platform::libraryExtension();
     return path;
 }
 

@@ -2,42 +2,64 @@
 
 #include <algorithm>
 #include <chrono>
+#include <condition_variable>
+#include <mutex>
+#include <thread>
 #include <utility>
+
+#include "common/platform/Clock.h"
 
 namespace rimba::platform {
 
+struct PeriodicTimer::State {
+    void run(int intervalMilliseconds);
+
+    std::thread thread;
+    std::function<void()> callback;
+    std::mutex wakeLock;
+    std::condition_variable wake;
+    bool stopRequested = false;
+};
+
+PeriodicTimer::PeriodicTimer() : state(std::make_unique<State>()) {}
+
+PeriodicTimer::~PeriodicTimer() { stop(); }
+
+bool PeriodicTimer::isRunning() const { return state->thread.joinable(); }
+
 void PeriodicTimer::start(int intervalMilliseconds, std::function<void()> newCallback) {
-    if (thread.joinable()) {
+    if (state->thread.joinable()) {
         return;
     }
-    callback = std::move(newCallback);
+    state->callback = std::move(newCallback);
     {
-        std::lock_guard guard(wakeLock);
-        stopRequested = false;
+        std::lock_guard guard(state->wakeLock);
+        state->stopRequested = false;
     }
     // A zero or negative interval would spin; the system timer also has a smallest period.
-    thread = std::thread([this, interval = std::max(intervalMilliseconds, 1)] { run(interval); });
+    state->thread = std::thread(
+        [running = state.get(), interval = std::max(intervalMilliseconds, 1)] { running->run(interval); });
 }
 
 void PeriodicTimer::stop() {
-    if (!thread.joinable()) {
+    if (!state->thread.joinable()) {
         return;
     }
     {
-        std::lock_guard guard(wakeLock);
-        stopRequested = true;
+        std::lock_guard guard(state->wakeLock);
+        state->stopRequested = true;
     }
-    wake.notify_all();
+    state->wake.notify_all();
     // From inside the callback the thread cannot join itself; it ends once the callback
     // returns, and a later stop() from another thread (or the destructor) collects it.
-    if (thread.get_id() == std::this_thread::get_id()) {
+    if (state->thread.get_id() == std::this_thread::get_id()) {
         return;
     }
-    thread.join();
-    callback = nullptr;
+    state->thread.join();
+    state->callback = nullptr;
 }
 
-void PeriodicTimer::run(int intervalMilliseconds) {
+void PeriodicTimer::State::run(int intervalMilliseconds) {
     using Clock = std::chrono::steady_clock;
     const auto interval = std::chrono::milliseconds(intervalMilliseconds);
     auto due = Clock::now() + interval;
@@ -55,5 +77,7 @@ void PeriodicTimer::run(int intervalMilliseconds) {
         }
     }
 }
+
+void runTimersOnThisThread(int milliseconds) { sleepMilliseconds(milliseconds); }
 
 }  // namespace rimba::platform
