@@ -7,20 +7,25 @@
 #include <filesystem>
 #include <string>
 
+#include "tests/support/Environment.h"
+#include "tests/support/UniqueFolder.h"
+
 namespace rimba::test {
 
 namespace {
 
-// The plug-in reads and writes the user's settings store: give every test process a store of
-// its own (on a memory file system where there is one, since every close writes it), so that
-// tests neither see a developer's settings nor each other's.
+// The plug-in reads and writes the user's settings store: on Linux give every test process a
+// store of its own (on a memory file system where there is one, since every close writes it), so
+// that tests neither see a developer's settings nor each other's. On Windows the store is the
+// registry, which the Windows test run keeps in a Wine prefix of its own.
 struct PrivateSettingsFolders {
     PrivateSettingsFolders() {
         const std::string base = std::filesystem::is_directory("/dev/shm") ? "/dev/shm" : "/tmp";
-        root = base + "/rimba-host-test-" + std::to_string(::getpid());
+        root = std::filesystem::is_directory(base) ? base + "/rimba-host-test-" + std::to_string(::getpid())
+                                                   : makeUniqueFolder("rimba-host-test");
         std::filesystem::create_directories(root);
-        setenv("XDG_CONFIG_HOME", (root + "/config").c_str(), 1);
-        setenv("XDG_DATA_HOME", (root + "/data").c_str(), 1);
+        setEnvironmentVariable("XDG_CONFIG_HOME", root + "/config");
+        setEnvironmentVariable("XDG_DATA_HOME", root + "/data");
     }
     ~PrivateSettingsFolders() {
         std::error_code ignored;
@@ -54,15 +59,12 @@ extern "C" VstIntPtr testHostCallback(AEffect*, VstInt32 opcode, VstInt32, VstIn
     }
 }
 
-PluginLibrary::PluginLibrary() : handle(dlopen(RIMBA_PLUGIN_PATH, RTLD_NOW | RTLD_LOCAL)) {}
+PluginLibrary::PluginLibrary() : library(RIMBA_PLUGIN_PATH) {}
 
-PluginLibrary::~PluginLibrary() {
-    if (handle != nullptr)
-        dlclose(handle);
-}
+PluginLibrary::PluginLibrary(const std::string& path) : library(path) {}
 
 VstPluginMainProc PluginLibrary::entry(const char* name) const {
-    return handle ? reinterpret_cast<VstPluginMainProc>(dlsym(handle, name)) : nullptr;
+    return library.isOpen() ? reinterpret_cast<VstPluginMainProc>(library.symbol(name)) : nullptr;
 }
 
 VstIntPtr dispatch(AEffect* effect, VstInt32 opcode, VstInt32 index, VstIntPtr value, void* ptr, float opt) {

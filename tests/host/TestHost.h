@@ -1,13 +1,13 @@
 #pragma once
-// A minimal VST 2.4 host for tests: loads the built plug-in with dlopen, as a real host does,
-// and talks to it only through the binary interface.
-
-#include <dlfcn.h>
+// A minimal VST 2.4 host for tests: loads the built plug-in through the platform's dynamic-library
+// seam (dlopen on Linux, LoadLibraryA on Windows), as a real host does, and talks to it only
+// through the binary interface.
 
 #include <array>
 #include <string>
 #include <vector>
 
+#include "common/platform/DynamicLibrary.h"
 #include "common/vst/VstAbi.h"
 
 namespace rimba::test {
@@ -35,16 +35,15 @@ extern "C" VstIntPtr testHostCallback(AEffect* effect, VstInt32 opcode, VstInt32
 class PluginLibrary {
 public:
     PluginLibrary();
-    ~PluginLibrary();
-    PluginLibrary(const PluginLibrary&) = delete;
-    PluginLibrary& operator=(const PluginLibrary&) = delete;
+    explicit PluginLibrary(const std::string& path);
 
-    bool loaded() const { return handle != nullptr; }
+    bool loaded() const { return library.isOpen(); }
+    const std::string& loadError() const { return library.lastError(); }
     VstPluginMainProc entry(const char* name = "VSTPluginMain") const;
     AEffect* create() const { return entry()(testHostCallback); }
 
 private:
-    void* handle = nullptr;
+    platform::DynamicLibrary library;
 };
 
 // Dispatcher helpers.

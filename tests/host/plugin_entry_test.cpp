@@ -19,7 +19,7 @@ class PluginEntry : public ::testing::Test {
 protected:
     void SetUp() override {
         hostRecord() = HostRecord{};
-        ASSERT_TRUE(library.loaded()) << dlerror();
+        ASSERT_TRUE(library.loaded()) << library.loadError();
         ASSERT_NE(library.entry(), nullptr);
     }
 

@@ -8,8 +8,10 @@
 #include <cstring>
 #include <filesystem>
 
+#include "common/platform/Paths.h"
 #include "tests/host/TestHost.h"
 #include "tests/plugin/files/ChunkLayout.h"
+#include "tests/support/Environment.h"
 
 namespace rimba::test {
 namespace {
@@ -91,19 +93,12 @@ class ProgramChunkHost : public ::testing::Test {
 protected:
     void SetUp() override {
         hostRecord() = HostRecord{};
-        // The library folder follows the data folder; settings of the user's own must not
-        // point it elsewhere.
-        for (const char* name : {"XDG_DATA_HOME", "XDG_CONFIG_HOME"}) {
-            if (const char* value = std::getenv(name))
-                savedEnvironment.emplace_back(name, value);
-        }
-        setenv("XDG_DATA_HOME", home.path().c_str(), 1);
-        setenv("XDG_CONFIG_HOME", (home.path() + "/config").c_str(), 1);
-        library = home.path() + "/VORN Studio/Rimba Drums";
-        std::filesystem::create_directories(library + "/Samples");
-        writeWave(library + "/Samples/kick.wav", testSound(9000, 1));
-        writeWave(library + "/Samples/snare.wav", testSound(7000, 2));
-        writeWave(library + "/Samples/hat.wav", testSound(2000, 3));
+        // The default library folder: on Linux it follows the data folder set below, on
+        // Windows it is the program-files folder of the test run's own Wine prefix.
+        library = platform::defaultLibraryFolder();
+        std::filesystem::create_directories(std::filesystem::path(library) / "Samples");
+        for (const auto& [name, frames, seed] : kSounds)
+            writeWave(samplePath(name), testSound(frames, seed));
         ASSERT_TRUE(plugin.loaded());
         first = plugin.create();
         second = plugin.create();
@@ -115,15 +110,27 @@ protected:
             closeEffect(first);
         if (second)
             closeEffect(second);
-        unsetenv("XDG_DATA_HOME");
-        unsetenv("XDG_CONFIG_HOME");
-        for (const auto& [name, value] : savedEnvironment)
-            setenv(name.c_str(), value.c_str(), 1);
+        // Only what the test made: on Windows the folder is not the test's own.
+        for (const auto& sound : kSounds)
+            std::filesystem::remove(samplePath(sound.name));
+    }
+
+    struct Sound {
+        const char* name;
+        int frames;
+        int seed;
+    };
+    static constexpr Sound kSounds[] = {{"kick.wav", 9000, 1}, {"snare.wav", 7000, 2}, {"hat.wav", 2000, 3}};
+    std::string samplePath(const std::string& name) const {
+        return (std::filesystem::path(library) / "Samples" / name).string();
     }
 
     TempFolder home;
+    // The library folder follows the data folder on Linux; settings of the user's own must not
+    // point it elsewhere.
+    ScopedEnvironmentVariable data{"XDG_DATA_HOME", home.path()};
+    ScopedEnvironmentVariable config{"XDG_CONFIG_HOME", home.path() + "/config"};
     std::string library;
-    std::vector<std::pair<std::string, std::string>> savedEnvironment;
     PluginLibrary plugin;
     AEffect* first = nullptr;
     AEffect* second = nullptr;

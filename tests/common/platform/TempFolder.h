@@ -10,17 +10,13 @@
 #include <string>
 #include <vector>
 
+#include "tests/support/UniqueFolder.h"
+
 namespace rimba::platform::fixtures {
 
 class TempFolder {
 public:
-    TempFolder() {
-        std::string pattern = (std::filesystem::temp_directory_path() / "rimba-platform-XXXXXX");
-        if (mkdtemp(pattern.data()) == nullptr) {
-            throw std::runtime_error("cannot create a temporary folder");
-        }
-        root = pattern;
-    }
+    TempFolder() : root(::rimba::test::makeUniqueFolder("rimba-platform")) {}
     ~TempFolder() {
         std::error_code ignored;
         std::filesystem::remove_all(root, ignored);
@@ -29,7 +25,7 @@ public:
     TempFolder& operator=(const TempFolder&) = delete;
 
     const std::string& path() const { return root; }
-    std::string operator/(const std::string& relative) const { return root + "/" + relative; }
+    std::string operator/(const std::string& relative) const { return ::rimba::test::below(root, relative); }
 
     // Creates the file and any folders above it.
     std::string makeFile(const std::string& relative, const std::string& content = "") const {

@@ -7,6 +7,10 @@
 #include <new>
 #include <vector>
 
+#ifdef _WIN32
+#include <malloc.h>
+#endif
+
 #include <gtest/gtest.h>
 
 #include "tests/plugin/core/EngineFixture.h"
@@ -26,12 +30,30 @@ void* allocate(std::size_t size) {
     throw std::bad_alloc();
 }
 
+// The C library's aligned allocation: Windows' runtime has no aligned_alloc and frees aligned
+// blocks with a function of their own.
+void* alignedMemory(std::size_t align, std::size_t size) {
+#ifdef _WIN32
+    return _aligned_malloc(size, align);
+#else
+    return std::aligned_alloc(align, size);
+#endif
+}
+
+void freeAligned(void* memory) {
+#ifdef _WIN32
+    _aligned_free(memory);
+#else
+    std::free(memory);
+#endif
+}
+
 void* allocateAligned(std::size_t size, std::align_val_t alignment) {
     if (countingHere)
         ++allocationsCounted;
     const auto align = static_cast<std::size_t>(alignment);
     const std::size_t rounded = (size + align - 1) / align * align;
-    if (void* memory = std::aligned_alloc(align, rounded == 0 ? align : rounded))
+    if (void* memory = alignedMemory(align, rounded == 0 ? align : rounded))
         return memory;
     throw std::bad_alloc();
 }
@@ -46,10 +68,10 @@ void operator delete(void* memory) noexcept { std::free(memory); }
 void operator delete[](void* memory) noexcept { std::free(memory); }
 void operator delete(void* memory, std::size_t) noexcept { std::free(memory); }
 void operator delete[](void* memory, std::size_t) noexcept { std::free(memory); }
-void operator delete(void* memory, std::align_val_t) noexcept { std::free(memory); }
-void operator delete[](void* memory, std::align_val_t) noexcept { std::free(memory); }
-void operator delete(void* memory, std::size_t, std::align_val_t) noexcept { std::free(memory); }
-void operator delete[](void* memory, std::size_t, std::align_val_t) noexcept { std::free(memory); }
+void operator delete(void* memory, std::align_val_t) noexcept { freeAligned(memory); }
+void operator delete[](void* memory, std::align_val_t) noexcept { freeAligned(memory); }
+void operator delete(void* memory, std::size_t, std::align_val_t) noexcept { freeAligned(memory); }
+void operator delete[](void* memory, std::size_t, std::align_val_t) noexcept { freeAligned(memory); }
 
 namespace rimba::engine_test {
 namespace {

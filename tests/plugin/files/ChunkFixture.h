@@ -1,6 +1,7 @@
 #pragma once
 // Instruments made directly, without a host library, for the program chunk tests.
 
+#include <algorithm>
 #include <memory>
 #include <string>
 #include <vector>
@@ -9,6 +10,17 @@
 #include "tests/plugin/files/ChunkLayout.h"
 
 namespace rimba::chunk_test {
+
+inline std::string soundPathOf(const VornDrums& drums, int track) {
+    return drums.tracks.soundPath[static_cast<std::size_t>(track)].data();
+}
+
+inline void setSoundPath(VornDrums& drums, int track, const std::string& path) {
+    auto& field = drums.tracks.soundPath[static_cast<std::size_t>(track)];
+    field.fill(0);
+    std::copy(path.begin(), path.end(), field.begin());
+    drums.loadTrackSound(track);
+}
 
 // --- instruments without a host library ------------------------------------------------------
 

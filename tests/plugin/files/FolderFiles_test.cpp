@@ -90,7 +90,7 @@ TEST(FolderFiles, RelativeFolderListsNothing) {
     writeBytes(folder / "kick.wav", {1});
     std::vector<std::string> names;
     std::vector<std::string> menuTexts;
-    const std::string relative = std::filesystem::relative(folder.path(), std::filesystem::current_path());
+    const std::string relative = std::filesystem::relative(folder.path(), std::filesystem::current_path()).string();
 
     listFolderFiles(names, menuTexts, relative, "");
 

@@ -105,4 +105,37 @@ inline int hitCount(const VornDrums& drums, int track, int pattern) {
     return hits;
 }
 
+inline std::size_t at(int index) { return static_cast<std::size_t>(index); }
+
+// Every step of every pattern of every active track a hit, with rolls and holds, and every
+// value a set carries away from its reset value.
+inline void fillEverything(VornDrums& drums) {
+    for (int t = 0; t < drums.trackCount; ++t) {
+        TrackPatterns& planes = drums.patterns[at(t)];
+        for (int p = 0; p < kPatternCount; ++p) {
+            for (int s = 0; s < kMaxSteps; ++s) {
+                planes.stepVelocity[at(p)][at(s)] = static_cast<float>(1 + (t * 7 + p * 13 + s * 3) % 127);
+                planes.stepHold[at(p)][at(s)] = static_cast<float>((s + t + p) % 8 + 1) * 0.25f;
+                planes.stepRoll[at(p)][at(s)] = static_cast<float>((s + p) % 4);
+            }
+            planes.randomMinDensity[at(p)] = static_cast<float>((t + p) % 7 - 1);
+            planes.randomMaxDensity[at(p)] = static_cast<float>((t + 2 * p) % 7 - 1);
+            planes.randomMaxRoll[at(p)] = static_cast<float>((t * p) % 4);
+        }
+    }
+    for (int p = 0; p < kPatternCount; ++p) {
+        drums.patternSteps[at(p)] = 1 + (p * 5) % 64;
+        drums.chainEnabled[at(p)] = p % 2;
+    }
+    drums.playMode = 2;
+    drums.swing = 37;
+    drums.randomAuto = 1;
+    drums.randomPerPattern = 1;
+    drums.randomGraphVisible = 1;
+    for (int k = 0; k < 8; ++k)
+        drums.patternSetReserved[at(k)] = 0.5f * static_cast<float>(k) - 1.0f;
+    drums.fillAttenuation = 99;
+    drums.currentPattern = 7;
+}
+
 }  // namespace rimba::test::patterns

@@ -20,17 +20,13 @@
 #include <string_view>
 #include <vector>
 
+#include "tests/support/UniqueFolder.h"
+
 namespace rimba::files::fixtures {
 
 class TempFolder {
 public:
-    TempFolder() {
-        std::string pattern = std::filesystem::temp_directory_path() / "rimba-files-XXXXXX";
-        if (mkdtemp(pattern.data()) == nullptr) {
-            throw std::runtime_error("cannot create a temporary folder");
-        }
-        root = pattern;
-    }
+    TempFolder() : root(::rimba::test::makeUniqueFolder("rimba-files")) {}
     ~TempFolder() {
         std::error_code ignored;
         std::filesystem::remove_all(root, ignored);
@@ -39,7 +35,7 @@ public:
     TempFolder& operator=(const TempFolder&) = delete;
 
     const std::string& path() const { return root; }
-    std::string operator/(const std::string& name) const { return root + "/" + name; }
+    std::string operator/(const std::string& name) const { return ::rimba::test::below(root, name); }
 
 private:
     std::string root;

@@ -12,7 +12,7 @@
 
 #include "SoundFixtures.h"
 #include "plugin/files/WaveWriter.h"
-#include "tests/common/platform/FileSizeLimit.h"
+#include "tests/common/platform/posix/FileSizeLimit.h"
 
 namespace rimba {
 namespace {

@@ -3,12 +3,12 @@
 
 #include <gtest/gtest.h>
 
-#include <unistd.h>
 
 #include <filesystem>
 
 #include "common/platform/MessageBox.h"
 #include "tests/plugin/files/ChunkFixture.h"
+#include "tests/support/Environment.h"
 
 namespace rimba::chunk_test {
 namespace {
@@ -162,7 +162,7 @@ TEST_F(ProgramFiles, ASaveThatCannotBeWrittenLeavesTheOldFileWhole) {
     EXPECT_FALSE(drums->saveProgramFile(folder.path() + "/no such folder/x.fxp"));
     std::filesystem::create_directory(folder / "locked");
     std::filesystem::permissions(folder / "locked", std::filesystem::perms::owner_read | std::filesystem::perms::owner_exec);
-    if (::geteuid() != 0) {
+    if (test::folderPermissionsStopWrites()) {
         EXPECT_FALSE(drums->saveProgramFile(folder / "locked/x.fxp"));
     }
     std::filesystem::permissions(folder / "locked", std::filesystem::perms::owner_all);

@@ -11,8 +11,8 @@
 #include <thread>
 #include <unistd.h>
 
-#include "TempFolder.h"
-#include "tests/common/platform/FileSizeLimit.h"
+#include "tests/common/platform/TempFolder.h"
+#include "tests/common/platform/posix/FileSizeLimit.h"
 
 namespace rimba::platform {
 namespace {
