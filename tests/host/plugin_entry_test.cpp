@@ -221,14 +221,15 @@ TEST_F(PluginEntry, ThousandCreateCloseCyclesLeaveNoThreadBehind) {
             dispatch(effect, effMainsChanged, 0, 1);
         closeEffect(effect);
     }
-    // Instances alive at once share one timer thread, which stops with the last of them.
+    // Instances alive at once share one timer, which stops with the last of them: a thread of
+    // its own on Linux, a system timer of this thread on Windows.
     AEffect* first = createWithVersionAnswer(kVstVersion);
     AEffect* second = createWithVersionAnswer(kVstVersion);
     ASSERT_NE(first, nullptr);
     ASSERT_NE(second, nullptr);
-    EXPECT_EQ(threadCount(), threadsBefore + 1);
+    EXPECT_LE(threadCount(), threadsBefore + 1);
     closeEffect(first);
-    EXPECT_EQ(threadCount(), threadsBefore + 1);
+    EXPECT_LE(threadCount(), threadsBefore + 1);
     closeEffect(second);
     EXPECT_EQ(threadCount(), threadsBefore);
 }

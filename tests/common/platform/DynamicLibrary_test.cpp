@@ -4,13 +4,12 @@
 
 #include <utility>
 
-#include "TempFolder.h"
+#include "tests/common/platform/SystemLibraries.h"
+#include "tests/common/platform/TempFolder.h"
 
 namespace rimba::platform {
 namespace {
 
-// The C library's maths library is on every Linux system and exports plain C functions.
-constexpr const char* kMathLibrary = "libm.so.6";
 
 using UnaryFunction = double (*)(double);
 
@@ -30,7 +29,7 @@ TEST(DynamicLibrary, OpensLibraryAndFindsWorkingSymbol) {
 
 TEST(DynamicLibrary, MissingLibraryFailsQuietlyWithReason) {
     DynamicLibrary library;
-    EXPECT_FALSE(library.open("/nonexistent/folder/libRimbaMissing.so"));
+    EXPECT_FALSE(library.open(missingLibraryPath()));
     EXPECT_FALSE(library.isOpen());
     EXPECT_FALSE(library.lastError().empty());
     EXPECT_EQ(library.symbol("cos"), nullptr);
@@ -61,7 +60,7 @@ TEST(DynamicLibrary, MissingSymbolGivesNullWithReason) {
 
 TEST(DynamicLibrary, SuccessfulOpenClearsEarlierError) {
     DynamicLibrary library;
-    ASSERT_FALSE(library.open("/nonexistent/libRimbaMissing.so"));
+    ASSERT_FALSE(library.open(missingLibraryPath()));
     ASSERT_FALSE(library.lastError().empty());
     ASSERT_TRUE(library.open(kMathLibrary));
     EXPECT_TRUE(library.lastError().empty());
@@ -99,7 +98,7 @@ TEST(DynamicLibrary, MoveHandsOverTheLibrary) {
 TEST(DynamicLibrary, MoveAssignmentClosesWhatWasOpen) {
     DynamicLibrary target(kMathLibrary);
     DynamicLibrary failed;
-    ASSERT_FALSE(failed.open("/nonexistent/libRimbaMissing.so"));
+    ASSERT_FALSE(failed.open(missingLibraryPath()));
     target = std::move(failed);
     EXPECT_FALSE(target.isOpen());
     EXPECT_FALSE(target.lastError().empty());

@@ -5,7 +5,7 @@
 
 #include <filesystem>
 
-#include "TempFolder.h"
+#include "tests/common/platform/TempFolder.h"
 
 namespace rimba::platform {
 namespace {
@@ -20,15 +20,6 @@ std::vector<std::string> namesOf(const std::vector<FolderEntry>& entries) {
         names.push_back(entry.name);
     }
     return names;
-}
-
-const FolderEntry* findEntry(const std::vector<FolderEntry>& entries, const std::string& name) {
-    for (const FolderEntry& entry : entries) {
-        if (entry.name == name) {
-            return &entry;
-        }
-    }
-    return nullptr;
 }
 
 TEST(FolderNameLess, ComparesUpperCasedNamesFirst) {
@@ -62,48 +53,11 @@ TEST(FolderNameLess, ComparesBytesAboveAsciiUnsigned) {
     EXPECT_FALSE(folderNameLess(eAcute, "~"));
 }
 
-TEST(ListFolder, SortsMixedCaseNamesInTheFixedOrder) {
-    TempFolder folder;
-    for (const char* name : {"b.fxp", "A.fxp", "a.fxp", "_x.fxp", "Z.fxp"}) {
-        folder.makeFile(name, name);
-    }
-    EXPECT_THAT(namesOf(listFolder(folder.path())),
-                ElementsAre("A.fxp", "a.fxp", "b.fxp", "Z.fxp", "_x.fxp"));
-}
-
-TEST(ListFolder, SortsNumberedNamesCharacterByCharacter) {
-    TempFolder folder;
-    for (const char* name : {"kit2.kit", "Kit10.kit", "kit1.kit", "KIT1.kit"}) {
-        folder.makeFile(name);
-    }
-    EXPECT_THAT(namesOf(listFolder(folder.path())),
-                ElementsAre("KIT1.kit", "kit1.kit", "Kit10.kit", "kit2.kit"));
-}
-
 TEST(ListFolder, NeverListsDotEntriesButListsHiddenFiles) {
     TempFolder folder;
     folder.makeFile(".hidden");
     folder.makeFile("visible");
     EXPECT_THAT(namesOf(listFolder(folder.path())), ElementsAre(".hidden", "visible"));
-}
-
-TEST(ListFolder, MarksFoldersAndLinksToFolders) {
-    TempFolder folder;
-    folder.makeFile("file.wav");
-    folder.makeFolder("Kits");
-    std::filesystem::create_directory_symlink(folder / "Kits", folder / "LinkedKits");
-    std::filesystem::create_symlink(folder / "file.wav", folder / "linked.wav");
-
-    const std::vector<FolderEntry> entries = listFolder(folder.path());
-    ASSERT_EQ(entries.size(), 4u);
-    ASSERT_NE(findEntry(entries, "file.wav"), nullptr);
-    ASSERT_NE(findEntry(entries, "Kits"), nullptr);
-    ASSERT_NE(findEntry(entries, "LinkedKits"), nullptr);
-    ASSERT_NE(findEntry(entries, "linked.wav"), nullptr);
-    EXPECT_FALSE(findEntry(entries, "file.wav")->isDirectory);
-    EXPECT_TRUE(findEntry(entries, "Kits")->isDirectory);
-    EXPECT_TRUE(findEntry(entries, "LinkedKits")->isDirectory);
-    EXPECT_FALSE(findEntry(entries, "linked.wav")->isDirectory);
 }
 
 TEST(ListFolder, EmptyFolderGivesEmptyList) {
@@ -126,57 +80,6 @@ TEST(ListFolder, AcceptsTrailingSlash) {
     TempFolder folder;
     folder.makeFile("one");
     EXPECT_THAT(namesOf(listFolder(folder.path() + "/")), ElementsAre("one"));
-}
-
-class ResolvePathIgnoringCase : public ::testing::Test {
-protected:
-    TempFolder folder;
-};
-
-TEST_F(ResolvePathIgnoringCase, FindsNestedElementsWithWrongCase) {
-    const std::string actual = folder.makeFile("Kits/Rock/Snare.wav");
-    EXPECT_EQ(resolvePathIgnoringCase(folder / "kits/ROCK/snare.WAV"), actual);
-}
-
-TEST_F(ResolvePathIgnoringCase, ReturnsExistingPathUntouched) {
-    folder.makeFile("Kits/Rock/Snare.wav");
-    const std::string spelledOddly = folder.path() + "//Kits/./Rock/Snare.wav";
-    EXPECT_EQ(resolvePathIgnoringCase(spelledOddly), spelledOddly);
-}
-
-TEST_F(ResolvePathIgnoringCase, ReturnsPathUnchangedWhenNothingMatches) {
-    folder.makeFile("Kits/Rock/Snare.wav");
-    const std::string missing = folder / "kits/Jazz/snare.wav";
-    EXPECT_EQ(resolvePathIgnoringCase(missing), missing);
-}
-
-TEST_F(ResolvePathIgnoringCase, ReturnsPathUnchangedWhenAFileStandsForAFolder) {
-    folder.makeFile("Kits/Rock/Snare.wav");
-    const std::string throughFile = folder / "kits/rock/snare.wav/more";
-    EXPECT_EQ(resolvePathIgnoringCase(throughFile), throughFile);
-}
-
-TEST_F(ResolvePathIgnoringCase, PicksTheFirstInListingOrderWhenSeveralMatch) {
-    folder.makeFile("Kit/Snare.wav", "mixed");
-    const std::string upper = folder.makeFile("Kit/SNARE.wav", "upper");
-    EXPECT_EQ(resolvePathIgnoringCase(folder / "kit/snare.WAV"), upper);
-}
-
-TEST_F(ResolvePathIgnoringCase, PrefersAnExactlySpelledFolder) {
-    folder.makeFile("Rock/other.wav");
-    const std::string wanted = folder.makeFile("rock/file.wav");
-    // "Rock" lists before "rock", but only the exact spelling leads to the file.
-    EXPECT_EQ(resolvePathIgnoringCase(folder / "rock/FILE.wav"), wanted);
-}
-
-TEST_F(ResolvePathIgnoringCase, KeepsTrailingSlashOfAFolder) {
-    folder.makeFolder("Patterns");
-    EXPECT_EQ(resolvePathIgnoringCase(folder / "PATTERNS/"), folder / "Patterns/");
-}
-
-TEST_F(ResolvePathIgnoringCase, LeavesRelativeAndEmptyPathsAlone) {
-    EXPECT_EQ(resolvePathIgnoringCase("kits/rock/snare.wav"), "kits/rock/snare.wav");
-    EXPECT_EQ(resolvePathIgnoringCase(""), "");
 }
 
 }  // namespace

@@ -8,6 +8,7 @@
 
 #include <gtest/gtest.h>
 
+#include "common/platform/PeriodicTimer.h"
 #include "tests/plugin/core/CoreFixture.h"
 
 namespace rimba::test {
@@ -270,7 +271,7 @@ TEST_F(ProgramChanges, AreTakenByTheTimerNotTheAudioThread) {
     };
     const auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(5);
     while (programNow() != 2 && std::chrono::steady_clock::now() < deadline)
-        std::this_thread::sleep_for(std::chrono::milliseconds(5));
+        platform::runTimersOnThisThread(5);
     std::lock_guard exclusive(drums->handshake.loaders);
     EXPECT_EQ(drums->getProgram(), 2);
     EXPECT_EQ(drums->settings.programFile, (folder / "c.fxp").string());  // A, b, c in name order

@@ -16,11 +16,6 @@ namespace {
 
 using namespace files::fixtures;
 
-std::vector<std::uint8_t> shortWave() {
-    ByteBuilder data;
-    data.le16(100).le16(static_cast<std::uint16_t>(-200)).le16(300);
-    return waveFile(WaveLayout{1, 1, 22050, 2, 16}, data.bytes);
-}
 
 std::vector<std::uint8_t> shortAiff() {
     ByteBuilder data;
@@ -137,23 +132,6 @@ TEST(LoadSoundFile, TruncatedFileLoadsTheFramesPresentOrNothing) {
     ASSERT_TRUE(cutData.has_value());
     EXPECT_EQ(cutData->samples, (std::vector<std::int16_t>{100}));
     EXPECT_FALSE(loadSoundFile(folder / "cut-header.wav").has_value());
-}
-
-TEST(LoadSoundFile, LongPathIsKeptToItsFirst255Characters) {
-    TempFolder folder;
-    std::string deep = folder.path();
-    while (deep.size() < 300) {
-        deep += "/" + std::string(40, 'd');
-    }
-    std::filesystem::create_directories(deep);
-    const std::string path = deep + "/long.wav";
-    writeBytes(path, shortWave());
-
-    const std::optional<Sound> sound = loadSoundFile(path);
-
-    ASSERT_TRUE(sound.has_value());
-    EXPECT_EQ(std::string(sound->path.data()), path.substr(0, 255));
-    EXPECT_EQ(sound->path[255], '\0');
 }
 
 }  // namespace

@@ -325,4 +325,11 @@ inline std::int16_t clampScaleTruncate(float value, float scale) {
     return static_cast<std::int16_t>(std::trunc(clamped * scale));
 }
 
+// A short mono 16-bit WAV file, built here byte by byte.
+inline std::vector<std::uint8_t> shortWave() {
+    ByteBuilder data;
+    data.le16(100).le16(static_cast<std::uint16_t>(-200)).le16(300);
+    return waveFile(WaveLayout{1, 1, 22050, 2, 16}, data.bytes);
+}
+
 }  // namespace rimba::files::fixtures

@@ -509,15 +509,15 @@ TEST(OlderForms, AVersionWhoseSwappedCopyDisagreesIsReadAsAPlainBlock) {
 
 TEST(ExportMode, ABlockOf256BytesSetsOnlyTheFolderAndTheNextBlockWritesEachTracksSound) {
     TempFolder root;
-    const std::string library = root.path() + "/lib";
+    const std::string library = root / "lib";
     std::filesystem::create_directories(library);
-    std::filesystem::create_directories(root.path() + "/out");
+    std::filesystem::create_directories(root / "out");
     const std::vector<std::int16_t> kick = testSound(1000, 5);
-    writeWave(library + "/kick.wav", kick);
-    writeWave(library + "/Snare.WAV", testSound(400, 6));
+    writeWave(test::below(library, "kick.wav"), kick);
+    writeWave(test::below(library, "Snare.WAV"), testSound(400, 6));
     auto drums = makeDrums(8, library);
-    setSoundPath(*drums, 0, library + "/kick.wav");
-    setSoundPath(*drums, 2, library + "/Snare.WAV");
+    setSoundPath(*drums, 0, test::below(library, "kick.wav"));
+    setSoundPath(*drums, 2, test::below(library, "Snare.WAV"));
     drums->setValue(0 * 20 + 12, 0.25f);  // start
     drums->setValue(0 * 20 + 13, 0.75f);  // end
     const std::vector<std::uint8_t> before = chunkOf(*drums);
@@ -525,8 +525,8 @@ TEST(ExportMode, ABlockOf256BytesSetsOnlyTheFolderAndTheNextBlockWritesEachTrack
     Block folder(256);
     folder.text(0, root.path() + "/out/");
     ASSERT_EQ(give(*drums, folder.bytes), 1);
-    EXPECT_EQ(drums->sampleExportFolder, root.path() + "/out");
-    EXPECT_EQ(soundPathOf(*drums, 0), library + "/kick.wav");
+    EXPECT_EQ(drums->sampleExportFolder, root / "out");
+    EXPECT_EQ(soundPathOf(*drums, 0), test::below(library, "kick.wav"));
 
     const std::vector<std::uint8_t> exported = chunkOf(*drums);
     EXPECT_EQ(textAt(exported, kHeader + kPath, 256), "\\kick.wav");
@@ -541,7 +541,7 @@ TEST(ExportMode, ABlockOf256BytesSetsOnlyTheFolderAndTheNextBlockWritesEachTrack
     }
     const std::vector<std::string> written{"Snare.wav", "kick.wav"};
     std::vector<std::string> found;
-    for (const auto& entry : std::filesystem::directory_iterator(root.path() + "/out"))
+    for (const auto& entry : std::filesystem::directory_iterator(root / "out"))
         found.push_back(entry.path().filename().string());
     std::sort(found.begin(), found.end());
     EXPECT_EQ(found, written);
@@ -553,10 +553,10 @@ TEST(ExportMode, ABlockOf256BytesSetsOnlyTheFolderAndTheNextBlockWritesEachTrack
         ASSERT_EQ(static_cast<std::int16_t>(wave[46 + 2 * i] | wave[47 + 2 * i] << 8), kick[250 + i]) << i;
 
     EXPECT_TRUE(drums->sampleExportFolder.empty());
-    std::filesystem::remove_all(root.path() + "/out");
-    std::filesystem::create_directories(root.path() + "/out");
+    std::filesystem::remove_all(root / "out");
+    std::filesystem::create_directories(root / "out");
     EXPECT_EQ(chunkOf(*drums), before);
-    EXPECT_TRUE(std::filesystem::is_empty(root.path() + "/out"));
+    EXPECT_TRUE(std::filesystem::is_empty(root / "out"));
 }
 
 // --- effect state blocks -------------------------------------------------------------------------

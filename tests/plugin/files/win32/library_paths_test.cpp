@@ -82,7 +82,7 @@ TEST(WindowsLibraryPaths, AStoredEffectPathIsLookedForInTheEffectFolderAsADll) {
     const std::string effects = "C:\\Effects\\";
     EXPECT_EQ(storedEffectPath("C:\\Effects\\Verb.dll", effects), "Verb.dll");
     EXPECT_EQ(effectPathFromStored("Verb.vst", effects), "C:\\Effects\\Verb.dll");
-    EXPECT_EQ(effectPathFromStored("Sub/Verb.so", effects), "C:\\Effects\\Sub\\Verb.dll");
+    EXPECT_EQ(effectPathFromStored("Sub/Verb.vst", effects), "C:\\Effects\\Sub\\Verb.dll");
     EXPECT_EQ(effectPathFromStored("D:\\Other\\Verb.dll", effects), "D:\\Other\\Verb.dll");
 }
 
