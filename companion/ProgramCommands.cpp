@@ -29,12 +29,14 @@ struct RenderRequest {
     bool chain = false;          // render every chained pattern
     double tempo = 120.0;
     double rate = 44100.0;
+    std::string take;  // the instrument's chunk after the load, saved as a program file
 };
 
 int renderUsage() {
     std::fprintf(stderr,
                  "usage: rimbadrums-tool render --program FILE.fxp [--pattern N | --chain] [--tempo BPM] [--rate HZ]"
-                 " --out OUT.wav\n"
+                 " [--take TAKEN.fxp] --out OUT.wav\n"
+                 "  --take saves the state the instrument took from the program, as a host saves it\n"
                  "  N is a pattern number 0..15; without --pattern or --chain the program's own play mode and\n"
                  "  current pattern decide, as in the instrument's audio export; tempo 120 and rate 44100\n"
                  "  unless given\n");
@@ -67,6 +69,8 @@ std::optional<RenderRequest> parseRenderRequest(const std::vector<std::string>& 
             request.program = args[++i];
         } else if (arg == "--out" && hasValue) {
             request.out = args[++i];
+        } else if (arg == "--take" && hasValue) {
+            request.take = args[++i];
         } else if (arg == "--pattern" && hasValue) {
             request.pattern = patternNumber(args[++i]);
             if (!request.pattern)
@@ -173,6 +177,11 @@ int runRender(const std::vector<std::string>& args) {
     drums.setSampleRate(static_cast<float>(request->rate));
     if (!drums.loadProgramFile(request->program)) {
         std::fprintf(stderr, "rimbadrums-tool: the instrument does not load %s\n", request->program.c_str());
+        return 1;
+    }
+    // Taken before the render changes the play mode or the pattern, so it is the program's state.
+    if (!request->take.empty() && !drums.saveProgramFile(request->take)) {
+        std::fprintf(stderr, "rimbadrums-tool: cannot write %s\n", request->take.c_str());
         return 1;
     }
     warmUp(drums);

@@ -25,7 +25,7 @@ int usage() {
                  "       rimbadrums-tool decode FILE [--raw OUT]\n"
                  "       rimbadrums-tool midi --patterns FILE.ptn [--pattern N | --chain] [--tracks 8|12] --out OUT.mid\n"
                  "       rimbadrums-tool render --program FILE.fxp [--pattern N | --chain] [--tempo BPM] [--rate HZ]"
-                 " --out OUT.wav\n"
+                 " [--take TAKEN.fxp] --out OUT.wav\n"
                  "       rimbadrums-tool program FILE.fxp\n"
                  "  info    load the plug-in as a host does and print what the host sees;\n"
                  "          --params adds every parameter's name and display\n"
@@ -33,7 +33,7 @@ int usage() {
                  "          samples as raw little-endian bytes\n"
                  "  midi    load a pattern set as the instrument does and export it as a MIDI file\n"
                  "  render  load a program file as the instrument does and export its pattern or chain\n"
-                 "          as the editor's audio export does\n"
+                 "          as the editor's audio export does; --take also saves the instrument's state\n"
                  "  program describe a program file: its form, tracks, patterns and effect slots\n");
     return 2;
 }
