@@ -5,6 +5,7 @@ set -euo pipefail
 
 run_packages=(cmake g++ make pkg-config)
 test_packages=("${run_packages[@]}" libgtest-dev libgmock-dev libbenchmark-dev sox
+               g++-mingw-w64-x86-64-posix wine wine64 googletest
                clang-14 libfuzzer-14-dev libclang-rt-14-dev ardour python3-mido)
 
 case "${1:-run}" in
