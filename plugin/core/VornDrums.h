@@ -8,24 +8,28 @@
 // process-wide timer thread.
 
 #include <cstdint>
+#include <memory>
 #include <string>
 #include <vector>
 
 #include "common/vst/AudioEffectX.h"
 #include "plugin/core/InstrumentSettings.h"
 #include "plugin/core/InstrumentState.h"
+#include "plugin/core/StoredSettings.h"
 
 namespace rimba {
 
 struct ProgramChunk;
 struct ChunkTrack;
-
-// The settings this instance starts with when nothing else is said: the user's settings store.
-bool readStoredSettings(InstrumentSettings& settings, bool standalone);
+struct KitRecord;
 
 class VornDrums : public AudioEffectX, public InstrumentState {
 public:
-    explicit VornDrums(audioMasterCallback audioMaster, SettingsReader readSettings = readStoredSettings);
+    // An instrument that keeps its settings and last state in `storage` (the user's settings
+    // store unless said otherwise).
+    explicit VornDrums(audioMasterCallback audioMaster, std::unique_ptr<InstrumentStorage> storage = userStorage());
+    // An instrument whose settings come from `readSettings` and that keeps nothing between runs.
+    VornDrums(audioMasterCallback audioMaster, SettingsReader readSettings);
     ~VornDrums() override;
 
     // Host dialogue.
@@ -112,9 +116,12 @@ public:
     bool synthSlotLoaded() const { return drumSynthPlugin != nullptr; }
 
 private:
+    // Where the settings and the last state live between runs.
+    std::unique_ptr<InstrumentStorage> storage;
+
     void askHostForStandalone();
-    void applyStoredSettings(const SettingsReader& readSettings);
-    void restoreLastState();
+    bool applyStoredSettings();
+    void restoreLastState(bool firstRun);
     void saveSettingsAndLastState();
     void resetMasterEqualiser();
     void resetTrackEqualiser(int track);
@@ -169,6 +176,23 @@ private:
     // empty.
     bool loadEffectLibrary(int slot, const std::string& path);
     void unloadEffectLibrary(int slot);
+
+    // --- kits (Kit.cpp) -------------------------------------------------------------------
+    // User-interface thread, never the audio thread.
+public:
+    // Writes the ".drs" file of the tracks in use; false when it could not be written (a file
+    // already there then stays as it was).
+    bool saveKit(const std::string& path);
+    // Gives the tracks the file's sounds and sound settings; false, with nothing changed, for a
+    // file that cannot be read or is no kit.
+    bool loadKit(const std::string& path);
+    // "New Kit": every track in use loses its sound and takes its default settings.
+    void newKit();
+    // "New Program": a stopped sequencer, the default kit and empty patterns.
+    void newProgram();
+
+private:
+    void applyKitRecord(int track, const KitRecord& record, const std::string& library);
 
     // --- batched rendering of event-free stretches (FastMix.cpp) --------------------------
 public:
