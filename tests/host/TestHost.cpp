@@ -26,6 +26,8 @@ struct PrivateSettingsFolders {
         std::filesystem::create_directories(root);
         setEnvironmentVariable("XDG_CONFIG_HOME", root + "/config");
         setEnvironmentVariable("XDG_DATA_HOME", root + "/data");
+        // On Windows the store outlives the process: what one test left must not reach the next.
+        clearUserStore();
     }
     ~PrivateSettingsFolders() {
         std::error_code ignored;

@@ -29,6 +29,10 @@ struct HostRecord {
 };
 
 HostRecord& hostRecord();
+
+// Removes the plug-in's store from the user's settings (the system's half is in posix/ or win32/).
+// Every test process starts without one.
+void clearUserStore();
 extern "C" VstIntPtr testHostCallback(AEffect* effect, VstInt32 opcode, VstInt32 index, VstIntPtr value, void* ptr,
                                       float opt);
 

@@ -10,7 +10,7 @@
 #include "plugin/core/StoredTrackSettings.h"
 #include "plugin/files/KitFile.h"
 #include "plugin/files/LibraryFolder.h"
-#include "tests/common/platform/FileSizeLimit.h"
+#include "tests/common/platform/posix/FileSizeLimit.h"
 #include "tests/plugin/files/ChunkFixture.h"
 
 namespace rimba::chunk_test {
