@@ -32,7 +32,7 @@ cmake --build "$build" -j"$jobs"
 
 dll="$build/plugin/RimbaDrums_64.dll"
 exports=$(x86_64-w64-mingw32-objdump -p "$dll" | sed -n '/\[Ordinal\/Name Pointer\] Table/,/^$/p' |
-          sed -n 's/^\s*\[ *[0-9]*\] //p' | sort | tr '\n' ' ')
+          sed -n 's/^\s*\[ *[0-9]*\] //p' | LC_ALL=C sort | tr '\n' ' ')
 imports=$(x86_64-w64-mingw32-objdump -p "$dll" | sed -n 's/^\s*DLL Name: //p' | tr '\n' ' ')
 echo "RimbaDrums_64.dll exports: $exports"
 echo "RimbaDrums_64.dll imports: $imports"

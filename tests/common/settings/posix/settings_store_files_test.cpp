@@ -9,6 +9,7 @@
 
 #include <gtest/gtest.h>
 
+#include "tests/common/platform/TempFolder.h"
 #include "tests/common/platform/posix/FileSizeLimit.h"
 #include "tests/common/settings/StoreFixture.h"
 
