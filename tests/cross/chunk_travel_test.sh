@@ -20,6 +20,10 @@ $python "$here/make_program.py" "$work/travel.fxp" "$linux_library" "$windows_li
 
 windows() { wine "$windows_tool" "$@"; }
 
+# Both tools read the user's settings store: each starts from an empty one (on Windows the
+# registry of the test run's Wine prefix, which the host tests have written to).
+wine reg delete 'HKCU\Software\RimbaDrums_64' /f >/dev/null 2>&1 || true
+
 # Linux takes the chunk and Windows takes it again from what Linux took; each system renders
 # the original program and both taken chunks.
 "$linux_tool" render --program "$work/travel.fxp" --pattern 0 --take "$work/linux.fxp" --out "$work/travel-linux.wav"
