@@ -5,6 +5,7 @@
 #include <string>
 
 #include "plugin/core/InstanceList.h"
+#include "plugin/files/FactoryLibrary.h"
 
 namespace rimba {
 
@@ -49,6 +50,7 @@ VornDrums::VornDrums(audioMasterCallback master, SettingsReader readSettings)
     masterGainTable = buildMasterGainTable();
     resetSequencer();
     resetTracks();
+    installFactoryLibraryOnFirstUse(settings);
     restoreLastState();
 
     // Registered last, once the instrument is whole: the timer thread may serve it at once.
