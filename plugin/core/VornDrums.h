@@ -19,6 +19,7 @@ namespace rimba {
 
 struct ProgramChunk;
 struct ChunkTrack;
+struct KitRecord;
 
 // The settings this instance starts with when nothing else is said: the user's settings store.
 bool readStoredSettings(InstrumentSettings& settings, bool standalone);
@@ -169,6 +170,23 @@ private:
     // empty.
     bool loadEffectLibrary(int slot, const std::string& path);
     void unloadEffectLibrary(int slot);
+
+    // --- kits (Kit.cpp) -------------------------------------------------------------------
+    // User-interface thread, never the audio thread.
+public:
+    // Writes the ".drs" file of the tracks in use; false when it could not be written (a file
+    // already there then stays as it was).
+    bool saveKit(const std::string& path);
+    // Gives the tracks the file's sounds and sound settings; false, with nothing changed, for a
+    // file that cannot be read or is no kit.
+    bool loadKit(const std::string& path);
+    // "New Kit": every track in use loses its sound and takes its default settings.
+    void newKit();
+    // "New Program": a stopped sequencer, the default kit and empty patterns.
+    void newProgram();
+
+private:
+    void applyKitRecord(int track, const KitRecord& record, const std::string& library);
 
     // --- batched rendering of event-free stretches (FastMix.cpp) --------------------------
 public:

@@ -162,6 +162,9 @@ std::int8_t storedByte(float value);
 // float. The current program is selected again afterwards in both cases.
 std::vector<std::uint8_t> captureEffectState(HostedPlugin& plugin, std::int32_t& currentProgram);
 void restoreEffectState(HostedPlugin& plugin, std::span<const std::uint8_t> state, std::int32_t program);
+// The same without selecting a program afterwards: a plug-in restored program by program is
+// left on its last one (kits keep no program number).
+void restoreEffectPrograms(HostedPlugin& plugin, std::span<const std::uint8_t> state);
 
 // Effect library paths: a path inside the effect folder (`effectPath`, which ends with a
 // separator) is stored by its name alone. Stored paths from other systems name libraries by a
