@@ -131,7 +131,7 @@ const std::array<Groove, kPatternCount>& song() {
             {kSnare,     "....X..g.g..X..g ....X..g.g....X."},
             {kKick,      "x.x.......xx.... x.x.......x....."}}},
         {"breakbeat with a roll", {
-            {kClosedHat, "x.x.x.x.x.x.x.x. x.x.x.x.x.x...."},
+            {kClosedHat, "x.x.x.x.x.x.x.x. x.x.x.x.x.x....."},
             {kOpenHat,   "................ ..............x."},
             {kSnare,     "....X..g.g..X..g .g..X..g.g..X.R."},
             {kKick,      "x.x.......xx.... ..xx......x....."}}},
