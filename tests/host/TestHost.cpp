@@ -14,19 +14,30 @@ namespace {
 // The plug-in reads and writes the user's settings store: give every test process a store of
 // its own (on a memory file system where there is one, since every close writes it), so that
 // tests neither see a developer's settings nor each other's.
+//
+// The plug-in is loaded through a link in that folder too. A plug-in looks for its factory
+// library beside its own file and copies it into an empty library folder; through the link it
+// finds none, as if it had been installed alone, so these tests start from the instrument's
+// construction defaults. tests/host/factory_library_host_test.cpp loads a plug-in that has its
+// library beside it.
 struct PrivateSettingsFolders {
     PrivateSettingsFolders() {
         const std::string base = std::filesystem::is_directory("/dev/shm") ? "/dev/shm" : "/tmp";
         root = base + "/rimba-host-test-" + std::to_string(::getpid());
-        std::filesystem::create_directories(root);
+        std::filesystem::create_directories(root + "/lib/vst");
         setenv("XDG_CONFIG_HOME", (root + "/config").c_str(), 1);
         setenv("XDG_DATA_HOME", (root + "/data").c_str(), 1);
+        plugin = root + "/lib/vst/RimbaDrums_64.so";
+        std::error_code ignored;
+        std::filesystem::remove(plugin, ignored);
+        std::filesystem::create_symlink(RIMBA_PLUGIN_PATH, plugin, ignored);
     }
     ~PrivateSettingsFolders() {
         std::error_code ignored;
         std::filesystem::remove_all(root, ignored);
     }
     std::string root;
+    std::string plugin;
 };
 
 const PrivateSettingsFolders privateSettingsFolders;
@@ -54,7 +65,9 @@ extern "C" VstIntPtr testHostCallback(AEffect*, VstInt32 opcode, VstInt32, VstIn
     }
 }
 
-PluginLibrary::PluginLibrary() : handle(dlopen(RIMBA_PLUGIN_PATH, RTLD_NOW | RTLD_LOCAL)) {}
+PluginLibrary::PluginLibrary() : PluginLibrary(privateSettingsFolders.plugin) {}
+
+PluginLibrary::PluginLibrary(const std::string& path) : handle(dlopen(path.c_str(), RTLD_NOW | RTLD_LOCAL)) {}
 
 PluginLibrary::~PluginLibrary() {
     if (handle != nullptr)

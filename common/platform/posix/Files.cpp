@@ -150,7 +150,9 @@ bool renameWithoutReplacing(const std::string& from, const std::string& to) {
 }  // namespace
 
 std::optional<std::vector<std::uint8_t>> readWholeFile(const std::string& path) {
-    const int descriptor = open(path.c_str(), O_RDONLY | O_CLOEXEC);
+    // Without O_NONBLOCK, opening a named pipe waits for a writer that may never come; regular
+    // files ignore the flag.
+    const int descriptor = open(path.c_str(), O_RDONLY | O_CLOEXEC | O_NONBLOCK);
     if (descriptor < 0) {
         return std::nullopt;
     }
