@@ -25,7 +25,7 @@ int usage() {
                  "       rimbadrums-tool decode FILE [--raw OUT]\n"
                  "       rimbadrums-tool midi --patterns FILE.ptn [--pattern N | --chain] [--tracks 8|12] --out OUT.mid\n"
                  "       rimbadrums-tool render --program FILE.fxp [--pattern N | --chain] [--tempo BPM] [--rate HZ]"
-                 " --out OUT.wav\n"
+                 " [--library FOLDER] --out OUT.wav\n"
                  "       rimbadrums-tool program FILE.fxp\n"
                  "  info    load the plug-in as a host does and print what the host sees;\n"
                  "          --params adds every parameter's name and display\n"
