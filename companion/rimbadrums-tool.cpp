@@ -11,6 +11,7 @@
 #include <string>
 #include <vector>
 
+#include "companion/KitCommand.h"
 #include "companion/MidiCommand.h"
 #include "companion/PluginProbe.h"
 #include "companion/ProgramCommands.h"
@@ -27,6 +28,7 @@ int usage() {
                  "       rimbadrums-tool render --program FILE.fxp [--pattern N | --chain] [--tempo BPM] [--rate HZ]"
                  " [--library FOLDER] --out OUT.wav\n"
                  "       rimbadrums-tool program FILE.fxp\n"
+                 "       rimbadrums-tool kit FILE.drs\n"
                  "  info    load the plug-in as a host does and print what the host sees;\n"
                  "          --params adds every parameter's name and display\n"
                  "  decode  load a sound file as a drum track does; --raw writes its 16-bit mono\n"
@@ -34,7 +36,8 @@ int usage() {
                  "  midi    load a pattern set as the instrument does and export it as a MIDI file\n"
                  "  render  load a program file as the instrument does and export its pattern or chain\n"
                  "          as the editor's audio export does\n"
-                 "  program describe a program file: its form, tracks, patterns and effect slots\n");
+                 "  program describe a program file: its form, tracks, patterns and effect slots\n"
+                 "  kit     describe a kit file: its form, record count and every track's sound and settings\n");
     return 2;
 }
 
@@ -162,5 +165,7 @@ int main(int argc, char** argv) {
         return rimba::tool::runRender(args);
     if (command == "program")
         return rimba::tool::runProgram(args);
+    if (command == "kit")
+        return rimba::tool::runKit(args);
     return usage();
 }

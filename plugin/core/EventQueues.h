@@ -118,6 +118,30 @@ public:
                 apply(*update);
     }
 
+    // Only while the audio thread is held off: keeps the newest waiting update of each band and
+    // forgets the rest. Loads in a row before the audio thread runs again (a host that sets two
+    // programs before it plays) would otherwise fill the list, and a band whose newest update
+    // found no room would play with the coefficients of an earlier program.
+    void compactWhileHeldOff() {
+        std::array<FilterUpdate, kMaxFilterUpdates> newest{};
+        std::size_t count = 0;
+        ring.forEachQueued([&](FilterUpdate& update) {
+            if (update.target == FilterUpdate::kDropped)
+                return;
+            for (std::size_t i = 0; i < count; ++i) {
+                if (newest[i].target == update.target && newest[i].band == update.band) {
+                    newest[i] = update;
+                    return;
+                }
+            }
+            if (count < newest.size())
+                newest[count++] = update;
+        });
+        ring.discardQueued();
+        for (std::size_t i = 0; i < count; ++i)
+            ring.push(newest[i]);
+    }
+
     // Only while the audio thread is held off: forgets the waiting updates of the master bands.
     void dropMasterUpdates() {
         ring.forEachQueued([](FilterUpdate& update) {

@@ -11,6 +11,7 @@
 #include <atomic>
 #include <cstdint>
 #include <mutex>
+#include <thread>
 
 namespace rimba {
 
@@ -28,6 +29,17 @@ struct LoadHandshake {
     void waitForRenderToEnd() const;
     // Lowers the counter unless the render loop already forced it back to 0.
     void endLoad();
+
+    // Whether the calling thread holds a LoadGuard and no block is being rendered: only then may
+    // it rearrange what waits for the audio thread.
+    bool heldOffByThisThread() const {
+        return guardHolder.load() == std::this_thread::get_id() && loadsInProgress.load() > 0 &&
+               renderActive.load() == 0;
+    }
+
+    // Kept by LoadGuard under `loaders`.
+    std::atomic<std::thread::id> guardHolder{};
+    int guardDepth = 0;
 };
 
 // Marks a render in progress for its lifetime.
@@ -47,8 +59,14 @@ class LoadGuard {
 public:
     explicit LoadGuard(LoadHandshake& handshake) : handshake(handshake), exclusive(handshake.loaders) {
         handshake.beginLoad();
+        if (handshake.guardDepth++ == 0)
+            handshake.guardHolder.store(std::this_thread::get_id());
     }
-    ~LoadGuard() { handshake.endLoad(); }
+    ~LoadGuard() {
+        if (--handshake.guardDepth == 0)
+            handshake.guardHolder.store(std::thread::id());
+        handshake.endLoad();
+    }
     LoadGuard(const LoadGuard&) = delete;
     LoadGuard& operator=(const LoadGuard&) = delete;
 

@@ -150,4 +150,54 @@ void saveSettings(SettingsStore& store, const InstrumentSettings& s, bool standa
     store.writeValues(kSettingsSection, values);
 }
 
+namespace {
+
+class StoreStorage final : public InstrumentStorage {
+public:
+    explicit StoreStorage(SettingsStore store) : store(std::move(store)) {}
+
+    bool readSettings(InstrumentSettings& settings, bool standalone) override {
+        return loadSettings(store, settings, standalone);
+    }
+    std::optional<std::vector<std::uint8_t>> readLastState() override {
+        return store.readBinary(kDataSection, kUserPresetValue);
+    }
+    void writeSettings(const InstrumentSettings& settings, bool standalone) override {
+        saveSettings(store, settings, standalone);
+    }
+    void writeLastState(const std::vector<std::uint8_t>& block) override {
+        store.writeBinary(kDataSection, kUserPresetValue, block);
+    }
+
+private:
+    SettingsStore store;
+};
+
+class ReaderOnlyStorage final : public InstrumentStorage {
+public:
+    explicit ReaderOnlyStorage(SettingsReader reader) : reader(std::move(reader)) {}
+
+    bool readSettings(InstrumentSettings& settings, bool standalone) override {
+        return reader ? reader(settings, standalone) : true;
+    }
+    std::optional<std::vector<std::uint8_t>> readLastState() override { return std::nullopt; }
+    void writeSettings(const InstrumentSettings&, bool) override {}
+    void writeLastState(const std::vector<std::uint8_t>&) override {}
+
+private:
+    SettingsReader reader;
+};
+
+}  // namespace
+
+std::unique_ptr<InstrumentStorage> userStorage() { return storeStorage(SettingsStore(kProductName)); }
+
+std::unique_ptr<InstrumentStorage> storeStorage(SettingsStore store) {
+    return std::make_unique<StoreStorage>(std::move(store));
+}
+
+std::unique_ptr<InstrumentStorage> readerOnlyStorage(SettingsReader reader) {
+    return std::make_unique<ReaderOnlyStorage>(std::move(reader));
+}
+
 }  // namespace rimba

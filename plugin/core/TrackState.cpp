@@ -122,7 +122,13 @@ bool VornDrums::queueEqUpdate(int target, int band) {
     }
     const EqCoefficients coefficients =
         designEqBand(eqBandKind(band), eqGainDb(gain), eqFrequencyHz(freq), q, sampleRate);
-    return filterUpdates.queue({.target = target, .band = band, .coefficients = coefficients});
+    const FilterUpdate update{.target = target, .band = band, .coefficients = coefficients};
+    if (filterUpdates.queue(update))
+        return true;
+    if (!handshake.heldOffByThisThread())
+        return false;
+    filterUpdates.compactWhileHeldOff();
+    return filterUpdates.queue(update);
 }
 
 void VornDrums::updateTrackGains(int track) {

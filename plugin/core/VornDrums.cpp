@@ -25,17 +25,14 @@ constexpr VstInt32 kStandaloneClockFlags =
 
 }  // namespace
 
-bool readStoredSettings(InstrumentSettings&, bool) {
-    // The per-user settings store is not connected yet: every setting keeps its construction
-    // default and each run counts as the first.
-    return true;
-}
-
 VornDrums::VornDrums(audioMasterCallback master, SettingsReader readSettings)
-    : AudioEffectX(master, 0, kParameterCount) {
+    : VornDrums(master, readerOnlyStorage(std::move(readSettings))) {}
+
+VornDrums::VornDrums(audioMasterCallback master, std::unique_ptr<InstrumentStorage> storageToUse)
+    : AudioEffectX(master, 0, kParameterCount), storage(std::move(storageToUse)) {
     askHostForStandalone();
     isSynth();
-    applyStoredSettings(readSettings);
+    const bool firstRun = applyStoredSettings();
 
     setNumInputs(0);
     setNumOutputs(standalone ? 2 : trackCount + 6);
@@ -51,7 +48,7 @@ VornDrums::VornDrums(audioMasterCallback master, SettingsReader readSettings)
     resetSequencer();
     resetTracks();
     installFactoryLibraryOnFirstUse(settings);
-    restoreLastState();
+    restoreLastState(firstRun);
 
     // Registered last, once the instrument is whole: the timer thread may serve it at once.
     InstanceList::process().add(this);
@@ -73,22 +70,27 @@ void VornDrums::askHostForStandalone() {
     cEffect.version = kPluginVersion;
 }
 
-void VornDrums::applyStoredSettings(const SettingsReader& readSettings) {
+bool VornDrums::applyStoredSettings() {
     settings = InstrumentSettings{};
-    if (readSettings)
-        readSettings(settings, standalone != 0);
+    const bool firstRun = storage->readSettings(settings, standalone != 0);
     trackCount = settings.trackCount();
     settings.channelNumber = trackCount;
+    return firstRun;
 }
 
-void VornDrums::restoreLastState() {
-    // The state saved at the last close comes back with the settings store; until then the last
-    // program file is what an instance starts from.
-    findCurrentProgram();
+void VornDrums::restoreLastState(bool firstRun) {
+    // A last state that cannot be read, or that the instrument refuses, counts as none: the
+    // musician then gets the last program file instead of an empty instrument.
+    bool restored = false;
+    if (std::optional<std::vector<std::uint8_t>> block = storage->readLastState(); block && !block->empty())
+        restored = setChunk(block->data(), static_cast<VstInt32>(block->size()), true) == 1;
+    if (firstRun || !restored)
+        findCurrentProgram();
 }
 
 void VornDrums::saveSettingsAndLastState() {
-    // Written back with the settings store; until then nothing persists between runs.
+    storage->writeSettings(settings, standalone != 0);
+    storage->writeLastState(buildChunk());
 }
 
 void VornDrums::resume() { wantEvents(); }

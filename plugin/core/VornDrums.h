@@ -8,12 +8,14 @@
 // process-wide timer thread.
 
 #include <cstdint>
+#include <memory>
 #include <string>
 #include <vector>
 
 #include "common/vst/AudioEffectX.h"
 #include "plugin/core/InstrumentSettings.h"
 #include "plugin/core/InstrumentState.h"
+#include "plugin/core/StoredSettings.h"
 
 namespace rimba {
 
@@ -21,12 +23,13 @@ struct ProgramChunk;
 struct ChunkTrack;
 struct KitRecord;
 
-// The settings this instance starts with when nothing else is said: the user's settings store.
-bool readStoredSettings(InstrumentSettings& settings, bool standalone);
-
 class VornDrums : public AudioEffectX, public InstrumentState {
 public:
-    explicit VornDrums(audioMasterCallback audioMaster, SettingsReader readSettings = readStoredSettings);
+    // An instrument that keeps its settings and last state in `storage` (the user's settings
+    // store unless said otherwise).
+    explicit VornDrums(audioMasterCallback audioMaster, std::unique_ptr<InstrumentStorage> storage = userStorage());
+    // An instrument whose settings come from `readSettings` and that keeps nothing between runs.
+    VornDrums(audioMasterCallback audioMaster, SettingsReader readSettings);
     ~VornDrums() override;
 
     // Host dialogue.
@@ -113,9 +116,12 @@ public:
     bool synthSlotLoaded() const { return drumSynthPlugin != nullptr; }
 
 private:
+    // Where the settings and the last state live between runs.
+    std::unique_ptr<InstrumentStorage> storage;
+
     void askHostForStandalone();
-    void applyStoredSettings(const SettingsReader& readSettings);
-    void restoreLastState();
+    bool applyStoredSettings();
+    void restoreLastState(bool firstRun);
     void saveSettingsAndLastState();
     void resetMasterEqualiser();
     void resetTrackEqualiser(int track);

@@ -5,6 +5,8 @@ set -euo pipefail
 tool=$1
 work=$(mktemp -d)
 trap 'rm -rf "$work"' EXIT
+# The tool builds the instrument as a host would: give it a settings store and library of its own.
+export XDG_CONFIG_HOME="$work/config" XDG_DATA_HOME="$work/data"
 python=/usr/bin/python3
 
 check() {  # name, sox format options, rule

@@ -86,6 +86,15 @@ TEST_F(StoredSettings, MidiKeysOfTheProgramAreWrittenButNotReadBack) {
     EXPECT_EQ(store.readNumber("Settings", "PatternTriggerMidiKey"), 48u);
 }
 
+TEST_F(StoredSettings, AnOffTriggerKeyIsStoredAsAllBitsSetAndReadsBackAsOff) {
+    InstrumentSettings out;
+    out.patternTriggerMidiKey = -1;
+    saveSettings(store, out, false);
+    EXPECT_EQ(store.readNumber("Settings", "PatternTriggerMidiKey"), 0xFFFFFFFFu);
+    // Read back as the signed number it is (a later version may read it again).
+    EXPECT_EQ(static_cast<std::int32_t>(*store.readNumber("Settings", "PatternTriggerMidiKey")), -1);
+}
+
 TEST_F(StoredSettings, AnEffectFolderWithoutATrailingSeparatorGetsOne) {
     store.writeText("Settings", "EffectPath", "/opt/effects");
     InstrumentSettings s;

@@ -11,6 +11,7 @@
 #include <cstdint>
 #include <cstring>
 #include <string>
+#include <utility>
 #include <vector>
 
 #include "tests/plugin/files/SoundFixtures.h"
@@ -115,6 +116,7 @@ inline std::size_t tailShift(const FormRow& f) { return f.tail == 2 ? 0 : kNoSyn
 class Block {
 public:
     explicit Block(std::size_t size) : bytes(size, 0) {}
+    explicit Block(std::vector<std::uint8_t> whole) : bytes(std::move(whole)) {}
 
     void s8(std::size_t at, int value) { bytes.at(at) = static_cast<std::uint8_t>(static_cast<std::int8_t>(value)); }
     void le32(std::size_t at, std::uint32_t value) {

@@ -1,0 +1,181 @@
+// What survives a close: the settings store and the last state, seen through the binary
+// interface of the built plug-in. The store lives in a private configuration folder per test.
+
+#include <gtest/gtest.h>
+
+#include <cstdlib>
+#include <cstring>
+#include <filesystem>
+
+#include "tests/host/HostChunks.h"
+#include "tests/host/TestHost.h"
+
+namespace rimba::test {
+namespace {
+
+using files::fixtures::readBytes;
+using files::fixtures::TempFolder;
+using files::fixtures::writeBytes;
+
+constexpr VstInt32 kUniqueIdInHost = 959526251;  // the plug-in's id in a host
+
+// A program file around `block`, laid out as the ".fxp" format has it (big-endian header).
+std::vector<std::uint8_t> programFile(const std::vector<std::uint8_t>& block, VstInt32 uniqueId) {
+    std::vector<std::uint8_t> file(60, 0);
+    auto bigEndian = [&file](std::size_t at, std::uint32_t value) {
+        for (std::size_t i = 0; i < 4; ++i)
+            file[at + i] = static_cast<std::uint8_t>(value >> (24 - 8 * i));
+    };
+    std::memcpy(file.data(), "CcnK", 4);
+    bigEndian(4, static_cast<std::uint32_t>(block.size() + 52));
+    std::memcpy(file.data() + 8, "FPCh", 4);
+    bigEndian(12, 1);
+    bigEndian(16, static_cast<std::uint32_t>(uniqueId));
+    bigEndian(20, 1);
+    bigEndian(24, 1);
+    std::memcpy(file.data() + 28, "Test", 4);
+    bigEndian(56, static_cast<std::uint32_t>(block.size()));
+    for (const std::uint8_t byte : block)
+        file.push_back(byte);
+    return file;
+}
+
+class SettingsHost : public ::testing::Test {
+protected:
+    void SetUp() override {
+        hostRecord() = HostRecord{};
+        for (const char* name : {"XDG_DATA_HOME", "XDG_CONFIG_HOME"})
+            if (const char* value = std::getenv(name))
+                savedEnvironment.emplace_back(name, value);
+        setenv("XDG_DATA_HOME", home.path().c_str(), 1);
+        setenv("XDG_CONFIG_HOME", (home.path() + "/config").c_str(), 1);
+        store = home.path() + "/config/RimbaDrums_64";
+        library = home.path() + "/VORN Studio/Rimba Drums";
+        std::filesystem::create_directories(library + "/Samples");
+        writeWave(library + "/Samples/kick.wav", testSound(9000, 1));
+        writeWave(library + "/Samples/snare.wav", testSound(7000, 2));
+        writeWave(library + "/Samples/hat.wav", testSound(2000, 3));
+        ASSERT_TRUE(plugin.loaded());
+    }
+    void TearDown() override {
+        unsetenv("XDG_DATA_HOME");
+        unsetenv("XDG_CONFIG_HOME");
+        for (const auto& [name, value] : savedEnvironment)
+            setenv(name.c_str(), value.c_str(), 1);
+    }
+
+    // Every output of `blocks` blocks of 512 frames with the transport playing from the start.
+    std::vector<float> render(AEffect* effect, int blocks) {
+        VstTimeInfo time{};
+        time.sampleRate = 44100.0;
+        time.tempo = 120.0;
+        time.flags = kVstTransportPlaying | kVstTempoValid;
+        hostRecord().timeInfo = &time;
+        constexpr int kFrames = 512;
+        std::vector<float> all;
+        for (int block = 0; block < blocks; ++block) {
+            time.samplePos = static_cast<double>(block) * kFrames;
+            OutputBlock out(effect->numOutputs, kFrames, 0.0f);
+            effect->processReplacing(effect, nullptr, out.pointers(), kFrames);
+            for (const auto& channel : out.channels)
+                all.insert(all.end(), channel.begin(), channel.end());
+        }
+        hostRecord().timeInfo = nullptr;
+        return all;
+    }
+
+    static double energyOf(const std::vector<float>& samples) {
+        double energy = 0.0;
+        for (const float x : samples)
+            energy += static_cast<double>(x) * x;
+        return energy;
+    }
+
+    TempFolder home;
+    std::string store;
+    std::string library;
+    std::vector<std::pair<std::string, std::string>> savedEnvironment;
+    PluginLibrary plugin;
+};
+
+TEST_F(SettingsHost, CloseAndReopenBringsTheWholeStateBackAndItRendersBitForBit) {
+    AEffect* first = plugin.create();
+    ASSERT_NE(first, nullptr);
+    ASSERT_EQ(give(first, stateBlock()), 1);
+    first->setParameter(first, 1, 0.35f);  // a change made after the block was given
+    const std::vector<std::uint8_t> before = chunkOf(first);
+    closeEffect(first);
+    EXPECT_TRUE(std::filesystem::exists(store + "/Settings.conf"));
+    EXPECT_TRUE(std::filesystem::exists(store + "/Data/UserPreset.bin"));
+
+    AEffect* reopened = plugin.create();
+    ASSERT_NE(reopened, nullptr);
+    EXPECT_EQ(chunkOf(reopened), before);
+
+    // The reference: an instance that starts from a clean store and is given the same block by
+    // the host. (Giving a block to an instance that already holds it is not the same: every
+    // track update also takes the voices' control smoothing one step further.)
+    std::filesystem::remove_all(store);
+    AEffect* reference = plugin.create();
+    ASSERT_NE(reference, nullptr);
+    ASSERT_EQ(give(reference, before), 1);
+    const std::vector<float> fromStore = render(reopened, 120);
+    const std::vector<float> fromHost = render(reference, 120);
+    ASSERT_EQ(fromStore.size(), fromHost.size());
+    EXPECT_EQ(std::memcmp(fromStore.data(), fromHost.data(), sizeof(float) * fromStore.size()), 0);
+    EXPECT_GT(energyOf(fromStore), 1.0);  // not a comparison of two silences
+    closeEffect(reopened);
+    closeEffect(reference);
+}
+
+TEST_F(SettingsHost, AFirstRunLoadsTheDefaultProgramFileAndALaterRunTheLastState) {
+    std::filesystem::create_directories(library + "/Programs");
+    writeBytes(library + "/Programs/RimbaRand.fxp", programFile(stateBlock(), kUniqueIdInHost));
+
+    AEffect* first = plugin.create();
+    ASSERT_NE(first, nullptr);
+    const std::vector<std::uint8_t> loaded = chunkOf(first);
+    EXPECT_EQ(textAt(loaded, kHeader + kTrack + kPath, 256), "\\Samples\\snare.wav");
+    // The musician empties the instrument, then closes it.
+    std::vector<std::uint8_t> emptied = stateBlock();
+    Block edit{emptied};
+    edit.text(kHeader + kTrack + kPath, std::string(20, '\0'));
+    ASSERT_EQ(give(first, edit.bytes), 1);
+    const std::vector<std::uint8_t> last = chunkOf(first);
+    closeEffect(first);
+
+    AEffect* second = plugin.create();
+    ASSERT_NE(second, nullptr);
+    EXPECT_EQ(chunkOf(second), last);  // the last state, not the program file again
+    closeEffect(second);
+}
+
+TEST_F(SettingsHost, ADamagedStoreStartsFromTheDefaults) {
+    AEffect* clean = plugin.create();
+    ASSERT_NE(clean, nullptr);
+    const std::vector<std::uint8_t> defaults = chunkOf(clean);
+    ASSERT_EQ(give(clean, stateBlock()), 1);
+    closeEffect(clean);
+    const std::vector<std::uint8_t> settingsFile = readBytes(store + "/Settings.conf");
+    const std::vector<std::uint8_t> presetFile = readBytes(store + "/Data/UserPreset.bin");
+    ASSERT_GT(settingsFile.size(), 20u);
+    ASSERT_GT(presetFile.size(), 1000u);
+
+    // Cut in half, then garbage: either way the store reads as missing.
+    const std::vector<std::vector<std::uint8_t>> damages{
+        std::vector<std::uint8_t>(presetFile.begin(), presetFile.begin() + static_cast<std::ptrdiff_t>(presetFile.size() / 2)),
+        std::vector<std::uint8_t>(presetFile.size(), 0xA5)};
+    for (const auto& damaged : damages) {
+        writeBytes(store + "/Data/UserPreset.bin", damaged);
+        writeBytes(store + "/Settings.conf",
+                   std::vector<std::uint8_t>(settingsFile.begin(), settingsFile.begin() + static_cast<std::ptrdiff_t>(settingsFile.size() / 2)));
+        AEffect* next = plugin.create();
+        ASSERT_NE(next, nullptr);
+        EXPECT_EQ(chunkOf(next), defaults);
+        EXPECT_EQ(next->numOutputs, 18);
+        dispatch(next, effClose);
+    }
+}
+
+}  // namespace
+}  // namespace rimba::test
