@@ -27,36 +27,36 @@ constexpr std::array<float, kEqBands> kFlat{0.0f, 0.0f, 0.0f};
 
 // clang-format off
 constexpr KitVoicing kDefaultKit{{
-    //  gain   pan    tune  eq             choke random
-    {-9.0,  0.5f,  0.0f, kFlat,          0.0f, -1.0f, -1.0f},  // kick
-    {-10.5,  0.5f,  0.0f, kFlat,          0.0f, -1.0f, -1.0f},  // snare
-    {-13.5,  0.45f, 0.0f, kFlat,          0.0f, -1.0f, -1.0f},  // rim
-    {-12.5,  0.5f,  0.0f, kFlat,          0.0f, -1.0f, -1.0f},  // clap
-    {-16.5, 0.6f,  0.0f, kFlat,          1.0f, -1.0f, -1.0f},  // closed hat
-    {-17.5, 0.6f,  0.0f, kFlat,          1.0f, -1.0f, -1.0f},  // open hat
-    {-13.5,  0.38f, 0.0f, kFlat,          0.0f, -1.0f, -1.0f},  // low tom
-    {-14.0,  0.5f,  0.0f, kFlat,          0.0f, -1.0f, -1.0f},  // mid tom
-    {-14.5,  0.62f, 0.0f, kFlat,          0.0f, -1.0f, -1.0f},  // high tom
-    {-16.5, 0.4f,  0.0f, kFlat,          0.0f, -1.0f, -1.0f},  // crash
-    {-17.5, 0.65f, 0.0f, kFlat,          0.0f, -1.0f, -1.0f},  // ride
-    {-16.5, 0.55f, 0.0f, kFlat,          0.0f, -1.0f, -1.0f},  // cowbell
+    // gain  pan    tune   eq                     choke  random min, max
+    {-9.0,  0.5f,  0.0f,  kFlat,                 0.0f, -1.0f, -1.0f},  // kick
+    {-10.5, 0.5f,  0.0f,  kFlat,                 0.0f, -1.0f, -1.0f},  // snare
+    {-13.5, 0.45f, 0.0f,  kFlat,                 0.0f, -1.0f, -1.0f},  // rim
+    {-12.5, 0.5f,  0.0f,  kFlat,                 0.0f, -1.0f, -1.0f},  // clap
+    {-16.5, 0.6f,  0.0f,  kFlat,                 1.0f, -1.0f, -1.0f},  // closed hat
+    {-17.5, 0.6f,  0.0f,  kFlat,                 1.0f, -1.0f, -1.0f},  // open hat
+    {-13.5, 0.38f, 0.0f,  kFlat,                 0.0f, -1.0f, -1.0f},  // low tom
+    {-14.0, 0.5f,  0.0f,  kFlat,                 0.0f, -1.0f, -1.0f},  // mid tom
+    {-14.5, 0.62f, 0.0f,  kFlat,                 0.0f, -1.0f, -1.0f},  // high tom
+    {-16.5, 0.4f,  0.0f,  kFlat,                 0.0f, -1.0f, -1.0f},  // crash
+    {-17.5, 0.65f, 0.0f,  kFlat,                 0.0f, -1.0f, -1.0f},  // ride
+    {-16.5, 0.55f, 0.0f,  kFlat,                 0.0f, -1.0f, -1.0f},  // cowbell
 }};
 
 // Deeper kick and toms, a brighter snare, hats and cymbals spread wide, and random keystrokes
 // for the hats, rim, ride and cowbell when the random layer is switched on.
 constexpr KitVoicing kRimbaRandKit{{
     {-9.0,  0.5f,  -2.0f, {0.1f, -0.05f, 0.0f},  0.0f, -1.0f, -1.0f},  // kick
-    {-11.0,  0.52f,  1.0f, {0.0f, 0.05f, 0.08f},  0.0f, -1.0f, -1.0f},  // snare
-    {-13.5,  0.35f,  0.0f, kFlat,                 0.0f,  0.0f,  2.0f},  // rim
-    {-13.0,  0.48f, -1.0f, {0.0f, 0.0f, 0.05f},   0.0f, -1.0f, -1.0f},  // clap
-    {-17.0, 0.7f,   1.0f, {-0.1f, 0.0f, 0.05f},  1.0f,  1.0f,  3.0f},  // closed hat
-    {-18.0, 0.7f,   1.0f, {-0.1f, 0.0f, 0.05f},  1.0f, -1.0f, -1.0f},  // open hat
-    {-13.5,  0.3f,  -2.0f, {0.05f, 0.0f, 0.0f},   0.0f, -1.0f, -1.0f},  // low tom
-    {-14.0,  0.5f,  -1.0f, {0.05f, 0.0f, 0.0f},   0.0f, -1.0f, -1.0f},  // mid tom
-    {-14.5,  0.7f,   0.0f, {0.05f, 0.0f, 0.0f},   0.0f, -1.0f, -1.0f},  // high tom
+    {-11.0, 0.52f, 1.0f,  {0.0f, 0.05f, 0.08f},  0.0f, -1.0f, -1.0f},  // snare
+    {-13.5, 0.35f, 0.0f,  kFlat,                 0.0f, 0.0f,  2.0f},  // rim
+    {-13.0, 0.48f, -1.0f, {0.0f, 0.0f, 0.05f},   0.0f, -1.0f, -1.0f},  // clap
+    {-17.0, 0.7f,  1.0f,  {-0.1f, 0.0f, 0.05f},  1.0f, 1.0f,  3.0f},  // closed hat
+    {-18.0, 0.7f,  1.0f,  {-0.1f, 0.0f, 0.05f},  1.0f, -1.0f, -1.0f},  // open hat
+    {-13.5, 0.3f,  -2.0f, {0.05f, 0.0f, 0.0f},   0.0f, -1.0f, -1.0f},  // low tom
+    {-14.0, 0.5f,  -1.0f, {0.05f, 0.0f, 0.0f},   0.0f, -1.0f, -1.0f},  // mid tom
+    {-14.5, 0.7f,  0.0f,  {0.05f, 0.0f, 0.0f},   0.0f, -1.0f, -1.0f},  // high tom
     {-17.0, 0.3f,  -1.0f, {-0.1f, 0.0f, 0.0f},   0.0f, -1.0f, -1.0f},  // crash
-    {-17.5, 0.75f,  0.0f, {-0.1f, 0.0f, 0.03f},  0.0f,  1.0f,  2.0f},  // ride
-    {-16.5, 0.58f, -3.0f, kFlat,                 0.0f,  0.0f,  1.0f},  // cowbell
+    {-17.5, 0.75f, 0.0f,  {-0.1f, 0.0f, 0.03f},  0.0f, 1.0f,  2.0f},  // ride
+    {-16.5, 0.58f, -3.0f, kFlat,                 0.0f, 0.0f,  1.0f},  // cowbell
 }};
 // clang-format on
 

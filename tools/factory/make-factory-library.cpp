@@ -61,13 +61,12 @@ bool makeLibrary(const std::string& library) {
         return false;
     });
     drums.newProgram();
-    drums.settings.filesPath = library;
 
     std::string problem;
     if (!factory::writeSong(drums, problem))
         return fail(problem);
     drums.tempo = factory::kSongTempo;
-    drums.playing = 1;
+    drums.playing = 1;  // the sequencer follows the host's transport from the first start
 
     factory::applyDefaultKit(drums, soundPaths);
     if (!drums.saveKit(library + "/Drum Kits/Default.drs"))
