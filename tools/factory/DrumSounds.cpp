@@ -157,10 +157,11 @@ Voice crash() {
     };
 }
 
-// A bell-like cluster of partials over a quiet wash: the ride's ping.
+// A bell-like cluster of partials over a metallic wash: the ride's ping.
 Voice ride() {
-    return [partials = std::array<Phase, 5>{}, noise = Noise(606), ping = Biquad::highPass(6000.0, 0.7),
-            wash = Biquad::bandPass(8000.0, 0.7)](double t) mutable {
+    return [partials = std::array<Phase, 5>{}, noise = Noise(606), metal = Metal(3.1),
+            ping = Biquad::highPass(6000.0, 0.7), wash = Biquad::bandPass(8000.0, 0.7),
+            shimmer = Biquad::highPass(5000.0, 0.7)](double t) mutable {
         constexpr std::array<double, 5> kHz{2980.0, 3725.0, 4410.0, 5237.0, 6119.0};
         constexpr std::array<double, 5> kLevel{0.35, 0.3, 0.22, 0.16, 0.1};
         constexpr std::array<double, 5> kTau{0.7, 0.55, 0.45, 0.35, 0.28};
@@ -168,7 +169,8 @@ Voice ride() {
         for (std::size_t i = 0; i < kHz.size(); ++i)
             bell += kLevel[i] * sine(partials[i].advance(kHz[i])) * decay(t, kTau[i]);
         const double n = noise.next();
-        return bell + ping.process(n) * decay(t, 0.015) * 0.6 + wash.process(n) * decay(t, 0.4) * 0.35;
+        return bell + ping.process(n) * decay(t, 0.015) * 0.6 + wash.process(n) * decay(t, 0.4) * 0.35 +
+               shimmer.process(metal.next()) * decay(t, 0.5) * 0.3;
     };
 }
 
