@@ -17,24 +17,10 @@ namespace {
 using namespace rimba::chunk_test;
 using files::fixtures::TempFolder;
 
-class ProgramChunkHost : public ::testing::Test {
+class ProgramChunkHost : public HostWithLibrary {
 protected:
     void SetUp() override {
-        hostRecord() = HostRecord{};
-        // The library folder follows the data folder; settings of the user's own must not
-        // point it elsewhere.
-        for (const char* name : {"XDG_DATA_HOME", "XDG_CONFIG_HOME"}) {
-            if (const char* value = std::getenv(name))
-                savedEnvironment.emplace_back(name, value);
-        }
-        setenv("XDG_DATA_HOME", home.path().c_str(), 1);
-        setenv("XDG_CONFIG_HOME", (home.path() + "/config").c_str(), 1);
-        library = home.path() + "/VORN Studio/Rimba Drums";
-        std::filesystem::create_directories(library + "/Samples");
-        writeWave(library + "/Samples/kick.wav", testSound(9000, 1));
-        writeWave(library + "/Samples/snare.wav", testSound(7000, 2));
-        writeWave(library + "/Samples/hat.wav", testSound(2000, 3));
-        ASSERT_TRUE(plugin.loaded());
+        HostWithLibrary::SetUp();
         first = plugin.create();
         second = plugin.create();
         ASSERT_NE(first, nullptr);
@@ -45,16 +31,9 @@ protected:
             closeEffect(first);
         if (second)
             closeEffect(second);
-        unsetenv("XDG_DATA_HOME");
-        unsetenv("XDG_CONFIG_HOME");
-        for (const auto& [name, value] : savedEnvironment)
-            setenv(name.c_str(), value.c_str(), 1);
+        HostWithLibrary::TearDown();
     }
 
-    TempFolder home;
-    std::string library;
-    std::vector<std::pair<std::string, std::string>> savedEnvironment;
-    PluginLibrary plugin;
     AEffect* first = nullptr;
     AEffect* second = nullptr;
 };
