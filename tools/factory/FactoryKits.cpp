@@ -3,7 +3,6 @@
 #include <algorithm>
 #include <array>
 #include <cmath>
-#include <cstring>
 
 #include "tools/factory/Grooves.h"
 
@@ -65,17 +64,11 @@ float levelForGain(double gainDb) {
     return static_cast<float>(std::log(100.0 * std::pow(10.0, gainDb / 20.0)) / std::log(200.0));
 }
 
-void setSoundPath(TrackSettings& tracks, int track, const std::string& path) {
-    auto& field = tracks.soundPath[static_cast<std::size_t>(track)];
-    field.fill(0);
-    std::memcpy(field.data(), path.data(), std::min(path.size(), field.size() - 1));
-}
-
 void applyVoicing(VornDrums& drums, int track, const Voicing& voicing, const std::string& soundPath) {
     const auto t = static_cast<std::size_t>(track);
     TrackSettings& tracks = drums.tracks;
     tracks.resetTrack(track);
-    setSoundPath(tracks, track, soundPath);
+    storeSoundPath(tracks.soundPath[t], soundPath);
     tracks.level[t] = levelForGain(voicing.gainDb);
     tracks.pan[t] = voicing.pan;
     tracks.tune[t] = voicing.tune;

@@ -7,7 +7,6 @@
 #include <array>
 #include <cmath>
 #include <cstdlib>
-#include <cstring>
 #include <filesystem>
 #include <memory>
 #include <string>
@@ -82,8 +81,7 @@ Sound readSound(const char* name) {
 }
 
 std::string trackSoundPath(const VornDrums& drums, int track) {
-    const auto& field = drums.tracks.soundPath[static_cast<std::size_t>(track)];
-    return std::string(field.data(), strnlen(field.data(), field.size()));
+    return soundPathText(drums.tracks.soundPath[static_cast<std::size_t>(track)]);
 }
 
 void expectEveryTrackPlaysItsFactorySound(const VornDrums& drums) {
