@@ -2,7 +2,10 @@
 
 #include <cstdio>
 #include <optional>
+#include <span>
+#include <vector>
 
+#include "common/platform/Files.h"
 #include "companion/CommandLine.h"
 #include "plugin/core/VornDrums.h"
 #include "plugin/files/PatternFile.h"
@@ -86,6 +89,59 @@ bool chooseExportedPatterns(VornDrums& drums, const MidiRequest& request) {
     return true;
 }
 
+struct MidiSummary {
+    std::int64_t ticks = 0;
+    int notes = 0;
+};
+
+// A variable-length quantity: seven bits a byte, most significant first; nullopt past the end.
+std::optional<std::int64_t> readQuantity(std::span<const std::uint8_t> bytes, std::size_t& at) {
+    std::int64_t value = 0;
+    for (int count = 0; count < 4 && at < bytes.size(); ++count) {
+        const std::uint8_t byte = bytes[at++];
+        value = (value << 7) | (byte & 0x7F);
+        if ((byte & 0x80) == 0)
+            return value;
+    }
+    return std::nullopt;
+}
+
+// How long the first track of a Standard MIDI File lasts and how many notes it starts, read
+// from the written bytes themselves; nullopt when they do not hold a readable track.
+std::optional<MidiSummary> summariseMidi(std::span<const std::uint8_t> bytes) {
+    constexpr std::size_t kTrackStart = 14 + 8;  // header chunk, then "MTrk" and its length
+    if (bytes.size() < kTrackStart || bytes[14] != 'M' || bytes[15] != 'T' || bytes[16] != 'r' || bytes[17] != 'k')
+        return std::nullopt;
+    MidiSummary summary;
+    std::uint8_t status = 0;
+    for (std::size_t at = kTrackStart; at < bytes.size();) {
+        const std::optional<std::int64_t> delta = readQuantity(bytes, at);
+        if (!delta || at >= bytes.size())
+            return std::nullopt;
+        summary.ticks += *delta;
+        if (bytes[at] & 0x80)
+            status = bytes[at++];
+        if (status == 0xFF || status == 0xF0 || status == 0xF7) {
+            const bool endOfTrack = status == 0xFF && at < bytes.size() && bytes[at] == 0x2F;
+            at += status == 0xFF ? 1 : 0;
+            const std::optional<std::int64_t> length = readQuantity(bytes, at);
+            if (!length)
+                return std::nullopt;
+            if (endOfTrack)
+                return summary;
+            at += static_cast<std::size_t>(*length);
+            continue;
+        }
+        const std::size_t dataBytes = (status & 0xE0) == 0xC0 ? 1 : 2;
+        if (status < 0x80 || at + dataBytes > bytes.size())
+            return std::nullopt;
+        if ((status & 0xF0) == 0x90 && bytes[at + 1] != 0)
+            ++summary.notes;
+        at += dataBytes;
+    }
+    return summary;
+}
+
 }  // namespace
 
 int runMidi(const std::vector<std::string>& args) {
@@ -116,6 +172,11 @@ int runMidi(const std::vector<std::string>& args) {
         return 1;
     }
     std::printf("wrote %s from %d pattern lines of %s\n", request->out.c_str(), lines, request->patterns.c_str());
+    if (const std::optional<std::vector<std::uint8_t>> written = platform::readWholeFile(request->out)) {
+        if (const std::optional<MidiSummary> summary = summariseMidi(*written))
+            std::printf("%d notes over %g quarter notes\n", summary->notes,
+                        static_cast<double>(summary->ticks) / kMidiTicksPerQuarter);
+    }
     return 0;
 }
 

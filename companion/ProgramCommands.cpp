@@ -25,6 +25,7 @@ constexpr VstInt32 kWarmUpFrames = 64;
 struct RenderRequest {
     std::string program;
     std::string out;
+    std::string library;         // the library folder the program's sounds are found in
     std::optional<int> pattern;  // render this pattern alone
     bool chain = false;          // render every chained pattern
     double tempo = 120.0;
@@ -35,11 +36,12 @@ struct RenderRequest {
 int renderUsage() {
     std::fprintf(stderr,
                  "usage: rimbadrums-tool render --program FILE.fxp [--pattern N | --chain] [--tempo BPM] [--rate HZ]"
-                 " [--take TAKEN.fxp] --out OUT.wav\n"
+                 " [--library FOLDER] [--take TAKEN.fxp] --out OUT.wav\n"
                  "  --take saves the state the instrument took from the program, as a host saves it\n"
                  "  N is a pattern number 0..15; without --pattern or --chain the program's own play mode and\n"
                  "  current pattern decide, as in the instrument's audio export; tempo 120 and rate 44100\n"
-                 "  unless given\n");
+                 "  unless given. --library names the library folder the program's sounds are stored\n"
+                 "  relative to, when it is not the user's own\n");
     return 2;
 }
 
@@ -69,6 +71,10 @@ std::optional<RenderRequest> parseRenderRequest(const std::vector<std::string>& 
             request.program = args[++i];
         } else if (arg == "--out" && hasValue) {
             request.out = args[++i];
+        } else if (arg == "--library" && hasValue) {
+            request.library = args[++i];
+            if (request.library.empty())
+                return std::nullopt;
         } else if (arg == "--take" && hasValue) {
             request.take = args[++i];
         } else if (arg == "--pattern" && hasValue) {
@@ -174,6 +180,8 @@ int runRender(const std::vector<std::string>& args) {
     time.flags = kVstTempoValid | kVstTimeSigValid;
 
     VornDrums drums(renderHost);
+    if (!request->library.empty())
+        drums.settings.filesPath = request->library;
     drums.setSampleRate(static_cast<float>(request->rate));
     if (!drums.loadProgramFile(request->program)) {
         std::fprintf(stderr, "rimbadrums-tool: the instrument does not load %s\n", request->program.c_str());

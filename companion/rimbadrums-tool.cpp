@@ -26,7 +26,7 @@ int usage() {
                  "       rimbadrums-tool decode FILE [--raw OUT]\n"
                  "       rimbadrums-tool midi --patterns FILE.ptn [--pattern N | --chain] [--tracks 8|12] --out OUT.mid\n"
                  "       rimbadrums-tool render --program FILE.fxp [--pattern N | --chain] [--tempo BPM] [--rate HZ]"
-                 " [--take TAKEN.fxp] --out OUT.wav\n"
+                 " [--library FOLDER] [--take TAKEN.fxp] --out OUT.wav\n"
                  "       rimbadrums-tool program FILE.fxp\n"
                  "       rimbadrums-tool kit FILE.drs\n"
                  "  info    load the plug-in as a host does and print what the host sees;\n"

@@ -18,7 +18,18 @@ std::optional<std::vector<std::uint8_t>> readWholeFile(const std::string& path);
 // A file that is replaced keeps its permission bits.
 bool writeFileAtomically(const std::string& path, std::span<const std::uint8_t> bytes);
 
+// Writes like writeFileAtomically, but only where no file stands yet: the complete file takes its
+// name in one step that fails when the name is taken, so neither a half-written file nor a
+// replaced one is ever seen under `path`. False when `path` exists or the write failed.
+bool writeNewFileAtomically(const std::string& path, std::span<const std::uint8_t> bytes);
+
 // True when `path` names something other than a folder (a link is followed).
 bool fileExists(const std::string& path);
+
+// True when `path` names a folder (a link is followed).
+bool folderExists(const std::string& path);
+
+// Creates the folder and any missing folders above it; true when it exists as a folder afterwards.
+bool makeFolders(const std::string& path);
 
 }  // namespace rimba::platform

@@ -19,17 +19,6 @@ namespace rimba {
 
 namespace {
 
-std::string pathText(const std::array<char, kSoundPathLength>& path) {
-    return std::string(path.data(), strnlen(path.data(), path.size()));
-}
-
-// A path that does not fit the field would name another file once cut, so it names none.
-void storeSoundPath(std::array<char, kSoundPathLength>& field, const std::string& path) {
-    field.fill(0);
-    if (path.size() < field.size())
-        std::copy(path.begin(), path.end(), field.begin());
-}
-
 std::string fileName(const std::string& path) {
     const std::size_t slash = path.find_last_of("/\\");
     return slash == std::string::npos ? path : path.substr(slash + 1);
@@ -105,7 +94,7 @@ std::vector<std::uint8_t> VornDrums::buildChunk() {
 
 void VornDrums::captureTrack(int track, ChunkTrack& stored, const std::string& library) {
     const auto t = static_cast<std::size_t>(track);
-    stored.path = sampleExportFolder.empty() ? toStoredPath(pathText(tracks.soundPath[t]), library)
+    stored.path = sampleExportFolder.empty() ? toStoredPath(soundPathText(tracks.soundPath[t]), library)
                                              : exportTrackSound(track);
     const TrackPatterns& planes = patterns[t];
     for (std::size_t p = 0; p < static_cast<std::size_t>(kPatternCount); ++p) {
@@ -128,7 +117,7 @@ void VornDrums::captureTrack(int track, ChunkTrack& stored, const std::string& l
 // together. A track without a sound has nothing to write and names nothing.
 std::string VornDrums::exportTrackSound(int track) {
     const auto t = static_cast<std::size_t>(track);
-    const std::string name = fileName(pathText(tracks.soundPath[t]));
+    const std::string name = fileName(soundPathText(tracks.soundPath[t]));
     if (voiceSound(voices[t]) == nullptr || name.empty())
         return {};
     std::string folder = sampleExportFolder;

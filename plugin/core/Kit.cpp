@@ -1,7 +1,6 @@
 // Kits from the instrument's side: the sounds and sound settings of the tracks taken into a kit
 // file, and a kit file given back. A file is read and checked whole before anything changes.
 
-#include <cstring>
 #include <mutex>
 
 #include "common/platform/Files.h"
@@ -14,21 +13,6 @@
 
 namespace rimba {
 
-namespace {
-
-std::string pathText(const std::array<char, kSoundPathLength>& path) {
-    return std::string(path.data(), strnlen(path.data(), path.size()));
-}
-
-// A path that does not fit the field would name another file once cut, so it names none.
-void storeSoundPath(std::array<char, kSoundPathLength>& field, const std::string& path) {
-    field.fill(0);
-    if (path.size() < field.size())
-        std::memcpy(field.data(), path.data(), path.size());
-}
-
-}  // namespace
-
 bool VornDrums::saveKit(const std::string& path) {
     std::lock_guard<std::recursive_mutex> exclusive(handshake.loaders);
     const std::string library = libraryFolder(settings);
@@ -37,7 +21,7 @@ bool VornDrums::saveKit(const std::string& path) {
     for (int track = 0; track < trackCount; ++track) {
         const auto t = static_cast<std::size_t>(track);
         KitRecord& record = kit.records[t];
-        record.path = toStoredPath(pathText(tracks.soundPath[t]), library);
+        record.path = toStoredPath(soundPathText(tracks.soundPath[t]), library);
         record.settings = storedSettings(tracks, t);
         record.scaleNotes = tracks.scaleNotes[t];
     }

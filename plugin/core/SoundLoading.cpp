@@ -13,14 +13,10 @@ namespace rimba {
 
 namespace {
 
-std::string pathText(const std::array<char, kSoundPathLength>& path) {
-    return std::string(path.data(), strnlen(path.data(), path.size()));
-}
-
 // The index of the Sound already read from exactly this path (byte for byte), or -1.
 std::int32_t findSound(const std::vector<std::unique_ptr<Sound>>& soundList, const std::string& path) {
     for (std::size_t i = 0; i < soundList.size(); ++i)
-        if (pathText(soundList[i]->path) == path)
+        if (soundPathText(soundList[i]->path) == path)
             return static_cast<std::int32_t>(i);
     return -1;
 }
@@ -37,7 +33,7 @@ void VornDrums::loadTrackSound(int track) {
         // mark, and outside the handshake the two would race.
         LoadGuard hold(handshake);
         voice.loading = 1;
-        const std::string path = pathText(tracks.soundPath[t]);
+        const std::string path = soundPathText(tracks.soundPath[t]);
         std::int32_t index = findSound(soundList, path);
         if (index < 0) {
             if (std::optional<Sound> sound = loadSoundFile(path)) {

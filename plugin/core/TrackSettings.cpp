@@ -1,5 +1,8 @@
 #include "plugin/core/TrackSettings.h"
 
+#include <algorithm>
+#include <cstring>
+
 namespace rimba {
 
 namespace {
@@ -78,6 +81,16 @@ void TrackSettings::resetTrack(int track) {
     tuneRatio[t] = 1.0f;
     scaleList[t].fill(0);
     scaleListCount[t] = 0;
+}
+
+std::string soundPathText(const std::array<char, kSoundPathLength>& field) {
+    return std::string(field.data(), strnlen(field.data(), field.size()));
+}
+
+void storeSoundPath(std::array<char, kSoundPathLength>& field, const std::string& path) {
+    field.fill(0);
+    if (path.size() < field.size())
+        std::copy(path.begin(), path.end(), field.begin());
 }
 
 }  // namespace rimba

@@ -4,6 +4,7 @@
 
 #include <array>
 #include <cstdint>
+#include <string>
 
 #include "plugin/core/Constants.h"
 #include "plugin/files/Sound.h"
@@ -65,5 +66,10 @@ struct TrackSettings {
     // Puts one track's settings in their defaults (the sound path becomes empty).
     void resetTrack(int track);
 };
+
+// A sound path field as text: the bytes up to the first zero.
+std::string soundPathText(const std::array<char, kSoundPathLength>& field);
+// A path that does not fit the field would name another file once cut, so it names none.
+void storeSoundPath(std::array<char, kSoundPathLength>& field, const std::string& path);
 
 }  // namespace rimba

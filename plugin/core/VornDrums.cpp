@@ -5,6 +5,7 @@
 #include <string>
 
 #include "plugin/core/InstanceList.h"
+#include "plugin/files/FactoryLibrary.h"
 
 namespace rimba {
 
@@ -46,6 +47,7 @@ VornDrums::VornDrums(audioMasterCallback master, std::unique_ptr<InstrumentStora
     masterGainTable = buildMasterGainTable();
     resetSequencer();
     resetTracks();
+    installFactoryLibraryOnFirstUse(settings);
     restoreLastState(firstRun);
 
     // Registered last, once the instrument is whole: the timer thread may serve it at once.

@@ -3,12 +3,22 @@
 // patterns, settings and a master equaliser built field by field from the format's tables, and
 // the host's two chunk calls.
 
+#include <gtest/gtest.h>
+
 #include <array>
 #include <cstdint>
+#include <cstdlib>
+#include <filesystem>
+#include <string>
+#include <utility>
 #include <vector>
 
+#include "common/platform/Paths.h"
+#include "common/settings/SettingsStore.h"
 #include "tests/host/TestHost.h"
 #include "tests/plugin/files/ChunkLayout.h"
+#include "tests/support/Environment.h"
+#include "tests/support/UniqueFolder.h"
 
 namespace rimba::test {
 
@@ -83,5 +93,69 @@ inline std::vector<std::uint8_t> chunkOf(AEffect* effect) {
 inline VstIntPtr give(AEffect* effect, std::vector<std::uint8_t> block) {
     return dispatch(effect, effSetChunk, 0, static_cast<VstIntPtr>(block.size()), block.data());
 }
+
+// A private home for the plug-in: its data folder (and so its library folder, which holds three
+// sounds under Samples/) and its settings store lie in a temporary folder for the test.
+class HostWithLibrary : public ::testing::Test {
+protected:
+    void SetUp() override {
+        hostRecord() = HostRecord{};
+        // The user's store and library: private folders on Linux; on Windows the registry and
+        // program-files folder of the test run's own Wine prefix, emptied before and after.
+        clearUserStore();
+        store = home.path() + "/config/RimbaDrums_64";
+        library = platform::defaultLibraryFolder();
+        std::filesystem::create_directories(inLibrary("Samples"));
+        writeWave(inLibrary("Samples/kick.wav"), testSound(9000, 1));
+        writeWave(inLibrary("Samples/snare.wav"), testSound(7000, 2));
+        writeWave(inLibrary("Samples/hat.wav"), testSound(2000, 3));
+        ASSERT_TRUE(plugin.loaded()) << plugin.loadError();
+    }
+    void TearDown() override {
+        clearUserStore();
+        // Only what the tests make: on Windows the library folder is not the test's own.
+        for (const char* made : {"Samples/kick.wav", "Samples/snare.wav", "Samples/hat.wav", "Programs/RimbaRand.fxp"})
+            std::filesystem::remove(inLibrary(made));
+    }
+
+    // `relative` inside the library folder, with this system's separators.
+    std::string inLibrary(const std::string& relative) const { return below(library, relative); }
+    static bool userStoreHas(const std::string& section, const std::string& name) {
+        return settings::SettingsStore("RimbaDrums_64").contains(section, name);
+    }
+
+    files::fixtures::TempFolder home;
+    ScopedEnvironmentVariable data{"XDG_DATA_HOME", home.path()};
+    ScopedEnvironmentVariable config{"XDG_CONFIG_HOME", home.path() + "/config"};
+    std::string store;  // the store's folder on Linux
+    std::string library;
+    PluginLibrary plugin;
+};
+        for (const char* name : {"XDG_DATA_HOME", "XDG_CONFIG_HOME"})
+            if (const char* value = std::getenv(name))
+                savedEnvironment.emplace_back(name, value);
+        setenv("XDG_DATA_HOME", home.path().c_str(), 1);
+        setenv("XDG_CONFIG_HOME", (home.path() + "/config").c_str(), 1);
+        store = home.path() + "/config/RimbaDrums_64";
+        library = home.path() + "/VORN Studio/Rimba Drums";
+        std::filesystem::create_directories(library + "/Samples");
+        writeWave(library + "/Samples/kick.wav", testSound(9000, 1));
+        writeWave(library + "/Samples/snare.wav", testSound(7000, 2));
+        writeWave(library + "/Samples/hat.wav", testSound(2000, 3));
+        ASSERT_TRUE(plugin.loaded());
+    }
+    void TearDown() override {
+        unsetenv("XDG_DATA_HOME");
+        unsetenv("XDG_CONFIG_HOME");
+        for (const auto& [name, value] : savedEnvironment)
+            setenv(name.c_str(), value.c_str(), 1);
+    }
+
+    files::fixtures::TempFolder home;
+    std::string store;
+    std::string library;
+    std::vector<std::pair<std::string, std::string>> savedEnvironment;
+    PluginLibrary plugin;
+};
 
 }  // namespace rimba::test

@@ -18,22 +18,36 @@ namespace {
 // store of its own (on a memory file system where there is one, since every close writes it), so
 // that tests neither see a developer's settings nor each other's. On Windows the store is the
 // registry, which the Windows test run keeps in a Wine prefix of its own.
+//
+// The plug-in is loaded from that folder too, through a link (a copy where links cannot be
+// made). A plug-in looks for its factory library beside its own file and copies it into an
+// empty library folder; there it finds none, as if it had been installed alone, so these tests
+// start from the instrument's construction defaults. tests/host/factory_library_host_test.cpp
+// loads a plug-in that has its library beside it.
 struct PrivateSettingsFolders {
     PrivateSettingsFolders() {
         const std::string base = std::filesystem::is_directory("/dev/shm") ? "/dev/shm" : "/tmp";
         root = std::filesystem::is_directory(base) ? base + "/rimba-host-test-" + std::to_string(::getpid())
                                                    : makeUniqueFolder("rimba-host-test");
-        std::filesystem::create_directories(root);
+        std::filesystem::create_directories(root + "/lib/vst");
         setEnvironmentVariable("XDG_CONFIG_HOME", root + "/config");
         setEnvironmentVariable("XDG_DATA_HOME", root + "/data");
         // On Windows the store outlives the process: what one test left must not reach the next.
         clearUserStore();
+        plugin = root + "/lib/vst/" + std::filesystem::path(RIMBA_PLUGIN_PATH).filename().string();
+        std::error_code ignored;
+        std::filesystem::remove(plugin, ignored);
+        std::error_code linkFailure;
+        std::filesystem::create_symlink(RIMBA_PLUGIN_PATH, plugin, linkFailure);
+        if (linkFailure)
+            std::filesystem::copy_file(RIMBA_PLUGIN_PATH, plugin, ignored);
     }
     ~PrivateSettingsFolders() {
         std::error_code ignored;
         std::filesystem::remove_all(root, ignored);
     }
     std::string root;
+    std::string plugin;
 };
 
 const PrivateSettingsFolders privateSettingsFolders;
@@ -61,7 +75,7 @@ extern "C" VstIntPtr testHostCallback(AEffect*, VstInt32 opcode, VstInt32, VstIn
     }
 }
 
-PluginLibrary::PluginLibrary() : library(RIMBA_PLUGIN_PATH) {}
+PluginLibrary::PluginLibrary() : PluginLibrary(privateSettingsFolders.plugin) {}
 
 PluginLibrary::PluginLibrary(const std::string& path) : library(path) {}
 

@@ -38,6 +38,8 @@ extern "C" VstIntPtr testHostCallback(AEffect* effect, VstInt32 opcode, VstInt32
 
 class PluginLibrary {
 public:
+    // The built plug-in, through a link in the test's private folder where no factory library
+    // lies beside it.
     PluginLibrary();
     explicit PluginLibrary(const std::string& path);
 

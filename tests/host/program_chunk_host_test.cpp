@@ -8,10 +8,8 @@
 #include <cstring>
 #include <filesystem>
 
-#include "common/platform/Paths.h"
 #include "tests/host/HostChunks.h"
 #include "tests/host/TestHost.h"
-#include "tests/support/Environment.h"
 
 namespace rimba::test {
 namespace {
@@ -19,17 +17,10 @@ namespace {
 using namespace rimba::chunk_test;
 using files::fixtures::TempFolder;
 
-class ProgramChunkHost : public ::testing::Test {
+class ProgramChunkHost : public HostWithLibrary {
 protected:
     void SetUp() override {
-        hostRecord() = HostRecord{};
-        // The default library folder: on Linux it follows the data folder set below, on
-        // Windows it is the program-files folder of the test run's own Wine prefix.
-        library = platform::defaultLibraryFolder();
-        std::filesystem::create_directories(std::filesystem::path(library) / "Samples");
-        for (const auto& [name, frames, seed] : kSounds)
-            writeWave(samplePath(name), testSound(frames, seed));
-        ASSERT_TRUE(plugin.loaded());
+        HostWithLibrary::SetUp();
         first = plugin.create();
         second = plugin.create();
         ASSERT_NE(first, nullptr);
@@ -40,28 +31,9 @@ protected:
             closeEffect(first);
         if (second)
             closeEffect(second);
-        // Only what the test made: on Windows the folder is not the test's own.
-        for (const auto& sound : kSounds)
-            std::filesystem::remove(samplePath(sound.name));
+        HostWithLibrary::TearDown();
     }
 
-    struct Sound {
-        const char* name;
-        int frames;
-        int seed;
-    };
-    static constexpr Sound kSounds[] = {{"kick.wav", 9000, 1}, {"snare.wav", 7000, 2}, {"hat.wav", 2000, 3}};
-    std::string samplePath(const std::string& name) const {
-        return (std::filesystem::path(library) / "Samples" / name).string();
-    }
-
-    TempFolder home;
-    // The library folder follows the data folder on Linux; settings of the user's own must not
-    // point it elsewhere.
-    ScopedEnvironmentVariable data{"XDG_DATA_HOME", home.path()};
-    ScopedEnvironmentVariable config{"XDG_CONFIG_HOME", home.path() + "/config"};
-    std::string library;
-    PluginLibrary plugin;
     AEffect* first = nullptr;
     AEffect* second = nullptr;
 };

@@ -1,10 +1,75 @@
 // What survives a close: the settings store and the last state, seen through the binary
-// interface of the built plug-in.
+// interface of the built plug-in. The store lives in a private configuration folder per test.
 
-#include "tests/host/SettingsHostFixture.h"
+#include <gtest/gtest.h>
+
+#include <cstdlib>
+#include <cstring>
+#include <filesystem>
+
+#include "tests/host/HostChunks.h"
+#include "tests/host/TestHost.h"
 
 namespace rimba::test {
 namespace {
+
+using files::fixtures::readBytes;
+using files::fixtures::TempFolder;
+using files::fixtures::writeBytes;
+
+constexpr VstInt32 kUniqueIdInHost = 959526251;  // the plug-in's id in a host
+
+// A program file around `block`, laid out as the ".fxp" format has it (big-endian header).
+std::vector<std::uint8_t> programFile(const std::vector<std::uint8_t>& block, VstInt32 uniqueId) {
+    std::vector<std::uint8_t> file(60, 0);
+    auto bigEndian = [&file](std::size_t at, std::uint32_t value) {
+        for (std::size_t i = 0; i < 4; ++i)
+            file[at + i] = static_cast<std::uint8_t>(value >> (24 - 8 * i));
+    };
+    std::memcpy(file.data(), "CcnK", 4);
+    bigEndian(4, static_cast<std::uint32_t>(block.size() + 52));
+    std::memcpy(file.data() + 8, "FPCh", 4);
+    bigEndian(12, 1);
+    bigEndian(16, static_cast<std::uint32_t>(uniqueId));
+    bigEndian(20, 1);
+    bigEndian(24, 1);
+    std::memcpy(file.data() + 28, "Test", 4);
+    bigEndian(56, static_cast<std::uint32_t>(block.size()));
+    for (const std::uint8_t byte : block)
+        file.push_back(byte);
+    return file;
+}
+
+class SettingsHost : public HostWithLibrary {
+protected:
+    // Every output of `blocks` blocks of 512 frames with the transport playing from the start.
+    std::vector<float> render(AEffect* effect, int blocks) {
+        VstTimeInfo time{};
+        time.sampleRate = 44100.0;
+        time.tempo = 120.0;
+        time.flags = kVstTransportPlaying | kVstTempoValid;
+        hostRecord().timeInfo = &time;
+        constexpr int kFrames = 512;
+        std::vector<float> all;
+        for (int block = 0; block < blocks; ++block) {
+            time.samplePos = static_cast<double>(block) * kFrames;
+            OutputBlock out(effect->numOutputs, kFrames, 0.0f);
+            effect->processReplacing(effect, nullptr, out.pointers(), kFrames);
+            for (const auto& channel : out.channels)
+                all.insert(all.end(), channel.begin(), channel.end());
+        }
+        hostRecord().timeInfo = nullptr;
+        return all;
+    }
+
+    static double energyOf(const std::vector<float>& samples) {
+        double energy = 0.0;
+        for (const float x : samples)
+            energy += static_cast<double>(x) * x;
+        return energy;
+    }
+
+};
 
 TEST_F(SettingsHost, CloseAndReopenBringsTheWholeStateBackAndItRendersBitForBit) {
     AEffect* first = plugin.create();

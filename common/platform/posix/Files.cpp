@@ -5,6 +5,8 @@
 #include <cerrno>
 #include <cstdio>
 #include <fcntl.h>
+#include <optional>
+#include <stdio.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
@@ -101,10 +103,56 @@ void syncFolderOf(const std::string& path) {
     }
 }
 
+// The folder above `path`, trailing separators ignored; empty above the root or a bare name.
+std::string parentFolderOf(const std::string& path) {
+    const std::size_t last = path.find_last_not_of('/');
+    if (last == std::string::npos) {
+        return {};
+    }
+    const std::size_t slash = path.rfind('/', last);
+    return slash == std::string::npos || slash == 0 ? std::string() : path.substr(0, slash);
+}
+
+// The complete, flushed file under a temporary name beside `path`; nullopt (and nothing left
+// behind) when it could not be written.
+std::optional<std::string> writeTemporaryCopy(const std::string& path, std::span<const std::uint8_t> bytes) {
+    if (path.empty() || path.back() == '/') {
+        return std::nullopt;
+    }
+    std::string temporaryPath;
+    const int descriptor = createTemporaryFile(path, temporaryPath);
+    if (descriptor < 0) {
+        return std::nullopt;
+    }
+    keepPermissionsOf(path, descriptor);
+    bool written = writeAll(descriptor, bytes) && fsync(descriptor) == 0;
+    written = close(descriptor) == 0 && written;
+    if (!written) {
+        unlink(temporaryPath.c_str());
+        return std::nullopt;
+    }
+    return temporaryPath;
+}
+
+// Gives the file its name only when the name is free. File systems without renameat2's
+// no-replace mode still make hard links, which fail just as well on a taken name; the caller
+// removes the temporary name afterwards in both cases.
+bool renameWithoutReplacing(const std::string& from, const std::string& to) {
+    if (renameat2(AT_FDCWD, from.c_str(), AT_FDCWD, to.c_str(), RENAME_NOREPLACE) == 0) {
+        return true;
+    }
+    if (errno != EINVAL && errno != ENOSYS && errno != ENOTSUP) {
+        return false;
+    }
+    return link(from.c_str(), to.c_str()) == 0;
+}
+
 }  // namespace
 
 std::optional<std::vector<std::uint8_t>> readWholeFile(const std::string& path) {
-    const int descriptor = open(path.c_str(), O_RDONLY | O_CLOEXEC);
+    // Without O_NONBLOCK, opening a named pipe waits for a writer that may never come; regular
+    // files ignore the flag.
+    const int descriptor = open(path.c_str(), O_RDONLY | O_CLOEXEC | O_NONBLOCK);
     if (descriptor < 0) {
         return std::nullopt;
     }
@@ -126,28 +174,57 @@ std::optional<std::vector<std::uint8_t>> readWholeFile(const std::string& path) 
 }
 
 bool writeFileAtomically(const std::string& path, std::span<const std::uint8_t> bytes) {
-    if (path.empty() || path.back() == '/') {
+    const std::optional<std::string> temporaryPath = writeTemporaryCopy(path, bytes);
+    if (!temporaryPath) {
         return false;
     }
-    std::string temporaryPath;
-    const int descriptor = createTemporaryFile(path, temporaryPath);
-    if (descriptor < 0) {
-        return false;
-    }
-    keepPermissionsOf(path, descriptor);
-    bool written = writeAll(descriptor, bytes) && fsync(descriptor) == 0;
-    written = close(descriptor) == 0 && written;
-    if (written && rename(temporaryPath.c_str(), path.c_str()) == 0) {
+    if (rename(temporaryPath->c_str(), path.c_str()) == 0) {
         syncFolderOf(path);
         return true;
     }
-    unlink(temporaryPath.c_str());
+    unlink(temporaryPath->c_str());
     return false;
+}
+
+bool writeNewFileAtomically(const std::string& path, std::span<const std::uint8_t> bytes) {
+    if (fileExists(path)) {
+        return false;
+    }
+    const std::optional<std::string> temporaryPath = writeTemporaryCopy(path, bytes);
+    if (!temporaryPath) {
+        return false;
+    }
+    const bool published = renameWithoutReplacing(*temporaryPath, path);
+    if (published) {
+        syncFolderOf(path);
+    }
+    unlink(temporaryPath->c_str());  // a link left it under both names; a failure left it alone
+    return published;
 }
 
 bool fileExists(const std::string& path) {
     struct stat info {};
     return stat(path.c_str(), &info) == 0 && !S_ISDIR(info.st_mode);
+}
+
+bool folderExists(const std::string& path) {
+    struct stat info {};
+    return stat(path.c_str(), &info) == 0 && S_ISDIR(info.st_mode);
+}
+
+bool makeFolders(const std::string& path) {
+    if (path.empty()) {
+        return false;
+    }
+    if (folderExists(path)) {
+        return true;
+    }
+    const std::string parent = parentFolderOf(path);
+    if (!parent.empty() && !makeFolders(parent)) {
+        return false;
+    }
+    // Another process may create the same folder at the same moment; that is success too.
+    return mkdir(path.c_str(), 0777) == 0 || (errno == EEXIST && folderExists(path));
 }
 
 }  // namespace rimba::platform

@@ -11,6 +11,7 @@
 #include <algorithm>
 #include <array>
 #include <atomic>
+#include <optional>
 
 namespace rimba::platform {
 
@@ -102,6 +103,40 @@ HANDLE createTemporaryFile(const std::string& path, std::string& temporaryPath) 
     return INVALID_HANDLE_VALUE;
 }
 
+// The complete, flushed file under a temporary name beside `path`; nullopt (and nothing left
+// behind) when it could not be written.
+std::optional<std::string> writeTemporaryCopy(const std::string& path, std::span<const std::uint8_t> bytes) {
+    if (path.empty() || nameBeginOf(path) == path.size()) {
+        return std::nullopt;
+    }
+    std::string temporaryPath;
+    FileHandle file(createTemporaryFile(path, temporaryPath));
+    if (!file.isValid()) {
+        return std::nullopt;
+    }
+    bool written = writeAll(file.get(), bytes) && FlushFileBuffers(file.get()) != 0;
+    written = file.close() && written;
+    if (!written) {
+        DeleteFileA(temporaryPath.c_str());
+        return std::nullopt;
+    }
+    return temporaryPath;
+}
+
+// The folder above `path`, trailing separators ignored; empty above a drive's root or a bare
+// name.
+std::string parentFolderOf(const std::string& path) {
+    const std::size_t last = path.find_last_not_of("\\/");
+    if (last == std::string::npos) {
+        return {};
+    }
+    const std::size_t separator = path.find_last_of("\\/", last);
+    if (separator == std::string::npos || separator == 0 || path[separator - 1] == ':') {
+        return {};
+    }
+    return path.substr(0, separator);
+}
+
 }  // namespace
 
 std::optional<std::vector<std::uint8_t>> readWholeFile(const std::string& path) {
@@ -125,27 +160,57 @@ std::optional<std::vector<std::uint8_t>> readWholeFile(const std::string& path) 
 }
 
 bool writeFileAtomically(const std::string& path, std::span<const std::uint8_t> bytes) {
-    if (path.empty() || nameBeginOf(path) == path.size()) {
+    const std::optional<std::string> temporaryPath = writeTemporaryCopy(path, bytes);
+    if (!temporaryPath) {
         return false;
     }
-    std::string temporaryPath;
-    FileHandle file(createTemporaryFile(path, temporaryPath));
-    if (!file.isValid()) {
-        return false;
-    }
-    bool written = writeAll(file.get(), bytes) && FlushFileBuffers(file.get()) != 0;
-    written = file.close() && written;
-    if (written && MoveFileExA(temporaryPath.c_str(), path.c_str(),
-                               MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH) != 0) {
+    if (MoveFileExA(temporaryPath->c_str(), path.c_str(), MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH) != 0) {
         return true;
     }
-    DeleteFileA(temporaryPath.c_str());
+    DeleteFileA(temporaryPath->c_str());
+    return false;
+}
+
+bool writeNewFileAtomically(const std::string& path, std::span<const std::uint8_t> bytes) {
+    if (fileExists(path)) {
+        return false;
+    }
+    const std::optional<std::string> temporaryPath = writeTemporaryCopy(path, bytes);
+    if (!temporaryPath) {
+        return false;
+    }
+    // Without MOVEFILE_REPLACE_EXISTING the move fails when the name is taken.
+    if (MoveFileExA(temporaryPath->c_str(), path.c_str(), MOVEFILE_WRITE_THROUGH) != 0) {
+        return true;
+    }
+    DeleteFileA(temporaryPath->c_str());
     return false;
 }
 
 bool fileExists(const std::string& path) {
     const DWORD attributes = GetFileAttributesA(path.c_str());
     return attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_DIRECTORY) == 0;
+}
+
+bool folderExists(const std::string& path) {
+    const DWORD attributes = GetFileAttributesA(path.c_str());
+    return attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_DIRECTORY) != 0;
+}
+
+bool makeFolders(const std::string& path) {
+    if (path.empty()) {
+        return false;
+    }
+    if (folderExists(path)) {
+        return true;
+    }
+    const std::string parent = parentFolderOf(path);
+    if (!parent.empty() && !makeFolders(parent)) {
+        return false;
+    }
+    // Another process may create the same folder at the same moment; that is success too.
+    return CreateDirectoryA(path.c_str(), nullptr) != 0 ||
+           (GetLastError() == ERROR_ALREADY_EXISTS && folderExists(path));
 }
 
 }  // namespace rimba::platform

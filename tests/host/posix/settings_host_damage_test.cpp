@@ -1,11 +1,16 @@
 // A settings store on disk that was damaged between two runs of the host.
 
-#include "tests/host/SettingsHostFixture.h"
+#include "tests/host/HostChunks.h"
 
 namespace rimba::test {
 namespace {
 
-TEST_F(SettingsHost, ADamagedStoreStartsFromTheDefaults) {
+using files::fixtures::readBytes;
+using files::fixtures::writeBytes;
+
+class SettingsOnDisk : public HostWithLibrary {};
+
+TEST_F(SettingsOnDisk, ADamagedStoreStartsFromTheDefaults) {
     AEffect* clean = plugin.create();
     ASSERT_NE(clean, nullptr);
     const std::vector<std::uint8_t> defaults = chunkOf(clean);

@@ -237,5 +237,12 @@ TEST(ReadWholeFileDevices, ADeviceOrPipeIsNotReadForEver) {
     EXPECT_FALSE(readWholeFile("/dev/null").has_value());
 }
 
+TEST(ReadWholeFileDevices, ANamedPipeWithoutAWriterIsRefusedAtOnce) {
+    TempFolder folder;
+    const std::string pipe = folder / "Kick.wav";
+    ASSERT_EQ(mkfifo(pipe.c_str(), 0644), 0);
+    EXPECT_FALSE(readWholeFile(pipe).has_value());
+}
+
 }  // namespace
 }  // namespace rimba::platform

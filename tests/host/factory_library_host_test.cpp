@@ -1,0 +1,204 @@
+// The plug-in with its factory library installed beside it, loaded with dlopen as a host does:
+// its first start fills the user's empty library folder with the factory library, wherever the
+// plug-in file lies, and never touches a folder the user already has.
+
+#include <algorithm>
+#include <cstdlib>
+#include <filesystem>
+#include <optional>
+#include <string>
+#include <vector>
+
+#include <gtest/gtest.h>
+
+#include "tests/common/platform/TempFolder.h"
+#include "tests/host/TestHost.h"
+
+namespace rimba::test {
+namespace {
+
+namespace fs = std::filesystem;
+using platform::fixtures::contentOf;
+using platform::fixtures::TempFolder;
+
+// Points the plug-in's library folder default and its settings store at folders of this test
+// only (the instance saves its state when it closes), and puts the environment back afterwards.
+class ScopedHome {
+public:
+    explicit ScopedHome(const std::string& folder)
+        : data("XDG_DATA_HOME", folder + "/data"), config("XDG_CONFIG_HOME", folder + "/config") {}
+
+private:
+    class ScopedVariable {
+    public:
+        ScopedVariable(const char* name, const std::string& value) : name(name) {
+            if (const char* old = std::getenv(name))
+                previous = old;
+            setenv(name, value.c_str(), 1);
+        }
+        ~ScopedVariable() {
+            if (previous)
+                setenv(name, previous->c_str(), 1);
+            else
+                unsetenv(name);
+        }
+        ScopedVariable(const ScopedVariable&) = delete;
+        ScopedVariable& operator=(const ScopedVariable&) = delete;
+
+    private:
+        const char* name;
+        std::optional<std::string> previous;
+    };
+
+    ScopedVariable data;
+    ScopedVariable config;
+};
+
+// Every file below `folder`, as paths relative to it, sorted.
+std::vector<std::string> filesBelow(const std::string& folder) {
+    std::vector<std::string> files;
+    for (const auto& entry : fs::recursive_directory_iterator(folder))
+        if (entry.is_regular_file())
+            files.push_back(fs::relative(entry.path(), folder).string());
+    std::sort(files.begin(), files.end());
+    return files;
+}
+
+// A copy of the built plug-in (a copy, not a link: the loader would take a second name of an
+// already loaded file for that file) with the factory library at `libraryPlace` relative to it.
+std::string installPlugin(const TempFolder& temp, const std::string& pluginFolder, const std::string& libraryPlace) {
+    const std::string folder = temp.makeFolder(pluginFolder);
+    const std::string plugin = folder + "/RimbaDrums_64.so";
+    fs::copy_file(RIMBA_PLUGIN_PATH, plugin);
+    const std::string library = folder + "/" + libraryPlace;
+    fs::create_directories(library);
+    fs::copy(RIMBA_FACTORY_LIBRARY, library, fs::copy_options::recursive);
+    return plugin;
+}
+
+// Creates one instance, as a host does when it scans or inserts the plug-in, and closes it.
+void startAndClose(const std::string& pluginPath) {
+    PluginLibrary plugin(pluginPath);
+    ASSERT_TRUE(plugin.loaded()) << dlerror();
+    hostRecord() = HostRecord{};
+    AEffect* effect = plugin.create();
+    ASSERT_NE(effect, nullptr);
+    closeEffect(effect);
+}
+
+void expectSameFiles(const std::string& factory, const std::string& copy) {
+    const std::vector<std::string> files = filesBelow(factory);
+    ASSERT_EQ(filesBelow(copy), files);
+    for (const std::string& file : files)
+        EXPECT_EQ(contentOf(copy + "/" + file), contentOf(factory + "/" + file)) << file;
+}
+
+constexpr const char* kUserLibrary = "/VORN Studio/Rimba Drums";
+
+// The energy of the master pair over about three seconds of a playing host transport.
+double masterEnergyWhilePlaying(AEffect* effect) {
+    VstTimeInfo time{};
+    time.sampleRate = 44100.0;
+    time.tempo = 100.0;
+    time.flags = kVstTransportPlaying | kVstTempoValid;
+    hostRecord().timeInfo = &time;
+    dispatch(effect, effSetSampleRate, 0, 0, nullptr, 44100.0f);
+    dispatch(effect, effMainsChanged, 0, 1);
+    constexpr int kFrames = 512;
+    double energy = 0.0;
+    for (int block = 0; block < 256; ++block) {
+        time.samplePos = static_cast<double>(block) * kFrames;
+        OutputBlock out(effect->numOutputs, kFrames, 0.0f);
+        effect->processReplacing(effect, nullptr, out.pointers(), kFrames);
+        for (int channel = 0; channel < 2; ++channel)
+            for (const float x : out.channels[static_cast<std::size_t>(channel)])
+                energy += static_cast<double>(x) * x;
+    }
+    hostRecord().timeInfo = nullptr;
+    return energy;
+}
+
+// Starts one instance the way a host inserts it, lets it play, and closes it.
+double firstStartEnergy(const std::string& pluginPath) {
+    PluginLibrary plugin(pluginPath);
+    EXPECT_TRUE(plugin.loaded()) << dlerror();
+    if (!plugin.loaded())
+        return -1.0;
+    hostRecord() = HostRecord{};
+    AEffect* effect = plugin.create();
+    EXPECT_NE(effect, nullptr);
+    if (effect == nullptr)
+        return -1.0;
+    const double energy = masterEnergyWhilePlaying(effect);
+    closeEffect(effect);
+    return energy;
+}
+
+TEST(FactoryLibraryHost, BuiltLibraryHoldsTheFactoryFiles) {
+    const std::vector<std::string> files = filesBelow(RIMBA_FACTORY_LIBRARY);
+    for (const char* expected : {"Drum Kits/Default.drs", "Drum Kits/RimbaRand.drs", "Patterns/Rimbastyle.ptn",
+                                 "Programs/RimbaRand.fxp", "Samples/Kick.wav", "Samples/Cowbell.wav"})
+        EXPECT_NE(std::find(files.begin(), files.end(), expected), files.end()) << expected;
+    EXPECT_TRUE(fs::is_directory(std::string(RIMBA_FACTORY_LIBRARY) + "/SynthSounds/Synth"));
+}
+
+TEST(FactoryLibraryHost, PluginBesideItsLibraryFillsAMissingUserFolder) {
+    TempFolder temp;
+    const std::string plugin = installPlugin(temp, "home/.vst", "RimbaDrums_64-library");
+    ScopedHome home(temp.path());
+    startAndClose(plugin);
+    expectSameFiles(RIMBA_FACTORY_LIBRARY, temp / "data" + kUserLibrary);
+    EXPECT_TRUE(fs::is_directory(temp / "data" + kUserLibrary + "/SynthSounds/Synth"));
+}
+
+TEST(FactoryLibraryHost, PluginUnderAPrefixFindsTheSharedLibraryAndFillsAnEmptyUserFolder) {
+    TempFolder temp;
+    const std::string plugin = installPlugin(temp, "usr/lib/vst", "../../share/RimbaDrums/library");
+    ASSERT_TRUE(fs::exists(temp / "usr/share/RimbaDrums/library/Programs/RimbaRand.fxp"));
+    temp.makeFolder(std::string("data") + kUserLibrary);
+    ScopedHome home(temp.path());
+    startAndClose(plugin);
+    expectSameFiles(RIMBA_FACTORY_LIBRARY, temp / "data" + kUserLibrary);
+}
+
+TEST(FactoryLibraryHost, UserFolderWithAnythingInItIsLeftAsItWas) {
+    TempFolder temp;
+    const std::string plugin = installPlugin(temp, "home/.vst", "RimbaDrums_64-library");
+    temp.makeFile(std::string("data") + kUserLibrary + "/Programs/RimbaRand.fxp", "the user's own program");
+    ScopedHome home(temp.path());
+    startAndClose(plugin);
+    EXPECT_EQ(filesBelow(temp / "data" + kUserLibrary), std::vector<std::string>{"Programs/RimbaRand.fxp"});
+    EXPECT_EQ(contentOf(temp / "data" + kUserLibrary + "/Programs/RimbaRand.fxp"), "the user's own program");
+}
+
+TEST(FactoryLibraryHost, PluginWithoutALibraryBesideItCopiesNothing) {
+    TempFolder temp;
+    const std::string folder = temp.makeFolder("lonely");
+    fs::copy_file(RIMBA_PLUGIN_PATH, folder + "/RimbaDrums_64.so");
+    ScopedHome home(temp.path());
+    startAndClose(folder + "/RimbaDrums_64.so");
+    const std::string user = temp / "data" + kUserLibrary;
+    EXPECT_TRUE(!fs::exists(user) || fs::is_empty(user));
+}
+
+TEST(FactoryLibraryHost, AFirstStartBesideTheLibraryPlaysTheFactoryProgramOutOfTheBox) {
+    TempFolder temp;
+    const std::string plugin = installPlugin(temp, "with/.vst", "RimbaDrums_64-library");
+    const std::string folder = temp.makeFolder("without/.vst");
+    fs::copy_file(RIMBA_PLUGIN_PATH, folder + "/RimbaDrums_64.so");
+    double withLibrary = 0.0;
+    double withoutLibrary = 0.0;
+    {
+        ScopedHome home(temp / "with");
+        withLibrary = firstStartEnergy(plugin);
+    }
+    {
+        ScopedHome home(temp / "without");
+        withoutLibrary = firstStartEnergy(folder + "/RimbaDrums_64.so");
+    }
+    EXPECT_GT(withLibrary, 100.0);  // three seconds of drums, not a stray sample
+    EXPECT_EQ(withoutLibrary, 0.0);  // no sounds, so the same transport plays nothing
+}
+
+}  // namespace
+}  // namespace rimba::test
