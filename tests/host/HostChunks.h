@@ -131,31 +131,5 @@ protected:
     std::string library;
     PluginLibrary plugin;
 };
-        for (const char* name : {"XDG_DATA_HOME", "XDG_CONFIG_HOME"})
-            if (const char* value = std::getenv(name))
-                savedEnvironment.emplace_back(name, value);
-        setenv("XDG_DATA_HOME", home.path().c_str(), 1);
-        setenv("XDG_CONFIG_HOME", (home.path() + "/config").c_str(), 1);
-        store = home.path() + "/config/RimbaDrums_64";
-        library = home.path() + "/VORN Studio/Rimba Drums";
-        std::filesystem::create_directories(library + "/Samples");
-        writeWave(library + "/Samples/kick.wav", testSound(9000, 1));
-        writeWave(library + "/Samples/snare.wav", testSound(7000, 2));
-        writeWave(library + "/Samples/hat.wav", testSound(2000, 3));
-        ASSERT_TRUE(plugin.loaded());
-    }
-    void TearDown() override {
-        unsetenv("XDG_DATA_HOME");
-        unsetenv("XDG_CONFIG_HOME");
-        for (const auto& [name, value] : savedEnvironment)
-            setenv(name.c_str(), value.c_str(), 1);
-    }
-
-    files::fixtures::TempFolder home;
-    std::string store;
-    std::string library;
-    std::vector<std::pair<std::string, std::string>> savedEnvironment;
-    PluginLibrary plugin;
-};
 
 }  // namespace rimba::test

@@ -8,7 +8,7 @@
 #include <vector>
 
 #include "common/platform/Files.h"
-#include "tests/common/platform/FileSizeLimit.h"
+#include "tests/common/platform/posix/FileSizeLimit.h"
 #include "tests/common/platform/TempFolder.h"
 
 namespace rimba::platform {
