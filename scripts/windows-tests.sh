@@ -21,7 +21,7 @@ if [ ! -f "$WINEPREFIX/system.reg" ]; then
     wine reg add 'HKCU\Software\Wine\Drivers' /v Graphics /d null /f >/dev/null 2>&1
     wineserver -k; wineserver -w
 fi
-wineserver -p
+wineserver -p 2>/dev/null || true  # already up when a run before this one has not quite ended
 wineboot >/dev/null 2>&1
 
 linux_tool=""

@@ -79,7 +79,7 @@ std::string installPlugin(const TempFolder& temp, const std::string& pluginFolde
 // Creates one instance, as a host does when it scans or inserts the plug-in, and closes it.
 void startAndClose(const std::string& pluginPath) {
     PluginLibrary plugin(pluginPath);
-    ASSERT_TRUE(plugin.loaded()) << dlerror();
+    ASSERT_TRUE(plugin.loaded()) << plugin.loadError();
     hostRecord() = HostRecord{};
     AEffect* effect = plugin.create();
     ASSERT_NE(effect, nullptr);
@@ -121,7 +121,7 @@ double masterEnergyWhilePlaying(AEffect* effect) {
 // Starts one instance the way a host inserts it, lets it play, and closes it.
 double firstStartEnergy(const std::string& pluginPath) {
     PluginLibrary plugin(pluginPath);
-    EXPECT_TRUE(plugin.loaded()) << dlerror();
+    EXPECT_TRUE(plugin.loaded()) << plugin.loadError();
     if (!plugin.loaded())
         return -1.0;
     hostRecord() = HostRecord{};
