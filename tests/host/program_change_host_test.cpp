@@ -20,6 +20,8 @@ class ProgramChangeHost : public ::testing::Test {
 protected:
     void SetUp() override {
         hostRecord() = HostRecord{};
+        // An instance closed by an earlier test of this process left its program in the store.
+        clearUserStore();
         // The instrument renders, and so reads its MIDI, only with the host's clock.
         time.sampleRate = 44100.0;
         time.tempo = 120.0;
