@@ -2,6 +2,7 @@
 // standalone host's private indexes, and programs by number.
 
 #include <algorithm>
+#include <atomic>
 #include <cmath>
 #include <cstdio>
 #include <cstring>
@@ -289,7 +290,8 @@ void VornDrums::loadProgram(std::int32_t n) {
     LoadGuard hold(handshake);
     for (int t = 0; t < trackCount; ++t)
         patterns[static_cast<std::size_t>(t)].randomHit.fill(0.0f);
-    curProgram = n;
+    // The host reads the number from its own thread while the program-change timer may set it.
+    std::atomic_ref<VstInt32>(curProgram).store(n);
     settings.programFile = folder + names[static_cast<std::size_t>(n)];
     loadProgramFile(settings.programFile);
     if (currentPattern >= 0)

@@ -2,6 +2,7 @@
 
 #include <cmath>
 #include <cstring>
+#include <mutex>
 #include <string>
 
 #include "plugin/core/InstanceList.h"
@@ -89,6 +90,8 @@ void VornDrums::restoreLastState(bool firstRun) {
 }
 
 void VornDrums::saveSettingsAndLastState() {
+    // A program change on the timer thread rewrites the settings it loads; it waits meanwhile.
+    std::lock_guard<std::recursive_mutex> exclusive(handshake.loaders);
     storage->writeSettings(settings, standalone != 0);
     storage->writeLastState(buildChunk());
 }

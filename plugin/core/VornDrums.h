@@ -7,6 +7,7 @@
 // processReplacing and processEvents on its audio thread; the program-change timer on the
 // process-wide timer thread.
 
+#include <atomic>
 #include <cstdint>
 #include <memory>
 #include <string>
@@ -56,7 +57,7 @@ public:
     float getParameter(VstInt32 index) override;
     void getParameterName(VstInt32 index, char* text) override;
     void getParameterDisplay(VstInt32 index, char* text) override;
-    VstInt32 getProgram() override { return curProgram; }
+    VstInt32 getProgram() override { return std::atomic_ref<VstInt32>(curProgram).load(); }
     void setProgram(VstInt32 program) override { loadProgram(program); }
 
     // The tag space: every value of the instrument by number (see Tags.h).

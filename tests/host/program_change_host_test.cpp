@@ -56,15 +56,23 @@ protected:
         events.numEvents = 1;
         events.events[0] = reinterpret_cast<VstEvent*>(&change);
         ASSERT_EQ(dispatch(effect, effProcessEvents, 0, 0, &events), 1);
+        renderOneBlock();
+    }
+
+    void renderOneBlock() {
         OutputBlock block(effect->numOutputs, 256, 0.5f);
         effect->processReplacing(effect, nullptr, block.pointers(), 256);
     }
 
-    // Waits for the timer, bounded, letting this thread's timers fire meanwhile.
+    // Waits for the timer, bounded, letting this thread's timers fire meanwhile. Blocks go on
+    // being rendered, as a host does: the program number is set before the program's file is
+    // read, so a program change sent right after may meet a block kept silent by that load and
+    // wait in the MIDI ring for the next one.
     VstIntPtr programOnceServed(VstIntPtr wanted) {
         const auto giveUp = std::chrono::steady_clock::now() + std::chrono::seconds(10);
         VstIntPtr program = dispatch(effect, effGetProgram);
         while (program != wanted && std::chrono::steady_clock::now() < giveUp) {
+            renderOneBlock();
             platform::runTimersOnThisThread(10);
             program = dispatch(effect, effGetProgram);
         }
