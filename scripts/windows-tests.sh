@@ -44,10 +44,16 @@ if echo "$imports" | grep -qiE 'libstdc|libgcc|libwinpthread|libssp'; then
 fi
 
 status=0
+export RIMBA_WINE_RETRY_LOG="$PWD/$build/wine-retries.txt"
+rm -f "$RIMBA_WINE_RETRY_LOG"
 ctest --test-dir "$build" --output-on-failure -j"$jobs" -LE linux-only || status=$?
 
 left_out=$(grep -c . "$build/linux-only-tests.txt" || true)
 echo "Windows run: left out the linux-only tests (they need sox, python3-mido or Ardour);" \
      "$left_out test programs and scripts: $(paste -sd' ' "$build/linux-only-tests.txt")"
+if [ -s "$RIMBA_WINE_RETRY_LOG" ]; then
+    echo "Windows run: Wine failed to start these programs once and ran them at the second start:"
+    cat "$RIMBA_WINE_RETRY_LOG"
+fi
 [ -n "$linux_tool" ] || echo "Windows run: no Linux build, so the cross-system chunk test was left out"
 exit "$status"
