@@ -12,6 +12,8 @@
 #include <cmath>
 #include <cstdint>
 #include <cstring>
+#include <functional>
+#include <iterator>
 #include <limits>
 
 #include "plugin/core/VornDrums.h"
@@ -493,6 +495,34 @@ constexpr PlaySteady kSteadyVariants[8] = {
 constexpr int kUnityDone = -1;
 constexpr int kNotUnity = -2;
 
+// A fade's declick gain starts at 1 and is multiplied by 0.99 after every sample: these are its
+// values in that order, made by the same multiplications. A fade that has one of them reads its
+// gains from here instead of waiting on one multiplication after the other.
+class DeclickChain {
+public:
+    DeclickChain() {
+        float gain = 1.0f;
+        for (float& value : chain) {
+            value = gain;
+            gain *= 0.99f;
+        }
+    }
+
+    // The chain from `gain` on, with at least `length` + 1 values, or nullptr.
+    const float* from(float gain, int length) const {
+        // Strictly falling: 0.99 takes far more than half a unit off any value here.
+        const float* at = std::lower_bound(std::begin(chain), std::end(chain), gain, std::greater<float>());
+        if (at == std::end(chain) || !sameBits(*at, gain) || (at - chain) + length >= kLength)
+            return nullptr;
+        return at;
+    }
+
+private:
+    // Longer than any fade of a voice at a normal level takes to fall below 1e-4.
+    static constexpr int kLength = 2048 + kBatchFrames;
+    float chain[kLength];
+};
+
 // Working columns of playUnityLanes: four voices' samples one after the other.
 struct UnityColumns {
     alignas(16) float signal[kLanes][kBatchFrames];
@@ -500,6 +530,7 @@ struct UnityColumns {
     alignas(16) float gains[kBatchFrames];
     alignas(16) float declicks[kBatchFrames];
     std::int16_t silence[kBatchFrames + kLanes];  // the frames of a voice that does not move
+    DeclickChain declickChain;
 };
 
 // Stores four columns into the rows [begin, begin + length).
@@ -528,7 +559,7 @@ struct UnityVoice {
     __m128 plays;                // all bits while it moves; a silent voice's value is +0
     const float* bus;
     const float* synth;
-    const float* declicks;  // per sample, unless constant
+    const float* declicks;  // per sample, unless constant; not aligned
     const float* gains;
     __m128 declick;  // when constant
     __m128 gain;
@@ -559,7 +590,7 @@ int unityChunks(const UnityVoice& v, int chunks) {
         if constexpr (kGains == 0)
             y = _mm_mul_ps(_mm_mul_ps(_mm_mul_ps(here, toUnit), v.declick), v.gain);
         else
-            y = _mm_mul_ps(_mm_mul_ps(_mm_mul_ps(here, toUnit), _mm_load_ps(v.declicks + k)), _mm_load_ps(v.gains + k));
+            y = _mm_mul_ps(_mm_mul_ps(_mm_mul_ps(here, toUnit), _mm_loadu_ps(v.declicks + k)), _mm_load_ps(v.gains + k));
         y = _mm_and_ps(y, v.plays);
         if constexpr (kGains == 2) {
             const int quiet = _mm_movemask_ps(_mm_cmplt_ps(_mm_and_ps(y, kMagnitude), _mm_set1_ps(1e-4f)));
@@ -685,10 +716,16 @@ int playUnityLanes(VoiceLanes& lane, __m128 active, const float* bus, int begin,
         lastGain[l] = gain;
         // The declick gain, as it is when each sample's value is taken.
         float gainNow = declick[l];
+        const float* declickRow = declicks;
         if (fading[l] != 0) {
-            for (int k = 0; k < length; ++k) {
-                declicks[k] = gainNow;
-                gainNow *= 0.99f;
+            if (const float* chain = work.declickChain.from(gainNow, length)) {
+                declickRow = chain;
+                gainNow = chain[length];
+            } else {
+                for (int k = 0; k < length; ++k) {
+                    declicks[k] = gainNow;
+                    gainNow *= 0.99f;
+                }
             }
         }
         const bool steadyDeclick = fading[l] == 0;
@@ -708,7 +745,7 @@ int playUnityLanes(VoiceLanes& lane, __m128 active, const float* bus, int begin,
                                .plays = frames != nullptr ? kAllBits : _mm_setzero_ps(),
                                .bus = bus + begin,
                                .synth = synth,
-                               .declicks = declicks,
+                               .declicks = declickRow,
                                .gains = gains,
                                .declick = constantDeclick,
                                .gain = constantGain,
@@ -725,7 +762,7 @@ int playUnityLanes(VoiceLanes& lane, __m128 active, const float* bus, int begin,
         for (int k = chunks * kLanes; k < length; ++k) {
             float y = 0.0f;
             if (frames != nullptr) {
-                y = static_cast<float>(frames[k]) * (1.0f / 32768.0f) * (steadyDeclick ? gainNow : declicks[k]) *
+                y = static_cast<float>(frames[k]) * (1.0f / 32768.0f) * (steadyDeclick ? gainNow : declickRow[k]) *
                     (steadyGain ? gain : gains[k]);
                 if (fading[l] != 0 && std::fabs(y) < 1e-4f)
                     return k;
@@ -1000,29 +1037,41 @@ void equaliseMaster(MasterBands& m, float* left, float* right, int frames) {
 }
 
 // Four samples of mixSample's master sums (and with kOutputs 6 its send sums): each voice's
-// share added in voice order, as mixSample adds them sample by sample.
+// share added in voice order, as mixSample adds them sample by sample. `magnitude` keeps each
+// voice's greatest |sample| for its meter (see foldPeaks).
 template <int kOutputs>
-inline void sumBlock(int summed, const __m128* const* source, const __m128 (*gain)[6], __m128* peakLeft,
-                     __m128* peakRight, float* left, float* right, float (*sends)[kBatchFrames], int k) {
+inline void sumBlock(int summed, const __m128* const* source, const __m128 (*gain)[6], __m128* magnitude,
+                     float* left, float* right, float (*sends)[kBatchFrames], int k) {
     __m128 sum[kOutputs];
     for (int o = 0; o < kOutputs; ++o)
         sum[o] = _mm_setzero_ps();
     for (int i = 0; i < summed; ++i) {
         const __m128 p = *source[i];
-        const __m128 toLeft = _mm_mul_ps(p, gain[i][0]);
-        const __m128 toRight = _mm_mul_ps(p, gain[i][1]);
-        sum[0] = _mm_add_ps(sum[0], toLeft);
-        sum[1] = _mm_add_ps(sum[1], toRight);
+        sum[0] = _mm_add_ps(sum[0], _mm_mul_ps(p, gain[i][0]));
+        sum[1] = _mm_add_ps(sum[1], _mm_mul_ps(p, gain[i][1]));
         for (int o = 2; o < kOutputs; ++o)
             sum[o] = _mm_add_ps(sum[o], _mm_mul_ps(p, gain[i][o]));
-        // std::max(peak, x) keeps the peak unless x is greater, as maxps(x, peak) does.
-        peakLeft[i] = _mm_max_ps(_mm_and_ps(toLeft, kMagnitude), peakLeft[i]);
-        peakRight[i] = _mm_max_ps(_mm_and_ps(toRight, kMagnitude), peakRight[i]);
+        // maxps(x, m) keeps m when x is NaN, as the meter passes NaN over.
+        magnitude[i] = _mm_max_ps(_mm_and_ps(p, kMagnitude), magnitude[i]);
     }
     _mm_storeu_ps(left, sum[0]);
     _mm_storeu_ps(right, sum[1]);
     for (int o = 2; o < kOutputs; ++o)
         _mm_store_ps(sends[o] + k, sum[o]);
+}
+
+// The meter takes max(peak, |p * g|) sample by sample. Rounding is symmetric in sign and never
+// reverses an order, so over samples sharing one gain the greatest |p * g| is the greatest |p|
+// times |g|, rounded once; a NaN sample or gain is passed over either way. `magnitude` starts at
+// -infinity, which scales to -infinity or NaN and so adds nothing when no sample was taken.
+inline void foldPeak(__m128 magnitude, float gainLeft, float gainRight, float& peakLeft, float& peakRight) {
+    alignas(16) float lanes[kLanes];
+    _mm_store_ps(lanes, magnitude);
+    float greatest = lanes[0];
+    for (int l = 1; l < kLanes; ++l)
+        greatest = std::max(greatest, lanes[l]);
+    peakLeft = std::max(peakLeft, greatest * std::fabs(gainLeft));
+    peakRight = std::max(peakRight, greatest * std::fabs(gainRight));
 }
 
 }  // namespace
@@ -1673,14 +1722,11 @@ void VornDrums::renderBatch(float** outputs, VstInt32 at, VstInt32 frames) {
         summedVoice[summed] = v;
         summedColumn[summed++] = plan.silent ? kZeroColumn : plan.column;
     }
-    __m128 peakLeft[kTrackSlots], peakRight[kTrackSlots];
     float tailPeakLeft[kTrackSlots], tailPeakRight[kTrackSlots];
     for (int i = 0; i < summed; ++i) {
         const TrackVoice& voice = voices[static_cast<std::size_t>(summedVoice[i])];
         tailPeakLeft[i] = voice.peakLeft;
         tailPeakRight[i] = voice.peakRight;
-        peakLeft[i] = _mm_set1_ps(voice.peakLeft);
-        peakRight[i] = _mm_set1_ps(voice.peakRight);
     }
 
     // What each track output carries: its voice's column, +0, or the track signal it had.
@@ -1718,9 +1764,12 @@ void VornDrums::renderBatch(float** outputs, VstInt32 at, VstInt32 frames) {
         const Segment& period = s.spans[span];
         const float(*control)[kTrackSlots] = s.control[s.spanTable[span]];
         __m128 gain[kTrackSlots][6];
-        for (int i = 0; i < summed; ++i)
+        __m128 magnitude[kTrackSlots];
+        for (int i = 0; i < summed; ++i) {
             for (int o = 0; o < outputCount; ++o)
                 gain[i][o] = _mm_set1_ps(control[kTargetGainLeft + o][summedVoice[i]]);
+            magnitude[i] = _mm_set1_ps(-std::numeric_limits<float>::infinity());
+        }
         for (int k = period.begin; k < period.end;) {
             if ((k & (kLanes - 1)) == 0 && k + kLanes <= period.end) {
                 for (int g = 0; g < columnGroups; ++g) {
@@ -1735,10 +1784,10 @@ void VornDrums::renderBatch(float** outputs, VstInt32 at, VstInt32 frames) {
                     block[g * kLanes + 3] = r3;
                 }
                 if (anySend) {
-                    sumBlock<6>(summed, summedSource, gain, peakLeft, peakRight, masterLeft + k, masterRight + k,
+                    sumBlock<6>(summed, summedSource, gain, magnitude, masterLeft + k, masterRight + k,
                                 s.sums, k);
                 } else {
-                    sumBlock<2>(summed, summedSource, gain, peakLeft, peakRight, masterLeft + k, masterRight + k,
+                    sumBlock<2>(summed, summedSource, gain, magnitude, masterLeft + k, masterRight + k,
                                 s.sums, k);
                 }
                 for (int i = 0; i < outputs4; ++i)
@@ -1775,20 +1824,20 @@ void VornDrums::renderBatch(float** outputs, VstInt32 at, VstInt32 frames) {
                 ++k;
             }
         }
+        if (!metering) {
+            for (int i = 0; i < summed; ++i) {
+                const int v = summedVoice[i];
+                foldPeak(magnitude[i], control[kTargetGainLeft][v], control[kTargetGainRight][v], tailPeakLeft[i],
+                         tailPeakRight[i]);
+            }
+        }
     }
 
     if (!metering) {
-        // Every lane started from the old peak and only took greater values, so the greatest of
-        // them is what the sample-by-sample maximum arrives at.
+        // The peaks only took greater values, in whatever order, so they are where the
+        // sample-by-sample maximum arrives.
         for (int i = 0; i < summed; ++i) {
             TrackVoice& voice = voices[static_cast<std::size_t>(summedVoice[i])];
-            alignas(16) float lanesLeft[kLanes], lanesRight[kLanes];
-            _mm_store_ps(lanesLeft, peakLeft[i]);
-            _mm_store_ps(lanesRight, peakRight[i]);
-            for (int l = 0; l < kLanes; ++l) {
-                tailPeakLeft[i] = std::max(tailPeakLeft[i], lanesLeft[l]);
-                tailPeakRight[i] = std::max(tailPeakRight[i], lanesRight[l]);
-            }
             voice.peakLeft = tailPeakLeft[i];
             voice.peakRight = tailPeakRight[i];
         }

@@ -385,7 +385,7 @@ void play(Rig& rig, const Scenario& scenario) {
         drums.effectEnabled[static_cast<std::size_t>(slot)] = chance(random, 60) ? 1 : 0;
     if (scenario.hostileValues) {
         // Settings no editor would produce: gains that overflow, a pan and a mix that are not
-        // numbers, a negative peak; and a synth whose output is not always a number.
+        // numbers, an infinite level, a negative peak; and a synth whose output is not always a number.
         rig.hostileSynth = true;
         tracks.synthRoute[5] = 1.0f;
         tracks.synthMix[5] = 0.5f;
@@ -397,6 +397,8 @@ void play(Rig& rig, const Scenario& scenario) {
         tracks.send1[3] = 30.0f;
         drums.updateTrackGains(3);
         drums.voices[4].peakLeft = -1.0f;
+        tracks.level[6] = std::numeric_limits<float>::infinity();  // silence times infinity is NaN
+        drums.updateTrackGains(6);
         drums.voices[5].velocityGain = std::numeric_limits<float>::infinity();
     }
 
