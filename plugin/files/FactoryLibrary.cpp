@@ -3,13 +3,16 @@
 #include "common/platform/Files.h"
 #include "common/platform/FolderScan.h"
 #include "common/platform/ModuleFolder.h"
+#include "common/platform/Paths.h"
 #include "plugin/files/LibraryFolder.h"
 
 namespace rimba {
 
 namespace {
 
-std::string inside(const std::string& folder, const std::string& name) { return folder + "/" + name; }
+std::string inside(const std::string& folder, const std::string& name) {
+    return platform::joinPath(folder, platform::withNativeSeparators(name));
+}
 
 bool folderIsEmpty(const std::string& folder) { return platform::listFolder(folder).empty(); }
 

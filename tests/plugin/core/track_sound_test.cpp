@@ -13,8 +13,8 @@ namespace rimba::test {
 namespace {
 
 using files::fixtures::readBytes;
-using files::fixtures::run;
 using files::fixtures::TempFolder;
+using files::fixtures::writeBytes;
 
 void nameSound(VornDrums& drums, int track, const std::string& path) {
     auto& field = drums.tracks.soundPath[static_cast<std::size_t>(track)];
@@ -24,12 +24,15 @@ void nameSound(VornDrums& drums, int track, const std::string& path) {
 
 std::string soundPathOf(const VornDrums& drums, int track) { return drums.tracks.soundPath[static_cast<std::size_t>(track)].data(); }
 
-// A mono 16-bit WAV of `frames` frames of a ramp, made by sox.
+// A mono 16-bit WAV of `frames` frames of a rising ramp, built here byte by byte.
 std::string makeRamp(const TempFolder& folder, const std::string& name, int frames, int rate = 44100) {
     const std::string path = folder / name;
-    const std::string command = "sox -r " + std::to_string(rate) + " -n -b 16 -c 1 " + path + " synth " +
-                                std::to_string(frames) + "s sawtooth 50";
-    EXPECT_TRUE(run(command)) << command;
+    files::fixtures::ByteBuilder data;
+    for (int i = 0; i < frames; ++i)
+        data.le16(static_cast<std::uint16_t>(-30000 + 60000 * i / frames));
+    files::fixtures::WaveLayout layout;
+    layout.rate = static_cast<std::uint32_t>(rate);
+    writeBytes(path, files::fixtures::waveFile(layout, data.bytes));
     return path;
 }
 

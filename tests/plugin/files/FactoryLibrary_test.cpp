@@ -5,13 +5,12 @@
 
 #include <gmock/gmock.h>
 #include <gtest/gtest.h>
-#include <sys/stat.h>
 
-#include <algorithm>
 #include <filesystem>
 #include <vector>
 
 #include "tests/common/platform/TempFolder.h"
+#include "tests/plugin/files/FactoryLibraryFixture.h"
 
 namespace rimba {
 namespace {
@@ -19,29 +18,10 @@ namespace {
 namespace fs = std::filesystem;
 using ::testing::ElementsAre;
 using platform::fixtures::contentOf;
+using files::fixtures::entriesBelow;
+using files::fixtures::kFactoryEntries;
+using files::fixtures::makeFactory;
 using platform::fixtures::TempFolder;
-
-std::vector<std::string> entriesBelow(const std::string& folder) {
-    std::vector<std::string> entries;
-    for (const auto& entry : fs::recursive_directory_iterator(folder))
-        entries.push_back(fs::relative(entry.path(), folder).string() + (entry.is_directory() ? "/" : ""));
-    std::sort(entries.begin(), entries.end());
-    return entries;
-}
-
-// A small library in the layout the instrument uses.
-std::string makeFactory(const TempFolder& temp, const std::string& at) {
-    temp.makeFile(at + "/Samples/Kick.wav", "kick bytes");
-    temp.makeFile(at + "/Drum Kits/Default.drs", std::string("kit\0bytes", 9));
-    temp.makeFile(at + "/Programs/RimbaRand.fxp", "CcnK program");
-    temp.makeFolder(at + "/SynthSounds/Synth");
-    return temp / at;
-}
-
-const std::vector<std::string> kFactoryEntries{"Drum Kits/",          "Drum Kits/Default.drs",
-                                               "Programs/",           "Programs/RimbaRand.fxp",
-                                               "Samples/",            "Samples/Kick.wav",
-                                               "SynthSounds/",        "SynthSounds/Synth/"};
 
 TEST(FindFactoryLibrary, PrefersTheFolderBesideThePlugin) {
     TempFolder temp;
@@ -102,16 +82,6 @@ TEST(CopyFactoryLibrary, DoesNothingWithoutAFactoryLibrary) {
     EXPECT_EQ(copyFactoryLibrary(temp / "missing", temp / "user"), FactoryCopy::kNoFactoryLibrary);
     EXPECT_EQ(copyFactoryLibrary("", temp / "user"), FactoryCopy::kNoFactoryLibrary);
     EXPECT_FALSE(fs::exists(temp / "user"));
-}
-
-TEST(CopyFactoryLibrary, AFileThatCannotBeReadCostsOnlyItself) {
-    TempFolder temp;
-    const std::string factory = makeFactory(temp, "factory");
-    // A pipe is never read as a file, whoever runs the test (root reads any file).
-    ASSERT_EQ(mkfifo((temp / "factory/Samples/Broken.wav").c_str(), 0644), 0);
-    const std::string user = temp / "user";
-    EXPECT_EQ(copyFactoryLibrary(factory, user), FactoryCopy::kIncomplete);
-    EXPECT_EQ(entriesBelow(user), kFactoryEntries);
 }
 
 TEST(CopyFactoryLibrary, AUserFolderThatIsAFileIsNotTouched) {

@@ -15,6 +15,7 @@
 #include <fstream>
 #include <iterator>
 #include <optional>
+#include <random>
 #include <stdexcept>
 #include <string>
 #include <string_view>
@@ -221,6 +222,19 @@ private:
         return *this;
     }
 };
+
+// `count` samples from a fixed seed, the first and last at the extremes of the range.
+inline std::vector<std::int16_t> seededSamples(std::size_t count) {
+    std::mt19937 random(42);
+    std::uniform_int_distribution<int> value(-32768, 32767);
+    std::vector<std::int16_t> samples(count);
+    for (auto& sample : samples) {
+        sample = static_cast<std::int16_t>(value(random));
+    }
+    samples.front() = -32768;
+    samples.back() = 32767;
+    return samples;
+}
 
 // --- Hand-made files --------------------------------------------------------------------
 

@@ -1,8 +1,6 @@
 // The factory library the build makes, checked with the instrument's own readers and loaders:
 // every sound, kit, pattern set and program loads, and each holds what a musician expects.
 
-#include <unistd.h>
-
 #include <algorithm>
 #include <array>
 #include <cmath>
@@ -16,6 +14,8 @@
 #include "plugin/core/VornDrums.h"
 #include "plugin/files/PatternFile.h"
 #include "plugin/files/SoundReader.h"
+#include "tests/support/Environment.h"
+#include "tests/support/UniqueFolder.h"
 
 namespace rimba::test {
 namespace {
@@ -27,16 +27,13 @@ constexpr std::array<const char*, 12> kSoundNames{"Kick",    "Snare",    "Rim", 
 
 // The instruments made here must not read or write a developer's settings store or library.
 struct PrivateHome {
-    PrivateHome() {
-        root = (std::filesystem::temp_directory_path() / ("rimba-factory-test-" + std::to_string(::getpid()))).string();
-        setenv("XDG_CONFIG_HOME", (root + "/config").c_str(), 1);
-        setenv("XDG_DATA_HOME", (root + "/data").c_str(), 1);
-    }
+    std::string root = makeUniqueFolder("rimba-factory-test");
+    ScopedEnvironmentVariable config{"XDG_CONFIG_HOME", below(root, "config")};
+    ScopedEnvironmentVariable data{"XDG_DATA_HOME", below(root, "data")};
     ~PrivateHome() {
         std::error_code ignored;
         std::filesystem::remove_all(root, ignored);
     }
-    std::string root;
 };
 const PrivateHome privateHome;
 
@@ -54,7 +51,7 @@ std::unique_ptr<VornDrums> instrumentOnTheFactoryLibrary() {
     });
 }
 
-std::string soundFile(const char* name) { return kLibrary + "/Samples/" + name + ".wav"; }
+std::string soundFile(const char* name) { return below(kLibrary, std::string("Samples/") + name + ".wav"); }
 
 double decibels(double fraction) { return 20.0 * std::log10(fraction); }
 
@@ -155,7 +152,7 @@ TEST(FactoryKits, BothKitsLoadAndGiveEveryTrackItsFactorySound) {
     for (const char* kit : {"Default", "RimbaRand"}) {
         SCOPED_TRACE(kit);
         auto drums = instrumentOnTheFactoryLibrary();
-        ASSERT_TRUE(drums->loadKit(kLibrary + "/Drum Kits/" + kit + ".drs"));
+        ASSERT_TRUE(drums->loadKit(below(kLibrary, "Drum Kits/" + std::string(kit) + ".drs")));
         expectEveryTrackPlaysItsFactorySound(*drums);
     }
 }
@@ -163,8 +160,8 @@ TEST(FactoryKits, BothKitsLoadAndGiveEveryTrackItsFactorySound) {
 TEST(FactoryKits, DefaultIsPlainAndRimbaRandRetunedSpreadAndEqualised) {
     auto plain = instrumentOnTheFactoryLibrary();
     auto rand = instrumentOnTheFactoryLibrary();
-    ASSERT_TRUE(plain->loadKit(kLibrary + "/Drum Kits/Default.drs"));
-    ASSERT_TRUE(rand->loadKit(kLibrary + "/Drum Kits/RimbaRand.drs"));
+    ASSERT_TRUE(plain->loadKit(below(kLibrary, "Drum Kits/Default.drs")));
+    ASSERT_TRUE(rand->loadKit(below(kLibrary, "Drum Kits/RimbaRand.drs")));
     int retuned = 0;
     int equalised = 0;
     int panned = 0;
@@ -187,7 +184,7 @@ TEST(FactoryKits, DefaultIsPlainAndRimbaRandRetunedSpreadAndEqualised) {
 
 TEST(FactoryPatterns, SixteenChainedTwoBarGroovesWithSwing) {
     auto drums = instrumentOnTheFactoryLibrary();
-    ASSERT_EQ(loadPatternSet(*drums, kLibrary + "/Patterns/Rimbastyle.ptn"), 16);
+    ASSERT_EQ(loadPatternSet(*drums, below(kLibrary, "Patterns/Rimbastyle.ptn")), 16);
     EXPECT_GT(drums->swing, 0);
     EXPECT_EQ(drums->playMode, 1);
     for (int p = 0; p < kPatternCount; ++p) {
@@ -200,7 +197,7 @@ TEST(FactoryPatterns, SixteenChainedTwoBarGroovesWithSwing) {
 
 TEST(FactoryPatterns, BackbeatsGhostNotesAndRolledFills) {
     auto drums = instrumentOnTheFactoryLibrary();
-    ASSERT_EQ(loadPatternSet(*drums, kLibrary + "/Patterns/Rimbastyle.ptn"), 16);
+    ASSERT_EQ(loadPatternSet(*drums, below(kLibrary, "Patterns/Rimbastyle.ptn")), 16);
     // Rock: the snare on beats two and four of both bars.
     for (const int step : {4, 12, 20, 28})
         EXPECT_NE(velocityAt(*drums, 1, 1, step), 0.0f) << step;
@@ -224,16 +221,16 @@ TEST(FactoryPatterns, BackbeatsGhostNotesAndRolledFills) {
 
 TEST(FactoryProgram, LoadsTheRimbaRandKitAndTheRimbastyleSongInChainPlay) {
     auto program = instrumentOnTheFactoryLibrary();
-    ASSERT_TRUE(program->loadProgramFile(kLibrary + "/Programs/RimbaRand.fxp"));
+    ASSERT_TRUE(program->loadProgramFile(below(kLibrary, "Programs/RimbaRand.fxp")));
     expectEveryTrackPlaysItsFactorySound(*program);
     EXPECT_EQ(program->playMode, 1);
     EXPECT_GE(program->tempo, 80);
     EXPECT_LE(program->tempo, 130);
 
     auto kit = instrumentOnTheFactoryLibrary();
-    ASSERT_TRUE(kit->loadKit(kLibrary + "/Drum Kits/RimbaRand.drs"));
+    ASSERT_TRUE(kit->loadKit(below(kLibrary, "Drum Kits/RimbaRand.drs")));
     auto set = instrumentOnTheFactoryLibrary();
-    ASSERT_EQ(loadPatternSet(*set, kLibrary + "/Patterns/Rimbastyle.ptn"), 16);
+    ASSERT_EQ(loadPatternSet(*set, below(kLibrary, "Patterns/Rimbastyle.ptn")), 16);
     for (std::size_t t = 0; t < 12; ++t) {
         EXPECT_EQ(program->tracks.level[t], kit->tracks.level[t]) << t;
         EXPECT_EQ(program->tracks.tune[t], kit->tracks.tune[t]) << t;
