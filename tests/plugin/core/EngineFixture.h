@@ -3,11 +3,13 @@
 // recording of what the blocks wrote, sounds made in memory and a stand-in for hosted plug-ins.
 
 #include <array>
+#include <atomic>
 #include <cmath>
 #include <cstdint>
 #include <functional>
 #include <memory>
 #include <string>
+#include <thread>
 #include <vector>
 
 #include "plugin/core/VornDrums.h"
@@ -129,5 +131,12 @@ public:
     std::array<std::vector<float>, kChannels> inputs;
     std::array<std::vector<float>, kChannels> outputs;
 };
+
+// Waits until a render thread that counts its blocks in `blocks` has finished `count` more.
+inline void waitForBlocks(const std::atomic<long>& blocks, long count) {
+    const long target = blocks.load() + count;
+    while (blocks.load() < target)
+        std::this_thread::yield();
+}
 
 }  // namespace rimba::engine_test

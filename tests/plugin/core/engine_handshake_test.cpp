@@ -21,13 +21,6 @@ namespace {
 constexpr int kFrames = 4000;
 constexpr int kBlock = 64;
 
-// Waits until the render thread has finished `count` more blocks (it never stops on its own).
-void waitForBlocks(const std::atomic<long>& blocks, long count) {
-    const long target = blocks.load() + count;
-    while (blocks.load() < target)
-        std::this_thread::yield();
-}
-
 TEST(LoadHandshake, ARenderNeverSeesASoundHalfReplacedOrFreed) {
     Engine engine;
     VornDrums& drums = *engine;

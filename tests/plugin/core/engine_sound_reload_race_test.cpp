@@ -20,15 +20,7 @@ namespace {
 
 constexpr int kBlock = 64;
 
-// Waits until the render thread has finished `count` more blocks (it never stops on its own).
-void waitForBlocks(const std::atomic<long>& blocks, long count) {
-    const long target = blocks.load() + count;
-    while (blocks.load() < target)
-        std::this_thread::yield();
-}
-
-// Sounds replaced through the track's own loading: the sound list grows (its storage moves) while the
-// render thread plays the track from MIDI.
+// The render thread plays the track from MIDI while the sound list grows under it.
 TEST(LoadHandshake, LoadingTrackSoundsWhileRenderingNeverCrashes) {
     files::fixtures::TempFolder folder;
     const std::string low = folder / "low.wav";
