@@ -3,9 +3,7 @@
 // plug-in file lies, and never touches a folder the user already has.
 
 #include <algorithm>
-#include <cstdlib>
 #include <filesystem>
-#include <optional>
 #include <string>
 #include <vector>
 
@@ -13,6 +11,8 @@
 
 #include "tests/common/platform/TempFolder.h"
 #include "tests/host/TestHost.h"
+#include "tests/host/UserLibrary.h"
+#include "tests/support/UniqueFolder.h"
 
 namespace rimba::test {
 namespace {
@@ -21,56 +21,31 @@ namespace fs = std::filesystem;
 using platform::fixtures::contentOf;
 using platform::fixtures::TempFolder;
 
-// Points the plug-in's library folder default and its settings store at folders of this test
-// only (the instance saves its state when it closes), and puts the environment back afterwards.
-class ScopedHome {
-public:
-    explicit ScopedHome(const std::string& folder)
-        : data("XDG_DATA_HOME", folder + "/data"), config("XDG_CONFIG_HOME", folder + "/config") {}
-
-private:
-    class ScopedVariable {
-    public:
-        ScopedVariable(const char* name, const std::string& value) : name(name) {
-            if (const char* old = std::getenv(name))
-                previous = old;
-            setenv(name, value.c_str(), 1);
-        }
-        ~ScopedVariable() {
-            if (previous)
-                setenv(name, previous->c_str(), 1);
-            else
-                unsetenv(name);
-        }
-        ScopedVariable(const ScopedVariable&) = delete;
-        ScopedVariable& operator=(const ScopedVariable&) = delete;
-
-    private:
-        const char* name;
-        std::optional<std::string> previous;
-    };
-
-    ScopedVariable data;
-    ScopedVariable config;
-};
-
 // Every file below `folder`, as paths relative to it, sorted.
 std::vector<std::string> filesBelow(const std::string& folder) {
     std::vector<std::string> files;
     for (const auto& entry : fs::recursive_directory_iterator(folder))
         if (entry.is_regular_file())
-            files.push_back(fs::relative(entry.path(), folder).string());
+            files.push_back(fs::relative(entry.path(), folder).generic_string());
     std::sort(files.begin(), files.end());
     return files;
 }
 
-// A copy of the built plug-in (a copy, not a link: the loader would take a second name of an
-// already loaded file for that file) with the factory library at `libraryPlace` relative to it.
-std::string installPlugin(const TempFolder& temp, const std::string& pluginFolder, const std::string& libraryPlace) {
-    const std::string folder = temp.makeFolder(pluginFolder);
-    const std::string plugin = folder + "/RimbaDrums_64.so";
+// The built plug-in's file name (RimbaDrums_64.so or .dll).
+std::string pluginFileName() { return fs::path(RIMBA_PLUGIN_PATH).filename().string(); }
+
+// A copy of the built plug-in in `pluginFolder` (a copy, not a link: the loader would take a
+// second name of an already loaded file for that file).
+std::string copyPlugin(const TempFolder& temp, const std::string& pluginFolder) {
+    const std::string plugin = below(temp.makeFolder(pluginFolder), pluginFileName());
     fs::copy_file(RIMBA_PLUGIN_PATH, plugin);
-    const std::string library = folder + "/" + libraryPlace;
+    return plugin;
+}
+
+// A copy of the built plug-in with the factory library at `libraryPlace` relative to it.
+std::string installPlugin(const TempFolder& temp, const std::string& pluginFolder, const std::string& libraryPlace) {
+    const std::string plugin = copyPlugin(temp, pluginFolder);
+    const std::string library = below(fs::path(plugin).parent_path().string(), libraryPlace);
     fs::create_directories(library);
     fs::copy(RIMBA_FACTORY_LIBRARY, library, fs::copy_options::recursive);
     return plugin;
@@ -92,8 +67,6 @@ void expectSameFiles(const std::string& factory, const std::string& copy) {
     for (const std::string& file : files)
         EXPECT_EQ(contentOf(copy + "/" + file), contentOf(factory + "/" + file)) << file;
 }
-
-constexpr const char* kUserLibrary = "/VORN Studio/Rimba Drums";
 
 // The energy of the master pair over about three seconds of a playing host transport.
 double masterEnergyWhilePlaying(AEffect* effect) {
@@ -139,62 +112,61 @@ TEST(FactoryLibraryHost, BuiltLibraryHoldsTheFactoryFiles) {
     for (const char* expected : {"Drum Kits/Default.drs", "Drum Kits/RimbaRand.drs", "Patterns/Rimbastyle.ptn",
                                  "Programs/RimbaRand.fxp", "Samples/Kick.wav", "Samples/Cowbell.wav"})
         EXPECT_NE(std::find(files.begin(), files.end(), expected), files.end()) << expected;
-    EXPECT_TRUE(fs::is_directory(std::string(RIMBA_FACTORY_LIBRARY) + "/SynthSounds/Synth"));
+    EXPECT_TRUE(fs::is_directory(below(RIMBA_FACTORY_LIBRARY, "SynthSounds/Synth")));
 }
 
 TEST(FactoryLibraryHost, PluginBesideItsLibraryFillsAMissingUserFolder) {
     TempFolder temp;
     const std::string plugin = installPlugin(temp, "home/.vst", "RimbaDrums_64-library");
-    ScopedHome home(temp.path());
+    const ScopedUserLibrary user(temp.path());
     startAndClose(plugin);
-    expectSameFiles(RIMBA_FACTORY_LIBRARY, temp / "data" + kUserLibrary);
-    EXPECT_TRUE(fs::is_directory(temp / "data" + kUserLibrary + "/SynthSounds/Synth"));
+    expectSameFiles(RIMBA_FACTORY_LIBRARY, user.folder());
+    EXPECT_TRUE(fs::is_directory(below(user.folder(), "SynthSounds/Synth")));
 }
 
 TEST(FactoryLibraryHost, PluginUnderAPrefixFindsTheSharedLibraryAndFillsAnEmptyUserFolder) {
     TempFolder temp;
     const std::string plugin = installPlugin(temp, "usr/lib/vst", "../../share/RimbaDrums/library");
     ASSERT_TRUE(fs::exists(temp / "usr/share/RimbaDrums/library/Programs/RimbaRand.fxp"));
-    temp.makeFolder(std::string("data") + kUserLibrary);
-    ScopedHome home(temp.path());
+    const ScopedUserLibrary user(temp.path());
+    fs::create_directories(user.folder());
     startAndClose(plugin);
-    expectSameFiles(RIMBA_FACTORY_LIBRARY, temp / "data" + kUserLibrary);
+    expectSameFiles(RIMBA_FACTORY_LIBRARY, user.folder());
 }
 
 TEST(FactoryLibraryHost, UserFolderWithAnythingInItIsLeftAsItWas) {
     TempFolder temp;
     const std::string plugin = installPlugin(temp, "home/.vst", "RimbaDrums_64-library");
-    temp.makeFile(std::string("data") + kUserLibrary + "/Programs/RimbaRand.fxp", "the user's own program");
-    ScopedHome home(temp.path());
+    const ScopedUserLibrary user(temp.path());
+    const std::string own =
+        temp.makeFile("data/VORN Studio/Rimba Drums/Programs/RimbaRand.fxp", "the user's own program");
+    ASSERT_EQ(own, below(user.folder(), "Programs/RimbaRand.fxp"));
     startAndClose(plugin);
-    EXPECT_EQ(filesBelow(temp / "data" + kUserLibrary), std::vector<std::string>{"Programs/RimbaRand.fxp"});
-    EXPECT_EQ(contentOf(temp / "data" + kUserLibrary + "/Programs/RimbaRand.fxp"), "the user's own program");
+    EXPECT_EQ(filesBelow(user.folder()), std::vector<std::string>{"Programs/RimbaRand.fxp"});
+    EXPECT_EQ(contentOf(own), "the user's own program");
 }
 
 TEST(FactoryLibraryHost, PluginWithoutALibraryBesideItCopiesNothing) {
     TempFolder temp;
-    const std::string folder = temp.makeFolder("lonely");
-    fs::copy_file(RIMBA_PLUGIN_PATH, folder + "/RimbaDrums_64.so");
-    ScopedHome home(temp.path());
-    startAndClose(folder + "/RimbaDrums_64.so");
-    const std::string user = temp / "data" + kUserLibrary;
-    EXPECT_TRUE(!fs::exists(user) || fs::is_empty(user));
+    const std::string plugin = copyPlugin(temp, "lonely");
+    const ScopedUserLibrary user(temp.path());
+    startAndClose(plugin);
+    EXPECT_TRUE(!fs::exists(user.folder()) || fs::is_empty(user.folder()));
 }
 
 TEST(FactoryLibraryHost, AFirstStartBesideTheLibraryPlaysTheFactoryProgramOutOfTheBox) {
     TempFolder temp;
     const std::string plugin = installPlugin(temp, "with/.vst", "RimbaDrums_64-library");
-    const std::string folder = temp.makeFolder("without/.vst");
-    fs::copy_file(RIMBA_PLUGIN_PATH, folder + "/RimbaDrums_64.so");
+    const std::string lonely = copyPlugin(temp, "without/.vst");
     double withLibrary = 0.0;
     double withoutLibrary = 0.0;
     {
-        ScopedHome home(temp / "with");
+        const ScopedUserLibrary user(temp / "with");
         withLibrary = firstStartEnergy(plugin);
     }
     {
-        ScopedHome home(temp / "without");
-        withoutLibrary = firstStartEnergy(folder + "/RimbaDrums_64.so");
+        const ScopedUserLibrary user(temp / "without");
+        withoutLibrary = firstStartEnergy(lonely);
     }
     EXPECT_GT(withLibrary, 100.0);  // three seconds of drums, not a stray sample
     EXPECT_EQ(withoutLibrary, 0.0);  // no sounds, so the same transport plays nothing
