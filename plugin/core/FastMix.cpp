@@ -1038,7 +1038,7 @@ void equaliseMaster(MasterBands& m, float* left, float* right, int frames) {
 
 // Four samples of mixSample's master sums (and with kOutputs 6 its send sums): each voice's
 // share added in voice order, as mixSample adds them sample by sample. `magnitude` keeps each
-// voice's greatest |sample| for its meter (see foldPeaks).
+// voice's greatest |sample| for its meter (see foldPeak).
 template <int kOutputs>
 inline void sumBlock(int summed, const __m128* const* source, const __m128 (*gain)[6], __m128* magnitude,
                      float* left, float* right, float (*sends)[kBatchFrames], int k) {
