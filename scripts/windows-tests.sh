@@ -49,7 +49,8 @@ rm -f "$RIMBA_WINE_RETRY_LOG"
 ctest --test-dir "$build" --output-on-failure -j"$jobs" -LE linux-only || status=$?
 
 left_out=$(grep -c . "$build/linux-only-tests.txt" || true)
-echo "Windows run: left out the linux-only tests (they need sox, python3-mido or Ardour);" \
+echo "Windows run: left out the linux-only tests (they need sox, python3-mido or Ardour," \
+     "or they are shell tests of the Linux tools);" \
      "$left_out test programs and scripts: $(paste -sd' ' "$build/linux-only-tests.txt")"
 if [ -s "$RIMBA_WINE_RETRY_LOG" ]; then
     echo "Windows run: Wine failed to start these programs once and ran them at the second start:"
