@@ -8,6 +8,8 @@
 #include <optional>
 #include <string>
 
+#include "tests/support/Environment.h"
+
 namespace rimba::test {
 
 class ScopedUserLibrary {
@@ -21,11 +23,10 @@ public:
     const std::string& folder() const { return library; }
 
 private:
-    std::string home;
     std::string library;
-    // What the environment held before (Linux), put back at the end.
-    std::optional<std::string> previousData;
-    std::optional<std::string> previousConfig;
+    // Linux: the folders the store and the default library follow, for the object's life.
+    std::optional<ScopedEnvironmentVariable> data;
+    std::optional<ScopedEnvironmentVariable> config;
 };
 
 }  // namespace rimba::test

@@ -16,7 +16,6 @@ namespace rimba::chunk_test {
 namespace {
 
 using files::fixtures::readBytes;
-using files::fixtures::TempFolder;
 using files::fixtures::writeBytes;
 
 // The kit layout as the format documents it.
