@@ -93,9 +93,13 @@ std::string flagNames(VstInt32 flags) {
         {effFlagsCanDoubleReplacing, "CanDoubleReplacing"},
     };
     std::string names;
-    for (const auto& [flag, name] : kNames)
-        if (flags & flag)
-            names += (names.empty() ? "" : " ") + std::string(name);
+    for (const auto& [flag, name] : kNames) {
+        if ((flags & flag) == 0)
+            continue;
+        if (!names.empty())
+            names += ' ';
+        names += name;
+    }
     return names.empty() ? "none" : names;
 }
 

@@ -46,7 +46,7 @@ fi
 status=0
 export RIMBA_WINE_RETRY_LOG="$PWD/$build/wine-retries.txt"
 rm -f "$RIMBA_WINE_RETRY_LOG"
-ctest --test-dir "$build" --output-on-failure -j"$jobs" -LE linux-only || status=$?
+ctest --test-dir "$build" --output-on-failure --no-tests=error -j"$jobs" -LE linux-only || status=$?
 
 left_out=$(grep -c . "$build/linux-only-tests.txt" || true)
 echo "Windows run: left out the linux-only tests (they need sox, python3-mido or Ardour," \

@@ -212,12 +212,12 @@ void VornDrums::applyTail(const ProgramChunk& program) {
     // Values that index the planes or feed the sequencer's arithmetic are held to the ranges
     // the editor gives them; the rest are kept as the block has them.
     for (std::size_t p = 0; p < static_cast<std::size_t>(kPatternCount); ++p) {
-        patternSteps[p] = std::clamp(program.patternSteps[p], 1, kMaxSteps);
+        patternSteps[p] = std::clamp(program.patternSteps[p], kMinSteps, kMaxSteps);
         chainEnabled[p] = program.chainEnabled[p];
     }
     currentPattern = std::clamp(program.currentPattern, 0, kPatternCount - 1);
     playMode = std::clamp(program.playMode, 0, 2);
-    swing = std::clamp(program.swing, 0, 127);
+    swing = std::clamp(program.swing, 0, kMaxSwing);
 
     // An oldest-form block gets these from the reading's defaults; fillAttenuation and the
     // MIDI keys it leaves as they were.
@@ -231,7 +231,7 @@ void VornDrums::applyTail(const ProgramChunk& program) {
     if (program.hasFullTail) {
         settings.muteMidiKey = program.muteMidiKey;
         settings.patternTriggerMidiKey = std::clamp(program.patternTriggerMidiKey, -1, 127);
-        fillAttenuation = std::clamp(program.fillAttenuation, 0, 127);
+        fillAttenuation = std::clamp(program.fillAttenuation, 0, kMaxFillAttenuation);
     }
     masterEqOn = program.masterEqOn;
     masterEqFreq = program.masterEqFreq;

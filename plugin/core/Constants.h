@@ -10,6 +10,12 @@ constexpr int kDefaultTrackCount = 12;
 constexpr int kSmallTrackCount = 8;
 constexpr int kPatternCount = 16;
 constexpr int kMaxSteps = 64;
+// Ranges of the sequencer's settings, whichever way they arrive (parameter, chunk, pattern file):
+// the sequencer's arithmetic relies on them.
+constexpr int kMinSteps = 1;
+constexpr int kMaxSwing = 127;            // 0..127 of a step's half, in 128ths of a step
+constexpr int kMaxFillAttenuation = 127;  // 0..127, 64 = every roll hit at full velocity
+constexpr int kMaxVelocity = 127;
 constexpr int kSlotsPerTrack = 20;    // per-track slots of the tag space and of the host parameters
 constexpr int kParameterCount = 240;  // 12 tracks x 20 slots, whatever the track count
 constexpr int kEqBands = 3;

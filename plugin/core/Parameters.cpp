@@ -196,7 +196,7 @@ void VornDrums::setValue(std::int32_t tag, float value) {
     const std::int32_t offset = tag - tags::globalBase(trackCount);
     const auto asInt = [value] { return std::isfinite(value) ? static_cast<std::int32_t>(std::fmax(std::fmin(value, 1e9f), -1e9f)) : 0; };
     if (offset >= tags::kPatternStepsOffset && offset < tags::kPatternStepsOffset + kPatternCount)
-        patternSteps[static_cast<std::size_t>(offset - tags::kPatternStepsOffset)] = std::clamp(asInt(), 1, kMaxSteps);
+        patternSteps[static_cast<std::size_t>(offset - tags::kPatternStepsOffset)] = std::clamp(asInt(), kMinSteps, kMaxSteps);
     else if (offset >= tags::kChainEnabledOffset && offset < tags::kChainEnabledOffset + kPatternCount)
         chainEnabled[static_cast<std::size_t>(offset - tags::kChainEnabledOffset)] = asInt() != 0;
     else if (offset == tags::kCurrentPatternOffset)
@@ -204,7 +204,7 @@ void VornDrums::setValue(std::int32_t tag, float value) {
     else if (offset == tags::kPlayModeOffset)
         playMode = std::clamp(asInt(), 0, 2);
     else if (offset == tags::kSwingOffset)
-        swing = std::clamp(asInt(), 0, 127);
+        swing = std::clamp(asInt(), 0, kMaxSwing);
     else if (offset == tags::kRandomAutoOffset)
         randomAuto = asInt() != 0;
     else if (offset == tags::kPlayingOffset)
@@ -214,7 +214,7 @@ void VornDrums::setValue(std::int32_t tag, float value) {
     else if (offset >= tags::kEffectEnabledOffset && offset < tags::kEffectEnabledOffset + kEffectSlots)
         effectEnabled[static_cast<std::size_t>(offset - tags::kEffectEnabledOffset)] = asInt() != 0;
     else if (offset == tags::kFillAttenuationOffset)
-        fillAttenuation = std::clamp(asInt(), 0, 127);
+        fillAttenuation = std::clamp(asInt(), 0, kMaxFillAttenuation);
 }
 
 float VornDrums::getValue(std::int32_t tag) const {

@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <array>
+#include <cmath>
 #include <optional>
 #include <string_view>
 #include <variant>
@@ -71,6 +72,16 @@ using SetLine = std::variant<HeaderLine, PatternLine>;
 
 int fieldCount(const Fields& fields) { return static_cast<int>(fields.size()); }
 
+// Files hold whatever their writer put there; the sequencer's settings are held to the ranges
+// that parameters and program chunks give them, so a hostile file cannot play steps seconds
+// late, overflow the sequencer's arithmetic or ask an export for hours of audio.
+std::int32_t limitedSteps(std::int32_t steps) { return std::clamp(steps, kMinSteps, kMaxSteps); }
+std::int32_t limitedSwing(std::int32_t swing) { return std::clamp(swing, 0, kMaxSwing); }
+std::int32_t limitedFillAttenuation(std::int32_t fill) { return std::clamp(fill, 0, kMaxFillAttenuation); }
+// A hit is a MIDI velocity; a hold or roll that is no number stands for none.
+float limitedVelocity(std::int32_t velocity) { return static_cast<float>(std::clamp(velocity, 0, kMaxVelocity)); }
+float finiteOr(float value, float fallback) { return std::isfinite(value) ? value : fallback; }
+
 bool isPatternIndex(std::int32_t p) { return p >= 0 && p < kPatternCount; }
 
 int activeTracks(const InstrumentState& state) { return std::clamp(state.trackCount, 0, kTrackSlots); }
@@ -89,9 +100,10 @@ std::vector<NoteEntry> readNotes(const Fields& fields, int first, int width) {
             continue;
         notes.push_back({.track = key - kFirstKey,
                          .step = step,
-                         .hold = patterntext::toStoredFloat(patterntext::readReal(field(2))),
-                         .velocity = static_cast<float>(patterntext::readInteger(field(3))),
-                         .roll = width == 5 ? patterntext::toStoredFloat(patterntext::readReal(field(4))) : 0.0f});
+                         .hold = finiteOr(patterntext::toStoredFloat(patterntext::readReal(field(2))), 1.0f),
+                         .velocity = limitedVelocity(patterntext::readInteger(field(3))),
+                         .roll = width == 5 ? finiteOr(patterntext::toStoredFloat(patterntext::readReal(field(4))), 0.0f)
+                                            : 0.0f});
     }
     return notes;
 }
@@ -124,7 +136,7 @@ HeaderLine readHeader(const Fields& fields) {
     HeaderLine header;
     const std::int32_t mode = integerField(fields, 2);
     header.playMode = mode == 2 ? 1 : (mode == 3 ? 2 : 0);
-    header.swing = realIntegerField(fields, 3);
+    header.swing = limitedSwing(realIntegerField(fields, 3));
     if (fieldCount(fields) > 4)
         header.randomAuto = realIntegerField(fields, 4);
     if (fieldCount(fields) > 5)
@@ -142,7 +154,7 @@ HeaderLine readHeader(const Fields& fields) {
         header.extension = extension;
     }
     if (fieldCount(fields) > 15)
-        header.fillAttenuation = realIntegerField(fields, 15);
+        header.fillAttenuation = limitedFillAttenuation(realIntegerField(fields, 15));
     return header;
 }
 
@@ -150,7 +162,7 @@ std::optional<PatternLine> readOldestLine(const Fields& fields, int noteWidth) {
     if (fieldCount(fields) < 4 || !isPatternIndex(integerField(fields, 1)))
         return std::nullopt;
     return PatternLine{.pattern = integerField(fields, 1),
-                       .steps = integerField(fields, 2),
+                       .steps = limitedSteps(integerField(fields, 2)),
                        .chain = integerField(fields, 3),
                        .triples = {},
                        .notes = readNotes(fields, 4, noteWidth)};
@@ -166,7 +178,7 @@ bool channelCountFits(const Fields& fields, int trackCount) {
 PatternLine readChannelBody(const Fields& fields, std::optional<std::int32_t> chain) {
     const std::int32_t n = integerField(fields, 1);
     return PatternLine{.pattern = integerField(fields, 2),
-                       .steps = integerField(fields, 3),
+                       .steps = limitedSteps(integerField(fields, 3)),
                        .chain = chain,
                        .triples = readTriples(fields, 5, n),
                        .notes = readNotes(fields, 5 + 3 * n, 5)};
@@ -181,7 +193,7 @@ std::optional<PatternLine> readSetChannelLine(const Fields& fields, int trackCou
 
 PatternLine readEightTrackBody(const Fields& fields, std::optional<std::int32_t> chain, int noteWidth) {
     return PatternLine{.pattern = integerField(fields, 1),
-                       .steps = integerField(fields, 2),
+                       .steps = limitedSteps(integerField(fields, 2)),
                        .chain = chain,
                        .triples = readTriples(fields, 4, kEightTrackTriples),
                        .notes = readNotes(fields, kEightTrackNotesField, noteWidth)};

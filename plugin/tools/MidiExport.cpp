@@ -11,7 +11,6 @@ namespace rimba {
 namespace {
 
 constexpr std::uint8_t kNoteOnChannel1 = 0x90;
-constexpr int kMaxSwing = 127;
 // A roll count beyond what the editor offers only comes from damaged data; the sequencer plays
 // at most this many repeats, and so does the export.
 constexpr int kMaxRoll = 64;

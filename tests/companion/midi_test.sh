@@ -94,6 +94,19 @@ expect "eight tracks, chain from the set's own play mode" "24 43 33
 56 36 44
 64 36 44" "$work/eight.mid"
 
+# A hostile set: swing 2000000000, fill attenuation 99999 and a step count of 1000000000 are held
+# to 127, 127 and 64, so the export ends at once with every note inside 64 steps (swing 127 puts
+# odd steps 23 ticks late).
+{
+    printf 'STEPNUMBER_MODE;64;2;2000000000.0000;0.0000;0.0000;0.0000;0.0000;0.0000;0.0000;0.0000;'
+    printf '0.0000;0.0000;0.0000;0.0000;99999.0000;%s' "$crlf"
+    printf 'PATTERN_NOTES_CHANNEL;12;0;1000000000;1;%s1.0000;36;1.0000;100;0.0000;' "$(triples 12)"
+    printf '63.0000;38;1.0000;90;0.0000;%s' "$crlf"
+} >"$work/hostile.ptn"
+timeout 20 "$tool" midi --patterns "$work/hostile.ptn" --chain --out "$work/hostile.mid"
+expect "a hostile set" "47 36 100
+1535 38 90" "$work/hostile.mid"
+
 fails() {  # expected words of the message, then the command
     local words=$1
     shift
