@@ -7,6 +7,7 @@
 #include <limits>
 #include <mutex>
 
+#include "common/platform/Files.h"
 #include "common/platform/Paths.h"
 #include "plugin/core/StoredTrackSettings.h"
 #include "plugin/core/VornDrums.h"
@@ -50,6 +51,11 @@ std::vector<std::uint8_t> VornDrums::buildChunk() {
     // Keeps a program change on the timer thread from changing the state half-way through; the
     // audio thread plays on, as it only reads.
     std::lock_guard<std::recursive_mutex> exclusive(handshake.loaders);
+    // The sample export writes only into a folder that exists; any other folder named by a host
+    // leaves the block as usual.
+    if (!sampleExportFolder.empty() &&
+        !(platform::isAbsolutePath(sampleExportFolder) && platform::folderExists(sampleExportFolder)))
+        sampleExportFolder.clear();
     ProgramChunk program;
     const std::string library = libraryFolder(settings);
     program.tracks.resize(static_cast<std::size_t>(trackCount));
@@ -142,11 +148,15 @@ VstInt32 VornDrums::setChunk(void* data, VstInt32 byteSize, bool) {
         sampleExportFolder = folder;
         return 1;
     }
+    return takeProgramBlock(block) ? 1 : 0;
+}
+
+bool VornDrums::takeProgramBlock(std::span<const std::uint8_t> block) {
     const std::optional<ProgramChunk> program = readProgramChunk(block);
     if (!program)
-        return 0;
+        return false;
     applyProgram(*program);
-    return 1;
+    return true;
 }
 
 void VornDrums::applyProgram(const ProgramChunk& program) {

@@ -310,10 +310,7 @@ bool VornDrums::loadProgramFile(const std::string& path) {
         platform::showMessage(incompatibleProgramFileText(path), kIncompatibleProgramFileCaption);
         return false;
     }
-    if (!found.block)
-        return false;
-    std::vector<std::uint8_t> block(found.block->begin(), found.block->end());
-    return setChunk(block.data(), static_cast<VstInt32>(block.size()), true) == 1;
+    return found.block && takeProgramBlock(*found.block);
 }
 
 void VornDrums::programChangeTimer() {

@@ -84,7 +84,7 @@ void VornDrums::restoreLastState(bool firstRun) {
     // musician then gets the last program file instead of an empty instrument.
     bool restored = false;
     if (std::optional<std::vector<std::uint8_t>> block = storage->readLastState(); block && !block->empty())
-        restored = setChunk(block->data(), static_cast<VstInt32>(block->size()), true) == 1;
+        restored = takeProgramBlock(*block);
     if (firstRun || !restored)
         findCurrentProgram();
 }

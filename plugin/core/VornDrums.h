@@ -10,6 +10,7 @@
 #include <atomic>
 #include <cstdint>
 #include <memory>
+#include <span>
 #include <string>
 #include <vector>
 
@@ -166,6 +167,9 @@ public:
     std::vector<std::uint8_t> lastChunk;
 
 private:
+    // A program block from the instrument's own sources (program files, the last state): never
+    // the export folder a host may name with a 256-byte block. False when it was refused.
+    bool takeProgramBlock(std::span<const std::uint8_t> block);
     void captureTrack(int track, ChunkTrack& stored, const std::string& library);
     std::string exportTrackSound(int track);
     void applyProgram(const ProgramChunk& program);

@@ -4,6 +4,7 @@
 #include <cstring>
 
 #include "common/platform/Files.h"
+#include "plugin/files/ProgramChunk.h"
 
 namespace rimba {
 
@@ -85,6 +86,12 @@ ProgramFileBlock findProgramFileBlock(std::span<const std::uint8_t> file) {
     const std::size_t sizeOffset = bigEndianAt(file, 4) == 0u ? kLateSizeOffset : kSizeOffset;
     const std::optional<std::uint32_t> size = bigEndianAt(file, sizeOffset);
     const std::size_t start = sizeOffset + 4;
+    // A block of the export folder's size is no program: it would arm the sample export of a
+    // host's chunk request, which only a host may ask for.
+    if (size == static_cast<std::uint32_t>(chunk::kExportFolderBytes)) {
+        found.compatible = false;
+        return found;
+    }
     if (size && *size <= 0x7FFFFFFFu && start <= file.size() && *size <= file.size() - start)
         found.block = file.subspan(start, *size);
     return found;

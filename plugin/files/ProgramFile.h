@@ -27,7 +27,8 @@ bool writeProgramFile(const std::string& path, std::span<const std::uint8_t> blo
                       const std::string& programName);
 
 struct ProgramFileBlock {
-    // The header is one of ours: "CcnK" (in either byte order), "FPCh" and version 1.
+    // The header is one of ours: "CcnK" (in either byte order), "FPCh" and version 1, and the
+    // block is not of the 256 bytes that name a host's export folder.
     bool compatible = false;
     // The block, when the header's size keeps it inside the file.
     std::optional<std::span<const std::uint8_t>> block;

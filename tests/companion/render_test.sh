@@ -65,6 +65,12 @@ fxp += struct.pack(">i", len(block) + 52) + b"FPCh" + struct.pack(">iiii", 1, 0x
 fxp += b"Render Test".ljust(28, b"\0") + struct.pack(">i", len(block)) + block
 open(work + "/beat.fxp", "wb").write(fxp)
 open(work + "/broken.fxp", "wb").write(fxp[:len(fxp) - 10])
+
+# A block of exactly 256 bytes names a host's sample export folder: no program file may carry it.
+folder = (work + "/exported").encode().ljust(256, b"\0")
+fxp = bytearray(b"CcnK") + struct.pack(">i", 256 + 52) + b"FPCh" + struct.pack(">iiii", 1, 0x3931356B, 1, 1)
+fxp += b"Export Folder".ljust(28, b"\0") + struct.pack(">i", 256) + folder
+open(work + "/export.fxp", "wb").write(fxp)
 PY
 
 "$tool" program "$work/beat.fxp" >"$work/summary.txt"
@@ -86,6 +92,18 @@ if "$tool" render --program "$work/beat.fxp" --pattern 16 --out "$work/x.wav" 2>
     echo "pattern 16 was accepted"; exit 1
 fi
 [ ! -e "$work/broken.wav" ]
+
+mkdir -p "$work/exported"
+if message=$("$tool" program "$work/export.fxp" 2>&1); then
+    echo "a program file of the export folder's size was described"; exit 1
+fi
+[[ "$message" == *"not a program file"* ]] || { echo "unclear message: $message"; exit 1; }
+if message=$("$tool" render --program "$work/export.fxp" --take "$work/take.fxp" --out "$work/export.wav" 2>&1); then
+    echo "a program file of the export folder's size was rendered"; exit 1
+fi
+[[ "$message" == *"No Compatible File"* ]] || { echo "unclear message: $message"; exit 1; }
+[ ! -e "$work/export.wav" ] && [ ! -e "$work/take.fxp" ] && [ -z "$(ls -A "$work/exported")" ] ||
+    { echo "a refused program file wrote files"; exit 1; }
 
 $python - "$work" <<'PY'
 import array, sys, wave

@@ -559,6 +559,28 @@ TEST(ExportMode, ABlockOf256BytesSetsOnlyTheFolderAndTheNextBlockWritesEachTrack
     EXPECT_TRUE(std::filesystem::is_empty(root / "out"));
 }
 
+TEST(ExportMode, AFolderThatIsMissingOrRelativeGetsNoFilesAndTheNextBlockIsAsUsual) {
+    TempFolder root;
+    writeWave(test::below(root.path(), "kick.wav"), testSound(1000, 5));
+    auto drums = makeDrums(8, root.path());
+    setSoundPath(*drums, 0, test::below(root.path(), "kick.wav"));
+    const std::vector<std::uint8_t> before = chunkOf(*drums);
+    std::filesystem::create_directories(root / "relative");
+    const std::filesystem::path startedIn = std::filesystem::current_path();
+    std::filesystem::current_path(root.path());
+    for (const std::string& named : {root / "missing", std::string("relative")}) {
+        SCOPED_TRACE(named);
+        Block folder(256);
+        folder.text(0, named);
+        ASSERT_EQ(give(*drums, folder.bytes), 1);
+        EXPECT_EQ(chunkOf(*drums), before);
+        EXPECT_TRUE(drums->sampleExportFolder.empty());
+    }
+    std::filesystem::current_path(startedIn);
+    EXPECT_FALSE(std::filesystem::exists(root / "missing"));
+    EXPECT_TRUE(std::filesystem::is_empty(root / "relative"));
+}
+
 // --- effect state blocks -------------------------------------------------------------------------
 
 TEST(EffectState, APluginLoadedFromTheNamedLibraryGetsEveryProgramBack) {

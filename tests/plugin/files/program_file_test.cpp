@@ -144,6 +144,29 @@ TEST_F(ProgramFiles, AForeignHeaderShowsTheNoCompatibleFileMessageAndChangesNoth
     EXPECT_EQ(chunkOf(*drums), before);
 }
 
+// A block of 256 bytes names a folder for a host's sample export; in a file it would make the
+// next save write WAV files wherever the file says.
+TEST_F(ProgramFiles, AFileWhoseBlockNamesAnExportFolderIsIncompatibleAndWritesNothing) {
+    MessageCatcher messages;
+    const std::string out = folder / "out";
+    std::filesystem::create_directories(out);
+    writeWave(folder / "kick.wav", testSound(1000, 5));
+    setSoundPath(*drums, 0, folder / "kick.wav");
+    const std::vector<std::uint8_t> before = chunkOf(*drums);
+    Block exportFolder(256);
+    exportFolder.text(0, out);
+    writeBytes(folder / "export.fxp", fxpAround(exportFolder.bytes));
+
+    EXPECT_FALSE(drums->loadProgramFile(folder / "export.fxp"));
+    ASSERT_EQ(messages.shown.size(), 1u);
+    EXPECT_EQ(messages.shown[0].first, "No Compatible File !\r\n" + (folder / "export.fxp"));
+    EXPECT_EQ(messages.shown[0].second, "VORN");
+    EXPECT_TRUE(drums->sampleExportFolder.empty());
+    EXPECT_EQ(chunkOf(*drums), before);
+    EXPECT_TRUE(drums->saveProgramFile(folder / "saved.fxp"));
+    EXPECT_TRUE(std::filesystem::is_empty(out));
+}
+
 TEST_F(ProgramFiles, AMissingFileOrABlockCutShortIsPassedOverWithoutAMessage) {
     MessageCatcher messages;
     const std::vector<std::uint8_t> before = chunkOf(*drums);
@@ -204,6 +227,39 @@ VstIntPtr countingHost(AEffect* effect, VstInt32 opcode, VstInt32 index, VstIntP
     if (opcode == audioMasterUpdateDisplay)
         ++updateDisplayRequests;
     return hostCallback(effect, opcode, index, value, ptr, opt);
+}
+
+// Settings as makeDrums gives them and a last state of the caller's choosing.
+class LastStateStorage : public InstrumentStorage {
+public:
+    LastStateStorage(std::string library, std::vector<std::uint8_t> lastState)
+        : library(std::move(library)), lastState(std::move(lastState)) {}
+    bool readSettings(InstrumentSettings& settings, bool) override {
+        settings.channelNumber = 8;
+        settings.filesPath = library;
+        return false;
+    }
+    std::optional<std::vector<std::uint8_t>> readLastState() override { return lastState; }
+    void writeSettings(const InstrumentSettings&, bool) override {}
+    void writeLastState(const std::vector<std::uint8_t>&) override {}
+
+private:
+    std::string library;
+    std::vector<std::uint8_t> lastState;
+};
+
+TEST(StartUp, ALastStateOfTheExportFoldersSizeIsNoStateAndArmsNoExport) {
+    TempFolder folder;
+    const std::string out = folder / "out";
+    std::filesystem::create_directories(out);
+    writeWave(folder / "kick.wav", testSound(1000, 5));
+    Block exportFolder(256);
+    exportFolder.text(0, out);
+    VornDrums drums(hostCallback, std::make_unique<LastStateStorage>(folder.path(), exportFolder.bytes));
+    EXPECT_TRUE(drums.sampleExportFolder.empty());
+    setSoundPath(drums, 0, folder / "kick.wav");
+    EXPECT_FALSE(chunkOf(drums).empty());
+    EXPECT_TRUE(std::filesystem::is_empty(out));
 }
 
 TEST(StartUp, TheProgramFileIsFoundInItsFolderAndLoadedByItsNumber) {
