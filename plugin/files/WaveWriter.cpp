@@ -29,8 +29,6 @@ public:
             bytes.push_back(static_cast<std::uint8_t>((value >> shift) & 0xFF));
     }
 
-    void reserve(std::size_t count) { bytes.reserve(count); }
-
     std::vector<std::uint8_t> bytes;
 };
 
@@ -47,29 +45,45 @@ void writeFormatChunk(LittleEndianWriter& out, std::uint16_t channels, std::uint
     out.u16(0);   // no extra format bytes
 }
 
-std::vector<std::uint8_t> wave16Bytes(std::span<const std::int16_t> samples, std::uint16_t channels,
-                                      std::uint32_t sampleRate) {
-    const auto dataSize = static_cast<std::uint32_t>(samples.size() * 2);
-    LittleEndianWriter out;
-    out.reserve(8 + kRiffOverhead + dataSize);
-    out.tag("RIFF");
-    out.u32(kRiffOverhead + dataSize);
-    out.tag("WAVE");
-    writeFormatChunk(out, channels, sampleRate);
-    out.tag("data");
-    out.u32(dataSize);
-    for (const std::int16_t sample : samples)
-        out.u16(static_cast<std::uint16_t>(sample));
-    return std::move(out.bytes);
-}
-
 // The RIFF size field must hold the data and the headers after it.
 bool fitsInRiff(std::size_t sampleCount) {
     constexpr std::size_t kMaxSamples = (std::numeric_limits<std::uint32_t>::max() - kRiffOverhead) / 2;
     return sampleCount <= kMaxSamples;
 }
 
+std::vector<std::uint8_t> wave16Bytes(std::span<const std::int16_t> samples, std::uint16_t channels,
+                                      std::int32_t sampleRate) {
+    std::vector<std::uint8_t> bytes =
+        wave16Header(channels, static_cast<std::uint32_t>(samples.size() / channels), sampleRate);
+    bytes.reserve(bytes.size() + samples.size() * 2);
+    appendSamples16(bytes, samples);
+    return bytes;
+}
+
 }  // namespace
+
+std::vector<std::uint8_t> wave16Header(std::uint16_t channels, std::uint32_t frames, std::int32_t sampleRate) {
+    const std::size_t samples = static_cast<std::size_t>(frames) * channels;
+    if (sampleRate <= 0 || channels == 0 || !fitsInRiff(samples))
+        return {};
+    const auto dataSize = static_cast<std::uint32_t>(samples * 2);
+    LittleEndianWriter out;
+    out.tag("RIFF");
+    out.u32(kRiffOverhead + dataSize);
+    out.tag("WAVE");
+    writeFormatChunk(out, channels, static_cast<std::uint32_t>(sampleRate));
+    out.tag("data");
+    out.u32(dataSize);
+    return std::move(out.bytes);
+}
+
+void appendSamples16(std::vector<std::uint8_t>& bytes, std::span<const std::int16_t> samples) {
+    for (const std::int16_t sample : samples) {
+        const auto word = static_cast<std::uint16_t>(sample);
+        bytes.push_back(static_cast<std::uint8_t>(word & 0xFF));
+        bytes.push_back(static_cast<std::uint8_t>(word >> 8));
+    }
+}
 
 FrameRange selectedFrameRange(std::int32_t frameCount, float start, float end) {
     const double selected = std::trunc((static_cast<double>(end) - start) * frameCount);
@@ -90,15 +104,7 @@ std::int32_t writeMonoWave16(const std::string& path, std::span<const std::int16
                              std::int32_t sampleRate) {
     if (samples.empty() || sampleRate <= 0 || !fitsInRiff(samples.size()))
         return -1;
-    const auto bytes = wave16Bytes(samples, 1, static_cast<std::uint32_t>(sampleRate));
-    return platform::writeFileAtomically(path, bytes) ? 0 : -1;
-}
-
-std::int32_t writeStereoWave16(const std::string& path, std::span<const std::int16_t> interleaved,
-                               std::int32_t sampleRate) {
-    if (sampleRate <= 0 || interleaved.size() % 2 != 0 || !fitsInRiff(interleaved.size()))
-        return -1;
-    const auto bytes = wave16Bytes(interleaved, 2, static_cast<std::uint32_t>(sampleRate));
+    const auto bytes = wave16Bytes(samples, 1, sampleRate);
     return platform::writeFileAtomically(path, bytes) ? 0 : -1;
 }
 

@@ -1,10 +1,12 @@
 #pragma once
-// Writes a track's sound, or the part of it that the track plays, as a 16-bit mono PCM WAV file.
+// Writes a track's sound, or the part of it that the track plays, as a 16-bit mono PCM WAV file,
+// and the 16-bit stereo files of the audio export.
 // User-interface thread (file I/O, so never the audio thread).
 
 #include <cstdint>
 #include <span>
 #include <string>
+#include <vector>
 
 namespace rimba {
 
@@ -25,9 +27,12 @@ FrameRange selectedFrameRange(std::int32_t frameCount, float start, float end);
 std::int32_t writeMonoWave16(const std::string& path, std::span<const std::int16_t> samples,
                              std::int32_t sampleRate);
 
-// The same layout with two channels of interleaved left/right samples (block align 4). An empty
-// file (no frames) is written too: an export of nothing is still an export.
-std::int32_t writeStereoWave16(const std::string& path, std::span<const std::int16_t> interleaved,
-                               std::int32_t sampleRate);
+// The start of a file of that layout (RIFF, "fmt " and the "data" chunk's header) for `frames` frames of
+// `channels` channels, for writers that stream the samples after it; empty when the rate is
+// not positive or the sizes do not fit in a RIFF file.
+std::vector<std::uint8_t> wave16Header(std::uint16_t channels, std::uint32_t frames, std::int32_t sampleRate);
+
+// `samples` as the little-endian bytes of a "data" chunk, appended to `bytes`.
+void appendSamples16(std::vector<std::uint8_t>& bytes, std::span<const std::int16_t> samples);
 
 }  // namespace rimba

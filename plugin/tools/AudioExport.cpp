@@ -3,9 +3,9 @@
 #include <algorithm>
 #include <array>
 #include <cmath>
-#include <filesystem>
 #include <vector>
 
+#include "common/platform/Files.h"
 #include "plugin/core/VornDrums.h"
 #include "plugin/files/WaveWriter.h"
 
@@ -53,10 +53,13 @@ ExportLength lengthToExport(const VornDrums& drums) {
     return length;
 }
 
-bool folderOfExists(const std::string& path) {
-    std::error_code error;
-    const std::filesystem::path parent = std::filesystem::path(path).parent_path();
-    return !path.empty() && std::filesystem::is_directory(parent.empty() ? "." : parent, error);
+// One rendered block as the bytes of the file: each frame clamped, converted and interleaved.
+void appendFrames(std::vector<std::uint8_t>& bytes, const float* left, const float* right, std::int32_t frames) {
+    bytes.clear();
+    for (std::int32_t i = 0; i < frames; ++i) {
+        const std::array<std::int16_t, 2> frame{exportSample(left[i]), exportSample(right[i])};
+        appendSamples16(bytes, frame);
+    }
 }
 
 }  // namespace
@@ -74,7 +77,10 @@ std::int16_t exportSample(float value) {
 }
 
 std::int32_t exportAudioFile(VornDrums& drums, const std::string& path) {
-    if (!folderOfExists(path))
+    // The file is made before anything else: a target that cannot be written is refused while
+    // the instrument is still untouched.
+    platform::FileReplacement file(path);
+    if (!file.isOpen() || drums.sampleRate <= 0)
         return -1;
 
     // The flag goes up before the wait: a host block that has not yet seen it is waited for,
@@ -104,21 +110,21 @@ std::int32_t exportAudioFile(VornDrums& drums, const std::string& path) {
     std::vector<float> left(kExportBlockFrames);
     std::vector<float> right(kExportBlockFrames);
     std::array<float*, 2> outputs{left.data(), right.data()};
-    std::vector<std::int16_t> interleaved;
-    interleaved.reserve(static_cast<std::size_t>(totalFrames) * 2);
-
-    std::int32_t remaining = totalFrames;
-    while (remaining > 0) {
+    // A write that fails (a full disk) ends the render; the instrument is then put back as after
+    // any export, and the unfinished file is removed.
+    const std::vector<std::uint8_t> header = wave16Header(2, static_cast<std::uint32_t>(totalFrames), drums.sampleRate);
+    bool written = !header.empty() && file.write(header);
+    std::vector<std::uint8_t> bytes;
+    bytes.reserve(static_cast<std::size_t>(kExportBlockFrames) * 4);
+    for (std::int32_t remaining = totalFrames; remaining > 0 && written;) {
         drums.exportRemaining = remaining;
         drums.renderBlock(outputs.data(), kExportBlockFrames);
         const std::int32_t frames = std::min(remaining, kExportBlockFrames);
-        for (std::int32_t i = 0; i < frames; ++i) {
-            interleaved.push_back(exportSample(left[static_cast<std::size_t>(i)]));
-            interleaved.push_back(exportSample(right[static_cast<std::size_t>(i)]));
-        }
+        appendFrames(bytes, left.data(), right.data(), frames);
+        written = file.write(bytes);
         remaining -= frames;
     }
-    const std::int32_t result = writeStereoWave16(path, interleaved, drums.sampleRate);
+    const std::int32_t result = written && file.commit() ? 0 : -1;
 
     drums.exportRemaining = 0;
     for (int block = 0; block < kRunOutBlocks; ++block)

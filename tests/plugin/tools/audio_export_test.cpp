@@ -11,19 +11,10 @@
 #include "plugin/core/VornDrums.h"
 #include "plugin/tools/AudioExport.h"
 #include "tests/plugin/files/SoundFixtures.h"
+#include "tests/plugin/tools/ExportFixture.h"
 
 namespace rimba::test {
 namespace {
-
-VstTimeInfo exportHostTime{};
-
-VstIntPtr exportTestHost(AEffect*, VstInt32 opcode, VstInt32, VstIntPtr, void*, float) {
-    if (opcode == audioMasterVersion)
-        return kVstVersion;
-    if (opcode == audioMasterGetTime)
-        return reinterpret_cast<VstIntPtr>(&exportHostTime);
-    return 0;
-}
 
 struct WaveFile {
     std::uint16_t channels = 0;
@@ -67,18 +58,7 @@ void giveTrackConstantSound(VornDrums& drums, int track, std::int16_t value, int
 
 class AudioExport : public ::testing::Test {
 protected:
-    void SetUp() override {
-        exportHostTime = VstTimeInfo{};
-        exportHostTime.sampleRate = 44100.0;
-        exportHostTime.tempo = 120.0;
-        exportHostTime.flags = kVstTempoValid;
-        drums = std::make_unique<VornDrums>(exportTestHost, [](InstrumentSettings&, bool) { return false; });
-        float* silentOutputs[18]{};
-        std::vector<std::vector<float>> buffers(18, std::vector<float>(64));
-        for (int c = 0; c < 18; ++c)
-            silentOutputs[c] = buffers[static_cast<std::size_t>(c)].data();
-        drums->processReplacing(nullptr, silentOutputs, 64);  // the host's tempo becomes current
-    }
+    void SetUp() override { drums = makeExportingDrums(); }
 
     files::fixtures::TempFolder folder;
     std::unique_ptr<VornDrums> drums;
@@ -188,13 +168,48 @@ TEST_F(AudioExport, VoicesKeepTheirSoundsAfterAnExport) {
     EXPECT_EQ(drums->voices[4].position, -1.0f);
 }
 
-TEST_F(AudioExport, AnUnwritablePathFailsAndChangesNothing) {
+// What an export changes when it runs: the sequencer's place, the voices, the waiting notes and
+// (through pattern starts) the random keystrokes.
+struct ExportTouches {
+    std::int32_t playMode;
+    std::int32_t currentPattern;
+    std::int32_t playingPattern;
+    float voicePosition;
+    std::size_t pendingEvents;
+    StepRow<float> randomHit;
+    std::int32_t offlineRender;
+
+    static ExportTouches of(const VornDrums& drums) {
+        return {drums.playMode,        drums.currentPattern,        drums.playingPattern,
+                drums.voices[0].position, drums.pendingEvents.size(), drums.patterns[0].randomHit,
+                drums.offlineRender.load()};
+    }
+    bool operator==(const ExportTouches&) const = default;
+};
+
+TEST_F(AudioExport, ATargetThatCannotBeCreatedIsRefusedBeforeAnythingChanges) {
+    std::filesystem::create_directories(folder / "taken.wav");
+    const std::string targets[] = {folder / "missing-folder/out.wav", folder / "taken.wav", ""};
     drums->playMode = 2;
+    drums->chainEnabled[4] = 1;
     drums->currentPattern = 7;
-    EXPECT_EQ(exportAudioFile(*drums, folder / "missing-folder/out.wav"), -1);
-    EXPECT_EQ(drums->playMode, 2);
-    EXPECT_EQ(drums->currentPattern, 7);
-    EXPECT_EQ(drums->offlineRender.load(), 0);
+    drums->playingPattern = 3;
+    drums->randomAuto = 1;
+    drums->tracks.randomMinDensity[0] = 6.0f;  // every pattern start would place keystrokes
+    drums->patterns[0].randomHit[5] = 1.0f;
+    giveTrackConstantSound(*drums, 0, 1000, 100000);
+    drums->voices[0].position = 123.0f;
+    drums->pendingEvents.append({.countdown = 500, .status = 0x90, .data1 = 36, .data2 = 100, .fromSequencer = 1});
+    const ExportTouches before = ExportTouches::of(*drums);
+    for (const std::string& target : targets) {
+        SCOPED_TRACE(target);
+        EXPECT_EQ(exportAudioFile(*drums, target), -1);
+        EXPECT_TRUE(ExportTouches::of(*drums) == before);
+    }
+    EXPECT_TRUE(std::filesystem::is_directory(folder / "taken.wav"));
+    EXPECT_FALSE(std::filesystem::exists(folder / "missing-folder"));
+    EXPECT_EQ(std::distance(std::filesystem::directory_iterator(folder.path()), {}), 1)
+        << "no temporary file is left behind";
 }
 
 TEST_F(AudioExport, TheHostsBlocksAreSilentWhileTheExportRuns) {
