@@ -21,6 +21,7 @@
 #include "plugin/core/LoadHandshake.h"
 #include "plugin/core/MasterGain.h"
 #include "plugin/core/PatternPlanes.h"
+#include "plugin/core/RandomSource.h"
 #include "plugin/core/TrackSettings.h"
 #include "plugin/core/TrackVoice.h"
 #include "plugin/files/Sound.h"
@@ -75,6 +76,9 @@ struct InstrumentState {
     MasterGainTable masterGainTable{};
     float masterGain = 0.0f;
 
+    // Random keystrokes, the random chain and the grid's randomisations draw from it.
+    RandomSource random;
+
     // Hand-overs to and from the audio thread.
     LoadHandshake handshake;
     PendingList pendingEvents;
@@ -91,6 +95,10 @@ struct InstrumentState {
     double exportPos = 0.0;      // samples of the audio export's own clock
     double currentTempo = 120.0;  // tempo of the time info in force at the last rendered block
     std::int32_t running = 0;
+    // The song step the sequencer plays next when its clock runs on; -1 when there is none yet
+    // (nothing played since a reset, or the export's clock starting anew). Any other step is a
+    // jump of the clock.
+    std::int64_t expectedStep = -1;
     std::uint32_t lastIdleTick = 0;
     float voiceBusGain = 0.0f;
     PerTrack<float> trackSignal{};

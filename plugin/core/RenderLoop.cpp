@@ -3,7 +3,6 @@
 
 #include <algorithm>
 #include <cmath>
-#include <cstdlib>
 #include <cstring>
 
 #include "common/platform/Clock.h"
@@ -184,7 +183,7 @@ bool VornDrums::patternStart() {
             }
         } else if (playMode == 2) {
             for (int draw = 0; draw < kPatternCount; ++draw) {
-                const int candidate = std::rand() % kPatternCount;
+                const int candidate = random.next() % kPatternCount;
                 if (chainEnabled[static_cast<std::size_t>(candidate)]) {
                     currentPattern = candidate;
                     break;
@@ -202,7 +201,8 @@ void VornDrums::playStep(std::int64_t step, double offset, double displayTime, d
     const bool patternValid = playingPattern >= 0 && playingPattern < kPatternCount;
     const std::int32_t length = patternValid ? patternSteps[static_cast<std::size_t>(playingPattern)] : 0;
     if (length > 0)
-        currentStep = static_cast<std::int32_t>(step % length);
+        currentStep = stepInPattern(step, length);
+    expectedStep = step + 1;
     if (currentStep == 0)
         patternStart();
     if (editorOpen() && !offlineRender.load())
@@ -235,6 +235,16 @@ void VornDrums::playStep(std::int64_t step, double offset, double displayTime, d
                 queueSynthNote(start, kNoteOff, t, 0);
         }
     }
+}
+
+// While the clock runs on, a pattern plays through its own length and the next one starts at its
+// step 0, so chained patterns of different lengths each play whole. After a jump (a start, a
+// locate, a host's loop) the step follows the song position as a pattern of this length would
+// have reached it, which keeps the sequencer locked to the host's timeline.
+std::int32_t VornDrums::stepInPattern(std::int64_t step, std::int32_t length) const {
+    if (step != expectedStep || currentStep < 0)
+        return static_cast<std::int32_t>(step % length);
+    return currentStep + 1 < length ? currentStep + 1 : 0;
 }
 
 void VornDrums::playHit(int track, float velocity, float roll, std::int32_t offset, double samplesPerStep) {

@@ -68,6 +68,7 @@ void VornDrums::resetSequencer() {
     resetMasterEqualiser();
     playingPattern = 0;
     currentStep = 0;
+    expectedStep = -1;
     selectedTrack = 0;
     soloSelected = 0;
     controlCounter = 0;

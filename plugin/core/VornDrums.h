@@ -143,6 +143,7 @@ private:
     void runInsertEffects(float** outputs, VstInt32 frames);
     void updateMasterMeters(float** outputs, VstInt32 frames);
     bool patternStart();
+    std::int32_t stepInPattern(std::int64_t step, std::int32_t length) const;
     void queueSynthNote(std::int32_t deltaFrames, std::uint8_t status, int track, std::uint8_t velocity);
     void releaseAllVoices();
 

@@ -96,6 +96,7 @@ std::int32_t exportAudioFile(VornDrums& drums, const std::string& path) {
     const std::int32_t savedPlayMode = drums.playMode;
     const std::int32_t savedCurrentPattern = drums.currentPattern;
     drums.exportPos = 0.0;
+    drums.expectedStep = -1;  // the export's clock starts anew at step 0
 
     const ExportLength length = lengthToExport(drums);
     if (length.lastChained >= 0) {
@@ -133,6 +134,7 @@ std::int32_t exportAudioFile(VornDrums& drums, const std::string& path) {
     drums.currentPattern = savedCurrentPattern;
     drums.playMode = savedPlayMode;
     drums.exportPos = 0.0;
+    drums.expectedStep = -1;
     drums.offlineRender.store(0);
     return result;
 }

@@ -1,7 +1,6 @@
 #include "plugin/tools/PatternEdit.h"
 
 #include <algorithm>
-#include <cstdlib>
 #include <vector>
 
 namespace rimba {
@@ -169,7 +168,7 @@ void randomizeSteps(InstrumentState& state, int track, int pattern, const std::o
     clearGridSteps(row, n);
     for (const std::size_t from : hits) {
         for (int draw = 0; draw < n; ++draw) {
-            const auto to = static_cast<std::size_t>(std::rand() % n);
+            const auto to = static_cast<std::size_t>(state.random.next() % n);
             if (row.velocity[to] == 0.0f) {
                 placeReferenceHit(row, to, *reference, from);
                 break;
@@ -188,7 +187,7 @@ void randomizeStepsInPlace(InstrumentState& state, int track, int pattern,
     const LiveRow row = liveRow(state, track, pattern);
     clearGridSteps(row, n);
     for (const std::size_t to : places) {
-        const auto i = static_cast<std::size_t>(std::rand()) % remaining.size();
+        const auto i = static_cast<std::size_t>(state.random.next()) % remaining.size();
         placeReferenceHit(row, to, *reference, remaining[i]);
         remaining.erase(remaining.begin() + static_cast<std::ptrdiff_t>(i));
     }
@@ -202,7 +201,7 @@ void randomizePitch(InstrumentState& state, int track, int pattern, const std::o
     for (const std::size_t j : referenceHits(*reference, n)) {
         std::size_t source = j;
         for (int draw = 0; draw < n; ++draw) {
-            const auto t = static_cast<std::size_t>(std::rand() % n);
+            const auto t = static_cast<std::size_t>(state.random.next() % n);
             if (reference->stepVelocity[t] != 0.0f) {
                 source = t;
                 break;
@@ -217,7 +216,7 @@ void randomizeHold(InstrumentState& state, int track, int pattern, const std::op
         return;
     const LiveRow row = liveRow(state, track, pattern);
     for (int s = 0; s < stepCount(state, pattern); ++s)
-        row.hold[static_cast<std::size_t>(s)] = static_cast<float>((std::rand() & 1) + 1);
+        row.hold[static_cast<std::size_t>(s)] = static_cast<float>((state.random.next() & 1) + 1);
 }
 
 void restoreRow(InstrumentState& state, int track, int pattern, const std::optional<ReferencePattern>& reference) {

@@ -5,7 +5,7 @@
 // next step the sequencer plays. Indexes out of range and tracks that are not active leave
 // everything as it is.
 //
-// Randomness is the C library's rand(), which the instrument never seeds.
+// Randomness is the instrument's own source (RandomSource), never seeded by the system.
 // Threads: the user-interface thread only (the audio thread reads the planes meanwhile, value
 // by value, as it does for every other edit).
 

@@ -1,7 +1,6 @@
 #include "plugin/tools/RandomKeystrokes.h"
 
 #include <cmath>
-#include <cstdlib>
 
 namespace rimba {
 
@@ -69,16 +68,16 @@ void generateRandomKeystrokes(InstrumentState& state, int track, double fraction
     const double wanted = steps * fraction;
     const std::int32_t count = std::isfinite(wanted) ? static_cast<std::int32_t>(std::fmin(wanted, 1e6)) : 0;
     for (std::int32_t k = 0; k < count; ++k) {
-        const int start = std::rand() % steps;
+        const int start = state.random.next() % steps;
         const int s = findFreeStep(planes, planes.stepVelocity[p], start, steps);
         if (s < 0)
             continue;
         const auto step = static_cast<std::size_t>(s);
         planes.randomHit[step] = 1.0f;
-        const int velocity = std::rand() % 128;
+        const int velocity = state.random.next() % 128;
         planes.randomVelocity[step] = static_cast<float>(velocity == 0 ? 1 : velocity);
-        planes.randomHold[step] = static_cast<float>(std::rand() % 16 + 1) * 0.25f;
-        planes.randomRoll[step] = static_cast<float>(std::rand() % (maxRoll + 1));
+        planes.randomHold[step] = static_cast<float>(state.random.next() % 16 + 1) * 0.25f;
+        planes.randomRoll[step] = static_cast<float>(state.random.next() % (maxRoll + 1));
     }
 }
 
@@ -92,7 +91,7 @@ void regenerateTrackRandom(InstrumentState& state, int track) {
     if (low < 0)
         density = high;
     else if (high >= 0 && low < high)
-        density = low + std::rand() % (high - low + 1);
+        density = low + state.random.next() % (high - low + 1);
     generateRandomKeystrokes(state, track, density / 16.0);
 }
 

@@ -1,7 +1,7 @@
 #pragma once
 // Random keystrokes: extra hits placed at random free steps of a track, played wherever the
-// current pattern has no hit of its own. Randomness is the C library's rand(), which the
-// instrument never seeds.
+// current pattern has no hit of its own. The draws come from the instrument's own source
+// (RandomSource), never seeded by the system.
 //
 // Threads: the editor and the host's parameter thread call these on demand; the render loop
 // regenerates at pattern starts when automatic generation is on.

@@ -121,7 +121,7 @@ def frames_of(name, rate, tempo, steps):
 one = frames_of("one.wav", 44100, 120, 16)
 frames_of("own.wav", 44100, 120, 16)
 frames_of("three.wav", 48000, 90, 32)
-frames_of("chain.wav", 48000, 100, 16 + 32)
+chain = frames_of("chain.wav", 48000, 100, 16 + 32)[0::2]
 
 # The hits of pattern 0 fall every 4 steps of 5512.5 frames: sound right after each, silence
 # between the end of one kick (9000 frames) and the next.
@@ -130,5 +130,11 @@ for hit in (0, 22050, 44100, 66150):
     assert any(left[hit:hit + 200]), "no sound after frame %d" % hit
     if hit:
         assert not any(left[hit - 12000:hit - 10]), "sound before frame %d" % hit
+# The chain plays pattern 0 whole and then pattern 3 whole from its first step: kicks at song
+# steps 0, 4, 8, 12, 16 and 36 (7200 frames a step), and nothing where pattern 3's step 20 would
+# fall had it been entered part way.
+for step in (0, 4, 8, 12, 16, 36):
+    assert any(chain[step * 7200:step * 7200 + 200]), "no kick at song step %d" % step
+assert not any(chain[16 * 7200 + 11000:36 * 7200 - 10]), "pattern 3 did not start at its first step"
 print("render: lengths and hit positions agree")
 PY

@@ -112,7 +112,7 @@ protected:
             drums.effectEnabled[slot] = 1;
         }
         drums.drumSynthPlugin = &synth;
-        std::srand(11);
+        drums.random.reseed(11);
         engine.prepare(4096);
     }
 

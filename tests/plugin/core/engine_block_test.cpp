@@ -104,7 +104,7 @@ void setUpSong(Engine& engine) {
 // queued equaliser settings in (they are applied at the end of a block, whatever its length).
 void renderSong(Engine& engine, int blockSize, long total) {
     setUpSong(engine);
-    std::srand(20240611);
+    engine->random.reseed(20240611);
     engine.stop();
     engine.render(64);
     engine.clearRecording();

@@ -1,8 +1,8 @@
 // Random keystrokes: how many are placed, where, with which draws, and how they are kept or
-// cleared. rand() is seeded by each test, never by the instrument.
+// cleared. Each test seeds the instrument's own random source; the expected draws come from a
+// copy of it.
 
 #include <cmath>
-#include <cstdlib>
 #include <vector>
 
 #include <gtest/gtest.h>
@@ -54,7 +54,7 @@ void expectWellFormed(const VornDrums& drums, int track, int maxRoll) {
 TEST(RandomKeystrokes, MinAndMaxAtCellThreeOnSixteenStepsPlaceExactlyFour) {
     Engine engine;
     setRange(*engine, 0, 3.0f, 3.0f);
-    std::srand(101);
+    engine->random.reseed(101);
     for (int trial = 0; trial < 40; ++trial) {
         auto& hits = engine->patterns[0].stepVelocity[0];
         hits.fill(0.0f);
@@ -79,7 +79,7 @@ TEST(RandomKeystrokes, APatternFullOfHitsGetsNoneButTheArraysAreStillCleared) {
         planes.randomHold[s] = 2.5f;
         planes.randomRoll[s] = 2.0f;
     }
-    std::srand(102);
+    engine->random.reseed(102);
     regenerateTrackRandom(*engine, 0);
     for (std::size_t s = 0; s < kMaxSteps; ++s) {
         EXPECT_EQ(planes.randomHit[s], 0.0f) << s;
@@ -93,7 +93,7 @@ TEST(RandomKeystrokes, SixtyFourStepsAtCellSixPlaceFortyEight) {
     Engine engine;
     engine->patternSteps[0] = 64;
     setRange(*engine, 0, 6.0f, 6.0f);
-    std::srand(103);
+    engine->random.reseed(103);
     regenerateTrackRandom(*engine, 0);
     EXPECT_EQ(countHits(engine->patterns[0]), 64 * 12 / 16);
     expectWellFormed(*engine, 0, 0);
@@ -102,7 +102,7 @@ TEST(RandomKeystrokes, SixtyFourStepsAtCellSixPlaceFortyEight) {
 TEST(RandomKeystrokes, MaxRollZeroGivesNoRollsAndThreeGivesRollsFromZeroToThree) {
     Engine engine;
     engine->patternSteps[0] = 64;
-    std::srand(104);
+    engine->random.reseed(104);
     setRange(*engine, 0, 6.0f, 6.0f, 0.0f);
     regenerateTrackRandom(*engine, 0);
     for (float roll : engine->patterns[0].randomRoll)
@@ -115,7 +115,7 @@ TEST(RandomKeystrokes, MaxRollZeroGivesNoRollsAndThreeGivesRollsFromZeroToThree)
 
 TEST(RandomKeystrokes, AFractionOfZeroClearsTheTrack) {
     Engine engine;
-    std::srand(105);
+    engine->random.reseed(105);
     generateRandomKeystrokes(*engine, 0, 0.5);
     ASSERT_EQ(countHits(engine->patterns[0]), 8);
     generateRandomKeystrokes(*engine, 0, 0.0);
@@ -123,7 +123,7 @@ TEST(RandomKeystrokes, AFractionOfZeroClearsTheTrack) {
     expectWellFormed(*engine, 0, 0);
 }
 
-// The placement rule computed here from rand() after the same seed: a start step, a scan upward
+// The placement rule computed here from a copy of the instrument's random source: a start step, a scan upward
 // (wrapping) for a free step, then velocity, hold and roll in that order.
 struct Keystroke {
     float hit = 0.0f;
@@ -133,11 +133,11 @@ struct Keystroke {
     bool operator==(const Keystroke&) const = default;
 };
 
-std::vector<Keystroke> expectedKeystrokes(const std::vector<bool>& patternHits, int count, int maxRoll) {
+std::vector<Keystroke> expectedKeystrokes(RandomSource draws, const std::vector<bool>& patternHits, int count, int maxRoll) {
     const int steps = static_cast<int>(patternHits.size());
     std::vector<Keystroke> row(kMaxSteps);
     for (int k = 0; k < count; ++k) {
-        const int start = std::rand() % steps;
+        const int start = draws.next() % steps;
         int found = -1;
         for (int i = 0; i < steps && found < 0; ++i) {
             const int s = (start + i) % steps;
@@ -148,10 +148,10 @@ std::vector<Keystroke> expectedKeystrokes(const std::vector<bool>& patternHits, 
             continue;
         Keystroke& placed = row[static_cast<std::size_t>(found)];
         placed.hit = 1.0f;
-        const int velocity = std::rand() % 128;
+        const int velocity = draws.next() % 128;
         placed.velocity = static_cast<float>(velocity == 0 ? 1 : velocity);
-        placed.hold = static_cast<float>(std::rand() % 16 + 1) * 0.25f;
-        placed.roll = static_cast<float>(std::rand() % (maxRoll + 1));
+        placed.hold = static_cast<float>(draws.next() % 16 + 1) * 0.25f;
+        placed.roll = static_cast<float>(draws.next() % (maxRoll + 1));
     }
     return row;
 }
@@ -172,9 +172,8 @@ TEST(RandomKeystrokes, DrawsFollowThePlacementRuleInOrder) {
     }
     engine->tracks.randomMaxRoll[0] = 2.0f;
     for (const unsigned seed : {7u, 8u, 9u, 10u}) {
-        std::srand(seed);
-        const std::vector<Keystroke> expected = expectedKeystrokes(patternHits, 9, 2);  // 9 of 10 free steps
-        std::srand(seed);
+        engine->random.reseed(seed);
+        const std::vector<Keystroke> expected = expectedKeystrokes(engine->random, patternHits, 9, 2);  // 9 of 10 free
         generateRandomKeystrokes(*engine, 0, 9.0 / 16.0);
         EXPECT_TRUE(keystrokesOf(engine->patterns[0]) == expected) << seed;
     }
@@ -184,9 +183,9 @@ TEST(RandomKeystrokes, TheDensityIsDrawnBetweenTheMinimumAndTheMaximum) {
     Engine engine;
     setRange(*engine, 0, 2.0f, 5.0f);  // 2 and 8 keystrokes per 16 steps
     for (const unsigned seed : {21u, 22u, 23u, 24u, 25u, 26u}) {
-        std::srand(seed);
-        const int density = 2 + std::rand() % (8 - 2 + 1);
-        std::srand(seed);
+        engine->random.reseed(seed);
+        RandomSource draws = engine->random;
+        const int density = 2 + draws.next() % (8 - 2 + 1);
         regenerateTrackRandom(*engine, 0);
         EXPECT_EQ(countHits(engine->patterns[0]), density) << seed;
     }
@@ -194,7 +193,7 @@ TEST(RandomKeystrokes, TheDensityIsDrawnBetweenTheMinimumAndTheMaximum) {
 
 TEST(RandomKeystrokes, AnUnsetMinimumUsesTheMaximumAndAnUnsetMaximumTheMinimum) {
     Engine engine;
-    std::srand(30);
+    engine->random.reseed(30);
     setRange(*engine, 0, -1.0f, 4.0f);  // 6
     regenerateTrackRandom(*engine, 0);
     EXPECT_EQ(countHits(engine->patterns[0]), 6);
@@ -214,7 +213,7 @@ TEST(RandomKeystrokes, AnUnsetMinimumUsesTheMaximumAndAnUnsetMaximumTheMinimum) 
 
 TEST(RandomKeystrokes, PerPatternSettingsOfTheCurrentPatternAreUsedWhenSwitchedOn) {
     Engine engine;
-    std::srand(31);
+    engine->random.reseed(31);
     setRange(*engine, 0, 1.0f, 1.0f);
     engine->randomPerPattern = 1;
     engine->currentPattern = 6;
@@ -251,7 +250,7 @@ TEST(RandomKeystrokes, KeepingCopiesThemIntoTheCurrentPatternAndClearsThem) {
 
 TEST(RandomKeystrokes, ClearAllRemovesTheKeystrokesOfEveryTrack) {
     Engine engine;
-    std::srand(32);
+    engine->random.reseed(32);
     for (int t = 0; t < engine->trackCount; ++t)
         generateRandomKeystrokes(*engine, t, 0.25);
     clearAllRandom(*engine);
@@ -267,7 +266,7 @@ TEST(RandomKeystrokes, ClearAllRemovesTheKeystrokesOfEveryTrack) {
 
 TEST(RandomKeystrokes, RegeneratingAllServesTheActiveTracksOnly) {
     Engine engine(kSmallTrackCount);
-    std::srand(33);
+    engine->random.reseed(33);
     for (int t = 0; t < kTrackSlots; ++t)
         setRange(*engine, t, 3.0f, 3.0f);
     regenerateAllRandom(*engine);

@@ -1,6 +1,7 @@
 // The step sequencer against the host's clock: where steps, swung steps and roll hits land, the
 // roll velocity shapes, pattern starts and chains, note-offs, and blocks that play nothing.
 
+#include <algorithm>
 #include <cmath>
 #include <cstdint>
 #include <cstdlib>
@@ -334,24 +335,22 @@ TEST(PatternChain, ModeTwoWithNothingChainedKeepsThePatternAfterSixteenDraws) {
     Engine engine;
     engine->playMode = 2;
     engine->currentPattern = engine->playingPattern = 4;
-    std::srand(4242);
+    engine->random.reseed(4242);
+    RandomSource draws = engine->random;
     renderAcrossBarStart(engine, 1);
-    const int nextAfterRender = std::rand();
     EXPECT_EQ(engine->playingPattern, 4);
-
-    std::srand(4242);
     for (int draw = 0; draw < 16; ++draw)
-        std::rand();
-    EXPECT_EQ(nextAfterRender, std::rand()) << "exactly sixteen draws are made";
+        draws.next();
+    EXPECT_EQ(engine->random.next(), draws.next()) << "exactly sixteen draws are made";
 }
 
 TEST(PatternChain, ModeTwoTakesTheFirstDrawThatIsChained) {
     const std::set<int> chained{3, 9, 12};
     for (const unsigned seed : {1u, 77u, 2024u, 31337u}) {
-        std::srand(seed);
+        RandomSource draws(seed);
         int expected = 0;  // the pattern playing before the start
         for (int draw = 0; draw < 16; ++draw) {
-            const int r = std::rand() % 16;
+            const int r = draws.next() % 16;
             if (chained.count(r)) {
                 expected = r;
                 break;
@@ -361,7 +360,7 @@ TEST(PatternChain, ModeTwoTakesTheFirstDrawThatIsChained) {
         engine->playMode = 2;
         for (int p : chained)
             engine->chainEnabled[static_cast<std::size_t>(p)] = 1;
-        std::srand(seed);
+        engine->random.reseed(seed);
         renderAcrossBarStart(engine, 1);
         EXPECT_EQ(engine->playingPattern, expected) << seed;
     }
@@ -398,6 +397,69 @@ TEST(PatternChain, ThePatternChangesOnlyAtStepZero) {
     EXPECT_EQ(engine->currentStep, 15);
 }
 
+// Which track (0 or 1) and which step, told by the velocity (step + 1), every note-on that the
+// sequencer queued while it ran over `steps` steps in blocks of 1000 samples.
+struct PlayedStep {
+    int track;
+    int step;
+    bool operator==(const PlayedStep&) const = default;
+};
+void PrintTo(const PlayedStep& played, std::ostream* out) { *out << "track " << played.track << " step " << played.step; }
+std::vector<PlayedStep> playedSteps(Engine& engine, long steps) {
+    std::vector<PlayedStep> played;
+    for (long at = 0; at < stepStart(steps); at += 1000) {
+        sequenceBlock(engine, static_cast<double>(at), static_cast<int>(std::min(1000L, stepStart(steps) - at)));
+        for (const PendingEvent& event : pendingOf(*engine))
+            if (event.status == kNoteOn)
+                played.push_back({event.data1 == keyOf(*engine, 0) ? 0 : 1, event.data2 - 1});
+        engine->pendingEvents.clear();
+    }
+    return played;
+}
+
+void hitsNamingTheirSteps(VornDrums& drums, int track, int pattern) {
+    for (int s = 0; s < kMaxSteps; ++s)
+        hitAt(drums, track, pattern, s, static_cast<float>(s + 1));
+}
+
+TEST(PatternChain, ChainedPatternsOfDifferentLengthsEachPlayFromTheirFirstStepThroughTheirOwnLength) {
+    Engine engine;
+    hitsNamingTheirSteps(*engine, 0, 2);
+    hitsNamingTheirSteps(*engine, 1, 5);
+    engine->patternSteps[5] = 32;
+    engine->playMode = 1;
+    engine->chainEnabled[2] = engine->chainEnabled[5] = 1;
+    engine->currentPattern = engine->playingPattern = 5;  // the first start moves on to pattern 2
+
+    std::vector<PlayedStep> expected;
+    for (int s = 0; s < 16; ++s)
+        expected.push_back({0, s});
+    for (int s = 0; s < 32; ++s)
+        expected.push_back({1, s});
+    for (int s = 0; s < 16; ++s)
+        expected.push_back({0, s});
+    const std::vector<PlayedStep> played = playedSteps(engine, 64);
+    ASSERT_EQ(played.size(), expected.size());
+    for (std::size_t j = 0; j < expected.size(); ++j)
+        EXPECT_EQ(played[j], expected[j]) << "song step " << j;
+}
+
+TEST(PatternChain, AJumpOfTheHostsClockTakesTheStepFromTheSongPosition) {
+    Engine engine;
+    hitsNamingTheirSteps(*engine, 1, 5);
+    engine->patternSteps[5] = 32;
+    engine->playMode = 0;
+    engine->currentPattern = engine->playingPattern = 5;
+    sequenceBlock(engine, static_cast<double>(stepStart(3)), 64);
+    EXPECT_EQ(engine->currentStep, 3);
+    sequenceBlock(engine, static_cast<double>(stepStart(4)), 64);
+    EXPECT_EQ(engine->currentStep, 4) << "running on";
+    sequenceBlock(engine, static_cast<double>(stepStart(40)), 64);  // a locate
+    EXPECT_EQ(engine->currentStep, 40 % 32);
+    sequenceBlock(engine, static_cast<double>(stepStart(2)), 64);  // a loop back
+    EXPECT_EQ(engine->currentStep, 2);
+}
+
 TEST(PatternChain, APatternOfNoStepsKeepsPlayingTheLastStepWithoutStarting) {
     Engine engine;
     engine->patternSteps[0] = 0;
@@ -426,7 +488,7 @@ int countRandomHits(const VornDrums& drums, int track) {
 
 TEST(RandomAuto, KeystrokesAreRedrawnAtEveryPatternStartAndOnlyThere) {
     Engine engine;
-    std::srand(5);
+    engine->random.reseed(5);
     engine->randomAuto = 1;
     engine->tracks.randomMinDensity[0] = engine->tracks.randomMaxDensity[0] = 3.0f;  // 4 per 16 steps
     engine.play(0.0);
@@ -443,7 +505,7 @@ TEST(RandomAuto, KeystrokesAreRedrawnAtEveryPatternStartAndOnlyThere) {
 
 TEST(RandomAuto, RegenerationSeesThePatternChosenByTheChain) {
     Engine engine;
-    std::srand(6);
+    engine->random.reseed(6);
     engine->randomAuto = 1;
     engine->randomPerPattern = 1;
     engine->playMode = 1;

@@ -101,6 +101,7 @@ TEST_F(AudioExport, AChainOfTwoPatternsExportsBothStartingWithTheFirst) {
     giveTrackConstantSound(*drums, 1, -16384, 20000);
     drums->patterns[0].stepVelocity[2][0] = 127.0f;  // pattern 2 starts with track 1
     drums->patterns[1].stepVelocity[5][0] = 127.0f;  // pattern 5 starts with track 2
+    drums->patterns[1].stepVelocity[5][16] = 127.0f;  // and plays it again half-way through
     drums->updateTrackGains(0);
     drums->updateTrackGains(1);
 
@@ -111,6 +112,10 @@ TEST_F(AudioExport, AChainOfTwoPatternsExportsBothStartingWithTheFirst) {
     auto leftAt = [&](std::size_t frame) { return wave.samples[2 * frame]; };
     EXPECT_GT(leftAt(5000), 0);   // track 1's positive sound: pattern 2 played first
     EXPECT_LT(leftAt(88200 + 5000), 0);  // then pattern 5 with track 2's negative sound
+    // Pattern 5 plays all of its 32 steps from its first: silence after its first hit, then its
+    // step 16 at song step 32.
+    EXPECT_EQ(leftAt(88200 + 40000), 0);
+    EXPECT_LT(leftAt(176400 + 5000), 0);
     EXPECT_EQ(drums->playMode, 2);
     EXPECT_EQ(drums->currentPattern, 9);
     EXPECT_EQ(drums->offlineRender.load(), 0);

@@ -19,8 +19,8 @@ std::size_t at(int index) { return static_cast<std::size_t>(index); }
 class PatternEdit : public ::testing::Test {
 protected:
     void SetUp() override {
-        std::srand(20240611);
         drums = makeDrums(12);
+        drums->random.reseed(20240611);
     }
 
     TrackPatterns& planes(int track) { return drums->patterns[at(track)]; }
