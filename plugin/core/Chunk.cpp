@@ -100,7 +100,7 @@ std::vector<std::uint8_t> VornDrums::buildChunk() {
 
 void VornDrums::captureTrack(int track, ChunkTrack& stored, const std::string& library) {
     const auto t = static_cast<std::size_t>(track);
-    stored.path = sampleExportFolder.empty() ? toStoredPath(soundPathText(tracks.soundPath[t]), library)
+    stored.path = sampleExportFolder.empty() ? toStoredPath(soundPathText(tracks.soundPath[t]), library, FolderCase::kIgnored)
                                              : exportTrackSound(track);
     const TrackPatterns& planes = patterns[t];
     for (std::size_t p = 0; p < static_cast<std::size_t>(kPatternCount); ++p) {

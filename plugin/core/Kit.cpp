@@ -21,7 +21,7 @@ bool VornDrums::saveKit(const std::string& path) {
     for (int track = 0; track < trackCount; ++track) {
         const auto t = static_cast<std::size_t>(track);
         KitRecord& record = kit.records[t];
-        record.path = toStoredPath(soundPathText(tracks.soundPath[t]), library);
+        record.path = toStoredPath(soundPathText(tracks.soundPath[t]), library, FolderCase::kExact);
         record.settings = storedSettings(tracks, t);
         record.scaleNotes = tracks.scaleNotes[t];
     }

@@ -29,11 +29,13 @@ std::string libraryFolder(const InstrumentSettings& settings) {
     return platform::defaultLibraryFolder();
 }
 
-std::string toStoredPath(const std::string& path, const std::string& library) {
+std::string toStoredPath(const std::string& path, const std::string& library, FolderCase folderCase) {
     // Only a whole folder name counts: "/lib2/a.wav" is not inside "/lib".
+    const bool sameFolder = folderCase == FolderCase::kExact
+                                ? path.compare(0, library.size(), library) == 0
+                                : std::equal(library.begin(), library.end(), path.begin(), sameLetters);
     const bool inside = !library.empty() && path.size() > library.size() + 1 &&
-                        platform::isPathSeparator(path[library.size()]) &&
-                        std::equal(library.begin(), library.end(), path.begin(), sameLetters);
+                        platform::isPathSeparator(path[library.size()]) && sameFolder;
     if (!inside)
         return path;
     std::string rest = path.substr(library.size());

@@ -16,10 +16,13 @@ namespace rimba {
 // Computed on each use, so a change of the setting or the environment takes effect at once.
 std::string libraryFolder(const InstrumentSettings& settings);
 
+// How a path's folder is compared with the library folder: program chunks ignore letter case
+// (as Windows does), kits compare it exactly.
+enum class FolderCase { kIgnored, kExact };
+
 // The stored form of `path`: a path inside `library` becomes '\' and the rest with '\' between
-// folders (the folder compared without regard to letter case, as Windows did); any other path is
-// stored whole.
-std::string toStoredPath(const std::string& path, const std::string& library);
+// folders; any other path is stored whole.
+std::string toStoredPath(const std::string& path, const std::string& library, FolderCase folderCase);
 
 // The path a stored name refers to, with this system's separators between folders. A name
 // beginning with '\' is inside `library`. On Windows a drive path ("C:\...") is absolute and

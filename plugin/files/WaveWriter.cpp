@@ -86,15 +86,17 @@ void appendSamples16(std::vector<std::uint8_t>& bytes, std::span<const std::int1
 }
 
 FrameRange selectedFrameRange(std::int32_t frameCount, float start, float end) {
-    const double selected = std::trunc((static_cast<double>(end) - start) * frameCount);
-    if (frameCount <= 0 || !(selected >= 1.0))
+    // The settings' own 32-bit float arithmetic: 1000 frames from 0 to 0.01 are 10 frames.
+    const auto frames = static_cast<float>(frameCount);
+    const float selected = std::trunc((end - start) * frames);
+    if (frameCount <= 0 || !(selected >= 1.0f))
         return {};
     // Settings outside 0..1 (or not numbers at all) must still never reach outside the sound.
-    double first = std::floor(static_cast<double>(frameCount) * start);
+    double first = std::floor(frames * start);
     if (!(first >= 0.0))
         first = 0.0;
     first = std::min(first, static_cast<double>(frameCount));
-    const double count = std::min(selected, frameCount - first);
+    const double count = std::min(static_cast<double>(selected), frameCount - first);
     if (count < 1.0)
         return {};
     return {static_cast<std::int32_t>(first), static_cast<std::int32_t>(count)};

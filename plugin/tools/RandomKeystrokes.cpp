@@ -46,13 +46,15 @@ int findFreeStep(const TrackPatterns& planes, const StepRow<float>& hits, int st
 }  // namespace
 
 std::int32_t densityOfCell(float cell) {
-    if (!(cell >= 0.0f))
+    // The setting is truncated to its cell first: -0.5 is cell 0, and only a cell below 0 is off.
+    const float whole = std::trunc(cell);
+    if (!(whole >= 0.0f))
         return -1;
-    const auto index = static_cast<std::int32_t>(std::fmin(cell, 6.0f));
+    const auto index = static_cast<std::int32_t>(std::fmin(whole, 6.0f));
     return kDensityTable[index];
 }
 
-void generateRandomKeystrokes(InstrumentState& state, int track, double fraction) {
+void generateRandomKeystrokes(InstrumentState& state, int track, float fraction) {
     if (track < 0 || track >= kTrackSlots)
         return;
     TrackPatterns& planes = state.patterns[static_cast<std::size_t>(track)];
@@ -65,8 +67,8 @@ void generateRandomKeystrokes(InstrumentState& state, int track, double fraction
         return;
     const float rollSetting = rangeInForce(state, track).maxRoll;
     const std::int32_t maxRoll = std::isfinite(rollSetting) ? std::max(0, static_cast<std::int32_t>(std::fmin(rollSetting, 64.0f))) : 0;
-    const double wanted = steps * fraction;
-    const std::int32_t count = std::isfinite(wanted) ? static_cast<std::int32_t>(std::fmin(wanted, 1e6)) : 0;
+    const float wanted = static_cast<float>(steps) * fraction;
+    const std::int32_t count = std::isfinite(wanted) ? static_cast<std::int32_t>(std::fmin(wanted, 1e6f)) : 0;
     for (std::int32_t k = 0; k < count; ++k) {
         const int start = state.random.next() % steps;
         const int s = findFreeStep(planes, planes.stepVelocity[p], start, steps);
@@ -92,7 +94,7 @@ void regenerateTrackRandom(InstrumentState& state, int track) {
         density = high;
     else if (high >= 0 && low < high)
         density = low + state.random.next() % (high - low + 1);
-    generateRandomKeystrokes(state, track, density / 16.0);
+    generateRandomKeystrokes(state, track, static_cast<float>(density) / 16.0f);
 }
 
 void regenerateAllRandom(InstrumentState& state) {

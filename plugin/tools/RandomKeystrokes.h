@@ -16,8 +16,8 @@ namespace rimba {
 std::int32_t densityOfCell(float cell);
 
 // Replaces the track's keystrokes with int(steps * fraction) new ones on free steps of the
-// current pattern.
-void generateRandomKeystrokes(InstrumentState& state, int track, double fraction);
+// current pattern; the product is a 32-bit float, as the parameter is (0.7 on 10 steps is 7).
+void generateRandomKeystrokes(InstrumentState& state, int track, float fraction);
 
 // Draws a density from the track's range (per pattern or per track) and generates with it.
 void regenerateTrackRandom(InstrumentState& state, int track);

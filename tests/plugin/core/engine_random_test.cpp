@@ -113,6 +113,21 @@ TEST(RandomKeystrokes, MaxRollZeroGivesNoRollsAndThreeGivesRollsFromZeroToThree)
     expectWellFormed(*engine, 0, 3);
 }
 
+TEST(RandomKeystrokes, ThePatternRandomParameterCountsWithAFloatProduct) {
+    Engine engine;
+    engine->patternSteps[0] = 10;
+    engine->setParameter(0 * kSlotsPerTrack + 8, 0.7f);  // 10 * 0.7f is 7 in float, 6.99... in double
+    EXPECT_EQ(countHits(engine->patterns[0]), 7);
+}
+
+TEST(RandomKeystrokes, ADensitySettingIsTruncatedToItsCellBeforeItCountsAsOff) {
+    const std::pair<float, std::int32_t> cells[] = {{-0.5f, 0}, {-0.99f, 0}, {-1.0f, -1}, {-1.5f, -1},
+                                                    {0.9f, 0},  {2.5f, 2},   {6.9f, 12},  {99.0f, 12}};
+    for (const auto& [cell, density] : cells)
+        EXPECT_EQ(densityOfCell(cell), density) << cell;
+    EXPECT_EQ(densityOfCell(std::nanf("")), -1);
+}
+
 TEST(RandomKeystrokes, AFractionOfZeroClearsTheTrack) {
     Engine engine;
     engine->random.reseed(105);

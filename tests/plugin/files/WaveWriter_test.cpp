@@ -104,6 +104,15 @@ TEST(SelectedFrameRange, CountIsTruncatedAndFirstRoundedDown) {
     EXPECT_EQ(range.count, 4);
 }
 
+// The settings are 32-bit floats and so is the arithmetic: (0.01f - 0) * 1000 rounds to 10 in
+// float, where a double product would be 9.99999977 and give 9.
+TEST(SelectedFrameRange, CountAndFirstFrameUseTheSettingsFloatArithmetic) {
+    EXPECT_EQ(selectedFrameRange(1000, 0.0f, 0.01f).count, 10);
+    const FrameRange range = selectedFrameRange(1000, 0.01f, 0.02f);
+    EXPECT_EQ(range.first, 10);
+    EXPECT_EQ(range.count, 10);
+}
+
 TEST(SelectedFrameRange, NeverLeavesTheSound) {
     const FrameRange beyondEnd = selectedFrameRange(100, 0.5f, 1.5f);
     EXPECT_EQ(beyondEnd.first, 50);

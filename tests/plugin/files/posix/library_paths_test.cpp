@@ -74,10 +74,33 @@ TEST(LibraryPaths, ANameWithASlashIsAbsoluteOnlyWhenAFileExistsThereElseInsideTh
 }
 
 TEST(LibraryPaths, StoredPathsUseBackslashesAndOnlyWholeFolderNamesCount) {
-    EXPECT_EQ(toStoredPath("/home/u/Lib/Samples/a.wav", "/home/u/lib"), "\\Samples\\a.wav");
-    EXPECT_EQ(toStoredPath("/home/u/lib2/a.wav", "/home/u/lib"), "/home/u/lib2/a.wav");
-    EXPECT_EQ(toStoredPath("/elsewhere/a.wav", "/home/u/lib"), "/elsewhere/a.wav");
-    EXPECT_EQ(toStoredPath("", "/home/u/lib"), "");
+    EXPECT_EQ(toStoredPath("/home/u/Lib/Samples/a.wav", "/home/u/lib", FolderCase::kIgnored), "\\Samples\\a.wav");
+    EXPECT_EQ(toStoredPath("/home/u/Lib/Samples/a.wav", "/home/u/lib", FolderCase::kExact), "/home/u/Lib/Samples/a.wav");
+    EXPECT_EQ(toStoredPath("/home/u/lib/Samples/a.wav", "/home/u/lib", FolderCase::kExact), "\\Samples\\a.wav");
+    EXPECT_EQ(toStoredPath("/home/u/lib2/a.wav", "/home/u/lib", FolderCase::kIgnored), "/home/u/lib2/a.wav");
+    EXPECT_EQ(toStoredPath("/elsewhere/a.wav", "/home/u/lib", FolderCase::kIgnored), "/elsewhere/a.wav");
+    EXPECT_EQ(toStoredPath("", "/home/u/lib", FolderCase::kExact), "");
+}
+
+// On a file system that tells letter case apart, "/x/lib" and "/x/Lib" are two folders: a kit
+// keeps a sound of the other one whole, so it still finds it.
+TEST(LibraryPaths, AKitStoresASoundRelativeOnlyUnderTheLibraryFolderInItsExactCase) {
+    TempFolder root;
+    std::filesystem::create_directories(root / "Lib");
+    std::filesystem::create_directories(root / "lib");
+    writeWave(root / "lib/kick.wav", testSound(400, 4));
+    writeWave(root / "Lib/snare.wav", testSound(300, 5));
+    auto drums = makeDrums(8, root / "Lib");
+    setSoundPath(*drums, 0, root / "lib/kick.wav");
+    setSoundPath(*drums, 1, root / "Lib/snare.wav");
+    ASSERT_TRUE(drums->saveKit(root / "kit.drs"));
+
+    auto other = makeDrums(8, root / "Lib");
+    ASSERT_TRUE(other->loadKit(root / "kit.drs"));
+    EXPECT_EQ(soundPathOf(*other, 0), root / "lib/kick.wav");
+    EXPECT_EQ(soundPathOf(*other, 1), root / "Lib/snare.wav");
+    ASSERT_GE(other->voices[0].soundIndex, 0);
+    EXPECT_EQ(other->soundList[static_cast<std::size_t>(other->voices[0].soundIndex)]->frameCount, 400);
 }
 
 TEST(LibraryPaths, TheDefaultLibraryLiesInTheUsersDataFolder) {

@@ -67,8 +67,9 @@ TEST(WindowsLibraryPaths, SlashesTurnIntoBackslashesAndANameWithoutADriveIsInsid
     EXPECT_EQ(fromStoredPath("Samples/hat.wav", library), "C:\\Lib\\Samples\\hat.wav");
     EXPECT_EQ(fromStoredPath("D:/Drums/hat.wav", library), "D:\\Drums\\hat.wav");
     EXPECT_EQ(fromStoredPath("", library), "");
-    EXPECT_EQ(toStoredPath("c:\\lib\\Samples\\a.wav", library), "\\Samples\\a.wav");
-    EXPECT_EQ(toStoredPath("C:\\Lib2\\a.wav", library), "C:\\Lib2\\a.wav");
+    EXPECT_EQ(toStoredPath("c:\\lib\\Samples\\a.wav", library, FolderCase::kIgnored), "\\Samples\\a.wav");
+    EXPECT_EQ(toStoredPath("c:\\lib\\Samples\\a.wav", library, FolderCase::kExact), "c:\\lib\\Samples\\a.wav");
+    EXPECT_EQ(toStoredPath("C:\\Lib2\\a.wav", library, FolderCase::kIgnored), "C:\\Lib2\\a.wav");
 }
 
 TEST(WindowsLibraryPaths, TheDefaultFoldersLieUnderTheProgramFilesFolder) {
