@@ -31,44 +31,6 @@ constexpr int kChannelFields = 6;
 // The reserved values are written in pairs k, k + 4.
 constexpr std::array<int, 8> kReservedWriteOrder{0, 4, 1, 5, 2, 6, 3, 7};
 
-// What one file line asks for, taken apart before anything of the instrument changes.
-struct NoteEntry {
-    int track = 0;
-    int step = 0;
-    float hold = 1.0f;
-    float velocity = 0.0f;
-    float roll = 0.0f;
-};
-
-struct RandomTriple {
-    float minDensity = -1.0f;
-    float maxDensity = -1.0f;
-    float maxRoll = 0.0f;
-};
-
-struct PatternLine {
-    int pattern = 0;  // unused by the single pattern file, which fills the pattern it is given
-    std::int32_t steps = 0;
-    std::optional<std::int32_t> chain;
-    std::vector<RandomTriple> triples;  // of tracks 0 .. size - 1
-    std::vector<NoteEntry> notes;
-};
-
-struct HeaderExtension {
-    std::int32_t randomGraphVisible = 0;
-    std::array<float, 8> reserved{};
-};
-
-struct HeaderLine {
-    std::int32_t playMode = 0;
-    std::int32_t swing = 0;
-    std::optional<std::int32_t> randomAuto;
-    std::optional<std::int32_t> randomPerPattern;
-    std::optional<HeaderExtension> extension;
-    std::optional<std::int32_t> fillAttenuation;
-};
-
-using SetLine = std::variant<HeaderLine, PatternLine>;
 
 int fieldCount(const Fields& fields) { return static_cast<int>(fields.size()); }
 
@@ -90,8 +52,8 @@ int activeTracks(const InstrumentState& state) { return std::clamp(state.trackCo
 
 // Note entries of `width` fields (4: no roll, 5: with roll) from `first` to the end of the line;
 // an incomplete entry at the end is ignored, and so is an entry off the grid or off the keys.
-std::vector<NoteEntry> readNotes(const Fields& fields, int first, int width) {
-    std::vector<NoteEntry> notes;
+std::vector<PatternNote> readNotes(const Fields& fields, int first, int width) {
+    std::vector<PatternNote> notes;
     for (int at = first; at + width <= fieldCount(fields); at += width) {
         const auto field = [&](int k) { return fields[static_cast<std::size_t>(at + k)]; };
         const std::int32_t step = patterntext::readRealAsInteger(field(0));
@@ -109,8 +71,8 @@ std::vector<NoteEntry> readNotes(const Fields& fields, int first, int width) {
 }
 
 // The random triples of tracks 0 .. count - 1 from `first` on, as far as the line holds them.
-std::vector<RandomTriple> readTriples(const Fields& fields, int first, int count) {
-    std::vector<RandomTriple> triples;
+std::vector<PatternRandomTriple> readTriples(const Fields& fields, int first, int count) {
+    std::vector<PatternRandomTriple> triples;
     for (int t = 0; t < count && first + 3 * t + 3 <= fieldCount(fields); ++t) {
         const auto field = [&](int k) { return fields[static_cast<std::size_t>(first + 3 * t + k)]; };
         triples.push_back({.minDensity = static_cast<float>(patterntext::readInteger(field(0))),
@@ -132,8 +94,8 @@ std::int32_t realIntegerField(const Fields& fields, int k) {
 // the older line forms have five fields.
 bool headerMarksFiveFieldNotes(const Fields& fields) { return fieldCount(fields) > 14; }
 
-HeaderLine readHeader(const Fields& fields) {
-    HeaderLine header;
+PatternHeader readHeader(const Fields& fields) {
+    PatternHeader header;
     const std::int32_t mode = integerField(fields, 2);
     header.playMode = mode == 2 ? 1 : (mode == 3 ? 2 : 0);
     header.swing = limitedSwing(realIntegerField(fields, 3));
@@ -142,7 +104,7 @@ HeaderLine readHeader(const Fields& fields) {
     if (fieldCount(fields) > 5)
         header.randomPerPattern = realIntegerField(fields, 5);
     if (headerMarksFiveFieldNotes(fields)) {
-        HeaderExtension extension;
+        PatternHeaderExtension extension;
         extension.randomGraphVisible = realIntegerField(fields, 6);
         const auto real = [&](int k) {
             return patterntext::toStoredFloat(patterntext::readReal(fields[static_cast<std::size_t>(k)]));
@@ -205,8 +167,10 @@ std::optional<PatternLine> readSetEightTrackLine(const Fields& fields, int noteW
     return readEightTrackBody(fields, integerField(fields, 3), noteWidth);
 }
 
-std::vector<SetLine> parsePatternSet(std::span<const std::uint8_t> bytes, int trackCount) {
-    std::vector<SetLine> lines;
+}  // namespace
+
+std::vector<PatternSetLine> readPatternSet(std::span<const std::uint8_t> bytes, int trackCount) {
+    std::vector<PatternSetLine> lines;
     bool fiveFieldNotes = false;
     patterntext::LineReader reader(bytes);
     Fields fields;
@@ -237,9 +201,7 @@ std::vector<SetLine> parsePatternSet(std::span<const std::uint8_t> bytes, int tr
     return lines;
 }
 
-// A single pattern file keeps only the channel and eight-track forms, always with five-field
-// notes; the pattern and chain fields it carries are not read.
-std::vector<PatternLine> parseSinglePattern(std::span<const std::uint8_t> bytes, int trackCount) {
+std::vector<PatternLine> readSinglePattern(std::span<const std::uint8_t> bytes, int trackCount) {
     std::vector<PatternLine> lines;
     patterntext::LineReader reader(bytes);
     Fields fields;
@@ -254,6 +216,8 @@ std::vector<PatternLine> parseSinglePattern(std::span<const std::uint8_t> bytes,
     }
     return lines;
 }
+
+namespace {
 
 // ---- Changing the instrument ---------------------------------------------------------------
 
@@ -290,7 +254,7 @@ void resetPatternsHeld(InstrumentState& state) {
     state.fillAttenuation = 64;
 }
 
-void applyHeader(InstrumentState& state, const HeaderLine& header) {
+void applyHeader(InstrumentState& state, const PatternHeader& header) {
     state.playMode = header.playMode;
     state.swing = header.swing;
     if (header.randomAuto)
@@ -315,7 +279,7 @@ void applyPatternLine(InstrumentState& state, const PatternLine& line, std::size
         planes.randomMaxDensity[p] = line.triples[t].maxDensity;
         planes.randomMaxRoll[p] = line.triples[t].maxRoll;
     }
-    for (const NoteEntry& note : line.notes) {
+    for (const PatternNote& note : line.notes) {
         TrackPatterns& planes = state.patterns[static_cast<std::size_t>(note.track)];
         const auto s = static_cast<std::size_t>(note.step);
         planes.stepVelocity[p][s] = note.velocity;
@@ -324,12 +288,12 @@ void applyPatternLine(InstrumentState& state, const PatternLine& line, std::size
     }
 }
 
-int applyPatternSet(InstrumentState& state, const std::vector<SetLine>& lines) {
+int applyPatternSet(InstrumentState& state, const std::vector<PatternSetLine>& lines) {
     LoadGuard hold(state.handshake);
     resetPatternsHeld(state);
     int patternLines = 0;
-    for (const SetLine& line : lines) {
-        if (const auto* header = std::get_if<HeaderLine>(&line)) {
+    for (const PatternSetLine& line : lines) {
+        if (const auto* header = std::get_if<PatternHeader>(&line)) {
             applyHeader(state, *header);
         } else {
             const PatternLine& pattern = std::get<PatternLine>(line);
@@ -448,7 +412,7 @@ int loadPatternSet(InstrumentState& state, const std::string& path) {
 }
 
 int loadPatternSetBytes(InstrumentState& state, std::span<const std::uint8_t> bytes) {
-    return applyPatternSet(state, parsePatternSet(bytes, activeTracks(state)));
+    return applyPatternSet(state, readPatternSet(bytes, activeTracks(state)));
 }
 
 int loadPattern(InstrumentState& state, const std::string& path, int pattern) {
@@ -463,7 +427,7 @@ int loadPattern(InstrumentState& state, const std::string& path, int pattern) {
 int loadPatternBytes(InstrumentState& state, std::span<const std::uint8_t> bytes, int pattern) {
     if (!isPatternIndex(pattern))
         return -1;
-    return applySinglePattern(state, parseSinglePattern(bytes, activeTracks(state)), static_cast<std::size_t>(pattern));
+    return applySinglePattern(state, readSinglePattern(bytes, activeTracks(state)), static_cast<std::size_t>(pattern));
 }
 
 void resetPatterns(InstrumentState& state) {

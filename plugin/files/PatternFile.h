@@ -11,13 +11,68 @@
 // Threads: the user-interface thread, or the program-change timer's thread; never the audio
 // thread (they read and write files and wait for the render loop).
 
+#include <array>
 #include <cstdint>
+#include <optional>
 #include <span>
 #include <string>
+#include <variant>
+#include <vector>
 
 #include "plugin/core/InstrumentState.h"
 
 namespace rimba {
+
+// What the lines of a pattern file hold, taken apart before anything of the instrument changes.
+// Every value is inside the range the instrument gives it: a note's track 0..15 and step 0..63,
+// its velocity 0..127, its hold and roll numbers; a line's pattern 0..15 and steps 1..64; the
+// header's play mode 0..2, swing and fill attenuation 0..127.
+struct PatternNote {
+    int track = 0;
+    int step = 0;
+    float hold = 1.0f;
+    float velocity = 0.0f;
+    float roll = 0.0f;
+};
+
+struct PatternRandomTriple {
+    float minDensity = -1.0f;
+    float maxDensity = -1.0f;
+    float maxRoll = 0.0f;
+};
+
+struct PatternLine {
+    int pattern = 0;  // unused by the single pattern file, which fills the pattern it is given
+    std::int32_t steps = 16;
+    std::optional<std::int32_t> chain;
+    std::vector<PatternRandomTriple> triples;  // of tracks 0 .. size - 1
+    std::vector<PatternNote> notes;
+};
+
+struct PatternHeaderExtension {
+    std::int32_t randomGraphVisible = 0;
+    std::array<float, 8> reserved{};
+};
+
+struct PatternHeader {
+    std::int32_t playMode = 0;
+    std::int32_t swing = 0;
+    std::optional<std::int32_t> randomAuto;
+    std::optional<std::int32_t> randomPerPattern;
+    std::optional<PatternHeaderExtension> extension;
+    std::optional<std::int32_t> fillAttenuation;
+};
+
+using PatternSetLine = std::variant<PatternHeader, PatternLine>;
+
+// The header and pattern lines of a set file in file order, up to an end marker, for an
+// instrument of `trackCount` tracks (a channel line for more tracks is skipped). Lines that do
+// not fit the grammar are left out one by one.
+std::vector<PatternSetLine> readPatternSet(std::span<const std::uint8_t> bytes, int trackCount);
+
+// The pattern lines of a single pattern file: only the channel and eight-track forms, always
+// with five-field notes; the pattern and chain fields they carry are not read.
+std::vector<PatternLine> readSinglePattern(std::span<const std::uint8_t> bytes, int trackCount);
 
 // The text savePatternSet writes: the header line and one line per pattern.
 std::string patternSetText(const InstrumentState& state);
