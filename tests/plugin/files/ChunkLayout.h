@@ -189,6 +189,22 @@ inline Block emptyBlock(const FormRow& f, int tracks = 8) {
     return block;
 }
 
+// A program file made here around a block: the header of the ".fxp" layout, big-endian.
+inline std::vector<std::uint8_t> fxpAround(const std::vector<std::uint8_t>& chunk, const char* magic = "CcnK") {
+    Block file(60);
+    file.text(0, magic);
+    file.be32(4, static_cast<std::uint32_t>(chunk.size() + 52));
+    file.text(8, "FPCh");
+    file.be32(12, 1);
+    file.be32(16, 0x3931356B);
+    file.be32(20, 1);
+    file.be32(24, 1);
+    file.text(28, "Made by hand");
+    file.be32(56, static_cast<std::uint32_t>(chunk.size()));
+    file.append(chunk);
+    return file.bytes;
+}
+
 // Keeps the size field in step with the bytes after appending state blocks.
 inline void fixSize(Block& block) { block.le32(0, static_cast<std::uint32_t>(block.bytes.size())); }
 

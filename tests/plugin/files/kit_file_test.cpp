@@ -18,17 +18,6 @@ namespace {
 using files::fixtures::readBytes;
 using files::fixtures::writeBytes;
 
-// The kit layout as the format documents it.
-constexpr std::size_t kKitHeader = 32;
-constexpr std::size_t kRecord = 432;
-constexpr std::size_t kRecordFloats = 256;
-constexpr std::size_t kRecordScale = 384;
-constexpr std::size_t kOldestRecord = 320;
-constexpr std::size_t kShortRecord = 368;
-// Stored positions of a current record's 29 floats, and of the older records' first 15.
-constexpr std::array<int, 29> kPositions{0,  1,  2,  3,  4,  5,  6,  7,  8,  9,  10, 11, 13, 14, 17,
-                                         18, 19, 20, 21, 22, 23, 24, 25, 26, 27, 28, 29, 30, 31};
-
 // --- the current form ------------------------------------------------------------------------
 
 class KitRoundTrip : public ::testing::TestWithParam<int> {};
@@ -176,31 +165,10 @@ TEST(Kits, OtherRecordCountsUpToSixteenAreReadAsWritten) {
 
 // --- older forms -----------------------------------------------------------------------------
 
-// A record of an older form: the path, then 16 floats for positions 0 to 11, 13, 14, 17 and one
-// unused, then (short form) 12 scale notes.
-void oldRecord(Block& block, std::size_t at, const std::string& path, const std::array<float, 16>& floats,
-               const std::array<std::int32_t, 12>* scale) {
-    block.text(at, path);
-    for (std::size_t i = 0; i < 16; ++i)
-        block.f32(at + 256 + 4 * i, floats[i]);
-    if (scale != nullptr)
-        for (std::size_t n = 0; n < 12; ++n)
-            block.le32(at + 320 + 4 * n, static_cast<std::uint32_t>((*scale)[n]));
-}
-
-std::array<float, 16> oldFloats(float tune) {
-    std::array<float, 16> f{0.7f, 0.3f, 0.1f, 0.2f, tune, 0.9f, 0.4f, 1.0f, 0.0f, 1.0f, 0.05f, 0.95f, 1.0f, 2.0f, 1.0f, 123.0f};
-    return f;
-}
-
 TEST(OlderKits, TheOldestFormHasNoHeaderAndStoresTuneFromZeroToOne) {
     TempFolder root;
     const Library library(root);
-    Block block{std::vector<std::uint8_t>(2560, 0)};
-    for (int t = 0; t < 8; ++t)
-        oldRecord(block, static_cast<std::size_t>(t) * kOldestRecord, "\\Samples\\drum" + std::to_string(t) + ".wav",
-                  oldFloats(0.75f), nullptr);
-    writeBytes(library.kit("Oldest.drs"), block.bytes);
+    writeBytes(library.kit("Oldest.drs"), oldestKit(0.75f).bytes);
 
     auto drums = makeDrums(12, library.folder);
     drums->tracks.scaleNotes[3].fill(0);
@@ -224,13 +192,8 @@ TEST(OlderKits, TheOldestFormHasNoHeaderAndStoresTuneFromZeroToOne) {
 TEST(OlderKits, TheShortFormKeepsTuneAsItIsAndHasScaleNotes) {
     TempFolder root;
     const Library library(root);
-    Block block{std::vector<std::uint8_t>(2948, 0)};
     const std::array<std::int32_t, 12> scale{1, 0, 1, 0, 1, 1, 0, 1, 0, 1, 0, 1};
-    for (int t = 0; t < 8; ++t)
-        oldRecord(block, 4 + static_cast<std::size_t>(t) * kShortRecord, "\\Samples\\drum" + std::to_string(t) + ".wav",
-                  oldFloats(-2.0f), &scale);
-    fixSize(block);
-    writeBytes(library.kit("Short.drs"), block.bytes);
+    writeBytes(library.kit("Short.drs"), shortKit(-2.0f, scale).bytes);
 
     auto drums = makeDrums(12, library.folder);
     drums->tracks.phaseInvert[6] = 1.0f;

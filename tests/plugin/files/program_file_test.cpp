@@ -32,22 +32,6 @@ public:
     std::vector<std::pair<std::string, std::string>> shown;
 };
 
-// A program file made here around a block: the header of the ".fxp" layout, big-endian.
-std::vector<std::uint8_t> fxpAround(const std::vector<std::uint8_t>& chunk, const char* magic = "CcnK") {
-    Block file(60);
-    file.text(0, magic);
-    file.be32(4, static_cast<std::uint32_t>(chunk.size() + 52));
-    file.text(8, "FPCh");
-    file.be32(12, 1);
-    file.be32(16, 0x3931356B);
-    file.be32(20, 1);
-    file.be32(24, 1);
-    file.text(28, "Made by hand");
-    file.be32(56, static_cast<std::uint32_t>(chunk.size()));
-    file.append(chunk);
-    return file.bytes;
-}
-
 // A current-form block with eight tracks and one hit, so a load is seen.
 std::vector<std::uint8_t> blockWithHit(int pattern, int step, int velocity) {
     const FormRow& f = formTable()[6];
