@@ -7,8 +7,8 @@
 
 #include "common/platform/Files.h"
 #include "companion/CommandLine.h"
+#include "plugin/core/PatternSets.h"
 #include "plugin/core/VornDrums.h"
-#include "plugin/files/PatternFile.h"
 #include "plugin/tools/MidiExport.h"
 
 namespace rimba::tool {

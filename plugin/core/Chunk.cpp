@@ -9,12 +9,13 @@
 
 #include "common/platform/Files.h"
 #include "common/platform/Paths.h"
-#include "plugin/core/StoredTrackSettings.h"
+#include "plugin/core/EffectState.h"
 #include "plugin/core/VornDrums.h"
 #include "plugin/files/FolderFiles.h"
 #include "plugin/files/LibraryFolder.h"
 #include "plugin/files/ProgramChunk.h"
 #include "plugin/files/ProgramFile.h"
+#include "plugin/model/StoredTrackSettings.h"
 
 namespace rimba {
 

@@ -6,9 +6,9 @@
 #include <cstdint>
 #include <vector>
 
-#include "plugin/core/Constants.h"
 #include "plugin/core/Equaliser.h"
 #include "plugin/core/SpscRing.h"
+#include "plugin/model/Constants.h"
 
 namespace rimba {
 

@@ -2,8 +2,6 @@
 
 #include <algorithm>
 
-#include "plugin/core/VornDrums.h"
-
 namespace rimba {
 
 InstanceList& InstanceList::process() {
@@ -12,7 +10,7 @@ InstanceList& InstanceList::process() {
     return list;
 }
 
-void InstanceList::add(VornDrums* instance) {
+void InstanceList::add(TimerServed* instance) {
     std::lock_guard membershipLock(membership);
     {
         std::lock_guard listLock(serving);
@@ -21,7 +19,7 @@ void InstanceList::add(VornDrums* instance) {
     timer.start(kTimerIntervalMilliseconds, [this] { serveAll(); });
 }
 
-void InstanceList::remove(VornDrums* instance) {
+void InstanceList::remove(TimerServed* instance) {
     std::lock_guard membershipLock(membership);
     bool last = false;
     {
@@ -46,7 +44,7 @@ bool InstanceList::timerRunning() {
 
 void InstanceList::serveAll() {
     std::lock_guard listLock(serving);
-    for (VornDrums* instance : instances)
+    for (TimerServed* instance : instances)
         instance->programChangeTimer();
 }
 

@@ -10,17 +10,25 @@
 
 namespace rimba {
 
-class VornDrums;
+// What the timer serves: an instance's queued program changes.
+class TimerServed {
+public:
+    // The 40 ms timer's work for this instance, on the timer's thread.
+    virtual void programChangeTimer() = 0;
+
+protected:
+    ~TimerServed() = default;
+};
 
 class InstanceList {
 public:
     static InstanceList& process();
 
     // Main thread. Adds the instance and starts the timer with the first one.
-    void add(VornDrums* instance);
+    void add(TimerServed* instance);
     // Main thread. After it returns the timer no longer touches the instance; the timer thread
     // has stopped when it was the last one.
-    void remove(VornDrums* instance);
+    void remove(TimerServed* instance);
 
     std::size_t size();
     bool timerRunning();
@@ -33,7 +41,7 @@ private:
 
     std::mutex membership;  // add/remove and the timer's start and stop, never the timer thread
     std::mutex serving;     // the list itself, held by the timer while it serves
-    std::vector<VornDrums*> instances;
+    std::vector<TimerServed*> instances;
     platform::PeriodicTimer timer;
 };
 

@@ -13,22 +13,23 @@
 #include <vector>
 
 #include "common/vst/VstAbi.h"
-#include "plugin/core/Constants.h"
 #include "plugin/core/Equaliser.h"
 #include "plugin/core/EventQueues.h"
-#include "plugin/core/HostedPlugin.h"
-#include "plugin/core/InstrumentSettings.h"
 #include "plugin/core/LoadHandshake.h"
 #include "plugin/core/MasterGain.h"
-#include "plugin/core/PatternPlanes.h"
-#include "plugin/core/RandomSource.h"
-#include "plugin/core/TrackSettings.h"
 #include "plugin/core/TrackVoice.h"
-#include "plugin/files/Sound.h"
+#include "plugin/model/Constants.h"
+#include "plugin/model/HostedPlugin.h"
+#include "plugin/model/InstrumentSettings.h"
+#include "plugin/model/PatternPlanes.h"
+#include "plugin/model/PatternState.h"
+#include "plugin/model/RandomSource.h"
+#include "plugin/model/Sound.h"
+#include "plugin/model/TrackSettings.h"
 
 namespace rimba {
 
-struct InstrumentState {
+struct InstrumentState : PatternState {
     // Instance facts.
     std::uint8_t standalone = 0;    // the standalone host answered its signature
     std::int32_t multiOutput = 1;   // per-track and send outputs exist
@@ -40,19 +41,8 @@ struct InstrumentState {
     InstrumentSettings settings;
 
     TrackSettings tracks;
-    PerTrack<TrackPatterns> patterns{};
 
-    // Sequencer and mixer settings.
-    PerPattern<std::int32_t> patternSteps{};
-    PerPattern<std::int32_t> chainEnabled{};
-    std::int32_t currentPattern = 0;  // shown and edited; played from the next pattern start
-    std::int32_t playMode = 1;        // 0 repeat, 1 next chained, 2 random chained
-    std::int32_t swing = 0;
-    std::int32_t fillAttenuation = 64;
-    std::int32_t randomAuto = 0;
-    std::int32_t randomPerPattern = 0;
-    std::int32_t randomGraphVisible = 0;          // the random range graph is shown
-    std::array<float, 8> patternSetReserved{};    // kept and written back unchanged by pattern sets
+    // Mixer settings.
     std::array<std::int32_t, kEffectSlots> effectEnabled{};
     float masterEqOn = 0.0f;
     std::array<float, kEqBands> masterEqFreq = kDefaultEqFreq;

@@ -5,11 +5,12 @@
 
 #include "common/platform/Files.h"
 #include "common/platform/Paths.h"
-#include "plugin/core/StoredTrackSettings.h"
+#include "plugin/core/EffectState.h"
+#include "plugin/core/PatternSets.h"
 #include "plugin/core/VornDrums.h"
 #include "plugin/files/KitFile.h"
 #include "plugin/files/LibraryFolder.h"
-#include "plugin/files/PatternFile.h"
+#include "plugin/model/StoredTrackSettings.h"
 
 namespace rimba {
 

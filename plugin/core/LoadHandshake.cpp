@@ -1,7 +1,7 @@
 #include "plugin/core/LoadHandshake.h"
 
 #include "common/platform/Clock.h"
-#include "plugin/core/Constants.h"
+#include "plugin/model/Constants.h"
 
 namespace rimba {
 

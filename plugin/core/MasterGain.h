@@ -3,7 +3,7 @@
 
 #include <array>
 
-#include "plugin/core/Constants.h"
+#include "plugin/model/Constants.h"
 
 namespace rimba {
 

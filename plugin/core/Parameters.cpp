@@ -12,11 +12,11 @@
 #include "common/platform/FolderScan.h"
 #include "common/platform/MessageBox.h"
 #include "common/platform/Paths.h"
-#include "plugin/core/Tags.h"
+#include "plugin/core/RandomKeystrokes.h"
 #include "plugin/core/VornDrums.h"
 #include "plugin/files/FolderFiles.h"
 #include "plugin/files/ProgramFile.h"
-#include "plugin/tools/RandomKeystrokes.h"
+#include "plugin/model/Tags.h"
 
 namespace rimba {
 

@@ -7,8 +7,8 @@
 
 #include "common/platform/Clock.h"
 #include "plugin/core/DenormalGuard.h"
+#include "plugin/core/RandomKeystrokes.h"
 #include "plugin/core/VornDrums.h"
-#include "plugin/tools/RandomKeystrokes.h"
 
 namespace rimba {
 

@@ -4,8 +4,8 @@
 #include <vector>
 
 #include "common/platform/Paths.h"
-#include "plugin/core/Constants.h"
 #include "plugin/files/LibraryFolder.h"
+#include "plugin/model/Constants.h"
 
 namespace rimba {
 

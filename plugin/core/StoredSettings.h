@@ -9,7 +9,7 @@
 #include <vector>
 
 #include "common/settings/SettingsStore.h"
-#include "plugin/core/InstrumentSettings.h"
+#include "plugin/model/InstrumentSettings.h"
 
 namespace rimba {
 

@@ -15,9 +15,10 @@
 #include <vector>
 
 #include "common/vst/AudioEffectX.h"
-#include "plugin/core/InstrumentSettings.h"
+#include "plugin/core/InstanceList.h"
 #include "plugin/core/InstrumentState.h"
 #include "plugin/core/StoredSettings.h"
+#include "plugin/model/InstrumentSettings.h"
 
 namespace rimba {
 
@@ -25,7 +26,7 @@ struct ProgramChunk;
 struct ChunkTrack;
 struct KitRecord;
 
-class VornDrums : public AudioEffectX, public InstrumentState {
+class VornDrums : public AudioEffectX, public InstrumentState, public TimerServed {
 public:
     // An instrument that keeps its settings and last state in `storage` (the user's settings
     // store unless said otherwise).
@@ -112,7 +113,7 @@ public:
     void auditionStop(int track, bool toSynth);
 
     // The 40 ms timer's work for this instance.
-    void programChangeTimer();
+    void programChangeTimer() override;
 
     bool editorOpen() const { return editor != nullptr && editor->isOpen(); }
     bool synthSlotLoaded() const { return drumSynthPlugin != nullptr; }

@@ -6,7 +6,7 @@
 
 #include <string>
 
-#include "plugin/core/InstrumentSettings.h"
+#include "plugin/model/InstrumentSettings.h"
 
 namespace rimba {
 

@@ -4,6 +4,7 @@
 #include <cmath>
 
 #include "plugin/files/ByteFields.h"
+#include "plugin/model/ProgramChunkValues.h"
 
 namespace rimba {
 
@@ -107,20 +108,6 @@ KitRecord readRecord(ChunkReader& in, const FormLayout& layout) {
 }
 
 }  // namespace
-
-const char* kitFormName(KitForm form) {
-    switch (form) {
-        case KitForm::Oldest:
-            return "oldest";
-        case KitForm::Short:
-            return "short";
-        case KitForm::Plain:
-            return "plain";
-        case KitForm::Current:
-            break;
-    }
-    return "current";
-}
 
 std::optional<KitFile> readKitFile(std::span<const std::uint8_t> file) {
     const std::optional<FormAndCount> decided = decideForm(file);

@@ -14,8 +14,7 @@
 #include <string>
 #include <vector>
 
-#include "plugin/core/Constants.h"
-#include "plugin/files/ProgramChunk.h"
+#include "plugin/model/KitValues.h"
 
 namespace rimba {
 
@@ -37,30 +36,6 @@ constexpr int kOldRecordCount = 8;
 // The first version whose header carries a record count.
 constexpr std::int32_t kFirstCountedVersion = 1451;
 }  // namespace kit
-
-enum class KitForm {
-    Oldest,   // exactly 2560 bytes, no header
-    Short,    // a size in front, 2948 bytes in all
-    Plain,    // a size in front, then eight current records
-    Current,  // a 32-byte header with the record count and version
-};
-
-const char* kitFormName(KitForm form);
-
-struct KitRecord {
-    std::string path;  // the stored name, at most 256 bytes
-    // In the stored order of program chunks. A record read from an older form has the tune of
-    // today's units and the reset values for everything it does not hold; positions 12, 15
-    // and 16 (random settings) are never part of a kit and stay 0.
-    std::array<float, chunk::kSettingCount> settings{};
-    std::array<std::int32_t, kScaleNotes> scaleNotes{};
-};
-
-struct KitFile {
-    KitForm form = KitForm::Current;
-    std::vector<KitRecord> records;
-    std::vector<std::uint8_t> synthState;  // empty without a drum synth
-};
 
 // Decides the form, then reads and checks the whole file. nullopt for a file of no form, a
 // record count outside 1 to 16, records that would run past its end, or a setting that is not a

@@ -8,7 +8,6 @@
 #include <variant>
 #include <vector>
 
-#include "common/platform/Files.h"
 #include "plugin/files/PatternText.h"
 
 namespace rimba {
@@ -45,8 +44,6 @@ float limitedVelocity(std::int32_t velocity) { return static_cast<float>(std::cl
 float finiteOr(float value, float fallback) { return std::isfinite(value) ? value : fallback; }
 
 bool isPatternIndex(std::int32_t p) { return p >= 0 && p < kPatternCount; }
-
-int activeTracks(const InstrumentState& state) { return std::clamp(state.trackCount, 0, kTrackSlots); }
 
 // ---- Reading -------------------------------------------------------------------------------
 
@@ -219,106 +216,11 @@ std::vector<PatternLine> readSinglePattern(std::span<const std::uint8_t> bytes, 
 
 namespace {
 
-// ---- Changing the instrument ---------------------------------------------------------------
-
-void clearPatternSteps(TrackPatterns& planes, std::size_t p) {
-    planes.stepVelocity[p].fill(0.0f);
-    planes.stepHold[p].fill(1.0f);
-    planes.stepRoll[p].fill(0.0f);
-}
-
-// resetPatterns without the hand-over; the caller holds the audio thread off.
-void resetPatternsHeld(InstrumentState& state) {
-    for (int t = 0; t < activeTracks(state); ++t) {
-        const auto track = static_cast<std::size_t>(t);
-        TrackPatterns& planes = state.patterns[track];
-        for (std::size_t p = 0; p < kPatternCount; ++p)
-            clearPatternSteps(planes, p);
-        planes.randomMinDensity.fill(-1.0f);
-        planes.randomMaxDensity.fill(-1.0f);
-        planes.randomMaxRoll.fill(0.0f);
-        planes.randomHit.fill(0.0f);
-        state.tracks.randomMinDensity[track] = -1.0f;
-        state.tracks.randomMaxDensity[track] = -1.0f;
-        state.tracks.randomMaxRoll[track] = 0.0f;
-    }
-    state.patternSteps.fill(16);
-    state.chainEnabled.fill(0);
-    state.currentPattern = 0;
-    state.playMode = 0;
-    state.swing = 0;
-    state.randomAuto = 0;
-    state.randomPerPattern = 0;
-    state.randomGraphVisible = 0;
-    state.patternSetReserved.fill(0.0f);
-    state.fillAttenuation = 64;
-}
-
-void applyHeader(InstrumentState& state, const PatternHeader& header) {
-    state.playMode = header.playMode;
-    state.swing = header.swing;
-    if (header.randomAuto)
-        state.randomAuto = *header.randomAuto;
-    if (header.randomPerPattern)
-        state.randomPerPattern = *header.randomPerPattern;
-    if (header.extension) {
-        state.randomGraphVisible = header.extension->randomGraphVisible;
-        state.patternSetReserved = header.extension->reserved;
-    }
-    if (header.fillAttenuation)
-        state.fillAttenuation = *header.fillAttenuation;
-}
-
-void applyPatternLine(InstrumentState& state, const PatternLine& line, std::size_t p) {
-    state.patternSteps[p] = line.steps;
-    if (line.chain)
-        state.chainEnabled[p] = *line.chain;
-    for (std::size_t t = 0; t < line.triples.size() && t < kTrackSlots; ++t) {
-        TrackPatterns& planes = state.patterns[t];
-        planes.randomMinDensity[p] = line.triples[t].minDensity;
-        planes.randomMaxDensity[p] = line.triples[t].maxDensity;
-        planes.randomMaxRoll[p] = line.triples[t].maxRoll;
-    }
-    for (const PatternNote& note : line.notes) {
-        TrackPatterns& planes = state.patterns[static_cast<std::size_t>(note.track)];
-        const auto s = static_cast<std::size_t>(note.step);
-        planes.stepVelocity[p][s] = note.velocity;
-        planes.stepHold[p][s] = note.hold;
-        planes.stepRoll[p][s] = note.roll;
-    }
-}
-
-int applyPatternSet(InstrumentState& state, const std::vector<PatternSetLine>& lines) {
-    LoadGuard hold(state.handshake);
-    resetPatternsHeld(state);
-    int patternLines = 0;
-    for (const PatternSetLine& line : lines) {
-        if (const auto* header = std::get_if<PatternHeader>(&line)) {
-            applyHeader(state, *header);
-        } else {
-            const PatternLine& pattern = std::get<PatternLine>(line);
-            applyPatternLine(state, pattern, static_cast<std::size_t>(pattern.pattern));
-            ++patternLines;
-        }
-    }
-    return patternLines;
-}
-
-int applySinglePattern(InstrumentState& state, const std::vector<PatternLine>& lines, std::size_t q) {
-    LoadGuard hold(state.handshake);
-    for (int t = 0; t < activeTracks(state); ++t) {
-        TrackPatterns& planes = state.patterns[static_cast<std::size_t>(t)];
-        clearPatternSteps(planes, q);
-        planes.randomHit.fill(0.0f);
-    }
-    for (const PatternLine& line : lines)
-        applyPatternLine(state, line, q);
-    return static_cast<int>(lines.size());
-}
-
 // ---- Writing -------------------------------------------------------------------------------
 
-void appendHeader(std::string& text, const InstrumentState& state) {
+int writtenTracks(const PatternSource& source) { return std::clamp(source.trackCount, 0, kTrackSlots); }
+
+void appendHeader(std::string& text, const PatternState& state) {
     patterntext::appendText(text, kHeaderKeyword);
     patterntext::appendInteger(text, kMaxSteps);
     patterntext::appendInteger(text, static_cast<std::int64_t>(state.playMode) + 1);
@@ -332,33 +234,33 @@ void appendHeader(std::string& text, const InstrumentState& state) {
     patterntext::endLine(text);
 }
 
-void appendLineHead(std::string& text, const InstrumentState& state, std::size_t p, bool channelForm) {
+void appendLineHead(std::string& text, const PatternSource& source, std::size_t p, bool channelForm) {
     patterntext::appendText(text, channelForm ? kChannelKeyword : kEightTrackKeyword);
     if (channelForm)
-        patterntext::appendInteger(text, activeTracks(state));
+        patterntext::appendInteger(text, writtenTracks(source));
     patterntext::appendInteger(text, static_cast<std::int64_t>(p));
-    patterntext::appendInteger(text, state.patternSteps[p]);
-    patterntext::appendInteger(text, state.chainEnabled[p]);
+    patterntext::appendInteger(text, source.patterns.patternSteps[p]);
+    patterntext::appendInteger(text, source.patterns.chainEnabled[p]);
 }
 
-void appendTriples(std::string& text, const InstrumentState& state, std::size_t p) {
-    for (int t = 0; t < activeTracks(state); ++t) {
-        const TrackPatterns& planes = state.patterns[static_cast<std::size_t>(t)];
+void appendTriples(std::string& text, const PatternSource& source, std::size_t p) {
+    for (int t = 0; t < writtenTracks(source); ++t) {
+        const TrackPatterns& planes = source.patterns.patterns[static_cast<std::size_t>(t)];
         patterntext::appendInteger(text, patterntext::truncateToInt(planes.randomMinDensity[p]));
         patterntext::appendInteger(text, patterntext::truncateToInt(planes.randomMaxDensity[p]));
         patterntext::appendInteger(text, patterntext::truncateToInt(planes.randomMaxRoll[p]));
     }
 }
 
-void appendNotes(std::string& text, const InstrumentState& state, std::size_t p) {
+void appendNotes(std::string& text, const PatternSource& source, std::size_t p) {
     for (std::size_t s = 0; s < kMaxSteps; ++s) {
-        for (int t = 0; t < activeTracks(state); ++t) {
+        for (int t = 0; t < writtenTracks(source); ++t) {
             const auto track = static_cast<std::size_t>(t);
-            const TrackPatterns& planes = state.patterns[track];
+            const TrackPatterns& planes = source.patterns.patterns[track];
             if (!(planes.stepVelocity[p][s] > 0.0f))
                 continue;
             patterntext::appendReal(text, static_cast<double>(s));
-            patterntext::appendInteger(text, patterntext::truncateToInt(state.settings.trackKey[track]));
+            patterntext::appendInteger(text, patterntext::truncateToInt(source.trackKeys[track]));
             patterntext::appendReal(text, planes.stepHold[p][s]);
             patterntext::appendInteger(text, patterntext::truncateToInt(planes.stepVelocity[p][s]));
             patterntext::appendReal(text, planes.stepRoll[p][s]);
@@ -366,73 +268,29 @@ void appendNotes(std::string& text, const InstrumentState& state, std::size_t p)
     }
 }
 
-void appendPatternLine(std::string& text, const InstrumentState& state, std::size_t p, bool channelForm) {
-    appendLineHead(text, state, p, channelForm);
-    appendTriples(text, state, p);
-    appendNotes(text, state, p);
+void appendPatternLine(std::string& text, const PatternSource& source, std::size_t p, bool channelForm) {
+    appendLineHead(text, source, p, channelForm);
+    appendTriples(text, source, p);
+    appendNotes(text, source, p);
     patterntext::endLine(text);
-}
-
-bool writeText(const std::string& path, const std::string& text) {
-    const auto* bytes = reinterpret_cast<const std::uint8_t*>(text.data());
-    return platform::writeFileAtomically(path, std::span<const std::uint8_t>(bytes, text.size()));
 }
 
 }  // namespace
 
-std::string patternSetText(const InstrumentState& state) {
+std::string writePatternSet(const PatternSource& source) {
     std::string text;
-    appendHeader(text, state);
-    const bool channelForm = state.trackCount != kSmallTrackCount;
+    appendHeader(text, source.patterns);
+    const bool channelForm = source.trackCount != kSmallTrackCount;
     for (std::size_t p = 0; p < kPatternCount; ++p)
-        appendPatternLine(text, state, p, channelForm);
+        appendPatternLine(text, source, p, channelForm);
     return text;
 }
 
-std::string patternText(const InstrumentState& state, int pattern) {
+std::string writePattern(const PatternSource& source, int pattern) {
     std::string text;
     if (isPatternIndex(pattern))
-        appendPatternLine(text, state, static_cast<std::size_t>(pattern), true);
+        appendPatternLine(text, source, static_cast<std::size_t>(pattern), true);
     return text;
-}
-
-bool savePatternSet(const InstrumentState& state, const std::string& path) {
-    return writeText(path, patternSetText(state));
-}
-
-bool savePattern(const InstrumentState& state, const std::string& path, int pattern) {
-    return isPatternIndex(pattern) && writeText(path, patternText(state, pattern));
-}
-
-int loadPatternSet(InstrumentState& state, const std::string& path) {
-    const std::optional<std::vector<std::uint8_t>> bytes = platform::readWholeFile(path);
-    if (!bytes)
-        return -1;
-    return loadPatternSetBytes(state, *bytes);
-}
-
-int loadPatternSetBytes(InstrumentState& state, std::span<const std::uint8_t> bytes) {
-    return applyPatternSet(state, readPatternSet(bytes, activeTracks(state)));
-}
-
-int loadPattern(InstrumentState& state, const std::string& path, int pattern) {
-    if (!isPatternIndex(pattern))
-        return -1;
-    const std::optional<std::vector<std::uint8_t>> bytes = platform::readWholeFile(path);
-    if (!bytes)
-        return -1;
-    return loadPatternBytes(state, *bytes, pattern);
-}
-
-int loadPatternBytes(InstrumentState& state, std::span<const std::uint8_t> bytes, int pattern) {
-    if (!isPatternIndex(pattern))
-        return -1;
-    return applySinglePattern(state, readSinglePattern(bytes, activeTracks(state)), static_cast<std::size_t>(pattern));
-}
-
-void resetPatterns(InstrumentState& state) {
-    LoadGuard hold(state.handshake);
-    resetPatternsHeld(state);
 }
 
 }  // namespace rimba

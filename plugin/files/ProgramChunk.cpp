@@ -7,7 +7,6 @@
 #include <limits>
 
 #include "common/platform/Paths.h"
-#include "plugin/core/HostedPlugin.h"
 #include "plugin/files/ByteFields.h"
 
 namespace rimba {
@@ -79,23 +78,6 @@ constexpr std::size_t kStateBlocks = 1448;
 
 // The pattern set keeps its eight reserved values in this order.
 constexpr std::array<std::size_t, 8> kReservedOrder{0, 4, 1, 5, 2, 6, 3, 7};
-
-std::array<float, chunk::kSettingCount> resetSettings() {
-    std::array<float, chunk::kSettingCount> s{};
-    s[stored::kLevel] = kDefaultLevel;
-    s[stored::kPan] = 0.5f;
-    s[stored::kLevelVelocity] = 1.0f;
-    s[stored::kOneShot] = 1.0f;
-    s[stored::kEnd] = 1.0f;
-    s[stored::kRandomMinDensity] = -1.0f;
-    s[stored::kRandomMaxDensity] = -1.0f;
-    for (int band = 0; band < kEqBands; ++band) {
-        s[static_cast<std::size_t>(stored::kEqBands + 3 * band)] = kDefaultEqFreq[static_cast<std::size_t>(band)];
-        s[static_cast<std::size_t>(stored::kEqBands + 3 * band + 1)] = kDefaultEqQ;
-    }
-    s[stored::kSynthMix] = 0.5f;
-    return s;
-}
 
 std::optional<ChunkForm> decideForm(std::span<const std::uint8_t> block, std::int32_t& version) {
     ChunkReader header(block);
@@ -348,38 +330,6 @@ void writeTail(ChunkWriter& out, std::size_t at, const ProgramChunk& program) {
 
 }  // namespace
 
-const char* chunkFormName(ChunkForm form) {
-    switch (form) {
-        case ChunkForm::Oldest:
-            return "oldest (no header)";
-        case ChunkForm::Plain:
-            return "plain (size only)";
-        case ChunkForm::Text122:
-            return "text 1.22";
-        case ChunkForm::Text1x:
-            return "text 1.x";
-        case ChunkForm::NumberedBefore1300:
-            return "numbered before 1300";
-        case ChunkForm::Numbered1300:
-            return "numbered 1300 to 1450";
-        case ChunkForm::Current:
-            break;
-    }
-    return "current (1451 to 1480)";
-}
-
-ChunkTrack emptyChunkTrack() {
-    ChunkTrack track;
-    track.randomMinDensity.fill(-1);
-    track.randomMaxDensity.fill(-1);
-    track.randomMaxRoll.fill(0);
-    track.scaleNotes.fill(1);
-    for (auto& pattern : track.hold)
-        pattern.fill(1);
-    track.settings = resetSettings();
-    return track;
-}
-
 std::optional<ProgramChunk> readProgramChunk(std::span<const std::uint8_t> block) {
     ProgramChunk program;
     std::int32_t version = 0;
@@ -450,55 +400,6 @@ std::int8_t storedByte(float value) {
         return 0;
     const float whole = std::trunc(value);
     return static_cast<std::int8_t>(std::clamp(whole, -128.0f, 127.0f));
-}
-
-std::vector<std::uint8_t> captureEffectState(HostedPlugin& plugin, std::int32_t& currentProgram) {
-    currentProgram = plugin.currentProgram();
-    std::vector<std::uint8_t> state;
-    if (plugin.programsAreChunks()) {
-        state = plugin.bankChunk();
-    } else {
-        const auto programs = static_cast<std::size_t>(std::max(plugin.programCount(), 0));
-        const auto parameters = static_cast<std::size_t>(std::max(plugin.parameterCount(), 0));
-        const std::size_t programBytes = chunk::kEffectProgramNameBytes + 4 * parameters;
-        state.assign(programs * programBytes, 0);
-        ChunkWriter out(state);
-        for (std::size_t p = 0; p < programs; ++p) {
-            plugin.setCurrentProgram(static_cast<std::int32_t>(p));
-            const std::size_t at = p * programBytes;
-            out.text(at, plugin.programName(), chunk::kEffectProgramNameBytes);
-            for (std::size_t i = 0; i < parameters; ++i) {
-                const float value = plugin.getParameter(static_cast<std::int32_t>(i));
-                out.u32BigEndian(at + chunk::kEffectProgramNameBytes + 4 * i, std::bit_cast<std::uint32_t>(value));
-            }
-        }
-    }
-    plugin.setCurrentProgram(currentProgram);
-    return state;
-}
-
-void restoreEffectState(HostedPlugin& plugin, std::span<const std::uint8_t> state, std::int32_t program) {
-    restoreEffectPrograms(plugin, state);
-    plugin.setCurrentProgram(program);
-}
-
-void restoreEffectPrograms(HostedPlugin& plugin, std::span<const std::uint8_t> state) {
-    if (plugin.programsAreChunks()) {
-        plugin.setBankChunk(state);
-    } else {
-        const auto parameters = static_cast<std::size_t>(std::max(plugin.parameterCount(), 0));
-        const std::size_t programBytes = chunk::kEffectProgramNameBytes + 4 * parameters;
-        // A plug-in that now has fewer programs, or a state cut short, restores what both hold.
-        const std::size_t programs =
-            std::min(static_cast<std::size_t>(std::max(plugin.programCount(), 0)), state.size() / programBytes);
-        ChunkReader in(state);
-        for (std::size_t p = 0; p < programs; ++p) {
-            plugin.setCurrentProgram(static_cast<std::int32_t>(p));
-            plugin.setProgramName(in.text(chunk::kEffectProgramNameBytes));
-            for (std::size_t i = 0; i < parameters; ++i)
-                plugin.setParameter(static_cast<std::int32_t>(i), in.f32BigEndian());
-        }
-    }
 }
 
 std::string storedEffectPath(const std::string& path, const std::string& effectPath) {

@@ -9,7 +9,7 @@
 #include <optional>
 #include <string>
 
-#include "plugin/files/Sound.h"
+#include "plugin/model/Sound.h"
 
 namespace rimba {
 

@@ -4,7 +4,7 @@
 #include <optional>
 #include <vector>
 
-#include "plugin/files/PatternFile.h"
+#include "plugin/core/PatternSets.h"
 
 namespace rimba::factory {
 

@@ -9,8 +9,8 @@
 #include <vector>
 
 #include "common/platform/Files.h"
+#include "plugin/core/PatternSets.h"
 #include "plugin/core/VornDrums.h"
-#include "plugin/files/PatternFile.h"
 #include "plugin/files/WaveWriter.h"
 #include "tools/factory/DrumSounds.h"
 #include "tools/factory/FactoryKits.h"

@@ -11,7 +11,7 @@
 #include <gtest/gtest.h>
 
 #include "common/platform/Clock.h"
-#include "plugin/tools/RandomKeystrokes.h"
+#include "plugin/core/RandomKeystrokes.h"
 #include "tests/plugin/core/EngineFixture.h"
 
 namespace rimba::engine_test {

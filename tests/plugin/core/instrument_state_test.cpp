@@ -4,7 +4,7 @@
 
 #include <gtest/gtest.h>
 
-#include "plugin/core/Tags.h"
+#include "plugin/model/Tags.h"
 #include "tests/plugin/core/CoreFixture.h"
 
 namespace rimba::test {

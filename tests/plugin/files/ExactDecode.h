@@ -5,7 +5,7 @@
 #include <cstdint>
 #include <vector>
 
-#include "plugin/files/Sound.h"
+#include "plugin/model/Sound.h"
 
 namespace rimba::files::fixtures {
 

@@ -7,7 +7,7 @@
 #include <filesystem>
 #include <string>
 
-#include "plugin/core/StoredTrackSettings.h"
+#include "plugin/model/StoredTrackSettings.h"
 #include "tests/plugin/files/ChunkFixture.h"
 #include "tests/support/UniqueFolder.h"
 

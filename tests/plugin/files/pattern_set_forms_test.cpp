@@ -4,7 +4,7 @@
 
 #include <gtest/gtest.h>
 
-#include "plugin/files/PatternFile.h"
+#include "plugin/core/PatternSets.h"
 #include "tests/plugin/files/PatternFixtures.h"
 #include "tests/plugin/files/SoundFixtures.h"
 

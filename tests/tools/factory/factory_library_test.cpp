@@ -11,8 +11,8 @@
 
 #include <gtest/gtest.h>
 
+#include "plugin/core/PatternSets.h"
 #include "plugin/core/VornDrums.h"
-#include "plugin/files/PatternFile.h"
 #include "plugin/files/SoundReader.h"
 #include "tests/support/Environment.h"
 #include "tests/support/UniqueFolder.h"

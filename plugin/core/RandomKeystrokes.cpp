@@ -1,4 +1,4 @@
-#include "plugin/tools/RandomKeystrokes.h"
+#include "plugin/core/RandomKeystrokes.h"
 
 #include <cmath>
 

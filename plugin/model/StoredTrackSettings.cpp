@@ -1,4 +1,4 @@
-#include "plugin/core/StoredTrackSettings.h"
+#include "plugin/model/StoredTrackSettings.h"
 
 namespace rimba {
 
@@ -64,6 +64,23 @@ void setStoredSettings(TrackSettings& tracks, std::size_t t, const std::array<fl
     tracks.synthMix[t] = s[stored::kSynthMix];
     tracks.eqOnSynth[t] = s[stored::kEqOnSynth];
     tracks.phaseInvert[t] = s[stored::kPhaseInvert];
+}
+
+std::array<float, chunk::kSettingCount> resetStoredSettings() {
+    std::array<float, chunk::kSettingCount> s{};
+    s[stored::kLevel] = kDefaultLevel;
+    s[stored::kPan] = 0.5f;
+    s[stored::kLevelVelocity] = 1.0f;
+    s[stored::kOneShot] = 1.0f;
+    s[stored::kEnd] = 1.0f;
+    s[stored::kRandomMinDensity] = -1.0f;
+    s[stored::kRandomMaxDensity] = -1.0f;
+    for (int band = 0; band < kEqBands; ++band) {
+        s[static_cast<std::size_t>(stored::kEqBands + 3 * band)] = kDefaultEqFreq[static_cast<std::size_t>(band)];
+        s[static_cast<std::size_t>(stored::kEqBands + 3 * band + 1)] = kDefaultEqQ;
+    }
+    s[stored::kSynthMix] = 0.5f;
+    return s;
 }
 
 }  // namespace rimba

@@ -1,4 +1,4 @@
-#include "plugin/core/TrackSettings.h"
+#include "plugin/model/TrackSettings.h"
 
 #include <algorithm>
 #include <cstring>

@@ -4,7 +4,7 @@
 
 #include <array>
 
-#include "plugin/core/Constants.h"
+#include "plugin/model/Constants.h"
 
 namespace rimba {
 

@@ -7,7 +7,7 @@
 #include <functional>
 #include <string>
 
-#include "plugin/core/Constants.h"
+#include "plugin/model/Constants.h"
 
 namespace rimba {
 

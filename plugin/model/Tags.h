@@ -5,7 +5,7 @@
 
 #include <cstdint>
 
-#include "plugin/core/Constants.h"
+#include "plugin/model/Constants.h"
 
 namespace rimba::tags {
 

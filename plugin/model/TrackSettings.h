@@ -6,8 +6,8 @@
 #include <cstdint>
 #include <string>
 
-#include "plugin/core/Constants.h"
-#include "plugin/files/Sound.h"
+#include "plugin/model/Constants.h"
+#include "plugin/model/Sound.h"
 
 namespace rimba {
 

@@ -1,0 +1,49 @@
+# Fails when a file of a layer includes a header of a layer above it. Run by the build
+# (cmake -DROOT=<source folder> -P CheckLayers.cmake) before any library of ours is compiled,
+# and again whenever a source file changes, so an include that runs back up never builds.
+#
+# Each rule: a folder, then the folders its files may include (its own first). The layers, from
+# the ground up: the platform, VST and settings code; the model (layout types and the values
+# files parse to); the file formats; the engine; the pattern tools and exports.
+set(RIMBA_LAYER_RULES
+    "common/vst:common/vst"
+    "common/platform:common/platform"
+    "common/settings:common/settings,common/platform"
+    "plugin/model:plugin/model"
+    "plugin/files:plugin/files,plugin/model,common/platform"
+    "plugin/core:plugin/core,plugin/files,plugin/model,common/platform,common/settings,common/vst"
+    "plugin/tools:plugin/tools,plugin/core,plugin/files,plugin/model,common/platform,common/settings,common/vst")
+
+set(faults "")
+foreach(rule IN LISTS RIMBA_LAYER_RULES)
+    string(REPLACE ":" ";" parts "${rule}")
+    list(GET parts 0 folder)
+    list(GET parts 1 allowed)
+    string(REPLACE "," ";" allowed "${allowed}")
+    file(GLOB_RECURSE sources "${ROOT}/${folder}/*.h" "${ROOT}/${folder}/*.cpp")
+    foreach(source IN LISTS sources)
+        file(STRINGS "${source}" includes REGEX "^[ \t]*#[ \t]*include[ \t]+\"[^\"]+\"")
+        foreach(line IN LISTS includes)
+            string(REGEX REPLACE "^[ \t]*#[ \t]*include[ \t]+\"([^\"]+)\".*$" "\\1" header "${line}")
+            # Only paths from the top of the tree are ours to check.
+            if(NOT header MATCHES "^(common|plugin|companion|tools|StandAlone)/")
+                continue()
+            endif()
+            set(permitted FALSE)
+            foreach(below IN LISTS allowed)
+                if(header MATCHES "^${below}/")
+                    set(permitted TRUE)
+                endif()
+            endforeach()
+            if(NOT permitted)
+                file(RELATIVE_PATH where "${ROOT}" "${source}")
+                string(REPLACE ";" ", " may "${allowed}")
+                string(APPEND faults "\n  ${where} includes ${header}: ${folder} may include only ${may}")
+            endif()
+        endforeach()
+    endforeach()
+endforeach()
+
+if(faults)
+    message(FATAL_ERROR "An include runs back up the layers:${faults}")
+endif()
