@@ -78,7 +78,7 @@ bool anyPatternChained(const VornDrums& drums) {
 // export.
 bool chooseExportedPatterns(VornDrums& drums, const MidiRequest& request) {
     if (request.pattern) {
-        drums.currentPattern = *request.pattern;
+        drums.choosePattern(*request.pattern);
         drums.playMode = 0;
     } else if (request.chain) {
         if (!anyPatternChained(drums))

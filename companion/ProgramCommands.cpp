@@ -195,7 +195,7 @@ int runRender(const std::vector<std::string>& args) {
     warmUp(drums);
     if (request->pattern) {
         drums.playMode = 0;
-        drums.currentPattern = *request->pattern;
+        drums.choosePattern(*request->pattern);
     } else if (request->chain) {
         drums.playMode = 1;
     }

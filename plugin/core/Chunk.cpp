@@ -226,7 +226,7 @@ void VornDrums::applyTail(const ProgramChunk& program) {
         patternSteps[p] = std::clamp(program.patternSteps[p], kMinSteps, kMaxSteps);
         chainEnabled[p] = program.chainEnabled[p];
     }
-    currentPattern = std::clamp(program.currentPattern, 0, kPatternCount - 1);
+    choosePattern(program.currentPattern);
     playMode = std::clamp(program.playMode, 0, 2);
     swing = std::clamp(program.swing, 0, kMaxSwing);
 
@@ -234,7 +234,7 @@ void VornDrums::applyTail(const ProgramChunk& program) {
     // MIDI keys it leaves as they were.
     randomAuto = program.randomAuto;
     randomPerPattern = program.randomPerPattern;
-    playing = program.playing;
+    setPlaying(program.playing);
     tempo = std::max(program.tempo, 1);
     effectEnabled = program.effectEnabled;
     randomGraphVisible = program.randomGraphVisible;

@@ -33,6 +33,8 @@ struct InstrumentState : PatternState {
     // Instance facts.
     std::uint8_t standalone = 0;    // the standalone host answered its signature
     std::int32_t multiOutput = 1;   // per-track and send outputs exist
+    // The host's rate, set by setSampleRate on the host's main thread only; equalisers, the WAV
+    // writer and the export are made for it.
     std::int32_t sampleRate = kDefaultSampleRate;
     std::int32_t blockSize = kDefaultBlockSize;  // stored; nothing reads it
     std::atomic<std::int32_t> offlineRender{0};  // the audio export drives the render loop
@@ -48,7 +50,9 @@ struct InstrumentState : PatternState {
     std::array<float, kEqBands> masterEqFreq = kDefaultEqFreq;
     std::array<float, kEqBands> masterEqQ{kDefaultEqQ, kDefaultEqQ, kDefaultEqQ};
     std::array<float, kEqBands> masterEqGain{};
-    std::int32_t playing = 1;
+    // The sequencer's run switch: the user's play/stop and MIDI's mute keys (audio thread) both
+    // change it, only through setPlaying.
+    std::atomic<std::int32_t> playing{1};
     std::int32_t tempo = 120;
     std::int32_t previousTempo = 120;
     std::int32_t heldTriggerKeys = 0;
@@ -84,6 +88,9 @@ struct InstrumentState : PatternState {
     double standalonePos = 0.0;  // samples; advances only while the sequencer runs
     double exportPos = 0.0;      // samples of the audio export's own clock
     double currentTempo = 120.0;  // tempo of the time info in force at the last rendered block
+    // The rate the standalone host's clock reports, which voices are tuned to there; 0 in a
+    // host, whose voices follow sampleRate.
+    std::int32_t clockRate = 0;
     std::int32_t running = 0;
     // The song step the sequencer plays next when its clock runs on; -1 when there is none yet
     // (nothing played since a reset, or the export's clock starting anew). Any other step is a
@@ -111,6 +118,8 @@ struct InstrumentState : PatternState {
     // One Sound per distinct path; only appended to, and only while a load holds the audio
     // thread off, so indexes stay valid for the life of the instrument.
     std::vector<std::unique_ptr<Sound>> soundList;
+
+    void setPlaying(std::int32_t on) { playing.store(on); }
 
     bool isActiveTrack(int track) const { return track >= 0 && track < trackCount; }
     // The sound a voice plays, or nullptr when its index is -1 or out of range.

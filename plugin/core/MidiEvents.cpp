@@ -28,10 +28,11 @@ void VornDrums::handleEvent(const PendingEvent& event) {
             if (pattern >= 0 && pattern < kPatternCount) {
                 if (noteOn) {
                     if (settings.muteMidiKey && ++heldTriggerKeys == 1)
-                        playing = 1;
-                    playingPattern = currentPattern = pattern;  // at once; the step count goes on
+                        setPlaying(1);
+                    choosePattern(pattern);
+                    playingPattern = pattern;  // at once; the step count goes on
                 } else if (settings.muteMidiKey && heldTriggerKeys > 0 && --heldTriggerKeys == 0) {
-                    playing = 0;
+                    setPlaying(0);
                 }
                 return;
             }
@@ -66,7 +67,7 @@ void VornDrums::handleEvent(const PendingEvent& event) {
         releaseAllVoices();
         if (settings.muteMidiKey) {
             heldTriggerKeys = 0;
-            playing = 0;
+            setPlaying(0);
         }
     } else if (kind == 0xC0) {
         if (settings.enableMidiProgramChange)

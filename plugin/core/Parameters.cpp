@@ -95,7 +95,7 @@ float VornDrums::getParameter(VstInt32 index) {
         case kStandaloneBufferSize:
             return static_cast<float>(settings.standaloneBufferSize);
         case kStandalonePlayToggle:
-            return static_cast<float>(playing);
+            return static_cast<float>(playing.load());
         default:
             break;
     }
@@ -200,7 +200,7 @@ void VornDrums::setValue(std::int32_t tag, float value) {
     else if (offset >= tags::kChainEnabledOffset && offset < tags::kChainEnabledOffset + kPatternCount)
         chainEnabled[static_cast<std::size_t>(offset - tags::kChainEnabledOffset)] = asInt() != 0;
     else if (offset == tags::kCurrentPatternOffset)
-        currentPattern = std::clamp(asInt(), 0, kPatternCount - 1);
+        choosePattern(asInt());
     else if (offset == tags::kPlayModeOffset)
         playMode = std::clamp(asInt(), 0, 2);
     else if (offset == tags::kSwingOffset)
@@ -208,7 +208,7 @@ void VornDrums::setValue(std::int32_t tag, float value) {
     else if (offset == tags::kRandomAutoOffset)
         randomAuto = asInt() != 0;
     else if (offset == tags::kPlayingOffset)
-        playing = asInt() != 0;
+        setPlaying(asInt() != 0);
     else if (offset == tags::kTempoOffset)
         tempo = std::max(asInt(), 1);
     else if (offset >= tags::kEffectEnabledOffset && offset < tags::kEffectEnabledOffset + kEffectSlots)
@@ -239,7 +239,7 @@ float VornDrums::getValue(std::int32_t tag) const {
         case tags::kRandomAutoOffset:
             return static_cast<float>(randomAuto);
         case tags::kPlayingOffset:
-            return static_cast<float>(playing);
+            return static_cast<float>(playing.load());
         case tags::kTempoOffset:
             return static_cast<float>(tempo);
         case tags::kFillAttenuationOffset:
@@ -260,7 +260,7 @@ void VornDrums::reportToHost(std::int32_t tag, float value) {
 }
 
 void VornDrums::togglePlaying() {
-    playing = playing ? 0 : 1;
+    setPlaying(playing.load() != 0 ? 0 : 1);
     releaseAllVoices();
 }
 

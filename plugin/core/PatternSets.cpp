@@ -47,7 +47,7 @@ void resetPatternsHeld(InstrumentState& state) {
     }
     state.patternSteps.fill(16);
     state.chainEnabled.fill(0);
-    state.currentPattern = 0;
+    state.choosePattern(0);
     state.playMode = 0;
     state.swing = 0;
     state.randomAuto = 0;

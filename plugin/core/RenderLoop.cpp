@@ -84,9 +84,10 @@ const VstTimeInfo& VornDrums::clockForBlock(const VstTimeInfo& hostTime) {
         standaloneTime.samplePos = standalonePos;
         standaloneTime.tempo = tempo;
         if (std::isfinite(host->sampleRate) && host->sampleRate >= 1.0 && host->sampleRate <= 1e7)
-            sampleRate = static_cast<std::int32_t>(host->sampleRate);
-        standaloneTime.flags = playing ? (host->flags | kVstTransportPlaying) : 0;
-        running = playing;
+            clockRate = static_cast<std::int32_t>(host->sampleRate);
+        const std::int32_t on = playing.load();
+        standaloneTime.flags = on ? (host->flags | kVstTransportPlaying) : 0;
+        running = on;
         return standaloneTime;
     }
     running = (host->flags & kVstTransportPlaying) != 0 && playing != 0;
@@ -177,7 +178,7 @@ bool VornDrums::patternStart() {
             for (int move = 1; move <= kPatternCount; ++move) {
                 const int candidate = (currentPattern + move) % kPatternCount;
                 if (chainEnabled[static_cast<std::size_t>(candidate)]) {
-                    currentPattern = candidate;
+                    choosePattern(candidate);
                     break;
                 }
             }
@@ -185,7 +186,7 @@ bool VornDrums::patternStart() {
             for (int draw = 0; draw < kPatternCount; ++draw) {
                 const int candidate = random.next() % kPatternCount;
                 if (chainEnabled[static_cast<std::size_t>(candidate)]) {
-                    currentPattern = candidate;
+                    choosePattern(candidate);
                     break;
                 }
             }

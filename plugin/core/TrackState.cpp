@@ -54,14 +54,14 @@ void VornDrums::resetSequencer() {
     }
     patternSteps.fill(16);
     chainEnabled.fill(0);
-    currentPattern = 0;
+    choosePattern(0);
     playMode = 1;
     swing = 0;
     fillAttenuation = 64;
     randomAuto = 0;
     randomPerPattern = 0;
     randomGraphVisible = 0;
-    playing = 1;
+    setPlaying(1);
     tempo = 120;
     previousTempo = 120;
     effectEnabled.fill(0);
@@ -229,8 +229,9 @@ double VornDrums::controlSemitones(const TrackVoice& voice) const {
 
 float VornDrums::controlRate(const TrackVoice& voice, double pitchFactor) const {
     double rate = pitchFactor * tracks.tuneRatio[static_cast<std::size_t>(voice.track)];
-    if (const Sound* sound = voiceSound(voice); sound != nullptr && sampleRate > 0)
-        rate *= sound->sampleRate / static_cast<double>(sampleRate);
+    const std::int32_t outputRate = clockRate > 0 ? clockRate : sampleRate;
+    if (const Sound* sound = voiceSound(voice); sound != nullptr && outputRate > 0)
+        rate *= sound->sampleRate / static_cast<double>(outputRate);
     return static_cast<float>(rate);
 }
 

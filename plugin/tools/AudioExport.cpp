@@ -100,7 +100,7 @@ std::int32_t exportAudioFile(VornDrums& drums, const std::string& path) {
 
     const ExportLength length = lengthToExport(drums);
     if (length.lastChained >= 0) {
-        drums.currentPattern = length.lastChained;  // so that the chain restarts at its first pattern
+        drums.choosePattern(length.lastChained);  // so that the chain restarts at its first pattern
         drums.playMode = 1;
     }
     // Nothing is queued: the first pattern start moves on from the current pattern.
@@ -131,7 +131,7 @@ std::int32_t exportAudioFile(VornDrums& drums, const std::string& path) {
     for (int block = 0; block < kRunOutBlocks; ++block)
         drums.renderBlock(outputs.data(), kExportBlockFrames);
 
-    drums.currentPattern = savedCurrentPattern;
+    drums.choosePattern(savedCurrentPattern);
     drums.playMode = savedPlayMode;
     drums.exportPos = 0.0;
     drums.expectedStep = -1;

@@ -180,7 +180,7 @@ bool writeSong(InstrumentState& state, std::string& problem) {
     for (int p = 0; p < kPatternCount; ++p)
         if (!writeGroove(state, p, song()[static_cast<std::size_t>(p)], problem))
             return false;
-    state.currentPattern = 0;
+    state.choosePattern(0);
     state.playMode = 1;
     state.swing = kSongSwing;
     state.fillAttenuation = kSongFillAttenuation;

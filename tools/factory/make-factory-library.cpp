@@ -66,7 +66,7 @@ bool makeLibrary(const std::string& library) {
     if (!factory::writeSong(drums, problem))
         return fail(problem);
     drums.tempo = factory::kSongTempo;
-    drums.playing = 1;  // the sequencer follows the host's transport from the first start
+    drums.setPlaying(1);  // the sequencer follows the host's transport from the first start
 
     factory::applyDefaultKit(drums, soundPaths);
     if (!drums.saveKit(library + "/Drum Kits/Default.drs"))
