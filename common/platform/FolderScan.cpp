@@ -1,6 +1,12 @@
+// The portable half of the folder scan: the order of a listing, which must not depend on the file
+// system since programs are loaded by their number in it. The system's own listing is in
+// FolderCalls.
+
 #include "common/platform/FolderScan.h"
 
 #include <algorithm>
+
+#include "common/platform/FolderCalls.h"
 
 namespace rimba::platform {
 
@@ -39,6 +45,21 @@ bool folderNameLess(const std::string& a, const std::string& b) {
     }
     // Names that differ only in case (possible on Linux) still need a fixed order.
     return rawBytesLess(a, b);
+}
+
+std::vector<FolderEntry> listFolder(const std::string& folder) {
+    // An empty name would list the current folder (or the current drive's root), which no caller
+    // means.
+    if (folder.empty()) {
+        return {};
+    }
+    std::vector<FolderEntry> entries = calls::readFolder(folder);
+    // NTFS already lists in this order, but FAT, network drives and Linux file systems do not;
+    // sorting here keeps program numbers the same on every drive and on every system.
+    std::sort(entries.begin(), entries.end(), [](const FolderEntry& a, const FolderEntry& b) {
+        return folderNameLess(a.name, b.name);
+    });
+    return entries;
 }
 
 }  // namespace rimba::platform

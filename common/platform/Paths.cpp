@@ -1,4 +1,9 @@
+// The portable half of the path rules: everything that follows from which characters separate
+// folders, and the instrument's own folder names. The system's own answers are in PathCalls.
+
 #include "common/platform/Paths.h"
+
+#include "common/platform/PathCalls.h"
 
 namespace rimba::platform {
 
@@ -9,10 +14,32 @@ std::size_t lastPathSeparator(const std::string& path) {
     return std::string::npos;
 }
 
+// Files carry paths made on either system, so both separators are turned, not only the other
+// system's one.
+std::string withNativeSeparators(std::string path) {
+    for (char& c : path)
+        if (c == '/' || c == '\\')
+            c = pathSeparator();
+    return path;
+}
+
 std::string joinPath(const std::string& folder, const std::string& name) {
     if (folder.empty() || isPathSeparator(folder.back()))
         return folder + name;
     return folder + pathSeparator() + name;
+}
+
+std::string withoutTrailingSeparators(std::string folder) {
+    while (!folder.empty() && isPathSeparator(folder.back()))
+        folder.pop_back();
+    return folder;
+}
+
+// Not joinPath: a parent folder that is the root alone ("/") must still give an absolute path.
+std::string defaultLibraryFolder() {
+    const char separator = pathSeparator();
+    return withoutTrailingSeparators(calls::libraryParentFolder()) + separator + "VORN Studio" + separator +
+           "Rimba Drums";
 }
 
 }  // namespace rimba::platform

@@ -2,13 +2,7 @@
 
 #include "common/platform/FileCalls.h"
 
-#ifndef NOMINMAX
-#define NOMINMAX
-#endif
-#ifndef WIN32_LEAN_AND_MEAN
-#define WIN32_LEAN_AND_MEAN
-#endif
-#include <windows.h>
+#include "common/platform/win32/Windows.h"
 
 #include <algorithm>
 #include <array>

@@ -1,17 +1,13 @@
 #include "common/platform/PeriodicTimer.h"
 
-#ifndef NOMINMAX
-#define NOMINMAX
-#endif
-#ifndef WIN32_LEAN_AND_MEAN
-#define WIN32_LEAN_AND_MEAN
-#endif
-#include <windows.h>
+#include "common/platform/win32/Windows.h"
 
 #include <algorithm>
 #include <map>
 #include <mutex>
 #include <utility>
+
+#include "common/platform/Clock.h"
 
 namespace rimba::platform {
 
@@ -94,11 +90,11 @@ void PeriodicTimer::stop() {
 }
 
 void runTimersOnThisThread(int milliseconds) {
-    const DWORD started = GetTickCount();
-    const DWORD span = static_cast<DWORD>(std::max(milliseconds, 0));
+    const std::uint32_t started = tickMilliseconds();
+    const auto span = static_cast<std::uint32_t>(std::max(milliseconds, 0));
     for (;;) {
         dispatchWaitingMessages();
-        const DWORD elapsed = GetTickCount() - started;
+        const std::uint32_t elapsed = tickMilliseconds() - started;
         if (elapsed >= span)
             return;
         MsgWaitForMultipleObjects(0, nullptr, FALSE, span - elapsed, QS_ALLINPUT);

@@ -1,12 +1,6 @@
 #include "common/platform/SystemMessage.h"
 
-#ifndef NOMINMAX
-#define NOMINMAX
-#endif
-#ifndef WIN32_LEAN_AND_MEAN
-#define WIN32_LEAN_AND_MEAN
-#endif
-#include <windows.h>
+#include "common/platform/win32/Windows.h"
 
 namespace rimba::platform {
 

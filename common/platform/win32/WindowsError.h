@@ -1,13 +1,7 @@
 #pragma once
 // Text for a Windows error code, for the few places that report why a call failed.
 
-#ifndef NOMINMAX
-#define NOMINMAX
-#endif
-#ifndef WIN32_LEAN_AND_MEAN
-#define WIN32_LEAN_AND_MEAN
-#endif
-#include <windows.h>
+#include "common/platform/win32/Windows.h"
 
 #include <string>
 

@@ -52,5 +52,38 @@ TEST_F(Store, NamesThatCouldLeaveTheFolderAreRefused) {
     EXPECT_FALSE(store.readText("Settings", ""));
 }
 
+// Every operation checks both names the same way on both systems, and a group of values with one
+// refused name writes none of them.
+TEST_F(Store, EveryOperationRefusesTheSameNamesAndARefusedGroupWritesNothing) {
+    const std::vector<std::uint8_t> bytes{1, 2, 3};
+    for (const std::string& refused : {std::string(), std::string("a/b"), std::string("a\\b"), std::string("C:"),
+                                       std::string("two words"), std::string("tab\t"), std::string(201, 'n')}) {
+        SCOPED_TRACE(refused);
+        const std::string valid = "Valid";
+        for (const auto& [section, name] : {std::pair{refused, valid}, std::pair{valid, refused}}) {
+            EXPECT_FALSE(store.writeText(section, name, "text"));
+            EXPECT_FALSE(store.writeNumber(section, name, 7));
+            EXPECT_FALSE(store.writeBinary(section, name, bytes));
+            EXPECT_FALSE(store.readText(section, name));
+            EXPECT_FALSE(store.readNumber(section, name));
+            EXPECT_FALSE(store.readBinary(section, name));
+            EXPECT_FALSE(store.contains(section, name));
+        }
+        EXPECT_FALSE(store.writeValues("Settings", {{.name = "Good", .isNumber = true, .text = {}, .number = 1},
+                                                    {.name = refused, .isNumber = false, .text = "x", .number = 0}}));
+        EXPECT_FALSE(store.writeValues(refused, {{.name = "Good", .isNumber = true, .text = {}, .number = 1}}));
+    }
+    EXPECT_FALSE(store.contains("Settings", "Good"));
+    EXPECT_FALSE(store.contains("Valid", "Valid"));
+}
+
+TEST_F(Store, NamesOfTwoHundredCharactersAreTheLongestTaken) {
+    const std::string longest(200, 'n');
+    ASSERT_TRUE(store.writeNumber(longest, longest, 5));
+    ASSERT_TRUE(store.writeBinary(longest, "Bytes", {9}));
+    EXPECT_EQ(store.readNumber(longest, longest), 5u);
+    EXPECT_EQ(store.readBinary(longest, "Bytes"), std::vector<std::uint8_t>{9});
+}
+
 }  // namespace
 }  // namespace rimba::settings

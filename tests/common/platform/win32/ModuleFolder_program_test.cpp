@@ -2,7 +2,7 @@
 
 #include "common/platform/ModuleFolder.h"
 
-#include <windows.h>
+#include "common/platform/win32/Windows.h"
 
 #include <gtest/gtest.h>
 

@@ -1,4 +1,4 @@
-#include <windows.h>
+#include "common/platform/win32/Windows.h"
 
 #include <random>
 

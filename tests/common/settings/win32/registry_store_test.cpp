@@ -1,7 +1,7 @@
 // The settings store in the Windows registry, checked through the registry's own functions: the
 // key each section lives under and the type and bytes of each value.
 
-#include <windows.h>
+#include "common/platform/win32/Windows.h"
 
 #include <cstdint>
 #include <optional>

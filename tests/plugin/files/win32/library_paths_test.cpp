@@ -1,7 +1,7 @@
 // Sound paths on Windows: drive paths are absolute, '\' lies between folders, a stored '/' turns
 // into '\', and the default folders lie under the program-files folder.
 
-#include <windows.h>
+#include "common/platform/win32/Windows.h"
 #include <shlobj.h>
 
 #include <gtest/gtest.h>

@@ -1,7 +1,10 @@
-#include "common/platform/Paths.h"
+// The POSIX path rules and folders under Paths.cpp.
 
-#include <algorithm>
+#include "common/platform/PathCalls.h"
+
 #include <cstdlib>
+
+#include "common/platform/Paths.h"
 
 namespace rimba::platform {
 
@@ -12,12 +15,6 @@ std::string environment(const char* name) {
     return value != nullptr ? std::string(value) : std::string();
 }
 
-std::string withoutTrailingSeparators(std::string folder) {
-    while (!folder.empty() && folder.back() == '/')
-        folder.pop_back();
-    return folder;
-}
-
 }  // namespace
 
 char pathSeparator() { return '/'; }
@@ -26,20 +23,7 @@ bool isPathSeparator(char c) { return c == '/'; }
 
 bool isAbsolutePath(const std::string& path) { return !path.empty() && path.front() == '/'; }
 
-std::string withNativeSeparators(std::string path) {
-    std::replace(path.begin(), path.end(), '\\', '/');
-    return path;
-}
-
 const char* libraryExtension() { return "so"; }
-
-std::string defaultLibraryFolder() {
-    // The XDG rules ignore a relative data folder.
-    std::string data = environment("XDG_DATA_HOME");
-    if (data.empty() || data.front() != '/')
-        data = environment("HOME") + "/.local/share";
-    return withoutTrailingSeparators(data) + "/VORN Studio/Rimba Drums";
-}
 
 std::string defaultEffectFolder() {
     const std::string paths = environment("VST_PATH");
@@ -48,5 +32,17 @@ std::string defaultEffectFolder() {
         return first + "/";
     return environment("HOME") + "/.vst/";
 }
+
+namespace calls {
+
+std::string libraryParentFolder() {
+    // The XDG rules ignore a relative data folder.
+    const std::string data = environment("XDG_DATA_HOME");
+    if (data.empty() || data.front() != '/')
+        return environment("HOME") + "/.local/share";
+    return data;
+}
+
+}  // namespace calls
 
 }  // namespace rimba::platform

@@ -1,30 +1,15 @@
-#include "common/settings/SettingsStore.h"
+// The settings store in the registry under SettingsStore.cpp: a key per section below
+// HKEY_CURRENT_USER, a typed registry value per value.
 
-#ifndef NOMINMAX
-#define NOMINMAX
-#endif
-#ifndef WIN32_LEAN_AND_MEAN
-#define WIN32_LEAN_AND_MEAN
-#endif
-#include <windows.h>
+#include "common/settings/StoreCalls.h"
+
+#include "common/platform/win32/Windows.h"
 
 #include <algorithm>
-#include <cctype>
 
 namespace rimba::settings {
 
 namespace {
-
-// The same names as on Linux, so a setting that works on one system works on the other, and a
-// section name can never reach outside the product's key.
-bool validName(const std::string& name) {
-    if (name.empty() || name.size() > 200)
-        return false;
-    for (const char c : name)
-        if (!(std::isalnum(static_cast<unsigned char>(c)) || c == '_' || c == '-' || c == '.'))
-            return false;
-    return true;
-}
 
 // A key path below HKEY_CURRENT_USER: '\' between keys, with no empty elements, since the
 // registry refuses a leading separator and would take "a\\b" as an empty key name.
@@ -93,8 +78,6 @@ std::optional<RawValue> queryValue(HKEY key, const std::string& name) {
 }
 
 std::optional<RawValue> readValue(const std::string& key, const std::string& section, const std::string& name) {
-    if (!validName(section) || !validName(name))
-        return std::nullopt;
     RegistryKey opened;
     if (!opened.open(key + "\\" + section))
         return std::nullopt;
@@ -103,7 +86,7 @@ std::optional<RawValue> readValue(const std::string& key, const std::string& sec
 
 bool writeValue(const std::string& key, const std::string& section, const std::string& name, DWORD type,
                 const std::uint8_t* bytes, std::size_t size) {
-    if (!validName(section) || !validName(name) || size > 0x7FFFFFFF)
+    if (size > 0x7FFFFFFF)
         return false;
     RegistryKey created;
     if (!created.create(key + "\\" + section))
@@ -134,7 +117,9 @@ SettingsStore::SettingsStore(std::string productName)
 SettingsStore::SettingsStore(std::string productName, std::string rootKey)
     : product(std::move(productName)), root(keyPathOf(rootKey + "\\" + product)) {}
 
-std::optional<std::string> SettingsStore::readText(const std::string& section, const std::string& name) const {
+namespace calls {
+
+std::optional<std::string> readText(const std::string& root, const std::string& section, const std::string& name) {
     const auto value = readValue(root, section, name);
     if (!value || value->type != REG_SZ)
         return std::nullopt;
@@ -143,7 +128,8 @@ std::optional<std::string> SettingsStore::readText(const std::string& section, c
     return std::string(value->bytes.begin(), end);
 }
 
-std::optional<std::uint32_t> SettingsStore::readNumber(const std::string& section, const std::string& name) const {
+std::optional<std::uint32_t> readNumber(const std::string& root, const std::string& section,
+                                        const std::string& name) {
     const auto value = readValue(root, section, name);
     if (!value || value->type != REG_DWORD || value->bytes.size() != 4)
         return std::nullopt;
@@ -152,45 +138,34 @@ std::optional<std::uint32_t> SettingsStore::readNumber(const std::string& sectio
            static_cast<std::uint32_t>(b[2]) << 16 | static_cast<std::uint32_t>(b[3]) << 24;
 }
 
-std::optional<std::vector<std::uint8_t>> SettingsStore::readBinary(const std::string& section,
-                                                                  const std::string& name) const {
+std::optional<std::vector<std::uint8_t>> readBinary(const std::string& root, const std::string& section,
+                                                    const std::string& name) {
     auto value = readValue(root, section, name);
     if (!value || value->type != REG_BINARY)
         return std::nullopt;
     return std::move(value->bytes);
 }
 
-bool SettingsStore::contains(const std::string& section, const std::string& name) const {
+bool contains(const std::string& root, const std::string& section, const std::string& name) {
     return readValue(root, section, name).has_value();
 }
 
-bool SettingsStore::writeText(const std::string& section, const std::string& name, const std::string& value) {
-    return writeTextValue(root, section, name, value);
-}
-
-bool SettingsStore::writeNumber(const std::string& section, const std::string& name, std::uint32_t value) {
-    return writeNumberValue(root, section, name, value);
-}
-
-// The registry writes each value atomically on its own, so the values go one by one; a name
-// that is refused stops the writes before any is made, as on Linux.
-bool SettingsStore::writeValues(const std::string& section, const std::vector<NamedValue>& values) {
-    if (!validName(section))
-        return false;
-    for (const NamedValue& value : values)
-        if (!validName(value.name))
-            return false;
+// The registry writes each value atomically on its own, so the values go one by one.
+bool writeValues(const std::string& root, const std::string& section,
+                 const std::vector<SettingsStore::NamedValue>& values) {
     bool written = true;
-    for (const NamedValue& value : values)
+    for (const SettingsStore::NamedValue& value : values)
         written = (value.isNumber ? writeNumberValue(root, section, value.name, value.number)
                                   : writeTextValue(root, section, value.name, value.text)) &&
                   written;
     return written;
 }
 
-bool SettingsStore::writeBinary(const std::string& section, const std::string& name,
-                                const std::vector<std::uint8_t>& value) {
+bool writeBinary(const std::string& root, const std::string& section, const std::string& name,
+                 const std::vector<std::uint8_t>& value) {
     return writeValue(root, section, name, REG_BINARY, value.data(), value.size());
 }
+
+}  // namespace calls
 
 }  // namespace rimba::settings

@@ -1,6 +1,8 @@
-#include "common/settings/SettingsStore.h"
+// The settings store as files under SettingsStore.cpp: one text file per section, binary values
+// in files of their own beside it.
 
-#include <cctype>
+#include "common/settings/StoreCalls.h"
+
 #include <cstdlib>
 #include <filesystem>
 #include <map>
@@ -69,15 +71,6 @@ std::optional<std::string> unescape(const std::string& text) {
     return out;
 }
 
-bool validName(const std::string& name) {
-    if (name.empty() || name.size() > 200)
-        return false;
-    for (const char c : name)
-        if (!(std::isalnum(static_cast<unsigned char>(c)) || c == '_' || c == '-' || c == '.'))
-            return false;
-    return true;
-}
-
 std::string sectionPath(const std::string& root, const std::string& section) { return root + "/" + section + ".conf"; }
 
 std::string binaryPath(const std::string& root, const std::string& section, const std::string& name) {
@@ -133,7 +126,7 @@ ReadState readSection(const std::string& root, const std::string& section, Secti
 
 std::optional<Value> readValue(const std::string& root, const std::string& section, const std::string& name) {
     Section values;
-    if (!validName(section) || !validName(name) || readSection(root, section, values) != ReadState::Read)
+    if (readSection(root, section, values) != ReadState::Read)
         return std::nullopt;
     const auto found = values.find(name);
     if (found == values.end())
@@ -147,13 +140,11 @@ bool ensureFolder(const std::string& folder) {
     return std::filesystem::is_directory(folder, error);
 }
 
-bool writeValues(const std::string& root, const std::string& section,
-                 const std::vector<std::pair<std::string, Value>>& changes) {
-    if (!validName(section) || !ensureFolder(root))
+// Reads the section, changes the given values and writes it whole again.
+bool replaceValues(const std::string& root, const std::string& section,
+                   const std::vector<std::pair<std::string, Value>>& changes) {
+    if (!ensureFolder(root))
         return false;
-    for (const auto& change : changes)
-        if (!validName(change.first))
-            return false;
     Section values;
     if (readSection(root, section, values) == ReadState::Damaged) {
         // Kept for whoever wants to look at it; the section starts afresh.
@@ -166,10 +157,6 @@ bool writeValues(const std::string& root, const std::string& section,
     const std::string text = serialise(values);
     return platform::writeFileAtomically(sectionPath(root, section),
                                          std::span(reinterpret_cast<const std::uint8_t*>(text.data()), text.size()));
-}
-
-bool writeValue(const std::string& root, const std::string& section, const std::string& name, const Value& value) {
-    return writeValues(root, section, {{name, value}});
 }
 
 std::optional<std::uint32_t> parseNumber(const std::string& text) {
@@ -201,22 +188,25 @@ SettingsStore::SettingsStore(std::string productName)
 SettingsStore::SettingsStore(std::string productName, std::string rootFolder)
     : product(std::move(productName)), root(std::move(rootFolder) + "/" + product) {}
 
-std::optional<std::string> SettingsStore::readText(const std::string& section, const std::string& name) const {
+namespace calls {
+
+std::optional<std::string> readText(const std::string& root, const std::string& section, const std::string& name) {
     const auto value = readValue(root, section, name);
     if (!value || value->type != 't')
         return std::nullopt;
     return value->text;
 }
 
-std::optional<std::uint32_t> SettingsStore::readNumber(const std::string& section, const std::string& name) const {
+std::optional<std::uint32_t> readNumber(const std::string& root, const std::string& section,
+                                        const std::string& name) {
     const auto value = readValue(root, section, name);
     if (!value || value->type != 'n')
         return std::nullopt;
     return parseNumber(value->text);
 }
 
-std::optional<std::vector<std::uint8_t>> SettingsStore::readBinary(const std::string& section,
-                                                                  const std::string& name) const {
+std::optional<std::vector<std::uint8_t>> readBinary(const std::string& root, const std::string& section,
+                                                    const std::string& name) {
     const auto value = readValue(root, section, name);
     if (!value || value->type != 'b')
         return std::nullopt;
@@ -232,35 +222,30 @@ std::optional<std::vector<std::uint8_t>> SettingsStore::readBinary(const std::st
     return bytes;
 }
 
-bool SettingsStore::contains(const std::string& section, const std::string& name) const {
+bool contains(const std::string& root, const std::string& section, const std::string& name) {
     return readValue(root, section, name).has_value();
 }
 
-bool SettingsStore::writeText(const std::string& section, const std::string& name, const std::string& value) {
-    return writeValue(root, section, name, {'t', value});
-}
-
-bool SettingsStore::writeNumber(const std::string& section, const std::string& name, std::uint32_t value) {
-    return writeValue(root, section, name, {'n', std::to_string(value)});
-}
-
-bool SettingsStore::writeValues(const std::string& section, const std::vector<NamedValue>& values) {
+bool writeValues(const std::string& root, const std::string& section,
+                 const std::vector<SettingsStore::NamedValue>& values) {
     std::vector<std::pair<std::string, Value>> changes;
-    for (const NamedValue& value : values)
+    for (const SettingsStore::NamedValue& value : values)
         changes.emplace_back(value.name, value.isNumber ? Value{'n', std::to_string(value.number)} : Value{'t', value.text});
-    return rimba::settings::writeValues(root, section, changes);
+    return replaceValues(root, section, changes);
 }
 
-bool SettingsStore::writeBinary(const std::string& section, const std::string& name,
-                                const std::vector<std::uint8_t>& value) {
-    if (!validName(section) || !validName(name) || !ensureFolder(root + "/" + section))
+bool writeBinary(const std::string& root, const std::string& section, const std::string& name,
+                 const std::vector<std::uint8_t>& value) {
+    if (!ensureFolder(root + "/" + section))
         return false;
     // The bytes first: the section's record of them is written only once they are in place.
     if (!platform::writeFileAtomically(binaryPath(root, section, name), value))
         return false;
     const std::string record =
         std::to_string(value.size()) + " " + std::to_string(checksum(std::string(value.begin(), value.end())));
-    return writeValue(root, section, name, {'b', record});
+    return replaceValues(root, section, {{name, Value{'b', record}}});
 }
+
+}  // namespace calls
 
 }  // namespace rimba::settings

@@ -1,7 +1,9 @@
-#include "common/platform/FolderScan.h"
+// The POSIX folder listing under FolderScan.cpp, and the case-insensitive path search that
+// Windows file systems do by themselves.
+
+#include "common/platform/FolderCalls.h"
 
 #include <algorithm>
-#include <cstring>
 #include <dirent.h>
 #include <fcntl.h>
 #include <optional>
@@ -10,10 +12,6 @@
 namespace rimba::platform {
 
 namespace {
-
-bool isDotEntry(const char* name) {
-    return std::strcmp(name, ".") == 0 || std::strcmp(name, "..") == 0;
-}
 
 // Some file systems do not report the type in the listing, and a link to a folder should
 // behave like the folder it points to, so those entries are asked for their type.
@@ -78,24 +76,24 @@ std::optional<std::string> findNameIgnoringCase(const std::string& folder,
 
 }  // namespace
 
-std::vector<FolderEntry> listFolder(const std::string& folder) {
+namespace calls {
+
+std::vector<FolderEntry> readFolder(const std::string& folder) {
     std::vector<FolderEntry> entries;
     DIR* handle = opendir(folder.c_str());
     if (handle == nullptr) {
         return entries;
     }
     while (const dirent* entry = readdir(handle)) {
-        if (isDotEntry(entry->d_name)) {
-            continue;
+        if (!isSelfOrParent(entry->d_name)) {
+            entries.push_back(FolderEntry{entry->d_name, entryIsDirectory(handle, *entry)});
         }
-        entries.push_back(FolderEntry{entry->d_name, entryIsDirectory(handle, *entry)});
     }
     closedir(handle);
-    std::sort(entries.begin(), entries.end(), [](const FolderEntry& a, const FolderEntry& b) {
-        return folderNameLess(a.name, b.name);
-    });
     return entries;
 }
+
+}  // namespace calls
 
 std::string resolvePathIgnoringCase(const std::string& path) {
     if (path.empty() || path.front() != '/' || pathExists(path)) {

@@ -1,16 +1,12 @@
-#include "common/platform/ModuleFolder.h"
+// The Win32 loader's record of the module under ModuleFolder.cpp.
 
-#ifndef NOMINMAX
-#define NOMINMAX
-#endif
-#ifndef WIN32_LEAN_AND_MEAN
-#define WIN32_LEAN_AND_MEAN
-#endif
-#include <windows.h>
+#include "common/platform/ModuleCalls.h"
+
+#include "common/platform/win32/Windows.h"
 
 #include <vector>
 
-namespace rimba::platform {
+namespace rimba::platform::calls {
 
 namespace {
 
@@ -34,18 +30,14 @@ std::string moduleFileName(HMODULE module) {
 
 }  // namespace
 
-std::string moduleFolder() {
+std::string modulePath() {
     HMODULE module = nullptr;
     // The module that holds this very function: the plug-in's DLL in a host, the program itself
     // when the code is linked into an executable. No reference is kept.
     if (GetModuleHandleExA(GET_MODULE_HANDLE_EX_FLAG_FROM_ADDRESS | GET_MODULE_HANDLE_EX_FLAG_UNCHANGED_REFCOUNT,
-                           reinterpret_cast<LPCSTR>(&moduleFolder), &module) == 0)
+                           reinterpret_cast<LPCSTR>(&modulePath), &module) == 0)
         return {};
-    const std::string path = moduleFileName(module);
-    const std::size_t separator = path.find_last_of("\\/");
-    if (separator == std::string::npos)
-        return {};
-    return path.substr(0, separator);
+    return moduleFileName(module);
 }
 
-}  // namespace rimba::platform
+}  // namespace rimba::platform::calls

@@ -1,4 +1,6 @@
-#include "common/platform/ModuleFolder.h"
+// The POSIX loader's record of the module under ModuleFolder.cpp.
+
+#include "common/platform/ModuleCalls.h"
 
 #include <dlfcn.h>
 #include <link.h>
@@ -6,7 +8,7 @@
 
 #include <array>
 
-namespace rimba::platform {
+namespace rimba::platform::calls {
 
 namespace {
 
@@ -30,18 +32,14 @@ std::string absolutePath(const std::string& path) {
 
 }  // namespace
 
-std::string moduleFolder() {
+std::string modulePath() {
     Dl_info info{};
     link_map* module = nullptr;
-    if (dladdr1(reinterpret_cast<const void*>(&moduleFolder), &info, reinterpret_cast<void**>(&module),
+    if (dladdr1(reinterpret_cast<const void*>(&modulePath), &info, reinterpret_cast<void**>(&module),
                 RTLD_DL_LINKMAP) == 0)
         return {};
     const bool namedLibrary = module != nullptr && module->l_name != nullptr && module->l_name[0] != 0;
-    const std::string path = absolutePath(namedLibrary ? std::string(module->l_name) : executablePath());
-    const std::size_t slash = path.rfind('/');
-    if (slash == std::string::npos)
-        return {};
-    return slash == 0 ? std::string("/") : path.substr(0, slash);
+    return absolutePath(namedLibrary ? std::string(module->l_name) : executablePath());
 }
 
-}  // namespace rimba::platform
+}  // namespace rimba::platform::calls

@@ -1,26 +1,17 @@
-#include "common/platform/Paths.h"
+// The Win32 path rules and folders under Paths.cpp.
 
-#ifndef NOMINMAX
-#define NOMINMAX
-#endif
-#ifndef WIN32_LEAN_AND_MEAN
-#define WIN32_LEAN_AND_MEAN
-#endif
-#include <windows.h>
+#include "common/platform/PathCalls.h"
+
+#include "common/platform/win32/Windows.h"
 #include <shlobj.h>
 
-#include <algorithm>
 #include <array>
+
+#include "common/platform/Paths.h"
 
 namespace rimba::platform {
 
 namespace {
-
-std::string withoutTrailingSeparators(std::string folder) {
-    while (!folder.empty() && (folder.back() == '\\' || folder.back() == '/'))
-        folder.pop_back();
-    return folder;
-}
 
 std::string programFilesFolder() {
     std::array<char, MAX_PATH> folder{};
@@ -43,14 +34,7 @@ bool isPathSeparator(char c) { return c == '\\' || c == '/'; }
 
 bool isAbsolutePath(const std::string& path) { return path.size() > 1 && path[1] == ':'; }
 
-std::string withNativeSeparators(std::string path) {
-    std::replace(path.begin(), path.end(), '/', '\\');
-    return path;
-}
-
 const char* libraryExtension() { return "dll"; }
-
-std::string defaultLibraryFolder() { return programFilesFolder() + "\\VORN Studio\\Rimba Drums"; }
 
 std::string defaultEffectFolder() {
     std::string programFiles = withoutTrailingSeparators(environment("ProgramFiles"));
@@ -58,5 +42,11 @@ std::string defaultEffectFolder() {
         programFiles = programFilesFolder();
     return programFiles + "\\VSTPlugIns\\VORN Effects\\";
 }
+
+namespace calls {
+
+std::string libraryParentFolder() { return programFilesFolder(); }
+
+}  // namespace calls
 
 }  // namespace rimba::platform
