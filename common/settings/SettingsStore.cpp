@@ -24,7 +24,8 @@ bool validName(const std::string& name) {
     for (const char c : name)
         if (!(std::isalnum(static_cast<unsigned char>(c)) || c == '_' || c == '-' || c == '.'))
             return false;
-    return true;
+    // Names become file names on Linux: "." and ".." would lead out of the store's folder.
+    return name.find_first_not_of('.') != std::string::npos;
 }
 
 std::optional<std::string> SettingsStore::readText(const std::string& section, const std::string& name) const {
