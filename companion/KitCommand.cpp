@@ -61,9 +61,10 @@ int runKit(const std::vector<std::string>& args) {
         std::fprintf(stderr, "rimbadrums-tool: cannot read %s\n", path.c_str());
         return 1;
     }
-    const std::optional<KitFile> kit = readKitFile(*file);
+    const rimba::Result<KitFile> kit = readKitFile(*file);
     if (!kit) {
-        std::fprintf(stderr, "rimbadrums-tool: %s is not a kit the instrument reads\n", path.c_str());
+        std::fprintf(stderr, "rimbadrums-tool: %s is not a kit the instrument reads: %s\n", path.c_str(),
+                     kit.reason().c_str());
         return 1;
     }
     std::printf("kit file: %s\n", path.c_str());

@@ -153,11 +153,12 @@ int runMidi(const std::vector<std::string>& args) {
         settings.channelNumber = tracks;
         return false;
     });
-    const int lines = loadPatternSet(drums, request->patterns);
-    if (lines < 0) {
-        std::fprintf(stderr, "rimbadrums-tool: cannot read the pattern set %s\n", request->patterns.c_str());
+    const Result<int> loaded = loadPatternSet(drums, request->patterns);
+    if (!loaded) {
+        std::fprintf(stderr, "rimbadrums-tool: the pattern set is refused: %s\n", loaded.reason().c_str());
         return 1;
     }
+    const int lines = *loaded;
     if (lines == 0) {
         std::fprintf(stderr, "rimbadrums-tool: %s holds no pattern the instrument can read\n",
                      request->patterns.c_str());

@@ -183,8 +183,9 @@ int runRender(const std::vector<std::string>& args) {
     if (!request->library.empty())
         drums.settings.filesPath = request->library;
     drums.setSampleRate(static_cast<float>(request->rate));
-    if (!drums.loadProgramFile(request->program)) {
-        std::fprintf(stderr, "rimbadrums-tool: the instrument does not load %s\n", request->program.c_str());
+    if (const Result<> loaded = drums.loadProgramFile(request->program); !loaded) {
+        std::fprintf(stderr, "rimbadrums-tool: the instrument does not load the program: %s\n",
+                     loaded.reason().c_str());
         return 1;
     }
     // Taken before the render changes the play mode or the pattern, so it is the program's state.
@@ -218,13 +219,14 @@ int runProgram(const std::vector<std::string>& args) {
         return 1;
     }
     const ProgramFileBlock found = findProgramFileBlock(*file);
-    if (!found.compatible || !found.block) {
-        std::fprintf(stderr, "rimbadrums-tool: %s is not a program file of the instrument\n", path.c_str());
+    if (!found.block) {
+        std::fprintf(stderr, "rimbadrums-tool: %s: %s\n", path.c_str(), found.block.reason().c_str());
         return 1;
     }
-    const std::optional<ProgramChunk> program = readProgramChunk(*found.block);
+    const rimba::Result<ProgramChunk> program = readProgramChunk(*found.block);
     if (!program) {
-        std::fprintf(stderr, "rimbadrums-tool: the instrument refuses the program in %s\n", path.c_str());
+        std::fprintf(stderr, "rimbadrums-tool: the instrument refuses the program in %s: %s\n", path.c_str(),
+                     program.reason().c_str());
         return 1;
     }
     describe(path, *program);

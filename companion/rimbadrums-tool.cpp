@@ -11,12 +11,12 @@
 #include <string>
 #include <vector>
 
+#include "common/platform/Files.h"
 #include "companion/KitCommand.h"
 #include "companion/MidiCommand.h"
 #include "companion/PluginProbe.h"
 #include "companion/ProgramCommands.h"
 #include "plugin/files/SoundReader.h"
-#include "common/platform/Files.h"
 
 namespace {
 
@@ -126,9 +126,9 @@ int runDecode(const std::vector<std::string>& args) {
     }
     if (file.empty())
         return usage();
-    const std::optional<rimba::Sound> sound = rimba::loadSoundFile(file);
+    const rimba::Result<rimba::Sound> sound = rimba::loadSoundFile(file);
     if (!sound) {
-        std::fprintf(stderr, "rimbadrums-tool: the sound loader refuses %s\n", file.c_str());
+        std::fprintf(stderr, "rimbadrums-tool: the sound loader refuses %s: %s\n", file.c_str(), sound.reason().c_str());
         return 1;
     }
     std::printf("frames=%d rate=%g\n", sound->frameCount, static_cast<double>(sound->sampleRate));

@@ -22,14 +22,14 @@ bool settingsAreNumbers(const rimba::KitRecord& record) {
 }  // namespace
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
-    const std::optional<rimba::KitFile> kit = rimba::readKitFile(std::span(data, size));
+    const rimba::Result<rimba::KitFile> kit = rimba::readKitFile(std::span(data, size));
     if (!kit)
         return 0;
     if (kit->records.empty() || kit->records.size() > static_cast<std::size_t>(rimba::kTrackSlots) ||
         !std::all_of(kit->records.begin(), kit->records.end(), settingsAreNumbers))
         std::abort();
     const std::vector<std::uint8_t> written = rimba::writeKitFile(*kit);
-    const std::optional<rimba::KitFile> again = rimba::readKitFile(written);
+    const rimba::Result<rimba::KitFile> again = rimba::readKitFile(written);
     if (!again || again->records.size() != kit->records.size())
         std::abort();
     if (rimba::writeKitFile(*again) != written)

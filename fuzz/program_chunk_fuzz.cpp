@@ -11,13 +11,13 @@
 #include "plugin/files/ProgramChunk.h"
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
-    const std::optional<rimba::ProgramChunk> program = rimba::readProgramChunk(std::span(data, size));
+    const rimba::Result<rimba::ProgramChunk> program = rimba::readProgramChunk(std::span(data, size));
     if (!program)
         return 0;
     if (program->tracks.size() > static_cast<std::size_t>(rimba::kTrackSlots))
         std::abort();
     const std::vector<std::uint8_t> written = rimba::writeProgramChunk(*program);
-    const std::optional<rimba::ProgramChunk> again = rimba::readProgramChunk(written);
+    const rimba::Result<rimba::ProgramChunk> again = rimba::readProgramChunk(written);
     if (!again || again->tracks.size() != program->tracks.size())
         std::abort();
     if (rimba::writeProgramChunk(*again) != written)

@@ -149,15 +149,18 @@ VstInt32 VornDrums::setChunk(void* data, VstInt32 byteSize, bool) {
         sampleExportFolder = folder;
         return 1;
     }
-    return takeProgramBlock(block) ? 1 : 0;
+    const Result<> taken = takeProgramBlock(block);
+    if (!taken)
+        logRefusal("host's program chunk", taken.reason());
+    return taken ? 1 : 0;
 }
 
-bool VornDrums::takeProgramBlock(std::span<const std::uint8_t> block) {
-    const std::optional<ProgramChunk> program = readProgramChunk(block);
+Result<> VornDrums::takeProgramBlock(std::span<const std::uint8_t> block) {
+    const Result<ProgramChunk> program = readProgramChunk(block);
     if (!program)
-        return false;
+        return program.refusal();
     applyProgram(*program);
-    return true;
+    return {};
 }
 
 void VornDrums::applyProgram(const ProgramChunk& program) {

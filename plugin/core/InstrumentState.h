@@ -3,8 +3,17 @@
 // settings, the queues to the audio thread and the shared sound list. Plain records and fixed
 // arrays; the instrument object owns it and everything else borrows it.
 //
-// Threads: the user-interface thread writes single settings and plane values while the audio
-// thread reads them; everything that replaces shared data goes through `handshake`.
+// Every field has one owner, named by the group it stands in (the threads are those of
+// VornDrums.h):
+//   main     written on the host's main thread (the editor, host parameters) and by loaders;
+//            the audio thread reads it as it is, value by value (every gain it applies from it
+//            is smoothed, so a change never clicks);
+//   audio    written by the render loop alone; loaders holding the handshake and the audio
+//            export (which holds the host's blocks off) may reset it;
+//   loader   replaced only while the load handshake holds the audio thread off;
+//   shared   the hand-overs between threads, each with its own rules (EventQueues.h,
+//            LoadHandshake.h), and the two values both threads change, each an atomic with the
+//            one function that changes it (choosePattern, setPlaying).
 
 #include <array>
 #include <atomic>
@@ -30,64 +39,54 @@
 namespace rimba {
 
 struct InstrumentState : PatternState {
-    // Instance facts.
-    std::uint8_t standalone = 0;    // the standalone host answered its signature
-    std::int32_t multiOutput = 1;   // per-track and send outputs exist
-    // The host's rate, set by setSampleRate on the host's main thread only; equalisers, the WAV
-    // writer and the export are made for it.
+    // --- main: facts of the instance and the host's settings ----------------------------------
+    std::uint8_t standalone = 0;   // the standalone host answered its signature (construction)
+    std::int32_t multiOutput = 1;  // per-track and send outputs exist (construction)
+    std::int32_t trackCount = kDefaultTrackCount;  // construction
+    // The host's rate, set by setSampleRate only; equalisers, the WAV writer and the export are
+    // made for it.
     std::int32_t sampleRate = kDefaultSampleRate;
     std::int32_t blockSize = kDefaultBlockSize;  // stored; nothing reads it
-    std::atomic<std::int32_t> offlineRender{0};  // the audio export drives the render loop
-
-    std::int32_t trackCount = kDefaultTrackCount;
     InstrumentSettings settings;
-
+    // The track settings; their derived eqActive is the audio thread's (latched at every control
+    // update; a loader clears it with its track).
     TrackSettings tracks;
-
-    // Mixer settings.
     std::array<std::int32_t, kEffectSlots> effectEnabled{};
     float masterEqOn = 0.0f;
     std::array<float, kEqBands> masterEqFreq = kDefaultEqFreq;
     std::array<float, kEqBands> masterEqQ{kDefaultEqQ, kDefaultEqQ, kDefaultEqQ};
     std::array<float, kEqBands> masterEqGain{};
+    std::int32_t tempo = 120;
+    std::uint8_t soloSelected = 0;
+    std::int32_t selectedTrack = 0;
+    MasterGainTable masterGainTable{};  // construction
+
+    // --- shared ------------------------------------------------------------------------------
     // The sequencer's run switch: the user's play/stop and MIDI's mute keys (audio thread) both
     // change it, only through setPlaying.
     std::atomic<std::int32_t> playing{1};
-    std::int32_t tempo = 120;
+    // Set by the audio export while it drives the render loop itself.
+    std::atomic<std::int32_t> offlineRender{0};
+    // Random keystrokes, the random chain and the grid's randomisations draw from it.
+    RandomSource random;
+    LoadHandshake handshake;
+    PendingList pendingEvents;          // audio; a loader empties it
+    MidiInputRing midiInput;            // processEvents to the render loop
+    FilterUpdateList filterUpdates;     // main to the render loop
+    ProgramChangeList programChanges;   // the render loop to the timer
+    StepDisplayList stepDisplay;        // the render loop to the editor
+
+    // --- audio: the sequencer's place and the clock -----------------------------------------
     std::int32_t previousTempo = 120;
     std::int32_t heldTriggerKeys = 0;
     std::int32_t playingPattern = 0;
     std::int32_t currentStep = 0;
-    std::uint8_t soloSelected = 0;
-    std::int32_t selectedTrack = 0;
     std::int32_t controlCounter = 0;
     double secondsPerStep = 0.0;
-
-    // Voices and mixer.
-    std::array<TrackVoice, kTrackSlots> voices{};
-    PerTrack<std::array<EqBand, kEqBands>> trackEq{};
-    std::array<EqBand, kEqBands> masterEq{};
-    MasterGainTable masterGainTable{};
-    float masterGain = 0.0f;
-
-    // Random keystrokes, the random chain and the grid's randomisations draw from it.
-    RandomSource random;
-
-    // Hand-overs to and from the audio thread.
-    LoadHandshake handshake;
-    PendingList pendingEvents;
-    MidiInputRing midiInput;
-    FilterUpdateList filterUpdates;
-    ProgramChangeList programChanges;
-    StepDisplayList stepDisplay;
-
-    // The standalone clock's own time record.
-    VstTimeInfo standaloneTime{};
-
-    // Render loop.
-    double standalonePos = 0.0;  // samples; advances only while the sequencer runs
-    double exportPos = 0.0;      // samples of the audio export's own clock
-    double currentTempo = 120.0;  // tempo of the time info in force at the last rendered block
+    VstTimeInfo standaloneTime{};  // the standalone clock's own time record
+    double standalonePos = 0.0;    // samples; advances only while the sequencer runs
+    double exportPos = 0.0;        // samples of the audio export's own clock
+    double currentTempo = 120.0;   // tempo of the time info in force at the last rendered block
     // The rate the standalone host's clock reports, which voices are tuned to there; 0 in a
     // host, whose voices follow sampleRate.
     std::int32_t clockRate = 0;
@@ -97,6 +96,14 @@ struct InstrumentState : PatternState {
     // jump of the clock.
     std::int64_t expectedStep = -1;
     std::uint32_t lastIdleTick = 0;
+
+    // --- audio: voices and mixer -------------------------------------------------------------
+    // Each voice's `command` is the main thread's one-word mailbox (a release for every voice
+    // when the sequencer stops); everything else of a voice is the audio thread's.
+    std::array<TrackVoice, kTrackSlots> voices{};
+    PerTrack<std::array<EqBand, kEqBands>> trackEq{};  // coefficients arrive through filterUpdates
+    std::array<EqBand, kEqBands> masterEq{};
+    float masterGain = 0.0f;
     float voiceBusGain = 0.0f;
     PerTrack<float> trackSignal{};
     float meterLeft = 0.0f;
@@ -105,18 +112,18 @@ struct InstrumentState : PatternState {
     float holdRight = 0.0f;
     std::int32_t holdCountLeft = 0;
     std::int32_t holdCountRight = 0;
-
-    // Audio export: frames still to write and the fade of its last 2000 frames.
+    // The audio export's frames still to write and the fade of its last 2000 frames (the
+    // export's own thread renders meanwhile).
     std::int32_t exportRemaining = 0;
     float exportFadeGain = 1.0f;
 
+    // --- loader ------------------------------------------------------------------------------
     // Hosted plug-ins: send 1, send 2, insert 1, insert 2, and the drum synth. Empty slots are
     // null; the effect host owns what they point to.
     std::array<HostedPlugin*, kEffectSlots> effectSlots{};
     HostedPlugin* drumSynthPlugin = nullptr;
-
-    // One Sound per distinct path; only appended to, and only while a load holds the audio
-    // thread off, so indexes stay valid for the life of the instrument.
+    // One Sound per distinct path; only appended to, so indexes stay valid for the life of the
+    // instrument.
     std::vector<std::unique_ptr<Sound>> soundList;
 
     void setPlaying(std::int32_t on) { playing.store(on); }

@@ -33,13 +33,13 @@ bool VornDrums::saveKit(const std::string& path) {
     return platform::writeFileAtomically(path, writeKitFile(kit));
 }
 
-bool VornDrums::loadKit(const std::string& path) {
+Result<> VornDrums::loadKit(const std::string& path) {
     const std::optional<std::vector<std::uint8_t>> bytes = platform::readWholeFile(path);
     if (!bytes)
-        return false;
-    const std::optional<KitFile> kit = readKitFile(*bytes);
+        return Refusal{"cannot read " + path};
+    const Result<KitFile> kit = readKitFile(*bytes);
     if (!kit)
-        return false;
+        return kit.refusal(path);
 
     LoadGuard hold(handshake);
     if (drumSynthPlugin != nullptr && !kit->synthState.empty())
@@ -48,7 +48,7 @@ bool VornDrums::loadKit(const std::string& path) {
     for (std::size_t r = 0; r < kit->records.size(); ++r)
         applyKitRecord(static_cast<int>(r), kit->records[r], library);
     updateDisplay();
-    return true;
+    return {};
 }
 
 void VornDrums::applyKitRecord(int track, const KitRecord& record, const std::string& library) {
@@ -80,7 +80,8 @@ void VornDrums::newProgram() {
     resetSequencer();
     settings.drumKitFile = platform::joinPath(libraryFolder(settings), platform::withNativeSeparators("Drum Kits/Default.drs"));
     resetTracks();
-    loadKit(settings.drumKitFile);
+    if (const Result<> kit = loadKit(settings.drumKitFile); !kit)
+        logRefusal("default kit", kit.reason());
     resetPatterns(*this);
     settings.muteMidiKey = 0;
     settings.patternTriggerMidiKey = -1;

@@ -293,24 +293,27 @@ void VornDrums::loadProgram(std::int32_t n) {
     // The host reads the number from its own thread while the program-change timer may set it.
     std::atomic_ref<VstInt32>(curProgram).store(n);
     settings.programFile = folder + names[static_cast<std::size_t>(n)];
-    loadProgramFile(settings.programFile);
+    if (const Result<> loaded = loadProgramFile(settings.programFile); !loaded)
+        logRefusal("program", loaded.reason());
     if (currentPattern >= 0)
         playingPattern = currentPattern;
     soloSelected = 0;
     selectedTrack = -1;
 }
 
-bool VornDrums::loadProgramFile(const std::string& path) {
+Result<> VornDrums::loadProgramFile(const std::string& path) {
     const std::optional<std::vector<std::uint8_t>> file =
         platform::readWholeFile(platform::resolvePathIgnoringCase(path));
     if (!file)
-        return false;  // a file that cannot be read is passed over without a word
+        return Refusal{"cannot read " + path};  // passed over without a message box
     const ProgramFileBlock found = findProgramFileBlock(*file);
-    if (!found.compatible) {
+    if (!found.compatible)
         platform::showMessage(incompatibleProgramFileText(path), kIncompatibleProgramFileCaption);
-        return false;
-    }
-    return found.block && takeProgramBlock(*found.block);
+    if (!found.block)
+        return found.block.refusal(path);
+    if (const Result<> taken = takeProgramBlock(*found.block); !taken)
+        return taken.refusal(path);
+    return {};
 }
 
 void VornDrums::programChangeTimer() {

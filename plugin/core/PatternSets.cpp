@@ -15,6 +15,10 @@ int activeTracks(const InstrumentState& state) { return std::clamp(state.trackCo
 
 bool isPatternIndex(int p) { return p >= 0 && p < kPatternCount; }
 
+Refusal outsidePatterns(int pattern) {
+    return Refusal{"pattern " + std::to_string(pattern) + " is outside 0 to " + std::to_string(kPatternCount - 1)};
+}
+
 PatternSource sourceOf(const InstrumentState& state) {
     return {.patterns = state, .trackCount = state.trackCount, .trackKeys = state.settings.trackKey};
 }
@@ -133,10 +137,10 @@ bool savePattern(const InstrumentState& state, const std::string& path, int patt
     return isPatternIndex(pattern) && writeText(path, patternText(state, pattern));
 }
 
-int loadPatternSet(InstrumentState& state, const std::string& path) {
+Result<int> loadPatternSet(InstrumentState& state, const std::string& path) {
     const std::optional<std::vector<std::uint8_t>> bytes = platform::readWholeFile(path);
     if (!bytes)
-        return -1;
+        return Refusal{"cannot read " + path};
     return loadPatternSetBytes(state, *bytes);
 }
 
@@ -144,18 +148,18 @@ int loadPatternSetBytes(InstrumentState& state, std::span<const std::uint8_t> by
     return applyPatternSet(state, readPatternSet(bytes, activeTracks(state)));
 }
 
-int loadPattern(InstrumentState& state, const std::string& path, int pattern) {
+Result<int> loadPattern(InstrumentState& state, const std::string& path, int pattern) {
     if (!isPatternIndex(pattern))
-        return -1;
+        return outsidePatterns(pattern);
     const std::optional<std::vector<std::uint8_t>> bytes = platform::readWholeFile(path);
     if (!bytes)
-        return -1;
+        return Refusal{"cannot read " + path};
     return loadPatternBytes(state, *bytes, pattern);
 }
 
-int loadPatternBytes(InstrumentState& state, std::span<const std::uint8_t> bytes, int pattern) {
+Result<int> loadPatternBytes(InstrumentState& state, std::span<const std::uint8_t> bytes, int pattern) {
     if (!isPatternIndex(pattern))
-        return -1;
+        return outsidePatterns(pattern);
     return applySinglePattern(state, readSinglePattern(bytes, activeTracks(state)), static_cast<std::size_t>(pattern));
 }
 

@@ -12,6 +12,7 @@
 #include <string>
 
 #include "plugin/core/InstrumentState.h"
+#include "plugin/model/Result.h"
 
 namespace rimba {
 
@@ -26,16 +27,16 @@ std::string patternText(const InstrumentState& state, int pattern);
 bool savePatternSet(const InstrumentState& state, const std::string& path);
 bool savePattern(const InstrumentState& state, const std::string& path, int pattern);
 
-// Resets every pattern, then reads the set. Answers how many pattern lines were taken, or -1
-// when the file cannot be read.
-int loadPatternSet(InstrumentState& state, const std::string& path);
+// Resets every pattern, then reads the set. Answers how many pattern lines were taken (lines
+// that fit no form are skipped); refused, with nothing changed, when the file cannot be read.
+Result<int> loadPatternSet(InstrumentState& state, const std::string& path);
 int loadPatternSetBytes(InstrumentState& state, std::span<const std::uint8_t> bytes);
 
 // Clears `pattern` (0..15) and the random keystrokes of the active tracks, then reads a single
 // pattern file into it whatever pattern the file names. Answers how many pattern lines were
-// taken, or -1 when the file cannot be read or the index is out of range.
-int loadPattern(InstrumentState& state, const std::string& path, int pattern);
-int loadPatternBytes(InstrumentState& state, std::span<const std::uint8_t> bytes, int pattern);
+// taken; refused when the file cannot be read or the index is out of range.
+Result<int> loadPattern(InstrumentState& state, const std::string& path, int pattern);
+Result<int> loadPatternBytes(InstrumentState& state, std::span<const std::uint8_t> bytes, int pattern);
 
 // "New Patterns": every pattern of the active tracks empty, the sequencer settings of a set at
 // their reset values.

@@ -36,7 +36,7 @@ void VornDrums::loadTrackSound(int track) {
         const std::string path = soundPathText(tracks.soundPath[t]);
         std::int32_t index = findSound(soundList, path);
         if (index < 0) {
-            if (std::optional<Sound> sound = loadSoundFile(path)) {
+            if (Result<Sound> sound = loadSoundFile(path)) {
                 soundList.push_back(std::make_unique<Sound>(std::move(*sound)));
                 index = static_cast<std::int32_t>(soundList.size() - 1);
             } else {

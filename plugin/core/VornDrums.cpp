@@ -1,6 +1,7 @@
 #include "plugin/core/VornDrums.h"
 
 #include <cmath>
+#include <cstdio>
 #include <cstring>
 #include <mutex>
 #include <string>
@@ -79,12 +80,16 @@ bool VornDrums::applyStoredSettings() {
     return firstRun;
 }
 
+void VornDrums::logRefusal(const char* what, const std::string& reason) {
+    std::fprintf(stderr, "%s: the %s is refused: %s\n", kProductName, what, reason.c_str());
+}
+
 void VornDrums::restoreLastState(bool firstRun) {
     // A last state that cannot be read, or that the instrument refuses, counts as none: the
     // musician then gets the last program file instead of an empty instrument.
     bool restored = false;
     if (std::optional<std::vector<std::uint8_t>> block = storage->readLastState(); block && !block->empty())
-        restored = takeProgramBlock(*block);
+        restored = takeProgramBlock(*block).ok();
     if (firstRun || !restored)
         findCurrentProgram();
 }

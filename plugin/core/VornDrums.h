@@ -3,9 +3,15 @@
 // MIDI. It owns its whole state; this class is its face to the host and the operations that
 // keep the state's derived values up to date.
 //
-// Threads: construction, close, destruction and setSampleRate on the host's main thread;
-// processReplacing and processEvents on its audio thread; the program-change timer on the
-// process-wide timer thread.
+// Threads, as each function below names them:
+//   main      the host's main (user-interface) thread: construction, close, destruction, the
+//             editor, parameters from the host, file loads and saves, chunks;
+//   audio     the host's audio thread: processReplacing, processEvents and what they call;
+//   timer     the process-wide 40 ms timer that takes queued program changes;
+//   loader    a main- or timer-thread function while it holds the load handshake (the audio
+//             thread renders silence meanwhile), so it may replace what the audio thread uses.
+// Functions on the audio thread never wait, lock, allocate (beyond pending events) or touch
+// files; the others never run on the audio thread. InstrumentState.h says who writes each field.
 
 #include <atomic>
 #include <cstdint>
@@ -19,6 +25,7 @@
 #include "plugin/core/InstrumentState.h"
 #include "plugin/core/StoredSettings.h"
 #include "plugin/model/InstrumentSettings.h"
+#include "plugin/model/Result.h"
 
 namespace rimba {
 
@@ -28,22 +35,25 @@ struct KitRecord;
 
 class VornDrums : public AudioEffectX, public InstrumentState, public TimerServed {
 public:
-    // An instrument that keeps its settings and last state in `storage` (the user's settings
-    // store unless said otherwise).
+    // Main. An instrument that keeps its settings and last state in `storage` (the user's
+    // settings store unless said otherwise).
     explicit VornDrums(audioMasterCallback audioMaster, std::unique_ptr<InstrumentStorage> storage = userStorage());
-    // An instrument whose settings come from `readSettings` and that keeps nothing between runs.
+    // Main. An instrument whose settings come from `readSettings` and that keeps nothing.
     VornDrums(audioMasterCallback audioMaster, SettingsReader readSettings);
+    // Main, once the host no longer processes; waits for the timer to leave this instance.
     ~VornDrums() override;
 
     // Host dialogue.
-    void resume() override;
-    void close() override;
-    void setSampleRate(float rate) override;
-    void setBlockSize(VstInt32 size) override;
+    void resume() override;                          // main
+    void close() override;                           // main; writes the settings store
+    void setSampleRate(float rate) override;         // main, while the host does not process
+    void setBlockSize(VstInt32 size) override;       // main
+    // Audio; silence while a loader holds the handshake or the export runs.
     void processReplacing(float** inputs, float** outputs, VstInt32 sampleFrames) override;
-    void processDoubleReplacing(double**, double**, VstInt32) override {}
-    VstInt32 processEvents(VstEvents* events) override;
+    void processDoubleReplacing(double**, double**, VstInt32) override {}  // audio; never called
+    VstInt32 processEvents(VstEvents* events) override;  // audio (or any one thread); queues only
 
+    // Main, or any thread: they read names and constants only.
     void getProgramName(char* name) override;
     bool getProgramNameIndexed(VstInt32 category, VstInt32 index, char* text) override;
     bool getOutputProperties(VstInt32 index, VstPinProperties* properties) override;
@@ -55,51 +65,53 @@ public:
     VstInt32 canDo(char*) override { return 0; }
 
     // Host parameters: 240 = 12 tracks x 20 slots, and the standalone host's private indexes.
-    void setParameter(VstInt32 index, float value) override;
-    float getParameter(VstInt32 index) override;
-    void getParameterName(VstInt32 index, char* text) override;
-    void getParameterDisplay(VstInt32 index, char* text) override;
-    VstInt32 getProgram() override { return std::atomic_ref<VstInt32>(curProgram).load(); }
-    void setProgram(VstInt32 program) override { loadProgram(program); }
+    void setParameter(VstInt32 index, float value) override;   // main (hosts may automate from audio: values only)
+    float getParameter(VstInt32 index) override;               // any thread; reads as they are
+    void getParameterName(VstInt32 index, char* text) override;     // any thread
+    void getParameterDisplay(VstInt32 index, char* text) override;  // any thread
+    VstInt32 getProgram() override { return std::atomic_ref<VstInt32>(curProgram).load(); }  // any thread
+    void setProgram(VstInt32 program) override { loadProgram(program); }  // main; a loader
 
     // The tag space: every value of the instrument by number (see Tags.h).
-    void setValue(std::int32_t tag, float value);
-    float getValue(std::int32_t tag) const;
-    // Tells the host of a change the editor made, as an automated parameter.
+    void setValue(std::int32_t tag, float value);  // main; stores one setting (never the audio thread)
+    float getValue(std::int32_t tag) const;        // any thread; reads as they are
+    // Main: tells the host of a change the editor made, as an automated parameter.
     void reportToHost(std::int32_t tag, float value);
-    // Flips the sequencer's run switch and releases every voice.
+    // Main: flips the sequencer's run switch and posts a release to every voice.
     void togglePlaying();
 
-    // Loads program file number n of the current program's folder; nothing changes when there is
-    // no such file. User-interface or timer thread.
+    // Main or timer; a loader. Loads program file number n of the current program's folder;
+    // nothing changes when there is no such file.
     void loadProgram(std::int32_t n);
-    // The program file itself; false when it could not be loaded.
-    bool loadProgramFile(const std::string& path);
+    // Main or timer; a loader. The program file itself; refused, with nothing changed, when it
+    // cannot be read or holds no program this instrument takes.
+    Result<> loadProgramFile(const std::string& path);
 
-    // State operations.
+    // State operations: main, as loaders or before the instance is registered (construction).
     void resetSequencer();
     void resetTracks();
-    void updateTrack(int track);
-    void recomputeBounds(int track);
-    void loadTrackSound(int track);
-    // Writes the part of the track's sound between its start and end as a 16-bit mono WAV at the
-    // instrument's rate: 0 on success, -1 when there is nothing to write or the write failed.
+    void updateTrack(int track);        // main; recomputes a track's derived values and gains
+    void recomputeBounds(int track);    // main; moves the voice's bounds, which may idle it
+    void loadTrackSound(int track);     // main; a loader (reads the sound file)
+    // Main. Writes the part of the track's sound between its start and end as a 16-bit mono WAV
+    // at the instrument's rate: 0 on success, -1 when there is nothing to write or it failed.
     std::int32_t writeTrackWave(int track, const std::string& path);
 
-    // Control-rate recomputation of one voice's pan, gains, shares and pitch.
+    // Audio (a loader may call it too). Control-rate recomputation of one voice's pan, gains,
+    // shares and pitch.
     void controlUpdate(TrackVoice& voice);
-    // Gains of the track's voices from its level, mute and send settings.
+    // Main. Gains of the track's voices from its level, mute and send settings.
     void updateTrackGains(int track);
 
-    // Computes a band's coefficients from the settings (track, or -1 for master) and queues them
-    // for the audio thread; false when 100 updates already wait.
+    // Main. Computes a band's coefficients from the settings (track, or -1 for master) and queues
+    // them for the audio thread; false when 100 updates already wait.
     bool queueEqUpdate(int target, int band);
 
-    // The body of processReplacing, also driven directly by the audio export. Audio thread (or
-    // the export's thread while offlineRender is set).
+    // Audio, or the export's thread while offlineRender holds the host's blocks off. The body of
+    // processReplacing.
     void renderBlock(float** outputs, VstInt32 frames);
 
-    // Engine stages, in the order a block runs them.
+    // Engine stages, in the order a block runs them: audio only.
     void runSequencer(const VstTimeInfo& time, VstInt32 frames);
     void playStep(std::int64_t step, double offset, double displayTime, double samplesPerStep);
     void playHit(int track, float velocity, float roll, std::int32_t offset, double samplesPerStep);
@@ -108,17 +120,22 @@ public:
     void mixSample(float** outputs, VstInt32 i);
     void finishBlock(float** outputs, VstInt32 frames);
 
-    // The editor's way to sound a track directly, bypassing the pending list.
+    // Audio, or a loader: the editor's way to sound a track directly, bypassing the pending
+    // list. (A voice belongs to the audio thread; the editor must reach it through the MIDI ring
+    // or while holding the handshake.)
     void auditionStart(int track, int velocity, bool toSynth);
     void auditionStop(int track, bool toSynth);
 
-    // The 40 ms timer's work for this instance.
+    // Timer: takes one queued program change; a loader.
     void programChangeTimer() override;
 
-    bool editorOpen() const { return editor != nullptr && editor->isOpen(); }
-    bool synthSlotLoaded() const { return drumSynthPlugin != nullptr; }
+    bool editorOpen() const { return editor != nullptr && editor->isOpen(); }  // main
+    bool synthSlotLoaded() const { return drumSynthPlugin != nullptr; }          // main or a loader
 
 private:
+    // A host has no way to show why a file or chunk was refused; its standard error can.
+    static void logRefusal(const char* what, const std::string& reason);
+
     // Where the settings and the last state live between runs.
     std::unique_ptr<InstrumentStorage> storage;
 
@@ -149,18 +166,19 @@ private:
     void releaseAllVoices();
 
     // --- the program chunk and program files (Chunk.cpp) ----------------------------------
-    // User-interface thread or the program-change timer, never the audio thread.
 public:
-    // Each call builds a new block; it stays valid until the next call or the instrument's end.
+    // Main or timer; never the audio thread. Each call builds a new block (excluding loaders
+    // meanwhile); it stays valid until the next call or the instrument's end.
     VstInt32 getChunk(void** data, bool isPreset) override;
-    // 1 when the block was taken; 0 when it was refused, and then nothing has changed.
+    // Main or timer; a loader. 1 when the block was taken; 0 when it was refused, and then
+    // nothing has changed.
     VstInt32 setChunk(void* data, VstInt32 byteSize, bool isPreset) override;
-    // The block getChunk hands out, for callers that keep it themselves.
+    // Main or timer. The block getChunk hands out, for callers that keep it themselves.
     std::vector<std::uint8_t> buildChunk();
-    // Writes the ".fxp" file of the current state; false when it could not be written.
+    // Main or timer. Writes the ".fxp" file of the current state; false when it failed.
     bool saveProgramFile(const std::string& path);
-    // Finds the file of the ProgramFile setting among the programs of its folder and loads it
-    // by its number, as at start-up.
+    // Main (start-up, the editor); a loader. Finds the file of the ProgramFile setting among the
+    // programs of its folder and loads it by its number.
     void findCurrentProgram();
 
     // Set by a 256-byte setChunk: the next block built also writes every track's sound there.
@@ -170,8 +188,8 @@ public:
 
 private:
     // A program block from the instrument's own sources (program files, the last state): never
-    // the export folder a host may name with a 256-byte block. False when it was refused.
-    bool takeProgramBlock(std::span<const std::uint8_t> block);
+    // the export folder a host may name with a 256-byte block.
+    Result<> takeProgramBlock(std::span<const std::uint8_t> block);
     void captureTrack(int track, ChunkTrack& stored, const std::string& library);
     std::string exportTrackSound(int track);
     void applyProgram(const ProgramChunk& program);
@@ -185,17 +203,16 @@ private:
     void unloadEffectLibrary(int slot);
 
     // --- kits (Kit.cpp) -------------------------------------------------------------------
-    // User-interface thread, never the audio thread.
 public:
-    // Writes the ".drs" file of the tracks in use; false when it could not be written (a file
-    // already there then stays as it was).
+    // Main. Writes the ".drs" file of the tracks in use; false when it could not be written (a
+    // file already there then stays as it was).
     bool saveKit(const std::string& path);
-    // Gives the tracks the file's sounds and sound settings; false, with nothing changed, for a
-    // file that cannot be read or is no kit.
-    bool loadKit(const std::string& path);
-    // "New Kit": every track in use loses its sound and takes its default settings.
+    // Main; a loader. Gives the tracks the file's sounds and sound settings; refused, with
+    // nothing changed, for a file that cannot be read or is no kit.
+    Result<> loadKit(const std::string& path);
+    // Main; a loader. "New Kit": every track in use loses its sound and takes its defaults.
     void newKit();
-    // "New Program": a stopped sequencer, the default kit and empty patterns.
+    // Main; a loader. "New Program": a stopped sequencer, the default kit and empty patterns.
     void newProgram();
 
 private:
@@ -203,8 +220,8 @@ private:
 
     // --- batched rendering of event-free stretches (FastMix.cpp) --------------------------
 public:
-    // Renders every sample the long way, one sample at a time, as the reference the batched
-    // path is compared with.
+    // Set before rendering (tests, benchmarks): renders every sample the long way, one sample at
+    // a time, as the reference the batched path is compared with.
     bool forceSampleBySample = false;
     // Samples rendered in batches since construction, so tests can tell that batches ran.
     std::int64_t batchedFrames = 0;

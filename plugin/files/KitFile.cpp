@@ -50,16 +50,18 @@ struct FormAndCount {
     std::size_t records;
 };
 
+std::string bytes(std::size_t count) { return std::to_string(count) + (count == 1 ? " byte" : " bytes"); }
+
 // The form as the header tells it, before any record is looked at.
-std::optional<FormAndCount> decideForm(std::span<const std::uint8_t> file) {
+Result<FormAndCount> decideForm(std::span<const std::uint8_t> file) {
     ChunkReader header(file);
     const std::uint32_t size = header.u32();
     if (!header.ok())
-        return std::nullopt;
+        return Refusal{"a file of " + bytes(file.size()) + " is too short to be a kit"};
     if (file.size() == kit::kOldestFormBytes && size != file.size())
         return FormAndCount{KitForm::Oldest, kit::kOldRecordCount};
     if (size != file.size())
-        return std::nullopt;
+        return Refusal{"the kit says it holds " + bytes(size) + " but the file holds " + bytes(file.size())};
     if (file.size() == kit::kShortFormBytes)
         return FormAndCount{KitForm::Short, kit::kOldRecordCount};
 
@@ -72,7 +74,8 @@ std::optional<FormAndCount> decideForm(std::span<const std::uint8_t> file) {
     // Older builds wrote only 8 or 12 records; other counts up to the instrument's 16 tracks are
     // read as they are written rather than as misaligned plain records.
     if (count < 1 || count > kTrackSlots)
-        return std::nullopt;
+        return Refusal{"kit has " + std::to_string(count) + " tracks; 1 to " + std::to_string(kTrackSlots) +
+                       " allowed"};
     return FormAndCount{KitForm::Current, static_cast<std::size_t>(count)};
 }
 
@@ -109,14 +112,15 @@ KitRecord readRecord(ChunkReader& in, const FormLayout& layout) {
 
 }  // namespace
 
-std::optional<KitFile> readKitFile(std::span<const std::uint8_t> file) {
-    const std::optional<FormAndCount> decided = decideForm(file);
+Result<KitFile> readKitFile(std::span<const std::uint8_t> file) {
+    const Result<FormAndCount> decided = decideForm(file);
     if (!decided)
-        return std::nullopt;
+        return decided.refusal();
     const FormLayout layout = layoutOf(decided->form);
     const std::size_t fixedBytes = layout.headerBytes + decided->records * layout.recordBytes;
     if (fixedBytes > file.size())
-        return std::nullopt;
+        return Refusal{std::to_string(decided->records) + " records of " + bytes(layout.recordBytes) +
+                       " run past the end of a file of " + bytes(file.size())};
 
     KitFile kit;
     kit.form = decided->form;
@@ -130,11 +134,11 @@ std::optional<KitFile> readKitFile(std::span<const std::uint8_t> file) {
         const std::size_t recordStart = in.position();
         kit.records.push_back(readRecord(in, layout));
         if (!allFinite(kit.records.back().settings))
-            return std::nullopt;
+            return Refusal{"track " + std::to_string(r + 1) + " has a setting that is not a number"};
         in.seek(recordStart + layout.recordBytes);
     }
     if (!in.ok())
-        return std::nullopt;
+        return Refusal{"the records run past the end of the file"};
     return kit;
 }
 

@@ -15,6 +15,7 @@
 #include <vector>
 
 #include "plugin/model/KitValues.h"
+#include "plugin/model/Result.h"
 
 namespace rimba {
 
@@ -37,10 +38,10 @@ constexpr int kOldRecordCount = 8;
 constexpr std::int32_t kFirstCountedVersion = 1451;
 }  // namespace kit
 
-// Decides the form, then reads and checks the whole file. nullopt for a file of no form, a
-// record count outside 1 to 16, records that would run past its end, or a setting that is not a
-// finite number. Nothing is read beyond `file`.
-std::optional<KitFile> readKitFile(std::span<const std::uint8_t> file);
+// Decides the form, then reads and checks the whole file. Refused, with the reason, for a file
+// of no form, a record count outside 1 to 16, records that would run past its end, or a setting
+// that is not a finite number. Nothing is read beyond `file`.
+Result<KitFile> readKitFile(std::span<const std::uint8_t> file);
 
 // The current form: 32 + synth state + 432 bytes per record.
 std::vector<std::uint8_t> writeKitFile(const KitFile& kit);

@@ -79,21 +79,24 @@ constexpr std::size_t kStateBlocks = 1448;
 // The pattern set keeps its eight reserved values in this order.
 constexpr std::array<std::size_t, 8> kReservedOrder{0, 4, 1, 5, 2, 6, 3, 7};
 
-std::optional<ChunkForm> decideForm(std::span<const std::uint8_t> block, std::int32_t& version) {
+std::string bytes(std::size_t count) { return std::to_string(count) + (count == 1 ? " byte" : " bytes"); }
+
+Result<ChunkForm> decideForm(std::span<const std::uint8_t> block, std::int32_t& version) {
     ChunkReader header(block);
     const std::uint32_t size = header.u32();
     if (!header.ok())
-        return std::nullopt;
+        return Refusal{"a block of " + bytes(block.size()) + " is too short to be a program"};
     if (block.size() == chunk::kOldestFormBytes && size != block.size())
         return ChunkForm::Oldest;
     if (size != block.size())
-        return std::nullopt;
+        return Refusal{"the block says it holds " + bytes(size) + " but holds " + bytes(block.size())};
 
     const auto numbered = static_cast<std::int32_t>(header.u32());
     const auto swapped = static_cast<std::int32_t>(header.u32BigEndian());
     if (header.ok() && numbered != 0 && numbered == swapped) {
         if (numbered > chunk::kVersion)
-            return std::nullopt;
+            return Refusal{"version " + std::to_string(numbered) + " is newer than " +
+                           std::to_string(chunk::kVersion) + ", the newest this instrument reads"};
         version = numbered;
         if (numbered < kFirstNumbered1300)
             return ChunkForm::NumberedBefore1300;
@@ -114,7 +117,7 @@ bool allFinite(std::span<const float> values) {
     return std::all_of(values.begin(), values.end(), [](float v) { return std::isfinite(v); });
 }
 
-bool readTrack(ChunkReader& in, const FormLayout& layout, ChunkTrack& track) {
+Result<> readTrack(ChunkReader& in, const FormLayout& layout, ChunkTrack& track) {
     track = emptyChunkTrack();
     track.path = in.text(chunk::kPathBytes);
     if (layout.hasRandom) {
@@ -158,10 +161,14 @@ bool readTrack(ChunkReader& in, const FormLayout& layout, ChunkTrack& track) {
         track.settings[stored::kTune] = (track.settings[stored::kTune] - 0.5f) * 24.0f;
         track.settings[stored::kTuneVelocity] *= 12.0f;
     }
-    return in.ok() && settings.ok() && allFinite(track.settings);
+    if (!in.ok() || !settings.ok())
+        return Refusal{"it runs past the end of the block"};
+    if (!allFinite(track.settings))
+        return Refusal{"a setting is not a number"};
+    return {};
 }
 
-bool readTail(ChunkReader& in, TailForm form, ProgramChunk& program) {
+Result<> readTail(ChunkReader& in, TailForm form, ProgramChunk& program) {
     const std::size_t start = in.position();
     for (std::int32_t& steps : program.patternSteps)
         steps = in.i32();
@@ -172,7 +179,7 @@ bool readTail(ChunkReader& in, TailForm form, ProgramChunk& program) {
     program.swing = in.i32();
     if (form == TailForm::Oldest) {
         program.hasFullTail = false;
-        return in.ok();
+        return in.ok() ? Result<>() : Refusal{"the tail runs past the end of the block"};
     }
 
     in.seek(start + tail::kRandomAuto);
@@ -231,7 +238,11 @@ bool readTail(ChunkReader& in, TailForm form, ProgramChunk& program) {
         program.masterEqOn,      program.masterEqFreq[0], program.masterEqQ[0], program.masterEqGain[0],
         program.masterEqFreq[1], program.masterEqQ[1],    program.masterEqGain[1], program.masterEqFreq[2],
         program.masterEqQ[2],    program.masterEqGain[2]};
-    return in.ok() && allFinite(master);
+    if (!in.ok())
+        return Refusal{"the effect states run past the end of the block"};
+    if (!allFinite(master))
+        return Refusal{"a master equaliser setting is not a number"};
+    return {};
 }
 
 void writeTrack(ChunkWriter& out, std::size_t at, const ChunkTrack& track) {
@@ -330,12 +341,12 @@ void writeTail(ChunkWriter& out, std::size_t at, const ProgramChunk& program) {
 
 }  // namespace
 
-std::optional<ProgramChunk> readProgramChunk(std::span<const std::uint8_t> block) {
+Result<ProgramChunk> readProgramChunk(std::span<const std::uint8_t> block) {
     ProgramChunk program;
     std::int32_t version = 0;
-    const std::optional<ChunkForm> form = decideForm(block, version);
+    const Result<ChunkForm> form = decideForm(block, version);
     if (!form)
-        return std::nullopt;
+        return form.refusal();
     program.form = *form;
     program.version = version;
     const FormLayout layout = layoutOf(*form);
@@ -347,7 +358,8 @@ std::optional<ProgramChunk> readProgramChunk(std::span<const std::uint8_t> block
         trackCount = in.i32();
         // The instrument has room for 16 tracks; a block naming more is damaged, not clipped.
         if (trackCount < 0 || trackCount > kTrackSlots)
-            return std::nullopt;
+            return Refusal{"the block names " + std::to_string(trackCount) + " tracks; 0 to " +
+                           std::to_string(kTrackSlots) + " allowed"};
     }
     // Everything but the state blocks has a fixed size in each form; a block too short for it is
     // refused before any of it is read.
@@ -359,17 +371,19 @@ std::optional<ProgramChunk> readProgramChunk(std::span<const std::uint8_t> block
     const std::size_t tailBytes = layout.tail == TailForm::Oldest         ? kOldestTailBytes
                                   : layout.tail == TailForm::WithoutSynth ? tail::kStateBlocks - tail::kSynthEntryBytes
                                                                           : tail::kStateBlocks;
-    if (layout.headerBytes + static_cast<std::size_t>(trackCount) * trackBytes + tailBytes > block.size())
-        return std::nullopt;
+    const std::size_t fixedBytes = layout.headerBytes + static_cast<std::size_t>(trackCount) * trackBytes + tailBytes;
+    if (fixedBytes > block.size())
+        return Refusal{"a " + std::string(chunkFormName(*form)) + " block of " + std::to_string(trackCount) +
+                       " tracks needs at least " + bytes(fixedBytes) + "; this one holds " + bytes(block.size())};
     in.seek(layout.headerBytes);
     program.tracks.resize(static_cast<std::size_t>(trackCount));
-    for (ChunkTrack& track : program.tracks)
-        if (!readTrack(in, layout, track))
-            return std::nullopt;
-    if (!readTail(in, layout.tail, program))
-        return std::nullopt;
+    for (std::size_t t = 0; t < program.tracks.size(); ++t)
+        if (const Result<> track = readTrack(in, layout, program.tracks[t]); !track)
+            return track.refusal("track " + std::to_string(t + 1));
+    if (const Result<> tail = readTail(in, layout.tail, program); !tail)
+        return tail.refusal();
     if (layout.tail == TailForm::Oldest && in.position() != block.size())
-        return std::nullopt;
+        return Refusal{"the oldest form ends at " + bytes(in.position()) + " but the block holds " + bytes(block.size())};
     return program;
 }
 

@@ -18,6 +18,7 @@
 #include <vector>
 
 #include "plugin/model/ProgramChunkValues.h"
+#include "plugin/model/Result.h"
 
 namespace rimba {
 
@@ -38,10 +39,10 @@ constexpr int kFixedTrackCount = 8;
 
 }  // namespace chunk
 
-// Decides the form, then reads and checks the whole block against it. nullopt for a block of a
-// form it does not know, a numbered version above 1480, more than 16 tracks, any part that
-// runs past the end of the block, or a setting that is not a finite number.
-std::optional<ProgramChunk> readProgramChunk(std::span<const std::uint8_t> block);
+// Decides the form, then reads and checks the whole block against it. Refused, with the reason,
+// for a block of a form it does not know, a numbered version above 1480, more than 16 tracks,
+// any part that runs past the end of the block, or a setting that is not a finite number.
+Result<ProgramChunk> readProgramChunk(std::span<const std::uint8_t> block);
 
 // The block of the current form: 1512 + 3580 x tracks + the sizes of the state blocks. The form
 // and version of `program` are not looked at.

@@ -81,8 +81,10 @@ ProgramFileBlock findProgramFileBlock(std::span<const std::uint8_t> file) {
     ProgramFileBlock found;
     found.compatible = (hasTag(file, 0, "CcnK") || hasTag(file, 0, "KncC")) && hasTag(file, 8, "FPCh") &&
                        bigEndianAt(file, 12) == static_cast<std::uint32_t>(kProgramVersion);
-    if (!found.compatible)
+    if (!found.compatible) {
+        found.block = Refusal{"not a program file of this instrument (no \"CcnK\", \"FPCh\" and version 1 header)"};
         return found;
+    }
     const std::size_t sizeOffset = bigEndianAt(file, 4) == 0u ? kLateSizeOffset : kSizeOffset;
     const std::optional<std::uint32_t> size = bigEndianAt(file, sizeOffset);
     const std::size_t start = sizeOffset + 4;
@@ -90,10 +92,13 @@ ProgramFileBlock findProgramFileBlock(std::span<const std::uint8_t> file) {
     // host's chunk request, which only a host may ask for.
     if (size == static_cast<std::uint32_t>(chunk::kExportFolderBytes)) {
         found.compatible = false;
+        found.block = Refusal{"not a program file of this instrument (its 256-byte block names an export folder)"};
         return found;
     }
     if (size && *size <= 0x7FFFFFFFu && start <= file.size() && *size <= file.size() - start)
         found.block = file.subspan(start, *size);
+    else
+        found.block = Refusal{"the program's block runs past the end of the file"};
     return found;
 }
 

@@ -10,6 +10,8 @@
 #include <string>
 #include <vector>
 
+#include "plugin/model/Result.h"
+
 namespace rimba {
 
 constexpr std::size_t kProgramFileHeaderBytes = 60;
@@ -30,8 +32,8 @@ struct ProgramFileBlock {
     // The header is one of ours: "CcnK" (in either byte order), "FPCh" and version 1, and the
     // block is not of the 256 bytes that name a host's export folder.
     bool compatible = false;
-    // The block, when the header's size keeps it inside the file.
-    std::optional<std::span<const std::uint8_t>> block;
+    // The block, when the header is ours and its size keeps it inside the file; else why not.
+    Result<std::span<const std::uint8_t>> block{Refusal{}};
 };
 
 // Finds the block in the bytes of a program file. The bytes must outlive the result.

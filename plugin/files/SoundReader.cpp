@@ -441,16 +441,17 @@ double extendedToDouble(const std::uint8_t b[10]) {
            std::ldexp(static_cast<double>(low), exponent - 16383 - 63);
 }
 
-std::optional<Sound> loadSoundFile(const std::string& path) {
+Result<Sound> loadSoundFile(const std::string& path) {
     if (isRefusedPath(path))
-        return std::nullopt;
+        return Refusal{path.empty() ? "no sound file is named" : "\"" + path + "\" is no WAV or AIFF file name"};
     const auto bytes = platform::readWholeFile(platform::resolvePathIgnoringCase(path));
     if (!bytes)
-        return std::nullopt;
+        return Refusal{"cannot read \"" + path + "\""};
     Sound sound;
-    const auto read = namesAiffFile(path) ? readAiffSound : readWaveSound;
+    const bool aiff = namesAiffFile(path);
+    const auto read = aiff ? readAiffSound : readWaveSound;
     if (read(sound, bytes->data(), bytes->size()) != 1)
-        return std::nullopt;
+        return Refusal{"\"" + path + "\" is no " + (aiff ? "AIFF" : "WAV") + " file"};
     storePath(sound, path);
     return sound;
 }

@@ -9,6 +9,7 @@
 #include <optional>
 #include <string>
 
+#include "plugin/model/Result.h"
 #include "plugin/model/Sound.h"
 
 namespace rimba {
@@ -26,8 +27,9 @@ std::int32_t readAiffSound(Sound& sound, const std::uint8_t* bytes, std::size_t 
 double extendedToDouble(const std::uint8_t b[10]);
 
 // Reads the file named by `path` (or the same path in another letter case when the exact one
-// does not exist) with the parser its ending selects. nullopt when the path is refused, the file
-// cannot be read or the parser does not accept it; otherwise the Sound, its path set to `path`.
-std::optional<Sound> loadSoundFile(const std::string& path);
+// does not exist) with the parser its ending selects. Refused, with the reason, when the path is
+// refused, the file cannot be read or the parser does not accept it; otherwise the Sound, its
+// path set to `path`.
+Result<Sound> loadSoundFile(const std::string& path);
 
 }  // namespace rimba

@@ -87,7 +87,7 @@ TEST_P(AiffFileFromSox, DecodesToTheValuesOfTheConversionRules) {
     const auto expectedFrames = static_cast<std::size_t>(std::lround(kSeconds * param.rate));
     ASSERT_EQ(expected.size(), expectedFrames);
 
-    const std::optional<Sound> sound = loadSoundFile(path);
+    const rimba::Result<Sound> sound = loadSoundFile(path);
 
     ASSERT_TRUE(sound.has_value());
     EXPECT_EQ(sound->frameCount, static_cast<std::int32_t>(expectedFrames));
@@ -118,7 +118,7 @@ TEST(AiffFileFromSoxOfThirtyTwoBits, LoadsAsASoundWithZeroFramesAndItsRate) {
     const std::string path = folder / "wide.aiff";
     ASSERT_TRUE(makeSoxFile(path, Encoding::Signed32, 1, 48000, kSeconds));
 
-    const std::optional<Sound> sound = loadSoundFile(path);
+    const rimba::Result<Sound> sound = loadSoundFile(path);
 
     ASSERT_TRUE(sound.has_value());
     EXPECT_EQ(sound->frameCount, 0);

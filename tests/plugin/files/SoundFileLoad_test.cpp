@@ -44,7 +44,7 @@ TEST(LoadSoundFile, ReadsAWaveAndKeepsThePathAsGiven) {
     const std::string path = folder / "kick.wav";
     writeBytes(path, shortWave());
 
-    const std::optional<Sound> sound = loadSoundFile(path);
+    const rimba::Result<Sound> sound = loadSoundFile(path);
 
     ASSERT_TRUE(sound.has_value());
     EXPECT_EQ(sound->samples, kShortSamples);
@@ -73,7 +73,7 @@ TEST(LoadSoundFile, LowerCaseMp3IsRefusedWhileUpperCaseGoesToTheWaveReader) {
     writeBytes(folder / "song.MP3", mpeg.bytes);
 
     EXPECT_FALSE(loadSoundFile(folder / "wave.mp3").has_value());
-    const std::optional<Sound> upper = loadSoundFile(folder / "wave.MP3");
+    const rimba::Result<Sound> upper = loadSoundFile(folder / "wave.MP3");
     ASSERT_TRUE(upper.has_value());
     EXPECT_EQ(upper->samples, kShortSamples);
     EXPECT_TRUE(loadSoundFile(folder / "wave.Mp3").has_value());
@@ -84,7 +84,7 @@ TEST(LoadSoundFile, AiffEndingsSelectTheAiffReaderCaseSensitively) {
     TempFolder folder;
     for (const std::string ending : {".aif", ".aiff", ".AIF", ".AIFF"}) {
         writeBytes(folder / ("drum" + ending), shortAiff());
-        const std::optional<Sound> sound = loadSoundFile(folder / ("drum" + ending));
+        const rimba::Result<Sound> sound = loadSoundFile(folder / ("drum" + ending));
         ASSERT_TRUE(sound.has_value()) << ending;
         EXPECT_EQ(sound->samples, kShortSamples) << ending;
     }
@@ -115,7 +115,7 @@ TEST(LoadSoundFile, PathInAnotherLetterCaseFindsTheFileAndKeepsTheGivenPath) {
     writeBytes(folder / "Snare.WAV", shortWave());
     const std::string asNamed = folder / "snare.wav";
 
-    const std::optional<Sound> sound = loadSoundFile(asNamed);
+    const rimba::Result<Sound> sound = loadSoundFile(asNamed);
 
     ASSERT_TRUE(sound.has_value());
     EXPECT_EQ(sound->samples, kShortSamples);
@@ -128,7 +128,7 @@ TEST(LoadSoundFile, TruncatedFileLoadsTheFramesPresentOrNothing) {
     writeBytes(folder / "cut-data.wav", std::vector<std::uint8_t>(whole.begin(), whole.end() - 3));
     writeBytes(folder / "cut-header.wav", std::vector<std::uint8_t>(whole.begin(), whole.begin() + 30));
 
-    const std::optional<Sound> cutData = loadSoundFile(folder / "cut-data.wav");
+    const rimba::Result<Sound> cutData = loadSoundFile(folder / "cut-data.wav");
     ASSERT_TRUE(cutData.has_value());
     EXPECT_EQ(cutData->samples, (std::vector<std::int16_t>{100}));
     EXPECT_FALSE(loadSoundFile(folder / "cut-header.wav").has_value());

@@ -8,8 +8,8 @@
 #include <string>
 #include <vector>
 
-#include "plugin/files/SoundReader.h"
 #include "SoundFixtures.h"
+#include "plugin/files/SoundReader.h"
 
 namespace rimba {
 namespace {
@@ -85,7 +85,7 @@ TEST_P(WaveFileFromSox, DecodesToTheValuesOfTheConversionRules) {
     const auto expectedFrames = static_cast<std::size_t>(std::lround(kSeconds * param.rate));
     ASSERT_EQ(expected.size(), expectedFrames);
 
-    const std::optional<Sound> sound = loadSoundFile(path);
+    const rimba::Result<Sound> sound = loadSoundFile(path);
 
     ASSERT_TRUE(sound.has_value());
     EXPECT_EQ(sound->frameCount, static_cast<std::int32_t>(expectedFrames));
@@ -132,7 +132,7 @@ TEST(WaveFileFromSoxWithBlockAlignSix, SixteenBitThreeChannelsIsReadAsTwentyFour
         expected.push_back(static_cast<std::int16_t>(data[offset + 1] | (data[offset + 2] << 8)));
     }
 
-    const std::optional<Sound> sound = loadSoundFile(path);
+    const rimba::Result<Sound> sound = loadSoundFile(path);
 
     ASSERT_TRUE(sound.has_value());
     EXPECT_EQ(sound->frameCount, static_cast<std::int32_t>(data.size() / 3));

@@ -57,7 +57,7 @@ std::vector<std::uint8_t> formSeed(const FormRow& f) {
 }
 
 std::string chunkForm(const std::vector<std::uint8_t>& bytes) {
-    const std::optional<ProgramChunk> program = readProgramChunk(bytes);
+    const rimba::Result<ProgramChunk> program = readProgramChunk(bytes);
     return program ? chunkFormName(program->form) : "";
 }
 
@@ -84,7 +84,7 @@ std::string programFileForm(const std::vector<std::uint8_t>& file) {
     const ProgramFileBlock found = findProgramFileBlock(file);
     if (!found.compatible || !found.block)
         return "";
-    const std::optional<ProgramChunk> program = readProgramChunk(*found.block);
+    const rimba::Result<ProgramChunk> program = readProgramChunk(*found.block);
     return program ? chunkFormName(program->form) : "";
 }
 
@@ -105,7 +105,7 @@ void addProgramFileSeeds(std::vector<Seed>& seeds) {
 // --- kits ----------------------------------------------------------------------------------------
 
 std::string kitForm(const std::vector<std::uint8_t>& bytes) {
-    const std::optional<KitFile> kit = readKitFile(bytes);
+    const rimba::Result<KitFile> kit = readKitFile(bytes);
     return kit ? kitFormName(kit->form) : "";
 }
 

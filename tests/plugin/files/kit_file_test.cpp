@@ -225,7 +225,7 @@ TEST(OlderKits, ThePlainFormHasEightCurrentRecordsAfterTheSynthState) {
     ASSERT_TRUE(fresh->loadKit(library.kit("Plain.drs")));
     for (int t = 0; t < 8; ++t)
         EXPECT_EQ(storedSettingsOf(*fresh, t), storedSettingsOf(*drums, t));
-    const std::optional<KitFile> read = readKitFile(plain.bytes);
+    const rimba::Result<KitFile> read = readKitFile(plain.bytes);
     ASSERT_TRUE(read);
     EXPECT_EQ(read->form, KitForm::Plain);
     ASSERT_EQ(read->synthState.size(), 12u);
@@ -301,7 +301,7 @@ TEST_F(KitRefusals, EveryCutOfAGoodFileIsRefusedOrReadWithinItsBytes) {
         if (length >= 4)
             fixSize(sized);
         // Read straight from the bytes: under AddressSanitizer a read past them would stop the test.
-        const std::optional<KitFile> kit = readKitFile(sized.bytes);
+        const rimba::Result<KitFile> kit = readKitFile(sized.bytes);
         if (kit) {
             EXPECT_LE(kKitHeader + kit->records.size() * kRecord, length);
         }

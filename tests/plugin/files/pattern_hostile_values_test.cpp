@@ -25,13 +25,13 @@ protected:
         drums = makeDrums(tracks);
         const std::string path = folder / "hostile.ptn";
         writeText(path, text);
-        return loadPatternSet(*drums, path);
+        return *loadPatternSet(*drums, path);
     }
     int loadSingle(const std::string& text, int pattern) {
         drums = makeDrums(12);
         const std::string path = folder / "hostile.pat";
         writeText(path, text);
-        return loadPattern(*drums, path, pattern);
+        return *loadPattern(*drums, path, pattern);
     }
 
     TempFolder folder;

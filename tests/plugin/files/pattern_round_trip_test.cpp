@@ -52,7 +52,7 @@ void roundTripFullSet(int tracks, const std::string& expectedKeyword) {
     }
 
     auto loaded = makeDrums(tracks);
-    EXPECT_EQ(loadPatternSet(*loaded, path), kPatternCount);
+    EXPECT_EQ(*loadPatternSet(*loaded, path), kPatternCount);
     expectSamePatterns(*saved, *loaded);
     EXPECT_EQ(loaded->currentPattern, 0);
 }
@@ -139,7 +139,7 @@ TEST(PatternSetRoundTrip, LoadingASetFirstEmptiesEveryPatternAndTheRandomSetting
     drums->tracks.randomMaxDensity[1] = 4.0f;
     drums->tracks.randomMaxRoll[1] = 3.0f;
 
-    EXPECT_EQ(loadPatternSet(*drums, path), 1);
+    EXPECT_EQ(*loadPatternSet(*drums, path), 1);
     for (int t = 0; t < 12; ++t) {
         for (int p = 0; p < kPatternCount; ++p)
             EXPECT_EQ(hitCount(*drums, t, p), (t == 1 && p == 4) ? 1 : 0) << t << " " << p;
@@ -166,9 +166,9 @@ TEST(PatternSetRoundTrip, AFileThatCannotBeReadChangesNothing) {
     fillEverything(*drums);
     auto untouched = makeDrums(12);
     fillEverything(*untouched);
-    EXPECT_EQ(loadPatternSet(*drums, folder / "missing.ptn"), -1);
-    EXPECT_EQ(loadPattern(*drums, folder / "missing.pat", 7), -1);
-    EXPECT_EQ(loadPatternSet(*drums, folder.path()), -1);
+    EXPECT_FALSE(loadPatternSet(*drums, folder / "missing.ptn"));
+    EXPECT_FALSE(loadPattern(*drums, folder / "missing.pat", 7));
+    EXPECT_FALSE(loadPatternSet(*drums, folder.path()));
     expectSamePatterns(*untouched, *drums);
     EXPECT_EQ(drums->currentPattern, 7);
 }
@@ -184,7 +184,7 @@ TEST(SinglePatternRoundTrip, AFullPatternComesBackIdenticalInAnotherPatternSlot)
     EXPECT_EQ(fieldsOf(lines[0])[0], "PATTERN_NOTES_CHANNEL");
 
     auto loaded = makeDrums(12);
-    EXPECT_EQ(loadPattern(*loaded, path, 11), 1);
+    EXPECT_EQ(*loadPattern(*loaded, path, 11), 1);
     for (int t = 0; t < 12; ++t) {
         EXPECT_EQ(saved->patterns[at(t)].stepVelocity[6], loaded->patterns[at(t)].stepVelocity[11]);
         EXPECT_EQ(saved->patterns[at(t)].stepHold[6], loaded->patterns[at(t)].stepHold[11]);

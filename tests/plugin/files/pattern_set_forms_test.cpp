@@ -23,7 +23,7 @@ protected:
         drums = makeDrums(tracks);
         const std::string path = folder / "set.ptn";
         writeText(path, text);
-        return loadPatternSet(*drums, path);
+        return *loadPatternSet(*drums, path);
     }
 
     TempFolder folder;

@@ -19,7 +19,8 @@ protected:
     int load(const std::string& text, int pattern) {
         const std::string path = folder / "one.pat";
         writeText(path, text);
-        return loadPattern(*drums, path, pattern);
+        const Result<int> lines = loadPattern(*drums, path, pattern);
+        return lines ? *lines : -1;
     }
 
     void fillPattern(int pattern, float velocity) {

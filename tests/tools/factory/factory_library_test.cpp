@@ -71,10 +71,12 @@ double crossingsPerSecond(const Sound& sound) {
 }
 
 Sound readSound(const char* name) {
-    std::optional<Sound> sound = loadSoundFile(soundFile(name));
-    if (!sound)
-        ADD_FAILURE() << "the sound reader refuses " << name;
-    return sound.value_or(Sound{});
+    rimba::Result<Sound> sound = loadSoundFile(soundFile(name));
+    if (!sound) {
+        ADD_FAILURE() << "the sound reader refuses " << name << ": " << sound.reason();
+        return Sound{};
+    }
+    return *sound;
 }
 
 std::string trackSoundPath(const VornDrums& drums, int track) {
@@ -184,7 +186,7 @@ TEST(FactoryKits, DefaultIsPlainAndRimbaRandRetunedSpreadAndEqualised) {
 
 TEST(FactoryPatterns, SixteenChainedTwoBarGroovesWithSwing) {
     auto drums = instrumentOnTheFactoryLibrary();
-    ASSERT_EQ(loadPatternSet(*drums, below(kLibrary, "Patterns/Rimbastyle.ptn")), 16);
+    ASSERT_EQ(*loadPatternSet(*drums, below(kLibrary, "Patterns/Rimbastyle.ptn")), 16);
     EXPECT_GT(drums->swing, 0);
     EXPECT_EQ(drums->playMode, 1);
     for (int p = 0; p < kPatternCount; ++p) {
@@ -197,7 +199,7 @@ TEST(FactoryPatterns, SixteenChainedTwoBarGroovesWithSwing) {
 
 TEST(FactoryPatterns, BackbeatsGhostNotesAndRolledFills) {
     auto drums = instrumentOnTheFactoryLibrary();
-    ASSERT_EQ(loadPatternSet(*drums, below(kLibrary, "Patterns/Rimbastyle.ptn")), 16);
+    ASSERT_EQ(*loadPatternSet(*drums, below(kLibrary, "Patterns/Rimbastyle.ptn")), 16);
     // Rock: the snare on beats two and four of both bars.
     for (const int step : {4, 12, 20, 28})
         EXPECT_NE(velocityAt(*drums, 1, 1, step), 0.0f) << step;
@@ -230,7 +232,7 @@ TEST(FactoryProgram, LoadsTheRimbaRandKitAndTheRimbastyleSongInChainPlay) {
     auto kit = instrumentOnTheFactoryLibrary();
     ASSERT_TRUE(kit->loadKit(below(kLibrary, "Drum Kits/RimbaRand.drs")));
     auto set = instrumentOnTheFactoryLibrary();
-    ASSERT_EQ(loadPatternSet(*set, below(kLibrary, "Patterns/Rimbastyle.ptn")), 16);
+    ASSERT_EQ(*loadPatternSet(*set, below(kLibrary, "Patterns/Rimbastyle.ptn")), 16);
     for (std::size_t t = 0; t < 12; ++t) {
         EXPECT_EQ(program->tracks.level[t], kit->tracks.level[t]) << t;
         EXPECT_EQ(program->tracks.tune[t], kit->tracks.tune[t]) << t;

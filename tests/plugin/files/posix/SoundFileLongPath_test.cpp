@@ -24,7 +24,7 @@ TEST(LoadSoundFile, LongPathIsKeptToItsFirst255Characters) {
     const std::string path = deep + "/long.wav";
     writeBytes(path, shortWave());
 
-    const std::optional<Sound> sound = loadSoundFile(path);
+    const rimba::Result<Sound> sound = loadSoundFile(path);
 
     ASSERT_TRUE(sound.has_value());
     EXPECT_EQ(std::string(sound->path.data()), path.substr(0, 255));
