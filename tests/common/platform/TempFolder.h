@@ -1,72 +1,12 @@
 #pragma once
-// A fresh folder under the system's temporary folder, removed with everything in it at the end
-// of the test, plus small helpers to fill it.
+// The platform tests' names for the tests' one set of folder and file helpers.
 
-#include <cstdint>
-#include <cstdlib>
-#include <filesystem>
-#include <fstream>
-#include <stdexcept>
-#include <string>
-#include <vector>
-
-#include "tests/support/UniqueFolder.h"
+#include "tests/support/TempFolder.h"
 
 namespace rimba::platform::fixtures {
 
-class TempFolder {
-public:
-    TempFolder() : root(::rimba::test::makeUniqueFolder("rimba-platform")) {}
-    ~TempFolder() {
-        std::error_code ignored;
-        std::filesystem::remove_all(root, ignored);
-    }
-    TempFolder(const TempFolder&) = delete;
-    TempFolder& operator=(const TempFolder&) = delete;
-
-    const std::string& path() const { return root; }
-    std::string operator/(const std::string& relative) const { return ::rimba::test::below(root, relative); }
-
-    // Creates the file and any folders above it.
-    std::string makeFile(const std::string& relative, const std::string& content = "") const {
-        const std::string full = *this / relative;
-        std::filesystem::create_directories(std::filesystem::path(full).parent_path());
-        std::ofstream out(full, std::ios::binary);
-        out << content;
-        if (!out) {
-            throw std::runtime_error("cannot write " + full);
-        }
-        return full;
-    }
-
-    std::string makeFolder(const std::string& relative) const {
-        const std::string full = *this / relative;
-        std::filesystem::create_directories(full);
-        return full;
-    }
-
-    // Names in the folder as the file system reports them, independent of the code under test.
-    std::vector<std::string> namesIn(const std::string& relative = "") const {
-        std::vector<std::string> names;
-        const std::string folder = relative.empty() ? root : *this / relative;
-        for (const auto& entry : std::filesystem::directory_iterator(folder)) {
-            names.push_back(entry.path().filename().string());
-        }
-        return names;
-    }
-
-private:
-    std::string root;
-};
-
-inline std::vector<std::uint8_t> bytesOf(const std::string& text) {
-    return std::vector<std::uint8_t>(text.begin(), text.end());
-}
-
-// Reads a file with the standard library, so checks do not depend on the code under test.
-inline std::string contentOf(const std::string& path) {
-    std::ifstream in(path, std::ios::binary);
-    return std::string(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
-}
+using ::rimba::test::bytesOf;
+using ::rimba::test::contentOf;
+using ::rimba::test::TempFolder;
 
 }  // namespace rimba::platform::fixtures

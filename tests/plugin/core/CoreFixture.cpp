@@ -15,6 +15,17 @@ VstIntPtr coreTestHost(AEffect*, VstInt32 opcode, VstInt32, VstIntPtr, void*, fl
     return 0;
 }
 
+VstMidiEvent midiEvent(std::uint8_t status, std::uint8_t data1, std::uint8_t data2, VstInt32 deltaFrames) {
+    VstMidiEvent event{};
+    event.type = kVstMidiType;
+    event.byteSize = sizeof event;
+    event.deltaFrames = deltaFrames;
+    event.midiData[0] = static_cast<char>(status);
+    event.midiData[1] = static_cast<char>(data1);
+    event.midiData[2] = static_cast<char>(data2);
+    return event;
+}
+
 std::unique_ptr<VornDrums> makeInstrument(int trackCount) {
     VstTimeInfo& time = coreTestTime();
     time = VstTimeInfo{};

@@ -27,6 +27,9 @@ struct RenderBuffers {
     std::vector<float*> channelPointers;
 };
 
+// One MIDI short message as a host passes it to processEvents.
+VstMidiEvent midiEvent(std::uint8_t status, std::uint8_t data1, std::uint8_t data2, VstInt32 deltaFrames = 0);
+
 // A sound of constant value given to a track directly, so the output shows when it plays.
 void giveTrackSound(VornDrums& drums, int track, std::vector<std::int16_t> samples);
 

@@ -3,6 +3,8 @@
 #include <algorithm>
 #include <cstring>
 
+#include "tests/plugin/core/CoreFixture.h"
+
 namespace rimba::engine_test {
 
 VstIntPtr engineHost(AEffect* effect, VstInt32 opcode, VstInt32, VstIntPtr, void*, float) {
@@ -137,13 +139,7 @@ std::vector<long> onsets(const std::vector<float>& channel) {
 }
 
 void sendMidi(VornDrums& drums, std::uint8_t status, std::uint8_t data1, std::uint8_t data2, std::int32_t deltaFrames) {
-    VstMidiEvent note{};
-    note.type = kVstMidiType;
-    note.byteSize = sizeof note;
-    note.deltaFrames = deltaFrames;
-    note.midiData[0] = static_cast<char>(status);
-    note.midiData[1] = static_cast<char>(data1);
-    note.midiData[2] = static_cast<char>(data2);
+    VstMidiEvent note = test::midiEvent(status, data1, data2, deltaFrames);
     VstEvents events{1, 0, {reinterpret_cast<VstEvent*>(&note), nullptr}};
     drums.processEvents(&events);
 }

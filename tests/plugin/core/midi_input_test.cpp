@@ -51,17 +51,6 @@ protected:
         EXPECT_EQ(drums->processEvents(header), 1);
     }
 
-    static VstMidiEvent message(std::uint8_t status, std::uint8_t data1, std::uint8_t data2, VstInt32 delta = 0) {
-        VstMidiEvent event{};
-        event.type = kVstMidiType;
-        event.byteSize = sizeof event;
-        event.deltaFrames = delta;
-        event.midiData[0] = static_cast<char>(status);
-        event.midiData[1] = static_cast<char>(data1);
-        event.midiData[2] = static_cast<char>(data2);
-        return event;
-    }
-
     void render(int frames) { drums->processReplacing(nullptr, buffers.pointers(), frames); }
 
     // Renders one-sample blocks until the voice of `track` has been started, and says in which.
@@ -79,16 +68,16 @@ protected:
 };
 
 TEST_F(MidiInput, ANoteFiresOneSampleBeforeItsDeltaOrAtOnceForZero) {
-    send({message(0x90, 36, 100, 7)});
+    send({midiEvent(0x90, 36, 100, 7)});
     EXPECT_EQ(sampleWhereTrackStarts(0, 50), 6);
-    send({message(0x90, 37, 100, 0)});
+    send({midiEvent(0x90, 37, 100, 0)});
     EXPECT_EQ(sampleWhereTrackStarts(1, 50), 0);
-    send({message(0x90, 38, 100, 1)});
+    send({midiEvent(0x90, 38, 100, 1)});
     EXPECT_EQ(sampleWhereTrackStarts(2, 50), 0);
 }
 
 TEST_F(MidiInput, ABurstIsSpreadOverOneSampleEach) {
-    send({message(0x90, 36, 90), message(0x90, 37, 91), message(0x90, 38, 92), message(0x90, 39, 93)});
+    send({midiEvent(0x90, 36, 90), midiEvent(0x90, 37, 91), midiEvent(0x90, 38, 92), midiEvent(0x90, 39, 93)});
     for (int sample = 0; sample < 4; ++sample) {
         render(1);
         for (int t = 0; t < 4; ++t)
@@ -99,7 +88,7 @@ TEST_F(MidiInput, ABurstIsSpreadOverOneSampleEach) {
 
 TEST_F(MidiInput, OnlyTheReceiveChannelIsHeard) {
     drums->settings.receiveMidiChannel = 10;
-    send({message(0x90, 36, 100), message(0x99, 37, 100), message(0x9A, 38, 100)});
+    send({midiEvent(0x90, 36, 100), midiEvent(0x99, 37, 100), midiEvent(0x9A, 38, 100)});
     render(16);
     EXPECT_EQ(drums->voices[0].velocity, 0);
     EXPECT_EQ(drums->voices[1].velocity, 100);
@@ -109,7 +98,7 @@ TEST_F(MidiInput, OnlyTheReceiveChannelIsHeard) {
 TEST_F(MidiInput, AFullRingDropsTheRestWithoutHarm) {
     std::vector<VstMidiEvent> flood;
     for (int i = 0; i < 300; ++i)
-        flood.push_back(message(0x90, static_cast<std::uint8_t>(36 + i % 12), 100, i));
+        flood.push_back(midiEvent(0x90, static_cast<std::uint8_t>(36 + i % 12), 100, i));
     send(flood);
     EXPECT_EQ(drums->midiInput.size(), 255u);
     render(4096);
@@ -120,7 +109,7 @@ TEST_F(MidiInput, TwoTracksWithOneKeyPlayOnlyTheLowerOne) {
     drums->settings.trackKey[5] = 40.0f;
     drums->settings.trackKey[9] = 40.0f;
     drums->settings.trackKey[4] = 41.0f;  // its own key moved away
-    send({message(0x90, 40, 77)});
+    send({midiEvent(0x90, 40, 77)});
     render(8);
     EXPECT_EQ(drums->voices[4].velocity, 0);  // its default key 40 was moved away
     EXPECT_EQ(drums->voices[5].velocity, 77);
@@ -129,7 +118,7 @@ TEST_F(MidiInput, TwoTracksWithOneKeyPlayOnlyTheLowerOne) {
 
 TEST_F(MidiInput, VelocityAndLevelVelocitySetTheStartGain) {
     drums->tracks.levelVelocity[0] = 0.5f;
-    send({message(0x90, 36, 64)});
+    send({midiEvent(0x90, 36, 64)});
     render(4);
     EXPECT_FLOAT_EQ(drums->voices[0].newVelocityGain, 64 * 0.5f / 128.0f + 0.5f);
     EXPECT_EQ(drums->voices[0].key, 36);
@@ -138,13 +127,13 @@ TEST_F(MidiInput, VelocityAndLevelVelocitySetTheStartGain) {
 TEST_F(MidiInput, PatternTriggerKeysSelectPatternsAndSoundNothing) {
     drums->settings.patternTriggerMidiKey = 48;
     drums->settings.trackKey[3] = 64.0f;
-    send({message(0x90, 52, 100)});
+    send({midiEvent(0x90, 52, 100)});
     render(4);
     EXPECT_EQ(drums->currentPattern, 4);
     EXPECT_EQ(drums->playingPattern, 4);
     for (const TrackVoice& voice : drums->voices)
         EXPECT_EQ(voice.velocity, 0);
-    send({message(0x90, 64, 100)});  // 16 above the first trigger key: an ordinary note
+    send({midiEvent(0x90, 64, 100)});  // 16 above the first trigger key: an ordinary note
     render(4);
     EXPECT_EQ(drums->voices[3].velocity, 100);
     EXPECT_EQ(drums->currentPattern, 4);
@@ -154,14 +143,14 @@ TEST_F(MidiInput, HoldingTriggerKeysRunsTheSequencerWhenMuteKeyIsOn) {
     drums->settings.patternTriggerMidiKey = 48;
     drums->settings.muteMidiKey = 1;
     drums->playing = 0;
-    send({message(0x90, 48, 100), message(0x90, 50, 100)});
+    send({midiEvent(0x90, 48, 100), midiEvent(0x90, 50, 100)});
     render(4);
     EXPECT_EQ(drums->playing, 1);
     EXPECT_EQ(drums->heldTriggerKeys, 2);
-    send({message(0x80, 48, 0)});
+    send({midiEvent(0x80, 48, 0)});
     render(4);
     EXPECT_EQ(drums->playing, 1);
-    send({message(0x90, 50, 0)});  // a note-on of velocity 0 is a note-off
+    send({midiEvent(0x90, 50, 0)});  // a note-on of velocity 0 is a note-off
     render(4);
     EXPECT_EQ(drums->playing, 0);
     EXPECT_EQ(drums->heldTriggerKeys, 0);
@@ -173,7 +162,7 @@ TEST_F(MidiInput, AllNotesOffReleasesEveryVoice) {
     drums->tracks.synthRoute[2] = 1.0f;
     drums->settings.muteMidiKey = 1;
     drums->heldTriggerKeys = 3;
-    send({message(0xB3, 123, 0)});
+    send({midiEvent(0xB3, 123, 0)});
     render(2);
     for (const TrackVoice& voice : drums->voices)
         EXPECT_EQ(voice.command, 0);
@@ -186,7 +175,7 @@ TEST_F(MidiInput, AllNotesOffReleasesEveryVoice) {
 }
 
 TEST_F(MidiInput, OtherControllersDoNothing) {
-    send({message(0xB0, 7, 100)});
+    send({midiEvent(0xB0, 7, 100)});
     render(2);
     for (const TrackVoice& voice : drums->voices)
         EXPECT_EQ(voice.command, -1);
@@ -199,10 +188,10 @@ TEST_F(MidiInput, AHitOnAChokeMemberChokesTheOthersEvenOneShots) {
     for (int t : {5, 6, 7})
         drums->tracks.choke[static_cast<std::size_t>(t)] = 1.0f;
     drums->tracks.synthRoute[5] = 1.0f;
-    send({message(0x90, 36 + 6, 100)});
+    send({midiEvent(0x90, 36 + 6, 100)});
     render(2000);  // track 6 sounds, a one-shot
     ASSERT_GT(drums->voices[6].position, 100.0f);
-    send({message(0x90, 36 + 5, 100)});
+    send({midiEvent(0x90, 36 + 5, 100)});
     render(1);
     EXPECT_EQ(drums->voices[6].fading, 1);  // a choke fades a one-shot all the same
     EXPECT_EQ(drums->voices[7].command, 2);
@@ -213,7 +202,7 @@ TEST_F(MidiInput, AHitOnAChokeMemberChokesTheOthersEvenOneShots) {
 
 TEST_F(MidiInput, NothingIsQueuedWhileAnExportRenders) {
     drums->offlineRender = 1;
-    send({message(0x90, 36, 100)});
+    send({midiEvent(0x90, 36, 100)});
     EXPECT_TRUE(drums->midiInput.empty());
     drums->offlineRender = 0;
 }
@@ -253,14 +242,14 @@ protected:
 
 TEST_F(ProgramChanges, AreIgnoredWhenSwitchedOff) {
     drums->settings.enableMidiProgramChange = 0;
-    send({message(0xC0, 2, 0)});
+    send({midiEvent(0xC0, 2, 0)});
     render(4);
     EXPECT_TRUE(drums->programChanges.empty());
 }
 
 TEST_F(ProgramChanges, AreTakenByTheTimerNotTheAudioThread) {
     drums->patterns[0].randomHit[3] = 1.0f;
-    send({message(0xC0, 2, 0)});
+    send({midiEvent(0xC0, 2, 0)});
     render(4);
     // The audio thread only queued it.
     EXPECT_EQ(drums->getProgram(), 0);

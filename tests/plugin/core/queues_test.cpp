@@ -43,17 +43,6 @@ TEST(MidiInputRing, CarriesEveryMessageInOrderBetweenTwoThreads) {
     writer.join();
 }
 
-VstMidiEvent midiEvent(std::uint8_t status, std::uint8_t data1, std::uint8_t data2, VstInt32 delta) {
-    VstMidiEvent event{};
-    event.type = kVstMidiType;
-    event.byteSize = sizeof event;
-    event.deltaFrames = delta;
-    event.midiData[0] = static_cast<char>(status);
-    event.midiData[1] = static_cast<char>(data1);
-    event.midiData[2] = static_cast<char>(data2);
-    return event;
-}
-
 TEST(ProcessEvents, QueuesOnlyMidiOfTheReceiveChannel) {
     auto drums = makeInstrument();
     drums->settings.receiveMidiChannel = 10;

@@ -17,17 +17,6 @@
 namespace rimba::test {
 namespace {
 
-VstMidiEvent note(std::uint8_t status, std::uint8_t key, std::uint8_t velocity, VstInt32 delta) {
-    VstMidiEvent event{};
-    event.type = kVstMidiType;
-    event.byteSize = sizeof event;
-    event.deltaFrames = delta;
-    event.midiData[0] = static_cast<char>(status);
-    event.midiData[1] = static_cast<char>(key);
-    event.midiData[2] = static_cast<char>(velocity);
-    return event;
-}
-
 TEST(ThreadStress, AudioParameterAndTimerThreadsTogetherStaySound) {
     const auto folder = std::filesystem::temp_directory_path() / ("rimba-stress-" + std::to_string(::getpid()));
     std::filesystem::create_directories(folder);
@@ -53,9 +42,9 @@ TEST(ThreadStress, AudioParameterAndTimerThreadsTogetherStaySound) {
         RenderBuffers buffers(18, 256);
         std::mt19937 random(7);
         for (int block = 0; block < kBlocks; ++block) {
-            VstMidiEvent events[3] = {note(0x90, static_cast<std::uint8_t>(36 + random() % 12), 100, random() % 256),
-                                      note(0x80, static_cast<std::uint8_t>(36 + random() % 12), 0, random() % 256),
-                                      note(0xC0, static_cast<std::uint8_t>(random() % 3), 0, 0)};
+            VstMidiEvent events[3] = {midiEvent(0x90, static_cast<std::uint8_t>(36 + random() % 12), 100, random() % 256),
+                                      midiEvent(0x80, static_cast<std::uint8_t>(36 + random() % 12), 0, random() % 256),
+                                      midiEvent(0xC0, static_cast<std::uint8_t>(random() % 3), 0, 0)};
             struct {
                 VstInt32 numEvents;
                 VstIntPtr reserved;

@@ -15,6 +15,7 @@
 #include <vector>
 
 #include "tests/plugin/files/SoundFixtures.h"
+#include "tests/support/SoundFiles.h"
 
 namespace rimba::chunk_test {
 
@@ -208,43 +209,7 @@ inline std::vector<std::uint8_t> fxpAround(const std::vector<std::uint8_t>& chun
 // Keeps the size field in step with the bytes after appending state blocks.
 inline void fixSize(Block& block) { block.le32(0, static_cast<std::uint32_t>(block.bytes.size())); }
 
-// A mono 16-bit PCM WAV file, every field written here.
-inline void writeWave(const std::string& path, const std::vector<std::int16_t>& samples, std::uint32_t rate = 44100) {
-    const auto dataBytes = static_cast<std::uint32_t>(samples.size() * 2);
-    std::vector<std::uint8_t> b;
-    const auto tag = [&b](const char* t) {
-        for (int i = 0; i < 4; ++i)
-            b.push_back(static_cast<std::uint8_t>(t[i]));
-    };
-    const auto le = [&b](std::uint32_t v, int n) {
-        for (int i = 0; i < n; ++i)
-            b.push_back(static_cast<std::uint8_t>(v >> (8 * i)));
-    };
-    tag("RIFF");
-    le(36 + dataBytes, 4);
-    tag("WAVE");
-    tag("fmt ");
-    le(16, 4);
-    le(1, 2);
-    le(1, 2);
-    le(rate, 4);
-    le(rate * 2, 4);
-    le(2, 2);
-    le(16, 2);
-    tag("data");
-    le(dataBytes, 4);
-    for (const std::int16_t s : samples)
-        le(static_cast<std::uint16_t>(s), 2);
-    files::fixtures::writeBytes(path, b);
-}
-
-// A short decaying sound whose samples differ from one another, so a change in where or how it
-// plays changes the output.
-inline std::vector<std::int16_t> testSound(int frames, int seed) {
-    std::vector<std::int16_t> samples;
-    for (int i = 0; i < frames; ++i)
-        samples.push_back(static_cast<std::int16_t>(((i * 7919 + seed * 104729) % 20001 - 10000) * (frames - i) / frames));
-    return samples;
-}
+using ::rimba::test::testSound;
+using ::rimba::test::writeWave;
 
 }  // namespace rimba::chunk_test
