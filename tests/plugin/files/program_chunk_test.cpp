@@ -238,26 +238,9 @@ TEST_F(CurrentForm, TheSizeIsTheFixedPartPlusTheTracksWithoutStateBlocks) {
 
 class EveryForm : public ::testing::TestWithParam<int> {};
 
-TEST_P(EveryForm, LoadsWithTheConversionsOfItsFormAndDefaultsForWhatItLacks) {
-    const FormRow& f = formTable()[static_cast<std::size_t>(GetParam())];
-    TempFolder library;
-    auto drums = makeDrums(8, library.path());
-    VornDrums& d = *drums;
-    // Values an old block must reset or leave alone.
-    d.tempo = 99;
-    d.playing = 0;
-    d.randomAuto = 1;
-    d.randomGraphVisible = 1;
-    d.effectEnabled[0] = 1;
-    d.masterEqOn = 1.0f;
-    d.masterEqGain[1] = 0.9f;
-    d.patternSetReserved[2] = 5.0f;
-    d.fillAttenuation = 77;
-    d.settings.patternTriggerMidiKey = 40;
-    d.tracks.synthRoute[2] = 1.0f;
-
-    Block block = emptyBlock(f);
-    const int t = 2;
+// Track `t` of a block of form `f`: one hit with hold and roll, random settings (one pair
+// saved as "off" the old way), scale notes and settings as far as the form holds them.
+void writeEveryFormTrack(Block& block, const FormRow& f, int t) {
     block.text(trackAt(f, t) + kPath, "\\Samples\\none.wav");
     block.s8(stepAt(f, t, 5) + 3, 100);
     if (!f.velocityOnly) {
@@ -311,6 +294,10 @@ TEST_P(EveryForm, LoadsWithTheConversionsOfItsFormAndDefaultsForWhatItLacks) {
         for (int i = f.settingsRead; i < static_cast<int>(f.settingsArea / 4); ++i)
             setting(i, 1.0f);
     }
+}
+
+// The tail of a block of form `f` with 8 tracks, every value away from its reset value.
+void writeEveryFormTail(Block& block, const FormRow& f) {
     const std::size_t tail = tailAt(f, 8);
     block.i32(tail + kTailSteps + 4 * 3, 24);
     block.i32(tail + kTailChain + 4 * 3, 1);
@@ -341,12 +328,9 @@ TEST_P(EveryForm, LoadsWithTheConversionsOfItsFormAndDefaultsForWhatItLacks) {
         for (std::size_t k = 0; k < 8; ++k)
             block.f32(tail + kTailReserved - shift + 4 * k, 10.0f + static_cast<float>(order[k]));
     }
-    if (f.header == 0) {
-        ASSERT_EQ(block.bytes.size(), 10828u);
-    }
+}
 
-    ASSERT_EQ(give(d, block.bytes), 1) << f.name;
-
+void expectEveryFormTrack(const VornDrums& d, const FormRow& f, int t) {
     const TrackPatterns& planes = d.patterns[t];
     EXPECT_EQ(planes.stepVelocity[3][5], 100.0f);
     EXPECT_EQ(planes.stepHold[3][5], f.velocityOnly ? 1.0f : 3.0f);
@@ -393,6 +377,9 @@ TEST_P(EveryForm, LoadsWithTheConversionsOfItsFormAndDefaultsForWhatItLacks) {
     EXPECT_EQ(d.tracks.phaseInvert[t], all ? 1.0f : 0.0f);
     EXPECT_EQ(soundPathOf(d, t), "");  // the named sound does not exist
 
+}
+
+void expectEveryFormTail(const VornDrums& d, const FormRow& f) {
     EXPECT_EQ(d.patternSteps[3], 24);
     EXPECT_EQ(d.patternSteps[4], 16);
     EXPECT_EQ(d.chainEnabled[3], 1);
@@ -429,6 +416,36 @@ TEST_P(EveryForm, LoadsWithTheConversionsOfItsFormAndDefaultsForWhatItLacks) {
         EXPECT_EQ(d.settings.muteMidiKey, 1);
         EXPECT_EQ(d.settings.patternTriggerMidiKey, 60);
     }
+}
+
+TEST_P(EveryForm, LoadsWithTheConversionsOfItsFormAndDefaultsForWhatItLacks) {
+    const FormRow& f = formTable()[static_cast<std::size_t>(GetParam())];
+    TempFolder library;
+    auto drums = makeDrums(8, library.path());
+    VornDrums& d = *drums;
+    // Values an old block must reset or leave alone.
+    d.tempo = 99;
+    d.playing = 0;
+    d.randomAuto = 1;
+    d.randomGraphVisible = 1;
+    d.effectEnabled[0] = 1;
+    d.masterEqOn = 1.0f;
+    d.masterEqGain[1] = 0.9f;
+    d.patternSetReserved[2] = 5.0f;
+    d.fillAttenuation = 77;
+    d.settings.patternTriggerMidiKey = 40;
+    d.tracks.synthRoute[2] = 1.0f;
+
+    Block block = emptyBlock(f);
+    const int t = 2;
+    writeEveryFormTrack(block, f, t);
+    writeEveryFormTail(block, f);
+    if (f.header == 0) {
+        ASSERT_EQ(block.bytes.size(), 10828u);
+    }
+    ASSERT_EQ(give(d, block.bytes), 1) << f.name;
+    expectEveryFormTrack(d, f, t);
+    expectEveryFormTail(d, f);
 }
 
 INSTANTIATE_TEST_SUITE_P(ProgramChunk, EveryForm, ::testing::Range(0, 7),
