@@ -10,22 +10,22 @@ InstanceList& InstanceList::process() {
     return list;
 }
 
-void InstanceList::add(TimerServed* instance) {
+void InstanceList::add(TimerClient client) {
     std::lock_guard membershipLock(membership);
     {
         std::lock_guard listLock(serving);
-        instances.push_back(instance);
+        clients.push_back(client);
     }
     timer.start(kTimerIntervalMilliseconds, [this] { serveAll(); });
 }
 
-void InstanceList::remove(TimerServed* instance) {
+void InstanceList::remove(const void* instance) {
     std::lock_guard membershipLock(membership);
     bool last = false;
     {
         std::lock_guard listLock(serving);
-        instances.erase(std::remove(instances.begin(), instances.end(), instance), instances.end());
-        last = instances.empty();
+        std::erase_if(clients, [instance](const TimerClient& client) { return client.instance == instance; });
+        last = clients.empty();
     }
     // Joined outside the list's lock: the timer thread may be waiting for it.
     if (last)
@@ -34,7 +34,7 @@ void InstanceList::remove(TimerServed* instance) {
 
 std::size_t InstanceList::size() {
     std::lock_guard listLock(serving);
-    return instances.size();
+    return clients.size();
 }
 
 bool InstanceList::timerRunning() {
@@ -44,8 +44,8 @@ bool InstanceList::timerRunning() {
 
 void InstanceList::serveAll() {
     std::lock_guard listLock(serving);
-    for (TimerServed* instance : instances)
-        instance->programChangeTimer();
+    for (const TimerClient& client : clients)
+        client.serve(client.instance);
 }
 
 }  // namespace rimba

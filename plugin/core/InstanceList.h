@@ -10,14 +10,12 @@
 
 namespace rimba {
 
-// What the timer serves: an instance's queued program changes.
-class TimerServed {
-public:
-    // The 40 ms timer's work for this instance, on the timer's thread.
-    virtual void programChangeTimer() = 0;
-
-protected:
-    ~TimerServed() = default;
+// What the timer serves: one instance and the function that takes its queued program changes.
+// A plain function rather than a virtual call, so the timer thread never reads an object's
+// vtable while a subclass's constructor or destructor is still changing it.
+struct TimerClient {
+    void* instance;
+    void (*serve)(void* instance);
 };
 
 class InstanceList {
@@ -25,10 +23,10 @@ public:
     static InstanceList& process();
 
     // Main thread. Adds the instance and starts the timer with the first one.
-    void add(TimerServed* instance);
+    void add(TimerClient client);
     // Main thread. After it returns the timer no longer touches the instance; the timer thread
     // has stopped when it was the last one.
-    void remove(TimerServed* instance);
+    void remove(const void* instance);
 
     std::size_t size();
     bool timerRunning();
@@ -41,7 +39,7 @@ private:
 
     std::mutex membership;  // add/remove and the timer's start and stop, never the timer thread
     std::mutex serving;     // the list itself, held by the timer while it serves
-    std::vector<TimerServed*> instances;
+    std::vector<TimerClient> clients;
     platform::PeriodicTimer timer;
 };
 

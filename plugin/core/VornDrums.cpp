@@ -53,7 +53,7 @@ VornDrums::VornDrums(audioMasterCallback master, std::unique_ptr<InstrumentStora
     restoreLastState(firstRun);
 
     // Registered last, once the instrument is whole: the timer thread may serve it at once.
-    InstanceList::process().add(this);
+    InstanceList::process().add({this, [](void* self) { static_cast<VornDrums*>(self)->programChangeTimer(); }});
 }
 
 VornDrums::~VornDrums() {

@@ -33,7 +33,7 @@ struct ProgramChunk;
 struct ChunkTrack;
 struct KitRecord;
 
-class VornDrums : public AudioEffectX, public InstrumentState, public TimerServed {
+class VornDrums : public AudioEffectX, public InstrumentState {
 public:
     // Main. An instrument that keeps its settings and last state in `storage` (the user's
     // settings store unless said otherwise).
@@ -127,7 +127,7 @@ public:
     void auditionStop(int track, bool toSynth);
 
     // Timer: takes one queued program change; a loader.
-    void programChangeTimer() override;
+    void programChangeTimer();
 
     bool editorOpen() const { return editor != nullptr && editor->isOpen(); }  // main
     bool synthSlotLoaded() const { return drumSynthPlugin != nullptr; }          // main or a loader
