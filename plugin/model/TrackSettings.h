@@ -19,6 +19,8 @@ constexpr std::array<float, kEqBands> kDefaultEqFreq{0.2407676f, 0.4815352f, 0.6
 constexpr float kDefaultEqQ = 0.707f;
 constexpr float kDefaultLevel = 0.8691760f;  // gain 200^level / 100 = 1.0
 
+// Threads: the main thread writes the settings (the editor, host parameters, loaders holding
+// the load handshake); the audio thread reads them as they are.
 struct TrackSettings {
     // Slots 1..19 of the tag space, in slot order.
     PerTrack<float> level{};
@@ -52,7 +54,8 @@ struct TrackSettings {
     PerTrack<std::array<std::int32_t, kScaleNotes>> scaleNotes{};
     PerTrack<std::array<char, kSoundPathLength>> soundPath{};
 
-    // Derived values.
+    // Derived values: eqActive is latched by the audio thread at every control update (a loader
+    // clears it with its track); the others are recomputed on the main thread by updateTrack.
     PerTrack<float> eqActive{};
     PerTrack<float> tuneRatio{};
     PerTrack<std::array<std::int32_t, kScaleNotes>> scaleList{};  // allowed semitones, ascending
