@@ -186,9 +186,10 @@ void planVoices(InstrumentState& state, BatchScratch& scratch, bool eqFromSettin
     std::fill(std::begin(scratch.voiceOfTrack), std::end(scratch.voiceOfTrack), -1);
     for (int v = 0; v < kTrackSlots; ++v) {
         TrackVoice& voice = state.voices[static_cast<std::size_t>(v)];
-        scratch.plans[v] = VoicePlan{};
-        if (voice.track >= state.trackCount)
+        if (voice.track >= state.trackCount) {
+            scratch.plans[v] = VoicePlan{};
             continue;
+        }
         scratch.voiceOfTrack[voice.track] = v;
         scratch.plans[v] = planOf(state, voice, eqFromSettings);
     }

@@ -18,37 +18,27 @@ namespace batch {
 namespace {
 
 constexpr int kZeroColumn = kColumns;  // a signal of +0 throughout
-constexpr int kMaxOutputs = 6;         // master, send 1 and send 2, each left and right
+constexpr int kStale = -1;              // a track output without a voice keeps the signal it had
+constexpr int kMaxOutputs = 6;             // master, send 1 and send 2, each left and right
 constexpr int kGainLeft = VornDrums::kTargetGainLeft;
 constexpr int kGainRight = VornDrums::kTargetGainRight;
 
-// Where the sums of one batch take their samples from. It points into itself, so it stays where
-// it was made.
+// Where the sums of one batch take their samples from: a column of the rows, kZeroColumn, or for
+// a track output without a voice (kStale) the track signal it had.
 struct SumPlan {
-    SumPlan() = default;
-    SumPlan(const SumPlan&) = delete;
-    SumPlan& operator=(const SumPlan&) = delete;
-
     int outputCount = 2;  // 6 when a send takes the sums
-    // The voices that reach the sums, in voice order, and their columns.
+    // The voices that reach the sums, in voice order.
     int summed = 0;
     int voice[kTrackSlots];
     int column[kTrackSlots];
-    const __m128* source[kTrackSlots];
     float peakLeft[kTrackSlots];
     float peakRight[kTrackSlots];
-    // The track outputs that are written, and what each carries: a column, or the track signal it
-    // had (-1).
+    // The track outputs that are written.
     int channels = 0;
     float* channel[kTrackSlots];
     int channelColumn[kTrackSlots];
     float stale[kTrackSlots];
-    __m128 staleVector[kTrackSlots];
-    const __m128* channelSource[kTrackSlots];
     int columnGroups = 0;
-    // Four samples of every column, and of nothing, turned from the rows into one vector per
-    // column; the sums and the track outputs read them here.
-    __m128 block[kColumns + 1];
 };
 
 inline float signalAt(const BatchScratch& s, int column, int k) {
@@ -77,7 +67,6 @@ void chooseSummed(SumPlan& p, const InstrumentState& state, const BatchScratch& 
         const TrackVoice& voice = state.voices[static_cast<std::size_t>(v)];
         p.voice[p.summed] = v;
         p.column[p.summed] = plan.silent ? kZeroColumn : plan.column;
-        p.source[p.summed] = &p.block[p.column[p.summed]];
         p.peakLeft[p.summed] = voice.peakLeft;
         p.peakRight[p.summed] = voice.peakRight;
         ++p.summed;
@@ -92,13 +81,10 @@ void chooseChannels(SumPlan& p, const InstrumentState& state, const BatchScratch
         if (channel == nullptr)
             continue;
         const int v = s.voiceOfTrack[t];
-        const int column = v < 0 ? -1 : s.plans[v].silent ? kZeroColumn : s.plans[v].column;
         const int c = p.channels++;
         p.channel[c] = channel + out.at;
-        p.channelColumn[c] = column;
+        p.channelColumn[c] = v < 0 ? kStale : s.plans[v].silent ? kZeroColumn : s.plans[v].column;
         p.stale[c] = state.trackSignal[static_cast<std::size_t>(t)];
-        p.staleVector[c] = _mm_set1_ps(p.stale[c]);
-        p.channelSource[c] = column < 0 ? &p.staleVector[c] : &p.block[column];
     }
 }
 
@@ -140,77 +126,91 @@ inline void foldPeak(__m128 magnitude, float gainLeft, float gainRight, float& p
     peakRight = std::max(peakRight, greatest * std::fabs(gainRight));
 }
 
-// The gains of one stretch, broadcast, and the voices' greatest magnitudes in it.
-struct SpanGains {
-    __m128 gain[kTrackSlots][kMaxOutputs];
-    __m128 magnitude[kTrackSlots];
-};
-
 // Samples k to k + 3, with k a multiple of 4 and all four in one stretch of gains.
-void sumFour(SumPlan& p, BatchScratch& s, SpanGains& g, const BatchOutputs& out, int k) {
+inline void sumFour(const SumPlan& p, BatchScratch& s, __m128* block, const __m128* const* source,
+                    const __m128 (*gain)[kMaxOutputs], __m128* magnitude, const __m128* const* channelSource,
+                    float* left, float* right, int k) {
     for (int group = 0; group < p.columnGroups; ++group) {
-        __m128* columns = p.block + group * kLanes;
-        columns[0] = _mm_load_ps(s.rows[k] + group * kLanes);
-        columns[1] = _mm_load_ps(s.rows[k + 1] + group * kLanes);
-        columns[2] = _mm_load_ps(s.rows[k + 2] + group * kLanes);
-        columns[3] = _mm_load_ps(s.rows[k + 3] + group * kLanes);
-        transpose(columns[0], columns[1], columns[2], columns[3]);
+        __m128 r0 = _mm_load_ps(s.rows[k] + group * kLanes);
+        __m128 r1 = _mm_load_ps(s.rows[k + 1] + group * kLanes);
+        __m128 r2 = _mm_load_ps(s.rows[k + 2] + group * kLanes);
+        __m128 r3 = _mm_load_ps(s.rows[k + 3] + group * kLanes);
+        transpose(r0, r1, r2, r3);
+        block[group * kLanes] = r0;
+        block[group * kLanes + 1] = r1;
+        block[group * kLanes + 2] = r2;
+        block[group * kLanes + 3] = r3;
     }
-    float* left = out.outputs[0] + out.at + k;
-    float* right = out.outputs[1] + out.at + k;
     if (p.outputCount == kMaxOutputs)
-        sumBlock<kMaxOutputs>(p.summed, p.source, g.gain, g.magnitude, left, right, s.sums, k);
+        sumBlock<kMaxOutputs>(p.summed, source, gain, magnitude, left + k, right + k, s.sums, k);
     else
-        sumBlock<2>(p.summed, p.source, g.gain, g.magnitude, left, right, s.sums, k);
+        sumBlock<2>(p.summed, source, gain, magnitude, left + k, right + k, s.sums, k);
     for (int c = 0; c < p.channels; ++c)
-        _mm_storeu_ps(p.channel[c] + k, *p.channelSource[c]);
+        _mm_storeu_ps(p.channel[c] + k, *channelSource[c]);
 }
 
 // A single sample at the edge of a stretch of gains, as mixSample sums it.
-void sumOne(SumPlan& p, BatchScratch& s, const float (*control)[kTrackSlots], const BatchOutputs& out, int k) {
+void sumOne(SumPlan& p, BatchScratch& s, const float (*control)[kTrackSlots], float* left, float* right, int k) {
     float sum[kMaxOutputs] = {};
     for (int i = 0; i < p.summed; ++i) {
         const float signal = signalAt(s, p.column[i], k);
         const int v = p.voice[i];
-        const float left = signal * control[kGainLeft][v];
-        const float right = signal * control[kGainRight][v];
-        sum[0] += left;
-        sum[1] += right;
+        const float toLeft = signal * control[kGainLeft][v];
+        const float toRight = signal * control[kGainRight][v];
+        sum[0] += toLeft;
+        sum[1] += toRight;
         for (int o = 2; o < p.outputCount; ++o)
             sum[o] += signal * control[kGainLeft + o][v];
-        p.peakLeft[i] = std::max(p.peakLeft[i], std::fabs(left));
-        p.peakRight[i] = std::max(p.peakRight[i], std::fabs(right));
+        p.peakLeft[i] = std::max(p.peakLeft[i], std::fabs(toLeft));
+        p.peakRight[i] = std::max(p.peakRight[i], std::fabs(toRight));
     }
-    out.outputs[0][out.at + k] = sum[0];
-    out.outputs[1][out.at + k] = sum[1];
+    left[k] = sum[0];
+    right[k] = sum[1];
     for (int o = 2; o < p.outputCount; ++o)
         s.sums[o][k] = sum[o];
-    for (int c = 0; c < p.channels; ++c)
-        p.channel[c][k] = p.channelColumn[c] < 0 ? p.stale[c] : signalAt(s, p.channelColumn[c], k);
+    for (int c = 0; c < p.channels; ++c) {
+        const int column = p.channelColumn[c];
+        p.channel[c][k] = column == kStale ? p.stale[c] : signalAt(s, column, k);
+    }
 }
 
+// One stretch of gains. The vectors its samples are summed from, the gains and the greatest
+// magnitudes are locals, which the stores to the outputs cannot touch.
 void sumSpan(SumPlan& p, BatchScratch& s, int span, const BatchOutputs& out) {
     const Segment& period = s.spans[span];
     const float(*control)[kTrackSlots] = s.control[s.spanTable[span]];
-    SpanGains g;
+    __m128 block[kColumns + 1];
+    block[kZeroColumn] = _mm_setzero_ps();
+    const __m128* source[kTrackSlots];
+    __m128 gain[kTrackSlots][kMaxOutputs];
+    __m128 magnitude[kTrackSlots];
     for (int i = 0; i < p.summed; ++i) {
+        source[i] = &block[p.column[i]];
         for (int o = 0; o < p.outputCount; ++o)
-            g.gain[i][o] = _mm_set1_ps(control[kGainLeft + o][p.voice[i]]);
-        g.magnitude[i] = _mm_set1_ps(-std::numeric_limits<float>::infinity());
+            gain[i][o] = _mm_set1_ps(control[kGainLeft + o][p.voice[i]]);
+        magnitude[i] = _mm_set1_ps(-std::numeric_limits<float>::infinity());
     }
+    __m128 stale[kTrackSlots];
+    const __m128* channelSource[kTrackSlots];
+    for (int c = 0; c < p.channels; ++c) {
+        stale[c] = _mm_set1_ps(p.stale[c]);
+        channelSource[c] = p.channelColumn[c] == kStale ? &stale[c] : &block[p.channelColumn[c]];
+    }
+    float* const left = out.outputs[0] + out.at;
+    float* const right = out.outputs[1] + out.at;
     for (int k = period.begin; k < period.end;) {
         if ((k & (kLanes - 1)) == 0 && k + kLanes <= period.end) {
-            sumFour(p, s, g, out, k);
+            sumFour(p, s, block, source, gain, magnitude, channelSource, left, right, k);
             k += kLanes;
         } else {
-            sumOne(p, s, control, out, k);
+            sumOne(p, s, control, left, right, k);
             ++k;
         }
     }
     if (!out.metering) {
         for (int i = 0; i < p.summed; ++i) {
             const int v = p.voice[i];
-            foldPeak(g.magnitude[i], control[kGainLeft][v], control[kGainRight][v], p.peakLeft[i], p.peakRight[i]);
+            foldPeak(magnitude[i], control[kGainLeft][v], control[kGainRight][v], p.peakLeft[i], p.peakRight[i]);
         }
     }
 }
@@ -274,7 +274,6 @@ void mixBatch(InstrumentState& state, BatchScratch& scratch, const BatchOutputs&
     const bool anySend = state.effectSlots[0] != nullptr || state.effectSlots[1] != nullptr;
     plan.outputCount = anySend ? kMaxOutputs : 2;
     plan.columnGroups = (scratch.layout.count + kLanes - 1) / kLanes;
-    plan.block[kZeroColumn] = _mm_setzero_ps();
     chooseSummed(plan, state, scratch);
     chooseChannels(plan, state, scratch, out);
     for (int span = 0; span < scratch.spanCount; ++span)

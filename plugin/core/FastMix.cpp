@@ -240,32 +240,40 @@ std::unique_ptr<BatchScratch, VornDrums::BatchScratchDeleter> VornDrums::makeBat
 
 void VornDrums::startBatchControl(BatchScratch& s) {
     static_assert(batch::kControlValues == kControlTargets);
-    s.anyUpdate = std::any_of(s.segments, s.segments + s.segmentCount, [](const batch::Segment& segment) {
-        return segment.update;
-    });
+    bool anyUpdate = false;
+    for (int segment = 0; segment < s.segmentCount; ++segment)
+        anyUpdate = anyUpdate || s.segments[segment].update;
     alignas(16) float values[kControlTargets][kTrackSlots];
     alignas(16) float targets[kControlTargets][kTrackSlots];
-    s.newRates = false;
+    bool newRates = false;
     for (int v = 0; v < kTrackSlots; ++v) {
         TrackVoice& voice = voices[static_cast<std::size_t>(v)];
-        const float current[kControlTargets] = {voice.sampleGain, voice.synthGain, voice.gainLeft,
-                                                voice.gainRight,  voice.send1Left, voice.send1Right,
-                                                voice.send2Left,  voice.send2Right};
-        // A value that is its own target never moves.
-        float target[kControlTargets];
-        std::copy(std::begin(current), std::end(current), target);
-        s.rateBefore[v] = s.rateAfter[v] = voice.rate;
-        if (s.anyUpdate && voice.track >= 0 && voice.track < kTrackSlots) {
+        values[kTargetSampleGain][v] = voice.sampleGain;
+        values[kTargetSynthGain][v] = voice.synthGain;
+        values[kTargetGainLeft][v] = voice.gainLeft;
+        values[kTargetGainRight][v] = voice.gainRight;
+        values[kTargetSend1Left][v] = voice.send1Left;
+        values[kTargetSend1Right][v] = voice.send1Right;
+        values[kTargetSend2Left][v] = voice.send2Left;
+        values[kTargetSend2Right][v] = voice.send2Right;
+        const float rateBefore = voice.rate;
+        float rateAfter = rateBefore;
+        if (anyUpdate && voice.track >= 0 && voice.track < kTrackSlots) {
+            float target[kControlTargets];
             controlTargets(voice, target);
-            s.rateAfter[v] = controlRate(voice, pitchFactor(s, v, controlSemitones(voice)));
+            for (int i = 0; i < kControlTargets; ++i)
+                targets[i][v] = target[i];
+            rateAfter = controlRate(voice, pitchFactor(s, v, controlSemitones(voice)));
             const auto t = static_cast<std::size_t>(voice.track);
             tracks.eqActive[t] = tracks.eqOnSample[t] + tracks.eqOnSynth[t];
+        } else {
+            // A value that is its own target never moves.
+            for (int i = 0; i < kControlTargets; ++i)
+                targets[i][v] = values[i][v];
         }
-        for (int i = 0; i < kControlTargets; ++i) {
-            values[i][v] = current[i];
-            targets[i][v] = target[i];
-        }
-        s.newRates = s.newRates || !batch::sameBits(s.rateBefore[v], s.rateAfter[v]);
+        s.rateBefore[v] = rateBefore;
+        s.rateAfter[v] = rateAfter;
+        newRates = newRates || !batch::sameBits(rateBefore, rateAfter);
     }
     for (int g = 0; g < kControlGroups; ++g) {
         batch::ControlLanes& control = s.controlLanes[g];
@@ -273,8 +281,10 @@ void VornDrums::startBatchControl(BatchScratch& s) {
             control.value[i] = _mm_load_ps(values[i] + g * kLanes);
             control.target[i] = _mm_load_ps(targets[i] + g * kLanes);
         }
-        control.settled = !s.anyUpdate;
+        control.settled = !anyUpdate;
     }
+    s.anyUpdate = anyUpdate;
+    s.newRates = newRates;
 }
 
 void VornDrums::finishBatchControl(const BatchScratch& s, int table) {

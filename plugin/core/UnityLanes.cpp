@@ -45,18 +45,22 @@ struct LaneValues {
     float readBelow[kLanes];
     float sampleGain[kLanes];
     float synthGain[kLanes];
-    bool moving[kLanes];
-    bool fading[kLanes];
-    bool spare[kLanes];
-    bool reverse[kLanes];
-    bool loop[kLanes];
-    bool eqSample[kLanes];
-    bool synthThroughEq[kLanes];
-    bool synthPart[kLanes];
+    // Masks: all bits or none.
+    alignas(16) std::int32_t moving[kLanes];
+    alignas(16) std::int32_t fading[kLanes];
+    alignas(16) std::int32_t spare[kLanes];
+    alignas(16) std::int32_t reverse[kLanes];
+    alignas(16) std::int32_t loop[kLanes];
+    alignas(16) std::int32_t eqSample[kLanes];
+    alignas(16) std::int32_t synthThroughEq[kLanes];
+    alignas(16) std::int32_t synthPart[kLanes];
 };
 
-LaneValues valuesOf(const VoiceLanes& lanes, __m128 active) {
-    LaneValues v;
+inline void storeMask(std::int32_t (&values)[kLanes], __m128 mask) {
+    _mm_store_si128(reinterpret_cast<__m128i*>(values), _mm_castps_si128(mask));
+}
+
+inline void unpack(LaneValues& v, const VoiceLanes& lanes, __m128 active) {
     storeLanes(v.position, lanes.position);
     storeLanes(v.velocityGain, lanes.velocityGain);
     storeLanes(v.target, lanes.targetGain);
@@ -66,26 +70,23 @@ LaneValues valuesOf(const VoiceLanes& lanes, __m128 active) {
     storeLanes(v.readBelow, lanes.readBelow);
     storeLanes(v.sampleGain, lanes.sampleGain);
     storeLanes(v.synthGain, lanes.synthGain);
-    for (int l = 0; l < kLanes; ++l) {
-        v.moving[l] = laneSet(active, l);
-        v.fading[l] = laneSet(lanes.fading, l);
-        v.spare[l] = laneSet(lanes.spare, l);
-        v.reverse[l] = laneSet(lanes.reverse, l);
-        v.loop[l] = laneSet(lanes.loop, l);
-        v.eqSample[l] = laneSet(lanes.eqSample, l);
-        v.synthThroughEq[l] = laneSet(lanes.synthThroughEq, l);
-        v.synthPart[l] = laneSet(lanes.synthPart, l);
-    }
-    return v;
+    storeMask(v.moving, active);
+    storeMask(v.fading, lanes.fading);
+    storeMask(v.spare, lanes.spare);
+    storeMask(v.reverse, lanes.reverse);
+    storeMask(v.loop, lanes.loop);
+    storeMask(v.eqSample, lanes.eqSample);
+    storeMask(v.synthThroughEq, lanes.synthThroughEq);
+    storeMask(v.synthPart, lanes.synthPart);
 }
 
-bool takesStretch(const LaneValues& v, int length) {
+inline bool takesStretch(const LaneValues& v, int length) {
     for (int l = 0; l < kLanes; ++l) {
-        if (v.spare[l] || !v.moving[l])
+        if (v.spare[l] != 0 || v.moving[l] == 0)
             continue;
         const float p = v.position[l];
         // Whole frames below 2^24 step by 1 exactly; readBelow keeps the last one below it.
-        if (v.rate[l] != 1.0f || v.reverse[l] || v.loop[l] || !(p == std::trunc(p)))
+        if (v.rate[l] != 1.0f || v.reverse[l] != 0 || v.loop[l] != 0 || !(p == std::trunc(p)))
             return false;
         if (!(p + 1.0f >= v.readFrom[l] && p + static_cast<float>(length) < v.readBelow[l]))
             return false;
@@ -95,13 +96,13 @@ bool takesStretch(const LaneValues& v, int length) {
 
 // The voices of the group, fading ones first: a fade that ends within the stretch stops it before
 // the others' work.
-int voicesInOrder(const LaneValues& v, int (&order)[kLanes]) {
+inline int voicesInOrder(const LaneValues& v, int (&order)[kLanes]) {
     int count = 0;
     for (int l = 0; l < kLanes; ++l)
-        if (!v.spare[l] && v.fading[l])
+        if (v.spare[l] == 0 && v.fading[l] != 0)
             order[count++] = l;
     for (int l = 0; l < kLanes; ++l)
-        if (!v.spare[l] && !v.fading[l])
+        if (v.spare[l] == 0 && v.fading[l] == 0)
             order[count++] = l;
     return count;
 }
@@ -114,7 +115,7 @@ struct GainRun {
     bool steady;
 };
 
-GainRun velocityGainRow(float gain, float target, bool settled, int length, float* row) {
+inline GainRun velocityGainRow(float gain, float target, bool settled, int length, float* row) {
     GainRun run{gain, gain, true};
     if (settled)
         return run;
@@ -222,7 +223,7 @@ int unityTail(const UnityVoice& v, const LaneValues& values, int l, int from, in
         }
         const float samplePart = y * v.bus[k] * values.sampleGain[l];
         const float part = kSynth && values.synthPart[l] ? v.synth[k] * v.bus[k] * values.synthGain[l] : 0.0f;
-        const RoutedParts routed = routeParts(samplePart, part, values.eqSample[l], values.synthThroughEq[l]);
+        const RoutedParts routed = routeParts(samplePart, part, values.eqSample[l] != 0, values.synthThroughEq[l] != 0);
         v.signal[k] = routed.signal;
         v.eqInput[k] = routed.eqInput;
     }
@@ -237,7 +238,7 @@ int playUnityVoice(const VoiceLanes& lanes, LaneValues& values, int l, const flo
                    UnityColumns& work, GainRun& gain) {
     gain = velocityGainRow(values.velocityGain[l], values.target[l], lanes.settled, length, work.gains);
     // The declick gain, as it is when each sample's value is taken.
-    const bool fading = values.fading[l];
+    const bool fading = values.fading[l] != 0;
     float declickAfter = values.declick[l];
     const float* declicks = work.declicks;
     if (fading) {
@@ -258,7 +259,7 @@ int playUnityVoice(const VoiceLanes& lanes, LaneValues& values, int l, const flo
         std::fill_n(work.gains, length, gain.last);
     if (gainKind != 0 && !fading)
         std::fill_n(work.declicks, length, declickAfter);
-    const bool moves = values.moving[l];
+    const bool moves = values.moving[l] != 0;
     const UnityVoice voice{
         .frames = moves ? lanes.samples[l] + static_cast<std::int32_t>(values.position[l] + 1.0f) : work.silence,
         .plays = moves ? allBits() : _mm_setzero_ps(),
@@ -270,8 +271,8 @@ int playUnityVoice(const VoiceLanes& lanes, LaneValues& values, int l, const flo
         .gain = _mm_set1_ps(gain.last),
         .sampleGain = values.sampleGain[l],
         .synthGain = values.synthGain[l],
-        .synthPart = values.synthPart[l],
-        .synthThroughEq = values.synthThroughEq[l],
+        .synthPart = values.synthPart[l] != 0,
+        .synthThroughEq = values.synthThroughEq[l] != 0,
         .signal = work.signal[l],
         .eqInput = work.eqInput[l]};
     const int chunks = length / kLanes;
@@ -305,16 +306,16 @@ void storeColumns(const float (*columns)[kBatchFrames], Row* rows, int begin, in
 }
 
 // The rows and the lanes after a stretch every voice played through.
-void finishUnity(VoiceLanes& lanes, LaneValues& values, const GainRun (&gains)[kLanes], const LaneRows& rows,
+inline void finishUnity(VoiceLanes& lanes, LaneValues& values, const GainRun (&gains)[kLanes], const LaneRows& rows,
                  int begin, int length, const UnityColumns& work) {
     storeColumns(work.signal, rows.signal, begin, length, rows.column);
     if (lanes.anyEqInput)
         storeColumns(work.eqInput, rows.eqInput, begin, length, rows.column);
     bool settled = true;
     for (int l = 0; l < kLanes; ++l) {
-        if (values.spare[l])
+        if (values.spare[l] != 0)
             continue;
-        if (values.moving[l])
+        if (values.moving[l] != 0)
             values.position[l] += static_cast<float>(length);
         settled = settled && (lanes.settled || sameBits(gains[l].previous, gains[l].last));
         values.velocityGain[l] = gains[l].last;
@@ -330,7 +331,8 @@ int playUnityOf(VoiceLanes& lanes, const LaneRows& rows, int begin, int end, Uni
     const int length = end - begin;
     if (length <= 0 || length > kBatchFrames)
         return kNotUnity;
-    LaneValues values = valuesOf(lanes, activeLanes(lanes));
+    LaneValues values;
+    unpack(values, lanes, activeLanes(lanes));
     if (!takesStretch(values, length))
         return kNotUnity;
     int order[kLanes];

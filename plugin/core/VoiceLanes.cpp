@@ -15,94 +15,98 @@ namespace {
 constexpr float kEndGuardFrames = 3.0f;
 constexpr float kFadeEndLevel = 1e-4f;
 
-// One lane's values before they are packed. The defaults are a spare lane's: a voice without a
-// sound, away from the idle position, that moves by nothing and reads no frame.
-struct LaneStart {
-    float position = -2.0f;
-    float velocityGain = 0.0f;
-    float targetGain = 0.0f;
-    float declick = 1.0f;
-    float startBound = 0.0f;
-    float endBound = 0.0f;
-    float endGuard = 0.0f;
-    float startFrame = 0.0f;
-    float newGain = 0.0f;
-    float rate = 0.0f;
-    float sampleGain = 0.0f;
-    float synthGain = 0.0f;
-    float readFrom = std::numeric_limits<float>::infinity();
-    float readBelow = -std::numeric_limits<float>::infinity();
-    std::int32_t lastFrame = -1;
-    bool fading = false;
-    bool restart = false;
-    bool gate = false;
-    bool oneShot = false;
-    bool reverse = false;
-    bool loop = false;
-    bool eqSample = false;
-    bool synthThroughEq = false;
-    bool synthPart = false;
-    bool spare = true;
-    const std::int16_t* samples = nullptr;  // nullptr: the silent pair
-    const float* synth = nullptr;           // nullptr: the row of zeros
+// A group's values lane by lane before they are packed.
+struct LaneArrays {
+    float position[kLanes];
+    float velocityGain[kLanes];
+    float targetGain[kLanes];
+    float declick[kLanes];
+    float startBound[kLanes];
+    float endBound[kLanes];
+    float endGuard[kLanes];
+    float startFrame[kLanes];
+    float newGain[kLanes];
+    float rate[kLanes];
+    float sampleGain[kLanes];
+    float synthGain[kLanes];
+    float readFrom[kLanes];
+    float readBelow[kLanes];
+    std::int32_t lastFrame[kLanes];
+    bool fading[kLanes];
+    bool restart[kLanes];
+    bool gate[kLanes];
+    bool oneShot[kLanes];
+    bool reverse[kLanes];
+    bool loop[kLanes];
+    bool eqSample[kLanes];
+    bool synthThroughEq[kLanes];
+    bool synthPart[kLanes];
+    bool spare[kLanes];
 };
+
+// A spare lane: a voice without a sound, away from the idle position, that moves by nothing and
+// reads no frame.
+void setSpareLane(LaneArrays& a, int l) {
+    a.position[l] = -2.0f;
+    a.velocityGain[l] = a.targetGain[l] = a.newGain[l] = 0.0f;
+    a.rate[l] = a.sampleGain[l] = a.synthGain[l] = 0.0f;
+    a.declick[l] = 1.0f;
+    a.startBound[l] = a.endBound[l] = a.endGuard[l] = a.startFrame[l] = 0.0f;
+    a.fading[l] = a.restart[l] = a.gate[l] = a.oneShot[l] = a.reverse[l] = a.loop[l] = false;
+    a.eqSample[l] = a.synthThroughEq[l] = a.synthPart[l] = false;
+    a.spare[l] = true;
+    a.lastFrame[l] = -1;
+    a.readFrom[l] = std::numeric_limits<float>::infinity();
+    a.readBelow[l] = -std::numeric_limits<float>::infinity();
+}
 
 // renderVoice reads at a position p inside [startBound, endBound - 3) whose n = trunc(p) has
 // n >= 0 and n + 1 < frameCount: for p > -1 and p < frameCount - 1, exactly, as long as
-// frameCount - 1 is a float. One range holds both tests.
-void setReadRange(LaneStart& lane, const Sound& sound) {
+// frameCount - 1 is a float. One range holds both tests. A sound of fewer than two frames has
+// nothing to interpolate, and no position reads it.
+void setReadRange(LaneArrays& a, int l, const Sound& sound, bool pairs) {
+    a.lastFrame[l] = pairs ? sound.frameCount - 1 : -1;
+    if (!pairs) {
+        a.readFrom[l] = std::numeric_limits<float>::infinity();
+        a.readBelow[l] = -std::numeric_limits<float>::infinity();
+        return;
+    }
     const float aboveIdle = std::nextafter(-1.0f, 0.0f);
     const auto lastPair = static_cast<float>(sound.frameCount - 1);
-    lane.readFrom = lane.startBound > aboveIdle || std::isnan(lane.startBound) ? lane.startBound : aboveIdle;
-    lane.readBelow = lane.endGuard < lastPair || std::isnan(lane.endGuard) ? lane.endGuard : lastPair;
+    const float start = a.startBound[l];
+    const float guard = a.endGuard[l];
+    a.readFrom[l] = start > aboveIdle || std::isnan(start) ? start : aboveIdle;
+    a.readBelow[l] = guard < lastPair || std::isnan(guard) ? guard : lastPair;
 }
 
-LaneStart laneStartOf(const LaneSource& source) {
-    LaneStart lane;
-    if (source.voice == nullptr)
-        return lane;
+void setLane(LaneArrays& a, int l, const LaneSource& source) {
     const TrackVoice& voice = *source.voice;
-    const Sound& sound = *source.sound;
-    lane.spare = false;
-    lane.position = voice.position;
-    lane.velocityGain = voice.velocityGain;
-    lane.targetGain = voice.targetVelocityGain;
-    lane.declick = voice.declickGain;
-    lane.fading = voice.fading != 0;
-    lane.restart = voice.restartPending != 0;
-    lane.gate = voice.gateOn != 0;
-    lane.oneShot = source.oneShot;
-    lane.reverse = source.reverse;
-    lane.loop = source.loop;
-    lane.startBound = voice.startBound;
-    lane.endBound = voice.endBound;
-    lane.endGuard = voice.endBound - kEndGuardFrames;
-    lane.startFrame = voice.startFrame;
-    lane.newGain = voice.newVelocityGain;
-    lane.rate = voice.rate;
-    lane.sampleGain = voice.sampleGain;
-    lane.synthGain = voice.synthGain;
-    lane.eqSample = source.eqSample;
-    lane.synthThroughEq = source.synthThroughEq;
-    lane.synthPart = source.synthPart;
-    lane.synth = source.synthPart ? source.synth : nullptr;
-    // A sound of fewer than two frames has nothing to interpolate; frame 0 of the silent pair
-    // stands in for it, and no position reads it.
-    if (sound.frameCount >= 2 && sound.samples.size() >= 2) {
-        lane.lastFrame = sound.frameCount - 1;
-        lane.samples = sound.samples.data();
-        setReadRange(lane, sound);
-    }
-    return lane;
+    a.position[l] = voice.position;
+    a.velocityGain[l] = voice.velocityGain;
+    a.targetGain[l] = voice.targetVelocityGain;
+    a.declick[l] = voice.declickGain;
+    a.fading[l] = voice.fading != 0;
+    a.restart[l] = voice.restartPending != 0;
+    a.gate[l] = voice.gateOn != 0;
+    a.oneShot[l] = source.oneShot;
+    a.reverse[l] = source.reverse;
+    a.loop[l] = source.loop;
+    a.startBound[l] = voice.startBound;
+    a.endBound[l] = voice.endBound;
+    a.endGuard[l] = voice.endBound - kEndGuardFrames;
+    a.startFrame[l] = voice.startFrame;
+    a.newGain[l] = voice.newVelocityGain;
+    a.rate[l] = voice.rate;
+    a.sampleGain[l] = voice.sampleGain;
+    a.synthGain[l] = voice.synthGain;
+    a.eqSample[l] = source.eqSample;
+    a.synthThroughEq[l] = source.synthThroughEq;
+    a.synthPart[l] = source.synthPart;
+    a.spare[l] = false;
 }
 
-__m128 packed(const LaneStart (&lanes)[kLanes], float LaneStart::*field) {
-    return _mm_setr_ps(lanes[0].*field, lanes[1].*field, lanes[2].*field, lanes[3].*field);
-}
-
-__m128 packedMask(const LaneStart (&lanes)[kLanes], bool LaneStart::*field) {
-    return maskOf({lanes[0].*field, lanes[1].*field, lanes[2].*field, lanes[3].*field});
-}
+// Whether the lane reads its sound: one of two frames or more.
+bool readsPairs(const Sound& sound) { return sound.frameCount >= 2 && sound.samples.size() >= 2; }
 
 // renderVoice's silence tests at `position`: the lanes that move and read this sample.
 inline __m128 activeAt(const VoiceLanes& lanes, __m128 position, __m128 fading) {
@@ -212,6 +216,11 @@ inline void fadeOneSample(VoiceLanes& lanes, __m128& y, __m128& position, __m128
 // stops, fades that end, restarts.
 template <bool kDirections, bool kSynth, bool kSynthThroughEq>
 void playLanesOf(VoiceLanes& lanes, const LaneRows& rows, int begin, int end) {
+    // Locals, which the stores to the rows cannot touch.
+    const __m128* const bus = rows.busVector;
+    Row* const signalRows = rows.signal;
+    Row* const eqRows = rows.eqInput;
+    const int column = rows.column;
     const __m128i noFrame = _mm_set1_epi32(-1);
     __m128 position = lanes.position;
     __m128 velocityGain = lanes.velocityGain;
@@ -238,10 +247,9 @@ void playLanesOf(VoiceLanes& lanes, const LaneRows& rows, int begin, int end) {
             fadeOneSample(lanes, y, position, declick, fading);
         __m128 signal;
         __m128 eqInput;
-        mixParts<kSynth, kSynthThroughEq>(lanes, y, rows.busVector[k], lanes.sampleGain, lanes.eqSample, k, signal,
-                                          eqInput);
-        _mm_store_ps(rows.signal[k] + rows.column, signal);
-        _mm_store_ps(rows.eqInput[k] + rows.column, eqInput);
+        mixParts<kSynth, kSynthThroughEq>(lanes, y, bus[k], lanes.sampleGain, lanes.eqSample, k, signal, eqInput);
+        _mm_store_ps(signalRows[k] + column, signal);
+        _mm_store_ps(eqRows[k] + column, eqInput);
     }
     lanes.position = position;
     lanes.velocityGain = velocityGain;
@@ -295,6 +303,10 @@ bool playSteadyOf(VoiceLanes& lanes, __m128 active, const LaneRows& rows, int be
     const std::int16_t* const samples[kLanes] = {lanes.samples[0], lanes.samples[1], lanes.samples[2],
                                                  lanes.samples[3]};
     const SteadyWatch watch = steadyWatch(lanes, active);
+    const __m128* const bus = rows.busVector;
+    Row* const signalRows = rows.signal;
+    Row* const eqRows = rows.eqInput;
+    const int column = rows.column;
     const bool moving = !lanes.settled;
     const bool anyEqInput = lanes.anyEqInput;
     __m128 broken = _mm_setzero_ps();
@@ -323,10 +335,10 @@ bool playSteadyOf(VoiceLanes& lanes, __m128 active, const LaneRows& rows, int be
         quietest = _mm_min_ps(magnitude(y), quietest);
         __m128 signal;
         __m128 eqInput;
-        mixParts<kSynth, kSynthThroughEq>(lanes, y, rows.busVector[k], sampleGain, eqSample, k, signal, eqInput);
-        _mm_store_ps(rows.signal[k] + rows.column, signal);
+        mixParts<kSynth, kSynthThroughEq>(lanes, y, bus[k], sampleGain, eqSample, k, signal, eqInput);
+        _mm_store_ps(signalRows[k] + column, signal);
         if (anyEqInput)
-            _mm_store_ps(rows.eqInput[k] + rows.column, eqInput);
+            _mm_store_ps(eqRows[k] + column, eqInput);
     }
 
     if constexpr (!kDirections) {
@@ -394,47 +406,57 @@ int playUnityPart(VoiceLanes& lanes, const LaneRows& rows, int from, int end, Un
 
 void loadVoiceLanes(VoiceLanes& lanes, const LaneSource (&sources)[kLanes], const std::int16_t* silentPair,
                     const float* zeros) {
-    LaneStart start[kLanes];
+    LaneArrays a;
     lanes.directions = lanes.anySynth = lanes.anySynthThroughEq = lanes.anyEqInput = false;
     lanes.steady = true;
     for (int l = 0; l < kLanes; ++l) {
-        start[l] = laneStartOf(sources[l]);
-        const LaneStart& lane = start[l];
-        lanes.samples[l] = lane.samples != nullptr ? lane.samples : silentPair;
-        lanes.synth[l] = lane.synth != nullptr ? lane.synth : zeros;
-        lanes.directions = lanes.directions || lane.reverse || lane.loop;
-        lanes.anySynth = lanes.anySynth || lane.synthPart;
-        lanes.anySynthThroughEq = lanes.anySynthThroughEq || lane.synthThroughEq;
-        lanes.anyEqInput = lanes.anyEqInput || sources[l].equalised;
+        const LaneSource& source = sources[l];
+        lanes.samples[l] = silentPair;
+        lanes.synth[l] = zeros;
+        if (source.voice == nullptr) {
+            setSpareLane(a, l);
+            continue;
+        }
+        setLane(a, l, source);
+        const bool pairs = readsPairs(*source.sound);
+        setReadRange(a, l, *source.sound, pairs);
+        if (pairs)
+            lanes.samples[l] = source.sound->samples.data();
+        if (source.synthPart)
+            lanes.synth[l] = source.synth;
+        lanes.directions = lanes.directions || source.reverse || source.loop;
+        lanes.anySynth = lanes.anySynth || source.synthPart;
+        lanes.anySynthThroughEq = lanes.anySynthThroughEq || source.synthThroughEq;
+        lanes.anyEqInput = lanes.anyEqInput || source.equalised;
         // The read range is exact only while frameCount - 1 is a float.
-        if (lane.samples != nullptr)
-            lanes.steady = lanes.steady && sources[l].sound->frameCount <= (1 << 24);
+        if (pairs)
+            lanes.steady = lanes.steady && source.sound->frameCount <= (1 << 24);
     }
-    lanes.position = packed(start, &LaneStart::position);
-    lanes.velocityGain = packed(start, &LaneStart::velocityGain);
-    lanes.targetGain = packed(start, &LaneStart::targetGain);
-    lanes.declick = packed(start, &LaneStart::declick);
-    lanes.startBound = packed(start, &LaneStart::startBound);
-    lanes.endBound = packed(start, &LaneStart::endBound);
-    lanes.endGuard = packed(start, &LaneStart::endGuard);
-    lanes.startFrame = packed(start, &LaneStart::startFrame);
-    lanes.newGain = packed(start, &LaneStart::newGain);
-    lanes.rate = packed(start, &LaneStart::rate);
-    lanes.sampleGain = packed(start, &LaneStart::sampleGain);
-    lanes.synthGain = packed(start, &LaneStart::synthGain);
-    lanes.readFrom = packed(start, &LaneStart::readFrom);
-    lanes.readBelow = packed(start, &LaneStart::readBelow);
-    lanes.fading = packedMask(start, &LaneStart::fading);
-    lanes.restart = packedMask(start, &LaneStart::restart);
-    lanes.gate = packedMask(start, &LaneStart::gate);
-    lanes.oneShot = packedMask(start, &LaneStart::oneShot);
-    lanes.reverse = packedMask(start, &LaneStart::reverse);
-    lanes.loop = packedMask(start, &LaneStart::loop);
-    lanes.eqSample = packedMask(start, &LaneStart::eqSample);
-    lanes.synthThroughEq = packedMask(start, &LaneStart::synthThroughEq);
-    lanes.synthPart = packedMask(start, &LaneStart::synthPart);
-    lanes.spare = packedMask(start, &LaneStart::spare);
-    lanes.lastFrame = _mm_setr_epi32(start[0].lastFrame, start[1].lastFrame, start[2].lastFrame, start[3].lastFrame);
+    lanes.position = lanesOf(a.position);
+    lanes.velocityGain = lanesOf(a.velocityGain);
+    lanes.targetGain = lanesOf(a.targetGain);
+    lanes.declick = lanesOf(a.declick);
+    lanes.startBound = lanesOf(a.startBound);
+    lanes.endBound = lanesOf(a.endBound);
+    lanes.endGuard = lanesOf(a.endGuard);
+    lanes.startFrame = lanesOf(a.startFrame);
+    lanes.newGain = lanesOf(a.newGain);
+    lanes.rate = lanesOf(a.rate);
+    lanes.sampleGain = lanesOf(a.sampleGain);
+    lanes.synthGain = lanesOf(a.synthGain);
+    lanes.readFrom = lanesOf(a.readFrom);
+    lanes.readBelow = lanesOf(a.readBelow);
+    lanes.fading = maskOf(a.fading);
+    lanes.restart = maskOf(a.restart);
+    lanes.gate = maskOf(a.gate);
+    lanes.oneShot = maskOf(a.oneShot);
+    lanes.reverse = maskOf(a.reverse);
+    lanes.loop = maskOf(a.loop);
+    lanes.eqSample = maskOf(a.eqSample);
+    lanes.synthThroughEq = maskOf(a.synthThroughEq);
+    lanes.synthPart = maskOf(a.synthPart);
+    lanes.spare = maskOf(a.spare);
+    lanes.lastFrame = _mm_loadu_si128(reinterpret_cast<const __m128i*>(a.lastFrame));
     lanes.settled = false;
     lanes.anyFading = _mm_movemask_ps(lanes.fading) != 0;
 }
