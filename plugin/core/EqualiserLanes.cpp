@@ -98,6 +98,14 @@ inline void fullRounds(EqLanes* eq, __m128 (*carry)[kStages], Row* signal, const
     }
 }
 
+// Two full rounds while some wet share still moves, which happens only in the first samples after
+// a switch. Kept out of the settled loop, so that its registers are that loop's own.
+template <int G>
+[[gnu::noinline]] void movingRounds(EqLanes* eq, __m128 (*carry)[kStages], Row* signal, const Row* eqInput, int round,
+                                   int frames) {
+    fullRounds<G, false>(eq, carry, signal, eqInput, round, frames);
+}
+
 template <int G>
 bool allSettled(const EqLanes* eq) {
     for (int g = 0; g < G; ++g)
@@ -123,7 +131,7 @@ void equaliseGroups(EqLanes* eq, Row* signal, const Row* eqInput, int frames) {
         if (settled)
             fullRounds<G, true>(eq, carry, signal, eqInput, round, frames);
         else
-            fullRounds<G, false>(eq, carry, signal, eqInput, round, frames);
+            movingRounds<G>(eq, carry, signal, eqInput, round, frames);
     }
     for (; round < rounds; ++round)
         partialRound<G>(eq, carry, signal, eqInput, round, frames);
