@@ -127,7 +127,7 @@ inline void foldPeak(__m128 magnitude, float gainLeft, float gainRight, float& p
 }
 
 // Samples k to k + 3, with k a multiple of 4 and all four in one stretch of gains.
-inline void sumFour(const SumPlan& p, BatchScratch& s, __m128* block, const __m128* const* source,
+inline void sumFour(const SumPlan& p, BatchScratch& s, __m128 (&block)[kColumns + 1], const __m128* const* source,
                     const __m128 (*gain)[kMaxOutputs], __m128* magnitude, const __m128* const* channelSource,
                     float* left, float* right, int k) {
     for (int group = 0; group < p.columnGroups; ++group) {

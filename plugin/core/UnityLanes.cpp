@@ -210,14 +210,15 @@ constexpr UnityChunks kUnityVariants[12] = {
 };
 
 // The samples after the last whole chunk, one at a time; the sample at which a fade ends, or -1.
+// `gains` is nullptr when the velocity gain stays `steadyGain`.
 template <bool kSynth>
-int unityTail(const UnityVoice& v, const LaneValues& values, int l, int from, int length, float steadyDeclick,
-              float steadyGain) {
+int unityTail(const UnityVoice& v, const float* gains, const LaneValues& values, int l, int from, int length,
+              float steadyDeclick, float steadyGain) {
     for (int k = from; k < length; ++k) {
         float y = 0.0f;
         if (_mm_movemask_ps(v.plays) != 0) {
             y = static_cast<float>(v.frames[k]) * (1.0f / 32768.0f) * (values.fading[l] ? v.declicks[k] : steadyDeclick) *
-                (v.gains == nullptr ? steadyGain : v.gains[k]);
+                (gains == nullptr ? steadyGain : gains[k]);
             if (values.fading[l] && std::fabs(y) < kFadeEndLevel)
                 return k;
         }
@@ -278,9 +279,8 @@ int playUnityVoice(const VoiceLanes& lanes, LaneValues& values, int l, const flo
     const int chunks = length / kLanes;
     int quiet = kUnityVariants[gainKind * 4 + (values.eqSample[l] ? 2 : 0) + (routed ? 1 : 0)](voice, chunks);
     if (quiet < 0) {
-        UnityVoice tail = voice;
-        tail.gains = gain.steady ? nullptr : work.gains;
-        quiet = unityTail<kSynth>(tail, values, l, chunks * kLanes, length, declickAfter, gain.last);
+        quiet = unityTail<kSynth>(voice, gain.steady ? nullptr : work.gains, values, l, chunks * kLanes, length,
+                                  declickAfter, gain.last);
     }
     values.declick[l] = declickAfter;
     return quiet;
