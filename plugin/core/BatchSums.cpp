@@ -18,8 +18,8 @@ namespace batch {
 namespace {
 
 constexpr int kZeroColumn = kColumns;  // a signal of +0 throughout
-constexpr int kStale = -1;              // a track output without a voice keeps the signal it had
-constexpr int kMaxOutputs = 6;             // master, send 1 and send 2, each left and right
+constexpr int kStale = -1;             // a track output without a voice keeps the signal it had
+constexpr int kMaxOutputs = 6;         // master, send 1 and send 2, each left and right
 constexpr int kGainLeft = VornDrums::kTargetGainLeft;
 constexpr int kGainRight = VornDrums::kTargetGainRight;
 
@@ -126,7 +126,8 @@ inline void foldPeak(__m128 magnitude, float gainLeft, float gainRight, float& p
     peakRight = std::max(peakRight, greatest * std::fabs(gainRight));
 }
 
-// Samples k to k + 3, with k a multiple of 4 and all four in one stretch of gains.
+// Samples k to k + 3, with k a multiple of 4 and all four in one stretch of gains. The block comes
+// with its size, from which the compiler knows how many groups there can be and unrolls them.
 inline void sumFour(const SumPlan& p, BatchScratch& s, __m128 (&block)[kColumns + 1], const __m128* const* source,
                     const __m128 (*gain)[kMaxOutputs], __m128* magnitude, const __m128* const* channelSource,
                     float* left, float* right, int k) {
