@@ -32,6 +32,9 @@ namespace rimba {
 struct ProgramChunk;
 struct ChunkTrack;
 struct KitRecord;
+namespace batch {
+struct BatchScratch;
+}
 
 class VornDrums : public AudioEffectX, public InstrumentState {
 public:
@@ -218,7 +221,7 @@ public:
 private:
     void applyKitRecord(int track, const KitRecord& record, const std::string& library);
 
-    // --- batched rendering of event-free stretches (FastMix.cpp) --------------------------
+    // --- batched rendering of event-free stretches (FastMix.cpp, BatchPlanner.cpp, BatchSums.cpp)
 public:
     // Set before rendering (tests, benchmarks): renders every sample the long way, one sample at
     // a time, as the reference the batched path is compared with.
@@ -226,28 +229,7 @@ public:
     // Samples rendered in batches since construction, so tests can tell that batches ran.
     std::int64_t batchedFrames = 0;
 
-private:
-    struct BatchScratch;
-    struct BatchScratchDeleter {
-        void operator()(BatchScratch* scratch) const;
-    };
-    static std::unique_ptr<BatchScratch, BatchScratchDeleter> makeBatchScratch();
-    // Working rows of the batched path, made with the instrument so the audio thread never
-    // allocates them.
-    std::unique_ptr<BatchScratch, BatchScratchDeleter> batchScratch = makeBatchScratch();
-
-    // Sample i of a block the long way: the control-rate update when due, one MIDI entry, the
-    // bus gain, the pending events, then mixSample.
-    void renderSample(float** outputs, VstInt32 i);
-    // How many samples from `at` on can be rendered as one batch; 0 when sample `at` has to go
-    // the long way (an event fires, MIDI waits, a voice takes a command, the export fades).
-    VstInt32 batchLength(VstInt32 at, VstInt32 frames) const;
-    void renderBatch(float** outputs, VstInt32 at, VstInt32 frames);
-    void applyMasterGainBatched(float** outputs, VstInt32 frames);
-    void applyMasterEqualiserBatched(float** outputs, VstInt32 frames);
-    // The parts of controlUpdate, for a voice whose track is a slot: the values its smoothed
-    // gains approach (the track's pan is clamped on the way), its pitch in semitones, and its
-    // rate from 2^(semitones / 12).
+    // A voice's smoothed gains, in the order controlTargets gives their targets.
     enum ControlTarget {
         kTargetSampleGain,
         kTargetSynthGain,
@@ -259,6 +241,33 @@ private:
         kTargetSend2Right,
         kControlTargets
     };
+
+private:
+    struct BatchScratchDeleter {
+        void operator()(batch::BatchScratch* scratch) const;
+    };
+    static std::unique_ptr<batch::BatchScratch, BatchScratchDeleter> makeBatchScratch();
+    // Working rows of the batched path, made with the instrument so the audio thread never
+    // allocates them.
+    std::unique_ptr<batch::BatchScratch, BatchScratchDeleter> batchScratch = makeBatchScratch();
+
+    // Sample i of a block the long way: the control-rate update when due, one MIDI entry, the
+    // bus gain, the pending events, then mixSample.
+    void renderSample(float** outputs, VstInt32 i);
+    // How many samples from `at` on can be rendered as one batch; 0 when sample `at` has to go
+    // the long way (an event fires, MIDI waits, a voice takes a command, the export fades).
+    VstInt32 batchLength(VstInt32 at, VstInt32 frames) const;
+    void renderBatch(float** outputs, VstInt32 at, VstInt32 frames);
+    // The smoothed gains of every voice and the targets the batch's first control-rate update
+    // gives them, which the later updates keep; and, after the batch, the gains of control
+    // period `table` and the rates of the first update.
+    void startBatchControl(batch::BatchScratch& scratch);
+    void finishBatchControl(const batch::BatchScratch& scratch, int table);
+    void applyMasterGainBatched(float** outputs, VstInt32 frames);
+    void applyMasterEqualiserBatched(float** outputs, VstInt32 frames);
+    // The parts of controlUpdate, for a voice whose track is a slot: the values its smoothed
+    // gains approach (the track's pan is clamped on the way), its pitch in semitones, and its
+    // rate from 2^(semitones / 12).
     void controlTargets(const TrackVoice& voice, float* targets);
     double controlSemitones(const TrackVoice& voice) const;
     float controlRate(const TrackVoice& voice, double pitchFactor) const;
