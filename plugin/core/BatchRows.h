@@ -4,7 +4,7 @@
 
 #include <emmintrin.h>
 
-#include "plugin/core/Constants.h"
+#include "plugin/model/Constants.h"
 #include "plugin/core/SimdLanes.h"
 
 namespace rimba::batch {

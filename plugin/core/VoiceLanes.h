@@ -15,7 +15,7 @@
 
 #include "plugin/core/BatchRows.h"
 #include "plugin/core/TrackVoice.h"
-#include "plugin/files/Sound.h"
+#include "plugin/model/Sound.h"
 
 namespace rimba::batch {
 
