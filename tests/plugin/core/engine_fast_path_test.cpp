@@ -306,67 +306,72 @@ struct Scenario {
     bool sharedTracks = false;
 };
 
-// Sets the instrument up and drives it block by block; everything random comes from `seed`, so
-// two instruments given the same scenario get the same material.
-void play(Rig& rig, const Scenario& scenario) {
-    VornDrums& drums = *rig;
-    std::mt19937 random(scenario.seed);
-    std::srand(scenario.seed);
-    const int trackCount = drums.trackCount;
-    TrackSettings& tracks = drums.tracks;
+// The random changes between blocks: which track, and how often, from the scenario's seed.
+struct Changes {
+    std::mt19937& random;
+    const Scenario& scenario;
+    int trackCount;
 
-    for (int t = 0; t < trackCount; ++t) {
-        const auto i = static_cast<std::size_t>(t);
-        assignSound(drums, t, randomSound(drums, random));
-        tracks.level[i] = uniform(random, 0.0f, 1.0f);
-        tracks.pan[i] = uniform(random, -0.2f, 1.2f);
-        tracks.send1[i] = chance(random, 50) ? uniform(random, 0.0f, 1.0f) : 0.0f;
-        tracks.send2[i] = chance(random, 40) ? uniform(random, 0.0f, 1.0f) : 0.0f;
-        tracks.levelVelocity[i] = uniform(random, 0.0f, 1.0f);
-        tracks.tuneVelocity[i] = chance(random, 30) ? uniform(random, -12.0f, 12.0f) : 0.0f;
-        tracks.tuneRatio[i] = chance(random, 30) ? uniform(random, 0.3f, 2.5f) : 1.0f;
-        tracks.oneShot[i] = chance(random, 70) ? 1.0f : 0.0f;
-        tracks.reverse[i] = chance(random, 20) ? 1.0f : 0.0f;
-        tracks.loop[i] = chance(random, 20) ? 1.0f : 0.0f;
-        // Start points before the sound (allowed, never read) put the bounds around the idle
-        // position -1.
-        tracks.start[i] = chance(random, 30)   ? uniform(random, 0.0f, 0.5f)
-                          : chance(random, 15) ? uniform(random, -0.05f, 0.0f)
-                                               : 0.0f;
-        tracks.end[i] = chance(random, 30) ? uniform(random, 0.5f, 1.3f) : 1.0f;
-        tracks.choke[i] = chance(random, 25) ? 1.0f : 0.0f;
-        tracks.phaseInvert[i] = chance(random, 20) ? 1.0f : 0.0f;
-        tracks.eqOnSample[i] = chance(random, 50) ? 1.0f : 0.0f;
-        tracks.synthRoute[i] = chance(random, 25) ? 1.0f : 0.0f;
-        tracks.synthMix[i] = chance(random, 30) ? 0.0f : uniform(random, 0.0f, 1.0f);
-        tracks.eqOnSynth[i] = chance(random, 30) ? 1.0f : 0.0f;
-        tracks.mute[i] = chance(random, 10) ? 1.0f : 0.0f;
-        if (chance(random, 20)) {
-            tracks.scaleList[i] = {0, 4, 7};
-            tracks.scaleListCount[i] = 3;
-        }
-        for (int band = 0; band < kEqBands; ++band) {
-            tracks.eqGain[i][static_cast<std::size_t>(band)] = uniform(random, -0.6f, 0.6f);
-            tracks.eqFreq[i][static_cast<std::size_t>(band)] = uniform(random, 0.1f, 0.9f);
-            tracks.eqQ[i][static_cast<std::size_t>(band)] = uniform(random, 0.2f, 1.0f);
-            drums.queueEqUpdate(t, band);
-        }
-        drums.recomputeBounds(t);
-        drums.updateTrackGains(t);
-        // Random patterns with rolls on four patterns.
-        for (int p = 0; p < 4; ++p) {
-            for (int s = 0; s < kMaxSteps; ++s) {
-                const bool hit = std::rand() % 100 < 35;
-                drums.patterns[i].stepVelocity[static_cast<std::size_t>(p)][static_cast<std::size_t>(s)] =
-                    hit ? static_cast<float>(1 + std::rand() % 127) : 0.0f;
-                drums.patterns[i].stepRoll[static_cast<std::size_t>(p)][static_cast<std::size_t>(s)] =
-                    std::rand() % 100 < 15 ? static_cast<float>(std::rand() % 5) : 0.0f;
-            }
-        }
-        tracks.randomMinDensity[i] = chance(random, 30) ? 1.0f : -1.0f;
-        tracks.randomMaxDensity[i] = tracks.randomMinDensity[i] > 0.0f ? 4.0f : -1.0f;
-        tracks.randomMaxRoll[i] = 2.0f;
+    int anyTrack() { return static_cast<int>(random() % static_cast<unsigned>(trackCount)); }
+    bool often(int percent) { return chance(random, percent * scenario.changePercent / 100); }
+};
+
+void setUpTrack(VornDrums& drums, std::mt19937& random, int t) {
+    TrackSettings& tracks = drums.tracks;
+    const auto i = static_cast<std::size_t>(t);
+    assignSound(drums, t, randomSound(drums, random));
+    tracks.level[i] = uniform(random, 0.0f, 1.0f);
+    tracks.pan[i] = uniform(random, -0.2f, 1.2f);
+    tracks.send1[i] = chance(random, 50) ? uniform(random, 0.0f, 1.0f) : 0.0f;
+    tracks.send2[i] = chance(random, 40) ? uniform(random, 0.0f, 1.0f) : 0.0f;
+    tracks.levelVelocity[i] = uniform(random, 0.0f, 1.0f);
+    tracks.tuneVelocity[i] = chance(random, 30) ? uniform(random, -12.0f, 12.0f) : 0.0f;
+    tracks.tuneRatio[i] = chance(random, 30) ? uniform(random, 0.3f, 2.5f) : 1.0f;
+    tracks.oneShot[i] = chance(random, 70) ? 1.0f : 0.0f;
+    tracks.reverse[i] = chance(random, 20) ? 1.0f : 0.0f;
+    tracks.loop[i] = chance(random, 20) ? 1.0f : 0.0f;
+    // Start points before the sound (allowed, never read) put the bounds around the idle
+    // position -1.
+    tracks.start[i] = chance(random, 30)   ? uniform(random, 0.0f, 0.5f)
+                      : chance(random, 15) ? uniform(random, -0.05f, 0.0f)
+                                           : 0.0f;
+    tracks.end[i] = chance(random, 30) ? uniform(random, 0.5f, 1.3f) : 1.0f;
+    tracks.choke[i] = chance(random, 25) ? 1.0f : 0.0f;
+    tracks.phaseInvert[i] = chance(random, 20) ? 1.0f : 0.0f;
+    tracks.eqOnSample[i] = chance(random, 50) ? 1.0f : 0.0f;
+    tracks.synthRoute[i] = chance(random, 25) ? 1.0f : 0.0f;
+    tracks.synthMix[i] = chance(random, 30) ? 0.0f : uniform(random, 0.0f, 1.0f);
+    tracks.eqOnSynth[i] = chance(random, 30) ? 1.0f : 0.0f;
+    tracks.mute[i] = chance(random, 10) ? 1.0f : 0.0f;
+    if (chance(random, 20)) {
+        tracks.scaleList[i] = {0, 4, 7};
+        tracks.scaleListCount[i] = 3;
     }
+    for (int band = 0; band < kEqBands; ++band) {
+        tracks.eqGain[i][static_cast<std::size_t>(band)] = uniform(random, -0.6f, 0.6f);
+        tracks.eqFreq[i][static_cast<std::size_t>(band)] = uniform(random, 0.1f, 0.9f);
+        tracks.eqQ[i][static_cast<std::size_t>(band)] = uniform(random, 0.2f, 1.0f);
+        drums.queueEqUpdate(t, band);
+    }
+    drums.recomputeBounds(t);
+    drums.updateTrackGains(t);
+    // Random patterns with rolls on four patterns.
+    for (int p = 0; p < 4; ++p) {
+        for (int s = 0; s < kMaxSteps; ++s) {
+            const bool hit = std::rand() % 100 < 35;
+            drums.patterns[i].stepVelocity[static_cast<std::size_t>(p)][static_cast<std::size_t>(s)] =
+                hit ? static_cast<float>(1 + std::rand() % 127) : 0.0f;
+            drums.patterns[i].stepRoll[static_cast<std::size_t>(p)][static_cast<std::size_t>(s)] =
+                std::rand() % 100 < 15 ? static_cast<float>(std::rand() % 5) : 0.0f;
+        }
+    }
+    tracks.randomMinDensity[i] = chance(random, 30) ? 1.0f : -1.0f;
+    tracks.randomMaxDensity[i] = tracks.randomMinDensity[i] > 0.0f ? 4.0f : -1.0f;
+    tracks.randomMaxRoll[i] = 2.0f;
+}
+
+// Patterns' lengths and chains, the sequencer's modes, the master and the effect switches.
+void setUpSong(VornDrums& drums, std::mt19937& random) {
     for (int p = 0; p < 4; ++p) {
         drums.patternSteps[static_cast<std::size_t>(p)] = 8 + std::rand() % 25;
         drums.chainEnabled[static_cast<std::size_t>(p)] = std::rand() % 2;
@@ -383,162 +388,198 @@ void play(Rig& rig, const Scenario& scenario) {
     drums.settings.masterLevel = static_cast<float>(random() % 128);
     for (int slot = 0; slot < kEffectSlots; ++slot)
         drums.effectEnabled[static_cast<std::size_t>(slot)] = chance(random, 60) ? 1 : 0;
-    if (scenario.hostileValues) {
-        // Settings no editor would produce: gains that overflow, a pan and a mix that are not
-        // numbers, an infinite level, a negative peak; and a synth whose output is not always a number.
-        rig.hostileSynth = true;
-        tracks.synthRoute[5] = 1.0f;
-        tracks.synthMix[5] = 0.5f;
-        tracks.level[0] = 20.0f;
-        drums.updateTrackGains(0);
-        tracks.pan[1] = std::numeric_limits<float>::quiet_NaN();
-        tracks.synthRoute[2] = 1.0f;
-        tracks.synthMix[2] = std::numeric_limits<float>::quiet_NaN();
-        tracks.send1[3] = 30.0f;
-        drums.updateTrackGains(3);
-        drums.voices[4].peakLeft = -1.0f;
-        tracks.level[6] = std::numeric_limits<float>::infinity();  // silence times infinity is NaN
-        drums.updateTrackGains(6);
-        drums.voices[5].velocityGain = std::numeric_limits<float>::infinity();
+}
+
+// Settings no editor would produce: gains that overflow, a pan and a mix that are not numbers, an
+// infinite level, a negative peak; and a synth whose output is not always a number.
+void makeHostile(Rig& rig) {
+    VornDrums& drums = *rig;
+    TrackSettings& tracks = drums.tracks;
+    rig.hostileSynth = true;
+    tracks.synthRoute[5] = 1.0f;
+    tracks.synthMix[5] = 0.5f;
+    tracks.level[0] = 20.0f;
+    drums.updateTrackGains(0);
+    tracks.pan[1] = std::numeric_limits<float>::quiet_NaN();
+    tracks.synthRoute[2] = 1.0f;
+    tracks.synthMix[2] = std::numeric_limits<float>::quiet_NaN();
+    tracks.send1[3] = 30.0f;
+    drums.updateTrackGains(3);
+    drums.voices[4].peakLeft = -1.0f;
+    tracks.level[6] = std::numeric_limits<float>::infinity();  // silence times infinity is NaN
+    drums.updateTrackGains(6);
+    drums.voices[5].velocityGain = std::numeric_limits<float>::infinity();
+}
+
+// MIDI notes and all-notes-off, and the host's clock.
+void changeNotesAndClock(Rig& rig, Changes& change, int frames) {
+    VornDrums& drums = *rig;
+    if (change.often(30)) {
+        const int notes = 1 + static_cast<int>(change.random() % 4);
+        for (int k = 0; k < notes; ++k) {
+            const int t = change.anyTrack();
+            const auto key = static_cast<std::uint8_t>(drums.settings.trackKey[static_cast<std::size_t>(t)]);
+            const bool on = chance(change.random, 70);
+            sendMidi(drums, on ? 0x90 : 0x80, key, static_cast<std::uint8_t>(on ? 1 + change.random() % 127 : 0),
+                     static_cast<std::int32_t>(change.random() % static_cast<unsigned>(frames + 50)));
+        }
     }
+    if (change.often(2))
+        sendMidi(drums, 0xB0, 123, 0, static_cast<std::int32_t>(change.random() % static_cast<unsigned>(frames)));
+    if (change.often(4))
+        rig.clock.time.flags ^= kVstTransportPlaying;
+    if (change.often(3))
+        rig.clock.time.samplePos = static_cast<double>(change.random() % 400000);
+    if (change.often(3))
+        rig.clock.time.tempo = 60.0 + static_cast<double>(change.random() % 140);
+}
 
-    auto anyTrack = [&] { return static_cast<int>(random() % static_cast<unsigned>(trackCount)); };
-    auto often = [&](int percent) { return chance(random, percent * scenario.changePercent / 100); };
+// Gains, solo, the equalisers' switches and bands.
+void changeMix(VornDrums& drums, Changes& change) {
+    TrackSettings& tracks = drums.tracks;
+    if (change.often(10)) {
+        const int t = change.anyTrack();
+        const auto i = static_cast<std::size_t>(t);
+        switch (change.random() % 5) {
+            case 0:
+                tracks.pan[i] = uniform(change.random, 0.0f, 1.0f);
+                break;
+            case 1:
+                tracks.level[i] = uniform(change.random, 0.0f, 1.0f);
+                break;
+            case 2:
+                tracks.send1[i] = uniform(change.random, 0.0f, 1.0f);
+                break;
+            case 3:
+                tracks.send2[i] = uniform(change.random, 0.0f, 1.0f);
+                break;
+            default:
+                tracks.mute[i] = tracks.mute[i] != 0.0f ? 0.0f : 1.0f;
+                break;
+        }
+        drums.updateTrackGains(t);
+    }
+    if (change.often(5)) {
+        drums.soloSelected = chance(change.random, 50) ? 1 : 0;
+        drums.selectedTrack = change.anyTrack();
+    }
+    if (change.often(8)) {
+        const auto i = static_cast<std::size_t>(change.anyTrack());
+        if (chance(change.random, 50))
+            tracks.eqOnSample[i] = tracks.eqOnSample[i] != 0.0f ? 0.0f : 1.0f;
+        else
+            tracks.eqOnSynth[i] = tracks.eqOnSynth[i] != 0.0f ? 0.0f : 1.0f;
+    }
+    if (change.often(5))
+        drums.masterEqOn = drums.masterEqOn != 0.0f ? 0.0f : 1.0f;
+    if (change.often(8)) {
+        const int band = static_cast<int>(change.random() % kEqBands);
+        if (chance(change.random, 25)) {
+            drums.masterEqGain[static_cast<std::size_t>(band)] = uniform(change.random, -0.5f, 0.5f);
+            drums.queueEqUpdate(FilterUpdate::kMasterTarget, band);
+        } else {
+            const int t = change.anyTrack();
+            tracks.eqGain[static_cast<std::size_t>(t)][static_cast<std::size_t>(band)] =
+                uniform(change.random, -0.6f, 0.6f);
+            drums.queueEqUpdate(t, band);
+        }
+    }
+}
 
+// Voice modes and bounds, auditions, the synth route, tuning, levels and voices being loaded.
+void changeVoices(VornDrums& drums, Changes& change) {
+    TrackSettings& tracks = drums.tracks;
+    if (change.often(5)) {
+        const int t = change.anyTrack();
+        const auto i = static_cast<std::size_t>(t);
+        switch (change.random() % 4) {
+            case 0:
+                tracks.oneShot[i] = tracks.oneShot[i] != 0.0f ? 0.0f : 1.0f;
+                break;
+            case 1:
+                tracks.reverse[i] = tracks.reverse[i] != 0.0f ? 0.0f : 1.0f;
+                break;
+            case 2:
+                tracks.loop[i] = tracks.loop[i] != 0.0f ? 0.0f : 1.0f;
+                break;
+            default:
+                tracks.start[i] = uniform(change.random, 0.0f, 0.5f);
+                tracks.end[i] = uniform(change.random, 0.4f, 1.2f);
+                drums.recomputeBounds(t);
+                break;
+        }
+    }
+    if (change.often(5)) {
+        const int t = change.anyTrack();
+        if (chance(change.random, 70))
+            drums.auditionStart(t, static_cast<int>(1 + change.random() % 127), true);
+        else
+            drums.auditionStop(t, true);
+    }
+    if (change.often(3)) {
+        const auto i = static_cast<std::size_t>(change.anyTrack());
+        tracks.synthRoute[i] = tracks.synthRoute[i] != 0.0f ? 0.0f : 1.0f;
+        tracks.synthMix[i] = chance(change.random, 30) ? 0.0f : uniform(change.random, 0.0f, 1.0f);
+    }
+    if (change.often(3)) {
+        const auto slot = static_cast<std::size_t>(change.random() % kEffectSlots);
+        drums.effectEnabled[slot] = drums.effectEnabled[slot] != 0 ? 0 : 1;
+    }
+    if (change.often(2)) {
+        const auto i = static_cast<std::size_t>(change.anyTrack());
+        tracks.tuneVelocity[i] = uniform(change.random, -12.0f, 12.0f);
+        tracks.tuneRatio[i] = uniform(change.random, 0.5f, 2.0f);
+        tracks.phaseInvert[i] = tracks.phaseInvert[i] != 0.0f ? 0.0f : 1.0f;
+    }
+    if (change.often(2))
+        drums.settings.masterLevel = static_cast<float>(change.random() % 128);
+    if (change.often(2))
+        drums.voiceBusGain = 0.0f;
+    if (change.often(2)) {
+        TrackVoice& voice = drums.voices[static_cast<std::size_t>(change.anyTrack())];
+        voice.loading = voice.loading != 0 ? 0 : 1;
+    }
+}
+
+// The audio export's clock and voices that stray from their tracks.
+void changeExportAndSharing(VornDrums& drums, Changes& change) {
+    if (change.often(2)) {
+        // The audio export's clock, with and without its closing fade.
+        drums.offlineRender.store(1);
+        drums.exportRemaining = chance(change.random, 50) ? 1500 : 100000;
+        drums.exportFadeGain = 1.0f;
+    } else if (drums.offlineRender.load() != 0 && change.often(20)) {
+        drums.offlineRender.store(0);
+    }
+    if (change.scenario.sharedTracks && change.often(6)) {
+        // Voices that point at another voice's track or at none for a while, then back.
+        if (chance(change.random, 50)) {
+            for (int v = 0; v < kTrackSlots; ++v)
+                drums.voices[static_cast<std::size_t>(v)].track = v;
+        } else {
+            drums.voices[static_cast<std::size_t>(change.anyTrack())].track = chance(change.random, 50) ? change.anyTrack() : 14;
+        }
+    }
+}
+
+// Sets the instrument up and drives it block by block; everything random comes from `seed`, so
+// two instruments given the same scenario get the same material.
+void play(Rig& rig, const Scenario& scenario) {
+    VornDrums& drums = *rig;
+    std::mt19937 random(scenario.seed);
+    std::srand(scenario.seed);
+    for (int t = 0; t < drums.trackCount; ++t)
+        setUpTrack(drums, random, t);
+    setUpSong(drums, random);
+    if (scenario.hostileValues)
+        makeHostile(rig);
+    Changes change{random, scenario, drums.trackCount};
     for (int block = 0; block < scenario.blocks; ++block) {
         const int frames = scenario.blockSizes[random() % scenario.blockSizes.size()];
-        if (often(30)) {
-            const int notes = 1 + static_cast<int>(random() % 4);
-            for (int k = 0; k < notes; ++k) {
-                const int t = anyTrack();
-                const auto key = static_cast<std::uint8_t>(drums.settings.trackKey[static_cast<std::size_t>(t)]);
-                const bool on = chance(random, 70);
-                sendMidi(drums, on ? 0x90 : 0x80, key, static_cast<std::uint8_t>(on ? 1 + random() % 127 : 0),
-                         static_cast<std::int32_t>(random() % static_cast<unsigned>(frames + 50)));
-            }
-        }
-        if (often(2))
-            sendMidi(drums, 0xB0, 123, 0, static_cast<std::int32_t>(random() % static_cast<unsigned>(frames)));
-        if (often(4))
-            rig.clock.time.flags ^= kVstTransportPlaying;
-        if (often(3))
-            rig.clock.time.samplePos = static_cast<double>(random() % 400000);
-        if (often(3))
-            rig.clock.time.tempo = 60.0 + static_cast<double>(random() % 140);
-        if (often(10)) {
-            const int t = anyTrack();
-            const auto i = static_cast<std::size_t>(t);
-            switch (random() % 5) {
-                case 0:
-                    tracks.pan[i] = uniform(random, 0.0f, 1.0f);
-                    break;
-                case 1:
-                    tracks.level[i] = uniform(random, 0.0f, 1.0f);
-                    break;
-                case 2:
-                    tracks.send1[i] = uniform(random, 0.0f, 1.0f);
-                    break;
-                case 3:
-                    tracks.send2[i] = uniform(random, 0.0f, 1.0f);
-                    break;
-                default:
-                    tracks.mute[i] = tracks.mute[i] != 0.0f ? 0.0f : 1.0f;
-                    break;
-            }
-            drums.updateTrackGains(t);
-        }
-        if (often(5)) {
-            drums.soloSelected = chance(random, 50) ? 1 : 0;
-            drums.selectedTrack = anyTrack();
-        }
-        if (often(8)) {
-            const auto i = static_cast<std::size_t>(anyTrack());
-            if (chance(random, 50))
-                tracks.eqOnSample[i] = tracks.eqOnSample[i] != 0.0f ? 0.0f : 1.0f;
-            else
-                tracks.eqOnSynth[i] = tracks.eqOnSynth[i] != 0.0f ? 0.0f : 1.0f;
-        }
-        if (often(5))
-            drums.masterEqOn = drums.masterEqOn != 0.0f ? 0.0f : 1.0f;
-        if (often(8)) {
-            const int band = static_cast<int>(random() % kEqBands);
-            if (chance(random, 25)) {
-                drums.masterEqGain[static_cast<std::size_t>(band)] = uniform(random, -0.5f, 0.5f);
-                drums.queueEqUpdate(FilterUpdate::kMasterTarget, band);
-            } else {
-                const int t = anyTrack();
-                tracks.eqGain[static_cast<std::size_t>(t)][static_cast<std::size_t>(band)] =
-                    uniform(random, -0.6f, 0.6f);
-                drums.queueEqUpdate(t, band);
-            }
-        }
-        if (often(5)) {
-            const int t = anyTrack();
-            const auto i = static_cast<std::size_t>(t);
-            switch (random() % 4) {
-                case 0:
-                    tracks.oneShot[i] = tracks.oneShot[i] != 0.0f ? 0.0f : 1.0f;
-                    break;
-                case 1:
-                    tracks.reverse[i] = tracks.reverse[i] != 0.0f ? 0.0f : 1.0f;
-                    break;
-                case 2:
-                    tracks.loop[i] = tracks.loop[i] != 0.0f ? 0.0f : 1.0f;
-                    break;
-                default:
-                    tracks.start[i] = uniform(random, 0.0f, 0.5f);
-                    tracks.end[i] = uniform(random, 0.4f, 1.2f);
-                    drums.recomputeBounds(t);
-                    break;
-            }
-        }
-        if (often(5)) {
-            const int t = anyTrack();
-            if (chance(random, 70))
-                drums.auditionStart(t, static_cast<int>(1 + random() % 127), true);
-            else
-                drums.auditionStop(t, true);
-        }
-        if (often(3)) {
-            const auto i = static_cast<std::size_t>(anyTrack());
-            tracks.synthRoute[i] = tracks.synthRoute[i] != 0.0f ? 0.0f : 1.0f;
-            tracks.synthMix[i] = chance(random, 30) ? 0.0f : uniform(random, 0.0f, 1.0f);
-        }
-        if (often(3)) {
-            const auto slot = static_cast<std::size_t>(random() % kEffectSlots);
-            drums.effectEnabled[slot] = drums.effectEnabled[slot] != 0 ? 0 : 1;
-        }
-        if (often(2)) {
-            const auto i = static_cast<std::size_t>(anyTrack());
-            tracks.tuneVelocity[i] = uniform(random, -12.0f, 12.0f);
-            tracks.tuneRatio[i] = uniform(random, 0.5f, 2.0f);
-            tracks.phaseInvert[i] = tracks.phaseInvert[i] != 0.0f ? 0.0f : 1.0f;
-        }
-        if (often(2))
-            drums.settings.masterLevel = static_cast<float>(random() % 128);
-        if (often(2))
-            drums.voiceBusGain = 0.0f;
-        if (often(2)) {
-            TrackVoice& voice = drums.voices[static_cast<std::size_t>(anyTrack())];
-            voice.loading = voice.loading != 0 ? 0 : 1;
-        }
-        if (often(2)) {
-            // The audio export's clock, with and without its closing fade.
-            drums.offlineRender.store(1);
-            drums.exportRemaining = chance(random, 50) ? 1500 : 100000;
-            drums.exportFadeGain = 1.0f;
-        } else if (drums.offlineRender.load() != 0 && often(20)) {
-            drums.offlineRender.store(0);
-        }
-        if (scenario.sharedTracks && often(6)) {
-            // Voices that point at another voice's track or at none for a while, then back.
-            if (chance(random, 50)) {
-                for (int v = 0; v < kTrackSlots; ++v)
-                    drums.voices[static_cast<std::size_t>(v)].track = v;
-            } else {
-                drums.voices[static_cast<std::size_t>(anyTrack())].track = chance(random, 50) ? anyTrack() : 14;
-            }
-        }
+        changeNotesAndClock(rig, change, frames);
+        changeMix(drums, change);
+        changeVoices(drums, change);
+        changeExportAndSharing(drums, change);
         rig.render(frames);
     }
 }
