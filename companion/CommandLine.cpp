@@ -3,6 +3,7 @@
 #include <cmath>
 #include <cstdio>
 #include <cstdlib>
+#include <utility>
 #include <vector>
 
 #include "plugin/model/Constants.h"
@@ -36,23 +37,30 @@ CLI::Validator wholeNumber(const std::string& description, Allowed allowed) {
         "");
 }
 
-// The text of a usage error: the arguments the tool does not know come first, since CLI11 checks
-// requirements before it complains about them and "--out is required" would hide a misspelt
-// "--outt".
-std::string usageProblem(const CLI::App& tool, const CLI::ParseError& error) {
-    const bool commandChosen = !tool.get_subcommands().empty();
-    const std::vector<std::string> unknown = tool.remaining(true);
-    std::string names;
-    for (const std::string& name : unknown)
-        names += (names.empty() ? "" : " ") + name;
-    if (commandChosen)
-        return unknown.empty() ? error.what() : "not an option or argument it takes: " + names;
-    if (!unknown.empty())
-        return "not a command or option: " + names;
-    std::string commands;
-    for (const CLI::App* command : tool.get_subcommands([](const CLI::App*) { return true; }))
-        commands += (commands.empty() ? "" : ", ") + command->get_name();
-    return "a command is required: " + commands;
+std::string joined(const std::vector<std::string>& words, const char* between) {
+    std::string text;
+    for (const std::string& word : words)
+        text += (text.empty() ? "" : between) + word;
+    return text;
+}
+
+// Who reports a usage error and what it says. Arguments the tool does not know come first, since
+// CLI11 checks requirements before it complains about them, and "--out is required" would hide
+// a misspelt "--outt".
+std::pair<std::string, std::string> usageProblem(const CLI::App& tool, const CLI::ParseError& error) {
+    if (const std::vector<std::string> unknown = tool.remaining(); !unknown.empty())
+        return {tool.get_name(), "not a command or option: " + joined(unknown, " ")};
+    const std::vector<CLI::App*> chosen = tool.get_subcommands();
+    if (chosen.empty()) {
+        std::vector<std::string> commands;
+        for (const CLI::App* command : tool.get_subcommands([](const CLI::App*) { return true; }))
+            commands.push_back(command->get_name());
+        return {tool.get_name(), "a command is required: " + joined(commands, ", ")};
+    }
+    const std::string name = tool.get_name() + " " + chosen.back()->get_name();
+    if (const std::vector<std::string> unknown = chosen.back()->remaining(); !unknown.empty())
+        return {name, "not an option or argument it takes: " + joined(unknown, " ")};
+    return {name, error.what()};
 }
 
 }  // namespace
@@ -64,11 +72,9 @@ std::optional<int> parseCommandLine(CLI::App& tool, int argc, char** argv) {
     } catch (const CLI::ParseError& error) {
         if (error.get_exit_code() == static_cast<int>(CLI::ExitCodes::Success))
             return tool.exit(error);  // the help of the tool or of the sub-command named
-        // The sub-command being read when the error came, so the message says whose option it is.
-        const std::vector<CLI::App*> chosen = tool.get_subcommands();
-        const std::string name = tool.get_name() + (chosen.empty() ? "" : " " + chosen.back()->get_name());
-        std::fprintf(stderr, "%s: %s\nSee '%s --help'.\n", name.c_str(), usageProblem(tool, error).c_str(),
-                     name.c_str());
+        // Named by the command whose options were being read, so its --help is the one to see.
+        const auto [name, problem] = usageProblem(tool, error);
+        std::fprintf(stderr, "%s: %s\nSee '%s --help'.\n", name.c_str(), problem.c_str(), name.c_str());
         return kUsageError;
     }
 }
