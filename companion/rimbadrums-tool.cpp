@@ -10,6 +10,9 @@ int main(int argc, char** argv) {
     CLI::App tool("The RimbaDrums companion: the instrument's loaders and exports on the command line",
                   "rimbadrums-tool");
     tool.require_subcommand(1);
+    // Options begin with "--" on Windows too: CLI11 would otherwise read "/name" there as an
+    // option, and take an absolute path given under Wine ("/tmp/beat.fxp") for one.
+    tool.allow_windows_style_options(false);
     // A value given twice counts once, the last, as the tool has always read it.
     tool.option_defaults()->multi_option_policy(CLI::MultiOptionPolicy::TakeLast);
 

@@ -1,15 +1,21 @@
 #!/usr/bin/env bash
 # `rimbadrums-tool`'s command line: --help of the tool and of every command, and the usage errors
 # (status 2, a message naming the option or value at fault, nothing written, no file read) for
-# unknown options, missing options and values out of range.
+# unknown options, missing options and values out of range. The Windows build's tool runs through
+# the runner given after it (Wine).
 set -euo pipefail
 tool=$1
+runner=${2:-}
 work=$(mktemp -d)
 trap 'rm -rf "$work"' EXIT
 export XDG_CONFIG_HOME="$work/config" XDG_DATA_HOME="$work/data"
 out="$work/out"
 mkdir "$out"
 failures=0
+
+rimbadrums() {
+    if [ -n "$runner" ]; then "$runner" "$tool" "$@"; else "$tool" "$@"; fi
+}
 
 complain() {
     echo "$*"
@@ -23,7 +29,7 @@ help_lists() {  # command (or "" for the tool), then the words its help must hol
     shift
     local args=(--help)
     [ -z "$command" ] || args=("$command" --help)
-    "$tool" "${args[@]}" >"$work/help.txt" 2>"$work/help.err" || status=$?
+    rimbadrums "${args[@]}" >"$work/help.txt" 2>"$work/help.err" || status=$?
     [ "$status" -eq 0 ] || complain "${args[*]}: status $status"
     [ ! -s "$work/help.err" ] || complain "${args[*]}: wrote to standard error: $(cat "$work/help.err")"
     grep -q "^Usage: rimbadrums-tool${command:+ $command} " "$work/help.txt" || complain "${args[*]}: no usage line"
@@ -39,14 +45,14 @@ help_lists midi --patterns --pattern --chain --tracks --out "0..15"
 help_lists render --program --pattern --chain --tempo --rate --library --take --out "up to 1000" "up to 384000"
 help_lists program FILE.fxp
 help_lists kit FILE.drs
-"$tool" render -h | grep -q -- "--tempo BPM=120" || complain "render -h: no default tempo"
+rimbadrums render -h | grep -q -- "--tempo BPM=120" || complain "render -h: no default tempo"
 
 # A usage error: status 2, the words on standard error, nothing on standard output. None of the
 # files named exist, so a command that went past its options would fail with status 1 instead.
 usage_error() {  # words the message must hold, then the arguments
     local words=$1 status=0
     shift
-    "$tool" "$@" >"$work/usage.out" 2>"$work/usage.err" || status=$?
+    rimbadrums "$@" >"$work/usage.out" 2>"$work/usage.err" || status=$?
     [ "$status" -eq 2 ] || complain "$*: status $status, not 2"
     grep -qF -- "$words" "$work/usage.err" || complain "$*: no \"$words\" in: $(cat "$work/usage.err")"
     [ ! -s "$work/usage.out" ] || complain "$*: wrote to standard output: $(cat "$work/usage.out")"
@@ -71,6 +77,7 @@ usage_error "not an option or argument it takes: two.fxp" program one.fxp two.fx
 usage_error "not an option or argument it takes: two.drs" kit one.drs two.drs
 usage_error "not an option or argument it takes: b.so" info a.so b.so
 # Missing options, arguments and values.
+usage_error "rimbadrums-tool decode: not an option or argument it takes: $work/b.wav" decode "$work/a.wav" "$work/b.wav"
 usage_error "rimbadrums-tool decode: FILE is required" decode
 usage_error "rimbadrums-tool program: FILE.fxp is required" program
 usage_error "rimbadrums-tool kit: FILE.drs is required" kit
