@@ -34,7 +34,7 @@ CLI::Validator patternNumber();
 CLI::Validator trackCount();
 // A finite number above 0 and at most `largest`.
 CLI::Validator positiveUpTo(double largest);
-// Any text but the empty one.
+// Any text but the empty one: a file or folder name that names nothing is a usage error.
 CLI::Validator nonEmpty();
 
 // Every refused file and every file not written ends the run the same way: one line on standard

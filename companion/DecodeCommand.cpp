@@ -40,7 +40,7 @@ int decode(const DecodeRequest& request) {
 void addDecodeCommand(CLI::App& tool, Job& job) {
     auto request = std::make_shared<DecodeRequest>();
     CLI::App* command = tool.add_subcommand("decode", "Load a sound file as a drum track does and print its length");
-    command->add_option("FILE", request->file, "A WAV or AIFF file")->required();
+    command->add_option("FILE", request->file, "A WAV or AIFF file")->required()->check(nonEmpty());
     command->add_option("--raw", request->rawOut, "Write its 16-bit mono samples as raw little-endian bytes")
         ->type_name("OUT");
     command->callback([request, &job] { job = [request] { return decode(*request); }; });

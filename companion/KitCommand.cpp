@@ -69,7 +69,7 @@ void addKitCommand(CLI::App& tool, Job& job) {
     auto path = std::make_shared<std::string>();
     CLI::App* command = tool.add_subcommand(
         "kit", "Describe a kit file: its form, record count and every track's sound and settings");
-    command->add_option("FILE.drs", *path, "The kit file")->required();
+    command->add_option("FILE.drs", *path, "The kit file")->required()->check(nonEmpty());
     command->callback([path, &job] { job = [path] { return describeKit(*path); }; });
 }
 

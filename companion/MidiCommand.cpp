@@ -114,7 +114,8 @@ int exportPatterns(const MidiRequest& request) {
         return fail("the pattern set is refused", loaded.reason());
     const int lines = *loaded;
     if (lines == 0)
-        return fail("the pattern set " + request.patterns + " is refused", "it holds no pattern the instrument can read");
+        return fail("the pattern set " + request.patterns + " is refused",
+                    "it holds no pattern the instrument can read");
     if (!chooseExportedPatterns(drums, request))
         return fail(request.patterns, "no pattern of the set is chained, so it has no chain to export");
     if (exportMidiFile(drums, request.out) != 0)
@@ -132,10 +133,14 @@ int exportPatterns(const MidiRequest& request) {
 
 void addMidiCommand(CLI::App& tool, Job& job) {
     auto request = std::make_shared<MidiRequest>();
-    CLI::App* midi = tool.add_subcommand("midi", "Load a pattern set as the instrument does and export it as a MIDI file");
+    CLI::App* midi =
+        tool.add_subcommand("midi", "Load a pattern set as the instrument does and export it as a MIDI file");
     midi->footer("Without --pattern or --chain the set decides as the instrument does: its chain when its play\n"
                  "mode chains, else pattern 0.");
-    midi->add_option("--patterns", request->patterns, "The pattern set")->required()->type_name("FILE.ptn");
+    midi->add_option("--patterns", request->patterns, "The pattern set")
+        ->required()
+        ->check(nonEmpty())
+        ->type_name("FILE.ptn");
     CLI::Option* pattern = midi->add_option_function<int>(
                                    "--pattern", [request](const int& number) { request->pattern = number; },
                                    "Export this pattern (0..15) alone")
@@ -147,7 +152,10 @@ void addMidiCommand(CLI::App& tool, Job& job) {
         ->transform(trackCount())
         ->type_name("8|12")
         ->capture_default_str();
-    midi->add_option("--out", request->out, "The MIDI file to write")->required()->type_name("OUT.mid");
+    midi->add_option("--out", request->out, "The MIDI file to write")
+        ->required()
+        ->check(nonEmpty())
+        ->type_name("OUT.mid");
     midi->callback([request, &job] { job = [request] { return exportPatterns(*request); }; });
 }
 

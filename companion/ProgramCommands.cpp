@@ -147,7 +147,10 @@ void addRenderCommand(CLI::App& tool, Job& job) {
                   "audio export does");
     command->footer("Without --pattern or --chain the program's own play mode and current pattern decide, as in\n"
                     "the instrument's audio export.");
-    command->add_option("--program", request->program, "The program file")->required()->type_name("FILE.fxp");
+    command->add_option("--program", request->program, "The program file")
+        ->required()
+        ->check(nonEmpty())
+        ->type_name("FILE.fxp");
     CLI::Option* pattern = command->add_option_function<int>(
                                       "--pattern", [request](const int& number) { request->pattern = number; },
                                       "Render this pattern (0..15) alone")
@@ -165,12 +168,15 @@ void addRenderCommand(CLI::App& tool, Job& job) {
     command->add_option("--library", request->library,
                         "The library folder the program's sounds are stored relative to, when it is not the "
                         "user's own")
-        ->transform(nonEmpty())
+        ->check(nonEmpty())
         ->type_name("FOLDER");
     command->add_option("--take", request->take,
                         "Also save the state the instrument took from the program, as a host saves it")
         ->type_name("TAKEN.fxp");
-    command->add_option("--out", request->out, "The WAV file to write")->required()->type_name("OUT.wav");
+    command->add_option("--out", request->out, "The WAV file to write")
+        ->required()
+        ->check(nonEmpty())
+        ->type_name("OUT.wav");
     command->callback([request, &job] { job = [request] { return render(*request); }; });
 }
 
@@ -178,7 +184,7 @@ void addProgramCommand(CLI::App& tool, Job& job) {
     auto path = std::make_shared<std::string>();
     CLI::App* command =
         tool.add_subcommand("program", "Describe a program file: its form, tracks, patterns and effect slots");
-    command->add_option("FILE.fxp", *path, "The program file")->required();
+    command->add_option("FILE.fxp", *path, "The program file")->required()->check(nonEmpty());
     command->callback([path, &job] { job = [path] { return describeProgram(*path); }; });
 }
 

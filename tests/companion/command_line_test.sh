@@ -101,6 +101,14 @@ done
 for rate in 0 -44100 384000.5 1e6 inf 44.1k; do
     usage_error "--rate: \"$rate\" is not a number above 0 up to 384000" render --program "$x" --rate "$rate" --out "$out/a.wav"
 done
+# Empty file and folder names.
+usage_error "rimbadrums-tool decode: FILE: an empty name is not allowed" decode ""
+usage_error "rimbadrums-tool program: FILE.fxp: an empty name is not allowed" program ""
+usage_error "rimbadrums-tool kit: FILE.drs: an empty name is not allowed" kit ""
+usage_error "--patterns: an empty name is not allowed" midi --patterns "" --out "$out/a.mid"
+usage_error "--out: an empty name is not allowed" midi --patterns "$p" --out ""
+usage_error "--program: an empty name is not allowed" render --program "" --out "$out/a.wav"
+usage_error "--out: an empty name is not allowed" render --program "$x" --out ""
 usage_error "--library: an empty name is not allowed" render --program "$x" --library "" --out "$out/a.wav"
 # --pattern and --chain together, in either order.
 usage_error "--pattern excludes --chain" midi --patterns "$p" --pattern 3 --chain --out "$out/a.mid"
