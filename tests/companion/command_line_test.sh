@@ -1,7 +1,8 @@
 #!/usr/bin/env bash
 # `rimbadrums-tool`'s command line: --help of the tool and of every command, and the usage errors
 # (status 2, a message naming the option or value at fault, nothing written, no file read) for
-# unknown options, missing options and values out of range. The Windows build's tool runs through
+# unknown options, missing options and values out of range; then `info`, the one command that
+# needs no file made here. The Windows build's tool runs through
 # the runner given after it (Wine).
 set -euo pipefail
 tool=$1
@@ -116,6 +117,20 @@ usage_error "--pattern excludes --chain" midi --patterns "$p" --chain --pattern 
 usage_error "excludes" render --program "$x" --chain --pattern 0 --out "$out/a.wav"
 
 [ -z "$(ls -A "$out")" ] || complain "a usage error wrote files: $(ls "$out")"
+
+# Past its options, `info` loads the plug-in this build made, and a library that is no plug-in
+# is refused with status 1 and the loader's reason.
+status=0
+rimbadrums info --params >"$work/info.txt" 2>"$work/info.err" || status=$?
+[ "$status" -eq 0 ] || complain "info: status $status: $(cat "$work/info.err")"
+grep -q "^magic: VstP " "$work/info.txt" || complain "info: no VST magic in: $(head -3 "$work/info.txt")"
+grep -q "^parameters:" "$work/info.txt" || complain "info --params: no parameters"
+printf 'not a library' >"$work/none.so"
+status=0
+rimbadrums info "$work/none.so" >"$work/info.txt" 2>"$work/info.err" || status=$?
+[ "$status" -eq 1 ] || complain "info of a file that is no library: status $status, not 1"
+grep -q "^rimbadrums-tool: the plug-in does not load: cannot load .*none.so" "$work/info.err" ||
+    complain "info of a file that is no library: unclear message: $(cat "$work/info.err")"
 if [ "$failures" -ne 0 ]; then
     echo "$failures checks of the command line failed"
     exit 1
