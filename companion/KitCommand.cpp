@@ -1,9 +1,9 @@
-#include "companion/KitCommand.h"
-
 #include <cstdio>
+#include <memory>
 #include <optional>
 
 #include "common/platform/Files.h"
+#include "companion/Commands.h"
 #include "plugin/files/KitFile.h"
 
 namespace rimba::tool {
@@ -48,31 +48,29 @@ void describeRecord(std::size_t index, const KitRecord& record) {
     std::printf("\n");
 }
 
-}  // namespace
-
-int runKit(const std::vector<std::string>& args) {
-    if (args.size() != 1 || args[0].empty() || args[0][0] == '-') {
-        std::fprintf(stderr, "usage: rimbadrums-tool kit FILE.drs\n");
-        return 2;
-    }
-    const std::string& path = args[0];
+int describeKit(const std::string& path) {
     const std::optional<std::vector<std::uint8_t>> file = platform::readWholeFile(path);
-    if (!file) {
-        std::fprintf(stderr, "rimbadrums-tool: cannot read %s\n", path.c_str());
-        return 1;
-    }
-    const rimba::Result<KitFile> kit = readKitFile(*file);
-    if (!kit) {
-        std::fprintf(stderr, "rimbadrums-tool: %s is not a kit the instrument reads: %s\n", path.c_str(),
-                     kit.reason().c_str());
-        return 1;
-    }
+    if (!file)
+        return fail(path, "cannot read the file");
+    const Result<KitFile> kit = readKitFile(*file);
+    if (!kit)
+        return fail(path + " is not a kit the instrument reads", kit.reason());
     std::printf("kit file: %s\n", path.c_str());
     std::printf("form: %s\nrecords: %zu\n", kitFormName(kit->form), kit->records.size());
     std::printf("drum synth state: %zu bytes\n", kit->synthState.size());
     for (std::size_t r = 0; r < kit->records.size(); ++r)
         describeRecord(r, kit->records[r]);
     return 0;
+}
+
+}  // namespace
+
+void addKitCommand(CLI::App& tool, Job& job) {
+    auto path = std::make_shared<std::string>();
+    CLI::App* command = tool.add_subcommand(
+        "kit", "Describe a kit file: its form, record count and every track's sound and settings");
+    command->add_option("FILE.drs", *path, "The kit file")->required()->check(nonEmpty());
+    command->callback([path, &job] { job = [path] { return describeKit(*path); }; });
 }
 
 }  // namespace rimba::tool

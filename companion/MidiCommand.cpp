@@ -1,12 +1,11 @@
-#include "companion/MidiCommand.h"
-
 #include <cstdio>
+#include <memory>
 #include <optional>
 #include <span>
 #include <vector>
 
 #include "common/platform/Files.h"
-#include "companion/CommandLine.h"
+#include "companion/Commands.h"
 #include "plugin/core/PatternSets.h"
 #include "plugin/core/VornDrums.h"
 #include "plugin/tools/MidiExport.h"
@@ -23,44 +22,6 @@ struct MidiRequest {
     bool chain = false;          // export every chained pattern, whatever the set's play mode
     int tracks = kDefaultTrackCount;
 };
-
-int midiUsage() {
-    std::fprintf(stderr,
-                 "usage: rimbadrums-tool midi --patterns FILE.ptn [--pattern N | --chain] [--tracks 8|12]\n"
-                 "                            --out OUT.mid\n"
-                 "  N is a pattern number 0..15. Without --pattern or --chain the set decides as the\n"
-                 "  instrument does: its chain when its play mode chains, else pattern 0\n");
-    return 2;
-}
-
-std::optional<MidiRequest> parseRequest(const std::vector<std::string>& args) {
-    MidiRequest request;
-    for (std::size_t i = 0; i < args.size(); ++i) {
-        const std::string& arg = args[i];
-        const bool hasValue = i + 1 < args.size();
-        if (arg == "--chain") {
-            request.chain = true;
-        } else if (arg == "--patterns" && hasValue) {
-            request.patterns = args[++i];
-        } else if (arg == "--out" && hasValue) {
-            request.out = args[++i];
-        } else if (arg == "--pattern" && hasValue) {
-            request.pattern = wholeNumber(args[++i]);
-            if (!request.pattern || *request.pattern >= kPatternCount)
-                return std::nullopt;
-        } else if (arg == "--tracks" && hasValue) {
-            const std::optional<int> tracks = wholeNumber(args[++i]);
-            if (tracks != kSmallTrackCount && tracks != kDefaultTrackCount)
-                return std::nullopt;
-            request.tracks = *tracks;
-        } else {
-            return std::nullopt;
-        }
-    }
-    if (request.patterns.empty() || request.out.empty() || (request.pattern && request.chain))
-        return std::nullopt;
-    return request;
-}
 
 VstIntPtr toolHost(AEffect*, VstInt32 opcode, VstInt32, VstIntPtr, void*, float) {
     return opcode == audioMasterVersion ? kHostVstVersion : 0;
@@ -142,43 +103,60 @@ std::optional<MidiSummary> summariseMidi(std::span<const std::uint8_t> bytes) {
     return summary;
 }
 
-}  // namespace
-
-int runMidi(const std::vector<std::string>& args) {
-    const std::optional<MidiRequest> request = parseRequest(args);
-    if (!request)
-        return midiUsage();
-    const int tracks = request->tracks;
+int exportPatterns(const MidiRequest& request) {
+    const int tracks = request.tracks;
     VornDrums drums(toolHost, [tracks](InstrumentSettings& settings, bool) {
         settings.channelNumber = tracks;
         return false;
     });
-    const Result<int> loaded = loadPatternSet(drums, request->patterns);
-    if (!loaded) {
-        std::fprintf(stderr, "rimbadrums-tool: the pattern set is refused: %s\n", loaded.reason().c_str());
-        return 1;
-    }
+    const Result<int> loaded = loadPatternSet(drums, request.patterns);
+    if (!loaded)
+        return fail("the pattern set is refused", loaded.reason());
     const int lines = *loaded;
-    if (lines == 0) {
-        std::fprintf(stderr, "rimbadrums-tool: %s holds no pattern the instrument can read\n",
-                     request->patterns.c_str());
-        return 1;
-    }
-    if (!chooseExportedPatterns(drums, *request)) {
-        std::fprintf(stderr, "rimbadrums-tool: no pattern of %s is chained\n", request->patterns.c_str());
-        return 1;
-    }
-    if (exportMidiFile(drums, request->out) != 0) {
-        std::fprintf(stderr, "rimbadrums-tool: cannot write %s\n", request->out.c_str());
-        return 1;
-    }
-    std::printf("wrote %s from %d pattern lines of %s\n", request->out.c_str(), lines, request->patterns.c_str());
-    if (const std::optional<std::vector<std::uint8_t>> written = platform::readWholeFile(request->out)) {
+    if (lines == 0)
+        return fail("the pattern set " + request.patterns + " is refused",
+                    "it holds no pattern the instrument can read");
+    if (!chooseExportedPatterns(drums, request))
+        return fail(request.patterns, "no pattern of the set is chained, so it has no chain to export");
+    if (exportMidiFile(drums, request.out) != 0)
+        return fail(request.out, "cannot write the file");
+    std::printf("wrote %s from %d pattern lines of %s\n", request.out.c_str(), lines, request.patterns.c_str());
+    if (const std::optional<std::vector<std::uint8_t>> written = platform::readWholeFile(request.out)) {
         if (const std::optional<MidiSummary> summary = summariseMidi(*written))
             std::printf("%d notes over %g quarter notes\n", summary->notes,
                         static_cast<double>(summary->ticks) / kMidiTicksPerQuarter);
     }
     return 0;
+}
+
+}  // namespace
+
+void addMidiCommand(CLI::App& tool, Job& job) {
+    auto request = std::make_shared<MidiRequest>();
+    CLI::App* midi =
+        tool.add_subcommand("midi", "Load a pattern set as the instrument does and export it as a MIDI file");
+    midi->footer("Without --pattern or --chain the set decides as the instrument does: its chain when its play\n"
+                 "mode chains, else pattern 0.");
+    midi->add_option("--patterns", request->patterns, "The pattern set")
+        ->required()
+        ->check(nonEmpty())
+        ->type_name("FILE.ptn");
+    CLI::Option* pattern = midi->add_option_function<int>(
+                                   "--pattern", [request](const int& number) { request->pattern = number; },
+                                   "Export this pattern (0..15) alone")
+                               ->transform(patternNumber())
+                               ->type_name("N");
+    midi->add_flag("--chain", request->chain, "Export every chained pattern, whatever the set's play mode")
+        ->excludes(pattern);
+    midi->add_option("--tracks", request->tracks, "The instrument's track count the set is read for")
+        ->transform(trackCount())
+        ->type_name("8|12")
+        ->capture_default_str();
+    midi->add_option("--out", request->out, "The MIDI file to write")
+        ->required()
+        ->check(nonEmpty())
+        ->type_name("OUT.mid");
+    midi->callback([request, &job] { job = [request] { return exportPatterns(*request); }; });
 }
 
 }  // namespace rimba::tool

@@ -1,13 +1,10 @@
-#include "companion/ProgramCommands.h"
-
 #include <algorithm>
-#include <cmath>
 #include <cstdio>
-#include <cstdlib>
+#include <memory>
 #include <optional>
 
 #include "common/platform/Files.h"
-#include "companion/CommandLine.h"
+#include "companion/Commands.h"
 #include "plugin/core/VornDrums.h"
 #include "plugin/files/ProgramChunk.h"
 #include "plugin/files/ProgramFile.h"
@@ -32,73 +29,6 @@ struct RenderRequest {
     double rate = 44100.0;
     std::string take;  // the instrument's chunk after the load, saved as a program file
 };
-
-int renderUsage() {
-    std::fprintf(stderr,
-                 "usage: rimbadrums-tool render --program FILE.fxp [--pattern N | --chain] [--tempo BPM] [--rate HZ]"
-                 " [--library FOLDER] [--take TAKEN.fxp] --out OUT.wav\n"
-                 "  --take saves the state the instrument took from the program, as a host saves it\n"
-                 "  N is a pattern number 0..15; without --pattern or --chain the program's own play mode and\n"
-                 "  current pattern decide, as in the instrument's audio export; tempo 120 and rate 44100\n"
-                 "  unless given. --library names the library folder the program's sounds are stored\n"
-                 "  relative to, when it is not the user's own\n");
-    return 2;
-}
-
-std::optional<double> positiveNumber(const std::string& text, double largest) {
-    if (text.empty())
-        return std::nullopt;
-    char* end = nullptr;
-    const double value = std::strtod(text.c_str(), &end);
-    if (end == nullptr || *end != 0 || !std::isfinite(value) || value <= 0.0 || value > largest)
-        return std::nullopt;
-    return value;
-}
-
-std::optional<int> patternNumber(const std::string& text) {
-    const std::optional<int> value = wholeNumber(text, 2);
-    return value && *value < kPatternCount ? value : std::nullopt;
-}
-
-std::optional<RenderRequest> parseRenderRequest(const std::vector<std::string>& args) {
-    RenderRequest request;
-    for (std::size_t i = 0; i < args.size(); ++i) {
-        const std::string& arg = args[i];
-        const bool hasValue = i + 1 < args.size();
-        if (arg == "--chain") {
-            request.chain = true;
-        } else if (arg == "--program" && hasValue) {
-            request.program = args[++i];
-        } else if (arg == "--out" && hasValue) {
-            request.out = args[++i];
-        } else if (arg == "--library" && hasValue) {
-            request.library = args[++i];
-            if (request.library.empty())
-                return std::nullopt;
-        } else if (arg == "--take" && hasValue) {
-            request.take = args[++i];
-        } else if (arg == "--pattern" && hasValue) {
-            request.pattern = patternNumber(args[++i]);
-            if (!request.pattern)
-                return std::nullopt;
-        } else if (arg == "--tempo" && hasValue) {
-            const std::optional<double> tempo = positiveNumber(args[++i], 1000.0);
-            if (!tempo)
-                return std::nullopt;
-            request.tempo = *tempo;
-        } else if (arg == "--rate" && hasValue) {
-            const std::optional<double> rate = positiveNumber(args[++i], 384000.0);
-            if (!rate)
-                return std::nullopt;
-            request.rate = *rate;
-        } else {
-            return std::nullopt;
-        }
-    }
-    if (request.program.empty() || request.out.empty() || (request.chain && request.pattern))
-        return std::nullopt;
-    return request;
-}
 
 // The host's side of the render: its version and its clock, nothing else.
 VstTimeInfo& renderTime() {
@@ -164,73 +94,98 @@ void describe(const std::string& path, const ProgramChunk& program) {
     printEffect("drum synth", program.drumSynth, false);
 }
 
-}  // namespace
-
-int runRender(const std::vector<std::string>& args) {
-    const std::optional<RenderRequest> request = parseRenderRequest(args);
-    if (!request)
-        return renderUsage();
-
+int render(const RenderRequest& request) {
     VstTimeInfo& time = renderTime();
     time = VstTimeInfo{};
-    time.sampleRate = request->rate;
-    time.tempo = request->tempo;
+    time.sampleRate = request.rate;
+    time.tempo = request.tempo;
     time.timeSigNumerator = 4;
     time.timeSigDenominator = 4;
     time.flags = kVstTempoValid | kVstTimeSigValid;
 
     VornDrums drums(renderHost);
-    if (!request->library.empty())
-        drums.settings.filesPath = request->library;
-    drums.setSampleRate(static_cast<float>(request->rate));
-    if (const Result<> loaded = drums.loadProgramFile(request->program); !loaded) {
-        std::fprintf(stderr, "rimbadrums-tool: the instrument does not load the program: %s\n",
-                     loaded.reason().c_str());
-        return 1;
-    }
+    if (!request.library.empty())
+        drums.settings.filesPath = request.library;
+    drums.setSampleRate(static_cast<float>(request.rate));
+    if (const Result<> loaded = drums.loadProgramFile(request.program); !loaded)
+        return fail("the program is refused", loaded.reason());
     // Taken before the render changes the play mode or the pattern, so it is the program's state.
-    if (!request->take.empty() && !drums.saveProgramFile(request->take)) {
-        std::fprintf(stderr, "rimbadrums-tool: cannot write %s\n", request->take.c_str());
-        return 1;
-    }
+    if (!request.take.empty() && !drums.saveProgramFile(request.take))
+        return fail(request.take, "cannot write the file");
     warmUp(drums);
-    if (request->pattern) {
+    if (request.pattern) {
         drums.playMode = 0;
-        drums.choosePattern(*request->pattern);
-    } else if (request->chain) {
+        drums.choosePattern(*request.pattern);
+    } else if (request.chain) {
         drums.playMode = 1;
     }
-    if (exportAudioFile(drums, request->out) != 0) {
-        std::fprintf(stderr, "rimbadrums-tool: cannot write %s\n", request->out.c_str());
-        return 1;
-    }
+    if (exportAudioFile(drums, request.out) != 0)
+        return fail(request.out, "cannot write the file");
     return 0;
 }
 
-int runProgram(const std::vector<std::string>& args) {
-    if (args.size() != 1 || args[0].empty() || args[0][0] == '-') {
-        std::fprintf(stderr, "usage: rimbadrums-tool program FILE.fxp\n");
-        return 2;
-    }
-    const std::string& path = args[0];
+int describeProgram(const std::string& path) {
     const std::optional<std::vector<std::uint8_t>> file = platform::readWholeFile(path);
-    if (!file) {
-        std::fprintf(stderr, "rimbadrums-tool: cannot read %s\n", path.c_str());
-        return 1;
-    }
+    if (!file)
+        return fail(path, "cannot read the file");
     const ProgramFileBlock found = findProgramFileBlock(*file);
-    if (!found.block) {
-        std::fprintf(stderr, "rimbadrums-tool: %s: %s\n", path.c_str(), found.block.reason().c_str());
-        return 1;
-    }
-    const rimba::Result<ProgramChunk> program = readProgramChunk(*found.block);
-    if (!program) {
-        std::fprintf(stderr, "rimbadrums-tool: the instrument refuses the program in %s: %s\n", path.c_str(),
-                     program.reason().c_str());
-        return 1;
-    }
+    if (!found.block)
+        return fail("the program file " + path + " is refused", found.block.reason());
+    const Result<ProgramChunk> program = readProgramChunk(*found.block);
+    if (!program)
+        return fail("the program in " + path + " is refused", program.reason());
     describe(path, *program);
     return 0;
+}
+
+}  // namespace
+
+void addRenderCommand(CLI::App& tool, Job& job) {
+    auto request = std::make_shared<RenderRequest>();
+    CLI::App* command = tool.add_subcommand(
+        "render", "Load a program file as the instrument does and export its pattern or chain as the editor's "
+                  "audio export does");
+    command->footer("Without --pattern or --chain the program's own play mode and current pattern decide, as in\n"
+                    "the instrument's audio export.");
+    command->add_option("--program", request->program, "The program file")
+        ->required()
+        ->check(nonEmpty())
+        ->type_name("FILE.fxp");
+    CLI::Option* pattern = command->add_option_function<int>(
+                                      "--pattern", [request](const int& number) { request->pattern = number; },
+                                      "Render this pattern (0..15) alone")
+                               ->transform(patternNumber())
+                               ->type_name("N");
+    command->add_flag("--chain", request->chain, "Render every chained pattern")->excludes(pattern);
+    command->add_option("--tempo", request->tempo, "The host's tempo: above 0, up to 1000")
+        ->transform(positiveUpTo(1000.0))
+        ->type_name("BPM")
+        ->capture_default_str();
+    command->add_option("--rate", request->rate, "The host's sample rate: above 0, up to 384000")
+        ->transform(positiveUpTo(384000.0))
+        ->type_name("HZ")
+        ->capture_default_str();
+    command->add_option("--library", request->library,
+                        "The library folder the program's sounds are stored relative to, when it is not the "
+                        "user's own")
+        ->check(nonEmpty())
+        ->type_name("FOLDER");
+    command->add_option("--take", request->take,
+                        "Also save the state the instrument took from the program, as a host saves it")
+        ->type_name("TAKEN.fxp");
+    command->add_option("--out", request->out, "The WAV file to write")
+        ->required()
+        ->check(nonEmpty())
+        ->type_name("OUT.wav");
+    command->callback([request, &job] { job = [request] { return render(*request); }; });
+}
+
+void addProgramCommand(CLI::App& tool, Job& job) {
+    auto path = std::make_shared<std::string>();
+    CLI::App* command =
+        tool.add_subcommand("program", "Describe a program file: its form, tracks, patterns and effect slots");
+    command->add_option("FILE.fxp", *path, "The program file")->required()->check(nonEmpty());
+    command->callback([path, &job] { job = [path] { return describeProgram(*path); }; });
 }
 
 }  // namespace rimba::tool

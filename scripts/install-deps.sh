@@ -3,7 +3,7 @@
 # main job, `install-deps.sh test` for the test suite. Runs apt-get through sudo when not root.
 set -euo pipefail
 
-run_packages=(cmake g++ make pkg-config sox)
+run_packages=(cmake g++ make pkg-config sox libcli11-dev)
 test_packages=("${run_packages[@]}" libgtest-dev libgmock-dev libbenchmark-dev sox
                g++-mingw-w64-x86-64-posix wine wine64 googletest
                clang-14 libfuzzer-14-dev libclang-rt-14-dev ardour python3-mido)

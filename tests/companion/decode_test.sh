@@ -53,5 +53,34 @@ check mf.wav "-r 44100 -e float -b 32 -c 1" monofloat
 check sf.wav "-r 48000 -e float -b 32 -c 2" stereofloat
 check m16.aiff "-r 44100 -b 16 -c 1" mono16
 
-if "$tool" decode "$work/none.wav" 2>/dev/null; then echo "a missing file was accepted"; exit 1; fi
+# Files the sound loader refuses, made here byte by byte: each is refused with status 1 and the
+# loader's reason, and no samples are written.
+$python - "$work" <<'PY'
+import struct, sys
+work = sys.argv[1]
+open(work + "/text.wav", "wb").write(b"these are not the bytes of a sound\n")
+# RIFF and WAVE, then a data chunk with no format chunk before it.
+data = struct.pack("<4h", 1, 2, 3, 4)
+open(work + "/noformat.wav", "wb").write(b"RIFF" + struct.pack("<I", 4 + 8 + len(data)) + b"WAVE" + b"data" +
+                                        struct.pack("<I", len(data)) + data)
+# A whole 16-bit WAV file, named as an AIFF file.
+fmt = struct.pack("<HHIIHH", 1, 1, 44100, 88200, 2, 16)
+open(work + "/wave.aiff", "wb").write(b"RIFF" + struct.pack("<I", 4 + 8 + len(fmt) + 8 + len(data)) + b"WAVE" +
+                                     b"fmt " + struct.pack("<I", len(fmt)) + fmt + b"data" +
+                                     struct.pack("<I", len(data)) + data)
+open(work + "/sound.mp3", "wb").write(b"ID3")
+PY
+refused() {  # file, the reason the loader gives
+    local file=$1 reason=$2 status=0
+    "$tool" decode "$work/$file" --raw "$work/refused.raw" >"$work/refused.out" 2>"$work/refused.err" || status=$?
+    [ "$status" -eq 1 ] || { echo "$file: status $status, not 1"; exit 1; }
+    grep -qxF "rimbadrums-tool: the sound is refused: $reason" "$work/refused.err" ||
+        { echo "$file: unclear message: $(cat "$work/refused.err")"; exit 1; }
+    [ ! -s "$work/refused.out" ] && [ ! -e "$work/refused.raw" ] || { echo "$file: a refused sound was decoded"; exit 1; }
+}
+refused text.wav "\"$work/text.wav\" is no WAV file"
+refused noformat.wav "\"$work/noformat.wav\" is no WAV file"
+refused wave.aiff "\"$work/wave.aiff\" is no AIFF file"
+refused sound.mp3 "\"$work/sound.mp3\" is no WAV or AIFF file name"
+refused none.wav "cannot read \"$work/none.wav\""
 echo "decode agrees with the conversion rules"

@@ -1,7 +1,8 @@
 #!/usr/bin/env bash
 # `rimbadrums-tool kit` on kit files written here by Python from the format's tables: a current
-# kit of three records after a synth state, a 2560-byte oldest kit, and a file whose size field
-# lies.
+# kit of three records after a synth state, a 2560-byte oldest kit, and refused ones (a file
+# whose size field lies, a header that counts 17 tracks, a file too short for any form), each
+# with the reason it is refused.
 set -euo pipefail
 tool=$1
 work=$(mktemp -d)
@@ -26,6 +27,12 @@ open(work + "/current.drs", "wb").write(struct.pack("<iii", size, 3, 1480) + str
 oldest = b"".join(b"\\Samples\\hat.wav".ljust(256, b"\0") + struct.pack("<16f", *([0.5] * 4 + [0.75] + [0.0] * 11)) for _ in range(8))
 open(work + "/oldest.drs", "wb").write(oldest)
 open(work + "/liar.drs", "wb").write(struct.pack("<iii", size + 1, 3, 1480) + struct.pack(">i", 1480) + bytes(16) + body)
+# Seventeen whole records, honestly sized: only the count is beyond the instrument's 16 tracks.
+many = b"".join(record("\\Samples\\kick.wav", {0: 0.5}, [1]*12) for _ in range(17))
+body = state + many
+open(work + "/seventeen.drs", "wb").write(struct.pack("<iii", 32 + len(body), 17, 1480) + struct.pack(">i", 1480) +
+                                          bytes(16) + body)
+open(work + "/short.drs", "wb").write(b"KIT")
 PY
 
 "$tool" kit "$work/current.drs" >"$work/current.txt"
@@ -45,10 +52,20 @@ grep -qx "records: 8" "$work/oldest.txt"
 # 0.75 of the oldest form's tune range is +6 semitones.
 grep -q "tune 6 " "$work/oldest.txt"
 
+refused() {  # file, the reason the tool must give
+    local file=$1 reason=$2 status=0
+    "$tool" kit "$work/$file" >"$work/refused.out" 2>"$work/refused.err" || status=$?
+    [ "$status" -eq 1 ] || { echo "$file: status $status, not 1"; exit 1; }
+    grep -qxF "rimbadrums-tool: $work/$file is not a kit the instrument reads: $reason" "$work/refused.err" ||
+        { echo "$file: unclear message: $(cat "$work/refused.err")"; exit 1; }
+    [ ! -s "$work/refused.out" ] || { echo "$file: a refused kit was described"; exit 1; }
+}
+refused liar.drs "the kit says it holds 1339 bytes but the file holds 1338 bytes"
+refused seventeen.drs "kit has 17 tracks; 1 to 16 allowed"
+refused short.drs "a file of 3 bytes is too short to be a kit"
 status=0
-"$tool" kit "$work/liar.drs" >/dev/null 2>"$work/liar.err" || status=$?
-[ "$status" -eq 1 ]
-grep -q "is not a kit" "$work/liar.err"
+"$tool" kit "$work/none.drs" >/dev/null 2>"$work/none.err" || status=$?
+[ "$status" -eq 1 ] && grep -qxF "rimbadrums-tool: $work/none.drs: cannot read the file" "$work/none.err"
 status=0
 "$tool" kit >/dev/null 2>&1 || status=$?
 [ "$status" -eq 2 ]

@@ -31,6 +31,7 @@ header="STEPNUMBER_MODE;64;2;0.0000;0.0000;0.0000;0.0000;0.0000;0.0000;0.0000;0.
     printf 'PATTERN_NOTES_CHANNEL;12;3;8;1;%s2.0000;47;1.0000;70;0.0000;7.0000;41;1.0000;60;0.0000;%s' \
         "$(triples 12)" "$crlf"
     printf 'PATTERN_NOTES_CHANNEL;12;7;4;1;%s3.0000;39;1.0000;127;3.0000;%s' "$(triples 12)" "$crlf"
+    printf 'PATTERN_NOTES_CHANNEL;12;10;16;0;%s5.0000;45;1.0000;80;0.0000;%s' "$(triples 12)" "$crlf"
 } >"$work/twelve.ptn"
 
 # Eight tracks in the eight-track form, patterns 2 and 5 chained.
@@ -88,6 +89,14 @@ expect "chain of patterns 0, 3 and 7" "0 36 100
 expect "pattern 3 alone" "48 47 70
 168 41 60" "$work/three.mid"
 
+# Pattern numbers are decimal whatever their leading zeros (010 is pattern 10, not octal 8), and
+# of two values the last counts.
+"$tool" midi --patterns "$work/twelve.ptn" --pattern 010 --out "$work/ten.mid"
+expect "pattern 010" "120 45 80" "$work/ten.mid"
+"$tool" midi --patterns "$work/twelve.ptn" --pattern 7 --pattern 3 --out "$work/last.mid"
+expect "the last of two patterns" "48 47 70
+168 41 60" "$work/last.mid"
+
 "$tool" midi --patterns "$work/eight.ptn" --tracks 8 --out "$work/eight.mid"
 expect "eight tracks, chain from the set's own play mode" "24 43 33
 48 36 44
@@ -107,12 +116,13 @@ timeout 20 "$tool" midi --patterns "$work/hostile.ptn" --chain --out "$work/host
 expect "a hostile set" "47 36 100
 1535 38 90" "$work/hostile.mid"
 
-fails() {  # expected words of the message, then the command
-    local words=$1
-    shift
-    local message
-    if message=$("$@" 2>&1); then
-        echo "accepted: $*"
+fails() {  # expected status, expected words of the message, then the command
+    local expected=$1 words=$2
+    shift 2
+    local message status=0
+    message=$("$@" 2>&1) || status=$?
+    if [ "$status" -ne "$expected" ]; then
+        echo "status $status, not $expected: $* said: $message"
         exit 1
     fi
     if [[ "$message" != *"$words"* ]]; then
@@ -121,13 +131,17 @@ fails() {  # expected words of the message, then the command
     fi
 }
 
-fails "cannot read" "$tool" midi --patterns "$work/none.ptn" --out "$work/none.mid"
+# Refused sets: each says why, with status 1.
+fails 1 "cannot read $work/none.ptn" "$tool" midi --patterns "$work/none.ptn" --out "$work/none.mid"
+mkdir "$work/folder.ptn"
+fails 1 "cannot read $work/folder.ptn" "$tool" midi --patterns "$work/folder.ptn" --out "$work/folder.mid"
 printf 'not a pattern set\r\n' >"$work/text.ptn"
-fails "no pattern" "$tool" midi --patterns "$work/text.ptn" --out "$work/text.mid"
+fails 1 "holds no pattern" "$tool" midi --patterns "$work/text.ptn" --out "$work/text.mid"
 printf '%s%sPATTERN_NOTES_CHANNEL;12;0;16;0;%s%s' "$header" "$crlf" "$(triples 12)" "$crlf" >"$work/unchained.ptn"
-fails "chained" "$tool" midi --patterns "$work/unchained.ptn" --chain --out "$work/unchained.mid"
-fails "usage" "$tool" midi --patterns "$work/twelve.ptn" --pattern 3 --chain --out "$work/both.mid"
-fails "usage" "$tool" midi --patterns "$work/twelve.ptn" --tracks 16 --out "$work/sixteen.mid"
-fails "cannot write" "$tool" midi --patterns "$work/twelve.ptn" --out "$work/missing/out.mid"
-[ ! -e "$work/none.mid" ] && [ ! -e "$work/text.mid" ] || { echo "a failed export left a file"; exit 1; }
+fails 1 "chained" "$tool" midi --patterns "$work/unchained.ptn" --chain --out "$work/unchained.mid"
+fails 1 "cannot write" "$tool" midi --patterns "$work/twelve.ptn" --out "$work/missing/out.mid"
+# Misuse, with status 2, before any file is read.
+fails 2 "--pattern excludes --chain" "$tool" midi --patterns "$work/twelve.ptn" --pattern 3 --chain --out "$work/both.mid"
+fails 2 '"16" is not 8 or 12' "$tool" midi --patterns "$work/twelve.ptn" --tracks 16 --out "$work/sixteen.mid"
+[ ! -e "$work/none.mid" ] && [ ! -e "$work/text.mid" ] && [ ! -e "$work/both.mid" ] || { echo "a failed export left a file"; exit 1; }
 echo "rimbadrums-tool midi writes what the export rules say"

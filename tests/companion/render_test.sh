@@ -66,6 +66,15 @@ fxp += b"Render Test".ljust(28, b"\0") + struct.pack(">i", len(block)) + block
 open(work + "/beat.fxp", "wb").write(fxp)
 open(work + "/broken.fxp", "wb").write(fxp[:len(fxp) - 10])
 
+# The same program stamped with version 1500, newer than any this instrument reads.
+newer = bytearray(block)
+struct.pack_into("<i", newer, 4, 1500)
+struct.pack_into(">i", newer, 8, 1500)
+fxp = bytearray(b"CcnK")
+fxp += struct.pack(">i", len(newer) + 52) + b"FPCh" + struct.pack(">iiii", 1, 0x3931356B, 1, 1)
+fxp += b"Newer".ljust(28, b"\0") + struct.pack(">i", len(newer)) + newer
+open(work + "/newer.fxp", "wb").write(fxp)
+
 # A block of exactly 256 bytes names a host's sample export folder: no program file may carry it.
 folder = (work + "/exported").encode().ljust(256, b"\0")
 fxp = bytearray(b"CcnK") + struct.pack(">i", 256 + 52) + b"FPCh" + struct.pack(">iiii", 1, 0x3931356B, 1, 1)
@@ -85,6 +94,8 @@ grep -q '^effect send 1 (off): empty$' "$work/summary.txt"
 "$tool" render --program "$work/beat.fxp" --pattern 3 --tempo 90 --rate 48000 --out "$work/three.wav"
 "$tool" render --program "$work/beat.fxp" --chain --tempo 100 --rate 48000 --out "$work/chain.wav"
 "$tool" render --program "$work/beat.fxp" --out "$work/own.wav"
+# The largest tempo and rate the tool takes, and the last pattern.
+"$tool" render --program "$work/beat.fxp" --pattern 15 --tempo 1000 --rate 384000 --out "$work/edge.wav"
 if "$tool" render --program "$work/broken.fxp" --out "$work/broken.wav" 2>/dev/null; then
     echo "a program cut short was rendered"; exit 1
 fi
@@ -92,6 +103,26 @@ if "$tool" render --program "$work/beat.fxp" --pattern 16 --out "$work/x.wav" 2>
     echo "pattern 16 was accepted"; exit 1
 fi
 [ ! -e "$work/broken.wav" ]
+
+# A refused program says why, with status 1, and writes nothing.
+newer_reason="version 1500 is newer than 1480, the newest this instrument reads"
+status=0
+"$tool" program "$work/newer.fxp" >"$work/newer.txt" 2>"$work/newer.err" || status=$?
+[ "$status" -eq 1 ] && [ ! -s "$work/newer.txt" ] ||
+    { echo "a program of version 1500 was described (status $status)"; exit 1; }
+grep -qxF "rimbadrums-tool: the program in $work/newer.fxp is refused: $newer_reason" "$work/newer.err" ||
+    { echo "unclear message: $(cat "$work/newer.err")"; exit 1; }
+status=0
+"$tool" render --program "$work/newer.fxp" --take "$work/newer-take.fxp" --out "$work/newer.wav" \
+    2>"$work/newer.err" || status=$?
+[ "$status" -eq 1 ] || { echo "a program of version 1500 was rendered (status $status)"; exit 1; }
+grep -qxF "rimbadrums-tool: the program is refused: $work/newer.fxp: $newer_reason" "$work/newer.err" ||
+    { echo "unclear message: $(cat "$work/newer.err")"; exit 1; }
+[ ! -e "$work/newer.wav" ] && [ ! -e "$work/newer-take.fxp" ] || { echo "a refused program wrote files"; exit 1; }
+status=0
+"$tool" render --program "$work/broken.fxp" --out "$work/broken.wav" 2>"$work/broken.err" || status=$?
+[ "$status" -eq 1 ] && grep -qF "the program's block runs past the end of the file" "$work/broken.err" ||
+    { echo "a program cut short: status $status, $(cat "$work/broken.err")"; exit 1; }
 
 mkdir -p "$work/exported"
 if message=$("$tool" program "$work/export.fxp" 2>&1); then
@@ -120,6 +151,7 @@ def frames_of(name, rate, tempo, steps):
 
 one = frames_of("one.wav", 44100, 120, 16)
 frames_of("own.wav", 44100, 120, 16)
+frames_of("edge.wav", 384000, 1000, 16)
 frames_of("three.wav", 48000, 90, 32)
 chain = frames_of("chain.wav", 48000, 100, 16 + 32)[0::2]
 

@@ -1,0 +1,30 @@
+#pragma once
+// The tool's sub-commands. Each adds itself, its options and their checks to the tool; when it
+// is the one named on the command line, it leaves its work in `job` (companion/CommandLine.h).
+
+#include "companion/CommandLine.h"
+
+namespace rimba::tool {
+
+// `info [PATH.so] [--standalone] [--params]`: loads the plug-in as a host does and prints what
+// the host sees.
+void addInfoCommand(CLI::App& tool, Job& job);
+
+// `decode FILE [--raw OUT]`: what the instrument's sound loader makes of a file.
+void addDecodeCommand(CLI::App& tool, Job& job);
+
+// `midi --patterns FILE.ptn ... --out OUT.mid`: a pattern set exported as a Standard MIDI File
+// by the instrument's own pattern loader and MIDI export.
+void addMidiCommand(CLI::App& tool, Job& job);
+
+// `render --program FILE.fxp ... --out OUT.wav`: a program file rendered offline to a WAV file
+// by the instrument itself.
+void addRenderCommand(CLI::App& tool, Job& job);
+
+// `program FILE.fxp`: what a program file holds, as the instrument reads it.
+void addProgramCommand(CLI::App& tool, Job& job);
+
+// `kit FILE.drs`: what a kit file holds, as the instrument reads it.
+void addKitCommand(CLI::App& tool, Job& job);
+
+}  // namespace rimba::tool
