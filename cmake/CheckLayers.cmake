@@ -4,15 +4,17 @@
 #
 # Each rule: a folder, then the folders its files may include (its own first). The layers, from
 # the ground up: the platform, VST and settings code; the model (layout types and the values
-# files parse to); the file formats; the engine; the pattern tools and exports.
+# files parse to); the file formats; the effect host and the synth presets; the engine; the pattern tools and exports.
 set(RIMBA_LAYER_RULES
     "common/vst:common/vst"
     "common/platform:common/platform"
     "common/settings:common/settings,common/platform"
     "plugin/model:plugin/model"
     "plugin/files:plugin/files,plugin/model,common/platform"
-    "plugin/core:plugin/core,plugin/files,plugin/model,common/platform,common/settings,common/vst"
-    "plugin/tools:plugin/tools,plugin/core,plugin/files,plugin/model,common/platform,common/settings,common/vst")
+    "plugin/effects:plugin/effects,plugin/files,plugin/model,common/platform,common/settings,common/vst"
+    "plugin/synth:plugin/synth,plugin/files,plugin/model,common/platform"
+    "plugin/core:plugin/core,plugin/effects,plugin/synth,plugin/files,plugin/model,common/platform,common/settings,common/vst"
+    "plugin/tools:plugin/tools,plugin/core,plugin/effects,plugin/synth,plugin/files,plugin/model,common/platform,common/settings,common/vst")
 
 set(faults "")
 foreach(rule IN LISTS RIMBA_LAYER_RULES)

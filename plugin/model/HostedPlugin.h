@@ -30,6 +30,7 @@ public:
 
     virtual void setParameter(std::int32_t index, float value) = 0;
     virtual void setSampleRate(float rate) = 0;
+    virtual void setBlockSize(std::int32_t frames) = 0;
 
     // The state the program chunk saves and restores. User-interface thread only; the audio
     // thread may be processing meanwhile, as in any 2.4 host (setChunk holds it off).

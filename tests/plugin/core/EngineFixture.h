@@ -118,6 +118,7 @@ public:
     void deliverQueuedMidi() override;
     void setParameter(std::int32_t index, float value) override;
     void setSampleRate(float) override {}
+    void setBlockSize(std::int32_t) override {}
 
     // Called with the frame count; writes the outputs from the inputs.
     std::function<void(FakePlugin&, int)> process;

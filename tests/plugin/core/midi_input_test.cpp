@@ -27,6 +27,7 @@ public:
     void deliverQueuedMidi() override {}
     void setParameter(std::int32_t index, float value) override { parameters.emplace_back(index, value); }
     void setSampleRate(float) override {}
+    void setBlockSize(std::int32_t) override {}
 
     struct Note {
         std::int32_t delta;

@@ -38,6 +38,7 @@ public:
         programs.at(static_cast<std::size_t>(current)).values.at(static_cast<std::size_t>(index)) = value;
     }
     void setSampleRate(float) override {}
+    void setBlockSize(std::int32_t) override {}
 
     bool programsAreChunks() override { return chunks; }
     std::int32_t programCount() override { return static_cast<std::int32_t>(programs.size()); }
