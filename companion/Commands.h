@@ -27,4 +27,8 @@ void addProgramCommand(CLI::App& tool, Job& job);
 // `kit FILE.drs`: what a kit file holds, as the instrument reads it.
 void addKitCommand(CLI::App& tool, Job& job);
 
+// `effect PLUGIN [--save-bank F.fxb] ...`: loads a VST 2.4 library as an effect slot does and
+// prints what the slot shows and a host needs to know, or why a slot refuses it.
+void addEffectCommand(CLI::App& tool, Job& job);
+
 }  // namespace rimba::tool

@@ -23,6 +23,7 @@ int main(int argc, char** argv) {
     rimba::tool::addRenderCommand(tool, job);
     rimba::tool::addProgramCommand(tool, job);
     rimba::tool::addKitCommand(tool, job);
+    rimba::tool::addEffectCommand(tool, job);
 
     if (const std::optional<int> status = rimba::tool::parseCommandLine(tool, argc, argv))
         return *status;

@@ -8,6 +8,7 @@
 #include <mutex>
 
 #include "common/platform/Files.h"
+#include "common/platform/FolderScan.h"
 #include "common/platform/Paths.h"
 #include "plugin/core/EffectState.h"
 #include "plugin/core/VornDrums.h"
@@ -262,16 +263,12 @@ void VornDrums::applyEffects(const ProgramChunk& program) {
     for (int slot = 0; slot < kEffectSlots; ++slot) {
         const ChunkEffect& entry = program.effects[static_cast<std::size_t>(slot)];
         if (entry.state.empty()) {
-            unloadEffectLibrary(slot);
+            removeSlot(slot);
             continue;
         }
-        const std::string path = effectPathFromStored(entry.path, settings.effectPath);
-        HostedPlugin* holder = effectSlots[static_cast<std::size_t>(slot)];
-        if (holder == nullptr || path.empty() || holder->libraryPath() != path) {
-            LoadGuard holdForLibrary(handshake);
-            if (!loadEffectLibrary(slot, path))
-                unloadEffectLibrary(slot);
-        }
+        const std::string path = platform::resolvePathIgnoringCase(effectPathFromStored(entry.path, settings.effectPath));
+        if (Result<> loaded = loadSlot(slot, path); !loaded)
+            logRefusal("effect library", path + ": " + loaded.reason());
         if (HostedPlugin* plugin = effectSlots[static_cast<std::size_t>(slot)])
             restoreEffectState(*plugin, entry.state, entry.program);
     }
@@ -301,17 +298,5 @@ void VornDrums::findCurrentProgram() {
     loadProgram(static_cast<std::int32_t>(found - names.begin()));
     updateDisplay();
 }
-
-// --- effect libraries ------------------------------------------------------------------------
-// Loading a library into a slot, and unloading it, belong to the effect host. Until it exists
-// no library loads, so a block that names one leaves its slot empty; the state blocks are still
-// read, checked and written back by the code above.
-
-bool VornDrums::loadEffectLibrary(int slot, const std::string&) {
-    effectSlots[static_cast<std::size_t>(slot)] = nullptr;
-    return false;
-}
-
-void VornDrums::unloadEffectLibrary(int slot) { effectSlots[static_cast<std::size_t>(slot)] = nullptr; }
 
 }  // namespace rimba

@@ -13,9 +13,11 @@
 #include <mutex>
 #include <thread>
 
+#include "plugin/model/AudioHold.h"
+
 namespace rimba {
 
-struct LoadHandshake {
+struct LoadHandshake final : AudioHold {
     std::atomic<std::int32_t> loadsInProgress{0};
     std::atomic<std::int32_t> renderActive{0};
     // Loaders run on the host's user-interface thread and on the program-change timer's own
@@ -24,11 +26,11 @@ struct LoadHandshake {
 
     // Loader side (never the audio thread): raises the counter, then waits for a block in
     // progress to end, giving up after the bounded wait.
-    void beginLoad();
+    void beginLoad() override;
     // Waits, at most 5000 ms, until no render is in progress.
     void waitForRenderToEnd() const;
     // Lowers the counter unless the render loop already forced it back to 0.
-    void endLoad();
+    void endLoad() override;
 
     // Whether the calling thread holds a LoadGuard and no block is being rendered: only then may
     // it rearrange what waits for the audio thread.

@@ -54,6 +54,7 @@ void VornDrums::renderBlock(float** outputs, VstInt32 frames) {
         return;
     }
     const VstTimeInfo& inForce = clockForBlock(*time);
+    timeForPlugins.store(&inForce);
     // Hosted plug-ins work on buffers of a fixed size, so a long block is rendered in pieces.
     std::array<float*, kTrackSlots + 6> pieceOutputs{};
     for (VstInt32 done = 0; done < frames;) {

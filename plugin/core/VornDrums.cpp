@@ -60,7 +60,7 @@ VornDrums::~VornDrums() {
     // Leaving the list first guarantees the timer thread no longer works on this instance.
     InstanceList::process().remove(this);
     handshake.beginLoad();
-    // Hosted plug-ins arrive with the effect host; until then the slots hold nothing to destroy.
+    unloadEverySlot();
     delete editor;
     editor = nullptr;
 }
@@ -120,8 +120,7 @@ void VornDrums::setSampleRate(float rate) {
     sampleRateValue = rate;
     for (int band = 0; band < kEqBands; ++band)
         queueEqUpdate(FilterUpdate::kMasterTarget, band);
-    // Hosted plug-ins in the synth and effect slots are told the new rate once the effect host
-    // exists; the slots are empty until then.
+    handOnSampleRate(rate);
     for (int t = 0; t < trackCount; ++t) {
         updateTrack(t);
         resetTrackEqualiser(t);
@@ -131,6 +130,7 @@ void VornDrums::setSampleRate(float rate) {
 void VornDrums::setBlockSize(VstInt32 size) {
     blockSize = size;
     blockSizeValue = size;
+    handOnBlockSize(size);
 }
 
 void VornDrums::writeSilence(float** outputs, VstInt32 frames) const {

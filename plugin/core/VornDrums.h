@@ -13,6 +13,7 @@
 // Functions on the audio thread never wait, lock, allocate (beyond pending events) or touch
 // files; the others never run on the audio thread. InstrumentState.h says who writes each field.
 
+#include <array>
 #include <atomic>
 #include <cstdint>
 #include <memory>
@@ -24,6 +25,7 @@
 #include "plugin/core/InstanceList.h"
 #include "plugin/core/InstrumentState.h"
 #include "plugin/core/StoredSettings.h"
+#include "plugin/effects/CPlugin.h"
 #include "plugin/model/InstrumentSettings.h"
 #include "plugin/model/Result.h"
 
@@ -200,10 +202,41 @@ private:
     void emptyTrackPatterns(int track);
     void applyTail(const ProgramChunk& program);
     void applyEffects(const ProgramChunk& program);
-    // Loading a library into an effect slot is the effect host's work; false leaves the slot
-    // empty.
-    bool loadEffectLibrary(int slot, const std::string& path);
-    void unloadEffectLibrary(int slot);
+
+    // --- hosted plug-ins (EffectSlots.cpp) ------------------------------------------------
+public:
+    // Slots 0 to 3 are the effect slots (send 1, send 2, insert 1, insert 2), kSynthSlot the
+    // drum synth.
+    static constexpr int kSynthSlot = kEffectSlots;
+    static constexpr int kPluginSlots = kEffectSlots + 1;
+
+    // Main; a loader. Loads the library into the slot, holding the audio thread off meanwhile;
+    // the library the slot already holds is not loaded again. A refusal empties the slot.
+    Result<> loadSlot(int slot, const std::string& path);
+    // Main; a loader. Unloads and empties the slot.
+    void removeSlot(int slot);
+    // The slot menu's two actions: a successful load switches the effect on, a failed one or a
+    // removal switches it off. Main.
+    Result<> selectEffect(int slot, const std::string& path);
+    void removeEffect(int slot);
+    // Main. The plug-in a slot holds, or null.
+    const CPlugin* slotPlugin(int slot) const;
+    CPlugin* slotPlugin(int slot);
+    // Main. The effect libraries of the EffectPath folder, in folder-scan order: the slot
+    // menu's entries.
+    std::vector<std::string> effectLibraries() const;
+
+private:
+    void handOnSampleRate(float rate);
+    void handOnBlockSize(std::int32_t frames);
+    void unloadEverySlot();
+    HostedPlugin*& slotPointer(int slot);
+    // The plug-ins the slots hold; effectSlots and drumSynthPlugin point at them for the render
+    // loop. Written by loaders only.
+    std::array<std::unique_ptr<CPlugin>, kPluginSlots> hostedPlugins;
+    // The time record of the block in progress, which hosted plug-ins ask for with
+    // audioMasterGetTime. Written by the audio thread, read by any.
+    std::atomic<const VstTimeInfo*> timeForPlugins{nullptr};
 
     // --- kits (Kit.cpp) -------------------------------------------------------------------
 public:

@@ -1,0 +1,103 @@
+// The instrument's five slots for hosted plug-ins: loading, removing, the switches of the slot
+// menu, and what the plug-ins are told when the host changes the rate or the block size.
+
+#include <algorithm>
+
+#include "common/platform/Paths.h"
+#include "plugin/core/VornDrums.h"
+#include "plugin/files/FolderFiles.h"
+
+namespace rimba {
+
+namespace {
+
+bool isSlot(int slot) { return slot >= 0 && slot < VornDrums::kPluginSlots; }
+
+}  // namespace
+
+HostedPlugin*& VornDrums::slotPointer(int slot) {
+    return slot == kSynthSlot ? drumSynthPlugin : effectSlots[static_cast<std::size_t>(slot)];
+}
+
+Result<> VornDrums::loadSlot(int slot, const std::string& path) {
+    if (!isSlot(slot))
+        return Refusal{"no slot " + std::to_string(slot)};
+    LoadGuard holdForLibrary(handshake);
+    std::unique_ptr<CPlugin>& holder = hostedPlugins[static_cast<std::size_t>(slot)];
+    if (holder && holder->isLoaded() && !path.empty() && holder->path() == path)
+        return {};
+    if (!holder)
+        holder = std::make_unique<CPlugin>();
+    // The render loop stops reading the slot before its plug-in is replaced.
+    slotPointer(slot) = nullptr;
+    const PluginSources sources{.sampleRate = sampleRateValue,
+                                .blockSize = std::min(blockSizeValue, HostedPlugin::kMaxBlockFrames),
+                                .hold = &handshake,
+                                .timeInfo = &timeForPlugins};
+    Result<> loaded = holder->load(path, sources);
+    if (!loaded) {
+        holder.reset();
+        return loaded;
+    }
+    slotPointer(slot) = holder.get();
+    return {};
+}
+
+void VornDrums::removeSlot(int slot) {
+    if (!isSlot(slot))
+        return;
+    LoadGuard holdForLibrary(handshake);
+    slotPointer(slot) = nullptr;
+    hostedPlugins[static_cast<std::size_t>(slot)].reset();
+}
+
+Result<> VornDrums::selectEffect(int slot, const std::string& path) {
+    Result<> loaded = loadSlot(slot, path);
+    if (slot >= 0 && slot < kEffectSlots)
+        effectEnabled[static_cast<std::size_t>(slot)] = loaded ? 1 : 0;
+    return loaded;
+}
+
+void VornDrums::removeEffect(int slot) {
+    removeSlot(slot);
+    if (slot >= 0 && slot < kEffectSlots)
+        effectEnabled[static_cast<std::size_t>(slot)] = 0;
+}
+
+const CPlugin* VornDrums::slotPlugin(int slot) const {
+    return isSlot(slot) ? hostedPlugins[static_cast<std::size_t>(slot)].get() : nullptr;
+}
+
+CPlugin* VornDrums::slotPlugin(int slot) {
+    return isSlot(slot) ? hostedPlugins[static_cast<std::size_t>(slot)].get() : nullptr;
+}
+
+std::vector<std::string> VornDrums::effectLibraries() const {
+    std::vector<std::string> names;
+    std::vector<std::string> menuTexts;
+    listFolderFiles(names, menuTexts, settings.effectPath, platform::libraryExtension());
+    return names;
+}
+
+void VornDrums::handOnSampleRate(float rate) {
+    LoadGuard holdForPlugins(handshake);
+    for (std::unique_ptr<CPlugin>& plugin : hostedPlugins)
+        if (plugin)
+            plugin->setSampleRate(rate);
+}
+
+void VornDrums::handOnBlockSize(std::int32_t frames) {
+    // The render loop never hands a plug-in more than kMaxBlockFrames at once.
+    const std::int32_t largest = std::clamp(frames, 1, HostedPlugin::kMaxBlockFrames);
+    LoadGuard holdForPlugins(handshake);
+    for (std::unique_ptr<CPlugin>& plugin : hostedPlugins)
+        if (plugin)
+            plugin->setBlockSize(largest);
+}
+
+void VornDrums::unloadEverySlot() {
+    for (int slot = 0; slot < kPluginSlots; ++slot)
+        removeSlot(slot);
+}
+
+}  // namespace rimba
