@@ -1,0 +1,212 @@
+// The instrument's five slots with real libraries in them (the fixture plug-ins of
+// tests/plugins/): loading, replacing, refusing, the switches, what the plug-ins are told, and
+// the state a program keeps of them.
+
+#include <gtest/gtest.h>
+
+#include <fstream>
+#include <sstream>
+#include <string>
+#include <vector>
+
+#include "tests/plugin/core/EngineFixture.h"
+#include "tests/plugins/FixturePlugins.h"
+#include "tests/support/Environment.h"
+#include "tests/support/TempFolder.h"
+
+namespace rimba {
+namespace {
+
+using test::Engine;
+using test::fixturePluginPath;
+
+constexpr int kSend1 = 0;
+constexpr int kInsert1 = 2;
+
+class EffectSlots : public ::testing::Test {
+protected:
+    void SetUp() override { test::setEnvironmentVariable("RIMBA_FIXTURE_LOG", logFile); }
+    void TearDown() override { test::setEnvironmentVariable("RIMBA_FIXTURE_LOG", std::nullopt); }
+
+    // The log's lines of one kind ("dispatcher", "process") from one fixture.
+    std::vector<std::vector<std::string>> logged(const std::string& fixture, const std::string& kind) const {
+        std::ifstream in(logFile);
+        std::vector<std::vector<std::string>> lines;
+        std::string line;
+        while (std::getline(in, line)) {
+            std::istringstream words(line);
+            std::vector<std::string> tokens;
+            for (std::string word; words >> word;)
+                tokens.push_back(word);
+            if (tokens.size() > 2 && tokens[0] == fixture && tokens[2] == kind)
+                lines.push_back(tokens);
+        }
+        return lines;
+    }
+    int count(const std::string& fixture, const std::string& opcode) const {
+        int n = 0;
+        for (const auto& tokens : logged(fixture, "dispatcher"))
+            n += tokens[3] == opcode;
+        return n;
+    }
+
+    // A track that sounds a constant from the first note on, with its sends at `send`.
+    void probeTrack(int track, float send) {
+        test::makeProbeTrack(*engine, track, 200000, 8000);
+        engine->tracks.send1[static_cast<std::size_t>(track)] = send;
+        engine->updateTrack(track);
+    }
+
+    test::TempFolder folder;
+    std::string logFile = folder.path() + "/calls.log";
+    Engine engine;
+};
+
+TEST_F(EffectSlots, TheSameLibraryTwiceIsLoadedOnceAndAnotherReplacesItThroughAClose) {
+    ASSERT_TRUE(engine->loadSlot(kSend1, fixturePluginPath("fixture-gain")).ok());
+    const CPlugin* first = engine->slotPlugin(kSend1);
+    ASSERT_TRUE(engine->loadSlot(kSend1, fixturePluginPath("fixture-gain")).ok());
+    EXPECT_EQ(engine->slotPlugin(kSend1), first);
+    EXPECT_EQ(count("fixture-gain", "0"), 1) << "opened once";
+
+    ASSERT_TRUE(engine->loadSlot(kSend1, fixturePluginPath("fixture-main-only")).ok());
+    EXPECT_EQ(count("fixture-gain", "1"), 1) << "the first plug-in was closed";
+    EXPECT_EQ(engine->slotPlugin(kSend1)->description().label, "Main Only");
+    EXPECT_EQ(engine->effectSlots[kSend1], engine->slotPlugin(kSend1));
+}
+
+TEST_F(EffectSlots, ARefusedLibraryEmptiesTheSlotAndSwitchesTheEffectOff) {
+    ASSERT_TRUE(engine->selectEffect(kInsert1, fixturePluginPath("fixture-gain")).ok());
+    EXPECT_EQ(engine->effectEnabled[kInsert1], 1);
+    const Result<> refused = engine->selectEffect(kInsert1, fixturePluginPath("fixture-instrument"));
+    EXPECT_FALSE(refused.ok());
+    EXPECT_EQ(engine->slotPlugin(kInsert1), nullptr);
+    EXPECT_EQ(engine->effectSlots[kInsert1], nullptr);
+    EXPECT_EQ(engine->effectEnabled[kInsert1], 0);
+    EXPECT_EQ(count("fixture-gain", "1"), 1);
+    engine.render(256);  // an empty slot renders as before
+}
+
+TEST_F(EffectSlots, ASendReturnIsAddedToTheMasterOnlyWhileItsSwitchIsOn) {
+    probeTrack(0, 1.0f);
+    engine.play();
+    engine.render(4096);
+    const float dry = engine.masterLeft()[2048];
+    ASSERT_NE(dry, 0.0f);
+
+    for (const int enabled : {1, 0}) {
+        Engine wet;
+        test::makeProbeTrack(*wet, 0, 200000, 8000);
+        wet->tracks.send1[0] = 1.0f;
+        wet->updateTrack(0);
+        ASSERT_TRUE(wet->loadSlot(kSend1, fixturePluginPath("fixture-gain")).ok());
+        wet->effectEnabled[kSend1] = enabled;
+        wet.play();
+        wet.render(4096);
+        if (enabled)
+            EXPECT_GT(wet.masterLeft()[2048], dry) << "the return adds to the dry signal";
+        else
+            EXPECT_EQ(wet.masterLeft()[2048], dry) << "a switched-off send returns nothing";
+    }
+}
+
+TEST_F(EffectSlots, AMonoInsertReplacesTheMasterWithItsOneOutputOnTheLeftAndSilenceOnTheRight) {
+    probeTrack(0, 0.0f);
+    ASSERT_TRUE(engine->selectEffect(kInsert1, fixturePluginPath("fixture-mono-out")).ok());
+    engine.play();
+    engine.render(4096);
+    EXPECT_NE(engine.masterLeft()[2048], 0.0f);
+    for (int i = 0; i < 4096; ++i)
+        ASSERT_EQ(engine.masterRight()[static_cast<std::size_t>(i)], 0.0f) << i;
+}
+
+TEST_F(EffectSlots, PluginsAskTheInstrumentsClockAndHearOfNewRatesAndBlockSizes) {
+    ASSERT_TRUE(engine->loadSlot(VornDrums::kSynthSlot, fixturePluginPath("fixture-drum-synth")).ok());
+    engine->setSampleRate(48000.0f);
+    engine->setBlockSize(8192);
+    engine.play(1000.0);
+    engine.render(256);
+
+    const auto process = logged("fixture-drum-synth", "process");
+    ASSERT_FALSE(process.empty());
+    // "process FRAMES time SAMPLEPOS TEMPO": the record the instrument's own host answered.
+    EXPECT_EQ(process.back()[3], "256");
+    EXPECT_EQ(process.back()[5], "1000");
+    EXPECT_EQ(process.back()[6], "120");
+
+    std::vector<std::string> told;
+    for (const auto& tokens : logged("fixture-drum-synth", "dispatcher"))
+        if (tokens[3] == "10")
+            told.push_back("rate " + tokens[6]);
+        else if (tokens[3] == "11")
+            told.push_back("block " + tokens[5]);
+    // At load (the instrument's 44100 and its block size), then each change; a block larger
+    // than the render loop's pieces is told as the piece size.
+    ASSERT_EQ(told.size(), 4u);
+    EXPECT_EQ(told[2], "rate 48000");
+    EXPECT_EQ(told[3], "block " + std::to_string(HostedPlugin::kMaxBlockFrames));
+}
+
+TEST_F(EffectSlots, TheInstrumentsEndClosesEveryPluginItHolds) {
+    auto drums = test::makeInstrument();
+    for (int slot = 0; slot < VornDrums::kPluginSlots; ++slot)
+        ASSERT_TRUE(drums->loadSlot(slot, fixturePluginPath("fixture-threaded")).ok());
+    drums.reset();
+    EXPECT_EQ(count("fixture-threaded", "0"), VornDrums::kPluginSlots);
+    EXPECT_EQ(count("fixture-threaded", "1"), VornDrums::kPluginSlots);
+}
+
+// Effects in all four slots and the drum synth, their programs and parameters changed, kept in
+// a program block and given to a fresh instrument.
+TEST_F(EffectSlots, AProgramWithEveryEffectRendersTheSameInAFreshInstrument) {
+    const std::vector<std::string> effects{"fixture-gain", "fixture-regular-programs", "fixture-chunk-programs",
+                                           "fixture-one-in-two-out"};
+    const auto setUp = [&](Engine& e) {
+        test::makeProbeTrack(*e, 0, 200000, 8000);
+        e->tracks.send1[0] = 0.5f;
+        e->tracks.send2[0] = 0.5f;
+        e->updateTrack(0);
+    };
+    setUp(engine);
+    for (int slot = 0; slot < kEffectSlots; ++slot)
+        ASSERT_TRUE(engine->selectEffect(slot, fixturePluginPath(effects[static_cast<std::size_t>(slot)])).ok());
+    ASSERT_TRUE(engine->loadSlot(VornDrums::kSynthSlot, fixturePluginPath("fixture-drum-synth")).ok());
+    engine->slotPlugin(0)->setParameter(0, 0.8f);
+    engine->slotPlugin(1)->setCurrentProgram(2);
+    engine->slotPlugin(1)->setParameter(0, 0.3f);
+    engine->slotPlugin(2)->setCurrentProgram(3);
+    engine->slotPlugin(2)->setParameter(0, 0.7f);
+    engine->slotPlugin(VornDrums::kSynthSlot)->setParameter(3 * 8 + 1, 0.25f);
+    const std::vector<std::uint8_t> block = engine->buildChunk();
+
+    Engine fresh;
+    setUp(fresh);
+    // A block names the effects' libraries but not the drum synth's: the synth is loaded first.
+    ASSERT_TRUE(fresh->loadSlot(VornDrums::kSynthSlot, fixturePluginPath("fixture-drum-synth")).ok());
+    ASSERT_EQ(fresh->setChunk(const_cast<std::uint8_t*>(block.data()), static_cast<VstInt32>(block.size()), false),
+              1);
+    for (int slot = 0; slot < kEffectSlots; ++slot) {
+        ASSERT_NE(fresh->slotPlugin(slot), nullptr) << slot;
+        EXPECT_EQ(fresh->slotPlugin(slot)->path(), fixturePluginPath(effects[static_cast<std::size_t>(slot)]));
+        EXPECT_EQ(fresh->effectEnabled[static_cast<std::size_t>(slot)], 1);
+    }
+    EXPECT_EQ(fresh->slotPlugin(1)->currentProgram(), 2);
+    EXPECT_EQ(fresh->slotPlugin(2)->currentProgram(), 3);
+    EXPECT_EQ(fresh->slotPlugin(VornDrums::kSynthSlot)->getParameter(3 * 8 + 1), 0.25f);
+    // The first instrument takes its own block too, so both start from the same state.
+    ASSERT_EQ(engine->setChunk(const_cast<std::uint8_t*>(block.data()), static_cast<VstInt32>(block.size()), false),
+              1);
+    setUp(engine);
+    setUp(fresh);
+
+    engine.play();
+    fresh.play();
+    engine.renderInBlocks(20000, 512);
+    fresh.renderInBlocks(20000, 512);
+    ASSERT_NE(engine.masterLeft()[10000], 0.0f);
+    EXPECT_EQ(engine.masterLeft(), fresh.masterLeft());
+    EXPECT_EQ(engine.masterRight(), fresh.masterRight());
+}
+
+}  // namespace
+}  // namespace rimba
