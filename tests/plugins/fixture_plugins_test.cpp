@@ -58,6 +58,9 @@ struct FixtureCase {
     float (*expected)(int channel, float a, float b);
 };
 
+// Test names and messages show a row by its fixture's name.
+void PrintTo(const FixtureCase& fixture, std::ostream* out) { *out << fixture.name; }
+
 constexpr VstInt32 kReplacing = effFlagsCanReplacing;
 constexpr float kProgramAGain = 2.0f * (1.0f / 40.0f);
 
@@ -374,7 +377,10 @@ TEST(FixturePlugins, ThreadedFixtureRunsAThreadFromOpenUntilClose) {
 #ifndef _WIN32
     const std::size_t before = threadCount();
     loaded.start();
-    EXPECT_EQ(threadCount(), before + 1);
+    // A sanitizer may start a thread of its own with the first thread made, so the fixture's
+    // thread is the one that effClose ends.
+    const std::size_t open = threadCount();
+    EXPECT_GT(open, before);
 #else
     loaded.start();
 #endif
@@ -384,9 +390,9 @@ TEST(FixturePlugins, ThreadedFixtureRunsAThreadFromOpenUntilClose) {
 #ifndef _WIN32
     // A joined thread may linger in /proc for a moment after the join returns.
     const auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(1);
-    while (threadCount() != before && std::chrono::steady_clock::now() < deadline)
+    while (threadCount() != open - 1 && std::chrono::steady_clock::now() < deadline)
         std::this_thread::yield();
-    EXPECT_EQ(threadCount(), before);
+    EXPECT_EQ(threadCount(), open - 1);
 #endif
 }
 
