@@ -9,6 +9,7 @@
 #include <string>
 #include <vector>
 
+#include "tests/plugin/core/CoreFixture.h"
 #include "tests/plugin/core/EngineFixture.h"
 #include "tests/plugins/FixturePlugins.h"
 #include "tests/support/Environment.h"
@@ -17,13 +18,29 @@
 namespace rimba {
 namespace {
 
-using test::Engine;
+using engine_test::Engine;
 using test::fixturePluginPath;
 
 constexpr int kSend1 = 0;
 constexpr int kInsert1 = 2;
 
-class EffectSlots : public ::testing::Test {
+// A track that sounds a constant from the next block on, with both sends at `send`, its gains
+// settled so that the output is steady at once.
+void probe(Engine& engine, int track, float send) {
+    VornDrums& drums = *engine;
+    engine_test::makeProbeTrack(drums, track, 200000, 8000);
+    drums.tracks.send1[static_cast<std::size_t>(track)] = send;
+    drums.tracks.send2[static_cast<std::size_t>(track)] = send;
+    drums.updateTrackGains(track);
+    for (TrackVoice& voice : drums.voices)
+        for (int i = 0; i < 5000; ++i)
+            drums.controlUpdate(voice);
+    drums.voiceBusGain = 1.0f;
+    drums.masterGain = drums.masterGainTable[static_cast<std::size_t>(static_cast<int>(drums.settings.masterLevel) & 127)];
+    drums.auditionStart(track, 100, false);
+}
+
+class HostedEffectSlots : public ::testing::Test {
 protected:
     void SetUp() override { test::setEnvironmentVariable("RIMBA_FIXTURE_LOG", logFile); }
     void TearDown() override { test::setEnvironmentVariable("RIMBA_FIXTURE_LOG", std::nullopt); }
@@ -50,19 +67,14 @@ protected:
         return n;
     }
 
-    // A track that sounds a constant from the first note on, with its sends at `send`.
-    void probeTrack(int track, float send) {
-        test::makeProbeTrack(*engine, track, 200000, 8000);
-        engine->tracks.send1[static_cast<std::size_t>(track)] = send;
-        engine->updateTrack(track);
-    }
+    void probeTrack(int track, float send) { probe(engine, track, send); }
 
     test::TempFolder folder;
     std::string logFile = folder.path() + "/calls.log";
     Engine engine;
 };
 
-TEST_F(EffectSlots, TheSameLibraryTwiceIsLoadedOnceAndAnotherReplacesItThroughAClose) {
+TEST_F(HostedEffectSlots, TheSameLibraryTwiceIsLoadedOnceAndAnotherReplacesItThroughAClose) {
     ASSERT_TRUE(engine->loadSlot(kSend1, fixturePluginPath("fixture-gain")).ok());
     const CPlugin* first = engine->slotPlugin(kSend1);
     ASSERT_TRUE(engine->loadSlot(kSend1, fixturePluginPath("fixture-gain")).ok());
@@ -75,7 +87,7 @@ TEST_F(EffectSlots, TheSameLibraryTwiceIsLoadedOnceAndAnotherReplacesItThroughAC
     EXPECT_EQ(engine->effectSlots[kSend1], engine->slotPlugin(kSend1));
 }
 
-TEST_F(EffectSlots, ARefusedLibraryEmptiesTheSlotAndSwitchesTheEffectOff) {
+TEST_F(HostedEffectSlots, ARefusedLibraryEmptiesTheSlotAndSwitchesTheEffectOff) {
     ASSERT_TRUE(engine->selectEffect(kInsert1, fixturePluginPath("fixture-gain")).ok());
     EXPECT_EQ(engine->effectEnabled[kInsert1], 1);
     const Result<> refused = engine->selectEffect(kInsert1, fixturePluginPath("fixture-instrument"));
@@ -87,7 +99,7 @@ TEST_F(EffectSlots, ARefusedLibraryEmptiesTheSlotAndSwitchesTheEffectOff) {
     engine.render(256);  // an empty slot renders as before
 }
 
-TEST_F(EffectSlots, ASendReturnIsAddedToTheMasterOnlyWhileItsSwitchIsOn) {
+TEST_F(HostedEffectSlots, ASendReturnIsAddedToTheMasterOnlyWhileItsSwitchIsOn) {
     probeTrack(0, 1.0f);
     engine.play();
     engine.render(4096);
@@ -96,9 +108,7 @@ TEST_F(EffectSlots, ASendReturnIsAddedToTheMasterOnlyWhileItsSwitchIsOn) {
 
     for (const int enabled : {1, 0}) {
         Engine wet;
-        test::makeProbeTrack(*wet, 0, 200000, 8000);
-        wet->tracks.send1[0] = 1.0f;
-        wet->updateTrack(0);
+        probe(wet, 0, 1.0f);
         ASSERT_TRUE(wet->loadSlot(kSend1, fixturePluginPath("fixture-gain")).ok());
         wet->effectEnabled[kSend1] = enabled;
         wet.play();
@@ -110,7 +120,7 @@ TEST_F(EffectSlots, ASendReturnIsAddedToTheMasterOnlyWhileItsSwitchIsOn) {
     }
 }
 
-TEST_F(EffectSlots, AMonoInsertReplacesTheMasterWithItsOneOutputOnTheLeftAndSilenceOnTheRight) {
+TEST_F(HostedEffectSlots, AMonoInsertReplacesTheMasterWithItsOneOutputOnTheLeftAndSilenceOnTheRight) {
     probeTrack(0, 0.0f);
     ASSERT_TRUE(engine->selectEffect(kInsert1, fixturePluginPath("fixture-mono-out")).ok());
     engine.play();
@@ -120,7 +130,7 @@ TEST_F(EffectSlots, AMonoInsertReplacesTheMasterWithItsOneOutputOnTheLeftAndSile
         ASSERT_EQ(engine.masterRight()[static_cast<std::size_t>(i)], 0.0f) << i;
 }
 
-TEST_F(EffectSlots, PluginsAskTheInstrumentsClockAndHearOfNewRatesAndBlockSizes) {
+TEST_F(HostedEffectSlots, PluginsAskTheInstrumentsClockAndHearOfNewRatesAndBlockSizes) {
     ASSERT_TRUE(engine->loadSlot(VornDrums::kSynthSlot, fixturePluginPath("fixture-drum-synth")).ok());
     engine->setSampleRate(48000.0f);
     engine->setBlockSize(8192);
@@ -147,7 +157,7 @@ TEST_F(EffectSlots, PluginsAskTheInstrumentsClockAndHearOfNewRatesAndBlockSizes)
     EXPECT_EQ(told[3], "block " + std::to_string(HostedPlugin::kMaxBlockFrames));
 }
 
-TEST_F(EffectSlots, TheInstrumentsEndClosesEveryPluginItHolds) {
+TEST_F(HostedEffectSlots, TheInstrumentsEndClosesEveryPluginItHolds) {
     auto drums = test::makeInstrument();
     for (int slot = 0; slot < VornDrums::kPluginSlots; ++slot)
         ASSERT_TRUE(drums->loadSlot(slot, fixturePluginPath("fixture-threaded")).ok());
@@ -158,15 +168,10 @@ TEST_F(EffectSlots, TheInstrumentsEndClosesEveryPluginItHolds) {
 
 // Effects in all four slots and the drum synth, their programs and parameters changed, kept in
 // a program block and given to a fresh instrument.
-TEST_F(EffectSlots, AProgramWithEveryEffectRendersTheSameInAFreshInstrument) {
+TEST_F(HostedEffectSlots, AProgramWithEveryEffectRendersTheSameInAFreshInstrument) {
     const std::vector<std::string> effects{"fixture-gain", "fixture-regular-programs", "fixture-chunk-programs",
                                            "fixture-one-in-two-out"};
-    const auto setUp = [&](Engine& e) {
-        test::makeProbeTrack(*e, 0, 200000, 8000);
-        e->tracks.send1[0] = 0.5f;
-        e->tracks.send2[0] = 0.5f;
-        e->updateTrack(0);
-    };
+    const auto setUp = [](Engine& e) { probe(e, 0, 0.5f); };
     setUp(engine);
     for (int slot = 0; slot < kEffectSlots; ++slot)
         ASSERT_TRUE(engine->selectEffect(slot, fixturePluginPath(effects[static_cast<std::size_t>(slot)])).ok());
