@@ -4,9 +4,12 @@
 
 #include <gtest/gtest.h>
 
+#include <atomic>
+#include <cmath>
 #include <fstream>
 #include <sstream>
 #include <string>
+#include <thread>
 #include <vector>
 
 #include "tests/plugin/core/CoreFixture.h"
@@ -211,6 +214,54 @@ TEST_F(HostedEffectSlots, AProgramWithEveryEffectRendersTheSameInAFreshInstrumen
     ASSERT_NE(engine.masterLeft()[10000], 0.0f);
     EXPECT_EQ(engine.masterLeft(), fresh.masterLeft());
     EXPECT_EQ(engine.masterRight(), fresh.masterRight());
+}
+
+// Under ThreadSanitizer this shows any race between a slot's loader and the render loop; in
+// every build the render must stay finite while plug-ins come and go.
+TEST(HostedEffectSlotRace, PluginsLoadedReplacedAndRemovedInEverySlotWhileAnotherThreadRenders) {
+    auto drums = test::makeInstrument();
+    test::giveTrackSound(*drums, 0, std::vector<std::int16_t>(3000, 9000));
+    drums->tracks.send1[0] = 1.0f;
+    drums->tracks.send2[0] = 1.0f;
+    drums->updateTrackGains(0);
+    drums->tracks.synthRoute[0] = 1.0f;
+    drums->patterns[0].stepVelocity[0][0] = 100.0f;
+    drums->patterns[0].stepVelocity[0][8] = 100.0f;
+    test::coreTestTime().flags |= kVstTransportPlaying;
+
+    std::atomic<bool> stop{false};
+    std::atomic<bool> allFinite{true};
+    std::atomic<int> blocks{0};
+    std::thread audio([&] {
+        test::RenderBuffers buffers(drums->getAeffect()->numOutputs, 256);
+        while (!stop.load()) {
+            drums->processReplacing(nullptr, buffers.pointers(), 256);
+            test::coreTestTime().samplePos += 256;
+            for (const auto& channel : buffers.channels)
+                for (const float x : channel)
+                    if (!std::isfinite(x))
+                        allFinite.store(false);
+            blocks.fetch_add(1);
+        }
+    });
+    const std::vector<std::string> libraries{"fixture-gain", "fixture-regular-programs", "fixture-one-in-two-out",
+                                             "fixture-threaded", "fixture-mono-out"};
+    for (int round = 0; round < 6; ++round) {
+        for (int slot = 0; slot < VornDrums::kPluginSlots; ++slot) {
+            const std::string& library = libraries[static_cast<std::size_t>((slot + round) % 5)];
+            ASSERT_TRUE(drums->selectEffect(slot, fixturePluginPath(library)).ok());
+            if (round % 3 == 2)
+                drums->removeEffect(slot);
+        }
+        ASSERT_TRUE(drums->loadSlot(VornDrums::kSynthSlot, fixturePluginPath("fixture-drum-synth")).ok());
+        const int seen = blocks.load();
+        while (blocks.load() < seen + 3)
+            std::this_thread::yield();
+    }
+    stop.store(true);
+    audio.join();
+    EXPECT_TRUE(allFinite.load());
+    EXPECT_GT(blocks.load(), 18);
 }
 
 }  // namespace
