@@ -6,6 +6,7 @@
 #include <cmath>
 #include <cstdlib>
 #include <memory>
+#include <string>
 #include <vector>
 
 #include "plugin/core/VornDrums.h"
@@ -74,6 +75,11 @@ std::unique_ptr<VornDrums> busyInstrument(bool equalisers, bool tuned = false) {
     return drums;
 }
 
+// The gain fixture of the tests (a plug-in that multiplies by one) in every effect slot, switched
+// on: the cost of four hosted plug-ins beside the plain render. Empty when the tests, and so the
+// fixture, are not built.
+std::string gainPluginInEverySlot;
+
 void renderBusyPattern(benchmark::State& state, bool equalisers, bool tuned = false) {
     const auto blockFrames = static_cast<VstInt32>(state.range(0));
     benchTime = VstTimeInfo{};
@@ -81,6 +87,11 @@ void renderBusyPattern(benchmark::State& state, bool equalisers, bool tuned = fa
     benchTime.tempo = 120.0;
     benchTime.flags = kVstTransportPlaying | kVstTempoValid;
     auto drums = busyInstrument(equalisers, tuned);
+    for (int slot = 0; slot < kEffectSlots && !gainPluginInEverySlot.empty(); ++slot)
+        if (!drums->selectEffect(slot, gainPluginInEverySlot)) {
+            state.SkipWithError("the gain fixture does not load");
+            return;
+        }
     const int channels = drums->getAeffect()->numOutputs;
     std::vector<std::vector<float>> buffers(static_cast<std::size_t>(channels), std::vector<float>(blockFrames));
     std::vector<float*> outputs;
@@ -101,6 +112,15 @@ void RenderBusyPatternWithEqualisers(benchmark::State& state) { renderBusyPatter
 void RenderBusyPatternWithoutEqualisers(benchmark::State& state) { renderBusyPattern(state, false); }
 void RenderTunedPatternWithEqualisers(benchmark::State& state) { renderBusyPattern(state, true, true); }
 void RenderTunedPatternWithoutEqualisers(benchmark::State& state) { renderBusyPattern(state, false, true); }
+
+#ifdef RIMBA_GAIN_FIXTURE
+void RenderBusyPatternThroughFourGainEffects(benchmark::State& state) {
+    gainPluginInEverySlot = RIMBA_GAIN_FIXTURE;
+    renderBusyPattern(state, false);
+    gainPluginInEverySlot.clear();
+}
+BENCHMARK(RenderBusyPatternThroughFourGainEffects)->Arg(256)->MinTime(1.0);
+#endif
 
 BENCHMARK(RenderBusyPatternWithEqualisers)->Arg(32)->Arg(256)->Arg(4096)->MinTime(1.0);
 BENCHMARK(RenderBusyPatternWithoutEqualisers)->Arg(32)->Arg(256)->Arg(4096)->MinTime(1.0);
