@@ -22,7 +22,9 @@
 // An image is taken only when it is whole: it is checked from end to end, every value and chunk
 // it claims inside its bytes, before the first call into the plug-in, so a refused image changes
 // nothing. Where an image and the plug-in disagree on counts, only what both have is applied:
-// never a parameter or program the plug-in does not declare.
+// never a parameter or program the plug-in does not declare. A count below zero, a program of a
+// regular bank longer than the bank's stride, and a chunk that is empty or longer than the bytes
+// after its size are refused.
 //
 // User-interface thread: the plug-in's programs and chunks are its main-thread calls.
 
