@@ -126,6 +126,12 @@ struct InstrumentState : PatternState {
     // instrument.
     std::vector<std::unique_ptr<Sound>> soundList;
 
+    // --- main: synth presets (SynthPresets.cpp) ------------------------------------------------
+    // Per track, the synth preset file last loaded or saved (a path that does not fit with its
+    // terminating zero is not remembered) and the preset's name, zero-terminated.
+    PerTrack<std::array<char, 256>> synthPresetPaths{};
+    PerTrack<std::array<char, 28>> synthPresetNames{};
+
     void setPlaying(std::int32_t on) { playing.store(on); }
 
     bool isActiveTrack(int track) const { return track >= 0 && track < trackCount; }

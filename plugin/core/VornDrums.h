@@ -304,6 +304,23 @@ private:
     void controlTargets(const TrackVoice& voice, float* targets);
     double controlSemitones(const TrackVoice& voice) const;
     float controlRate(const TrackVoice& voice, double pitchFactor) const;
+
+    // --- synth presets (SynthPresets.cpp) ------------------------------------------------------
+public:
+    // Main. Writes the track's sound of the drum synth, under the track's preset name, to
+    // `path` and remembers the path for the track. Refused, with nothing changed, when the synth
+    // slot is empty or the file cannot be written.
+    Result<> saveSynthPreset(int track, const std::string& path);
+    // Main. Gives the file's values to the track's synth parameters and remembers its path and
+    // name for the track. Refused, with nothing changed, when the synth slot is empty or the file
+    // cannot be read or is no synth preset.
+    Result<> loadSynthPreset(int track, const std::string& path);
+    // Main. The ".fxp" files of the synth preset folder (setting SynthFilesPath), as whole paths
+    // in the order of the folder scan.
+    std::vector<std::string> listSynthPresets() const;
+    // Main. The track's remembered path and preset name; empty when there is none.
+    std::string synthPresetPath(int track) const;
+    std::string synthPresetName(int track) const;
 };
 
 }  // namespace rimba

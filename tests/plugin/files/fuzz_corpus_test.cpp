@@ -17,8 +17,12 @@
 #include "plugin/files/ProgramChunk.h"
 #include "plugin/files/ProgramFile.h"
 #include "plugin/files/SoundReader.h"
+#include "plugin/effects/EffectImages.h"
+#include "plugin/synth/SynthPreset.h"
+#include "tests/plugin/effects/FakeEffect.h"
 #include "tests/plugin/files/KitFixture.h"
 #include "tests/plugin/files/PatternFixtures.h"
+#include "tests/plugin/synth/SynthPresetLayout.h"
 
 namespace rimba::chunk_test {
 namespace {
@@ -197,6 +201,62 @@ void addSoundSeeds(std::vector<Seed>& seeds) {
     aiff("pcm8-mono.aiff", files::fixtures::aiffFile(AiffLayout{1, 8, 11025, 0}, rampBytes(40)), "40 frames");
 }
 
+// --- effect images and synth presets -------------------------------------------------------------
+
+// The plug-in of the effect image fuzzer: 3 programs of 4 parameters, ID "Fuzz".
+constexpr VstInt32 kFuzzEffectId = fourCharCode('F', 'u', 'z', 'z');
+
+// Which of the fuzzer's plug-ins (regular programs, program chunks) take the image, as what.
+std::string effectImageUse(const std::vector<std::uint8_t>& image) {
+    std::string use;
+    for (const bool chunks : {false, true}) {
+        test::FakeEffect bankTaker(3, 4, chunks, 0.0f, kFuzzEffectId);
+        test::FakeEffect presetTaker(3, 4, chunks, 0.0f, kFuzzEffectId);
+        const char* plugin = chunks ? "chunks" : "regular";
+        if (applyBankImage(bankTaker.effect, image))
+            use += std::string(use.empty() ? "" : ", ") + "bank for " + plugin;
+        if (applyPresetImage(presetTaker.effect, image))
+            use += std::string(use.empty() ? "" : ", ") + "preset for " + plugin;
+    }
+    return use;
+}
+
+void addEffectImageSeeds(std::vector<Seed>& seeds) {
+    using test::LayoutProgram;
+    const std::vector<LayoutProgram> programs{{"Room", {0.1f, 0.2f, 0.3f, 0.4f}},
+                                              {"Hall", {0.5f, 0.6f, 0.7f, 0.8f}},
+                                              {"Plate", {0.9f, 1.0f, 0.0f, 0.25f}}};
+    const std::vector<std::uint8_t> chunk{'c', 'h', 'u', 'n', 'k', 1, 2, 3, 4, 5, 6, 7};
+    seeds.push_back({"effect_image", "regular.fxb", test::regularBankLayout(programs, 4, kFuzzEffectId),
+                     effectImageUse, "bank for regular, bank for chunks"});
+    seeds.push_back({"effect_image", "chunk.fxb", test::chunkBankLayout(chunk, 3, kFuzzEffectId), effectImageUse,
+                     "bank for chunks"});
+    seeds.push_back({"effect_image", "regular.fxp", test::regularPresetLayout(programs[1], kFuzzEffectId),
+                     effectImageUse, "preset for regular, preset for chunks"});
+    seeds.push_back({"effect_image", "chunk.fxp", test::chunkPresetLayout(chunk, "Hall", 4, kFuzzEffectId),
+                     effectImageUse, "preset for regular, preset for chunks"});
+    seeds.push_back({"effect_image", "any-plugin.fxp",
+                     test::regularPresetLayout(programs[2], fourCharCode('4', '5', '1', 't')), effectImageUse,
+                     "preset for regular, preset for chunks"});
+}
+
+std::string synthPresetLayoutName(const std::vector<std::uint8_t>& file) {
+    const rimba::Result<SynthPresetValues> preset = readSynthPreset(file);
+    return preset ? (preset->olderLayout ? "older " : "current ") + preset->name : "";
+}
+
+void addSynthPresetSeeds(std::vector<Seed>& seeds) {
+    using namespace test::synth_layout;
+    std::vector<float> values;
+    for (int i = 0; i < 130; ++i)
+        values.push_back(0.01f * static_cast<float>(i));
+    seeds.push_back({"synth_preset", "current.fxp", currentLayout("Current", values), synthPresetLayoutName,
+                     "current Current"});
+    seeds.push_back({"synth_preset", "reversed-magic.fxp", currentLayout("Reversed", values, "KncC"),
+                     synthPresetLayoutName, "current Reversed"});
+    seeds.push_back({"synth_preset", "older.fxp", olderLayout("Older"), synthPresetLayoutName, "older Older"});
+}
+
 std::vector<Seed> allSeeds() {
     std::vector<Seed> seeds;
     addChunkSeeds(seeds);
@@ -204,6 +264,8 @@ std::vector<Seed> allSeeds() {
     addKitSeeds(seeds);
     addPatternSeeds(seeds);
     addSoundSeeds(seeds);
+    addEffectImageSeeds(seeds);
+    addSynthPresetSeeds(seeds);
     return seeds;
 }
 

@@ -1,0 +1,159 @@
+// Bank and preset files, the copied preset and the default bank of a hosted plug-in.
+
+#include <gtest/gtest.h>
+
+#include "plugin/effects/EffectFiles.h"
+#include "plugin/effects/EffectImages.h"
+#include "tests/plugin/effects/FakeEffect.h"
+#include "tests/common/settings/StoreFixture.h"
+#include "tests/support/TempFolder.h"
+
+namespace rimba::test {
+namespace {
+
+TEST(EffectFiles, TheSaveDialogsAppendTheExtensionUnlessTheNameEndsWithIt) {
+    struct Row {
+        const char* name;
+        const char* extension;
+        const char* expected;
+    };
+    for (const Row row : {Row{"/a/Bank", "fxb", "/a/Bank.fxb"}, Row{"/a/Bank.fxb", "fxb", "/a/Bank.fxb"},
+                          Row{"/a/Preset.fxb", "fxp", "/a/Preset.fxb.fxp"}, Row{"/a/Bank.FXB", "fxb", "/a/Bank.FXB.fxb"},
+                          Row{"/a/x.fxb.bak", "fxb", "/a/x.fxb.bak.fxb"}, Row{"fxb", "fxb", "fxb.fxb"}})
+        EXPECT_EQ(withFileExtension(row.name, row.extension), row.expected) << row.name;
+}
+
+TEST(EffectFiles, ASavedBankAndPresetLoadIntoAnotherInstanceOfThePlugin) {
+    TempFolder folder;
+    for (const bool chunks : {false, true}) {
+        FakeEffect source(3, 6, chunks, 0.0f);
+        source.state.current = 1;
+        source.state.names[1] = "Filed";
+        const std::string bank = folder / "Saved.fxb";
+        const std::string preset = folder / "Saved.fxp";
+        ASSERT_TRUE(saveBankFile(source.effect, bank));
+        ASSERT_TRUE(savePresetFile(source.effect, preset));
+        EXPECT_EQ(readBytes(bank), buildBankImage(source.effect, true));
+        EXPECT_EQ(readBytes(preset), buildPresetImage(source.effect, true));
+
+        FakeEffect bankTarget(3, 6, chunks, 0.5f);
+        bankTarget.state.current = 1;
+        ASSERT_TRUE(loadBankFile(bankTarget.effect, bank));
+        EXPECT_EQ(bankTarget.state, source.state);
+
+        FakeEffect presetTarget(3, 6, chunks, 0.5f);
+        presetTarget.state.current = 1;
+        ASSERT_TRUE(loadPresetFile(presetTarget.effect, preset));
+        EXPECT_EQ(presetTarget.state.names[1], "Filed");
+        EXPECT_EQ(presetTarget.state.values[1], source.state.values[1]);
+    }
+}
+
+TEST(EffectFiles, AFileThatCannotBeReadOrIsRefusedChangesNothing) {
+    TempFolder folder;
+    const std::string foreign = folder.makeFile("Foreign.fxp", "CcnK but nothing else of a preset");
+    for (const std::string& path : {folder / "Missing.fxb", folder.path(), foreign}) {
+        FakeEffect fake(2, 3, false);
+        const FakeEffect::State before = fake.state;
+        const Result<> bank = loadBankFile(fake.effect, path);
+        const Result<> preset = loadPresetFile(fake.effect, path);
+        EXPECT_FALSE(bank) << path;
+        EXPECT_FALSE(preset) << path;
+        EXPECT_NE(preset.reason().find(path), std::string::npos) << preset.reason();
+        EXPECT_EQ(fake.state, before);
+        EXPECT_TRUE(fake.calls.empty());
+    }
+}
+
+TEST(EffectFiles, ASaveThatCannotBeWrittenIsRefusedAndLeavesTheFolderAsItWas) {
+    TempFolder folder;
+    FakeEffect fake(2, 3, false);
+    const std::string aFolder = folder.makeFolder("Taken.fxb");
+    EXPECT_FALSE(saveBankFile(fake.effect, aFolder));
+    EXPECT_FALSE(savePresetFile(fake.effect, folder / "No Folder/Preset.fxp"));
+    EXPECT_EQ(folder.namesIn(), std::vector<std::string>{"Taken.fxb"});
+    EXPECT_TRUE(folder.namesIn("Taken.fxb").empty());
+}
+
+TEST(EffectClipboard, PasteGivesTheCopiedProgramAndItsNameToTheCurrentProgram) {
+    FakeEffect fake(3, 4, false);
+    EffectClipboard clipboard;
+    fake.state.current = 0;
+    clipboard.copy(fake.effect);
+    EXPECT_EQ(std::vector<std::uint8_t>(clipboard.image().begin(), clipboard.image().end()),
+              buildPresetImage(fake.effect, true));
+    fake.state.current = 2;
+    ASSERT_TRUE(clipboard.paste(fake.effect));
+    EXPECT_EQ(fake.state.names[2], "Program 0");
+    EXPECT_EQ(fake.state.values[2], fake.state.values[0]);
+}
+
+TEST(EffectClipboard, PasteWithNothingCopiedDoesNothingAndSaysSo) {
+    FakeEffect fake(3, 4, false);
+    const FakeEffect::State before = fake.state;
+    const EffectClipboard clipboard;
+    const Result<> pasted = clipboard.paste(fake.effect);
+    EXPECT_FALSE(pasted);
+    EXPECT_FALSE(pasted.reason().empty());
+    EXPECT_EQ(fake.state, before);
+    EXPECT_TRUE(fake.calls.empty());
+}
+
+TEST(EffectClipboard, APresetCopiedFromAnotherPluginIsRefusedOnPaste) {
+    FakeEffect source(1, 4, false, 0.0f, fourCharCode('O', 't', 'h', 'r'));
+    FakeEffect target(1, 4, false, 0.5f);
+    const FakeEffect::State before = target.state;
+    EffectClipboard clipboard;
+    clipboard.copy(source.effect);
+    EXPECT_FALSE(clipboard.paste(target.effect));
+    EXPECT_EQ(target.state, before);
+}
+
+// --- the default bank ---------------------------------------------------------------------------
+
+// A settings store of the test's own: a fresh folder on Linux, a fresh registry key on Windows.
+class DefaultBank : public ::testing::Test {
+protected:
+    ~DefaultBank() override { settings::removeStoreRoot(root); }
+
+    SettingsStoreMaker storeUnderRoot() {
+        return [this](const std::string& product) {
+            ++storesMade;
+            return settings::SettingsStore(product, root);
+        };
+    }
+
+    std::string root = settings::makeStoreRoot();
+    int storesMade = 0;
+};
+
+TEST_F(DefaultBank, IsWrittenUnderTheProductsStoreAsTheRawChunkOrTheWholeRegularBank) {
+    for (const bool chunks : {false, true}) {
+        FakeEffect fake(3, 5, chunks);
+        fake.product = chunks ? "Fake Chunks" : "Fake Reverb";
+        ASSERT_TRUE(saveDefaultBank(fake.effect, storeUnderRoot()));
+        const auto stored = settings::SettingsStore(fake.product, root).readBinary("Data", "UserBank");
+        ASSERT_TRUE(stored.has_value());
+        if (chunks)
+            EXPECT_EQ(*stored, fake.bankChunk());
+        else
+            EXPECT_EQ(*stored, regularBankLayout({{"Program 0", fake.state.values[0]},
+                                                  {"Program 1", fake.state.values[1]},
+                                                  {"Program 2", fake.state.values[2]}},
+                                                 5));
+    }
+}
+
+TEST_F(DefaultBank, AProductNameThatCannotNameAStoreIsRefusedAndNothingIsWritten) {
+    for (const std::string& product : std::vector<std::string>{"", "..", "Up/../../Out", "Back\\Slash", "Tab\there"}) {
+        FakeEffect fake(2, 2, false);
+        fake.product = product;
+        const Result<> saved = saveDefaultBank(fake.effect, storeUnderRoot());
+        EXPECT_FALSE(saved) << product;
+        EXPECT_FALSE(saved.reason().empty());
+    }
+    EXPECT_EQ(storesMade, 0);
+}
+
+}  // namespace
+}  // namespace rimba::test
