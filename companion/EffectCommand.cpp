@@ -4,12 +4,17 @@
 
 #include "companion/Commands.h"
 #include "plugin/effects/CPlugin.h"
+#include "plugin/effects/EffectFiles.h"
 
 namespace rimba::tool {
 namespace {
 
 struct EffectRequest {
     std::string library;
+    std::string loadBank;
+    std::string loadPreset;
+    std::string saveBank;
+    std::string savePreset;
 };
 
 const char* yesNo(bool value) { return value ? "yes" : "no"; }
@@ -32,6 +37,13 @@ void describePlugin(CPlugin& plugin) {
     std::printf("program 0: %s\n", answers.programName.c_str());
 }
 
+void describeCurrentProgram(CPlugin& plugin) {
+    std::printf("current program: %d \"%s\"\n", plugin.currentProgram(), plugin.programName().c_str());
+    for (std::int32_t p = 0; p < plugin.parameterCount(); ++p)
+        std::printf("  parameter %d: %.9g\n", p, static_cast<double>(plugin.getParameter(p)));
+}
+
+// Loads first, then saves, so that a bank loaded and saved again shows what the plug-in kept.
 int runEffect(const EffectRequest& request) {
     CPlugin plugin;
     if (const Result<> loaded = plugin.load(request.library, PluginSources{}); !loaded) {
@@ -39,6 +51,23 @@ int runEffect(const EffectRequest& request) {
         return 1;
     }
     describePlugin(plugin);
+    AEffect& effect = *plugin.aeffect();
+    const struct {
+        const std::string& path;
+        Result<> (*run)(AEffect&, const std::string&);
+        const char* what;
+    } steps[] = {{request.loadBank, loadBankFile, "bank"},
+                 {request.loadPreset, loadPresetFile, "preset"},
+                 {request.saveBank, saveBankFile, "bank file"},
+                 {request.savePreset, savePresetFile, "preset file"}};
+    for (const auto& step : steps) {
+        if (step.path.empty())
+            continue;
+        if (const Result<> done = step.run(effect, step.path); !done)
+            return fail(step.path + " (" + step.what + ")", done.reason());
+    }
+    if (!request.loadBank.empty() || !request.loadPreset.empty())
+        describeCurrentProgram(plugin);
     return 0;
 }
 
@@ -49,6 +78,12 @@ void addEffectCommand(CLI::App& tool, Job& job) {
     CLI::App* command = tool.add_subcommand(
         "effect", "Load a VST 2.4 library as an effect slot does and describe it, or say why a slot refuses it");
     command->add_option("PLUGIN", request->library, "The plug-in's library")->required()->check(nonEmpty());
+    command->add_option("--load-bank", request->loadBank, "Load this bank (.fxb) into the plug-in")->check(nonEmpty());
+    command->add_option("--load-preset", request->loadPreset, "Load this preset (.fxp) into its current program")
+        ->check(nonEmpty());
+    command->add_option("--save-bank", request->saveBank, "Save the plug-in's bank (.fxb) here")->check(nonEmpty());
+    command->add_option("--save-preset", request->savePreset, "Save its current program (.fxp) here")
+        ->check(nonEmpty());
     command->callback([request, &job] { job = [request] { return runEffect(*request); }; });
 }
 
