@@ -22,10 +22,11 @@ HostedPlugin*& VornDrums::slotPointer(int slot) {
 Result<> VornDrums::loadSlot(int slot, const std::string& path) {
     if (!isSlot(slot))
         return Refusal{"no slot " + std::to_string(slot)};
+    // The plug-in the slot holds stays, with its state, when the same library is asked for.
+    if (HostedPlugin* current = slotPointer(slot); current != nullptr && !path.empty() && current->libraryPath() == path)
+        return {};
     LoadGuard holdForLibrary(handshake);
     std::unique_ptr<CPlugin>& holder = hostedPlugins[static_cast<std::size_t>(slot)];
-    if (holder && holder->isLoaded() && !path.empty() && holder->path() == path)
-        return {};
     if (!holder)
         holder = std::make_unique<CPlugin>();
     // The render loop stops reading the slot before its plug-in is replaced.
