@@ -52,7 +52,9 @@ void VornDrums::removeSlot(int slot) {
     hostedPlugins[static_cast<std::size_t>(slot)].reset();
 }
 
+// The switches are read by the render loop, so they change while it is held off.
 Result<> VornDrums::selectEffect(int slot, const std::string& path) {
+    LoadGuard holdForSwitch(handshake);
     Result<> loaded = loadSlot(slot, path);
     if (slot >= 0 && slot < kEffectSlots)
         effectEnabled[static_cast<std::size_t>(slot)] = loaded ? 1 : 0;
@@ -60,6 +62,7 @@ Result<> VornDrums::selectEffect(int slot, const std::string& path) {
 }
 
 void VornDrums::removeEffect(int slot) {
+    LoadGuard holdForSwitch(handshake);
     removeSlot(slot);
     if (slot >= 0 && slot < kEffectSlots)
         effectEnabled[static_cast<std::size_t>(slot)] = 0;
