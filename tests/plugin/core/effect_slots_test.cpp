@@ -6,12 +6,14 @@
 
 #include <atomic>
 #include <cmath>
+#include <filesystem>
 #include <fstream>
 #include <sstream>
 #include <string>
 #include <thread>
 #include <vector>
 
+#include "common/platform/Paths.h"
 #include "tests/plugin/core/CoreFixture.h"
 #include "tests/plugin/core/EngineFixture.h"
 #include "tests/plugins/FixturePlugins.h"
@@ -214,6 +216,20 @@ TEST_F(HostedEffectSlots, AProgramWithEveryEffectRendersTheSameInAFreshInstrumen
     ASSERT_NE(engine.masterLeft()[10000], 0.0f);
     EXPECT_EQ(engine.masterLeft(), fresh.masterLeft());
     EXPECT_EQ(engine.masterRight(), fresh.masterRight());
+}
+
+TEST(EffectLibraryList, TheSlotMenuListsTheEffectFoldersLibrariesOfThisSystemInFolderScanOrder) {
+    test::TempFolder folder;
+    const std::string ext = platform::libraryExtension();
+    for (const std::string& name : std::vector<std::string>{"b-verb." + ext, "A-delay." + ext, "notes.txt", "chorus." + ext + ".txt",
+                                   std::string("x.") + (ext == "so" ? "dll" : "so"), "Comp." + ext})
+        std::ofstream(folder.path() + "/" + name) << "x";
+    std::filesystem::create_directory(folder.path() + "/folder." + ext);
+    auto drums = test::makeInstrument();
+    drums->settings.effectPath = folder.path() + "/";
+    EXPECT_EQ(drums->effectLibraries(), (std::vector<std::string>{"A-delay." + ext, "b-verb." + ext, "Comp." + ext}));
+    drums->settings.effectPath = folder.path() + "/missing/";
+    EXPECT_TRUE(drums->effectLibraries().empty());
 }
 
 // Under ThreadSanitizer this shows any race between a slot's loader and the render loop; in
