@@ -87,6 +87,7 @@ void renderBusyPattern(benchmark::State& state, bool equalisers, bool tuned = fa
     benchTime.tempo = 120.0;
     benchTime.flags = kVstTransportPlaying | kVstTempoValid;
     auto drums = busyInstrument(equalisers, tuned);
+    drums->setBlockSize(blockFrames);  // as a host does before it plays
     for (int slot = 0; slot < rimba::kEffectSlots && !gainPluginInEverySlot.empty(); ++slot)
         if (!drums->selectEffect(slot, gainPluginInEverySlot)) {
             state.SkipWithError("the gain fixture does not load");

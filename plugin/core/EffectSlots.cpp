@@ -32,7 +32,7 @@ Result<> VornDrums::loadSlot(int slot, const std::string& path) {
     // The render loop stops reading the slot before its plug-in is replaced.
     slotPointer(slot) = nullptr;
     const PluginSources sources{.sampleRate = sampleRateValue,
-                                .blockSize = std::min(blockSizeValue, HostedPlugin::kMaxBlockFrames),
+                                .blockSize = pluginBlockFrames,
                                 .hold = &handshake,
                                 .timeInfo = &timeForPlugins};
     Result<> loaded = holder->load(path, sources);
@@ -91,12 +91,11 @@ void VornDrums::handOnSampleRate(float rate) {
 }
 
 void VornDrums::handOnBlockSize(std::int32_t frames) {
-    // The render loop never hands a plug-in more than kMaxBlockFrames at once.
-    const std::int32_t largest = std::clamp(frames, 1, HostedPlugin::kMaxBlockFrames);
     LoadGuard holdForPlugins(handshake);
+    pluginBlockFrames = std::clamp(frames, 1, HostedPlugin::kMaxBlockFrames);
     for (std::unique_ptr<CPlugin>& plugin : hostedPlugins)
         if (plugin)
-            plugin->setBlockSize(largest);
+            plugin->setBlockSize(pluginBlockFrames);
 }
 
 void VornDrums::unloadEverySlot() {

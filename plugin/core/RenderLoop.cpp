@@ -55,10 +55,11 @@ void VornDrums::renderBlock(float** outputs, VstInt32 frames) {
     }
     const VstTimeInfo& inForce = clockForBlock(*time);
     timeForPlugins.store(&inForce);
-    // Hosted plug-ins work on buffers of a fixed size, so a long block is rendered in pieces.
+    // A hosted plug-in is never handed more frames than it was told, so a longer block (the
+    // audio export's) is rendered in pieces.
     std::array<float*, kTrackSlots + 6> pieceOutputs{};
     for (VstInt32 done = 0; done < frames;) {
-        const VstInt32 piece = std::min<VstInt32>(frames - done, HostedPlugin::kMaxBlockFrames);
+        const VstInt32 piece = std::min<VstInt32>(frames - done, pluginBlockFrames);
         for (VstInt32 c = 0; c < channels; ++c)
             pieceOutputs[static_cast<std::size_t>(c)] = outputs[c] ? outputs[c] + done : nullptr;
         VstTimeInfo pieceTime = inForce;

@@ -1,5 +1,6 @@
 #include "plugin/core/VornDrums.h"
 
+#include <algorithm>
 #include <cmath>
 #include <cstdio>
 #include <cstring>
@@ -45,6 +46,7 @@ VornDrums::VornDrums(audioMasterCallback master, std::unique_ptr<InstrumentStora
     standaloneTime = VstTimeInfo{};
     standaloneTime.flags = kStandaloneClockFlags;
     sampleRate = kDefaultSampleRate;
+    pluginBlockFrames = std::clamp(getBlockSize(), 1, HostedPlugin::kMaxBlockFrames);
 
     masterGainTable = buildMasterGainTable();
     resetSequencer();

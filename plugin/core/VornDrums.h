@@ -234,6 +234,11 @@ private:
     // The plug-ins the slots hold; effectSlots and drumSynthPlugin point at them for the render
     // loop. Written by loaders only.
     std::array<std::unique_ptr<CPlugin>, kPluginSlots> hostedPlugins;
+    // The most frames a hosted plug-in is handed at once: the host's block size, within the
+    // render loop's own limit. Plug-ins are told it, and the render loop cuts longer blocks (the
+    // audio export's) into pieces of it. Changed by setBlockSize while the audio thread is held
+    // off.
+    std::int32_t pluginBlockFrames = HostedPlugin::kMaxBlockFrames;
     // The time record of the block in progress, which hosted plug-ins ask for with
     // audioMasterGetTime. Written by the audio thread, read by any.
     std::atomic<const VstTimeInfo*> timeForPlugins{nullptr};

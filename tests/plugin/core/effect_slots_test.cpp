@@ -162,6 +162,17 @@ TEST_F(HostedEffectSlots, PluginsAskTheInstrumentsClockAndHearOfNewRatesAndBlock
     EXPECT_EQ(told[3], "block " + std::to_string(HostedPlugin::kMaxBlockFrames));
 }
 
+TEST_F(HostedEffectSlots, APluginIsNeverHandedMoreFramesThanItWasToldEvenInALongerBlock) {
+    engine->setBlockSize(512);
+    ASSERT_TRUE(engine->loadSlot(VornDrums::kSynthSlot, fixturePluginPath("fixture-drum-synth")).ok());
+    engine.play();
+    engine.render(3000);  // longer than the host said, as the audio export's blocks are
+    std::vector<std::string> frames;
+    for (const auto& tokens : logged("fixture-drum-synth", "process"))
+        frames.push_back(tokens[3]);
+    EXPECT_EQ(frames, (std::vector<std::string>{"512", "512", "512", "512", "512", "440"}));
+}
+
 TEST_F(HostedEffectSlots, TheInstrumentsEndClosesEveryPluginItHolds) {
     auto drums = test::makeInstrument();
     for (int slot = 0; slot < VornDrums::kPluginSlots; ++slot)
