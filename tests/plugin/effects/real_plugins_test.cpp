@@ -47,9 +47,28 @@ VstIntPtr probeHost(AEffect*, VstInt32 opcode, VstInt32, VstIntPtr, void*, float
     return opcode == audioMasterVersion ? 2400 : 0;
 }
 
+// LeakSanitizer looks for leaks when the process ends, once every plug-in library is unloaded:
+// memory that a library (or one it depends on) holds through its own globals and never frees is
+// then unreachable and reported with no module to name it by (libpixman under the lsp plug-ins'
+// shared core, libfftw3f's plans under ZamVerb and ZamHeadX2). Under AddressSanitizer the test's
+// own look at a library therefore keeps it mapped to the end, and with an lsp plug-in the shared
+// core it loads by itself, so those globals stay reachable and a real leak names its library.
+// The normal build lets every library go as a host does.
+void* openToLook(const std::string& path) {
+#if defined(__SANITIZE_ADDRESS__)
+    std::error_code error;
+    for (const fs::directory_entry& entry : fs::directory_iterator(fs::path(path).parent_path(), error))
+        if (entry.path().filename().string().starts_with("lsp-plugins-vst2-"))
+            dlopen(entry.path().c_str(), RTLD_NOW | RTLD_LOCAL | RTLD_NODELETE);
+    return dlopen(path.c_str(), RTLD_NOW | RTLD_LOCAL | RTLD_NODELETE);
+#else
+    return dlopen(path.c_str(), RTLD_NOW | RTLD_LOCAL);
+#endif
+}
+
 // The library opened here and asked for its category, as a host that knows nothing of CPlugin.
 Kind kindOf(const std::string& path) {
-    void* library = dlopen(path.c_str(), RTLD_NOW | RTLD_LOCAL);
+    void* library = openToLook(path);
     if (library == nullptr)
         ADD_FAILURE() << path << ": " << dlerror();
     void* entry = library != nullptr ? dlsym(library, "VSTPluginMain") : nullptr;
@@ -212,6 +231,7 @@ TEST_P(RealPlugin, TakesASendAnInsertAndTheSynthSlotOrLeavesThemEmpty) {
 // --gtest_also_run_disabled_tests to see the fault.
 TEST(RealPluginBlocks, DISABLED_TheExportHandsAPluginNoMoreFramesThanTheHostsBlock) {
     const std::string reverb = "/usr/lib/vst/ZynReverb.so";
+    ASSERT_EQ(kindOf(reverb), Kind::kEffect);
     float peaks[2] = {};
     for (const int hostBlock : {HostedPlugin::kMaxBlockFrames, 512}) {
         std::unique_ptr<VornDrums> drums = makeInstrument();
