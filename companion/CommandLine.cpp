@@ -9,10 +9,9 @@
 #include "plugin/model/Constants.h"
 
 namespace rimba::tool {
-namespace {
 
 // Up to nine digits: more could not be a value any option takes, and nine cannot overflow.
-std::optional<int> decimalDigits(const std::string& text) {
+std::optional<int> decimalDigits(std::string_view text) {
     if (text.empty() || text.size() > 9)
         return std::nullopt;
     int value = 0;
@@ -23,6 +22,16 @@ std::optional<int> decimalDigits(const std::string& text) {
     }
     return value;
 }
+
+std::optional<float> unitNumber(const std::string& text) {
+    char* end = nullptr;
+    const double value = text.empty() ? 0.0 : std::strtod(text.c_str(), &end);
+    if (end == nullptr || *end != 0 || !std::isfinite(value) || value < 0.0 || value > 1.0)
+        return std::nullopt;
+    return static_cast<float>(value);
+}
+
+namespace {
 
 template <typename Allowed>
 CLI::Validator wholeNumber(const std::string& description, Allowed allowed) {

@@ -9,6 +9,7 @@
 #include <functional>
 #include <optional>
 #include <string>
+#include <string_view>
 
 namespace rimba::tool {
 
@@ -27,6 +28,11 @@ std::optional<int> parseCommandLine(CLI::App& tool, int argc, char** argv);
 // Numbers are read as the tool has always read them: decimal digits alone for whole numbers
 // (CLI11 alone would take "010" as octal, and signs and "0x"), and each validator rewrites the
 // value it accepts in a form CLI11 converts back to the same number.
+
+// A whole number of one to nine decimal digits, or nullopt.
+std::optional<int> decimalDigits(std::string_view text);
+// A finite number from 0 to 1 written as strtod reads it whole, or nullopt.
+std::optional<float> unitNumber(const std::string& text);
 
 // A pattern number, 0 to 15.
 CLI::Validator patternNumber();

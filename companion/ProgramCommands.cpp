@@ -5,6 +5,7 @@
 
 #include "common/platform/Files.h"
 #include "companion/Commands.h"
+#include "companion/RenderEffects.h"
 #include "plugin/core/VornDrums.h"
 #include "plugin/files/ProgramChunk.h"
 #include "plugin/files/ProgramFile.h"
@@ -28,6 +29,7 @@ struct RenderRequest {
     double tempo = 120.0;
     double rate = 44100.0;
     std::string take;  // the instrument's chunk after the load, saved as a program file
+    RenderEffects effects;
 };
 
 // The host's side of the render: its version and its clock, nothing else.
@@ -107,9 +109,15 @@ int render(const RenderRequest& request) {
     if (!request.library.empty())
         drums.settings.filesPath = request.library;
     drums.setSampleRate(static_cast<float>(request.rate));
+    // The export hands the instrument blocks larger than a host's usual one; the instrument and
+    // the plug-ins in its slots are told the largest block they get, as a host tells them its own.
+    drums.setBlockSize(HostedPlugin::kMaxBlockFrames);
     if (const Result<> loaded = drums.loadProgramFile(request.program); !loaded)
         return fail("the program is refused", loaded.reason());
-    // Taken before the render changes the play mode or the pattern, so it is the program's state.
+    if (const int status = applyRenderEffects(drums, request.effects); status != 0)
+        return status;
+    // Taken after the effect options, so a program with effects can be made from one without,
+    // and before the render changes the play mode or the pattern, so it is the program's state.
     if (!request.take.empty() && !drums.saveProgramFile(request.take))
         return fail(request.take, "cannot write the file");
     warmUp(drums);
@@ -146,7 +154,8 @@ void addRenderCommand(CLI::App& tool, Job& job) {
         "render", "Load a program file as the instrument does and export its pattern or chain as the editor's "
                   "audio export does");
     command->footer("Without --pattern or --chain the program's own play mode and current pattern decide, as in\n"
-                    "the instrument's audio export.");
+                    "the instrument's audio export. The effects a program names load with it; the effect options\n"
+                    "apply after it: --effect, then --enable, --send-level and --param.");
     command->add_option("--program", request->program, "The program file")
         ->required()
         ->check(nonEmpty())
@@ -171,8 +180,10 @@ void addRenderCommand(CLI::App& tool, Job& job) {
         ->check(nonEmpty())
         ->type_name("FOLDER");
     command->add_option("--take", request->take,
-                        "Also save the state the instrument took from the program, as a host saves it")
+                        "Also save the state the instrument took from the program and the effect options, as a "
+                        "host saves it")
         ->type_name("TAKEN.fxp");
+    addRenderEffectOptions(*command, request->effects);
     command->add_option("--out", request->out, "The WAV file to write")
         ->required()
         ->check(nonEmpty())

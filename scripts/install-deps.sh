@@ -6,7 +6,8 @@ set -euo pipefail
 run_packages=(cmake g++ make pkg-config sox libcli11-dev)
 test_packages=("${run_packages[@]}" libgtest-dev libgmock-dev libbenchmark-dev sox
                g++-mingw-w64-x86-64-posix wine wine64 googletest
-               clang-14 libfuzzer-14-dev libclang-rt-14-dev ardour python3-mido)
+               clang-14 libfuzzer-14-dev libclang-rt-14-dev ardour python3-mido
+               dpf-plugins-vst lsp-plugins-vst dragonfly-reverb-vst zam-plugins zynaddsubfx-vst)
 
 case "${1:-run}" in
     run) wanted=("${run_packages[@]}") ;;

@@ -43,7 +43,8 @@ help_lists "" info decode midi render program kit
 help_lists info PATH.so --standalone --params
 help_lists decode FILE --raw
 help_lists midi --patterns --pattern --chain --tracks --out "0..15"
-help_lists render --program --pattern --chain --tempo --rate --library --take --out "up to 1000" "up to 384000"
+help_lists render --program --pattern --chain --tempo --rate --library --take --out "up to 1000" "up to 384000" \
+    "--effect SLOT=PLUGIN" "--enable SLOT=on|off" "--send-level LEVEL" "--param SLOT:INDEX=VALUE" "send1, send2, insert1, insert2"
 help_lists program FILE.fxp
 help_lists kit FILE.drs
 rimbadrums render -h | grep -q -- "--tempo BPM=120" || complain "render -h: no default tempo"
@@ -102,6 +103,24 @@ done
 for rate in 0 -44100 384000.5 1e6 inf 44.1k; do
     usage_error "--rate: \"$rate\" is not a number above 0 up to 384000" render --program "$x" --rate "$rate" --out "$out/a.wav"
 done
+# The effect options: a slot by name, its value after "=" (or ":INDEX=" for a parameter).
+slots="SLOT one of send1, send2, insert1, insert2"
+for effect in MVerb.so send3=MVerb.so synth=MVerb.so send1= =MVerb.so Send1=MVerb.so; do
+    usage_error "--effect: \"$effect\" is not SLOT=PLUGIN, $slots" render --program "$x" --effect "$effect" --out "$out/a.wav"
+done
+for switch in send1 send1=yes send1=1 insert3=on "insert1 =on" send1=on,off; do
+    usage_error "--enable: \"$switch\" is not SLOT=on|off, $slots" render --program "$x" --enable "$switch" --out "$out/a.wav"
+done
+for level in -0.1 1.01 inf nan loud ""; do
+    usage_error "--send-level: \"$level\" is not a number 0..1" render --program "$x" --send-level "$level" --out "$out/a.wav"
+done
+for param in insert1:0 insert1=0.5 insert1:-1=0.5 insert1:x=0.5 insert1:0=1.5 insert1:0= insert1:0=nan send5:0=0 :0=0; do
+    usage_error "--param: \"$param\" is not SLOT:INDEX=VALUE with VALUE 0..1, $slots" render --program "$x" --param "$param" --out "$out/a.wav"
+done
+# Repeated options all count, and a bad one among good ones is still found.
+usage_error "--param: \"send2:1=2\" is not" render --program "$x" --param send1:0=0.5 --param send2:1=2 --out "$out/a.wav"
+usage_error "--effect: \"bad\" is not" render --program "$x" --effect send1=a.so --effect bad --out "$out/a.wav"
+
 # Empty file and folder names.
 usage_error "rimbadrums-tool decode: FILE: an empty name is not allowed" decode ""
 usage_error "rimbadrums-tool program: FILE.fxp: an empty name is not allowed" program ""
