@@ -4,7 +4,8 @@
 #
 # Each rule: a folder, then the folders its files may include (its own first). The layers, from
 # the ground up: the platform, VST and settings code; the model (layout types and the values
-# files parse to); the file formats; the effect host and the synth presets; the engine; the pattern tools and exports.
+# files parse to); the file formats; the effect host and the synth presets; the engine; the
+# pattern tools and exports.
 set(RIMBA_LAYER_RULES
     "common/vst:common/vst"
     "common/platform:common/platform"
