@@ -6,6 +6,7 @@
 namespace rimba {
 
 void LoadHandshake::beginLoad() {
+    lastLoadBegan.store(platform::tickMilliseconds());
     loadsInProgress.fetch_add(1);
     waitForRenderToEnd();
 }

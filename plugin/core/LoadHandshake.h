@@ -20,6 +20,11 @@ namespace rimba {
 struct LoadHandshake final : AudioHold {
     std::atomic<std::int32_t> loadsInProgress{0};
     std::atomic<std::int32_t> renderActive{0};
+    // When the latest load began (millisecond tick). Loads that follow each other without a
+    // silent block between them (a program loading its sounds and effects one by one) keep the
+    // counter raised for longer than 5000 ms in all; the render loop's recovery from a loader
+    // that never finished counts from here, not from the last block it rendered.
+    std::atomic<std::uint32_t> lastLoadBegan{0};
     // Loaders run on the host's user-interface thread and on the program-change timer's own
     // thread; this keeps two of them from interleaving. Never taken by the audio thread.
     std::recursive_mutex loaders;

@@ -41,7 +41,7 @@ void VornDrums::renderBlock(float** outputs, VstInt32 frames) {
     const std::uint32_t now = platform::tickMilliseconds();
     if (handshake.loadsInProgress.load() < 1)
         lastIdleTick = now;
-    else if (now - lastIdleTick > kLoadWaitMilliseconds)
+    else if (now - lastIdleTick > kLoadWaitMilliseconds && now - handshake.lastLoadBegan.load() > kLoadWaitMilliseconds)
         handshake.loadsInProgress.store(0);  // a loader that never finished cannot silence us for good
 
     // The audio export hands over its own two channels, not the host's outputs.

@@ -701,10 +701,27 @@ TEST(LoadHandshake, ALoadStuckForMoreThanFiveSecondsIsForgottenAndTheBlockPlays)
     hitsOnEveryStep(*engine, 0, 0, 100.0f);
     engine->handshake.loadsInProgress = 1;
     engine->lastIdleTick = platform::tickMilliseconds() - 5001;
+    engine->handshake.lastLoadBegan = platform::tickMilliseconds() - 5001;
     engine.play(0.0);
     engine.render(64);
     EXPECT_EQ(engine->handshake.loadsInProgress.load(), 0);
     EXPECT_EQ(onsets(engine.trackOutput(0)), std::vector<long>{0});
+}
+
+// A program loading its sounds and effects one after another keeps the counter raised with no
+// idle block between the loads; that is progress, not a loader that never finished.
+TEST(LoadHandshake, LoadsFollowingEachOtherForMoreThanFiveSecondsKeepTheBlockSilent) {
+    Engine engine;
+    makeProbeTrack(*engine, 0, 40);
+    hitsOnEveryStep(*engine, 0, 0, 100.0f);
+    engine->lastIdleTick = platform::tickMilliseconds() - 6000;
+    engine->handshake.beginLoad();  // the latest of the loads, begun just now
+    engine.play(0.0);
+    engine.render(64);
+    EXPECT_EQ(engine->handshake.loadsInProgress.load(), 1);
+    for (float sample : engine.trackOutput(0))
+        ASSERT_EQ(sample, 0.0f);
+    engine->handshake.endLoad();
 }
 
 // The audio export drives the render loop with its own two channels; a silent block must not
