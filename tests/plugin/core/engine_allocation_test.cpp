@@ -72,6 +72,30 @@ void operator delete(void* memory, std::align_val_t) noexcept { freeAligned(memo
 void operator delete[](void* memory, std::align_val_t) noexcept { freeAligned(memory); }
 void operator delete(void* memory, std::size_t, std::align_val_t) noexcept { freeAligned(memory); }
 void operator delete[](void* memory, std::size_t, std::align_val_t) noexcept { freeAligned(memory); }
+// The nothrow forms too (std::stable_sort's buffer, in this program or a plug-in it loads), so
+// that no block is made by one allocator and freed by another (a sanitizer's runtime has its own).
+void* operator new(std::size_t size, const std::nothrow_t&) noexcept {
+    try {
+        return allocate(size);
+    } catch (const std::bad_alloc&) {
+        return nullptr;
+    }
+}
+void* operator new[](std::size_t size, const std::nothrow_t& tag) noexcept { return operator new(size, tag); }
+void* operator new(std::size_t size, std::align_val_t alignment, const std::nothrow_t&) noexcept {
+    try {
+        return allocateAligned(size, alignment);
+    } catch (const std::bad_alloc&) {
+        return nullptr;
+    }
+}
+void* operator new[](std::size_t size, std::align_val_t alignment, const std::nothrow_t& tag) noexcept {
+    return operator new(size, alignment, tag);
+}
+void operator delete(void* memory, const std::nothrow_t&) noexcept { std::free(memory); }
+void operator delete[](void* memory, const std::nothrow_t&) noexcept { std::free(memory); }
+void operator delete(void* memory, std::align_val_t, const std::nothrow_t&) noexcept { freeAligned(memory); }
+void operator delete[](void* memory, std::align_val_t, const std::nothrow_t&) noexcept { freeAligned(memory); }
 
 namespace rimba::engine_test {
 namespace {
