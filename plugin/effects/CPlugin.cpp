@@ -72,8 +72,10 @@ Result<> CPlugin::load(const std::string& path, const PluginSources& given) {
         return opened;
     }
     if (Result<> fits = checkPlugin(); !fits) {
-        // A refused plug-in was made by its entry point; it is closed like any other.
-        dispatch(effClose);
+        // A refused plug-in was made by its entry point; it is closed like any other. What is
+        // no plug-in at all is not called.
+        if (effect->magic == kVstPluginMagic)
+            dispatch(effClose);
         effect = nullptr;
         releasePlugin();
         return fits;
