@@ -66,7 +66,7 @@ Result<> CPlugin::load(const std::string& path, const PluginSources& given) {
         return Refusal{"no library named"};
     unload();
     sources = given;
-    link = HostLink{given.timeInfo, given.sampleRate, std::min(given.blockSize, kBufferFrames)};
+    link = HostLink{given.timeInfo};
     if (Result<> opened = openLibrary(path); !opened) {
         releasePlugin();
         return opened;
@@ -83,8 +83,8 @@ Result<> CPlugin::load(const std::string& path, const PluginSources& given) {
     libraryFile = path;
     holdAudio();
     dispatch(effOpen);
-    dispatch(effSetSampleRate, 0, 0, nullptr, link.sampleRate);
-    dispatch(effSetBlockSize, 0, link.blockSize);
+    dispatch(effSetSampleRate, 0, 0, nullptr, given.sampleRate);
+    dispatch(effSetBlockSize, 0, std::clamp(given.blockSize, 1, kBufferFrames));
     askNames();
     makeBuffers();
     startProcessing();
@@ -249,7 +249,6 @@ float CPlugin::getParameter(std::int32_t index) {
 }
 
 void CPlugin::setSampleRate(float rate) {
-    link.sampleRate = rate;
     if (effect == nullptr)
         return;
     // VST 2.4 plug-ins take a new rate only while suspended.
@@ -259,11 +258,10 @@ void CPlugin::setSampleRate(float rate) {
 }
 
 void CPlugin::setBlockSize(std::int32_t frames) {
-    link.blockSize = std::clamp(frames, 1, kBufferFrames);
     if (effect == nullptr)
         return;
     dispatch(effMainsChanged, 0, 0);
-    dispatch(effSetBlockSize, 0, link.blockSize);
+    dispatch(effSetBlockSize, 0, std::clamp(frames, 1, kBufferFrames));
     dispatch(effMainsChanged, 0, 1);
 }
 

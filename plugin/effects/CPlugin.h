@@ -99,8 +99,6 @@ private:
     // What the host callback finds through the plug-in's user field.
     struct HostLink {
         const std::atomic<const VstTimeInfo*>* timeInfo = nullptr;
-        float sampleRate = 44100.0f;
-        std::int32_t blockSize = HostedPlugin::kMaxBlockFrames;
     };
 
     Result<> openLibrary(const std::string& path);
