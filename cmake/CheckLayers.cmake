@@ -5,7 +5,10 @@
 # Each rule: a folder, then the folders its files may include (its own first). The layers, from
 # the ground up: the platform, VST and settings code; the model (layout types and the values
 # files parse to); the file formats; the effect host and the synth presets; the engine; the
-# pattern tools and exports.
+# pattern tools and exports. The editor stands apart above them: its artwork (embedded images),
+# its toolkit (windows, drawing, events; nothing of the instrument), its controls (the toolkit's
+# controls made ours; the instrument's model values at most), then the editor itself, which
+# reaches the instrument through the engine's public functions.
 set(RIMBA_LAYER_RULES
     "common/vst:common/vst"
     "common/platform:common/platform"
@@ -15,7 +18,11 @@ set(RIMBA_LAYER_RULES
     "plugin/effects:plugin/effects,plugin/files,plugin/model,common/platform,common/settings,common/vst"
     "plugin/synth:plugin/synth,plugin/files,plugin/model,common/platform"
     "plugin/core:plugin/core,plugin/effects,plugin/synth,plugin/files,plugin/model,common/platform,common/settings,common/vst"
-    "plugin/tools:plugin/tools,plugin/core,plugin/effects,plugin/synth,plugin/files,plugin/model,common/platform,common/settings,common/vst")
+    "plugin/tools:plugin/tools,plugin/core,plugin/effects,plugin/synth,plugin/files,plugin/model,common/platform,common/settings,common/vst"
+    "plugin/editor/artwork:plugin/editor/artwork"
+    "plugin/editor/toolkit:plugin/editor/toolkit,plugin/editor/artwork,common/platform"
+    "plugin/editor/controls:plugin/editor/controls,plugin/editor/toolkit,plugin/editor/artwork,plugin/model,common/platform"
+    "plugin/editor:plugin/editor,plugin/tools,plugin/core,plugin/effects,plugin/synth,plugin/files,plugin/model,common/platform,common/settings,common/vst")
 
 set(faults "")
 foreach(rule IN LISTS RIMBA_LAYER_RULES)
