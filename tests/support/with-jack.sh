@@ -1,0 +1,37 @@
+#!/usr/bin/env bash
+# Runs a command beside a JACK server of its own (dummy driver, no sound card needed), named
+# uniquely so parallel runs stay apart; the server ends with the command.
+#   tests/support/with-jack.sh [-r RATE] [-p PERIOD] COMMAND [ARGUMENTS...]
+set -euo pipefail
+
+rate=44100
+period=256
+while [ $# -gt 0 ]; do
+    case "$1" in
+        -r) rate=$2; shift 2 ;;
+        -p) period=$2; shift 2 ;;
+        *) break ;;
+    esac
+done
+
+export JACK_NO_START_SERVER=1
+export JACK_DEFAULT_SERVER="rimba-test-$$-$RANDOM"
+log=$(mktemp "${TMPDIR:-/tmp}/rimba-jackd.XXXXXX")
+jackd -n "$JACK_DEFAULT_SERVER" -d dummy -r "$rate" -p "$period" >"$log" 2>&1 &
+server=$!
+cleanup() {
+    kill -TERM "$server" 2>/dev/null && wait "$server" 2>/dev/null
+    rm -f "$log"
+}
+trap cleanup EXIT
+
+for _ in $(seq 250); do
+    jack_lsp >/dev/null 2>&1 && break
+    kill -0 "$server" 2>/dev/null || { echo "jackd did not start:" >&2; cat "$log" >&2; exit 1; }
+    sleep 0.02
+done
+jack_lsp >/dev/null 2>&1 || { echo "jackd did not answer" >&2; cat "$log" >&2; exit 1; }
+
+status=0
+"$@" || status=$?
+exit "$status"
