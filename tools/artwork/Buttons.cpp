@@ -202,6 +202,11 @@ void drawMenu(cairo_t* cr, int frame, const BitmapGeometry& bitmap) {
 void drawUrl(cairo_t* cr, int frame, const BitmapGeometry& bitmap) {
     const bool down = frame == kFrameDown;
     const double cy = bitmap.frameHeight / 2.0;
+    if (down) {
+        roundedPath(cr, 0.5, 0.5, bitmap.frameWidth - 1.0, bitmap.frameHeight - 1.0, 3.0);
+        setColour(cr, mix(palette::kButtonDown, palette::kAmber, 0.12));
+        cairo_fill(cr);
+    }
     const double first = spacedText(cr, "Rimba", 4, cy, 12.0, 0.0,
                                     down ? hex(0xFFFFFF) : palette::kText, Weight::kBold);
     const double second = spacedText(cr, "Drums", 4 + first, cy, 12.0, 0.0, palette::kAmber,
