@@ -176,7 +176,8 @@ void drawPatternPage(cairo_t* cr, int frame, const BitmapGeometry& bitmap) {
     const bool shown = frame >= kPatternPages;
     const int page = frame % kPatternPages;
     selectableCell(cr, bitmap.frameWidth, bitmap.frameHeight, shown, palette::kAmber);
-    const std::string text = std::to_string(page * 16 + 1) + "-" + std::to_string(page * 16 + 16);
+    const std::string text =
+        std::to_string(page * 16 + 1) + "\u2013" + std::to_string(page * 16 + 16);
     centredText(cr, text, bitmap.frameWidth / 2.0, bitmap.frameHeight / 2.0, 7.0,
                 shown ? kInk : palette::kTextDim);
 }

@@ -18,7 +18,9 @@ cairo_status_t appendBytes(void* closure, const unsigned char* data, unsigned in
 
 // A C++ identifier for the n-th image.
 std::string arrayName(std::size_t index) {
-    return "kPng" + std::to_string(index);
+    std::string name = "kPng";
+    name.append(std::to_string(index));
+    return name;
 }
 
 }  // namespace
@@ -56,20 +58,23 @@ std::string embeddedSource(const std::vector<RenderedImage>& images) {
            "// PNG bytes. Not to be edited; change the drawing and build again.\n\n"
            "#include \"plugin/editor/artwork/Artwork.h\"\n\n"
            "namespace rimba::artwork {\n\nnamespace {\n\n";
+    // Appended piece by piece: g++ 12 at -O2 takes chains of string additions for overlapping
+    // copies (a false -Wrestrict).
     for (std::size_t i = 0; i < images.size(); ++i) {
-        out += "// " + images[i].name + "\n";
-        out += "const unsigned char " + arrayName(i) + "[] = {";
+        out.append("// ").append(images[i].name).append("\n");
+        out.append("const unsigned char ").append(arrayName(i)).append("[] = {");
         const std::vector<unsigned char>& png = images[i].png;
         for (std::size_t b = 0; b < png.size(); ++b) {
-            if (b % 24 == 0) out += "\n   ";
-            out += " " + std::to_string(png[b]) + ",";
+            if (b % 24 == 0) out.append("\n   ");
+            out.append(" ").append(std::to_string(png[b])).append(",");
         }
-        out += "\n};\n\n";
+        out.append("\n};\n\n");
     }
-    out += "const Image kImages[] = {\n";
-    for (std::size_t i = 0; i < images.size(); ++i)
-        out += "    {\"" + images[i].name + "\", " + arrayName(i) + ", sizeof " + arrayName(i) +
-               "},\n";
+    out.append("const Image kImages[] = {\n");
+    for (std::size_t i = 0; i < images.size(); ++i) {
+        out.append("    {\"").append(images[i].name).append("\", ").append(arrayName(i));
+        out.append(", sizeof ").append(arrayName(i)).append("},\n");
+    }
     out += "};\n\n}  // namespace\n\n"
            "const Image* find(std::string_view name) {\n"
            "    for (const Image& image : kImages)\n"
@@ -100,8 +105,11 @@ cairo_surface_t* contactSheet() {
         int x, y, width, height;
     };
     std::vector<Placed> placed;
+    // The sketch of the editor comes first, at its real size.
+    cairo_surface_t* sketch = preview();
+    const int sketchHeight = cairo_image_surface_get_height(sketch);
     int x = kMargin;
-    int y = kMargin;
+    int y = kMargin + sketchHeight + kCaption + 8;
     int rowHeight = 0;
     for (const BitmapGeometry& bitmap : kBitmaps) {
         Placed item{&bitmap, renderBitmap(bitmap), {}, 1.0, 0, 0, 0, 0};
@@ -135,6 +143,12 @@ cairo_surface_t* contactSheet() {
     cairo_t* cr = cairo_create(sheet);
     useTextSettings(cr);
     fillRect(cr, 0, 0, kSheetWidth, sheetHeight, palette::kEditor);
+    cairo_set_source_surface(cr, sketch, kMargin, kMargin);
+    cairo_paint(cr);
+    cairo_surface_destroy(sketch);
+    spacedText(cr, "A sketch: the bitmaps on Background.png (the editor's own layout may differ)",
+               kMargin, kMargin + sketchHeight + kCaption - 6, 8.0, 0.0, palette::kTextDim,
+               Weight::kRegular);
     for (Placed& item : placed) {
         const BitmapGeometry& bitmap = *item.bitmap;
         const int framesPerRow =

@@ -26,6 +26,9 @@ std::vector<unsigned char> encodePng(cairo_surface_t* surface);
 // plugin/editor/artwork/Artwork.h over them.
 std::string embeddedSource(const std::vector<RenderedImage>& images);
 
+// A sketch of the 8-track editor with a few controls on its background (Preview.cpp).
+cairo_surface_t* preview();
+
 // All bitmaps on one page, film strips shown as rows of frames, each with its name.
 cairo_surface_t* contactSheet();
 
