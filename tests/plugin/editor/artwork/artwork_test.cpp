@@ -201,5 +201,46 @@ TEST(Artwork, StepsShowTheirVelocityInTheirFamilysColour) {
         }
 }
 
+// The layout places controls by kBackgroundSections and the track strip constants, so the
+// backgrounds must show each panel and strip there: lighter than the ground in the gutter beside
+// it, every strip of the mode present, and each strip's left edge in its family's colour (the
+// colour its full steps light in).
+TEST(Artwork, TheBackgroundsShowEachPanelAndStripWhereTheGeometryPutsThem) {
+    const BitmapGeometry& step = *geometryOf("PatternLed.png");
+    const Decoded steps = decodeEmbedded("PatternLed.png");
+    for (const bool large : {false, true}) {
+        const std::string_view name = large ? "BackgroundLarge.png" : "Background.png";
+        SCOPED_TRACE(std::string(name));
+        const Decoded background = decodeEmbedded(name);
+        ASSERT_EQ(background.height, geometryOf(name)->height());
+        for (const BackgroundSection& section : kBackgroundSections) {
+            if (section.id == Section::kTracks) continue;
+            SCOPED_TRACE(std::string(section.title));
+            const SectionRect& r = large ? section.large : section.small;
+            const int cy = (r.top + r.bottom) / 2;
+            const Pixel inside = background.at((r.left + r.right) / 2, cy + 10);
+            EXPECT_GT(inside.brightest(), background.at(r.left - 2, cy).brightest() + 2);
+            EXPECT_GT(inside.brightest(), background.at(r.right + 1, cy).brightest() + 2);
+        }
+        const int strips = large ? 12 : 8;
+        for (int track = 0; track < strips; ++track) {
+            SCOPED_TRACE(track);
+            const int top = kTrackStripsTop + track * kTrackStripPitch;
+            const Pixel inside = background.at((kTrackStripLeft + kTrackStripRight) / 2, top + 24);
+            const Pixel gap = background.at((kTrackStripLeft + kTrackStripRight) / 2,
+                                            top + kTrackStripHeight + 1);
+            EXPECT_GT(inside.brightest(), gap.brightest() + 2);
+            const TrackFamily family = kTrackFamilyOfTrack[static_cast<std::size_t>(track)];
+            const Pixel edge = background.at(kTrackStripLeft + 2, top + kTrackStripHeight / 2);
+            const Pixel stepColour =
+                steps.at(step.frameWidth / 2,
+                         stepFrame(family, 127, false) * step.frameHeight + step.frameHeight * 3 / 4);
+            EXPECT_LT(std::abs(edge.red - stepColour.red) + std::abs(edge.green - stepColour.green) +
+                          std::abs(edge.blue - stepColour.blue),
+                      48);
+        }
+    }
+}
+
 }  // namespace
 }  // namespace rimba::artwork
