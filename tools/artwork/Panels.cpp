@@ -92,8 +92,9 @@ void drawWelcome(cairo_t* cr, int frame, const BitmapGeometry& bitmap) {
             const int x = left + step * (cell + gap) + (step / 4) * 4;
             const int velocity = kGroove[row][step];
             roundedPath(cr, x + 0.5, top + 0.5, cell - 1.0, cell - 1.0, 3.0);
-            setColour(cr, velocity > 0 ? mix(palette::kButton, accent, 0.25 + 0.75 * velocity / 127.0)
-                                       : palette::kButton);
+            const double strength = 0.25 + 0.75 * velocity / 127.0;
+            setColour(cr,
+                      velocity > 0 ? mix(palette::kButton, accent, strength) : palette::kButton);
             cairo_fill_preserve(cr);
             setColour(cr, velocity > 0 ? accent : palette::kButtonEdge, velocity > 0 ? 0.6 : 1.0);
             cairo_set_line_width(cr, 1.0);

@@ -96,7 +96,7 @@ void trackStrip(cairo_t* cr, Bitmaps& bitmaps, int track, int playingStep) {
 cairo_surface_t* preview() {
     const BitmapGeometry& background = *geometryOf("Background.png");
     cairo_surface_t* surface =
-        cairo_image_surface_create(CAIRO_FORMAT_RGB24, background.frameWidth, background.frameHeight);
+        cairo_image_surface_create(CAIRO_FORMAT_RGB24, background.width(), background.height());
     cairo_t* cr = cairo_create(surface);
     useTextSettings(cr);
     Bitmaps bitmaps;
@@ -153,7 +153,8 @@ cairo_surface_t* preview() {
     const char* buttons[6] = {"Random.png", "RandomReset.png", "PatternRandomMode.png",
                               "PatternRandomGraph.png", "PatternRandomPlay.png", "Save.png"};
     for (int b = 0; b < 6; ++b)
-        bitmaps.put(cr, buttons[b], 0, random.left + 8 + (b % 3) * 52, random.top + 88 + (b / 3) * 24);
+        bitmaps.put(cr, buttons[b], 0, random.left + 8 + (b % 3) * 52,
+                    random.top + 88 + (b / 3) * 24);
     const SectionRect sound = sectionOf(Section::kSoundEdit).small;
     bitmaps.put(cr, "FilterEQ.png", 0, sound.left + 236, sound.top + 18);
     bitmaps.put(cr, "SwitchEQ.png", 1, sound.left + 236, sound.top + 62);

@@ -68,6 +68,10 @@ std::vector<Pixel> framePixels(const Decoded& strip, const BitmapGeometry& bitma
     return pixels;
 }
 
+int colourDistance(const Pixel& p, const Pixel& q) {
+    return std::abs(p.red - q.red) + std::abs(p.green - q.green) + std::abs(p.blue - q.blue);
+}
+
 // A pixel in a lit colour: opaque enough, bright and coloured, or bright and light (the silver
 // arc); the panel greys and the dark track are neither.
 bool isLit(const Pixel& p) {
@@ -93,7 +97,8 @@ TEST(Artwork, TheGeneratorWritesTheSameBytesEveryRunAndTheLibraryEmbedsThem) {
     test::TempFolder first;
     test::TempFolder second;
     for (const test::TempFolder* folder : {&first, &second}) {
-        const std::string command = std::string("'") + RIMBA_MAKE_ARTWORK + "' '" + folder->path() + "'";
+        const std::string command =
+            std::string("'") + RIMBA_MAKE_ARTWORK + "' '" + folder->path() + "'";
         ASSERT_EQ(std::system(command.c_str()), 0) << command;
     }
     EXPECT_EQ(test::readBytes(first / "Artwork.cpp"), test::readBytes(second / "Artwork.cpp"));
@@ -151,7 +156,8 @@ TEST(Artwork, EveryLitOrHeldFrameShowsClearlyApartFromTheFrameAtRest) {
         const std::vector<Pixel> lit = framePixels(strip, bitmap, 1);
         std::size_t differing = 0;
         for (std::size_t i = 0; i < rest.size(); ++i)
-            if (std::abs(rest[i].brightest() - lit[i].brightest()) > 24 || rest[i].alpha != lit[i].alpha)
+            if (std::abs(rest[i].brightest() - lit[i].brightest()) > 24 ||
+                rest[i].alpha != lit[i].alpha)
                 ++differing;
         // At least a twentieth of the frame, and never fewer than a handful of pixels.
         EXPECT_GE(differing, std::max<std::size_t>(6, rest.size() / 20));
@@ -193,11 +199,8 @@ TEST(Artwork, StepsShowTheirVelocityInTheirFamilysColour) {
     }
     for (std::size_t a = 0; a < fullStepColour.size(); ++a)
         for (std::size_t b = a + 1; b < fullStepColour.size(); ++b) {
-            const Pixel& p = fullStepColour[a];
-            const Pixel& q = fullStepColour[b];
-            const int distance = std::abs(p.red - q.red) + std::abs(p.green - q.green) +
-                                 std::abs(p.blue - q.blue);
-            EXPECT_GT(distance, 60) << "families " << a << " and " << b;
+            EXPECT_GT(colourDistance(fullStepColour[a], fullStepColour[b]), 60)
+                << "families " << a << " and " << b;
         }
 }
 
@@ -232,12 +235,10 @@ TEST(Artwork, TheBackgroundsShowEachPanelAndStripWhereTheGeometryPutsThem) {
             EXPECT_GT(inside.brightest(), gap.brightest() + 2);
             const TrackFamily family = kTrackFamilyOfTrack[static_cast<std::size_t>(track)];
             const Pixel edge = background.at(kTrackStripLeft + 2, top + kTrackStripHeight / 2);
+            const int fullStepTop = stepFrame(family, 127, false) * step.frameHeight;
             const Pixel stepColour =
-                steps.at(step.frameWidth / 2,
-                         stepFrame(family, 127, false) * step.frameHeight + step.frameHeight * 3 / 4);
-            EXPECT_LT(std::abs(edge.red - stepColour.red) + std::abs(edge.green - stepColour.green) +
-                          std::abs(edge.blue - stepColour.blue),
-                      48);
+                steps.at(step.frameWidth / 2, fullStepTop + step.frameHeight * 3 / 4);
+            EXPECT_LT(colourDistance(edge, stepColour), 48);
         }
     }
 }
