@@ -20,6 +20,11 @@
 #include "plugin/editor/toolkit/Geometry.h"
 #include "plugin/editor/toolkit/View.h"
 
+// Again here, for a file that took in X.h after View.h (include the X11 headers first).
+#ifdef CursorShape
+#undef CursorShape
+#endif
+
 // Xlib's own opaque types, declared the way Xlib declares them, so that users of the frame do
 // not take in Xlib's macros unless they ask for them.
 typedef struct _XDisplay Display;
@@ -122,6 +127,7 @@ public:
 private:
     void paintRect(cairo_t* context, const CRect& rect);
     void collectDirtyViews();
+    void dropPointersTo(const CView* view);
 
     CRect size;
     std::shared_ptr<CBitmap> background;
@@ -130,6 +136,7 @@ private:
     DirtyRegion pending;
     CView* capture = nullptr;
     CView* focus = nullptr;
+    unsigned heldButtons = 0;  // mouse buttons down now; the capture ends when none is
     CursorShape cursor = CursorShape::arrow;
     std::unique_ptr<FrameWindow> window;
 };

@@ -4,6 +4,7 @@
 
 #include <cairo.h>
 
+#include <functional>
 #include <memory>
 
 #include "plugin/editor/toolkit/Frame.h"
@@ -15,8 +16,11 @@ public:
     virtual ~FrameWindow() = default;
     // Copies `rect` of `image` (the frame's size) to the same place in the window.
     virtual void blit(cairo_surface_t* image, const CRect& rect) = 0;
-    // Hands every pending event to the frame without waiting for one.
-    virtual void pumpEvents() = 0;
+    // Hands every pending event to the frame without waiting for one; `filter`, when set, sees
+    // each event first and keeps those it returns true for.
+    virtual void pumpEvents(const std::function<bool(XEvent&)>& filter) = 0;
+    // One event of the frame's window to the frame; false when it was not ours.
+    virtual bool dispatch(XEvent& event) = 0;
     // Waits at most `timeoutMs` for an event to arrive (modal loops only).
     virtual void waitForEvent(int timeoutMs) = 0;
     virtual void setCursor(CursorShape shape) = 0;
