@@ -1,11 +1,6 @@
 # The toolkit's pop-ups and dialogs: option menus, text edits, tooltips, the message box, the file
 # selector and the folder browser, with the models they draw kept apart from X11 so their tests
 # need no display. Included from this folder's CMakeLists.txt, into the same library.
-if(NOT TARGET rimba_toolkit)
-    add_library(rimba_toolkit STATIC)
-    target_include_directories(rimba_toolkit PUBLIC ${PROJECT_SOURCE_DIR})
-    add_dependencies(rimba_toolkit rimba_layers)
-endif()
 target_sources(rimba_toolkit PRIVATE
     ${CMAKE_CURRENT_LIST_DIR}/DesktopFileDialog.cpp
     ${CMAKE_CURRENT_LIST_DIR}/DialogHost.cpp

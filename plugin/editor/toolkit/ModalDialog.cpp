@@ -9,8 +9,9 @@ namespace rimba::toolkit {
 
 namespace {
 
+// Releases go through: a dialog opened by a click must let the editor see that click end.
 bool isInput(int type) {
-    return type == ButtonPress || type == ButtonRelease || type == MotionNotify || type == KeyPress ||
+    return type == ButtonPress || type == MotionNotify || type == KeyPress ||
            type == KeyRelease || type == EnterNotify || type == LeaveNotify;
 }
 

@@ -36,11 +36,16 @@ void COptionMenu::draw(cairo_t* context) {
     setDirty(false);
 }
 
-MouseResult COptionMenu::onMouseDown(CPoint, unsigned buttons) {
+MouseResult COptionMenu::onMouseDown(CPoint where, unsigned buttons) {
     if ((buttons & kLButton) == 0) {
         return MouseResult::notHandled;
     }
     popup();
+    // The pop-up's pointer grab took the release of this click: the frame must still hear of it,
+    // or it would keep handing every later click to this menu.
+    if (CFrame* frame = getFrame()) {
+        frame->mouseUp(where, kLButton);
+    }
     return MouseResult::handled;
 }
 

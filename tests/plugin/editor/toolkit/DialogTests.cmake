@@ -5,3 +5,13 @@ rimba_add_test_program(toolkit_dialog_tests
     "${here}/menu_model_test.cpp;${here}/text_edit_model_test.cpp;${here}/tooltip_tracker_test.cpp;${here}/file_selector_model_test.cpp"
     rimba_toolkit)
 gtest_discover_tests(toolkit_dialog_tests DISCOVERY_TIMEOUT 60 PROPERTIES TIMEOUT 120)
+
+# The window tests: a program that opens a frame in a window of its own, driven by xdotool.
+add_executable(dialog_demo ${here}/dialog_demo.cpp ${here}/no_artwork.cpp)
+target_link_libraries(dialog_demo PRIVATE rimba_toolkit)
+target_include_directories(dialog_demo PRIVATE ${PROJECT_SOURCE_DIR})
+add_test(NAME DialogWindowsPickMenuEntriesTakeTypedTextOpenFilesAndCloseMessages
+         COMMAND ${PROJECT_SOURCE_DIR}/tests/support/with-xvfb.sh ${here}/dialog_windows_test.sh
+                 $<TARGET_FILE:dialog_demo>)
+set_tests_properties(DialogWindowsPickMenuEntriesTakeTypedTextOpenFilesAndCloseMessages PROPERTIES
+                     TIMEOUT 120 LABELS linux-only)
