@@ -18,8 +18,9 @@ constexpr CPoint kOffset{12, 20};
 
 }  // namespace
 
-TooltipPresenter::TooltipPresenter(Display* connection, std::function<CPoint(CPoint)> frameToScreen)
-    : display(connection), toScreen(std::move(frameToScreen)) {}
+TooltipPresenter::TooltipPresenter(Display* connection, std::function<CPoint(CPoint)> frameToScreen, Clock ticks)
+    : display(connection), toScreen(std::move(frameToScreen)),
+      clock(ticks ? std::move(ticks) : Clock(platform::tickMilliseconds)) {}
 
 TooltipPresenter::TooltipPresenter(CFrame& openFrame)
     : TooltipPresenter(openFrame.getDisplay(), [&openFrame](CPoint where) { return openFrame.localToScreen(where); }) {}
@@ -33,16 +34,14 @@ void TooltipPresenter::onMouseMoved(const CView* view, CPoint where) {
     if (hasText) {
         text = view->getTooltipText();
     }
-    apply(tracker.pointerMoved(hasText ? view : nullptr, where, platform::tickMilliseconds()));
+    apply(tracker.pointerMoved(hasText ? view : nullptr, where, clock()));
 }
 
 void TooltipPresenter::onMouseDown() { apply(tracker.pointerPressed()); }
 
 void TooltipPresenter::onViewRemoved(const CView* view) { apply(tracker.viewRemoved(view)); }
 
-void TooltipPresenter::onIdle() { onIdle(platform::tickMilliseconds()); }
-
-void TooltipPresenter::onIdle(std::uint32_t now) { apply(tracker.idle(now)); }
+void TooltipPresenter::onIdle() { apply(tracker.idle(clock())); }
 
 void TooltipPresenter::apply(TooltipTracker::Change change) {
     if (change == TooltipTracker::Change::show) {

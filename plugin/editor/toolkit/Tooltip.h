@@ -18,8 +18,11 @@ class DialogWindow;
 
 class TooltipPresenter {
 public:
-    // `toScreen` turns the frame's coordinates into the root window's.
-    TooltipPresenter(Display* display, std::function<CPoint(CPoint)> toScreen);
+    using Clock = std::function<std::uint32_t()>;  // milliseconds, monotonic, wrapping
+
+    // `toScreen` turns the frame's coordinates into the root window's; `clock` is the monotonic
+    // millisecond tick unless a test gives its own.
+    TooltipPresenter(Display* display, std::function<CPoint(CPoint)> toScreen, Clock clock = {});
     explicit TooltipPresenter(CFrame& openFrame);
     ~TooltipPresenter();
     TooltipPresenter(const TooltipPresenter&) = delete;
@@ -29,8 +32,7 @@ public:
     void onMouseMoved(const CView* view, CPoint where);
     void onMouseDown();
     void onViewRemoved(const CView* view);
-    void onIdle();                    // on the monotonic millisecond tick
-    void onIdle(std::uint32_t now);  // on a given tick
+    void onIdle();
     bool isShown() const { return window != nullptr; }
     unsigned long windowId() const;  // 0 while hidden
 
@@ -40,6 +42,7 @@ private:
 
     Display* display;
     std::function<CPoint(CPoint)> toScreen;
+    Clock clock;
     TooltipTracker tracker;
     std::string text;
     std::unique_ptr<DialogWindow> window;
