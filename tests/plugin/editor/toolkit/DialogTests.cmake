@@ -3,7 +3,7 @@
 # with xdotool. The artwork comes as for the toolkit's tests (Tests.cmake, included before).
 set(here ${CMAKE_CURRENT_LIST_DIR}/dialogs)
 rimba_add_test_program(toolkit_dialog_tests
-    "${here}/menu_model_test.cpp;${here}/text_edit_model_test.cpp;${here}/tooltip_tracker_test.cpp;${here}/file_selector_model_test.cpp;${here}/controls_test.cpp"
+    "${here}/menu_model_test.cpp;${here}/text_edit_model_test.cpp;${here}/tooltip_tracker_test.cpp;${here}/file_selector_model_test.cpp;${here}/controls_test.cpp;${here}/desktop_file_dialog_test.cpp"
     rimba_toolkit ${RIMBA_TEST_ARTWORK})
 gtest_discover_tests(toolkit_dialog_tests DISCOVERY_TIMEOUT 60 PROPERTIES TIMEOUT 120)
 
