@@ -28,6 +28,8 @@ void COptionMenu::draw(cairo_t* context) {
     cairo_stroke(context);
     const int index = static_cast<int>(getValue());
     if (entries->isValidIndex(index) && !entries->getEntry(index).separator) {
+        cairo_rectangle(context, area.left, area.top, area.width(), area.height());
+        cairo_clip(context);
         selectDialogFont(context);
         cairo_set_source_rgb(context, 0, 0, 0);
         drawTextInRow(context, entries->getEntry(index).text, {area.left + 4, area.top, area.right - 4, area.bottom});
