@@ -5,6 +5,7 @@
 //                          "menu RESULT top|channels", "focus" when the text edit takes the keys
 //                          and "text TEXT"; ends when the host's window is unmapped
 //   dialog_demo open DIR   a file selector over the frame; prints "chosen PATH" or "cancelled"
+//   dialog_demo folder DIR a folder browser over the frame; prints "chosen PATH" or "cancelled"
 //   dialog_demo message    a message through the platform's showMessage; prints "message closed"
 // Every mode prints "ready" once the frame is up, then "popups N" (the windows other than the
 // host's still shown on the screen) once the pop-up is done, and "windows N" (the windows left
@@ -135,6 +136,9 @@ int main(int argc, char** argv) {
     if (mode == "open" && argc > 2) {
         const auto chosen = selectFile(dialogHostOf(*frame), FileSelectorMode::open, "Load VORN Drums Kit",
                                        {"VORN Drum Kit", "drs"}, argv[2]);
+        std::printf(chosen ? "chosen %s\n" : "cancelled\n", chosen ? chosen->c_str() : "");
+    } else if (mode == "folder" && argc > 2) {
+        const auto chosen = selectFolder(dialogHostOf(*frame), "Select App Folder", argv[2]);
         std::printf(chosen ? "chosen %s\n" : "cancelled\n", chosen ? chosen->c_str() : "");
     } else if (mode == "message") {
         rimba::platform::showMessage("The selected mode will be activated on the next reboot of the plugin.",

@@ -140,6 +140,22 @@ xdotool key Escape
 wait_for "cancelled"
 finish
 
+# --- The folder browser: a double-click on a folder enters it; Return takes the selected folder.
+mkdir -p "$work/kits/Sub/Inner"
+start folder "$work/kits"
+wait_focused_dialog '^Select App Folder$'
+left=$(xwininfo -name 'Select App Folder' | awk '/Absolute upper-left X/ { print $NF }')
+top=$(xwininfo -name 'Select App Folder' | awk '/Absolute upper-left Y/ { print $NF }')
+# The list's rows are 18 pixels high from 58 pixels below the dialog's top: "..", then "Sub".
+xdotool mousemove $((left + 100)) $((top + 58 + 18 + 9)) click --repeat 2 --delay 80 1
+sleep 0.3
+grep -q '^chosen' "$work/out" && fail "a double-click on a folder ended the folder browser"
+sleep 0.5                                          # no double-click with the next one
+xdotool click 1                                    # the second row inside Sub: "Inner"
+xdotool key Return
+wait_for "chosen $work/kits/Sub/Inner"
+finish
+
 # --- The message box: shown through the platform's message call, closed by Return.
 start message
 wait_focused_dialog '^VORN Studio$'
