@@ -42,10 +42,12 @@ MouseResult COptionMenu::onMouseDown(CPoint where, unsigned buttons) {
     if ((buttons & kLButton) == 0) {
         return MouseResult::notHandled;
     }
+    // Taken first: the listener may remove this menu from the frame when it hears the choice.
+    CFrame* frame = getFrame();
     popup();
     // The pop-up's pointer grab took the release of this click: the frame must still hear of it,
     // or it would keep handing every later click to this menu.
-    if (CFrame* frame = getFrame()) {
+    if (frame != nullptr) {
         frame->mouseUp(where, kLButton);
     }
     return MouseResult::handled;
