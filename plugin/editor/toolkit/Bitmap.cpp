@@ -6,7 +6,6 @@
 #include <cstring>
 #include <vector>
 
-#include "plugin/editor/artwork/Artwork.h"
 
 namespace rimba::toolkit {
 
@@ -108,12 +107,6 @@ cairo_surface_t* decodePng(const unsigned char* bytes, std::size_t size) {
 }
 
 }  // namespace
-
-std::shared_ptr<CBitmap> CBitmap::load(std::string_view name) {
-    const artwork::Image* found = artwork::find(name);
-    if (!found) return nullptr;
-    return fromPng(found->png, found->size);
-}
 
 std::shared_ptr<CBitmap> CBitmap::fromPng(const unsigned char* bytes, std::size_t size) {
     cairo_surface_t* image = decodePng(bytes, size);
