@@ -9,7 +9,7 @@ rimba_add_test_program(devices_tests
 gtest_discover_tests(devices_tests DISCOVERY_TIMEOUT 60 PROPERTIES TIMEOUT 120 LABELS linux-only)
 
 rimba_add_test_program(devices_jack_tests
-    "${RIMBA_DEVICES_TEST_DIR}/jack_devices_test.cpp;${RIMBA_DEVICES_TEST_DIR}/JackTestClient.cpp"
+    ${RIMBA_DEVICES_TEST_DIR}/jack_devices_test.cpp
     rimba_devices)
 add_test(NAME JackDevicesPlayAndTakeMidiBesideARealServer
          COMMAND ${PROJECT_SOURCE_DIR}/tests/support/with-jack.sh -r 48000 -p 256 $<TARGET_FILE:devices_jack_tests>)

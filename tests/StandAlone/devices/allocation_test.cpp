@@ -1,5 +1,6 @@
-// The audio thread's side of the devices must not allocate: global operator new is counted here
-// while this thread hands MIDI over and processes a block.
+// The audio thread's side of the devices must not allocate: operator new is counted here while
+// this thread hands MIDI over and processes blocks. (The aligned forms stay the runtime's own:
+// nothing aligned is made or freed through these.)
 
 #include <atomic>
 #include <cstdlib>
@@ -18,44 +19,28 @@ namespace {
 thread_local bool countingHere = false;
 std::atomic<long> allocationsCounted{0};
 
-void* allocate(std::size_t size) {
+void* allocate(std::size_t size) noexcept {
     if (countingHere)
         ++allocationsCounted;
-    if (void* memory = std::malloc(size == 0 ? 1 : size))
-        return memory;
-    throw std::bad_alloc();
+    return std::malloc(size == 0 ? 1 : size);
 }
 
-void* allocateAligned(std::size_t size, std::align_val_t alignment) {
-    if (countingHere)
-        ++allocationsCounted;
-    const auto align = static_cast<std::size_t>(alignment);
-    const std::size_t rounded = (size + align - 1) / align * align;
-    if (void* memory = std::aligned_alloc(align, rounded == 0 ? align : rounded))
+void* allocateOrThrow(std::size_t size) {
+    if (void* memory = allocate(size))
         return memory;
     throw std::bad_alloc();
 }
 
 }  // namespace
 
-void* operator new(std::size_t size) { return allocate(size); }
-void* operator new[](std::size_t size) { return allocate(size); }
-void* operator new(std::size_t size, std::align_val_t alignment) { return allocateAligned(size, alignment); }
-void* operator new[](std::size_t size, std::align_val_t alignment) { return allocateAligned(size, alignment); }
-void* operator new(std::size_t size, const std::nothrow_t&) noexcept {
-    if (countingHere)
-        ++allocationsCounted;
-    return std::malloc(size == 0 ? 1 : size);
-}
-void* operator new[](std::size_t size, const std::nothrow_t& tag) noexcept { return operator new(size, tag); }
+void* operator new(std::size_t size) { return allocateOrThrow(size); }
+void* operator new[](std::size_t size) { return allocateOrThrow(size); }
+void* operator new(std::size_t size, const std::nothrow_t&) noexcept { return allocate(size); }
+void* operator new[](std::size_t size, const std::nothrow_t&) noexcept { return allocate(size); }
 void operator delete(void* memory) noexcept { std::free(memory); }
 void operator delete[](void* memory) noexcept { std::free(memory); }
 void operator delete(void* memory, std::size_t) noexcept { std::free(memory); }
 void operator delete[](void* memory, std::size_t) noexcept { std::free(memory); }
-void operator delete(void* memory, std::align_val_t) noexcept { std::free(memory); }
-void operator delete[](void* memory, std::align_val_t) noexcept { std::free(memory); }
-void operator delete(void* memory, std::size_t, std::align_val_t) noexcept { std::free(memory); }
-void operator delete[](void* memory, std::size_t, std::align_val_t) noexcept { std::free(memory); }
 void operator delete(void* memory, const std::nothrow_t&) noexcept { std::free(memory); }
 void operator delete[](void* memory, const std::nothrow_t&) noexcept { std::free(memory); }
 
@@ -71,15 +56,12 @@ long allocationsDuring(Work work) {
     return allocationsCounted.load();
 }
 
-TEST(AudioThreadAllocation, TheCountSeesAnAllocation) {
-    EXPECT_EQ(allocationsDuring([] { delete new int(3); }), 1);
-}
-
 TEST(AudioThreadAllocation, HandOverAndProcessingAllocateNothing) {
+    ASSERT_EQ(allocationsDuring([] { delete new int(3); }), 1) << "the count itself";
     test::DeviceEnvironment::get();
-    test::FakePlugin fake;
-    MidiInputPort port(fake.plugin());
-    AudioOutput output(fake.plugin(), &port);
+    auto fake = std::make_unique<test::FakePlugin>();
+    MidiInputPort port(fake->plugin());
+    AudioOutput output(fake->plugin(), &port);
     output.prepare(48000, 512, 512);
     for (int block = 0; block < 3; ++block) {
         for (std::uint8_t key = 36; key < 46; ++key)
@@ -88,8 +70,8 @@ TEST(AudioThreadAllocation, HandOverAndProcessingAllocateNothing) {
         port.receive(0x80, 36, 0);
         EXPECT_EQ(allocationsDuring([&] { port.handOver(); }), 0);
     }
-    EXPECT_EQ(fake.eventCount(), 33);
-    EXPECT_EQ(fake.blockCount(), 3);
+    EXPECT_EQ(fake->eventCount(), 33);
+    EXPECT_EQ(fake->blockCount(), 3);
 }
 
 }  // namespace
