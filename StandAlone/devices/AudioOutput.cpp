@@ -35,10 +35,8 @@ void AudioOutput::open(const std::string& deviceName, int blockSize, int sampleR
         device = openJackOutput(*this);
     // As with a driver that refuses to start, a JACK that does not answer leaves the ALSA path,
     // which normally opens "default".
-    for (int attempt = 0; attempt < 2 && !device; ++attempt) {
-        prepare(sampleRate, blockSize, blockSize);
+    for (int attempt = 0; attempt < 2 && !device; ++attempt)
         device = openAlsaOutput(*this, deviceName, blockSize, sampleRate);
-    }
     if (!device)
         prepare(sampleRate, blockSize, blockSize);  // silent, but the time record keeps a rate
 }

@@ -14,3 +14,6 @@ rimba_add_test_program(devices_jack_tests
 add_test(NAME JackDevicesPlayAndTakeMidiBesideARealServer
          COMMAND ${PROJECT_SOURCE_DIR}/tests/support/with-jack.sh -r 48000 -p 256 $<TARGET_FILE:devices_jack_tests>)
 set_tests_properties(JackDevicesPlayAndTakeMidiBesideARealServer PROPERTIES TIMEOUT 180 LABELS linux-only)
+# Read by ThreadSanitizer builds only.
+set_tests_properties(JackDevicesPlayAndTakeMidiBesideARealServer PROPERTIES
+    ENVIRONMENT TSAN_OPTIONS=suppressions=${RIMBA_DEVICES_TEST_DIR}/tsan.supp)
