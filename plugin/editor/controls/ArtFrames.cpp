@@ -4,9 +4,10 @@
 
 namespace rimba::controls {
 
-int artFrameCount(std::string_view name) {
+ArtFrameSize artFrameSize(std::string_view name) {
     const artwork::BitmapGeometry* geometry = artwork::geometryOf(name);
-    return geometry ? geometry->frameCount : 1;
+    if (!geometry) return {};
+    return {geometry->frameWidth, geometry->frameHeight, geometry->frameCount};
 }
 
 }  // namespace rimba::controls

@@ -1,11 +1,17 @@
 #pragma once
-// How many frames each film strip of our artwork holds.
+// The frames of each film strip of our artwork.
 
 #include <string_view>
 
 namespace rimba::controls {
 
-// 1 for a bitmap that is not a film strip or that the artwork does not know.
-int artFrameCount(std::string_view name);
+struct ArtFrameSize {
+    int width = 0;
+    int height = 0;
+    int frames = 1;
+};
+
+// One frame of zero size for a name the artwork does not know.
+ArtFrameSize artFrameSize(std::string_view name);
 
 }  // namespace rimba::controls

@@ -15,13 +15,16 @@ using toolkit::MouseResult;
 FilmStrip FilmStrip::load(std::string_view name) {
     FilmStrip strip;
     strip.bitmap = toolkit::CBitmap::load(name);
-    strip.frames = std::max(1, artFrameCount(name));
+    const ArtFrameSize size = artFrameSize(name);
+    strip.frames = std::max(1, size.frames);
+    strip.width = size.width;
+    strip.height = size.height;
+    if (strip.bitmap && strip.width == 0) {
+        strip.width = strip.bitmap->getWidth();
+        strip.height = strip.bitmap->getHeight();
+    }
     return strip;
 }
-
-int FilmStrip::frameWidth() const { return bitmap ? bitmap->getWidth() : 0; }
-
-int FilmStrip::frameHeight() const { return bitmap ? bitmap->getHeight() / frames : 0; }
 
 void FilmStrip::draw(cairo_t* context, CPoint where, int frame) const {
     if (!bitmap) return;

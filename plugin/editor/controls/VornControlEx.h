@@ -18,16 +18,19 @@ namespace rimba::controls {
 
 class CVornControlEx;
 
-// A bitmap cut into equal frames stacked from top to bottom.
+// A bitmap cut into equal frames stacked from top to bottom. Its frame size is the artwork's
+// even when the image itself is missing, so a control measures the same either way.
 struct FilmStrip {
     std::shared_ptr<toolkit::CBitmap> bitmap;
     int frames = 1;
+    int width = 0;
+    int height = 0;
 
     // The named artwork with its frame count; an empty strip when the artwork lacks the name.
     static FilmStrip load(std::string_view name);
     bool isEmpty() const { return !bitmap; }
-    int frameWidth() const;
-    int frameHeight() const;
+    int frameWidth() const { return width; }
+    int frameHeight() const { return height; }
     void draw(cairo_t* context, toolkit::CPoint where, int frame) const;
 };
 

@@ -28,7 +28,7 @@ CVornFaderBase::CVornFaderBase(const CRect& size, toolkit::CControlListener* lis
       direction(size.height() > size.width() ? FaderDirection::vertical : FaderDirection::horizontal) {}
 
 int CVornFaderBase::handleLength() const {
-    if (handle.isEmpty()) return kFallbackHandle;
+    if (handle.frameWidth() == 0) return kFallbackHandle;
     return direction == FaderDirection::vertical ? handle.frameHeight() : handle.frameWidth();
 }
 

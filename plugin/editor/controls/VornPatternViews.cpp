@@ -125,7 +125,7 @@ CVornCellSelect::CVornCellSelect(const CRect& size, toolkit::CControlListener* l
     setMin(0.0f);
     setMax(static_cast<float>(cells - 1));
     // As many cells side by side as the control is wide enough for, in rows below each other.
-    const int cellWidth = strip.isEmpty() ? size.width() / cells : strip.frameWidth();
+    const int cellWidth = strip.frameWidth() > 0 ? strip.frameWidth() : size.width() / cells;
     columns = std::clamp(cellWidth > 0 ? size.width() / cellWidth : cells, 1, cells);
 }
 

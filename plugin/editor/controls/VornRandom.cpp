@@ -66,24 +66,28 @@ MouseResult CVornPatternRandom::mouseUp(CPoint, unsigned) {
 }
 
 void CVornPatternRandom::drawControl(cairo_t* context) {
+    // Keystrokes per 16 steps of each density cell; the artwork lights one segment per keystroke.
+    constexpr int kDensityOfCell[kCells] = {0, 1, 2, 4, 6, 8, 12};
     const CRect& box = getViewSize();
     const int cellWidth = box.width() / kCells;
-    const int picked = static_cast<int>(getValue());
-    for (int cell = 0; cell < kCells; ++cell) {
-        const CRect one{box.left + cell * cellWidth, box.top, box.left + (cell + 1) * cellWidth - 1, box.bottom};
-        const bool inRange = range.minimum >= 0 && cell >= range.minimum &&
-                             cell <= (range.maximum >= 0 ? range.maximum : range.minimum);
-        if (!strip.isEmpty() && strip.frames >= 2) {
-            strip.draw(context, {one.left, one.top}, cell == picked ? 1 : 0);
-        } else {
-            const double level = cell == picked ? 0.85 : 0.3;
-            fillRect(context, one, level, level * 0.45, level * 0.6);
+    const int picked = std::clamp(static_cast<int>(getValue()), 0, kCells - 1);
+    if (!strip.isEmpty()) {
+        strip.draw(context, {box.left, box.top}, kDensityOfCell[picked]);
+    } else {
+        for (int cell = 0; cell < kCells; ++cell) {
+            const double level = cell <= picked && picked > 0 ? 0.85 : 0.3;
+            fillRect(context, {box.left + cell * cellWidth, box.top, box.left + (cell + 1) * cellWidth - 1, box.bottom},
+                     level, level * 0.45, level * 0.6);
         }
-        if (inRange) fillRect(context, {one.left, one.bottom - 3, one.right, one.bottom}, 1.0, 0.55, 0.75);
     }
-    // The max roll as dots on cell 0.
+    // The range of cells as a pink line under them, the max roll as dots on cell 0.
+    if (range.minimum >= 0) {
+        const int last = range.maximum >= 0 ? range.maximum : range.minimum;
+        fillRect(context, {box.left + range.minimum * cellWidth, box.bottom - 2, box.left + (last + 1) * cellWidth - 1, box.bottom},
+                 1.0, 0.55, 0.75);
+    }
     for (int dot = 0; dot < maxRoll; ++dot)
-        fillRect(context, {box.left + 2 + dot * 4, box.top + 2, box.left + 5 + dot * 4, box.top + 5}, 1.0, 1.0, 1.0);
+        fillRect(context, {box.left + 1 + dot * 3, box.top + 1, box.left + 3 + dot * 3, box.top + 3}, 1.0, 1.0, 1.0);
 }
 
 unsigned graphGripAt(const GraphRect& rect, const CRect& area, CPoint where) {

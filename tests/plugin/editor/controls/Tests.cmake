@@ -1,0 +1,9 @@
+# The controls' arithmetic and behaviour without a display (controls_tests).
+add_executable(controls_tests
+    ${CMAKE_CURRENT_SOURCE_DIR}/plugin/editor/controls/control_logic_test.cpp
+    ${CMAKE_CURRENT_SOURCE_DIR}/plugin/editor/controls/controls_behaviour_test.cpp
+    ${CMAKE_CURRENT_SOURCE_DIR}/plugin/editor/controls/knob_test.cpp
+    ${CMAKE_CURRENT_SOURCE_DIR}/plugin/editor/controls/no_artwork.cpp)
+target_link_libraries(controls_tests PRIVATE rimba_controls GTest::gtest GTest::gtest_main)
+target_include_directories(controls_tests PRIVATE ${PROJECT_SOURCE_DIR})
+gtest_discover_tests(controls_tests DISCOVERY_TIMEOUT 120 PROPERTIES LABELS editor-controls)
