@@ -3,7 +3,8 @@
 // The generator (tools/artwork) draws exactly these; the toolkit and the controls read frame
 // sizes from here rather than guessing them from a decoded image. A film strip stacks its
 // frames from top to bottom, so its image is frameWidth wide and frameHeight x frameCount high.
-// Every size lies on a 4-pixel grid except the two backgrounds, whose sizes are the editor's.
+// Every size lies on a 4-pixel grid except the two backgrounds, whose sizes are the editor's,
+// and the note selector's panel, whose size is its pop-up's.
 
 #include <array>
 #include <cstddef>
@@ -154,9 +155,11 @@ inline constexpr BitmapGeometry kBitmaps[] = {
     // The maker's link (up, down) and the welcome picture (shown, pressed).
     {"RimbaDrumsUrl.png", 120, 20, 2},
     {"Welcome.png", 400, 240, 2},
-    // Note selector: a cell (natural, sharp, chosen) and the panel behind the 12 x 11 cells.
+    // Note selector: a cell (natural, sharp, chosen) and the panel behind the 12 x 11 cells,
+    // as large as the rectangle the editor shows the selector in (297 x 273), so that no sliver
+    // of what lies under the pop-up shows along its edges.
     {"SelectNotes.png", 24, 20, 3},
-    {"SelectNotesBack.png", 296, 272, 1},
+    {"SelectNotesBack.png", 297, 273, 1},
     // Tune scale: a semitone cell (out, in) and the plate behind the 12 cells.
     {"TuneScale.png", 16, 16, 2},
     {"TuneScaleBack.png", 200, 24, 1},
