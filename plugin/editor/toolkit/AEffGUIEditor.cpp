@@ -23,10 +23,15 @@ bool AEffGUIEditor::open(void* parentWindow) {
     auto made = std::make_unique<CFrame>(rectOfSize(0, 0, size.width(), size.height()), nullptr);
     if (!made->open(parentWindow)) return false;
     frame = std::move(made);
+    opened.store(true, std::memory_order_release);
     return true;
 }
 
-void AEffGUIEditor::close() { frame.reset(); }
+void AEffGUIEditor::close() {
+    // Cleared first: the render loop stops queueing steps and meters for a window going away.
+    opened.store(false, std::memory_order_release);
+    frame.reset();
+}
 
 void AEffGUIEditor::idle() {
     if (frame) frame->idle();

@@ -4,6 +4,7 @@
 // A plug-in's editor derives from it and fills the frame after AEffGUIEditor::open succeeds.
 // Editor thread only.
 
+#include <atomic>
 #include <memory>
 
 #include "common/vst/AEffEditor.h"
@@ -25,7 +26,8 @@ public:
     bool open(void* parentWindow) override;
     void close() override;
     void idle() override;
-    bool isOpen() const override { return frame != nullptr; }
+    // Any thread: the audio thread asks whether to feed the editor's meters and steps.
+    bool isOpen() const override { return opened.load(std::memory_order_acquire); }
 
     CFrame* getFrame() const { return frame.get(); }
     const CRect& getSize() const { return size; }
@@ -36,6 +38,7 @@ protected:
 
 private:
     ERect rect{};
+    std::atomic<bool> opened{false};
 };
 
 }  // namespace rimba::toolkit

@@ -38,9 +38,13 @@ std::uint32_t premultiplied(const png_byte* rgba) {
     return (std::uint32_t{a} << 24) | (scale(rgba[0]) << 16) | (scale(rgba[1]) << 8) | scale(rgba[2]);
 }
 
+// A damaged image is an answer (no bitmap), not news for the host's standard error.
+[[noreturn]] void quietError(png_structp png, png_const_charp) { png_longjmp(png, 1); }
+void quietWarning(png_structp, png_const_charp) {}
+
 cairo_surface_t* decodePng(const unsigned char* bytes, std::size_t size) {
     if (bytes == nullptr || size < 8 || png_sig_cmp(bytes, 0, 8) != 0) return nullptr;
-    png_structp png = png_create_read_struct(PNG_LIBPNG_VER_STRING, nullptr, nullptr, nullptr);
+    png_structp png = png_create_read_struct(PNG_LIBPNG_VER_STRING, nullptr, quietError, quietWarning);
     if (!png) return nullptr;
     png_infop info = png_create_info_struct(png);
     if (!info) {

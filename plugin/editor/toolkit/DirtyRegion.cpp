@@ -1,5 +1,6 @@
 #include "plugin/editor/toolkit/DirtyRegion.h"
 
+#include <cstdint>
 #include <cstdlib>
 
 namespace rimba::toolkit {
@@ -39,7 +40,9 @@ bool DirtyRegion::intersects(const CRect& rect) const {
 }
 
 bool DoubleClickDetector::press(CPoint where, unsigned button, unsigned long timeMs) {
-    bool isDouble = armed && button == lastButton && timeMs - lastTime <= kIntervalMs &&
+    // The window system's time is a 32-bit millisecond tick that wraps.
+    const auto elapsed = static_cast<std::uint32_t>(timeMs - lastTime);
+    bool isDouble = armed && button == lastButton && elapsed <= kIntervalMs &&
                     std::abs(where.x - lastWhere.x) <= kSlopPixels && std::abs(where.y - lastWhere.y) <= kSlopPixels;
     // The press that completes a double click does not start another: a third press is single.
     armed = !isDouble;

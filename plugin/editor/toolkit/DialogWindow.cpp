@@ -1,0 +1,159 @@
+#include "plugin/editor/toolkit/DialogWindow.h"
+
+#include <X11/Xlib.h>
+#include <X11/Xutil.h>
+#include <cairo-xlib.h>
+#include <poll.h>
+
+#include <string>
+
+namespace rimba::toolkit {
+
+namespace {
+
+constexpr long kDialogEvents = ExposureMask | ButtonPressMask | ButtonReleaseMask | PointerMotionMask |
+                               KeyPressMask | StructureNotifyMask | LeaveWindowMask | FocusChangeMask;
+
+Window topLevelOf(Display* display, Window window) {
+    Window current = window;
+    for (int depth = 0; depth < 64 && current != 0; ++depth) {
+        Window root = 0;
+        Window parent = 0;
+        Window* children = nullptr;
+        unsigned count = 0;
+        if (XQueryTree(display, current, &root, &parent, &children, &count) == 0) {
+            return current;
+        }
+        if (children != nullptr) {
+            XFree(children);
+        }
+        if (parent == root || parent == 0) {
+            return current;
+        }
+        current = parent;
+    }
+    return current;
+}
+
+}  // namespace
+
+DialogWindow::DialogWindow(Display* connection, DialogWindowKind kind, CRect frameRect, XWindowId owner,
+                           const std::string& title)
+    : display(connection), place(frameRect) {
+    const int screen = DefaultScreen(display);
+    XSetWindowAttributes attributes{};
+    attributes.override_redirect = kind == DialogWindowKind::popup ? True : False;
+    attributes.background_pixel = WhitePixel(display, screen);
+    attributes.event_mask = kDialogEvents;
+    attributes.save_under = kind == DialogWindowKind::popup ? True : False;
+    window = XCreateWindow(display, RootWindow(display, screen), place.left, place.top,
+                           static_cast<unsigned>(place.width()), static_cast<unsigned>(place.height()), 0,
+                           CopyFromParent, InputOutput, CopyFromParent,
+                           CWOverrideRedirect | CWBackPixel | CWEventMask | CWSaveUnder, &attributes);
+    if (kind == DialogWindowKind::dialog) {
+        XStoreName(display, window, title.c_str());
+        if (owner != 0) {
+            XSetTransientForHint(display, window, topLevelOf(display, owner));
+        }
+        // A window manager must not place or size the dialog elsewhere than over the editor.
+        XSizeHints hints{};
+        hints.flags = PPosition | PSize | PMinSize | PMaxSize;
+        hints.x = place.left;
+        hints.y = place.top;
+        hints.width = hints.min_width = hints.max_width = place.width();
+        hints.height = hints.min_height = hints.max_height = place.height();
+        XSetWMNormalHints(display, window, &hints);
+    }
+    surface = cairo_xlib_surface_create(display, window, DefaultVisual(display, screen), place.width(),
+                                        place.height());
+    XMapRaised(display, window);
+    XFlush(display);
+}
+
+DialogWindow::~DialogWindow() {
+    cairo_surface_finish(surface);
+    cairo_surface_destroy(surface);
+    XDestroyWindow(display, window);
+    XFlush(display);
+}
+
+cairo_t* DialogWindow::beginDrawing() {
+    cairo_t* context = cairo_create(surface);
+    selectDialogFont(context);
+    return context;
+}
+
+void DialogWindow::endDrawing(cairo_t* context) {
+    cairo_destroy(context);
+    cairo_surface_flush(surface);
+    XFlush(display);
+}
+
+void DialogWindow::waitUntilMapped() {
+    XWindowAttributes state{};
+    // Bounded (about a second): an unmappable window must not hang the editor.
+    for (int attempt = 0; attempt < 200; ++attempt) {
+        XSync(display, False);
+        if (XGetWindowAttributes(display, window, &state) != 0 && state.map_state == IsViewable) {
+            return;
+        }
+        pollfd connection{ConnectionNumber(display), POLLIN, 0};
+        poll(&connection, 1, 5);
+    }
+}
+
+void DialogWindow::takeKeyboardFocus() {
+    XSetInputFocus(display, window, RevertToParent, CurrentTime);
+    XFlush(display);
+}
+
+CRect screenRect(Display* display) {
+    const int screen = DefaultScreen(display);
+    return {0, 0, DisplayWidth(display, screen), DisplayHeight(display, screen)};
+}
+
+CRect windowScreenRect(Display* display, XWindowId window) {
+    XWindowAttributes attributes{};
+    if (window == 0 || XGetWindowAttributes(display, window, &attributes) == 0) {
+        return {};
+    }
+    int x = 0;
+    int y = 0;
+    Window child = 0;
+    XTranslateCoordinates(display, window, DefaultRootWindow(display), 0, 0, &x, &y, &child);
+    return rectOfSize(x, y, attributes.width, attributes.height);
+}
+
+void selectDialogFont(cairo_t* context, double size, bool bold) {
+    cairo_select_font_face(context, kDialogFontFamily, CAIRO_FONT_SLANT_NORMAL,
+                           bold ? CAIRO_FONT_WEIGHT_BOLD : CAIRO_FONT_WEIGHT_NORMAL);
+    cairo_set_font_size(context, size);
+}
+
+double textWidth(cairo_t* context, std::string_view text) {
+    const std::string copy(text);
+    cairo_text_extents_t extents{};
+    cairo_text_extents(context, copy.c_str(), &extents);
+    return extents.x_advance;
+}
+
+void drawTextInRow(cairo_t* context, std::string_view text, const CRect& row) {
+    const std::string copy(text);
+    cairo_font_extents_t font{};
+    cairo_font_extents(context, &font);
+    const double baseline = row.top + (row.height() + font.ascent - font.descent) / 2.0;
+    cairo_move_to(context, row.left, baseline);
+    cairo_show_text(context, copy.c_str());
+}
+
+double measureText(std::string_view text, double size, bool bold) {
+    cairo_surface_t* scratch = cairo_image_surface_create(CAIRO_FORMAT_ARGB32, 1, 1);
+    cairo_t* context = cairo_create(scratch);
+    selectDialogFont(context, size, bold);
+    const double width = textWidth(context, text);
+    cairo_destroy(context);
+    cairo_surface_destroy(scratch);
+    return width;
+}
+
+}  // namespace rimba::toolkit

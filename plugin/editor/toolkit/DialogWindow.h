@@ -1,0 +1,61 @@
+#pragma once
+// An X11 window of a pop-up or a dialog, drawn with cairo straight into the window: pop-ups
+// (menus, tooltips) are override-redirect windows that no window manager touches; dialogs are
+// top-level windows marked transient for the editor's top-level window. Destroying the object
+// destroys the window and its cairo surface. Editor thread only.
+
+#include <cairo.h>
+
+#include <string>
+#include <string_view>
+
+#include "plugin/editor/toolkit/Frame.h"
+#include "plugin/editor/toolkit/Geometry.h"
+
+namespace rimba::toolkit {
+
+// The toolkit's one typeface; fontconfig finds it by name.
+constexpr const char* kDialogFontFamily = "DejaVu Sans";
+constexpr double kDialogFontSize = 12.0;
+
+enum class DialogWindowKind { popup, dialog };
+
+class DialogWindow {
+public:
+    // `frame` is in root-window coordinates. `owner` (0 for none): the window the dialog is
+    // transient for (its top-level ancestor is looked up).
+    DialogWindow(Display* display, DialogWindowKind kind, CRect frame, XWindowId owner, const std::string& title);
+    ~DialogWindow();
+    DialogWindow(const DialogWindow&) = delete;
+    DialogWindow& operator=(const DialogWindow&) = delete;
+
+    XWindowId id() const { return window; }
+    const CRect& frame() const { return place; }
+    // A context for one drawing, with the toolkit's font chosen; destroy it after drawing.
+    cairo_t* beginDrawing();
+    void endDrawing(cairo_t* context);
+    // Waits until the server has mapped the window, so that focus and grabs can be asked for.
+    void waitUntilMapped();
+    void takeKeyboardFocus();
+
+private:
+    Display* display;
+    XWindowId window = 0;
+    cairo_surface_t* surface = nullptr;
+    CRect place;
+};
+
+// Root-window size of the display's default screen.
+CRect screenRect(Display* display);
+// Where `window`'s top left lies on the root window, and its size.
+CRect windowScreenRect(Display* display, XWindowId window);
+
+// Text drawing shared by the pop-ups and dialogs.
+void selectDialogFont(cairo_t* context, double size = kDialogFontSize, bool bold = false);
+double textWidth(cairo_t* context, std::string_view text);
+// Draws `text` with its baseline centred vertically in `row`, starting at `row.left`.
+void drawTextInRow(cairo_t* context, std::string_view text, const CRect& row);
+// A width measured with a scratch surface, for layouts made before any window exists.
+double measureText(std::string_view text, double size = kDialogFontSize, bool bold = false);
+
+}  // namespace rimba::toolkit

@@ -1,0 +1,91 @@
+#include "plugin/editor/toolkit/Tooltip.h"
+
+#include <algorithm>
+#include <cmath>
+
+#include "common/platform/Clock.h"
+#include "plugin/editor/toolkit/DialogWindow.h"
+
+namespace rimba::toolkit {
+
+namespace {
+
+constexpr int kLineHeight = 16;
+constexpr int kPadding = 5;
+constexpr double kFontSize = 11.0;
+// Below and right of the pointer, so the pointer never covers the text.
+constexpr CPoint kOffset{12, 20};
+
+}  // namespace
+
+TooltipPresenter::TooltipPresenter(Display* connection, std::function<CPoint(CPoint)> frameToScreen, Clock ticks)
+    : display(connection), toScreen(std::move(frameToScreen)),
+      clock(ticks ? std::move(ticks) : Clock(platform::tickMilliseconds)) {}
+
+TooltipPresenter::TooltipPresenter(CFrame& openFrame)
+    : TooltipPresenter(openFrame.getDisplay(), [&openFrame](CPoint where) { return openFrame.localToScreen(where); }) {}
+
+TooltipPresenter::~TooltipPresenter() = default;
+
+unsigned long TooltipPresenter::windowId() const { return window ? window->id() : 0; }
+
+void TooltipPresenter::onMouseMoved(const CView* view, CPoint where) {
+    const bool hasText = view != nullptr && !view->getTooltipText().empty();
+    if (hasText) {
+        text = view->getTooltipText();
+    }
+    apply(tracker.pointerMoved(hasText ? view : nullptr, where, clock()));
+}
+
+void TooltipPresenter::onMouseDown() { apply(tracker.pointerPressed()); }
+
+void TooltipPresenter::onViewRemoved(const CView* view) { apply(tracker.viewRemoved(view)); }
+
+void TooltipPresenter::onIdle() { apply(tracker.idle(clock())); }
+
+void TooltipPresenter::apply(TooltipTracker::Change change) {
+    if (change == TooltipTracker::Change::show) {
+        show();
+    } else if (change == TooltipTracker::Change::hide) {
+        window.reset();
+    }
+}
+
+void TooltipPresenter::show() {
+    if (display == nullptr) {
+        return;
+    }
+    const std::vector<std::string> lines = tooltipLines(text);
+    double widest = 0;
+    for (const std::string& line : lines) {
+        widest = std::max(widest, measureText(line, kFontSize));
+    }
+    const int width = static_cast<int>(std::ceil(widest)) + 2 * kPadding;
+    const int height = static_cast<int>(lines.size()) * kLineHeight + 2 * kPadding;
+    const CPoint pointer = toScreen(tracker.restingPoint());
+    const CRect screen = screenRect(display);
+    int left = std::min(pointer.x + kOffset.x, screen.right - width);
+    int top = pointer.y + kOffset.y;
+    if (top + height > screen.bottom) {
+        top = pointer.y - height - 4;  // above the pointer near the bottom edge
+    }
+    left = std::max(left, screen.left);
+    top = std::max(top, screen.top);
+    window = std::make_unique<DialogWindow>(display, DialogWindowKind::popup, rectOfSize(left, top, width, height), 0, "");
+    cairo_t* context = window->beginDrawing();
+    cairo_set_source_rgb(context, 1.0, 1.0, 0.88);
+    cairo_paint(context);
+    cairo_set_source_rgb(context, 0.4, 0.4, 0.4);
+    cairo_set_line_width(context, 1.0);
+    cairo_rectangle(context, 0.5, 0.5, width - 1, height - 1);
+    cairo_stroke(context);
+    cairo_set_source_rgb(context, 0, 0, 0);
+    selectDialogFont(context, kFontSize);
+    for (std::size_t i = 0; i < lines.size(); ++i) {
+        const int rowTop = kPadding + static_cast<int>(i) * kLineHeight;
+        drawTextInRow(context, lines[i], {kPadding, rowTop, width - kPadding, rowTop + kLineHeight});
+    }
+    window->endDrawing(context);
+}
+
+}  // namespace rimba::toolkit
