@@ -2,15 +2,13 @@
 add_executable(controls_tests
     ${CMAKE_CURRENT_SOURCE_DIR}/plugin/editor/controls/control_logic_test.cpp
     ${CMAKE_CURRENT_SOURCE_DIR}/plugin/editor/controls/controls_behaviour_test.cpp
-    ${CMAKE_CURRENT_SOURCE_DIR}/plugin/editor/controls/knob_test.cpp
-    ${CMAKE_CURRENT_SOURCE_DIR}/plugin/editor/controls/no_artwork.cpp)
+    ${CMAKE_CURRENT_SOURCE_DIR}/plugin/editor/controls/knob_test.cpp)
 target_link_libraries(controls_tests PRIVATE rimba_controls GTest::gtest GTest::gtest_main)
 target_include_directories(controls_tests PRIVATE ${PROJECT_SOURCE_DIR})
 gtest_discover_tests(controls_tests DISCOVERY_TIMEOUT 120 PROPERTIES LABELS editor-controls)
 
 # The equaliser displays' curve over the engine's design (editor layer).
-add_executable(editor_response_tests ${CMAKE_CURRENT_SOURCE_DIR}/plugin/editor/equaliser_response_test.cpp
-    ${CMAKE_CURRENT_SOURCE_DIR}/plugin/editor/controls/no_artwork.cpp)
+add_executable(editor_response_tests ${CMAKE_CURRENT_SOURCE_DIR}/plugin/editor/equaliser_response_test.cpp)
 target_link_libraries(editor_response_tests PRIVATE rimba_editor_response GTest::gtest GTest::gtest_main)
 target_include_directories(editor_response_tests PRIVATE ${PROJECT_SOURCE_DIR})
 gtest_discover_tests(editor_response_tests DISCOVERY_TIMEOUT 120 PROPERTIES LABELS editor-controls)

@@ -13,6 +13,7 @@
 #include "plugin/editor/controls/VornFilter.h"
 #include "plugin/editor/controls/VornKnob.h"
 #include "plugin/editor/controls/VornLabels.h"
+#include "plugin/editor/controls/VornMenus.h"
 #include "plugin/editor/controls/VornMeters.h"
 #include "plugin/editor/controls/VornPatternViews.h"
 #include "plugin/editor/controls/VornRandom.h"
@@ -248,6 +249,54 @@ TEST(Filter, DraggingAHandleReportsItsBandAndWritesFrequencyQualityAndGain) {
     filter.onMouseMoved({80, 0}, kRButton);
     EXPECT_NEAR(filter.getBands()[1].quality, 0.807f, 1e-5f);
     EXPECT_FLOAT_EQ(filter.getBands()[1].frequency, 0.5f);
+}
+
+}  // namespace
+}  // namespace rimba::controls
+
+namespace rimba::controls {
+namespace {
+
+TEST(NumberField, ReadsAWholeNumberWithinItsLimitsOrNothing) {
+    EXPECT_EQ(numberFieldValue("120", 10.0f, 480.0f), 120.0f);
+    EXPECT_EQ(numberFieldValue(" 95 ", 10.0f, 480.0f), 95.0f);
+    EXPECT_EQ(numberFieldValue("5", 10.0f, 480.0f), 10.0f);
+    EXPECT_EQ(numberFieldValue("1e9", 10.0f, 480.0f), 480.0f);
+    EXPECT_EQ(numberFieldValue("99.7", 10.0f, 480.0f), 99.0f);
+    EXPECT_EQ(numberFieldValue("", 10.0f, 480.0f), std::nullopt);
+    EXPECT_EQ(numberFieldValue("12a", 10.0f, 480.0f), std::nullopt);
+    EXPECT_EQ(numberFieldValue("nan", 10.0f, 480.0f), std::nullopt);
+}
+
+TEST(MenuAndField, AnswerTheirNamesAndTheToolkitsOwn) {
+    CVornSwitchMenu menu(kBox, nullptr, 41, "SwitchEffect.png");
+    CVornTextEdit tempo(kBox, nullptr, 32, 10.0f, 480.0f, 120.0f);
+    EXPECT_TRUE(menu.isTypeOf("CVornSwitchMenu") && menu.isTypeOf("COptionMenu") && menu.isTypeOf("CControl") &&
+                menu.isTypeOf("CView"));
+    EXPECT_TRUE(tempo.isTypeOf("CVornTextEdit") && tempo.isTypeOf("CTextEdit") && tempo.isTypeOf("CControl") &&
+                tempo.isTypeOf("CView"));
+    EXPECT_FALSE(menu.isTypeOf("CVornTextEdit"));
+    EXPECT_EQ(tempo.getText(), "120");
+}
+
+TEST(MenuAndField, ATypedTempoIsLimitedShownAgainAndReportedAndANonNumberIsUndone) {
+    Recorder listener;
+    CVornTextEdit tempo(kBox, &listener, 32, 10.0f, 480.0f, 120.0f);
+    tempo.beginEditing();
+    tempo.onKeyDown(0xff08, "");  // BackSpace x 3
+    tempo.onKeyDown(0xff08, "");
+    tempo.onKeyDown(0xff08, "");
+    tempo.onKeyDown('9', "9");
+    tempo.onKeyDown('9', "9");
+    tempo.onKeyDown('9', "9");
+    tempo.onKeyDown(0xff0d, "");  // Return
+    EXPECT_EQ(tempo.getText(), "480");
+    EXPECT_EQ(listener.values, (std::vector<float>{480.0f}));
+    tempo.beginEditing();
+    tempo.onKeyDown('x', "x");
+    tempo.onKeyDown(0xff0d, "");
+    EXPECT_EQ(tempo.getText(), "480");
+    EXPECT_EQ(listener.values.size(), 1u);
 }
 
 }  // namespace
