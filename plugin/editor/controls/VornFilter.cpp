@@ -14,7 +14,7 @@ namespace {
 
 constexpr double kDisplayDb = 20.0;  // the display spans -20 dB to +20 dB, the gains' range
 constexpr int kReach = 8;
-constexpr std::array<std::array<double, 3>, 3> kBandColours{{{0.95, 0.45, 0.2}, {0.95, 0.8, 0.25}, {0.35, 0.8, 0.95}}};
+constexpr std::array<std::array<double, 3>, 3> kBandColours{{{0.941, 0.569, 0.294}, {0.949, 0.698, 0.306}, {0.333, 0.718, 0.918}}};
 
 double yOfDb(double db, const CRect& area) {
     const double share = (std::clamp(db, -kDisplayDb, kDisplayDb) + kDisplayDb) / (2.0 * kDisplayDb);
@@ -132,7 +132,7 @@ void CVornFilter::drawControl(cairo_t* context) {
         cairo_save(context);
         cairo_rectangle(context, box.left, box.top, box.width(), box.height());
         cairo_clip(context);
-        cairo_set_source_rgb(context, 0.55, 0.95, 0.6);
+        cairo_set_source_rgb(context, 0.788, 0.824, 0.871);
         cairo_set_line_width(context, 1.5);
         for (int x = 0; x < box.width(); ++x) {
             const float setting = static_cast<float>(x) / static_cast<float>(std::max(1, box.width() - 1));

@@ -30,15 +30,15 @@ std::string numbered(const char* format, int number) {
 std::array<double, 3> trackAccent(int track) {
     switch (familyOf(track)) {
         case artwork::TrackFamily::kKick:
-            return {0.95, 0.45, 0.2};
+            return {0.941, 0.569, 0.294};
         case artwork::TrackFamily::kSnare:
-            return {0.95, 0.8, 0.25};
+            return {0.914, 0.439, 0.561};
         case artwork::TrackFamily::kHat:
-            return {0.35, 0.8, 0.95};
+            return {0.333, 0.718, 0.918};
         case artwork::TrackFamily::kPercussion:
             break;
     }
-    return {0.55, 0.9, 0.45};
+    return {0.435, 0.796, 0.557};
 }
 
 CVornPattern::CVornPattern(const CRect& size, toolkit::CControlListener* listener, long tag, int trackIndex)
@@ -103,9 +103,9 @@ void CVornPattern::drawControl(cairo_t* context) {
             }
             if (step == playingStep) fillRect(context, cell, 1.0, 1.0, 1.0, 0.25);
         }
-        // A random keystroke where the pattern has no hit of its own shows pink.
+        // A random keystroke where the pattern has no hit of its own shows in the random colour.
         if (row.randomHit[s] != 0.0f && row.velocity[s] <= 0.0f)
-            fillRect(context, {cell.left + 3, cell.top + 3, cell.right - 4, cell.bottom - 3}, 1.0, 0.45, 0.7, 0.8);
+            fillRect(context, {cell.left + 5, cell.bottom - 12, cell.right - 5, cell.bottom - 5}, 0.682, 0.573, 0.925, 0.9);
         // Steps past the pattern's end are dimmed: they never play.
         if (step >= row.stepCount) fillRect(context, cell, 0.0, 0.0, 0.0, 0.55);
     }
@@ -236,14 +236,12 @@ void CVornDrum::setDropTarget(bool on) {
 
 void CVornDrum::drawControl(cairo_t* context) {
     const CRect& box = getViewSize();
-    const auto accent = trackAccent(track);
-    fillRect(context, box, 0.14, 0.15, 0.17);
-    const CRect bar{box.left, box.top, box.left + artwork::kTrackStripAccentWidth, box.bottom};
-    fillRect(context, bar, accent[0], accent[1], accent[2]);
-    drawText(context, bar, numbered("%i", track + 1), 10.0, TextAlign::centre, 0.05, 0.05, 0.05);
+    // The strip itself, its accent and its number are the background's; the drum shows when
+    // another strip is dragged onto it.
     if (dropTarget) {
+        const auto accent = trackAccent(track);
         cairo_save(context);
-        cairo_set_source_rgb(context, 1.0, 1.0, 1.0);
+        cairo_set_source_rgb(context, accent[0], accent[1], accent[2]);
         cairo_set_line_width(context, 2.0);
         cairo_rectangle(context, box.left + 1, box.top + 1, box.width() - 2, box.height() - 2);
         cairo_stroke(context);

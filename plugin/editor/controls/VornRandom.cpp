@@ -84,7 +84,7 @@ void CVornPatternRandom::drawControl(cairo_t* context) {
     if (range.minimum >= 0) {
         const int last = range.maximum >= 0 ? range.maximum : range.minimum;
         fillRect(context, {box.left + range.minimum * cellWidth, box.bottom - 2, box.left + (last + 1) * cellWidth - 1, box.bottom},
-                 1.0, 0.55, 0.75);
+                 0.682, 0.573, 0.925);
     }
     for (int dot = 0; dot < maxRoll; ++dot)
         fillRect(context, {box.left + 1 + dot * 3, box.top + 1, box.left + 3 + dot * 3, box.top + 3}, 1.0, 1.0, 1.0);
@@ -174,7 +174,7 @@ void CVornRandomGraphCtrl::drawControl(cairo_t* context) {
     const CRect& box = getViewSize();
     if (!background.isEmpty()) background.draw(context, {box.left, box.top}, 0);
     else fillRect(context, box, 0.1, 0.1, 0.12);
-    const double colours[2][3] = {{1.0, 0.55, 0.75}, {0.45, 0.75, 1.0}};
+    const double colours[2][3] = {{0.682, 0.573, 0.925}, {0.333, 0.718, 0.918}};
     for (std::size_t i = 0; i < 2; ++i) {
         const GraphRect& r = rects[i];
         const double x = box.left + r.x0 * box.width();

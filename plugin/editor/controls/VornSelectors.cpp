@@ -112,8 +112,10 @@ void CVornNoteSelect::drawControl(cairo_t* context) {
             fillRect(context, {one.left, one.top, one.right - 1, one.bottom - 1}, shade, frame == 2 ? 0.6 : shade,
                      frame == 2 ? 0.2 : shade);
         }
-        const double ink = sharp && frame != 2 ? 0.9 : 0.05;
-        drawText(context, one, noteName(note), 7.0, TextAlign::centre, ink, ink, ink);
+        // Light on the dark cells, dark on the lit one; sharps a little dimmer, as on a keyboard
+        // chart.
+        const double ink = frame == 2 ? 0.08 : (sharp ? 0.62 : 0.88);
+        drawText(context, one, noteName(note), 7.0, TextAlign::centre, ink, ink, ink + 0.03);
     }
     const CRect off = offCell(box);
     fillRect(context, off, chosen < 0 ? 0.95 : 0.3, chosen < 0 ? 0.6 : 0.3, chosen < 0 ? 0.2 : 0.32);

@@ -12,3 +12,9 @@ add_executable(editor_response_tests ${CMAKE_CURRENT_SOURCE_DIR}/plugin/editor/e
 target_link_libraries(editor_response_tests PRIVATE rimba_editor_response GTest::gtest GTest::gtest_main)
 target_include_directories(editor_response_tests PRIVATE ${PROJECT_SOURCE_DIR})
 gtest_discover_tests(editor_response_tests DISCOVERY_TIMEOUT 120 PROPERTIES LABELS editor-controls)
+
+# The gallery: one of each control in a window of its own, printing what each reports; its test
+# drives it with xdotool on an X server of its own and reads its screenshot.
+add_executable(controls-gallery ${CMAKE_CURRENT_SOURCE_DIR}/plugin/editor/controls/gallery/gallery.cpp)
+target_link_libraries(controls-gallery PRIVATE rimba_editor_response rimba_controls)
+target_include_directories(controls-gallery PRIVATE ${PROJECT_SOURCE_DIR})
