@@ -18,3 +18,9 @@ gtest_discover_tests(editor_response_tests DISCOVERY_TIMEOUT 120 PROPERTIES LABE
 add_executable(controls-gallery ${CMAKE_CURRENT_SOURCE_DIR}/plugin/editor/controls/gallery/gallery.cpp)
 target_link_libraries(controls-gallery PRIVATE rimba_editor_response rimba_controls)
 target_include_directories(controls-gallery PRIVATE ${PROJECT_SOURCE_DIR})
+add_test(NAME GalleryControlsReportDragsClicksMenuPicksTypedDigitsAndShowTheirFrames
+         COMMAND ${PROJECT_SOURCE_DIR}/tests/support/with-xvfb.sh
+                 ${CMAKE_CURRENT_SOURCE_DIR}/plugin/editor/controls/gallery/gallery_test.sh
+                 $<TARGET_FILE:controls-gallery> ${CMAKE_BINARY_DIR}/plugin/editor/artwork/generated/png)
+set_tests_properties(GalleryControlsReportDragsClicksMenuPicksTypedDigitsAndShowTheirFrames PROPERTIES
+                     TIMEOUT 120 LABELS "linux-only;editor-controls")
