@@ -44,6 +44,8 @@ CPoint CVornKnob::fromCentre(CPoint where) const {
 MouseResult CVornKnob::mouseDown(CPoint where, unsigned buttons) {
     if (!(buttons & toolkit::kLButton)) return CVornControlEx::mouseDown(where, buttons);
     const CPoint p = fromCentre(where);
+    // A value the editor set through the plain setValue leaves the angle behind: take it up.
+    if (knobValueOfAngle(angle, range()) != getValue()) angle = knobAngleOfValue(getValue(), range());
     drag = chooseKnobDrag(mode, p);
     dragging = true;
     setCursor(drag == KnobDrag::linear ? toolkit::CursorShape::sizeAll : toolkit::CursorShape::hand);

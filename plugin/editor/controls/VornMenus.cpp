@@ -64,6 +64,17 @@ void CVornTextEdit::setNumber(float value) {
     setText(text);
 }
 
+void CVornTextEdit::draw(cairo_t* context) {
+    if (isEditing()) {
+        CTextEdit::draw(context);
+        return;
+    }
+    const CRect& box = getViewSize();
+    fillRect(context, box, 0x12 / 255.0, 0x17 / 255.0, 0x1E / 255.0);
+    drawText(context, box, getText(), 11.0, TextAlign::centre, 0xD9 / 255.0, 0xDF / 255.0, 0xE8 / 255.0);
+    setDirty(false);
+}
+
 void CVornTextEdit::valueChanged(toolkit::CControl*) {
     const std::optional<float> number = numberFieldValue(getText(), getMin(), getMax());
     if (!number) {

@@ -52,6 +52,10 @@ public:
     // A value from the program (no report).
     void setNumber(float value);
 
+    // At rest the number sits light on a dark well like the labels; while typed, the toolkit's
+    // field shows with its caret.
+    void draw(cairo_t* context) override;
+
 private:
     void valueChanged(toolkit::CControl* control) override;
 

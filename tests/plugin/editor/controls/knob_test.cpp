@@ -172,3 +172,18 @@ TEST(KnobValue, TheDetentLowersAnglesAboveTheDefaultByTwentyDegreesOverA340Degre
 
 }  // namespace
 }  // namespace rimba::controls
+
+namespace rimba::controls {
+namespace {
+
+TEST(KnobSetFromOutside, ADragStartsFromAValueSetThroughThePlainSetter) {
+    CVornKnob knob(toolkit::rectOfSize(0, 0, 32, 32), nullptr, 59);
+    knob.setSensitivity(0.01f);
+    knob.setValue(0.5f);  // as the editor sets any control
+    knob.onMouseDown({16, 16}, toolkit::kLButton);
+    knob.onMouseMoved({17, 16}, toolkit::kLButton);
+    EXPECT_FLOAT_EQ(knob.getValue(), 0.5f + 0.01f / kKnobTwoPi);
+}
+
+}  // namespace
+}  // namespace rimba::controls
