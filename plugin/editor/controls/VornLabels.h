@@ -5,15 +5,18 @@
 #include <string>
 
 #include "plugin/editor/controls/VornControlEx.h"
+#include "plugin/editor/toolkit/DirtyRegion.h"
 
 namespace rimba::controls {
 
 class CVornLabel : public CVornControlEx {
 public:
     // `bitmapName`: "LabelName.png" or "LabelKey.png". `systemDoubleClickMs`: the window
-    // system's double-click time; the label keeps at least 250 ms.
+    // system's double-click time (by default the one the toolkit tells double clicks by); the
+    // label keeps at least 250 ms.
     CVornLabel(const toolkit::CRect& size, toolkit::CControlListener* listener, long tag,
-               std::string_view bitmapName = "LabelName.png", int systemDoubleClickMs = 400);
+               std::string_view bitmapName = "LabelName.png",
+               int systemDoubleClickMs = static_cast<int>(toolkit::DoubleClickDetector::kIntervalMs));
     bool isTypeOf(std::string_view className) const override {
         return className == "CVornLabel" || CVornControlEx::isTypeOf(className);
     }
