@@ -6,7 +6,6 @@
 #include <cstring>
 #include <vector>
 
-#include "plugin/editor/artwork/Artwork.h"
 
 namespace rimba::toolkit {
 
@@ -31,11 +30,14 @@ void readFromMemory(png_structp png, png_bytep out, png_size_t count) {
 constexpr png_uint_32 kMostPixelsASide = 16384;
 constexpr std::size_t kMostPixels = 32u * 1024u * 1024u;
 
-// cairo wants premultiplied alpha in native-endian 32-bit words.
+// cairo wants premultiplied alpha in native-endian 32-bit words. Most of the artwork is opaque,
+// which needs no arithmetic.
 std::uint32_t premultiplied(const png_byte* rgba) {
-    unsigned a = rgba[3];
-    auto scale = [a](unsigned c) { return (c * a + 127) / 255; };
-    return (std::uint32_t{a} << 24) | (scale(rgba[0]) << 16) | (scale(rgba[1]) << 8) | scale(rgba[2]);
+    const std::uint32_t a = rgba[3];
+    if (a == 255) return 0xff000000u | (std::uint32_t{rgba[0]} << 16) | (std::uint32_t{rgba[1]} << 8) | rgba[2];
+    if (a == 0) return 0;
+    const auto scale = [a](std::uint32_t c) { return (c * a + 127) / 255; };
+    return (a << 24) | (scale(rgba[0]) << 16) | (scale(rgba[1]) << 8) | scale(rgba[2]);
 }
 
 // A damaged image is an answer (no bitmap), not news for the host's standard error.
@@ -105,12 +107,6 @@ cairo_surface_t* decodePng(const unsigned char* bytes, std::size_t size) {
 }
 
 }  // namespace
-
-std::shared_ptr<CBitmap> CBitmap::load(std::string_view name) {
-    const artwork::Image* found = artwork::find(name);
-    if (!found) return nullptr;
-    return fromPng(found->png, found->size);
-}
 
 std::shared_ptr<CBitmap> CBitmap::fromPng(const unsigned char* bytes, std::size_t size) {
     cairo_surface_t* image = decodePng(bytes, size);

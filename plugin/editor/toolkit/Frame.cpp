@@ -130,8 +130,10 @@ std::vector<CRect> CFrame::redraw() {
     for (const CRect& rect : painted) paintRect(context, rect);
     cairo_destroy(context);
     cairo_surface_flush(surface);
-    if (window)
+    if (window) {
         for (const CRect& rect : painted) window->blit(surface, rect);
+        window->finishBlits();
+    }
     return painted;
 }
 

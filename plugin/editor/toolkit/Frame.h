@@ -76,6 +76,7 @@ public:
 
     // Drawing. Every dirty view and every invalidated rectangle is repainted on the next
     // redraw: the background, then each visible view that meets the rectangle, clipped to it.
+    // Views draw in frame coordinates: a view's getViewSize() is where it paints.
     void invalidate(const CRect& rect);
     void invalidateAll() { invalidate(size); }
     // Repaints what is dirty into the surface and copies the repainted rectangles to the

@@ -16,6 +16,8 @@ public:
     virtual ~FrameWindow() = default;
     // Copies `rect` of `image` (the frame's size) to the same place in the window.
     virtual void blit(cairo_surface_t* image, const CRect& rect) = 0;
+    // After the blits of one redraw: returns once the window system has them all.
+    virtual void finishBlits() = 0;
     // Hands every pending event to the frame without waiting for one; `filter`, when set, sees
     // each event first and keeps those it returns true for.
     virtual void pumpEvents(const std::function<bool(XEvent&)>& filter) = 0;

@@ -149,7 +149,13 @@ public:
         image->bytes_per_line = cairo_image_surface_get_stride(surface);
         XPutImage(connection, windowId, gc, image, rect.left, rect.top, rect.left, rect.top,
                   static_cast<unsigned>(rect.width()), static_cast<unsigned>(rect.height()));
-        XFlush(connection);
+    }
+
+    void finishBlits() override {
+        // A round trip rather than a flush: whoever looks at the window next (a host's
+        // screenshot, a pop-up drawn over it) sees the whole redraw, and a slow server cannot
+        // pile up images faster than it shows them.
+        XSync(connection, False);
     }
 
     void pumpEvents(const std::function<bool(XEvent&)>& filter) override {
