@@ -2,9 +2,9 @@
 
 #include <X11/Xlib.h>
 #include <X11/Xutil.h>
-#include <cairo-xlib.h>
 #include <poll.h>
 
+#include <bit>
 #include <string>
 
 namespace rimba::toolkit {
@@ -64,14 +64,14 @@ DialogWindow::DialogWindow(Display* connection, DialogWindowKind kind, CRect fra
         hints.height = hints.min_height = hints.max_height = place.height();
         XSetWMNormalHints(display, window, &hints);
     }
-    surface = cairo_xlib_surface_create(display, window, DefaultVisual(display, screen), place.width(),
-                                        place.height());
+    surface = cairo_image_surface_create(CAIRO_FORMAT_RGB24, place.width(), place.height());
+    copyContext = XCreateGC(display, window, 0, nullptr);
     XMapRaised(display, window);
     XFlush(display);
 }
 
 DialogWindow::~DialogWindow() {
-    cairo_surface_finish(surface);
+    XFreeGC(display, static_cast<GC>(copyContext));
     cairo_surface_destroy(surface);
     XDestroyWindow(display, window);
     XFlush(display);
@@ -85,7 +85,29 @@ cairo_t* DialogWindow::beginDrawing() {
 
 void DialogWindow::endDrawing(cairo_t* context) {
     cairo_destroy(context);
+    copyToWindow();
+}
+
+void DialogWindow::copyToWindow() {
     cairo_surface_flush(surface);
+    const int screen = DefaultScreen(display);
+    Visual* visual = DefaultVisual(display, screen);
+    // cairo's RGB24 pixels are 32-bit words in this machine's byte order, which is what a 24-bit
+    // TrueColor visual takes (the frame needs the same visual); Xlib swaps them for a server of
+    // the other order.
+    XImage* image = XCreateImage(display, visual, static_cast<unsigned>(DefaultDepth(display, screen)), ZPixmap, 0,
+                                 reinterpret_cast<char*>(cairo_image_surface_get_data(surface)),
+                                 static_cast<unsigned>(place.width()), static_cast<unsigned>(place.height()), 32,
+                                 cairo_image_surface_get_stride(surface));
+    if (image == nullptr) {
+        return;
+    }
+    image->byte_order = std::endian::native == std::endian::little ? LSBFirst : MSBFirst;
+    XPutImage(display, window, static_cast<GC>(copyContext), image, 0, 0, 0, 0, static_cast<unsigned>(place.width()),
+              static_cast<unsigned>(place.height()));
+    // The pixels are cairo's: XDestroyImage would free them.
+    image->data = nullptr;
+    XDestroyImage(image);
     XFlush(display);
 }
 

@@ -1,8 +1,10 @@
 #pragma once
-// An X11 window of a pop-up or a dialog, drawn with cairo straight into the window: pop-ups
-// (menus, tooltips) are override-redirect windows that no window manager touches; dialogs are
-// top-level windows marked transient for the editor's top-level window. Destroying the object
-// destroys the window and its cairo surface. Editor thread only.
+// An X11 window of a pop-up or a dialog, drawn with cairo into an image surface of its size that
+// is then copied to the window (as the frame does: cairo's Xlib surfaces would leave per-display
+// state behind that only closing the frame's display frees). Pop-ups (menus, tooltips) are
+// override-redirect windows that no window manager touches; dialogs are top-level windows marked
+// transient for the editor's top-level window. Destroying the object destroys the window, its
+// image and its graphics context. Editor thread only.
 
 #include <cairo.h>
 
@@ -31,9 +33,11 @@ public:
 
     XWindowId id() const { return window; }
     const CRect& frame() const { return place; }
-    // A context for one drawing, with the toolkit's font chosen; destroy it after drawing.
+    // A context for one drawing, with the toolkit's font chosen; endDrawing destroys it and
+    // copies the drawing to the window.
     cairo_t* beginDrawing();
     void endDrawing(cairo_t* context);
+    void copyToWindow();
     // Waits until the server has mapped the window, so that focus and grabs can be asked for.
     void waitUntilMapped();
     void takeKeyboardFocus();
@@ -42,6 +46,7 @@ private:
     Display* display;
     XWindowId window = 0;
     cairo_surface_t* surface = nullptr;
+    void* copyContext = nullptr;  // the window's graphics context (Xlib's GC)
     CRect place;
 };
 

@@ -17,5 +17,5 @@ target_sources(rimba_toolkit PRIVATE
     ${CMAKE_CURRENT_LIST_DIR}/Tooltip.cpp
     ${CMAKE_CURRENT_LIST_DIR}/TooltipTracker.cpp)
 find_package(PkgConfig REQUIRED)
-pkg_check_modules(RIMBA_DIALOG_LIBS REQUIRED IMPORTED_TARGET x11 cairo cairo-xlib)
+pkg_check_modules(RIMBA_DIALOG_LIBS REQUIRED IMPORTED_TARGET x11 cairo)
 target_link_libraries(rimba_toolkit PUBLIC rimba_platform PkgConfig::RIMBA_DIALOG_LIBS)

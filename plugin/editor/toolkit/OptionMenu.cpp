@@ -28,6 +28,8 @@ void COptionMenu::draw(cairo_t* context) {
     cairo_stroke(context);
     const int index = static_cast<int>(getValue());
     if (entries->isValidIndex(index) && !entries->getEntry(index).separator) {
+        cairo_rectangle(context, area.left, area.top, area.width(), area.height());
+        cairo_clip(context);
         selectDialogFont(context);
         cairo_set_source_rgb(context, 0, 0, 0);
         drawTextInRow(context, entries->getEntry(index).text, {area.left + 4, area.top, area.right - 4, area.bottom});
@@ -40,10 +42,12 @@ MouseResult COptionMenu::onMouseDown(CPoint where, unsigned buttons) {
     if ((buttons & kLButton) == 0) {
         return MouseResult::notHandled;
     }
+    // Taken first: the listener may remove this menu from the frame when it hears the choice.
+    CFrame* frame = getFrame();
     popup();
     // The pop-up's pointer grab took the release of this click: the frame must still hear of it,
     // or it would keep handing every later click to this menu.
-    if (CFrame* frame = getFrame()) {
+    if (frame != nullptr) {
         frame->mouseUp(where, kLButton);
     }
     return MouseResult::handled;

@@ -64,10 +64,10 @@ void CTextEdit::beginEditing() {
     editor.setText(text);
     editing = true;
     invalid();
+    // Inside a host's window the keys go to whichever window has the focus: the frame asks for
+    // it as it hands this view the keys.
     if (CFrame* frame = getFrame()) {
         frame->setFocusView(this);
-        // Inside a host's window the keys go to whichever window has the focus: ask for it.
-        frame->grabKeyboardFocus();
     }
 }
 

@@ -2,8 +2,10 @@
 // for a host's window, a frame opens inside it, and one of the toolkit's pop-ups is put to work.
 // It prints what the user did, one line each, for the test script to read:
 //   dialog_demo menu       an option menu at (10, 10) and a text edit at (10, 50); prints
-//                          "menu RESULT top|channels" and "text TEXT"; ends when the window closes
+//                          "menu RESULT top|channels", "focus" when the text edit takes the keys
+//                          and "text TEXT"; ends when the host's window is unmapped
 //   dialog_demo open DIR   a file selector over the frame; prints "chosen PATH" or "cancelled"
+//   dialog_demo folder DIR a folder browser over the frame; prints "chosen PATH" or "cancelled"
 //   dialog_demo message    a message through the platform's showMessage; prints "message closed"
 // Every mode prints "ready" once the frame is up, then "popups N" (the windows other than the
 // host's still shown on the screen) once the pop-up is done, and "windows N" (the windows left
@@ -77,6 +79,16 @@ int shownWindowsBesides(Display* display, Window host) {
     return shown;
 }
 
+// Says when it takes the keyboard, so the test types only then.
+class AnnouncedTextEdit : public CTextEdit {
+public:
+    using CTextEdit::CTextEdit;
+    void takeFocus() override {
+        std::printf("focus\n");
+        std::fflush(stdout);
+    }
+};
+
 void idleFor(CFrame& frame, int rounds) {
     for (int i = 0; i < rounds; ++i) {
         frame.idle();
@@ -116,7 +128,7 @@ int main(int argc, char** argv) {
     menu->addEntry("Version 1.50", true);
     menu->addSubmenu("Receive MIDI Channel", channels);
     menu->addEntry("AutoScroll");
-    frame->add(std::make_unique<CTextEdit>(rectOfSize(10, 50, 80, 20), &reporter, 32, "120"));
+    frame->add(std::make_unique<AnnouncedTextEdit>(rectOfSize(10, 50, 80, 20), &reporter, 32, "120"));
     idleFor(*frame, 5);
     std::printf("ready\n");
     std::fflush(stdout);
@@ -124,6 +136,9 @@ int main(int argc, char** argv) {
     if (mode == "open" && argc > 2) {
         const auto chosen = selectFile(dialogHostOf(*frame), FileSelectorMode::open, "Load VORN Drums Kit",
                                        {"VORN Drum Kit", "drs"}, argv[2]);
+        std::printf(chosen ? "chosen %s\n" : "cancelled\n", chosen ? chosen->c_str() : "");
+    } else if (mode == "folder" && argc > 2) {
+        const auto chosen = selectFolder(dialogHostOf(*frame), "Select App Folder", argv[2]);
         std::printf(chosen ? "chosen %s\n" : "cancelled\n", chosen ? chosen->c_str() : "");
     } else if (mode == "message") {
         rimba::platform::showMessage("The selected mode will be activated on the next reboot of the plugin.",

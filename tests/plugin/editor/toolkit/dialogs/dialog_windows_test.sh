@@ -46,6 +46,28 @@ window_size_at() {
     xwininfo -root -children | awk -v at="$1" '$NF == at { split($(NF-1), g, "+"); print g[1]; exit }'
 }
 
+# Waits (at most 10 s) until a window is shown at $1, or with $2 = gone, until none is.
+wait_window_at() {
+    for _ in $(seq 500); do
+        if [ -n "$(window_size_at "$1")" ]; then [ "${2:-}" != gone ] && return 0
+        else [ "${2:-}" = gone ] && return 0
+        fi
+        sleep 0.02
+    done
+    fail "the window at $1 did not ${2:-appear}"
+}
+
+# Waits until the window named $1 exists and has the keyboard focus.
+wait_focused_dialog() {
+    local id
+    id=$(xdotool search --sync --name "$1" | head -1)
+    for _ in $(seq 500); do
+        [ "$(xdotool getwindowfocus 2>/dev/null)" = "$id" ] && return 0
+        sleep 0.02
+    done
+    fail "the dialog '$1' did not take the keyboard"
+}
+
 menu_x=120
 row_y() { echo $((130 + 2 + $1 * 20 + 10 - ($1 > 1 ? 11 : 0))); }  # rows 0, 2, 3, 4 (row 1 is a 9-pixel separator)
 
@@ -54,40 +76,38 @@ row_y() { echo $((130 + 2 + $1 * 20 + 10 - ($1 > 1 ? 11 : 0))); }  # rows 0, 2, 
 start menu
 wid=$(xdotool search --sync --name '^RimbaDialogs$' | head -1)
 xdotool mousemove 150 120 click 1
-sleep 0.3
+wait_window_at +110+130
 xdotool mousemove $menu_x "$(row_y 2)" click 1     # "Version 1.50", disabled
 sleep 0.2
 xdotool mousemove $menu_x "$(row_y 4)" click 1     # "AutoScroll"
 wait_for "menu 4 top"
 
 xdotool mousemove 150 120 click 1
-sleep 0.3
+wait_window_at +110+130
 size=$(window_size_at +110+130)
-[ -n "$size" ] || fail "no menu window at +110+130"
 width=${size%x*}
 xdotool mousemove $menu_x "$(row_y 3)"                  # hover "Receive MIDI Channel"
-sleep 0.3
-sub_x=$((110 + width + 20))
 sub_top=$((130 + 51 - 2))
+wait_window_at +$((110 + width))+$sub_top
+sub_x=$((110 + width + 20))
 xdotool mousemove $sub_x $((sub_top + 2 + 2 * 20 + 10))  # along to "1" in the submenu
 sleep 0.2
 xdotool click 1
 wait_for "menu 2 channels"
 
 xdotool mousemove 150 120 click 1
-sleep 0.3
+wait_window_at +110+130
 xdotool key Escape
-sleep 0.3
-[ -z "$(window_size_at +110+130)" ] || fail "Escape left the menu open"
+wait_window_at +110+130 gone
 xdotool mousemove $menu_x "$(row_y 4)" click 1     # the frame's empty background now
 sleep 0.2
 xdotool mousemove 150 120 click 1
-sleep 0.3
+wait_window_at +110+130
 xdotool mousemove $menu_x "$(row_y 0)" click 1     # "Export to Audio File ..."
 wait_for "menu 0 top"
 
 xdotool mousemove 130 160 click 1                   # the text edit showing "120"
-sleep 0.2
+wait_for focus
 xdotool key BackSpace BackSpace BackSpace
 xdotool type 96
 xdotool key Return
@@ -102,8 +122,7 @@ wait_for "windows 0"
 mkdir -p "$work/kits/Sub"
 touch "$work/kits/Rock.drs" "$work/kits/Jazz.drs" "$work/kits/notes.txt"
 start open "$work/kits"
-xdotool search --sync --name '^Load VORN Drums Kit$' >/dev/null
-sleep 0.2
+wait_focused_dialog '^Load VORN Drums Kit$'
 xdotool type Missing.drs
 xdotool key Return
 sleep 0.3
@@ -116,16 +135,30 @@ finish
 wait_for "popups 0"
 
 start open "$work/kits"
-xdotool search --sync --name '^Load VORN Drums Kit$' >/dev/null
-sleep 0.2
+wait_focused_dialog '^Load VORN Drums Kit$'
 xdotool key Escape
 wait_for "cancelled"
 finish
 
+# --- The folder browser: a double-click on a folder enters it; Return takes the selected folder.
+mkdir -p "$work/kits/Sub/Inner"
+start folder "$work/kits"
+wait_focused_dialog '^Select App Folder$'
+left=$(xwininfo -name 'Select App Folder' | awk '/Absolute upper-left X/ { print $NF }')
+top=$(xwininfo -name 'Select App Folder' | awk '/Absolute upper-left Y/ { print $NF }')
+# The list's rows are 18 pixels high from 58 pixels below the dialog's top: "..", then "Sub".
+xdotool mousemove $((left + 100)) $((top + 58 + 18 + 9)) click --repeat 2 --delay 80 1
+sleep 0.3
+grep -q '^chosen' "$work/out" && fail "a double-click on a folder ended the folder browser"
+sleep 0.5                                          # no double-click with the next one
+xdotool click 1                                    # the second row inside Sub: "Inner"
+xdotool key Return
+wait_for "chosen $work/kits/Sub/Inner"
+finish
+
 # --- The message box: shown through the platform's message call, closed by Return.
 start message
-xdotool search --sync --name '^VORN Studio$' >/dev/null
-sleep 0.2
+wait_focused_dialog '^VORN Studio$'
 grep -q '^message closed' "$work/out" && fail "the message did not wait for the user"
 xdotool key Return
 wait_for "message closed"
