@@ -23,4 +23,5 @@ add_test(NAME GalleryControlsReportDragsClicksMenuPicksTypedDigitsAndShowTheirFr
                  ${CMAKE_CURRENT_SOURCE_DIR}/plugin/editor/controls/gallery/gallery_test.sh
                  $<TARGET_FILE:controls-gallery> ${CMAKE_BINARY_DIR}/plugin/editor/artwork/generated/png)
 set_tests_properties(GalleryControlsReportDragsClicksMenuPicksTypedDigitsAndShowTheirFrames PROPERTIES
-                     TIMEOUT 120 LABELS "linux-only;editor-controls")
+                     TIMEOUT 120 LABELS "linux-only;editor-controls"
+                     ENVIRONMENT LSAN_OPTIONS=suppressions=${CMAKE_CURRENT_SOURCE_DIR}/plugin/editor/controls/lsan.supp)

@@ -111,7 +111,7 @@ xdotool mousemove $((nl + 4 + 2 * 24 + 12)) $((nt + 4 + 3 * 20 + 10)) click 1
 expect_value 75 38
 
 kill "$pid"
-wait "$pid" || fail "the gallery did not end cleanly"
+wait "$pid" || fail "the gallery did not end cleanly: $(grep -v '^at ' "$work/err" | head -40)"
 pid=""
 
 # --- The screenshot against the artwork: each control shows the frame of its value.
