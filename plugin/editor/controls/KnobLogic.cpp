@@ -34,8 +34,7 @@ KnobMode knobModeFromSetting(int setting) {
 
 float knobAngleChange(KnobDrag drag, toolkit::CPoint p, toolkit::CPoint q, float sensitivity, float deadAngle) {
     if (p == q) return 0.0f;
-    if (drag == KnobDrag::linear)
-        return static_cast<float>(p.x - q.x - (p.y - q.y)) * sensitivity;
+    if (drag == KnobDrag::linear) return static_cast<float>(p.x - q.x - (p.y - q.y)) * sensitivity;
     const float dot = static_cast<float>(p.x * q.x + p.y * q.y);
     if (dot == 0.0f) return 0.0f;
     const float cross = static_cast<float>(p.y * q.x - p.x * q.y);

@@ -30,8 +30,10 @@ MouseResult CVornSwitch::mouseDown(CPoint where, unsigned buttons) {
 void CVornSwitch::drawControl(cairo_t* context) {
     const int state = switchState(getValue(), getMin(), getMax(), getStates());
     const CRect& box = getViewSize();
-    if (!strip.isEmpty()) strip.draw(context, {box.left, box.top}, state);
-    else drawPlainButton(context, box, state > 0);
+    if (!strip.isEmpty())
+        strip.draw(context, {box.left, box.top}, state);
+    else
+        drawPlainButton(context, box, state > 0);
 }
 
 const std::string& tooltipForChoice(const std::array<std::string, 2>& texts, int choice) {
@@ -83,8 +85,10 @@ MouseResult CVornPushButton::mouseUp(CPoint where, unsigned buttons) {
 void CVornPushButton::drawControl(cairo_t* context) {
     const bool lit = getValue() != getMin();
     const CRect& box = getViewSize();
-    if (!strip.isEmpty()) strip.draw(context, {box.left, box.top}, lit ? 1 : 0);
-    else drawPlainButton(context, box, lit);
+    if (!strip.isEmpty())
+        strip.draw(context, {box.left, box.top}, lit ? 1 : 0);
+    else
+        drawPlainButton(context, box, lit);
 }
 
 }  // namespace rimba::controls

@@ -77,8 +77,9 @@ void CVornFaderBase::drawControl(cairo_t* context) {
                                 : CRect{area.left + length / 2, area.top + area.height() / 2 - 2,
                                         area.right - length / 2, area.top + area.height() / 2 + 2};
     fillRect(context, slot, 0.08, 0.08, 0.1);
-    const CPoint at = vertical ? CPoint{area.left + (area.width() - handle.frameWidth()) / 2, area.bottom - length - offset}
-                               : CPoint{area.left + offset, area.top + (area.height() - handle.frameHeight()) / 2};
+    const CPoint at = vertical
+                          ? CPoint{area.left + (area.width() - handle.frameWidth()) / 2, area.bottom - length - offset}
+                          : CPoint{area.left + offset, area.top + (area.height() - handle.frameHeight()) / 2};
     if (!handle.isEmpty()) {
         handle.draw(context, at, 0);
     } else {
@@ -87,8 +88,8 @@ void CVornFaderBase::drawControl(cairo_t* context) {
         fillRect(context, knob, 0.75, 0.75, 0.78);
     }
     if (area.bottom < box.bottom)
-        drawText(context, {box.left, area.bottom, box.right, box.bottom}, valueText(), 9.0, TextAlign::centre, 0.9,
-                 0.9, 0.9);
+        drawText(context, {box.left, area.bottom, box.right, box.bottom}, valueText(), 9.0, TextAlign::centre, 0.9, 0.9,
+                 0.9);
 }
 
 CVornFader::CVornFader(const CRect& size, toolkit::CControlListener* listener, long tag)

@@ -14,7 +14,8 @@ namespace {
 
 constexpr double kDisplayDb = 20.0;  // the display spans -20 dB to +20 dB, the gains' range
 constexpr int kReach = 8;
-constexpr std::array<std::array<double, 3>, 3> kBandColours{{{0.941, 0.569, 0.294}, {0.949, 0.698, 0.306}, {0.333, 0.718, 0.918}}};
+constexpr std::array<std::array<double, 3>, 3> kBandColours{
+    {{0.941, 0.569, 0.294}, {0.949, 0.698, 0.306}, {0.333, 0.718, 0.918}}};
 
 double yOfDb(double db, const CRect& area) {
     const double share = (std::clamp(db, -kDisplayDb, kDisplayDb) + kDisplayDb) / (2.0 * kDisplayDb);
@@ -31,8 +32,10 @@ CPoint filterHandlePosition(const FilterBand& band, const CRect& area) {
 
 FilterBand filterBandAt(FilterBand band, const CRect& area, CPoint where) {
     if (area.width() < 2 || area.height() < 2) return band;
-    band.frequency = std::clamp(static_cast<float>(where.x - area.left) / static_cast<float>(area.width() - 1), 0.0f, 1.0f);
-    const float down = std::clamp(static_cast<float>(where.y - area.top) / static_cast<float>(area.height() - 1), 0.0f, 1.0f);
+    band.frequency =
+        std::clamp(static_cast<float>(where.x - area.left) / static_cast<float>(area.width() - 1), 0.0f, 1.0f);
+    const float down =
+        std::clamp(static_cast<float>(where.y - area.top) / static_cast<float>(area.height() - 1), 0.0f, 1.0f);
     band.gain = 1.0f - 2.0f * down;
     return band;
 }
@@ -83,8 +86,8 @@ std::string CVornFilter::bandText(int band) const {
 }
 
 std::vector<std::string_view> CVornFilter::assignmentFormats() const {
-    return {"LP Freq:%i", "LP Q:%i", "LP Gain:%i", "BP Freq:%i", "BP Q:%i",
-            "BP Gain:%i", "HP Freq:%i", "HP Q:%i", "HP Gain:%i"};
+    return {"LP Freq:%i", "LP Q:%i",    "LP Gain:%i", "BP Freq:%i", "BP Q:%i",
+            "BP Gain:%i", "HP Freq:%i", "HP Q:%i",    "HP Gain:%i"};
 }
 
 void CVornFilter::change(int band, const FilterBand& settings) {
@@ -113,8 +116,10 @@ MouseResult CVornFilter::mouseDown(CPoint where, unsigned buttons) {
 MouseResult CVornFilter::mouseMoved(CPoint where, unsigned buttons) {
     if (held < 0 || !(buttons & (toolkit::kLButton | toolkit::kRButton))) return MouseResult::handled;
     FilterBand settings = bands[static_cast<std::size_t>(held)];
-    if (qualityDrag) settings.quality = filterQualityAfterDrag(pressQuality, where.y - pressY);
-    else settings = filterBandAt(settings, getViewSize(), where);
+    if (qualityDrag)
+        settings.quality = filterQualityAfterDrag(pressQuality, where.y - pressY);
+    else
+        settings = filterBandAt(settings, getViewSize(), where);
     change(held, settings);
     return MouseResult::handled;
 }
@@ -126,8 +131,10 @@ MouseResult CVornFilter::mouseUp(CPoint, unsigned) {
 
 void CVornFilter::drawControl(cairo_t* context) {
     const CRect& box = getViewSize();
-    if (!display.isEmpty()) display.draw(context, {box.left, box.top}, 0);
-    else fillRect(context, box, 0.06, 0.08, 0.1);
+    if (!display.isEmpty())
+        display.draw(context, {box.left, box.top}, 0);
+    else
+        fillRect(context, box, 0.06, 0.08, 0.1);
     if (response) {
         cairo_save(context);
         cairo_rectangle(context, box.left, box.top, box.width(), box.height());
@@ -138,8 +145,10 @@ void CVornFilter::drawControl(cairo_t* context) {
             const float setting = static_cast<float>(x) / static_cast<float>(std::max(1, box.width() - 1));
             const double db = response->gainDbAt(response->frequencyHz(setting), bands);
             const double y = yOfDb(db, box);
-            if (x == 0) cairo_move_to(context, box.left + 0.5, y);
-            else cairo_line_to(context, box.left + x + 0.5, y);
+            if (x == 0)
+                cairo_move_to(context, box.left + 0.5, y);
+            else
+                cairo_line_to(context, box.left + x + 0.5, y);
         }
         cairo_stroke(context);
         cairo_restore(context);

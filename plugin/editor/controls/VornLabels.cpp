@@ -9,8 +9,10 @@ using toolkit::CRect;
 using toolkit::MouseResult;
 
 void drawPlate(cairo_t* context, const FilmStrip& plate, const CRect& box, std::string_view text) {
-    if (!plate.isEmpty()) plate.draw(context, {box.left, box.top}, 0);
-    else fillRect(context, box, 0.12, 0.13, 0.15);
+    if (!plate.isEmpty())
+        plate.draw(context, {box.left, box.top}, 0);
+    else
+        fillRect(context, box, 0.12, 0.13, 0.15);
     drawText(context, box.offset(4, 0), text, 10.0, TextAlign::left, 0.92, 0.92, 0.88);
 }
 

@@ -26,8 +26,10 @@ void CVornSwitchMenu::setCaption(std::string text) {
 
 void CVornSwitchMenu::draw(cairo_t* context) {
     const CRect& box = getViewSize();
-    if (!strip.isEmpty()) strip.draw(context, {box.left, box.top}, lit ? 1 : 0);
-    else fillRect(context, box, lit ? 0.95 : 0.25, lit ? 0.55 : 0.25, lit ? 0.2 : 0.28);
+    if (!strip.isEmpty())
+        strip.draw(context, {box.left, box.top}, lit ? 1 : 0);
+    else
+        fillRect(context, box, lit ? 0.95 : 0.25, lit ? 0.55 : 0.25, lit ? 0.2 : 0.28);
     // Right of the switch's lamp.
     const double ink = lit ? 0.05 : 0.88;
     drawText(context, {box.left + 10, box.top, box.right, box.bottom}, caption, 8.0, TextAlign::centre, ink, ink, ink);

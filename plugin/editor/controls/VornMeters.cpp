@@ -20,9 +20,7 @@ CVornMeterBase::CVornMeterBase(const CRect& size, toolkit::CControlListener* lis
     setMouseEnabled(false);
 }
 
-int CVornMeterBase::lengthOfView() const {
-    return vertical ? getViewSize().height() : getViewSize().width();
-}
+int CVornMeterBase::lengthOfView() const { return vertical ? getViewSize().height() : getViewSize().width(); }
 
 void CVornMeterBase::setLevel(float level) {
     const float before = getValue();

@@ -105,7 +105,8 @@ void CVornPattern::drawControl(cairo_t* context) {
         }
         // A random keystroke where the pattern has no hit of its own shows in the random colour.
         if (row.randomHit[s] != 0.0f && row.velocity[s] <= 0.0f)
-            fillRect(context, {cell.left + 5, cell.bottom - 12, cell.right - 5, cell.bottom - 5}, 0.682, 0.573, 0.925, 0.9);
+            fillRect(context, {cell.left + 5, cell.bottom - 12, cell.right - 5, cell.bottom - 5}, 0.682, 0.573, 0.925,
+                     0.9);
         // Steps past the pattern's end are dimmed: they never play.
         if (step >= row.stepCount) fillRect(context, cell, 0.0, 0.0, 0.0, 0.55);
     }
@@ -149,7 +150,8 @@ void CVornCellSelect::drawControl(cairo_t* context) {
     const int height = box.height() / rows;
     const int chosen = static_cast<int>(getValue());
     for (int cell = 0; cell < cells; ++cell) {
-        const CRect one = rectOfSize(box.left + (cell % columns) * width, box.top + (cell / columns) * height, width, height);
+        const CRect one =
+            rectOfSize(box.left + (cell % columns) * width, box.top + (cell / columns) * height, width, height);
         const bool on = cell == chosen;
         // The strips hold every cell unchosen, then every cell chosen.
         if (!strip.isEmpty() && strip.frames >= 2 * cells) {
@@ -220,8 +222,11 @@ void CVornLoopSelect::drawControl(cairo_t* context) {
     for (int pattern = 0; pattern < kPatternCount; ++pattern) {
         const bool inside = pattern >= first && pattern <= last;
         const CRect led = rectOfSize(box.left + pattern * width, box.top, width, box.height());
-        if (!strip.isEmpty()) strip.draw(context, {led.left, led.top}, inside ? 1 : 0);
-        else fillRect(context, {led.left + 1, led.top, led.right - 1, led.bottom}, inside ? 0.3 : 0.15, inside ? 0.95 : 0.2, inside ? 0.4 : 0.15);
+        if (!strip.isEmpty())
+            strip.draw(context, {led.left, led.top}, inside ? 1 : 0);
+        else
+            fillRect(context, {led.left + 1, led.top, led.right - 1, led.bottom}, inside ? 0.3 : 0.15,
+                     inside ? 0.95 : 0.2, inside ? 0.4 : 0.15);
     }
 }
 

@@ -83,8 +83,10 @@ void CVornPatternRandom::drawControl(cairo_t* context) {
     // The range of cells as a pink line under them, the max roll as dots on cell 0.
     if (range.minimum >= 0) {
         const int last = range.maximum >= 0 ? range.maximum : range.minimum;
-        fillRect(context, {box.left + range.minimum * cellWidth, box.bottom - 2, box.left + (last + 1) * cellWidth - 1, box.bottom},
-                 0.682, 0.573, 0.925);
+        fillRect(
+            context,
+            {box.left + range.minimum * cellWidth, box.bottom - 2, box.left + (last + 1) * cellWidth - 1, box.bottom},
+            0.682, 0.573, 0.925);
     }
     for (int dot = 0; dot < maxRoll; ++dot)
         fillRect(context, {box.left + 1 + dot * 3, box.top + 1, box.left + 3 + dot * 3, box.top + 3}, 1.0, 1.0, 1.0);
@@ -101,10 +103,14 @@ unsigned graphGripAt(const GraphRect& rect, const CRect& area, CPoint where) {
     if (where.x < left - kReach || where.x > right + kReach || where.y < top - kReach || where.y > bottom + kReach)
         return kGripNone;
     unsigned grip = kGripNone;
-    if (std::abs(where.x - left) <= kReach) grip |= kGripLeft;
-    else if (std::abs(where.x - right) <= kReach) grip |= kGripRight;
-    if (std::abs(where.y - top) <= kReach) grip |= kGripTop;
-    else if (std::abs(where.y - bottom) <= kReach) grip |= kGripBottom;
+    if (std::abs(where.x - left) <= kReach)
+        grip |= kGripLeft;
+    else if (std::abs(where.x - right) <= kReach)
+        grip |= kGripRight;
+    if (std::abs(where.y - top) <= kReach)
+        grip |= kGripTop;
+    else if (std::abs(where.y - bottom) <= kReach)
+        grip |= kGripBottom;
     if (grip != kGripNone) return grip;
     const bool inside = where.x > left && where.x < right && where.y > top && where.y < bottom;
     return inside ? kGripMove : kGripNone;
@@ -155,7 +161,8 @@ MouseResult CVornRandomGraphCtrl::mouseDown(CPoint where, unsigned buttons) {
 
 MouseResult CVornRandomGraphCtrl::mouseMoved(CPoint where, unsigned buttons) {
     if (held < 0 || !(buttons & toolkit::kLButton)) return MouseResult::handled;
-    const GraphRect moved = dragGraphRect(pressedRect, grip, getViewSize(), where.x - pressedAt.x, where.y - pressedAt.y);
+    const GraphRect moved =
+        dragGraphRect(pressedRect, grip, getViewSize(), where.x - pressedAt.x, where.y - pressedAt.y);
     GraphRect& rect = rects[static_cast<std::size_t>(held)];
     if (moved == rect) return MouseResult::handled;
     rect = moved;
@@ -172,8 +179,10 @@ MouseResult CVornRandomGraphCtrl::mouseUp(CPoint, unsigned) {
 
 void CVornRandomGraphCtrl::drawControl(cairo_t* context) {
     const CRect& box = getViewSize();
-    if (!background.isEmpty()) background.draw(context, {box.left, box.top}, 0);
-    else fillRect(context, box, 0.1, 0.1, 0.12);
+    if (!background.isEmpty())
+        background.draw(context, {box.left, box.top}, 0);
+    else
+        fillRect(context, box, 0.1, 0.1, 0.12);
     const double colours[2][3] = {{0.682, 0.573, 0.925}, {0.333, 0.718, 0.918}};
     for (std::size_t i = 0; i < 2; ++i) {
         const GraphRect& r = rects[i];

@@ -55,7 +55,14 @@ struct GraphRect {
 };
 
 // The parts of a rectangle a press can take, as flags; 0 outside.
-enum GraphGrip : unsigned { kGripNone = 0, kGripLeft = 1, kGripRight = 2, kGripTop = 4, kGripBottom = 8, kGripMove = 16 };
+enum GraphGrip : unsigned {
+    kGripNone = 0,
+    kGripLeft = 1,
+    kGripRight = 2,
+    kGripTop = 4,
+    kGripBottom = 8,
+    kGripMove = 16
+};
 unsigned graphGripAt(const GraphRect& rect, const toolkit::CRect& area, toolkit::CPoint where);
 // The rectangle after the pointer moved by (dx, dy) pixels holding `grip`; kept inside 0..1.
 GraphRect dragGraphRect(GraphRect rect, unsigned grip, const toolkit::CRect& area, int dx, int dy);

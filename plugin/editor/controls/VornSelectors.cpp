@@ -45,7 +45,8 @@ constexpr int kScaleMargin = 4;
 }  // namespace
 
 int notePanelHit(const CRect& panel, CPoint where) {
-    const CRect grid = rectOfSize(panel.left + kMargin, panel.top + kMargin, kColumns * kCellWidth, kRows * kCellHeight);
+    const CRect grid =
+        rectOfSize(panel.left + kMargin, panel.top + kMargin, kColumns * kCellWidth, kRows * kCellHeight);
     if (grid.contains(where)) {
         const int note = cellInGrid(grid, kColumns, kRows, where);
         return note >= 0 && note < kNotes ? note : kPanelNothing;
@@ -98,8 +99,10 @@ MouseResult CVornNoteSelect::mouseDown(CPoint where, unsigned buttons) {
 
 void CVornNoteSelect::drawControl(cairo_t* context) {
     const CRect& box = getViewSize();
-    if (!back.isEmpty()) back.draw(context, {box.left, box.top}, 0);
-    else fillRect(context, box, 0.1, 0.1, 0.12);
+    if (!back.isEmpty())
+        back.draw(context, {box.left, box.top}, 0);
+    else
+        fillRect(context, box, 0.1, 0.1, 0.12);
     const int chosen = static_cast<int>(getValue());
     for (int note = 0; note < kNotes; ++note) {
         const CRect one = notePanelCell(box, note);
@@ -173,13 +176,18 @@ MouseResult CVornTuneScaleSelect::mouseDown(CPoint where, unsigned buttons) {
 
 void CVornTuneScaleSelect::drawControl(cairo_t* context) {
     const CRect& box = getViewSize();
-    if (!back.isEmpty()) back.draw(context, {box.left, box.top}, 0);
-    else fillRect(context, box, 0.1, 0.1, 0.12);
+    if (!back.isEmpty())
+        back.draw(context, {box.left, box.top}, 0);
+    else
+        fillRect(context, box, 0.1, 0.1, 0.12);
     for (int semitone = 0; semitone < 12; ++semitone) {
         const CRect one = cellRect(semitone);
         const bool in = hasNote(semitone);
-        if (!cell.isEmpty()) cell.draw(context, {one.left, one.top}, in ? 1 : 0);
-        else fillRect(context, {one.left, one.top, one.right - 1, one.bottom - 1}, in ? 0.95 : 0.3, in ? 0.6 : 0.3, in ? 0.2 : 0.32);
+        if (!cell.isEmpty())
+            cell.draw(context, {one.left, one.top}, in ? 1 : 0);
+        else
+            fillRect(context, {one.left, one.top, one.right - 1, one.bottom - 1}, in ? 0.95 : 0.3, in ? 0.6 : 0.3,
+                     in ? 0.2 : 0.32);
         const double ink = in ? 0.05 : 0.85;
         drawText(context, one, scaleNoteName(semitone), 7.0, TextAlign::centre, ink, ink, ink);
     }

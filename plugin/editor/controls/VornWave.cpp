@@ -14,8 +14,8 @@ using toolkit::MouseResult;
 
 namespace {
 
-constexpr int kBand = 12;     // the handles' bands at the top (start, end) and bottom (zoom)
-constexpr int kReach = 6;     // how near a handle a press must be to take it
+constexpr int kBand = 12;  // the handles' bands at the top (start, end) and bottom (zoom)
+constexpr int kReach = 6;  // how near a handle a press must be to take it
 constexpr int kZoomWidth = 12;
 
 }  // namespace
@@ -142,7 +142,8 @@ void CVornWave::drawControl(cairo_t* context) {
         cairo_set_line_width(context, 1.0);
         for (int x = 0; x < area.width(); ++x) {
             const float position = wavePositionAt(w, x, area.width());
-            const auto index = std::min(peaks.size() - 1, static_cast<std::size_t>(position * static_cast<float>(peaks.size())));
+            const auto index =
+                std::min(peaks.size() - 1, static_cast<std::size_t>(position * static_cast<float>(peaks.size())));
             const double half = std::clamp(peaks[index], 0.0f, 1.0f) * (area.height() / 2.0 - 1.0);
             cairo_move_to(context, area.left + x + 0.5, middle - half);
             cairo_line_to(context, area.left + x + 0.5, middle + half + 1.0);
@@ -155,7 +156,8 @@ void CVornWave::drawControl(cairo_t* context) {
     const int endX = std::clamp(columnOf(end), box.left, box.right);
     fillRect(context, {area.left, area.top, startX, area.bottom}, 0.0, 0.0, 0.0, 0.5);
     fillRect(context, {endX, area.top, area.right, area.bottom}, 0.0, 0.0, 0.0, 0.5);
-    const int zoomX = box.left + static_cast<int>((zoom - 1.0f) / (kMaxZoom - 1.0f) * static_cast<float>(box.width() - kZoomWidth));
+    const int zoomX =
+        box.left + static_cast<int>((zoom - 1.0f) / (kMaxZoom - 1.0f) * static_cast<float>(box.width() - kZoomWidth));
     if (!arrow.isEmpty()) {
         arrow.draw(context, {startX - arrow.frameWidth() / 2, box.top}, 1);
         cursor.draw(context, {endX - cursor.frameWidth() / 2, box.top}, 0);

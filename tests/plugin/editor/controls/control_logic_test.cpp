@@ -32,21 +32,22 @@ class FaderShare : public ::testing::TestWithParam<FaderCase> {};
 // 100 pixels of travel, starting 4 pixels in.
 TEST_P(FaderShare, CentresTheHandleUnderThePointerAndStopsAtTheEnds) {
     const FaderCase& c = GetParam();
-    const CRect area = c.direction == FaderDirection::horizontal ? rectOfSize(10, 20, 108, 16) : rectOfSize(10, 20, 16, 108);
+    const CRect area =
+        c.direction == FaderDirection::horizontal ? rectOfSize(10, 20, 108, 16) : rectOfSize(10, 20, 16, 108);
     EXPECT_FLOAT_EQ(faderShare(area, 8, c.where, c.direction), c.share);
 }
 
-INSTANTIATE_TEST_SUITE_P(
-    Positions, FaderShare,
-    ::testing::Values(FaderCase{FaderDirection::horizontal, {14, 25}, 0.0f},
-                      FaderCase{FaderDirection::horizontal, {64, 25}, 0.5f},
-                      FaderCase{FaderDirection::horizontal, {114, 25}, 1.0f},
-                      FaderCase{FaderDirection::horizontal, {0, 25}, 0.0f},
-                      FaderCase{FaderDirection::horizontal, {500, 25}, 1.0f},
-                      FaderCase{FaderDirection::vertical, {15, 124}, 0.0f},   // bottom is the minimum
-                      FaderCase{FaderDirection::vertical, {15, 24}, 1.0f},
-                      FaderCase{FaderDirection::vertical, {15, 49}, 0.75f},
-                      FaderCase{FaderDirection::vertical, {15, -40}, 1.0f}));
+INSTANTIATE_TEST_SUITE_P(Positions, FaderShare,
+                         ::testing::Values(FaderCase{FaderDirection::horizontal, {14, 25}, 0.0f},
+                                           FaderCase{FaderDirection::horizontal, {64, 25}, 0.5f},
+                                           FaderCase{FaderDirection::horizontal, {114, 25}, 1.0f},
+                                           FaderCase{FaderDirection::horizontal, {0, 25}, 0.0f},
+                                           FaderCase{FaderDirection::horizontal, {500, 25}, 1.0f},
+                                           FaderCase{
+                                               FaderDirection::vertical, {15, 124}, 0.0f},  // bottom is the minimum
+                                           FaderCase{FaderDirection::vertical, {15, 24}, 1.0f},
+                                           FaderCase{FaderDirection::vertical, {15, 49}, 0.75f},
+                                           FaderCase{FaderDirection::vertical, {15, -40}, 1.0f}));
 
 struct StepCase {
     float share;
@@ -66,7 +67,8 @@ TEST_P(SteppedFader, StopsOnTheNearestStep) {
 INSTANTIATE_TEST_SUITE_P(Steps, SteppedFader,
                          ::testing::Values(StepCase{0.0f, 0.0f, 1.0f, 11, 0.0f}, StepCase{0.34f, 0.0f, 1.0f, 11, 0.3f},
                                            StepCase{0.36f, 0.0f, 1.0f, 11, 0.4f}, StepCase{1.0f, 0.0f, 1.0f, 11, 1.0f},
-                                           StepCase{0.5f, -24.0f, 24.0f, 5, 0.0f}, StepCase{0.6f, -24.0f, 24.0f, 5, 0.0f},
+                                           StepCase{0.5f, -24.0f, 24.0f, 5, 0.0f},
+                                           StepCase{0.6f, -24.0f, 24.0f, 5, 0.0f},
                                            StepCase{0.63f, -24.0f, 24.0f, 5, 12.0f}));
 
 TEST(FaderValue, RunsFromTheMinimumToTheMaximumAndPlacesTheHandleBack) {
@@ -93,7 +95,8 @@ TEST_P(SwitchClick, MovesToTheNextStateAndAfterTheLastToTheFirst) {
 INSTANTIATE_TEST_SUITE_P(States, SwitchClick,
                          ::testing::Values(SwitchCase{0.0f, 0.0f, 1.0f, 2, 1.0f}, SwitchCase{1.0f, 0.0f, 1.0f, 2, 0.0f},
                                            SwitchCase{0.0f, 0.0f, 2.0f, 3, 1.0f}, SwitchCase{1.0f, 0.0f, 2.0f, 3, 2.0f},
-                                           SwitchCase{2.0f, 0.0f, 2.0f, 3, 0.0f}, SwitchCase{0.5f, 0.0f, 1.0f, 3, 1.0f}));
+                                           SwitchCase{2.0f, 0.0f, 2.0f, 3, 0.0f},
+                                           SwitchCase{0.5f, 0.0f, 1.0f, 3, 1.0f}));
 
 TEST(Cells, AreCountedFromTheLeftAndOutsideIsNoCell) {
     const CRect row = rectOfSize(0, 0, 70, 10);
@@ -163,21 +166,20 @@ TEST_P(DensityRangeClick, FollowsTheRightClickRules) {
     EXPECT_EQ(densityRangeAfterRightClick(GetParam().before, GetParam().cell), GetParam().after);
 }
 
-INSTANTIATE_TEST_SUITE_P(
-    Rules, DensityRangeClick,
-    ::testing::Values(RangeCase{{-1, -1}, 2, {2, -1}},   // min unset: min = a
-                      RangeCase{{2, -1}, 5, {2, 5}},     // max unset, a >= min
-                      RangeCase{{2, 5}, 5, {2, -1}},     // a = max: max unset
-                      RangeCase{{2, -1}, 2, {-1, -1}},   // a = min, no max: min unset
-                      RangeCase{{3, -1}, 1, {1, 3}},     // max unset, a < min
-                      RangeCase{{2, 5}, 2, {5, -1}},     // a = min with a max: min = max
-                      RangeCase{{2, 5}, 1, {1, 5}},      // a < min
-                      RangeCase{{2, 5}, 6, {2, 6}},      // max < a
-                      RangeCase{{2, 6}, 5, {2, 5}},      // nearer the max
-                      RangeCase{{2, 6}, 3, {3, 6}},      // nearer the min
-                      RangeCase{{2, 6}, 4, {4, 6}},      // halfway: the min moves
-                      RangeCase{{0, -1}, 1, {0, 1}},
-                      RangeCase{{0, 3}, 3, {-1, -1}}));  // min 0 without a max unsets both
+INSTANTIATE_TEST_SUITE_P(Rules, DensityRangeClick,
+                         ::testing::Values(RangeCase{{-1, -1}, 2, {2, -1}},  // min unset: min = a
+                                           RangeCase{{2, -1}, 5, {2, 5}},    // max unset, a >= min
+                                           RangeCase{{2, 5}, 5, {2, -1}},    // a = max: max unset
+                                           RangeCase{{2, -1}, 2, {-1, -1}},  // a = min, no max: min unset
+                                           RangeCase{{3, -1}, 1, {1, 3}},    // max unset, a < min
+                                           RangeCase{{2, 5}, 2, {5, -1}},    // a = min with a max: min = max
+                                           RangeCase{{2, 5}, 1, {1, 5}},     // a < min
+                                           RangeCase{{2, 5}, 6, {2, 6}},     // max < a
+                                           RangeCase{{2, 6}, 5, {2, 5}},     // nearer the max
+                                           RangeCase{{2, 6}, 3, {3, 6}},     // nearer the min
+                                           RangeCase{{2, 6}, 4, {4, 6}},     // halfway: the min moves
+                                           RangeCase{{0, -1}, 1, {0, 1}},
+                                           RangeCase{{0, 3}, 3, {-1, -1}}));  // min 0 without a max unsets both
 
 TEST(DensityRangeClick, TwoThenFiveGiveTwoToFiveAndFurtherClicksUndoIt) {
     DensityRange range;

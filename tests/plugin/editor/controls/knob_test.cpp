@@ -47,15 +47,14 @@ TEST_P(KnobDragChoice, IsMadeAtMouseDownFromTheModeAndTheDistanceToTheCentre) {
     EXPECT_EQ(knob.getDrag(), c.expected);
 }
 
-INSTANTIATE_TEST_SUITE_P(
-    Modes, KnobDragChoice,
-    ::testing::Values(DragChoice{KnobMode::intuitive, 7, 0, KnobDrag::linear},
-                      DragChoice{KnobMode::intuitive, 8, 0, KnobDrag::circular},
-                      DragChoice{KnobMode::intuitive, 0, -7, KnobDrag::linear},
-                      DragChoice{KnobMode::intuitive, 5, 6, KnobDrag::linear},     // 61 < 64
-                      DragChoice{KnobMode::intuitive, 6, 6, KnobDrag::circular},   // 72
-                      DragChoice{KnobMode::linear, 15, 15, KnobDrag::linear},
-                      DragChoice{KnobMode::circular, 0, 0, KnobDrag::circular}));
+INSTANTIATE_TEST_SUITE_P(Modes, KnobDragChoice,
+                         ::testing::Values(DragChoice{KnobMode::intuitive, 7, 0, KnobDrag::linear},
+                                           DragChoice{KnobMode::intuitive, 8, 0, KnobDrag::circular},
+                                           DragChoice{KnobMode::intuitive, 0, -7, KnobDrag::linear},
+                                           DragChoice{KnobMode::intuitive, 5, 6, KnobDrag::linear},    // 61 < 64
+                                           DragChoice{KnobMode::intuitive, 6, 6, KnobDrag::circular},  // 72
+                                           DragChoice{KnobMode::linear, 15, 15, KnobDrag::linear},
+                                           DragChoice{KnobMode::circular, 0, 0, KnobDrag::circular}));
 
 TEST_F(KnobFixture, ALinearDragTurnsByHorizontalLessVerticalMovementTimesTheSensitivity) {
     knob.setSensitivity(0.01f);
@@ -167,7 +166,8 @@ TEST(KnobValue, TheDetentLowersAnglesAboveTheDefaultByTwentyDegreesOverA340Degre
     EXPECT_FLOAT_EQ(knobValueOfAngle(middle + 0.5f * kKnob20Degrees, range), 63.5f);
     EXPECT_FLOAT_EQ(knobValueOfAngle(kKnobTwoPi, range), 127.0f);
     EXPECT_FLOAT_EQ(knobValueOfAngle(middle + kKnob20Degrees + 0.1f, range), 63.5f + 0.1f / kKnob340Degrees * 127.0f);
-    EXPECT_FLOAT_EQ(knobValueOfAngle(kKnob340Degrees, {0.0f, 127.0f, 63.5f, false}), 127.0f * kKnob340Degrees / kKnobTwoPi);
+    EXPECT_FLOAT_EQ(knobValueOfAngle(kKnob340Degrees, {0.0f, 127.0f, 63.5f, false}),
+                    127.0f * kKnob340Degrees / kKnobTwoPi);
 }
 
 }  // namespace

@@ -59,14 +59,14 @@ long stripTag(int track, int kind) { return 8192 + 32 * track + kind; }
 
 // A hand-played groove for each of the eight tracks, velocities by step (0 = rest).
 constexpr int kGroove[8][16] = {
-    {120, 0, 0, 0, 0, 0, 90, 0, 110, 0, 0, 0, 0, 0, 0, 70},         // kick
-    {0, 0, 0, 0, 118, 0, 0, 0, 0, 0, 0, 0, 120, 0, 0, 40},         // snare
-    {0, 0, 0, 0, 0, 0, 0, 30, 0, 0, 0, 0, 0, 0, 25, 0},            // ghost snare
-    {0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0},              // clap: random only
+    {120, 0, 0, 0, 0, 0, 90, 0, 110, 0, 0, 0, 0, 0, 0, 70},                // kick
+    {0, 0, 0, 0, 118, 0, 0, 0, 0, 0, 0, 0, 120, 0, 0, 40},                 // snare
+    {0, 0, 0, 0, 0, 0, 0, 30, 0, 0, 0, 0, 0, 0, 25, 0},                    // ghost snare
+    {0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0},                      // clap: random only
     {100, 50, 80, 50, 100, 50, 80, 50, 100, 50, 80, 50, 100, 50, 80, 50},  // closed hat
-    {0, 0, 90, 0, 0, 0, 90, 0, 0, 0, 90, 0, 0, 0, 90, 0},          // open hat
-    {0, 0, 0, 64, 0, 0, 0, 0, 0, 0, 0, 64, 0, 0, 96, 0},           // tom
-    {90, 0, 0, 90, 0, 0, 90, 0, 0, 90, 0, 0, 90, 0, 0, 0},         // rim
+    {0, 0, 90, 0, 0, 0, 90, 0, 0, 0, 90, 0, 0, 0, 90, 0},                  // open hat
+    {0, 0, 0, 64, 0, 0, 0, 0, 0, 0, 0, 64, 0, 0, 96, 0},                   // tom
+    {90, 0, 0, 90, 0, 0, 90, 0, 0, 90, 0, 0, 90, 0, 0, 0},                 // rim
 };
 
 struct Gallery {
@@ -101,8 +101,8 @@ struct Gallery {
 
     void effects() {
         for (int slot = 0; slot < 4; ++slot) {
-            auto* menu = add(
-                std::make_unique<CVornSwitchMenu>(rectOfSize(540 + slot * 42, 26, 40, 20), &printer, 41 + slot, "SwitchEffect.png"));
+            auto* menu = add(std::make_unique<CVornSwitchMenu>(rectOfSize(540 + slot * 42, 26, 40, 20), &printer,
+                                                               41 + slot, "SwitchEffect.png"));
             menu->addEntry("Select Effect ...");
             menu->addEntry("Remove");
             menu->setLit(slot == 0);
@@ -119,44 +119,60 @@ struct Gallery {
 
     void strip(int track) {
         const int top = art::kTrackStripsTop + track * art::kTrackStripPitch;
-        add(std::make_unique<CVornDrum>(CRect{art::kTrackStripLeft, top, art::kTrackStripRight, top + art::kTrackStripHeight},
-                                        &printer, stripTag(track, 9), track));
+        add(std::make_unique<CVornDrum>(
+            CRect{art::kTrackStripLeft, top, art::kTrackStripRight, top + art::kTrackStripHeight}, &printer,
+            stripTag(track, 9), track));
         PatternRowValues row;
-        for (int step = 0; step < 16; ++step) row.velocity[static_cast<std::size_t>(step)] = static_cast<float>(kGroove[track][step]);
+        for (int step = 0; step < 16; ++step)
+            row.velocity[static_cast<std::size_t>(step)] = static_cast<float>(kGroove[track][step]);
         if (track == 3) row.randomHit[5] = row.randomHit[13] = 1.0f;
         row.stepCount = 16;
-        auto* pattern = add(std::make_unique<CVornPattern>(rectOfSize(32, top + 8, 320, 32), &printer, stripTag(track, 0), track));
+        auto* pattern =
+            add(std::make_unique<CVornPattern>(rectOfSize(32, top + 8, 320, 32), &printer, stripTag(track, 0), track));
         pattern->setRow(row);
         pattern->setPlayingStep(4);
-        auto* random = add(std::make_unique<CVornPatternRandom>(rectOfSize(360, top + 6, 52, 12), &printer, stripTag(track, 1)));
+        auto* random =
+            add(std::make_unique<CVornPatternRandom>(rectOfSize(360, top + 6, 52, 12), &printer, stripTag(track, 1)));
         random->setValue(static_cast<float>(track % 4));
-        add(std::make_unique<CVornSwitch>(rectOfSize(362, top + 22, 20, 20), &printer, stripTag(track, 14), "SwitchMute.png"))
+        add(std::make_unique<CVornSwitch>(rectOfSize(362, top + 22, 20, 20), &printer, stripTag(track, 14),
+                                          "SwitchMute.png"))
             ->setValue(track == 6 ? 1.0f : 0.0f);
-        add(std::make_unique<CVornSwitch>(rectOfSize(388, top + 22, 20, 20), &printer, stripTag(track, 12), "SwitchSolo.png"));
+        add(std::make_unique<CVornSwitch>(rectOfSize(388, top + 22, 20, 20), &printer, stripTag(track, 12),
+                                          "SwitchSolo.png"));
         const struct {
             int kind;
             const char* bitmap;
             float value;
-        } knobs[] = {{5, "KnobGrayEx.png", 0.75f}, {4, "KnobGrayEx.png", 0.5f}, {6, "KnobGrayEx.png", 0.5f},
-                     {7, "KnobRoseEx.png", 0.2f}, {8, "KnobBlueEx.png", 0.0f}};
+        } knobs[] = {{5, "KnobGrayEx.png", 0.75f},
+                     {4, "KnobGrayEx.png", 0.5f},
+                     {6, "KnobGrayEx.png", 0.5f},
+                     {7, "KnobRoseEx.png", 0.2f},
+                     {8, "KnobBlueEx.png", 0.0f}};
         int x = 418;
         for (const auto& k : knobs) {
-            auto* knob = add(std::make_unique<CVornKnob>(rectOfSize(x, top + 8, 32, 32), &printer, stripTag(track, k.kind), k.bitmap));
+            auto* knob = add(std::make_unique<CVornKnob>(rectOfSize(x, top + 8, 32, 32), &printer,
+                                                         stripTag(track, k.kind), k.bitmap));
             knob->setShowValue(false);
             knob->setDefaultValue(k.kind == 6 ? 0.5f : 0.0f);
             knob->setDetent(k.kind == 6);  // the pan holds the centre
             knob->setKnobValue(k.value - 0.05f * static_cast<float>(track % 3));
             x += 36;
         }
-        add(std::make_unique<CVornTuneControl>(rectOfSize(602, top + 2, 16, 44), &printer, stripTag(track, 3)))->setValue(0.5f);
+        add(std::make_unique<CVornTuneControl>(rectOfSize(602, top + 2, 16, 44), &printer, stripTag(track, 3)))
+            ->setValue(0.5f);
         add(std::make_unique<CVornSwitchFader>(rectOfSize(622, top + 2, 16, 44), &printer, stripTag(track, 2)));
-        static const char* const names[8] = {"Kick Deep", "Snare Tight", "Snare Ghost", "Clap",
-                                             "Hat Closed", "Hat Open", "Tom Low", "Rim"};
-        add(std::make_unique<CVornLabel>(rectOfSize(646, top + 12, 128, 24), &printer, stripTag(track, 15)))->setText(names[track]);
-        add(std::make_unique<CVornPushButton>(rectOfSize(778, top + 12, 16, 12), &printer, stripTag(track, 16), "WaveUp.png"));
-        add(std::make_unique<CVornPushButton>(rectOfSize(778, top + 24, 16, 12), &printer, stripTag(track, 17), "WaveDown.png"));
-        add(std::make_unique<CVornPushButton>(rectOfSize(802, top + 16, 16, 16), &printer, stripTag(track, 13), "Led.png"));
-        add(std::make_unique<CVornSwitch>(rectOfSize(826, top + 14, 20, 20), &printer, stripTag(track, 10), "SwitchWave.png"))
+        static const char* const names[8] = {"Kick Deep",  "Snare Tight", "Snare Ghost", "Clap",
+                                             "Hat Closed", "Hat Open",    "Tom Low",     "Rim"};
+        add(std::make_unique<CVornLabel>(rectOfSize(646, top + 12, 128, 24), &printer, stripTag(track, 15)))
+            ->setText(names[track]);
+        add(std::make_unique<CVornPushButton>(rectOfSize(778, top + 12, 16, 12), &printer, stripTag(track, 16),
+                                              "WaveUp.png"));
+        add(std::make_unique<CVornPushButton>(rectOfSize(778, top + 24, 16, 12), &printer, stripTag(track, 17),
+                                              "WaveDown.png"));
+        add(std::make_unique<CVornPushButton>(rectOfSize(802, top + 16, 16, 16), &printer, stripTag(track, 13),
+                                              "Led.png"));
+        add(std::make_unique<CVornSwitch>(rectOfSize(826, top + 14, 20, 20), &printer, stripTag(track, 10),
+                                          "SwitchWave.png"))
             ->setValue(track == 0 ? 1.0f : 0.0f);
         add(std::make_unique<CVornVuMeterVert>(rectOfSize(854, top + 4, 8, 40), &printer, stripTag(track, 11)))
             ->setLevel(0.2f + 0.1f * static_cast<float>(track % 6));
@@ -217,14 +233,19 @@ struct Gallery {
             const char* bitmap;
             int x;
             int y;
-        } buttons[] = {{89, "Random.png", 776, 572}, {90, "RandomReset.png", 828, 572},
-                       {91, "PatternRandomMode.png", 880, 572}, {92, "PatternRandomGraph.png", 932, 572},
-                       {93, "PatternRandomPlay.png", 776, 598}, {94, "Save.png", 828, 598}};
+        } buttons[] = {{89, "Random.png", 776, 572},
+                       {90, "RandomReset.png", 828, 572},
+                       {91, "PatternRandomMode.png", 880, 572},
+                       {92, "PatternRandomGraph.png", 932, 572},
+                       {93, "PatternRandomPlay.png", 776, 598},
+                       {94, "Save.png", 828, 598}};
         for (const auto& b : buttons) {
-            auto* button = add(std::make_unique<CVornPushButton>(rectOfSize(b.x, b.y, 48, 20), &printer, b.tag, b.bitmap));
+            auto* button =
+                add(std::make_unique<CVornPushButton>(rectOfSize(b.x, b.y, 48, 20), &printer, b.tag, b.bitmap));
             if (b.tag == 89)
-                button->setTooltips("Left click: random keystrokes for every drum. Right click: automatic generation on or off.",
-                                    "Clic gauche : frappes aléatoires pour chaque batterie. Clic droit : génération automatique.");
+                button->setTooltips(
+                    "Left click: random keystrokes for every drum. Right click: automatic generation on or off.",
+                    "Clic gauche : frappes aléatoires pour chaque batterie. Clic droit : génération automatique.");
         }
     }
 
