@@ -117,7 +117,7 @@ pid=""
 # --- The screenshot against the artwork: each control shows the frame of its value.
 "$gallery" --screenshot "$work/shot.png" 2>"$work/err" || fail "no screenshot: $(cat "$work/err")"
 rgb() { convert "$1" -format "%[fx:int(255*p{$2,$3}.r)],%[fx:int(255*p{$2,$3}.g)],%[fx:int(255*p{$2,$3}.b)]" info:; }
-same_pixel() {  # DESCRIPTION, ARTWORK, X, Y IN IT, X, Y IN THE SCREENSHOT
+same_pixel() {  # WHAT, ARTWORK, X, Y IN IT, X, Y IN THE SCREENSHOT
     local want got
     want=$(rgb "$png/$2" "$3" "$4")
     got=$(rgb "$work/shot.png" "$5" "$6")
