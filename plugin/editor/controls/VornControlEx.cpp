@@ -1,0 +1,161 @@
+#include "plugin/editor/controls/VornControlEx.h"
+
+#include <algorithm>
+#include <cmath>
+
+#include "plugin/editor/controls/ArtFrames.h"
+#include "plugin/editor/controls/ControlLogic.h"
+
+namespace rimba::controls {
+
+using toolkit::CPoint;
+using toolkit::CRect;
+using toolkit::MouseResult;
+
+FilmStrip FilmStrip::load(std::string_view name) {
+    FilmStrip strip;
+    strip.bitmap = toolkit::CBitmap::load(name);
+    const ArtFrameSize size = artFrameSize(name);
+    strip.frames = std::max(1, size.frames);
+    strip.width = size.width;
+    strip.height = size.height;
+    if (strip.bitmap && strip.width == 0) {
+        strip.width = strip.bitmap->getWidth();
+        strip.height = strip.bitmap->getHeight();
+    }
+    return strip;
+}
+
+void FilmStrip::draw(cairo_t* context, CPoint where, int frame) const {
+    if (!bitmap) return;
+    bitmap->drawFrame(context, where, std::clamp(frame, 0, frames - 1), frames);
+}
+
+void drawText(cairo_t* context, const CRect& box, std::string_view text, double size, TextAlign align, double red,
+              double green, double blue) {
+    if (text.empty() || box.isEmpty()) return;
+    const std::string owned(text);
+    cairo_save(context);
+    cairo_rectangle(context, box.left, box.top, box.width(), box.height());
+    cairo_clip(context);
+    cairo_select_font_face(context, "DejaVu Sans", CAIRO_FONT_SLANT_NORMAL, CAIRO_FONT_WEIGHT_NORMAL);
+    cairo_set_font_size(context, size);
+    cairo_text_extents_t extents;
+    cairo_text_extents(context, owned.c_str(), &extents);
+    cairo_font_extents_t font;
+    cairo_font_extents(context, &font);
+    double x = box.left + 2.0;
+    if (align == TextAlign::centre) x = box.left + (box.width() - extents.x_advance) / 2.0;
+    if (align == TextAlign::right) x = box.right - 2.0 - extents.x_advance;
+    const double y = box.top + (box.height() + font.ascent - font.descent) / 2.0;
+    cairo_set_source_rgb(context, red, green, blue);
+    cairo_move_to(context, x, y);
+    cairo_show_text(context, owned.c_str());
+    cairo_restore(context);
+}
+
+void fillRect(cairo_t* context, const CRect& box, double red, double green, double blue, double alpha) {
+    cairo_save(context);
+    cairo_set_source_rgba(context, red, green, blue, alpha);
+    cairo_rectangle(context, box.left, box.top, box.width(), box.height());
+    cairo_fill(context);
+    cairo_restore(context);
+}
+
+int frameOfValue(float value, float minimum, float maximum, int frames) {
+    if (frames <= 1 || maximum == minimum) return 0;
+    const float share = std::clamp((value - minimum) / (maximum - minimum), 0.0f, 1.0f);
+    return static_cast<int>(std::lround(share * static_cast<float>(frames - 1)));
+}
+
+CVornControlEx::CVornControlEx(const CRect& size, toolkit::CControlListener* listener, long tag,
+                               std::shared_ptr<toolkit::CBitmap> background)
+    : CControl(size, listener, tag, std::move(background)) {}
+
+CVornControlEx::~CVornControlEx() {
+    if (assignmentGroup->selected == this) assignmentGroup->selected = nullptr;
+}
+
+void CVornControlEx::draw(cairo_t* context) {
+    drawControl(context);
+    if (assignmentMode) drawAssignment(context);
+    setDirty(false);
+}
+
+MouseResult CVornControlEx::onMouseDown(CPoint where, unsigned buttons) {
+    if (assignmentMode) {
+        assignmentClick = true;
+        toggleAssignmentSelection();
+        return MouseResult::handled;
+    }
+    assignmentClick = false;
+    return mouseDown(where, buttons);
+}
+
+MouseResult CVornControlEx::onMouseMoved(CPoint where, unsigned buttons) {
+    if (assignmentClick) return MouseResult::handled;
+    return mouseMoved(where, buttons);
+}
+
+MouseResult CVornControlEx::onMouseUp(CPoint where, unsigned buttons) {
+    if (assignmentClick) {
+        assignmentClick = false;
+        return MouseResult::handled;
+    }
+    return mouseUp(where, buttons);
+}
+
+MouseResult CVornControlEx::mouseDown(CPoint where, unsigned buttons) { return CControl::onMouseDown(where, buttons); }
+
+MouseResult CVornControlEx::mouseMoved(CPoint where, unsigned buttons) {
+    return CControl::onMouseMoved(where, buttons);
+}
+
+MouseResult CVornControlEx::mouseUp(CPoint where, unsigned buttons) { return CControl::onMouseUp(where, buttons); }
+
+void CVornControlEx::setAssignmentMode(bool on) {
+    if (on == assignmentMode) return;
+    assignmentMode = on;
+    invalid();
+}
+
+void CVornControlEx::setAssignments(std::vector<int> numbers) {
+    assignments = std::move(numbers);
+    if (assignmentMode) invalid();
+}
+
+std::string CVornControlEx::assignmentDisplay() const {
+    const std::vector<std::string_view> formats = assignmentFormats();
+    return assignmentText(formats, assignments);
+}
+
+void CVornControlEx::changeValueByUser(float newValue) {
+    const float before = getValue();
+    setValue(newValue);
+    if (getValue() == before) return;
+    reportValue();
+    invalid();
+}
+
+void CVornControlEx::drawAssignment(cairo_t* context) const {
+    const CRect& box = getViewSize();
+    fillRect(context, box, 1.0, 1.0, 1.0, 120.0 / 255.0);
+    if (isAssignmentSelected()) {
+        cairo_save(context);
+        cairo_set_source_rgb(context, 0.85, 0.1, 0.1);
+        cairo_set_line_width(context, 2.0);
+        cairo_rectangle(context, box.left + 1, box.top + 1, box.width() - 2, box.height() - 2);
+        cairo_stroke(context);
+        cairo_restore(context);
+    }
+    drawText(context, box, assignmentDisplay(), 10.0, TextAlign::centre, 0.0, 0.0, 0.0);
+}
+
+void CVornControlEx::toggleAssignmentSelection() {
+    CVornControlEx* before = assignmentGroup->selected;
+    assignmentGroup->selected = before == this ? nullptr : this;
+    if (before && before != this) before->invalid();
+    invalid();
+}
+
+}  // namespace rimba::controls

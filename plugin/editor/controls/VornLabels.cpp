@@ -1,0 +1,70 @@
+#include "plugin/editor/controls/VornLabels.h"
+
+#include "plugin/editor/controls/ControlLogic.h"
+
+namespace rimba::controls {
+
+using toolkit::CPoint;
+using toolkit::CRect;
+using toolkit::MouseResult;
+
+void drawPlate(cairo_t* context, const FilmStrip& plate, const CRect& box, std::string_view text) {
+    if (!plate.isEmpty())
+        plate.draw(context, {box.left, box.top}, 0);
+    else
+        fillRect(context, box, 0.12, 0.13, 0.15);
+    drawText(context, box.offset(4, 0), text, 10.0, TextAlign::left, 0.92, 0.92, 0.88);
+}
+
+CVornLabel::CVornLabel(const CRect& size, toolkit::CControlListener* listener, long tag, std::string_view bitmapName,
+                       int systemDoubleClickMs)
+    : CVornControlEx(size, listener, tag),
+      plate(FilmStrip::load(bitmapName)),
+      doubleClickTime(labelDoubleClickTime(systemDoubleClickMs)) {}
+
+void CVornLabel::setText(std::string newText) {
+    if (newText == text) return;
+    text = std::move(newText);
+    invalid();
+}
+
+MouseResult CVornLabel::mouseDown(CPoint, unsigned) {
+    pressed = true;
+    setValue(labelValueOnMouseDown(getValue()));
+    reportValue();
+    return MouseResult::handled;
+}
+
+MouseResult CVornLabel::mouseUp(CPoint where, unsigned buttons) {
+    if (!pressed) return CVornControlEx::mouseUp(where, buttons);
+    pressed = false;
+    setValue(0.0f);
+    if (reportReleases) reportValue();
+    return MouseResult::handled;
+}
+
+void CVornLabel::drawControl(cairo_t* context) { drawPlate(context, plate, getViewSize(), text); }
+
+CVornLabelEffectEx::CVornLabelEffectEx(const CRect& size, toolkit::CControlListener* listener, long tag)
+    : CVornControlEx(size, listener, tag), plate(FilmStrip::load("LabelNameLarge.png")) {}
+
+void CVornLabelEffectEx::setText(std::string newText) {
+    if (newText == text) return;
+    text = std::move(newText);
+    invalid();
+}
+
+MouseResult CVornLabelEffectEx::mouseDown(CPoint, unsigned) {
+    setValue(1.0f);
+    reportValue();
+    return MouseResult::handled;
+}
+
+MouseResult CVornLabelEffectEx::mouseUp(CPoint, unsigned) {
+    setValue(0.0f);
+    return MouseResult::handled;
+}
+
+void CVornLabelEffectEx::drawControl(cairo_t* context) { drawPlate(context, plate, getViewSize(), text); }
+
+}  // namespace rimba::controls

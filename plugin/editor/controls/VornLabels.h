@@ -1,0 +1,70 @@
+#pragma once
+// Labels: a plate with a name on it (program, kit, pattern set, key, effect). A click asks the
+// editor to open the label's menu.
+
+#include <string>
+
+#include "plugin/editor/controls/VornControlEx.h"
+#include "plugin/editor/toolkit/DirtyRegion.h"
+
+namespace rimba::controls {
+
+class CVornLabel : public CVornControlEx {
+public:
+    // `bitmapName`: "LabelName.png" or "LabelKey.png". `systemDoubleClickMs`: the window
+    // system's double-click time (by default the one the toolkit tells double clicks by); the
+    // label keeps at least 250 ms.
+    CVornLabel(const toolkit::CRect& size, toolkit::CControlListener* listener, long tag,
+               std::string_view bitmapName = "LabelName.png",
+               int systemDoubleClickMs = static_cast<int>(toolkit::DoubleClickDetector::kIntervalMs));
+    bool isTypeOf(std::string_view className) const override {
+        return className == "CVornLabel" || CVornControlEx::isTypeOf(className);
+    }
+    const char* getClassName() const override { return "CVornLabel"; }
+
+    void setText(std::string newText);
+    const std::string& getText() const { return text; }
+    // Whether mouse up reports too (the value back at 0).
+    void setReportReleases(bool on) { reportReleases = on; }
+    bool getReportReleases() const { return reportReleases; }
+    int getDoubleClickTime() const { return doubleClickTime; }
+
+protected:
+    void drawControl(cairo_t* context) override;
+    toolkit::MouseResult mouseDown(toolkit::CPoint where, unsigned buttons) override;
+    toolkit::MouseResult mouseUp(toolkit::CPoint where, unsigned buttons) override;
+
+private:
+    FilmStrip plate;
+    std::string text;
+    int doubleClickTime;
+    bool reportReleases = false;
+    bool pressed = false;
+};
+
+// The name of a loaded effect on the large plate; a click reports 1.
+class CVornLabelEffectEx : public CVornControlEx {
+public:
+    CVornLabelEffectEx(const toolkit::CRect& size, toolkit::CControlListener* listener, long tag);
+    bool isTypeOf(std::string_view className) const override {
+        return className == "CVornLabelEffectEx" || CVornControlEx::isTypeOf(className);
+    }
+    const char* getClassName() const override { return "CVornLabelEffectEx"; }
+
+    void setText(std::string newText);
+    const std::string& getText() const { return text; }
+
+protected:
+    void drawControl(cairo_t* context) override;
+    toolkit::MouseResult mouseDown(toolkit::CPoint where, unsigned buttons) override;
+    toolkit::MouseResult mouseUp(toolkit::CPoint where, unsigned buttons) override;
+
+private:
+    FilmStrip plate;
+    std::string text;
+};
+
+// A plate with text on it, shared by the labels.
+void drawPlate(cairo_t* context, const FilmStrip& plate, const toolkit::CRect& box, std::string_view text);
+
+}  // namespace rimba::controls
