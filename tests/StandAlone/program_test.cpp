@@ -213,6 +213,19 @@ TEST_F(StandaloneProgram, VersionAndCurrentIdAnswerTheSignatureAndTimeIsNothingB
     EXPECT_THAT(lines, Contains("answer 7 0"));
 }
 
+TEST_F(StandaloneProgram, BlocksGetAStillClockAtOneHundredTwentyBeatsInFourFour) {
+    storePluginFolder(fixtureFolder("both"));
+    auto program = start();
+    const std::optional<unsigned long> window = waitForProgramWindow(10);
+    ASSERT_TRUE(window) << program->standardError();
+    ASSERT_TRUE(waitUntil([&] { return audioRunning(); })) << program->standardError();
+    sendCloseRequest(*window);
+    EXPECT_EQ(program->waitForExit(10000), 0);
+    // Tempo, bar and clock valid, position 0, the transport never playing (bit 1 clear).
+    constexpr int kFlags = 0x200 | 0x400 | 0x2000 | 0x8000;
+    EXPECT_THAT(log(), Contains("time 120 4 4 " + std::to_string(kFlags) + " 0 0"));
+}
+
 TEST_F(StandaloneProgram, StartUpReadsTheAudioSettingsThenOpensTheEditorAndAsksItsSize) {
     storePluginFolder(fixtureFolder("both"));
     auto program = start();
