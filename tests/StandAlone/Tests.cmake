@@ -21,13 +21,23 @@ foreach(variant IN ITEMS both main-only)
     endif()
 endforeach()
 
-rimba_add_test_program(standalone_tests "${CMAKE_CURRENT_SOURCE_DIR}/StandAlone/program_test.cpp;${CMAKE_CURRENT_SOURCE_DIR}/StandAlone/ProgramRun.cpp"
+rimba_add_test_program(standalone_tests "${CMAKE_CURRENT_SOURCE_DIR}/StandAlone/program_test.cpp;${CMAKE_CURRENT_SOURCE_DIR}/StandAlone/jack_test.cpp;${CMAKE_CURRENT_SOURCE_DIR}/StandAlone/ProgramRun.cpp"
                        rimba_settings rimba_platform rimba_vst X11::X11)
 target_compile_definitions(standalone_tests PRIVATE
     RIMBA_STANDALONE_PROGRAM="$<TARGET_FILE:RimbaDrums>"
     RIMBA_STANDALONE_FIXTURE_DIR="${RIMBA_STANDALONE_FIXTURE_DIR}")
 add_dependencies(standalone_tests RimbaDrums RimbaDrums_64 standalone-fixture-both standalone-fixture-main-only)
-# Every case gets an X server of its own.
+# Every case gets an X server and a JACK server of its own (48000 Hz, 256-frame periods: not the
+# plug-in's 44100 and 512, so a test sees whose values are in force).
 set_target_properties(standalone_tests PROPERTIES
-    CROSSCOMPILING_EMULATOR ${CMAKE_CURRENT_SOURCE_DIR}/support/with-xvfb.sh)
+    CROSSCOMPILING_EMULATOR "${CMAKE_CURRENT_SOURCE_DIR}/support/with-xvfb.sh;${CMAKE_CURRENT_SOURCE_DIR}/support/with-jack.sh;-r;48000;-p;256")
 gtest_discover_tests(standalone_tests DISCOVERY_TIMEOUT 60 PROPERTIES TIMEOUT 120 LABELS linux-only)
+
+# The instrument itself in the program, heard through JACK.
+add_test(NAME RealInstrumentInTheProgramPlaysTwoMidiHitsHalfASecondApartThroughJack
+         COMMAND ${CMAKE_CURRENT_SOURCE_DIR}/support/with-xvfb.sh ${CMAKE_CURRENT_SOURCE_DIR}/support/with-jack.sh
+                 -r 48000 -p 256 ${CMAKE_CURRENT_SOURCE_DIR}/StandAlone/real_instrument_jack_test.sh
+                 $<TARGET_FILE:RimbaDrums> $<TARGET_FILE:RimbaDrums_64> $<TARGET_FILE_DIR:RimbaDrums_64>/RimbaDrums_64-library)
+set_tests_properties(RealInstrumentInTheProgramPlaysTwoMidiHitsHalfASecondApartThroughJack PROPERTIES
+                     TIMEOUT 120 SKIP_RETURN_CODE 77 LABELS linux-only)
+add_dependencies(standalone_tests factory_library)
