@@ -135,5 +135,18 @@ TEST_F(UnderJack, NotesFromAJackMidiPortReachThePluginAtTheStartOfABlock) {
     EXPECT_EQ(program.waitForExit(10000), 0);
 }
 
+TEST_F(UnderJack, ListDevicesNamesTheServerAndItsMidiPortsUnderTheirHeadings) {
+    MidiSequencer sequencer({"48000", "0", "36", "2000"});
+    ASSERT_TRUE(sequencer.running());
+    ASSERT_TRUE(waitFor([] { return commandOutput("jack_lsp 2>/dev/null").find("seq:out") != std::string::npos; }));
+    const std::string listing = commandOutput(std::string(RIMBA_STANDALONE_PROGRAM) + " --list-devices");
+    const std::size_t audio = listing.find("Audio outputs:\n");
+    const std::size_t midi = listing.find("MIDI inputs:\n");
+    ASSERT_NE(audio, std::string::npos) << listing;
+    ASSERT_NE(midi, std::string::npos) << listing;
+    EXPECT_NE(listing.substr(audio, midi - audio).find("\n  JACK\n"), std::string::npos) << listing;
+    EXPECT_NE(listing.substr(midi).find("\n  seq:out\n"), std::string::npos) << listing;
+}
+
 }  // namespace
 }  // namespace rimba::test
