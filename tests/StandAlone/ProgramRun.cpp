@@ -110,6 +110,25 @@ int MapWatcher::mapsSoFar() {
     return maps;
 }
 
+std::vector<std::string> readLines(const std::string& path) {
+    std::ifstream file(path);
+    std::vector<std::string> lines;
+    std::string line;
+    while (std::getline(file, line))
+        lines.push_back(line);
+    return lines;
+}
+
+bool waitUntil(const std::function<bool()>& condition, int milliseconds) {
+    const auto end = std::chrono::steady_clock::now() + std::chrono::milliseconds(milliseconds);
+    while (std::chrono::steady_clock::now() < end) {
+        if (condition())
+            return true;
+        std::this_thread::sleep_for(std::chrono::milliseconds(20));
+    }
+    return condition();
+}
+
 std::string commandOutput(const std::string& command) {
     std::string output;
     FILE* pipe = popen(command.c_str(), "r");

@@ -3,6 +3,7 @@
 // settings store (so the user's settings are never touched), its standard error kept, and the
 // X server of the test's wrapper (tests/support/with-xvfb.sh) to show its window on.
 
+#include <functional>
 #include <map>
 #include <optional>
 #include <string>
@@ -62,6 +63,11 @@ private:
     void* display;
     int maps = 0;
 };
+
+// A file's lines; none when it does not exist.
+std::vector<std::string> readLines(const std::string& path);
+// Whether `condition` came true within `milliseconds`, asking every 20 ms.
+bool waitUntil(const std::function<bool()>& condition, int milliseconds = 10000);
 
 // Runs a shell command and gives back its standard output.
 std::string commandOutput(const std::string& command);

@@ -10,9 +10,7 @@
 #include <sys/wait.h>
 
 #include <algorithm>
-#include <chrono>
-#include <fstream>
-#include <thread>
+#include <sstream>
 
 #include "common/settings/SettingsStore.h"
 #include "tests/StandAlone/ProgramRun.h"
@@ -26,16 +24,6 @@ namespace {
 using ::testing::Contains;
 using ::testing::HasSubstr;
 using ::testing::Not;
-
-bool waitFor(const std::function<bool()>& condition, int milliseconds = 10000) {
-    const auto end = std::chrono::steady_clock::now() + std::chrono::milliseconds(milliseconds);
-    while (std::chrono::steady_clock::now() < end) {
-        if (condition())
-            return true;
-        std::this_thread::sleep_for(std::chrono::milliseconds(20));
-    }
-    return condition();
-}
 
 // The ports connected to `port`, as jack_lsp -c lists them under it.
 std::vector<std::string> connectionsOf(const std::string& port) {
@@ -89,14 +77,7 @@ protected:
         environment["RIMBA_FIXTURE_LOG"] = home / "fixture.log";
         environment["RIMBA_FIXTURE_LINK"] = home / "link.txt";
     }
-    std::vector<std::string> log() const {
-        std::ifstream file(home / "fixture.log");
-        std::vector<std::string> lines;
-        std::string line;
-        while (std::getline(file, line))
-            lines.push_back(line);
-        return lines;
-    }
+    std::vector<std::string> log() const { return readLines(home / "fixture.log"); }
     bool logHas(const std::string& wanted) const {
         const std::vector<std::string> lines = log();
         return std::find(lines.begin(), lines.end(), wanted) != lines.end();
@@ -110,10 +91,10 @@ TEST_F(UnderJack, OutputPortsAreConnectedToThePlaybackPortsAndBlocksRunAtTheServ
     ProgramRun program(home.path(), environment, {});
     const std::optional<unsigned long> window = waitForProgramWindow(10);
     ASSERT_TRUE(window) << program.standardError();
-    EXPECT_TRUE(waitFor([] { return !connectionsOf("system:playback_1").empty() &&
+    EXPECT_TRUE(waitUntil([] { return !connectionsOf("system:playback_1").empty() &&
                                     !connectionsOf("system:playback_2").empty(); }))
         << commandOutput("jack_lsp -c");
-    EXPECT_TRUE(waitFor([&] { return logHas("process 256 48000"); })) << program.standardError();
+    EXPECT_TRUE(waitUntil([&] { return logHas("process 256 48000"); })) << program.standardError();
     EXPECT_THAT(log(), Not(Contains(HasSubstr(" 44100"))));
 
     sendCloseRequest(*window);
@@ -125,11 +106,11 @@ TEST_F(UnderJack, NotesFromAJackMidiPortReachThePluginAtTheStartOfABlock) {
     // Key 36, then key 38 half a second later, every second, 2000 frames long.
     MidiSequencer sequencer({"48000", "0", "36", "2000", "24000", "38", "2000"});
     ASSERT_TRUE(sequencer.running());
-    ASSERT_TRUE(waitFor([] { return commandOutput("jack_lsp 2>/dev/null").find("seq:out") != std::string::npos; }));
+    ASSERT_TRUE(waitUntil([] { return commandOutput("jack_lsp 2>/dev/null").find("seq:out") != std::string::npos; }));
     ProgramRun program(home.path(), environment, {});
     const std::optional<unsigned long> window = waitForProgramWindow(10);
     ASSERT_TRUE(window) << program.standardError();
-    EXPECT_TRUE(waitFor([&] { return logHas("midi 144 36 64 delta 0") && logHas("midi 144 38 64 delta 0"); }))
+    EXPECT_TRUE(waitUntil([&] { return logHas("midi 144 36 64 delta 0") && logHas("midi 144 38 64 delta 0"); }))
         << program.standardError();
     sendCloseRequest(*window);
     EXPECT_EQ(program.waitForExit(10000), 0);
@@ -138,7 +119,7 @@ TEST_F(UnderJack, NotesFromAJackMidiPortReachThePluginAtTheStartOfABlock) {
 TEST_F(UnderJack, ListDevicesNamesTheServerAndItsMidiPortsUnderTheirHeadings) {
     MidiSequencer sequencer({"48000", "0", "36", "2000"});
     ASSERT_TRUE(sequencer.running());
-    ASSERT_TRUE(waitFor([] { return commandOutput("jack_lsp 2>/dev/null").find("seq:out") != std::string::npos; }));
+    ASSERT_TRUE(waitUntil([] { return commandOutput("jack_lsp 2>/dev/null").find("seq:out") != std::string::npos; }));
     const std::string listing = commandOutput(std::string(RIMBA_STANDALONE_PROGRAM) + " --list-devices");
     const std::size_t audio = listing.find("Audio outputs:\n");
     const std::size_t midi = listing.find("MIDI inputs:\n");

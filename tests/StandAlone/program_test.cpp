@@ -38,31 +38,12 @@ std::string fixtureFolder(const std::string& variant) {
     return std::string(RIMBA_STANDALONE_FIXTURE_DIR) + "/fixture-" + variant;
 }
 
-std::vector<std::string> readLines(const std::string& path) {
-    std::ifstream file(path);
-    std::vector<std::string> lines;
-    std::string line;
-    while (std::getline(file, line))
-        lines.push_back(line);
-    return lines;
-}
-
 // The main thread's calls only: blocks come from the audio thread at any point between them.
 std::vector<std::string> withoutBlocks(const std::vector<std::string>& lines) {
     std::vector<std::string> kept;
     std::copy_if(lines.begin(), lines.end(), std::back_inserter(kept),
-                 [](const std::string& line) { return line.rfind("process", 0) != 0; });
+                 [](const std::string& line) { return line.rfind("process", 0) != 0 && line.rfind("time ", 0) != 0; });
     return kept;
-}
-
-bool waitUntil(const std::function<bool()>& condition, int milliseconds = 10000) {
-    const auto end = std::chrono::steady_clock::now() + std::chrono::milliseconds(milliseconds);
-    while (std::chrono::steady_clock::now() < end) {
-        if (condition())
-            return true;
-        std::this_thread::sleep_for(std::chrono::milliseconds(20));
-    }
-    return condition();
 }
 
 class StandaloneProgram : public ::testing::Test {
