@@ -5,6 +5,7 @@
 // block it hands the queued MIDI input to the plug-in, then calls processReplacing once.
 // open/close: main thread. processBlock: the device's audio thread; it never blocks or allocates.
 
+#include <atomic>
 #include <cstdint>
 #include <memory>
 #include <string>
@@ -26,15 +27,25 @@ public:
     // Closes whatever is open, then opens the named device; a device that does not open leaves
     // the output silent (start-up goes on).
     void open(const std::string& deviceName, int blockSize, int sampleRate);
+    // Stops the device's thread or client and releases the device; safe to repeat.
     void close();
 
     bool isOpen() const;
+    // Any thread (the time record asks from the audio thread).
     int sampleRate() const;  // in force: a JACK server's own rate after a JACK open
     int blockSize() const;
 
-    // One block: MIDI hand-over, then processReplacing into the two channel buffers.
+    // One block: MIDI hand-over, then processReplacing into the two channel buffers. Frames
+    // beyond the buffers' capacity are refused (nothing is processed).
     void processBlock(int frames);
     const float* channel(int index) const;
+
+    // For the devices: main thread, before the device starts, sizes the channel buffers for the
+    // largest block the device may ask for and records what is in force.
+    void prepare(int sampleRate, int blockSize, int largestBlock);
+    // The device's own thread, when a JACK server changes its block size.
+    void blockSizeChanged(int frames);
+    int capacity() const { return static_cast<int>(left.size()); }
 
     struct Device;  // the open backend (JACK client or ALSA PCM with its feeder thread)
 
@@ -43,11 +54,12 @@ private:
     MidiInputPort* midi;
     std::vector<float> left, right;
     std::unique_ptr<Device> device;
-    int rateInForce = 0;
-    int blockInForce = 0;
+    std::atomic<int> rateInForce{0};
+    std::atomic<int> blockInForce{0};
 };
 
-// 1.5 gives 32767, -1.5 gives -32768: clamped, then scaled by 32767 (32768 below zero).
+// 1.5 gives 32767, -1.5 gives -32768: clamped, then truncate(x * 32767.505859375 - 0.5) in single
+// precision; not-a-number gives 0.
 std::int16_t toSample16(float value);
 
 // The names the settings menu offers: the ALSA PCM playback devices, then "JACK" when a JACK

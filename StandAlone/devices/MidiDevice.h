@@ -1,0 +1,23 @@
+#pragma once
+// The backends behind MidiInputPort. While a device exists its own thread calls
+// MidiInputPort::receive; its destructor stops that thread and releases the port.
+
+#include <memory>
+#include <string>
+
+#include "StandAlone/devices/MidiInputPort.h"
+
+namespace rimba::standalone {
+
+struct MidiInputPort::Device {
+    virtual ~Device() = default;
+};
+
+// The ALSA sequencer port named "client:port"; null when the sequencer or the port cannot be
+// opened (a machine without /dev/snd/seq), without a word on standard error.
+std::unique_ptr<MidiInputPort::Device> openAlsaSequencerInput(MidiInputPort& port, const std::string& source);
+
+// A JACK client with one MIDI input connected to the named JACK MIDI output; null on failure.
+std::unique_ptr<MidiInputPort::Device> openJackMidiInput(MidiInputPort& port, const std::string& source);
+
+}  // namespace rimba::standalone

@@ -1,0 +1,147 @@
+#include "StandAlone/devices/MidiInputPort.h"
+
+#include <algorithm>
+#include <array>
+
+#include "StandAlone/devices/AudioDevice.h"
+#include "StandAlone/devices/MidiDevice.h"
+#include "common/platform/DeviceNames.h"
+#include "common/platform/MessageBox.h"
+#include "plugin/model/Constants.h"
+
+namespace rimba::standalone {
+
+namespace {
+
+struct Packet {
+    std::uint8_t bytes[3];
+};
+
+// One effProcessEvents request: the list and its single event side by side.
+struct EventBlock {
+    VstEvents list;
+    VstMidiEvent event;
+};
+
+bool namesDevice(const std::string& full, const std::string& wanted) {
+    return full == wanted || platform::listedDeviceName(full) == wanted;
+}
+
+}  // namespace
+
+// Fixed storage made before any thread uses it. Each packet handed over in a block gets an event
+// block of its own, so a plug-in that keeps the event pointers until its next process call
+// still reads every event, not the last one many times.
+struct MidiInputPort::Queue {
+    static_assert((kQueueCapacity & (kQueueCapacity - 1)) == 0, "the ring's indexes wrap by masking");
+
+    bool push(const Packet& packet) {
+        const std::size_t end = written.load(std::memory_order_relaxed);
+        if (end - read.load(std::memory_order_acquire) == kQueueCapacity)
+            return false;
+        packets[end & (kQueueCapacity - 1)] = packet;
+        written.store(end + 1, std::memory_order_release);
+        return true;
+    }
+
+    bool pop(Packet& packet) {
+        const std::size_t start = read.load(std::memory_order_relaxed);
+        if (start == written.load(std::memory_order_acquire))
+            return false;
+        packet = packets[start & (kQueueCapacity - 1)];
+        read.store(start + 1, std::memory_order_release);
+        return true;
+    }
+
+    std::array<Packet, kQueueCapacity> packets{};
+    std::atomic<std::size_t> written{0};
+    std::atomic<std::size_t> read{0};
+    std::array<EventBlock, kQueueCapacity> blocks{};
+};
+
+MidiInputPort::MidiInputPort(AEffect* plugin) : plugin(plugin), queue(std::make_unique<Queue>()) {
+    quietenJack();
+    reopen();
+}
+
+MidiInputPort::~MidiInputPort() { close(); }
+
+void MidiInputPort::reopen() {
+    close();
+    if (plugin == nullptr)
+        return;
+    char name[128] = {};
+    plugin->dispatcher(plugin, effGetParamDisplay, kStandaloneMidiDevice, 0, name, 0.0f);
+    name[sizeof name - 1] = '\0';  // a plug-in that fills all 128 bytes still gives a string
+    open(name);
+}
+
+void MidiInputPort::open(const std::string& deviceName) {
+    close();
+    if (deviceName.empty())
+        return;
+    const std::vector<std::string> sequencerPorts = platform::systemMidiInputDeviceNames();
+    const auto sequencerPort = std::find_if(sequencerPorts.begin(), sequencerPorts.end(),
+                                            [&](const std::string& full) { return namesDevice(full, deviceName); });
+    if (sequencerPort != sequencerPorts.end()) {
+        device = openAlsaSequencerInput(*this, *sequencerPort);
+    } else {
+        const std::vector<std::string> allPorts = platform::midiInputDeviceNames();
+        const auto jackPort = std::find_if(allPorts.begin(), allPorts.end(),
+                                           [&](const std::string& full) { return namesDevice(full, deviceName); });
+        if (jackPort == allPorts.end())
+            return;  // no such device: silently no MIDI input
+        device = openJackMidiInput(*this, *jackPort);
+    }
+    if (!device) {
+        platform::showMessage("Unable to open the MIDI port !", "Zelkor");
+        return;
+    }
+    started.store(true, std::memory_order_release);
+}
+
+void MidiInputPort::close() {
+    started.store(false, std::memory_order_release);
+    device.reset();
+}
+
+bool MidiInputPort::isStarted() const { return started.load(std::memory_order_acquire); }
+
+void MidiInputPort::receive(std::uint8_t status, std::uint8_t data1, std::uint8_t data2) {
+    constexpr std::uint8_t kActiveSensing = 0xFE;
+    if (status == kActiveSensing)
+        return;
+    queue->push(Packet{{status, data1, data2}});  // a full queue drops the message
+}
+
+void MidiInputPort::handOver() {
+    // At most one queue's worth per block: messages that arrive meanwhile wait for the next one,
+    // and every event block sent in this block stays untouched until then.
+    std::size_t used = 0;
+    Packet packet{};
+    for (std::size_t taken = 0; taken < kQueueCapacity && queue->pop(packet); ++taken) {
+        if (plugin == nullptr)
+            continue;
+        EventBlock& block = queue->blocks[used++];
+        block.event = VstMidiEvent{};
+        block.event.type = kVstMidiType;
+        block.event.byteSize = sizeof(VstMidiEvent);
+        block.event.deltaFrames = 0;
+        block.event.flags = kVstMidiEventIsRealtime;
+        for (int index = 0; index < 3; ++index)
+            block.event.midiData[index] = static_cast<char>(packet.bytes[index]);
+        block.list.numEvents = 1;
+        block.list.reserved = 0;
+        block.list.events[0] = reinterpret_cast<VstEvent*>(&block.event);
+        block.list.events[1] = nullptr;
+        plugin->dispatcher(plugin, effProcessEvents, 0, 0, &block.list, 0.0f);
+    }
+}
+
+std::vector<std::string> listMidiInputDevices() {
+    std::vector<std::string> names = platform::midiInputDeviceNames();
+    std::transform(names.begin(), names.end(), names.begin(), platform::listedDeviceName);
+    return names;
+}
+
+}  // namespace rimba::standalone
