@@ -33,14 +33,20 @@ jack_midiseq seq $((rate * 2)) 0 36 2000 "$half" 38 2000 & pids+=($!)
 for _ in $(seq 250); do jack_lsp | grep -qx 'seq:out' && break; sleep 0.02; done
 
 "$HOME/bin/RimbaDrums" --audio JACK --midi seq:out 2>"$work/program.err" & program_pid=$!; pids+=($program_pid)
-window=$(timeout 20 xdotool search --sync --onlyvisible --name '^StandAlone$' | head -1) || {
-    # An instrument without its editor yet is refused; the test cannot run before it has one.
-    if ! kill -0 "$program_pid" 2>/dev/null && grep -q 'has no editor' "$work/program.err"; then
-        echo "SKIPPED: the instrument has no editor to show" >&2
-        exit 77
+window=
+for _ in $(seq 500); do
+    window=$(xdotool search --onlyvisible --name '^StandAlone$' 2>/dev/null | head -1) && [ -n "$window" ] && break
+    if ! kill -0 "$program_pid" 2>/dev/null; then
+        # An instrument without its editor yet is refused; the test cannot run before it has one.
+        if grep -q 'has no editor' "$work/program.err"; then
+            echo "SKIPPED: the instrument has no editor to show" >&2
+            exit 77
+        fi
+        fail "the program ended before it showed a window"
     fi
-    fail "no window"
-}
+    sleep 0.04
+done
+[ -n "$window" ] || fail "no window"
 for _ in $(seq 250); do jack_lsp -c | grep -A2 '^system:playback_1$' | grep -q '^ ' && break; sleep 0.02; done
 jack_lsp -c | grep -A2 '^system:playback_1$' | grep -q '^ ' || fail "nothing is connected to system:playback_1"
 jack_lsp -c | grep -A2 '^system:playback_2$' | grep -q '^ ' || fail "nothing is connected to system:playback_2"
