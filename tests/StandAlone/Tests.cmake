@@ -33,11 +33,5 @@ set_target_properties(standalone_tests PROPERTIES
     CROSSCOMPILING_EMULATOR "${CMAKE_CURRENT_SOURCE_DIR}/support/with-xvfb.sh;${CMAKE_CURRENT_SOURCE_DIR}/support/with-jack.sh;-r;48000;-p;256")
 gtest_discover_tests(standalone_tests DISCOVERY_TIMEOUT 60 NO_PRETTY_VALUES PROPERTIES TIMEOUT 120 LABELS linux-only)
 
-# The instrument itself in the program, heard through JACK.
-add_test(NAME RealInstrumentInTheProgramPlaysTwoMidiHitsHalfASecondApartThroughJack
-         COMMAND ${CMAKE_CURRENT_SOURCE_DIR}/support/with-xvfb.sh ${CMAKE_CURRENT_SOURCE_DIR}/support/with-jack.sh
-                 -r 48000 -p 256 ${CMAKE_CURRENT_SOURCE_DIR}/StandAlone/real_instrument_jack_test.sh
-                 $<TARGET_FILE:RimbaDrums> $<TARGET_FILE:RimbaDrums_64> $<TARGET_FILE_DIR:RimbaDrums_64>/RimbaDrums_64-library)
-set_tests_properties(RealInstrumentInTheProgramPlaysTwoMidiHitsHalfASecondApartThroughJack PROPERTIES
-                     TIMEOUT 120 SKIP_RETURN_CODE 77 LABELS linux-only)
+# The real-instrument test copies the factory library.
 add_dependencies(standalone_tests factory_library)
