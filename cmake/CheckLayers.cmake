@@ -20,7 +20,7 @@ set(RIMBA_LAYER_RULES
     "plugin/core:plugin/core,plugin/effects,plugin/synth,plugin/files,plugin/model,common/platform,common/settings,common/vst"
     "plugin/tools:plugin/tools,plugin/core,plugin/effects,plugin/synth,plugin/files,plugin/model,common/platform,common/settings,common/vst"
     "plugin/editor/artwork:plugin/editor/artwork"
-    "plugin/editor/toolkit:plugin/editor/toolkit,plugin/editor/artwork,common/platform"
+    "plugin/editor/toolkit:plugin/editor/toolkit,plugin/editor/artwork,common/platform,common/vst"
     "plugin/editor/controls:plugin/editor/controls,plugin/editor/toolkit,plugin/editor/artwork,plugin/model,common/platform"
     "plugin/editor:plugin/editor,plugin/tools,plugin/core,plugin/effects,plugin/synth,plugin/files,plugin/model,common/platform,common/settings,common/vst")
 

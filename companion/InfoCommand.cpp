@@ -39,6 +39,13 @@ void printFacts(const PluginFacts& f) {
     std::printf("vendor version: %lld\n", static_cast<long long>(f.vendorVersion));
     std::printf("VST version: %lld\n", static_cast<long long>(f.vstVersion));
     std::printf("category: %s (%lld)\n", categoryName(f.category).c_str(), static_cast<long long>(f.category));
+    if (f.hasEditorRect) {
+        const ERect& r = f.editorRect;
+        std::printf("editor: %d x %d (top %d, left %d, bottom %d, right %d)\n", r.right - r.left, r.bottom - r.top,
+                    r.top, r.left, r.bottom, r.right);
+    } else {
+        std::printf("editor: none\n");
+    }
     std::printf("outputs:\n");
     for (std::size_t i = 0; i < f.outputs.size(); ++i) {
         const auto& pin = f.outputs[i];

@@ -80,6 +80,11 @@ PluginFacts LoadedPlugin::facts() const {
         pin.shortLabel[sizeof pin.shortLabel - 1] = 0;
         facts.outputs.push_back({pin.label, pin.shortLabel, pin.flags});
     }
+    ERect* rect = nullptr;
+    if ((effect->flags & effFlagsHasEditor) != 0 && dispatch(effEditGetRect, 0, 0, &rect) != 0 && rect != nullptr) {
+        facts.hasEditorRect = true;
+        facts.editorRect = *rect;
+    }
     return facts;
 }
 

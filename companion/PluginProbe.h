@@ -32,6 +32,10 @@ struct PluginFacts {
     VstIntPtr vstVersion = 0;
     VstIntPtr category = 0;
     std::vector<PinInfo> outputs;
+    // The editor's rectangle as effEditGetRect answers it, when the plug-in has an editor and
+    // answers.
+    bool hasEditorRect = false;
+    ERect editorRect{};
 };
 
 class LoadedPlugin {

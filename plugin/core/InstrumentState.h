@@ -75,6 +75,11 @@ struct InstrumentState : PatternState {
     FilterUpdateList filterUpdates;     // main to the render loop
     ProgramChangeList programChanges;   // the render loop to the timer
     StepDisplayList stepDisplay;        // the render loop to the editor
+    // The meters as the render loop last saw them at the end of a block, while the editor is
+    // open; the editor reads them on its own thread. Each value on its own, relaxed.
+    PerTrack<std::atomic<float>> editorTrackLevels{};
+    std::atomic<float> editorMasterLeft{0.0f};
+    std::atomic<float> editorMasterRight{0.0f};
 
     // --- audio: the sequencer's place and the clock -----------------------------------------
     std::int32_t previousTempo = 120;

@@ -160,8 +160,10 @@ void VornDrums::finishBlock(float** outputs, VstInt32 frames) {
     else
         applyMasterEqualiserBatched(outputs, frames);
     runInsertEffects(outputs, frames);
-    if (editorOpen())
+    if (editorOpen()) {
         updateMasterMeters(outputs, frames);
+        publishEditorMeters();
+    }
 }
 
 void VornDrums::runSendEffects(float** outputs, VstInt32 frames) {

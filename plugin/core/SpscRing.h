@@ -36,6 +36,14 @@ public:
         return value;
     }
 
+    // Reader thread only: the oldest entry, left in place.
+    std::optional<T> peek() const {
+        const std::size_t read = readIndex.load(std::memory_order_relaxed);
+        if (read == writeIndex.load(std::memory_order_acquire))
+            return std::nullopt;
+        return entries[read];
+    }
+
     // Either side; a snapshot that may be stale by the time it is used.
     bool empty() const {
         return readIndex.load(std::memory_order_acquire) == writeIndex.load(std::memory_order_acquire);

@@ -108,6 +108,10 @@ void VornDrums::saveSettingsAndLastState() {
 void VornDrums::resume() { wantEvents(); }
 
 void VornDrums::close() {
+    // A host that closes the instrument with its editor still open gets the window taken down
+    // here, while the host's window it lives in still exists.
+    if (editor != nullptr && editor->isOpen())
+        editor->close();
     saveSettingsAndLastState();
     // Held raised so that no block is rendered after close returns.
     handshake.beginLoad();

@@ -17,6 +17,7 @@
 #include <atomic>
 #include <cstdint>
 #include <memory>
+#include <optional>
 #include <span>
 #include <string>
 #include <vector>
@@ -134,7 +135,27 @@ public:
     // Timer: takes one queued program change; a loader.
     void programChangeTimer();
 
-    bool editorOpen() const { return editor != nullptr && editor->isOpen(); }  // main
+    bool editorOpen() const { return editor != nullptr && editor->isOpen(); }  // main or audio
+    // Main, before the host has the descriptor: the instrument takes the editor, owns it from
+    // then on and tells the host it has one.
+    void giveEditor(AEffEditor* newEditor) { setEditor(newEditor); }
+
+    // --- what the editor shows of the instrument (EditorLink.cpp) ------------------------------
+    // Editor thread unless said otherwise. The track's meter level (the greater of its two
+    // peaks) as the render loop last published it; 0 for a track that is not in use.
+    float trackLevel(int track) const;
+    float masterLevelLeft() const { return editorMasterLeft.load(std::memory_order_relaxed); }
+    float masterLevelRight() const { return editorMasterRight.load(std::memory_order_relaxed); }
+    // A loader holds the handshake (on the timer's thread, or another thread of the host's).
+    bool loadRunning() const { return handshake.loadsInProgress.load() > 0; }
+    // While a load runs: the share of the tracks in use whose sound is not being loaded, 0 to 1.
+    float loadProgress() const;
+    // Takes the oldest played step whose display time is not later than `nowMs` (the platform's
+    // millisecond tick); nothing when the queue is empty or its oldest step is still due later.
+    std::optional<StepDisplay> takeDueStep(std::uint32_t nowMs);
+    std::int32_t getTrackCount() const { return trackCount; }
+    bool stepAndVumeterOn() const { return settings.stepAndVumeter != 0; }
+    bool autoscrollOn() const { return settings.autoscroll != 0; }
     bool synthSlotLoaded() const { return drumSynthPlugin != nullptr; }          // main or a loader
 
 private:
@@ -169,6 +190,7 @@ private:
     std::int32_t stepInPattern(std::int64_t step, std::int32_t length) const;
     void queueSynthNote(std::int32_t deltaFrames, std::uint8_t status, int track, std::uint8_t velocity);
     void releaseAllVoices();
+    void publishEditorMeters();  // audio, at the end of a block while the editor is open
 
     // --- the program chunk and program files (Chunk.cpp) ----------------------------------
 public:

@@ -1,8 +1,10 @@
 #!/usr/bin/env bash
 # A real host's view: Ardour's VST scanner must take the built plug-in for an instrument with no
-# audio inputs, 18 outputs and one MIDI input.
+# audio inputs, 18 outputs and one MIDI input, with an editor when the plug-in was built with one.
+#   ardour_scan_test.sh PLUGIN.so [HAS_EDITOR (1 or 0, default 1)]
 set -euo pipefail
 plugin=$1
+has_editor=${2:-1}
 scanner=/usr/lib/ardour7/ardour-vst-scanner
 [ -x "$scanner" ] || { echo "Ardour's VST scanner is missing (package ardour)"; exit 1; }
 
@@ -32,4 +34,5 @@ expect 'n_outputs="18"'
 expect 'n_midi_inputs="1"'
 expect 'is_instrument="1"'
 expect 'can_process_replace="1"'
+expect "has_editor=\"$has_editor\""
 echo "Ardour sees the instrument as expected"

@@ -12,6 +12,12 @@
 
 #include "plugin/editor/toolkit/Geometry.h"
 
+// Xlib's X.h names a constant CursorShape. A file that needs both includes the X11 headers
+// first; the constant (a request class of XQueryBestSize) gives way to our enum.
+#ifdef CursorShape
+#undef CursorShape
+#endif
+
 namespace rimba::toolkit {
 
 class CFrame;

@@ -1,8 +1,12 @@
 // The library's one way in: a host calls the entry point with its callback and receives the
-// descriptor of a new instrument.
+// descriptor of a new instrument, with its editor where the build has one. It stands above every
+// layer, so that no engine file needs to know the editor.
 
 #include "common/vst/VstAbi.h"
 #include "plugin/core/VornDrums.h"
+#if RIMBA_WITH_EDITOR
+#include "plugin/editor/Editor.h"
+#endif
 
 namespace {
 
@@ -12,6 +16,14 @@ AEffect* createInstrument(audioMasterCallback audioMaster) {
         return nullptr;
     try {
         auto* instrument = new rimba::VornDrums(audioMaster);
+#if RIMBA_WITH_EDITOR
+        try {
+            instrument->giveEditor(new rimba::Editor(*instrument));
+        } catch (...) {
+            delete instrument;
+            throw;
+        }
+#endif
         return instrument->getAeffect();
     } catch (...) {
         // Nothing may unwind into a host.

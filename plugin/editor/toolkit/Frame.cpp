@@ -1,0 +1,248 @@
+#include "plugin/editor/toolkit/Frame.h"
+
+#include <algorithm>
+
+#include "plugin/editor/toolkit/Bitmap.h"
+#include "plugin/editor/toolkit/FrameWindow.h"
+
+namespace rimba::toolkit {
+
+namespace {
+
+constexpr unsigned kButtonBits = kLButton | kRButton | kMButton;
+
+}  // namespace
+
+CFrame::CFrame(const CRect& size, std::shared_ptr<CBitmap> background)
+    : size(size), background(std::move(background)) {
+    // The frame is opaque: 24-bit colour in 32-bit words, the layout of a TrueColor X image.
+    surface = cairo_image_surface_create(CAIRO_FORMAT_RGB24, std::max(size.width(), 1), std::max(size.height(), 1));
+    invalidateAll();
+}
+
+CFrame::~CFrame() {
+    close();
+    removeAll();
+    cairo_surface_destroy(surface);
+}
+
+bool CFrame::open(void* parentWindow) {
+    if (window) return true;
+    window = openFrameWindow(*this, parentWindow);
+    if (!window) return false;
+    invalidateAll();
+    window->setCursor(cursor);
+    return true;
+}
+
+void CFrame::close() {
+    // A capture or focus does not survive the window: the next open starts clean.
+    if (focus) setFocusView(nullptr);
+    capture = nullptr;
+    heldButtons = 0;
+    window.reset();
+}
+
+bool CFrame::isOpen() const { return window != nullptr; }
+
+void CFrame::setBackground(std::shared_ptr<CBitmap> bitmap) {
+    background = std::move(bitmap);
+    invalidateAll();
+}
+
+CView* CFrame::addView(std::unique_ptr<CView> view) {
+    if (!view) return nullptr;
+    CView* raw = view.get();
+    raw->attached(this);
+    raw->setDirty(true);
+    views.push_back(std::move(view));
+    return raw;
+}
+
+bool CFrame::removeView(CView* view) {
+    auto it = std::find_if(views.begin(), views.end(), [view](const auto& owned) { return owned.get() == view; });
+    if (it == views.end()) return false;
+    // Taken out of the list before it is destroyed, so that nothing it does on the way out
+    // (looseFocus, a listener) finds it still among the views.
+    std::unique_ptr<CView> leaving = std::move(*it);
+    views.erase(it);
+    dropPointersTo(leaving.get());
+    if (leaving->isVisible()) invalidate(leaving->getViewSize());
+    leaving->attached(nullptr);
+    return true;
+}
+
+void CFrame::removeAll() {
+    while (!views.empty()) removeView(views.back().get());
+}
+
+CView* CFrame::getView(std::size_t index) const { return index < views.size() ? views[index].get() : nullptr; }
+
+bool CFrame::isChild(const CView* view) const {
+    return std::any_of(views.begin(), views.end(), [view](const auto& owned) { return owned.get() == view; });
+}
+
+CView* CFrame::getViewAt(CPoint where) const {
+    for (auto it = views.rbegin(); it != views.rend(); ++it) {
+        CView* view = it->get();
+        if (view->isVisible() && view->getMouseEnabled() && view->getViewSize().contains(where)) return view;
+    }
+    return nullptr;
+}
+
+void CFrame::invalidate(const CRect& rect) { pending.add(rect.intersection(size)); }
+
+void CFrame::collectDirtyViews() {
+    for (const auto& view : views) {
+        if (!view->isDirty()) continue;
+        view->setDirty(false);
+        if (view->isVisible()) invalidate(view->getViewSize());
+    }
+}
+
+void CFrame::paintRect(cairo_t* context, const CRect& rect) {
+    cairo_save(context);
+    cairo_rectangle(context, rect.left, rect.top, rect.width(), rect.height());
+    cairo_clip(context);
+    cairo_set_source_rgb(context, 0, 0, 0);
+    cairo_paint(context);
+    if (background) background->draw(context, {0, 0});
+    for (const auto& view : views) {
+        if (!view->isVisible()) continue;
+        CRect area = view->getViewSize().intersection(rect);
+        if (area.isEmpty()) continue;
+        // A view draws inside its own rectangle only, whatever it asks for.
+        cairo_save(context);
+        cairo_rectangle(context, area.left, area.top, area.width(), area.height());
+        cairo_clip(context);
+        view->draw(context);
+        cairo_restore(context);
+    }
+    cairo_restore(context);
+}
+
+std::vector<CRect> CFrame::redraw() {
+    collectDirtyViews();
+    std::vector<CRect> painted = pending.getRects();
+    pending.clear();
+    if (painted.empty()) return painted;
+    cairo_t* context = cairo_create(surface);
+    for (const CRect& rect : painted) paintRect(context, rect);
+    cairo_destroy(context);
+    cairo_surface_flush(surface);
+    if (window) {
+        for (const CRect& rect : painted) window->blit(surface, rect);
+        window->finishBlits();
+    }
+    return painted;
+}
+
+void CFrame::drawAll() {
+    for (const auto& view : views) view->setDirty(false);
+    pending.clear();
+    cairo_t* context = cairo_create(surface);
+    paintRect(context, size);
+    cairo_destroy(context);
+    cairo_surface_flush(surface);
+}
+
+void CFrame::mouseDown(CPoint where, unsigned buttons) {
+    heldButtons |= buttons & kButtonBits;
+    if (capture) {
+        // A second button while the first is held belongs to the view that has the mouse.
+        capture->onMouseDown(where, buttons);
+        return;
+    }
+    CView* target = getViewAt(where);
+    if (focus && focus != target) setFocusView(nullptr);
+    if (target && target->onMouseDown(where, buttons) == MouseResult::handled && isChild(target) &&
+        (heldButtons & kButtonBits) != 0)
+        capture = target;
+}
+
+void CFrame::mouseMoved(CPoint where, unsigned buttons) {
+    if (capture) {
+        capture->onMouseMoved(where, buttons);
+        return;
+    }
+    if (CView* target = getViewAt(where)) target->onMouseMoved(where, buttons);
+}
+
+void CFrame::mouseUp(CPoint where, unsigned buttons) {
+    heldButtons &= ~(buttons & kButtonBits);
+    CView* target = capture ? capture : getViewAt(where);
+    if (heldButtons == 0) capture = nullptr;
+    if (target) target->onMouseUp(where, buttons);
+}
+
+bool CFrame::keyDown(unsigned keySymbol, std::string_view text) {
+    return focus != nullptr && focus->onKeyDown(keySymbol, text);
+}
+
+void CFrame::setFocusView(CView* view) {
+    if (view == focus) return;
+    if (view && !isChild(view)) return;
+    CView* old = focus;
+    focus = view;
+    if (old) old->looseFocus();
+    if (focus) {
+        grabKeyboardFocus();
+        focus->takeFocus();
+    }
+}
+
+void CFrame::grabKeyboardFocus() {
+    if (window) window->grabKeyboardFocus();
+}
+
+void CFrame::setCursor(CursorShape shape) {
+    if (shape == cursor) return;
+    cursor = shape;
+    if (window) window->setCursor(shape);
+}
+
+void CFrame::idle() {
+    if (window) window->pumpEvents(nullptr);
+    redraw();
+    // By index: a view's idle work may add views behind it.
+    for (std::size_t i = 0; i < views.size(); ++i) views[i]->onIdle();
+}
+
+Display* CFrame::getDisplay() const { return window ? window->display() : nullptr; }
+XWindowId CFrame::getWindow() const { return window ? window->window() : 0; }
+XWindowId CFrame::getParentWindow() const { return window ? window->parent() : 0; }
+int CFrame::getScreen() const { return window ? window->screen() : 0; }
+
+CPoint CFrame::localToScreen(CPoint where) const {
+    CPoint origin = window ? window->origin() : CPoint{};
+    return {origin.x + where.x, origin.y + where.y};
+}
+
+CRect CFrame::getScreenRect(const CView& view) const {
+    CPoint topLeft = localToScreen({view.getViewSize().left, view.getViewSize().top});
+    return rectOfSize(topLeft.x, topLeft.y, view.getViewSize().width(), view.getViewSize().height());
+}
+
+void CFrame::runModal(const std::function<bool(XEvent&)>& filter, const std::function<bool()>& finished,
+                      int waitMs) {
+    while (window && !finished()) {
+        window->pumpEvents(filter);
+        redraw();
+        if (finished()) break;
+        if (window) window->waitForEvent(waitMs);
+    }
+}
+
+bool CFrame::dispatchEvent(XEvent& event) { return window && window->dispatch(event); }
+
+void CFrame::forget(const CView* view) { dropPointersTo(view); }
+
+void CFrame::dropPointersTo(const CView* view) {
+    if (capture == view) {
+        capture = nullptr;
+        heldButtons = 0;
+    }
+    if (focus == view) focus = nullptr;
+}
+
+}  // namespace rimba::toolkit

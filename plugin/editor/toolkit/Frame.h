@@ -1,0 +1,145 @@
+#pragma once
+// The frame: the editor's one window, a child of the window the host passes when it opens the
+// editor. It owns the views, draws the dirty ones into an image surface of its own size and
+// copies the changed rectangles to the window, routes the mouse and the keyboard to the views,
+// and pumps its window's events on idle without ever blocking. Editor thread only.
+//
+// The window system stays behind FrameWindow (FrameWindow.h): the X11 half today, a Windows
+// half later with its own window, blit and event pump. Modal pop-ups (menus, text fields,
+// dialogs) open windows of their own on the frame's display and run a nested event loop
+// through runModal.
+
+#include <cairo.h>
+
+#include <functional>
+#include <memory>
+#include <string_view>
+#include <vector>
+
+#include "plugin/editor/toolkit/DirtyRegion.h"
+#include "plugin/editor/toolkit/Geometry.h"
+#include "plugin/editor/toolkit/View.h"
+
+// Again here, for a file that took in X.h after View.h (include the X11 headers first).
+#ifdef CursorShape
+#undef CursorShape
+#endif
+
+// Xlib's own opaque types, declared the way Xlib declares them, so that users of the frame do
+// not take in Xlib's macros unless they ask for them.
+typedef struct _XDisplay Display;
+typedef union _XEvent XEvent;
+
+namespace rimba::toolkit {
+
+class FrameWindow;
+
+// An X11 window id (Xlib's Window, an unsigned long on the client side).
+using XWindowId = unsigned long;
+
+class CFrame {
+public:
+    CFrame(const CRect& size, std::shared_ptr<CBitmap> background);
+    ~CFrame();  // closes the window if still open, then destroys every view
+    CFrame(const CFrame&) = delete;
+    CFrame& operator=(const CFrame&) = delete;
+
+    // Creates the window inside `parentWindow` (an X11 window id cast to a pointer), with a
+    // display connection of its own. False when the display or the window cannot be made;
+    // the frame then stays closed and can still draw into its surface.
+    bool open(void* parentWindow);
+    // Destroys the window, frees the cursors and closes the display connection. The views stay.
+    void close();
+    bool isOpen() const;
+
+    const CRect& getViewSize() const { return size; }
+    int getWidth() const { return size.width(); }
+    int getHeight() const { return size.height(); }
+    const std::shared_ptr<CBitmap>& getBackground() const { return background; }
+    void setBackground(std::shared_ptr<CBitmap> bitmap);
+
+    // Views, drawn in the order they were added (later ones on top). The frame owns them.
+    CView* addView(std::unique_ptr<CView> view);
+    template <class T>
+    T* add(std::unique_ptr<T> view) {
+        T* raw = view.get();
+        addView(std::move(view));
+        return raw;
+    }
+    bool removeView(CView* view);  // destroys it; false when it is not ours
+    void removeAll();
+    std::size_t getNbViews() const { return views.size(); }
+    CView* getView(std::size_t index) const;
+    bool isChild(const CView* view) const;
+    // The topmost visible view under `where` that takes the mouse, or nullptr.
+    CView* getViewAt(CPoint where) const;
+
+    // Drawing. Every dirty view and every invalidated rectangle is repainted on the next
+    // redraw: the background, then each visible view that meets the rectangle, clipped to it.
+    // Views draw in frame coordinates: a view's getViewSize() is where it paints.
+    void invalidate(const CRect& rect);
+    void invalidateAll() { invalidate(size); }
+    // Repaints what is dirty into the surface and copies the repainted rectangles to the
+    // window (when open). Returns the rectangles repainted.
+    std::vector<CRect> redraw();
+    // Repaints the whole frame now, whether dirty or not (the image surface only).
+    void drawAll();
+    cairo_surface_t* getSurface() const { return surface; }
+    const DirtyRegion& getPendingRegion() const { return pending; }
+
+    // Input, in frame coordinates. The view that takes a mouse-down captures the mouse: it gets
+    // the moves and the up until the last button is released, wherever the pointer goes.
+    void mouseDown(CPoint where, unsigned buttons);
+    void mouseMoved(CPoint where, unsigned buttons);
+    void mouseUp(CPoint where, unsigned buttons);
+    bool keyDown(unsigned keySymbol, std::string_view text);  // to the focused view
+    CView* getMouseCapture() const { return capture; }
+    CView* getFocusView() const { return focus; }
+    void setFocusView(CView* view);  // looseFocus on the old one, takeFocus on the new one
+    // Asks the window system for the keyboard (a text field inside a host's window needs it).
+    void grabKeyboardFocus();
+
+    void setCursor(CursorShape shape);
+    CursorShape getCursor() const { return cursor; }
+
+    // Pending window events (never waiting for one), then the redraw, then each view's onIdle.
+    void idle();
+
+    // For modal pop-ups and dialogs built on the frame.
+    Display* getDisplay() const;            // nullptr while closed
+    XWindowId getWindow() const;            // the frame's own window; 0 while closed
+    XWindowId getParentWindow() const;      // the host's window; 0 while closed
+    int getScreen() const;                  // the default screen of the display
+    CPoint localToScreen(CPoint where) const;  // frame coordinates to the root window's
+    CRect getScreenRect(const CView& view) const;
+    // A nested event loop: runs until `finished` returns true or the frame closes. Each X
+    // event goes first to `filter` (true: consumed); the rest go to the frame as usual. The
+    // frame redraws between events; while nothing happens the loop waits on the display's
+    // connection for at most `waitMs` milliseconds at a time.
+    void runModal(const std::function<bool(XEvent&)>& filter, const std::function<bool()>& finished,
+                  int waitMs = 10);
+    // Dispatches one X event of the frame's window (expose, mouse, keys); false when it was not
+    // ours. Used by the event pump and by modal loops that forward events.
+    bool dispatchEvent(XEvent& event);
+
+    // Called by a view when it goes away, so that the frame forgets any pointer to it.
+    void forget(const CView* view);
+
+private:
+    void paintRect(cairo_t* context, const CRect& rect);
+    void collectDirtyViews();
+    void dropPointersTo(const CView* view);
+
+    CRect size;
+    std::shared_ptr<CBitmap> background;
+    std::vector<std::unique_ptr<CView>> views;
+    cairo_surface_t* surface = nullptr;
+    DirtyRegion pending;
+    CView* capture = nullptr;
+    CView* focus = nullptr;
+    unsigned heldButtons = 0;  // mouse buttons down now; the capture ends when none is
+    CursorShape cursor = CursorShape::arrow;
+    std::unique_ptr<FrameWindow> window;
+};
+
+}  // namespace rimba::toolkit

@@ -1,0 +1,40 @@
+#pragma once
+// The window system's half of a frame: a child window of the host's, a blit of the frame's
+// image surface into it, an event pump and cursors. X11 on Linux (X11FrameWindow.cpp).
+
+#include <cairo.h>
+
+#include <functional>
+#include <memory>
+
+#include "plugin/editor/toolkit/Frame.h"
+
+namespace rimba::toolkit {
+
+class FrameWindow {
+public:
+    virtual ~FrameWindow() = default;
+    // Copies `rect` of `image` (the frame's size) to the same place in the window.
+    virtual void blit(cairo_surface_t* image, const CRect& rect) = 0;
+    // After the blits of one redraw: returns once the window system has them all.
+    virtual void finishBlits() = 0;
+    // Hands every pending event to the frame without waiting for one; `filter`, when set, sees
+    // each event first and keeps those it returns true for.
+    virtual void pumpEvents(const std::function<bool(XEvent&)>& filter) = 0;
+    // One event of the frame's window to the frame; false when it was not ours.
+    virtual bool dispatch(XEvent& event) = 0;
+    // Waits at most `timeoutMs` for an event to arrive (modal loops only).
+    virtual void waitForEvent(int timeoutMs) = 0;
+    virtual void setCursor(CursorShape shape) = 0;
+    virtual void grabKeyboardFocus() = 0;
+    virtual Display* display() const = 0;
+    virtual XWindowId window() const = 0;
+    virtual XWindowId parent() const = 0;
+    virtual int screen() const = 0;
+    virtual CPoint origin() const = 0;  // the window's top left in root coordinates
+};
+
+// nullptr when no display can be opened or the window not made.
+std::unique_ptr<FrameWindow> openFrameWindow(CFrame& frame, void* parentWindow);
+
+}  // namespace rimba::toolkit

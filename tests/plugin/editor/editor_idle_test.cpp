@@ -1,0 +1,136 @@
+// The editor's idle work against a real instrument: meters passed on when they change, played
+// steps shown when due, pages followed, and only the progress while a load runs.
+
+#include <gtest/gtest.h>
+
+#include <cstdint>
+#include <memory>
+#include <string>
+#include <vector>
+
+#include "common/platform/Clock.h"
+#include "plugin/editor/Editor.h"
+// Xlib last: its macros clash with names in the headers above.
+#include "tests/plugin/editor/toolkit/XTestHost.h"
+
+namespace rimba::test {
+namespace {
+
+VstIntPtr versionOnlyHost(AEffect*, VstInt32 opcode, VstInt32, VstIntPtr, void*, float) {
+    return opcode == audioMasterVersion ? kVstVersion : 0;
+}
+
+struct RecordingDisplay : EditorDisplay {
+    void showProgress(float fraction) override { log.push_back("progress " + std::to_string(fraction)); }
+    void showTrackLevel(int track, float level) override {
+        log.push_back("level " + std::to_string(track) + " " + std::to_string(level));
+    }
+    void showPlayingStep(int step) override { log.push_back("step " + std::to_string(step)); }
+    void showPage(int page) override { log.push_back("page " + std::to_string(page)); }
+    std::vector<std::string> log;
+};
+
+TEST(EditorSize, FollowsTheTrackCount) {
+    struct Case {
+        int tracks;
+        int height;
+        const char* background;
+    };
+    for (const Case c : {Case{8, 642, "Background.png"}, Case{12, 850, "BackgroundLarge.png"}}) {
+        EXPECT_EQ(Editor::sizeFor(c.tracks), (toolkit::CRect{0, 0, 1005, c.height})) << c.tracks;
+        EXPECT_STREQ(Editor::backgroundFor(c.tracks), c.background) << c.tracks;
+    }
+}
+
+class EditorIdle : public ::testing::Test {
+protected:
+    void SetUp() override {
+        ASSERT_TRUE(x.connected()) << "no X server: run under tests/support/with-xvfb.sh";
+        drums = std::make_unique<VornDrums>(versionOnlyHost, [](InstrumentSettings& settings, bool) {
+            settings.channelNumber = 8;
+            return false;
+        });
+        editor = new Editor(*drums);
+        drums->giveEditor(editor);  // the instrument owns it
+        editor->setDisplay(&display);
+        host = x.makeWindow(0, 0, 1005, 642);
+        ASSERT_TRUE(editor->open(reinterpret_cast<void*>(static_cast<std::uintptr_t>(host))));
+        // The first idle passes every meter on once.
+        editor->refresh();
+        ASSERT_EQ(display.log.size(), 8u);
+        display.log.clear();
+    }
+    void TearDown() override {
+        drums.reset();
+        XDestroyWindow(x.display, host);
+    }
+    void setLevel(int track, float level) { drums->editorTrackLevels[static_cast<std::size_t>(track)].store(level); }
+    void queueStep(int step, double dueMs) { drums->stepDisplay.push({.step = step, .timeMilliseconds = dueMs}); }
+    double now() const { return static_cast<double>(platform::tickMilliseconds()); }
+
+    XTestHost x;
+    Window host = 0;
+    RecordingDisplay display;
+    std::unique_ptr<VornDrums> drums;
+    Editor* editor = nullptr;
+};
+
+TEST_F(EditorIdle, PassesOnOnlyTheMetersThatChanged) {
+    setLevel(2, 0.5f);
+    setLevel(7, 0.25f);
+    editor->refresh();
+    editor->refresh();
+    EXPECT_EQ(display.log, (std::vector<std::string>{"level 2 0.500000", "level 7 0.250000"}));
+}
+
+TEST_F(EditorIdle, ShowsTheStepsThatAreDueAndFollowsThePageWithAutoscroll) {
+    queueStep(15, now() - 50);
+    queueStep(16, now() - 10);
+    queueStep(17, now() + 60000);  // not yet
+    editor->refresh();
+    EXPECT_EQ(display.log, (std::vector<std::string>{"step 15", "step 16", "page 1"}));
+    EXPECT_EQ(drums->stepDisplay.size(), 1u);
+
+    display.log.clear();
+    drums->settings.autoscroll = 0;
+    drums->stepDisplay.discardQueued();
+    queueStep(32, now() - 1);
+    editor->refresh();
+    EXPECT_EQ(display.log, (std::vector<std::string>{"step 32"}));
+
+    display.log.clear();
+    drums->settings.autoscroll = 1;
+    drums->settings.stepAndVumeter = 0;
+    queueStep(0, now() - 1);
+    editor->refresh();
+    EXPECT_EQ(display.log, (std::vector<std::string>{"page 0"}));
+}
+
+TEST_F(EditorIdle, WhileALoadRunsOnlyTheProgressIsShown) {
+    setLevel(1, 0.75f);
+    queueStep(3, now() - 1);
+    drums->handshake.loadsInProgress.store(1);
+    editor->refresh();
+    drums->handshake.loadsInProgress.store(0);
+    EXPECT_EQ(display.log, (std::vector<std::string>{"progress 1.000000"}));
+    EXPECT_EQ(drums->stepDisplay.size(), 1u);
+    display.log.clear();
+    editor->refresh();
+    EXPECT_EQ(display.log, (std::vector<std::string>{"level 1 0.750000", "step 3"}));
+}
+
+TEST_F(EditorIdle, AClosedEditorShowsNothingAndTheInstrumentsCloseTakesTheWindowDown) {
+    editor->close();
+    setLevel(1, 0.75f);
+    editor->idle();
+    editor->refresh();
+    EXPECT_TRUE(display.log.empty());
+    ASSERT_TRUE(editor->open(reinterpret_cast<void*>(static_cast<std::uintptr_t>(host))));
+    EXPECT_EQ(x.children(host).size(), 1u);
+    drums->close();
+    EXPECT_FALSE(editor->isOpen());
+    EXPECT_TRUE(x.children(host).empty());
+}
+
+}  // namespace
+}  // namespace rimba::test

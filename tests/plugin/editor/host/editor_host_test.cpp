@@ -1,0 +1,215 @@
+// A host of Xlib's own for the built plug-in's editor: it loads the library as a host does, makes
+// a window of the size the editor asks for, opens the editor in it, idles it from a timer-like
+// loop, looks at what reached the screen and at what is left after the close.
+
+#include <gtest/gtest.h>
+
+#include <dlfcn.h>
+
+#include <atomic>
+#include <chrono>
+#include <cstdint>
+#include <set>
+#include <string>
+#include <thread>
+#include <vector>
+
+#include "common/settings/SettingsStore.h"
+#include "common/vst/VstAbi.h"
+#include "tests/support/Environment.h"
+#include "tests/support/TempFolder.h"
+#include "tests/plugin/editor/toolkit/StandinArtwork.h"
+// Xlib last: its macros clash with names in the headers above.
+#include "tests/plugin/editor/toolkit/XTestHost.h"
+
+namespace rimba::test {
+namespace {
+
+// The clock the host gives every block: playing at 120 BPM, so that steps are queued.
+VstTimeInfo hostTime() {
+    VstTimeInfo time{};
+    time.sampleRate = 44100.0;
+    time.tempo = 120.0;
+    time.timeSigNumerator = 4;
+    time.timeSigDenominator = 4;
+    time.flags = kVstTransportPlaying | kVstTempoValid | kVstTimeSigValid | kVstPpqPosValid;
+    return time;
+}
+
+// The render thread asks for the time while the test's thread opens and closes the editor: each
+// thread gets a record of its own.
+thread_local VstTimeInfo threadTime = hostTime();
+
+VstIntPtr xlibHost(AEffect*, VstInt32 opcode, VstInt32, VstIntPtr, void*, float) {
+    switch (opcode) {
+        case audioMasterVersion: return kVstVersion;
+        case audioMasterGetTime: return reinterpret_cast<VstIntPtr>(&threadTime);
+        default: return 0;
+    }
+}
+
+VstIntPtr dispatch(AEffect* effect, VstInt32 opcode, VstIntPtr value = 0, void* ptr = nullptr) {
+    return effect->dispatcher(effect, opcode, 0, value, ptr, 0.0f);
+}
+
+void* asParent(Window window) { return reinterpret_cast<void*>(static_cast<std::uintptr_t>(window)); }
+
+class EditorHost : public ::testing::Test {
+protected:
+    void SetUp() override {
+        ASSERT_TRUE(x.connected()) << "no X server: run under tests/support/with-xvfb.sh";
+        library = dlopen(RIMBA_EDITOR_PLUGIN_PATH, RTLD_NOW | RTLD_LOCAL);
+        ASSERT_NE(library, nullptr) << dlerror();
+        entry = reinterpret_cast<VstPluginMainProc>(dlsym(library, "VSTPluginMain"));
+        ASSERT_NE(entry, nullptr);
+    }
+    void TearDown() override {
+        if (library) dlclose(library);
+    }
+
+    // A new instrument with `tracks` tracks, as the settings store names them.
+    AEffect* createWithTracks(int tracks) {
+        settings::SettingsStore store("RimbaDrums_64");
+        store.writeText("Settings", "PluginName", "RimbaDrums_64");
+        store.writeNumber("Settings", "ChannelNumber", static_cast<std::uint32_t>(tracks));
+        AEffect* effect = entry(xlibHost);
+        if (effect) {
+            dispatch(effect, effOpen);
+            effect->dispatcher(effect, effSetSampleRate, 0, 0, nullptr, 44100.0f);
+            dispatch(effect, effSetBlockSize, 256);
+            dispatch(effect, effMainsChanged, 1);
+        }
+        return effect;
+    }
+    static void destroy(AEffect* effect) {
+        dispatch(effect, effMainsChanged, 0);
+        dispatch(effect, effClose);
+    }
+    static ERect rectOf(AEffect* effect) {
+        ERect* rect = nullptr;
+        if (dispatch(effect, effEditGetRect, 0, &rect) != 1 || rect == nullptr) return {};
+        return *rect;
+    }
+    // Idles the editor at about 50 Hz until the pixel shows `colour`.
+    bool idleUntilPixel(AEffect* effect, Window window, int px, int py, std::uint32_t colour) {
+        return XTestHost::idleUntil([effect] { dispatch(effect, effEditIdle); },
+                                    [&] { return x.pixel(window, px, py) == colour; });
+    }
+    // Colours seen on a 16 x 16 grid over the window.
+    std::set<std::uint32_t> coloursOf(Window window, int width, int height) {
+        std::set<std::uint32_t> seen;
+        for (int i = 0; i < 16; ++i)
+            for (int j = 0; j < 16; ++j) seen.insert(x.pixel(window, (2 * i + 1) * width / 32, (2 * j + 1) * height / 32));
+        return seen;
+    }
+
+    TempFolder home;
+    ScopedEnvironmentVariable data{"XDG_DATA_HOME", home.path() + "/data"};
+    ScopedEnvironmentVariable config{"XDG_CONFIG_HOME", home.path() + "/config"};
+    XTestHost x;
+    void* library = nullptr;
+    VstPluginMainProc entry = nullptr;
+};
+
+TEST_F(EditorHost, TheEditorWindowHasTheSizeAndBackgroundOfTheTrackCountAndLeavesNothingBehind) {
+    struct Case {
+        int tracks;
+        int height;
+        std::uint32_t background;  // the stand-in artwork's colour
+    };
+    for (const Case c : {Case{8, 642, standin::kSmallBackground}, Case{12, 850, standin::kLargeBackground}}) {
+        SCOPED_TRACE(std::to_string(c.tracks) + " tracks");
+        AEffect* effect = createWithTracks(c.tracks);
+        ASSERT_NE(effect, nullptr);
+        EXPECT_NE(effect->flags & effFlagsHasEditor, 0);
+        const ERect rect = rectOf(effect);
+        EXPECT_EQ((std::vector<int>{rect.top, rect.left, rect.bottom, rect.right}), (std::vector<int>{0, 0, c.height, 1005}));
+
+        Window window = x.makeWindow(0, 0, rect.right - rect.left, rect.bottom - rect.top);
+        ASSERT_EQ(dispatch(effect, effEditOpen, 0, asParent(window)), 1);
+        const std::vector<Window> children = x.children(window);
+        ASSERT_EQ(children.size(), 1u);
+        EXPECT_EQ(x.sizeOf(children[0]), (std::pair<int, int>{1005, c.height}));
+#ifdef RIMBA_STANDIN_ARTWORK
+        ASSERT_TRUE(idleUntilPixel(effect, children[0], standin::kMarkerLeft + 2, standin::kMarkerTop + 2, standin::kMarker));
+        // Both corners: the whole background, the right way up, the right one for the count.
+        EXPECT_EQ(x.pixel(children[0], 3, 3), c.background);
+        EXPECT_EQ(x.pixel(children[0], 1000, c.height - 3), c.background);
+#else
+        XTestHost::idleUntil([effect] { dispatch(effect, effEditIdle); }, [] { return false; }, 10);
+        EXPECT_GE(coloursOf(children[0], 1005, c.height).size(), 8u);
+#endif
+        dispatch(effect, effEditClose);
+        EXPECT_TRUE(x.children(window).empty());
+        destroy(effect);
+        XDestroyWindow(x.display, window);
+    }
+}
+
+TEST_F(EditorHost, OpensAndClosesTwoHundredTimesWhileAnotherThreadRenders) {
+    AEffect* effect = createWithTracks(12);
+    ASSERT_NE(effect, nullptr);
+    std::atomic<bool> stop{false};
+    std::atomic<long> blocks{0};
+    std::thread audio([&] {
+        std::vector<std::vector<float>> channels(static_cast<std::size_t>(effect->numOutputs), std::vector<float>(256));
+        std::vector<float*> outputs;
+        for (auto& channel : channels) outputs.push_back(channel.data());
+        while (!stop.load()) {
+            effect->processReplacing(effect, nullptr, outputs.data(), 256);
+            threadTime.samplePos += 256;
+            threadTime.ppqPos = threadTime.samplePos / 22050.0;
+            blocks.fetch_add(1);
+            // A host renders at the pace of its sound card (5.8 ms a block here), not flat out.
+            std::this_thread::sleep_for(std::chrono::milliseconds(2));
+        }
+    });
+    Window window = x.makeWindow(0, 0, 1005, 850);
+    int opened = 0;
+    for (int round = 0; round < 200; ++round) {
+        opened += dispatch(effect, effEditOpen, 0, asParent(window)) == 1 ? 1 : 0;
+        dispatch(effect, effEditIdle);
+        dispatch(effect, effEditIdle);
+        dispatch(effect, effEditClose);
+    }
+    stop.store(true);
+    audio.join();
+    EXPECT_EQ(opened, 200);
+    EXPECT_GT(blocks.load(), 0);
+    EXPECT_TRUE(x.children(window).empty());
+    destroy(effect);
+    XDestroyWindow(x.display, window);
+}
+
+TEST_F(EditorHost, ARareIdleStillRepaintsWhatTheWindowLost) {
+    AEffect* effect = createWithTracks(8);
+    ASSERT_NE(effect, nullptr);
+    Window window = x.makeWindow(0, 0, 1005, 642);
+    ASSERT_EQ(dispatch(effect, effEditOpen, 0, asParent(window)), 1);
+    const Window child = x.children(window).at(0);
+    // Nothing but the open so far: a host that idles rarely.
+    std::this_thread::sleep_for(std::chrono::milliseconds(300));
+    dispatch(effect, effEditIdle);
+    const std::uint32_t marker = x.pixel(child, standin::kMarkerLeft + 2, standin::kMarkerTop + 2);
+    const std::uint32_t corner = x.pixel(child, 1000, 637);
+    // The host hides and shows its window again (its contents are lost meanwhile); long after,
+    // one idle brings everything back.
+    XUnmapWindow(x.display, window);
+    XSync(x.display, False);
+    XMapWindow(x.display, window);
+    XSync(x.display, False);
+    std::this_thread::sleep_for(std::chrono::milliseconds(300));
+    dispatch(effect, effEditIdle);
+    EXPECT_EQ(x.pixel(child, standin::kMarkerLeft + 2, standin::kMarkerTop + 2), marker);
+    EXPECT_EQ(x.pixel(child, 1000, 637), corner);
+#ifdef RIMBA_STANDIN_ARTWORK
+    EXPECT_EQ(marker, standin::kMarker);
+    EXPECT_EQ(corner, standin::kSmallBackground);
+#endif
+    dispatch(effect, effEditClose);
+    destroy(effect);
+    XDestroyWindow(x.display, window);
+}
+
+}  // namespace
+}  // namespace rimba::test

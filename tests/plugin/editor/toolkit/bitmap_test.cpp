@@ -1,0 +1,115 @@
+// PNG bytes to cairo surfaces: colours and alpha as cairo wants them, film strips, and bytes
+// that are no image.
+
+#include <gtest/gtest.h>
+
+#include <cairo.h>
+
+#include <cstdint>
+#include <vector>
+
+#include "plugin/editor/toolkit/Bitmap.h"
+#include "tests/plugin/editor/toolkit/StandinArtwork.h"
+#include "tests/plugin/editor/toolkit/ToolkitFixtures.h"
+
+namespace rimba::test {
+namespace {
+
+using toolkit::CBitmap;
+
+std::vector<unsigned char> pngOf(cairo_surface_t* surface) {
+    std::vector<unsigned char> bytes;
+    cairo_surface_write_to_png_stream(
+        surface,
+        [](void* closure, const unsigned char* data, unsigned int length) {
+            auto* out = static_cast<std::vector<unsigned char>*>(closure);
+            out->insert(out->end(), data, data + length);
+            return CAIRO_STATUS_SUCCESS;
+        },
+        &bytes);
+    return bytes;
+}
+
+std::uint32_t argbAt(cairo_surface_t* surface, int x, int y) {
+    cairo_surface_flush(surface);
+    const unsigned char* row = cairo_image_surface_get_data(surface) + y * cairo_image_surface_get_stride(surface);
+    return reinterpret_cast<const std::uint32_t*>(row)[x];
+}
+
+TEST(Bitmap, DecodesColourAndAlphaIntoPremultipliedPixels) {
+    // cairo writes its premultiplied pixels out as straight alpha; reading them back must give
+    // the same premultiplied words.
+    cairo_surface_t* source = cairo_image_surface_create(CAIRO_FORMAT_ARGB32, 3, 2);
+    cairo_surface_flush(source);
+    auto* pixels = reinterpret_cast<std::uint32_t*>(cairo_image_surface_get_data(source));
+    const int stride = cairo_image_surface_get_stride(source) / 4;
+    const std::uint32_t words[6] = {0xffff0000, 0xff00ff00, 0x80000080, 0x00000000, 0x40202020, 0xffffffff};
+    for (int i = 0; i < 6; ++i) pixels[(i / 3) * stride + i % 3] = words[i];
+    cairo_surface_mark_dirty(source);
+    const std::vector<unsigned char> png = pngOf(source);
+    cairo_surface_destroy(source);
+
+    auto bitmap = CBitmap::fromPng(png.data(), png.size());
+    ASSERT_NE(bitmap, nullptr);
+    EXPECT_EQ(bitmap->getWidth(), 3);
+    EXPECT_EQ(bitmap->getHeight(), 2);
+    for (int i = 0; i < 6; ++i) EXPECT_EQ(argbAt(bitmap->surface(), i % 3, i / 3), words[i]) << "pixel " << i;
+}
+
+TEST(Bitmap, BytesThatAreNoWholePngGiveNoBitmap) {
+    cairo_surface_t* source = cairo_image_surface_create(CAIRO_FORMAT_RGB24, 64, 64);
+    const std::vector<unsigned char> png = pngOf(source);
+    cairo_surface_destroy(source);
+    std::vector<unsigned char> hugeHeader = png;
+    // The header's width (bytes 16 to 19) says a million pixels; its CRC no longer matches, which
+    // libpng may report first: either way, nothing.
+    hugeHeader[17] = 0x0f;
+    const std::vector<std::vector<unsigned char>> damaged{
+        {},
+        std::vector<unsigned char>(png.begin(), png.begin() + 8),
+        std::vector<unsigned char>(png.begin(), png.begin() + static_cast<std::ptrdiff_t>(png.size() / 2)),
+        std::vector<unsigned char>(png.size(), 0x55),
+        hugeHeader,
+    };
+    for (std::size_t i = 0; i < damaged.size(); ++i)
+        EXPECT_EQ(CBitmap::fromPng(damaged[i].data(), damaged[i].size()), nullptr) << "case " << i;
+    EXPECT_EQ(CBitmap::fromPng(nullptr, 100), nullptr);
+}
+
+TEST(Bitmap, LoadsArtworkByNameAndNothingForAnUnknownName) {
+    auto background = CBitmap::load("Background.png");
+    ASSERT_NE(background, nullptr);
+    EXPECT_EQ(background->getWidth(), 1005);
+    EXPECT_EQ(background->getHeight(), 642);
+    EXPECT_EQ(pixelAt(background->surface(), standin::kMarkerLeft, standin::kMarkerTop), standin::kMarker);
+    EXPECT_EQ(pixelAt(background->surface(), 0, 0), standin::kSmallBackground);
+    EXPECT_EQ(CBitmap::load("NoSuchImage.png"), nullptr);
+}
+
+TEST(Bitmap, DrawsTheAskedFrameOfAFilmStripAndTheNearestForAnIndexOutOfRange) {
+    auto strip = CBitmap::load("Strip.png");
+    ASSERT_NE(strip, nullptr);
+    cairo_surface_t* target = cairo_image_surface_create(CAIRO_FORMAT_RGB24, 40, 20);
+    struct Case {
+        int index;
+        std::uint32_t colour;
+    };
+    for (const Case c : {Case{0, standin::kStripColours[0]}, Case{2, standin::kStripColours[2]},
+                         Case{3, standin::kStripColours[3]}, Case{-5, standin::kStripColours[0]},
+                         Case{9, standin::kStripColours[3]}}) {
+        cairo_t* context = cairo_create(target);
+        cairo_set_source_rgb(context, 0, 0, 0);
+        cairo_paint(context);
+        strip->drawFrame(context, {5, 6}, c.index, 4);
+        cairo_destroy(context);
+        EXPECT_EQ(pixelAt(target, 5, 6), c.colour) << "frame " << c.index;
+        EXPECT_EQ(pixelAt(target, 14, 13), c.colour) << "frame " << c.index;
+        // Nothing of the neighbouring frames beyond the frame's height.
+        EXPECT_EQ(pixelAt(target, 5, 14), 0u) << "frame " << c.index;
+        EXPECT_EQ(pixelAt(target, 15, 6), 0u) << "frame " << c.index;
+    }
+    cairo_surface_destroy(target);
+}
+
+}  // namespace
+}  // namespace rimba::test
