@@ -119,7 +119,7 @@ TEST_P(EditorSizes, ClientAreaHoldsTheEditorAtLeastOneHundredSquareCentredOnTheS
 
 INSTANTIATE_TEST_SUITE_P(Sizes, EditorSizes,
                          ::testing::Values(EditorSize{"SixtyByForty", true, 100, 100},
-                                           EditorSize{"Instrument", false, 642, 1005}),
+                                           EditorSize{"Instrument", false, 1005, 642}),
                          [](const auto& info) { return std::string(info.param.name); });
 
 struct EntryVariant {
