@@ -165,7 +165,8 @@ protected:
             instrument->setParameter(instrument, kPlayToggle, 1.0f);
         EXPECT_EQ(instrument->getParameter(instrument, kPlayToggle), 0.0f);
         instrument->dispatcher(instrument, effClose, 0, 0, nullptr, 0.0f);
-        dlclose(library);
+        // Kept mapped: memory its globals hold stays reachable for the leak checker.
+        (void)library;
     }
 
     // Where hits begin, to the nearest 256 frames: the sample-to-sample steps of the mixed signal

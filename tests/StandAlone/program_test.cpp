@@ -366,7 +366,8 @@ TEST_F(StandaloneProgram, DeviceChoicesFromTheCommandLineReachTheInstrumentWhich
     instrument->dispatcher(instrument, effGetParamDisplay, 0x20003, 0, text, 0.0f);
     EXPECT_STREQ(text, "Port 1");
     instrument->dispatcher(instrument, effClose, 0, 0, nullptr, 0.0f);
-    dlclose(library);
+    // Kept mapped: memory its globals hold stays reachable for the leak checker.
+    (void)library;
 
     const settings::SettingsStore store(kProduct, home / "config");
     EXPECT_EQ(store.readText("Settings", "PluginPath"),
