@@ -163,6 +163,12 @@ public:
     void writeLastState(const std::vector<std::uint8_t>& block) override {
         store.writeBinary(kDataSection, kUserPresetValue, block);
     }
+    void recordPluginFolder(const std::string& folder) override {
+        // Written only when it changes: a host scanning its plug-ins creates many instances.
+        if (folder.empty() || store.readText(kSettingsSection, kPluginPathValue) == folder)
+            return;
+        store.writeText(kSettingsSection, kPluginPathValue, folder);
+    }
 
 private:
     SettingsStore store;

@@ -6,6 +6,7 @@
 #include <cstdint>
 #include <memory>
 #include <optional>
+#include <string>
 #include <vector>
 
 #include "common/settings/SettingsStore.h"
@@ -16,6 +17,7 @@ namespace rimba {
 constexpr const char* kSettingsSection = "Settings";
 constexpr const char* kDataSection = "Data";
 constexpr const char* kUserPresetValue = "UserPreset";
+constexpr const char* kPluginPathValue = "PluginPath";
 
 // Fills `settings` from the store over their construction defaults and the library defaults of
 // the paths. Answers whether this is a first run (no `PluginName` stored).
@@ -35,6 +37,10 @@ public:
     virtual std::optional<std::vector<std::uint8_t>> readLastState() = 0;
     virtual void writeSettings(const InstrumentSettings& settings, bool standalone) = 0;
     virtual void writeLastState(const std::vector<std::uint8_t>& block) = 0;
+    // Records the folder the plug-in's library was loaded from (`PluginPath`), where the
+    // standalone program looks for it; nothing is installed on Linux to record it otherwise.
+    // Storages that must not write leave it.
+    virtual void recordPluginFolder(const std::string& folder) { (void)folder; }
 };
 
 // The user's own settings store of the instrument.

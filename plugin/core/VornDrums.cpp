@@ -7,6 +7,7 @@
 #include <mutex>
 #include <string>
 
+#include "common/platform/ModuleFolder.h"
 #include "plugin/core/InstanceList.h"
 #include "plugin/files/FactoryLibrary.h"
 
@@ -36,6 +37,7 @@ VornDrums::VornDrums(audioMasterCallback master, std::unique_ptr<InstrumentStora
     askHostForStandalone();
     isSynth();
     const bool firstRun = applyStoredSettings();
+    storage->recordPluginFolder(platform::moduleFolder());
 
     setNumInputs(0);
     setNumOutputs(standalone ? 2 : trackCount + 6);

@@ -1,0 +1,27 @@
+#pragma once
+// Where the program looks for the instrument's library. The plug-in records its own folder as
+// `PluginPath` in the settings store whenever it is created; that folder is used alone when it is
+// stored. Without it (a plug-in never yet loaded), the program looks beside itself, then in
+// ~/.vst, and says where it looked when neither holds the library. Main thread only.
+
+#include <optional>
+#include <string>
+#include <vector>
+
+namespace rimba::standalone {
+
+constexpr const char* kPluginFileName = "RimbaDrums_64.so";
+
+struct PluginSearch {
+    std::optional<std::string> storedFolder;  // `PluginPath`; empty counts as missing
+    std::string programFolder;
+    std::string homeFolder;  // empty when unknown
+};
+
+// The library paths to try, in order.
+std::vector<std::string> pluginCandidates(const PluginSearch& search);
+
+// The stored folder from the user's settings store, the program's folder and $HOME.
+PluginSearch userPluginSearch();
+
+}  // namespace rimba::standalone

@@ -1,0 +1,13 @@
+#pragma once
+// The program's life: start-up in the instrument's order (window, library, descriptor, time
+// record, MIDI input, audio output, editor, window placed and shown), the editor's idle timer
+// until the window closes, then shut-down (audio closed, the plug-in closed, the library
+// released). Main thread only.
+
+namespace rimba::standalone {
+
+// The exit status: 0 after a normal close, 1 when start-up failed (the reason is on standard
+// error).
+int runProgram();
+
+}  // namespace rimba::standalone

@@ -1,0 +1,148 @@
+// The main window on X11. Without a window manager (a test's Xvfb) the window is the client area
+// and nothing else, so centring uses the client size; with one, the position is given as a
+// program-specified position so that the manager keeps it.
+
+#include <X11/Xatom.h>
+#include <X11/Xlib.h>
+#include <X11/Xutil.h>
+#include <poll.h>
+
+#include <algorithm>
+#include <chrono>
+#include <cstdio>
+
+#include "StandAlone/MainWindow.h"
+
+namespace rimba::standalone {
+
+namespace {
+
+constexpr int kMinimumClientSide = 100;
+// Before the editor tells its size; never seen, since the window stays hidden until then.
+constexpr int kDefaultWidth = 640;
+constexpr int kDefaultHeight = 480;
+
+// The editor talks to the server over a connection of its own; an error on ours (a window the
+// editor already destroyed) is reported and survived rather than ending the program.
+int reportError(Display* display, XErrorEvent* error) {
+    char text[256] = {};
+    XGetErrorText(display, error->error_code, text, sizeof text);
+    std::fprintf(stderr, "RimbaDrums: X error ignored: %s (request %d)\n", text, error->request_code);
+    return 0;
+}
+
+class X11MainWindow final : public MainWindow {
+public:
+    X11MainWindow(Display* connection, const std::string& title, const std::string& className)
+        : display(connection) {
+        const int screen = DefaultScreen(display);
+        window = XCreateSimpleWindow(display, RootWindow(display, screen), 0, 0, kDefaultWidth, kDefaultHeight, 0,
+                                     BlackPixel(display, screen), WhitePixel(display, screen));
+        XStoreName(display, window, title.c_str());
+        XClassHint hint{};
+        std::string name = "RimbaDrums";
+        std::string classText = className;
+        hint.res_name = name.data();
+        hint.res_class = classText.data();
+        XSetClassHint(display, window, &hint);
+        deleteRequest = XInternAtom(display, "WM_DELETE_WINDOW", False);
+        XSetWMProtocols(display, window, &deleteRequest, 1);
+        XSelectInput(display, window, StructureNotifyMask);
+    }
+
+    ~X11MainWindow() override {
+        if (!destroyed)
+            XDestroyWindow(display, window);
+        XCloseDisplay(display);
+    }
+
+    void* nativeHandle() const override { return reinterpret_cast<void*>(window); }
+
+    void placeCentred(int width, int height) override {
+        const int screen = DefaultScreen(display);
+        const int x = (DisplayWidth(display, screen) - width) / 2;
+        const int y = (DisplayHeight(display, screen) - height) / 2;
+        XSizeHints* hints = XAllocSizeHints();
+        if (hints != nullptr) {
+            hints->flags = PPosition | PSize;
+            hints->x = x;
+            hints->y = y;
+            hints->width = width;
+            hints->height = height;
+            XSetWMNormalHints(display, window, hints);
+            XFree(hints);
+        }
+        XMoveResizeWindow(display, window, x, y, static_cast<unsigned>(width), static_cast<unsigned>(height));
+        XFlush(display);
+    }
+
+    void show() override {
+        XMapRaised(display, window);
+        XFlush(display);
+    }
+
+    void run(int periodMilliseconds, const std::function<void()>& tick) override {
+        using Clock = std::chrono::steady_clock;
+        const auto period = std::chrono::milliseconds(periodMilliseconds);
+        auto due = Clock::now() + period;
+        while (!destroyed) {
+            handlePendingEvents();
+            if (destroyed)
+                break;
+            const auto now = Clock::now();
+            if (now >= due) {
+                tick();
+                // A late tick is not repeated to catch up: the next one is a period from now.
+                due = std::max(due + period, Clock::now());
+                continue;
+            }
+            waitForEvents(std::chrono::duration_cast<std::chrono::milliseconds>(due - now).count() + 1);
+        }
+    }
+
+private:
+    void handlePendingEvents() {
+        while (XPending(display) > 0) {
+            XEvent event{};
+            XNextEvent(display, &event);
+            if (event.type == ClientMessage && event.xclient.window == window &&
+                static_cast<Atom>(event.xclient.data.l[0]) == deleteRequest) {
+                // What a close request does to any window: it is destroyed, and its destruction
+                // ends the loop.
+                XDestroyWindow(display, window);
+                XFlush(display);
+            } else if (event.type == DestroyNotify && event.xdestroywindow.window == window) {
+                destroyed = true;
+            }
+        }
+    }
+
+    void waitForEvents(long milliseconds) {
+        pollfd connection{ConnectionNumber(display), POLLIN, 0};
+        poll(&connection, 1, static_cast<int>(std::clamp(milliseconds, 0L, 1000L)));
+    }
+
+    Display* display;
+    Window window = 0;
+    Atom deleteRequest = 0;
+    bool destroyed = false;
+};
+
+}  // namespace
+
+std::unique_ptr<MainWindow> createMainWindow(const std::string& title, const std::string& className,
+                                             std::string& why) {
+    Display* display = XOpenDisplay(nullptr);
+    if (display == nullptr) {
+        why = "cannot open the X display (is DISPLAY set?)";
+        return nullptr;
+    }
+    XSetErrorHandler(reportError);
+    return std::make_unique<X11MainWindow>(display, title, className);
+}
+
+ClientSize clientSizeFor(int editorWidth, int editorHeight) {
+    return {std::max(editorWidth, kMinimumClientSide), std::max(editorHeight, kMinimumClientSide)};
+}
+
+}  // namespace rimba::standalone

@@ -1,0 +1,196 @@
+#include "tests/StandAlone/ProgramRun.h"
+
+#include <X11/Xlib.h>
+#include <fcntl.h>
+#include <signal.h>
+#include <spawn.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
+#include <array>
+#include <chrono>
+#include <cstdio>
+#include <fstream>
+#include <sstream>
+#include <stdexcept>
+#include <thread>
+
+extern char** environ;
+
+namespace rimba::test {
+
+ProgramRun::ProgramRun(const std::string& home, const std::map<std::string, std::string>& environment,
+                       const std::vector<std::string>& arguments, const std::string& program)
+    : errorFile(home + "/program-stderr.txt") {
+    std::map<std::string, std::string> variables;
+    for (char** entry = environ; *entry != nullptr; ++entry) {
+        const std::string text(*entry);
+        const std::size_t equals = text.find('=');
+        if (equals != std::string::npos)
+            variables[text.substr(0, equals)] = text.substr(equals + 1);
+    }
+    variables["HOME"] = home;
+    variables["XDG_CONFIG_HOME"] = home + "/config";
+    variables["XDG_DATA_HOME"] = home + "/data";
+    for (const auto& [name, value] : environment)
+        variables[name] = value;
+    std::vector<std::string> envText;
+    for (const auto& [name, value] : variables)
+        envText.push_back(name + "=" + value);
+    std::vector<char*> envp;
+    for (std::string& text : envText)
+        envp.push_back(text.data());
+    envp.push_back(nullptr);
+
+    std::vector<std::string> argText{program};
+    argText.insert(argText.end(), arguments.begin(), arguments.end());
+    std::vector<char*> argv;
+    for (std::string& text : argText)
+        argv.push_back(text.data());
+    argv.push_back(nullptr);
+
+    posix_spawn_file_actions_t actions;
+    posix_spawn_file_actions_init(&actions);
+    posix_spawn_file_actions_addopen(&actions, 2, errorFile.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0644);
+    const int failed = posix_spawn(&pid, argv[0], &actions, nullptr, argv.data(), envp.data());
+    posix_spawn_file_actions_destroy(&actions);
+    if (failed != 0)
+        throw std::runtime_error("the program did not start");
+}
+
+ProgramRun::~ProgramRun() {
+    if (!status && pid > 0) {
+        kill(pid, SIGKILL);
+        waitpid(pid, nullptr, 0);
+    }
+}
+
+std::optional<int> ProgramRun::waitForExit(int milliseconds) {
+    const auto end = std::chrono::steady_clock::now() + std::chrono::milliseconds(milliseconds);
+    while (!status) {
+        int raw = 0;
+        const pid_t done = waitpid(pid, &raw, WNOHANG);
+        if (done == pid) {
+            status = WIFEXITED(raw) ? WEXITSTATUS(raw) : 128 + WTERMSIG(raw);
+            break;
+        }
+        if (std::chrono::steady_clock::now() >= end)
+            break;
+        std::this_thread::sleep_for(std::chrono::milliseconds(10));
+    }
+    return status;
+}
+
+std::string ProgramRun::standardError() const {
+    std::ifstream file(errorFile);
+    std::stringstream text;
+    text << file.rdbuf();
+    return text.str();
+}
+
+MapWatcher::MapWatcher() : display(XOpenDisplay(nullptr)) {
+    if (display == nullptr)
+        throw std::runtime_error("no X display to watch");
+    auto* connection = static_cast<Display*>(display);
+    XSelectInput(connection, DefaultRootWindow(connection), SubstructureNotifyMask);
+    XSync(connection, False);
+}
+
+MapWatcher::~MapWatcher() { XCloseDisplay(static_cast<Display*>(display)); }
+
+int MapWatcher::mapsSoFar() {
+    auto* connection = static_cast<Display*>(display);
+    XSync(connection, False);
+    while (XPending(connection) > 0) {
+        XEvent event{};
+        XNextEvent(connection, &event);
+        if (event.type == MapNotify)
+            ++maps;
+    }
+    return maps;
+}
+
+std::vector<std::string> readLines(const std::string& path) {
+    std::ifstream file(path);
+    std::vector<std::string> lines;
+    std::string line;
+    while (std::getline(file, line))
+        lines.push_back(line);
+    return lines;
+}
+
+bool waitUntil(const std::function<bool()>& condition, int milliseconds) {
+    const auto end = std::chrono::steady_clock::now() + std::chrono::milliseconds(milliseconds);
+    while (std::chrono::steady_clock::now() < end) {
+        if (condition())
+            return true;
+        std::this_thread::sleep_for(std::chrono::milliseconds(20));
+    }
+    return condition();
+}
+
+std::string commandOutput(const std::string& command) {
+    std::string output;
+    FILE* pipe = popen(command.c_str(), "r");
+    if (pipe == nullptr)
+        return output;
+    std::array<char, 4096> buffer{};
+    std::size_t read = 0;
+    while ((read = std::fread(buffer.data(), 1, buffer.size(), pipe)) > 0)
+        output.append(buffer.data(), read);
+    pclose(pipe);
+    return output;
+}
+
+std::optional<unsigned long> waitForProgramWindow(int seconds) {
+    const std::string found = commandOutput("timeout " + std::to_string(seconds) +
+                                            " xdotool search --sync --onlyvisible --name '^StandAlone$' 2>/dev/null");
+    if (found.empty())
+        return std::nullopt;
+    return std::stoul(found);
+}
+
+bool programWindowVisible() {
+    return !commandOutput("xdotool search --onlyvisible --name '^StandAlone$' 2>/dev/null").empty();
+}
+
+WindowGeometry windowGeometry(unsigned long window) {
+    const std::string report = commandOutput("xwininfo -id " + std::to_string(window));
+    WindowGeometry geometry;
+    std::istringstream lines(report);
+    std::string line;
+    auto valueAfter = [](const std::string& text, const std::string& label, int& field) {
+        const std::size_t at = text.find(label);
+        if (at != std::string::npos)
+            field = std::stoi(text.substr(at + label.size()));
+    };
+    while (std::getline(lines, line)) {
+        valueAfter(line, "Absolute upper-left X:", geometry.x);
+        valueAfter(line, "Absolute upper-left Y:", geometry.y);
+        valueAfter(line, "Width:", geometry.width);
+        valueAfter(line, "Height:", geometry.height);
+    }
+    return geometry;
+}
+
+void sendCloseRequest(unsigned long window) {
+    Display* display = XOpenDisplay(nullptr);
+    if (display == nullptr)
+        throw std::runtime_error("no X display for the close request");
+    XEvent event{};
+    event.xclient.type = ClientMessage;
+    event.xclient.window = window;
+    event.xclient.message_type = XInternAtom(display, "WM_PROTOCOLS", False);
+    event.xclient.format = 32;
+    event.xclient.data.l[0] = static_cast<long>(XInternAtom(display, "WM_DELETE_WINDOW", False));
+    event.xclient.data.l[1] = CurrentTime;
+    XSendEvent(display, window, False, NoEventMask, &event);
+    XFlush(display);
+    XCloseDisplay(display);
+}
+
+void destroyWithXdotool(unsigned long window) {
+    commandOutput("xdotool windowclose " + std::to_string(window) + " 2>&1");
+}
+
+}  // namespace rimba::test

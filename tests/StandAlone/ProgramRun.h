@@ -1,0 +1,75 @@
+#pragma once
+// The standalone program run as a person runs it: a process of its own, with a private HOME and
+// settings store (so the user's settings are never touched), its standard error kept, and the
+// X server of the test's wrapper (tests/support/with-xvfb.sh) to show its window on.
+
+#include <functional>
+#include <map>
+#include <optional>
+#include <string>
+#include <vector>
+
+#include <sys/types.h>
+
+namespace rimba::test {
+
+class ProgramRun {
+public:
+    // `home` becomes HOME, with XDG_CONFIG_HOME under it; `environment` is added.
+    ProgramRun(const std::string& home, const std::map<std::string, std::string>& environment,
+               const std::vector<std::string>& arguments, const std::string& program = RIMBA_STANDALONE_PROGRAM);
+    ~ProgramRun();
+    ProgramRun(const ProgramRun&) = delete;
+    ProgramRun& operator=(const ProgramRun&) = delete;
+
+    // The exit status once the program ended within `milliseconds`; nullopt while it still runs.
+    std::optional<int> waitForExit(int milliseconds);
+    std::string standardError() const;
+
+private:
+    pid_t pid = -1;
+    std::string errorFile;
+    std::optional<int> status;
+};
+
+// The program's top-level window, once it is mapped ("xdotool search --sync"); nullopt when none
+// appears within the timeout.
+std::optional<unsigned long> waitForProgramWindow(int seconds);
+// Whether a window titled like the program's is visible now.
+bool programWindowVisible();
+
+struct WindowGeometry {
+    int x = 0, y = 0, width = 0, height = 0;
+};
+// As an independent tool (xwininfo) reports it.
+WindowGeometry windowGeometry(unsigned long window);
+
+// The two ways a window is closed: the window manager's close request (WM_DELETE_WINDOW, sent as
+// a client message like a close button does) and xdotool windowclose, which destroys it.
+void sendCloseRequest(unsigned long window);
+void destroyWithXdotool(unsigned long window);
+
+// Counts the top-level windows mapped on the display from its making on: no window manager runs,
+// so every map of a top-level window reaches the root window's listeners.
+class MapWatcher {
+public:
+    MapWatcher();
+    ~MapWatcher();
+    MapWatcher(const MapWatcher&) = delete;
+    MapWatcher& operator=(const MapWatcher&) = delete;
+    int mapsSoFar();
+
+private:
+    void* display;
+    int maps = 0;
+};
+
+// A file's lines; none when it does not exist.
+std::vector<std::string> readLines(const std::string& path);
+// Whether `condition` came true within `milliseconds`, asking every 20 ms.
+bool waitUntil(const std::function<bool()>& condition, int milliseconds = 10000);
+
+// Runs a shell command and gives back its standard output.
+std::string commandOutput(const std::string& command);
+
+}  // namespace rimba::test

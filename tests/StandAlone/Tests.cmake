@@ -1,0 +1,37 @@
+# The standalone program's tests: the program itself, run under an X server of its own, against
+# a fixture plug-in named like the instrument (fixture/), and the instrument's own side of the
+# program's settings. Included by tests/CMakeLists.txt on Linux.
+
+find_package(X11 REQUIRED)
+
+# The fixture, once exporting VSTPluginMain and main and once main alone, each in a folder of its
+# own since the program looks for the one file name.
+set(RIMBA_STANDALONE_FIXTURE_DIR ${CMAKE_BINARY_DIR}/tests/StandAlone)
+foreach(variant IN ITEMS both main-only)
+    set(target standalone-fixture-${variant})
+    add_library(${target} MODULE ${CMAKE_CURRENT_SOURCE_DIR}/StandAlone/fixture/StandaloneFixture.cpp)
+    target_include_directories(${target} PRIVATE ${PROJECT_SOURCE_DIR})
+    set_target_properties(${target} PROPERTIES PREFIX "" OUTPUT_NAME RimbaDrums_64
+        LIBRARY_OUTPUT_DIRECTORY ${RIMBA_STANDALONE_FIXTURE_DIR}/fixture-${variant})
+    # Without unique symbols the library really goes when the program releases it, so its
+    # "unload" line shows when that happens.
+    target_compile_options(${target} PRIVATE -fno-gnu-unique)
+    if(variant STREQUAL "main-only")
+        target_compile_definitions(${target} PRIVATE RIMBA_FIXTURE_MAIN_ONLY)
+    endif()
+endforeach()
+
+rimba_add_test_program(standalone_tests "${CMAKE_CURRENT_SOURCE_DIR}/StandAlone/program_test.cpp;${CMAKE_CURRENT_SOURCE_DIR}/StandAlone/jack_test.cpp;${CMAKE_CURRENT_SOURCE_DIR}/StandAlone/ProgramRun.cpp"
+                       rimba_settings rimba_platform rimba_vst X11::X11)
+target_compile_definitions(standalone_tests PRIVATE
+    RIMBA_STANDALONE_PROGRAM="$<TARGET_FILE:RimbaDrums>"
+    RIMBA_STANDALONE_FIXTURE_DIR="${RIMBA_STANDALONE_FIXTURE_DIR}")
+add_dependencies(standalone_tests RimbaDrums RimbaDrums_64 standalone-fixture-both standalone-fixture-main-only)
+# Every case gets an X server and a JACK server of its own (48000 Hz, 256-frame periods: not the
+# plug-in's 44100 and 512, so a test sees whose values are in force).
+set_target_properties(standalone_tests PROPERTIES
+    CROSSCOMPILING_EMULATOR "${CMAKE_CURRENT_SOURCE_DIR}/support/with-xvfb.sh;${CMAKE_CURRENT_SOURCE_DIR}/support/with-jack.sh;-r;48000;-p;256")
+gtest_discover_tests(standalone_tests DISCOVERY_TIMEOUT 60 NO_PRETTY_VALUES PROPERTIES TIMEOUT 120 LABELS linux-only)
+
+# The real-instrument test copies the factory library.
+add_dependencies(standalone_tests factory_library)
