@@ -1,14 +1,10 @@
 # The editor toolkit's tests: its logic without a window, bitmaps, and the frame in an X server
-# of its own (tests/support/with-xvfb.sh). Until the plug-in's artwork library is built, a
-# stand-in of drawn images serves the tests (and them alone).
-if(NOT TARGET rimba_artwork)
-    add_library(rimba_standin_artwork OBJECT ${CMAKE_CURRENT_LIST_DIR}/StandinArtwork.cpp)
-    target_include_directories(rimba_standin_artwork PRIVATE ${PROJECT_SOURCE_DIR})
-    target_link_libraries(rimba_standin_artwork PRIVATE PkgConfig::RIMBA_TOOLKIT_DEPS)
-    set(RIMBA_TEST_ARTWORK rimba_standin_artwork)
-else()
-    set(RIMBA_TEST_ARTWORK "")
-endif()
+# of its own (tests/support/with-xvfb.sh). They draw with a stand-in of images of their own whose
+# every pixel they know, so that the toolkit is tested apart from how the artwork looks.
+add_library(rimba_standin_artwork OBJECT ${CMAKE_CURRENT_LIST_DIR}/StandinArtwork.cpp)
+target_include_directories(rimba_standin_artwork PRIVATE ${PROJECT_SOURCE_DIR})
+target_link_libraries(rimba_standin_artwork PRIVATE PkgConfig::RIMBA_TOOLKIT_DEPS)
+set(RIMBA_TEST_ARTWORK rimba_standin_artwork)
 
 file(GLOB RIMBA_TOOLKIT_TEST_SOURCES CONFIGURE_DEPENDS ${CMAKE_CURRENT_LIST_DIR}/*.cpp)
 list(FILTER RIMBA_TOOLKIT_TEST_SOURCES EXCLUDE REGEX "/StandinArtwork\\.cpp$")
