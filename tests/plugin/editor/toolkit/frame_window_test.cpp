@@ -76,6 +76,19 @@ TEST_F(FrameInXServer, ServerEventsReachTheViewsWithCaptureDoubleClickAndModifie
     EXPECT_EQ(view->log, expected);
 }
 
+// All queued before one idle, as xdotool sends "mousemove mousedown mousemove mouseup" in one go.
+TEST_F(FrameInXServer, MovesQueuedBehindAPressStayAfterItAndOnlyAdjacentMovesMerge) {
+    x.sendMotion(child, 115, 115, 0);
+    x.sendMotion(child, 120, 120, 0);
+    x.sendButton(child, ButtonPress, Button1, 120, 120, 0, 1000);
+    x.sendMotion(child, 130, 130, Button1Mask);
+    x.sendMotion(child, 140, 140, Button1Mask);
+    x.sendButton(child, ButtonRelease, Button1, 140, 140, Button1Mask, 1050);
+    const std::vector<std::string> expected{"move 120,120 0", "down 120,120 1", "move 140,140 1", "up 140,140 1"};
+    EXPECT_TRUE(XTestHost::idleUntil([this] { frame->idle(); }, [&] { return view->log.size() >= expected.size(); }));
+    EXPECT_EQ(view->log, expected);
+}
+
 TEST_F(FrameInXServer, KeysReachTheFocusedView) {
     view->focusOnClick = true;
     x.sendButton(child, ButtonPress, Button1, 110, 110, 0, 1000);
