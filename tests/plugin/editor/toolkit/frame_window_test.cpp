@@ -13,6 +13,7 @@
 #include "plugin/editor/toolkit/AEffGUIEditor.h"
 #include "plugin/editor/toolkit/Bitmap.h"
 #include "plugin/editor/toolkit/Frame.h"
+#include "plugin/editor/toolkit/Tooltip.h"
 #include "tests/plugin/editor/toolkit/StandinArtwork.h"
 #include "tests/plugin/editor/toolkit/ToolkitFixtures.h"
 
@@ -87,6 +88,31 @@ TEST_F(FrameInXServer, MovesQueuedBehindAPressStayAfterItAndOnlyAdjacentMovesMer
     const std::vector<std::string> expected{"move 120,120 0", "down 120,120 1", "move 140,140 1", "up 140,140 1"};
     EXPECT_TRUE(XTestHost::idleUntil([this] { frame->idle(); }, [&] { return view->log.size() >= expected.size(); }));
     EXPECT_EQ(view->log, expected);
+}
+
+TEST_F(FrameInXServer, TheOpenFramesTooltipShowsOverAViewAndAPressOrTheViewsRemovalHidesIt) {
+    view->setTooltipText("Level");
+    toolkit::TooltipPresenter* tooltips = frame->getTooltips();
+    ASSERT_NE(tooltips, nullptr);
+    auto idleUntilShown = [&](bool shown) {
+        return XTestHost::idleUntil([this] { frame->idle(); }, [&] { return tooltips->isShown() == shown; });
+    };
+    x.sendMotion(child, 120, 120, 0);
+    EXPECT_TRUE(idleUntilShown(true));
+    x.sendButton(child, ButtonPress, Button1, 120, 120, 0, 1000);
+    x.sendButton(child, ButtonRelease, Button1, 120, 120, Button1Mask, 1010);
+    EXPECT_TRUE(idleUntilShown(false));
+    // After a click it shows again only once the pointer has left the view and come back.
+    // (Idled in between: moves queued back to back merge into the last.)
+    x.sendMotion(child, 20, 20, 0);
+    XTestHost::idleUntil([this] { frame->idle(); }, [] { return false; }, 5);
+    x.sendMotion(child, 125, 125, 0);
+    EXPECT_TRUE(idleUntilShown(true));
+    EXPECT_TRUE(frame->removeView(view));
+    view = nullptr;
+    EXPECT_FALSE(tooltips->isShown());
+    frame->close();
+    EXPECT_EQ(frame->getTooltips(), nullptr);
 }
 
 TEST_F(FrameInXServer, KeysReachTheFocusedView) {
