@@ -8,8 +8,12 @@
 
 #include <X11/keysym.h>
 
+#include <algorithm>
+#include <atomic>
 #include <memory>
+#include <thread>
 
+#include "common/platform/MessageBox.h"
 #include "plugin/editor/toolkit/AEffGUIEditor.h"
 #include "plugin/editor/toolkit/Bitmap.h"
 #include "plugin/editor/toolkit/Frame.h"
@@ -184,6 +188,42 @@ TEST(GuiEditor, OpensAgainWithoutACloseInOneWindowAndFailsWithoutAParent) {
     EXPECT_TRUE(x.children(host).empty());
     EXPECT_FALSE(editor.open(nullptr));
     EXPECT_FALSE(editor.isOpen());
+    XDestroyWindow(x.display, host);
+}
+
+TEST(GuiEditor, ShowsTheSystemsMessagesOverItsFrameWhileOpenAndOnStandardErrorOnceClosed) {
+    XTestHost x;
+    ASSERT_TRUE(x.connected());
+    Window host = x.makeWindow(0, 0, 400, 300);
+    const Window root = DefaultRootWindow(x.display);
+    toolkit::AEffGUIEditor editor({0, 0, 400, 300});
+    ASSERT_TRUE(editor.open(asParent(host)));
+    const std::vector<Window> before = x.children(root);
+
+    // Another client answers the message box with Return, as a user would.
+    std::atomic<bool> answered{false};
+    std::thread user([&] {
+        XTestHost other;
+        for (int round = 0; round < 200 && !answered.load(); ++round) {
+            for (Window window : other.children(root))
+                if (std::find(before.begin(), before.end(), window) == before.end()) {
+                    other.sendKey(window, XK_Return);
+                    answered.store(true);
+                }
+            std::this_thread::sleep_for(std::chrono::milliseconds(20));
+        }
+    });
+    testing::internal::CaptureStderr();
+    platform::showMessage("The sound file could not be read.", "RimbaDrums");
+    const std::string whileOpen = testing::internal::GetCapturedStderr();
+    user.join();
+    EXPECT_TRUE(answered.load());
+    EXPECT_EQ(whileOpen.find("could not be read"), std::string::npos);
+
+    editor.close();
+    testing::internal::CaptureStderr();
+    platform::showMessage("The kit could not be read.", "RimbaDrums");
+    EXPECT_NE(testing::internal::GetCapturedStderr().find("The kit could not be read."), std::string::npos);
     XDestroyWindow(x.display, host);
 }
 
