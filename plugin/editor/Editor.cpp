@@ -1,5 +1,7 @@
 #include "plugin/editor/Editor.h"
 
+#include <algorithm>
+
 #include "common/platform/Clock.h"
 #include "plugin/editor/toolkit/Bitmap.h"
 #include "plugin/editor/toolkit/Frame.h"
@@ -24,8 +26,11 @@ bool Editor::open(void* parentWindow) {
     finishedOpening = false;
     if (!AEffGUIEditor::open(parentWindow)) return false;
     frame->setBackground(toolkit::CBitmap::load(backgroundFor(instrument.getTrackCount())));
+    controls = std::make_unique<EditorControls>(*frame, instrument, this);
     // Every meter is passed on at the first idle, whatever it showed in an earlier window.
     shownLevels.fill(-1.0f);
+    shownMasterLevel = -1.0f;
+    progressShown = false;
     // Steps played while the window was closed are no longer worth showing.
     while (instrument.takeDueStep(platform::tickMilliseconds())) {
     }
@@ -36,6 +41,7 @@ bool Editor::open(void* parentWindow) {
 
 void Editor::close() {
     finishedOpening = false;
+    controls.reset();
     AEffGUIEditor::close();
 }
 
@@ -49,34 +55,54 @@ void Editor::valueChanged(toolkit::CControl*) {
     // No control of the editor reports to it yet: the strips and panels come with the controls.
 }
 
+EditorDisplay* Editor::display() const {
+    if (displayOverride) return displayOverride;
+    return controls.get();
+}
+
 void Editor::refresh() {
+    EditorDisplay* target = display();
     // A load replaces what the meters and steps come from: only its progress means anything.
     if (instrument.loadRunning()) {
-        if (display) display->showProgress(instrument.loadProgress());
+        if (target) target->showProgress(instrument.loadProgress());
+        progressShown = true;
         return;
+    }
+    if (progressShown) {
+        progressShown = false;
+        if (target) target->hideProgress();
     }
     if (!instrument.editorOpen() || !finishedOpening) return;
     refreshMeters();
     drainPlayedSteps();
+    // The current pattern moves on along a chain, and a load brings others.
+    if (controls) controls->syncPatternRows();
 }
 
 void Editor::refreshMeters() {
+    EditorDisplay* target = display();
     for (int track = 0; track < instrument.getTrackCount(); ++track) {
         const float level = instrument.trackLevel(track);
         float& shown = shownLevels[static_cast<std::size_t>(track)];
         if (level == shown) continue;
         shown = level;
-        if (display) display->showTrackLevel(track, level);
+        if (target) target->showTrackLevel(track, level);
+    }
+    const float master = std::max(instrument.masterLevelLeft(), instrument.masterLevelRight());
+    if (master != shownMasterLevel) {
+        shownMasterLevel = master;
+        if (target) target->showMasterLevel(master);
     }
 }
 
 void Editor::drainPlayedSteps() {
+    EditorDisplay* target = display();
     const std::uint32_t now = platform::tickMilliseconds();
     // Drained even with nothing to show them on, so that the queue holds only fresh steps.
     while (std::optional<StepDisplay> played = instrument.takeDueStep(now)) {
-        if (!display) continue;
-        if (instrument.stepAndVumeterOn()) display->showPlayingStep(played->step);
-        if (instrument.autoscrollOn() && played->step % 16 == 0) display->showPage(played->step / 16);
+        if (!target) continue;
+        if (instrument.stepAndVumeterOn()) target->showPlayingStep(played->step);
+        if (instrument.autoscrollOn() && played->step % 16 == 0) target->showPage(played->step / 16);
     }
 }
 

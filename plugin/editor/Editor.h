@@ -8,6 +8,7 @@
 #include <memory>
 
 #include "plugin/core/VornDrums.h"
+#include "plugin/editor/EditorControls.h"
 #include "plugin/editor/EditorDisplay.h"
 #include "plugin/editor/toolkit/AEffGUIEditor.h"
 #include "plugin/editor/toolkit/View.h"
@@ -33,21 +34,28 @@ public:
     void idle() override;
     void valueChanged(toolkit::CControl* control) override;
 
-    // Where the idle work shows what it finds; none until the controls are built (not owned,
-    // and it must outlive the editor's open time).
-    void setDisplay(EditorDisplay* target) { display = target; }
+    // Where the idle work shows what it finds instead of the editor's own controls (tests): not
+    // owned, and it must outlive the editor's open time; nullptr gives the controls back.
+    void setDisplay(EditorDisplay* target) { displayOverride = target; }
+    // The controls the idle work shows on while the window is open; nullptr while closed.
+    EditorControls* getControls() const { return controls.get(); }
     // The idle work of the instrument's side alone, without the frame's own (tests, bench).
     void refresh();
 
 private:
+    EditorDisplay* display() const;
     void refreshMeters();
     void drainPlayedSteps();
 
     VornDrums& instrument;
-    EditorDisplay* display = nullptr;
+    EditorDisplay* displayOverride = nullptr;
+    // Pointers into the frame's views: reset before the frame goes.
+    std::unique_ptr<EditorControls> controls;
     bool finishedOpening = false;
+    bool progressShown = false;
     // The level each meter shows, so that only a change is passed on; -1 forces the first.
     std::array<float, kTrackSlots> shownLevels{};
+    float shownMasterLevel = -1.0f;
 };
 
 }  // namespace rimba

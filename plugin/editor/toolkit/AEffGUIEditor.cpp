@@ -1,5 +1,7 @@
 #include "plugin/editor/toolkit/AEffGUIEditor.h"
 
+#include "plugin/editor/toolkit/MessageBox.h"
+
 namespace rimba::toolkit {
 
 AEffGUIEditor::AEffGUIEditor(const CRect& size) : size(size) {
@@ -9,6 +11,7 @@ AEffGUIEditor::AEffGUIEditor(const CRect& size) : size(size) {
     rect.right = static_cast<VstInt16>(size.right);
 }
 
+// The message presenter, declared after the frame, goes before it.
 AEffGUIEditor::~AEffGUIEditor() = default;
 
 bool AEffGUIEditor::getRect(ERect** answer) {
@@ -22,6 +25,7 @@ bool AEffGUIEditor::open(void* parentWindow) {
     if (frame) close();
     auto made = std::make_unique<CFrame>(rectOfSize(0, 0, size.width(), size.height()), nullptr);
     if (!made->open(parentWindow)) return false;
+    messages = std::make_unique<FrameMessagePresenter>(*made);
     frame = std::move(made);
     opened.store(true, std::memory_order_release);
     return true;
@@ -30,6 +34,7 @@ bool AEffGUIEditor::open(void* parentWindow) {
 void AEffGUIEditor::close() {
     // Cleared first: the render loop stops queueing steps and meters for a window going away.
     opened.store(false, std::memory_order_release);
+    messages.reset();
     frame.reset();
 }
 

@@ -14,6 +14,8 @@
 
 namespace rimba::toolkit {
 
+class FrameMessagePresenter;
+
 class AEffGUIEditor : public AEffEditor {
 public:
     explicit AEffGUIEditor(const CRect& size);
@@ -37,6 +39,8 @@ protected:
     std::unique_ptr<CFrame> frame;
 
 private:
+    // The system's messages show over the frame while it is open; it goes before the frame.
+    std::unique_ptr<FrameMessagePresenter> messages;
     ERect rect{};
     std::atomic<bool> opened{false};
 };

@@ -4,6 +4,7 @@
 
 #include "plugin/editor/toolkit/Bitmap.h"
 #include "plugin/editor/toolkit/FrameWindow.h"
+#include "plugin/editor/toolkit/Tooltip.h"
 
 namespace rimba::toolkit {
 
@@ -30,6 +31,7 @@ bool CFrame::open(void* parentWindow) {
     if (window) return true;
     window = openFrameWindow(*this, parentWindow);
     if (!window) return false;
+    tooltips = std::make_unique<TooltipPresenter>(*this);
     invalidateAll();
     window->setCursor(cursor);
     return true;
@@ -40,6 +42,7 @@ void CFrame::close() {
     if (focus) setFocusView(nullptr);
     capture = nullptr;
     heldButtons = 0;
+    tooltips.reset();
     window.reset();
 }
 
@@ -67,6 +70,7 @@ bool CFrame::removeView(CView* view) {
     std::unique_ptr<CView> leaving = std::move(*it);
     views.erase(it);
     dropPointersTo(leaving.get());
+    if (tooltips) tooltips->onViewRemoved(leaving.get());
     if (leaving->isVisible()) invalidate(leaving->getViewSize());
     leaving->attached(nullptr);
     return true;
@@ -147,6 +151,7 @@ void CFrame::drawAll() {
 }
 
 void CFrame::mouseDown(CPoint where, unsigned buttons) {
+    if (tooltips) tooltips->onMouseDown();
     heldButtons |= buttons & kButtonBits;
     if (capture) {
         // A second button while the first is held belongs to the view that has the mouse.
@@ -161,6 +166,7 @@ void CFrame::mouseDown(CPoint where, unsigned buttons) {
 }
 
 void CFrame::mouseMoved(CPoint where, unsigned buttons) {
+    if (tooltips) tooltips->onMouseMoved(getViewAt(where), where);
     if (capture) {
         capture->onMouseMoved(where, buttons);
         return;
@@ -204,6 +210,7 @@ void CFrame::setCursor(CursorShape shape) {
 void CFrame::idle() {
     if (window) window->pumpEvents(nullptr);
     redraw();
+    if (tooltips) tooltips->onIdle();
     // By index: a view's idle work may add views behind it.
     for (std::size_t i = 0; i < views.size(); ++i) views[i]->onIdle();
 }
@@ -235,7 +242,10 @@ void CFrame::runModal(const std::function<bool(XEvent&)>& filter, const std::fun
 
 bool CFrame::dispatchEvent(XEvent& event) { return window && window->dispatch(event); }
 
-void CFrame::forget(const CView* view) { dropPointersTo(view); }
+void CFrame::forget(const CView* view) {
+    dropPointersTo(view);
+    if (tooltips) tooltips->onViewRemoved(view);
+}
 
 void CFrame::dropPointersTo(const CView* view) {
     if (capture == view) {

@@ -33,6 +33,7 @@ typedef union _XEvent XEvent;
 namespace rimba::toolkit {
 
 class FrameWindow;
+class TooltipPresenter;
 
 // An X11 window id (Xlib's Window, an unsigned long on the client side).
 using XWindowId = unsigned long;
@@ -124,6 +125,8 @@ public:
 
     // Called by a view when it goes away, so that the frame forgets any pointer to it.
     void forget(const CView* view);
+    // The tooltips of the open window; nullptr while closed.
+    TooltipPresenter* getTooltips() const { return tooltips.get(); }
 
 private:
     void paintRect(cairo_t* context, const CRect& rect);
@@ -140,6 +143,8 @@ private:
     unsigned heldButtons = 0;  // mouse buttons down now; the capture ends when none is
     CursorShape cursor = CursorShape::arrow;
     std::unique_ptr<FrameWindow> window;
+    // Made with the window and gone before it: its own window lives on the window's display.
+    std::unique_ptr<TooltipPresenter> tooltips;
 };
 
 }  // namespace rimba::toolkit

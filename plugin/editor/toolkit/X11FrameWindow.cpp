@@ -193,8 +193,14 @@ public:
                 return true;
             }
             case MotionNotify: {
-                // Only the latest position matters: older moves still queued are dropped.
-                while (XCheckTypedWindowEvent(connection, windowId, MotionNotify, &event)) {
+                // Only the latest of the moves queued right behind this one matters. The run stops
+                // at the first other event: a move queued after a press or a release is part of a
+                // drag (or follows it) and must reach the frame after that press or release.
+                while (XPending(connection) > 0) {
+                    XEvent next;
+                    XPeekEvent(connection, &next);
+                    if (next.type != MotionNotify || next.xany.window != windowId) break;
+                    XNextEvent(connection, &event);
                 }
                 const XMotionEvent& e = event.xmotion;
                 frame.mouseMoved({e.x, e.y}, heldButtonsOf(e.state) | modifiersOf(e.state));

@@ -10,6 +10,7 @@
 
 #include "common/platform/Clock.h"
 #include "plugin/editor/Editor.h"
+#include "plugin/editor/toolkit/Frame.h"
 // Xlib last: its macros clash with names in the headers above.
 #include "tests/plugin/editor/toolkit/XTestHost.h"
 
@@ -22,6 +23,8 @@ VstIntPtr versionOnlyHost(AEffect*, VstInt32 opcode, VstInt32, VstIntPtr, void*,
 
 struct RecordingDisplay : EditorDisplay {
     void showProgress(float fraction) override { log.push_back("progress " + std::to_string(fraction)); }
+    void hideProgress() override { log.push_back("progress done"); }
+    void showMasterLevel(float level) override { log.push_back("master " + std::to_string(level)); }
     void showTrackLevel(int track, float level) override {
         log.push_back("level " + std::to_string(track) + " " + std::to_string(level));
     }
@@ -55,9 +58,9 @@ protected:
         editor->setDisplay(&display);
         host = x.makeWindow(0, 0, 1005, 642);
         ASSERT_TRUE(editor->open(reinterpret_cast<void*>(static_cast<std::uintptr_t>(host))));
-        // The first idle passes every meter on once.
+        // The first idle passes every meter on once, the master's too.
         editor->refresh();
-        ASSERT_EQ(display.log.size(), 8u);
+        ASSERT_EQ(display.log.size(), 9u);
         display.log.clear();
     }
     void TearDown() override {
@@ -116,7 +119,7 @@ TEST_F(EditorIdle, WhileALoadRunsOnlyTheProgressIsShown) {
     EXPECT_EQ(drums->stepDisplay.size(), 1u);
     display.log.clear();
     editor->refresh();
-    EXPECT_EQ(display.log, (std::vector<std::string>{"level 1 0.750000", "step 3"}));
+    EXPECT_EQ(display.log, (std::vector<std::string>{"progress done", "level 1 0.750000", "step 3"}));
 }
 
 TEST_F(EditorIdle, AClosedEditorShowsNothingAndTheInstrumentsCloseTakesTheWindowDown) {
@@ -130,6 +133,51 @@ TEST_F(EditorIdle, AClosedEditorShowsNothingAndTheInstrumentsCloseTakesTheWindow
     drums->close();
     EXPECT_FALSE(editor->isOpen());
     EXPECT_TRUE(x.children(host).empty());
+}
+
+// The editor's own controls, found on its frame by tag as a later layout will find them.
+template <class T>
+T* controlTagged(const Editor& editor, long tag) {
+    toolkit::CFrame* frame = editor.getFrame();
+    for (std::size_t i = 0; frame && i < frame->getNbViews(); ++i)
+        if (auto* control = dynamic_cast<T*>(frame->getView(i)); control && control->getTag() == tag) return control;
+    return nullptr;
+}
+
+TEST_F(EditorIdle, TheEditorsOwnControlsShowWhatTheIdleFinds) {
+    editor->setDisplay(nullptr);
+    drums->patterns[3].stepVelocity[0][4] = 100.0f;
+    drums->patterns[3].stepVelocity[1][6] = 50.0f;
+    auto* meter = controlTagged<controls::CVornVuMeterVert>(*editor, EditorControls::stripTag(3, 11));
+    auto* master = controlTagged<controls::CVornVuMeter>(*editor, EditorControls::kMasterMeterTag);
+    auto* row = controlTagged<controls::CVornPattern>(*editor, EditorControls::stripTag(3, 0));
+    auto* progress = controlTagged<controls::CVornProgressBar>(*editor, -1);
+    ASSERT_TRUE(meter && master && row && progress);
+    EXPECT_FALSE(progress->isVisible());
+
+    setLevel(3, 0.5f);
+    drums->editorMasterRight.store(0.25f);
+    queueStep(18, now() - 5);
+    queueStep(16, now() - 1);
+    editor->refresh();
+    EXPECT_FLOAT_EQ(meter->getValue(), 0.5f);
+    EXPECT_FLOAT_EQ(master->getValue(), 0.25f);
+    EXPECT_EQ(row->getPlayingStep(), 16);
+    EXPECT_EQ(row->getScrollOffset(), 16);
+    EXPECT_EQ(row->getRow().velocity[4], 100.0f);
+
+    // A chain moves the current pattern on: the row follows at the next idle.
+    drums->choosePattern(1);
+    editor->refresh();
+    EXPECT_EQ(row->getRow().velocity[4], 0.0f);
+    EXPECT_EQ(row->getRow().velocity[6], 50.0f);
+
+    drums->handshake.loadsInProgress.store(1);
+    editor->refresh();
+    EXPECT_TRUE(progress->isVisible());
+    drums->handshake.loadsInProgress.store(0);
+    editor->refresh();
+    EXPECT_FALSE(progress->isVisible());
 }
 
 }  // namespace

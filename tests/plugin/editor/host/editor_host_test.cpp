@@ -12,6 +12,8 @@
 #include <cstring>
 #include <chrono>
 #include <cstdint>
+#include <cstdlib>
+#include <fstream>
 #include <set>
 #include <string>
 #include <thread>
@@ -118,6 +120,26 @@ protected:
         return alike / 256.0;
     }
 
+    // Every pixel of a rectangle of a window, row by row.
+    std::vector<std::uint32_t> pixelsOf(Window window, int left, int top, int width, int height) {
+        std::vector<std::uint32_t> pixels;
+        XImage* image = XGetImage(x.display, window, left, top, static_cast<unsigned>(width),
+                                  static_cast<unsigned>(height), AllPlanes, ZPixmap);
+        if (!image) return pixels;
+        for (int j = 0; j < height; ++j)
+            for (int i = 0; i < width; ++i)
+                pixels.push_back(static_cast<std::uint32_t>(XGetPixel(image, i, j)) & 0xffffff);
+        XDestroyImage(image);
+        return pixels;
+    }
+    // The window as a binary PPM (for the documentation's picture; imagemagick makes the PNG).
+    void writePpm(Window window, int width, int height, const char* path) {
+        const std::vector<std::uint32_t> pixels = pixelsOf(window, 0, 0, width, height);
+        std::ofstream out(path, std::ios::binary);
+        out << "P6\n" << width << ' ' << height << "\n255\n";
+        for (std::uint32_t p : pixels) out.put(static_cast<char>(p >> 16)).put(static_cast<char>(p >> 8)).put(static_cast<char>(p));
+    }
+
     TempFolder home;
     ScopedEnvironmentVariable data{"XDG_DATA_HOME", home.path() + "/data"};
     ScopedEnvironmentVariable config{"XDG_CONFIG_HOME", home.path() + "/config"};
@@ -191,6 +213,72 @@ TEST_F(EditorHost, OpensAndClosesTwoHundredTimesWhileAnotherThreadRenders) {
     destroy(effect);
     XDestroyWindow(x.display, window);
 }
+
+#ifndef RIMBA_STANDIN_ARTWORK
+// Where the editor puts the first track's small meter and the master meter.
+struct MeterArea {
+    const char* name;
+    int left, top, width, height;
+};
+constexpr MeterArea kTrackOneMeter{"track 1 meter", 854, 68, 8, 40};
+constexpr MeterArea kMasterMeter{"master meter", 760, 26, 96, 8};
+
+TEST_F(EditorHost, NotesPlayedIntoATrackLightItsMeterAndTheMasterMeter) {
+    AEffect* effect = createWithTracks(12);
+    ASSERT_NE(effect, nullptr);
+    Window window = x.makeWindow(0, 0, 1005, 850);
+    ASSERT_EQ(dispatch(effect, effEditOpen, 0, asParent(window)), 1);
+    const Window child = x.children(window).at(0);
+    XTestHost::idleUntil([effect] { dispatch(effect, effEditIdle); }, [] { return false; }, 10);
+    std::vector<std::vector<std::uint32_t>> dark;
+    for (const MeterArea& m : {kTrackOneMeter, kMasterMeter}) dark.push_back(pixelsOf(child, m.left, m.top, m.width, m.height));
+
+    // The host's transport stands still (in the render thread's own time record), so only the
+    // notes sound: track 1's key (36) every 40 blocks.
+    std::atomic<bool> stop{false};
+    std::thread audio([&] {
+        std::vector<std::vector<float>> channels(static_cast<std::size_t>(effect->numOutputs), std::vector<float>(256));
+        std::vector<float*> outputs;
+        for (auto& channel : channels) outputs.push_back(channel.data());
+        VstMidiEvent note{};
+        note.type = kVstMidiType;
+        note.byteSize = sizeof note;
+        note.midiData[0] = static_cast<char>(0x90);
+        note.midiData[1] = 36;
+        note.midiData[2] = 127;
+        VstEvents events{};
+        events.numEvents = 1;
+        events.events[0] = reinterpret_cast<VstEvent*>(&note);
+        threadTime.flags &= ~kVstTransportPlaying;
+        for (long block = 0; !stop.load(); ++block) {
+            if (block % 40 == 0) dispatch(effect, effProcessEvents, 0, &events);
+            effect->processReplacing(effect, nullptr, outputs.data(), 256);
+            std::this_thread::sleep_for(std::chrono::milliseconds(2));
+        }
+    });
+    // A meter is lit once a good part of its pixels differ from its dark picture.
+    auto lit = [&](std::size_t which, const MeterArea& m) {
+        const std::vector<std::uint32_t> now = pixelsOf(child, m.left, m.top, m.width, m.height);
+        std::size_t changed = 0;
+        for (std::size_t i = 0; i < now.size() && i < dark[which].size(); ++i) changed += now[i] != dark[which][i] ? 1 : 0;
+        return changed >= now.size() / 8;
+    };
+    bool trackLit = false, masterLit = false;
+    XTestHost::idleUntil([effect] { dispatch(effect, effEditIdle); }, [&] {
+        trackLit = trackLit || lit(0, kTrackOneMeter);
+        masterLit = masterLit || lit(1, kMasterMeter);
+        return trackLit && masterLit;
+    });
+    if (const char* path = std::getenv("RIMBA_EDITOR_SCREENSHOT")) writePpm(child, 1005, 850, path);
+    stop.store(true);
+    audio.join();
+    EXPECT_TRUE(trackLit) << kTrackOneMeter.name;
+    EXPECT_TRUE(masterLit) << kMasterMeter.name;
+    dispatch(effect, effEditClose);
+    destroy(effect);
+    XDestroyWindow(x.display, window);
+}
+#endif
 
 TEST_F(EditorHost, ARareIdleStillRepaintsWhatTheWindowLost) {
     AEffect* effect = createWithTracks(8);

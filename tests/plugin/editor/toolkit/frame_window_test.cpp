@@ -8,11 +8,16 @@
 
 #include <X11/keysym.h>
 
+#include <algorithm>
+#include <atomic>
 #include <memory>
+#include <thread>
 
+#include "common/platform/MessageBox.h"
 #include "plugin/editor/toolkit/AEffGUIEditor.h"
 #include "plugin/editor/toolkit/Bitmap.h"
 #include "plugin/editor/toolkit/Frame.h"
+#include "plugin/editor/toolkit/Tooltip.h"
 #include "tests/plugin/editor/toolkit/StandinArtwork.h"
 #include "tests/plugin/editor/toolkit/ToolkitFixtures.h"
 
@@ -74,6 +79,44 @@ TEST_F(FrameInXServer, ServerEventsReachTheViewsWithCaptureDoubleClickAndModifie
                                             "up 111,110 1", "down 112,112 50", "up 112,112 2"};
     EXPECT_TRUE(XTestHost::idleUntil([this] { frame->idle(); }, [&] { return view->log.size() >= expected.size(); }));
     EXPECT_EQ(view->log, expected);
+}
+
+// All queued before one idle, as xdotool sends "mousemove mousedown mousemove mouseup" in one go.
+TEST_F(FrameInXServer, MovesQueuedBehindAPressStayAfterItAndOnlyAdjacentMovesMerge) {
+    x.sendMotion(child, 115, 115, 0);
+    x.sendMotion(child, 120, 120, 0);
+    x.sendButton(child, ButtonPress, Button1, 120, 120, 0, 1000);
+    x.sendMotion(child, 130, 130, Button1Mask);
+    x.sendMotion(child, 140, 140, Button1Mask);
+    x.sendButton(child, ButtonRelease, Button1, 140, 140, Button1Mask, 1050);
+    const std::vector<std::string> expected{"move 120,120 0", "down 120,120 1", "move 140,140 1", "up 140,140 1"};
+    EXPECT_TRUE(XTestHost::idleUntil([this] { frame->idle(); }, [&] { return view->log.size() >= expected.size(); }));
+    EXPECT_EQ(view->log, expected);
+}
+
+TEST_F(FrameInXServer, TheOpenFramesTooltipShowsOverAViewAndAPressOrTheViewsRemovalHidesIt) {
+    view->setTooltipText("Level");
+    toolkit::TooltipPresenter* tooltips = frame->getTooltips();
+    ASSERT_NE(tooltips, nullptr);
+    auto idleUntilShown = [&](bool shown) {
+        return XTestHost::idleUntil([this] { frame->idle(); }, [&] { return tooltips->isShown() == shown; });
+    };
+    x.sendMotion(child, 120, 120, 0);
+    EXPECT_TRUE(idleUntilShown(true));
+    x.sendButton(child, ButtonPress, Button1, 120, 120, 0, 1000);
+    x.sendButton(child, ButtonRelease, Button1, 120, 120, Button1Mask, 1010);
+    EXPECT_TRUE(idleUntilShown(false));
+    // After a click it shows again only once the pointer has left the view and come back.
+    // (Idled in between: moves queued back to back merge into the last.)
+    x.sendMotion(child, 20, 20, 0);
+    XTestHost::idleUntil([this] { frame->idle(); }, [] { return false; }, 5);
+    x.sendMotion(child, 125, 125, 0);
+    EXPECT_TRUE(idleUntilShown(true));
+    EXPECT_TRUE(frame->removeView(view));
+    view = nullptr;
+    EXPECT_FALSE(tooltips->isShown());
+    frame->close();
+    EXPECT_EQ(frame->getTooltips(), nullptr);
 }
 
 TEST_F(FrameInXServer, KeysReachTheFocusedView) {
@@ -145,6 +188,42 @@ TEST(GuiEditor, OpensAgainWithoutACloseInOneWindowAndFailsWithoutAParent) {
     EXPECT_TRUE(x.children(host).empty());
     EXPECT_FALSE(editor.open(nullptr));
     EXPECT_FALSE(editor.isOpen());
+    XDestroyWindow(x.display, host);
+}
+
+TEST(GuiEditor, ShowsTheSystemsMessagesOverItsFrameWhileOpenAndOnStandardErrorOnceClosed) {
+    XTestHost x;
+    ASSERT_TRUE(x.connected());
+    Window host = x.makeWindow(0, 0, 400, 300);
+    const Window root = DefaultRootWindow(x.display);
+    toolkit::AEffGUIEditor editor({0, 0, 400, 300});
+    ASSERT_TRUE(editor.open(asParent(host)));
+    const std::vector<Window> before = x.children(root);
+
+    // Another client answers the message box with Return, as a user would.
+    std::atomic<bool> answered{false};
+    std::thread user([&] {
+        XTestHost other;
+        for (int round = 0; round < 200 && !answered.load(); ++round) {
+            for (Window window : other.children(root))
+                if (std::find(before.begin(), before.end(), window) == before.end()) {
+                    other.sendKey(window, XK_Return);
+                    answered.store(true);
+                }
+            std::this_thread::sleep_for(std::chrono::milliseconds(20));
+        }
+    });
+    testing::internal::CaptureStderr();
+    platform::showMessage("The sound file could not be read.", "RimbaDrums");
+    const std::string whileOpen = testing::internal::GetCapturedStderr();
+    user.join();
+    EXPECT_TRUE(answered.load());
+    EXPECT_EQ(whileOpen.find("could not be read"), std::string::npos);
+
+    editor.close();
+    testing::internal::CaptureStderr();
+    platform::showMessage("The kit could not be read.", "RimbaDrums");
+    EXPECT_NE(testing::internal::GetCapturedStderr().find("The kit could not be read."), std::string::npos);
     XDestroyWindow(x.display, host);
 }
 
