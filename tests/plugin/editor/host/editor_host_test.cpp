@@ -214,7 +214,6 @@ TEST_F(EditorHost, OpensAndClosesTwoHundredTimesWhileAnotherThreadRenders) {
     XDestroyWindow(x.display, window);
 }
 
-#ifndef RIMBA_STANDIN_ARTWORK
 // Where the editor puts the first track's small meter and the master meter.
 struct MeterArea {
     const char* name;
@@ -278,7 +277,6 @@ TEST_F(EditorHost, NotesPlayedIntoATrackLightItsMeterAndTheMasterMeter) {
     destroy(effect);
     XDestroyWindow(x.display, window);
 }
-#endif
 
 TEST_F(EditorHost, ARareIdleStillRepaintsWhatTheWindowLost) {
     AEffect* effect = createWithTracks(8);
