@@ -98,10 +98,17 @@ public:
             image->data = nullptr;  // the pixels are the cairo surface's
             XDestroyImage(image);
         }
-        for (Cursor cursor : cursors)
-            if (cursor != 0) XFreeCursor(connection, cursor);
-        if (gc) XFreeGC(connection, gc);
-        if (windowId != 0) XDestroyWindow(connection, windowId);
+        {
+            // A host may destroy its window, and ours inside it, before it closes the editor:
+            // the server then refuses our destroy, which Xlib's default handler would answer by
+            // ending the host.
+            ErrorTrap trap(connection);
+            for (Cursor cursor : cursors)
+                if (cursor != 0) XFreeCursor(connection, cursor);
+            if (gc) XFreeGC(connection, gc);
+            if (windowId != 0) XDestroyWindow(connection, windowId);
+            trap.failed();
+        }
         XCloseDisplay(connection);
     }
 
