@@ -11,6 +11,7 @@
 #include <algorithm>
 #include <atomic>
 #include <cstring>
+#include <filesystem>
 #include <chrono>
 #include <cstdint>
 #include <cstdlib>
@@ -185,6 +186,12 @@ TEST_F(EditorHost, TheEditorWindowHasTheSizeAndBackgroundOfTheTrackCountAndLeave
     }
 }
 
+int openFileCount() {
+    int count = 0;
+    for ([[maybe_unused]] const auto& entry : std::filesystem::directory_iterator("/proc/self/fd")) ++count;
+    return count;
+}
+
 TEST_F(EditorHost, OpensAndClosesTwoHundredTimesWhileAnotherThreadRenders) {
     AEffect* effect = createWithTracks(12);
     ASSERT_NE(effect, nullptr);
@@ -204,6 +211,9 @@ TEST_F(EditorHost, OpensAndClosesTwoHundredTimesWhileAnotherThreadRenders) {
         }
     });
     Window window = x.makeWindow(0, 0, 1005, 850);
+    // Each open editor has a display connection of its own, a socket: one left open would show
+    // as a file descriptor more.
+    const int filesBefore = openFileCount();
     int opened = 0;
     for (int round = 0; round < 200; ++round) {
         opened += dispatch(effect, effEditOpen, 0, asParent(window)) == 1 ? 1 : 0;
@@ -214,6 +224,7 @@ TEST_F(EditorHost, OpensAndClosesTwoHundredTimesWhileAnotherThreadRenders) {
     stop.store(true);
     audio.join();
     EXPECT_EQ(opened, 200);
+    EXPECT_EQ(openFileCount(), filesBefore);
     EXPECT_GT(blocks.load(), 0);
     EXPECT_TRUE(x.children(window).empty());
     destroy(effect);
