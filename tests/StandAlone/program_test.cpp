@@ -79,11 +79,15 @@ protected:
     }
 
     // Started, shown, and closed again with a close request; the exit status.
+    // Closes the window once it is shown and the editor has had its first idle request (the
+    // 20 ms timer can come late on a busy machine).
     int runUntilShownThenClose(ProgramRun& program) {
         const std::optional<unsigned long> window = waitForProgramWindow(10);
         EXPECT_TRUE(window) << program.standardError();
-        if (window)
+        if (window) {
+            EXPECT_TRUE(waitUntil([&] { return logHas("dispatcher 19 0"); }));
             sendCloseRequest(*window);
+        }
         return program.waitForExit(10000).value_or(-1);
     }
 

@@ -17,7 +17,11 @@ done
 export JACK_NO_START_SERVER=1
 export JACK_DEFAULT_SERVER="rimba-test-$$-$RANDOM"
 log=$(mktemp "${TMPDIR:-/tmp}/rimba-jackd.XXXXXX")
-jackd -n "$JACK_DEFAULT_SERVER" -d dummy -r "$rate" -p "$period" >"$log" 2>&1 &
+# JACK servers of one machine share a registry in /dev/shm, and one starting or stopping while
+# another serves can end it or make it refuse clients: tests run beside a server one at a time.
+exec 9>"${TMPDIR:-/tmp}/rimba-jackd.lock"
+flock 9
+jackd -n "$JACK_DEFAULT_SERVER" -d dummy -r "$rate" -p "$period" >"$log" 2>&1 9>&- &
 server=$!
 cleanup() {
     kill -TERM "$server" 2>/dev/null && wait "$server" 2>/dev/null
@@ -25,7 +29,8 @@ cleanup() {
 }
 trap cleanup EXIT
 
-for _ in $(seq 250); do
+# A busy machine can take seconds to start a server.
+for _ in $(seq 1500); do
     jack_lsp >/dev/null 2>&1 && break
     kill -0 "$server" 2>/dev/null || { echo "jackd did not start:" >&2; cat "$log" >&2; exit 1; }
     sleep 0.02
@@ -33,5 +38,5 @@ done
 jack_lsp >/dev/null 2>&1 || { echo "jackd did not answer" >&2; cat "$log" >&2; exit 1; }
 
 status=0
-"$@" || status=$?
+"$@" 9>&- || status=$?
 exit "$status"
