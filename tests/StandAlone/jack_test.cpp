@@ -199,12 +199,7 @@ TEST_F(RealInstrumentUnderJack, TwoMidiNotesHalfASecondApartAreRecordedAsTwoHits
     // Key 36 (track 1), then key 38 (track 3) half a second later, every two seconds.
     MidiSequencer sequencer({"96000", "0", "36", "2000", "24000", "38", "2000"});
     ASSERT_TRUE(waitUntil([] { return commandOutput("jack_lsp 2>/dev/null").find("seq:out") != std::string::npos; }));
-    // The program releases the instrument's library at the end, and with it the cairo and
-    // fontconfig libraries it alone loaded; what their font caches hold is then reported by
-    // LeakSanitizer with no module to suppress it by. The instrument's own leaks are checked by
-    // the editor host test, which keeps those libraries loaded.
-    ProgramRun program(home.path(), {{"LSAN_OPTIONS", "detect_leaks=0"}}, {"--audio", "JACK", "--midi", "seq:out"},
-                       home / "bin/RimbaDrums");
+    ProgramRun program(home.path(), {}, {"--audio", "JACK", "--midi", "seq:out"}, home / "bin/RimbaDrums");
     waitUntil([&] { return programWindowVisible() || program.waitForExit(0).has_value(); });
     if (program.waitForExit(0) == 1 && program.standardError().find("has no editor") != std::string::npos)
         GTEST_SKIP() << "the instrument has no editor yet, and the program refuses it";
