@@ -10,9 +10,9 @@
 namespace rimba::standalone {
 
 std::vector<std::string> pluginCandidates(const PluginSearch& search) {
-    if (search.storedFolder && !search.storedFolder->empty())
-        return {platform::joinPath(*search.storedFolder, kPluginFileName)};
     std::vector<std::string> candidates;
+    if (search.storedFolder && !search.storedFolder->empty())
+        candidates.push_back(platform::joinPath(*search.storedFolder, kPluginFileName));
     if (!search.programFolder.empty())
         candidates.push_back(platform::joinPath(search.programFolder, kPluginFileName));
     if (!search.homeFolder.empty())

@@ -1,8 +1,9 @@
 #pragma once
 // Where the program looks for the instrument's library. The plug-in records its own folder as
-// `PluginPath` in the settings store whenever it is created; that folder is used alone when it is
-// stored. Without it (a plug-in never yet loaded), the program looks beside itself, then in
-// ~/.vst, and says where it looked when neither holds the library. Main thread only.
+// `PluginPath` in the settings store whenever a host creates it; that folder comes first. Without
+// it (a plug-in never yet loaded), or when the library is no longer there (a build folder since
+// removed), the program looks beside itself, then in ~/.vst, and says where it looked when none
+// holds the library. Main thread only.
 
 #include <optional>
 #include <string>

@@ -2,6 +2,7 @@
 // descriptor of a new instrument, with its editor where the build has one. It stands above every
 // layer, so that no engine file needs to know the editor.
 
+#include "common/platform/ModuleFolder.h"
 #include "common/vst/VstAbi.h"
 #include "plugin/core/VornDrums.h"
 #if RIMBA_WITH_EDITOR
@@ -16,6 +17,7 @@ AEffect* createInstrument(audioMasterCallback audioMaster) {
         return nullptr;
     try {
         auto* instrument = new rimba::VornDrums(audioMaster);
+        instrument->recordPluginFolder(rimba::platform::moduleFolder());
 #if RIMBA_WITH_EDITOR
         try {
             instrument->giveEditor(new rimba::Editor(*instrument));

@@ -7,7 +7,6 @@
 #include <mutex>
 #include <string>
 
-#include "common/platform/ModuleFolder.h"
 #include "plugin/core/InstanceList.h"
 #include "plugin/files/FactoryLibrary.h"
 
@@ -37,7 +36,6 @@ VornDrums::VornDrums(audioMasterCallback master, std::unique_ptr<InstrumentStora
     askHostForStandalone();
     isSynth();
     const bool firstRun = applyStoredSettings();
-    storage->recordPluginFolder(platform::moduleFolder());
 
     setNumInputs(0);
     setNumOutputs(standalone ? 2 : trackCount + 6);

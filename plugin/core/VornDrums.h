@@ -139,6 +139,10 @@ public:
     // Main, before the host has the descriptor: the instrument takes the editor, owns it from
     // then on and tells the host it has one.
     void giveEditor(AEffEditor* newEditor) { setEditor(newEditor); }
+    // Main. Remembers the folder of the plug-in library as `PluginPath`, where the standalone
+    // program looks for it; only the library's entry point knows that this instance is the
+    // library's (the companion and the tests build the engine into programs of their own).
+    void recordPluginFolder(const std::string& folder) { storage->recordPluginFolder(folder); }
 
     // --- what the editor shows of the instrument (EditorLink.cpp) ------------------------------
     // Editor thread unless said otherwise. The track's meter level (the greater of its two

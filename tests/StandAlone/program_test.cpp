@@ -296,12 +296,15 @@ INSTANTIATE_TEST_SUITE_P(Ways, ClosingTheWindow,
 struct SearchPlace {
     const char* name;
     bool besideProgram;
+    bool staleStoredFolder;  // a stored folder that no longer holds the library
 };
 
 class WithoutAStoredFolder : public StandaloneProgram, public ::testing::WithParamInterface<SearchPlace> {};
 
 TEST_P(WithoutAStoredFolder, TheProgramFindsTheLibrary) {
     namespace fs = std::filesystem;
+    if (GetParam().staleStoredFolder)
+        storePluginFolder(home / "removed-build-folder");
     const std::string library = fixtureFolder("both") + "/RimbaDrums_64.so";
     std::string program = RIMBA_STANDALONE_PROGRAM;
     if (GetParam().besideProgram) {
@@ -319,7 +322,9 @@ TEST_P(WithoutAStoredFolder, TheProgramFindsTheLibrary) {
 }
 
 INSTANTIATE_TEST_SUITE_P(Places, WithoutAStoredFolder,
-                         ::testing::Values(SearchPlace{"BesideTheProgram", true}, SearchPlace{"InDotVst", false}),
+                         ::testing::Values(SearchPlace{"BesideTheProgram", true, false},
+                                           SearchPlace{"InDotVst", false, false},
+                                           SearchPlace{"InDotVstWhenTheStoredFolderLostIt", false, true}),
                          [](const auto& info) { return std::string(info.param.name); });
 
 struct BadLine {
