@@ -15,6 +15,7 @@
 
 #include "plugin/editor/toolkit/Bitmap.h"
 #include "plugin/editor/toolkit/Frame.h"
+#include "tests/support/PngBytes.h"
 
 namespace {
 
@@ -24,16 +25,9 @@ constexpr int kWidth = 1005;
 constexpr int kHeight = 850;
 constexpr int kMeterFrames = 32;
 
+// The PNG bytes of a drawn image, which it takes and destroys.
 std::vector<unsigned char> pngOf(cairo_surface_t* surface) {
-    std::vector<unsigned char> bytes;
-    cairo_surface_write_to_png_stream(
-        surface,
-        [](void* closure, const unsigned char* data, unsigned int length) {
-            auto* out = static_cast<std::vector<unsigned char>*>(closure);
-            out->insert(out->end(), data, data + length);
-            return CAIRO_STATUS_SUCCESS;
-        },
-        &bytes);
+    std::vector<unsigned char> bytes = rimba::test::pngBytesOf(surface);
     cairo_surface_destroy(surface);
     return bytes;
 }

@@ -7,6 +7,7 @@
 #include <vector>
 
 #include "plugin/editor/artwork/Artwork.h"
+#include "tests/support/PngBytes.h"
 
 namespace rimba::artwork {
 
@@ -18,16 +19,9 @@ void setColour(cairo_t* context, std::uint32_t rgb) {
     cairo_set_source_rgb(context, ((rgb >> 16) & 0xff) / 255.0, ((rgb >> 8) & 0xff) / 255.0, (rgb & 0xff) / 255.0);
 }
 
+// The PNG bytes of a drawn image, which it takes and destroys.
 std::vector<unsigned char> pngOf(cairo_surface_t* surface) {
-    std::vector<unsigned char> bytes;
-    cairo_surface_write_to_png_stream(
-        surface,
-        [](void* closure, const unsigned char* data, unsigned int length) {
-            auto* out = static_cast<std::vector<unsigned char>*>(closure);
-            out->insert(out->end(), data, data + length);
-            return CAIRO_STATUS_SUCCESS;
-        },
-        &bytes);
+    std::vector<unsigned char> bytes = rimba::test::pngBytesOf(surface);
     cairo_surface_destroy(surface);
     return bytes;
 }

@@ -11,24 +11,12 @@
 #include "plugin/editor/toolkit/Bitmap.h"
 #include "tests/plugin/editor/toolkit/StandinArtwork.h"
 #include "tests/plugin/editor/toolkit/ToolkitFixtures.h"
+#include "tests/support/PngBytes.h"
 
 namespace rimba::test {
 namespace {
 
 using toolkit::CBitmap;
-
-std::vector<unsigned char> pngOf(cairo_surface_t* surface) {
-    std::vector<unsigned char> bytes;
-    cairo_surface_write_to_png_stream(
-        surface,
-        [](void* closure, const unsigned char* data, unsigned int length) {
-            auto* out = static_cast<std::vector<unsigned char>*>(closure);
-            out->insert(out->end(), data, data + length);
-            return CAIRO_STATUS_SUCCESS;
-        },
-        &bytes);
-    return bytes;
-}
 
 std::uint32_t argbAt(cairo_surface_t* surface, int x, int y) {
     cairo_surface_flush(surface);
@@ -46,7 +34,7 @@ TEST(Bitmap, DecodesColourAndAlphaIntoPremultipliedPixels) {
     const std::uint32_t words[6] = {0xffff0000, 0xff00ff00, 0x80000080, 0x00000000, 0x40202020, 0xffffffff};
     for (int i = 0; i < 6; ++i) pixels[(i / 3) * stride + i % 3] = words[i];
     cairo_surface_mark_dirty(source);
-    const std::vector<unsigned char> png = pngOf(source);
+    const std::vector<unsigned char> png = pngBytesOf(source);
     cairo_surface_destroy(source);
 
     auto bitmap = CBitmap::fromPng(png.data(), png.size());
@@ -58,7 +46,7 @@ TEST(Bitmap, DecodesColourAndAlphaIntoPremultipliedPixels) {
 
 TEST(Bitmap, BytesThatAreNoWholePngGiveNoBitmap) {
     cairo_surface_t* source = cairo_image_surface_create(CAIRO_FORMAT_RGB24, 64, 64);
-    const std::vector<unsigned char> png = pngOf(source);
+    const std::vector<unsigned char> png = pngBytesOf(source);
     cairo_surface_destroy(source);
     std::vector<unsigned char> hugeHeader = png;
     // The header's width (bytes 16 to 19) says a million pixels; its CRC no longer matches, which
