@@ -41,4 +41,29 @@ std::optional<StepDisplay> VornDrums::takeDueStep(std::uint32_t nowMs) {
     return stepDisplay.pop();
 }
 
+void VornDrums::startPlaying() {
+    if (playing.load() != 0) restartRequested.store(true);
+    setPlaying(1);
+}
+
+void VornDrums::stopPlaying() {
+    setPlaying(0);
+    releaseAllVoices();
+}
+
+void VornDrums::padNote(int track, int velocity) {
+    if (!isActiveTrack(track)) return;
+    editorNotes.push({track, std::clamp(velocity, 0, 127)});
+}
+
+void VornDrums::takeEditorNotes() {
+    while (const std::optional<EditorNote> note = editorNotes.pop()) {
+        if (!isActiveTrack(note->track)) continue;
+        if (note->velocity > 0)
+            soundTrack(note->track, static_cast<int>(settings.trackKey[static_cast<std::size_t>(note->track)]), note->velocity);
+        else
+            releaseTrack(note->track);
+    }
+}
+
 }  // namespace rimba

@@ -84,6 +84,14 @@ using MidiInputRing = SpscRing<MidiInputEntry, kMidiRingSize>;
 // program-change timer.
 using ProgramChangeList = SpscRing<std::int32_t, 256>;
 
+// A track the editor's pad sounds (velocity 1..127) or stops (velocity 0): the editor thread
+// writes, the render loop takes them at the start of its next block.
+struct EditorNote {
+    std::int32_t track = 0;
+    std::int32_t velocity = 0;
+};
+using EditorNoteList = SpscRing<EditorNote, 64>;
+
 // A played step for the editor's step display.
 struct StepDisplay {
     std::int32_t step = 0;

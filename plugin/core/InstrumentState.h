@@ -75,6 +75,10 @@ struct InstrumentState : PatternState {
     FilterUpdateList filterUpdates;     // main to the render loop
     ProgramChangeList programChanges;   // the render loop to the timer
     StepDisplayList stepDisplay;        // the render loop to the editor
+    EditorNoteList editorNotes;         // the editor's pads to the render loop
+    // Play pressed while playing: the standalone clock starts again from its first step at the
+    // next block (a host's own clock is the host's to move).
+    std::atomic<bool> restartRequested{false};
     // The meters as the render loop last saw them at the end of a block, while the editor is
     // open; the editor reads them on its own thread. Each value on its own, relaxed.
     PerTrack<std::atomic<float>> editorTrackLevels{};

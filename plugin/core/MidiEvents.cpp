@@ -44,23 +44,10 @@ void VornDrums::handleEvent(const PendingEvent& event) {
                 track = t;
         if (track < 0)
             return;
-        TrackVoice& voice = voices[static_cast<std::size_t>(track)];
-        if (!noteOn) {
-            voice.command = kCommandRelease;
-            return;
-        }
-        voice.key = key;
-        voice.startTick = static_cast<std::int32_t>(platform::tickMilliseconds());
-        startVoice(voice, velocity);
-        if (tracks.choke[static_cast<std::size_t>(track)] == 0.0f)
-            return;
-        for (int other = 0; other < trackCount; ++other) {
-            if (other == track || tracks.choke[static_cast<std::size_t>(other)] == 0.0f)
-                continue;
-            voices[static_cast<std::size_t>(other)].command = kCommandChoke;
-            if (tracks.synthRoute[static_cast<std::size_t>(track)] != 0.0f && drumSynthPlugin != nullptr)
-                drumSynthPlugin->setParameter(kSynthChokeParameter + other, 0.0f);
-        }
+        if (noteOn)
+            soundTrack(track, key, velocity);
+        else
+            voices[static_cast<std::size_t>(track)].command = kCommandRelease;
     } else if (kind == 0xB0) {
         if (event.data1 != kAllNotesOffController)
             return;
@@ -74,6 +61,24 @@ void VornDrums::handleEvent(const PendingEvent& event) {
             programChanges.push(event.data1);
     }
 }
+
+void VornDrums::soundTrack(int track, int key, int velocity) {
+    TrackVoice& voice = voices[static_cast<std::size_t>(track)];
+    voice.key = key;
+    voice.startTick = static_cast<std::int32_t>(platform::tickMilliseconds());
+    startVoice(voice, velocity);
+    if (tracks.choke[static_cast<std::size_t>(track)] == 0.0f)
+        return;
+    for (int other = 0; other < trackCount; ++other) {
+        if (other == track || tracks.choke[static_cast<std::size_t>(other)] == 0.0f)
+            continue;
+        voices[static_cast<std::size_t>(other)].command = kCommandChoke;
+        if (tracks.synthRoute[static_cast<std::size_t>(track)] != 0.0f && drumSynthPlugin != nullptr)
+            drumSynthPlugin->setParameter(kSynthChokeParameter + other, 0.0f);
+    }
+}
+
+void VornDrums::releaseTrack(int track) { voices[static_cast<std::size_t>(track)].command = kCommandRelease; }
 
 void VornDrums::releaseAllVoices() {
     for (int t = 0; t < kTrackSlots; ++t)

@@ -53,6 +53,7 @@ void VornDrums::renderBlock(float** outputs, VstInt32 frames) {
                 std::memset(outputs[c], 0, sizeof(float) * static_cast<std::size_t>(frames));
         return;
     }
+    takeEditorNotes();
     const VstTimeInfo& inForce = clockForBlock(*time);
     timeForPlugins.store(&inForce);
     // A hosted plug-in is never handed more frames than it was told, so a longer block (the
@@ -152,6 +153,10 @@ void VornDrums::runSequencer(const VstTimeInfo& time, VstInt32 frames) {
         position = exportPos;
         exportPos += blockLength;
     } else if (standalone) {
+        if (restartRequested.exchange(false)) {
+            standalonePos = 0.0;
+            expectedStep = -1;
+        }
         position = standalonePos;
         standalonePos += blockLength;
     } else {

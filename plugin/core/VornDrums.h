@@ -161,6 +161,13 @@ public:
     bool stepAndVumeterOn() const { return settings.stepAndVumeter != 0; }
     bool autoscrollOn() const { return settings.autoscroll != 0; }
     bool synthSlotLoaded() const { return drumSynthPlugin != nullptr; }          // main or a loader
+    // Play: the sequencer runs; pressed while it runs, it starts again from the first step.
+    void startPlaying();
+    // Stop: the sequencer stops and every voice of the 16 tracks is released.
+    void stopPlaying();
+    // The track's pad: sounds the track at `velocity` (1..127), or releases it with 0. Queued
+    // for the render loop's next block; a full queue drops the press.
+    void padNote(int track, int velocity);
 
 private:
     // A host has no way to show why a file or chunk was refused; its standard error can.
@@ -195,6 +202,10 @@ private:
     void queueSynthNote(std::int32_t deltaFrames, std::uint8_t status, int track, std::uint8_t velocity);
     void releaseAllVoices();
     void publishEditorMeters();  // audio, at the end of a block while the editor is open
+    void takeEditorNotes();      // audio, at the start of a block
+    // Audio: a note on the track itself (its voice, chokes) and its release.
+    void soundTrack(int track, int key, int velocity);
+    void releaseTrack(int track);
 
     // --- the program chunk and program files (Chunk.cpp) ----------------------------------
 public:

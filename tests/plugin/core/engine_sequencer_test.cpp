@@ -785,5 +785,30 @@ TEST(StandaloneClock, ATempoChangeKeepsTheMusicalPosition) {
     EXPECT_EQ(engine->currentTempo, 60.0);
 }
 
+// Play pressed while playing starts the standalone clock again from the first step; pressed
+// while stopped it goes on from where it stood. Stop releases every voice.
+TEST(StandaloneClock, PlayWhilePlayingRestartsFromTheFirstStepAndStopReleasesTheVoices) {
+    Engine engine(kDefaultTrackCount, true);
+    hitsOnEveryStep(*engine, 0, 0, 100.0f);
+    engine->playing = 1;
+    engine.render(4096);
+    engine.render(4096);
+    ASSERT_EQ(engine->standalonePos, 8192.0);
+
+    engine->startPlaying();
+    engine.render(64);
+    EXPECT_EQ(engine->standalonePos, 64.0);
+    EXPECT_EQ(engine->currentStep, 0);
+
+    engine->stopPlaying();
+    EXPECT_EQ(engine->playing.load(), 0);
+    for (int t = 0; t < kTrackSlots; ++t) EXPECT_EQ(engine->voices[static_cast<std::size_t>(t)].command, 0) << t;
+    engine.render(64);  // stopped: the clock stands at 64
+    engine->startPlaying();
+    engine.render(64);
+    EXPECT_EQ(engine->playing.load(), 1);
+    EXPECT_EQ(engine->standalonePos, 128.0);
+}
+
 }  // namespace
 }  // namespace rimba::engine_test

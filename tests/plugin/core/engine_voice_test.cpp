@@ -317,5 +317,28 @@ TEST_F(Voice, AVoiceWithoutASoundOrWhileLoadingRendersNothingAndStaysWhereItIs) 
     EXPECT_EQ(voice.position, 10.0f);
 }
 
+// The editor's pad sounds its own track (not the first track that shares its key) at the start
+// of the next block, and its release lets the voice go.
+TEST(EditorPad, APadPressSoundsTheTrackAtTheNextBlockAndTheReleaseLetsItGo) {
+    Engine engine;
+    engine.stop();
+    engine.prepare(64);
+    makeProbeTrack(*engine, 2, 44100);
+    engine->settings.trackKey[1] = engine->settings.trackKey[2];  // a key two tracks share
+    engine->padNote(2, 127);
+    EXPECT_EQ(engine->voices[2].velocity, 0);  // nothing before the render loop takes it
+    engine.render(64);
+    EXPECT_EQ(engine->voices[2].velocity, 127);
+    EXPECT_EQ(engine->voices[2].gateOn, 1);
+    EXPECT_NE(engine.trackOutput(2)[0], 0.0f);
+    for (int t : {0, 1, 3}) EXPECT_EQ(engine->voices[static_cast<std::size_t>(t)].velocity, 0) << t;
+
+    engine->padNote(2, 0);
+    engine.render(64);
+    EXPECT_EQ(engine->voices[2].gateOn, 0);
+    engine->padNote(40, 127);                 // no such track: nothing is queued
+    EXPECT_TRUE(engine->editorNotes.empty());
+}
+
 }  // namespace
 }  // namespace rimba::engine_test
