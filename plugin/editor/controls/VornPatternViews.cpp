@@ -471,8 +471,10 @@ MouseResult CVornDrum::mouseDown(CPoint where, unsigned buttons) {
     // A second button during a drag belongs to the drag.
     if (drag.getSource() >= 0) return MouseResult::handled;
     const int row = rows.rowAt(where.y);
+    // Off every strip row (or before the editor told the rows) the handle is no handle.
+    if (row < 0) return CVornControlEx::mouseDown(where, buttons);
     if (*button == GridButton::right) {
-        if (row < 0 || !popupMenu) return MouseResult::handled;
+        if (!popupMenu) return MouseResult::handled;
         const std::optional<MenuChoice> choice = popupMenu(stripMenu(), where);
         releaseAfterMenu(*this, where, toolkit::kRButton);
         const std::optional<StripEntry> entry = choice ? stripMenuEntryOf(*choice) : std::nullopt;
