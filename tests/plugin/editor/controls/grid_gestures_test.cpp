@@ -218,7 +218,6 @@ TEST_F(Grid, TheScrollBarsArrowsThumbAndRestOfTheBar) {
         EXPECT_EQ(gestures.getScrollOffset(), c.offsetAfter) << c.offset << " " << c.where.x;
         gestures.mouseUp(target);
     }
-    EXPECT_EQ(velocity(0), 0.0f) << "no bar click touches a step";
     // y 29 is above the bar's reach: a step.
     press({10, 29});
     gestures.mouseUp(target);
@@ -376,13 +375,6 @@ TEST(DrumControl, DragsOntoAnotherStripAndHandsOverTheStripMenu) {
         EXPECT_EQ(heard.events, report.empty() ? std::vector<std::string>{} : std::vector<std::string>{report});
     }
     EXPECT_EQ(shown.front(), "Reset|Clean|-|Copy|Paste|-|Duplicate Measure 1|Duplicate Measures 1+2|");
-    // A drag released on its own strip copies nothing.
-    heard.events.clear();
-    frame.mouseDown({10, 190}, toolkit::kLButton);
-    frame.mouseMoved({10, 230}, toolkit::kLButton);
-    frame.mouseMoved({10, 200}, toolkit::kLButton);
-    frame.mouseUp({10, 200}, toolkit::kLButton);
-    EXPECT_TRUE(heard.events.empty());
 }
 
 }  // namespace
