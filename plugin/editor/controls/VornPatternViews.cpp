@@ -2,18 +2,108 @@
 
 #include <algorithm>
 #include <cstdio>
+#include <utility>
 
 #include "plugin/editor/artwork/ArtworkGeometry.h"
 #include "plugin/editor/controls/ControlLogic.h"
+#include "plugin/editor/toolkit/DialogHost.h"
+#include "plugin/editor/toolkit/PopupMenu.h"
 
 namespace rimba::controls {
 
 using toolkit::CPoint;
 using toolkit::CRect;
+using toolkit::CursorShape;
+using toolkit::MenuChoice;
+using toolkit::MenuModel;
 using toolkit::MouseResult;
 using toolkit::rectOfSize;
 
 namespace {
+
+// A menu's entries in order; an empty text is a separator.
+template <typename Entry>
+struct MenuRow {
+    const char* text;
+    std::optional<Entry> entry;
+};
+
+constexpr MenuRow<GridMenuEntry> kGridMenu[] = {
+    {"Reset", GridMenuEntry::reset},
+    {"Clean", GridMenuEntry::clean},
+    {"", std::nullopt},
+    {"Duplicate", GridMenuEntry::duplicate},
+    {"", std::nullopt},
+    {"Randomize Step", GridMenuEntry::randomizeStep},
+    {"Randomize Step in place", GridMenuEntry::randomizeStepInPlace},
+    {"Randomize Pitch", GridMenuEntry::randomizePitch},
+    {"Randomize Hold", GridMenuEntry::randomizeHold},
+    {"Restore", GridMenuEntry::restore},
+};
+
+constexpr MenuRow<StripEntry> kStripMenu[] = {
+    {"Reset", StripEntry::reset},
+    {"Clean", StripEntry::clean},
+    {"", std::nullopt},
+    {"Copy", StripEntry::copy},
+    {"Paste", StripEntry::paste},
+    {"", std::nullopt},
+    {"Duplicate Measure 1", StripEntry::duplicateMeasure1},
+    {"Duplicate Measures 1+2", StripEntry::duplicateMeasures12},
+};
+
+template <typename Entry, std::size_t N>
+MenuModel menuOf(const MenuRow<Entry> (&rows)[N]) {
+    MenuModel menu;
+    for (const MenuRow<Entry>& row : rows) {
+        if (row.entry)
+            menu.addEntry(row.text);
+        else
+            menu.addSeparator();
+    }
+    return menu;
+}
+
+template <typename Entry, std::size_t N>
+std::optional<Entry> entryOf(const MenuRow<Entry> (&rows)[N], const MenuChoice& choice) {
+    if (choice.size() != 1 || choice.front() < 0 || choice.front() >= static_cast<int>(N)) return std::nullopt;
+    return rows[choice.front()].entry;
+}
+
+// The toolkit's pop-up over the view's open frame; nothing while the frame is closed.
+std::optional<MenuChoice> popupOverFrame(const toolkit::CView& view, const MenuModel& menu, CPoint where) {
+    toolkit::CFrame* frame = view.getFrame();
+    if (frame == nullptr || !frame->isOpen()) return std::nullopt;
+    return toolkit::runPopupMenu(toolkit::dialogHostOf(*frame), menu, frame->localToScreen(where));
+}
+
+// The pop-up's pointer grab takes the release of the click that opened it: the frame must still
+// hear of it, or it would hand every later move and click to the view that opened the menu.
+void releaseAfterMenu(const toolkit::CView& view, CPoint where, unsigned button) {
+    if (toolkit::CFrame* frame = view.getFrame()) frame->mouseUp(where, button);
+}
+
+CursorShape cursorShapeOf(GridCursor cursor) {
+    switch (cursor) {
+        case GridCursor::undecided:
+            return CursorShape::sizeAll;
+        case GridCursor::horizontal:
+        case GridCursor::thumb:
+            return CursorShape::sizeHorizontal;
+        case GridCursor::vertical:
+            return CursorShape::sizeVertical;
+        case GridCursor::normal:
+            break;
+    }
+    return CursorShape::arrow;
+}
+
+// The one button a press names: left wins when a press somehow names both.
+std::optional<GridButton> pressedButton(unsigned buttons) {
+    if (buttons & toolkit::kLButton) return GridButton::left;
+    if (buttons & toolkit::kRButton) return GridButton::right;
+    return std::nullopt;
+}
 
 artwork::TrackFamily familyOf(int track) {
     return artwork::kTrackFamilyOfTrack[static_cast<std::size_t>(std::clamp(track, 0, kTrackSlots - 1))];
@@ -41,10 +131,19 @@ std::array<double, 3> trackAccent(int track) {
     return {0.435, 0.796, 0.557};
 }
 
+MenuModel gridMenu() { return menuOf(kGridMenu); }
+
+std::optional<GridMenuEntry> gridMenuEntryOf(const MenuChoice& choice) { return entryOf(kGridMenu, choice); }
+
+MenuModel stripMenu() { return menuOf(kStripMenu); }
+
+std::optional<StripEntry> stripMenuEntryOf(const MenuChoice& choice) { return entryOf(kStripMenu, choice); }
+
 CVornPattern::CVornPattern(const CRect& size, toolkit::CControlListener* listener, long tag, int trackIndex)
     : CVornControlEx(size, listener, tag), strip(FilmStrip::load("PatternLed.png")), track(trackIndex) {
     setMin(0.0f);
     setMax(static_cast<float>(kMaxSteps - 1));
+    popupMenu = [this](const MenuModel& menu, CPoint where) { return popupOverFrame(*this, menu, where); };
 }
 
 void CVornPattern::setRow(const PatternRowValues& values) {
@@ -54,10 +153,9 @@ void CVornPattern::setRow(const PatternRowValues& values) {
 }
 
 void CVornPattern::setScrollOffset(int firstStep) {
-    const int offset = std::clamp(firstStep, 0, kMaxSteps - kVisibleSteps);
-    if (offset == scrollOffset) return;
-    scrollOffset = offset;
-    invalid();
+    const int before = gestures.getScrollOffset();
+    gestures.setScrollOffset(firstStep);
+    if (gestures.getScrollOffset() != before) invalid();
 }
 
 void CVornPattern::setPlayingStep(int step) {
@@ -71,23 +169,122 @@ void CVornPattern::setScrollBar(bool present) {
     invalid();
 }
 
+void CVornPattern::setHeaderHeight(int pixels) {
+    headerHeight = std::clamp(pixels, 0, getViewSize().height());
+    invalid();
+}
+
+GridGeometry CVornPattern::geometry() const { return {getViewSize(), scrollBar, headerHeight}; }
+
+void CVornPattern::attachPatterns(TrackPatterns* data, int patternIndex, int stepCount) {
+    patternIndex = std::clamp(patternIndex, 0, kPatternCount - 1);
+    // A drag on the row that goes away ends as its release would: a pending delete is made
+    // where it was meant.
+    if (gestures.isActive() && (data != patterns || patternIndex != pattern)) {
+        act(gestures.mouseUp(target()));
+        showCursor();
+    }
+    patterns = data;
+    pattern = patternIndex;
+    row.stepCount = std::clamp(stepCount, 1, kMaxSteps);
+    refreshRow();
+    invalid();
+}
+
+void CVornPattern::refreshRow() {
+    if (patterns == nullptr) return;
+    row.velocity = patterns->stepVelocity[static_cast<std::size_t>(pattern)];
+    row.randomHit = patterns->randomHit;
+}
+
+std::optional<GridMenuEntry> CVornPattern::askMenu(CPoint where) const {
+    if (!popupMenu) return std::nullopt;
+    const std::optional<MenuChoice> choice = popupMenu(gridMenu(), where);
+    return choice ? gridMenuEntryOf(*choice) : std::nullopt;
+}
+
+void CVornPattern::handOver(GridMenuEntry entry) {
+    menuChoice = entry;
+    reportValue();
+}
+
+bool CVornPattern::openMenu(CPoint where) {
+    const std::optional<GridMenuEntry> entry = askMenu(where);
+    if (entry) handOver(*entry);
+    return entry.has_value();
+}
+
+std::optional<GridMenuEntry> CVornPattern::takeMenuChoice() { return std::exchange(menuChoice, std::nullopt); }
+
+MouseResult CVornPattern::mouseDown(CPoint where, unsigned buttons) {
+    const std::optional<GridButton> button = pressedButton(buttons);
+    if (!button) return CVornControlEx::mouseDown(where, buttons);
+    const GridOutcome outcome = gestures.mouseDown(target(), geometry(), where, *button);
+    if (outcome.what == GridOutcome::What::openMenu) {
+        const std::optional<GridMenuEntry> entry = askMenu(outcome.menuAt);
+        releaseAfterMenu(*this, where, *button == GridButton::left ? toolkit::kLButton : toolkit::kRButton);
+        // Last: the listener may take this view off the frame when it hears the choice.
+        if (entry) handOver(*entry);
+        return MouseResult::handled;
+    }
+    act(outcome);
+    showCursor();
+    return MouseResult::handled;
+}
+
+MouseResult CVornPattern::mouseMoved(CPoint where, unsigned buttons) {
+    if (!gestures.isActive()) return CVornControlEx::mouseMoved(where, buttons);
+    const HeldButtons held{(buttons & toolkit::kLButton) != 0, (buttons & toolkit::kRButton) != 0};
+    act(gestures.mouseMoved(target(), geometry(), where, held));
+    showCursor();
+    return MouseResult::handled;
+}
+
+MouseResult CVornPattern::mouseUp(CPoint where, unsigned buttons) {
+    if (!gestures.isActive()) return CVornControlEx::mouseUp(where, buttons);
+    act(gestures.mouseUp(target()));
+    showCursor();
+    return MouseResult::handled;
+}
+
+void CVornPattern::act(const GridOutcome& outcome) {
+    switch (outcome.what) {
+        case GridOutcome::What::stepsChanged:
+            refreshRow();
+            invalid();
+            for (int step = outcome.firstStep; step <= outcome.lastStep; ++step) {
+                setValue(static_cast<float>(step));
+                reportValue();
+            }
+            break;
+        case GridOutcome::What::scrolled:
+            invalid();
+            if (scrolled) scrolled(gestures.getScrollOffset());
+            break;
+        case GridOutcome::What::openMenu:
+        case GridOutcome::What::nothing:
+            break;
+    }
+}
+
+void CVornPattern::showCursor() {
+    const GridCursor wanted = gestures.cursor();
+    if (wanted == shownCursor) return;
+    shownCursor = wanted;
+    setCursor(cursorShapeOf(wanted));
+}
+
 int CVornPattern::frameOfColumn(int column) const {
-    const int step = scrollOffset + column;
+    const int step = getScrollOffset() + column;
     const int velocity = static_cast<int>(row.velocity[static_cast<std::size_t>(step)]);
     return artwork::stepFrame(familyOf(track), std::clamp(velocity, 0, kMaxVelocity), step == playingStep);
 }
 
-CRect CVornPattern::stepsArea() const {
-    CRect area = getViewSize();
-    if (scrollBar) area.bottom -= kScrollBarHeight;
-    return area;
-}
-
 void CVornPattern::drawControl(cairo_t* context) {
-    const CRect area = stepsArea();
+    const CRect area = geometry().stepsArea();
     const int width = area.width() / kVisibleSteps;
     for (int column = 0; column < kVisibleSteps; ++column) {
-        const int step = scrollOffset + column;
+        const int step = getScrollOffset() + column;
         const CRect cell{area.left + column * width, area.top, area.left + (column + 1) * width, area.bottom};
         const auto s = static_cast<std::size_t>(step);
         if (!strip.isEmpty()) {
@@ -110,14 +307,32 @@ void CVornPattern::drawControl(cairo_t* context) {
         // Steps past the pattern's end are dimmed: they never play.
         if (step >= row.stepCount) fillRect(context, cell, 0.0, 0.0, 0.0, 0.55);
     }
-    if (scrollBar) {
-        const CRect& box = getViewSize();
-        const CRect bar{box.left, box.bottom - kScrollBarHeight, box.right, box.bottom};
-        fillRect(context, bar, 0.1, 0.1, 0.12);
-        const int thumbWidth = bar.width() / 4;
-        const int thumbLeft = bar.left + (bar.width() - thumbWidth) * scrollOffset / (kMaxSteps - kVisibleSteps);
-        fillRect(context, {thumbLeft, bar.top + 2, thumbLeft + thumbWidth, bar.bottom - 2}, 0.5, 0.5, 0.55);
-    }
+    if (scrollBar) drawScrollBar(context);
+}
+
+// The bar as its clicks read it: an arrow of 22 pixels at each end and the thumb a quarter of
+// the track between them.
+void CVornPattern::drawScrollBar(cairo_t* context) const {
+    const GridGeometry grid = geometry();
+    const CRect& box = grid.box;
+    const CRect bar{box.left, box.bottom - kScrollBarHeight, box.right, box.bottom};
+    fillRect(context, bar, 0.1, 0.1, 0.12);
+    const int arrow = GridGeometry::kArrowWidth;
+    const int middle = bar.top + bar.height() / 2;
+    cairo_save(context);
+    cairo_set_source_rgb(context, 0.6, 0.6, 0.65);
+    cairo_move_to(context, bar.left + arrow - 7, middle - 4);
+    cairo_line_to(context, bar.left + arrow - 7, middle + 4);
+    cairo_line_to(context, bar.left + 7, middle);
+    cairo_close_path(context);
+    cairo_move_to(context, bar.right - arrow + 7, middle - 4);
+    cairo_line_to(context, bar.right - arrow + 7, middle + 4);
+    cairo_line_to(context, bar.right - 7, middle);
+    cairo_close_path(context);
+    cairo_fill(context);
+    cairo_restore(context);
+    const int thumbLeft = bar.left + grid.thumbLeft(getScrollOffset());
+    fillRect(context, {thumbLeft, bar.top + 2, thumbLeft + grid.thumbWidth(), bar.bottom - 2}, 0.5, 0.5, 0.55);
 }
 
 CVornCellSelect::CVornCellSelect(const CRect& size, toolkit::CControlListener* listener, long tag,
@@ -231,7 +446,68 @@ void CVornLoopSelect::drawControl(cairo_t* context) {
 }
 
 CVornDrum::CVornDrum(const CRect& size, toolkit::CControlListener* listener, long tag, int trackIndex)
-    : CVornControlEx(size, listener, tag), track(trackIndex) {}
+    : CVornControlEx(size, listener, tag), track(trackIndex) {
+    popupMenu = [this](const MenuModel& menu, CPoint where) { return popupOverFrame(*this, menu, where); };
+}
+
+void CVornDrum::setRows(int firstStripTop, int stripPitch, int rowCount) {
+    rows = {firstStripTop, stripPitch, rowCount};
+}
+
+std::optional<StripAction> CVornDrum::takeStripAction() { return std::exchange(action, std::nullopt); }
+
+void CVornDrum::showHighlight(int row, bool on) const {
+    if (row >= 0 && highlight) highlight(row, on);
+}
+
+void CVornDrum::hand(const StripAction& chosen) {
+    action = chosen;
+    reportValue();
+}
+
+MouseResult CVornDrum::mouseDown(CPoint where, unsigned buttons) {
+    const std::optional<GridButton> button = pressedButton(buttons);
+    if (!button) return CVornControlEx::mouseDown(where, buttons);
+    // A second button during a drag belongs to the drag.
+    if (drag.getSource() >= 0) return MouseResult::handled;
+    const int row = rows.rowAt(where.y);
+    // Off every strip row (or before the editor told the rows) the handle is no handle.
+    if (row < 0) return CVornControlEx::mouseDown(where, buttons);
+    if (*button == GridButton::right) {
+        if (!popupMenu) return MouseResult::handled;
+        const std::optional<MenuChoice> choice = popupMenu(stripMenu(), where);
+        releaseAfterMenu(*this, where, toolkit::kRButton);
+        const std::optional<StripEntry> entry = choice ? stripMenuEntryOf(*choice) : std::nullopt;
+        // Last: the listener may take this view off the frame when it hears the choice.
+        if (entry) hand({*entry, row, -1});
+        return MouseResult::handled;
+    }
+    if (drag.press(row)) {
+        showHighlight(row, true);
+        setCursor(CursorShape::hand);
+    }
+    return MouseResult::handled;
+}
+
+MouseResult CVornDrum::mouseMoved(CPoint where, unsigned buttons) {
+    if (drag.getSource() < 0) return CVornControlEx::mouseMoved(where, buttons);
+    if (!(buttons & toolkit::kLButton)) return MouseResult::handled;
+    const StripDrag::TargetChange change = drag.move(rows.rowAt(where.y));
+    showHighlight(change.removed, false);
+    showHighlight(change.added, true);
+    return MouseResult::handled;
+}
+
+MouseResult CVornDrum::mouseUp(CPoint where, unsigned buttons) {
+    if (drag.getSource() < 0) return CVornControlEx::mouseUp(where, buttons);
+    if (!(buttons & toolkit::kLButton)) return MouseResult::handled;
+    showHighlight(drag.getSource(), false);
+    showHighlight(drag.getTarget(), false);
+    const std::optional<StripDrag::Copy> copy = drag.release();
+    setCursor(CursorShape::arrow);
+    if (copy) hand({StripEntry::dragCopy, copy->source, copy->target});
+    return MouseResult::handled;
+}
 
 void CVornDrum::setDropTarget(bool on) {
     if (on == dropTarget) return;

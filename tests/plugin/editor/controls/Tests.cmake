@@ -2,6 +2,7 @@
 add_executable(controls_tests
     ${CMAKE_CURRENT_SOURCE_DIR}/plugin/editor/controls/control_logic_test.cpp
     ${CMAKE_CURRENT_SOURCE_DIR}/plugin/editor/controls/controls_behaviour_test.cpp
+    ${CMAKE_CURRENT_SOURCE_DIR}/plugin/editor/controls/grid_gestures_test.cpp
     ${CMAKE_CURRENT_SOURCE_DIR}/plugin/editor/controls/knob_test.cpp)
 target_link_libraries(controls_tests PRIVATE rimba_controls GTest::gtest GTest::gtest_main)
 target_include_directories(controls_tests PRIVATE ${PROJECT_SOURCE_DIR})

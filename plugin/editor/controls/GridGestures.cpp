@@ -1,0 +1,350 @@
+#include "plugin/editor/controls/GridGestures.h"
+
+#include <algorithm>
+#include <cstdlib>
+
+namespace rimba::controls {
+
+using toolkit::CPoint;
+using toolkit::CRect;
+
+namespace {
+
+constexpr int kLastStep = kMaxSteps - 1;
+constexpr int kMaxStripRows = kDefaultTrackCount;
+
+// Division that rounds towards minus infinity: a pointer left of the grid or above the first strip
+// must land before them, not on their first column or row.
+int floorDivide(int value, int divisor) {
+    const int quotient = value / divisor;
+    return (value % divisor != 0 && (value < 0) != (divisor < 0)) ? quotient - 1 : quotient;
+}
+
+bool isStep(int step) { return step >= 0 && step <= kLastStep; }
+
+std::size_t at(int step) { return static_cast<std::size_t>(step); }
+
+// Writes one value and says whether it changed, so that a gesture reports only real edits.
+bool store(float& slot, float value) {
+    if (slot == value) return false;
+    slot = value;
+    return true;
+}
+
+// The nearest earlier hit whose hold covers `step`, or -1.
+int hitHolding(const GridTarget& target, int step) {
+    const auto& velocity = target.data->stepVelocity[at(target.pattern)];
+    const auto& hold = target.data->stepHold[at(target.pattern)];
+    for (int c = step - 1; c >= 0; --c) {
+        if (velocity[at(c)] == 0.0f) continue;
+        return static_cast<float>(step) < static_cast<float>(c) + hold[at(c)] ? c : -1;
+    }
+    return -1;
+}
+
+// The first hit after `step`, or -1.
+int nextHit(const GridTarget& target, int step) {
+    const auto& velocity = target.data->stepVelocity[at(target.pattern)];
+    for (int t = step + 1; t <= kLastStep; ++t)
+        if (velocity[at(t)] != 0.0f) return t;
+    return -1;
+}
+
+}  // namespace
+
+CRect GridGeometry::stepsArea() const {
+    CRect area = box;
+    area.top += headerHeight;
+    if (scrollBar) area.bottom -= kScrollBarHeight;
+    return area;
+}
+
+int GridGeometry::stepAt(int x, int scrollOffset) const {
+    const int columnWidth = box.width() / kVisibleSteps;
+    if (columnWidth <= 0) return -1;
+    return floorDivide(x - box.left, columnWidth) + scrollOffset;
+}
+
+int GridGeometry::velocityAt(int y) const {
+    const CRect area = stepsArea();
+    const int h = area.height() - 8;
+    if (h <= 0) return kMaxVelocity;
+    const int v = kMaxVelocity - static_cast<int>(static_cast<double>(y - area.top - 4) / h * 128.0);
+    return std::clamp(v, 1, kMaxVelocity);
+}
+
+bool GridGeometry::onScrollBar(CPoint where) const { return scrollBar && where.y >= box.bottom - kScrollBarReach; }
+
+int GridGeometry::thumbLeft(int scrollOffset) const {
+    return kArrowWidth + (box.width() - 2 * kArrowWidth) * scrollOffset / kMaxSteps;
+}
+
+int GridGeometry::thumbWidth() const { return (box.width() - 2 * kArrowWidth) / 4; }
+
+void GridGestures::setScrollOffset(int firstStep) {
+    scrollOffset = std::clamp(firstStep, 0, GridGeometry::kMaxScrollOffset);
+}
+
+GridOutcome GridGestures::scrollTo(int offset) {
+    const int before = scrollOffset;
+    setScrollOffset(offset);
+    return scrollOffset != before ? GridOutcome::scrolled() : GridOutcome{};
+}
+
+GridOutcome GridGestures::mouseDown(GridTarget target, const GridGeometry& geometry, CPoint where,
+                                    GridButton button) {
+    // A second button during a drag belongs to that drag: it starts nothing of its own.
+    if (gesture != Gesture::none) return {};
+    if (geometry.onScrollBar(where)) return pressScrollBar(geometry, where);
+    return pressStep(target, geometry.stepAt(where.x, scrollOffset), where, button);
+}
+
+GridOutcome GridGestures::pressScrollBar(const GridGeometry& geometry, CPoint where) {
+    const int x = where.x - geometry.box.left;
+    const int width = geometry.box.width();
+    if (x >= width - GridGeometry::kRightArrowReach) return scrollTo(scrollOffset + 1);
+    if (x < GridGeometry::kArrowWidth) return scrollTo(scrollOffset - 1);
+    const int thumb = geometry.thumbLeft(scrollOffset);
+    if (x >= thumb && x < thumb + geometry.thumbWidth()) {
+        gesture = Gesture::thumb;
+        scrollDragStart = scrollOffset;
+        pressPoint = where;
+        return {};
+    }
+    return GridOutcome::menu(where);
+}
+
+GridOutcome GridGestures::pressStep(GridTarget target, int step, CPoint where, GridButton button) {
+    if (target.data == nullptr || target.pattern < 0 || target.pattern >= kPatternCount || !isStep(step)) return {};
+    if (lengthMode && !shortHoldMode) {
+        const int holder = hitHolding(target, step);
+        if (holder >= 0) {
+            step = holder;
+            selectedNote = holder;
+        }
+    }
+    pressPoint = where;
+    lastMouse = where;
+    if (button == GridButton::right) {
+        gesture = Gesture::right;
+        selectedNote = step;
+        rightDrag = RightDrag::undecided;
+        return {};
+    }
+    gesture = Gesture::left;
+    pressedStep = step;
+    paintStep = step;
+    painting = false;
+
+    const auto s = at(step);
+    auto& velocity = target.data->stepVelocity[at(target.pattern)][s];
+    auto& hold = target.data->stepHold[at(target.pattern)][s];
+    auto& roll = target.data->stepRoll[at(target.pattern)][s];
+    // A random keystroke goes first and alone: the hit under it stays as it is.
+    if (target.data->randomHit[s] != 0.0f) {
+        target.data->randomHit[s] = 0.0f;
+    } else if (velocity != 0.0f) {
+        if (!lengthMode || shortHoldMode) {
+            velocity = 0.0f;
+            roll = 0.0f;
+        } else {
+            // The hit stays until the release, so that a drag can still keep it.
+            hold = 0.0f;
+            pendingDelete = step;
+        }
+    } else {
+        velocity = static_cast<float>(kMaxVelocity);
+        hold = 0.0f;
+        roll = 0.0f;
+    }
+    return GridOutcome::changed(step);
+}
+
+GridOutcome GridGestures::mouseMoved(GridTarget target, const GridGeometry& geometry, CPoint where,
+                                     HeldButtons held) {
+    if (target.data == nullptr && gesture != Gesture::thumb) return {};
+    switch (gesture) {
+        case Gesture::left:
+            return held.left ? paint(target, geometry, where) : GridOutcome{};
+        case Gesture::right:
+            return held.right ? rightDragTo(target, where) : GridOutcome{};
+        case Gesture::thumb:
+            return held.left || held.right ? dragThumb(geometry, where) : GridOutcome{};
+        case Gesture::none:
+            break;
+    }
+    return {};
+}
+
+GridOutcome GridGestures::paint(GridTarget target, const GridGeometry& geometry, CPoint where) {
+    const int dx = where.x - pressPoint.x;
+    const int dy = where.y - pressPoint.y;
+    if (std::abs(dy) > kDragThreshold) pendingDelete = -1;
+    const float v = static_cast<float>(geometry.velocityAt(where.y));
+    auto& velocity = target.data->stepVelocity[at(target.pattern)];
+    auto& roll = target.data->stepRoll[at(target.pattern)];
+
+    if (selectedNote >= 0) {
+        const auto s = at(selectedNote);
+        const bool velocityChanged = store(velocity[s], v);
+        const bool rollChanged = store(roll[s], 0.0f);
+        return velocityChanged || rollChanged ? GridOutcome::changed(selectedNote) : GridOutcome{};
+    }
+    if (!painting && (std::abs(dx) > kDragThreshold || std::abs(dy) > kDragThreshold)) painting = true;
+    if (!painting) return {};
+
+    const int g = std::clamp(geometry.stepAt(where.x, scrollOffset), 0, kLastStep);
+    const int p = paintStep;
+    // Moving right paints from the previous step up to the one before the pointer; otherwise
+    // from the pointer's step back to the previous one.
+    const int first = g > p ? p : g;
+    const int last = g > p ? g - 1 : p;
+    paintStep = g;
+    bool changed = false;
+    for (int step = first; step <= last; ++step) {
+        if (store(velocity[at(step)], v)) changed = true;
+        if (store(roll[at(step)], 0.0f)) changed = true;
+    }
+    return changed ? GridOutcome::changed(first, last) : GridOutcome{};
+}
+
+GridOutcome GridGestures::rightDragTo(GridTarget target, CPoint where) {
+    if (rightDrag == RightDrag::undecided) {
+        if (std::abs(where.x - pressPoint.x) > kDragThreshold)
+            rightDrag = RightDrag::horizontal;
+        else if (std::abs(where.y - pressPoint.y) > kDragThreshold)
+            rightDrag = RightDrag::vertical;
+        else
+            return {};
+        // The movement that decided the direction counts: lastMouse is still the press point.
+    }
+    const int step = selectedNote;
+    const auto s = at(step);
+    const auto p = at(target.pattern);
+    const int dy = where.y - lastMouse.y;
+    lastMouse.y = where.y;
+
+    if (rightDrag == RightDrag::vertical) {
+        if (lengthMode) {
+            float& tune = target.data->stepTune[s];
+            const double raised = std::clamp(static_cast<double>(tune) - dy * 0.1, -kMaxTune * 1.0, kMaxTune * 1.0);
+            return store(tune, static_cast<float>(raised)) ? GridOutcome::changed(step) : GridOutcome{};
+        }
+        float& velocity = target.data->stepVelocity[p][s];
+        const int raised = std::clamp(static_cast<int>(velocity) - dy, 1, kMaxVelocity);
+        return store(velocity, static_cast<float>(raised)) ? GridOutcome::changed(step) : GridOutcome{};
+    }
+
+    // Horizontal: whole units of pixels since the last applied change, each move counting from
+    // the previous applied one, so that turning back past an end takes effect at once.
+    const int pixelsPerUnit = shortHoldMode ? kShortHoldPixels : lengthMode ? kHoldPixels : kRollPixels;
+    const int units = (where.x - lastMouse.x) / pixelsPerUnit;
+    if (units == 0) return {};
+    lastMouse.x = where.x;
+    if (shortHoldMode) {
+        float& hold = target.data->stepHold[p][s];
+        const int longer = std::clamp(static_cast<int>(hold) + units, 0, kMaxShortHold);
+        return store(hold, static_cast<float>(longer)) ? GridOutcome::changed(step) : GridOutcome{};
+    }
+    if (lengthMode) {
+        float& hold = target.data->stepHold[p][s];
+        int longer = std::clamp(static_cast<int>(hold) + units, 0, kLastStep);
+        // A hold ends before the next hit of the row, or the two would overlap.
+        const int next = nextHit(target, step);
+        if (next >= 0) longer = std::min(longer, next - step);
+        return store(hold, static_cast<float>(longer)) ? GridOutcome::changed(step) : GridOutcome{};
+    }
+    float& roll = target.data->stepRoll[p][s];
+    const int more = std::clamp(static_cast<int>(roll) + units, 0, kMaxRoll);
+    return store(roll, static_cast<float>(more)) ? GridOutcome::changed(step) : GridOutcome{};
+}
+
+GridOutcome GridGestures::dragThumb(const GridGeometry& geometry, CPoint where) {
+    const double track = (geometry.box.width() - 2 * GridGeometry::kArrowWidth) * 0.75;
+    if (track <= 0.0) return {};
+    const int dx = where.x - pressPoint.x;
+    return scrollTo(scrollDragStart + static_cast<int>(dx / track * GridGeometry::kMaxScrollOffset));
+}
+
+GridOutcome GridGestures::mouseUp(GridTarget target) {
+    GridOutcome outcome;
+    if (pendingDelete >= 0 && target.data != nullptr) {
+        const auto s = at(pendingDelete);
+        const auto p = at(target.pattern);
+        target.data->stepVelocity[p][s] = 0.0f;
+        target.data->stepHold[p][s] = 0.0f;
+        target.data->stepRoll[p][s] = 0.0f;
+        outcome = GridOutcome::changed(pendingDelete);
+    }
+    endGesture();
+    return outcome;
+}
+
+void GridGestures::endGesture() {
+    gesture = Gesture::none;
+    paintStep = -1;
+    painting = false;
+    pressedStep = -1;
+    selectedNote = -1;
+    pendingDelete = -1;
+    rightDrag = RightDrag::undecided;
+    scrollDragStart = -1;
+}
+
+GridCursor GridGestures::cursor() const {
+    switch (gesture) {
+        case Gesture::right:
+            switch (rightDrag) {
+                case RightDrag::undecided:
+                    return GridCursor::undecided;
+                case RightDrag::horizontal:
+                    return GridCursor::horizontal;
+                case RightDrag::vertical:
+                    return GridCursor::vertical;
+            }
+            break;
+        case Gesture::thumb:
+            return GridCursor::thumb;
+        case Gesture::left:
+        case Gesture::none:
+            break;
+    }
+    return GridCursor::normal;
+}
+
+int StripRows::rowAt(int y) const {
+    if (stripPitch <= 0) return -1;
+    const int row = floorDivide(y - firstStripTop, stripPitch);
+    return row >= 0 && row < std::min(rows, kMaxStripRows) ? row : -1;
+}
+
+bool StripDrag::press(int row) {
+    source = row;
+    target = -1;
+    return row >= 0;
+}
+
+StripDrag::TargetChange StripDrag::move(int row) {
+    if (source < 0) return {};
+    // The source itself and the space beyond the strips are no target: dropping there copies
+    // nothing.
+    const int wanted = row >= 0 && row != source ? row : -1;
+    if (wanted == target) return {};
+    const TargetChange change{target, wanted};
+    target = wanted;
+    return change;
+}
+
+std::optional<StripDrag::Copy> StripDrag::release() {
+    std::optional<Copy> copy;
+    if (source >= 0 && target >= 0) copy = Copy{source, target};
+    cancel();
+    return copy;
+}
+
+void StripDrag::cancel() {
+    source = -1;
+    target = -1;
+}
+
+}  // namespace rimba::controls
