@@ -229,11 +229,12 @@ void CFrame::setDropHandler(DropHandler handler) {
 
 bool CFrame::startFileDrag(const std::string& path) {
     if (!window || path.empty()) return false;
-    CPoint releasedAt;
-    const bool accepted = window->dragFile(fileUriList(path), releasedAt);
-    heldButtons &= ~static_cast<unsigned>(kLButton);
-    releaseTakenByDrag = releasedAt;
-    return accepted;
+    const FrameWindow::DragResult drag = window->dragFile(fileUriList(path));
+    if (drag.tookRelease) {
+        heldButtons &= ~static_cast<unsigned>(kLButton);
+        releaseTakenByDrag = drag.releasedAt;
+    }
+    return drag.accepted;
 }
 
 void CFrame::idle() {

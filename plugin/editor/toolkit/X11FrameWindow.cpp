@@ -236,14 +236,12 @@ public:
         if (dropTarget) dropTarget->setAware(aware);
     }
 
-    bool dragFile(const std::string& uriList, CPoint& releasedAt) override {
+    DragResult dragFile(const std::string& uriList) override {
         if (!dragAtoms) dragAtoms = std::make_unique<XdndAtoms>(connection);
         draggedUriList = uriList;
-        CPoint onScreen;
-        const bool accepted = runXdndDrag(frame, connection, windowId, *dragAtoms, uriList, onScreen);
+        const XdndDragResult drag = runXdndDrag(frame, connection, windowId, *dragAtoms, uriList);
         const CPoint topLeft = origin();
-        releasedAt = {onScreen.x - topLeft.x, onScreen.y - topLeft.y};
-        return accepted;
+        return {drag.accepted, drag.ran, {drag.releasedAt.x - topLeft.x, drag.releasedAt.y - topLeft.y}};
     }
 
     Display* display() const override { return connection; }

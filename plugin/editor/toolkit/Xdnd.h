@@ -76,9 +76,13 @@ void answerSelectionRequest(Display* display, const XdndAtoms& atoms, const XSel
                             const std::string& uriList);
 
 // The modal drag of `uriList` out of the frame's window `own`, started while the left button is
-// held: true when a target took the drop. `releasedAt` is where the pointer was last, in root
-// coordinates.
-bool runXdndDrag(CFrame& frame, Display* display, Window own, const XdndAtoms& atoms, const std::string& uriList,
-                 CPoint& releasedAt);
+// held. It does not run when the pointer cannot be grabbed (another program holds it).
+struct XdndDragResult {
+    bool ran = false;
+    bool accepted = false;  // a target took the drop
+    CPoint releasedAt;      // where the pointer was last, in root coordinates
+};
+XdndDragResult runXdndDrag(CFrame& frame, Display* display, Window own, const XdndAtoms& atoms,
+                           const std::string& uriList);
 
 }  // namespace rimba::toolkit

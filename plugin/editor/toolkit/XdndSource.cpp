@@ -57,9 +57,9 @@ public:
     XdndDrag(CFrame& frame, Display* display, Window own, const XdndAtoms& atoms, const std::string& uriList)
         : frame(frame), display(display), own(own), atoms(atoms), uriList(uriList) {}
 
-    bool run(CPoint& releasedAt) {
+    XdndDragResult run() {
         XSetSelectionOwner(display, atoms.selection, own, CurrentTime);
-        if (XGetSelectionOwner(display, atoms.selection) != own) return false;
+        if (XGetSelectionOwner(display, atoms.selection) != own) return {};
         refusedCursor = XCreateFontCursor(display, XC_circle);
         acceptedCursor = XCreateFontCursor(display, XC_hand2);
         // The pointer goes wherever the user takes it, over any program's window; the keyboard
@@ -76,8 +76,7 @@ public:
         XFreeCursor(display, refusedCursor);
         XFreeCursor(display, acceptedCursor);
         XFlush(display);
-        releasedAt = pointer;
-        return grabbed && accepted;
+        return {grabbed, grabbed && accepted, pointer};
     }
 
 private:
@@ -293,9 +292,9 @@ void answerSelectionRequest(Display* display, const XdndAtoms& atoms, const XSel
     trap.failed();
 }
 
-bool runXdndDrag(CFrame& frame, Display* display, Window own, const XdndAtoms& atoms, const std::string& uriList,
-                 CPoint& releasedAt) {
-    return XdndDrag(frame, display, own, atoms, uriList).run(releasedAt);
+XdndDragResult runXdndDrag(CFrame& frame, Display* display, Window own, const XdndAtoms& atoms,
+                           const std::string& uriList) {
+    return XdndDrag(frame, display, own, atoms, uriList).run();
 }
 
 }  // namespace rimba::toolkit
