@@ -115,7 +115,7 @@ public:
     // until the button is released (or Escape) and returns whether a target took the file. The
     // drag takes the button's release: the view that started it gets its mouse-up when its
     // handler returns. A release over the frame's own window drops nothing. False at once while
-    // the window is closed.
+    // the window is closed or the left button is not down.
     bool startFileDrag(const std::string& path);
 
     // Pending window events (never waiting for one), then the redraw, then each view's onIdle.

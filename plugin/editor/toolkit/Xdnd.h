@@ -76,7 +76,8 @@ void answerSelectionRequest(Display* display, const XdndAtoms& atoms, const XSel
                             const std::string& uriList);
 
 // The modal drag of `uriList` out of the frame's window `own`, started while the left button is
-// held. It does not run when the pointer cannot be grabbed (another program holds it).
+// held. It does not run when the button is no longer down or the pointer cannot be grabbed
+// (another program holds it).
 struct XdndDragResult {
     bool ran = false;
     bool accepted = false;  // a target took the drop

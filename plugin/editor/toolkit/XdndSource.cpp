@@ -58,6 +58,9 @@ public:
         : frame(frame), display(display), own(own), atoms(atoms), uriList(uriList) {}
 
     XdndDragResult run() {
+        // A drag begun after the button came up (from a handler of the release) would wait for
+        // a release that never comes.
+        if (!leftButtonHeld()) return {};
         XSetSelectionOwner(display, atoms.selection, own, CurrentTime);
         if (XGetSelectionOwner(display, atoms.selection) != own) return {};
         refusedCursor = XCreateFontCursor(display, XC_circle);
@@ -81,6 +84,14 @@ public:
 
 private:
     enum class Phase { dragging, released, dropped, over };
+
+    bool leftButtonHeld() {
+        Window root = 0;
+        Window child = 0;
+        int x = 0, y = 0, windowX = 0, windowY = 0;
+        unsigned mask = 0;
+        return XQueryPointer(display, own, &root, &child, &x, &y, &windowX, &windowY, &mask) && (mask & Button1Mask);
+    }
 
     void startAtPointer() {
         Window root = 0;

@@ -232,5 +232,21 @@ TEST_F(DropOnFrame, AFileDraggedOutOfTheFrameReachesATargetThatTakesIt) {
     }
 }
 
+TEST_F(DropOnFrame, ADragAskedForWhileTheButtonIsUpDoesNotStart) {
+    auto* starter = frame->add(std::make_unique<DragStarter>(CRect{100, 100, 150, 150}, 0x00ff00));
+    // A press the server made up: the pointer's button is not down.
+    x.sendButton(frame->getWindow(), ButtonPress, Button1, 120, 120, 0, 1000);
+    // Should the drag start all the same, Escape ends it (and the view would get a release).
+    std::thread safety([] {
+        std::this_thread::sleep_for(std::chrono::seconds(2));
+        xdotool("key Escape");
+    });
+    EXPECT_TRUE(XTestHost::idleUntil([&] { frame->idle(); }, [&] { return starter->result >= 0; }, 500));
+    safety.join();
+    EXPECT_EQ(starter->result, 0);
+    EXPECT_EQ(starter->log, std::vector<std::string>{"down 120,120 1"});
+    EXPECT_EQ(frame->getMouseCapture(), starter);  // the press goes on until its own release
+}
+
 }  // namespace
 }  // namespace rimba::test
