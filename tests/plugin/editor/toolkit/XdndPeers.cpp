@@ -88,14 +88,24 @@ void XdndSourcePeer::pump() {
     }
 }
 
-XdndTargetPeer::XdndTargetPeer(int x, int y, int width, int height, bool accepts)
+XdndTargetPeer::XdndTargetPeer(int x, int y, int width, int height, bool accepts, bool throughProxy)
     : display(XOpenDisplay(nullptr)), accepts(accepts) {
-    window = XCreateSimpleWindow(display, DefaultRootWindow(display), x, y, static_cast<unsigned>(width),
+    Display* visible = display;
+    if (throughProxy) visible = windowOwner = XOpenDisplay(nullptr);
+    window = XCreateSimpleWindow(visible, DefaultRootWindow(visible), x, y, static_cast<unsigned>(width),
                                  static_cast<unsigned>(height), 0, 0, 0);
+    XMapWindow(visible, window);
+    XSync(visible, False);
+    receiver = window;
+    if (throughProxy) {
+        receiver = XCreateSimpleWindow(display, DefaultRootWindow(display), 0, 0, 1, 1, 0, 0, 0);
+        for (Window named : {window, receiver})
+            XChangeProperty(display, named, atomOf(display, "XdndProxy"), XA_WINDOW, 32, PropModeReplace,
+                            reinterpret_cast<const unsigned char*>(&receiver), 1);
+    }
     const Atom version = 5;
-    XChangeProperty(display, window, atomOf(display, "XdndAware"), XA_ATOM, 32, PropModeReplace,
+    XChangeProperty(display, receiver, atomOf(display, "XdndAware"), XA_ATOM, 32, PropModeReplace,
                     reinterpret_cast<const unsigned char*>(&version), 1);
-    XMapWindow(display, window);
     XSync(display, False);
     thread = std::thread([this] { run(); });
 }
@@ -104,6 +114,7 @@ XdndTargetPeer::~XdndTargetPeer() {
     stop = true;
     thread.join();
     XCloseDisplay(display);
+    if (windowOwner) XCloseDisplay(windowOwner);
 }
 
 XdndTargetPeer::Seen XdndTargetPeer::seen() {
@@ -131,7 +142,7 @@ void XdndTargetPeer::handle(XEvent& event) {
         int format = 0;
         unsigned long count = 0, after = 0;
         unsigned char* bytes = nullptr;
-        XGetWindowProperty(display, window, event.xselection.property, 0, 4096, True, AnyPropertyType, &type, &format,
+        XGetWindowProperty(display, receiver, event.xselection.property, 0, 4096, True, AnyPropertyType, &type, &format,
                            &count, &after, &bytes);
         if (bytes) record.data.assign(reinterpret_cast<const char*>(bytes), count);
         if (bytes) XFree(bytes);
@@ -142,6 +153,7 @@ void XdndTargetPeer::handle(XEvent& event) {
     if (event.type != ClientMessage) return;
     const long* l = event.xclient.data.l;
     const std::string type = atomName(display, static_cast<long>(event.xclient.message_type));
+    if (event.xclient.window != window) record.messagesNamedTheWindow = false;
     if (type == "XdndEnter") {
         source = static_cast<Window>(l[0]);
         for (int i = 2; i < 5; ++i)
@@ -157,7 +169,7 @@ void XdndTargetPeer::handle(XEvent& event) {
     } else if (type == "XdndDrop") {
         ++record.drops;
         XConvertSelection(display, atomOf(display, "XdndSelection"), atomOf(display, "text/uri-list"),
-                          atomOf(display, "PEER_DATA"), window, static_cast<Time>(l[2]));
+                          atomOf(display, "PEER_DATA"), receiver, static_cast<Time>(l[2]));
         XFlush(display);
     }
 }

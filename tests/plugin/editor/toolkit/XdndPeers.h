@@ -46,10 +46,12 @@ private:
 };
 
 // A mapped top-level window at (x, y) that takes (or refuses) every position, converts the
-// selection on a drop and records it; answered on a thread of its own until destroyed.
+// selection on a drop and records it; answered on a thread of its own until destroyed. Through a
+// proxy, the window (made on another connection, never read) says nothing itself: an unmapped
+// window of the peer's, named in its XdndProxy, is XdndAware and gets the messages.
 class XdndTargetPeer {
 public:
-    XdndTargetPeer(int x, int y, int width, int height, bool accepts);
+    XdndTargetPeer(int x, int y, int width, int height, bool accepts, bool throughProxy = false);
     ~XdndTargetPeer();
 
     struct Seen {
@@ -58,7 +60,10 @@ public:
         int leaves = 0;
         int drops = 0;
         std::string data;  // the converted XdndSelection
+        bool messagesNamedTheWindow = true;  // every message named the visible window
     };
+    Window window = 0;  // the visible one
+
     Seen seen();  // a copy, taken under the lock
     std::atomic<int> positionsSeen{0};
 
@@ -66,7 +71,8 @@ private:
     void run();
     void handle(XEvent& event);
     Display* display;
-    Window window = 0;
+    Display* windowOwner = nullptr;  // the visible window's connection, with a proxy
+    Window receiver = 0;             // where the messages come: the window, or its proxy
     bool accepts;
     Window source = 0;
     std::mutex lock;

@@ -186,27 +186,31 @@ struct DragCase {
     const char* what;
     int toX, toY;  // on the screen; the peer's window is (600, 100) to (800, 300)
     bool peerAccepts;
+    bool throughProxy;
     bool escape;
     bool taken;
     bool entered;
     const char* data;  // what the peer converted
 };
 
+constexpr const char* kDraggedUri = "file:///tmp/rimba%20dnd/pat%C3%A9.mid\r\n";
+
 TEST_F(DropOnFrame, AFileDraggedOutOfTheFrameReachesATargetThatTakesIt) {
     takeDropsOnTheLeft();  // aware itself, yet never a target of its own drags
     auto* starter = frame->add(std::make_unique<DragStarter>(CRect{100, 100, 150, 150}, 0x00ff00));
     const DragCase cases[] = {
-        {"onto an accepting window", 700, 200, true, false, true, true, "file:///tmp/rimba%20dnd/pat%C3%A9.mid\r\n"},
-        {"onto a refusing window", 700, 200, false, false, false, true, ""},
-        {"cancelled with Escape", 700, 200, true, true, false, true, ""},
-        {"back onto the frame itself", kFrameLeft + 20, kFrameTop + 20, true, false, false, false, ""},
+        {"onto an accepting window", 700, 200, true, false, false, true, true, kDraggedUri},
+        {"onto a window through its proxy", 700, 200, true, true, false, true, true, kDraggedUri},
+        {"onto a refusing window", 700, 200, false, false, false, false, true, ""},
+        {"cancelled with Escape", 700, 200, true, false, true, false, true, ""},
+        {"back onto the frame itself", kFrameLeft + 20, kFrameTop + 20, true, false, false, false, false, ""},
     };
     for (const DragCase& c : cases) {
         SCOPED_TRACE(c.what);
         starter->result = -1;
         starter->log.clear();
         asked.clear();
-        XdndTargetPeer peer(600, 100, 200, 200, c.peerAccepts);
+        XdndTargetPeer peer(600, 100, 200, 200, c.peerAccepts, c.throughProxy);
         std::thread user([&] {
             xdotool("mousemove " + std::to_string(kFrameLeft + 120) + " " + std::to_string(kFrameTop + 120) +
                     " mousedown 1 mousemove " + std::to_string(c.toX) + " " + std::to_string(c.toY));
@@ -227,6 +231,7 @@ TEST_F(DropOnFrame, AFileDraggedOutOfTheFrameReachesATargetThatTakesIt) {
         EXPECT_EQ(seen.drops, c.taken ? 1 : 0);
         EXPECT_EQ(seen.leaves, c.entered && !c.taken ? 1 : 0);
         EXPECT_EQ(seen.data, c.data);
+        EXPECT_TRUE(seen.messagesNamedTheWindow);
         EXPECT_TRUE(asked.empty());
         EXPECT_TRUE(dropped.empty());
     }
