@@ -60,7 +60,8 @@ public:
     XdndDragResult run() {
         // A drag begun after the button came up (from a handler of the release) would wait for
         // a release that never comes.
-        if (!leftButtonHeld()) return {};
+        const std::optional<PointerState> start = queryPointer();
+        if (!start || !start->leftHeld) return {};
         XSetSelectionOwner(display, atoms.selection, own, CurrentTime);
         if (XGetSelectionOwner(display, atoms.selection) != own) return {};
         refusedCursor = XCreateFontCursor(display, XC_circle);
@@ -71,7 +72,7 @@ public:
                                           GrabModeAsync, GrabModeAsync, None, refusedCursor, CurrentTime) == GrabSuccess;
         if (grabbed) {
             const bool keyboard = XGrabKeyboard(display, own, False, GrabModeAsync, GrabModeAsync, CurrentTime) == GrabSuccess;
-            startAtPointer();
+            moveTo(start->where.x, start->where.y, CurrentTime);
             frame.runModal([this](XEvent& event) { return take(event); }, [this] { return isOver(); });
             if (keyboard) XUngrabKeyboard(display, CurrentTime);
             XUngrabPointer(display, CurrentTime);
@@ -85,20 +86,17 @@ public:
 private:
     enum class Phase { dragging, released, dropped, over };
 
-    bool leftButtonHeld() {
+    struct PointerState {
+        CPoint where;  // root coordinates
+        bool leftHeld = false;
+    };
+    std::optional<PointerState> queryPointer() {
         Window root = 0;
         Window child = 0;
         int x = 0, y = 0, windowX = 0, windowY = 0;
         unsigned mask = 0;
-        return XQueryPointer(display, own, &root, &child, &x, &y, &windowX, &windowY, &mask) && (mask & Button1Mask);
-    }
-
-    void startAtPointer() {
-        Window root = 0;
-        Window child = 0;
-        int x = 0, y = 0, windowX = 0, windowY = 0;
-        unsigned mask = 0;
-        if (XQueryPointer(display, own, &root, &child, &x, &y, &windowX, &windowY, &mask)) moveTo(x, y, CurrentTime);
+        if (!XQueryPointer(display, own, &root, &child, &x, &y, &windowX, &windowY, &mask)) return std::nullopt;
+        return PointerState{{x, y}, (mask & Button1Mask) != 0};
     }
 
     // Every input event is the drag's while it lasts; the frame keeps the rest (its exposes).
