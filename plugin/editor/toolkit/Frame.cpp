@@ -32,6 +32,7 @@ bool CFrame::open(void* parentWindow) {
     window = openFrameWindow(*this, parentWindow);
     if (!window) return false;
     tooltips = std::make_unique<TooltipPresenter>(*this);
+    window->setDropAware(static_cast<bool>(dropHandler.drop));
     invalidateAll();
     window->setCursor(cursor);
     return true;
@@ -153,9 +154,12 @@ void CFrame::drawAll() {
 void CFrame::mouseDown(CPoint where, unsigned buttons) {
     if (tooltips) tooltips->onMouseDown();
     heldButtons |= buttons & kButtonBits;
+    releaseTakenByDrag.reset();
     if (capture) {
         // A second button while the first is held belongs to the view that has the mouse.
-        capture->onMouseDown(where, buttons);
+        CView* holder = capture;
+        holder->onMouseDown(where, buttons);
+        endDragOf(holder);
         return;
     }
     CView* target = getViewAt(where);
@@ -163,15 +167,26 @@ void CFrame::mouseDown(CPoint where, unsigned buttons) {
     if (target && target->onMouseDown(where, buttons) == MouseResult::handled && isChild(target) &&
         (heldButtons & kButtonBits) != 0)
         capture = target;
+    endDragOf(target);
 }
 
 void CFrame::mouseMoved(CPoint where, unsigned buttons) {
     if (tooltips) tooltips->onMouseMoved(getViewAt(where), where);
-    if (capture) {
-        capture->onMouseMoved(where, buttons);
-        return;
-    }
-    if (CView* target = getViewAt(where)) target->onMouseMoved(where, buttons);
+    releaseTakenByDrag.reset();
+    CView* target = capture ? capture : getViewAt(where);
+    if (!target) return;
+    target->onMouseMoved(where, buttons);
+    endDragOf(target);
+}
+
+// A drag out of the window ends with the button's release, which the drag's own loop took: the
+// view whose handler started the drag gets it now, so that a pressed button comes back up.
+void CFrame::endDragOf(CView* view) {
+    if (!releaseTakenByDrag) return;
+    const CPoint where = *releaseTakenByDrag;
+    releaseTakenByDrag.reset();
+    if (heldButtons == 0) capture = nullptr;
+    if (view && isChild(view)) view->onMouseUp(where, kLButton);
 }
 
 void CFrame::mouseUp(CPoint where, unsigned buttons) {
@@ -205,6 +220,21 @@ void CFrame::setCursor(CursorShape shape) {
     if (shape == cursor) return;
     cursor = shape;
     if (window) window->setCursor(shape);
+}
+
+void CFrame::setDropHandler(DropHandler handler) {
+    dropHandler = std::move(handler);
+    if (window) window->setDropAware(static_cast<bool>(dropHandler.drop));
+}
+
+bool CFrame::startFileDrag(const std::string& path) {
+    if (!window || path.empty()) return false;
+    const FrameWindow::DragResult drag = window->dragFile(fileUriList(path));
+    if (drag.tookRelease) {
+        heldButtons &= ~static_cast<unsigned>(kLButton);
+        releaseTakenByDrag = drag.releasedAt;
+    }
+    return drag.accepted;
 }
 
 void CFrame::idle() {

@@ -13,10 +13,13 @@
 
 #include <functional>
 #include <memory>
+#include <optional>
+#include <string>
 #include <string_view>
 #include <vector>
 
 #include "plugin/editor/toolkit/DirtyRegion.h"
+#include "plugin/editor/toolkit/DragAndDrop.h"
 #include "plugin/editor/toolkit/Geometry.h"
 #include "plugin/editor/toolkit/View.h"
 
@@ -103,6 +106,18 @@ public:
     void setCursor(CursorShape shape);
     CursorShape getCursor() const { return cursor; }
 
+    // Files dragged onto the window from other programs go to `handler` (DragAndDrop.h); an
+    // empty handler (no `drop`) makes the window refuse them. Kept across close and open.
+    void setDropHandler(DropHandler handler);
+    const DropHandler& getDropHandler() const { return dropHandler; }
+    // Drags the file at `path` out of the window, for a control's mouse-down or mouse-moved
+    // handler while the left button is held: follows the pointer over other programs' windows
+    // until the button is released (or Escape) and returns whether a target took the file. The
+    // drag takes the button's release: the view that started it gets its mouse-up when its
+    // handler returns. A release over the frame's own window drops nothing. False at once while
+    // the window is closed or the left button is not down.
+    bool startFileDrag(const std::string& path);
+
     // Pending window events (never waiting for one), then the redraw, then each view's onIdle.
     void idle();
 
@@ -132,6 +147,7 @@ private:
     void paintRect(cairo_t* context, const CRect& rect);
     void collectDirtyViews();
     void dropPointersTo(const CView* view);
+    void endDragOf(CView* view);
 
     CRect size;
     std::shared_ptr<CBitmap> background;
@@ -142,6 +158,8 @@ private:
     CView* focus = nullptr;
     unsigned heldButtons = 0;  // mouse buttons down now; the capture ends when none is
     CursorShape cursor = CursorShape::arrow;
+    DropHandler dropHandler;
+    std::optional<CPoint> releaseTakenByDrag;  // where a drag out of the window ended
     std::unique_ptr<FrameWindow> window;
     // Made with the window and gone before it: its own window lives on the window's display.
     std::unique_ptr<TooltipPresenter> tooltips;

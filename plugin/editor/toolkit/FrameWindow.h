@@ -6,6 +6,7 @@
 
 #include <functional>
 #include <memory>
+#include <string>
 
 #include "plugin/editor/toolkit/Frame.h"
 
@@ -27,6 +28,16 @@ public:
     virtual void waitForEvent(int timeoutMs) = 0;
     virtual void setCursor(CursorShape shape) = 0;
     virtual void grabKeyboardFocus() = 0;
+    // Whether the window takes files dropped on it (the frame's drop handler answers for it).
+    virtual void setDropAware(bool aware) = 0;
+    // Drags `uriList` (text/uri-list) out of the window while the left button is held; returns
+    // once the drag is over.
+    struct DragResult {
+        bool accepted = false;     // a target took the drop
+        bool tookRelease = false;  // the drag ran and took the button's release (or Escape ended it)
+        CPoint releasedAt;         // the pointer's last place, in the window's coordinates
+    };
+    virtual DragResult dragFile(const std::string& uriList) = 0;
     virtual Display* display() const = 0;
     virtual XWindowId window() const = 0;
     virtual XWindowId parent() const = 0;

@@ -13,39 +13,12 @@
 #include <cstdint>
 
 #include "plugin/editor/toolkit/FrameWindow.h"
+#include "plugin/editor/toolkit/X11ErrorTrap.h"
+#include "plugin/editor/toolkit/Xdnd.h"
 
 namespace rimba::toolkit {
 
 namespace {
-
-// Xlib's error handler belongs to the whole process (and so to the host). It is replaced only
-// around the few requests that can fail for reasons outside our control (a host's window id that
-// is no window, a focus request on a window being unmapped) and restored at once, after a round
-// trip has delivered any error those requests caused.
-class ErrorTrap {
-public:
-    explicit ErrorTrap(Display* display) : display(display) {
-        caught = false;
-        previous = XSetErrorHandler(&ErrorTrap::handler);
-    }
-    ~ErrorTrap() { XSetErrorHandler(previous); }
-    ErrorTrap(const ErrorTrap&) = delete;
-    ErrorTrap& operator=(const ErrorTrap&) = delete;
-    // True when any request sent since the trap was set failed.
-    bool failed() {
-        XSync(display, False);
-        return caught;
-    }
-
-private:
-    static int handler(Display*, XErrorEvent*) {
-        caught = true;
-        return 0;
-    }
-    static inline bool caught = false;
-    Display* display;
-    int (*previous)(Display*, XErrorEvent*);
-};
 
 unsigned modifiersOf(unsigned state) {
     unsigned result = 0;
@@ -94,6 +67,7 @@ public:
         : frame(frame), connection(display), parentId(parentWindow), screenNumber(DefaultScreen(display)) {}
 
     ~X11FrameWindow() override {
+        dropTarget.reset();
         if (image) {
             image->data = nullptr;  // the pixels are the cairo surface's
             XDestroyImage(image);
@@ -145,6 +119,7 @@ public:
         // The pixels are cairo's 32-bit words in this machine's byte order; Xlib swaps them when
         // the server wants the other.
         image->byte_order = std::endian::native == std::endian::little ? LSBFirst : MSBFirst;
+        dropTarget = std::make_unique<XdndDropTarget>(frame, connection, windowId);
         XMapWindow(connection, windowId);
         XFlush(connection);
         return true;
@@ -172,6 +147,7 @@ public:
             if (filter && filter(event)) continue;
             dispatch(event);
         }
+        if (dropTarget) dropTarget->checkTimeout();
     }
 
     bool dispatch(XEvent& event) override {
@@ -213,6 +189,14 @@ public:
                 frame.mouseMoved({e.x, e.y}, heldButtonsOf(e.state) | modifiersOf(e.state));
                 return true;
             }
+            case ClientMessage:
+            case SelectionNotify:
+                if (dropTarget) dropTarget->handle(event);
+                return true;
+            case SelectionRequest:
+                // A target slower than the drag's wait still gets the last file dragged.
+                if (dragAtoms) answerSelectionRequest(connection, *dragAtoms, event.xselectionrequest, draggedUriList);
+                return true;
             case KeyPress: {
                 char text[32] = {};
                 KeySym symbol = NoSymbol;
@@ -248,6 +232,18 @@ public:
         trap.failed();
     }
 
+    void setDropAware(bool aware) override {
+        if (dropTarget) dropTarget->setAware(aware);
+    }
+
+    DragResult dragFile(const std::string& uriList) override {
+        if (!dragAtoms) dragAtoms = std::make_unique<XdndAtoms>(connection);
+        draggedUriList = uriList;
+        const XdndDragResult drag = runXdndDrag(frame, connection, windowId, *dragAtoms, uriList);
+        const CPoint topLeft = origin();
+        return {drag.accepted, drag.ran, {drag.releasedAt.x - topLeft.x, drag.releasedAt.y - topLeft.y}};
+    }
+
     Display* display() const override { return connection; }
     XWindowId window() const override { return windowId; }
     XWindowId parent() const override { return parentId; }
@@ -271,6 +267,9 @@ private:
     XImage* image = nullptr;
     std::array<Cursor, kCursorShapes> cursors{};
     DoubleClickDetector clicks;
+    std::unique_ptr<XdndDropTarget> dropTarget;
+    std::unique_ptr<XdndAtoms> dragAtoms;  // made by the first drag out of the window
+    std::string draggedUriList;
 };
 
 }  // namespace
