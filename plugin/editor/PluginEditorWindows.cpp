@@ -342,17 +342,43 @@ bool CPluginEditor::idle() {
 
 PluginEditorWindows::~PluginEditorWindows() { closeAll(); }
 
-CPluginEditor* PluginEditorWindows::editorOf(const CPlugin& plugin) const {
+CPluginEditor* PluginEditorWindows::find(const CPlugin& plugin) const {
     for (const std::unique_ptr<CPluginEditor>& editor : windows)
         if (&editor->plugin() == &plugin)
             return editor.get();
     return nullptr;
 }
 
+bool PluginEditorWindows::holds(const CPluginEditor* editor) const {
+    return std::any_of(windows.begin(), windows.end(),
+                       [&](const std::unique_ptr<CPluginEditor>& held) { return held.get() == editor; });
+}
+
+std::unique_ptr<CPluginEditor> PluginEditorWindows::takeOut(const CPluginEditor* editor) {
+    const auto found = std::find_if(windows.begin(), windows.end(),
+                                    [&](const std::unique_ptr<CPluginEditor>& held) { return held.get() == editor; });
+    if (found == windows.end())
+        return nullptr;
+    std::unique_ptr<CPluginEditor> taken = std::move(*found);
+    windows.erase(found);
+    return taken;
+}
+
+CPluginEditor* PluginEditorWindows::editorOf(const CPlugin& plugin) const {
+    std::lock_guard lock(guard);
+    return find(plugin);
+}
+
 bool PluginEditorWindows::isOpen(const CPlugin& plugin) const { return editorOf(plugin) != nullptr; }
 
+std::size_t PluginEditorWindows::openCount() const {
+    std::lock_guard lock(guard);
+    return windows.size();
+}
+
 bool PluginEditorWindows::toggle(CPlugin& plugin, toolkit::XWindowId owner) {
-    if (isOpen(plugin)) {
+    std::lock_guard lock(guard);
+    if (find(plugin) != nullptr) {
         close(plugin);
         return true;
     }
@@ -364,27 +390,28 @@ bool PluginEditorWindows::toggle(CPlugin& plugin, toolkit::XWindowId owner) {
 }
 
 void PluginEditorWindows::close(CPlugin& plugin) {
-    const auto found = std::find_if(windows.begin(), windows.end(),
-                                    [&](const std::unique_ptr<CPluginEditor>& editor) { return &editor->plugin() == &plugin; });
-    if (found == windows.end())
-        return;
+    std::lock_guard lock(guard);
     // Out of the list first: closing calls into the plug-in, which must not find itself listed.
-    std::unique_ptr<CPluginEditor> closing = std::move(*found);
-    windows.erase(found);
-    closing->close();
+    if (std::unique_ptr<CPluginEditor> closing = takeOut(find(plugin)))
+        closing->close();
 }
 
 void PluginEditorWindows::idle() {
-    // A window closed by its close box leaves the list; the others keep their order.
-    for (std::size_t i = 0; i < windows.size();) {
-        if (windows[i]->idle())
-            ++i;
-        else
-            windows.erase(windows.begin() + static_cast<std::ptrdiff_t>(i));
+    std::unique_lock lock(guard, std::try_to_lock);
+    if (!lock.owns_lock())
+        return;
+    std::vector<CPluginEditor*> open;
+    for (const std::unique_ptr<CPluginEditor>& editor : windows)
+        open.push_back(editor.get());
+    for (CPluginEditor* editor : open) {
+        // One closed meanwhile (its plug-in went during another's idle) is gone.
+        if (holds(editor) && !editor->idle())
+            takeOut(editor);
     }
 }
 
 void PluginEditorWindows::closeAll() {
+    std::lock_guard lock(guard);
     while (!windows.empty()) {
         std::unique_ptr<CPluginEditor> closing = std::move(windows.back());
         windows.pop_back();

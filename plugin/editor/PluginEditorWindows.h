@@ -10,12 +10,14 @@
 // Each window has a display connection of its own (the plug-in's editor has its own too, as the
 // instrument's frame has): nothing here shares Xlib state with a host or with another window.
 //
-// User-interface thread, like every call on the plug-ins' editors. A slot replaced by another
-// thread (a program loaded on the timer thread) closes its window on that thread: the window's
-// own connection is then used by that thread alone, but the instrument must keep the editor's
-// idle away from the slot meanwhile, as its load handshake already does.
+// User-interface thread, like every call on the plug-ins' editors, with one exception: a slot
+// replaced on another thread (a program loaded on the timer thread) closes its window on that
+// thread. The list of windows is guarded for that case: the idle skips a round rather than wait
+// while a window closes elsewhere, and a closing waits for a running idle to finish. The window's
+// own connection is then used by the closing thread alone.
 
 #include <memory>
+#include <mutex>
 #include <vector>
 
 #include "plugin/editor/EditorDialogs.h"
@@ -90,11 +92,17 @@ public:
 
     // The open window of `plugin`, or null.
     CPluginEditor* editorOf(const CPlugin& plugin) const;
-    std::size_t openCount() const { return windows.size(); }
+    std::size_t openCount() const;
 
 private:
     void pluginGoing(CPlugin& plugin) override { close(plugin); }
+    CPluginEditor* find(const CPlugin& plugin) const;
+    bool holds(const CPluginEditor* editor) const;
+    std::unique_ptr<CPluginEditor> takeOut(const CPluginEditor* editor);
 
+    // Recursive: a window's own idle may lead back here on the same thread (a plug-in that goes
+    // while its window idles); `windows` is then re-read, never iterated across the call.
+    mutable std::recursive_mutex guard;
     std::vector<std::unique_ptr<CPluginEditor>> windows;
 };
 
