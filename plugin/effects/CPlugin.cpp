@@ -157,6 +157,7 @@ void CPlugin::startProcessing() {
 // --- unloading -------------------------------------------------------------------------------
 
 void CPlugin::unload() {
+    closeEditor();
     if (effect == nullptr && !library.isOpen())
         return;
     active.store(false);
@@ -170,6 +171,14 @@ void CPlugin::unload() {
     }
     releasePlugin();
     releaseAudio();
+}
+
+// A plug-in's editor lives in a window of ours: the window goes first, while the plug-in can
+// still close its editor.
+void CPlugin::closeEditor() {
+    if (editorOwner != nullptr)
+        editorOwner->pluginGoing(*this);
+    editorOwner = nullptr;
 }
 
 void CPlugin::releasePlugin() {

@@ -45,6 +45,31 @@ struct PluginDescription {
     bool wantsMidi = false;
 };
 
+class CPlugin;
+
+// Where the plug-in's editor window stood when it was last closed, in screen pixels (its outer
+// rectangle, right and bottom exclusive); every side -1 until the window was first closed.
+struct EditorWindowPlace {
+    int left = -1;
+    int top = -1;
+    int right = -1;
+    int bottom = -1;
+    // A window may be moved partly off the screen, so a side below 0 is a real place; only an
+    // empty rectangle means none was kept.
+    bool known() const { return right > left && bottom > top; }
+};
+
+// Whoever shows the plug-in's editor in a window. It is told before the plug-in goes (unloaded,
+// replaced by another load, or destroyed) and closes the window then, effEditClose included,
+// while the plug-in can still answer.
+class PluginEditorOwner {
+public:
+    virtual void pluginGoing(CPlugin& plugin) = 0;
+
+protected:
+    ~PluginEditorOwner() = default;
+};
+
 class CPlugin final : public HostedPlugin {
 public:
     // Every buffer holds this many samples, which bounds the block a plug-in is given.
@@ -91,6 +116,14 @@ public:
     void setBankChunk(std::span<const std::uint8_t> chunk) override;
     std::string libraryPath() override { return libraryFile; }
 
+    // The plug-in's editor window (user-interface thread). Open while an owner shows it; the
+    // owner clears it when it closes the window itself. The place outlives the loaded library,
+    // so a window reopened after a reload stands where it stood.
+    bool editorOpen() const { return editorOwner != nullptr; }
+    void setEditorOwner(PluginEditorOwner* owner) { editorOwner = owner; }
+    const EditorWindowPlace& editorWindowPlace() const { return editorPlace; }
+    void rememberEditorWindow(const EditorWindowPlace& place) { editorPlace = place; }
+
     // The host callback every hosted plug-in is given.
     static VstIntPtr hostCallback(AEffect* effect, VstInt32 opcode, VstInt32 index, VstIntPtr value, void* ptr,
                                   float opt);
@@ -109,6 +142,7 @@ private:
     void releasePlugin();
     void holdAudio();
     void releaseAudio();
+    void closeEditor();
 
     platform::DynamicLibrary library;
     AEffect* effect = nullptr;
@@ -128,6 +162,8 @@ private:
     std::vector<float> discard;
     MidiQueue midi;
     MidiBlock midiBlock;
+    PluginEditorOwner* editorOwner = nullptr;
+    EditorWindowPlace editorPlace;
 };
 
 }  // namespace rimba
