@@ -278,27 +278,34 @@ void VornDrums::forwardTrackToSynth(int track) {
 
 // --- programs by number ----------------------------------------------------------------------
 
-void VornDrums::loadProgram(std::int32_t n) {
+void VornDrums::loadProgram(std::int32_t n) { (void)loadProgramNumber(n); }
+
+Result<> VornDrums::loadProgramNumber(std::int32_t n) {
     const std::string folder = folderOf(settings.programFile);
     std::vector<std::string> names;
     std::vector<std::string> menuTexts;
     listFolderFiles(names, menuTexts, folder, "fxp");
     if (n < 0 || static_cast<std::size_t>(n) >= names.size())
-        return;
+        return Refusal{"no program " + std::to_string(n) + " in " + folder};
     // The whole change happens while the audio thread is held off: this runs on the
     // user-interface or timer thread.
     LoadGuard hold(handshake);
     for (int t = 0; t < trackCount; ++t)
         patterns[static_cast<std::size_t>(t)].randomHit.fill(0.0f);
+    // A refused file never becomes the current program: a later "Save" would write over it.
+    const std::string path = folder + names[static_cast<std::size_t>(n)];
+    if (const Result<> loaded = loadProgramFile(path); !loaded) {
+        logRefusal("program", loaded.reason());
+        return loaded;
+    }
     // The host reads the number from its own thread while the program-change timer may set it.
     std::atomic_ref<VstInt32>(curProgram).store(n);
-    settings.programFile = folder + names[static_cast<std::size_t>(n)];
-    if (const Result<> loaded = loadProgramFile(settings.programFile); !loaded)
-        logRefusal("program", loaded.reason());
+    settings.programFile = path;
     if (currentPattern >= 0)
         playingPattern = currentPattern;
     soloSelected = 0;
     selectedTrack = -1;
+    return {};
 }
 
 Result<> VornDrums::loadProgramFile(const std::string& path) {
