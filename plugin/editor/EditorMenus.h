@@ -70,7 +70,8 @@ enum class MenuKind { main, program, kit, pattern, effectSlot, synth, pad };
 // The files the next and previous buttons step through.
 enum class FileKind { program, kit, patternSet };
 
-// A menu as shown, with the action of each entry by its index chain.
+// A menu as shown, with the action of each entry by its index chain. The actions act on the
+// EditorMenus that built the menu and its instrument, so a BuiltMenu must not outlive them.
 struct BuiltMenu {
     toolkit::MenuModel model;
     std::map<toolkit::MenuChoice, std::function<MenuOutcome()>> actions;
@@ -104,11 +105,11 @@ public:
     // trigger key, anything below turns it off.
     void takePatternTriggerKey(int key);
 
+private:
     // The position stepFile moves to among `count` files from position `current` (count when
-    // the current file is not listed); exposed for its tests.
+    // the current file is not listed); -1 when there is none.
     static int steppedIndex(int current, int count, int direction);
 
-private:
     BuiltMenu mainMenu();
     BuiltMenu programMenu();
     BuiltMenu kitMenu();

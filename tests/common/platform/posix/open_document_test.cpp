@@ -21,16 +21,11 @@ namespace {
 using fixtures::contentOf;
 using fixtures::TempFolder;
 
-// PATH and the stand-in's output file for one test, restored afterwards.
-class StandInDesktop {
-public:
-    explicit StandInDesktop(const std::string& path) : savedPath(std::getenv("PATH") ? std::getenv("PATH") : "") {
-        setenv("PATH", path.c_str(), 1);
-    }
-    ~StandInDesktop() { setenv("PATH", savedPath.c_str(), 1); }
-
-private:
-    std::string savedPath;
+// PATH for one test, restored afterwards.
+struct PathFor {
+    explicit PathFor(const std::string& path) { setenv("PATH", path.c_str(), 1); }
+    ~PathFor() { setenv("PATH", saved.c_str(), 1); }
+    std::string saved = std::getenv("PATH") != nullptr ? std::getenv("PATH") : "";
 };
 
 bool childrenLeft() {
@@ -47,7 +42,7 @@ TEST(OpenDocument, HandsTheAddressToXdgOpenAndLeavesNoChildBehind) {
                                                                      output + "\"\n");
     ASSERT_EQ(chmod(script.c_str(), 0755), 0);
     {
-        StandInDesktop desktop(folder / "bin");
+        PathFor standIn(folder / "bin");
         openDocument("https://vorn-studio.example/a page?x=1 & y");
     }
     EXPECT_FALSE(childrenLeft());
@@ -59,7 +54,7 @@ TEST(OpenDocument, HandsTheAddressToXdgOpenAndLeavesNoChildBehind) {
 
 TEST(OpenDocument, WithoutXdgOpenNothingHappens) {
     TempFolder folder;
-    StandInDesktop desktop(folder.makeFolder("empty"));
+    PathFor nothing(folder.makeFolder("empty"));
     openDocument("/nowhere/manual.pdf");
     EXPECT_FALSE(childrenLeft());
     EXPECT_EQ(folder.namesIn(), std::vector<std::string>{"empty"});

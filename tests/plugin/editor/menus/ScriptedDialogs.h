@@ -21,8 +21,8 @@ struct DialogRequest {
 
 class ScriptedDialogs final : public EditorDialogs {
 public:
-    std::deque<std::optional<std::string>> answers;
-    std::deque<std::optional<toolkit::MenuChoice>> menuAnswers;
+    std::deque<std::optional<std::string>> answers;  // of the file and folder dialogs, in turn
+    std::optional<toolkit::MenuChoice> menuAnswer;
     std::vector<DialogRequest> requests;
 
     std::optional<std::string> openFile(const std::string& title, const toolkit::FileFilter& filter,
@@ -41,28 +41,18 @@ public:
     }
     std::optional<toolkit::MenuChoice> popupMenu(const toolkit::MenuModel&, toolkit::CPoint) override {
         requests.push_back({"popup", {}, {}, {}});
-        if (menuAnswers.empty())
-            return std::nullopt;
-        auto choice = menuAnswers.front();
-        menuAnswers.pop_front();
-        return choice;
+        return menuAnswer;
     }
     void openDocument(const std::string& address) override { requests.push_back({"document", address, {}, {}}); }
-
-    int count(const std::string& kind) const {
-        int n = 0;
-        for (const DialogRequest& request : requests)
-            n += request.kind == kind ? 1 : 0;
-        return n;
-    }
 
 private:
     std::optional<std::string> answer(DialogRequest request) {
         requests.push_back(std::move(request));
-        if (answers.empty())
-            return std::nullopt;
-        auto next = answers.front();
-        answers.pop_front();
+        std::optional<std::string> next;
+        if (!answers.empty()) {
+            next = answers.front();
+            answers.pop_front();
+        }
         return next;
     }
 };

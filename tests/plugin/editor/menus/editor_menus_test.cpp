@@ -89,7 +89,7 @@ TEST_F(EditorMenusTest, TwelveTracksModeTwiceRestoresTheStoredCountAndSaysSoEach
             choose(MenuKind::main, {"12 Tracks Mode"});
             EXPECT_EQ(drums->settings.channelNumber, (round == 1) == (tracks == 12) ? 8 : 12);
             EXPECT_EQ(drums->getTrackCount(), tracks);
-            ASSERT_EQ(dialogs.count("message"), round);
+            ASSERT_EQ(dialogs.requests.size(), static_cast<std::size_t>(round));
             EXPECT_EQ(dialogs.requests.back().title,
                       "The selected mode will be activated on the next reboot of the plugin.");
             EXPECT_EQ(dialogs.requests.back().start, "VORN Studio");
@@ -121,11 +121,6 @@ TEST_F(EditorMenusTest, ReceiveMidiChannelChecksTheEntryOfTheSettingAndOffReceiv
 }
 
 TEST_F(EditorMenusTest, NextAndPreviousStayInsideTheFolderList) {
-    EXPECT_EQ(EditorMenus::steppedIndex(2, 3, +1), 2);   // the last stays the last
-    EXPECT_EQ(EditorMenus::steppedIndex(3, 3, +1), 0);   // not listed: the first
-    EXPECT_EQ(EditorMenus::steppedIndex(0, 3, -1), 0);   // never below the first
-    EXPECT_EQ(EditorMenus::steppedIndex(3, 3, -1), 2);
-    EXPECT_EQ(EditorMenus::steppedIndex(0, 0, +1), -1);  // nothing to load
     for (const FileKind kind : {FileKind::program, FileKind::kit, FileKind::patternSet}) {
         const std::vector<std::string> files = writeThree(kind);
         const std::string folderPath = std::filesystem::path(files[0]).parent_path().string();
@@ -312,10 +307,15 @@ TEST_F(EditorMenusTest, TheSlotMenuListsTheEffectFolderAndRemovesWhatItLoaded) {
     EXPECT_EQ(drums->effectEnabled[2], 0);
 }
 
-TEST_F(EditorMenusTest, TheUserManualIsOpenedFromTheLibraryFolder) {
+TEST_F(EditorMenusTest, APopUpCarriesOutTheChosenEntryAndADismissedOneNothing) {
     drums->settings.filesPath = folder.path();
-    choose(MenuKind::main, {"User Manual", "French"});
+    const BuiltMenu menu = menus->build(MenuKind::main);
+    dialogs.menuAnswer = chainOf(menu.model, {"User Manual", "French"});
+    menus->popup(MenuKind::main, 0, {10, 10});
     EXPECT_EQ(dialogs.requests.back().title, folder / "UserManualFrench.pdf");
+    dialogs.menuAnswer.reset();
+    menus->popup(MenuKind::main, 0, {10, 10});
+    EXPECT_EQ(dialogs.requests.back().kind, "popup");
 }
 
 }  // namespace
