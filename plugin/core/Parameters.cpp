@@ -292,20 +292,17 @@ Result<> VornDrums::loadProgramNumber(std::int32_t n) {
     LoadGuard hold(handshake);
     for (int t = 0; t < trackCount; ++t)
         patterns[static_cast<std::size_t>(t)].randomHit.fill(0.0f);
-    // A refused file never becomes the current program: a later "Save" would write over it.
-    const std::string path = folder + names[static_cast<std::size_t>(n)];
-    if (const Result<> loaded = loadProgramFile(path); !loaded) {
-        logRefusal("program", loaded.reason());
-        return loaded;
-    }
     // The host reads the number from its own thread while the program-change timer may set it.
     std::atomic_ref<VstInt32>(curProgram).store(n);
-    settings.programFile = path;
+    settings.programFile = folder + names[static_cast<std::size_t>(n)];
+    const Result<> loaded = loadProgramFile(settings.programFile);
+    if (!loaded)
+        logRefusal("program", loaded.reason());
     if (currentPattern >= 0)
         playingPattern = currentPattern;
     soloSelected = 0;
     selectedTrack = -1;
-    return {};
+    return loaded;
 }
 
 Result<> VornDrums::loadProgramFile(const std::string& path) {
