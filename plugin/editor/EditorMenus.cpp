@@ -4,6 +4,7 @@
 #include "plugin/editor/EditorMenus.h"
 
 #include <array>
+#include <atomic>
 #include <string>
 
 #include "common/platform/DeviceNames.h"
@@ -53,6 +54,11 @@ constexpr std::array<int, 11> kBufferSizes{32, 64, 128, 192, 256, 384, 512, 768,
 constexpr std::array<const char*, 3> kKnobModes{"Linear", "Circular", "Intuitive"};
 
 MenuOutcome refreshing(std::uint32_t flags) { return MenuOutcome{.refresh = flags, .track = -1, .noteSelector = {}}; }
+
+// The MIDI settings are read by the audio thread as they are, value by value.
+void storeMidiSetting(std::int32_t& field, std::int32_t value) {
+    std::atomic_ref<std::int32_t>(field).store(value, std::memory_order_relaxed);
+}
 
 }  // namespace
 
@@ -107,7 +113,9 @@ MenuOutcome EditorMenus::popup(MenuKind kind, int index, toolkit::CPoint where) 
     return choice ? carryOut(menu, *choice) : MenuOutcome{};
 }
 
-void EditorMenus::takePatternTriggerKey(int key) { drums.settings.patternTriggerMidiKey = key >= 0 ? key : -1; }
+void EditorMenus::takePatternTriggerKey(int key) {
+    storeMidiSetting(drums.settings.patternTriggerMidiKey, key >= 0 ? key : -1);
+}
 
 void EditorMenus::reportUnwritten(const std::string& path) {
     dialogs.message("The file could not be written:\n" + path, kMessageCaption);
@@ -137,7 +145,7 @@ BuiltMenu EditorMenus::mainMenu() {
         channels.entry(
             text,
             [&s, i] {
-                s.receiveMidiChannel = i - 1;
+                storeMidiSetting(s.receiveMidiChannel, i - 1);
                 return MenuOutcome{};
             },
             s.receiveMidiChannel == i - 1);
@@ -154,7 +162,7 @@ BuiltMenu EditorMenus::mainMenu() {
     top.entry(
         "Enable MIDI Program Change",
         [&s] {
-            s.enableMidiProgramChange = s.enableMidiProgramChange != 0 ? 0 : 1;
+            storeMidiSetting(s.enableMidiProgramChange, s.enableMidiProgramChange != 0 ? 0 : 1);
             return MenuOutcome{};
         },
         s.enableMidiProgramChange != 0);
@@ -258,7 +266,7 @@ MenuOutcome EditorMenus::toggleTrackMode() {
 }
 
 MenuOutcome EditorMenus::setMuteMidiKey(bool on) {
-    drums.settings.muteMidiKey = on ? 1 : 0;
+    storeMidiSetting(drums.settings.muteMidiKey, on ? 1 : 0);
     // With the key on, the sequencer runs only while a trigger key is held.
     const bool playing = drums.playing.load() != 0;
     if (playing == on)
