@@ -278,13 +278,15 @@ void VornDrums::forwardTrackToSynth(int track) {
 
 // --- programs by number ----------------------------------------------------------------------
 
-void VornDrums::loadProgram(std::int32_t n) {
+void VornDrums::loadProgram(std::int32_t n) { (void)loadProgramNumber(n); }
+
+Result<> VornDrums::loadProgramNumber(std::int32_t n) {
     const std::string folder = folderOf(settings.programFile);
     std::vector<std::string> names;
     std::vector<std::string> menuTexts;
     listFolderFiles(names, menuTexts, folder, "fxp");
     if (n < 0 || static_cast<std::size_t>(n) >= names.size())
-        return;
+        return Refusal{"no program " + std::to_string(n) + " in " + folder};
     // The whole change happens while the audio thread is held off: this runs on the
     // user-interface or timer thread.
     LoadGuard hold(handshake);
@@ -293,12 +295,14 @@ void VornDrums::loadProgram(std::int32_t n) {
     // The host reads the number from its own thread while the program-change timer may set it.
     std::atomic_ref<VstInt32>(curProgram).store(n);
     settings.programFile = folder + names[static_cast<std::size_t>(n)];
-    if (const Result<> loaded = loadProgramFile(settings.programFile); !loaded)
+    const Result<> loaded = loadProgramFile(settings.programFile);
+    if (!loaded)
         logRefusal("program", loaded.reason());
     if (currentPattern >= 0)
         playingPattern = currentPattern;
     soloSelected = 0;
     selectedTrack = -1;
+    return loaded;
 }
 
 Result<> VornDrums::loadProgramFile(const std::string& path) {

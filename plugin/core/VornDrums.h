@@ -89,6 +89,10 @@ public:
     // Main or timer; a loader. Loads program file number n of the current program's folder;
     // nothing changes when there is no such file.
     void loadProgram(std::int32_t n);
+    // The same, answering whether the file loaded: refused when there is no such file (nothing
+    // changes then) or the file was refused (the number and ProgramFile have moved to it, as a
+    // host's program change expects; the editor puts ProgramFile back).
+    Result<> loadProgramNumber(std::int32_t n);
     // Main or timer; a loader. The program file itself; refused, with nothing changed, when it
     // cannot be read or holds no program this instrument takes.
     Result<> loadProgramFile(const std::string& path);

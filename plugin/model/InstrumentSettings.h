@@ -14,7 +14,7 @@ namespace rimba {
 struct InstrumentSettings {
     std::int32_t currentProgram = 0;
     float masterLevel = 127.0f;  // 0..127, index into the master gain table
-    std::int32_t receiveMidiChannel = 0;  // 0 = all channels, else 1..16
+    std::int32_t receiveMidiChannel = 0;  // -1 = off (nothing passes), 0 = all channels, else 1..16
     std::int32_t muteMidiKey = 0;
     std::int32_t patternTriggerMidiKey = -1;  // -1 = off
     std::int32_t enableMidiProgramChange = 1;

@@ -21,3 +21,11 @@ add_test(NAME editor_host_tests
          COMMAND ${PROJECT_SOURCE_DIR}/tests/support/with-xvfb.sh $<TARGET_FILE:editor_host_tests> --gtest_brief=1)
 set_tests_properties(editor_host_tests PROPERTIES TIMEOUT 600 LABELS linux-only)
 
+
+# The editor's menus and their actions against a real instrument, with scripted dialogs: no
+# display needed.
+file(GLOB RIMBA_EDITOR_MENU_TEST_SOURCES CONFIGURE_DEPENDS ${CMAKE_CURRENT_LIST_DIR}/menus/*.cpp)
+rimba_add_test_program(editor_menus_tests
+    "${RIMBA_EDITOR_MENU_TEST_SOURCES};${PROJECT_SOURCE_DIR}/tests/plugin/core/CoreFixture.cpp" rimba_editor_menus)
+add_test(NAME editor_menus_tests COMMAND editor_menus_tests --gtest_brief=1)
+set_tests_properties(editor_menus_tests PROPERTIES TIMEOUT 300 LABELS linux-only)
