@@ -13,8 +13,8 @@ trap 'rm -rf "$work"' EXIT
 
 fail() { echo "$*"; exit 1; }
 
-# check_manual FILE TITLE HEADING...: the PDF opens, has 2 to 4 A4 pages and the given title, and
-# its text holds every heading.
+# check_manual FILE TITLE TEXT...: the PDF opens, has 2 to 4 A4 pages and the given title, and
+# its text holds every given piece (headings, accented words, command lines to copy as printed).
 check_manual() {
     local pdf=$1 title=$2
     shift 2
@@ -28,9 +28,9 @@ check_manual() {
     [ "$(sed -n 's/^Title: *//p' <<<"$info")" = "$title" ] || fail "$pdf: title is not \"$title\""
     local text="$work/$(basename "$pdf").txt"
     pdftotext -enc UTF-8 "$pdf" "$text"
-    local heading
-    for heading in "$@"; do
-        grep -qF "$heading" "$text" || fail "$pdf: no \"$heading\" in its text"
+    local piece
+    for piece in "$@"; do
+        grep -qF -- "$piece" "$text" || fail "$pdf: no \"$piece\" in its text"
     done
     # UTF-8 read as Latin-1, a character groff could not map, or a plain ASCII tilde turned into
     # an accent would show as these.
@@ -42,12 +42,12 @@ check_manual() {
 check_manual "$library/UserManualEnglish.pdf" "RimbaDrums User Manual" \
     "What RimbaDrums is" "The window" "Building a pattern" "Picking a kit" "Saving programs" \
     "Exporting audio and MIDI" "MIDI keys" "RimbaDrums on its own" "Audio/MIDI Settings" \
-    "~/.local/share/VORN Studio/Rimba Drums"
+    "~/.local/share/VORN Studio/Rimba Drums" "RimbaDrums --audio JACK --midi NAME"
 check_manual "$library/UserManualFrench.pdf" "RimbaDrums - Manuel de l'utilisateur" \
     "Présentation de RimbaDrums" "La fenêtre" "Créer un pattern" "Choisir un kit" \
     "Enregistrer les programmes" "Exporter en audio et en MIDI" "Touches MIDI" \
     "RimbaDrums en programme autonome" "vélocité" "séquenceur" "À son premier démarrage" \
-    "« Audio/MIDI Settings »"
+    "« Audio/MIDI Settings »" "RimbaDrums --list-devices"
 
 cmake --install "$build" --prefix "$work/prefix" >/dev/null
 for manual in UserManualEnglish.pdf UserManualFrench.pdf; do
