@@ -5,13 +5,13 @@ set -euo pipefail
 
 run_packages=(cmake g++ make pkg-config sox libcli11-dev
               libx11-dev libcairo2-dev libpng-dev libfontconfig-dev fonts-dejavu-core
-              libjack-jackd2-dev libasound2-dev)
+              libjack-jackd2-dev libasound2-dev groff)
 test_packages=("${run_packages[@]}" libgtest-dev libgmock-dev libbenchmark-dev sox
                g++-mingw-w64-x86-64-posix wine wine64 googletest
                clang-14 libfuzzer-14-dev libclang-rt-14-dev ardour python3-mido
                dpf-plugins-vst lsp-plugins-vst dragonfly-reverb-vst zam-plugins zynaddsubfx-vst
                xvfb xauth xdotool imagemagick x11-apps x11-utils
-               jackd2 jack-capture libasound2-plugins alsa-utils)
+               jackd2 jack-capture libasound2-plugins alsa-utils poppler-utils)
 
 case "${1:-run}" in
     run) wanted=("${run_packages[@]}") ;;

@@ -36,6 +36,17 @@ bool copyFolderContents(const std::string& from, const std::string& to) {
     return complete;
 }
 
+// Best effort: a manual that cannot be written leaves its menu entry opening nothing, and the
+// folder is still reported as in use.
+void addMissingUserManuals(const std::string& factory, const std::string& library) {
+    for (const char* manual : kUserManualFiles) {
+        const std::string source = inside(factory, manual);
+        const std::string target = inside(library, manual);
+        if (platform::fileExists(source) && !platform::fileExists(target))
+            copyOneFile(source, target);
+    }
+}
+
 }  // namespace
 
 std::string findFactoryLibrary(const std::string& moduleFolder) {
@@ -52,8 +63,10 @@ std::string findFactoryLibrary(const std::string& moduleFolder) {
 FactoryCopy copyFactoryLibrary(const std::string& factory, const std::string& library) {
     if (factory.empty() || !platform::folderExists(factory))
         return FactoryCopy::kNoFactoryLibrary;
-    if (platform::folderExists(library) && !folderIsEmpty(library))
+    if (platform::folderExists(library) && !folderIsEmpty(library)) {
+        addMissingUserManuals(factory, library);
         return FactoryCopy::kLibraryInUse;
+    }
     if (!platform::makeFolders(library))
         return FactoryCopy::kIncomplete;
     return copyFolderContents(factory, library) ? FactoryCopy::kCopied : FactoryCopy::kIncomplete;

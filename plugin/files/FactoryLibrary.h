@@ -20,15 +20,21 @@ constexpr const char* kInstalledFactoryLibrary = "../../share/RimbaDrums/library
 // installed one under the same prefix; empty when neither exists.
 std::string findFactoryLibrary(const std::string& moduleFolder);
 
+// The user manuals, at the top of the factory library. The main menu opens them from the user's
+// library folder, so a folder in use still receives the ones it lacks (see copyFactoryLibrary).
+constexpr const char* kUserManualFiles[] = {"UserManualEnglish.pdf", "UserManualFrench.pdf"};
+
 enum class FactoryCopy {
     kNoFactoryLibrary,  // nothing to copy from
-    kLibraryInUse,      // the user's folder holds something already and is left alone
+    kLibraryInUse,      // the user's folder holds something already; only missing manuals are added
     kCopied,
     kIncomplete,        // some file or folder could not be made; what was made stays
 };
 
 // Copies every file and folder of `factory` into `library` when that folder is missing or
-// empty. A file takes its name only once complete, and a name that is taken is never written.
+// empty. A folder in use gets only the user manuals of `factory` it lacks (a manual it holds,
+// even an older one, stays), so a library made before the manuals were shipped opens them too.
+// A file takes its name only once complete, and a name that is taken is never written.
 FactoryCopy copyFactoryLibrary(const std::string& factory, const std::string& library);
 
 // Both of the above for the module that holds this code and the user's library folder.

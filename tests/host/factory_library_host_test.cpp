@@ -1,6 +1,6 @@
 // The plug-in with its factory library installed beside it, loaded with dlopen as a host does:
 // its first start fills the user's empty library folder with the factory library, wherever the
-// plug-in file lies, and never touches a folder the user already has.
+// plug-in file lies, and adds to a folder the user already has only the user manuals it lacks.
 
 #include <algorithm>
 #include <filesystem>
@@ -110,7 +110,8 @@ double firstStartEnergy(const std::string& pluginPath) {
 TEST(FactoryLibraryHost, BuiltLibraryHoldsTheFactoryFiles) {
     const std::vector<std::string> files = filesBelow(RIMBA_FACTORY_LIBRARY);
     for (const char* expected : {"Drum Kits/Default.drs", "Drum Kits/RimbaRand.drs", "Patterns/Rimbastyle.ptn",
-                                 "Programs/RimbaRand.fxp", "Samples/Kick.wav", "Samples/Cowbell.wav"})
+                                 "Programs/RimbaRand.fxp", "Samples/Kick.wav", "Samples/Cowbell.wav",
+                                 "UserManualEnglish.pdf", "UserManualFrench.pdf"})
         EXPECT_NE(std::find(files.begin(), files.end(), expected), files.end()) << expected;
     EXPECT_TRUE(fs::is_directory(below(RIMBA_FACTORY_LIBRARY, "SynthSounds/Synth")));
 }
@@ -134,7 +135,7 @@ TEST(FactoryLibraryHost, PluginUnderAPrefixFindsTheSharedLibraryAndFillsAnEmptyU
     expectSameFiles(RIMBA_FACTORY_LIBRARY, user.folder());
 }
 
-TEST(FactoryLibraryHost, UserFolderWithAnythingInItIsLeftAsItWas) {
+TEST(FactoryLibraryHost, UserFolderInUseKeepsItsFilesAndReceivesOnlyTheManuals) {
     TempFolder temp;
     const std::string plugin = installPlugin(temp, "home/.vst", "RimbaDrums_64-library");
     const ScopedUserLibrary user(temp.path());
@@ -142,8 +143,11 @@ TEST(FactoryLibraryHost, UserFolderWithAnythingInItIsLeftAsItWas) {
         temp.makeFile("data/VORN Studio/Rimba Drums/Programs/RimbaRand.fxp", "the user's own program");
     ASSERT_EQ(own, below(user.folder(), "Programs/RimbaRand.fxp"));
     startAndClose(plugin);
-    EXPECT_EQ(filesBelow(user.folder()), std::vector<std::string>{"Programs/RimbaRand.fxp"});
+    EXPECT_EQ(filesBelow(user.folder()),
+              (std::vector<std::string>{"Programs/RimbaRand.fxp", "UserManualEnglish.pdf", "UserManualFrench.pdf"}));
     EXPECT_EQ(contentOf(own), "the user's own program");
+    for (const char* manual : {"UserManualEnglish.pdf", "UserManualFrench.pdf"})
+        EXPECT_EQ(contentOf(below(user.folder(), manual)), contentOf(below(RIMBA_FACTORY_LIBRARY, manual))) << manual;
 }
 
 TEST(FactoryLibraryHost, PluginWithoutALibraryBesideItCopiesNothing) {

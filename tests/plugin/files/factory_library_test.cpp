@@ -77,6 +77,20 @@ TEST(CopyFactoryLibrary, LeavesAFolderWithAnythingInItAlone) {
     EXPECT_THAT(entriesBelow(temp / "other"), ElementsAre("Samples/"));
 }
 
+TEST(CopyFactoryLibrary, AFolderInUseReceivesOnlyTheUserManualsItLacks) {
+    TempFolder temp;
+    const std::string factory = makeFactory(temp, "factory");
+    temp.makeFile("factory/UserManualEnglish.pdf", "%PDF new English");
+    temp.makeFile("factory/UserManualFrench.pdf", "%PDF new French");
+    temp.makeFile("user/Samples/Kick.wav", "the user's kick");
+    temp.makeFile("user/UserManualEnglish.pdf", "%PDF older English");
+    EXPECT_EQ(copyFactoryLibrary(factory, temp / "user"), FactoryCopy::kLibraryInUse);
+    EXPECT_THAT(entriesBelow(temp / "user"),
+                ElementsAre("Samples/", "Samples/Kick.wav", "UserManualEnglish.pdf", "UserManualFrench.pdf"));
+    EXPECT_EQ(contentOf(temp / "user/UserManualEnglish.pdf"), "%PDF older English");
+    EXPECT_EQ(contentOf(temp / "user/UserManualFrench.pdf"), "%PDF new French");
+}
+
 TEST(CopyFactoryLibrary, DoesNothingWithoutAFactoryLibrary) {
     TempFolder temp;
     EXPECT_EQ(copyFactoryLibrary(temp / "missing", temp / "user"), FactoryCopy::kNoFactoryLibrary);
