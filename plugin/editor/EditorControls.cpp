@@ -176,7 +176,7 @@ void EditorControls::buildTopBar(CFrame& frame, Listener* listener) {
 
     // Master: the meter across the top, the knob under it, the EQ switch and the curve.
     v.masterMeter = frame.add(std::make_unique<controls::CVornVuMeter>(masterMeterRect(), listener, et::kMasterMeter));
-    v.masterLevel = frame.add(std::make_unique<CVornKnob>(rectOfSize(720, 27, 32, 32), listener, et::kMasterLevel));
+    v.masterLevel = frame.add(std::make_unique<CVornKnob>(rectOfSize(720, 28, 32, 32), listener, et::kMasterLevel));
     v.masterLevel->setMax(127.0f);
     v.masterLevel->setDefaultValue(127.0f);
     v.masterLevel->setShowValue(false);
