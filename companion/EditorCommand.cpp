@@ -52,12 +52,15 @@ void printLayout(const toolkit::CFrame& frame) {
 int runEditor(const EditorRequest& request) {
     const std::string library = request.library.empty() ? builtFactoryLibrary() : request.library;
     if (library.empty()) return fail("the factory library", "not found beside the plug-in; name it with --library");
-    const std::string program = platform::joinPath(library, "Programs/RimbaRand.fxp");
+    const std::string program = platform::joinPath(library, platform::withNativeSeparators("Programs/RimbaRand.fxp"));
     const int tracks = request.tracks;
     VornDrums drums(versionOnlyHost, [library, program, tracks](InstrumentSettings& settings, bool) {
         settings.channelNumber = tracks;
         settings.filesPath = library;
+        // The files a first run starts with.
         settings.programFile = program;
+        settings.drumKitFile = platform::joinPath(library, platform::withNativeSeparators("Drum Kits/RimbaRand.drs"));
+        settings.patternSetFile = platform::joinPath(library, platform::withNativeSeparators("Patterns/Rimbastyle.ptn"));
         return false;
     });
     if (const Result<> loaded = drums.loadProgramFile(program); !loaded)
