@@ -197,7 +197,8 @@ void EditorControls::buildStrip(CFrame& frame, Listener* listener, int track) {
         CRect{art::kTrackStripLeft, top, art::kTrackStripLeft + art::kTrackStripAccentWidth, top + art::kTrackStripHeight},
         listener, tag(et::kDrumKind), track));
     s.steps = frame.add(std::make_unique<controls::CVornPattern>(stepRowRect(track), listener, tag(et::kStepRowKind), track));
-    s.steps->setTooltipText(kStepRowTooltip);
+    // The musician who turned tooltips off (-1) gets none.
+    if (instrument.settings.tooltips >= 0) s.steps->setTooltipText(kStepRowTooltip);
     s.randomAmount = frame.add(
         std::make_unique<controls::CVornPatternRandom>(rectOfSize(362, top + 6, 52, 12), listener, tag(et::kRandomAmountKind)));
     s.mute = frame.add(std::make_unique<CVornSwitch>(rectOfSize(364, top + 22, 20, 20), listener, tag(et::kMuteKind),
@@ -418,7 +419,7 @@ void EditorControls::refreshSoundPage(int selectedTrack) {
     v.wave->setPeaks(sound ? wavePeaks(sound->samples, columns) : std::vector<float>(static_cast<std::size_t>(columns)));
     v.wave->setValue(unit(settings.start[t]));
     v.wave->setEnd(unit(settings.end[t]));
-    v.synthPresetName->setText(instrument.synthSlotLoaded() ? "Synth" : "");
+    v.synthPresetName->setText(instrument.synthPresetName(track));
 }
 
 void EditorControls::refreshPatternPanel() {
