@@ -8,7 +8,9 @@
 rimba_add_test_program(editor_tests "${CMAKE_CURRENT_LIST_DIR}/editor_idle_test.cpp;${CMAKE_CURRENT_LIST_DIR}/editor_controls_test.cpp" rimba_editor ${RIMBA_TEST_ARTWORK})
 add_test(NAME editor_tests
          COMMAND ${PROJECT_SOURCE_DIR}/tests/support/with-xvfb.sh $<TARGET_FILE:editor_tests> --gtest_brief=1)
-set_tests_properties(editor_tests PROPERTIES TIMEOUT 300 LABELS linux-only)
+# The whole window writes text: cairo's and fontconfig's font caches, as in the controls' tests.
+set(RIMBA_EDITOR_LSAN LSAN_OPTIONS=suppressions=${CMAKE_CURRENT_LIST_DIR}/controls/lsan.supp)
+set_tests_properties(editor_tests PROPERTIES TIMEOUT 300 LABELS linux-only ENVIRONMENT ${RIMBA_EDITOR_LSAN})
 
 file(GLOB RIMBA_EDITOR_HOST_TEST_SOURCES CONFIGURE_DEPENDS ${CMAKE_CURRENT_LIST_DIR}/host/*.cpp)
 rimba_add_test_program(editor_host_tests
@@ -22,5 +24,5 @@ target_compile_definitions(editor_host_tests PRIVATE
 add_dependencies(editor_host_tests RimbaDrums_64 rimbadrums-tool)
 add_test(NAME editor_host_tests
          COMMAND ${PROJECT_SOURCE_DIR}/tests/support/with-xvfb.sh $<TARGET_FILE:editor_host_tests> --gtest_brief=1)
-set_tests_properties(editor_host_tests PROPERTIES TIMEOUT 600 LABELS linux-only)
+set_tests_properties(editor_host_tests PROPERTIES TIMEOUT 600 LABELS linux-only ENVIRONMENT ${RIMBA_EDITOR_LSAN})
 
