@@ -31,4 +31,10 @@ void addKitCommand(CLI::App& tool, Job& job);
 // prints what the slot shows and a host needs to know, or why a slot refuses it.
 void addEffectCommand(CLI::App& tool, Job& job);
 
+#ifdef RIMBA_TOOL_HAS_EDITOR
+// `editor --layout | --screenshot F.png [--tracks 8|12]`: the editor's window as it opens with
+// the factory program, as a list of its views' places or as a picture.
+void addEditorCommand(CLI::App& tool, Job& job);
+#endif
+
 }  // namespace rimba::tool

@@ -24,6 +24,9 @@ int main(int argc, char** argv) {
     rimba::tool::addProgramCommand(tool, job);
     rimba::tool::addKitCommand(tool, job);
     rimba::tool::addEffectCommand(tool, job);
+#ifdef RIMBA_TOOL_HAS_EDITOR
+    rimba::tool::addEditorCommand(tool, job);
+#endif
 
     if (const std::optional<int> status = rimba::tool::parseCommandLine(tool, argc, argv))
         return *status;

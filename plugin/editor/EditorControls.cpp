@@ -1,77 +1,513 @@
 #include "plugin/editor/EditorControls.h"
 
 #include <algorithm>
+#include <cmath>
+#include <cstdlib>
+#include <memory>
 
+#include "plugin/editor/EqualiserResponse.h"
 #include "plugin/editor/artwork/ArtworkGeometry.h"
+#include "plugin/editor/controls/ControlLogic.h"
+#include "plugin/editor/controls/KnobLogic.h"
+#include "plugin/model/Tags.h"
 
 namespace rimba {
 
 namespace art = artwork;
+namespace et = editor_tags;
+using controls::CVornKnob;
+using controls::CVornLabel;
+using controls::CVornPushButton;
+using controls::CVornSwitch;
+using toolkit::CFrame;
 using toolkit::CRect;
 using toolkit::rectOfSize;
+using Listener = toolkit::CControlListener;
 
 namespace {
 
 int stripTop(int track) { return art::kTrackStripsTop + track * art::kTrackStripPitch; }
 
+int sectionTop(int trackCount, art::Section section) {
+    const art::BackgroundSection& s = art::sectionOf(section);
+    return trackCount == kSmallTrackCount ? s.small.top : s.large.top;
+}
+
+// A small caption under or beside a control. It is no control: it reports nothing and takes no
+// mouse, so a click on it falls through to nothing rather than to a neighbour.
+class CCaption : public toolkit::CView {
+public:
+    CCaption(const CRect& size, std::string text) : CView(size), text(std::move(text)) { setMouseEnabled(false); }
+    bool isTypeOf(std::string_view className) const override {
+        return className == "CCaption" || CView::isTypeOf(className);
+    }
+    const char* getClassName() const override { return "CCaption"; }
+    void draw(cairo_t* context) override {
+        controls::drawText(context, getViewSize(), text, 7.5, controls::TextAlign::centre, 0.62, 0.66, 0.72);
+        setDirty(false);
+    }
+
+private:
+    std::string text;
+};
+
+void caption(CFrame& frame, const CRect& where, std::string text) {
+    frame.add(std::make_unique<CCaption>(where, std::move(text)));
+}
+
+// The track knobs, left to right, with their artwork and caption.
+struct StripKnob {
+    int kind;
+    const char* bitmap;
+    const char* caption;
+};
+constexpr StripKnob kStripKnobs[] = {{et::kLevelKind, "KnobGrayEx.png", "Level"},
+                                     {et::kLevelVelocityKind, "KnobGrayEx.png", "V-Level"},
+                                     {et::kPanKind, "KnobGrayEx.png", "Pan"},
+                                     {et::kSend1Kind, "KnobRoseEx.png", "FX1"},
+                                     {et::kSend2Kind, "KnobBlueEx.png", "FX2"}};
+constexpr int kStripKnobsLeft = 430;
+constexpr int kStripKnobPitch = 44;
+
+constexpr const char* kSlotCaptions[] = {"Send 1", "Send 2", "Ins 1", "Ins 2"};
+// The most characters of an effect's label the slot's switch has room for.
+constexpr std::size_t kSlotLabelLength = 5;
+
+constexpr const char* kStepRowTooltip =
+    "Pour modifier la v\xC3\xA9locit\xC3\xA9 de la frappe,\r\n d\xC3\xA9placez la souris verticalement tout en "
+    "maintenant le bouton droit enfonc\xC3\xA9.";
+
+float unit(float value) { return std::clamp(value, 0.0f, 1.0f); }
+
+std::string soundName(const std::array<char, kSoundPathLength>& path) { return shownFileName(soundPathText(path)); }
+
 }  // namespace
+
+std::string shownFileName(const std::string& path) {
+    const std::size_t slash = path.find_last_of("/\\");
+    std::string name = slash == std::string::npos ? path : path.substr(slash + 1);
+    const std::size_t dot = name.find_last_of('.');
+    if (dot != std::string::npos && dot > 0) name.erase(dot);
+    return name;
+}
+
+std::vector<float> wavePeaks(const std::vector<std::int16_t>& samples, int columns) {
+    std::vector<float> peaks(static_cast<std::size_t>(std::max(columns, 0)), 0.0f);
+    if (samples.empty() || columns <= 0) return peaks;
+    const std::size_t count = samples.size();
+    for (std::size_t column = 0; column < peaks.size(); ++column) {
+        const std::size_t from = column * count / peaks.size();
+        const std::size_t to = std::max(from + 1, (column + 1) * count / peaks.size());
+        int largest = 0;
+        for (std::size_t i = from; i < to && i < count; ++i) largest = std::max(largest, std::abs(int{samples[i]}));
+        peaks[column] = static_cast<float>(largest) / 32767.0f;
+    }
+    return peaks;
+}
 
 CRect EditorControls::stepRowRect(int track) {
     return rectOfSize(32, stripTop(track) + 8, controls::CVornPattern::kVisibleSteps * 20, 32);
 }
-CRect EditorControls::trackMeterRect(int track) { return rectOfSize(854, stripTop(track) + 4, 8, 40); }
-CRect EditorControls::masterMeterRect() { return rectOfSize(760, 26, 96, 8); }
-CRect EditorControls::progressBarRect() { return rectOfSize(756, 44, 240, 8); }
+CRect EditorControls::trackMeterRect(int track) { return rectOfSize(934, stripTop(track) + 4, 8, 40); }
+CRect EditorControls::masterMeterRect() { return rectOfSize(720, 20, 96, 8); }
+// In the master panel's title row, clear of every control: it shows only while a load runs.
+CRect EditorControls::progressBarRect() { return rectOfSize(752, 10, 240, 8); }
+CRect EditorControls::noteSelectorRect() { return {635, 110, 932, 383}; }
 
-EditorControls::EditorControls(toolkit::CFrame& frame, const VornDrums& drums, toolkit::CControlListener* listener)
-    : instrument(drums) {
-    for (int track = 0; track < instrument.getTrackCount(); ++track) {
-        auto* row = frame.add(std::make_unique<controls::CVornPattern>(stepRowRect(track), listener,
-                                                                       stripTag(track, kStepRowKind), track));
-        row->setRow(rowOf(track));
-        stepRows.push_back(row);
-        trackMeters.push_back(frame.add(std::make_unique<controls::CVornVuMeterVert>(
-            trackMeterRect(track), listener, stripTag(track, kTrackMeterKind))));
-    }
-    masterMeter = frame.add(std::make_unique<controls::CVornVuMeter>(masterMeterRect(), listener, kMasterMeterTag));
+EditorControls::EditorControls(CFrame& frame, const VornDrums& drums, Listener* listener) : instrument(drums) {
+    const int tracks = instrument.getTrackCount();
+    buildTopBar(frame, listener);
+    for (int track = 0; track < tracks; ++track) buildStrip(frame, listener, track);
+    buildSoundPage(frame, listener, sectionTop(tracks, art::Section::kSoundEdit));
+    buildPatternPanel(frame, listener, sectionTop(tracks, art::Section::kPattern));
+    buildRandomPanel(frame, listener, sectionTop(tracks, art::Section::kRandom));
+
+    // Shown on demand, above everything else: added last so that they draw last.
+    const int height = tracks == kSmallTrackCount ? art::kEditorHeight8 : art::kEditorHeight12;
+    controls.welcome = frame.add(std::make_unique<CVornPushButton>(
+        rectOfSize((art::kEditorWidth - 400) / 2, (height - 240) / 2, 400, 240), listener, et::kWelcome,
+        "Welcome.png"));
+    controls.welcome->setVisible(false);
+    controls.noteSelect =
+        frame.add(std::make_unique<controls::CVornNoteSelect>(noteSelectorRect(), listener, et::kNoteSelect));
+    controls.noteSelect->setVisible(false);
     // No tag: nothing reports from it, and it shows only while a load runs.
-    progressBar = frame.add(std::make_unique<controls::CVornProgressBar>(progressBarRect(), listener, -1));
-    progressBar->setVisible(false);
+    controls.progressBar =
+        frame.add(std::make_unique<controls::CVornProgressBar>(progressBarRect(), listener, et::kNoTag));
+    controls.progressBar->setVisible(false);
+
+    refreshAll(std::clamp(instrument.selectedTrack, 0, tracks - 1));
 }
 
+void EditorControls::buildTopBar(CFrame& frame, Listener* listener) {
+    EditorViews& v = controls;
+    // Transport: play, stop, tempo, the main menu.
+    v.play = frame.add(std::make_unique<CVornPushButton>(rectOfSize(16, 28, 32, 24), listener, et::kPlay, "Play.png",
+                                                         CVornPushButton::Kind::latching));
+    v.stop = frame.add(std::make_unique<CVornPushButton>(rectOfSize(52, 28, 32, 24), listener, et::kStop, "Stop.png"));
+    v.tempo = frame.add(
+        std::make_unique<controls::CVornTextEdit>(rectOfSize(88, 28, 36, 20), listener, et::kTempo, 10.0f, 480.0f, 120.0f));
+    caption(frame, rectOfSize(86, 49, 38, 10), "Tempo");
+    v.mainMenu =
+        frame.add(std::make_unique<controls::CVornSwitchMenu>(rectOfSize(126, 28, 40, 20), listener, et::kMainMenu, "Menu.png"));
+    caption(frame, rectOfSize(126, 49, 40, 10), "Menu");
+
+    // Program and kit: the name (a click opens its menu) with next above previous.
+    struct FileBar {
+        int left;
+        long label, next, previous;
+        CVornLabel** view;
+    };
+    for (const FileBar& bar : {FileBar{180, et::kProgramName, et::kNextProgram, et::kPreviousProgram, &v.programName},
+                               FileBar{360, et::kKitName, et::kNextKit, et::kPreviousKit, &v.kitName}}) {
+        *bar.view = frame.add(std::make_unique<CVornLabel>(rectOfSize(bar.left, 28, 128, 24), listener, bar.label));
+        frame.add(std::make_unique<CVornPushButton>(rectOfSize(bar.left + 132, 28, 16, 12), listener, bar.next, "WaveUp.png"));
+        frame.add(
+            std::make_unique<CVornPushButton>(rectOfSize(bar.left + 132, 40, 16, 12), listener, bar.previous, "WaveDown.png"));
+    }
+
+    // The four effect slots, each captioned with its place in the mix.
+    for (int slot = 0; slot < kEffectSlots; ++slot) {
+        const int left = 540 + 42 * slot;
+        v.effectSlots.push_back(frame.add(std::make_unique<controls::CVornSwitchMenu>(
+            rectOfSize(left, 24, 40, 20), listener, et::kFirstEffectSlot + slot, "SwitchEffect.png")));
+        caption(frame, rectOfSize(left, 46, 40, 10), kSlotCaptions[slot]);
+    }
+
+    // Master: the meter across the top, the knob under it, the EQ switch and the curve.
+    v.masterMeter = frame.add(std::make_unique<controls::CVornVuMeter>(masterMeterRect(), listener, et::kMasterMeter));
+    v.masterLevel = frame.add(std::make_unique<CVornKnob>(rectOfSize(720, 28, 32, 32), listener, et::kMasterLevel));
+    v.masterLevel->setMax(127.0f);
+    v.masterLevel->setDefaultValue(127.0f);
+    v.masterLevel->setShowValue(false);
+    caption(frame, rectOfSize(754, 29, 44, 11), "Master");
+    v.masterEqSwitch = frame.add(std::make_unique<CVornPushButton>(rectOfSize(762, 42, 28, 16), listener,
+                                                                   et::kMasterEqSwitch, "SwitchEQ.png",
+                                                                   CVornPushButton::Kind::latching));
+    v.masterEq = frame.add(std::make_unique<controls::CVornFilter>(
+        rectOfSize(832, 19, 160, 40), listener, et::kMasterEq,
+        std::make_shared<EqualiserResponse>(EqualiserResponse::Target::master, instrument.sampleRate)));
+}
+
+void EditorControls::buildStrip(CFrame& frame, Listener* listener, int track) {
+    const int top = stripTop(track);
+    TrackStripViews s;
+    auto tag = [track](int kind) { return stripTag(track, kind); };
+    s.drum = frame.add(std::make_unique<controls::CVornDrum>(
+        CRect{art::kTrackStripLeft, top, art::kTrackStripLeft + art::kTrackStripAccentWidth, top + art::kTrackStripHeight},
+        listener, tag(et::kDrumKind), track));
+    s.steps = frame.add(std::make_unique<controls::CVornPattern>(stepRowRect(track), listener, tag(et::kStepRowKind), track));
+    // The musician who turned tooltips off (-1) gets none.
+    if (instrument.settings.tooltips >= 0) s.steps->setTooltipText(kStepRowTooltip);
+    s.randomAmount = frame.add(
+        std::make_unique<controls::CVornPatternRandom>(rectOfSize(362, top + 6, 52, 12), listener, tag(et::kRandomAmountKind)));
+    s.mute = frame.add(std::make_unique<CVornSwitch>(rectOfSize(364, top + 22, 20, 20), listener, tag(et::kMuteKind),
+                                                     "SwitchMute.png"));
+    s.solo = frame.add(std::make_unique<CVornSwitch>(rectOfSize(390, top + 22, 20, 20), listener, tag(et::kSoloKind),
+                                                     "SwitchSolo.png"));
+
+    for (std::size_t k = 0; k < std::size(kStripKnobs); ++k) {
+        const StripKnob& spec = kStripKnobs[k];
+        const int left = kStripKnobsLeft + kStripKnobPitch * static_cast<int>(k);
+        CVornKnob* knob =
+            frame.add(std::make_unique<CVornKnob>(rectOfSize(left, top + 3, 32, 32), listener, tag(spec.kind), spec.bitmap));
+        knob->setShowValue(false);
+        // The pan holds the centre; the others rest at their defaults without a detent.
+        if (spec.kind == et::kPanKind) {
+            knob->setDefaultValue(0.5f);
+            knob->setDetent(true);
+        }
+        caption(frame, rectOfSize(left - 6, top + 35, kStripKnobPitch, 11), spec.caption);
+        CVornKnob** slot = spec.kind == et::kLevelKind           ? &s.level
+                           : spec.kind == et::kLevelVelocityKind ? &s.levelVelocity
+                           : spec.kind == et::kPanKind           ? &s.pan
+                           : spec.kind == et::kSend1Kind         ? &s.send1
+                                                                 : &s.send2;
+        *slot = knob;
+    }
+
+    s.tune = frame.add(
+        std::make_unique<controls::CVornTuneControl>(rectOfSize(652, top + 2, 16, 34), listener, tag(et::kTuneKind)));
+    caption(frame, rectOfSize(646, top + 36, 26, 11), "Tune");
+    s.tuneVelocity = frame.add(std::make_unique<controls::CVornSwitchFader>(rectOfSize(678, top + 2, 16, 34), listener,
+                                                                            tag(et::kTuneVelocityKind)));
+    caption(frame, rectOfSize(672, top + 36, 28, 11), "Vel");
+
+    s.sound = frame.add(std::make_unique<CVornLabel>(rectOfSize(708, top + 12, 128, 24), listener, tag(et::kSoundKind)));
+    s.nextSound = frame.add(
+        std::make_unique<CVornPushButton>(rectOfSize(840, top + 12, 16, 12), listener, tag(et::kNextSoundKind), "WaveUp.png"));
+    s.previousSound = frame.add(std::make_unique<CVornPushButton>(rectOfSize(840, top + 24, 16, 12), listener,
+                                                                  tag(et::kPreviousSoundKind), "WaveDown.png"));
+    s.pad = frame.add(
+        std::make_unique<CVornPushButton>(rectOfSize(870, top + 14, 16, 16), listener, tag(et::kPadKind), "Led.png"));
+    caption(frame, rectOfSize(862, top + 33, 32, 11), "Pad");
+    s.select = frame.add(
+        std::make_unique<CVornSwitch>(rectOfSize(900, top + 12, 20, 20), listener, tag(et::kSelectKind), "SwitchWave.png"));
+    caption(frame, rectOfSize(894, top + 33, 32, 11), "Edit");
+    s.meter = frame.add(
+        std::make_unique<controls::CVornVuMeterVert>(trackMeterRect(track), listener, tag(et::kMeterKind)));
+    controls.strips.push_back(s);
+}
+
+void EditorControls::buildSoundPage(CFrame& frame, Listener* listener, int y) {
+    EditorViews& v = controls;
+    v.keyLabel = frame.add(std::make_unique<CVornLabel>(rectOfSize(16, y + 16, 40, 24), listener, et::kKeyLabel, "LabelKey.png"));
+    v.decay = frame.add(std::make_unique<CVornSwitch>(rectOfSize(64, y + 20, 56, 16), listener, et::kDecay, "Decay.png"));
+    v.reverse =
+        frame.add(std::make_unique<CVornSwitch>(rectOfSize(124, y + 20, 56, 16), listener, et::kReverse, "Reverse.png"));
+    v.charley =
+        frame.add(std::make_unique<CVornSwitch>(rectOfSize(184, y + 20, 56, 16), listener, et::kCharley, "Charley.png"));
+    v.editPage = frame.add(std::make_unique<CVornPushButton>(rectOfSize(248, y + 20, 48, 16), listener, et::kEditPage,
+                                                             "SwitchEditPage.png", CVornPushButton::Kind::latching));
+    v.soundEqPage = frame.add(std::make_unique<CVornPushButton>(rectOfSize(300, y + 20, 28, 16), listener, et::kSoundEqPage,
+                                                                "SwitchEQ.png", CVornPushButton::Kind::latching));
+    v.wavePage = frame.add(std::make_unique<CVornPushButton>(rectOfSize(334, y + 18, 20, 20), listener, et::kWavePage,
+                                                             "SwitchWave.png", CVornPushButton::Kind::latching));
+    v.phase = frame.add(std::make_unique<CVornPushButton>(rectOfSize(360, y + 18, 20, 20), listener, et::kPhase,
+                                                          "SwitchPhase.png", CVornPushButton::Kind::latching));
+
+    v.wave = frame.add(std::make_unique<controls::CVornWave>(rectOfSize(16, y + 46, 224, 64), listener, et::kWave));
+    v.soundEq = frame.add(std::make_unique<controls::CVornFilter>(
+        rectOfSize(248, y + 46, 160, 40), listener, et::kSoundEq,
+        std::make_shared<EqualiserResponse>(EqualiserResponse::Target::track, instrument.sampleRate)));
+    v.soundEqSwitch = frame.add(std::make_unique<CVornPushButton>(rectOfSize(248, y + 92, 28, 16), listener,
+                                                                  et::kSoundEqSwitch, "SwitchEQ.png",
+                                                                  CVornPushButton::Kind::latching));
+    v.synthRoute =
+        frame.add(std::make_unique<CVornSwitch>(rectOfSize(284, y + 92, 48, 16), listener, et::kSynthRoute, "SwitchSynth.png"));
+    v.synthMix = frame.add(std::make_unique<CVornKnob>(rectOfSize(376, y + 92, 32, 32), listener, et::kSynthMix));
+    v.synthMix->setShowValue(false);
+    v.synthMix->setDefaultValue(0.5f);
+    caption(frame, rectOfSize(372, y + 124, 40, 11), "Mix");
+
+    v.tuneScale =
+        frame.add(std::make_unique<controls::CVornTuneScaleSelect>(rectOfSize(16, y + 118, 200, 24), listener, et::kTuneScale));
+    v.synthPresetName =
+        frame.add(std::make_unique<CVornLabel>(rectOfSize(224, y + 118, 128, 24), listener, et::kSynthPresetName));
+    frame.add(std::make_unique<CVornPushButton>(rectOfSize(356, y + 118, 16, 12), listener, et::kNextSynthPreset, "WaveUp.png"));
+    frame.add(
+        std::make_unique<CVornPushButton>(rectOfSize(356, y + 130, 16, 12), listener, et::kPreviousSynthPreset, "WaveDown.png"));
+}
+
+void EditorControls::buildPatternPanel(CFrame& frame, Listener* listener, int y) {
+    EditorViews& v = controls;
+    v.patternSetName =
+        frame.add(std::make_unique<CVornLabel>(rectOfSize(428, y + 16, 128, 24), listener, et::kPatternSetName));
+    frame.add(std::make_unique<CVornPushButton>(rectOfSize(560, y + 16, 16, 12), listener, et::kNextPatternSet, "WaveUp.png"));
+    frame.add(
+        std::make_unique<CVornPushButton>(rectOfSize(560, y + 28, 16, 12), listener, et::kPreviousPatternSet, "WaveDown.png"));
+    frame.add(std::make_unique<CVornPushButton>(rectOfSize(590, y + 22, 16, 12), listener, et::kRotateLeft, "WaveDown.png"));
+    frame.add(std::make_unique<CVornPushButton>(rectOfSize(610, y + 22, 16, 12), listener, et::kRotateRight, "WaveUp.png"));
+    caption(frame, rectOfSize(628, y + 22, 46, 12), "Rotate");
+    v.dragMidi = frame.add(std::make_unique<CVornPushButton>(rectOfSize(684, y + 18, 64, 20), listener, et::kDragMidi, "D&D.png"));
+
+    v.patternSelect =
+        frame.add(std::make_unique<controls::CVornPatternSelect>(rectOfSize(428, y + 46, 320, 20), listener, et::kPatternSelect));
+    v.loopSelect = frame.add(std::make_unique<controls::CVornLoopSelect>(rectOfSize(428, y + 68, 320, 8), listener, et::kLoopSelect));
+    v.patternPage =
+        frame.add(std::make_unique<controls::CVornPatternPage>(rectOfSize(428, y + 84, 160, 16), listener, et::kPatternPage));
+    v.loopMode = frame.add(std::make_unique<CVornSwitch>(rectOfSize(604, y + 84, 44, 16), listener, et::kLoopMode, "loopEx.png"));
+    v.chainMode = frame.add(std::make_unique<CVornSwitch>(rectOfSize(652, y + 84, 44, 16), listener, et::kChainMode, "chain.png"));
+    v.randomMode = frame.add(std::make_unique<CVornSwitch>(rectOfSize(700, y + 84, 44, 16), listener, et::kRandomMode, "rand.png"));
+
+    caption(frame, rectOfSize(428, y + 106, 108, 10), "Swing");
+    v.swing = frame.add(std::make_unique<controls::CVornFader>(rectOfSize(428, y + 116, 108, 28), listener, et::kSwing));
+    caption(frame, rectOfSize(552, y + 106, 108, 10), "Fill Attn");
+    v.fillAttenuation =
+        frame.add(std::make_unique<controls::CVornFader>(rectOfSize(552, y + 116, 108, 28), listener, et::kFillAttenuation));
+}
+
+void EditorControls::buildRandomPanel(CFrame& frame, Listener* listener, int y) {
+    EditorViews& v = controls;
+    v.randomGraph =
+        frame.add(std::make_unique<controls::CVornRandomGraphCtrl>(rectOfSize(776, y + 18, 160, 64), listener, et::kRandomGraph));
+    struct Button {
+        long tag;
+        const char* bitmap;
+        int left, top;
+        CVornPushButton** view;
+    };
+    CVornPushButton* unkept = nullptr;
+    const Button buttons[] = {{et::kRandomGenerate, "Random.png", 940, 18, &unkept},
+                              {et::kRandomReset, "RandomReset.png", 940, 40, &unkept},
+                              {et::kRandomSave, "Save.png", 940, 62, &unkept},
+                              {et::kRandomModeButton, "PatternRandomMode.png", 776, 90, &v.randomModeButton},
+                              {et::kRandomGraphButton, "PatternRandomGraph.png", 828, 90, &v.randomGraphButton},
+                              {et::kRandomPlay, "PatternRandomPlay.png", 880, 90, &v.randomPlay}};
+    for (const Button& b : buttons) {
+        const bool latching = b.tag == et::kRandomModeButton || b.tag == et::kRandomGraphButton || b.tag == et::kRandomPlay;
+        *b.view = frame.add(std::make_unique<CVornPushButton>(
+            rectOfSize(b.left, y + b.top, 48, 20), listener, b.tag, b.bitmap,
+            latching ? CVornPushButton::Kind::latching : CVornPushButton::Kind::momentary));
+    }
+    v.makerLink = frame.add(
+        std::make_unique<CVornPushButton>(rectOfSize(868, y + 124, 120, 20), listener, et::kMakerLink, "RimbaDrumsUrl.png"));
+}
+
+// ---- refresh ----------------------------------------------------------------------------------
+
+void EditorControls::refreshAll(int selectedTrack) {
+    controls.play->setValue(instrument.playing.load() != 0 ? 1.0f : 0.0f);
+    controls.stop->setValue(0.0f);
+    controls.tempo->setNumber(static_cast<float>(instrument.tempo));
+    refreshMaster();
+    refreshNames();
+    for (int track = 0; track < instrument.getTrackCount(); ++track) refreshTrack(track);
+    for (std::size_t track = 0; track < controls.strips.size(); ++track)
+        controls.strips[track].select->setValue(static_cast<int>(track) == selectedTrack ? 1.0f : 0.0f);
+    refreshSoundPage(selectedTrack);
+    refreshPatternPanel();
+    const controls::KnobMode mode = controls::knobModeFromSetting(instrument.settings.knobBehaviorMode);
+    for (CVornKnob* knob : allKnobs()) knob->setKnobMode(mode);
+}
+
+void EditorControls::refreshMaster() {
+    controls.masterLevel->setKnobValue(std::clamp(instrument.settings.masterLevel, 0.0f, 127.0f));
+    controls::FilterBands bands{};
+    for (std::size_t b = 0; b < bands.size(); ++b)
+        bands[b] = {instrument.masterEqFreq[b], instrument.masterEqQ[b], instrument.masterEqGain[b]};
+    controls.masterEq->setBands(bands);
+    controls.masterEqSwitch->setValue(instrument.masterEqOn != 0.0f ? 1.0f : 0.0f);
+}
+
+void EditorControls::refreshTrack(int track) {
+    if (track < 0 || track >= static_cast<int>(controls.strips.size())) return;
+    TrackStripViews& s = controls.strips[static_cast<std::size_t>(track)];
+    const auto value = [&](tags::TrackSlot slot) { return instrument.getValue(tags::trackTag(track, slot)); };
+    s.level->setKnobValue(unit(value(tags::kLevel)));
+    s.levelVelocity->setKnobValue(unit(value(tags::kLevelVelocity)));
+    s.pan->setKnobValue(unit(value(tags::kPan)));
+    s.send1->setKnobValue(unit(value(tags::kSend1)));
+    s.send2->setKnobValue(unit(value(tags::kSend2)));
+    s.tune->setValue(unit(value(tags::kTune)));
+    s.tuneVelocity->setValue(unit(value(tags::kTuneVelocity)));
+    s.mute->setValue(value(tags::kMute) != 0.0f ? 1.0f : 0.0f);
+    s.solo->setValue(instrument.soloSelected != 0 && instrument.selectedTrack == track ? 1.0f : 0.0f);
+    s.randomAmount->setRange({static_cast<int>(value(tags::kRandomMinDensity)),
+                              static_cast<int>(value(tags::kRandomMaxDensity))});
+    s.randomAmount->setMaxRoll(static_cast<int>(value(tags::kRandomMaxRoll)));
+    s.sound->setText(soundName(instrument.tracks.soundPath[static_cast<std::size_t>(track)]));
+    s.steps->setRow(rowOf(track));
+    s.steps->setScrollOffset(shownPage * controls::CVornPattern::kVisibleSteps);
+}
+
+void EditorControls::refreshSoundPage(int selectedTrack) {
+    const int track = std::clamp(selectedTrack, 0, instrument.getTrackCount() - 1);
+    const auto t = static_cast<std::size_t>(track);
+    const TrackSettings& settings = instrument.tracks;
+    const auto flag = [](float value) { return value != 0.0f ? 1.0f : 0.0f; };
+    EditorViews& v = controls;
+    v.keyLabel->setText(controls::noteName(static_cast<int>(instrument.settings.trackKey[t])));
+    v.decay->setValue(flag(settings.oneShot[t]));
+    v.reverse->setValue(flag(settings.reverse[t]));
+    v.charley->setValue(flag(settings.choke[t]));
+    v.soundEqSwitch->setValue(flag(settings.eqOnSample[t]));
+    v.soundEqPage->setValue(flag(settings.eqOnSynth[t]));
+    v.phase->setValue(flag(settings.phaseInvert[t]));
+    v.synthRoute->setValue(flag(settings.synthRoute[t]));
+    v.synthMix->setKnobValue(unit(settings.synthMix[t]));
+    controls::FilterBands bands{};
+    for (std::size_t b = 0; b < bands.size(); ++b)
+        bands[b] = {settings.eqFreq[t][b], settings.eqQ[t][b], settings.eqGain[t][b]};
+    v.soundEq->setBands(bands);
+    int scale = 0;
+    for (std::size_t n = 0; n < settings.scaleNotes[t].size(); ++n)
+        if (settings.scaleNotes[t][n] != 0) scale |= 1 << n;
+    v.tuneScale->setValue(static_cast<float>(scale));
+    const Sound* sound = instrument.voiceSound(instrument.voices[t]);
+    const int columns = v.wave->getViewSize().width();
+    v.wave->setPeaks(sound ? wavePeaks(sound->samples, columns) : std::vector<float>(static_cast<std::size_t>(columns)));
+    v.wave->setValue(unit(settings.start[t]));
+    v.wave->setEnd(unit(settings.end[t]));
+    v.synthPresetName->setText(instrument.synthPresetName(track));
+}
+
+void EditorControls::refreshPatternPanel() {
+    const int current = std::clamp(instrument.currentPattern.load(), 0, kPatternCount - 1);
+    controls.patternSelect->setValue(static_cast<float>(current));
+    int first = -1, last = -1;
+    for (int p = 0; p < kPatternCount; ++p) {
+        if (instrument.chainEnabled[static_cast<std::size_t>(p)] == 0) continue;
+        if (first < 0) first = p;
+        last = p;
+    }
+    // With nothing chained the loop is the current pattern alone, which is what plays.
+    if (first < 0) first = last = current;
+    controls.loopSelect->setRange(first, last);
+    controls.loopMode->setValue(instrument.playMode == 0 ? 1.0f : 0.0f);
+    controls.chainMode->setValue(instrument.playMode == 1 ? 1.0f : 0.0f);
+    controls.randomMode->setValue(instrument.playMode == 2 ? 1.0f : 0.0f);
+    controls.patternPage->setValue(static_cast<float>(shownPage));
+    controls.swing->setValue(std::clamp(static_cast<float>(instrument.swing) / 127.0f, 0.0f, 1.0f));
+    controls.fillAttenuation->setValue(std::clamp(static_cast<float>(instrument.fillAttenuation) / 127.0f, 0.0f, 1.0f));
+    controls.randomModeButton->setValue(instrument.randomPerPattern != 0 ? 1.0f : 0.0f);
+    controls.randomGraphButton->setValue(instrument.randomGraphVisible != 0 ? 1.0f : 0.0f);
+    controls.randomPlay->setValue(instrument.randomAuto != 0 ? 1.0f : 0.0f);
+}
+
+void EditorControls::refreshNames() {
+    controls.programName->setText(shownFileName(instrument.settings.programFile));
+    controls.kitName->setText(shownFileName(instrument.settings.drumKitFile));
+    controls.patternSetName->setText(shownFileName(instrument.settings.patternSetFile));
+    refreshEffectSlots();
+}
+
+void EditorControls::refreshEffectSlots() {
+    for (std::size_t slot = 0; slot < controls.effectSlots.size(); ++slot) {
+        const CPlugin* plugin = instrument.slotPlugin(static_cast<int>(slot));
+        std::string label = plugin ? plugin->description().label : std::string();
+        if (label.empty()) label = "FX";
+        if (label.size() > kSlotLabelLength) label.resize(kSlotLabelLength);
+        controls.effectSlots[slot]->setCaption(label);
+        controls.effectSlots[slot]->setLit(instrument.effectEnabled[slot] != 0);
+    }
+}
+
+std::vector<CVornKnob*> EditorControls::allKnobs() const {
+    std::vector<CVornKnob*> knobs{controls.masterLevel, controls.synthMix};
+    for (const TrackStripViews& s : controls.strips)
+        knobs.insert(knobs.end(), {s.level, s.levelVelocity, s.pan, s.send1, s.send2});
+    return knobs;
+}
+
+// ---- the idle's findings ------------------------------------------------------------------------
+
 void EditorControls::showProgress(float fraction) {
-    if (!progressBar->isVisible()) progressBar->setVisible(true);
-    progressBar->setLevel(fraction);
+    if (!controls.progressBar->isVisible()) controls.progressBar->setVisible(true);
+    controls.progressBar->setLevel(fraction);
 }
 
 void EditorControls::hideProgress() {
-    progressBar->setLevel(0.0f);
-    progressBar->setVisible(false);
+    controls.progressBar->setLevel(0.0f);
+    controls.progressBar->setVisible(false);
     // A load may have brought other patterns.
     syncPatternRows();
 }
 
 void EditorControls::showTrackLevel(int track, float level) {
-    if (track < 0 || track >= static_cast<int>(trackMeters.size())) return;
-    trackMeters[static_cast<std::size_t>(track)]->setLevel(level);
+    if (track < 0 || track >= static_cast<int>(controls.strips.size())) return;
+    controls.strips[static_cast<std::size_t>(track)].meter->setLevel(level);
 }
 
-void EditorControls::showMasterLevel(float level) { masterMeter->setLevel(level); }
+void EditorControls::showMasterLevel(float level) { controls.masterMeter->setLevel(level); }
 
 void EditorControls::showPlayingStep(int step) {
-    for (controls::CVornPattern* row : stepRows) row->setPlayingStep(step);
+    for (TrackStripViews& s : controls.strips) s.steps->setPlayingStep(step);
 }
 
 void EditorControls::showPage(int page) {
-    for (controls::CVornPattern* row : stepRows) row->setScrollOffset(page * controls::CVornPattern::kVisibleSteps);
+    shownPage = std::clamp(page, 0, art::kPatternPages - 1);
+    controls.patternPage->setValue(static_cast<float>(shownPage));
+    for (TrackStripViews& s : controls.strips) s.steps->setScrollOffset(shownPage * controls::CVornPattern::kVisibleSteps);
 }
 
 void EditorControls::syncPatternRows() {
-    for (std::size_t track = 0; track < stepRows.size(); ++track) {
+    for (std::size_t track = 0; track < controls.strips.size(); ++track) {
+        controls::CVornPattern* steps = controls.strips[track].steps;
         const controls::PatternRowValues row = rowOf(static_cast<int>(track));
-        const controls::PatternRowValues& shown = stepRows[track]->getRow();
+        const controls::PatternRowValues& shown = steps->getRow();
         if (row.velocity != shown.velocity || row.randomHit != shown.randomHit || row.stepCount != shown.stepCount)
-            stepRows[track]->setRow(row);
+            steps->setRow(row);
     }
 }
 
