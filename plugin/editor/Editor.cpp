@@ -3,6 +3,8 @@
 #include <algorithm>
 
 #include "common/platform/Clock.h"
+#include "plugin/editor/ToolkitDialogs.h"
+#include "plugin/editor/artwork/ArtworkGeometry.h"
 #include "plugin/editor/toolkit/Bitmap.h"
 #include "plugin/editor/toolkit/Frame.h"
 
@@ -27,9 +29,20 @@ bool Editor::open(void* parentWindow) {
     if (!AEffGUIEditor::open(parentWindow)) return false;
     frame->setBackground(toolkit::CBitmap::load(backgroundFor(instrument.getTrackCount())));
     controls = std::make_unique<EditorControls>(*frame, instrument, this);
+    if (!ownDialogs) ownDialogs = std::make_unique<ToolkitDialogs>(*frame);
+    menus = std::make_unique<EditorMenus>(instrument, dialogs());
+    selectedTrack = std::clamp(selectedTrack, 0, instrument.getTrackCount() - 1);
+    attachedPattern = attachedSteps = -1;
+    controls->refreshAll(selectedTrack);
+    attachGrids();
+    refreshMainMenu();
+    refreshEffectSlotMenus();
+    frame->setDropHandler({[this](toolkit::CPoint where) { return acceptsDrop(where); },
+                           [this](toolkit::CPoint where, const std::vector<std::string>& paths) { dropFiles(where, paths); }});
     // Every meter is passed on at the first idle, whatever it showed in an earlier window.
     shownLevels.fill(-1.0f);
     shownMasterLevel = -1.0f;
+    metersResting = false;
     progressShown = false;
     // Steps played while the window was closed are no longer worth showing.
     while (instrument.takeDueStep(platform::tickMilliseconds())) {
@@ -41,7 +54,11 @@ bool Editor::open(void* parentWindow) {
 
 void Editor::close() {
     finishedOpening = false;
+    pluginWindows.closeAll();
+    menus.reset();
     controls.reset();
+    // The dialogs belong to the frame that goes now.
+    ownDialogs.reset();
     AEffGUIEditor::close();
 }
 
@@ -51,8 +68,37 @@ void Editor::idle() {
     AEffGUIEditor::idle();
 }
 
-void Editor::valueChanged(toolkit::CControl*) {
-    // No control of the editor reports to it yet: the strips and panels come with the controls.
+// Each step row edits the live pattern data of its track in the current pattern, and each
+// strip's handle knows where the strips lie, so that a drag finds its target.
+void Editor::attachGrids() {
+    const int pattern = std::clamp(instrument.currentPattern.load(), 0, kPatternCount - 1);
+    const int steps = instrument.patternSteps[static_cast<std::size_t>(pattern)];
+    if (pattern == attachedPattern && steps == attachedSteps) return;
+    attachedPattern = pattern;
+    attachedSteps = steps;
+    std::vector<TrackStripViews>& strips = controls->views().strips;
+    for (std::size_t t = 0; t < strips.size(); ++t) {
+        TrackStripViews& strip = strips[t];
+        strip.steps->attachPatterns(&instrument.patterns[t], pattern, steps);
+        strip.steps->scrolled = [this](int firstStep) { scrollGrids(firstStep); };
+        strip.drum->setRows(artwork::kTrackStripsTop, artwork::kTrackStripPitch, instrument.getTrackCount());
+        strip.drum->highlight = [this](int row, bool on) {
+            std::vector<TrackStripViews>& all = controls->views().strips;
+            if (row >= 0 && static_cast<std::size_t>(row) < all.size()) all[static_cast<std::size_t>(row)].drum->setDropTarget(on);
+        };
+    }
+}
+
+// One grid's scroll bar moves every grid, so that the tracks stay in step.
+void Editor::scrollGrids(int firstStep) {
+    for (TrackStripViews& strip : controls->views().strips) strip.steps->setScrollOffset(firstStep);
+    if (controls->views().patternPage) controls->views().patternPage->setValue(static_cast<float>(firstStep / 16));
+    displayedPage = firstStep / 16;
+}
+
+EditorDialogs& Editor::dialogs() {
+    if (dialogsOverride) return *dialogsOverride;
+    return *ownDialogs;
 }
 
 EditorDisplay* Editor::display() const {
@@ -73,14 +119,31 @@ void Editor::refresh() {
         if (target) target->hideProgress();
     }
     if (!instrument.editorOpen() || !finishedOpening) return;
+    pluginWindows.idle();
     refreshMeters();
     drainPlayedSteps();
     // The current pattern moves on along a chain, and a load brings others.
-    if (controls) controls->syncPatternRows();
+    if (controls) {
+        attachGrids();
+        controls->syncPatternRows();
+    }
 }
 
 void Editor::refreshMeters() {
     EditorDisplay* target = display();
+    // "Step Played + Vumeter" off: the meters rest at zero.
+    if (!instrument.stepAndVumeterOn()) {
+        if (metersResting) return;
+        metersResting = true;
+        for (int track = 0; track < instrument.getTrackCount(); ++track) {
+            shownLevels[static_cast<std::size_t>(track)] = 0.0f;
+            if (target) target->showTrackLevel(track, 0.0f);
+        }
+        shownMasterLevel = 0.0f;
+        if (target) target->showMasterLevel(0.0f);
+        return;
+    }
+    metersResting = false;
     for (int track = 0; track < instrument.getTrackCount(); ++track) {
         const float level = instrument.trackLevel(track);
         float& shown = shownLevels[static_cast<std::size_t>(track)];

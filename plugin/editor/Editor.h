@@ -6,10 +6,16 @@
 
 #include <array>
 #include <memory>
+#include <optional>
+#include <string>
 
 #include "plugin/core/VornDrums.h"
 #include "plugin/editor/EditorControls.h"
+#include "plugin/editor/EditorDialogs.h"
 #include "plugin/editor/EditorDisplay.h"
+#include "plugin/editor/EditorMenus.h"
+#include "plugin/editor/PluginEditorWindows.h"
+#include "plugin/tools/PatternEdit.h"
 #include "plugin/editor/toolkit/AEffGUIEditor.h"
 #include "plugin/editor/toolkit/View.h"
 #include "plugin/model/Constants.h"
@@ -24,6 +30,8 @@ public:
 
     // The editor's rectangle and background for a track count: 8 tracks get the small window.
     static toolkit::CRect sizeFor(int trackCount);
+    // Where the note selector shows for a track's key and for the pattern trigger key.
+    static constexpr toolkit::CRect kTrackKeyPanel{635, 110, 932, 383};
     static const char* backgroundFor(int trackCount);
 
     explicit Editor(VornDrums& instrument);
@@ -39,16 +47,81 @@ public:
     void setDisplay(EditorDisplay* target) { displayOverride = target; }
     // The controls the idle work shows on while the window is open; nullptr while closed.
     EditorControls* getControls() const { return controls.get(); }
+    // What the commands ask of the user: the toolkit's dialogs over the frame unless a test
+    // hands in its own (not owned; it must outlive the editor's open time).
+    void setDialogs(EditorDialogs* replacement) { dialogsOverride = replacement; }
+    int getSelectedTrack() const { return selectedTrack; }
+    int getDisplayedPage() const { return displayedPage; }
+    const PluginEditorWindows& getPluginWindows() const { return pluginWindows; }
     // The idle work of the instrument's side alone, without the frame's own (tests, bench).
     void refresh();
 
 private:
+    enum class NotePick { trackKey, patternTrigger };
+
     EditorDisplay* display() const;
+    EditorDialogs& dialogs();
+    std::int32_t globalTag(std::int32_t offset) const;
+    void refreshMainMenu();
+    void attachGrids();
+    void scrollGrids(int firstStep);
+
+    // The control-change handler's parts (EditorCommands.cpp, EditorMenuCommands.cpp).
+    void stripChanged(int track, int kind, toolkit::CControl* control);
+    void stepRowChanged(int track);
+    void drumStripChanged(int track);
+    void randomAmountChanged(int track);
+    void storeRandomSettings(int track, controls::DensityRange range, int maxRoll);
+    void selectTrack(int track);
+    void soloTrack(int track);
+    void padChanged(int track, toolkit::CControl* control);
+    void soundSlotClicked(int track, toolkit::CControl* control);
+    void stepTrackSound(int track, int direction);
+    void openTrackPadMenu(int track, toolkit::CControl* control);
+    bool transportChanged(long tag, toolkit::CControl* control);
+    void equaliserChanged(int target, toolkit::CControl* control);
+    void dragPatternOut();
+    bool soundPageChanged(long tag, toolkit::CControl* control);
+    void waveChanged(toolkit::CControl* control);
+    void tuneScaleChanged(toolkit::CControl* control);
+    void showNoteSelector(NotePick purpose, const toolkit::CRect& where, int note);
+    void notePicked(int note);
+    bool patternPanelChanged(long tag, toolkit::CControl* control);
+    void loopRangeChanged(toolkit::CControl* control);
+    void showPage(int page);
+    bool randomPanelChanged(long tag, toolkit::CControl* control);
+    void randomGraphChanged(toolkit::CControl* control);
+    void menuControlChanged(long tag, toolkit::CControl* control);
+    void applyMenuOutcome(const MenuOutcome& outcome);
+    void refreshEffectSlotMenus();
+    void toggleSlotEditor(int slot);
+    int dropTrackAt(toolkit::CPoint where) const;
+    void dropFiles(toolkit::CPoint where, const std::vector<std::string>& paths);
+    bool acceptsDrop(toolkit::CPoint where) const;
     void refreshMeters();
     void drainPlayedSteps();
 
     VornDrums& instrument;
     EditorDisplay* displayOverride = nullptr;
+    EditorDialogs* dialogsOverride = nullptr;
+    std::unique_ptr<EditorDialogs> ownDialogs;
+    std::unique_ptr<EditorMenus> menus;
+    BuiltMenu mainMenu;
+    std::array<BuiltMenu, kEffectSlots> effectSlotMenus;
+    // The track the sound editing page shows; the displayed page of 16 steps.
+    int selectedTrack = 0;
+    int displayedPage = 0;
+    NotePick notePick = NotePick::trackKey;
+    // What the grid menus' randomisations draw from and Restore brings back, per track: taken
+    // when a randomisation is chosen while the track has none, and dropped when the track's row
+    // is edited by hand or another pattern is shown, so "Restore" undoes a run of draws.
+    std::array<std::optional<ReferencePattern>, kTrackSlots> referencePatterns;
+    int referencePatternOf = -1;  // the pattern the references were taken from
+    int attachedPattern = -1;     // the pattern and step count the grids edit
+    int attachedSteps = -1;
+    StripClipboard stripClipboard;
+    // The editor windows of the hosted plug-ins, shown over this one.
+    PluginEditorWindows pluginWindows;
     // Pointers into the frame's views: reset before the frame goes.
     std::unique_ptr<EditorControls> controls;
     bool finishedOpening = false;
@@ -56,6 +129,7 @@ private:
     // The level each meter shows, so that only a change is passed on; -1 forces the first.
     std::array<float, kTrackSlots> shownLevels{};
     float shownMasterLevel = -1.0f;
+    bool metersResting = false;
 };
 
 }  // namespace rimba

@@ -106,7 +106,9 @@ std::vector<float> wavePeaks(const std::vector<std::int16_t>& samples, int colum
 }
 
 CRect EditorControls::stepRowRect(int track) {
-    return rectOfSize(32, stripTop(track) + 8, controls::CVornPattern::kVisibleSteps * 20, 32);
+    // The steps and, under them, the scroll bar that also opens the grid's menu.
+    return rectOfSize(32, stripTop(track) + 1, controls::CVornPattern::kVisibleSteps * 20,
+                      32 + controls::CVornPattern::kScrollBarHeight);
 }
 CRect EditorControls::trackMeterRect(int track) { return rectOfSize(934, stripTop(track) + 4, 8, 40); }
 CRect EditorControls::masterMeterRect() { return rectOfSize(720, 20, 96, 8); }
@@ -197,6 +199,7 @@ void EditorControls::buildStrip(CFrame& frame, Listener* listener, int track) {
         CRect{art::kTrackStripLeft, top, art::kTrackStripLeft + art::kTrackStripAccentWidth, top + art::kTrackStripHeight},
         listener, tag(et::kDrumKind), track));
     s.steps = frame.add(std::make_unique<controls::CVornPattern>(stepRowRect(track), listener, tag(et::kStepRowKind), track));
+    s.steps->setScrollBar(true);
     // The musician who turned tooltips off (-1) gets none.
     if (instrument.settings.tooltips >= 0) s.steps->setTooltipText(kStepRowTooltip);
     s.randomAmount = frame.add(
@@ -347,18 +350,42 @@ void EditorControls::buildRandomPanel(CFrame& frame, Listener* listener, int y) 
 // ---- refresh ----------------------------------------------------------------------------------
 
 void EditorControls::refreshAll(int selectedTrack) {
-    controls.play->setValue(instrument.playing.load() != 0 ? 1.0f : 0.0f);
-    controls.stop->setValue(0.0f);
-    controls.tempo->setNumber(static_cast<float>(instrument.tempo));
+    refreshTransport();
     refreshMaster();
     refreshNames();
     for (int track = 0; track < instrument.getTrackCount(); ++track) refreshTrack(track);
-    for (std::size_t track = 0; track < controls.strips.size(); ++track)
-        controls.strips[track].select->setValue(static_cast<int>(track) == selectedTrack ? 1.0f : 0.0f);
+    refreshSelection(selectedTrack);
     refreshSoundPage(selectedTrack);
     refreshPatternPanel();
+    refreshKnobMode();
+}
+
+void EditorControls::refreshTransport() {
+    controls.play->setValue(instrument.playing.load() != 0 ? 1.0f : 0.0f);
+    controls.stop->setValue(0.0f);
+    controls.tempo->setNumber(static_cast<float>(instrument.tempo));
+}
+
+void EditorControls::refreshSelection(int selectedTrack) {
+    for (std::size_t track = 0; track < controls.strips.size(); ++track)
+        controls.strips[track].select->setValue(static_cast<int>(track) == selectedTrack ? 1.0f : 0.0f);
+}
+
+void EditorControls::refreshSolo() {
+    for (std::size_t track = 0; track < controls.strips.size(); ++track)
+        controls.strips[track].solo->setValue(
+            instrument.soloSelected != 0 && instrument.selectedTrack == static_cast<int>(track) ? 1.0f : 0.0f);
+}
+
+void EditorControls::refreshKnobMode() {
     const controls::KnobMode mode = controls::knobModeFromSetting(instrument.settings.knobBehaviorMode);
     for (CVornKnob* knob : allKnobs()) knob->setKnobMode(mode);
+}
+
+// Off, the strips show no playing step (the editor's idle then shows none and rests the meters).
+void EditorControls::refreshStepAndVumeter() {
+    if (instrument.stepAndVumeterOn()) return;
+    for (TrackStripViews& s : controls.strips) s.steps->setPlayingStep(-1);
 }
 
 void EditorControls::refreshMaster() {

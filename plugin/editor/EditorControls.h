@@ -60,6 +60,14 @@ public:
     void refreshPatternPanel();
     // Program, kit and pattern set names, and the effect slots' labels.
     void refreshNames();
+    void refreshEffectSlots();
+    // Play and Stop, and the tempo.
+    void refreshTransport();
+    // The select switch of the track the sound page shows, and the one solo switch.
+    void refreshSelection(int selectedTrack);
+    void refreshSolo();
+    void refreshKnobMode();
+    void refreshStepAndVumeter();
 
     void showProgress(float fraction) override;
     void hideProgress() override;
@@ -77,7 +85,6 @@ private:
     void buildSoundPage(toolkit::CFrame& frame, toolkit::CControlListener* listener, int top);
     void buildPatternPanel(toolkit::CFrame& frame, toolkit::CControlListener* listener, int top);
     void buildRandomPanel(toolkit::CFrame& frame, toolkit::CControlListener* listener, int top);
-    void refreshEffectSlots();
     void refreshMaster();
     controls::PatternRowValues rowOf(int track) const;
     std::vector<controls::CVornKnob*> allKnobs() const;

@@ -101,6 +101,13 @@ public:
     // never goes below the first (and from an unlisted file goes to the last).
     MenuOutcome stepFile(FileKind kind, int direction);
 
+    // The next (+1) or previous (-1) sound file of the folder of the track's sound, by the same
+    // rule as stepFile; and the drum synth preset of the synth preset folder for the track.
+    MenuOutcome stepTrackSound(int track, int direction);
+    MenuOutcome stepSynthPreset(int track, int direction);
+    // A sound file dropped on the track's pad or name.
+    MenuOutcome takeDroppedSound(int track, const std::string& path);
+
     // The note picked in the selector the main menu showed: 0 or more becomes the pattern
     // trigger key, anything below turns it off.
     void takePatternTriggerKey(int key);

@@ -1,6 +1,7 @@
 // The menus of hosted plug-ins and sounds: an effect slot's menu, the drum synth's preset menu
 // of the selected track, and a track pad's sound menu.
 
+#include <algorithm>
 #include <string>
 
 #include "common/platform/Paths.h"
@@ -178,6 +179,39 @@ MenuOutcome EditorMenus::takeTrackSound(int track, const std::string& path) {
     drums.setValue(tags::trackTag(track, tags::kStart), 0.0f);
     drums.setValue(tags::trackTag(track, tags::kEnd), 1.0f);
     return refreshing(refresh::kTrack, track);
+}
+
+MenuOutcome EditorMenus::stepTrackSound(int track, int direction) {
+    if (track < 0 || track >= drums.getTrackCount())
+        return {};
+    const std::string current = soundPathText(drums.tracks.soundPath[static_cast<std::size_t>(track)]);
+    const std::string folder = menus::folderOf(current);
+    if (folder.empty())
+        return {};
+    const std::vector<std::string> names = menus::filesOf(folder, "");
+    const auto found = std::find(names.begin(), names.end(), menus::fileNameOf(current));
+    const int index = steppedIndex(static_cast<int>(found - names.begin()), static_cast<int>(names.size()), direction);
+    if (index < 0 || names[static_cast<std::size_t>(index)] == menus::fileNameOf(current))
+        return {};
+    return takeTrackSound(track, folder + names[static_cast<std::size_t>(index)]);
+}
+
+MenuOutcome EditorMenus::stepSynthPreset(int track, int direction) {
+    if (track < 0 || track >= drums.getTrackCount() || !drums.synthSlotLoaded())
+        return {};
+    const std::vector<std::string> presets = drums.listSynthPresets();
+    const auto found = std::find(presets.begin(), presets.end(), drums.synthPresetPath(track));
+    const int index =
+        steppedIndex(static_cast<int>(found - presets.begin()), static_cast<int>(presets.size()), direction);
+    if (index < 0 || !drums.loadSynthPreset(track, presets[static_cast<std::size_t>(index)]))
+        return {};
+    return refreshing(refresh::kSynthPage, track);
+}
+
+MenuOutcome EditorMenus::takeDroppedSound(int track, const std::string& path) {
+    if (track < 0 || track >= drums.getTrackCount() || path.empty())
+        return {};
+    return takeTrackSound(track, path);
 }
 
 }  // namespace rimba

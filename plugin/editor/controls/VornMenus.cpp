@@ -36,6 +36,19 @@ void CVornSwitchMenu::draw(cairo_t* context) {
     setDirty(false);
 }
 
+bool CVornSwitchMenu::takeRightClick() {
+    const bool taken = rightClicked;
+    rightClicked = false;
+    return taken;
+}
+
+toolkit::MouseResult CVornSwitchMenu::onMouseDown(toolkit::CPoint where, unsigned buttons) {
+    if ((buttons & toolkit::kRButton) == 0) return COptionMenu::onMouseDown(where, buttons);
+    rightClicked = true;
+    if (getListener()) getListener()->valueChanged(this);
+    return toolkit::MouseResult::handled;
+}
+
 std::optional<float> numberFieldValue(std::string_view typed, float minimum, float maximum) {
     const std::string text(typed);
     const char* begin = text.c_str();

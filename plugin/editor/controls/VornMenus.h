@@ -25,13 +25,18 @@ public:
     void setLit(bool on);
     bool isLit() const { return lit; }
     void setCaption(std::string text);
+    // A right click opens no menu: it is reported to the listener, which takes it here (an
+    // effect slot shows or hides its plug-in's editor with it).
+    bool takeRightClick();
 
     void draw(cairo_t* context) override;
+    toolkit::MouseResult onMouseDown(toolkit::CPoint where, unsigned buttons) override;
 
 private:
     FilmStrip strip;
     std::string caption;
     bool lit = false;
+    bool rightClicked = false;
 };
 
 // The number a typed text gives within [minimum, maximum], or nothing when it is not a number.

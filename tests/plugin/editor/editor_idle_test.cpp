@@ -106,7 +106,17 @@ TEST_F(EditorIdle, ShowsTheStepsThatAreDueAndFollowsThePageWithAutoscroll) {
     drums->settings.stepAndVumeter = 0;
     queueStep(0, now() - 1);
     editor->refresh();
-    EXPECT_EQ(display.log, (std::vector<std::string>{"page 0"}));
+    // Off, the meters come to rest once and the playing step is no longer shown.
+    std::vector<std::string> resting;
+    for (int track = 0; track < drums->getTrackCount(); ++track) resting.push_back("level " + std::to_string(track) + " 0.000000");
+    resting.push_back("master 0.000000");
+    resting.push_back("page 0");
+    EXPECT_EQ(display.log, resting);
+    display.log.clear();
+    setLevel(2, 0.5f);
+    queueStep(16, now() - 1);
+    editor->refresh();
+    EXPECT_EQ(display.log, (std::vector<std::string>{"page 1"}));
 }
 
 TEST_F(EditorIdle, WhileALoadRunsOnlyTheProgressIsShown) {
