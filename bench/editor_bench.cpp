@@ -1,6 +1,8 @@
 // The editor's drawing: a whole frame of the large (12-track) window, and an idle tick in which
 // every meter moves, drawn into the frame's image surface; with a display (DISPLAY set, e.g.
-// under tests/support/with-xvfb.sh) also the same tick copied to a window.
+// under tests/support/with-xvfb.sh) also the same tick copied to a window. Where the editor is
+// built, the same tick on the whole window of a real instrument: every control, every meter
+// moving and the playing step going round.
 
 #include <benchmark/benchmark.h>
 
@@ -13,6 +15,11 @@
 #include <memory>
 #include <vector>
 
+#ifdef RIMBA_HAVE_EDITOR
+#include "plugin/core/VornDrums.h"
+#include "plugin/editor/Editor.h"
+#include "plugin/editor/EditorControls.h"
+#endif
 #include "plugin/editor/toolkit/Bitmap.h"
 #include "plugin/editor/toolkit/Frame.h"
 #include "tests/support/PngBytes.h"
@@ -146,5 +153,35 @@ void BM_IdleTickAllMetersMovingOnScreen(benchmark::State& state) {
     XCloseDisplay(host);
 }
 BENCHMARK(BM_IdleTickAllMetersMovingOnScreen)->Unit(benchmark::kMillisecond);
+
+#ifdef RIMBA_HAVE_EDITOR
+VstIntPtr silentHost(AEffect*, VstInt32 opcode, VstInt32, VstIntPtr, void*, float) {
+    return opcode == audioMasterVersion ? kVstVersion : 0;
+}
+
+// Ticks of 20 ms on a 12-track instrument playing at 120 BPM: every meter moves at every tick and
+// the playing step every sixth (a step lasts 125 ms). Argument 1: the step moves at every tick.
+void BM_WholeEditorIdleTick(benchmark::State& state) {
+    const int ticksPerStep = state.range(0) != 0 ? 1 : 6;
+    rimba::VornDrums drums(silentHost, [](rimba::InstrumentSettings& settings, bool) {
+        settings.channelNumber = 12;
+        return false;
+    });
+    CFrame frame(rimba::Editor::sizeFor(12), CBitmap::load(rimba::Editor::backgroundFor(12)));
+    rimba::EditorControls controls(frame, drums, nullptr);
+    frame.redraw();
+    int tick = 0;
+    for (auto _ : state) {
+        ++tick;
+        for (int t = 0; t < 12; ++t)
+            controls.showTrackLevel(t, static_cast<float>((tick * 7 + t * 5) % 32) / 31.0f);
+        controls.showMasterLevel(static_cast<float>(tick % 32) / 31.0f);
+        controls.showPlayingStep((tick / ticksPerStep) % 16);
+        controls.syncPatternRows();
+        frame.idle();
+    }
+}
+BENCHMARK(BM_WholeEditorIdleTick)->Arg(0)->Arg(1)->Unit(benchmark::kMillisecond);
+#endif
 
 }  // namespace

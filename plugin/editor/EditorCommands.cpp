@@ -108,8 +108,9 @@ void Editor::padChanged(int track, CControl* control) {
         if (control->getValue() != 0.0f) openTrackPadMenu(track, control);
         return;
     }
-    // A momentary pad: the press sounds the track, the release lets it ring out as a hit does.
-    if (control->getValue() != 0.0f) instrument.padNote(track, 127);
+    // A pad plays like a key: the press sounds the track, the release stops it (a one-shot
+    // sound rings on to its end, as it does for a note from a keyboard).
+    instrument.padNote(track, control->getValue() != 0.0f ? 127 : 0);
 }
 
 void Editor::randomAmountChanged(int track) {

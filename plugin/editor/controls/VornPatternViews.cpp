@@ -158,10 +158,26 @@ void CVornPattern::setScrollOffset(int firstStep) {
     if (gestures.getScrollOffset() != before) invalid();
 }
 
+// Only the two columns that change are drawn again: the playing step moves at every step on every
+// strip, and redrawing whole rows for it would be most of an idle tick's work.
 void CVornPattern::setPlayingStep(int step) {
     if (step == playingStep) return;
+    const int previous = playingStep;
     playingStep = step;
-    invalid();
+    toolkit::CFrame* frame = getFrame();
+    if (frame == nullptr || isDirty()) {
+        invalid();
+        return;
+    }
+    for (int changed : {previous, step})
+        if (const std::optional<CRect> cell = columnRect(changed - getScrollOffset())) frame->invalidate(*cell);
+}
+
+std::optional<CRect> CVornPattern::columnRect(int column) const {
+    if (column < 0 || column >= kVisibleSteps) return std::nullopt;
+    const CRect area = geometry().stepsArea();
+    const int width = area.width() / kVisibleSteps;
+    return CRect{area.left + column * width, area.top, area.left + (column + 1) * width, area.bottom};
 }
 
 void CVornPattern::setScrollBar(bool present) {

@@ -73,6 +73,8 @@ public:
     int getTrack() const { return track; }
     // The film-strip frame drawn for visible step `column` (0..15).
     int frameOfColumn(int column) const;
+    // The rectangle of visible column 0..15; nothing for a column outside the grid.
+    std::optional<toolkit::CRect> columnRect(int column) const;
 
     // The live planes the gestures edit, the pattern shown and its step count; nullptr detaches
     // (the row then shows what setRow gives and only the scroll bar answers). The drawn row is

@@ -12,7 +12,7 @@ namespace rimba::toolkit {
 
 class DirtyRegion {
 public:
-    static constexpr std::size_t kMostRects = 16;
+    static constexpr std::size_t kMostRects = 64;
 
     void add(const CRect& rect);
     void clear() { rects.clear(); }
