@@ -16,42 +16,16 @@
 
 #include "plugin/editor/PluginEditorWindows.h"
 #include "plugin/editor/PluginProgramBar.h"
+#include "plugin/editor/toolkit/X11ErrorTrap.h"
 
 namespace rimba {
 
 namespace {
 
 using toolkit::CRect;
+using toolkit::ErrorTrap;
 
 constexpr int kBarHeight = CVornPluginProgramEx::kHeight;
-
-// Xlib's error handler belongs to the whole process (and so to the host): it is replaced only
-// around requests that can fail for reasons outside our control (an owner id that is no window,
-// windows a host or a plug-in destroyed under ours) and restored at once, after a round trip has
-// delivered any error those requests caused.
-class ErrorTrap {
-public:
-    explicit ErrorTrap(Display* display) : display(display) {
-        caught = false;
-        previous = XSetErrorHandler(&ErrorTrap::handler);
-    }
-    ~ErrorTrap() { XSetErrorHandler(previous); }
-    ErrorTrap(const ErrorTrap&) = delete;
-    ErrorTrap& operator=(const ErrorTrap&) = delete;
-    bool failed() {
-        XSync(display, False);
-        return caught;
-    }
-
-private:
-    static int handler(Display*, XErrorEvent*) {
-        caught = true;
-        return 0;
-    }
-    static inline bool caught = false;
-    Display* display;
-    int (*previous)(Display*, XErrorEvent*);
-};
 
 Window parentOf(Display* display, Window window) {
     Window root = 0;
