@@ -17,6 +17,7 @@
 #include "tests/plugin/editor/menus/ScriptedDialogs.h"
 // Xlib last: its macros clash with names in the headers above.
 #include "tests/plugin/editor/toolkit/XTestHost.h"
+#include <X11/keysym.h>
 
 namespace rimba::test {
 namespace {
@@ -120,11 +121,22 @@ protected:
     Editor* editor = nullptr;
 };
 
-TEST_F(EditorCommands, TheTempoFieldIsHeldTo10To480AndShownAgain) {
-    for (const auto [typed, tempo] : {std::pair{5.0f, 10}, {1000.0f, 480}, {123.0f, 123}, {480.0f, 480}}) {
-        change(views().tempo, typed);
-        EXPECT_EQ(drums->tempo, tempo) << typed;
-        EXPECT_EQ(views().tempo->getValue(), static_cast<float>(tempo)) << typed;
+TEST_F(EditorCommands, TheTypedTempoIsHeldTo10To480AndShownAgain) {
+    controls::CVornTextEdit* field = views().tempo;
+    const auto type = [&](const std::string& text) {
+        field->beginEditing();
+        for (int i = 0; i < 8; ++i) field->onKeyDown(XK_BackSpace, {});
+        for (const char c : text) field->onKeyDown(static_cast<unsigned char>(c), std::string(1, c));
+        field->onKeyDown(XK_Return, {});
+    };
+    struct Case {
+        const char* typed;
+        int tempo;
+    };
+    for (const Case c : {Case{"5", 10}, {"1000", 480}, {"123", 123}, {"480", 480}, {"10", 10}, {"fast", 10}}) {
+        type(c.typed);
+        EXPECT_EQ(drums->tempo, c.tempo) << c.typed;
+        EXPECT_EQ(field->getText(), std::to_string(c.tempo)) << c.typed;
     }
 }
 
@@ -195,7 +207,7 @@ TEST_F(EditorCommands, ThePatternPanelSetsPatternLoopRangeModesSwingAndFill) {
     for (int p = 0; p < kPatternCount; ++p)
         EXPECT_EQ(drums->chainEnabled[static_cast<std::size_t>(p)], p >= 3 && p <= 6 ? 1 : 0) << p;
 
-    for (const auto [control, mode] : {std::pair{views().randomMode, 2}, {views().loopMode, 0}, {views().chainMode, 1}}) {
+    for (const auto& [control, mode] : {std::pair{views().randomMode, 2}, {views().loopMode, 0}, {views().chainMode, 1}}) {
         change(control, 1.0f);
         EXPECT_EQ(drums->playMode, mode);
         EXPECT_EQ(views().loopMode->getValue(), mode == 0 ? 1.0f : 0.0f) << mode;
@@ -203,7 +215,7 @@ TEST_F(EditorCommands, ThePatternPanelSetsPatternLoopRangeModesSwingAndFill) {
         EXPECT_EQ(views().randomMode->getValue(), mode == 2 ? 1.0f : 0.0f) << mode;
     }
 
-    for (const auto [fader, value] : {std::pair{0.0f, 0}, {0.5f, 64}, {1.0f, 127}, {0.25f, 32}}) {
+    for (const auto& [fader, value] : {std::pair{0.0f, 0}, {0.5f, 64}, {1.0f, 127}, {0.25f, 32}}) {
         change(views().swing, fader);
         EXPECT_EQ(drums->swing, value) << fader;
         change(views().fillAttenuation, fader);
@@ -223,7 +235,9 @@ TEST_F(EditorCommands, RotateTurnsEveryTracksCurrentPatternWithinItsStepCount) {
         EXPECT_EQ(velocities(0)[static_cast<std::size_t>(n - 1)], 100.0f) << n;
         EXPECT_EQ(velocities(0)[0], 0.0f) << n;
         EXPECT_EQ(velocities(1)[static_cast<std::size_t>(n - 2)], 50.0f) << n;
-        if (n < kMaxSteps) EXPECT_EQ(velocities(0)[static_cast<std::size_t>(n)], 7.0f) << n;
+        if (n < kMaxSteps) {
+            EXPECT_EQ(velocities(0)[static_cast<std::size_t>(n)], 7.0f) << n;
+        }
         EXPECT_EQ(strip(0).steps->getRow().velocity[static_cast<std::size_t>(n - 1)], 100.0f) << n;
 
         click(tagged(et::kRotateRight));
@@ -245,11 +259,14 @@ TEST_F(EditorCommands, SoundOptionsGoToTheSelectedTrack) {
     };
     for (const Case c : {Case{views().decay, tags::kOneShot}, {views().reverse, tags::kReverse},
                          {views().charley, tags::kChoke}}) {
-        change(c.control, 1.0f);
-        EXPECT_EQ(drums->getValue(tags::trackTag(4, c.slot)), 1.0f) << c.slot;
-        EXPECT_EQ(drums->getValue(tags::trackTag(0, c.slot)), 0.0f) << c.slot;
-        change(c.control, 0.0f);
-        EXPECT_EQ(drums->getValue(tags::trackTag(4, c.slot)), 0.0f) << c.slot;
+        // Each option turned to the other state than the one the track starts with, and back.
+        const float was = drums->getValue(tags::trackTag(4, c.slot)) != 0.0f ? 1.0f : 0.0f;
+        const float otherTrack = drums->getValue(tags::trackTag(0, c.slot));
+        change(c.control, 1.0f - was);
+        EXPECT_EQ(drums->getValue(tags::trackTag(4, c.slot)), 1.0f - was) << c.slot;
+        EXPECT_EQ(drums->getValue(tags::trackTag(0, c.slot)), otherTrack) << c.slot;
+        change(c.control, was);
+        EXPECT_EQ(drums->getValue(tags::trackTag(4, c.slot)), was) << c.slot;
     }
 }
 
