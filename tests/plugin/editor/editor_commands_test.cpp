@@ -152,6 +152,16 @@ TEST_F(EditorCommands, StopClearsPlayingAndPlaySetsItAndLightsPlay) {
     // Stop's own release stops nothing.
     change(views().stop, 0.0f);
     EXPECT_EQ(drums->playing.load(), 1);
+
+    // Play is a latching button: clicked while playing it goes out, yet the instrument starts
+    // again from the beginning and Play stays lit.
+    drums->restartRequested.store(false);
+    controls::CVornPushButton* play = views().play;
+    play->onMouseDown(centreOf(*play), toolkit::kLButton);
+    play->onMouseUp(centreOf(*play), toolkit::kLButton);
+    EXPECT_EQ(drums->playing.load(), 1);
+    EXPECT_TRUE(drums->restartRequested.load());
+    EXPECT_EQ(play->getValue(), 1.0f);
 }
 
 TEST_F(EditorCommands, AtMostOneTrackIsSoloedAndChoosingItAgainClearsTheSolo) {
@@ -339,6 +349,7 @@ TEST_F(EditorCommands, TheStripMenuCopiesAndPastesAndAStripDragCopiesTheWholeTra
     const auto grids = [&](int track) { return drums->patterns[static_cast<std::size_t>(track)].stepVelocity; };
     fill(1, 90.0f);
     fill(6, 20.0f);
+    const auto oneBefore = grids(1);
     const auto sixBefore = grids(6);
 
     chooseInStripMenu(6, "Paste");  // nothing copied yet
@@ -347,8 +358,9 @@ TEST_F(EditorCommands, TheStripMenuCopiesAndPastesAndAStripDragCopiesTheWholeTra
     chooseInStripMenu(1, "Copy");
     EXPECT_EQ(grids(6), sixBefore);
     chooseInStripMenu(4, "Paste");
-    EXPECT_EQ(grids(4), grids(1));
-    EXPECT_EQ(strip(4).steps->getRow().velocity, grids(1)[static_cast<std::size_t>(current())]);
+    EXPECT_EQ(grids(4), oneBefore);
+    EXPECT_EQ(grids(1), oneBefore);
+    EXPECT_EQ(strip(4).steps->getRow().velocity, oneBefore[static_cast<std::size_t>(current())]);
 
     // A drag from track 1's handle over track 3's row to track 6's.
     controls::CVornDrum* handle = strip(1).drum;
@@ -359,8 +371,9 @@ TEST_F(EditorCommands, TheStripMenuCopiesAndPastesAndAStripDragCopiesTheWholeTra
     EXPECT_TRUE(strip(6).drum->isDropTarget());
     EXPECT_FALSE(strip(3).drum->isDropTarget());
     handle->onMouseUp({x, centreOf(*strip(6).drum).y}, toolkit::kLButton);
-    EXPECT_EQ(grids(6), grids(1));
-    EXPECT_NE(grids(3), grids(1));
+    EXPECT_EQ(grids(6), oneBefore);
+    EXPECT_EQ(grids(1), oneBefore);
+    EXPECT_NE(grids(3), oneBefore);
     EXPECT_FALSE(strip(6).drum->isDropTarget());
 }
 
