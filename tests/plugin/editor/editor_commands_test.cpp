@@ -1,0 +1,413 @@
+// The editor's control-change dispatch against a real instrument in the process: each test sets a
+// control the way the user would (its value, its mouse events, its menu's answer) and reads back
+// what the instrument, the host and the other controls were told.
+
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <cstdint>
+#include <memory>
+#include <string>
+#include <utility>
+#include <vector>
+
+#include "plugin/editor/Editor.h"
+#include "plugin/editor/toolkit/Frame.h"
+#include "plugin/model/Tags.h"
+#include "tests/plugin/editor/menus/ScriptedDialogs.h"
+// Xlib last: its macros clash with names in the headers above.
+#include "tests/plugin/editor/toolkit/XTestHost.h"
+#include <X11/keysym.h>
+
+namespace rimba::test {
+namespace {
+
+namespace et = editor_tags;
+
+// What the host was told through audioMasterAutomate: parameter index and value.
+std::vector<std::pair<int, float>> automated;
+
+VstIntPtr recordingHost(AEffect*, VstInt32 opcode, VstInt32 index, VstIntPtr, void*, float value) {
+    if (opcode == audioMasterAutomate) automated.emplace_back(index, value);
+    return opcode == audioMasterVersion ? kVstVersion : 0;
+}
+
+toolkit::CPoint centreOf(const toolkit::CView& view) {
+    const toolkit::CRect& r = view.getViewSize();
+    return {(r.left + r.right) / 2, (r.top + r.bottom) / 2};
+}
+
+// A pop-up that answers the entry named `text`, and counts how often it was asked.
+controls::PopupMenuFunction answering(std::string text, int* asked = nullptr) {
+    return [text = std::move(text), asked](const toolkit::MenuModel& menu, toolkit::CPoint) {
+        if (asked) ++*asked;
+        return std::optional<toolkit::MenuChoice>(chainOf(menu, {text}));
+    };
+}
+
+class EditorCommands : public ::testing::Test {
+protected:
+    void SetUp() override {
+        ASSERT_TRUE(x.connected()) << "no X server: run under tests/support/with-xvfb.sh";
+        automated.clear();
+        drums = std::make_unique<VornDrums>(recordingHost, [](InstrumentSettings& settings, bool) {
+            settings.channelNumber = 8;
+            return false;
+        });
+        editor = new Editor(*drums);
+        drums->giveEditor(editor);  // the instrument owns it
+        editor->setDialogs(&dialogs);
+        host = x.makeWindow(0, 0, 1005, 642);
+        ASSERT_TRUE(editor->open(reinterpret_cast<void*>(static_cast<std::uintptr_t>(host))));
+        automated.clear();
+    }
+    void TearDown() override {
+        drums.reset();
+        XDestroyWindow(x.display, host);
+    }
+
+    EditorViews& views() { return editor->getControls()->views(); }
+    // A control found on the frame by its tag: the fixed controls EditorViews does not name.
+    template <class T = toolkit::CControl>
+    T* tagged(long tag) {
+        toolkit::CFrame* frame = editor->getFrame();
+        for (std::size_t i = 0; i < frame->getNbViews(); ++i)
+            if (auto* control = dynamic_cast<T*>(frame->getView(i)); control && control->getTag() == tag) return control;
+        return nullptr;
+    }
+    TrackStripViews& strip(int track) { return views().strips[static_cast<std::size_t>(track)]; }
+    // Sets a control as the user's change would and lets the editor hear it.
+    void change(toolkit::CControl* control, float value) {
+        ASSERT_NE(control, nullptr);
+        control->setValue(value);
+        editor->valueChanged(control);
+    }
+    // A momentary button pressed and let go.
+    void click(toolkit::CControl* control) {
+        change(control, 1.0f);
+        change(control, 0.0f);
+    }
+    int current() const { return drums->currentPattern.load(); }
+    StepRow<float>& velocities(int track) {
+        return drums->patterns[static_cast<std::size_t>(track)].stepVelocity[static_cast<std::size_t>(current())];
+    }
+    // The planes of one track's row that the grid menu works on, for comparing.
+    std::vector<float> rowOf(int track) {
+        const TrackPatterns& planes = drums->patterns[static_cast<std::size_t>(track)];
+        const auto p = static_cast<std::size_t>(current());
+        std::vector<float> all(planes.stepVelocity[p].begin(), planes.stepVelocity[p].end());
+        all.insert(all.end(), planes.stepHold[p].begin(), planes.stepHold[p].end());
+        all.insert(all.end(), planes.stepTune.begin(), planes.stepTune.end());
+        return all;
+    }
+    void chooseInGrid(int track, const std::string& entry) {
+        controls::CVornPattern* grid = strip(track).steps;
+        grid->popupMenu = answering(entry);
+        ASSERT_TRUE(grid->openMenu(centreOf(*grid))) << entry;
+    }
+    void chooseInStripMenu(int track, const std::string& entry) {
+        controls::CVornDrum* drum = strip(track).drum;
+        int asked = 0;
+        drum->popupMenu = answering(entry, &asked);
+        drum->onMouseDown(centreOf(*drum), toolkit::kRButton);
+        drum->onMouseUp(centreOf(*drum), toolkit::kRButton);
+        ASSERT_EQ(asked, 1) << entry;
+    }
+
+    XTestHost x;
+    Window host = 0;
+    ScriptedDialogs dialogs;
+    std::unique_ptr<VornDrums> drums;
+    Editor* editor = nullptr;
+};
+
+TEST_F(EditorCommands, TheTypedTempoIsHeldTo10To480AndShownAgain) {
+    controls::CVornTextEdit* field = views().tempo;
+    const auto type = [&](const std::string& text) {
+        field->beginEditing();
+        for (int i = 0; i < 8; ++i) field->onKeyDown(XK_BackSpace, {});
+        for (const char c : text) field->onKeyDown(static_cast<unsigned char>(c), std::string(1, c));
+        field->onKeyDown(XK_Return, {});
+    };
+    struct Case {
+        const char* typed;
+        int tempo;
+    };
+    for (const Case c : {Case{"5", 10}, {"1000", 480}, {"123", 123}, {"480", 480}, {"10", 10}, {"fast", 10}}) {
+        type(c.typed);
+        EXPECT_EQ(drums->tempo, c.tempo) << c.typed;
+        EXPECT_EQ(field->getText(), std::to_string(c.tempo)) << c.typed;
+    }
+}
+
+TEST_F(EditorCommands, StopClearsPlayingAndPlaySetsItAndLightsPlay) {
+    change(views().stop, 1.0f);
+    EXPECT_EQ(drums->playing.load(), 0);
+    EXPECT_EQ(views().play->getValue(), 0.0f);
+    EXPECT_EQ(views().stop->getValue(), 0.0f);
+    // The release of Play is no second command: the instrument keeps playing.
+    change(views().play, 1.0f);
+    EXPECT_EQ(drums->playing.load(), 1);
+    EXPECT_EQ(views().play->getValue(), 1.0f);
+    // Stop's own release stops nothing.
+    change(views().stop, 0.0f);
+    EXPECT_EQ(drums->playing.load(), 1);
+
+    // Play is a latching button: clicked while playing it goes out, yet the instrument starts
+    // again from the beginning and Play stays lit.
+    drums->restartRequested.store(false);
+    controls::CVornPushButton* play = views().play;
+    play->onMouseDown(centreOf(*play), toolkit::kLButton);
+    play->onMouseUp(centreOf(*play), toolkit::kLButton);
+    EXPECT_EQ(drums->playing.load(), 1);
+    EXPECT_TRUE(drums->restartRequested.load());
+    EXPECT_EQ(play->getValue(), 1.0f);
+}
+
+TEST_F(EditorCommands, AtMostOneTrackIsSoloedAndChoosingItAgainClearsTheSolo) {
+    const auto lit = [&] {
+        std::vector<int> tracks;
+        for (int t = 0; t < drums->getTrackCount(); ++t)
+            if (strip(t).solo->getValue() != 0.0f) tracks.push_back(t);
+        return tracks;
+    };
+    change(strip(2).solo, 1.0f);
+    EXPECT_EQ(drums->soloSelected, 1);
+    EXPECT_EQ(drums->selectedTrack, 2);
+    EXPECT_EQ(lit(), std::vector<int>{2});
+    change(strip(5).solo, 1.0f);
+    EXPECT_EQ(drums->selectedTrack, 5);
+    EXPECT_EQ(lit(), std::vector<int>{5});
+    change(strip(5).solo, 0.0f);
+    EXPECT_EQ(drums->soloSelected, 0);
+    EXPECT_TRUE(lit().empty());
+}
+
+TEST_F(EditorCommands, StripKnobsFadersAndMuteReachTheInstrumentThroughTheHost) {
+    struct Case {
+        int kind;
+        int parameter;  // of the track's 20 host parameters
+        float value;
+    };
+    const Case cases[] = {
+        {et::kLevelKind, 0, 0.25f},         {et::kPanKind, 1, 0.75f},
+        {et::kSend1Kind, 2, 0.5f},          {et::kSend2Kind, 3, 0.125f},
+        {et::kTuneKind, 4, 0.625f},         {et::kLevelVelocityKind, 5, 0.375f},
+        {et::kTuneVelocityKind, 6, 0.875f}, {et::kMuteKind, 7, 1.0f},
+    };
+    const int track = 3;
+    for (const Case& c : cases) {
+        automated.clear();
+        change(tagged(et::stripTag(track, c.kind)), c.value);
+        const int index = track * kSlotsPerTrack + c.parameter;
+        ASSERT_EQ(automated.size(), 1u) << c.kind;
+        EXPECT_EQ(automated[0].first, index) << c.kind;
+        EXPECT_FLOAT_EQ(automated[0].second, c.value) << c.kind;
+        EXPECT_FLOAT_EQ(drums->getParameter(index), c.value) << c.kind;
+    }
+}
+
+TEST_F(EditorCommands, ThePatternPanelSetsPatternLoopRangeModesSwingAndFill) {
+    change(views().patternSelect, 5.0f);
+    EXPECT_EQ(current(), 5);
+    EXPECT_EQ(strip(0).steps->getPattern(), 5);  // the grids now edit pattern 5
+
+    views().loopSelect->setRange(3, 6);
+    change(views().loopSelect, 6.0f);
+    for (int p = 0; p < kPatternCount; ++p)
+        EXPECT_EQ(drums->chainEnabled[static_cast<std::size_t>(p)], p >= 3 && p <= 6 ? 1 : 0) << p;
+
+    for (const auto& [control, mode] : {std::pair{views().randomMode, 2}, {views().loopMode, 0}, {views().chainMode, 1}}) {
+        change(control, 1.0f);
+        EXPECT_EQ(drums->playMode, mode);
+        EXPECT_EQ(views().loopMode->getValue(), mode == 0 ? 1.0f : 0.0f) << mode;
+        EXPECT_EQ(views().chainMode->getValue(), mode == 1 ? 1.0f : 0.0f) << mode;
+        EXPECT_EQ(views().randomMode->getValue(), mode == 2 ? 1.0f : 0.0f) << mode;
+    }
+
+    for (const auto& [fader, value] : {std::pair{0.0f, 0}, {0.5f, 64}, {1.0f, 127}, {0.25f, 32}}) {
+        change(views().swing, fader);
+        EXPECT_EQ(drums->swing, value) << fader;
+        change(views().fillAttenuation, fader);
+        EXPECT_EQ(drums->fillAttenuation, value) << fader;
+    }
+}
+
+TEST_F(EditorCommands, RotateTurnsEveryTracksCurrentPatternWithinItsStepCount) {
+    for (const int n : {12, 16, 64}) {
+        drums->patternSteps[static_cast<std::size_t>(current())] = n;
+        for (int t = 0; t < 2; ++t) velocities(t).fill(0.0f);
+        velocities(0)[0] = 100.0f;
+        velocities(1)[static_cast<std::size_t>(n - 1)] = 50.0f;
+        if (n < kMaxSteps) velocities(0)[static_cast<std::size_t>(n)] = 7.0f;  // past the pattern's end
+
+        click(tagged(et::kRotateLeft));
+        EXPECT_EQ(velocities(0)[static_cast<std::size_t>(n - 1)], 100.0f) << n;
+        EXPECT_EQ(velocities(0)[0], 0.0f) << n;
+        EXPECT_EQ(velocities(1)[static_cast<std::size_t>(n - 2)], 50.0f) << n;
+        if (n < kMaxSteps) {
+            EXPECT_EQ(velocities(0)[static_cast<std::size_t>(n)], 7.0f) << n;
+        }
+        EXPECT_EQ(strip(0).steps->getRow().velocity[static_cast<std::size_t>(n - 1)], 100.0f) << n;
+
+        click(tagged(et::kRotateRight));
+        click(tagged(et::kRotateRight));
+        EXPECT_EQ(velocities(0)[1], 100.0f) << n;
+        EXPECT_EQ(velocities(1)[0], 50.0f) << n;
+        EXPECT_EQ(strip(1).steps->getRow().velocity[0], 50.0f) << n;
+    }
+}
+
+TEST_F(EditorCommands, SoundOptionsGoToTheSelectedTrack) {
+    change(strip(4).select, 1.0f);
+    EXPECT_EQ(editor->getSelectedTrack(), 4);
+    EXPECT_EQ(strip(4).select->getValue(), 1.0f);
+    EXPECT_EQ(strip(0).select->getValue(), 0.0f);
+    struct Case {
+        toolkit::CControl* control;
+        int slot;
+    };
+    for (const Case c : {Case{views().decay, tags::kOneShot}, {views().reverse, tags::kReverse},
+                         {views().charley, tags::kChoke}}) {
+        // Each option turned to the other state than the one the track starts with, and back.
+        const float was = drums->getValue(tags::trackTag(4, c.slot)) != 0.0f ? 1.0f : 0.0f;
+        const float otherTrack = drums->getValue(tags::trackTag(0, c.slot));
+        change(c.control, 1.0f - was);
+        EXPECT_EQ(drums->getValue(tags::trackTag(4, c.slot)), 1.0f - was) << c.slot;
+        EXPECT_EQ(drums->getValue(tags::trackTag(0, c.slot)), otherTrack) << c.slot;
+        change(c.control, was);
+        EXPECT_EQ(drums->getValue(tags::trackTag(4, c.slot)), was) << c.slot;
+    }
+}
+
+TEST_F(EditorCommands, TheKeyLabelShowsTheNoteSelectorAndAPickedNoteBecomesTheKey) {
+    change(strip(2).select, 1.0f);
+    drums->settings.trackKey[2] = 40.0f;
+    const float keyOfTrack1 = drums->settings.trackKey[0];
+    controls::CVornNoteSelect* selector = views().noteSelect;
+    ASSERT_FALSE(selector->isVisible());
+    change(views().keyLabel, 1.0f);
+    EXPECT_TRUE(selector->isVisible());
+    EXPECT_EQ(selector->getViewSize().left, Editor::kTrackKeyPanel.left);
+
+    change(selector, 62.0f);
+    EXPECT_EQ(drums->settings.trackKey[2], 62.0f);
+    EXPECT_EQ(drums->settings.trackKey[0], keyOfTrack1);
+    EXPECT_FALSE(selector->isVisible());
+    EXPECT_EQ(views().keyLabel->getText(), controls::noteName(62));
+
+    // No note picked: the key stays.
+    change(views().keyLabel, 1.0f);
+    change(selector, -1.0f);
+    EXPECT_EQ(drums->settings.trackKey[2], 62.0f);
+}
+
+TEST_F(EditorCommands, RandomisationsDrawFromOneReferenceThatRestoreBringsBackUntilAHandEdit) {
+    const int track = 2;
+    for (int s = 0; s < 4; ++s) velocities(track)[static_cast<std::size_t>(s)] = 100.0f - 10.0f * static_cast<float>(s);
+    const std::vector<float> before = rowOf(track);
+
+    chooseInGrid(track, "Randomize Step");
+    ASSERT_NE(rowOf(track), before) << "the draw left every hit where it was";
+    // A change the grid did not make: no hand edit, so the reference stays; the next draw places
+    // only the reference's hits.
+    velocities(track)[15] = 33.0f;
+    chooseInGrid(track, "Randomize Step");
+    std::vector<float> drawn(velocities(track).begin(), velocities(track).begin() + 16);
+    std::erase(drawn, 0.0f);
+    std::sort(drawn.begin(), drawn.end());
+    EXPECT_EQ(drawn, (std::vector<float>{70.0f, 80.0f, 90.0f, 100.0f}));
+    EXPECT_EQ(strip(track).steps->getRow().velocity, velocities(track));
+
+    chooseInGrid(track, "Restore");
+    EXPECT_EQ(rowOf(track), before);
+
+    // A hand edit drops the reference: Restore then has nothing to bring back.
+    chooseInGrid(track, "Randomize Step");
+    controls::CVornPattern* grid = strip(track).steps;
+    const toolkit::CRect area = grid->geometry().stepsArea();
+    int emptyStep = 0;
+    while (velocities(track)[static_cast<std::size_t>(emptyStep)] != 0.0f) ++emptyStep;
+    const toolkit::CPoint at{area.left + (2 * emptyStep + 1) * area.width() / 32, (area.top + area.bottom) / 2};
+    grid->onMouseDown(at, toolkit::kLButton);
+    grid->onMouseUp(at, toolkit::kLButton);
+    ASSERT_NE(velocities(track)[static_cast<std::size_t>(emptyStep)], 0.0f) << "the click made no hit";
+    const std::vector<float> edited = rowOf(track);
+    chooseInGrid(track, "Restore");
+    EXPECT_EQ(rowOf(track), edited);
+    // The next randomisation starts from the edited row.
+    chooseInGrid(track, "Randomize Step");
+    chooseInGrid(track, "Restore");
+    EXPECT_EQ(rowOf(track), edited);
+}
+
+TEST_F(EditorCommands, TheStripMenuCopiesAndPastesAndAStripDragCopiesTheWholeTrack) {
+    const auto fill = [&](int track, float velocity) {
+        for (std::size_t p = 0; p < kPatternCount; ++p)
+            drums->patterns[static_cast<std::size_t>(track)].stepVelocity[p][p] = velocity;
+    };
+    const auto grids = [&](int track) { return drums->patterns[static_cast<std::size_t>(track)].stepVelocity; };
+    fill(1, 90.0f);
+    fill(6, 20.0f);
+    const auto oneBefore = grids(1);
+    const auto sixBefore = grids(6);
+
+    chooseInStripMenu(6, "Paste");  // nothing copied yet
+    EXPECT_EQ(grids(6), sixBefore);
+
+    chooseInStripMenu(1, "Copy");
+    EXPECT_EQ(grids(6), sixBefore);
+    chooseInStripMenu(4, "Paste");
+    EXPECT_EQ(grids(4), oneBefore);
+    EXPECT_EQ(grids(1), oneBefore);
+    EXPECT_EQ(strip(4).steps->getRow().velocity, oneBefore[static_cast<std::size_t>(current())]);
+
+    // A drag from track 1's handle over track 3's row to track 6's.
+    controls::CVornDrum* handle = strip(1).drum;
+    const int x = centreOf(*handle).x;
+    handle->onMouseDown(centreOf(*handle), toolkit::kLButton);
+    handle->onMouseMoved({x, centreOf(*strip(3).drum).y}, toolkit::kLButton);
+    handle->onMouseMoved({x, centreOf(*strip(6).drum).y}, toolkit::kLButton);
+    EXPECT_TRUE(strip(6).drum->isDropTarget());
+    EXPECT_FALSE(strip(3).drum->isDropTarget());
+    handle->onMouseUp({x, centreOf(*strip(6).drum).y}, toolkit::kLButton);
+    EXPECT_EQ(grids(6), oneBefore);
+    EXPECT_EQ(grids(1), oneBefore);
+    EXPECT_NE(grids(3), oneBefore);
+    EXPECT_FALSE(strip(6).drum->isDropTarget());
+}
+
+TEST_F(EditorCommands, TheRandomButtonsGenerateClearAndKeepRandomKeystrokes) {
+    const int track = 1;
+    drums->tracks.randomMinDensity[track] = -1.0f;
+    drums->tracks.randomMaxDensity[track] = 6.0f;  // the densest cell
+    const auto randomHits = [&] {
+        const StepRow<float>& hits = drums->patterns[track].randomHit;
+        return static_cast<int>(std::count(hits.begin(), hits.begin() + 16, 1.0f));
+    };
+    click(tagged<controls::CVornPushButton>(et::kRandomGenerate));
+    const int generated = randomHits();
+    EXPECT_GT(generated, 0);
+    EXPECT_EQ(drums->patterns[3].randomHit, StepRow<float>{});  // no settings, no keystrokes
+    EXPECT_EQ(strip(track).steps->getRow().randomHit, drums->patterns[track].randomHit);
+
+    click(tagged(et::kRandomReset));
+    EXPECT_EQ(randomHits(), 0);
+    EXPECT_EQ(strip(track).steps->getRow().randomHit, StepRow<float>{});
+
+    click(tagged<controls::CVornPushButton>(et::kRandomGenerate));
+    const StepRow<float> hits = drums->patterns[track].randomHit;
+    click(tagged(et::kRandomSave));
+    EXPECT_EQ(randomHits(), 0);
+    for (std::size_t s = 0; s < 16; ++s) EXPECT_EQ(velocities(track)[s] != 0.0f, hits[s] == 1.0f) << s;
+
+    // A right click on the random button switches the generation at each loop's start.
+    const int autoBefore = drums->randomAuto;
+    controls::CVornPushButton* generate = tagged<controls::CVornPushButton>(et::kRandomGenerate);
+    generate->onMouseDown(centreOf(*generate), toolkit::kRButton);
+    generate->onMouseUp(centreOf(*generate), toolkit::kRButton);
+    EXPECT_NE(drums->randomAuto, autoBefore);
+}
+
+}  // namespace
+}  // namespace rimba::test
