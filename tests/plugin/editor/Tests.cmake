@@ -39,8 +39,8 @@ set_tests_properties(editor_menus_tests PROPERTIES TIMEOUT 300 LABELS linux-only
 # interface to read back what the clicks did. It idles an editor on a playing instrument for a
 # minute, hence its time limit.
 rimba_add_test_program(editor_window_tests
-    "${CMAKE_CURRENT_LIST_DIR}/window/editor_window_test.cpp;${PROJECT_SOURCE_DIR}/tests/plugin/editor/toolkit/XTestHost.cpp"
-    rimba_files rimba_platform PkgConfig::RIMBA_TOOLKIT_DEPS)
+    "${CMAKE_CURRENT_LIST_DIR}/window/editor_window_test.cpp;${PROJECT_SOURCE_DIR}/tests/plugin/editor/toolkit/XTestHost.cpp;${PROJECT_SOURCE_DIR}/tests/plugin/editor/toolkit/XdndPeers.cpp"
+    rimba_files rimba_platform rimba_settings rimba_toolkit PkgConfig::RIMBA_TOOLKIT_DEPS)
 target_compile_definitions(editor_window_tests PRIVATE
     RIMBA_EDITOR_PLUGIN_PATH="$<TARGET_FILE:RimbaDrums_64>"
     RIMBA_COMPANION_PATH="$<TARGET_FILE:rimbadrums-tool>")
