@@ -2,7 +2,9 @@
 // editor opened in an X11 window at the top left of an X server of its own, and the mouse moved
 // and clicked with xdotool as a musician would. Where the controls sit comes from the
 // companion's `editor --layout`; what the clicks did is read back through the plug-in's own
-// interface (parameters, the program chunk, the host callbacks it makes).
+// interface (parameters, the program chunk, the host callbacks it makes) or from the settings it
+// stores when closed. Files dropped on the editor and dragged out of it meet XDND peers of the
+// test's own, on X connections of their own.
 
 #include <gtest/gtest.h>
 
@@ -300,7 +302,10 @@ TEST_F(EditorWindow, AutoScrollPickedFromTheMainMenuWithTheMouseTogglesTheStored
     mouse.act([&] {
         popup = clickAndFindPopup(button.centreX(), button.centreY());
         // Should a menu be open unseen, Escape closes it and ends the editor's modal loop.
-        if (!popup) return xdotool("key Escape"), -1;
+        if (!popup) {
+            xdotool("key Escape");
+            return -1;
+        }
         const toolkit::CRect row = toolkit::menuRowRect(rows, toolkit::MenuMetrics{}, popup->width, autoScroll);
         return xdotool(at(popup->left + row.left + 30, popup->top + (row.top + row.bottom) / 2) + "click 1");
     });
