@@ -4,6 +4,7 @@
 #include <algorithm>
 #include <cmath>
 
+#include "common/platform/Paths.h"
 #include "plugin/core/RandomKeystrokes.h"
 #include "plugin/editor/Editor.h"
 #include "plugin/files/LibraryFolder.h"
@@ -208,7 +209,8 @@ void Editor::equaliserChanged(int target, CControl* control) {
 
 // The pattern as a MIDI file in the library folder, dragged out to wherever the user drops it.
 void Editor::dragPatternOut() {
-    const std::string path = libraryFolder(instrument.settings) + "temp.mid";
+    // The library folder's name ends without a separator.
+    const std::string path = platform::joinPath(libraryFolder(instrument.settings), "temp.mid");
     if (exportMidiFile(instrument, path) != 0) return;
     if (frame) frame->startFileDrag(path);
 }

@@ -36,15 +36,16 @@ set_tests_properties(editor_menus_tests PROPERTIES TIMEOUT 300 LABELS linux-only
 
 # The whole window driven with the mouse (xdotool) in a host of the test's own: the built
 # plug-in's editor, the companion's listing of where its controls sit, and the plug-in's own
-# interface to read back what the clicks did. It idles an editor on a playing instrument for a
+# interface (and the settings store it writes) to read back what the clicks did; files dropped
+# on it and dragged out of it meet the XDND peers of the toolkit's tests. It idles an editor on a playing instrument for a
 # minute, hence its time limit.
 rimba_add_test_program(editor_window_tests
-    "${CMAKE_CURRENT_LIST_DIR}/window/editor_window_test.cpp;${PROJECT_SOURCE_DIR}/tests/plugin/editor/toolkit/XTestHost.cpp"
-    rimba_files rimba_platform PkgConfig::RIMBA_TOOLKIT_DEPS)
+    "${CMAKE_CURRENT_LIST_DIR}/window/editor_window_test.cpp;${PROJECT_SOURCE_DIR}/tests/plugin/editor/toolkit/XTestHost.cpp;${PROJECT_SOURCE_DIR}/tests/plugin/editor/toolkit/XdndPeers.cpp"
+    rimba_files rimba_platform rimba_settings rimba_toolkit PkgConfig::RIMBA_TOOLKIT_DEPS)
 target_compile_definitions(editor_window_tests PRIVATE
     RIMBA_EDITOR_PLUGIN_PATH="$<TARGET_FILE:RimbaDrums_64>"
     RIMBA_COMPANION_PATH="$<TARGET_FILE:rimbadrums-tool>")
 add_dependencies(editor_window_tests RimbaDrums_64 rimbadrums-tool)
 add_test(NAME editor_window_tests
          COMMAND ${PROJECT_SOURCE_DIR}/tests/support/with-xvfb.sh $<TARGET_FILE:editor_window_tests> --gtest_brief=1)
-set_tests_properties(editor_window_tests PROPERTIES TIMEOUT 900 LABELS linux-only)
+set_tests_properties(editor_window_tests PROPERTIES TIMEOUT 900 LABELS linux-only ENVIRONMENT ${RIMBA_EDITOR_LSAN})

@@ -2,31 +2,41 @@
 // editor opened in an X11 window at the top left of an X server of its own, and the mouse moved
 // and clicked with xdotool as a musician would. Where the controls sit comes from the
 // companion's `editor --layout`; what the clicks did is read back through the plug-in's own
-// interface (parameters, the program chunk, the host callbacks it makes).
+// interface (parameters, the program chunk, the host callbacks it makes) or from the settings it
+// stores when closed. Files dropped on the editor and dragged out of it meet XDND peers of the
+// test's own, on X connections of their own.
 
 #include <gtest/gtest.h>
 
 #include <dlfcn.h>
 
 #include <atomic>
+#include <cctype>
 #include <chrono>
 #include <cstdio>
 #include <cstdlib>
 #include <filesystem>
 #include <fstream>
+#include <functional>
 #include <map>
 #include <mutex>
+#include <optional>
+#include <set>
 #include <sstream>
 #include <string>
 #include <thread>
 #include <vector>
 
+#include "common/settings/SettingsStore.h"
 #include "common/vst/VstAbi.h"
+#include "plugin/editor/toolkit/MenuModel.h"
 #include "plugin/files/ProgramChunk.h"
+#include "plugin/model/InstrumentSettings.h"
 #include "tests/support/Environment.h"
 #include "tests/support/TempFolder.h"
 // Xlib last: its macros clash with names in the headers above.
 #include "tests/plugin/editor/toolkit/XTestHost.h"
+#include "tests/plugin/editor/toolkit/XdndPeers.h"
 
 namespace rimba::test {
 namespace {
@@ -97,15 +107,24 @@ VstIntPtr dispatch(AEffect* effect, VstInt32 opcode, VstIntPtr value = 0, void* 
 
 // xdotool commands run from a thread of their own, since a menu or a drag runs a modal loop
 // inside the editor's idle, on the test's thread.
+int xdotool(const std::string& commands) { return std::system(("xdotool " + commands + " >/dev/null 2>&1").c_str()); }
+
 class Mouse {
 public:
     ~Mouse() { finish(); }
     void run(std::string commands, int delayMs = 150) {
+        act([commands = std::move(commands), delayMs] {
+            std::this_thread::sleep_for(std::chrono::milliseconds(delayMs));
+            return xdotool(commands);
+        });
+    }
+    // Steps that watch the screen between moves (a pop-up to appear, a target to answer); the
+    // result is the status of the last xdotool command, or any non-zero failure of their own.
+    void act(std::function<int()> steps) {
         finish();
         done = false;
-        worker = std::thread([this, commands = std::move(commands), delayMs] {
-            std::this_thread::sleep_for(std::chrono::milliseconds(delayMs));
-            status = std::system(("xdotool " + commands + " >/dev/null 2>&1").c_str());
+        worker = std::thread([this, steps = std::move(steps)] {
+            status = steps();
             done = true;
         });
     }
@@ -227,6 +246,168 @@ TEST_F(EditorWindow, DraggingTrackOnesLevelKnobAutomatesParameterZero) {
     ASSERT_FALSE(automations.empty()) << "no audioMasterAutomate reached the host";
     for (const Automation& automation : automations) EXPECT_EQ(automation.index, 0);
     EXPECT_EQ(effect->getParameter(effect, 0), automations.back().value);
+}
+
+// The override-redirect windows mapped on the screen: the pop-ups of open menus (and tooltips,
+// which a fresh instrument does not show).
+std::set<Window> popupWindows(Display* display) {
+    std::set<Window> found;
+    Window root = 0, up = 0, *list = nullptr;
+    unsigned count = 0;
+    if (XQueryTree(display, DefaultRootWindow(display), &root, &up, &list, &count))
+        for (unsigned i = 0; i < count; ++i) {
+            XWindowAttributes attributes{};
+            if (XGetWindowAttributes(display, list[i], &attributes) && attributes.override_redirect &&
+                attributes.map_state == IsViewable)
+                found.insert(list[i]);
+        }
+    if (list) XFree(list);
+    return found;
+}
+
+struct Opened {
+    int left = -1, top = -1, width = 0;
+};
+
+// Clicks (x, y), waits for a pop-up window to appear and gives its place on the screen.
+std::optional<Opened> clickAndFindPopup(int x, int y) {
+    Display* display = XOpenDisplay(nullptr);
+    if (!display) return std::nullopt;
+    const std::set<Window> before = popupWindows(display);
+    std::optional<Opened> opened;
+    if (xdotool(at(x, y) + "click 1") == 0)
+        for (int tries = 0; tries < 250 && !opened; ++tries) {
+            for (Window candidate : popupWindows(display)) {
+                XWindowAttributes attributes{};
+                if (!before.contains(candidate) && XGetWindowAttributes(display, candidate, &attributes))
+                    opened = Opened{attributes.x, attributes.y, attributes.width};
+            }
+            if (!opened) std::this_thread::sleep_for(std::chrono::milliseconds(20));
+        }
+    XCloseDisplay(display);
+    return opened;
+}
+
+TEST_F(EditorWindow, AutoScrollPickedFromTheMainMenuWithTheMouseTogglesTheStoredSetting) {
+    const Place& button = layout.at(96);
+    // The main menu's rows down to "AutoScroll": its place in the pop-up follows from them and
+    // the toolkit's row sizes.
+    toolkit::MenuModel rows;
+    rows.addEntry("Export to Audio File ...");
+    rows.addEntry("Export to MIDI File ...");
+    rows.addSeparator();
+    rows.addEntry("12 Tracks Mode");
+    const int autoScroll = rows.addEntry("AutoScroll");
+    std::optional<Opened> popup;
+    mouse.act([&] {
+        popup = clickAndFindPopup(button.centreX(), button.centreY());
+        // Should a menu be open unseen, Escape closes it and ends the editor's modal loop.
+        if (!popup) {
+            xdotool("key Escape");
+            return -1;
+        }
+        const toolkit::CRect row = toolkit::menuRowRect(rows, toolkit::MenuMetrics{}, popup->width, autoScroll);
+        return xdotool(at(popup->left + row.left + 30, popup->top + (row.top + row.bottom) / 2) + "click 1");
+    });
+    idleUntil([this] { return mouse.finished(); });
+    ASSERT_EQ(mouse.finish(), 0);
+    ASSERT_TRUE(popup) << "no menu opened";
+    // The menu opens under its button.
+    EXPECT_EQ(popup->left, button.left);
+    EXPECT_EQ(popup->top, button.bottom);
+    idleFor(5);
+    EXPECT_TRUE(popupWindows(x.display).empty()) << "the menu stayed open";
+    // Settings are written when the instrument closes.
+    dispatch(effect, effEditClose);
+    dispatch(effect, effMainsChanged, 0);
+    dispatch(effect, effClose);
+    effect = nullptr;
+    const settings::SettingsStore store("RimbaDrums_64", home.path() + "/config");
+    const std::optional<std::uint32_t> stored = store.readNumber("Settings", "Autoscroll");
+    ASSERT_TRUE(stored) << "no settings written under " << store.location();
+    EXPECT_EQ(*stored, InstrumentSettings{}.autoscroll != 0 ? 0u : 1u);
+}
+
+// A path as a file URI's path: every byte but the unreserved ones and '/' percent-encoded.
+std::string uriPath(const std::string& path) {
+    std::string encoded;
+    for (const unsigned char c : path) {
+        if (std::isalnum(c) || c == '/' || c == '-' || c == '.' || c == '_' || c == '~') {
+            encoded += static_cast<char>(c);
+        } else {
+            char escape[4];
+            std::snprintf(escape, sizeof escape, "%%%02X", c);
+            encoded += escape;
+        }
+    }
+    return encoded;
+}
+
+// The path of a uri-list's one file URI ("file:///...\r\n"), or "" when it is anything else.
+std::string pathOfUriList(const std::string& list) {
+    const std::string scheme = "file://";
+    if (list.rfind(scheme, 0) != 0 || list.size() < scheme.size() + 2 || list.substr(list.size() - 2) != "\r\n")
+        return "";
+    const std::string uri = list.substr(scheme.size(), list.size() - scheme.size() - 2);
+    std::string path;
+    for (std::size_t i = 0; i < uri.size(); ++i) {
+        if (uri[i] == '%' && i + 2 < uri.size()) {
+            path += static_cast<char>(std::stoi(uri.substr(i + 1, 2), nullptr, 16));
+            i += 2;
+        } else {
+            path += uri[i];
+        }
+    }
+    return path;
+}
+
+TEST_F(EditorWindow, AWaveFileDroppedOnTrackThreesPadBecomesItsSound) {
+    const std::string wave = home.path() + "/dropped drum.wav";
+    ASSERT_EQ(std::system(("sox -n -r 44100 -b 16 -c 1 '" + wave + "' synth 0.2 sine 90 fade 0 0.2 0.15").c_str()), 0);
+    ASSERT_NE(chunkNow().tracks.at(2).path, wave);
+    const Place& pad = layout.at(stripTag(2, 13));
+    XdndSourcePeer source("file://" + uriPath(wave) + "\r\n");
+    const auto idleAndAnswer = [&](const std::function<bool()>& done) {
+        return XTestHost::idleUntil([&] {
+            idle();
+            source.pump();
+        }, done);
+    };
+    source.enter(x.children(window).at(0), {"text/uri-list"});
+    source.position(pad.centreX(), pad.centreY());
+    ASSERT_TRUE(idleAndAnswer([&] { return !source.statuses.empty(); })) << "no XdndStatus";
+    EXPECT_TRUE(source.statuses.back().accepted);
+    source.drop();
+    ASSERT_TRUE(idleAndAnswer([&] { return source.finishedCount > 0; })) << "no XdndFinished";
+    EXPECT_TRUE(source.finishedWithSuccess);
+    EXPECT_TRUE(idleUntil([&] { return chunkNow().tracks.at(2).path == wave; }, 100))
+        << "track 3 plays " << chunkNow().tracks.at(2).path;
+}
+
+TEST_F(EditorWindow, TheDragButtonGivesATargetBesideTheEditorThePatternAsTempMidInTheLibrary) {
+    const std::string library = home.path() + "/data/VORN Studio/Rimba Drums";
+    std::filesystem::create_directories(library);
+    // Right of the editor's 1005 pixels.
+    XdndTargetPeer target(1080, 200, 150, 150, true);
+    const Place& button = layout.at(29);
+    mouse.act([&] {
+        const int pressed = xdotool(at(button.centreX(), button.centreY()) + "mousedown 1 " + at(1100, 250) + at(1150, 275));
+        // The release waits for the target's first answer, as a user's hand would.
+        for (int i = 0; i < 250 && target.positionsSeen == 0; ++i) std::this_thread::sleep_for(std::chrono::milliseconds(20));
+        return xdotool("mouseup 1") | pressed;
+    });
+    idleUntil([this] { return mouse.finished(); });
+    ASSERT_EQ(mouse.finish(), 0);
+    idleUntil([&] { return !target.seen().data.empty(); }, 100);
+    const XdndTargetPeer::Seen seen = target.seen();
+    EXPECT_EQ(seen.enterTypes, std::vector<std::string>{"text/uri-list"});
+    EXPECT_EQ(seen.drops, 1);
+    const std::string dragged = pathOfUriList(seen.data);
+    EXPECT_EQ(dragged, library + "/temp.mid") << "the target got " << seen.data;
+    std::ifstream file(dragged, std::ios::binary);
+    char magic[4] = {};
+    file.read(magic, sizeof magic);
+    EXPECT_EQ(std::string(magic, sizeof magic), "MThd");
 }
 
 // A drum of the test's own, made by sox, on track 1 with a hit on every step of pattern 1.
