@@ -4,6 +4,7 @@
 #include <algorithm>
 #include <cmath>
 
+#include "common/platform/Files.h"
 #include "common/platform/Paths.h"
 #include "plugin/core/RandomKeystrokes.h"
 #include "plugin/editor/Editor.h"
@@ -209,8 +210,11 @@ void Editor::equaliserChanged(int target, CControl* control) {
 
 // The pattern as a MIDI file in the library folder, dragged out to wherever the user drops it.
 void Editor::dragPatternOut() {
-    // The library folder's name ends without a separator.
-    const std::string path = platform::joinPath(libraryFolder(instrument.settings), "temp.mid");
+    // The library folder's name ends without a separator; a library not yet installed gets the
+    // folder, so the drag still has a file to offer.
+    const std::string folder = libraryFolder(instrument.settings);
+    if (!platform::makeFolders(folder)) return;
+    const std::string path = platform::joinPath(folder, "temp.mid");
     if (exportMidiFile(instrument, path) != 0) return;
     if (frame) frame->startFileDrag(path);
 }
