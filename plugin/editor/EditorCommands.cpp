@@ -133,20 +133,24 @@ void Editor::randomAmountChanged(int track) {
     }
 }
 
-// Per pattern when the instrument keeps random settings per pattern, else the track's own.
-void Editor::storeRandomSettings(int track, controls::DensityRange range, int maxRoll) {
+// The random settings in force for a track: the current pattern's when the instrument keeps
+// them per pattern, else the track's own.
+Editor::RandomSettings Editor::randomSettingsOf(int track) {
     const auto t = static_cast<std::size_t>(track);
     const int pattern = instrument.currentPattern.load();
     if (instrument.randomPerPattern != 0 && pattern >= 0 && pattern < kPatternCount) {
         TrackPatterns& patterns = instrument.patterns[t];
-        patterns.randomMinDensity[static_cast<std::size_t>(pattern)] = static_cast<float>(range.minimum);
-        patterns.randomMaxDensity[static_cast<std::size_t>(pattern)] = static_cast<float>(range.maximum);
-        patterns.randomMaxRoll[static_cast<std::size_t>(pattern)] = static_cast<float>(maxRoll);
-        return;
+        const auto p = static_cast<std::size_t>(pattern);
+        return {patterns.randomMinDensity[p], patterns.randomMaxDensity[p], patterns.randomMaxRoll[p]};
     }
-    instrument.tracks.randomMinDensity[t] = static_cast<float>(range.minimum);
-    instrument.tracks.randomMaxDensity[t] = static_cast<float>(range.maximum);
-    instrument.tracks.randomMaxRoll[t] = static_cast<float>(maxRoll);
+    return {instrument.tracks.randomMinDensity[t], instrument.tracks.randomMaxDensity[t], instrument.tracks.randomMaxRoll[t]};
+}
+
+void Editor::storeRandomSettings(int track, controls::DensityRange range, int maxRoll) {
+    const RandomSettings settings = randomSettingsOf(track);
+    settings.minimum = static_cast<float>(range.minimum);
+    settings.maximum = static_cast<float>(range.maximum);
+    settings.maxRoll = static_cast<float>(maxRoll);
 }
 
 // --- transport, master and names -------------------------------------------------------------
@@ -435,16 +439,18 @@ void Editor::randomGraphChanged(CControl* control) {
     const auto coveredByOther = [&](int track) { return track >= otherFirst && track <= otherLast; };
     for (int track = 0; track < tracks; ++track) {
         if (coveredByOther(track)) continue;
-        storeRandomSettings(track, {-1, -1}, static_cast<int>(instrument.tracks.randomMaxRoll[static_cast<std::size_t>(track)]));
+        const RandomSettings settings = randomSettingsOf(track);
+        settings.minimum = settings.maximum = -1.0f;
         instrument.patterns[static_cast<std::size_t>(track)].randomHit.fill(0.0f);
     }
     for (int track = std::max(trackAt(rect.y0), 0); track <= std::min(trackAt(rect.y1), tracks - 1); ++track) {
         if (coveredByOther(track)) continue;
-        const auto t = static_cast<std::size_t>(track);
-        instrument.tracks.randomMinDensity[t] = rect.x0 * 6.5f;
-        instrument.tracks.randomMaxDensity[t] = rect.x1 * 6.5f;
+        const RandomSettings settings = randomSettingsOf(track);
+        settings.minimum = rect.x0 * 6.5f;
+        settings.maximum = rect.x1 * 6.5f;
         regenerateTrackRandom(instrument, track);
     }
+    for (int track = 0; track < tracks; ++track) controls->refreshTrack(track);
 }
 
 }  // namespace rimba

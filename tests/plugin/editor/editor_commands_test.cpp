@@ -409,5 +409,42 @@ TEST_F(EditorCommands, TheRandomButtonsGenerateClearAndKeepRandomKeystrokes) {
     EXPECT_NE(drums->randomAuto, autoBefore);
 }
 
+// The range graph: a rectangle gives the tracks it covers its density range and new keystrokes;
+// tracks neither rectangle covers lose their range and their keystrokes.
+TEST_F(EditorCommands, TheRangeGraphGivesTheTracksItCoversTheirRangeAndClearsTheOthers) {
+    for (int track = 0; track < 8; ++track) {
+        drums->tracks.randomMinDensity[static_cast<std::size_t>(track)] = 6.0f;
+        drums->patterns[static_cast<std::size_t>(track)].randomHit[0] = 1.0f;
+    }
+    controls::CVornRandomGraphCtrl* graph = views().randomGraph;
+    ASSERT_NE(graph, nullptr);
+    // Cell 3 (four keystrokes per 16 steps) for tracks int(8 x 0.95 x y): 0 to 3.
+    const float cell3 = 3.0f / 6.5f + 0.001f;
+    graph->setRect(0, {cell3, cell3, 0.0f, 0.5f});
+    graph->setRect(1, {});  // the other rectangle covers nothing
+    change(graph, 0.0f);
+    const auto randomHits = [&](int track) {
+        const StepRow<float>& hits = drums->patterns[static_cast<std::size_t>(track)].randomHit;
+        return static_cast<int>(std::count(hits.begin(), hits.end(), 1.0f));
+    };
+    // Four keystrokes per 16 steps of the current pattern, where its own hits leave room.
+    const int steps = drums->patternSteps[static_cast<std::size_t>(current())];
+    for (int track = 0; track < 8; ++track) {
+        const auto t = static_cast<std::size_t>(track);
+        SCOPED_TRACE(track);
+        if (track <= 3) {
+            const auto hits = std::count_if(velocities(track).begin(), velocities(track).begin() + steps,
+                                            [](float v) { return v != 0.0f; });
+            EXPECT_EQ(static_cast<int>(drums->tracks.randomMinDensity[t]), 3);
+            EXPECT_EQ(static_cast<int>(drums->tracks.randomMaxDensity[t]), 3);
+            EXPECT_EQ(randomHits(track), std::min(steps * 4 / 16, steps - static_cast<int>(hits)));
+        } else {
+            EXPECT_EQ(drums->tracks.randomMinDensity[t], -1.0f);
+            EXPECT_EQ(drums->tracks.randomMaxDensity[t], -1.0f);
+            EXPECT_EQ(randomHits(track), 0);
+        }
+    }
+}
+
 }  // namespace
 }  // namespace rimba::test
