@@ -55,6 +55,12 @@ bool Editor::open(void* parentWindow) {
 void Editor::close() {
     finishedOpening = false;
     pluginWindows.closeAll();
+    // Built menus act through the menus object, and the strip clipboard lives as long as the
+    // window: both go with it.
+    mainMenu = {};
+    effectSlotMenus.fill({});
+    stripClipboard = {};
+    referencePatterns.fill(std::nullopt);
     menus.reset();
     controls.reset();
     // The dialogs belong to the frame that goes now.
