@@ -58,7 +58,6 @@ void VornDrums::padNote(int track, int velocity) {
 
 void VornDrums::takeEditorNotes() {
     while (const std::optional<EditorNote> note = editorNotes.pop()) {
-        if (!isActiveTrack(note->track)) continue;
         if (note->velocity > 0)
             soundTrack(note->track, static_cast<int>(settings.trackKey[static_cast<std::size_t>(note->track)]), note->velocity);
         else

@@ -97,6 +97,7 @@ private:
     void showPage(int page);
     bool randomPanelChanged(long tag, toolkit::CControl* control);
     void randomGraphChanged(toolkit::CControl* control);
+    void toggleRandomAuto();
     void menuControlChanged(long tag, toolkit::CControl* control);
     void applyMenuOutcome(const MenuOutcome& outcome);
     void refreshEffectSlotMenus();

@@ -37,6 +37,12 @@ int parameterSlotOfKind(int kind) {
 
 int roundedValue(const CControl* control) { return static_cast<int>(std::lround(control->getValue())); }
 
+// The pad and the random button do something else on a right click.
+bool isRightClick(const CControl* control) {
+    const auto* button = dynamic_cast<const controls::CVornPushButton*>(control);
+    return button && (button->getLastButtons() & toolkit::kRButton) != 0;
+}
+
 }  // namespace
 
 std::int32_t Editor::globalTag(std::int32_t offset) const {
@@ -104,9 +110,7 @@ void Editor::soloTrack(int track) {
 }
 
 void Editor::padChanged(int track, CControl* control) {
-    auto* pad = dynamic_cast<controls::CVornPushButton*>(control);
-    const bool rightClick = pad && (pad->getLastButtons() & toolkit::kRButton) != 0;
-    if (rightClick) {
+    if (isRightClick(control)) {
         if (control->getValue() != 0.0f) openTrackPadMenu(track, control);
         return;
     }
@@ -381,15 +385,13 @@ void Editor::showPage(int page) {
 bool Editor::randomPanelChanged(long tag, CControl* control) {
     const bool pressed = control->getValue() != 0.0f;
     switch (tag) {
-        case et::kRandomGenerate: {
+        case et::kRandomGenerate:
             if (!pressed) return true;
-            auto* button = dynamic_cast<controls::CVornPushButton*>(control);
-            if (button && (button->getLastButtons() & toolkit::kRButton) != 0)
-                instrument.setValue(globalTag(tags::kRandomAutoOffset), instrument.randomAuto != 0 ? 0.0f : 1.0f);
+            if (isRightClick(control))
+                toggleRandomAuto();
             else
                 regenerateAllRandom(instrument);
             break;
-        }
         case et::kRandomReset:
             if (!pressed) return true;
             clearAllRandom(instrument);
@@ -409,7 +411,7 @@ bool Editor::randomPanelChanged(long tag, CControl* control) {
             break;
         case et::kRandomPlay:
             if (!pressed) return true;
-            instrument.setValue(globalTag(tags::kRandomAutoOffset), instrument.randomAuto != 0 ? 0.0f : 1.0f);
+            toggleRandomAuto();
             break;
         case et::kRandomGraph:
             randomGraphChanged(control);
@@ -420,6 +422,11 @@ bool Editor::randomPanelChanged(long tag, CControl* control) {
     controls->refreshPatternPanel();
     controls->syncPatternRows();
     return true;
+}
+
+// The random keystrokes drawn anew at the start of every pattern loop, or no longer.
+void Editor::toggleRandomAuto() {
+    instrument.setValue(globalTag(tags::kRandomAutoOffset), instrument.randomAuto != 0 ? 0.0f : 1.0f);
 }
 
 // A rectangle of the range graph gives the tracks it covers its density range; tracks the other

@@ -60,12 +60,13 @@ struct StripKnob {
     int kind;
     const char* bitmap;
     const char* caption;
+    controls::CVornKnob* TrackStripViews::*view;
 };
-constexpr StripKnob kStripKnobs[] = {{et::kLevelKind, "KnobGrayEx.png", "Level"},
-                                     {et::kLevelVelocityKind, "KnobGrayEx.png", "V-Level"},
-                                     {et::kPanKind, "KnobGrayEx.png", "Pan"},
-                                     {et::kSend1Kind, "KnobRoseEx.png", "FX1"},
-                                     {et::kSend2Kind, "KnobBlueEx.png", "FX2"}};
+constexpr StripKnob kStripKnobs[] = {{et::kLevelKind, "KnobGrayEx.png", "Level", &TrackStripViews::level},
+                                     {et::kLevelVelocityKind, "KnobGrayEx.png", "V-Level", &TrackStripViews::levelVelocity},
+                                     {et::kPanKind, "KnobGrayEx.png", "Pan", &TrackStripViews::pan},
+                                     {et::kSend1Kind, "KnobRoseEx.png", "FX1", &TrackStripViews::send1},
+                                     {et::kSend2Kind, "KnobBlueEx.png", "FX2", &TrackStripViews::send2}};
 constexpr int kStripKnobsLeft = 430;
 constexpr int kStripKnobPitch = 44;
 
@@ -210,23 +211,18 @@ void EditorControls::buildStrip(CFrame& frame, Listener* listener, int track) {
                                                      "SwitchSolo.png"));
 
     for (std::size_t k = 0; k < std::size(kStripKnobs); ++k) {
-        const StripKnob& spec = kStripKnobs[k];
+        const StripKnob& knobRow = kStripKnobs[k];
         const int left = kStripKnobsLeft + kStripKnobPitch * static_cast<int>(k);
-        CVornKnob* knob =
-            frame.add(std::make_unique<CVornKnob>(rectOfSize(left, top + 3, 32, 32), listener, tag(spec.kind), spec.bitmap));
+        CVornKnob* knob = frame.add(
+            std::make_unique<CVornKnob>(rectOfSize(left, top + 3, 32, 32), listener, tag(knobRow.kind), knobRow.bitmap));
         knob->setShowValue(false);
         // The pan holds the centre; the others rest at their defaults without a detent.
-        if (spec.kind == et::kPanKind) {
+        if (knobRow.kind == et::kPanKind) {
             knob->setDefaultValue(0.5f);
             knob->setDetent(true);
         }
-        caption(frame, rectOfSize(left - 6, top + 35, kStripKnobPitch, 11), spec.caption);
-        CVornKnob** slot = spec.kind == et::kLevelKind           ? &s.level
-                           : spec.kind == et::kLevelVelocityKind ? &s.levelVelocity
-                           : spec.kind == et::kPanKind           ? &s.pan
-                           : spec.kind == et::kSend1Kind         ? &s.send1
-                                                                 : &s.send2;
-        *slot = knob;
+        caption(frame, rectOfSize(left - 6, top + 35, kStripKnobPitch, 11), knobRow.caption);
+        s.*knobRow.view = knob;
     }
 
     s.tune = frame.add(
@@ -373,8 +369,12 @@ void EditorControls::refreshSelection(int selectedTrack) {
 
 void EditorControls::refreshSolo() {
     for (std::size_t track = 0; track < controls.strips.size(); ++track)
-        controls.strips[track].solo->setValue(
-            instrument.soloSelected != 0 && instrument.selectedTrack == static_cast<int>(track) ? 1.0f : 0.0f);
+        controls.strips[track].solo->setValue(isSoloed(static_cast<int>(track)) ? 1.0f : 0.0f);
+}
+
+// The soloed track is the instrument's selected track while its solo is on.
+bool EditorControls::isSoloed(int track) const {
+    return instrument.soloSelected != 0 && instrument.selectedTrack == track;
 }
 
 void EditorControls::refreshKnobMode() {
@@ -409,7 +409,7 @@ void EditorControls::refreshTrack(int track) {
     s.tune->setValue(unit(value(tags::kTune)));
     s.tuneVelocity->setValue(unit(value(tags::kTuneVelocity)));
     s.mute->setValue(value(tags::kMute) != 0.0f ? 1.0f : 0.0f);
-    s.solo->setValue(instrument.soloSelected != 0 && instrument.selectedTrack == track ? 1.0f : 0.0f);
+    s.solo->setValue(isSoloed(track) ? 1.0f : 0.0f);
     s.randomAmount->setRange({static_cast<int>(value(tags::kRandomMinDensity)),
                               static_cast<int>(value(tags::kRandomMaxDensity))});
     s.randomAmount->setMaxRoll(static_cast<int>(value(tags::kRandomMaxRoll)));

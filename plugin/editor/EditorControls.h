@@ -86,6 +86,7 @@ private:
     void buildPatternPanel(toolkit::CFrame& frame, toolkit::CControlListener* listener, int top);
     void buildRandomPanel(toolkit::CFrame& frame, toolkit::CControlListener* listener, int top);
     void refreshMaster();
+    bool isSoloed(int track) const;
     controls::PatternRowValues rowOf(int track) const;
     std::vector<controls::CVornKnob*> allKnobs() const;
 

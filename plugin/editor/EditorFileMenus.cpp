@@ -49,6 +49,11 @@ int EditorMenus::steppedIndex(int current, int count, int direction) {
     return std::max(current - 1, 0);
 }
 
+int EditorMenus::steppedIndexAmong(const std::vector<std::string>& names, const std::string& current, int direction) {
+    const auto found = std::find(names.begin(), names.end(), current);
+    return steppedIndex(static_cast<int>(found - names.begin()), static_cast<int>(names.size()), direction);
+}
+
 MenuOutcome EditorMenus::stepFile(FileKind kind, int direction) {
     const InstrumentSettings& s = drums.settings;
     const std::string& current = kind == FileKind::program ? s.programFile
@@ -57,8 +62,7 @@ MenuOutcome EditorMenus::stepFile(FileKind kind, int direction) {
     const char* extension = kind == FileKind::program ? "fxp" : kind == FileKind::kit ? "drs" : "ptn";
     const std::string folder = menus::folderOf(current);
     const std::vector<std::string> names = menus::filesOf(folder, extension);
-    const auto found = std::find(names.begin(), names.end(), menus::fileNameOf(current));
-    const int index = steppedIndex(static_cast<int>(found - names.begin()), static_cast<int>(names.size()), direction);
+    const int index = steppedIndexAmong(names, menus::fileNameOf(current), direction);
     if (index < 0)
         return {};
     const std::string path = folder + names[static_cast<std::size_t>(index)];

@@ -116,6 +116,8 @@ private:
     // The position stepFile moves to among `count` files from position `current` (count when
     // the current file is not listed); -1 when there is none.
     static int steppedIndex(int current, int count, int direction);
+    // The same among `names`, from the position of `current` (a name they may not hold).
+    static int steppedIndexAmong(const std::vector<std::string>& names, const std::string& current, int direction);
 
     BuiltMenu mainMenu();
     BuiltMenu programMenu();

@@ -1,7 +1,6 @@
 // The menus of hosted plug-ins and sounds: an effect slot's menu, the drum synth's preset menu
 // of the selected track, and a track pad's sound menu.
 
-#include <algorithm>
 #include <string>
 
 #include "common/platform/Paths.h"
@@ -189,8 +188,7 @@ MenuOutcome EditorMenus::stepTrackSound(int track, int direction) {
     if (folder.empty())
         return {};
     const std::vector<std::string> names = menus::filesOf(folder, "");
-    const auto found = std::find(names.begin(), names.end(), menus::fileNameOf(current));
-    const int index = steppedIndex(static_cast<int>(found - names.begin()), static_cast<int>(names.size()), direction);
+    const int index = steppedIndexAmong(names, menus::fileNameOf(current), direction);
     if (index < 0 || names[static_cast<std::size_t>(index)] == menus::fileNameOf(current))
         return {};
     return takeTrackSound(track, folder + names[static_cast<std::size_t>(index)]);
@@ -200,9 +198,7 @@ MenuOutcome EditorMenus::stepSynthPreset(int track, int direction) {
     if (track < 0 || track >= drums.getTrackCount() || !drums.synthSlotLoaded())
         return {};
     const std::vector<std::string> presets = drums.listSynthPresets();
-    const auto found = std::find(presets.begin(), presets.end(), drums.synthPresetPath(track));
-    const int index =
-        steppedIndex(static_cast<int>(found - presets.begin()), static_cast<int>(presets.size()), direction);
+    const int index = steppedIndexAmong(presets, drums.synthPresetPath(track), direction);
     if (index < 0 || !drums.loadSynthPreset(track, presets[static_cast<std::size_t>(index)]))
         return {};
     return refreshing(refresh::kSynthPage, track);
