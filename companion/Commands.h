@@ -2,6 +2,8 @@
 // The tool's sub-commands. Each adds itself, its options and their checks to the tool; when it
 // is the one named on the command line, it leaves its work in `job` (companion/CommandLine.h).
 
+#include <string>
+
 #include "companion/CommandLine.h"
 
 namespace rimba::tool {
@@ -35,6 +37,10 @@ void addEffectCommand(CLI::App& tool, Job& job);
 // `editor --layout | --screenshot F.png [--tracks 8|12]`: the editor's window as it opens with
 // the factory program, as a list of its views' places or as a picture.
 void addEditorCommand(CLI::App& tool, Job& job);
+
+// `effect PLUGIN --editor-screenshot F.png`: the plug-in in send 1, its editor window opened as
+// the slot label opens it and idled for `idleMilliseconds`, written as a picture.
+int writeEffectEditorPicture(const std::string& library, const std::string& path, int idleMilliseconds);
 #endif
 
 }  // namespace rimba::tool

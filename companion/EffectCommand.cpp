@@ -15,6 +15,8 @@ struct EffectRequest {
     std::string loadPreset;
     std::string saveBank;
     std::string savePreset;
+    std::string editorPicture;
+    int idleMilliseconds = 1000;
 };
 
 const char* yesNo(bool value) { return value ? "yes" : "no"; }
@@ -84,7 +86,28 @@ void addEffectCommand(CLI::App& tool, Job& job) {
     command->add_option("--save-bank", request->saveBank, "Save the plug-in's bank (.fxb) here")->check(nonEmpty());
     command->add_option("--save-preset", request->savePreset, "Save its current program (.fxp) here")
         ->check(nonEmpty());
-    command->callback([request, &job] { job = [request] { return runEffect(*request); }; });
+#ifdef RIMBA_TOOL_HAS_EDITOR
+    command
+        ->add_option("--editor-screenshot", request->editorPicture,
+                     "Load the plug-in into send 1, open its editor window with the program bar as the instrument "
+                     "does and write the whole window as a PNG image (needs an X display)")
+        ->check(nonEmpty())
+        ->type_name("FILE.png");
+    command
+        ->add_option("--idle-ms", request->idleMilliseconds,
+                     "How long the window gets the editor's idle before the picture is taken")
+        ->check(CLI::Range(0, 60000))
+        ->capture_default_str();
+#endif
+    command->callback([request, &job] {
+        job = [request] {
+#ifdef RIMBA_TOOL_HAS_EDITOR
+            if (!request->editorPicture.empty())
+                return writeEffectEditorPicture(request->library, request->editorPicture, request->idleMilliseconds);
+#endif
+            return runEffect(*request);
+        };
+    });
 }
 
 }  // namespace rimba::tool
