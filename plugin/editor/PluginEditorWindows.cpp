@@ -11,7 +11,6 @@
 #include <cstdio>
 #include <cstring>
 #include <string>
-#include <tuple>
 #include <utility>
 
 #include "plugin/editor/PluginEditorWindows.h"
@@ -122,24 +121,29 @@ void setTitle(Display* display, Window window, const std::string& title) {
                     reinterpret_cast<const unsigned char*>(title.data()), static_cast<int>(title.size()));
 }
 
+// A window of fixed size, where we put it: the user cannot resize the plug-in's editor; only
+// the plug-in itself can (audioMasterSizeWindow).
+void setFixedSize(Display* display, Window window, const CRect& place) {
+    XSizeHints* size = XAllocSizeHints();
+    if (size == nullptr)
+        return;
+    size->flags = USPosition | USSize | PMinSize | PMaxSize | PWinGravity;
+    size->x = place.left;
+    size->y = place.top;
+    size->width = size->min_width = size->max_width = place.width();
+    size->height = size->min_height = size->max_height = place.height();
+    size->win_gravity = NorthWestGravity;
+    XSetWMNormalHints(display, window, size);
+    XFree(size);
+}
+
 void setToolWindowHints(Display* display, Window window, Window ownerClient, const CRect& place,
                         const CPlugin& plugin) {
     XSetTransientForHint(display, window, ownerClient);
     const Atom utility = XInternAtom(display, "_NET_WM_WINDOW_TYPE_UTILITY", False);
     XChangeProperty(display, window, XInternAtom(display, "_NET_WM_WINDOW_TYPE", False), XA_ATOM, 32,
                     PropModeReplace, reinterpret_cast<const unsigned char*>(&utility), 1);
-    // A window of fixed size, where we put it: the plug-in's editor does not follow a resize.
-    XSizeHints* size = XAllocSizeHints();
-    if (size != nullptr) {
-        size->flags = USPosition | USSize | PMinSize | PMaxSize | PWinGravity;
-        size->x = place.left;
-        size->y = place.top;
-        size->width = size->min_width = size->max_width = place.width();
-        size->height = size->min_height = size->max_height = place.height();
-        size->win_gravity = NorthWestGravity;
-        XSetWMNormalHints(display, window, size);
-        XFree(size);
-    }
+    setFixedSize(display, window, place);
     // One class name per plug-in, as each window is told apart by its plug-in.
     char name[64];
     std::snprintf(name, sizeof name, "PluginEditorWin%p", static_cast<const void*>(&plugin));
@@ -236,16 +240,10 @@ std::unique_ptr<CPluginEditor> CPluginEditor::open(CPlugin& plugin, toolkit::XWi
 
     plugin.setEditorOwner(&plugins);
     plugin.dispatch(effEditOpen, 0, 0, reinterpret_cast<void*>(static_cast<std::uintptr_t>(editor->x->child)));
-    if (editorWidth == 0) {
-        std::tie(editorWidth, editorHeight) = editorSizeOf(plugin);
-        if (editorWidth > 0) {
-            const int grownWidth = std::max(editorWidth, CVornPluginProgramEx::kMinimumWidth);
-            XResizeWindow(display, editor->x->child, static_cast<unsigned>(editorWidth),
-                          static_cast<unsigned>(editorHeight));
-            XResizeWindow(display, editor->x->top, static_cast<unsigned>(grownWidth),
-                          static_cast<unsigned>(editorHeight + kBarHeight));
-        }
-    }
+    // Some plug-ins tell their size only once their editor is open, or change it as it opens.
+    if (const auto [openWidth, openHeight] = editorSizeOf(plugin);
+        openWidth > 0 && (openWidth != editorWidth || openHeight != editorHeight))
+        editor->followEditorSize(openWidth, openHeight);
     XMapRaised(display, editor->x->top);
     XSync(display, False);
     return editor;
@@ -257,6 +255,22 @@ CPluginEditor::CPluginEditor(CPlugin& plugin, std::unique_ptr<XWindows> windows)
 CPluginEditor::~CPluginEditor() { close(); }
 
 bool CPluginEditor::isOpen() const { return x != nullptr; }
+
+void CPluginEditor::followEditorSize(int width, int height) {
+    if (!x || width <= 0 || height <= 0)
+        return;
+    Display* display = x->display;
+    ErrorTrap trap(display);
+    const CRect client = screenRectOf(display, x->top);
+    const int windowWidth = std::max(width, CVornPluginProgramEx::kMinimumWidth);
+    // The window keeps its top left corner; the hints first, or a window manager holds it to
+    // the old size.
+    setFixedSize(display, x->top, {client.left, client.top, client.left + windowWidth, client.top + height + kBarHeight});
+    XResizeWindow(display, x->child, static_cast<unsigned>(width), static_cast<unsigned>(height));
+    XResizeWindow(display, x->top, static_cast<unsigned>(windowWidth), static_cast<unsigned>(height + kBarHeight));
+    XSync(display, False);
+    trap.failed();
+}
 
 toolkit::XWindowId CPluginEditor::window() const { return x ? x->top : 0; }
 
@@ -348,6 +362,15 @@ bool PluginEditorWindows::isOpen(const CPlugin& plugin) const { return editorOf(
 std::size_t PluginEditorWindows::openCount() const {
     std::lock_guard lock(guard);
     return windows.size();
+}
+
+bool PluginEditorWindows::pluginEditorResized(CPlugin& plugin, int width, int height) {
+    std::lock_guard lock(guard);
+    CPluginEditor* editor = find(plugin);
+    if (editor == nullptr)
+        return false;
+    editor->followEditorSize(width, height);
+    return true;
 }
 
 bool PluginEditorWindows::toggle(CPlugin& plugin, toolkit::XWindowId owner) {

@@ -53,6 +53,9 @@ public:
     bool idle();
 
     bool isOpen() const;
+    // The plug-in's editor became `width` x `height`: the window under the bar and the window
+    // itself follow, its top left corner staying where it is.
+    void followEditorSize(int width, int height);
     CPlugin& plugin() const { return hosted; }
     toolkit::XWindowId window() const;
     // The child window the plug-in's editor was opened in.
@@ -96,6 +99,7 @@ public:
 
 private:
     void pluginGoing(CPlugin& plugin) override { close(plugin); }
+    bool pluginEditorResized(CPlugin& plugin, int width, int height) override;
     CPluginEditor* find(const CPlugin& plugin) const;
     bool holds(const CPluginEditor* editor) const;
     std::unique_ptr<CPluginEditor> takeOut(const CPluginEditor* editor);

@@ -66,7 +66,7 @@ Result<> CPlugin::load(const std::string& path, const PluginSources& given) {
         return Refusal{"no library named"};
     unload();
     sources = given;
-    link = HostLink{given.timeInfo};
+    link = HostLink{given.timeInfo, this};
     if (Result<> opened = openLibrary(path); !opened) {
         releasePlugin();
         return opened;
@@ -315,7 +315,11 @@ void CPlugin::setBankChunk(std::span<const std::uint8_t> chunk) {
 
 // --- the host callback -----------------------------------------------------------------------
 
-VstIntPtr CPlugin::hostCallback(AEffect* effect, VstInt32 opcode, VstInt32, VstIntPtr, void* ptr, float) {
+bool CPlugin::editorAskedForSize(int width, int height) {
+    return editorOwner != nullptr && width > 0 && height > 0 && editorOwner->pluginEditorResized(*this, width, height);
+}
+
+VstIntPtr CPlugin::hostCallback(AEffect* effect, VstInt32 opcode, VstInt32 index, VstIntPtr value, void* ptr, float) {
     const auto* link = effect != nullptr ? static_cast<const HostLink*>(effect->user) : nullptr;
     switch (opcode) {
     case audioMasterVersion:
@@ -333,6 +337,11 @@ VstIntPtr CPlugin::hostCallback(AEffect* effect, VstInt32 opcode, VstInt32, VstI
     case audioMasterGetVendorVersion:
     case audioMasterUpdateDisplay:
         return 1;
+    case audioMasterSizeWindow:
+        // An editor that changes its size asks its window to follow.
+        if (link == nullptr || link->plugin == nullptr)
+            return 0;
+        return link->plugin->editorAskedForSize(index, static_cast<int>(value)) ? 1 : 0;
     default:
         return 0;
     }

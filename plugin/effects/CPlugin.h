@@ -65,6 +65,9 @@ struct EditorWindowPlace {
 class PluginEditorOwner {
 public:
     virtual void pluginGoing(CPlugin& plugin) = 0;
+    // The plug-in asks for an editor of `width` x `height` pixels (audioMasterSizeWindow). True
+    // when its window follows.
+    virtual bool pluginEditorResized(CPlugin& plugin, int width, int height) = 0;
 
 protected:
     ~PluginEditorOwner() = default;
@@ -123,6 +126,8 @@ public:
     void setEditorOwner(PluginEditorOwner* owner) { editorOwner = owner; }
     const EditorWindowPlace& editorWindowPlace() const { return editorPlace; }
     void rememberEditorWindow(const EditorWindowPlace& place) { editorPlace = place; }
+    // The plug-in's audioMasterSizeWindow: its open window follows; nothing while none is open.
+    bool editorAskedForSize(int width, int height);
 
     // The host callback every hosted plug-in is given.
     static VstIntPtr hostCallback(AEffect* effect, VstInt32 opcode, VstInt32 index, VstIntPtr value, void* ptr,
@@ -132,6 +137,7 @@ private:
     // What the host callback finds through the plug-in's user field.
     struct HostLink {
         const std::atomic<const VstTimeInfo*>* timeInfo = nullptr;
+        CPlugin* plugin = nullptr;
     };
 
     Result<> openLibrary(const std::string& path);

@@ -140,6 +140,30 @@ TEST_F(PluginEditorWindowsTest, TheCloseBoxClosesThePluginsEditorAndTheWindowReo
     EXPECT_EQ(logged("15"), 2);
 }
 
+TEST_F(PluginEditorWindowsTest, APluginThatResizesItsEditorHasItsWindowFollowInPlace) {
+    const auto askForSize = [&](int width, int height) {
+        return plugin.dispatch(effVendorSpecific, fourCharCode('s', 'i', 'z', 'e'), width, nullptr,
+                               static_cast<float>(height));
+    };
+    EXPECT_EQ(askForSize(400, 200), 0);  // no window to follow
+    ASSERT_TRUE(windows.toggle(plugin, owner));
+    const CPluginEditor& editor = *windows.editorOf(plugin);
+    const toolkit::CPoint place = rootPlace(editor.window());
+    struct Case {
+        int width, height;
+        std::pair<int, int> window;
+    };
+    // The window is never narrower than its bar.
+    for (const Case& c : {Case{400, 200, {400, 230}}, Case{100, 50, {270, 80}}}) {
+        EXPECT_EQ(askForSize(c.width, c.height), 1);
+        EXPECT_EQ(x.sizeOf(editor.window()), c.window) << c.width;
+        EXPECT_EQ(x.sizeOf(editor.pluginParent()), std::make_pair(c.width, c.height));
+        EXPECT_EQ(rootPlace(editor.window()), place);
+    }
+    windows.idle();
+    EXPECT_TRUE(windows.isOpen(plugin));
+}
+
 TEST_F(PluginEditorWindowsTest, UnloadingThePluginClosesItsWindowFirst) {
     ASSERT_TRUE(windows.toggle(plugin, owner));
     plugin.unload();
