@@ -40,9 +40,17 @@ void Editor::menuControlChanged(long tag, CControl* control) {
         case et::kPatternSetName:
             if (pressed(control)) applyMenuOutcome(menus->popup(MenuKind::pattern, 0, underneath(control)));
             return;
-        case et::kSynthPresetName:
-            if (pressed(control)) applyMenuOutcome(menus->popup(MenuKind::synth, selectedTrack, underneath(control)));
+        case et::kSynthPresetName: {
+            // A right click shows or hides the drum synth's own editor, as on an effect slot.
+            auto* label = dynamic_cast<controls::CVornLabel*>(control);
+            const bool right = label != nullptr && label->takeRightClick();
+            if (!pressed(control)) return;
+            if (right)
+                toggleSlotEditor(VornDrums::kSynthSlot);
+            else
+                applyMenuOutcome(menus->popup(MenuKind::synth, selectedTrack, underneath(control)));
             return;
+        }
         case et::kNextProgram:
         case et::kPreviousProgram:
             if (pressed(control)) applyMenuOutcome(menus->stepFile(FileKind::program, tag == et::kNextProgram ? 1 : -1));

@@ -28,8 +28,15 @@ void CVornLabel::setText(std::string newText) {
     invalid();
 }
 
-MouseResult CVornLabel::mouseDown(CPoint, unsigned) {
+bool CVornLabel::takeRightClick() {
+    const bool taken = rightClicked;
+    rightClicked = false;
+    return taken;
+}
+
+MouseResult CVornLabel::mouseDown(CPoint, unsigned buttons) {
     pressed = true;
+    rightClicked = (buttons & toolkit::kRButton) != 0;
     setValue(labelValueOnMouseDown(getValue()));
     reportValue();
     return MouseResult::handled;

@@ -28,6 +28,10 @@ public:
     void setReportReleases(bool on) { reportReleases = on; }
     bool getReportReleases() const { return reportReleases; }
     int getDoubleClickTime() const { return doubleClickTime; }
+    // Whether the press just reported was made with the right button; cleared by asking. A right
+    // click reports like a left one, so a label whose listener does not ask still opens its menu
+    // (the synth sound's label opens the drum synth's editor with it).
+    bool takeRightClick();
 
 protected:
     void drawControl(cairo_t* context) override;
@@ -40,6 +44,7 @@ private:
     int doubleClickTime;
     bool reportReleases = false;
     bool pressed = false;
+    bool rightClicked = false;
 };
 
 // The name of a loaded effect on the large plate; a click reports 1.

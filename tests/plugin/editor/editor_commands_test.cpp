@@ -14,6 +14,7 @@
 #include "plugin/editor/Editor.h"
 #include "plugin/editor/toolkit/Frame.h"
 #include "plugin/model/Tags.h"
+#include "tests/plugins/FixturePlugins.h"
 #include "tests/plugin/editor/menus/ScriptedDialogs.h"
 // Xlib last: its macros clash with names in the headers above.
 #include "tests/plugin/editor/toolkit/XTestHost.h"
@@ -444,6 +445,53 @@ TEST_F(EditorCommands, TheRangeGraphGivesTheTracksItCoversTheirRangeAndClearsThe
             EXPECT_EQ(randomHits(track), 0);
         }
     }
+}
+
+// The hosted plug-ins' own editors: a right click on an effect slot's label or on the synth
+// sound's label shows the plug-in's window and a second one hides it; removing the plug-in, or
+// choosing another track for the synth's, closes it.
+TEST_F(EditorCommands, ARightClickOnASlotOrTheSynthSoundShowsAndHidesThePluginsEditor) {
+    ASSERT_TRUE(drums->selectEffect(0, fixturePluginPath("fixture-editor")));
+    ASSERT_TRUE(drums->loadSlot(VornDrums::kSynthSlot, fixturePluginPath("fixture-editor")));
+    const PluginEditorWindows& windows = editor->getPluginWindows();
+    CPlugin& send1 = *drums->slotPlugin(0);
+    CPlugin& synth = *drums->slotPlugin(VornDrums::kSynthSlot);
+    const auto rightClick = [&](long tag) {
+        auto* control = tagged<controls::CVornControlEx>(tag);
+        auto* slot = tagged<toolkit::COptionMenu>(tag);
+        toolkit::CControl* target = control ? static_cast<toolkit::CControl*>(control) : slot;
+        ASSERT_NE(target, nullptr) << tag;
+        target->onMouseDown(centreOf(*target), toolkit::kRButton);
+        target->onMouseUp(centreOf(*target), toolkit::kRButton);
+    };
+
+    rightClick(et::kFirstEffectSlot);
+    EXPECT_TRUE(windows.isOpen(send1));
+    rightClick(et::kFirstEffectSlot);
+    EXPECT_FALSE(windows.isOpen(send1));
+    EXPECT_FALSE(send1.editorOpen());
+
+    const auto popups = [&] {
+        return std::count_if(dialogs.requests.begin(), dialogs.requests.end(),
+                             [](const DialogRequest& request) { return request.kind == "popup"; });
+    };
+    rightClick(et::kSynthPresetName);
+    EXPECT_TRUE(windows.isOpen(synth));
+    EXPECT_EQ(popups(), 0);
+    rightClick(et::kSynthPresetName);
+    EXPECT_FALSE(windows.isOpen(synth));
+    click(tagged(et::kSynthPresetName));  // a left click opens the synth's menu, not its editor
+    EXPECT_EQ(popups(), 1);
+    EXPECT_FALSE(windows.isOpen(synth));
+
+    rightClick(et::kSynthPresetName);
+    change(strip(2).select, 1.0f);
+    EXPECT_FALSE(windows.isOpen(synth));
+
+    rightClick(et::kFirstEffectSlot);
+    ASSERT_TRUE(windows.isOpen(send1));
+    drums->removeEffect(0);
+    EXPECT_EQ(windows.openCount(), 0u);
 }
 
 }  // namespace
