@@ -49,7 +49,11 @@ public:
     EditorControls* getControls() const { return controls.get(); }
     // What the commands ask of the user: the toolkit's dialogs over the frame unless a test
     // hands in its own (not owned; it must outlive the editor's open time).
-    void setDialogs(EditorDialogs* replacement) { dialogsOverride = replacement; }
+    // The plug-in windows' program bars show the same ones.
+    void setDialogs(EditorDialogs* replacement) {
+        dialogsOverride = replacement;
+        pluginWindows.setDialogs(replacement);
+    }
     int getSelectedTrack() const { return selectedTrack; }
     int getDisplayedPage() const { return displayedPage; }
     const PluginEditorWindows& getPluginWindows() const { return pluginWindows; }

@@ -151,6 +151,31 @@ void setToolWindowHints(Display* display, Window window, Window ownerClient, con
     XSetClassHint(display, window, &classHint);
 }
 
+// Dialogs lent by the windows' owner to one bar.
+class LentDialogs final : public EditorDialogs {
+public:
+    explicit LentDialogs(EditorDialogs& lender) : lender(lender) {}
+    std::optional<std::string> openFile(const std::string& title, const toolkit::FileFilter& filter,
+                                        const std::string& start) override {
+        return lender.openFile(title, filter, start);
+    }
+    std::optional<std::string> saveFile(const std::string& title, const toolkit::FileFilter& filter,
+                                        const std::string& start) override {
+        return lender.saveFile(title, filter, start);
+    }
+    std::optional<std::string> chooseFolder(const std::string& title, const std::string& start) override {
+        return lender.chooseFolder(title, start);
+    }
+    void message(const std::string& text, const std::string& caption) override { lender.message(text, caption); }
+    std::optional<toolkit::MenuChoice> popupMenu(const toolkit::MenuModel& menu, toolkit::CPoint where) override {
+        return lender.popupMenu(menu, where);
+    }
+    void openDocument(const std::string& address) override { lender.openDocument(address); }
+
+private:
+    EditorDialogs& lender;
+};
+
 }  // namespace
 
 CRect pluginEditorPlace(const CRect& owner, int width, int height, const EditorWindowPlace& remembered) {
@@ -379,7 +404,8 @@ bool PluginEditorWindows::toggle(CPlugin& plugin, toolkit::XWindowId owner) {
         close(plugin);
         return true;
     }
-    std::unique_ptr<CPluginEditor> editor = CPluginEditor::open(plugin, owner, *this);
+    std::unique_ptr<CPluginEditor> editor = CPluginEditor::open(
+        plugin, owner, *this, dialogsOverride ? std::make_unique<LentDialogs>(*dialogsOverride) : nullptr);
     if (!editor)
         return false;
     windows.push_back(std::move(editor));

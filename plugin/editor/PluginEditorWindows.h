@@ -81,6 +81,10 @@ public:
     PluginEditorWindows(const PluginEditorWindows&) = delete;
     PluginEditorWindows& operator=(const PluginEditorWindows&) = delete;
 
+    // The dialogs every window's program bar shows from now on (not owned; it must outlive the
+    // windows): a test's scripted ones. Null: each bar's own, the toolkit's over its frame.
+    void setDialogs(EditorDialogs* replacement) { dialogsOverride = replacement; }
+
     // Opens the plug-in's editor window over `owner`, or closes it when it is open. False when
     // the plug-in is not loaded, has no editor (effFlagsHasEditor clear) or the window cannot be
     // made.
@@ -108,6 +112,7 @@ private:
     // while its window idles); `windows` is then re-read, never iterated across the call.
     mutable std::recursive_mutex guard;
     std::vector<std::unique_ptr<CPluginEditor>> windows;
+    EditorDialogs* dialogsOverride = nullptr;
 };
 
 }  // namespace rimba
