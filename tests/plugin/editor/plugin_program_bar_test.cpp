@@ -59,10 +59,13 @@ TEST(ProgramBarSteps, StayWithinThePrograms) {
     EXPECT_EQ(nextProgram(0, 0), 0);
 }
 
-class ProgramBar : public ::testing::Test {
+// A bar over the fixture plug-in `library`.
+class BarOver : public ::testing::Test {
 protected:
+    explicit BarOver(std::string library) : library(std::move(library)) {}
+
     void SetUp() override {
-        ASSERT_TRUE(plugin.load(fixturePluginPath("fixture-editor"), PluginSources{}));
+        ASSERT_TRUE(plugin.load(fixturePluginPath(library), PluginSources{}));
         auto scripted = std::make_unique<ScriptedDialogs>();
         dialogs = scripted.get();
         bar = std::make_unique<CVornPluginProgramEx>(frame, *plugin.aeffect(), std::move(scripted),
@@ -86,11 +89,24 @@ protected:
         press(kPluginBarMenu);
     }
 
+    void typeName(const std::string& name) {
+        auto* field = static_cast<toolkit::CTextEdit*>(bar->control(kPluginBarRename));
+        for (std::size_t i = field->getEditor().getText().size(); i > 0; --i) field->onKeyDown(0xff08u, "");  // BackSpace
+        for (char c : name) field->onKeyDown(static_cast<unsigned char>(c), std::string(1, c));
+        field->onKeyDown(0xff0du, "\r");  // Return commits
+    }
+
+    std::string library;
     TempFolder folder;
     CPlugin plugin;
     toolkit::CFrame frame{{0, 0, 320, 30}, nullptr};
     ScriptedDialogs* dialogs = nullptr;
     std::unique_ptr<CVornPluginProgramEx> bar;
+};
+
+class ProgramBar : public BarOver {
+protected:
+    ProgramBar() : BarOver("fixture-editor") {}
 };
 
 TEST_F(ProgramBar, ListsEveryProgramWithADashShownApartAndTheCurrentChecked) {
@@ -156,6 +172,84 @@ TEST_F(ProgramBar, PresetAndBankFilesAndTheDefaultBankGoThroughTheirDialogs) {
     EXPECT_TRUE(std::filesystem::exists(folder / "Fixture Editor/Data/UserBank.bin"));
     EXPECT_EQ(dialogs->asked, (std::vector<std::string>{"Save Preset FXP File", "Load Preset FXP File",
                                                         "Save Bank FXB File"}));
+}
+
+// fixture-regular-programs: four programs "Regular A" to "Regular D" of ten parameters each.
+class FourProgramBar : public BarOver {
+protected:
+    FourProgramBar() : BarOver("fixture-regular-programs") {}
+
+    struct Program {
+        std::string name;
+        std::vector<float> values;
+        bool operator==(const Program&) const = default;
+    };
+    // Every program as the plug-in reports it; the current one stays current.
+    std::vector<Program> programs() {
+        AEffect& effect = *plugin.aeffect();
+        const auto current = plugin.dispatch(effGetProgram);
+        std::vector<Program> all;
+        for (int p = 0; p < effect.numPrograms; ++p) {
+            plugin.dispatch(effSetProgram, 0, p);
+            Program program{plugin.programName(), {}};
+            for (int i = 0; i < effect.numParams; ++i) program.values.push_back(effect.getParameter(&effect, i));
+            all.push_back(std::move(program));
+        }
+        plugin.dispatch(effSetProgram, 0, current);
+        return all;
+    }
+    void changeProgram(int program, float value, const std::string& name) {
+        AEffect& effect = *plugin.aeffect();
+        const auto current = plugin.dispatch(effGetProgram);
+        plugin.dispatch(effSetProgram, 0, program);
+        for (int i = 0; i < effect.numParams; ++i) effect.setParameter(&effect, i, value);
+        plugin.setProgramName(name);
+        plugin.dispatch(effSetProgram, 0, current);
+    }
+};
+
+TEST_F(FourProgramBar, CopyThenPasteOntoAnotherProgramCopiesItsValuesAndItsName) {
+    changeProgram(0, 0.9f, "Kick Room");
+    const std::vector<Program> before = programs();
+    chooseFromMenu(8);  // Copy
+    press(kPluginBarNext);
+    press(kPluginBarNext);
+    chooseFromMenu(9);  // Paste
+    const std::vector<Program> after = programs();
+    EXPECT_EQ(plugin.dispatch(effGetProgram), 2);
+    EXPECT_EQ(after[2], before[0]);
+    EXPECT_EQ(bar->shownName(), "Kick Room");
+    for (int untouched : {0, 1, 3}) EXPECT_EQ(after[static_cast<std::size_t>(untouched)], before[static_cast<std::size_t>(untouched)]);
+}
+
+TEST_F(FourProgramBar, SaveBankAsThenLoadBankRestoresTheChangedPrograms) {
+    press(kPluginBarNext);
+    const std::vector<Program> saved = programs();
+    dialogs->answer = folder / "four";
+    chooseFromMenu(1);  // Save Bank As ...
+    ASSERT_EQ(std::filesystem::file_size(folder / "four.fxb"), 156u + 4u * (56u + 4u * 10u));
+
+    changeProgram(1, 0.5f, "Changed");
+    changeProgram(3, 0.125f, "Other");
+    ASSERT_NE(programs(), saved);
+    dialogs->answer = folder / "four.fxb";
+    chooseFromMenu(0);  // Load Bank ...
+    EXPECT_EQ(programs(), saved);
+    EXPECT_EQ(plugin.dispatch(effGetProgram), 1);
+    EXPECT_EQ(bar->shownName(), "Regular B");
+    EXPECT_EQ(dialogs->asked, (std::vector<std::string>{"Save Bank FXB File", "Load Bank FXB File"}));
+}
+
+TEST_F(FourProgramBar, RenamePresetSetsTheNameThePluginReports) {
+    press(kPluginBarNext);
+    chooseFromMenu(6);  // Rename Preset ...
+    ASSERT_TRUE(bar->isRenaming());
+    typeName("Snare Plate");
+    EXPECT_FALSE(bar->isRenaming());
+    const std::vector<Program> after = programs();
+    EXPECT_EQ(after[1].name, "Snare Plate");
+    EXPECT_EQ(after[0].name, "Regular A");
+    EXPECT_EQ(bar->shownName(), "Snare Plate");
 }
 
 }  // namespace
