@@ -4,6 +4,7 @@
 
 #include <string>
 
+#include "common/vst/VstAbi.h"
 #include "companion/CommandLine.h"
 
 namespace rimba::tool {
@@ -41,6 +42,9 @@ void addEditorCommand(CLI::App& tool, Job& job);
 // `effect PLUGIN --editor-screenshot F.png`: the plug-in in send 1, its editor window opened as
 // the slot label opens it and idled for `idleMilliseconds`, written as a picture.
 int writeEffectEditorPicture(const std::string& library, const std::string& path, int idleMilliseconds);
+
+// The host an instrument of the tool's own is made with: it tells its VST version, nothing more.
+VstIntPtr versionOnlyHost(AEffect*, VstInt32 opcode, VstInt32, VstIntPtr, void*, float);
 #endif
 
 }  // namespace rimba::tool

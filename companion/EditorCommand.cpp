@@ -28,10 +28,6 @@ struct EditorRequest {
     std::string library;
 };
 
-VstIntPtr versionOnlyHost(AEffect*, VstInt32 opcode, VstInt32, VstIntPtr, void*, float) {
-    return opcode == audioMasterVersion ? kVstVersion : 0;
-}
-
 // The factory library beside the plug-in this build made.
 std::string builtFactoryLibrary() {
     const std::string plugin = RIMBA_BUILT_PLUGIN;
@@ -79,6 +75,10 @@ int runEditor(const EditorRequest& request) {
 }
 
 }  // namespace
+
+VstIntPtr versionOnlyHost(AEffect*, VstInt32 opcode, VstInt32, VstIntPtr, void*, float) {
+    return opcode == audioMasterVersion ? kVstVersion : 0;
+}
 
 void addEditorCommand(CLI::App& tool, Job& job) {
     auto request = std::make_shared<EditorRequest>();

@@ -29,10 +29,6 @@ constexpr int kOwnerWidth = 640;
 constexpr int kOwnerHeight = 200;
 constexpr auto kIdlePeriod = std::chrono::milliseconds(20);
 
-VstIntPtr versionOnlyHost(AEffect*, VstInt32 opcode, VstInt32, VstIntPtr, void*, float) {
-    return opcode == audioMasterVersion ? kVstVersion : 0;
-}
-
 struct DisplayCloser {
     void operator()(Display* display) const { XCloseDisplay(display); }
 };

@@ -151,31 +151,6 @@ void setToolWindowHints(Display* display, Window window, Window ownerClient, con
     XSetClassHint(display, window, &classHint);
 }
 
-// Dialogs lent by the windows' owner to one bar.
-class LentDialogs final : public EditorDialogs {
-public:
-    explicit LentDialogs(EditorDialogs& lender) : lender(lender) {}
-    std::optional<std::string> openFile(const std::string& title, const toolkit::FileFilter& filter,
-                                        const std::string& start) override {
-        return lender.openFile(title, filter, start);
-    }
-    std::optional<std::string> saveFile(const std::string& title, const toolkit::FileFilter& filter,
-                                        const std::string& start) override {
-        return lender.saveFile(title, filter, start);
-    }
-    std::optional<std::string> chooseFolder(const std::string& title, const std::string& start) override {
-        return lender.chooseFolder(title, start);
-    }
-    void message(const std::string& text, const std::string& caption) override { lender.message(text, caption); }
-    std::optional<toolkit::MenuChoice> popupMenu(const toolkit::MenuModel& menu, toolkit::CPoint where) override {
-        return lender.popupMenu(menu, where);
-    }
-    void openDocument(const std::string& address) override { lender.openDocument(address); }
-
-private:
-    EditorDialogs& lender;
-};
-
 }  // namespace
 
 CRect pluginEditorPlace(const CRect& owner, int width, int height, const EditorWindowPlace& remembered) {
@@ -211,7 +186,7 @@ struct CPluginEditor::XWindows {
 };
 
 std::unique_ptr<CPluginEditor> CPluginEditor::open(CPlugin& plugin, toolkit::XWindowId owner,
-                                                   PluginEditorOwner& plugins, std::unique_ptr<EditorDialogs> dialogs) {
+                                                   PluginEditorOwner& plugins, EditorDialogs* dialogs) {
     AEffect* effect = plugin.aeffect();
     if (effect == nullptr || (effect->flags & effFlagsHasEditor) == 0 || plugin.editorOpen())
         return nullptr;
@@ -259,7 +234,7 @@ std::unique_ptr<CPluginEditor> CPluginEditor::open(CPlugin& plugin, toolkit::XWi
 
     std::unique_ptr<CPluginEditor> editor(new CPluginEditor(plugin, std::move(x)));
     editor->barFrame = std::make_unique<toolkit::CFrame>(CRect{0, 0, width, kBarHeight}, nullptr);
-    editor->programBar = std::make_unique<CVornPluginProgramEx>(*editor->barFrame, *effect, std::move(dialogs));
+    editor->programBar = std::make_unique<CVornPluginProgramEx>(*editor->barFrame, *effect, dialogs);
     if (!editor->barFrame->open(reinterpret_cast<void*>(static_cast<std::uintptr_t>(editor->x->top))))
         return nullptr;
 
@@ -404,8 +379,7 @@ bool PluginEditorWindows::toggle(CPlugin& plugin, toolkit::XWindowId owner) {
         close(plugin);
         return true;
     }
-    std::unique_ptr<CPluginEditor> editor = CPluginEditor::open(
-        plugin, owner, *this, dialogsOverride ? std::make_unique<LentDialogs>(*dialogsOverride) : nullptr);
+    std::unique_ptr<CPluginEditor> editor = CPluginEditor::open(plugin, owner, *this, dialogsOverride);
     if (!editor)
         return false;
     windows.push_back(std::move(editor));

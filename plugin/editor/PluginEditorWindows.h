@@ -38,9 +38,10 @@ class CPluginEditor {
 public:
     // Opens the window over `owner` (any window of the instrument's editor), opens the plug-in's
     // editor in it and marks the plug-in's editor open with `plugins` as its owner. Null when the
-    // plug-in has no editor or the window cannot be made (no display, no such owner).
+    // plug-in has no editor or the window cannot be made (no display, no such owner). The bar
+    // shows `dialogs` (not owned), or the toolkit's own when null.
     static std::unique_ptr<CPluginEditor> open(CPlugin& plugin, toolkit::XWindowId owner, PluginEditorOwner& plugins,
-                                               std::unique_ptr<EditorDialogs> dialogs = nullptr);
+                                               EditorDialogs* dialogs = nullptr);
     ~CPluginEditor();  // closes the window if still open
     CPluginEditor(const CPluginEditor&) = delete;
     CPluginEditor& operator=(const CPluginEditor&) = delete;
@@ -60,6 +61,8 @@ public:
     toolkit::XWindowId window() const;
     // The child window the plug-in's editor was opened in.
     toolkit::XWindowId pluginParent() const;
+    // The program bar's own window along the top.
+    toolkit::XWindowId barWindow() const { return barFrame ? barFrame->getWindow() : 0; }
     CVornPluginProgramEx& bar() const { return *programBar; }
 
 private:

@@ -73,10 +73,10 @@ bool pressed(const toolkit::CControl& control) { return control.getValue() > 0.5
 std::unique_ptr<EditorDialogs> frameDialogs(toolkit::CFrame& frame) { return std::make_unique<FrameDialogs>(frame); }
 
 CVornPluginProgramEx::CVornPluginProgramEx(toolkit::CFrame& frame, AEffect& effect,
-                                           std::unique_ptr<EditorDialogs> given, SettingsStoreMaker makeStore)
+                                           EditorDialogs* given, SettingsStoreMaker makeStore)
     : frame(frame),
-      dialogs(given ? std::move(given) : frameDialogs(frame)),
-      programActions(effect, *dialogs, std::move(makeStore)) {
+      ownDialogs(given ? nullptr : frameDialogs(frame)),
+      programActions(effect, given ? *given : *ownDialogs, std::move(makeStore)) {
     using controls::CVornPushButton;
     frame.add(std::make_unique<BarGround>(frame.getViewSize()));
     menuButton = frame.add(std::make_unique<CVornPushButton>(kMenuPlace, this, kPluginBarMenu, "Menu.png"));

@@ -33,8 +33,8 @@ public:
     static constexpr int kMinimumWidth = 270;
 
     // Builds the bar's controls in `frame` (kHeight pixels high, at least kMinimumWidth wide).
-    // `dialogs` null: the toolkit's own over `frame`.
-    CVornPluginProgramEx(toolkit::CFrame& frame, AEffect& effect, std::unique_ptr<EditorDialogs> dialogs = nullptr,
+    // `dialogs` (not owned) null: the toolkit's own over `frame`.
+    CVornPluginProgramEx(toolkit::CFrame& frame, AEffect& effect, EditorDialogs* dialogs = nullptr,
                          SettingsStoreMaker makeStore = userSettingsStore);
     ~CVornPluginProgramEx() override;
     CVornPluginProgramEx(const CVornPluginProgramEx&) = delete;
@@ -60,7 +60,7 @@ private:
     void showName();
 
     toolkit::CFrame& frame;
-    std::unique_ptr<EditorDialogs> dialogs;
+    std::unique_ptr<EditorDialogs> ownDialogs;  // only when none were given
     PluginProgramActions programActions;
     controls::CVornPushButton* menuButton = nullptr;
     controls::CVornPushButton* previousButton = nullptr;

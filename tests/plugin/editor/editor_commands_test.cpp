@@ -14,6 +14,7 @@
 #include "plugin/editor/Editor.h"
 #include "plugin/editor/toolkit/Frame.h"
 #include "plugin/model/Tags.h"
+#include "tests/plugin/editor/OpenEditor.h"
 #include "tests/plugins/FixturePlugins.h"
 #include "tests/plugin/editor/menus/ScriptedDialogs.h"
 // Xlib last: its macros clash with names in the headers above.
@@ -51,15 +52,10 @@ protected:
     void SetUp() override {
         ASSERT_TRUE(x.connected()) << "no X server: run under tests/support/with-xvfb.sh";
         automated.clear();
-        drums = std::make_unique<VornDrums>(recordingHost, [](InstrumentSettings& settings, bool) {
-            settings.channelNumber = 8;
-            return false;
-        });
-        editor = new Editor(*drums);
-        drums->giveEditor(editor);  // the instrument owns it
-        editor->setDialogs(&dialogs);
+        drums = eightTrackInstrument(recordingHost);
         host = x.makeWindow(0, 0, 1005, 642);
-        ASSERT_TRUE(editor->open(reinterpret_cast<void*>(static_cast<std::uintptr_t>(host))));
+        editor = openEditorIn(*drums, host, [&](Editor& opening) { opening.setDialogs(&dialogs); });
+        ASSERT_NE(editor, nullptr);
         automated.clear();
     }
     void TearDown() override {

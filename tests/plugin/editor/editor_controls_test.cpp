@@ -13,13 +13,10 @@
 #include "plugin/editor/toolkit/Bitmap.h"
 #include "plugin/editor/toolkit/Frame.h"
 #include "plugin/model/Tags.h"
+#include "tests/plugin/editor/OpenEditor.h"
 
 namespace rimba::test {
 namespace {
-
-VstIntPtr versionOnlyHost(AEffect*, VstInt32 opcode, VstInt32, VstIntPtr, void*, float) {
-    return opcode == audioMasterVersion ? kVstVersion : 0;
-}
 
 class EditorControlsState : public ::testing::Test {
 protected:

@@ -11,15 +11,12 @@
 #include "common/platform/Clock.h"
 #include "plugin/editor/Editor.h"
 #include "plugin/editor/toolkit/Frame.h"
+#include "tests/plugin/editor/OpenEditor.h"
 // Xlib last: its macros clash with names in the headers above.
 #include "tests/plugin/editor/toolkit/XTestHost.h"
 
 namespace rimba::test {
 namespace {
-
-VstIntPtr versionOnlyHost(AEffect*, VstInt32 opcode, VstInt32, VstIntPtr, void*, float) {
-    return opcode == audioMasterVersion ? kVstVersion : 0;
-}
 
 struct RecordingDisplay : EditorDisplay {
     void showProgress(float fraction) override { log.push_back("progress " + std::to_string(fraction)); }
@@ -49,15 +46,10 @@ class EditorIdle : public ::testing::Test {
 protected:
     void SetUp() override {
         ASSERT_TRUE(x.connected()) << "no X server: run under tests/support/with-xvfb.sh";
-        drums = std::make_unique<VornDrums>(versionOnlyHost, [](InstrumentSettings& settings, bool) {
-            settings.channelNumber = 8;
-            return false;
-        });
-        editor = new Editor(*drums);
-        drums->giveEditor(editor);  // the instrument owns it
-        editor->setDisplay(&display);
+        drums = eightTrackInstrument();
         host = x.makeWindow(0, 0, 1005, 642);
-        ASSERT_TRUE(editor->open(reinterpret_cast<void*>(static_cast<std::uintptr_t>(host))));
+        editor = openEditorIn(*drums, host, [&](Editor& opening) { opening.setDisplay(&display); });
+        ASSERT_NE(editor, nullptr);
         // The first idle passes every meter on once, the master's too.
         editor->refresh();
         ASSERT_EQ(display.log.size(), 9u);

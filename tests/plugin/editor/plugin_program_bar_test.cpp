@@ -66,9 +66,7 @@ protected:
 
     void SetUp() override {
         ASSERT_TRUE(plugin.load(fixturePluginPath(library), PluginSources{}));
-        auto scripted = std::make_unique<ScriptedDialogs>();
-        dialogs = scripted.get();
-        bar = std::make_unique<CVornPluginProgramEx>(frame, *plugin.aeffect(), std::move(scripted),
+        bar = std::make_unique<CVornPluginProgramEx>(frame, *plugin.aeffect(), &dialogs,
                                                      [this](const std::string& product) {
                                                          return settings::SettingsStore(product, folder.path());
                                                      });
@@ -85,7 +83,7 @@ protected:
     }
 
     void chooseFromMenu(int entry) {
-        dialogs->choices.push_back(entry);
+        dialogs.choices.push_back(entry);
         press(kPluginBarMenu);
     }
 
@@ -100,7 +98,7 @@ protected:
     TempFolder folder;
     CPlugin plugin;
     toolkit::CFrame frame{{0, 0, 320, 30}, nullptr};
-    ScriptedDialogs* dialogs = nullptr;
+    ScriptedDialogs dialogs;
     std::unique_ptr<CVornPluginProgramEx> bar;
 };
 
@@ -110,27 +108,27 @@ protected:
 };
 
 TEST_F(ProgramBar, ListsEveryProgramWithADashShownApartAndTheCurrentChecked) {
-    dialogs->choices.push_back(2);
+    dialogs.choices.push_back(2);
     press(kPluginBarName);
-    EXPECT_EQ(textsOf(dialogs->shown), (std::vector<std::string>{"Warm", " -", "Bright"}));
-    EXPECT_TRUE(dialogs->shown.isEntryChecked(0));
-    EXPECT_FALSE(dialogs->shown.isEntryChecked(1));
+    EXPECT_EQ(textsOf(dialogs.shown), (std::vector<std::string>{"Warm", " -", "Bright"}));
+    EXPECT_TRUE(dialogs.shown.isEntryChecked(0));
+    EXPECT_FALSE(dialogs.shown.isEntryChecked(1));
     EXPECT_EQ(plugin.dispatch(effGetProgram), 2);
     EXPECT_EQ(bar->shownName(), "Bright");
 }
 
 TEST_F(ProgramBar, PasteIsDisabledUntilCopyAndThenRestoresTheCopiedProgram) {
     press(kPluginBarMenu);  // dismissed
-    EXPECT_EQ(textsOf(dialogs->shown),
+    EXPECT_EQ(textsOf(dialogs.shown),
               (std::vector<std::string>{"Load Bank ...", "Save Bank As ...", "Save As Default Bank", "---",
                                         "Load Preset ...", "Save Preset As ...", "Rename Preset ...", "---", "Copy",
                                         "Paste"}));
-    EXPECT_TRUE(dialogs->shown.getEntry(9).disabled);
+    EXPECT_TRUE(dialogs.shown.getEntry(9).disabled);
 
     chooseFromMenu(9);  // a disabled entry does nothing
     chooseFromMenu(8);  // Copy "Warm"
     press(kPluginBarMenu);
-    EXPECT_FALSE(dialogs->shown.getEntry(9).disabled);
+    EXPECT_FALSE(dialogs.shown.getEntry(9).disabled);
 
     AEffect& effect = *plugin.aeffect();
     const float copied = effect.getParameter(&effect, 1);
@@ -157,20 +155,20 @@ TEST_F(ProgramBar, RenameShowsTheFieldWithTheNameAndRenamesOnCommit) {
 
 TEST_F(ProgramBar, PresetAndBankFilesAndTheDefaultBankGoThroughTheirDialogs) {
     AEffect& effect = *plugin.aeffect();
-    dialogs->answer = folder / "warm";
+    dialogs.answer = folder / "warm";
     chooseFromMenu(5);  // Save Preset As ...
     EXPECT_TRUE(std::filesystem::exists(folder / "warm.fxp"));
     effect.setParameter(&effect, 0, 0.875f);
-    dialogs->answer = folder / "warm.fxp";
+    dialogs.answer = folder / "warm.fxp";
     chooseFromMenu(4);  // Load Preset ...
     EXPECT_EQ(effect.getParameter(&effect, 0), 0.0f);
 
-    dialogs->answer = folder / "all.fxb";
+    dialogs.answer = folder / "all.fxb";
     chooseFromMenu(1);  // Save Bank As ...
     EXPECT_EQ(std::filesystem::file_size(folder / "all.fxb"), 156u + 3u * (56u + 4u * 2u));
     chooseFromMenu(2);  // Save As Default Bank
     EXPECT_TRUE(std::filesystem::exists(folder / "Fixture Editor/Data/UserBank.bin"));
-    EXPECT_EQ(dialogs->asked, (std::vector<std::string>{"Save Preset FXP File", "Load Preset FXP File",
+    EXPECT_EQ(dialogs.asked, (std::vector<std::string>{"Save Preset FXP File", "Load Preset FXP File",
                                                         "Save Bank FXB File"}));
 }
 
@@ -225,19 +223,19 @@ TEST_F(FourProgramBar, CopyThenPasteOntoAnotherProgramCopiesItsValuesAndItsName)
 TEST_F(FourProgramBar, SaveBankAsThenLoadBankRestoresTheChangedPrograms) {
     press(kPluginBarNext);
     const std::vector<Program> saved = programs();
-    dialogs->answer = folder / "four";
+    dialogs.answer = folder / "four";
     chooseFromMenu(1);  // Save Bank As ...
     ASSERT_EQ(std::filesystem::file_size(folder / "four.fxb"), 156u + 4u * (56u + 4u * 10u));
 
     changeProgram(1, 0.5f, "Changed");
     changeProgram(3, 0.125f, "Other");
     ASSERT_NE(programs(), saved);
-    dialogs->answer = folder / "four.fxb";
+    dialogs.answer = folder / "four.fxb";
     chooseFromMenu(0);  // Load Bank ...
     EXPECT_EQ(programs(), saved);
     EXPECT_EQ(plugin.dispatch(effGetProgram), 1);
     EXPECT_EQ(bar->shownName(), "Regular B");
-    EXPECT_EQ(dialogs->asked, (std::vector<std::string>{"Save Bank FXB File", "Load Bank FXB File"}));
+    EXPECT_EQ(dialogs.asked, (std::vector<std::string>{"Save Bank FXB File", "Load Bank FXB File"}));
 }
 
 TEST_F(FourProgramBar, RenamePresetSetsTheNameThePluginReports) {

@@ -62,12 +62,6 @@ protected:
         return {left, top};
     }
 
-    Window barWindow(const CPluginEditor& editor) {
-        for (Window child : x.children(editor.window()))
-            if (child != editor.pluginParent()) return child;
-        return 0;
-    }
-
     void click(Window window, int left, int top) {
         x.sendButton(window, ButtonPress, Button1, left, top, 0, time += 1000);
         x.sendButton(window, ButtonRelease, Button1, left, top, Button1Mask, time += 10);
@@ -188,7 +182,7 @@ TEST_F(PluginEditorWindowsTest, APluginWithoutAnEditorGetsNoWindow) {
 TEST_F(PluginEditorWindowsTest, TheArrowsStepThroughTheProgramsAndStopAtBothEnds) {
     ASSERT_TRUE(windows.toggle(plugin, owner));
     CPluginEditor& editor = *windows.editorOf(plugin);
-    const Window bar = barWindow(editor);
+    const Window bar = editor.barWindow();
     ASSERT_NE(bar, 0u);
     const auto current = [&] { return plugin.dispatch(effGetProgram); };
     for (int expected : {1, 2, 2}) {

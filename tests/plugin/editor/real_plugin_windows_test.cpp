@@ -19,6 +19,7 @@
 #include "plugin/editor/Editor.h"
 #include "plugin/editor/PluginEditorWindows.h"
 #include "plugin/editor/PluginProgramBar.h"
+#include "tests/plugin/editor/OpenEditor.h"
 #include "tests/plugin/editor/menus/ScriptedDialogs.h"
 #include "tests/support/TempFolder.h"
 // Xlib last: its macros clash with names in the headers above.
@@ -31,10 +32,6 @@ namespace et = editor_tags;
 
 constexpr const char* kReverb = "/usr/lib/vst/MVerb-vst.so";
 constexpr const char* kEqualiser = "/usr/lib/vst/ZamEQ2-vst.so";
-
-VstIntPtr versionOnlyHost(AEffect*, VstInt32 opcode, VstInt32, VstIntPtr, void*, float) {
-    return opcode == audioMasterVersion ? kVstVersion : 0;
-}
 
 // Libraries that keep allocations in their own static data and are unloaded with the plug-in's
 // editor or the plug-in itself: Mesa's software OpenGL driver, which the DPF editors draw with
@@ -60,15 +57,10 @@ protected:
                     kReverb, kEqualiser});
         for (const char* library : {kReverb, kEqualiser})
             ASSERT_TRUE(std::filesystem::exists(library)) << library << ": scripts/install-deps.sh installs it";
-        drums = std::make_unique<VornDrums>(versionOnlyHost, [](InstrumentSettings& settings, bool) {
-            settings.channelNumber = 8;
-            return false;
-        });
-        editor = new Editor(*drums);
-        drums->giveEditor(editor);  // the instrument owns it
-        editor->setDialogs(&dialogs);
+        drums = eightTrackInstrument();
         host = x.makeWindow(100, 600, 1005, 642);
-        ASSERT_TRUE(editor->open(reinterpret_cast<void*>(static_cast<std::uintptr_t>(host))));
+        editor = openEditorIn(*drums, host, [&](Editor& opening) { opening.setDialogs(&dialogs); });
+        ASSERT_NE(editor, nullptr);
         ASSERT_TRUE(drums->selectEffect(0, GetParam()));
     }
     void TearDown() override {
@@ -121,11 +113,6 @@ protected:
     bool isTopLevel(Window window) {
         const std::vector<Window> tops = x.children(DefaultRootWindow(x.display));
         return std::find(tops.begin(), tops.end(), window) != tops.end();
-    }
-    Window barOf(const CPluginEditor& shown) {
-        for (Window child : x.children(shown.window()))
-            if (child != shown.pluginParent()) return child;
-        return 0;
     }
     void clickBar(Window bar, int left, int top) {
         x.sendButton(bar, ButtonPress, Button1, left, top, 0, time += 1000);
@@ -220,7 +207,7 @@ TEST_P(ReverbInSend1, StepsThroughItsProgramsAndSavesABankThatLoadsBack) {
     rightClickSend1();
     ASSERT_NE(window(), nullptr);
     const CPluginEditor& shown = *window();
-    const Window bar = barOf(shown);
+    const Window bar = shown.barWindow();
     ASSERT_NE(bar, 0u);
     idle(3);
     AEffect& effect = *plugin().aeffect();
