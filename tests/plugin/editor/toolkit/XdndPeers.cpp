@@ -3,6 +3,7 @@
 #include <poll.h>
 
 #include <algorithm>
+#include <chrono>
 
 namespace rimba::test {
 
@@ -120,6 +121,15 @@ XdndTargetPeer::~XdndTargetPeer() {
 XdndTargetPeer::Seen XdndTargetPeer::seen() {
     std::lock_guard<std::mutex> guard(lock);
     return record;
+}
+
+XdndTargetPeer::Seen XdndTargetPeer::seenOnceTheDragEnded() {
+    for (int i = 0; i < 250; ++i) {
+        const Seen now = seen();
+        if (now.leaves + now.drops > 0) return now;
+        std::this_thread::sleep_for(std::chrono::milliseconds(20));
+    }
+    return seen();
 }
 
 void XdndTargetPeer::run() {

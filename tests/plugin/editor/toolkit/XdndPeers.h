@@ -65,6 +65,9 @@ public:
     Window window = 0;  // the visible one
 
     Seen seen();  // a copy, taken under the lock
+    // The source's last message (a leave or a drop) may still be on its way when the source is
+    // done with the drag: waits for it, a few seconds at most.
+    Seen seenOnceTheDragEnded();
     std::atomic<int> positionsSeen{0};
 
 private:
