@@ -151,6 +151,15 @@ void setToolWindowHints(Display* display, Window window, Window ownerClient, con
     XSetClassHint(display, window, &classHint);
 }
 
+// The window's own ground, seen beside the bar once a plug-in widens its editor and beside or
+// under an editor narrower than the bar: the bar's grey, so the bar seems to run on.
+unsigned long barGroundPixel(Display* display, int screen) {
+    XColor grey{};
+    grey.red = grey.green = grey.blue = static_cast<unsigned short>(CVornPluginProgramEx::kGroundShade * 65535.0 + 0.5);
+    grey.flags = DoRed | DoGreen | DoBlue;
+    return XAllocColor(display, DefaultColormap(display, screen), &grey) != 0 ? grey.pixel : BlackPixel(display, screen);
+}
+
 }  // namespace
 
 CRect pluginEditorPlace(const CRect& owner, int width, int height, const EditorWindowPlace& remembered) {
@@ -213,7 +222,7 @@ std::unique_ptr<CPluginEditor> CPluginEditor::open(CPlugin& plugin, toolkit::XWi
     const CRect place = pluginEditorPlace(ownerRect, width, height, plugin.editorWindowPlace());
 
     XSetWindowAttributes attributes{};
-    attributes.background_pixel = WhitePixel(display, screen);
+    attributes.background_pixel = barGroundPixel(display, screen);
     attributes.event_mask = StructureNotifyMask;
     x->top = XCreateWindow(display, DefaultRootWindow(display), place.left, place.top, static_cast<unsigned>(width),
                            static_cast<unsigned>(height), 0, CopyFromParent, InputOutput, CopyFromParent,

@@ -21,7 +21,6 @@ constexpr CRect kMenuPlace{4, 5, 44, 25};
 constexpr CRect kPreviousPlace{50, 9, 66, 21};
 constexpr CRect kNextPlace{68, 9, 84, 21};
 constexpr CRect kNamePlace{90, 3, 266, 27};
-constexpr double kBarShade = 0.16;
 
 // The strip's plain dark ground under the controls.
 class BarGround final : public toolkit::CView {
@@ -29,7 +28,8 @@ public:
     using CView::CView;
     void draw(cairo_t* context) override {
         const CRect& box = getViewSize();
-        cairo_set_source_rgb(context, kBarShade, kBarShade, kBarShade);
+        const double shade = CVornPluginProgramEx::kGroundShade;
+        cairo_set_source_rgb(context, shade, shade, shade);
         cairo_rectangle(context, box.left, box.top, box.width(), box.height());
         cairo_fill(context);
     }

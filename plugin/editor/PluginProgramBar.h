@@ -31,6 +31,8 @@ public:
     static constexpr int kHeight = 30;
     // The bar's controls side by side; a narrower editor gets a window this wide.
     static constexpr int kMinimumWidth = 270;
+    // The grey of the bar's plain ground (red, green and blue alike, 0 to 1).
+    static constexpr double kGroundShade = 0.16;
 
     // Builds the bar's controls in `frame` (kHeight pixels high, at least kMinimumWidth wide).
     // `dialogs` (not owned) null: the toolkit's own over `frame`.

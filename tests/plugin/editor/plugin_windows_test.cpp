@@ -146,13 +146,19 @@ TEST_F(PluginEditorWindowsTest, APluginThatResizesItsEditorHasItsWindowFollowInP
     struct Case {
         int width, height;
         std::pair<int, int> window;
+        toolkit::CPoint besideBarOrEditor;  // shows the window's own ground
     };
+    const unsigned long barGrey = 0x282828;
     // The window is never narrower than its bar.
-    for (const Case& c : {Case{400, 200, {400, 230}}, Case{100, 50, {270, 80}}}) {
+    for (const Case& c : {Case{400, 200, {400, 230}, {360, 15}}, Case{100, 50, {270, 80}, {200, 60}}}) {
         EXPECT_EQ(askForSize(c.width, c.height), 1);
         EXPECT_EQ(x.sizeOf(editor.window()), c.window) << c.width;
         EXPECT_EQ(x.sizeOf(editor.pluginParent()), std::make_pair(c.width, c.height));
         EXPECT_EQ(rootPlace(editor.window()), place);
+        // The server paints a grown window's new ground a moment later.
+        EXPECT_TRUE(XTestHost::idleUntil([&] { windows.idle(); }, [&] {
+            return x.pixel(editor.window(), c.besideBarOrEditor.x, c.besideBarOrEditor.y) == barGrey;
+        })) << c.width;
     }
     windows.idle();
     EXPECT_TRUE(windows.isOpen(plugin));
