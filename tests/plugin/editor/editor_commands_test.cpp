@@ -34,10 +34,6 @@ VstIntPtr recordingHost(AEffect*, VstInt32 opcode, VstInt32 index, VstIntPtr, vo
     return opcode == audioMasterVersion ? kVstVersion : 0;
 }
 
-toolkit::CPoint centreOf(const toolkit::CView& view) {
-    const toolkit::CRect& r = view.getViewSize();
-    return {(r.left + r.right) / 2, (r.top + r.bottom) / 2};
-}
 
 // A pop-up that answers the entry named `text`, and counts how often it was asked.
 controls::PopupMenuFunction answering(std::string text, int* asked = nullptr) {
@@ -64,13 +60,9 @@ protected:
     }
 
     EditorViews& views() { return editor->getControls()->views(); }
-    // A control found on the frame by its tag: the fixed controls EditorViews does not name.
     template <class T = toolkit::CControl>
     T* tagged(long tag) {
-        toolkit::CFrame* frame = editor->getFrame();
-        for (std::size_t i = 0; i < frame->getNbViews(); ++i)
-            if (auto* control = dynamic_cast<T*>(frame->getView(i)); control && control->getTag() == tag) return control;
-        return nullptr;
+        return taggedIn<T>(*editor->getFrame(), tag);
     }
     TrackStripViews& strip(int track) { return views().strips[static_cast<std::size_t>(track)]; }
     // Sets a control as the user's change would and lets the editor hear it.
@@ -106,8 +98,7 @@ protected:
         controls::CVornDrum* drum = strip(track).drum;
         int asked = 0;
         drum->popupMenu = answering(entry, &asked);
-        drum->onMouseDown(centreOf(*drum), toolkit::kRButton);
-        drum->onMouseUp(centreOf(*drum), toolkit::kRButton);
+        rightClick(*drum);
         ASSERT_EQ(asked, 1) << entry;
     }
 
@@ -401,8 +392,7 @@ TEST_F(EditorCommands, TheRandomButtonsGenerateClearAndKeepRandomKeystrokes) {
     // A right click on the random button switches the generation at each loop's start.
     const int autoBefore = drums->randomAuto;
     controls::CVornPushButton* generate = tagged<controls::CVornPushButton>(et::kRandomGenerate);
-    generate->onMouseDown(centreOf(*generate), toolkit::kRButton);
-    generate->onMouseUp(centreOf(*generate), toolkit::kRButton);
+    rightClick(*generate);
     EXPECT_NE(drums->randomAuto, autoBefore);
 }
 
@@ -452,18 +442,17 @@ TEST_F(EditorCommands, ARightClickOnASlotOrTheSynthSoundShowsAndHidesThePluginsE
     const PluginEditorWindows& windows = editor->getPluginWindows();
     CPlugin& send1 = *drums->slotPlugin(0);
     CPlugin& synth = *drums->slotPlugin(VornDrums::kSynthSlot);
-    const auto rightClick = [&](long tag) {
+    const auto rightClickTagged = [&](long tag) {
         auto* control = tagged<controls::CVornControlEx>(tag);
         auto* slot = tagged<toolkit::COptionMenu>(tag);
         toolkit::CControl* target = control ? static_cast<toolkit::CControl*>(control) : slot;
         ASSERT_NE(target, nullptr) << tag;
-        target->onMouseDown(centreOf(*target), toolkit::kRButton);
-        target->onMouseUp(centreOf(*target), toolkit::kRButton);
+        rightClick(*target);
     };
 
-    rightClick(et::kFirstEffectSlot);
+    rightClickTagged(et::kFirstEffectSlot);
     EXPECT_TRUE(windows.isOpen(send1));
-    rightClick(et::kFirstEffectSlot);
+    rightClickTagged(et::kFirstEffectSlot);
     EXPECT_FALSE(windows.isOpen(send1));
     EXPECT_FALSE(send1.editorOpen());
 
@@ -471,20 +460,20 @@ TEST_F(EditorCommands, ARightClickOnASlotOrTheSynthSoundShowsAndHidesThePluginsE
         return std::count_if(dialogs.requests.begin(), dialogs.requests.end(),
                              [](const DialogRequest& request) { return request.kind == "popup"; });
     };
-    rightClick(et::kSynthPresetName);
+    rightClickTagged(et::kSynthPresetName);
     EXPECT_TRUE(windows.isOpen(synth));
     EXPECT_EQ(popups(), 0);
-    rightClick(et::kSynthPresetName);
+    rightClickTagged(et::kSynthPresetName);
     EXPECT_FALSE(windows.isOpen(synth));
     click(tagged(et::kSynthPresetName));  // a left click opens the synth's menu, not its editor
     EXPECT_EQ(popups(), 1);
     EXPECT_FALSE(windows.isOpen(synth));
 
-    rightClick(et::kSynthPresetName);
+    rightClickTagged(et::kSynthPresetName);
     change(strip(2).select, 1.0f);
     EXPECT_FALSE(windows.isOpen(synth));
 
-    rightClick(et::kFirstEffectSlot);
+    rightClickTagged(et::kFirstEffectSlot);
     ASSERT_TRUE(windows.isOpen(send1));
     drums->removeEffect(0);
     EXPECT_EQ(windows.openCount(), 0u);

@@ -44,11 +44,6 @@ void keepMapped(const std::vector<std::filesystem::path>& libraries) {
         if (std::filesystem::exists(library)) dlopen(library.c_str(), RTLD_NOW | RTLD_LOCAL | RTLD_NODELETE);
 }
 
-std::size_t openDescriptors() {
-    return static_cast<std::size_t>(std::distance(std::filesystem::directory_iterator("/proc/self/fd"),
-                                                  std::filesystem::directory_iterator{}));
-}
-
 class RealPluginWindow : public ::testing::TestWithParam<const char*> {
 protected:
     void SetUp() override {
@@ -74,17 +69,9 @@ protected:
 
     // The musician's gesture: a right click on send 1's label.
     void rightClickSend1() {
-        toolkit::CFrame* frame = editor->getFrame();
-        for (std::size_t i = 0; i < frame->getNbViews(); ++i) {
-            auto* slot = dynamic_cast<toolkit::COptionMenu*>(frame->getView(i));
-            if (slot == nullptr || slot->getTag() != et::kFirstEffectSlot) continue;
-            const toolkit::CRect& r = slot->getViewSize();
-            const toolkit::CPoint centre{(r.left + r.right) / 2, (r.top + r.bottom) / 2};
-            slot->onMouseDown(centre, toolkit::kRButton);
-            slot->onMouseUp(centre, toolkit::kRButton);
-            return;
-        }
-        FAIL() << "no send 1 label";
+        auto* slot = taggedIn<toolkit::COptionMenu>(*editor->getFrame(), et::kFirstEffectSlot);
+        ASSERT_NE(slot, nullptr) << "no send 1 label";
+        rightClick(*slot);
     }
     // The instrument editor's idle, at its own pace.
     void idle(int rounds) {
@@ -156,7 +143,7 @@ TEST_P(RealPluginWindow, ClosesAndReopensTwentyTimesLeavingNoWindowOrConnectionB
     rightClickSend1();
     ASSERT_EQ(windows().openCount(), 0u);
     const std::size_t topLevels = x.children(DefaultRootWindow(x.display)).size();
-    const std::size_t descriptors = openDescriptors();
+    const std::size_t descriptors = XTestHost::openDescriptorCount();
 
     for (int round = 0; round < 20; ++round) {
         rightClickSend1();
@@ -170,7 +157,7 @@ TEST_P(RealPluginWindow, ClosesAndReopensTwentyTimesLeavingNoWindowOrConnectionB
         EXPECT_FALSE(isTopLevel(top)) << round;
     }
     EXPECT_EQ(x.children(DefaultRootWindow(x.display)).size(), topLevels);
-    EXPECT_EQ(openDescriptors(), descriptors) << "display connections or files left open";
+    EXPECT_EQ(XTestHost::openDescriptorCount(), descriptors) << "display connections or files left open";
 }
 
 TEST_P(RealPluginWindow, RemovingOrReplacingThePluginClosesItsWindowFirst) {

@@ -222,12 +222,6 @@ TEST_F(EditorHost, TheEditorWindowHasTheSizeAndBackgroundOfTheTrackCountAndLeave
     }
 }
 
-int openFileCount() {
-    int count = 0;
-    for ([[maybe_unused]] const auto& entry : std::filesystem::directory_iterator("/proc/self/fd")) ++count;
-    return count;
-}
-
 TEST_F(EditorHost, OpensAndClosesTwoHundredTimesWhileAnotherThreadRenders) {
     AEffect* effect = createWithTracks(12);
     ASSERT_NE(effect, nullptr);
@@ -247,9 +241,8 @@ TEST_F(EditorHost, OpensAndClosesTwoHundredTimesWhileAnotherThreadRenders) {
         }
     });
     Window window = x.makeWindow(0, 0, 1005, 850);
-    // Each open editor has a display connection of its own, a socket: one left open would show
-    // as a file descriptor more.
-    const int filesBefore = openFileCount();
+    // Each open editor has a display connection of its own.
+    const std::size_t filesBefore = XTestHost::openDescriptorCount();
     int opened = 0;
     for (int round = 0; round < 200; ++round) {
         opened += dispatch(effect, effEditOpen, 0, asParent(window)) == 1 ? 1 : 0;
@@ -260,7 +253,7 @@ TEST_F(EditorHost, OpensAndClosesTwoHundredTimesWhileAnotherThreadRenders) {
     stop.store(true);
     audio.join();
     EXPECT_EQ(opened, 200);
-    EXPECT_EQ(openFileCount(), filesBefore);
+    EXPECT_EQ(XTestHost::openDescriptorCount(), filesBefore);
     EXPECT_GT(blocks.load(), 0);
     EXPECT_TRUE(x.children(window).empty());
     destroy(effect);

@@ -1,9 +1,16 @@
 #include "tests/plugin/editor/toolkit/XTestHost.h"
 
 #include <chrono>
+#include <filesystem>
+#include <iterator>
 #include <thread>
 
 namespace rimba::test {
+
+std::size_t XTestHost::openDescriptorCount() {
+    return static_cast<std::size_t>(
+        std::distance(std::filesystem::directory_iterator("/proc/self/fd"), std::filesystem::directory_iterator{}));
+}
 
 bool XTestHost::idleUntil(const std::function<void()>& idle, const std::function<bool()>& done, int rounds) {
     for (int i = 0; i < rounds; ++i) {

@@ -5,6 +5,7 @@
 #include <X11/Xlib.h>
 #include <X11/Xutil.h>
 
+#include <cstddef>
 #include <cstdint>
 #include <functional>
 #include <vector>
@@ -60,6 +61,10 @@ public:
     // Calls `idle` until `done` holds, at most `rounds` times (with a short pause between, as a
     // host's timer would); true when it held.
     static bool idleUntil(const std::function<void()>& idle, const std::function<bool()>& done, int rounds = 200);
+
+    // The process's open file descriptors: each display connection is a socket, so one left open
+    // shows as a descriptor more.
+    static std::size_t openDescriptorCount();
 
     void sendButton(Window window, int type, unsigned button, int x, int y, unsigned state, unsigned long time);
     void sendMotion(Window window, int x, int y, unsigned state);
