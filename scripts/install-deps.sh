@@ -5,7 +5,7 @@ set -euo pipefail
 
 run_packages=(cmake g++ make pkg-config sox libcli11-dev
               libx11-dev libcairo2-dev libpng-dev libfontconfig-dev fonts-dejavu-core
-              libjack-jackd2-dev libasound2-dev groff)
+              libjack-jackd2-dev libasound2-dev groff ccache)
 test_packages=("${run_packages[@]}" libgtest-dev libgmock-dev libbenchmark-dev sox
                g++-mingw-w64-x86-64-posix wine wine64 googletest
                clang-14 libfuzzer-14-dev libclang-rt-14-dev ardour python3-mido
