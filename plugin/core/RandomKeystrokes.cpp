@@ -17,22 +17,6 @@ void clearKeystrokes(TrackPatterns& planes) {
 
 bool validPattern(std::int32_t pattern) { return pattern >= 0 && pattern < kPatternCount; }
 
-struct RandomRange {
-    float minCell;
-    float maxCell;
-    float maxRoll;
-};
-
-RandomRange rangeInForce(const InstrumentState& state, int track) {
-    const auto t = static_cast<std::size_t>(track);
-    if (state.randomPerPattern && validPattern(state.currentPattern)) {
-        const auto p = static_cast<std::size_t>(state.currentPattern);
-        const TrackPatterns& planes = state.patterns[t];
-        return {planes.randomMinDensity[p], planes.randomMaxDensity[p], planes.randomMaxRoll[p]};
-    }
-    return {state.tracks.randomMinDensity[t], state.tracks.randomMaxDensity[t], state.tracks.randomMaxRoll[t]};
-}
-
 // The first step from `start` upward, wrapping, that holds neither a keystroke nor a hit.
 int findFreeStep(const TrackPatterns& planes, const StepRow<float>& hits, int start, int steps) {
     for (int scanned = 0; scanned < steps; ++scanned) {
@@ -44,6 +28,16 @@ int findFreeStep(const TrackPatterns& planes, const StepRow<float>& hits, int st
 }
 
 }  // namespace
+
+RandomRange randomRangeInForce(const InstrumentState& state, int track) {
+    const auto t = static_cast<std::size_t>(track);
+    if (state.randomPerPattern && validPattern(state.currentPattern)) {
+        const auto p = static_cast<std::size_t>(state.currentPattern);
+        const TrackPatterns& planes = state.patterns[t];
+        return {planes.randomMinDensity[p], planes.randomMaxDensity[p], planes.randomMaxRoll[p]};
+    }
+    return {state.tracks.randomMinDensity[t], state.tracks.randomMaxDensity[t], state.tracks.randomMaxRoll[t]};
+}
 
 std::int32_t densityOfCell(float cell) {
     // The setting is truncated to its cell first: -0.5 is cell 0, and only a cell below 0 is off.
@@ -65,7 +59,7 @@ void generateRandomKeystrokes(InstrumentState& state, int track, float fraction)
     const std::int32_t steps = std::min(state.patternSteps[p], kMaxSteps);
     if (steps <= 0)
         return;
-    const float rollSetting = rangeInForce(state, track).maxRoll;
+    const float rollSetting = randomRangeInForce(state, track).maxRoll;
     const std::int32_t maxRoll = std::isfinite(rollSetting) ? std::max(0, static_cast<std::int32_t>(std::fmin(rollSetting, 64.0f))) : 0;
     const float wanted = static_cast<float>(steps) * fraction;
     const std::int32_t count = std::isfinite(wanted) ? static_cast<std::int32_t>(std::fmin(wanted, 1e6f)) : 0;
@@ -86,7 +80,7 @@ void generateRandomKeystrokes(InstrumentState& state, int track, float fraction)
 void regenerateTrackRandom(InstrumentState& state, int track) {
     if (!validPattern(state.currentPattern))
         return;
-    const RandomRange range = rangeInForce(state, track);
+    const RandomRange range = randomRangeInForce(state, track);
     const std::int32_t low = densityOfCell(range.minCell);
     const std::int32_t high = densityOfCell(range.maxCell);
     std::int32_t density = low;

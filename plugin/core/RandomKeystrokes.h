@@ -15,6 +15,15 @@ namespace rimba {
 // Keystrokes per 16 steps for density cells 0..6; a negative cell is off (-1).
 std::int32_t densityOfCell(float cell);
 
+// A track's random settings in force: the current pattern's when they are kept per pattern,
+// else the track's own.
+struct RandomRange {
+    float minCell;
+    float maxCell;
+    float maxRoll;
+};
+RandomRange randomRangeInForce(const InstrumentState& state, int track);
+
 // Replaces the track's keystrokes with int(steps * fraction) new ones on free steps of the
 // current pattern; the product is a 32-bit float, as the parameter is (0.7 on 10 steps is 7).
 void generateRandomKeystrokes(InstrumentState& state, int track, float fraction);

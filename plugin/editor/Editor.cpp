@@ -33,8 +33,10 @@ bool Editor::open(void* parentWindow) {
     menus = std::make_unique<EditorMenus>(instrument, dialogs());
     selectedTrack = std::clamp(selectedTrack, 0, instrument.getTrackCount() - 1);
     attachedPattern = attachedSteps = -1;
+    for (int r = 0; r < 2; ++r) controls->views().randomGraph->setRect(r, graphRects[static_cast<std::size_t>(r)]);
     controls->refreshAll(selectedTrack);
     attachGrids();
+    applyStepEditModes();
     refreshMainMenu();
     refreshEffectSlotMenus();
     frame->setDropHandler({[this](toolkit::CPoint where) { return acceptsDrop(where); },
@@ -70,7 +72,8 @@ void Editor::close() {
 
 void Editor::idle() {
     if (!frame) return;
-    refresh();
+    // An editor the instrument does not count as open has nothing to show and nothing to pump.
+    if (!refresh()) return;
     AEffGUIEditor::idle();
 }
 
@@ -80,9 +83,13 @@ void Editor::attachGrids() {
     const int pattern = std::clamp(instrument.currentPattern.load(), 0, kPatternCount - 1);
     const int steps = instrument.patternSteps[static_cast<std::size_t>(pattern)];
     if (pattern == attachedPattern && steps == attachedSteps) return;
+    const bool otherPattern = pattern != attachedPattern;
     attachedPattern = pattern;
     attachedSteps = steps;
     std::vector<TrackStripViews>& strips = controls->views().strips;
+    // Random settings kept per pattern change with it.
+    if (otherPattern && instrument.randomPerPattern != 0)
+        for (std::size_t t = 0; t < strips.size(); ++t) controls->refreshRandomAmount(static_cast<int>(t));
     for (std::size_t t = 0; t < strips.size(); ++t) {
         TrackStripViews& strip = strips[t];
         strip.steps->attachPatterns(&instrument.patterns[t], pattern, steps);
@@ -95,11 +102,11 @@ void Editor::attachGrids() {
     }
 }
 
-// One grid's scroll bar moves every grid, so that the tracks stay in step.
+// One grid's scroll bar moves every grid, so that the tracks stay in step; the controls keep the
+// new first step, so a later refresh of a strip shows the same steps.
 void Editor::scrollGrids(int firstStep) {
-    for (TrackStripViews& strip : controls->views().strips) strip.steps->setScrollOffset(firstStep);
-    if (controls->views().patternPage) controls->views().patternPage->setValue(static_cast<float>(firstStep / 16));
-    displayedPage = firstStep / 16;
+    controls->scrollTo(firstStep);
+    displayedPage = controls->getShownFirstStep() / controls::CVornPattern::kVisibleSteps;
 }
 
 EditorDialogs& Editor::dialogs() {
@@ -112,19 +119,20 @@ EditorDisplay* Editor::display() const {
     return controls.get();
 }
 
-void Editor::refresh() {
+bool Editor::refresh() {
     EditorDisplay* target = display();
     // A load replaces what the meters and steps come from: only its progress means anything.
     if (instrument.loadRunning()) {
         if (target) target->showProgress(instrument.loadProgress());
         progressShown = true;
-        return;
+        return true;
     }
     if (progressShown) {
         progressShown = false;
         if (target) target->hideProgress();
     }
-    if (!instrument.editorOpen() || !finishedOpening) return;
+    if (!instrument.editorOpen()) return false;
+    if (!finishedOpening) return true;
     pluginWindows.idle();
     refreshMeters();
     drainPlayedSteps();
@@ -133,6 +141,7 @@ void Editor::refresh() {
         attachGrids();
         controls->syncPatternRows();
     }
+    return true;
 }
 
 void Editor::refreshMeters() {
@@ -171,7 +180,11 @@ void Editor::drainPlayedSteps() {
     while (std::optional<StepDisplay> played = instrument.takeDueStep(now)) {
         if (!target) continue;
         if (instrument.stepAndVumeterOn()) target->showPlayingStep(played->step);
-        if (instrument.autoscrollOn() && played->step % 16 == 0) target->showPage(played->step / 16);
+        if (instrument.autoscrollOn() && played->step % 16 == 0) {
+            // The page the strip menu's measure duplications work on follows what is shown.
+            displayedPage = played->step / 16;
+            target->showPage(displayedPage);
+        }
     }
 }
 

@@ -56,9 +56,12 @@ public:
     }
     int getSelectedTrack() const { return selectedTrack; }
     int getDisplayedPage() const { return displayedPage; }
+    bool isHoldTuneMode() const { return holdTuneMode; }
+    bool isShortHoldMode() const { return shortHoldMode; }
     const PluginEditorWindows& getPluginWindows() const { return pluginWindows; }
-    // The idle work of the instrument's side alone, without the frame's own (tests, bench).
-    void refresh();
+    // The idle work of the instrument's side alone, without the frame's own (tests, bench); false
+    // when the instrument does not count its editor as open, and the frame's idle is then skipped.
+    bool refresh();
 
 private:
     enum class NotePick { trackKey, patternTrigger };
@@ -99,6 +102,7 @@ private:
     bool patternPanelChanged(long tag, toolkit::CControl* control);
     void loopRangeChanged(toolkit::CControl* control);
     void showPage(int page);
+    void applyStepEditModes();
     bool randomPanelChanged(long tag, toolkit::CControl* control);
     void randomGraphChanged(toolkit::CControl* control);
     void toggleRandomAuto();
@@ -131,6 +135,11 @@ private:
     int attachedPattern = -1;     // the pattern and step count the grids edit
     int attachedSteps = -1;
     StripClipboard stripClipboard;
+    // What a right drag on the steps edits (the switches under the pattern panel), kept while
+    // the window is closed and reopened, as are the range graph's rectangles.
+    bool holdTuneMode = false;
+    bool shortHoldMode = false;
+    std::array<controls::GraphRect, 2> graphRects = controls::kDefaultGraphRects;
     // The editor windows of the hosted plug-ins, shown over this one.
     PluginEditorWindows pluginWindows;
     // Pointers into the frame's views: reset before the frame goes.

@@ -186,6 +186,10 @@ bool Editor::transportChanged(long tag, CControl* control) {
         case et::kMakerLink:
             if (control->getValue() != 0.0f) dialogs().openDocument(kMakerWebAddress);
             return true;
+        case et::kUserManual:
+            // In the language the musician reads the tooltips in.
+            if (control->getValue() != 0.0f) menus->openUserManual(instrument.settings.tooltips == 1 ? "French" : "English");
+            return true;
         case et::kWelcome:
             control->setVisible(false);
             return true;
@@ -341,6 +345,14 @@ bool Editor::patternPanelChanged(long tag, CControl* control) {
         case et::kPatternPage:
             showPage(roundedValue(control));
             return true;
+        case et::kHoldTuneMode:
+            holdTuneMode = control->getValue() != 0.0f;
+            applyStepEditModes();
+            return true;
+        case et::kShortHoldMode:
+            shortHoldMode = control->getValue() != 0.0f;
+            applyStepEditModes();
+            return true;
         // The faders run 0 to 1 over the instrument's 0 to 127.
         case et::kSwing:
             instrument.setValue(globalTag(tags::kSwingOffset), std::round(control->getValue() * 127.0f));
@@ -375,6 +387,16 @@ void Editor::loopRangeChanged(CControl* control) {
     }
 }
 
+// The modes of the switches over every grid, and the switches lit as the modes are.
+void Editor::applyStepEditModes() {
+    for (TrackStripViews& strip : controls->views().strips) {
+        strip.steps->setLengthMode(holdTuneMode);
+        strip.steps->setShortHoldMode(shortHoldMode);
+    }
+    controls->views().holdTuneMode->setValue(holdTuneMode ? 1.0f : 0.0f);
+    controls->views().shortHoldMode->setValue(shortHoldMode ? 1.0f : 0.0f);
+}
+
 void Editor::showPage(int page) {
     displayedPage = std::clamp(page, 0, 3);
     controls->showPage(displayedPage);
@@ -400,18 +422,18 @@ bool Editor::randomPanelChanged(long tag, CControl* control) {
             if (!pressed) return true;
             keepRandomKeystrokes(instrument);
             break;
+        // The three latching switches store what they show, lit or not.
         case et::kRandomModeButton:
-            if (!pressed) return true;
-            instrument.randomPerPattern = instrument.randomPerPattern != 0 ? 0 : 1;
+            instrument.randomPerPattern = pressed ? 1 : 0;
             instrument.randomGraphVisible = 0;
+            // The density rows show the settings now in force.
+            for (int track = 0; track < instrument.getTrackCount(); ++track) controls->refreshTrack(track);
             break;
         case et::kRandomGraphButton:
-            if (!pressed) return true;
-            instrument.randomGraphVisible = instrument.randomGraphVisible != 0 ? 0 : 1;
+            instrument.randomGraphVisible = pressed ? 1 : 0;
             break;
         case et::kRandomPlay:
-            if (!pressed) return true;
-            toggleRandomAuto();
+            instrument.setValue(globalTag(tags::kRandomAutoOffset), pressed ? 1.0f : 0.0f);
             break;
         case et::kRandomGraph:
             randomGraphChanged(control);
@@ -437,6 +459,7 @@ void Editor::randomGraphChanged(CControl* control) {
     const int changed = roundedValue(control) & 1;
     const controls::GraphRect& rect = graph->getRect(changed);
     const controls::GraphRect& other = graph->getRect(changed ^ 1);
+    graphRects = {graph->getRect(0), graph->getRect(1)};
     if (rect.y1 < 0.02f) return;
     const int tracks = instrument.getTrackCount();
     const auto trackAt = [tracks](float y) { return static_cast<int>(static_cast<float>(tracks) * y * 0.95f); };

@@ -5,6 +5,7 @@
 #include <cstdlib>
 #include <memory>
 
+#include "plugin/core/RandomKeystrokes.h"
 #include "plugin/editor/EqualiserResponse.h"
 #include "plugin/editor/artwork/ArtworkGeometry.h"
 #include "plugin/editor/controls/ControlLogic.h"
@@ -33,26 +34,8 @@ int sectionTop(int trackCount, art::Section section) {
     return trackCount == kSmallTrackCount ? s.small.top : s.large.top;
 }
 
-// A small caption under or beside a control. It is no control: it reports nothing and takes no
-// mouse, so a click on it falls through to nothing rather than to a neighbour.
-class CCaption : public toolkit::CView {
-public:
-    CCaption(const CRect& size, std::string text) : CView(size), text(std::move(text)) { setMouseEnabled(false); }
-    bool isTypeOf(std::string_view className) const override {
-        return className == "CCaption" || CView::isTypeOf(className);
-    }
-    const char* getClassName() const override { return "CCaption"; }
-    void draw(cairo_t* context) override {
-        controls::drawText(context, getViewSize(), text, 7.5, controls::TextAlign::centre, 0.62, 0.66, 0.72);
-        setDirty(false);
-    }
-
-private:
-    std::string text;
-};
-
-void caption(CFrame& frame, const CRect& where, std::string text) {
-    frame.add(std::make_unique<CCaption>(where, std::move(text)));
+controls::CVornCaption* caption(CFrame& frame, const CRect& where, std::string text) {
+    return frame.add(std::make_unique<controls::CVornCaption>(where, std::move(text)));
 }
 
 // The track knobs, left to right, with their artwork and caption.
@@ -73,6 +56,18 @@ constexpr int kStripKnobPitch = 44;
 constexpr const char* kSlotCaptions[] = {"Send 1", "Send 2", "Ins 1", "Ins 2"};
 // The most characters of an effect's label the slot's switch has room for.
 constexpr std::size_t kSlotLabelLength = 5;
+
+// English (0) and French (1), as the Tooltips setting chooses.
+constexpr const char* kHoldTuneTooltips[] = {
+    "Right drag on a step: up and down tunes it, left and right sets its hold.\r\n"
+    "Shift held at the press does the same for one drag.",
+    "Glisser avec le bouton droit sur un pas : verticalement, son accord ; horizontalement, sa "
+    "dur\xC3\xA9" "e.\r\nMaj enfonc\xC3\xA9" "e au clic fait de m\xC3\xAA" "me le temps d'un geste."};
+constexpr const char* kShortHoldTooltips[] = {
+    "Right drag left and right on a step: a short hold of up to two steps.\r\n"
+    "Shift+Ctrl held at the press does the same for one drag.",
+    "Glisser horizontalement avec le bouton droit sur un pas : une dur\xC3\xA9" "e courte, "
+    "deux pas au plus.\r\nMaj+Ctrl enfonc\xC3\xA9s au clic font de m\xC3\xAA" "me le temps d'un geste."};
 
 constexpr const char* kStepRowTooltip =
     "Pour modifier la v\xC3\xA9locit\xC3\xA9 de la frappe,\r\n d\xC3\xA9placez la souris verticalement tout en "
@@ -203,11 +198,12 @@ void EditorControls::buildStrip(CFrame& frame, Listener* listener, int track) {
     s.steps->setScrollBar(true);
     // The musician who turned tooltips off (-1) gets none.
     if (instrument.settings.tooltips >= 0) s.steps->setTooltipText(kStepRowTooltip);
+    caption(frame, rectOfSize(362, top + 1, 52, 9), "Random");
     s.randomAmount = frame.add(
-        std::make_unique<controls::CVornPatternRandom>(rectOfSize(362, top + 6, 52, 12), listener, tag(et::kRandomAmountKind)));
-    s.mute = frame.add(std::make_unique<CVornSwitch>(rectOfSize(364, top + 22, 20, 20), listener, tag(et::kMuteKind),
+        std::make_unique<controls::CVornPatternRandom>(rectOfSize(362, top + 10, 52, 12), listener, tag(et::kRandomAmountKind)));
+    s.mute = frame.add(std::make_unique<CVornSwitch>(rectOfSize(364, top + 25, 20, 20), listener, tag(et::kMuteKind),
                                                      "SwitchMute.png"));
-    s.solo = frame.add(std::make_unique<CVornSwitch>(rectOfSize(390, top + 22, 20, 20), listener, tag(et::kSoloKind),
+    s.solo = frame.add(std::make_unique<CVornSwitch>(rectOfSize(390, top + 25, 20, 20), listener, tag(et::kSoloKind),
                                                      "SwitchSolo.png"));
 
     for (std::size_t k = 0; k < std::size(kStripKnobs); ++k) {
@@ -250,19 +246,23 @@ void EditorControls::buildStrip(CFrame& frame, Listener* listener, int track) {
 
 void EditorControls::buildSoundPage(CFrame& frame, Listener* listener, int y) {
     EditorViews& v = controls;
-    v.keyLabel = frame.add(std::make_unique<CVornLabel>(rectOfSize(16, y + 16, 40, 24), listener, et::kKeyLabel, "LabelKey.png"));
-    v.decay = frame.add(std::make_unique<CVornSwitch>(rectOfSize(64, y + 20, 56, 16), listener, et::kDecay, "Decay.png"));
+    // The heading names the track the page edits, beside the panel's own title.
+    v.soundTrackName = frame.add(
+        std::make_unique<controls::CVornCaption>(rectOfSize(64, y + 2, 240, 11), "", controls::TextAlign::left, 8.5));
+    caption(frame, rectOfSize(12, y + 22, 22, 12), "Key");
+    v.keyLabel = frame.add(std::make_unique<CVornLabel>(rectOfSize(34, y + 16, 40, 24), listener, et::kKeyLabel, "LabelKey.png"));
+    v.decay = frame.add(std::make_unique<CVornSwitch>(rectOfSize(80, y + 20, 56, 16), listener, et::kDecay, "Decay.png"));
     v.reverse =
-        frame.add(std::make_unique<CVornSwitch>(rectOfSize(124, y + 20, 56, 16), listener, et::kReverse, "Reverse.png"));
+        frame.add(std::make_unique<CVornSwitch>(rectOfSize(140, y + 20, 56, 16), listener, et::kReverse, "Reverse.png"));
     v.charley =
-        frame.add(std::make_unique<CVornSwitch>(rectOfSize(184, y + 20, 56, 16), listener, et::kCharley, "Charley.png"));
-    v.editPage = frame.add(std::make_unique<CVornPushButton>(rectOfSize(248, y + 20, 48, 16), listener, et::kEditPage,
+        frame.add(std::make_unique<CVornSwitch>(rectOfSize(200, y + 20, 56, 16), listener, et::kCharley, "Charley.png"));
+    v.editPage = frame.add(std::make_unique<CVornPushButton>(rectOfSize(262, y + 20, 48, 16), listener, et::kEditPage,
                                                              "SwitchEditPage.png", CVornPushButton::Kind::latching));
-    v.soundEqPage = frame.add(std::make_unique<CVornPushButton>(rectOfSize(300, y + 20, 28, 16), listener, et::kSoundEqPage,
+    v.soundEqPage = frame.add(std::make_unique<CVornPushButton>(rectOfSize(314, y + 20, 28, 16), listener, et::kSoundEqPage,
                                                                 "SwitchEQ.png", CVornPushButton::Kind::latching));
-    v.wavePage = frame.add(std::make_unique<CVornPushButton>(rectOfSize(334, y + 18, 20, 20), listener, et::kWavePage,
+    v.wavePage = frame.add(std::make_unique<CVornPushButton>(rectOfSize(348, y + 18, 20, 20), listener, et::kWavePage,
                                                              "SwitchWave.png", CVornPushButton::Kind::latching));
-    v.phase = frame.add(std::make_unique<CVornPushButton>(rectOfSize(360, y + 18, 20, 20), listener, et::kPhase,
+    v.phase = frame.add(std::make_unique<CVornPushButton>(rectOfSize(374, y + 18, 20, 20), listener, et::kPhase,
                                                           "SwitchPhase.png", CVornPushButton::Kind::latching));
 
     v.wave = frame.add(std::make_unique<controls::CVornWave>(rectOfSize(16, y + 46, 224, 64), listener, et::kWave));
@@ -314,6 +314,18 @@ void EditorControls::buildPatternPanel(CFrame& frame, Listener* listener, int y)
     caption(frame, rectOfSize(552, y + 106, 108, 10), "Fill Attn");
     v.fillAttenuation =
         frame.add(std::make_unique<controls::CVornFader>(rectOfSize(552, y + 116, 108, 28), listener, et::kFillAttenuation));
+
+    // What a right drag on the steps edits; Shift (and Ctrl) held at the press do the same for
+    // one drag.
+    v.holdTuneMode = frame.add(
+        std::make_unique<CVornSwitch>(rectOfSize(672, y + 110, 76, 16), listener, et::kHoldTuneMode, "StepHoldMode.png"));
+    v.shortHoldMode = frame.add(std::make_unique<CVornSwitch>(rectOfSize(672, y + 130, 76, 16), listener, et::kShortHoldMode,
+                                                              "StepShortHoldMode.png"));
+    const int language = instrument.settings.tooltips;
+    if (language >= 0) {
+        v.holdTuneMode->setTooltipText(kHoldTuneTooltips[language == 1 ? 1 : 0]);
+        v.shortHoldMode->setTooltipText(kShortHoldTooltips[language == 1 ? 1 : 0]);
+    }
 }
 
 void EditorControls::buildRandomPanel(CFrame& frame, Listener* listener, int y) {
@@ -341,6 +353,8 @@ void EditorControls::buildRandomPanel(CFrame& frame, Listener* listener, int y) 
     }
     v.makerLink = frame.add(
         std::make_unique<CVornPushButton>(rectOfSize(868, y + 124, 120, 20), listener, et::kMakerLink, "RimbaDrumsUrl.png"));
+    v.userManual = frame.add(
+        std::make_unique<CVornPushButton>(rectOfSize(776, y + 124, 48, 20), listener, et::kUserManual, "Manual.png"));
 }
 
 // ---- refresh ----------------------------------------------------------------------------------
@@ -410,12 +424,21 @@ void EditorControls::refreshTrack(int track) {
     s.tuneVelocity->setValue(unit(value(tags::kTuneVelocity)));
     s.mute->setValue(value(tags::kMute) != 0.0f ? 1.0f : 0.0f);
     s.solo->setValue(isSoloed(track) ? 1.0f : 0.0f);
-    s.randomAmount->setRange({static_cast<int>(value(tags::kRandomMinDensity)),
-                              static_cast<int>(value(tags::kRandomMaxDensity))});
-    s.randomAmount->setMaxRoll(static_cast<int>(value(tags::kRandomMaxRoll)));
+    refreshRandomAmount(track);
     s.sound->setText(soundName(instrument.tracks.soundPath[static_cast<std::size_t>(track)]));
+    if (track == soundPageTrack) controls.soundTrackName->setText(trackHeading(track));
     s.steps->setRow(rowOf(track));
-    s.steps->setScrollOffset(shownPage * controls::CVornPattern::kVisibleSteps);
+    s.steps->setScrollOffset(shownFirstStep);
+}
+
+// The density row shows the settings in force: the current pattern's when they are kept per
+// pattern.
+void EditorControls::refreshRandomAmount(int track) {
+    if (track < 0 || track >= static_cast<int>(controls.strips.size())) return;
+    controls::CVornPatternRandom* amount = controls.strips[static_cast<std::size_t>(track)].randomAmount;
+    const RandomRange random = randomRangeInForce(instrument, track);
+    amount->setRange({static_cast<int>(random.minCell), static_cast<int>(random.maxCell)});
+    amount->setMaxRoll(static_cast<int>(random.maxRoll));
 }
 
 void EditorControls::refreshSoundPage(int selectedTrack) {
@@ -446,7 +469,17 @@ void EditorControls::refreshSoundPage(int selectedTrack) {
     v.wave->setPeaks(sound ? wavePeaks(sound->samples, columns) : std::vector<float>(static_cast<std::size_t>(columns)));
     v.wave->setValue(unit(settings.start[t]));
     v.wave->setEnd(unit(settings.end[t]));
+    soundPageTrack = track;
+    v.soundTrackName->setText(trackHeading(track));
     v.synthPresetName->setText(instrument.synthPresetName(track));
+    // Without a drum synth the synth sound's name has nothing behind it; its menu loads one.
+    v.synthPresetName->setDimmed(instrument.slotPlugin(VornDrums::kSynthSlot) == nullptr, "No drum synth");
+}
+
+// "3 Rim": the track's number and the name of its sound.
+std::string EditorControls::trackHeading(int track) const {
+    const std::string name = soundName(instrument.tracks.soundPath[static_cast<std::size_t>(track)]);
+    return std::to_string(track + 1) + (name.empty() ? std::string() : " " + name);
 }
 
 void EditorControls::refreshPatternPanel() {
@@ -464,12 +497,15 @@ void EditorControls::refreshPatternPanel() {
     controls.loopMode->setValue(instrument.playMode == 0 ? 1.0f : 0.0f);
     controls.chainMode->setValue(instrument.playMode == 1 ? 1.0f : 0.0f);
     controls.randomMode->setValue(instrument.playMode == 2 ? 1.0f : 0.0f);
-    controls.patternPage->setValue(static_cast<float>(shownPage));
+    controls.patternPage->setValue(static_cast<float>(shownFirstStep / controls::CVornPattern::kVisibleSteps));
     controls.swing->setValue(std::clamp(static_cast<float>(instrument.swing) / 127.0f, 0.0f, 1.0f));
     controls.fillAttenuation->setValue(std::clamp(static_cast<float>(instrument.fillAttenuation) / 127.0f, 0.0f, 1.0f));
     controls.randomModeButton->setValue(instrument.randomPerPattern != 0 ? 1.0f : 0.0f);
     controls.randomGraphButton->setValue(instrument.randomGraphVisible != 0 ? 1.0f : 0.0f);
     controls.randomPlay->setValue(instrument.randomAuto != 0 ? 1.0f : 0.0f);
+    // The range graph shows only while its switch is lit; hidden, it takes no clicks.
+    const bool graphShown = instrument.randomGraphVisible != 0;
+    if (controls.randomGraph->isVisible() != graphShown) controls.randomGraph->setVisible(graphShown);
 }
 
 void EditorControls::refreshNames() {
@@ -523,9 +559,13 @@ void EditorControls::showPlayingStep(int step) {
 }
 
 void EditorControls::showPage(int page) {
-    shownPage = std::clamp(page, 0, art::kPatternPages - 1);
-    controls.patternPage->setValue(static_cast<float>(shownPage));
-    for (TrackStripViews& s : controls.strips) s.steps->setScrollOffset(shownPage * controls::CVornPattern::kVisibleSteps);
+    scrollTo(std::clamp(page, 0, art::kPatternPages - 1) * controls::CVornPattern::kVisibleSteps);
+}
+
+void EditorControls::scrollTo(int firstStep) {
+    shownFirstStep = std::clamp(firstStep, 0, controls::GridGeometry::kMaxScrollOffset);
+    controls.patternPage->setValue(static_cast<float>(shownFirstStep / controls::CVornPattern::kVisibleSteps));
+    for (TrackStripViews& s : controls.strips) s.steps->setScrollOffset(shownFirstStep);
 }
 
 void EditorControls::syncPatternRows() {

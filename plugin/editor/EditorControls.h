@@ -56,6 +56,7 @@ public:
     // Every control's value, text and lit state from the instrument's state.
     void refreshAll(int selectedTrack);
     void refreshTrack(int track);
+    void refreshRandomAmount(int track);
     void refreshSoundPage(int selectedTrack);
     void refreshPatternPanel();
     // Program, kit and pattern set names, and the effect slots' labels.
@@ -75,6 +76,9 @@ public:
     void showMasterLevel(float level) override;
     void showPlayingStep(int step) override;
     void showPage(int page) override;
+    // Every grid scrolled to `firstStep` (0..48) and the page control on the page it lies in.
+    void scrollTo(int firstStep);
+    int getShownFirstStep() const { return shownFirstStep; }
 
     // Copies each track's current pattern into its step row where it changed.
     void syncPatternRows();
@@ -88,11 +92,13 @@ private:
     void refreshMaster();
     bool isSoloed(int track) const;
     controls::PatternRowValues rowOf(int track) const;
+    std::string trackHeading(int track) const;
     std::vector<controls::CVornKnob*> allKnobs() const;
 
     const VornDrums& instrument;
     EditorViews controls;
-    int shownPage = 0;
+    int soundPageTrack = -1;  // the track the sound page shows
+    int shownFirstStep = 0;  // the grids' first visible step, kept across refreshes
 };
 
 // The name a file is shown by: its name without folder and extension; "" for no file.

@@ -188,9 +188,8 @@ BuiltMenu EditorMenus::mainMenu() {
     });
     MenuBuilder manuals = top.submenu("User Manual");
     for (const char* language : {"English", "French"}) {
-        const std::string file = std::string("UserManual") + language + ".pdf";
-        manuals.entry(language, [&self, file] {
-            self.dialogs.openDocument(platform::joinPath(libraryFolder(self.drums.settings), file));
+        manuals.entry(language, [&self, language] {
+            self.openUserManual(language);
             return MenuOutcome{};
         });
     }
@@ -314,6 +313,11 @@ MenuOutcome EditorMenus::chooseBufferSize(int frames) {
     drums.settings.standaloneBufferSize = frames;
     drums.setParameterAutomated(kStandaloneBufferSize, static_cast<float>(frames));
     return {};
+}
+
+void EditorMenus::openUserManual(std::string_view language) {
+    const std::string file = "UserManual" + std::string(language) + ".pdf";
+    dialogs.openDocument(platform::joinPath(libraryFolder(drums.settings), file));
 }
 
 }  // namespace rimba

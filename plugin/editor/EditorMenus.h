@@ -15,6 +15,7 @@
 #include <memory>
 #include <optional>
 #include <string>
+#include <string_view>
 #include <vector>
 
 #include "plugin/editor/EditorDialogs.h"
@@ -111,6 +112,8 @@ public:
     // The note picked in the selector the main menu showed: 0 or more becomes the pattern
     // trigger key, anything below turns it off.
     void takePatternTriggerKey(int key);
+    // The manual shipped in the library, "English" or "French", in the system's viewer.
+    void openUserManual(std::string_view language);
 
 private:
     // The position stepFile moves to among `count` files from position `current` (count when

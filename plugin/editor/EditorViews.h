@@ -83,6 +83,11 @@ constexpr long kRandomGraphButton = 92;
 constexpr long kRandomPlay = 93;
 constexpr long kRandomSave = 94;
 constexpr long kMainMenu = 96;
+constexpr long kUserManual = 97;
+// What a right drag on the steps edits: holds and tunes (the grids' length mode), and short
+// holds of up to two steps.
+constexpr long kHoldTuneMode = 98;
+constexpr long kShortHoldMode = 99;
 constexpr long kNoTag = -1;  // the progress bar: it reports nothing
 
 // Track strip kinds.
@@ -164,6 +169,7 @@ struct EditorViews {
     controls::CVornKnob* synthMix = nullptr;
     controls::CVornLabel* synthPresetName = nullptr;
     controls::CVornLabel* keyLabel = nullptr;
+    controls::CVornCaption* soundTrackName = nullptr;  // the page's heading: "3 Rim"
     controls::CVornSwitch* decay = nullptr;
     controls::CVornSwitch* reverse = nullptr;
     controls::CVornSwitch* charley = nullptr;
@@ -179,6 +185,8 @@ struct EditorViews {
     controls::CVornFader* swing = nullptr;
     controls::CVornFader* fillAttenuation = nullptr;
     controls::CVornPushButton* dragMidi = nullptr;
+    controls::CVornSwitch* holdTuneMode = nullptr;
+    controls::CVornSwitch* shortHoldMode = nullptr;
     // The random generator.
     controls::CVornRandomGraphCtrl* randomGraph = nullptr;
     controls::CVornPushButton* randomModeButton = nullptr;
@@ -187,6 +195,7 @@ struct EditorViews {
     // The welcome picture and the maker's link.
     controls::CVornPushButton* welcome = nullptr;
     controls::CVornPushButton* makerLink = nullptr;
+    controls::CVornPushButton* userManual = nullptr;
 
     std::vector<TrackStripViews> strips;
 };

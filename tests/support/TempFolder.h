@@ -29,14 +29,21 @@ public:
     std::string operator/(const std::string& relative) const { return below(root, relative); }
 
     // Creates the file and any folders above it.
+    // Written whole under a temporary name, then renamed: a program of the test's that polls
+    // for the file (a fixture plug-in waiting for a request) never finds it empty or half written.
     std::string makeFile(const std::string& relative, const std::string& content = "") const {
         const std::string full = *this / relative;
         std::filesystem::create_directories(std::filesystem::path(full).parent_path());
-        std::ofstream out(full, std::ios::binary);
-        out << content;
-        if (!out) {
-            throw std::runtime_error("cannot write " + full);
+        const std::string partial = full + ".partial";
+        {
+            std::ofstream out(partial, std::ios::binary);
+            out << content;
+            out.close();
+            if (!out) {
+                throw std::runtime_error("cannot write " + partial);
+            }
         }
+        std::filesystem::rename(partial, full);
         return full;
     }
 

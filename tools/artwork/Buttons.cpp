@@ -38,6 +38,9 @@ constexpr SwitchText kSwitchTexts[] = {
     {"PatternRandomPlay.png", "PLAY", palette::kViolet},
     {"Save.png", "SAVE", palette::kViolet},
     {"D&D.png", "DRAG MIDI", palette::kAmber},
+    {"StepHoldMode.png", "HOLD / TUNE", palette::kAmber},
+    {"StepShortHoldMode.png", "SHORT HOLD", palette::kAmber},
+    {"Manual.png", "MANUAL", palette::kViolet},
 };
 
 const SwitchText& switchText(std::string_view name) {

@@ -13,7 +13,7 @@ struct NamedDrawer {
 
 // Several bitmaps share a drawer that tells them apart by name (the text of a switch, the
 // accent of a knob).
-constexpr std::array<NamedDrawer, 57> kDrawers{{
+constexpr std::array<NamedDrawer, 60> kDrawers{{
     {"Background.png", drawBackground},
     {"BackgroundLarge.png", drawBackground},
     {"Play.png", drawPlay},
@@ -57,6 +57,9 @@ constexpr std::array<NamedDrawer, 57> kDrawers{{
     {"Save.png", drawTextButton},
     {"RandomGraph.png", drawRandomGraph},
     {"D&D.png", drawTextButton},
+    {"StepHoldMode.png", drawTextSwitch},
+    {"StepShortHoldMode.png", drawTextSwitch},
+    {"Manual.png", drawTextButton},
     {"RimbaDrumsUrl.png", drawUrl},
     {"Welcome.png", drawWelcome},
     {"SelectNotes.png", drawNoteCell},

@@ -152,6 +152,11 @@ inline constexpr BitmapGeometry kBitmaps[] = {
     {"RandomGraph.png", 160, 64, 1},
     // Drag the pattern out as MIDI: up, down.
     {"D&D.png", 64, 20, 2},
+    // What a right drag on the steps edits (off, lit): holds and tunes, short holds.
+    {"StepHoldMode.png", 76, 16, 2},
+    {"StepShortHoldMode.png", 76, 16, 2},
+    // The user manual: up, down.
+    {"Manual.png", 48, 20, 2},
     // The maker's link (up, down) and the welcome picture (shown, pressed).
     {"RimbaDrumsUrl.png", 120, 20, 2},
     {"Welcome.png", 400, 240, 2},

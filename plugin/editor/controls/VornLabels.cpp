@@ -50,7 +50,43 @@ MouseResult CVornLabel::mouseUp(CPoint where, unsigned buttons) {
     return MouseResult::handled;
 }
 
-void CVornLabel::drawControl(cairo_t* context) { drawPlate(context, plate, getViewSize(), text); }
+void CVornLabel::setDimmed(bool on, std::string placeholderText) {
+    if (on == dimmed && placeholderText == placeholder) return;
+    dimmed = on;
+    placeholder = std::move(placeholderText);
+    invalid();
+}
+
+void CVornLabel::drawControl(cairo_t* context) {
+    if (!dimmed) {
+        drawPlate(context, plate, getViewSize(), text);
+        return;
+    }
+    const CRect& box = getViewSize();
+    if (!plate.isEmpty())
+        plate.draw(context, {box.left, box.top}, 0);
+    else
+        fillRect(context, box, 0.12, 0.13, 0.15);
+    // The plate recedes under the panel's colour and the text is the captions' grey.
+    fillRect(context, box, 0.09, 0.10, 0.12, 0.55);
+    drawText(context, box.offset(4, 0), text.empty() ? placeholder : text, 9.0, TextAlign::left, 0.45, 0.48, 0.52);
+}
+
+CVornCaption::CVornCaption(const CRect& size, std::string text, TextAlign align, double fontSize)
+    : CView(size), text(std::move(text)), align(align), fontSize(fontSize) {
+    setMouseEnabled(false);
+}
+
+void CVornCaption::setText(std::string newText) {
+    if (newText == text) return;
+    text = std::move(newText);
+    invalid();
+}
+
+void CVornCaption::draw(cairo_t* context) {
+    drawText(context, getViewSize(), text, fontSize, align, 0.62, 0.66, 0.72);
+    setDirty(false);
+}
 
 CVornLabelEffectEx::CVornLabelEffectEx(const CRect& size, toolkit::CControlListener* listener, long tag)
     : CVornControlEx(size, listener, tag), plate(FilmStrip::load("LabelNameLarge.png")) {}

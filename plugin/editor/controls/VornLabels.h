@@ -28,6 +28,10 @@ public:
     void setReportReleases(bool on) { reportReleases = on; }
     bool getReportReleases() const { return reportReleases; }
     int getDoubleClickTime() const { return doubleClickTime; }
+    // A label whose menu has nothing loaded behind it yet (the synth sound without a drum synth)
+    // shows greyed, with `placeholder` in place of an empty name; it still opens its menu.
+    void setDimmed(bool on, std::string placeholderText = {});
+    bool isDimmed() const { return dimmed; }
     // Whether the press just reported was made with the right button; cleared by asking. A right
     // click reports like a left one, so a label whose listener does not ask still opens its menu
     // (the synth sound's label opens the drum synth's editor with it).
@@ -45,6 +49,28 @@ private:
     bool reportReleases = false;
     bool pressed = false;
     bool rightClicked = false;
+    bool dimmed = false;
+    std::string placeholder;
+};
+
+// A small caption under or beside a control, or a heading that names what a panel shows. It is
+// no control: it reports nothing and takes no mouse, so a click on it falls through to nothing
+// rather than to a neighbour.
+class CVornCaption : public toolkit::CView {
+public:
+    CVornCaption(const toolkit::CRect& size, std::string text, TextAlign align = TextAlign::centre, double fontSize = 7.5);
+    bool isTypeOf(std::string_view className) const override {
+        return className == "CVornCaption" || CView::isTypeOf(className);
+    }
+    const char* getClassName() const override { return "CVornCaption"; }
+    void setText(std::string newText);
+    const std::string& getText() const { return text; }
+    void draw(cairo_t* context) override;
+
+private:
+    std::string text;
+    TextAlign align;
+    double fontSize;
 };
 
 // The name of a loaded effect on the large plate; a click reports 1.

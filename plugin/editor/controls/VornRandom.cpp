@@ -120,21 +120,25 @@ GraphRect dragGraphRect(GraphRect rect, unsigned grip, const CRect& area, int dx
     if (area.isEmpty()) return rect;
     const float fx = static_cast<float>(dx) / static_cast<float>(area.width());
     const float fy = static_cast<float>(dy) / static_cast<float>(area.height());
+    // Never so small that both edges lie within reach of one press: the rectangle can always be
+    // grabbed again by either edge, and inside it.
+    const float minWidth = std::min(1.0f, static_cast<float>(kGraphMinimumPixels) / static_cast<float>(area.width()));
+    const float minHeight = std::min(1.0f, static_cast<float>(kGraphMinimumPixels) / static_cast<float>(area.height()));
     if (grip & kGripMove) {
         // The whole rectangle moves, stopping at the edges without changing its size.
         const float mx = std::clamp(fx, -rect.x0, 1.0f - rect.x1);
         const float my = std::clamp(fy, -rect.y0, 1.0f - rect.y1);
         return {rect.x0 + mx, rect.x1 + mx, rect.y0 + my, rect.y1 + my};
     }
-    if (grip & kGripLeft) rect.x0 = std::clamp(rect.x0 + fx, 0.0f, rect.x1);
-    if (grip & kGripRight) rect.x1 = std::clamp(rect.x1 + fx, rect.x0, 1.0f);
-    if (grip & kGripTop) rect.y0 = std::clamp(rect.y0 + fy, 0.0f, rect.y1);
-    if (grip & kGripBottom) rect.y1 = std::clamp(rect.y1 + fy, rect.y0, 1.0f);
+    if (grip & kGripLeft) rect.x0 = std::clamp(rect.x0 + fx, 0.0f, std::max(rect.x1 - minWidth, 0.0f));
+    if (grip & kGripRight) rect.x1 = std::clamp(rect.x1 + fx, std::min(rect.x0 + minWidth, 1.0f), 1.0f);
+    if (grip & kGripTop) rect.y0 = std::clamp(rect.y0 + fy, 0.0f, std::max(rect.y1 - minHeight, 0.0f));
+    if (grip & kGripBottom) rect.y1 = std::clamp(rect.y1 + fy, std::min(rect.y0 + minHeight, 1.0f), 1.0f);
     return rect;
 }
 
 CVornRandomGraphCtrl::CVornRandomGraphCtrl(const CRect& size, toolkit::CControlListener* listener, long tag)
-    : CVornControlEx(size, listener, tag), background(FilmStrip::load("RandomGraph.png")) {
+    : CVornControlEx(size, listener, tag), background(FilmStrip::load("RandomGraph.png")), rects(kDefaultGraphRects) {
     setMin(0.0f);
     setMax(1.0f);
 }

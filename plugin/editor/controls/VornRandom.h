@@ -54,6 +54,14 @@ struct GraphRect {
     friend bool operator==(const GraphRect&, const GraphRect&) = default;
 };
 
+// Where the rectangles start: the first over the lower densities of the first half of the
+// tracks (kicks and snares), the second over the higher densities of the other half (hats and
+// percussion). They apply nothing until a musician moves one.
+inline constexpr std::array<GraphRect, 2> kDefaultGraphRects{GraphRect{0.0f, 0.45f, 0.0f, 0.45f},
+                                                             GraphRect{0.5f, 1.0f, 0.55f, 1.0f}};
+// The smallest side of a rectangle in pixels: wider than the reach of an edge on both sides.
+inline constexpr int kGraphMinimumPixels = 12;
+
 // The parts of a rectangle a press can take, as flags; 0 outside.
 enum GraphGrip : unsigned {
     kGripNone = 0,
@@ -64,7 +72,8 @@ enum GraphGrip : unsigned {
     kGripMove = 16
 };
 unsigned graphGripAt(const GraphRect& rect, const toolkit::CRect& area, toolkit::CPoint where);
-// The rectangle after the pointer moved by (dx, dy) pixels holding `grip`; kept inside 0..1.
+// The rectangle after the pointer moved by (dx, dy) pixels holding `grip`; kept inside 0..1 and
+// never smaller than kGraphMinimumPixels on either side.
 GraphRect dragGraphRect(GraphRect rect, unsigned grip, const toolkit::CRect& area, int dx, int dy);
 
 class CVornRandomGraphCtrl : public CVornControlEx {
@@ -86,7 +95,7 @@ protected:
 
 private:
     FilmStrip background;
-    std::array<GraphRect, 2> rects{};
+    std::array<GraphRect, 2> rects;
     int held = -1;
     unsigned grip = kGripNone;
     toolkit::CPoint pressedAt{};

@@ -164,10 +164,26 @@ void CFrame::mouseDown(CPoint where, unsigned buttons) {
     }
     CView* target = getViewAt(where);
     if (focus && focus != target) setFocusView(nullptr);
-    if (target && target->onMouseDown(where, buttons) == MouseResult::handled && isChild(target) &&
-        (heldButtons & kButtonBits) != 0)
-        capture = target;
+    const int modalRunsBefore = modalRuns;
+    const bool handled = target && target->onMouseDown(where, buttons) == MouseResult::handled;
+    if (modalRuns != modalRunsBefore) {
+        endPressTakenByModal(target, where, buttons);
+        endDragOf(target);
+        return;
+    }
+    if (handled && isChild(target) && (heldButtons & kButtonBits) != 0) capture = target;
     endDragOf(target);
+}
+
+// A pop-up menu opened by a press grabs the pointer, and its loop takes the release (after a
+// choice, or after Escape): the frame would wait for that release forever and hand the next
+// click to the view that opened the menu. The press ends where the menu closed instead.
+void CFrame::endPressTakenByModal(CView* target, CPoint where, unsigned buttons) {
+    const unsigned pressed = buttons & kButtonBits;
+    if ((heldButtons & pressed) == 0) return;  // the release came through the modal loop
+    heldButtons &= ~pressed;
+    if (heldButtons == 0) capture = nullptr;
+    if (target && isChild(target)) target->onMouseUp(where, buttons);
 }
 
 void CFrame::mouseMoved(CPoint where, unsigned buttons) {
@@ -262,6 +278,7 @@ CRect CFrame::getScreenRect(const CView& view) const {
 
 void CFrame::runModal(const std::function<bool(XEvent&)>& filter, const std::function<bool()>& finished,
                       int waitMs) {
+    ++modalRuns;
     while (window && !finished()) {
         window->pumpEvents(filter);
         redraw();

@@ -148,6 +148,7 @@ private:
     void collectDirtyViews();
     void dropPointersTo(const CView* view);
     void endDragOf(CView* view);
+    void endPressTakenByModal(CView* target, CPoint where, unsigned buttons);
 
     CRect size;
     std::shared_ptr<CBitmap> background;
@@ -157,6 +158,7 @@ private:
     CView* capture = nullptr;
     CView* focus = nullptr;
     unsigned heldButtons = 0;  // mouse buttons down now; the capture ends when none is
+    int modalRuns = 0;         // nested loops run so far: a press that ran one lost its release
     CursorShape cursor = CursorShape::arrow;
     DropHandler dropHandler;
     std::optional<CPoint> releaseTakenByDrag;  // where a drag out of the window ended

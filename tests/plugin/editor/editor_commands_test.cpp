@@ -11,6 +11,7 @@
 #include <utility>
 #include <vector>
 
+#include "common/platform/Clock.h"
 #include "plugin/editor/Editor.h"
 #include "plugin/editor/toolkit/Frame.h"
 #include "plugin/model/Tags.h"
@@ -431,6 +432,139 @@ TEST_F(EditorCommands, TheRangeGraphGivesTheTracksItCoversTheirRangeAndClearsThe
             EXPECT_EQ(randomHits(track), 0);
         }
     }
+}
+
+// Through the frame, as the window hands on a click.
+void clickAt(toolkit::CFrame& frame, toolkit::CPoint where, unsigned button = toolkit::kLButton) {
+    frame.mouseDown(where, button);
+    frame.mouseUp(where, button);
+}
+
+// The grids' scroll bar and autoscroll move what every grid shows and the page the strip menu's
+// measure duplications work on; a later refresh of the strips keeps it.
+TEST_F(EditorCommands, TheShownStepsFollowTheScrollBarAndAutoscrollAndSurviveARefresh) {
+    toolkit::CFrame& frame = *editor->getFrame();
+    const toolkit::CRect grid = strip(0).steps->getViewSize();
+    const auto expectShown = [&](int firstStep) {
+        for (int track = 0; track < drums->getTrackCount(); ++track)
+            EXPECT_EQ(strip(track).steps->getScrollOffset(), firstStep) << "track " << track;
+        EXPECT_EQ(views().patternPage->getValue(), static_cast<float>(firstStep / 16));
+        EXPECT_EQ(editor->getDisplayedPage(), firstStep / 16);
+    };
+    for (int click = 0; click < 17; ++click) clickAt(frame, {grid.right - 5, grid.bottom - 3});  // the right arrow
+    expectShown(17);
+    chooseInStripMenu(1, "Copy");  // refreshes every strip
+    expectShown(17);
+
+    drums->settings.autoscroll = 1;
+    drums->stepDisplay.push({.step = 32, .timeMilliseconds = static_cast<double>(platform::tickMilliseconds()) - 1.0});
+    editor->refresh();
+    expectShown(32);
+    // "Duplicate Measure 1" copies the first four steps of the page shown.
+    velocities(2).fill(0.0f);
+    velocities(2)[33] = 90.0f;
+    chooseInStripMenu(2, "Duplicate Measure 1");
+    for (const std::size_t copied : {37u, 41u, 45u}) EXPECT_EQ(velocities(2)[copied], 90.0f) << copied;
+    EXPECT_EQ(std::count(velocities(2).begin(), velocities(2).end(), 90.0f), 4);
+}
+
+// The random panel's MODE, GRAPH and PLAY switches store what they show at every click, off as
+// well as on.
+TEST_F(EditorCommands, TheRandomSwitchesStoreWhatTheyShowAtEveryClick) {
+    struct Case {
+        long tag;
+        const std::int32_t* stored;
+    };
+    toolkit::CFrame& frame = *editor->getFrame();
+    for (const Case c : {Case{et::kRandomModeButton, &drums->randomPerPattern},
+                         Case{et::kRandomGraphButton, &drums->randomGraphVisible},
+                         Case{et::kRandomPlay, &drums->randomAuto}}) {
+        toolkit::CControl* button = tagged(c.tag);
+        ASSERT_NE(button, nullptr);
+        for (int click = 1; click <= 3; ++click) {
+            clickAt(frame, centreOf(*button));
+            EXPECT_EQ(*c.stored, click % 2) << "tag " << c.tag << ", click " << click;
+            EXPECT_EQ(button->getValue() != 0.0f, click % 2 == 1) << "tag " << c.tag << ", click " << click;
+        }
+    }
+}
+
+// The range graph shows while its switch is lit; a drag of one rectangle's edge gives the tracks
+// it covers its density range, and the tracks the other rectangle covers keep theirs.
+TEST_F(EditorCommands, TheRangeGraphShowsWithItsSwitchAndADragSetsTheRangesOfTheTracksItCovers) {
+    toolkit::CFrame& frame = *editor->getFrame();
+    controls::CVornRandomGraphCtrl* graph = views().randomGraph;
+    controls::CVornPushButton* graphSwitch = tagged<controls::CVornPushButton>(et::kRandomGraphButton);
+    ASSERT_FALSE(graph->isVisible());
+    for (int track = 4; track < 8; ++track) drums->tracks.randomMinDensity[static_cast<std::size_t>(track)] = 2.0f;
+    clickAt(frame, centreOf(*graphSwitch));
+    ASSERT_TRUE(graph->isVisible());
+
+    // Eight tracks: the first rectangle covers tracks 0 to int(8 x y1 x 0.95), the second the rest.
+    const toolkit::CRect box = graph->getViewSize();
+    const controls::GraphRect first = graph->getRect(0);
+    const int firstLast = static_cast<int>(8.0f * first.y1 * 0.95f);
+    ASSERT_GE(firstLast, 1);
+    const toolkit::CPoint edge{box.left + static_cast<int>(first.x1 * static_cast<float>(box.width())),
+                               box.top + static_cast<int>((first.y0 + first.y1) / 2.0f * static_cast<float>(box.height()))};
+    frame.mouseDown(edge, toolkit::kLButton);
+    frame.mouseMoved({box.right + 20, edge.y}, toolkit::kLButton);
+    frame.mouseUp({box.right + 20, edge.y}, toolkit::kLButton);
+    EXPECT_FLOAT_EQ(graph->getRect(0).x1, 1.0f);
+    for (int track = 0; track < 8; ++track) {
+        const auto t = static_cast<std::size_t>(track);
+        if (track <= firstLast) {
+            EXPECT_EQ(static_cast<int>(drums->tracks.randomMaxDensity[t]), 6) << track;
+            EXPECT_EQ(strip(track).randomAmount->getRange().maximum, 6) << track;
+        } else {
+            EXPECT_EQ(drums->tracks.randomMinDensity[t], 2.0f) << track;
+        }
+    }
+
+    // Switched off, it hides and a press where it was changes nothing.
+    clickAt(frame, centreOf(*graphSwitch));
+    EXPECT_FALSE(graph->isVisible());
+    drums->tracks.randomMaxDensity[0] = 1.0f;
+    frame.mouseDown(edge, toolkit::kLButton);
+    frame.mouseMoved({box.left, edge.y}, toolkit::kLButton);
+    frame.mouseUp({box.left, edge.y}, toolkit::kLButton);
+    EXPECT_EQ(drums->tracks.randomMaxDensity[0], 1.0f);
+}
+
+// The two switches under the pattern panel put every grid in the hold-and-tune and short-hold
+// modes, and the modes come back when the window reopens.
+TEST_F(EditorCommands, TheStepEditSwitchesSetEveryGridsModesAndKeepThemAcrossAReopen) {
+    toolkit::CFrame& frame = *editor->getFrame();
+    clickAt(frame, centreOf(*views().holdTuneMode));
+    for (int track = 0; track < 8; ++track) {
+        EXPECT_TRUE(strip(track).steps->isLengthMode()) << track;
+        EXPECT_FALSE(strip(track).steps->isShortHoldMode()) << track;
+    }
+    clickAt(frame, centreOf(*views().shortHoldMode));
+    editor->close();
+    ASSERT_TRUE(editor->open(reinterpret_cast<void*>(static_cast<std::uintptr_t>(host))));
+    EXPECT_EQ(views().holdTuneMode->getValue(), 1.0f);
+    EXPECT_EQ(views().shortHoldMode->getValue(), 1.0f);
+    for (int track = 0; track < 8; ++track) EXPECT_TRUE(strip(track).steps->isShortHoldMode()) << track;
+}
+
+// The frame's own idle (its events, its redraw) runs only while the instrument counts its editor
+// as open.
+TEST_F(EditorCommands, TheFramesIdleRunsOnlyWhileTheInstrumentCountsItsEditorOpen) {
+    const Window second = x.makeWindow(0, 0, 1005, 642);
+    Editor other(*drums);  // not the instrument's editor
+    ASSERT_TRUE(other.open(reinterpret_cast<void*>(static_cast<std::uintptr_t>(second))));
+    toolkit::CView* view = taggedIn(*other.getFrame(), et::kPlay);
+    ASSERT_NE(view, nullptr);
+    view->invalid();
+    other.idle();
+    EXPECT_FALSE(view->isDirty()) << "the instrument's editor is open: the frame redraws";
+    editor->close();
+    view->invalid();
+    other.idle();
+    EXPECT_TRUE(view->isDirty()) << "the instrument's editor is closed: nothing is drawn";
+    other.close();
+    XDestroyWindow(x.display, second);
 }
 
 // The hosted plug-ins' own editors: a right click on an effect slot's label or on the synth

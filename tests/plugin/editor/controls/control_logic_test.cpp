@@ -236,8 +236,14 @@ TEST(RandomGraph, APressNearAnEdgeResizesInsideMovesAndFarAwayTakesNothing) {
     EXPECT_FLOAT_EQ(moved.x0, 0.6f);
     EXPECT_FLOAT_EQ(moved.y0, 0.0f);
     EXPECT_FLOAT_EQ(moved.y1, 0.4f);
+    // Never past its other edge, and never so narrow that one press reaches both edges: the
+    // narrowed rectangle is taken by its right edge again and grows back.
     const GraphRect narrowed = dragGraphRect(rect, kGripLeft, area, 90, 0);
-    EXPECT_FLOAT_EQ(narrowed.x0, 0.6f);  // never past its other edge
+    EXPECT_FLOAT_EQ(narrowed.x0, 0.6f - kGraphMinimumPixels / 100.0f);
+    EXPECT_EQ(graphGripAt(narrowed, area, {61, 40}), unsigned{kGripRight});
+    EXPECT_FLOAT_EQ(dragGraphRect(narrowed, kGripRight, area, 30, 0).x1, 0.9f);
+    const GraphRect flattened = dragGraphRect(rect, kGripBottom, area, 0, -90);
+    EXPECT_FLOAT_EQ(flattened.y1, 0.2f + kGraphMinimumPixels / 100.0f);
 }
 
 TEST(Meters, LightTheirLevelsShareOfTheirLength) {

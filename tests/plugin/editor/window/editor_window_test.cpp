@@ -270,12 +270,12 @@ struct Opened {
 };
 
 // Clicks (x, y), waits for a pop-up window to appear and gives its place on the screen.
-std::optional<Opened> clickAndFindPopup(int x, int y) {
+std::optional<Opened> clickAndFindPopup(int x, int y, int button = 1) {
     Display* display = XOpenDisplay(nullptr);
     if (!display) return std::nullopt;
     const std::set<Window> before = popupWindows(display);
     std::optional<Opened> opened;
-    if (xdotool(at(x, y) + "click 1") == 0)
+    if (xdotool(at(x, y) + "click " + std::to_string(button)) == 0)
         for (int tries = 0; tries < 250 && !opened; ++tries) {
             for (Window candidate : popupWindows(display)) {
                 XWindowAttributes attributes{};
@@ -286,6 +286,92 @@ std::optional<Opened> clickAndFindPopup(int x, int y) {
         }
     XCloseDisplay(display);
     return opened;
+}
+
+// Waits (five seconds at most) until no pop-up is left on the screen.
+bool waitForNoPopup() {
+    Display* display = XOpenDisplay(nullptr);
+    if (!display) return false;
+    bool gone = false;
+    for (int tries = 0; tries < 250 && !gone; ++tries) {
+        gone = popupWindows(display).empty();
+        if (!gone) std::this_thread::sleep_for(std::chrono::milliseconds(20));
+    }
+    XCloseDisplay(display);
+    return gone;
+}
+
+// A menu closed with Escape hands the mouse back: the very next click acts, whichever control's
+// menu it was (a label's, opened with the left button; a pad's, with the right).
+TEST_F(EditorWindow, AfterAMenuClosedWithEscapeTheNextClickActs) {
+    struct Opener {
+        long tag;
+        int button;
+    };
+    for (const Opener opener : {Opener{49, 1}, Opener{stripTag(0, 13), 3}}) {
+        SCOPED_TRACE(opener.tag);
+        clickAndIdle(30);
+        ASSERT_EQ(playing(), 1.0f);
+        const Place& place = layout.at(opener.tag);
+        const Place& stop = layout.at(31);
+        std::optional<Opened> popup;
+        mouse.act([&] {
+            popup = clickAndFindPopup(place.centreX(), place.centreY(), opener.button);
+            xdotool("key Escape");
+            if (!popup || !waitForNoPopup()) return -1;
+            return xdotool(at(stop.centreX(), stop.centreY()) + "click 1");
+        });
+        idleUntil([this] { return mouse.finished(); });
+        ASSERT_EQ(mouse.finish(), 0) << "no menu opened, or it stayed open";
+        idleFor(5);
+        EXPECT_EQ(playing(), 0.0f) << "the click on Stop after Escape was taken by the menu's control";
+    }
+}
+
+// A right drag to the right on a hit changes its roll; with Shift held at the press it changes
+// its hold instead.
+TEST_F(EditorWindow, ShiftHeldAtARightDragEditsTheHoldInsteadOfTheRoll) {
+    const Place& row = layout.at(stripTag(0, 0));
+    const int stepWidth = (row.right - row.left) / 16;
+    const ProgramChunk before = chunkNow();
+    ASSERT_FALSE(before.tracks.empty());
+    const auto pattern = static_cast<std::size_t>(before.currentPattern);
+    const auto& velocity = before.tracks[0].velocity[pattern];
+    // A step with four empty steps after it, so that a hold has room.
+    int step = 0;
+    while (step < 11 && (velocity[static_cast<std::size_t>(step)] != 0 || velocity[static_cast<std::size_t>(step) + 1] != 0 ||
+                         velocity[static_cast<std::size_t>(step) + 2] != 0 || velocity[static_cast<std::size_t>(step) + 3] != 0 ||
+                         velocity[static_cast<std::size_t>(step) + 4] != 0))
+        ++step;
+    ASSERT_LT(step, 11);
+    const auto s = static_cast<std::size_t>(step);
+    const int x0 = row.left + step * stepWidth + stepWidth / 2;
+    const int y0 = row.top + 8;
+    // The drag's last events may reach the editor a few idles after xdotool is done: each drag
+    // waits (a bounded number of idles) for the value it should change.
+    const auto rightDrag = [&](const std::string& modifier, const std::function<bool(const ChunkTrack&)>& changed) {
+        const std::string down = modifier.empty() ? "" : "keydown " + modifier + " ";
+        const std::string up = modifier.empty() ? "" : " keyup " + modifier;
+        // Whether or not the two moves arrive apart, 80 pixels count whole.
+        mouse.run(at(x0, y0) + down + "mousedown 3 " + at(x0 + 8, y0) + at(x0 + 80, y0) + "mouseup 3" + up, 50);
+        idleUntil([this] { return mouse.finished(); });
+        idleUntil([&] { return changed(chunkNow().tracks[0]); }, 200);
+    };
+    mouse.run(at(x0, y0) + "click 1", 50);  // a hit of velocity 127, hold 0, roll 0
+    idleUntil([this] { return mouse.finished(); });
+    idleFor(5);
+    ASSERT_EQ(chunkNow().tracks[0].velocity[pattern][s], 127);
+
+    rightDrag("", [&](const ChunkTrack& track) { return track.roll[pattern][s] != 0; });
+    const ProgramChunk rolled = chunkNow();
+    EXPECT_EQ(rolled.tracks[0].roll[pattern][s], 3) << "80 pixels at 10 a roll, at most 3";
+    EXPECT_EQ(rolled.tracks[0].hold[pattern][s], 0);
+
+    rightDrag("shift", [&](const ChunkTrack& track) { return track.hold[pattern][s] != 0; });
+    const ProgramChunk held = chunkNow();
+    EXPECT_EQ(held.tracks[0].roll[pattern][s], 3) << "the roll stays";
+    EXPECT_EQ(held.tracks[0].hold[pattern][s], 3) << "80 pixels at 24 a step";
+    EXPECT_EQ(held.tracks[0].velocity[pattern][s], 127);
 }
 
 TEST_F(EditorWindow, AutoScrollPickedFromTheMainMenuWithTheMouseTogglesTheStoredSetting) {
