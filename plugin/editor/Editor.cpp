@@ -97,7 +97,7 @@ void Editor::attachGrids() {
         strip.drum->setRows(artwork::kTrackStripsTop, artwork::kTrackStripPitch, instrument.getTrackCount());
         strip.drum->highlight = [this](int row, bool on) {
             std::vector<TrackStripViews>& all = controls->views().strips;
-            if (row >= 0 && static_cast<std::size_t>(row) < all.size()) all[static_cast<std::size_t>(row)].drum->setDropTarget(on);
+            if (row >= 0 && static_cast<std::size_t>(row) < all.size()) all[static_cast<std::size_t>(row)].steps->setHighlighted(on);
         };
     }
 }

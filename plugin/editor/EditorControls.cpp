@@ -102,9 +102,10 @@ std::vector<float> wavePeaks(const std::vector<std::int16_t>& samples, int colum
 }
 
 CRect EditorControls::stepRowRect(int track) {
-    // The steps and, under them, the scroll bar that also opens the grid's menu.
-    return rectOfSize(32, stripTop(track) + 1, controls::CVornPattern::kVisibleSteps * 20,
-                      32 + controls::CVornPattern::kScrollBarHeight);
+    // The steps and, under them, the scroll bar that also opens the grid's menu: the bar's band is
+    // the bottom 24 pixels that answer as the bar, so the steps stand above it.
+    return rectOfSize(32, stripTop(track) + 1, controls::CVornPattern::kVisibleSteps * art::kStepFrameWidth,
+                      art::kStepFrameHeight + controls::GridGeometry::kScrollBarReach);
 }
 CRect EditorControls::trackMeterRect(int track) { return rectOfSize(934, stripTop(track) + 4, 8, 40); }
 CRect EditorControls::masterMeterRect() { return rectOfSize(720, 20, 96, 8); }
@@ -572,17 +573,19 @@ void EditorControls::syncPatternRows() {
     for (std::size_t track = 0; track < controls.strips.size(); ++track) {
         controls::CVornPattern* steps = controls.strips[track].steps;
         const controls::PatternRowValues row = rowOf(static_cast<int>(track));
-        const controls::PatternRowValues& shown = steps->getRow();
-        if (row.velocity != shown.velocity || row.randomHit != shown.randomHit || row.stepCount != shown.stepCount)
-            steps->setRow(row);
+        if (row != steps->getRow()) steps->setRow(row);
     }
 }
 
 controls::PatternRowValues EditorControls::rowOf(int track) const {
     const int pattern = std::clamp(instrument.currentPattern.load(), 0, kPatternCount - 1);
     const TrackPatterns& steps = instrument.patterns[static_cast<std::size_t>(track)];
+    const auto p = static_cast<std::size_t>(pattern);
     controls::PatternRowValues row;
-    row.velocity = steps.stepVelocity[static_cast<std::size_t>(pattern)];
+    row.velocity = steps.stepVelocity[p];
+    row.roll = steps.stepRoll[p];
+    row.hold = steps.stepHold[p];
+    row.tune = steps.stepTune;
     row.randomHit = steps.randomHit;
     row.stepCount = instrument.patternSteps[static_cast<std::size_t>(pattern)];
     return row;

@@ -1,5 +1,6 @@
 // Knobs, meters, the step row and the small displays of the pattern and sound panels.
 
+#include <algorithm>
 #include <cmath>
 #include <cstdio>
 #include <string>
@@ -141,9 +142,11 @@ void drawStep(cairo_t* cr, int frame, const BitmapGeometry& bitmap) {
     if (!playing) hLine(cr, 4, w - 4, 2, palette::kButtonTop);
 
     if (level > 0) {
-        const int barTop = 5;
-        const int barBottom = h - 5;
-        const int barHeight = (barBottom - barTop) * level / kStepVelocityLevels;
+        // In a frame 22 high the bar has 14 pixels for 8 levels: the lowest still gets two, so that
+        // its colour shows under the cap.
+        const int barTop = 4;
+        const int barBottom = h - 4;
+        const int barHeight = std::max(2, (barBottom - barTop) * level / kStepVelocityLevels);
         const Colour bar = mix(mix(accent, palette::kButton, 0.35), accent,
                                static_cast<double>(level) / kStepVelocityLevels);
         fillRect(cr, 5, barBottom - barHeight, w - 10, barHeight, bar);

@@ -59,7 +59,10 @@ inline constexpr std::array<TrackFamily, 16> kTrackFamilyOfTrack{
 // f x kStepFramesPerFamily). Within a family: frame 0 an empty step; frames 1 to 8 a step on at
 // velocity level 1 to 8 (level = ceil(velocity x 8 / 127)), its bar as high as its velocity;
 // frame 9 the playing step when empty; frames 10 to 17 the playing step on at levels 1 to 8.
+// A frame is 20 x 22: a step row is 46 high, and its bottom 24 pixels belong to the scroll bar.
 inline constexpr int kStepVelocityLevels = 8;
+inline constexpr int kStepFrameWidth = 20;
+inline constexpr int kStepFrameHeight = 22;
 inline constexpr int kStepFramesPerFamily = 2 + 2 * kStepVelocityLevels;
 constexpr int stepFrame(TrackFamily family, int velocity, bool playing) {
     const int level = velocity <= 0     ? 0
@@ -173,7 +176,7 @@ inline constexpr BitmapGeometry kBitmaps[] = {
     // The main menu button: up, down.
     {"Menu.png", 40, 20, 2},
     // Track strip: the steps (see stepFrame), the random amount, the pad lamp (off, lit).
-    {"PatternLed.png", 20, 32, kTrackFamilies * kStepFramesPerFamily},
+    {"PatternLed.png", kStepFrameWidth, kStepFrameHeight, kTrackFamilies * kStepFramesPerFamily},
     {"PatternRandom.png", 52, 12, kRandomAmountSegments + 1},
     {"Led.png", 16, 16, 2},
     // Waveform handles.

@@ -55,7 +55,7 @@ int nextHit(const GridTarget& target, int step) {
 CRect GridGeometry::stepsArea() const {
     CRect area = box;
     area.top += headerHeight;
-    if (scrollBar) area.bottom -= kScrollBarHeight;
+    if (scrollBar) area.bottom -= kScrollBarReach;
     return area;
 }
 
@@ -92,11 +92,11 @@ GridOutcome GridGestures::scrollTo(int offset) {
 }
 
 GridOutcome GridGestures::mouseDown(GridTarget target, const GridGeometry& geometry, CPoint where,
-                                    GridButton button) {
+                                    GridButton button, GridKeys keys) {
     // A second button during a drag belongs to that drag: it starts nothing of its own.
     if (gesture != Gesture::none) return {};
     if (geometry.onScrollBar(where)) return pressScrollBar(geometry, where);
-    return pressStep(target, geometry.stepAt(where.x, scrollOffset), where, button);
+    return pressStep(target, geometry.stepAt(where.x, scrollOffset), where, button, keys);
 }
 
 GridOutcome GridGestures::pressScrollBar(const GridGeometry& geometry, CPoint where) {
@@ -114,9 +114,13 @@ GridOutcome GridGestures::pressScrollBar(const GridGeometry& geometry, CPoint wh
     return GridOutcome::menu(where);
 }
 
-GridOutcome GridGestures::pressStep(GridTarget target, int step, CPoint where, GridButton button) {
+GridOutcome GridGestures::pressStep(GridTarget target, int step, CPoint where, GridButton button, GridKeys keys) {
     if (target.data == nullptr || target.pattern < 0 || target.pattern >= kPatternCount || !isStep(step)) return {};
-    if (lengthMode && !shortHoldMode) {
+    // The keys only add to the grid's modes, and only until the release: letting go of Shift
+    // mid-drag does not turn a hold into a roll.
+    gestureLength = lengthMode || keys.shift;
+    gestureShortHold = shortHoldMode || (keys.shift && keys.control);
+    if (gestureLength && !gestureShortHold) {
         const int holder = hitHolding(target, step);
         if (holder >= 0) {
             step = holder;
@@ -144,7 +148,7 @@ GridOutcome GridGestures::pressStep(GridTarget target, int step, CPoint where, G
     if (target.data->randomHit[s] != 0.0f) {
         target.data->randomHit[s] = 0.0f;
     } else if (velocity != 0.0f) {
-        if (!lengthMode || shortHoldMode) {
+        if (!gestureLength || gestureShortHold) {
             velocity = 0.0f;
             roll = 0.0f;
         } else {
@@ -225,7 +229,7 @@ GridOutcome GridGestures::rightDragTo(GridTarget target, CPoint where) {
     lastMouse.y = where.y;
 
     if (rightDrag == RightDrag::vertical) {
-        if (lengthMode) {
+        if (gestureLength) {
             float& tune = target.data->stepTune[s];
             const double raised = std::clamp(static_cast<double>(tune) - dy * 0.1, -kMaxTune * 1.0, kMaxTune * 1.0);
             return store(tune, static_cast<float>(raised)) ? GridOutcome::changed(step) : GridOutcome{};
@@ -237,16 +241,16 @@ GridOutcome GridGestures::rightDragTo(GridTarget target, CPoint where) {
 
     // Horizontal: whole units of pixels since the last applied change, each move counting from
     // the previous applied one, so that turning back past an end takes effect at once.
-    const int pixelsPerUnit = shortHoldMode ? kShortHoldPixels : lengthMode ? kHoldPixels : kRollPixels;
+    const int pixelsPerUnit = gestureShortHold ? kShortHoldPixels : gestureLength ? kHoldPixels : kRollPixels;
     const int units = (where.x - lastMouse.x) / pixelsPerUnit;
     if (units == 0) return {};
     lastMouse.x = where.x;
-    if (shortHoldMode) {
+    if (gestureShortHold) {
         float& hold = target.data->stepHold[p][s];
         const int longer = std::clamp(static_cast<int>(hold) + units, 0, kMaxShortHold);
         return store(hold, static_cast<float>(longer)) ? GridOutcome::changed(step) : GridOutcome{};
     }
-    if (lengthMode) {
+    if (gestureLength) {
         float& hold = target.data->stepHold[p][s];
         int longer = std::clamp(static_cast<int>(hold) + units, 0, kLastStep);
         // A hold ends before the next hit of the row, or the two would overlap.
@@ -289,6 +293,8 @@ void GridGestures::endGesture() {
     pendingDelete = -1;
     rightDrag = RightDrag::undecided;
     scrollDragStart = -1;
+    gestureLength = false;
+    gestureShortHold = false;
 }
 
 GridCursor GridGestures::cursor() const {

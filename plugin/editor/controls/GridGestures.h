@@ -28,7 +28,8 @@ struct GridGeometry {
     bool scrollBar = false;
     int headerHeight = 0;
 
-    // The rows of steps: the rectangle without the header and the scroll bar.
+    // The rows of steps: the rectangle without the header and the scroll bar's band, so that
+    // every pixel drawn as a step answers as one.
     toolkit::CRect stepsArea() const;
     // The step under x (integer arithmetic, first visible step `scrollOffset`); may lie outside
     // 0..63, or -1 when the grid is too narrow to hold a column.
@@ -51,6 +52,13 @@ struct GridTarget {
 };
 
 enum class GridButton { left, right };
+
+// The modifier keys held at a press. For that gesture Shift adds lengthMode and Shift+Ctrl
+// shortHoldMode as well, on top of the grid's own modes; Ctrl alone adds nothing.
+struct GridKeys {
+    bool shift = false;
+    bool control = false;
+};
 
 struct HeldButtons {
     bool left = false;
@@ -94,7 +102,8 @@ public:
     int getScrollOffset() const { return scrollOffset; }
     void setScrollOffset(int firstStep);  // limited to 0..48
 
-    GridOutcome mouseDown(GridTarget target, const GridGeometry& geometry, toolkit::CPoint where, GridButton button);
+    GridOutcome mouseDown(GridTarget target, const GridGeometry& geometry, toolkit::CPoint where, GridButton button,
+                          GridKeys keys = {});
     GridOutcome mouseMoved(GridTarget target, const GridGeometry& geometry, toolkit::CPoint where, HeldButtons held);
     // Ends the gesture: a pending delete is made now.
     GridOutcome mouseUp(GridTarget target);
@@ -105,12 +114,15 @@ public:
     int getSelectedNote() const { return selectedNote; }
     int getPendingDelete() const { return pendingDelete; }
     RightDrag getRightDrag() const { return rightDrag; }
+    // The modes the gesture under way follows (the grid's own plus the keys of its press).
+    bool inLengthMode() const { return gestureLength; }
+    bool inShortHoldMode() const { return gestureShortHold; }
 
 private:
     enum class Gesture { none, left, right, thumb };
 
     GridOutcome pressScrollBar(const GridGeometry& geometry, toolkit::CPoint where);
-    GridOutcome pressStep(GridTarget target, int step, toolkit::CPoint where, GridButton button);
+    GridOutcome pressStep(GridTarget target, int step, toolkit::CPoint where, GridButton button, GridKeys keys);
     GridOutcome paint(GridTarget target, const GridGeometry& geometry, toolkit::CPoint where);
     GridOutcome rightDragTo(GridTarget target, toolkit::CPoint where);
     GridOutcome dragThumb(const GridGeometry& geometry, toolkit::CPoint where);
@@ -128,6 +140,8 @@ private:
     toolkit::CPoint pressPoint;
     toolkit::CPoint lastMouse;  // y: the last event; x: the last applied horizontal change
     int scrollDragStart = -1;
+    bool gestureLength = false;  // the modes taken at the press, kept until the release
+    bool gestureShortHold = false;
 };
 
 // The rows of the drum strips on the page, for the strip drag and the strip menu.

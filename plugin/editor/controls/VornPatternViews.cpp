@@ -1,6 +1,7 @@
 #include "plugin/editor/controls/VornPatternViews.h"
 
 #include <algorithm>
+#include <cmath>
 #include <cstdio>
 #include <utility>
 
@@ -192,6 +193,12 @@ void CVornPattern::setHeaderHeight(int pixels) {
 
 GridGeometry CVornPattern::geometry() const { return {getViewSize(), scrollBar, headerHeight}; }
 
+void CVornPattern::setHighlighted(bool on) {
+    if (on == highlighted) return;
+    highlighted = on;
+    invalid();
+}
+
 void CVornPattern::attachPatterns(TrackPatterns* data, int patternIndex, int stepCount) {
     patternIndex = std::clamp(patternIndex, 0, kPatternCount - 1);
     // A drag on the row that goes away ends as its release would: a pending delete is made
@@ -209,7 +216,11 @@ void CVornPattern::attachPatterns(TrackPatterns* data, int patternIndex, int ste
 
 void CVornPattern::refreshRow() {
     if (patterns == nullptr) return;
-    row.velocity = patterns->stepVelocity[static_cast<std::size_t>(pattern)];
+    const auto p = static_cast<std::size_t>(pattern);
+    row.velocity = patterns->stepVelocity[p];
+    row.roll = patterns->stepRoll[p];
+    row.hold = patterns->stepHold[p];
+    row.tune = patterns->stepTune;
     row.randomHit = patterns->randomHit;
 }
 
@@ -235,7 +246,8 @@ std::optional<GridMenuEntry> CVornPattern::takeMenuChoice() { return std::exchan
 MouseResult CVornPattern::mouseDown(CPoint where, unsigned buttons) {
     const std::optional<GridButton> button = pressedButton(buttons);
     if (!button) return CVornControlEx::mouseDown(where, buttons);
-    const GridOutcome outcome = gestures.mouseDown(target(), geometry(), where, *button);
+    const GridKeys keys{(buttons & toolkit::kShift) != 0, (buttons & toolkit::kControl) != 0};
+    const GridOutcome outcome = gestures.mouseDown(target(), geometry(), where, *button, keys);
     if (outcome.what == GridOutcome::What::openMenu) {
         const std::optional<GridMenuEntry> entry = askMenu(outcome.menuAt);
         releaseAfterMenu(*this, where, *button == GridButton::left ? toolkit::kLButton : toolkit::kRButton);
@@ -316,39 +328,97 @@ void CVornPattern::drawControl(cairo_t* context) {
             }
             if (step == playingStep) fillRect(context, cell, 1.0, 1.0, 1.0, 0.25);
         }
-        // A random keystroke where the pattern has no hit of its own shows in the random colour.
-        if (row.randomHit[s] != 0.0f && row.velocity[s] <= 0.0f)
-            fillRect(context, {cell.left + 5, cell.bottom - 12, cell.right - 5, cell.bottom - 5}, 0.682, 0.573, 0.925,
-                     0.9);
-        // Steps past the pattern's end are dimmed: they never play.
-        if (step >= row.stepCount) fillRect(context, cell, 0.0, 0.0, 0.0, 0.55);
+        drawMarks(context, cell, s);
+    }
+    drawHolds(context);
+    // Steps past the pattern's end are dimmed, holds running into them too: they never play.
+    for (int column = 0; column < kVisibleSteps; ++column) {
+        if (getScrollOffset() + column < row.stepCount) continue;
+        fillRect(context, {area.left + column * width, area.top, area.left + (column + 1) * width, area.bottom}, 0.0,
+                 0.0, 0.0, 0.55);
     }
     if (scrollBar) drawScrollBar(context);
+    if (highlighted) {
+        const auto accent = trackAccent(track);
+        const CRect& box = getViewSize();
+        cairo_save(context);
+        cairo_set_source_rgb(context, accent[0], accent[1], accent[2]);
+        cairo_set_line_width(context, 2.0);
+        cairo_rectangle(context, box.left + 1, box.top + 1, box.width() - 2, box.height() - 2);
+        cairo_stroke(context);
+        cairo_restore(context);
+    }
 }
 
-// The bar as its clicks read it: an arrow of 22 pixels at each end and the thumb a quarter of
-// the track between them.
+// What a step holds besides its velocity: the roll as one dot per extra hit along the top, the
+// tune as its offset on a dark plate, a random keystroke without a hit of its own as a violet
+// block.
+void CVornPattern::drawMarks(cairo_t* context, const CRect& cell, std::size_t s) const {
+    const bool hit = row.velocity[s] > 0.0f;
+    const int roll = hit ? std::clamp(static_cast<int>(row.roll[s]), 0, GridGestures::kMaxRoll) : 0;
+    for (int i = 0; i < roll; ++i)
+        fillRect(context, rectOfSize(cell.left + 5 + 4 * i, cell.top + 2, 2, 2), 0.95, 0.96, 0.98);
+    const int tune = static_cast<int>(std::lround(row.tune[s]));
+    if (hit && tune != 0) {
+        const CRect plate{cell.left + 1, cell.top + 7, cell.right - 1, cell.top + 15};
+        fillRect(context, plate, 0.07, 0.09, 0.12, 0.8);
+        drawText(context, plate, numbered("%+i", tune), 7.0, TextAlign::centre, 0.949, 0.698, 0.306);
+    }
+    if (row.randomHit[s] != 0.0f && !hit)
+        fillRect(context, {cell.left + 5, cell.bottom - 9, cell.right - 5, cell.bottom - 4}, 0.682, 0.573, 0.925, 0.9);
+}
+
+// A hold longer than one step runs as a bar from its hit's middle to the end of the last step it
+// covers, over the following steps; the part beyond the visible columns or the pattern's end is
+// not drawn. A hit scrolled out to the left still shows the rest of its hold.
+void CVornPattern::drawHolds(cairo_t* context) const {
+    const CRect area = geometry().stepsArea();
+    const int width = area.width() / kVisibleSteps;
+    const int first = getScrollOffset();
+    const int end = std::min(first + kVisibleSteps, row.stepCount);  // one past the last drawn step
+    const auto accent = trackAccent(track);
+    for (int step = 0; step < end; ++step) {
+        const auto s = static_cast<std::size_t>(step);
+        if (row.velocity[s] <= 0.0f || row.hold[s] <= 1.0f) continue;
+        const int last = std::min(step + static_cast<int>(std::ceil(row.hold[s])) - 1, end - 1);
+        if (last < first) continue;
+        const int left = step >= first ? area.left + (step - first) * width + width / 2 : area.left;
+        const int right = area.left + (last - first + 1) * width - 2;
+        fillRect(context, {left, area.bottom - 4, right, area.bottom - 2}, accent[0], accent[1], accent[2]);
+    }
+}
+
+// The bar as its clicks read it, over the whole band that answers as the bar: an arrow of 22
+// pixels at each end and the thumb a quarter of the track between them. The track shows where
+// the pattern's hits lie over its 64 steps, so the thumb frames the ones on show.
 void CVornPattern::drawScrollBar(cairo_t* context) const {
     const GridGeometry grid = geometry();
     const CRect& box = grid.box;
-    const CRect bar{box.left, box.bottom - kScrollBarHeight, box.right, box.bottom};
+    const CRect bar{box.left, box.bottom - GridGeometry::kScrollBarReach, box.right, box.bottom};
     fillRect(context, bar, 0.1, 0.1, 0.12);
     const int arrow = GridGeometry::kArrowWidth;
     const int middle = bar.top + bar.height() / 2;
     cairo_save(context);
     cairo_set_source_rgb(context, 0.6, 0.6, 0.65);
-    cairo_move_to(context, bar.left + arrow - 7, middle - 4);
-    cairo_line_to(context, bar.left + arrow - 7, middle + 4);
+    cairo_move_to(context, bar.left + arrow - 7, middle - 5);
+    cairo_line_to(context, bar.left + arrow - 7, middle + 5);
     cairo_line_to(context, bar.left + 7, middle);
     cairo_close_path(context);
-    cairo_move_to(context, bar.right - arrow + 7, middle - 4);
-    cairo_line_to(context, bar.right - arrow + 7, middle + 4);
+    cairo_move_to(context, bar.right - arrow + 7, middle - 5);
+    cairo_line_to(context, bar.right - arrow + 7, middle + 5);
     cairo_line_to(context, bar.right - 7, middle);
     cairo_close_path(context);
     cairo_fill(context);
     cairo_restore(context);
     const int thumbLeft = bar.left + grid.thumbLeft(getScrollOffset());
-    fillRect(context, {thumbLeft, bar.top + 2, thumbLeft + grid.thumbWidth(), bar.bottom - 2}, 0.5, 0.5, 0.55);
+    fillRect(context, {thumbLeft, bar.top + 3, thumbLeft + grid.thumbWidth(), bar.bottom - 3}, 0.36, 0.37, 0.42);
+    const int track = box.width() - 2 * arrow;
+    const auto accent = trackAccent(this->track);
+    for (int step = 0; step < row.stepCount; ++step) {
+        if (row.velocity[static_cast<std::size_t>(step)] <= 0.0f) continue;
+        const int x = bar.left + arrow + track * step / kMaxSteps;
+        fillRect(context, {x + 1, middle - 3, x + 3, middle + 3}, accent[0], accent[1], accent[2], 0.85);
+    }
 }
 
 CVornCellSelect::CVornCellSelect(const CRect& size, toolkit::CControlListener* listener, long tag,

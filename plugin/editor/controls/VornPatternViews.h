@@ -39,8 +39,12 @@ std::optional<GridMenuEntry> gridMenuEntryOf(const toolkit::MenuChoice& choice);
 // What the step row shows of one track's current pattern, copied from the instrument's state.
 struct PatternRowValues {
     std::array<float, kMaxSteps> velocity{};   // 0 no hit, 1..127
+    std::array<float, kMaxSteps> roll{};       // 0..3 extra hits
+    std::array<float, kMaxSteps> hold{};       // in steps; more than 1 runs over the next steps
+    std::array<float, kMaxSteps> tune{};       // semitones, -24..24, shared by the track's patterns
     std::array<float, kMaxSteps> randomHit{};  // 1 where a random keystroke sits
     int stepCount = 16;                        // steps of the pattern, 1..64
+    bool operator==(const PatternRowValues&) const = default;
 };
 
 // The step row of one track. Attached to the track's live planes it edits them under the
@@ -88,6 +92,9 @@ public:
     bool isShortHoldMode() const { return gestures.shortHoldMode; }
     const GridGestures& getGestures() const { return gestures; }
     GridGeometry geometry() const;
+    // Outlined in the track's colour: the source and the target of a strip drag.
+    void setHighlighted(bool on);
+    bool isHighlighted() const { return highlighted; }
 
     // Opens the grid menu at `where` (frame coordinates); what the scroll bar does beside its
     // arrows and thumb, and what the editor may offer elsewhere. True when an entry was chosen.
@@ -114,6 +121,8 @@ private:
     void refreshRow();
     void showCursor();
     void drawScrollBar(cairo_t* context) const;
+    void drawHolds(cairo_t* context) const;
+    void drawMarks(cairo_t* context, const toolkit::CRect& cell, std::size_t step) const;
 
     FilmStrip strip;
     PatternRowValues row;
@@ -121,6 +130,7 @@ private:
     int playingStep = -1;
     bool scrollBar = false;
     int headerHeight = 0;
+    bool highlighted = false;
     TrackPatterns* patterns = nullptr;
     int pattern = 0;
     GridGestures gestures;

@@ -357,13 +357,15 @@ TEST_F(EditorCommands, TheStripMenuCopiesAndPastesAndAStripDragCopiesTheWholeTra
     handle->onMouseDown(centreOf(*handle), toolkit::kLButton);
     handle->onMouseMoved({x, centreOf(*strip(3).drum).y}, toolkit::kLButton);
     handle->onMouseMoved({x, centreOf(*strip(6).drum).y}, toolkit::kLButton);
-    EXPECT_TRUE(strip(6).drum->isDropTarget());
-    EXPECT_FALSE(strip(3).drum->isDropTarget());
+    EXPECT_TRUE(strip(1).steps->isHighlighted()) << "the source's grid";
+    EXPECT_TRUE(strip(6).steps->isHighlighted()) << "the target's grid";
+    EXPECT_FALSE(strip(3).steps->isHighlighted());
     handle->onMouseUp({x, centreOf(*strip(6).drum).y}, toolkit::kLButton);
     EXPECT_EQ(grids(6), oneBefore);
     EXPECT_EQ(grids(1), oneBefore);
     EXPECT_NE(grids(3), oneBefore);
-    EXPECT_FALSE(strip(6).drum->isDropTarget());
+    EXPECT_FALSE(strip(6).steps->isHighlighted());
+    EXPECT_FALSE(strip(1).steps->isHighlighted());
 }
 
 TEST_F(EditorCommands, TheRandomButtonsGenerateClearAndKeepRandomKeystrokes) {

@@ -3,7 +3,8 @@ add_executable(controls_tests
     ${CMAKE_CURRENT_SOURCE_DIR}/plugin/editor/controls/control_logic_test.cpp
     ${CMAKE_CURRENT_SOURCE_DIR}/plugin/editor/controls/controls_behaviour_test.cpp
     ${CMAKE_CURRENT_SOURCE_DIR}/plugin/editor/controls/grid_gestures_test.cpp
-    ${CMAKE_CURRENT_SOURCE_DIR}/plugin/editor/controls/knob_test.cpp)
+    ${CMAKE_CURRENT_SOURCE_DIR}/plugin/editor/controls/knob_test.cpp
+    ${CMAKE_CURRENT_SOURCE_DIR}/plugin/editor/controls/pattern_drawing_test.cpp)
 target_link_libraries(controls_tests PRIVATE rimba_controls GTest::gtest GTest::gtest_main)
 target_include_directories(controls_tests PRIVATE ${PROJECT_SOURCE_DIR})
 gtest_discover_tests(controls_tests DISCOVERY_TIMEOUT 120 PROPERTIES LABELS editor-controls)

@@ -150,6 +150,103 @@ TEST_F(Grid, AHorizontalRightDragStepsRollsAndHoldsWithinTheirLimits) {
     }
 }
 
+// Shift at a press edits tunes and holds for that drag, Shift+Ctrl short holds; the grid's own
+// modes still apply and are only added to; the next press without keys is back to velocity and
+// rolls.
+TEST_F(Grid, KeysHeldAtARightPressChooseTheValueTheDragEdits) {
+    const GridKeys none{}, shift{true, false}, shiftCtrl{true, true}, ctrl{false, true};
+    struct Case {
+        GridKeys keys;
+        bool lengthMode, shortHold;
+        int dx, dy;
+        float velocityAfter, rollAfter, holdAfter, tuneAfter;
+    };
+    const Case cases[] = {
+        {none, false, false, 0, -20, 100, 0, 0, 0},     {shift, false, false, 0, -20, 80, 0, 0, 2},
+        {shift, false, false, 0, -300, 80, 0, 0, 24},   {shift, false, false, 0, 300, 80, 0, 0, -24},
+        {shift, false, false, 48, 0, 80, 0, 2, 0},      {shift, false, false, 240, 0, 80, 0, 5, 0},
+        {shiftCtrl, false, false, 60, 0, 80, 0, 2, 0},  {shiftCtrl, false, false, 0, -20, 80, 0, 0, 2},
+        {ctrl, false, false, 20, 0, 80, 2, 0, 0},       {none, false, false, 20, 0, 80, 2, 0, 0},
+        {none, true, false, 48, 0, 80, 0, 2, 0},        {shift, false, true, 240, 0, 80, 0, 2, 0},
+        {shiftCtrl, true, false, 240, 0, 80, 0, 2, 0},  {none, false, false, 0, 10, 70, 0, 0, 0},
+    };
+    for (const Case& c : cases) {
+        data = {};
+        gestures.lengthMode = c.lengthMode;
+        gestures.shortHoldMode = c.shortHold;
+        velocity(2) = 80;
+        velocity(7) = 80;  // a hold from step 2 ends before it: at most 5 steps
+        gestures.mouseDown(target, geometry, onStep(2), GridButton::right, c.keys);
+        dragBy(onStep(2), c.dx, c.dy, GridButton::right);
+        EXPECT_EQ(gestures.cursor(), c.dx != 0 ? GridCursor::horizontal : GridCursor::vertical);
+        gestures.mouseUp(target);
+        const std::string trace = "keys " + std::to_string(c.keys.shift) + std::to_string(c.keys.control) + " modes " +
+                                  std::to_string(c.lengthMode) + std::to_string(c.shortHold) + " by " +
+                                  std::to_string(c.dx) + "," + std::to_string(c.dy);
+        EXPECT_EQ(velocity(2), c.velocityAfter) << trace;
+        EXPECT_EQ(roll(2), c.rollAfter) << trace;
+        EXPECT_EQ(hold(2), c.holdAfter) << trace;
+        EXPECT_NEAR(tune(2), c.tuneAfter, 1e-3) << trace;
+        EXPECT_FALSE(gestures.inLengthMode()) << "the keys' modes end with the gesture";
+        EXPECT_EQ(gestures.lengthMode, c.lengthMode) << "the grid's own mode is left as it was";
+    }
+}
+
+// At the pattern's last steps, on a grid scrolled to its last page (first step 48).
+TEST_F(Grid, HoldsAtTheLastStepsStopBeforeTheNextHitAndShortHoldsAtTwo) {
+    gestures.setScrollOffset(48);
+    struct Case {
+        GridKeys keys;
+        int column;  // visible column, step 48 + column
+        int laterHit;
+        float holdAfter;
+    };
+    const Case cases[] = {
+        {{true, false}, 13, 63, 2}, {{true, false}, 14, 63, 1}, {{true, true}, 15, -1, 2}, {{true, false}, 0, 50, 2},
+    };
+    for (const Case& c : cases) {
+        data = {};
+        const int step = 48 + c.column;
+        velocity(step) = 90;
+        if (c.laterHit >= 0) velocity(c.laterHit) = 90;
+        gestures.mouseDown(target, geometry, onStep(c.column), GridButton::right, c.keys);
+        dragBy(onStep(c.column), 64 * 24, 0, GridButton::right);
+        gestures.mouseUp(target);
+        EXPECT_EQ(hold(step), c.holdAfter) << "step " << step;
+        if (c.laterHit >= 0) {
+            EXPECT_EQ(velocity(c.laterHit), 90.0f);
+        }
+    }
+}
+
+// A left press with Shift follows lengthMode for that click: a click inside a hold takes its hit,
+// whose deletion waits for the release; with Shift+Ctrl (short holds) it deletes at once.
+TEST_F(Grid, ShiftAtALeftPressTakesAClickInsideAHoldToItsHit) {
+    struct Case {
+        GridKeys keys;
+        int selected, pendingWhilePressed;
+        float velocity4WhilePressed, velocity6After;
+    };
+    const Case cases[] = {
+        {{true, false}, 4, 4, 70, 0},
+        {{false, false}, -1, -1, 70, 127},
+        {{true, true}, -1, -1, 70, 127},
+        {{false, true}, -1, -1, 70, 127},
+    };
+    for (const Case& c : cases) {
+        data = {};
+        velocity(4) = 70;
+        hold(4) = 3;  // covers steps 5 and 6
+        gestures.mouseDown(target, geometry, onStep(6), GridButton::left, c.keys);
+        EXPECT_EQ(gestures.getSelectedNote(), c.selected);
+        EXPECT_EQ(gestures.getPendingDelete(), c.pendingWhilePressed);
+        EXPECT_EQ(velocity(4), c.velocity4WhilePressed);
+        gestures.mouseUp(target);
+        EXPECT_EQ(velocity(6), c.velocity6After);
+        EXPECT_EQ(velocity(4), c.selected == 4 ? 0.0f : 70.0f) << "deleted at the release";
+    }
+}
+
 TEST_F(Grid, PaintingStartsPastThreePixelsAndGivesTheHeightsVelocity) {
     press(onStep(2, 20));  // sets a hit of 127 at step 2
     gestures.mouseMoved(target, geometry, {53, 20}, {true, false});

@@ -128,7 +128,7 @@ struct Gallery {
         if (track == 3) row.randomHit[5] = row.randomHit[13] = 1.0f;
         row.stepCount = 16;
         auto* pattern =
-            add(std::make_unique<CVornPattern>(rectOfSize(32, top + 8, 320, 32), &printer, stripTag(track, 0), track));
+            add(std::make_unique<CVornPattern>(rectOfSize(32, top + 8, 320, art::kStepFrameHeight), &printer, stripTag(track, 0), track));
         pattern->setRow(row);
         pattern->setPlayingStep(4);
         auto* random =

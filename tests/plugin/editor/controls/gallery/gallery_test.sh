@@ -139,8 +139,8 @@ read -r ml mt _ _ < <(rect_of 8206)
 same_pixel "mute off" SwitchMute.png 6 6 $((ml + 6)) $((mt + 6))
 # Track 1's first step: a kick hit at velocity 120, level 8 of the kick's frames (frame 8).
 read -r sl st _ _ < <(rect_of 8192)
-differ PatternLed.png 10 16 10 $((8 * 32 + 16))
-same_pixel "kick step" PatternLed.png 10 $((8 * 32 + 16)) $((sl + 10)) $((st + 16))
+differ PatternLed.png 10 16 10 $((8 * 22 + 16))
+same_pixel "kick step" PatternLed.png 10 $((8 * 22 + 16)) $((sl + 10)) $((st + 16))
 same_pixel "empty step" PatternLed.png 10 16 $((sl + 20 + 10)) $((st + 16))
 # The master meter at 0.62 lights 60 of its 96 pixels.
 read -r vl vt _ _ < <(rect_of 58)

@@ -1,0 +1,175 @@
+// The step row as it is drawn: what a step holds shows in its cell, and the pixels that look like
+// steps or like the scroll bar answer a click as what they look like. Drawn into an image
+// surface, with no display.
+
+#include <gtest/gtest.h>
+
+#include <cairo.h>
+
+#include <array>
+#include <cstdint>
+#include <optional>
+#include <vector>
+
+#include "plugin/editor/controls/VornPatternViews.h"
+
+namespace rimba::controls {
+namespace {
+
+using toolkit::CPoint;
+using toolkit::rectOfSize;
+
+// As the editor places it: 16 steps of 20 pixels over the scroll bar, 46 pixels in all.
+constexpr int kWidth = 320;
+constexpr int kHeight = 46;
+constexpr int kTrack = 4;
+
+std::size_t at(int index) { return static_cast<std::size_t>(index); }
+
+struct Picture {
+    std::vector<std::uint32_t> pixels;
+    std::uint32_t at(int x, int y) const { return pixels[static_cast<std::size_t>(y * kWidth + x)]; }
+};
+
+// The grid over a ground of a colour nothing of the grid draws, so that undrawn pixels show.
+Picture draw(CVornPattern& grid) {
+    cairo_surface_t* surface = cairo_image_surface_create(CAIRO_FORMAT_RGB24, kWidth, kHeight);
+    cairo_t* context = cairo_create(surface);
+    cairo_set_source_rgb(context, 0.0, 1.0, 0.0);
+    cairo_paint(context);
+    grid.draw(context);
+    cairo_surface_flush(surface);
+    Picture picture;
+    const int stride = cairo_image_surface_get_stride(surface);
+    const unsigned char* data = cairo_image_surface_get_data(surface);
+    for (int y = 0; y < kHeight; ++y) {
+        const auto* line = reinterpret_cast<const std::uint32_t*>(data + y * stride);
+        picture.pixels.insert(picture.pixels.end(), line, line + kWidth);
+    }
+    cairo_destroy(context);
+    cairo_surface_destroy(surface);
+    return picture;
+}
+
+Picture drawRow(const PatternRowValues& row, int scrollOffset = 0) {
+    CVornPattern grid(rectOfSize(0, 0, kWidth, kHeight), nullptr, 1, kTrack);
+    grid.setScrollBar(true);
+    grid.setRow(row);
+    grid.setScrollOffset(scrollOffset);
+    return draw(grid);
+}
+
+// The visible columns whose drawn step (the steps' rows, above the bar) differs between two
+// pictures.
+std::vector<int> changedColumns(const Picture& a, const Picture& b, int stepRows) {
+    std::vector<int> columns;
+    for (int column = 0; column < 16; ++column) {
+        bool differs = false;
+        for (int y = 0; y < stepRows && !differs; ++y)
+            for (int x = column * 20; x < column * 20 + 20 && !differs; ++x) differs = a.at(x, y) != b.at(x, y);
+        if (differs) columns.push_back(column);
+    }
+    return columns;
+}
+
+PatternRowValues plainHits() {
+    PatternRowValues row;
+    for (const int step : {0, 2, 5, 12}) row.velocity[at(step)] = 100.0f;
+    row.stepCount = 16;
+    return row;
+}
+
+TEST(PatternDrawing, RollsHoldsAndTunesShowInTheirCellsAndAHoldRunsOverTheStepsItCovers) {
+    const int stepRows = kHeight - GridGeometry::kScrollBarReach;
+    struct Case {
+        const char* what;
+        int step;
+        std::array<float, kMaxSteps> PatternRowValues::*field;
+        float value;
+        int stepCount, scrollOffset;
+        std::vector<int> changed;  // visible columns that look different from the plain hits
+    };
+    const Case cases[] = {
+        {"roll 3", 2, &PatternRowValues::roll, 3, 16, 0, {2}},
+        {"hold 4", 5, &PatternRowValues::hold, 4, 16, 0, {5, 6, 7, 8}},
+        {"hold 1", 5, &PatternRowValues::hold, 1, 16, 0, {}},
+        {"hold 4 past the pattern's end", 5, &PatternRowValues::hold, 4, 7, 0, {5, 6}},
+        {"hold 4 of a hit scrolled out", 5, &PatternRowValues::hold, 4, 64, 7, {0, 1}},
+        {"hold 40 to the grid's edge", 5, &PatternRowValues::hold, 40, 64, 0,
+         {5, 6, 7, 8, 9, 10, 11, 12, 13, 14, 15}},
+        {"tune +3", 12, &PatternRowValues::tune, 3, 16, 0, {12}},
+        {"tune -5", 12, &PatternRowValues::tune, -5, 16, 0, {12}},
+    };
+    for (const Case& c : cases) {
+        PatternRowValues plain = plainHits();
+        plain.stepCount = c.stepCount;
+        PatternRowValues shaped = plain;
+        (shaped.*c.field)[at(c.step)] = c.value;
+        EXPECT_EQ(changedColumns(drawRow(plain, c.scrollOffset), drawRow(shaped, c.scrollOffset), stepRows), c.changed)
+            << c.what;
+    }
+    // Two tunes read differently, not merely "tuned".
+    PatternRowValues up = plainHits(), down = plainHits();
+    up.tune[12] = 3.0f;
+    down.tune[12] = -5.0f;
+    EXPECT_EQ(changedColumns(drawRow(up), drawRow(down), stepRows), std::vector<int>{12});
+}
+
+// Where the press lands: on a step (its velocity changed) or on the bar (a menu asked for, or the
+// offset moved).
+enum class Answer { step, bar, nothing };
+
+Answer pressAt(CPoint where) {
+    TrackPatterns data{};
+    CVornPattern grid(rectOfSize(0, 0, kWidth, kHeight), nullptr, 1, kTrack);
+    grid.setScrollBar(true);
+    grid.attachPatterns(&data, 0, 16);
+    bool menuAsked = false;
+    grid.popupMenu = [&](const toolkit::MenuModel&, CPoint) -> std::optional<toolkit::MenuChoice> {
+        menuAsked = true;
+        return std::nullopt;
+    };
+    grid.onMouseDown(where, toolkit::kLButton);
+    grid.onMouseUp(where, toolkit::kLButton);
+    const bool stepChanged = data.stepVelocity[0][at(grid.geometry().stepAt(where.x, 0))] != 0.0f;
+    if (stepChanged) return Answer::step;
+    return menuAsked || grid.getScrollOffset() != 0 ? Answer::bar : Answer::nothing;
+}
+
+// Every row of pixels, at a step beside the thumb and at the right arrow: a pixel drawn as part of
+// the step answers as the step, a pixel that answers as the bar is drawn by the bar.
+TEST(PatternDrawing, EveryPixelAnswersAClickAsWhatItLooksLike) {
+    PatternRowValues empty;
+    PatternRowValues hit;
+    const int column = 8;  // step 8: x 160..179, beside the thumb (x 22..90 at offset 0)
+    hit.velocity[at(column)] = 127.0f;
+    const Picture emptyPicture = drawRow(empty);
+    const Picture hitPicture = drawRow(hit);
+    CVornPattern barless(rectOfSize(0, 0, kWidth, kHeight), nullptr, 1, kTrack);
+    barless.setRow(empty);
+    const Picture noBar = draw(barless);
+    int stepRows = 0, barRows = 0;
+    for (const int x : {column * 20 + 10, kWidth - 8}) {
+        for (int y = 0; y < kHeight; ++y) {
+            // The bar's pixels are those that a grid without a bar does not draw alike.
+            const bool drawnAsStep = emptyPicture.at(x, y) != hitPicture.at(x, y);
+            const bool drawnAsBar = emptyPicture.at(x, y) != noBar.at(x, y);
+            const Answer answer = pressAt({x, y});
+            if (drawnAsStep) {
+                EXPECT_EQ(answer, Answer::step) << x << "," << y << " looks like a step";
+                ++stepRows;
+            }
+            if (answer == Answer::bar) {
+                EXPECT_TRUE(drawnAsBar) << x << "," << y << " scrolls but does not look like the bar";
+                ++barRows;
+            }
+            EXPECT_FALSE(drawnAsStep && drawnAsBar) << x << "," << y;
+        }
+    }
+    // Both kinds are there: a picture that drew nothing could not fail the checks above.
+    EXPECT_GE(stepRows, 16);
+    EXPECT_EQ(barRows, 2 * GridGeometry::kScrollBarReach);
+}
+
+}  // namespace
+}  // namespace rimba::controls
