@@ -18,6 +18,12 @@ Shares sampleAndSynthShares(float mix) {
 
 float tuneRatioFromSetting(float tune) { return static_cast<float>(std::pow(2.0, tune / 12.0)); }
 
+float velocityGain(int velocity, float levelVelocity) {
+    return static_cast<float>(velocity) * levelVelocity / 128.0f + (1.0f - levelVelocity);
+}
+
+double velocityTuneSemitones(int velocity, float tuneVelocity) { return velocity * tuneVelocity / 127.0; }
+
 double swingDelaySteps(int swing) { return swing * (1.0 / 128.0); }
 
 RollShape rollShape(int fillAttenuation, float roll) {

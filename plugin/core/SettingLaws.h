@@ -26,6 +26,13 @@ Shares sampleAndSynthShares(float mix);
 // A track's `tune` setting (semitones) as a playback-rate factor.
 float tuneRatioFromSetting(float tune);
 
+// The gain a hit of `velocity` (0..127) starts its voice with: `levelVelocity` is the share of
+// the level that follows the velocity, the rest plays at every velocity.
+float velocityGain(int velocity, float levelVelocity);
+
+// The semitones a hit of `velocity` adds to the track's tuning (before the tune scale bends them).
+double velocityTuneSemitones(int velocity, float tuneVelocity);
+
 // How late an odd step plays, in steps, for a swing setting of 0..127.
 double swingDelaySteps(int swing);
 

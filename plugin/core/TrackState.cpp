@@ -191,7 +191,7 @@ void VornDrums::controlTargets(const TrackVoice& voice, float* targets) {
 
 double VornDrums::controlSemitones(const TrackVoice& voice) const {
     const auto t = static_cast<std::size_t>(voice.track);
-    double semitones = voice.velocity * tracks.tuneVelocity[t] / 127.0;
+    double semitones = velocityTuneSemitones(voice.velocity, tracks.tuneVelocity[t]);
     const std::int32_t scaleCount = tracks.scaleListCount[t];
     if (scaleCount > 0) {
         // The semitone is mapped proportionally onto the allowed notes, not to the nearest one.
