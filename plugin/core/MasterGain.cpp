@@ -4,13 +4,17 @@
 
 namespace rimba {
 
+float masterGainOfStep(int k) {
+    if (k <= 0)
+        return kSilentGain;
+    const double gain = k < 64 ? 0.25 * std::pow(2.0, 8.0 * (k - 63) / 63.0) : std::pow(2.0, 2.0 * (k - 127) / 63.0);
+    return static_cast<float>(gain);
+}
+
 MasterGainTable buildMasterGainTable() {
     MasterGainTable table{};
-    table[0] = kSilentGain;
-    for (int k = 1; k < kMasterGainSteps; ++k) {
-        const double gain = k < 64 ? 0.25 * std::pow(2.0, 8.0 * (k - 63) / 63.0) : std::pow(2.0, 2.0 * (k - 127) / 63.0);
-        table[static_cast<std::size_t>(k)] = static_cast<float>(gain);
-    }
+    for (int k = 0; k < kMasterGainSteps; ++k)
+        table[static_cast<std::size_t>(k)] = masterGainOfStep(k);
     return table;
 }
 

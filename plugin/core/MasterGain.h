@@ -10,6 +10,8 @@ namespace rimba {
 using MasterGainTable = std::array<float, kMasterGainSteps>;
 
 MasterGainTable buildMasterGainTable();
+// One entry of the table: the gain of step `k` (0..127; 0 is silence, 64 a quarter, 127 unity).
+float masterGainOfStep(int k);
 
 // The table entry a master level setting selects: its integer part, masked to 0..127. A level
 // that is not a number selects full level rather than undefined behaviour.

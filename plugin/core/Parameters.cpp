@@ -13,6 +13,7 @@
 #include "common/platform/MessageBox.h"
 #include "common/platform/Paths.h"
 #include "plugin/core/RandomKeystrokes.h"
+#include "plugin/core/SettingLaws.h"
 #include "plugin/core/VornDrums.h"
 #include "plugin/files/FolderFiles.h"
 #include "plugin/files/ProgramFile.h"
@@ -166,7 +167,7 @@ void VornDrums::setValue(std::int32_t tag, float value) {
                 updateTrackGains(t);
                 break;
             case tags::kTune:
-                tracks.tuneRatio[i] = static_cast<float>(std::pow(2.0, value / 12.0));
+                tracks.tuneRatio[i] = tuneRatioFromSetting(value);
                 if (forward)
                     drumSynthPlugin->setParameter(kSynthTune + t, value);
                 break;

@@ -8,6 +8,7 @@
 #include "common/platform/Clock.h"
 #include "plugin/core/DenormalGuard.h"
 #include "plugin/core/RandomKeystrokes.h"
+#include "plugin/core/SettingLaws.h"
 #include "plugin/core/VornDrums.h"
 
 namespace rimba {
@@ -218,7 +219,7 @@ void VornDrums::playStep(std::int64_t step, double offset, double displayTime, d
 
     auto start = static_cast<std::int32_t>(offset);
     if (swing > 0 && (currentStep & 1))
-        start += static_cast<std::int32_t>(swing * (1.0 / 128.0) * samplesPerStep);
+        start += static_cast<std::int32_t>(swingDelaySteps(swing) * samplesPerStep);
 
     // Only patterns and steps inside the planes can be played; damaged numbers play nothing.
     const bool stepValid = playingPattern >= 0 && playingPattern < kPatternCount && currentStep >= 0 &&
@@ -256,22 +257,10 @@ std::int32_t VornDrums::stepInPattern(std::int64_t step, std::int32_t length) co
 }
 
 void VornDrums::playHit(int track, float velocity, float roll, std::int32_t offset, double samplesPerStep) {
-    // Roll shape: below 64 the hits rise towards the last, full one; from 64 up they fall from
-    // the first, full one.
-    const double u = fillAttenuation;
-    const double v = roll * 0.125;
+    const RollShape shape = rollShape(fillAttenuation, roll);
     const double rolls = std::trunc(static_cast<double>(roll));
-    double gain = 1.0;
-    double factor = 1.0;
-    if (roll > 0.0f) {
-        if (u < 64.0) {
-            factor = 1.0 / (u / 64.0 - (u / 64.0 - 1.0) * v);
-            gain = std::pow(factor, -rolls);
-        } else {
-            const double first = (128.0 - u) / 64.0;
-            factor = first - v * (first - 1.0);
-        }
-    }
+    double gain = shape.firstGain;
+    const double factor = shape.factor;
     if (rolls < 0.0 || !std::isfinite(rolls))
         return;
     const auto t = static_cast<std::size_t>(track);

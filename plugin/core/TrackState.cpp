@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <cmath>
 
+#include "plugin/core/SettingLaws.h"
 #include "plugin/core/VornDrums.h"
 
 namespace rimba {
@@ -14,30 +15,6 @@ namespace {
 void approach(float& value, float target) {
     if (std::fabs(target - value) > 1e-6f)
         value += (target - value) * 0.01f;
-}
-
-struct SidePair {
-    float left;
-    float right;
-};
-
-// The pan law: centre gives full level on both sides; 0.25 and 0.75 give a quarter on the far side.
-SidePair panFactors(float p) {
-    if (p > 0.5f)
-        return {p < 0.75f ? 2.5f - 3.0f * p : 1.0f - p, 1.0f};
-    return {1.0f, p > 0.25f ? 3.0f * p - 0.5f : p};
-}
-
-struct Shares {
-    float sample;
-    float synth;
-};
-
-// The balance of sample voice and synth slot on a routed track follows the pan law: the synth
-// takes the left-hand side of the law and the sample the right-hand side.
-Shares sampleAndSynthShares(float mix) {
-    const SidePair factors = panFactors(std::clamp(mix, 1e-6f, 0.999999f));
-    return {factors.right, factors.left};
 }
 
 }  // namespace
@@ -161,7 +138,7 @@ void VornDrums::updateTrack(int track) {
     if (!isActiveTrack(track))
         return;
     const auto t = static_cast<std::size_t>(track);
-    tracks.tuneRatio[t] = static_cast<float>(std::pow(2.0, tracks.tune[t] / 12.0));
+    tracks.tuneRatio[t] = tuneRatioFromSetting(tracks.tune[t]);
     updateTrackGains(track);
     loadTrackSound(track);
     rebuildScaleList(track);
@@ -214,7 +191,7 @@ void VornDrums::controlTargets(const TrackVoice& voice, float* targets) {
 
 double VornDrums::controlSemitones(const TrackVoice& voice) const {
     const auto t = static_cast<std::size_t>(voice.track);
-    double semitones = voice.velocity * tracks.tuneVelocity[t] / 127.0;
+    double semitones = velocityTuneSemitones(voice.velocity, tracks.tuneVelocity[t]);
     const std::int32_t scaleCount = tracks.scaleListCount[t];
     if (scaleCount > 0) {
         // The semitone is mapped proportionally onto the allowed notes, not to the nearest one.

@@ -3,6 +3,7 @@
 
 #include <cmath>
 
+#include "plugin/core/SettingLaws.h"
 #include "plugin/core/VornDrums.h"
 
 namespace rimba {
@@ -32,7 +33,7 @@ bool sounding(const TrackVoice& voice) {
 void VornDrums::startVoice(TrackVoice& voice, int velocity) {
     const float levelVelocity = tracks.levelVelocity[static_cast<std::size_t>(voice.track)];
     voice.velocity = velocity;
-    voice.newVelocityGain = static_cast<float>(velocity) * levelVelocity / 128.0f + (1.0f - levelVelocity);
+    voice.newVelocityGain = velocityGain(velocity, levelVelocity);
     voice.command = kCommandStart;
 }
 

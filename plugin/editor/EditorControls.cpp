@@ -6,6 +6,7 @@
 #include <memory>
 
 #include "plugin/core/RandomKeystrokes.h"
+#include "plugin/editor/ControlValueText.h"
 #include "plugin/editor/EqualiserResponse.h"
 #include "plugin/editor/artwork/ArtworkGeometry.h"
 #include "plugin/editor/controls/ControlLogic.h"
@@ -134,6 +135,7 @@ EditorControls::EditorControls(CFrame& frame, const VornDrums& drums, Listener* 
     controls.progressBar =
         frame.add(std::make_unique<controls::CVornProgressBar>(progressBarRect(), listener, et::kNoTag));
     controls.progressBar->setVisible(false);
+    attachValueTexts(frame);
 
     refreshAll(std::clamp(instrument.selectedTrack, 0, tracks - 1));
 }
@@ -356,6 +358,28 @@ void EditorControls::buildRandomPanel(CFrame& frame, Listener* listener, int y) 
         std::make_unique<CVornPushButton>(rectOfSize(868, y + 124, 120, 20), listener, et::kMakerLink, "RimbaDrumsUrl.png"));
     v.userManual = frame.add(
         std::make_unique<CVornPushButton>(rectOfSize(776, y + 124, 48, 20), listener, et::kUserManual, "Manual.png"));
+}
+
+// The knobs and faders write their value in the musician's units while the pointer is over them
+// or drags them. The readout is added after every other view so that it draws over them all.
+void EditorControls::attachValueTexts(CFrame& frame) {
+    readout = frame.add(std::make_unique<controls::CValueReadout>(frame.getViewSize()));
+    const auto attach = [this](controls::CVornControlEx* control, std::string (*text)(float)) {
+        control->setValueReadout(readout, text);
+    };
+    for (const TrackStripViews& s : controls.strips) {
+        attach(s.level, levelText);
+        attach(s.levelVelocity, levelVelocityText);
+        attach(s.pan, panText);
+        attach(s.send1, sendText);
+        attach(s.send2, sendText);
+        attach(s.tune, tuneText);
+        attach(s.tuneVelocity, tuneVelocityText);
+    }
+    attach(controls.masterLevel, masterLevelText);
+    attach(controls.swing, swingText);
+    attach(controls.fillAttenuation, fillAttenuationText);
+    attach(controls.synthMix, synthMixText);
 }
 
 // ---- refresh ----------------------------------------------------------------------------------

@@ -30,6 +30,7 @@
 #include "plugin/core/VornDrums.h"
 #include "plugin/editor/EditorDisplay.h"
 #include "plugin/editor/EditorViews.h"
+#include "plugin/editor/controls/ValueReadout.h"
 #include "plugin/editor/toolkit/Frame.h"
 
 namespace rimba {
@@ -52,6 +53,8 @@ public:
     EditorControls(toolkit::CFrame& frame, const VornDrums& instrument, toolkit::CControlListener* listener);
 
     EditorViews& views() { return controls; }
+    // The box that writes the value of the knob or fader under the pointer (ControlValueText.h).
+    controls::CValueReadout* valueReadout() const { return readout; }
 
     // Every control's value, text and lit state from the instrument's state.
     void refreshAll(int selectedTrack);
@@ -90,6 +93,7 @@ private:
     void buildPatternPanel(toolkit::CFrame& frame, toolkit::CControlListener* listener, int top);
     void buildRandomPanel(toolkit::CFrame& frame, toolkit::CControlListener* listener, int top);
     void refreshMaster();
+    void attachValueTexts(toolkit::CFrame& frame);
     bool isSoloed(int track) const;
     controls::PatternRowValues rowOf(int track) const;
     std::string trackHeading(int track) const;
@@ -99,6 +103,7 @@ private:
     EditorViews controls;
     int soundPageTrack = -1;  // the track the sound page shows
     int shownFirstStep = 0;  // the grids' first visible step, kept across refreshes
+    controls::CValueReadout* readout = nullptr;
 };
 
 // The name a file is shown by: its name without folder and extension; "" for no file.

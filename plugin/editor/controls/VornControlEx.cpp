@@ -5,6 +5,7 @@
 
 #include "plugin/editor/controls/ArtFrames.h"
 #include "plugin/editor/controls/ControlLogic.h"
+#include "plugin/editor/controls/ValueReadout.h"
 
 namespace rimba::controls {
 
@@ -135,6 +136,28 @@ void CVornControlEx::changeValueByUser(float newValue) {
     if (getValue() == before) return;
     reportValue();
     invalid();
+    if (valueReadout && valueReadout->isShownFor(this)) showValueReadout();
+}
+
+void CVornControlEx::setValueReadout(CValueReadout* readout, ValueFormatter formatter) {
+    if (valueReadout) valueReadout->hide(this);
+    valueReadout = readout;
+    valueFormatter = std::move(formatter);
+}
+
+std::string CVornControlEx::valueReadoutText() const { return valueFormatter ? valueFormatter(getValue()) : std::string(); }
+
+void CVornControlEx::showValueReadout() {
+    if (valueReadout && valueFormatter) valueReadout->show(this, getViewSize(), valueReadoutText());
+}
+
+// In assignment mode the control shows its assignments, not its value.
+void CVornControlEx::onMouseEntered() {
+    if (!assignmentMode) showValueReadout();
+}
+
+void CVornControlEx::onMouseExited() {
+    if (valueReadout) valueReadout->hide(this);
 }
 
 void CVornControlEx::drawAssignment(cairo_t* context) const {

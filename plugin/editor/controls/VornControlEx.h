@@ -6,6 +6,7 @@
 
 #include <cairo.h>
 
+#include <functional>
 #include <memory>
 #include <string>
 #include <string_view>
@@ -17,6 +18,10 @@
 namespace rimba::controls {
 
 class CVornControlEx;
+class CValueReadout;
+
+// A control's value in the musician's units ("-6.0 dB", "30 L", "+3 st").
+using ValueFormatter = std::function<std::string(float)>;
 
 // A bitmap cut into equal frames stacked from top to bottom. Its frame size is the artwork's
 // even when the image itself is missing, so a control measures the same either way.
@@ -72,8 +77,18 @@ public:
     bool isAssignmentSelected() const { return assignmentGroup->selected == this; }
     std::string assignmentDisplay() const;
 
-    // A change made by the user: store, report to the listener, redraw.
+    // A change made by the user: store, report to the listener, redraw; the value readout, when
+    // it shows this control, follows.
     void changeValueByUser(float newValue);
+
+    // While the pointer is over the control or drags it, `readout` writes `formatter` of its
+    // value beside it. The control never reaches the readout on its way out, since the frame
+    // that owns both may have destroyed the readout (added last, removed first) already.
+    void setValueReadout(CValueReadout* readout, ValueFormatter formatter);
+    // The value in the musician's units; empty without a formatter.
+    std::string valueReadoutText() const;
+    void onMouseEntered() override;
+    void onMouseExited() override;
 
 protected:
     virtual void drawControl(cairo_t* context) = 0;
@@ -86,6 +101,10 @@ protected:
 private:
     void drawAssignment(cairo_t* context) const;
     void toggleAssignmentSelection();
+    void showValueReadout();
+
+    CValueReadout* valueReadout = nullptr;
+    ValueFormatter valueFormatter;
 
     std::vector<int> assignments;
     AssignmentGroup ownGroup;  // a control outside every group is selected on its own

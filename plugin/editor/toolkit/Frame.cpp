@@ -43,6 +43,7 @@ void CFrame::close() {
     if (focus) setFocusView(nullptr);
     capture = nullptr;
     heldButtons = 0;
+    hoverOver(nullptr);
     tooltips.reset();
     window.reset();
 }
@@ -163,6 +164,7 @@ void CFrame::mouseDown(CPoint where, unsigned buttons) {
         return;
     }
     CView* target = getViewAt(where);
+    hoverOver(target);
     if (focus && focus != target) setFocusView(nullptr);
     const int modalRunsBefore = modalRuns;
     const bool handled = target && target->onMouseDown(where, buttons) == MouseResult::handled;
@@ -189,6 +191,7 @@ void CFrame::endPressTakenByModal(CView* target, CPoint where, unsigned buttons)
 void CFrame::mouseMoved(CPoint where, unsigned buttons) {
     if (tooltips) tooltips->onMouseMoved(getViewAt(where), where);
     releaseTakenByDrag.reset();
+    if (!capture) hoverOver(getViewAt(where));
     CView* target = capture ? capture : getViewAt(where);
     if (!target) return;
     target->onMouseMoved(where, buttons);
@@ -210,6 +213,22 @@ void CFrame::mouseUp(CPoint where, unsigned buttons) {
     CView* target = capture ? capture : getViewAt(where);
     if (heldButtons == 0) capture = nullptr;
     if (target) target->onMouseUp(where, buttons);
+    // A drag that ended away from its view hands the pointer to whatever lies under it now.
+    if (!capture) hoverOver(getViewAt(where));
+}
+
+void CFrame::mouseExitedWindow() {
+    if (!capture) hoverOver(nullptr);
+}
+
+// Tells the view the pointer leaves, then the one it comes over; either may be none. Done after
+// the old one's exit so that a view reacting to both sees them in order.
+void CFrame::hoverOver(CView* view) {
+    if (view == hover) return;
+    CView* old = hover;
+    hover = view;
+    if (old) old->onMouseExited();
+    if (view && hover == view) view->onMouseEntered();
 }
 
 bool CFrame::keyDown(unsigned keySymbol, std::string_view text) {
@@ -300,6 +319,7 @@ void CFrame::dropPointersTo(const CView* view) {
         heldButtons = 0;
     }
     if (focus == view) focus = nullptr;
+    if (hover == view) hover = nullptr;
 }
 
 }  // namespace rimba::toolkit

@@ -97,7 +97,12 @@ public:
     void mouseMoved(CPoint where, unsigned buttons);
     void mouseUp(CPoint where, unsigned buttons);
     bool keyDown(unsigned keySymbol, std::string_view text);  // to the focused view
+    // The pointer left the window: the view it was over hears it left, unless it holds the
+    // capture (it hears that at the release).
+    void mouseExitedWindow();
     CView* getMouseCapture() const { return capture; }
+    // The view the pointer is over (onMouseEntered told it so), or the capture while a drag runs.
+    CView* getHoverView() const { return hover; }
     CView* getFocusView() const { return focus; }
     void setFocusView(CView* view);  // looseFocus on the old one, takeFocus on the new one
     // Asks the window system for the keyboard (a text field inside a host's window needs it).
@@ -149,6 +154,7 @@ private:
     void dropPointersTo(const CView* view);
     void endDragOf(CView* view);
     void endPressTakenByModal(CView* target, CPoint where, unsigned buttons);
+    void hoverOver(CView* view);
 
     CRect size;
     std::shared_ptr<CBitmap> background;
@@ -157,6 +163,7 @@ private:
     DirtyRegion pending;
     CView* capture = nullptr;
     CView* focus = nullptr;
+    CView* hover = nullptr;
     unsigned heldButtons = 0;  // mouse buttons down now; the capture ends when none is
     int modalRuns = 0;         // nested loops run so far: a press that ran one lost its release
     CursorShape cursor = CursorShape::arrow;

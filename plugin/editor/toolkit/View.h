@@ -57,6 +57,10 @@ public:
     virtual MouseResult onMouseMoved(CPoint where, unsigned buttons);
     virtual MouseResult onMouseUp(CPoint where, unsigned buttons);
     virtual bool onKeyDown(unsigned keySymbol, std::string_view text);  // true when used
+    // The pointer came over the view, or left it (CFrame: a view that has the mouse captured
+    // keeps the pointer until the buttons are released).
+    virtual void onMouseEntered() {}
+    virtual void onMouseExited() {}
     virtual void onIdle() {}
     virtual void looseFocus() {}
     virtual void takeFocus() {}

@@ -98,7 +98,7 @@ public:
         const int height = frame.getHeight();
         XSetWindowAttributes attributes{};
         attributes.event_mask = ExposureMask | ButtonPressMask | ButtonReleaseMask | PointerMotionMask |
-                                KeyPressMask | StructureNotifyMask | FocusChangeMask;
+                                LeaveWindowMask | KeyPressMask | StructureNotifyMask | FocusChangeMask;
         attributes.background_pixel = BlackPixel(connection, screenNumber);
         attributes.border_pixel = 0;
         // A colormap of the default visual's own, so that a parent of another depth or visual
@@ -189,6 +189,10 @@ public:
                 frame.mouseMoved({e.x, e.y}, heldButtonsOf(e.state) | modifiersOf(e.state));
                 return true;
             }
+            case LeaveNotify:
+                // Into a window of our own inside the frame's is no leaving.
+                if (event.xcrossing.detail != NotifyInferior) frame.mouseExitedWindow();
+                return true;
             case ClientMessage:
             case SelectionNotify:
                 if (dropTarget) dropTarget->handle(event);

@@ -6,8 +6,10 @@
 #include <cmath>
 #include <functional>
 #include <memory>
+#include <string>
 #include <vector>
 
+#include "plugin/editor/controls/ValueReadout.h"
 #include "plugin/editor/controls/VornButtons.h"
 #include "plugin/editor/controls/VornFaders.h"
 #include "plugin/editor/controls/VornFilter.h"
@@ -19,6 +21,7 @@
 #include "plugin/editor/controls/VornRandom.h"
 #include "plugin/editor/controls/VornSelectors.h"
 #include "plugin/editor/controls/VornWave.h"
+#include "plugin/editor/toolkit/Frame.h"
 
 namespace rimba::controls {
 namespace {
@@ -189,6 +192,55 @@ TEST(Faders, ADragReportsTheValueUnderThePointerAndTheTextFollowsTheFormat) {
     CVornFader swing(rectOfSize(0, 0, 108, 30), nullptr, 87);
     swing.onMouseDown({4 + 25, 8}, kLButton);
     EXPECT_EQ(swing.valueText(), "0.25");
+}
+
+TEST(ValueReadout, SitsAboveItsControlInsideTheWindowAndBelowWhenThereIsNoRoomAbove) {
+    const CRect window{0, 0, 300, 200};
+    struct Case {
+        const char* where;
+        CRect control;
+    };
+    const Case cases[] = {{"in the middle", rectOfSize(100, 100, 32, 32)},
+                          {"at the left edge", rectOfSize(0, 100, 8, 32)},
+                          {"at the right edge", rectOfSize(292, 100, 8, 32)},
+                          {"at the top", rectOfSize(100, 4, 32, 32)}};
+    for (const Case& c : cases) {
+        const CRect box = CValueReadout::placeBeside(c.control, window, "-12.5 dB");
+        EXPECT_TRUE(box.left >= window.left && box.right <= window.right && box.top >= window.top &&
+                    box.bottom <= window.bottom)
+            << c.where;
+        EXPECT_TRUE(box.bottom <= c.control.top || box.top >= c.control.bottom) << c.where << ": covers the control";
+        EXPECT_GT(box.width(), 30) << c.where << ": too narrow for its text";
+    }
+    EXPECT_GE(CValueReadout::placeBeside(rectOfSize(100, 4, 32, 32), window, "C").top, 36);
+}
+
+TEST(ValueReadout, AControlShowsItsFormattedValueWhileEnteredAndFollowsItsDrag) {
+    toolkit::CFrame frame(rectOfSize(0, 0, 300, 200), nullptr);
+    Recorder recorder;
+    auto* fader = frame.add(std::make_unique<CVornFader>(rectOfSize(100, 100, 108, 28), &recorder, 1));
+    auto* knob = frame.add(std::make_unique<CVornKnob>(rectOfSize(20, 100, 32, 32), &recorder, 2));
+    auto* readout = frame.add(std::make_unique<CValueReadout>(frame.getViewSize()));
+    fader->setValueReadout(readout, [](float value) { return "fader " + std::to_string(std::lround(value * 100)); });
+    knob->setValueReadout(readout, [](float value) { return "knob " + std::to_string(std::lround(value * 100)); });
+
+    frame.mouseMoved({150, 108}, 0);
+    const std::string hovered = readout->getText();
+    EXPECT_EQ(hovered, "fader " + std::to_string(std::lround(fader->getValue() * 100)));
+    frame.mouseDown({150, 108}, kLButton);
+    frame.mouseMoved({190, 108}, kLButton);
+    ASSERT_FALSE(recorder.values.empty());
+    EXPECT_EQ(readout->getText(), "fader " + std::to_string(std::lround(recorder.values.back() * 100)));
+    frame.mouseUp({190, 108}, kLButton);
+    // Straight onto the knob: the fader's late exit must not hide the knob's value.
+    frame.mouseMoved({36, 116}, 0);
+    EXPECT_EQ(readout->getText(), "knob 0");
+    frame.mouseMoved({5, 5}, 0);
+    EXPECT_EQ(readout->getText(), "");
+    // In assignment mode the control shows its assignments instead.
+    knob->setAssignmentMode(true);
+    frame.mouseMoved({36, 116}, 0);
+    EXPECT_EQ(readout->getText(), "");
 }
 
 TEST(PatternRandom, ALeftClickReportsTheCellEveryTimeARightClickEditsTheRange) {

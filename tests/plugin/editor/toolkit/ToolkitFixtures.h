@@ -42,6 +42,8 @@ public:
         log.push_back("key " + std::to_string(keySymbol) + " '" + std::string(text) + "'");
         return true;
     }
+    void onMouseEntered() override { crossings.push_back("entered"); }
+    void onMouseExited() override { crossings.push_back("exited"); }
     void takeFocus() override { log.push_back("takeFocus"); }
     void looseFocus() override { log.push_back("looseFocus"); }
     void onIdle() override { ++idles; }
@@ -59,6 +61,7 @@ public:
     int draws = 0;
     int idles = 0;
     std::vector<std::string> log;
+    std::vector<std::string> crossings;  // the pointer's entries and exits, apart from `log`
 };
 
 // 0xRRGGBB of a pixel of an RGB24 or ARGB32 surface (premultiplied for the latter).

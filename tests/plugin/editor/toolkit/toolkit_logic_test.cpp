@@ -133,6 +133,50 @@ TEST_F(FrameWithoutWindow, AViewRemovedDuringItsCaptureLeavesNoPointerBehind) {
     EXPECT_FALSE(frame.removeView(left));
 }
 
+TEST_F(FrameWithoutWindow, APointerMovingAcrossViewsEntersAndLeavesEachOnce) {
+    using Crossings = std::vector<std::string>;
+    frame.mouseMoved({20, 20}, 0);
+    frame.mouseMoved({30, 30}, 0);  // still over the same view: nothing new
+    EXPECT_EQ(frame.getHoverView(), left);
+    frame.mouseMoved({120, 20}, 0);
+    frame.mouseMoved({80, 80}, 0);  // over no view
+    EXPECT_EQ(frame.getHoverView(), nullptr);
+    EXPECT_EQ(left->crossings, (Crossings{"entered", "exited"}));
+    EXPECT_EQ(right->crossings, (Crossings{"entered", "exited"}));
+    // Leaving the window leaves the view too.
+    frame.mouseMoved({120, 20}, 0);
+    frame.mouseExitedWindow();
+    EXPECT_EQ(right->crossings, (Crossings{"entered", "exited", "entered", "exited"}));
+    // A view that takes no mouse is never entered, the one under it is.
+    right->setMouseEnabled(false);
+    frame.mouseMoved({120, 20}, 0);
+    EXPECT_EQ(right->crossings.size(), 4u);
+}
+
+TEST_F(FrameWithoutWindow, ADragKeepsThePointerOnItsViewUntilTheRelease) {
+    using Crossings = std::vector<std::string>;
+    frame.mouseDown({20, 20}, toolkit::kLButton);  // no move before: the press enters it
+    frame.mouseMoved({120, 20}, toolkit::kLButton);
+    frame.mouseExitedWindow();
+    EXPECT_EQ(frame.getHoverView(), left);
+    EXPECT_EQ(left->crossings, (Crossings{"entered"}));
+    EXPECT_TRUE(right->crossings.empty());
+    // Released over the other view: the dragged one is left and the other entered.
+    frame.mouseUp({120, 20}, toolkit::kLButton);
+    EXPECT_EQ(left->crossings, (Crossings{"entered", "exited"}));
+    EXPECT_EQ(right->crossings, (Crossings{"entered"}));
+    EXPECT_EQ(frame.getHoverView(), right);
+}
+
+TEST_F(FrameWithoutWindow, ARemovedHoverViewIsForgottenWithoutBeingTold) {
+    frame.mouseMoved({20, 20}, 0);
+    ASSERT_EQ(frame.getHoverView(), left);
+    EXPECT_TRUE(frame.removeView(left));
+    EXPECT_EQ(frame.getHoverView(), nullptr);
+    frame.mouseMoved({120, 20}, 0);  // would tell a destroyed view it was left
+    EXPECT_EQ(frame.getHoverView(), right);
+}
+
 TEST_F(FrameWithoutWindow, KeysGoToTheFocusedViewWhichLosesItOnAClickElsewhere) {
     EXPECT_FALSE(frame.keyDown('a', "a"));
     left->focusOnClick = true;
