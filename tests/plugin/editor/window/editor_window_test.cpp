@@ -236,6 +236,38 @@ TEST_F(EditorWindow, AClickOnAStepOfTrackOneSetsAHitThere) {
     EXPECT_EQ(chunkNow().tracks[0].velocity[pattern][static_cast<std::size_t>(step)], 127);
 }
 
+// What looks like a step answers as a step and what looks like the scroll bar as the bar: a
+// click on a step's lowest drawn pixel sets it, one on the top pixel of the bar under its right
+// arrow scrolls by a step, so that the same column then sets the next step.
+TEST_F(EditorWindow, AStepsLowestPixelSetsItAndTheBarsTopPixelScrolls) {
+    const Place& row = layout.at(stripTag(0, 0));
+    const int stepWidth = (row.right - row.left) / 16;
+    const int barTop = row.bottom - 24;  // the band under the steps that scrolls
+    const ProgramChunk before = chunkNow();
+    ASSERT_FALSE(before.tracks.empty());
+    const auto pattern = static_cast<std::size_t>(before.currentPattern);
+    const auto& velocity = before.tracks[0].velocity[pattern];
+    int step = 0;
+    while (step < 15 && (velocity[static_cast<std::size_t>(step)] != 0 || velocity[static_cast<std::size_t>(step) + 1] != 0)) ++step;
+    ASSERT_LT(step, 15);
+    const int x0 = row.left + step * stepWidth + stepWidth / 2;
+    // The look changes where the answer does: the step's last pixel and the bar's first differ.
+    XImage* column = XGetImage(x.display, window, x0, barTop - 1, 1, 2, AllPlanes, ZPixmap);
+    ASSERT_NE(column, nullptr);
+    EXPECT_NE(XGetPixel(column, 0, 0), XGetPixel(column, 0, 1)) << "a step drawn into the band that scrolls";
+    XDestroyImage(column);
+    const auto clickAt = [&](int x, int y) {
+        mouse.run(at(x, y) + "click 1", 50);
+        idleUntil([this] { return mouse.finished(); });
+        idleFor(5);
+    };
+    clickAt(x0, barTop - 1);
+    EXPECT_EQ(chunkNow().tracks[0].velocity[pattern][static_cast<std::size_t>(step)], 127);
+    clickAt(row.right - 5, barTop);
+    clickAt(x0, barTop - 1);
+    EXPECT_EQ(chunkNow().tracks[0].velocity[pattern][static_cast<std::size_t>(step) + 1], 127) << "the bar did not scroll";
+}
+
 TEST_F(EditorWindow, DraggingTrackOnesLevelKnobAutomatesParameterZero) {
     const Place& knob = layout.at(stripTag(0, 5));
     mouse.run(at(knob.centreX(), knob.centreY()) + "mousedown 1 " + at(knob.centreX(), knob.centreY() - 30) +
@@ -352,8 +384,10 @@ TEST_F(EditorWindow, ShiftHeldAtARightDragEditsTheHoldInsteadOfTheRoll) {
     const auto rightDrag = [&](const std::string& modifier, const std::function<bool(const ChunkTrack&)>& changed) {
         const std::string down = modifier.empty() ? "" : "keydown " + modifier + " ";
         const std::string up = modifier.empty() ? "" : " keyup " + modifier;
-        // Whether or not the two moves arrive apart, 80 pixels count whole.
-        mouse.run(at(x0, y0) + down + "mousedown 3 " + at(x0 + 8, y0) + at(x0 + 80, y0) + "mouseup 3" + up, 50);
+        // Whether or not the two moves arrive apart, 80 pixels count whole. The pointer leaves
+        // the step first: xdotool's synchronous move to where the pointer already is can stall.
+        mouse.run(at(x0 + 4, y0 + 4) + at(x0, y0) + down + "mousedown 3 " + at(x0 + 8, y0) + at(x0 + 80, y0) + "mouseup 3" + up,
+                  50);
         idleUntil([this] { return mouse.finished(); });
         idleUntil([&] { return changed(chunkNow().tracks[0]); }, 200);
     };
