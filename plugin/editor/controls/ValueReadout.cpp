@@ -67,12 +67,7 @@ void CValueReadout::hide(const void* owner) {
 void CValueReadout::draw(cairo_t* context) {
     const CRect& box = getViewSize();
     fillRect(context, box, 0.1, 0.11, 0.13, 0.92);
-    cairo_save(context);
-    cairo_set_source_rgb(context, 0.55, 0.58, 0.64);
-    cairo_set_line_width(context, 1.0);
-    cairo_rectangle(context, box.left + 0.5, box.top + 0.5, box.width() - 1, box.height() - 1);
-    cairo_stroke(context);
-    cairo_restore(context);
+    strokeRect(context, box, 1.0, 0.55, 0.58, 0.64);
     drawText(context, box, text, kFontSize, TextAlign::centre, 0.95, 0.95, 0.95);
     setDirty(false);
 }

@@ -63,6 +63,16 @@ void fillRect(cairo_t* context, const CRect& box, double red, double green, doub
     cairo_restore(context);
 }
 
+void strokeRect(cairo_t* context, const CRect& box, double lineWidth, double red, double green, double blue) {
+    const double inset = lineWidth / 2.0;
+    cairo_save(context);
+    cairo_set_source_rgb(context, red, green, blue);
+    cairo_set_line_width(context, lineWidth);
+    cairo_rectangle(context, box.left + inset, box.top + inset, box.width() - lineWidth, box.height() - lineWidth);
+    cairo_stroke(context);
+    cairo_restore(context);
+}
+
 int frameOfValue(float value, float minimum, float maximum, int frames) {
     if (frames <= 1 || maximum == minimum) return 0;
     const float share = std::clamp((value - minimum) / (maximum - minimum), 0.0f, 1.0f);
@@ -163,14 +173,7 @@ void CVornControlEx::onMouseExited() {
 void CVornControlEx::drawAssignment(cairo_t* context) const {
     const CRect& box = getViewSize();
     fillRect(context, box, 1.0, 1.0, 1.0, 120.0 / 255.0);
-    if (isAssignmentSelected()) {
-        cairo_save(context);
-        cairo_set_source_rgb(context, 0.85, 0.1, 0.1);
-        cairo_set_line_width(context, 2.0);
-        cairo_rectangle(context, box.left + 1, box.top + 1, box.width() - 2, box.height() - 2);
-        cairo_stroke(context);
-        cairo_restore(context);
-    }
+    if (isAssignmentSelected()) strokeRect(context, box, 2.0, 0.85, 0.1, 0.1);
     drawText(context, box, assignmentDisplay(), 10.0, TextAlign::centre, 0.0, 0.0, 0.0);
 }
 

@@ -49,6 +49,8 @@ enum class TextAlign { left, centre, right };
 void drawText(cairo_t* context, const toolkit::CRect& box, std::string_view text, double size, TextAlign align,
               double red, double green, double blue);
 void fillRect(cairo_t* context, const toolkit::CRect& box, double red, double green, double blue, double alpha = 1.0);
+// An outline of `lineWidth` pixels drawn just inside the box.
+void strokeRect(cairo_t* context, const toolkit::CRect& box, double lineWidth, double red, double green, double blue);
 
 class CVornControlEx : public toolkit::CControl {
 public:

@@ -340,13 +340,7 @@ void CVornPattern::drawControl(cairo_t* context) {
     if (scrollBar) drawScrollBar(context);
     if (highlighted) {
         const auto accent = trackAccent(track);
-        const CRect& box = getViewSize();
-        cairo_save(context);
-        cairo_set_source_rgb(context, accent[0], accent[1], accent[2]);
-        cairo_set_line_width(context, 2.0);
-        cairo_rectangle(context, box.left + 1, box.top + 1, box.width() - 2, box.height() - 2);
-        cairo_stroke(context);
-        cairo_restore(context);
+        strokeRect(context, getViewSize(), 2.0, accent[0], accent[1], accent[2]);
     }
 }
 
@@ -595,25 +589,7 @@ MouseResult CVornDrum::mouseUp(CPoint where, unsigned buttons) {
     return MouseResult::handled;
 }
 
-void CVornDrum::setDropTarget(bool on) {
-    if (on == dropTarget) return;
-    dropTarget = on;
-    invalid();
-}
-
-void CVornDrum::drawControl(cairo_t* context) {
-    const CRect& box = getViewSize();
-    // The strip itself, its accent and its number are the background's; the drum shows when
-    // another strip is dragged onto it.
-    if (dropTarget) {
-        const auto accent = trackAccent(track);
-        cairo_save(context);
-        cairo_set_source_rgb(context, accent[0], accent[1], accent[2]);
-        cairo_set_line_width(context, 2.0);
-        cairo_rectangle(context, box.left + 1, box.top + 1, box.width() - 2, box.height() - 2);
-        cairo_stroke(context);
-        cairo_restore(context);
-    }
-}
+// The strip itself, its accent and its number are the background's; a drag lights the grids.
+void CVornDrum::drawControl(cairo_t*) {}
 
 }  // namespace rimba::controls

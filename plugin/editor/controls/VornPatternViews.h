@@ -241,8 +241,6 @@ public:
     const char* getClassName() const override { return "CVornDrum"; }
 
     int getTrack() const { return track; }
-    void setDropTarget(bool on);
-    bool isDropTarget() const { return dropTarget; }
 
     // The page's strips: the first one's top, the distance from one strip's top to the next and
     // how many there are. Until set, no row is under the pointer and the handle does nothing.
@@ -268,7 +266,6 @@ private:
     void hand(const StripAction& action);
 
     int track;
-    bool dropTarget = false;
     StripRows rows;
     StripDrag drag;
     std::optional<StripAction> action;

@@ -188,7 +188,11 @@ protected:
     }
     void clickAndIdle(long tag, int button = 1) {
         const Place& place = layout.at(tag);
-        mouse.run(at(place.centreX(), place.centreY()) + "click " + std::to_string(button), 50);
+        // From a pixel beside the centre: xdotool's synchronous move to where the pointer
+        // already is can stall, and a second click on the same control would come late.
+        mouse.run(at(place.centreX() + 1, place.centreY() + 1) + at(place.centreX(), place.centreY()) + "click " +
+                      std::to_string(button),
+                  50);
         idleUntil([this] { return mouse.finished(); });
         idleFor(5);
     }
@@ -266,6 +270,22 @@ TEST_F(EditorWindow, AStepsLowestPixelSetsItAndTheBarsTopPixelScrolls) {
     clickAt(row.right - 5, barTop);
     clickAt(x0, barTop - 1);
     EXPECT_EQ(chunkNow().tracks[0].velocity[pattern][static_cast<std::size_t>(step) + 1], 127) << "the bar did not scroll";
+}
+
+// The random panel's latching switches store what they show at every click, off as well as on.
+TEST_F(EditorWindow, TheRandomSwitchesStoreOnAndOffAtEveryClick) {
+    struct Switch {
+        long tag;
+        std::int32_t ProgramChunk::*stored;
+    };
+    for (const Switch s : {Switch{91, &ProgramChunk::randomPerPattern}, Switch{92, &ProgramChunk::randomGraphVisible},
+                           Switch{93, &ProgramChunk::randomAuto}}) {
+        const std::int32_t first = chunkNow().*s.stored;
+        for (int click = 1; click <= 2; ++click) {
+            clickAndIdle(s.tag);
+            EXPECT_EQ(chunkNow().*s.stored, click == 1 ? 1 - first : first) << "tag " << s.tag << ", click " << click;
+        }
+    }
 }
 
 TEST_F(EditorWindow, DraggingTrackOnesLevelKnobAutomatesParameterZero) {
