@@ -10,6 +10,7 @@
 #include <vector>
 
 #include "StandAlone/devices/MidiDevice.h"
+#include "StandAlone/devices/SequencerMessages.h"
 
 namespace rimba::standalone {
 
@@ -96,11 +97,8 @@ private:
     }
 
     void deliver(const snd_seq_event_t& event) {
-        unsigned char bytes[16];
-        const long size = snd_midi_event_decode(decoder, bytes, sizeof bytes, &event);
-        if (size < 1 || size > 3 || bytes[0] < 0x80)
-            return;  // system exclusive and other long messages are not for the plug-in
-        port.receive(bytes[0], size > 1 ? bytes[1] : 0, size > 2 ? bytes[2] : 0);
+        if (const std::optional<ShortMessage> message = sequencerShortMessage(decoder, event))
+            port.receive(message->status, message->data1, message->data2);
     }
 
     MidiInputPort& port;
@@ -111,6 +109,18 @@ private:
 };
 
 }  // namespace
+
+std::optional<ShortMessage> sequencerShortMessage(snd_midi_event_t* decoder, const snd_seq_event_t& event) {
+    // A system exclusive message of three bytes or less decodes as short as a note does; only
+    // the event's type tells it apart (and a long one arrives in pieces, the last maybe "F7").
+    if (event.type == SND_SEQ_EVENT_SYSEX)
+        return std::nullopt;
+    unsigned char bytes[16];
+    const long size = snd_midi_event_decode(decoder, bytes, sizeof bytes, &event);
+    if (size < 0 || !isShortMessage(bytes, static_cast<std::size_t>(size)))
+        return std::nullopt;
+    return ShortMessage{bytes[0], size > 1 ? bytes[1] : std::uint8_t{0}, size > 2 ? bytes[2] : std::uint8_t{0}};
+}
 
 std::unique_ptr<MidiInputPort::Device> openAlsaSequencerInput(MidiInputPort& port, const std::string& source) {
     auto device = std::make_unique<AlsaSequencerInput>(port);

@@ -12,9 +12,6 @@ namespace rimba::standalone {
 
 namespace {
 
-constexpr std::uint8_t kFirstStatus = 0x80;
-constexpr std::uint8_t kSystemExclusive = 0xF0;
-
 class JackMidiInput final : public MidiInputPort::Device {
 public:
     explicit JackMidiInput(MidiInputPort& port) : port(port) {}
@@ -52,12 +49,9 @@ private:
         const jack_nframes_t count = jack_midi_get_event_count(buffer);
         for (jack_nframes_t index = 0; index < count; ++index) {
             jack_midi_event_t event{};
-            if (jack_midi_event_get(&event, buffer, index) != 0 || event.size == 0 || event.size > 3)
+            if (jack_midi_event_get(&event, buffer, index) != 0 || !isShortMessage(event.buffer, event.size))
                 continue;
-            const std::uint8_t status = event.buffer[0];
-            if (status < kFirstStatus || status == kSystemExclusive)
-                continue;
-            port.receive(status, event.size > 1 ? event.buffer[1] : 0, event.size > 2 ? event.buffer[2] : 0);
+            port.receive(event.buffer[0], event.size > 1 ? event.buffer[1] : 0, event.size > 2 ? event.buffer[2] : 0);
         }
     }
 

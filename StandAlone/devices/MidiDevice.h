@@ -2,6 +2,8 @@
 // The backends behind MidiInputPort. While a device exists its own thread calls
 // MidiInputPort::receive; its destructor stops that thread and releases the port.
 
+#include <cstddef>
+#include <cstdint>
 #include <memory>
 #include <string>
 
@@ -12,6 +14,11 @@ namespace rimba::standalone {
 struct MidiInputPort::Device {
     virtual ~Device() = default;
 };
+
+// Whether a message is one the plug-in takes, as a MIDI-in driver delivers them: one to three
+// bytes led by a status byte, and not system exclusive (its start 0xF0 or its end 0xF7), which
+// travels whole or in pieces and is never a short message. Any thread.
+bool isShortMessage(const std::uint8_t* bytes, std::size_t size);
 
 // The ALSA sequencer port named "client:port"; null when the sequencer or the port cannot be
 // opened (a machine without /dev/snd/seq), without a word on standard error.

@@ -138,6 +138,15 @@ void MidiInputPort::handOver() {
     }
 }
 
+bool isShortMessage(const std::uint8_t* bytes, std::size_t size) {
+    constexpr std::uint8_t kFirstStatus = 0x80;
+    constexpr std::uint8_t kSystemExclusive = 0xF0;
+    constexpr std::uint8_t kEndOfExclusive = 0xF7;
+    if (size < 1 || size > 3)
+        return false;
+    return bytes[0] >= kFirstStatus && bytes[0] != kSystemExclusive && bytes[0] != kEndOfExclusive;
+}
+
 std::vector<std::string> listMidiInputDevices() {
     std::vector<std::string> names = platform::midiInputDeviceNames();
     std::transform(names.begin(), names.end(), names.begin(), platform::listedDeviceName);
