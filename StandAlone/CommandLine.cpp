@@ -2,6 +2,7 @@
 
 #include <charconv>
 
+#include "StandAlone/devices/AudioOutput.h"
 #include "common/settings/SettingsStore.h"
 #include "plugin/model/Constants.h"
 
@@ -9,11 +10,12 @@ namespace rimba::standalone {
 
 namespace {
 
-// Wider than any device offers; a number outside is a typing slip, not a setting.
-constexpr int kLowestRate = 1000;
-constexpr int kHighestRate = 768000;
-constexpr int kSmallestBuffer = 16;
-constexpr int kLargestBuffer = 16384;
+// What the audio output takes as it is: a value outside would be stored, then silently replaced
+// at every start, so it is refused here, where the person who typed it can see why.
+constexpr int kLowestRate = AudioOutput::kLowestSampleRate;
+constexpr int kHighestRate = AudioOutput::kHighestSampleRate;
+constexpr int kSmallestBuffer = AudioOutput::kSmallestBlock;
+constexpr int kLargestBuffer = AudioOutput::kLargestBlock;
 // The plug-in keeps at most 127 bytes of a device name.
 constexpr std::size_t kLongestDeviceName = 127;
 
@@ -50,20 +52,22 @@ std::optional<CommandLine> parseCommandLine(const std::vector<std::string>& argu
         const std::string& value = arguments[++i];
         if (option == "--audio" || option == "--midi") {
             if (value.size() > kLongestDeviceName) {
-                why = option + ": a device name has at most 127 bytes";
+                why = option + ": a device name has at most " + std::to_string(kLongestDeviceName) + " bytes";
                 return std::nullopt;
             }
             (option == "--audio" ? line.audioDevice : line.midiDevice) = value;
         } else if (option == "--rate") {
             line.sampleRate = wholeNumber(value, kLowestRate, kHighestRate);
             if (!line.sampleRate) {
-                why = "--rate takes a whole number of Hz from 1000 to 768000, not " + value;
+                why = "--rate takes a whole number of Hz from " + std::to_string(kLowestRate) + " to " +
+                      std::to_string(kHighestRate) + ", not " + value;
                 return std::nullopt;
             }
         } else {
             line.bufferSize = wholeNumber(value, kSmallestBuffer, kLargestBuffer);
             if (!line.bufferSize) {
-                why = "--buffer takes a whole number of frames from 16 to 16384, not " + value;
+                why = "--buffer takes a whole number of frames from " + std::to_string(kSmallestBuffer) + " to " +
+                      std::to_string(kLargestBuffer) + ", not " + value;
                 return std::nullopt;
             }
         }

@@ -16,6 +16,7 @@ struct CommandLine {
     std::optional<int> sampleRate;
     std::optional<int> bufferSize;
     std::optional<std::string> midiDevice;
+    bool operator==(const CommandLine&) const = default;
 };
 
 // The parsed line, or nullopt with `why` for a line the program cannot follow.

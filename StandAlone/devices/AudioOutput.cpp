@@ -11,15 +11,14 @@ namespace rimba::standalone {
 
 namespace {
 
-// A block size read from the plug-in's settings is a float; a damaged setting must not size the
-// buffers at zero or at gigabytes.
-constexpr int kSmallestBlock = 16;
-constexpr int kLargestBlock = 16384;
-constexpr int kFallbackRate = 44100;
+int saneBlockSize(int frames) {
+    return std::clamp(frames, AudioOutput::kSmallestBlock, AudioOutput::kLargestBlock);
+}
 
-int saneBlockSize(int frames) { return std::clamp(frames, kSmallestBlock, kLargestBlock); }
-
-int saneSampleRate(int rate) { return rate >= 8000 && rate <= 768000 ? rate : kFallbackRate; }
+int saneSampleRate(int rate) {
+    const bool usable = rate >= AudioOutput::kLowestSampleRate && rate <= AudioOutput::kHighestSampleRate;
+    return usable ? rate : AudioOutput::kFallbackSampleRate;
+}
 
 }  // namespace
 

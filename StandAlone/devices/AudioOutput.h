@@ -19,6 +19,15 @@ class MidiInputPort;
 
 class AudioOutput {
 public:
+    // What an open takes as it is; a block size outside is brought to the nearer limit, a rate
+    // outside becomes kFallbackSampleRate (a damaged setting must not size the buffers at zero
+    // or at gigabytes). The command line refuses anything outside.
+    static constexpr int kSmallestBlock = 16;
+    static constexpr int kLargestBlock = 16384;
+    static constexpr int kLowestSampleRate = 8000;
+    static constexpr int kHighestSampleRate = 768000;
+    static constexpr int kFallbackSampleRate = 44100;
+
     AudioOutput(AEffect* plugin, MidiInputPort* midi);
     ~AudioOutput();
     AudioOutput(const AudioOutput&) = delete;

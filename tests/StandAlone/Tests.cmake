@@ -4,6 +4,11 @@
 
 find_package(X11 REQUIRED)
 
+# The command line, read by its parser alone: nothing starts, so no servers.
+rimba_add_test_program(standalone_command_line_tests ${CMAKE_CURRENT_SOURCE_DIR}/StandAlone/command_line_test.cpp
+                       rimba_standalone)
+gtest_discover_tests(standalone_command_line_tests DISCOVERY_TIMEOUT 60 PROPERTIES TIMEOUT 60 LABELS linux-only)
+
 # The fixture, once exporting VSTPluginMain and main and once main alone, each in a folder of its
 # own since the program looks for the one file name.
 set(RIMBA_STANDALONE_FIXTURE_DIR ${CMAKE_BINARY_DIR}/tests/StandAlone)
