@@ -1,10 +1,13 @@
 #include "common/platform/DeviceNames.h"
+#include "common/platform/posix/AlsaDeviceNames.h"
 
 #include <alsa/asoundlib.h>
 #include <dlfcn.h>
 #include <jack/jack.h>
 #include <unistd.h>
 
+#include <algorithm>
+#include <array>
 #include <cstdlib>
 #include <cstring>
 #include <memory>
@@ -134,12 +137,28 @@ std::vector<std::string> alsaSequencerReadablePorts() {
 
 }  // namespace
 
+bool isOfferedAlsaPlayback(std::string_view name) {
+    constexpr std::array<std::string_view, 3> kWholeNames = {"default", "pulse", "pipewire"};
+    // A card's interfaces that play stereo as they are; the surround ones want more channels,
+    // and "dmix" is what "default" already mixes through.
+    constexpr std::array<std::string_view, 6> kCardInterfaces = {"hw:",    "plughw:", "sysdefault:",
+                                                                 "front:", "hdmi:",   "iec958:"};
+    if (std::find(kWholeNames.begin(), kWholeNames.end(), name) != kWholeNames.end())
+        return true;
+    return std::any_of(kCardInterfaces.begin(), kCardInterfaces.end(), [&](std::string_view interface) {
+        return name.size() > interface.size() && name.starts_with(interface);
+    });
+}
+
 std::vector<std::string> systemAudioOutputDeviceNames() { return alsaPlaybackDevices(); }
 
 std::vector<std::string> systemMidiInputDeviceNames() { return alsaSequencerReadablePorts(); }
 
+// The menu's list; systemAudioOutputDeviceNames keeps every name, so a device chosen by name
+// (or stored by an earlier version) still opens.
 std::vector<std::string> audioOutputDeviceNames() {
     std::vector<std::string> names = alsaPlaybackDevices();
+    std::erase_if(names, [](const std::string& name) { return !isOfferedAlsaPlayback(name); });
     if (openJackProbe(jackCalls()))
         names.emplace_back(kJackDeviceName);
     return names;

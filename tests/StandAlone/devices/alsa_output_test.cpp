@@ -11,6 +11,7 @@
 
 #include "StandAlone/devices/AudioDevice.h"
 #include "StandAlone/devices/AudioOutput.h"
+#include "common/platform/DeviceNames.h"
 #include "tests/StandAlone/devices/DeviceEnvironment.h"
 #include "tests/StandAlone/devices/FakePlugin.h"
 
@@ -78,6 +79,35 @@ TEST_F(AlsaOutput, NamesThatMatchNoAlsaDeviceOpenTheDefaultDevice) {
         ASSERT_EQ(samples.size(), kFramesWanted * 2) << name;
         EXPECT_EQ(samples[8], test::kSignalCycle16[4]) << name;
     }
+}
+
+bool holds(const std::vector<std::string>& names, const std::string& name) {
+    return std::find(names.begin(), names.end(), name) != names.end();
+}
+
+// ALSA's own configuration defines and hints "null" on every machine, and the rate converters,
+// mixers and "jack" wherever its plug-ins are installed.
+TEST_F(AlsaOutput, TheMenuLeavesOutAlsasPlugInsWhichStillOpenByName) {
+    const std::vector<std::string> every = platform::systemAudioOutputDeviceNames();
+    const std::vector<std::string> listed = listAudioOutputDevices();
+    ASSERT_TRUE(holds(every, "null"));
+    EXPECT_TRUE(holds(listed, "default"));
+    for (const char* plugIn : {"null", "jack", "lavrate", "samplerate", "speexrate", "speex", "upmix", "vdownmix", "oss"})
+        EXPECT_FALSE(holds(listed, plugIn)) << plugIn << (holds(every, plugIn) ? " (hinted here)" : "");
+
+    // A name stored before the menu left it out opens that device, not the default one.
+    EXPECT_EQ(alsaDeviceFor("null"), "null");
+    const std::string played = test::DeviceEnvironment::get().playedFile();
+    std::filesystem::remove(played);
+    test::FakePlugin plugin;
+    AudioOutput output(plugin.plugin(), nullptr);
+    output.open("null", 128, 44100);
+    EXPECT_TRUE(output.isOpen());
+    for (int tries = 0; tries < 200 && plugin.blockCount() < 4; ++tries)
+        std::this_thread::sleep_for(std::chrono::milliseconds(1));
+    output.close();
+    EXPECT_GE(plugin.blockCount(), 4) << "the null device plays";
+    EXPECT_FALSE(std::filesystem::exists(played)) << "nothing went to the default device";
 }
 
 }  // namespace
