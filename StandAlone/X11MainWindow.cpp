@@ -10,8 +10,10 @@
 #include <algorithm>
 #include <chrono>
 #include <cstdio>
+#include <vector>
 
 #include "StandAlone/MainWindow.h"
+#include "StandAlone/ProgramIcon.h"
 
 namespace rimba::standalone {
 
@@ -24,6 +26,18 @@ constexpr int kDefaultHeight = 480;
 
 // The editor talks to the server over a connection of its own; an error on ours (a window the
 // editor already destroyed) is reported and survived rather than ending the program.
+// _NET_WM_ICON: width, height, then the pixels as ARGB, each in a long (Xlib's format 32).
+void setIcon(Display* display, Window window) {
+    const auto pixels = drawProgramIcon();
+    std::vector<unsigned long> property;
+    property.reserve(2 + pixels.size());
+    property.push_back(kProgramIconSide);
+    property.push_back(kProgramIconSide);
+    property.insert(property.end(), pixels.begin(), pixels.end());
+    XChangeProperty(display, window, XInternAtom(display, "_NET_WM_ICON", False), XA_CARDINAL, 32, PropModeReplace,
+                    reinterpret_cast<const unsigned char*>(property.data()), static_cast<int>(property.size()));
+}
+
 int reportError(Display* display, XErrorEvent* error) {
     char text[256] = {};
     XGetErrorText(display, error->error_code, text, sizeof text);
@@ -45,6 +59,7 @@ public:
         hint.res_name = name.data();
         hint.res_class = classText.data();
         XSetClassHint(display, window, &hint);
+        setIcon(display, window);
         deleteRequest = XInternAtom(display, "WM_DELETE_WINDOW", False);
         XSetWMProtocols(display, window, &deleteRequest, 1);
         XSelectInput(display, window, StructureNotifyMask);

@@ -1,5 +1,6 @@
 #include "tests/StandAlone/ProgramRun.h"
 
+#include <X11/Xatom.h>
 #include <X11/Xlib.h>
 #include <fcntl.h>
 #include <signal.h>
@@ -152,6 +153,29 @@ std::optional<unsigned long> waitForProgramWindow(int seconds) {
 
 bool programWindowVisible() {
     return !commandOutput("xdotool search --onlyvisible --name '^StandAlone$' 2>/dev/null").empty();
+}
+
+std::vector<unsigned long> windowIcon(unsigned long window) {
+    std::vector<unsigned long> icon;
+    Display* display = XOpenDisplay(nullptr);
+    if (display == nullptr)
+        return icon;
+    Atom type = None;
+    int format = 0;
+    unsigned long count = 0, left = 0;
+    unsigned char* data = nullptr;
+    const int status = XGetWindowProperty(display, window, XInternAtom(display, "_NET_WM_ICON", False), 0, 1L << 20,
+                                          False, AnyPropertyType, &type, &format, &count, &left, &data);
+    // Xlib hands 32-bit items back in longs, sign-extended on 64-bit systems.
+    if (status == Success && type == XA_CARDINAL && format == 32 && data != nullptr) {
+        const auto* items = reinterpret_cast<const long*>(data);
+        for (unsigned long index = 0; index < count; ++index)
+            icon.push_back(static_cast<unsigned long>(items[index]) & 0xFFFFFFFFul);
+    }
+    if (data != nullptr)
+        XFree(data);
+    XCloseDisplay(display);
+    return icon;
 }
 
 WindowGeometry windowGeometry(unsigned long window) {

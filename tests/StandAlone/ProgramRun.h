@@ -44,6 +44,10 @@ struct WindowGeometry {
 // As an independent tool (xwininfo) reports it.
 WindowGeometry windowGeometry(unsigned long window);
 
+// The window's _NET_WM_ICON as the X server holds it (width, height, then 0xAARRGGBB pixels row
+// by row); empty when the window has none or it is not a list of 32-bit cardinals.
+std::vector<unsigned long> windowIcon(unsigned long window);
+
 // The two ways a window is closed: the window manager's close request (WM_DELETE_WINDOW, sent as
 // a client message like a close button does) and xdotool windowclose, which destroys it.
 void sendCloseRequest(unsigned long window);

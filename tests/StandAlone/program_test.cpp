@@ -126,6 +126,28 @@ INSTANTIATE_TEST_SUITE_P(Sizes, EditorSizes,
                                            EditorSize{"Instrument", false, 1005, 642}),
                          [](const auto& info) { return std::string(info.param.name); });
 
+TEST_F(StandaloneProgram, TheWindowCarriesAnOpaqueThirtyTwoPixelIconWithAPictureInIt) {
+    storePluginFolder(fixtureFolder("both"));
+    auto program = start();
+    const std::optional<unsigned long> window = waitForProgramWindow(10);
+    ASSERT_TRUE(window) << program->standardError();
+    const std::vector<unsigned long> icon = windowIcon(*window);
+    sendCloseRequest(*window);
+    EXPECT_EQ(program->waitForExit(10000), 0);
+
+    ASSERT_EQ(icon.size(), 2u + 32 * 32);
+    EXPECT_EQ(icon[0], 32u);
+    EXPECT_EQ(icon[1], 32u);
+    const std::vector<unsigned long> pixels(icon.begin() + 2, icon.end());
+    EXPECT_TRUE(std::all_of(pixels.begin(), pixels.end(), [](unsigned long pixel) { return pixel >> 24 == 0xFF; }))
+        << "every pixel opaque, as a 24-bit icon is";
+    std::vector<unsigned long> colours = pixels;
+    std::sort(colours.begin(), colours.end());
+    colours.erase(std::unique(colours.begin(), colours.end()), colours.end());
+    EXPECT_GE(colours.size(), 4u) << "a picture, not a flat tile";
+    EXPECT_NE(pixels[0], pixels[16 * 32 + 16]) << "the corner and the centre differ";
+}
+
 struct EntryVariant {
     const char* folder;
     const char* entryLine;
