@@ -145,7 +145,7 @@ void applyAs(bool bank, bool chunks, std::span<const std::uint8_t> image) {
         check(plugin.current == 1);
     // What was taken can be given back as an image that is taken again.
     const std::vector<std::uint8_t> again =
-        bank ? rimba::buildBankImage(plugin.effect, true) : rimba::buildPresetImage(plugin.effect, true);
+        bank ? *rimba::buildBankImage(plugin.effect, true) : *rimba::buildPresetImage(plugin.effect, true);
     Plugin other;
     makePlugin(other, chunks);
     other.image = again;

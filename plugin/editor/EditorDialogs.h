@@ -14,6 +14,9 @@
 
 namespace rimba {
 
+// The caption of the editor's messages.
+inline constexpr const char* kMessageCaption = "VORN Studio";
+
 class EditorDialogs {
 public:
     virtual ~EditorDialogs() = default;
@@ -34,5 +37,11 @@ public:
     // A web address or a file, handed to the desktop (xdg-open); a failure is silent.
     virtual void openDocument(const std::string& addressOrPath) = 0;
 };
+
+// What every failed write of the editor says: the path on a line of its own, and below it why,
+// where more is known than that the write failed.
+inline void reportUnwrittenFile(EditorDialogs& dialogs, const std::string& path, const std::string& why = {}) {
+    dialogs.message("The file could not be written:\n" + path + (why.empty() ? "" : "\n\n" + why), kMessageCaption);
+}
 
 }  // namespace rimba

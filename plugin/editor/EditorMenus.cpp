@@ -118,7 +118,7 @@ void EditorMenus::takePatternTriggerKey(int key) {
 }
 
 void EditorMenus::reportUnwritten(const std::string& path) {
-    dialogs.message("The file could not be written:\n" + path, kMessageCaption);
+    reportUnwrittenFile(dialogs, path);
 }
 
 // --- the main menu -----------------------------------------------------------------------------

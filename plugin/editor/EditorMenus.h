@@ -29,8 +29,6 @@ class VornDrums;
 // The maker's pages the menus and the link button open.
 inline constexpr const char* kMakerWebAddress = "https://vorn-studio.example/";
 inline constexpr const char* kTutorialsWebAddress = "https://vorn-studio.example/tutorials/";
-// The caption of the editor's messages.
-inline constexpr const char* kMessageCaption = "VORN Studio";
 // The drum synth's private parameter that takes the knob behaviour mode (0, 1, 2).
 inline constexpr std::int32_t kSynthKnobModeParameter = 0x10001;
 // Where the note selector shows for the pattern trigger key (left, top, right, bottom).

@@ -118,14 +118,14 @@ void CVornPluginProgramEx::valueChanged(toolkit::CControl* control) {
             return;
         case kPluginBarPrevious:
             if (pressed(*control))
-                programActions.previous();
+                programActions.guarded([this] { programActions.previous(); });
             break;
         case kPluginBarNext:
             if (pressed(*control))
-                programActions.next();
+                programActions.guarded([this] { programActions.next(); });
             break;
         case kPluginBarRename:
-            programActions.rename(renameField->getText());
+            programActions.guarded([this] { programActions.rename(renameField->getText()); });
             renameField->setVisible(false);
             break;
         default:
@@ -134,9 +134,10 @@ void CVornPluginProgramEx::valueChanged(toolkit::CControl* control) {
     showName();
 }
 
+// The editor's idle runs this: nothing thrown in an action may reach the host.
 void CVornPluginProgramEx::idle() {
     if (pending != Pending::none && frame.getMouseCapture() == nullptr)
-        runPending();
+        programActions.guarded([this] { runPending(); });
     // Escape ends the editing without a report: the plate shows again.
     if (renameField->isVisible() && !renameField->isEditing())
         renameField->setVisible(false);
@@ -163,10 +164,15 @@ void CVornPluginProgramEx::showRename() {
     renameField->beginEditing();
 }
 
+// Runs at every idle: a name that cannot be asked leaves the plate as it was, without a message
+// that would come back at the next idle.
 void CVornPluginProgramEx::showName() {
-    std::string name = programActions.currentName();
-    if (name != nameLabel->getText())
-        nameLabel->setText(std::move(name));
+    try {
+        std::string name = programActions.currentName();
+        if (name != nameLabel->getText())
+            nameLabel->setText(std::move(name));
+    } catch (...) {
+    }
 }
 
 }  // namespace rimba

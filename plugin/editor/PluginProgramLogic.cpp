@@ -137,8 +137,26 @@ std::optional<std::string> PluginProgramActions::askSave(const char* title, cons
     return lastFile;
 }
 
-// Files that cannot be read or written, and images the plug-in refuses, change nothing and say
-// nothing: the label shows the program as it stands either way.
+void PluginProgramActions::save(const char* title, const toolkit::FileFilter& filter,
+                                Result<> (*saveFile)(AEffect&, const std::string&)) {
+    const std::optional<std::string> path = askSave(title, filter);
+    if (!path)
+        return;
+    if (const Result<> saved = saveFile(effect, *path); !saved)
+        reportUnwrittenFile(dialogs, *path, saved.reason());
+}
+
+void PluginProgramActions::reportFailure(const std::string& what) noexcept {
+    try {
+        dialogs.message("The plug-in's programs could not be handled:\n" + what, kMessageCaption);
+    } catch (...) {
+        // Not even the message could be shown: the bar shows the program as it stands.
+    }
+}
+
+// Files that cannot be read and images the plug-in refuses change nothing and say nothing: the
+// label shows the program as it stands either way. What was asked to be kept and was not (a
+// file, the default bank, a copy) says so, since the user would otherwise count on it.
 void PluginProgramActions::perform(BarCommand command) {
     switch (command) {
         case BarCommand::loadBank:
@@ -146,11 +164,11 @@ void PluginProgramActions::perform(BarCommand command) {
                 (void)loadBankFile(effect, *path);
             break;
         case BarCommand::saveBank:
-            if (std::optional<std::string> path = askSave("Save Bank", kBankFilter))
-                (void)saveBankFile(effect, *path);
+            save("Save Bank", kBankFilter, saveBankFile);
             break;
         case BarCommand::saveDefaultBank:
-            (void)saveDefaultBank(effect, makeStore);
+            if (const Result<> saved = saveDefaultBank(effect, makeStore); !saved)
+                dialogs.message("The default bank could not be saved:\n" + saved.reason(), kMessageCaption);
             break;
         case BarCommand::loadPreset:
             if (std::optional<std::string> path = askOpen("Load Preset", kPresetFilter); path) {
@@ -160,14 +178,14 @@ void PluginProgramActions::perform(BarCommand command) {
             }
             break;
         case BarCommand::savePreset:
-            if (std::optional<std::string> path = askSave("Save Preset", kPresetFilter))
-                (void)savePresetFile(effect, *path);
+            save("Save Preset", kPresetFilter, savePresetFile);
             break;
         case BarCommand::renamePreset:
             renameWanted = true;
             break;
         case BarCommand::copy:
-            clipboard.copy(effect);
+            if (const Result<> copied = clipboard.copy(effect); !copied)
+                dialogs.message("The program could not be copied:\n" + copied.reason(), kMessageCaption);
             break;
         case BarCommand::paste:
             if (clipboard.paste(effect))

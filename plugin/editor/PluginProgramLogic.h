@@ -6,6 +6,7 @@
 //
 // User-interface thread: every call reaches the plug-in's main-thread operations.
 
+#include <exception>
 #include <optional>
 #include <string>
 #include <vector>
@@ -55,6 +56,7 @@ public:
     // Pops the bar menu up at `where` and performs the chosen entry.
     void chooseFromMenu(toolkit::CPoint where);
     // What an entry does. "Rename Preset ..." only asks for the rename field: renameWanted.
+    // A save, a copy or a default bank that fails says so, with the reason.
     void perform(BarCommand command);
     // The rename field's text, committed.
     void rename(const std::string& name);
@@ -67,11 +69,27 @@ public:
     std::vector<std::string> programNames() const;
     bool clipboardEmpty() const { return clipboard.empty(); }
 
+    // Runs one of the bar's actions so that nothing it throws (an allocation a plug-in's answers
+    // made impossible, an exception of the plug-in's own) reaches the host through the editor's
+    // idle: the failure is shown instead, and the bar stays usable.
+    template <typename Action>
+    void guarded(Action&& action) noexcept {
+        try {
+            action();
+        } catch (const std::exception& failure) {
+            reportFailure(failure.what());
+        } catch (...) {
+            reportFailure("an unknown error");
+        }
+    }
+
 private:
     VstIntPtr dispatch(VstInt32 opcode, VstInt32 index = 0, VstIntPtr value = 0, void* ptr = nullptr) const;
     void setProgram(int program);
     std::optional<std::string> askOpen(const char* title, const toolkit::FileFilter& filter);
     std::optional<std::string> askSave(const char* title, const toolkit::FileFilter& filter);
+    void save(const char* title, const toolkit::FileFilter& filter, Result<> (*saveFile)(AEffect&, const std::string&));
+    void reportFailure(const std::string& what) noexcept;
 
     AEffect& effect;
     EditorDialogs& dialogs;

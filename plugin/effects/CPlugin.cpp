@@ -4,6 +4,8 @@
 #include <array>
 #include <cstring>
 
+#include "plugin/effects/PluginLimits.h"
+
 namespace rimba {
 
 namespace {
@@ -115,9 +117,9 @@ Result<> CPlugin::checkPlugin() const {
         return Refusal{"the plug-in has no dispatcher or no process function"};
     if (dispatch(effGetPlugCategory) == kPlugCategSynth)
         return Refusal{"the plug-in is an instrument"};
-    if (effect->numInputs < 0 || effect->numOutputs < 0 || effect->numInputs > 256 || effect->numOutputs > 256)
-        return Refusal{"the plug-in declares an impossible number of inputs or outputs"};
-    return {};
+    // Channels, programs and parameters within PluginLimits.h: every buffer, image and list made
+    // from them later can then be made.
+    return checkDeclaredCounts(*effect);
 }
 
 void CPlugin::askNames() {

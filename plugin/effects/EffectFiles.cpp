@@ -1,6 +1,7 @@
 #include "plugin/effects/EffectFiles.h"
 
 #include <algorithm>
+#include <utility>
 
 #include "common/platform/Files.h"
 #include "plugin/effects/EffectImages.h"
@@ -9,9 +10,12 @@ namespace rimba {
 
 namespace {
 
-Result<> saveImage(const std::vector<std::uint8_t>& image, const std::string& path) {
-    if (!platform::writeFileAtomically(path, image))
-        return Refusal{"cannot write " + path};
+// A plug-in that gives no image gets no file: whatever stood at `path` stays.
+Result<> saveImage(const Result<std::vector<std::uint8_t>>& image, const std::string& path) {
+    if (!image)
+        return image.refusal();
+    if (!platform::writeFileAtomically(path, *image))
+        return Refusal{"the system did not let it be written (a missing or read-only folder, or a full disk)"};
     return {};
 }
 
@@ -62,7 +66,13 @@ Result<> loadPresetFile(AEffect& effect, const std::string& path) {
     return loadImage(effect, path, applyPresetImage);
 }
 
-void EffectClipboard::copy(AEffect& effect) { held = buildPresetImage(effect, true); }
+Result<> EffectClipboard::copy(AEffect& effect) {
+    Result<std::vector<std::uint8_t>> image = buildPresetImage(effect, true);
+    if (!image)
+        return image.refusal();
+    held = std::move(*image);
+    return {};
+}
 
 Result<> EffectClipboard::paste(AEffect& effect) const {
     if (held.empty())
@@ -77,9 +87,11 @@ Result<> saveDefaultBank(AEffect& effect, const SettingsStoreMaker& makeStore) {
     if (const Result<> usable = checkProductName(product); !usable)
         return usable;
     // The raw chunk where programs are chunks; a regular bank is its whole image either way.
-    const std::vector<std::uint8_t> bank = buildBankImage(effect, false);
+    const Result<std::vector<std::uint8_t>> bank = buildBankImage(effect, false);
+    if (!bank)
+        return bank.refusal();
     settings::SettingsStore store = makeStore(product);
-    if (!store.writeBinary(kDefaultBankSection, kDefaultBankValue, bank))
+    if (!store.writeBinary(kDefaultBankSection, kDefaultBankValue, *bank))
         return Refusal{"the settings store of \"" + product + "\" did not take its default bank"};
     return {};
 }

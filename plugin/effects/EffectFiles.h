@@ -22,7 +22,8 @@ namespace rimba {
 std::string withFileExtension(const std::string& name, const std::string& extension);
 
 // The image with its header, written in one piece beside `path` and renamed over it when whole:
-// a failed save leaves whatever stood at `path` as it was.
+// a failed save leaves whatever stood at `path` as it was. Refused, with nothing written, when
+// the plug-in gives no image (EffectImages.h).
 Result<> saveBankFile(AEffect& effect, const std::string& path);
 Result<> savePresetFile(AEffect& effect, const std::string& path);
 
@@ -34,8 +35,9 @@ Result<> loadPresetFile(AEffect& effect, const std::string& path);
 // Copy and Paste of the program bar: one preset image with its header, kept until the next copy.
 class EffectClipboard {
 public:
-    // The current program of `effect`.
-    void copy(AEffect& effect);
+    // The current program of `effect`. Refused, keeping what was copied before, when the
+    // plug-in gives no image of it.
+    Result<> copy(AEffect& effect);
     // Applies the copied preset to the current program of `effect`, its name included. Refused
     // when nothing was copied, or when `effect` refuses the preset (another plug-in's).
     Result<> paste(AEffect& effect) const;
@@ -60,7 +62,8 @@ using SettingsStoreMaker = std::function<settings::SettingsStore(const std::stri
 settings::SettingsStore userSettingsStore(const std::string& product);
 
 // Refused, with nothing written, when the plug-in names no product, names one that cannot name
-// a store (a separator, a control character, only dots), or the store does not take the value.
+// a store (a separator, a control character, only dots), gives no bank image, or the store does
+// not take the value.
 Result<> saveDefaultBank(AEffect& effect, const SettingsStoreMaker& makeStore = userSettingsStore);
 
 }  // namespace rimba

@@ -7,6 +7,7 @@
 #include <limits>
 #include <optional>
 
+#include "plugin/effects/PluginLimits.h"
 #include "plugin/files/ByteFields.h"
 
 namespace rimba {
@@ -62,13 +63,19 @@ void setProgramName(AEffect& effect, const std::string& name) {
 }
 
 // The plug-in's chunk (index 0 its bank, 1 its current program), copied at once: the plug-in
-// owns the memory it points to only until its next call. Empty when it gives none, or one too
-// large for an image's 32-bit size field.
-std::vector<std::uint8_t> chunkOf(AEffect& effect, VstInt32 index) {
+// owns the memory it points to only until its next call. A plug-in that gives none, an empty one
+// or one too large for an image's 32-bit size field has no image: an image with an empty chunk
+// would be written as if saved and then refused by every loader, this one included.
+Result<std::vector<std::uint8_t>> chunkOf(AEffect& effect, VstInt32 index) {
+    const char* what = index == 0 ? "bank" : "program";
     void* data = nullptr;
     const VstIntPtr size = dispatch(effect, effGetChunk, index, 0, &data);
-    if (data == nullptr || size <= 0 || size > std::numeric_limits<std::int32_t>::max())
-        return {};
+    if (data == nullptr || size <= 0)
+        return Refusal{"the plug-in gave no " + std::string(what) + " chunk (" + std::to_string(size) +
+                       " bytes" + (data == nullptr ? ", no data" : "") + ")"};
+    if (size > std::numeric_limits<std::int32_t>::max())
+        return Refusal{"the plug-in's " + std::string(what) + " chunk of " + std::to_string(size) +
+                       " bytes is too large for a file"};
     const auto* bytes = static_cast<const std::uint8_t*>(data);
     return std::vector<std::uint8_t>(bytes, bytes + size);
 }
@@ -312,17 +319,19 @@ void setValues(AEffect& effect, const std::vector<float>& values) {
 
 }  // namespace
 
-std::vector<std::uint8_t> buildBankImage(AEffect& effect, bool withHeader) {
+Result<std::vector<std::uint8_t>> buildBankImage(AEffect& effect, bool withHeader) {
+    if (const Result<> counts = checkDeclaredCounts(effect); !counts)
+        return counts.refusal();
     const std::int32_t programs = declared(effect.numPrograms);
     if (hasChunks(effect)) {
-        std::vector<std::uint8_t> chunk = chunkOf(effect, 0);
-        if (!withHeader)
+        Result<std::vector<std::uint8_t>> chunk = chunkOf(effect, 0);
+        if (!chunk || !withHeader)
             return chunk;
-        std::vector<std::uint8_t> image(fx::kBankChunkOffset + chunk.size(), 0);
+        std::vector<std::uint8_t> image(fx::kBankChunkOffset + chunk->size(), 0);
         writeCommonHeader(image, 0, effect, kChunkBankType, programs);
         ChunkWriter out(image);
-        writeBigEndian(out, kBankChunkSizeOffset, static_cast<std::int32_t>(chunk.size()));
-        out.bytes(fx::kBankChunkOffset, chunk);
+        writeBigEndian(out, kBankChunkSizeOffset, static_cast<std::int32_t>(chunk->size()));
+        out.bytes(fx::kBankChunkOffset, *chunk);
         return image;
     }
     const std::int32_t parameters = declared(effect.numParams);
@@ -340,18 +349,20 @@ std::vector<std::uint8_t> buildBankImage(AEffect& effect, bool withHeader) {
     return image;
 }
 
-std::vector<std::uint8_t> buildPresetImage(AEffect& effect, bool withHeader) {
+Result<std::vector<std::uint8_t>> buildPresetImage(AEffect& effect, bool withHeader) {
+    if (const Result<> counts = checkDeclaredCounts(effect); !counts)
+        return counts.refusal();
     const std::int32_t parameters = declared(effect.numParams);
     if (hasChunks(effect)) {
-        std::vector<std::uint8_t> chunk = chunkOf(effect, 1);
-        if (!withHeader)
+        Result<std::vector<std::uint8_t>> chunk = chunkOf(effect, 1);
+        if (!chunk || !withHeader)
             return chunk;
-        std::vector<std::uint8_t> image(fx::kPresetHeaderBytes + chunk.size(), 0);
+        std::vector<std::uint8_t> image(fx::kPresetHeaderBytes + chunk->size(), 0);
         writeCommonHeader(image, 0, effect, kChunkPresetType, parameters);
         ChunkWriter out(image);
         out.text(fx::kNameOffset, programName(effect), fx::kNameBytes);
-        writeBigEndian(out, kPresetSizeOffset, static_cast<std::int32_t>(chunk.size()));
-        out.bytes(fx::kPresetHeaderBytes, chunk);
+        writeBigEndian(out, kPresetSizeOffset, static_cast<std::int32_t>(chunk->size()));
+        out.bytes(fx::kPresetHeaderBytes, *chunk);
         return image;
     }
     std::vector<std::uint8_t> image(fx::kPresetHeaderBytes + 4 * static_cast<std::size_t>(parameters), 0);

@@ -55,12 +55,15 @@ constexpr VstInt32 kAnyPluginId = fourCharCode('4', '5', '1', 't');
 // for a plug-in whose programs are chunks, its raw bank chunk; a regular bank has no form apart
 // from its header (the program names and counts live there), so it is the whole image either way.
 // Passes through every program (effSetProgram) and returns to the current one.
-std::vector<std::uint8_t> buildBankImage(AEffect& effect, bool withHeader);
+// Refused, with nothing asked of the plug-in's programs, when it declares more programs or
+// parameters than PluginLimits.h hosts; refused when its programs are chunks and effGetChunk gives
+// none (no data, 0 bytes) or more than 2 GB, since a loader refuses such an image.
+Result<std::vector<std::uint8_t>> buildBankImage(AEffect& effect, bool withHeader);
 
 // The current program as a preset image. With the header: the whole ".fxp" image. Without it:
 // for a plug-in whose programs are chunks, its raw program chunk; a regular preset is the whole
-// image either way, as for banks.
-std::vector<std::uint8_t> buildPresetImage(AEffect& effect, bool withHeader);
+// image either way, as for banks. Refused as buildBankImage is.
+Result<std::vector<std::uint8_t>> buildPresetImage(AEffect& effect, bool withHeader);
 
 // Takes a whole bank image (with its header) of this plug-in: its ID must be the plug-in's own.
 // A regular bank gives its programs to the plug-in's first programs and returns to the current

@@ -4,7 +4,9 @@
 
 #include <gtest/gtest.h>
 
+#include <cstring>
 #include <deque>
+#include <new>
 #include <filesystem>
 
 #include "plugin/editor/PluginProgramBar.h"
@@ -28,7 +30,10 @@ struct ScriptedDialogs final : EditorDialogs {
         return answer;
     }
     std::optional<std::string> chooseFolder(const std::string&, const std::string&) override { return {}; }
-    void message(const std::string&, const std::string&) override {}
+    void message(const std::string& text, const std::string& caption) override {
+        messages.push_back(text);
+        captions.push_back(caption);
+    }
     std::optional<toolkit::MenuChoice> popupMenu(const toolkit::MenuModel& menu, toolkit::CPoint) override {
         shown = menu;
         if (choices.empty()) return std::nullopt;
@@ -42,6 +47,8 @@ struct ScriptedDialogs final : EditorDialogs {
     std::optional<std::string> answer;
     toolkit::MenuModel shown;
     std::vector<std::string> asked;
+    std::vector<std::string> messages;
+    std::vector<std::string> captions;
 };
 
 std::vector<std::string> textsOf(const toolkit::MenuModel& menu) {
@@ -248,6 +255,144 @@ TEST_F(FourProgramBar, RenamePresetSetsTheNameThePluginReports) {
     EXPECT_EQ(after[1].name, "Snare Plate");
     EXPECT_EQ(after[0].name, "Regular A");
     EXPECT_EQ(bar->shownName(), "Snare Plate");
+}
+
+// Menu rows of the bar, as the user sees them.
+constexpr int kSaveBankRow = 1;
+constexpr int kSaveDefaultBankRow = 2;
+constexpr int kSavePresetRow = 5;
+constexpr int kCopyRow = 8;
+constexpr int kPasteRow = 9;
+
+TEST_F(FourProgramBar, ASaveThatCannotBeWrittenSaysSoWithThePath) {
+    const std::string taken = folder.makeFolder("Taken.fxb");
+    const std::string missing = folder / "No Folder/Preset.fxp";
+    const struct {
+        int row;
+        std::string path;
+    } saves[] = {{kSaveBankRow, taken}, {kSavePresetRow, missing}};
+    for (const auto& save : saves) {
+        dialogs.messages.clear();
+        dialogs.answer = save.path;
+        chooseFromMenu(save.row);
+        ASSERT_EQ(dialogs.messages.size(), 1u) << save.path;
+        EXPECT_EQ(dialogs.messages[0].rfind("The file could not be written:\n" + save.path + "\n", 0), 0u)
+            << dialogs.messages[0];
+        EXPECT_EQ(dialogs.captions[0], kMessageCaption);
+    }
+    EXPECT_TRUE(std::filesystem::is_empty(taken));
+    EXPECT_FALSE(std::filesystem::exists(folder / "No Folder"));
+
+    dialogs.messages.clear();
+    dialogs.answer = folder / "Written.fxb";
+    chooseFromMenu(kSaveBankRow);
+    EXPECT_TRUE(dialogs.messages.empty());
+    EXPECT_TRUE(std::filesystem::exists(folder / "Written.fxb"));
+}
+
+// fixture-broken-chunk: programs that are chunks, and an effGetChunk answer (0 bytes, no data,
+// 3 GB) chosen by its parameter 0.
+class BrokenChunkBar : public BarOver {
+protected:
+    BrokenChunkBar() : BarOver("fixture-broken-chunk") {}
+};
+
+TEST_F(BrokenChunkBar, SavesCopyAndTheDefaultBankAreRefusedWithTheReasonAndWriteNothing) {
+    AEffect& effect = *plugin.aeffect();
+    const std::string bank = folder.makeFile("Kept.fxb", "old bank");
+    const std::string preset = folder / "New.fxp";
+    for (const float fault : {0.0f, 0.5f, 1.0f}) {
+        effect.setParameter(&effect, 0, fault);
+        dialogs.messages.clear();
+        dialogs.answer = bank;
+        chooseFromMenu(kSaveBankRow);
+        dialogs.answer = preset;
+        chooseFromMenu(kSavePresetRow);
+        chooseFromMenu(kSaveDefaultBankRow);
+        chooseFromMenu(kCopyRow);
+        ASSERT_EQ(dialogs.messages.size(), 4u) << fault;
+        EXPECT_EQ(dialogs.messages[0].rfind("The file could not be written:\n" + bank + "\n\n", 0), 0u);
+        EXPECT_EQ(dialogs.messages[1].rfind("The file could not be written:\n" + preset + "\n\n", 0), 0u);
+        for (const std::string& message : dialogs.messages)
+            EXPECT_NE(message.find("chunk"), std::string::npos) << fault << ": " << message;
+        EXPECT_EQ(contentOf(bank), "old bank");
+        EXPECT_FALSE(std::filesystem::exists(preset));
+        EXPECT_FALSE(std::filesystem::exists(folder / "Fixture Broken Chunk"));
+        press(kPluginBarMenu);  // dismissed: nothing was copied
+        EXPECT_TRUE(dialogs.shown.getEntry(kPasteRow).disabled);
+    }
+}
+
+// A plug-in whose counts grew past what can be held after it was loaded (the load refuses such
+// counts) gets no bank or preset, and says why.
+TEST_F(FourProgramBar, CountsGrownPastTheLimitsAfterLoadAreRefusedWithTheReason) {
+    AEffect& effect = *plugin.aeffect();
+    effect.numPrograms = 100000;
+    effect.numParams = 100000;
+    dialogs.answer = folder / "huge.fxb";
+    chooseFromMenu(kSaveBankRow);
+    chooseFromMenu(kCopyRow);
+    ASSERT_EQ(dialogs.messages.size(), 2u);
+    EXPECT_NE(dialogs.messages[0].find("programs"), std::string::npos) << dialogs.messages[0];
+    EXPECT_NE(dialogs.messages[1].find("programs"), std::string::npos) << dialogs.messages[1];
+    EXPECT_FALSE(std::filesystem::exists(folder / "huge.fxb"));
+    effect.numPrograms = 4;
+    effect.numParams = 10;
+}
+
+// A plug-in of the test's own whose getParameter throws std::bad_alloc, as an allocation made
+// impossible would: the bar's actions show the failure, and nothing reaches the caller of the
+// bar's idle, which is the host.
+struct ThrowingPlugin {
+    static VstIntPtr dispatcher(AEffect*, VstInt32 opcode, VstInt32, VstIntPtr, void* ptr, float) {
+        if (opcode == effGetProgramName || opcode == effGetProgramNameIndexed)
+            copyName(ptr, "Only");
+        if (opcode == effGetProductString)
+            copyName(ptr, "Thrower");
+        return 0;
+    }
+    static void copyName(void* ptr, const char* name) {
+        if (ptr != nullptr)
+            std::strcpy(static_cast<char*>(ptr), name);
+    }
+    static float getParameter(AEffect*, VstInt32) { throw std::bad_alloc(); }
+    static void setParameter(AEffect*, VstInt32, float) {}
+
+    ThrowingPlugin() {
+        effect.magic = kEffectMagic;
+        effect.dispatcher = &dispatcher;
+        effect.getParameter = &getParameter;
+        effect.setParameter = &setParameter;
+        effect.numPrograms = 2;
+        effect.numParams = 3;
+        effect.uniqueID = fourCharCode('T', 'h', 'r', 'w');
+    }
+    AEffect effect{};
+};
+
+TEST(ProgramBarFailures, AnExceptionInAnActionIsShownAndNeverLeavesTheBar) {
+    TempFolder folder;
+    ThrowingPlugin plugin;
+    ScriptedDialogs dialogs;
+    toolkit::CFrame frame{{0, 0, 320, 30}, nullptr};
+    CVornPluginProgramEx bar(frame, plugin.effect, &dialogs, [&folder](const std::string& product) {
+        return settings::SettingsStore(product, folder.path());
+    });
+    dialogs.answer = folder / "bank.fxb";
+    for (const int row : {kSaveBankRow, kSavePresetRow, kSaveDefaultBankRow, kCopyRow}) {
+        dialogs.messages.clear();
+        dialogs.choices.push_back(row);
+        toolkit::CControl* menu = bar.control(kPluginBarMenu);
+        menu->setValue(1.0f);
+        bar.valueChanged(menu);
+        menu->setValue(0.0f);
+        bar.valueChanged(menu);
+        EXPECT_NO_THROW(bar.idle()) << row;
+        ASSERT_EQ(dialogs.messages.size(), 1u) << row;
+        EXPECT_NE(dialogs.messages[0].find("bad_alloc"), std::string::npos) << dialogs.messages[0];
+    }
+    EXPECT_FALSE(std::filesystem::exists(folder / "bank.fxb"));
+    EXPECT_EQ(bar.shownName(), "Only");
 }
 
 }  // namespace

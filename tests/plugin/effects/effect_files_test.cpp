@@ -2,8 +2,12 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
+
+#include "plugin/effects/CPlugin.h"
 #include "plugin/effects/EffectFiles.h"
 #include "plugin/effects/EffectImages.h"
+#include "tests/plugins/FixturePlugins.h"
 #include "tests/plugin/effects/FakeEffect.h"
 #include "tests/common/settings/StoreFixture.h"
 #include "tests/support/TempFolder.h"
@@ -33,8 +37,8 @@ TEST(EffectFiles, ASavedBankAndPresetLoadIntoAnotherInstanceOfThePlugin) {
         const std::string preset = folder / "Saved.fxp";
         ASSERT_TRUE(saveBankFile(source.effect, bank));
         ASSERT_TRUE(savePresetFile(source.effect, preset));
-        EXPECT_EQ(readBytes(bank), buildBankImage(source.effect, true));
-        EXPECT_EQ(readBytes(preset), buildPresetImage(source.effect, true));
+        EXPECT_EQ(readBytes(bank), *buildBankImage(source.effect, true));
+        EXPECT_EQ(readBytes(preset), *buildPresetImage(source.effect, true));
 
         FakeEffect bankTarget(3, 6, chunks, 0.5f);
         bankTarget.state.current = 1;
@@ -79,9 +83,9 @@ TEST(EffectClipboard, PasteGivesTheCopiedProgramAndItsNameToTheCurrentProgram) {
     FakeEffect fake(3, 4, false);
     EffectClipboard clipboard;
     fake.state.current = 0;
-    clipboard.copy(fake.effect);
+    ASSERT_TRUE(clipboard.copy(fake.effect));
     EXPECT_EQ(std::vector<std::uint8_t>(clipboard.image().begin(), clipboard.image().end()),
-              buildPresetImage(fake.effect, true));
+              *buildPresetImage(fake.effect, true));
     fake.state.current = 2;
     ASSERT_TRUE(clipboard.paste(fake.effect));
     EXPECT_EQ(fake.state.names[2], "Program 0");
@@ -104,7 +108,7 @@ TEST(EffectClipboard, APresetCopiedFromAnotherPluginIsRefusedOnPaste) {
     FakeEffect target(1, 4, false, 0.5f);
     const FakeEffect::State before = target.state;
     EffectClipboard clipboard;
-    clipboard.copy(source.effect);
+    ASSERT_TRUE(clipboard.copy(source.effect));
     EXPECT_FALSE(clipboard.paste(target.effect));
     EXPECT_EQ(target.state, before);
 }
@@ -153,6 +157,39 @@ TEST_F(DefaultBank, AProductNameThatCannotNameAStoreIsRefusedAndNothingIsWritten
         EXPECT_FALSE(saved.reason().empty());
     }
     EXPECT_EQ(storesMade, 0);
+}
+
+// fixture-broken-chunk answers effGetChunk with 0 bytes, with no data, or with 3 GB, as its one
+// parameter chooses. No image can hold such a chunk: every save and the copy are refused with
+// the reason, an existing file and the store keep what they held, and a copy made before stays.
+TEST_F(DefaultBank, APluginGivingNoUsableChunkGetsNoFileNoCopyAndNoDefaultBank) {
+    TempFolder folder;
+    CPlugin plugin;
+    ASSERT_TRUE(plugin.load(fixturePluginPath("fixture-broken-chunk"), PluginSources{}));
+    AEffect& effect = *plugin.aeffect();
+    FakeEffect other(1, 2, false);
+    EffectClipboard clipboard;
+    ASSERT_TRUE(clipboard.copy(other.effect));
+    const std::vector<std::uint8_t> copied(clipboard.image().begin(), clipboard.image().end());
+    const std::string bank = folder.makeFile("Kept.fxb", "old bank");
+    const std::string preset = folder.makeFile("Kept.fxp", "old preset");
+    for (const float fault : {0.0f, 0.5f, 1.0f}) {
+        effect.setParameter(&effect, 0, fault);
+        const Result<> refusals[] = {saveBankFile(effect, bank), savePresetFile(effect, preset),
+                                     savePresetFile(effect, folder / "New.fxp"), clipboard.copy(effect),
+                                     saveDefaultBank(effect, storeUnderRoot())};
+        for (const Result<>& refused : refusals) {
+            EXPECT_FALSE(refused) << fault;
+            EXPECT_NE(refused.reason().find("chunk"), std::string::npos) << fault << ": " << refused.reason();
+        }
+        EXPECT_EQ(contentOf(bank), "old bank");
+        EXPECT_EQ(contentOf(preset), "old preset");
+        std::vector<std::string> names = folder.namesIn();
+        std::sort(names.begin(), names.end());
+        EXPECT_EQ(names, (std::vector<std::string>{"Kept.fxb", "Kept.fxp"})) << fault;
+        EXPECT_EQ(std::vector<std::uint8_t>(clipboard.image().begin(), clipboard.image().end()), copied);
+        EXPECT_FALSE(settings::SettingsStore("Fixture Broken Chunk", root).readBinary("Data", "UserBank"));
+    }
 }
 
 }  // namespace

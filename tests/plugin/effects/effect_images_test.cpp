@@ -14,7 +14,7 @@ namespace {
 TEST(EffectImages, ARegularPresetOfTenParametersIsAHundredBytesWithItsValuesFromSixty) {
     FakeEffect fake(4, 10, false);
     fake.state.current = 2;
-    const std::vector<std::uint8_t> image = buildPresetImage(fake.effect, true);
+    const std::vector<std::uint8_t> image = *buildPresetImage(fake.effect, true);
     ASSERT_EQ(image.size(), 100u);
     EXPECT_EQ(textAt(image, 0, 4), "CcnK");
     EXPECT_EQ(be32At(image, 4), 0u);
@@ -27,13 +27,13 @@ TEST(EffectImages, ARegularPresetOfTenParametersIsAHundredBytesWithItsValuesFrom
     EXPECT_EQ(be32At(image, 56), 0u);
     for (std::size_t p = 0; p < 10; ++p)
         EXPECT_EQ(beFloatAt(image, 60 + 4 * p), fake.state.values[2][p]) << p;
-    EXPECT_EQ(buildPresetImage(fake.effect, false), image);
+    EXPECT_EQ(*buildPresetImage(fake.effect, false), image);
 }
 
 TEST(EffectImages, ABankOfFourProgramsOfTenParametersIs540BytesAndLeavesTheCurrentProgram) {
     FakeEffect fake(4, 10, false);
     fake.state.current = 3;
-    const std::vector<std::uint8_t> image = buildBankImage(fake.effect, true);
+    const std::vector<std::uint8_t> image = *buildBankImage(fake.effect, true);
     ASSERT_EQ(image.size(), 540u);
     EXPECT_EQ(textAt(image, 8, 4), "FxBk");
     EXPECT_EQ(be32At(image, 24), 4u);
@@ -50,24 +50,24 @@ TEST(EffectImages, ABankOfFourProgramsOfTenParametersIs540BytesAndLeavesTheCurre
     }
     EXPECT_EQ(fake.state.current, 3);
     EXPECT_EQ(fake.strayCalls, 0);
-    EXPECT_EQ(buildBankImage(fake.effect, false), image);
+    EXPECT_EQ(*buildBankImage(fake.effect, false), image);
 }
 
 TEST(EffectImages, ChunkImagesCarryThePluginsChunksAndWithoutHeaderAreTheRawChunks) {
     FakeEffect fake(3, 5, true);
     fake.state.current = 1;
-    const std::vector<std::uint8_t> bank = buildBankImage(fake.effect, true);
+    const std::vector<std::uint8_t> bank = *buildBankImage(fake.effect, true);
     EXPECT_EQ(bank, chunkBankLayout(fake.bankChunk(), 3));
-    EXPECT_EQ(buildBankImage(fake.effect, false), fake.bankChunk());
-    const std::vector<std::uint8_t> preset = buildPresetImage(fake.effect, true);
+    EXPECT_EQ(*buildBankImage(fake.effect, false), fake.bankChunk());
+    const std::vector<std::uint8_t> preset = *buildPresetImage(fake.effect, true);
     EXPECT_EQ(preset, chunkPresetLayout(fake.programBytes(1), "Program 1", 5));
-    EXPECT_EQ(buildPresetImage(fake.effect, false), fake.programBytes(1));
+    EXPECT_EQ(*buildPresetImage(fake.effect, false), fake.programBytes(1));
 }
 
 TEST(EffectImages, AProgramNameIsCutToItsFieldWithATerminatingZero) {
     FakeEffect fake(1, 2, false);
     fake.state.names[0] = std::string(40, 'n');
-    const std::vector<std::uint8_t> image = buildPresetImage(fake.effect, true);
+    const std::vector<std::uint8_t> image = *buildPresetImage(fake.effect, true);
     EXPECT_EQ(textAt(image, 28, 28), std::string(27, 'n'));
     EXPECT_EQ(image[55], 0);
 }
@@ -90,7 +90,7 @@ TEST_P(RoundTrips, AnImageRestoresNamesValuesAndTheCurrentProgram) {
     FakeEffect target(4, 10, row.chunks, 0.5f);
     target.state.current = 2;
     const FakeEffect::State before = target.state;
-    const auto image = row.bank ? buildBankImage(source.effect, true) : buildPresetImage(source.effect, true);
+    const auto image = row.bank ? *buildBankImage(source.effect, true) : *buildPresetImage(source.effect, true);
     const Result<> applied = row.bank ? applyBankImage(target.effect, image) : applyPresetImage(target.effect, image);
     ASSERT_TRUE(applied) << applied.reason();
     if (row.bank) {
@@ -114,7 +114,7 @@ INSTANTIATE_TEST_SUITE_P(EffectImages, RoundTrips,
 TEST(EffectImages, AChunkPresetIsHandedOverBetweenBeginAndEndAndThenNamed) {
     FakeEffect source(2, 3, true);
     FakeEffect target(2, 3, true, 0.5f);
-    ASSERT_TRUE(applyPresetImage(target.effect, buildPresetImage(source.effect, true)));
+    ASSERT_TRUE(applyPresetImage(target.effect, *buildPresetImage(source.effect, true)));
     const std::vector<EffectCall> expected{{effBeginSetProgram, 0, 0},
                                            {effSetChunk, 1, static_cast<VstIntPtr>(source.programBytes(0).size())},
                                            {effEndSetProgram, 0, 0},
@@ -202,7 +202,7 @@ TEST(EffectImages, ABankOfOtherCountsGivesOnlyWhatBothHave) {
         FakeEffect target(4, 10, false, 0.5f);
         target.state.current = 1;
         const FakeEffect::State before = target.state;
-        ASSERT_TRUE(applyBankImage(target.effect, buildBankImage(source.effect, true)));
+        ASSERT_TRUE(applyBankImage(target.effect, *buildBankImage(source.effect, true)));
         EXPECT_EQ(target.strayCalls, 0) << row.programs << "x" << row.parameters;
         EXPECT_EQ(target.state.current, 1);
         for (std::size_t i = 0; i < 4; ++i) {
@@ -234,7 +234,7 @@ TEST(EffectImages, EveryTruncatedImageIsRefusedAndChangesNothing) {
     for (const Kind kind : {Kind{"regular bank", false, true}, Kind{"chunk bank", true, true},
                             Kind{"regular preset", false, false}, Kind{"chunk preset", true, false}}) {
         FakeEffect source(3, 4, kind.chunks);
-        const auto image = kind.bank ? buildBankImage(source.effect, true) : buildPresetImage(source.effect, true);
+        const auto image = kind.bank ? *buildBankImage(source.effect, true) : *buildPresetImage(source.effect, true);
         for (std::size_t length = 0; length < image.size(); ++length) {
             FakeEffect target(3, 4, kind.chunks, 0.5f);
             const FakeEffect::State before = target.state;
@@ -262,7 +262,7 @@ class DamagedImages : public ::testing::TestWithParam<DamageRow> {};
 TEST_P(DamagedImages, AreRefusedAndChangeNothing) {
     const DamageRow row = GetParam();
     FakeEffect source(3, 4, row.chunks);
-    auto image = row.bank ? buildBankImage(source.effect, true) : buildPresetImage(source.effect, true);
+    auto image = row.bank ? *buildBankImage(source.effect, true) : *buildPresetImage(source.effect, true);
     putBe32(image, row.offset, row.value);
     FakeEffect target(3, 4, row.chunks, 0.5f);
     const FakeEffect::State before = target.state;

@@ -187,3 +187,40 @@ TEST(HostedPluginBuffers, AnUnloadedHolderProcessesSilenceAndAnswersNothing) {
 
 }  // namespace
 }  // namespace rimba
+
+namespace rimba {
+namespace {
+
+// fixture-absurd-counts declares the programs and parameters its environment names. Counts that
+// would make every bank, preset and program list of the plug-in impossible to hold are refused
+// at load; the largest allowed load as any plug-in does.
+TEST(HostedPluginCounts, APluginDeclaringUnreasonableProgramsOrParametersIsRefusedAtLoad) {
+    struct Case {
+        const char* programs;
+        const char* parameters;
+        const char* refusalWord;  // nullptr: it loads
+    };
+    const Case cases[] = {
+        {"100000", "100000", "programs"},   {"1", "1073741824", "parameters"}, {"16385", "1", "programs"},
+        {"1", "16385", "parameters"},       {"4096", "2048", "values"},       {"16384", "256", nullptr},
+        {"256", "16384", nullptr},          {"-5", "-5", nullptr},
+    };
+    for (const Case& c : cases) {
+        test::ScopedEnvironmentVariable programs{"RIMBA_FIXTURE_PROGRAMS", c.programs};
+        test::ScopedEnvironmentVariable parameters{"RIMBA_FIXTURE_PARAMETERS", c.parameters};
+        CPlugin plugin;
+        const Result<> loaded = plugin.load(fixturePluginPath("fixture-absurd-counts"), PluginSources{});
+        const std::string row = std::string(c.programs) + " x " + c.parameters + ": " + loaded.reason();
+        if (c.refusalWord == nullptr) {
+            EXPECT_TRUE(loaded) << row;
+            EXPECT_TRUE(plugin.isLoaded()) << row;
+            continue;
+        }
+        EXPECT_FALSE(loaded) << row;
+        EXPECT_NE(loaded.reason().find(c.refusalWord), std::string::npos) << row;
+        EXPECT_FALSE(plugin.isLoaded()) << row;
+    }
+}
+
+}  // namespace
+}  // namespace rimba

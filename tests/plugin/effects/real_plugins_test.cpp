@@ -281,8 +281,8 @@ TEST_P(RealPlugin, SavesAndReloadsItsBankAndPreset) {
     EXPECT_TRUE(presetLoaded) << presetLoaded.reason();
     if (!plugin.programsAreChunks()) {
         // A chunk is the plug-in's own business; regular values must come back as they were.
-        EXPECT_EQ(buildBankImage(effect, true), *platform::readWholeFile(bank));
-        EXPECT_EQ(buildPresetImage(effect, true), *platform::readWholeFile(preset));
+        EXPECT_EQ(*buildBankImage(effect, true), *platform::readWholeFile(bank));
+        EXPECT_EQ(*buildPresetImage(effect, true), *platform::readWholeFile(preset));
     }
     plugin.unload();
     fs::remove_all(folder);
