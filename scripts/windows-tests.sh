@@ -1,8 +1,9 @@
 #!/usr/bin/env bash
 # The Windows build: cross-builds the plug-in DLL, rimbadrums-tool.exe and the tests with
-# MinGW-w64 into build-windows/, runs the tests through Wine with CTest, checks the DLL's exports
-# and imports, and says which tests were left out. Runs after the Linux build (./test), whose
-# rimbadrums-tool the cross-system test compares with the Windows one.
+# MinGW-w64 into build-windows/, in the Release type its binaries ship in, runs the tests through
+# Wine with CTest, checks the DLL's exports and imports, and says which tests were left out. Runs
+# after the Linux build (./test), whose rimbadrums-tool the cross-system test compares with the
+# Windows one.
 # Wine runs in a prefix of its own under the build folder, with one wineserver kept up for the
 # whole run (otherwise every test waits seconds for it) and no graphics driver.
 set -euo pipefail
@@ -26,7 +27,7 @@ wineboot >/dev/null 2>&1
 
 linux_tool=""
 [ -x build/companion/rimbadrums-tool ] && linux_tool="$PWD/build/companion/rimbadrums-tool"
-cmake -S . -B "$build" -DCMAKE_TOOLCHAIN_FILE=cmake/mingw-w64.cmake -DCMAKE_BUILD_TYPE=RelWithDebInfo \
+cmake -S . -B "$build" -DCMAKE_TOOLCHAIN_FILE=cmake/mingw-w64.cmake -DCMAKE_BUILD_TYPE=Release \
     -DRIMBA_LINUX_TOOL="$linux_tool" >/dev/null
 cmake --build "$build" -j"$jobs"
 
