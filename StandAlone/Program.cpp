@@ -7,6 +7,7 @@
 #include "StandAlone/HostCallback.h"
 #include "StandAlone/MainWindow.h"
 #include "StandAlone/PluginLocation.h"
+#include "StandAlone/TerminationSignals.h"
 #include "StandAlone/devices/AudioOutput.h"
 #include "StandAlone/devices/MidiInputPort.h"
 #include "common/platform/Clock.h"
@@ -76,6 +77,8 @@ void shutDown(Session& session) {
 }  // namespace
 
 int runProgram() {
+    // First: a signal during start-up closes the program once its loop runs.
+    const int closeRequest = watchTerminationSignals();
     std::string why;
     std::unique_ptr<MainWindow> window = createMainWindow(kWindowTitle, kWindowClass, why);
     if (!window)
@@ -120,7 +123,7 @@ int runProgram() {
     window->placeCentred(size.width, size.height);
     window->show();
 
-    window->run(kIdlePeriodMilliseconds, [] {
+    window->run(kIdlePeriodMilliseconds, closeRequest, [] {
         if (AEffect* current = hostRecord().plugin.load(std::memory_order_acquire); current != nullptr)
             current->dispatcher(current, effEditIdle, 0, 0, nullptr, 0.0f);
     });

@@ -24,8 +24,6 @@ constexpr int kMinimumClientSide = 100;
 constexpr int kDefaultWidth = 640;
 constexpr int kDefaultHeight = 480;
 
-// The editor talks to the server over a connection of its own; an error on ours (a window the
-// editor already destroyed) is reported and survived rather than ending the program.
 // _NET_WM_ICON: width, height, then the pixels as ARGB, each in a long (Xlib's format 32).
 void setIcon(Display* display, Window window) {
     const auto pixels = drawProgramIcon();
@@ -38,10 +36,23 @@ void setIcon(Display* display, Window window) {
                     reinterpret_cast<const unsigned char*>(property.data()), static_cast<int>(property.size()));
 }
 
+// The editor talks to the server over a connection of its own; an error on ours (a window the
+// editor already destroyed) is reported and survived rather than ending the program.
 int reportError(Display* display, XErrorEvent* error) {
     char text[256] = {};
     XGetErrorText(display, error->error_code, text, sizeof text);
     std::fprintf(stderr, "RimbaDrums: X error ignored: %s (request %d)\n", text, error->request_code);
+    return 0;
+}
+
+// Xlib's I/O error handler serves every connection of the process, the editor's included, and
+// runs before the connection's own exit handler, which decides whether the process ends: ours
+// and the editor's return, so the program closes as after a window close, its plug-in saving.
+int reportLostServer(Display*) {
+    static bool reported = false;
+    if (!reported)
+        std::fprintf(stderr, "RimbaDrums: the connection to the X server was lost; closing\n");
+    reported = true;
     return 0;
 }
 
@@ -63,9 +74,11 @@ public:
         deleteRequest = XInternAtom(display, "WM_DELETE_WINDOW", False);
         XSetWMProtocols(display, window, &deleteRequest, 1);
         XSelectInput(display, window, StructureNotifyMask);
+        XSetIOErrorExitHandler(display, &X11MainWindow::noteLostConnection, this);
     }
 
     ~X11MainWindow() override {
+        // After a lost connection both calls only free what Xlib holds here.
         if (!destroyed)
             XDestroyWindow(display, window);
         XCloseDisplay(display);
@@ -96,13 +109,13 @@ public:
         XFlush(display);
     }
 
-    void run(int periodMilliseconds, const std::function<void()>& tick) override {
+    void run(int periodMilliseconds, int closeRequest, const std::function<void()>& tick) override {
         using Clock = std::chrono::steady_clock;
         const auto period = std::chrono::milliseconds(periodMilliseconds);
         auto due = Clock::now() + period;
-        while (!destroyed) {
+        while (!destroyed && !lost) {
             handlePendingEvents();
-            if (destroyed)
+            if (destroyed || lost)
                 break;
             const auto now = Clock::now();
             if (now >= due) {
@@ -111,13 +124,17 @@ public:
                 due = std::max(due + period, Clock::now());
                 continue;
             }
-            waitForEvents(std::chrono::duration_cast<std::chrono::milliseconds>(due - now).count() + 1);
+            if (waitForEvents(std::chrono::duration_cast<std::chrono::milliseconds>(due - now).count() + 1,
+                              closeRequest))
+                destroyOnRequest();
         }
     }
 
 private:
+    static void noteLostConnection(Display*, void* self) { static_cast<X11MainWindow*>(self)->lost = true; }
+
     void handlePendingEvents() {
-        while (XPending(display) > 0) {
+        while (!lost && XPending(display) > 0) {
             XEvent event{};
             XNextEvent(display, &event);
             if (event.type == ClientMessage && event.xclient.window == window &&
@@ -132,15 +149,27 @@ private:
         }
     }
 
-    void waitForEvents(long milliseconds) {
-        pollfd connection{ConnectionNumber(display), POLLIN, 0};
-        poll(&connection, 1, static_cast<int>(std::clamp(milliseconds, 0L, 1000L)));
+    // Whether `closeRequest` turned readable meanwhile.
+    bool waitForEvents(long milliseconds, int closeRequest) {
+        pollfd watched[2] = {{ConnectionNumber(display), POLLIN, 0}, {closeRequest, POLLIN, 0}};
+        const int count = closeRequest >= 0 ? 2 : 1;
+        if (poll(watched, count, static_cast<int>(std::clamp(milliseconds, 0L, 1000L))) <= 0)
+            return false;
+        return count == 2 && (watched[1].revents & POLLIN) != 0;
+    }
+
+    // What the close button does, asked from outside the window system.
+    void destroyOnRequest() {
+        XDestroyWindow(display, window);
+        XFlush(display);
+        destroyed = true;
     }
 
     Display* display;
     Window window = 0;
     Atom deleteRequest = 0;
     bool destroyed = false;
+    bool lost = false;
 };
 
 }  // namespace
@@ -153,6 +182,7 @@ std::unique_ptr<MainWindow> createMainWindow(const std::string& title, const std
         return nullptr;
     }
     XSetErrorHandler(reportError);
+    XSetIOErrorHandler(reportLostServer);
     return std::make_unique<X11MainWindow>(display, title, className);
 }
 

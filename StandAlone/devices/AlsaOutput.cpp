@@ -1,9 +1,10 @@
 // Audio out through an ALSA PCM playback device: 16-bit interleaved stereo, five periods of one
-// block, kept full by a feeder thread of its own.
+// block, queued full of silence at open and then kept full by a feeder thread of its own.
 
 #include <alsa/asoundlib.h>
 #include <pthread.h>
 
+#include <algorithm>
 #include <atomic>
 #include <cstdint>
 #include <thread>
@@ -61,6 +62,22 @@ public:
             feeder.join();
         snd_pcm_drop(pcm);
         snd_pcm_close(pcm);
+    }
+
+    // Before the feeder runs: the device starts on five blocks of silence (as many as it has
+    // periods), so the feeder's first block has four blocks' time to arrive rather than none. A
+    // device that took fewer periods takes what fits; one that refuses the write fails the open.
+    bool queueSilence() {
+        std::fill(interleaved.begin(), interleaved.end(), std::int16_t{0});
+        for (unsigned block = 0; block < kPeriods; ++block) {
+            const snd_pcm_sframes_t written =
+                snd_pcm_writei(pcm, interleaved.data(), static_cast<snd_pcm_uframes_t>(blockSize));
+            if (written == -EAGAIN || (written >= 0 && written < blockSize))
+                return true;  // full
+            if (written < 0)
+                return false;
+        }
+        return true;
     }
 
     void start() {
@@ -141,6 +158,8 @@ std::unique_ptr<AudioOutput::Device> openAlsaOutput(AudioOutput& output, const s
     }
     output.prepare(rate, blockSize, blockSize);
     auto device = std::make_unique<AlsaOutput>(output, pcm, blockSize);
+    if (!device->queueSilence())
+        return nullptr;  // the device's destructor closes the PCM
     device->start();
     return device;
 }

@@ -15,6 +15,7 @@
 
 #include "plugin/editor/PluginEditorWindows.h"
 #include "plugin/editor/PluginProgramBar.h"
+#include "plugin/editor/toolkit/X11ConnectionLoss.h"
 #include "plugin/editor/toolkit/X11ErrorTrap.h"
 
 namespace rimba {
@@ -178,11 +179,12 @@ struct CPluginEditor::XWindows {
     Window child = 0;
     Atom deleteWindow = None;
     Atom protocols = None;
+    bool lost = false;  // the X server went, and every window with it
 
     ~XWindows() {
         if (display == nullptr)
             return;
-        {
+        if (!lost) {
             // A plug-in may have left windows of its own inside ours, or a host destroyed the
             // owner around it: a refused destroy must not end the host.
             ErrorTrap trap(display);
@@ -203,6 +205,7 @@ std::unique_ptr<CPluginEditor> CPluginEditor::open(CPlugin& plugin, toolkit::XWi
     x->display = XOpenDisplay(nullptr);
     if (x->display == nullptr)
         return nullptr;
+    toolkit::surviveConnectionLoss(x->display, &x->lost);
     Display* display = x->display;
     const int screen = DefaultScreen(display);
 

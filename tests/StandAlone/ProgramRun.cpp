@@ -2,6 +2,7 @@
 
 #include <X11/Xatom.h>
 #include <X11/Xlib.h>
+#include <X11/Xutil.h>
 #include <fcntl.h>
 #include <signal.h>
 #include <spawn.h>
@@ -82,6 +83,11 @@ std::optional<int> ProgramRun::waitForExit(int milliseconds) {
     return status;
 }
 
+void ProgramRun::sendSignal(int signalNumber) {
+    if (!status && pid > 0)
+        kill(pid, signalNumber);
+}
+
 std::string ProgramRun::standardError() const {
     std::ifstream file(errorFile);
     std::stringstream text;
@@ -89,7 +95,8 @@ std::string ProgramRun::standardError() const {
     return text.str();
 }
 
-MapWatcher::MapWatcher() : display(XOpenDisplay(nullptr)) {
+MapWatcher::MapWatcher(const std::string& displayName)
+    : display(XOpenDisplay(displayName.empty() ? nullptr : displayName.c_str())) {
     if (display == nullptr)
         throw std::runtime_error("no X display to watch");
     auto* connection = static_cast<Display*>(display);
@@ -143,8 +150,57 @@ std::string commandOutput(const std::string& command) {
     return output;
 }
 
-std::optional<unsigned long> waitForProgramWindow(int seconds) {
-    const std::string found = commandOutput("timeout " + std::to_string(seconds) +
+namespace {
+
+std::string displayPrefix(const std::string& display) { return display.empty() ? "" : "DISPLAY=" + display + " "; }
+
+}  // namespace
+
+XServer::XServer() {
+    int numberPipe[2] = {-1, -1};
+    if (pipe(numberPipe) != 0)
+        throw std::runtime_error("no pipe for the X server's display number");
+    const std::string descriptor = std::to_string(numberPipe[1]);
+    std::vector<std::string> argText{"Xvfb", "-displayfd", descriptor, "-screen", "0", "1280x1024x24",
+                                     "-nolisten", "tcp", "-noreset"};
+    std::vector<char*> argv;
+    for (std::string& text : argText)
+        argv.push_back(text.data());
+    argv.push_back(nullptr);
+    posix_spawn_file_actions_t actions;
+    posix_spawn_file_actions_init(&actions);
+    posix_spawn_file_actions_addclose(&actions, numberPipe[0]);
+    posix_spawn_file_actions_addopen(&actions, 2, "/dev/null", O_WRONLY, 0);
+    const int failed = posix_spawnp(&pid, "Xvfb", &actions, nullptr, argv.data(), environ);
+    posix_spawn_file_actions_destroy(&actions);
+    close(numberPipe[1]);
+    if (failed != 0) {
+        close(numberPipe[0]);
+        throw std::runtime_error("Xvfb did not start");
+    }
+    // Xvfb writes the number once it listens; a server that fails closes the pipe instead.
+    std::string number;
+    char digit = 0;
+    while (read(numberPipe[0], &digit, 1) == 1 && digit != '\n')
+        number += digit;
+    close(numberPipe[0]);
+    if (number.empty())
+        throw std::runtime_error("Xvfb gave no display number");
+    name = ":" + number;
+}
+
+XServer::~XServer() { end(); }
+
+void XServer::end() {
+    if (pid <= 0)
+        return;
+    kill(pid, SIGTERM);
+    waitpid(pid, nullptr, 0);
+    pid = -1;
+}
+
+std::optional<unsigned long> waitForProgramWindow(int seconds, const std::string& display) {
+    const std::string found = commandOutput(displayPrefix(display) + "timeout " + std::to_string(seconds) +
                                             " xdotool search --sync --onlyvisible --name '^StandAlone$' 2>/dev/null");
     if (found.empty())
         return std::nullopt;
@@ -211,6 +267,32 @@ void sendCloseRequest(unsigned long window) {
     XSendEvent(display, window, False, NoEventMask, &event);
     XFlush(display);
     XCloseDisplay(display);
+}
+
+std::vector<unsigned long> windowPixels(unsigned long window, int x, int y, int width, int height,
+                                        const std::string& display) {
+    std::vector<unsigned long> pixels;
+    Display* connection = XOpenDisplay(display.empty() ? nullptr : display.c_str());
+    if (connection == nullptr)
+        return pixels;
+    // A window that is gone meanwhile answers with an error, not an image.
+    const auto previous = XSetErrorHandler([](Display*, XErrorEvent*) { return 0; });
+    XImage* image = XGetImage(connection, window, x, y, static_cast<unsigned>(width), static_cast<unsigned>(height),
+                              AllPlanes, ZPixmap);
+    XSetErrorHandler(previous);
+    if (image != nullptr) {
+        for (int row = 0; row < height; ++row)
+            for (int column = 0; column < width; ++column)
+                pixels.push_back(XGetPixel(image, column, row) & 0xFFFFFFul);
+        XDestroyImage(image);
+    }
+    XCloseDisplay(connection);
+    return pixels;
+}
+
+void clickInWindow(unsigned long window, int x, int y, const std::string& display) {
+    commandOutput(displayPrefix(display) + "xdotool mousemove --window " + std::to_string(window) + " " +
+                  std::to_string(x) + " " + std::to_string(y) + " click 1 2>&1");
 }
 
 void destroyWithXdotool(unsigned long window) {

@@ -23,7 +23,9 @@ public:
     ProgramRun& operator=(const ProgramRun&) = delete;
 
     // The exit status once the program ended within `milliseconds`; nullopt while it still runs.
+    // 128 + the signal's number when a signal ended it.
     std::optional<int> waitForExit(int milliseconds);
+    void sendSignal(int signalNumber);
     std::string standardError() const;
 
 private:
@@ -32,9 +34,33 @@ private:
     std::optional<int> status;
 };
 
+// An X server of the test's own (Xvfb, 1280x1024, 24 bits), for a program whose server the test
+// takes away; ended with the object if not before.
+class XServer {
+public:
+    XServer();
+    ~XServer();
+    XServer(const XServer&) = delete;
+    XServer& operator=(const XServer&) = delete;
+    std::string display() const { return name; }  // ":N"
+    // Ends the server as its administrator would (SIGTERM) and waits for it to go.
+    void end();
+
+private:
+    pid_t pid = -1;
+    std::string name;
+};
+
 // The program's top-level window, once it is mapped ("xdotool search --sync"); nullopt when none
-// appears within the timeout.
-std::optional<unsigned long> waitForProgramWindow(int seconds);
+// appears within the timeout. `display` names another X server than the test's own.
+std::optional<unsigned long> waitForProgramWindow(int seconds, const std::string& display = {});
+
+// The 0xRRGGBB pixels of a window's area, row by row, as the X server holds them; empty when the
+// area cannot be read.
+std::vector<unsigned long> windowPixels(unsigned long window, int x, int y, int width, int height,
+                                        const std::string& display = {});
+// A left click at (x, y) of the window, through xdotool: the pointer moves there first.
+void clickInWindow(unsigned long window, int x, int y, const std::string& display = {});
 // Whether a window titled like the program's is visible now.
 bool programWindowVisible();
 
@@ -53,11 +79,12 @@ std::vector<unsigned long> windowIcon(unsigned long window);
 void sendCloseRequest(unsigned long window);
 void destroyWithXdotool(unsigned long window);
 
-// Counts the top-level windows mapped on the display from its making on: no window manager runs,
-// so every map of a top-level window reaches the root window's listeners.
+// Counts the top-level windows mapped on the display (the test's own, or the one named) from its
+// making on: no window manager runs, so every map of a top-level window reaches the root window's
+// listeners.
 class MapWatcher {
 public:
-    MapWatcher();
+    explicit MapWatcher(const std::string& displayName = {});
     ~MapWatcher();
     MapWatcher(const MapWatcher&) = delete;
     MapWatcher& operator=(const MapWatcher&) = delete;

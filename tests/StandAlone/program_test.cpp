@@ -5,6 +5,7 @@
 
 #include <dlfcn.h>
 #include <gmock/gmock.h>
+#include <signal.h>
 #include <gtest/gtest.h>
 
 #include <algorithm>
@@ -286,20 +287,41 @@ TEST_P(AudioReopens, AutomateWithAnAudioIndexReopensTheOutputWithThePluginsNewSe
 INSTANTIATE_TEST_SUITE_P(LinkIndexes, AudioReopens, ::testing::Values("0x20000", "0x20001", "0x20002"),
                          [](const auto& info) { return std::string(info.param).substr(2); });
 
+// The ways a running program is ended that still let the plug-in save: its window closed, a
+// termination signal, the X server gone.
 struct CloseWay {
     const char* name;
-    void (*close)(unsigned long window);
+    bool ownServer;  // the program runs on an X server of the test's own, which the way may end
+    void (*close)(ProgramRun& program, XServer* server);
 };
+
+void closeRequestToTheWindow(ProgramRun&, XServer*) { sendCloseRequest(waitForProgramWindow(10).value_or(0)); }
+void xdotoolWindowClose(ProgramRun&, XServer*) { destroyWithXdotool(waitForProgramWindow(10).value_or(0)); }
+void sigterm(ProgramRun& program, XServer*) { program.sendSignal(SIGTERM); }
+void sigint(ProgramRun& program, XServer*) { program.sendSignal(SIGINT); }
+void sighup(ProgramRun& program, XServer*) { program.sendSignal(SIGHUP); }
+void endTheXServer(ProgramRun&, XServer* server) { server->end(); }
+
+const auto kCloseWays = ::testing::Values(CloseWay{"CloseRequest", false, closeRequestToTheWindow},
+                                          CloseWay{"XdotoolWindowClose", false, xdotoolWindowClose},
+                                          CloseWay{"Sigterm", false, sigterm}, CloseWay{"Sigint", false, sigint},
+                                          CloseWay{"Sighup", false, sighup},
+                                          CloseWay{"LostXServer", true, endTheXServer});
 
 class ClosingTheWindow : public StandaloneProgram, public ::testing::WithParamInterface<CloseWay> {};
 
 TEST_P(ClosingTheWindow, ClosesTheAudioBeforeThePluginAndReleasesTheLibraryLast) {
     storePluginFolder(fixtureFolder("both"));
+    std::optional<XServer> ownServer;
+    if (GetParam().ownServer) {
+        ownServer.emplace();
+        environment["DISPLAY"] = ownServer->display();
+    }
     auto program = start();
-    const std::optional<unsigned long> window = waitForProgramWindow(10);
-    ASSERT_TRUE(window) << program->standardError();
+    // The first idle request: the window is shown and its loop runs.
+    ASSERT_TRUE(waitUntil([&] { return logHas("dispatcher 19 0"); })) << program->standardError();
     ASSERT_TRUE(waitUntil([&] { return audioRunning(); })) << program->standardError();
-    GetParam().close(*window);
+    GetParam().close(*program, ownServer ? &*ownServer : nullptr);
     EXPECT_EQ(program->waitForExit(10000), 0) << program->standardError();
 
     const std::vector<std::string> lines = log();
@@ -310,10 +332,21 @@ TEST_P(ClosingTheWindow, ClosesTheAudioBeforeThePluginAndReleasesTheLibraryLast)
     EXPECT_THAT(std::vector<std::string>(closing + 1, lines.end()), ElementsAre("unload"));
 }
 
-INSTANTIATE_TEST_SUITE_P(Ways, ClosingTheWindow,
-                         ::testing::Values(CloseWay{"CloseRequest", sendCloseRequest},
-                                           CloseWay{"XdotoolWindowClose", destroyWithXdotool}),
+INSTANTIATE_TEST_SUITE_P(Ways, ClosingTheWindow, kCloseWays,
                          [](const auto& info) { return std::string(info.param.name); });
+
+TEST_F(StandaloneProgram, ASecondSigintWhileThePluginIsClosingEndsTheProgramAtOnce) {
+    storePluginFolder(fixtureFolder("both"));
+    environment["RIMBA_FIXTURE_CLOSE_WAITS_FOR"] = home / "close-may-go-on";
+    auto program = start();
+    ASSERT_TRUE(waitUntil([&] { return logHas("dispatcher 19 0"); })) << program->standardError();
+    program->sendSignal(SIGINT);
+    ASSERT_TRUE(waitUntil([&] { return logHas(kEffClose); })) << program->standardError();
+    program->sendSignal(SIGINT);
+    // The plug-in's close would hold the program for twenty seconds more.
+    EXPECT_EQ(program->waitForExit(10000), 128 + SIGINT) << program->standardError();
+    EXPECT_THAT(log(), Not(Contains("unload")));
+}
 
 struct SearchPlace {
     const char* name;
@@ -403,6 +436,107 @@ TEST_F(StandaloneProgram, DeviceChoicesFromTheCommandLineReachTheInstrumentWhich
     const settings::SettingsStore store(kProduct, home / "config");
     EXPECT_EQ(store.readText("Settings", "PluginPath"),
               std::filesystem::path(RIMBA_PLUGIN_PATH).parent_path().string());
+}
+
+// Drawn: more than the one colour of a window not painted yet.
+bool drawn(const std::vector<unsigned long>& pixels) {
+    return std::any_of(pixels.begin(), pixels.end(), [&](unsigned long pixel) { return pixel != pixels.front(); });
+}
+
+// The instrument itself, installed as a person installs it (the program, the plug-in and its
+// factory library side by side), with an ALSA default device that refuses to open so that nothing
+// plays: an edit made in its editor is kept in the last state the instrument saves when it is
+// closed, whichever way the program is ended.
+class RealInstrument : public ::testing::Test {
+protected:
+    RealInstrument() {
+        namespace fs = std::filesystem;
+        fs::create_directories(home / "bin");
+        fs::copy_file(RIMBA_STANDALONE_PROGRAM, home / "bin/RimbaDrums");
+        fs::copy_file(RIMBA_PLUGIN_PATH, home / "bin/RimbaDrums_64.so");
+        fs::copy(RIMBA_FACTORY_LIBRARY, home / "bin/RimbaDrums_64-library", fs::copy_options::recursive);
+        home.makeFile(".asoundrc", "pcm.!default { type hw card 99 }\n");
+    }
+
+    // Whether the instrument, made again from what its last close saved, plays.
+    bool playsAtTheNextStart() {
+        const ScopedEnvironmentVariable config("XDG_CONFIG_HOME", home / "config");
+        const ScopedEnvironmentVariable data("XDG_DATA_HOME", home / "data");
+        void* library = dlopen((home / "bin/RimbaDrums_64.so").c_str(), RTLD_NOW | RTLD_LOCAL);
+        EXPECT_NE(library, nullptr) << dlerror();
+        if (library == nullptr)
+            return true;
+        const auto entry = reinterpret_cast<VstPluginMainProc>(dlsym(library, "VSTPluginMain"));
+        AEffect* instrument = entry(standaloneAnswers);
+        constexpr VstInt32 kPlayToggle = 0x20004;
+        const bool playing = instrument->getParameter(instrument, kPlayToggle) != 0.0f;
+        instrument->dispatcher(instrument, effClose, 0, 0, nullptr, 0.0f);
+        // Kept mapped: memory its globals hold stays reachable for the leak checker.
+        return playing;
+    }
+
+    // The program's window once the editor in it has stopped the sequencer, which plays at the
+    // first start: Stop clicked, and the Play button's light seen going out.
+    std::optional<unsigned long> windowWithTheSequencerStopped(ProgramRun& program, const std::string& display) {
+        const std::optional<unsigned long> window = waitForProgramWindow(20, display);
+        EXPECT_TRUE(window) << program.standardError();
+        if (!window)
+            return window;
+        const auto playButton = [&] { return windowPixels(*window, 16, 28, 32, 24, display); };
+        std::vector<unsigned long> lit;
+        EXPECT_TRUE(waitUntil([&] {
+            lit = playButton();
+            return drawn(lit) && lit == playButton();
+        })) << program.standardError();
+        clickInWindow(*window, 52 + 16, 28 + 12, display);
+        const bool stopped = waitUntil([&] {
+            const std::vector<unsigned long> now = playButton();
+            return drawn(now) && now != lit;
+        });
+        EXPECT_TRUE(stopped) << "the Stop click changed nothing";
+        return stopped ? window : std::nullopt;
+    }
+
+    TempFolder home;
+};
+
+class RealInstrumentClosing : public RealInstrument, public ::testing::WithParamInterface<CloseWay> {};
+
+TEST_P(RealInstrumentClosing, AStopClickedInTheEditorIsInTheStateSavedAtClose) {
+    std::optional<XServer> ownServer;
+    std::map<std::string, std::string> environment;
+    if (GetParam().ownServer) {
+        ownServer.emplace();
+        environment["DISPLAY"] = ownServer->display();
+    }
+    ProgramRun program(home.path(), environment, {}, home / "bin/RimbaDrums");
+    ASSERT_TRUE(windowWithTheSequencerStopped(program, ownServer ? ownServer->display() : std::string()));
+    GetParam().close(program, ownServer ? &*ownServer : nullptr);
+    EXPECT_EQ(program.waitForExit(20000), 0) << program.standardError();
+    EXPECT_FALSE(playsAtTheNextStart());
+}
+
+INSTANTIATE_TEST_SUITE_P(Ways, RealInstrumentClosing,
+                         ::testing::Values(CloseWay{"Sigterm", false, sigterm}, CloseWay{"Sigint", false, sigint},
+                                           CloseWay{"LostXServer", true, endTheXServer}),
+                         [](const auto& info) { return std::string(info.param.name); });
+
+// A menu runs an event loop of its own, inside the editor's idle request: the server's loss ends
+// it, the program's loop then ends in turn, and the close goes on as after any other loss.
+TEST_F(RealInstrument, AServerLostWhileTheMainMenuIsOpenStillLeavesTheStateSaved) {
+    XServer server;
+    ProgramRun program(home.path(), {{"DISPLAY", server.display()}}, {}, home / "bin/RimbaDrums");
+    const std::optional<unsigned long> window = windowWithTheSequencerStopped(program, server.display());
+    ASSERT_TRUE(window);
+    {
+        // Gone before the server: its connection would otherwise end this test with the server.
+        MapWatcher maps(server.display());
+        clickInWindow(*window, 126 + 20, 28 + 10, server.display());
+        ASSERT_TRUE(waitUntil([&] { return maps.mapsSoFar() > 0; })) << "no menu was shown";
+    }
+    server.end();
+    EXPECT_EQ(program.waitForExit(20000), 0) << program.standardError();
+    EXPECT_FALSE(playsAtTheNextStart());
 }
 
 }  // namespace

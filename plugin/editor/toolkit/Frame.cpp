@@ -298,7 +298,8 @@ CRect CFrame::getScreenRect(const CView& view) const {
 void CFrame::runModal(const std::function<bool(XEvent&)>& filter, const std::function<bool()>& finished,
                       int waitMs) {
     ++modalRuns;
-    while (window && !finished()) {
+    // A lost server ends the loop unfinished, as closing the window would: nothing can finish it.
+    while (window && !finished() && !window->connectionLost()) {
         window->pumpEvents(filter);
         redraw();
         if (finished()) break;

@@ -133,7 +133,8 @@ public:
     int getScreen() const;                  // the default screen of the display
     CPoint localToScreen(CPoint where) const;  // frame coordinates to the root window's
     CRect getScreenRect(const CView& view) const;
-    // A nested event loop: runs until `finished` returns true or the frame closes. Each X
+    // A nested event loop: runs until `finished` returns true, the frame closes or the X server
+    // is lost. Each X
     // event goes first to `filter` (true: consumed); the rest go to the frame as usual. The
     // frame redraws between events; while nothing happens the loop waits on the display's
     // connection for at most `waitMs` milliseconds at a time.

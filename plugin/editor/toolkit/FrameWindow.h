@@ -26,6 +26,8 @@ public:
     virtual bool dispatch(XEvent& event) = 0;
     // Waits at most `timeoutMs` for an event to arrive (modal loops only).
     virtual void waitForEvent(int timeoutMs) = 0;
+    // The X server went away: no event will come, and modal loops end.
+    virtual bool connectionLost() const = 0;
     virtual void setCursor(CursorShape shape) = 0;
     virtual void grabKeyboardFocus() = 0;
     // Whether the window takes files dropped on it (the frame's drop handler answers for it).

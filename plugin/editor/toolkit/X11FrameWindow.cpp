@@ -13,6 +13,7 @@
 #include <cstdint>
 
 #include "plugin/editor/toolkit/FrameWindow.h"
+#include "plugin/editor/toolkit/X11ConnectionLoss.h"
 #include "plugin/editor/toolkit/X11ErrorTrap.h"
 #include "plugin/editor/toolkit/Xdnd.h"
 
@@ -64,7 +65,9 @@ constexpr std::size_t kCursorShapes = static_cast<std::size_t>(CursorShape::wait
 class X11FrameWindow final : public FrameWindow {
 public:
     X11FrameWindow(CFrame& frame, Display* display, Window parentWindow)
-        : frame(frame), connection(display), parentId(parentWindow), screenNumber(DefaultScreen(display)) {}
+        : frame(frame), connection(display), parentId(parentWindow), screenNumber(DefaultScreen(display)) {
+        surviveConnectionLoss(connection, &lost);
+    }
 
     ~X11FrameWindow() override {
         dropTarget.reset();
@@ -72,7 +75,8 @@ public:
             image->data = nullptr;  // the pixels are the cairo surface's
             XDestroyImage(image);
         }
-        {
+        // A lost server took the window and its resources with it.
+        if (!lost) {
             // A host may destroy its window, and ours inside it, before it closes the editor:
             // the server then refuses our destroy, which Xlib's default handler would answer by
             // ending the host.
@@ -141,7 +145,7 @@ public:
     }
 
     void pumpEvents(const std::function<bool(XEvent&)>& filter) override {
-        while (XPending(connection) > 0) {
+        while (!lost && XPending(connection) > 0) {
             XEvent event;
             XNextEvent(connection, &event);
             if (filter && filter(event)) continue;
@@ -213,6 +217,8 @@ public:
         }
     }
 
+    bool connectionLost() const override { return lost; }
+
     void waitForEvent(int timeoutMs) override {
         if (XPending(connection) > 0) return;
         pollfd descriptor{ConnectionNumber(connection), POLLIN, 0};
@@ -266,6 +272,7 @@ private:
     Display* connection;
     Window parentId;
     int screenNumber;
+    bool lost = false;
     Window windowId = 0;
     GC gc = nullptr;
     XImage* image = nullptr;

@@ -1,5 +1,6 @@
 // The ALSA path end to end: the test's own default device writes every frame it is given into a
-// file, read back here as 16-bit interleaved stereo.
+// file, read back here as 16-bit interleaved stereo: five blocks of silence queued at open, then
+// the plug-in's blocks.
 
 #include <gtest/gtest.h>
 
@@ -19,15 +20,19 @@ namespace rimba::standalone {
 namespace {
 
 constexpr std::size_t kFramesWanted = 4096;
+constexpr std::size_t kSilentBlocks = 5;
 
 class AlsaOutput : public ::testing::Test {
 protected:
     void SetUp() override { test::DeviceEnvironment::get(); }
 
-    // Opens the named device, lets it play, closes it and reads the first frames the device got.
-    // The file device is not paced (it fills at tens of megabytes a second), so the output is
-    // closed as soon as enough has arrived; the wait is bounded so a silent device fails.
+    // Opens the named device, lets it play, closes it and reads what the device got after the
+    // silence queued at open, which must be silence. The file device is not paced (it fills at
+    // tens of megabytes a second), so the output is closed as soon as enough has arrived; the
+    // wait is bounded so a silent device fails.
     std::vector<std::int16_t> play(const std::string& name, int blockSize) {
+        const std::size_t silentFrames = kSilentBlocks * static_cast<std::size_t>(blockSize);
+        const std::size_t framesWanted = silentFrames + kFramesWanted;
         const std::string played = test::DeviceEnvironment::get().playedFile();
         std::filesystem::remove(played);
         fake = std::make_unique<test::FakePlugin>();  // its signal starts again at frame 0
@@ -40,23 +45,28 @@ protected:
             const auto size = std::filesystem::file_size(played, missing);
             return missing ? 0 : size;
         };
-        for (int tries = 0; tries < 2000 && bytesPlayed() < kFramesWanted * 4; ++tries)
+        for (int tries = 0; tries < 2000 && bytesPlayed() < framesWanted * 4; ++tries)
             std::this_thread::sleep_for(std::chrono::milliseconds(1));
         output.close();
         output.close();  // a second close has nothing left to do
         EXPECT_FALSE(output.isOpen());
-        std::vector<std::int16_t> samples(kFramesWanted * 2);
+        std::vector<std::int16_t> samples(framesWanted * 2);
         std::ifstream in(played, std::ios::binary);
         in.read(reinterpret_cast<char*>(samples.data()), static_cast<std::streamsize>(samples.size() * 2));
         samples.resize(static_cast<std::size_t>(in.gcount()) / 2);  // little-endian, as this machine
         std::filesystem::remove(played);
-        return samples;
+        const auto endOfSilence =
+            samples.begin() + static_cast<std::ptrdiff_t>(std::min(samples.size(), silentFrames * 2));
+        const auto firstSound = std::find_if(samples.begin(), endOfSilence, [](std::int16_t s) { return s != 0; });
+        EXPECT_EQ(firstSound, endOfSilence) << name << ": sound at frame " << (firstSound - samples.begin()) / 2
+                                            << ", within the silence queued at open";
+        return {endOfSilence, samples.end()};
     }
 
     std::unique_ptr<test::FakePlugin> fake;
 };
 
-TEST_F(AlsaOutput, ThePluginsSignalReachesTheDeviceAsInterleavedSixteenBitFrames) {
+TEST_F(AlsaOutput, FiveBlocksOfSilenceThenThePluginsSignalAsInterleavedSixteenBitFrames) {
     const std::vector<std::int16_t> samples = play("default", 256);
     ASSERT_EQ(samples.size(), kFramesWanted * 2);
     // A lost or repeated block would shift the cycle: 256 frames are no whole number of cycles.
