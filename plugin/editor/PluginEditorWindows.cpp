@@ -179,12 +179,11 @@ struct CPluginEditor::XWindows {
     Window child = 0;
     Atom deleteWindow = None;
     Atom protocols = None;
-    bool lost = false;  // the X server went, and every window with it
 
     ~XWindows() {
         if (display == nullptr)
             return;
-        if (!lost) {
+        {
             // A plug-in may have left windows of its own inside ours, or a host destroyed the
             // owner around it: a refused destroy must not end the host.
             ErrorTrap trap(display);
@@ -205,7 +204,8 @@ std::unique_ptr<CPluginEditor> CPluginEditor::open(CPlugin& plugin, toolkit::XWi
     x->display = XOpenDisplay(nullptr);
     if (x->display == nullptr)
         return nullptr;
-    toolkit::surviveConnectionLoss(x->display, &x->lost);
+    // Nothing here waits on the connection: a lost one only has to keep the process alive.
+    toolkit::surviveConnectionLoss(x->display, nullptr);
     Display* display = x->display;
     const int screen = DefaultScreen(display);
 

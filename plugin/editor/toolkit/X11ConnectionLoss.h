@@ -11,10 +11,15 @@
 
 namespace rimba::toolkit {
 
-// `lost` turns true when the connection dies; it must live as long as the connection.
+// `lost`, when given, turns true when the connection dies; it must live as long as the connection.
 inline void surviveConnectionLoss(Display* display, bool* lost) {
     XSetIOErrorExitHandler(
-        display, [](Display*, void* flag) { *static_cast<bool*>(flag) = true; }, lost);
+        display,
+        [](Display*, void* flag) {
+            if (flag != nullptr)
+                *static_cast<bool*>(flag) = true;
+        },
+        lost);
 }
 
 }  // namespace rimba::toolkit

@@ -75,8 +75,9 @@ public:
             image->data = nullptr;  // the pixels are the cairo surface's
             XDestroyImage(image);
         }
-        // A lost server took the window and its resources with it.
-        if (!lost) {
+        // Made on a lost connection too: the requests then do nothing, but they free what Xlib
+        // holds for the cursors and the GC.
+        {
             // A host may destroy its window, and ours inside it, before it closes the editor:
             // the server then refuses our destroy, which Xlib's default handler would answer by
             // ending the host.
