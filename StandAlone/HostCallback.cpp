@@ -3,6 +3,7 @@
 #include <array>
 #include <cmath>
 
+#include "StandAlone/DeviceWatch.h"
 #include "StandAlone/devices/AudioOutput.h"
 #include "StandAlone/devices/MidiInputPort.h"
 #include "plugin/model/Constants.h"
@@ -53,6 +54,11 @@ VstIntPtr answerTime() {
 void answerAutomate(VstInt32 index) {
     HostRecord& record = hostRecord();
     AEffect* plugin = record.plugin.load(std::memory_order_acquire);
+    const bool reopensADevice = index == kStandaloneSampleRate || index == kStandaloneBufferSize ||
+                                index == kStandaloneAudioDevice || index == kStandaloneMidiDevice;
+    // Before any client opens (a device opened now, or the lists that come with it).
+    if (DeviceWatch* watch = record.watch.load(std::memory_order_acquire); watch != nullptr && reopensADevice)
+        watch->closeLostJackClients();
     switch (index) {
         case kStandaloneSampleRate:
         case kStandaloneBufferSize:

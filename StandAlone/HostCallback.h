@@ -15,6 +15,7 @@
 namespace rimba::standalone {
 
 class AudioOutput;
+class DeviceWatch;
 class MidiInputPort;
 
 struct HostRecord {
@@ -24,6 +25,8 @@ struct HostRecord {
     std::atomic<MidiInputPort*> midi{nullptr};
     // Set once the output exists: until then a time request is answered with nothing.
     std::atomic<AudioOutput*> audio{nullptr};
+    // Set once both devices exist: a reopen first closes the clients of a lost JACK server.
+    std::atomic<DeviceWatch*> watch{nullptr};
 };
 
 HostRecord& hostRecord();

@@ -4,6 +4,8 @@
 #include <memory>
 #include <string>
 
+#include "StandAlone/DeviceWatch.h"
+#include "StandAlone/EditorMessages.h"
 #include "StandAlone/HostCallback.h"
 #include "StandAlone/MainWindow.h"
 #include "StandAlone/PluginLocation.h"
@@ -55,20 +57,24 @@ struct Session {
     VstTimeInfo timeRecord{};
     std::unique_ptr<MidiInputPort> midi;
     std::unique_ptr<AudioOutput> audio;
+    std::unique_ptr<DeviceWatch> watch;
 };
 
 void shutDown(Session& session) {
     HostRecord& record = hostRecord();
+    record.watch.store(nullptr, std::memory_order_release);
     if (session.audio)
         session.audio->close();
     // No time answer, no reopen once the devices are on their way out.
     record.audio.store(nullptr, std::memory_order_release);
     record.midi.store(nullptr, std::memory_order_release);
+    stopRoutingMessages();
     if (session.plugin != nullptr)
         session.plugin->dispatcher(session.plugin, effClose, 0, 0, nullptr, 0.0f);
     record.plugin.store(nullptr, std::memory_order_release);
     // The devices hold the descriptor only to call it, and both are closed: they go before the
     // code they called is released.
+    session.watch.reset();
     session.midi.reset();
     session.audio.reset();
     session.library.close();
@@ -106,11 +112,14 @@ int runProgram() {
     record.timeRecord.store(&session.timeRecord, std::memory_order_release);
 
     platform::sleepMilliseconds(kSettlePauseMilliseconds);
+    routeMessagesToEditor(plugin);
     session.midi = std::make_unique<MidiInputPort>(plugin);
     record.midi.store(session.midi.get(), std::memory_order_release);
     session.audio = std::make_unique<AudioOutput>(plugin, session.midi.get());
     record.audio.store(session.audio.get(), std::memory_order_release);
     reopenAudioOutput(plugin, *session.audio);
+    session.watch = std::make_unique<DeviceWatch>(plugin, *session.audio, *session.midi);
+    record.watch.store(session.watch.get(), std::memory_order_release);
 
     plugin->dispatcher(plugin, effEditOpen, 0, 0, window->nativeHandle(), 0.0f);
     ERect* rectangle = nullptr;
@@ -124,6 +133,8 @@ int runProgram() {
     window->show();
 
     window->run(kIdlePeriodMilliseconds, closeRequest, [] {
+        deliverWaitingMessages();
+        attendDevices();
         if (AEffect* current = hostRecord().plugin.load(std::memory_order_acquire); current != nullptr)
             current->dispatcher(current, effEditIdle, 0, 0, nullptr, 0.0f);
     });

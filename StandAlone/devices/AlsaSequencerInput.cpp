@@ -1,11 +1,14 @@
 // MIDI in through the ALSA sequencer: a client of our own with one writable port subscribed to
-// the named port, read by a thread of its own that feeds the queue.
+// the named port, read by a thread of its own that feeds the queue. The port also hears the
+// system's announcements, so a source that goes and comes back under the same name (a keyboard
+// unplugged and plugged in again) is subscribed to again.
 
 #include <alsa/asoundlib.h>
 #include <poll.h>
 #include <unistd.h>
 
 #include <atomic>
+#include <string>
 #include <thread>
 #include <vector>
 
@@ -18,6 +21,21 @@ namespace {
 
 // The reader looks at its stop flag at least this often.
 constexpr int kPollMilliseconds = 100;
+
+// The "client:port" name of the port at `address`; empty when it is not there.
+std::string portName(snd_seq_t* sequencer, const snd_seq_addr_t& address) {
+    snd_seq_client_info_t* client = nullptr;
+    snd_seq_port_info_t* port = nullptr;
+    snd_seq_client_info_malloc(&client);
+    snd_seq_port_info_malloc(&port);
+    std::string name;
+    if (client != nullptr && port != nullptr && snd_seq_get_any_client_info(sequencer, address.client, client) >= 0 &&
+        snd_seq_get_any_port_info(sequencer, address.client, address.port, port) >= 0)
+        name = std::string(snd_seq_client_info_get_name(client)) + ":" + snd_seq_port_info_get_name(port);
+    snd_seq_port_info_free(port);
+    snd_seq_client_info_free(client);
+    return name;
+}
 
 // The "client:port" name of a readable port, as the device list spells it.
 bool findPort(snd_seq_t* sequencer, const std::string& name, snd_seq_addr_t& address) {
@@ -76,6 +94,10 @@ public:
             snd_seq_connect_from(sequencer, own, address.client, address.port) < 0 ||
             snd_midi_event_new(16, &decoder) < 0)
             return false;
+        ownPort = own;
+        sourceName = source;
+        // Without the announcements the source is still played; it is only not taken back.
+        snd_seq_connect_from(sequencer, own, SND_SEQ_CLIENT_SYSTEM, SND_SEQ_PORT_SYSTEM_ANNOUNCE);
         snd_midi_event_no_status(decoder, 1);  // every message with its status byte
         running.store(true, std::memory_order_release);
         reader = std::thread([this] { read(); });
@@ -97,11 +119,24 @@ private:
     }
 
     void deliver(const snd_seq_event_t& event) {
+        if (event.type == SND_SEQ_EVENT_PORT_START) {
+            subscribeIfSource(event.data.addr);
+            return;
+        }
         if (const std::optional<ShortMessage> message = sequencerShortMessage(decoder, event))
             port.receive(message->status, message->data1, message->data2);
     }
 
+    // A port that starts under the source's name is the source back: its subscription went with
+    // it, so it is made again.
+    void subscribeIfSource(const snd_seq_addr_t& address) {
+        if (portName(sequencer, address) == sourceName)
+            snd_seq_connect_from(sequencer, ownPort, address.client, address.port);
+    }
+
     MidiInputPort& port;
+    std::string sourceName;
+    int ownPort = -1;
     snd_seq_t* sequencer = nullptr;
     snd_midi_event_t* decoder = nullptr;
     std::atomic<bool> running{false};

@@ -11,6 +11,9 @@ namespace rimba::standalone {
 
 struct AudioOutput::Device {
     virtual ~Device() = default;
+    virtual bool isJack() const { return false; }
+    // Any thread: set from the JACK client's shutdown notice once its server has gone.
+    virtual bool lostServer() const { return false; }
 };
 
 // JACK writes a few lines on standard error whenever a client finds no server, which is the

@@ -44,6 +44,10 @@ void AudioOutput::close() { device.reset(); }
 
 bool AudioOutput::isOpen() const { return device != nullptr; }
 
+bool AudioOutput::playsThroughJack() const { return device != nullptr && device->isJack(); }
+
+bool AudioOutput::lostJackServer() const { return device != nullptr && device->lostServer(); }
+
 int AudioOutput::sampleRate() const { return rateInForce.load(std::memory_order_relaxed); }
 
 int AudioOutput::blockSize() const { return blockInForce.load(std::memory_order_relaxed); }

@@ -40,6 +40,10 @@ public:
     void close();
 
     bool isOpen() const;
+    // A JACK client plays the output; its server went away since (the client is dead until
+    // closed: libjack's per-process state is only rebuilt once every client of the process is).
+    bool playsThroughJack() const;
+    bool lostJackServer() const;
     // Any thread (the time record asks from the audio thread).
     int sampleRate() const;  // in force: a JACK server's own rate after a JACK open
     int blockSize() const;
@@ -75,6 +79,10 @@ std::int16_t toSample16(float value);
 // server answers, each shortened by the listed-name rule (over 31 characters: the first 28
 // and "...").
 std::vector<std::string> listAudioOutputDevices();
+
+// Whether a JACK server answers now: a client opened and closed at once, never starting a
+// server (a machine without one answers within milliseconds). Main thread.
+bool jackServerAnswers();
 std::string listedName(const std::string& name);
 
 }  // namespace rimba::standalone

@@ -1,10 +1,14 @@
 // MIDI in through JACK: a client of its own with one MIDI input connected to the named JACK MIDI
-// output; its process callback is the MIDI thread that feeds the queue.
+// output; its process callback is the MIDI thread that feeds the queue. When the source goes
+// (its program ends, a bridge drops a keyboard) JACK drops the connection with it; a port
+// registered later under the same name is connected again.
 
 #include <jack/jack.h>
 #include <jack/midiport.h>
 
+#include <atomic>
 #include <cerrno>
+#include <string>
 
 #include "StandAlone/devices/MidiDevice.h"
 
@@ -23,23 +27,54 @@ public:
         jack_client_close(client);
     }
 
-    bool start(const std::string& source) {
+    bool start(const std::string& name) {
+        source = name;
         jack_status_t status{};
         client = jack_client_open("RimbaDrums-midi", JackNoStartServer, &status);
         if (client == nullptr)
             return false;
         input = jack_port_register(client, "midi_in", JACK_DEFAULT_MIDI_TYPE, JackPortIsInput, 0);
-        if (input == nullptr || jack_set_process_callback(client, &JackMidiInput::process, this) != 0 ||
+        if (input == nullptr)
+            return false;
+        jack_on_info_shutdown(client, &JackMidiInput::serverGone, this);
+        if (jack_set_process_callback(client, &JackMidiInput::process, this) != 0 ||
+            jack_set_port_registration_callback(client, &JackMidiInput::portRegistered, this) != 0 ||
             jack_activate(client) != 0)
             return false;
+        return connectSource();
+    }
+
+    bool isJack() const override { return true; }
+    bool lostServer() const override { return lost.load(std::memory_order_acquire); }
+
+    void attend() override {
+        if (!registrations.exchange(false, std::memory_order_acq_rel) || lostServer())
+            return;
+        // Only a source that is back: the musician may have connected other ports by hand.
+        if (jack_port_connected_to(input, source.c_str()) == 0 && jack_port_by_name(client, source.c_str()) != nullptr)
+            connectSource();
+    }
+
+private:
+    bool connectSource() {
         const int connected = jack_connect(client, source.c_str(), jack_port_name(input));
         return connected == 0 || connected == EEXIST;
     }
 
-private:
     static int process(jack_nframes_t frames, void* self) {
         static_cast<JackMidiInput*>(self)->takeMessages(frames);
         return 0;
+    }
+
+    // JACK's notification thread: a connection made from here would wait for this thread, so the
+    // main thread looks at the flag.
+    static void portRegistered(jack_port_id_t, int registered, void* self) {
+        if (registered != 0)
+            static_cast<JackMidiInput*>(self)->registrations.store(true, std::memory_order_release);
+    }
+
+    static void serverGone(jack_status_t, const char*, void* self) {
+        static_cast<JackMidiInput*>(self)->lost.store(true, std::memory_order_release);
     }
 
     // Short messages only, as a MIDI-in driver delivers them; system exclusive and running-status
@@ -56,8 +91,11 @@ private:
     }
 
     MidiInputPort& port;
+    std::string source;
     jack_client_t* client = nullptr;
     jack_port_t* input = nullptr;
+    std::atomic<bool> registrations{false};
+    std::atomic<bool> lost{false};
 };
 
 }  // namespace

@@ -4,6 +4,7 @@
 #include <jack/jack.h>
 
 #include <algorithm>
+#include <atomic>
 #include <cstring>
 #include <mutex>
 
@@ -41,6 +42,7 @@ public:
         const auto block = static_cast<int>(jack_get_buffer_size(client));
         output.prepare(static_cast<int>(jack_get_sample_rate(client)), block,
                        std::max(block, static_cast<int>(kLargestJackBlock)));
+        jack_on_info_shutdown(client, &JackOutput::serverGone, this);
         if (jack_set_process_callback(client, &JackOutput::process, this) != 0 ||
             jack_set_buffer_size_callback(client, &JackOutput::bufferSizeChanged, this) != 0 ||
             jack_activate(client) != 0)
@@ -48,6 +50,9 @@ public:
         connectToPlayback();
         return true;
     }
+
+    bool isJack() const override { return true; }
+    bool lostServer() const override { return lost.load(std::memory_order_acquire); }
 
 private:
     // The system's playback ports, when the server has them; a server without them still runs
@@ -63,6 +68,12 @@ private:
     static int process(jack_nframes_t frames, void* self) {
         static_cast<JackOutput*>(self)->render(frames);
         return 0;
+    }
+
+    // JACK's notification thread, as a signal handler would: only the flag, the main thread
+    // closes the client (a close from here would wait for this very thread).
+    static void serverGone(jack_status_t, const char*, void* self) {
+        static_cast<JackOutput*>(self)->lost.store(true, std::memory_order_release);
     }
 
     static int bufferSizeChanged(jack_nframes_t frames, void* self) {
@@ -87,6 +98,7 @@ private:
     AudioOutput& output;
     jack_client_t* client = nullptr;
     jack_port_t* ports[2] = {nullptr, nullptr};
+    std::atomic<bool> lost{false};
 };
 
 void ignoreJackMessage(const char*) {}
@@ -99,6 +111,15 @@ void quietenJack() {
         jack_set_error_function(&ignoreJackMessage);
         jack_set_info_function(&ignoreJackMessage);
     });
+}
+
+bool jackServerAnswers() {
+    jack_status_t status{};
+    jack_client_t* probe = jack_client_open("RimbaDrums-probe", JackNoStartServer, &status);
+    if (probe == nullptr)
+        return false;
+    jack_client_close(probe);
+    return true;
 }
 
 std::unique_ptr<AudioOutput::Device> openJackOutput(AudioOutput& output) {

@@ -13,6 +13,11 @@ namespace rimba::standalone {
 
 struct MidiInputPort::Device {
     virtual ~Device() = default;
+    virtual bool isJack() const { return false; }
+    // Any thread: set from the JACK client's shutdown notice once its server has gone.
+    virtual bool lostServer() const { return false; }
+    // Main thread: what the device leaves to it (see MidiInputPort::attend).
+    virtual void attend() {}
 };
 
 // Whether a message is one the plug-in takes, as a MIDI-in driver delivers them: one to three

@@ -66,20 +66,20 @@ MidiInputPort::MidiInputPort(AEffect* plugin) : plugin(plugin), queue(std::make_
 
 MidiInputPort::~MidiInputPort() { close(); }
 
-void MidiInputPort::reopen() {
+MidiInputPort::OpenResult MidiInputPort::reopen() {
     close();
     if (plugin == nullptr)
-        return;
+        return OpenResult::noSuchDevice;
     char name[128] = {};
     plugin->dispatcher(plugin, effGetParamDisplay, kStandaloneMidiDevice, 0, name, 0.0f);
     name[sizeof name - 1] = '\0';  // a plug-in that fills all 128 bytes still gives a string
-    open(name);
+    return open(name);
 }
 
-void MidiInputPort::open(const std::string& deviceName) {
+MidiInputPort::OpenResult MidiInputPort::open(const std::string& deviceName) {
     close();
     if (deviceName.empty())
-        return;
+        return OpenResult::noSuchDevice;
     const std::vector<std::string> sequencerPorts = platform::systemMidiInputDeviceNames();
     const auto sequencerPort = std::find_if(sequencerPorts.begin(), sequencerPorts.end(),
                                             [&](const std::string& full) { return namesDevice(full, deviceName); });
@@ -90,14 +90,15 @@ void MidiInputPort::open(const std::string& deviceName) {
         const auto jackPort = std::find_if(allPorts.begin(), allPorts.end(),
                                            [&](const std::string& full) { return namesDevice(full, deviceName); });
         if (jackPort == allPorts.end())
-            return;  // no such device: silently no MIDI input
+            return OpenResult::noSuchDevice;  // silently no MIDI input
         device = openJackMidiInput(*this, *jackPort);
     }
     if (!device) {
         platform::showMessage("Unable to open the MIDI port !", "Zelkor");
-        return;
+        return OpenResult::failed;
     }
     started.store(true, std::memory_order_release);
+    return OpenResult::opened;
 }
 
 void MidiInputPort::close() {
@@ -106,6 +107,15 @@ void MidiInputPort::close() {
 }
 
 bool MidiInputPort::isStarted() const { return started.load(std::memory_order_acquire); }
+
+bool MidiInputPort::takesJackMidi() const { return device != nullptr && device->isJack(); }
+
+bool MidiInputPort::lostJackServer() const { return device != nullptr && device->lostServer(); }
+
+void MidiInputPort::attend() {
+    if (device != nullptr)
+        device->attend();
+}
 
 void MidiInputPort::receive(std::uint8_t status, std::uint8_t data1, std::uint8_t data2) {
     constexpr std::uint8_t kActiveSensing = 0xFE;

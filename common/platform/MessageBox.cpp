@@ -20,6 +20,11 @@ MessagePresenter& installedPresenter() {
     return presenter;
 }
 
+MessagePresenter currentPresenter() {
+    std::lock_guard guard(presenterLock());
+    return installedPresenter();
+}
+
 }  // namespace
 
 void writeMessageToStandardError(const std::string& text, const std::string& caption) {
@@ -29,18 +34,19 @@ void writeMessageToStandardError(const std::string& text, const std::string& cap
     std::fflush(stderr);
 }
 
+// The presenter is called outside the lock: a modal message may close the editor, which removes
+// the presenter.
 void showMessage(const std::string& text, const std::string& caption) {
-    MessagePresenter presenter;
-    {
-        std::lock_guard guard(presenterLock());
-        presenter = installedPresenter();
-    }
-    // Called outside the lock: a modal message may close the editor, which removes the presenter.
-    if (presenter) {
-        presenter(text, caption);
-    } else {
+    if (!presentMessage(text, caption))
         showSystemMessage(text, caption);
-    }
+}
+
+bool presentMessage(const std::string& text, const std::string& caption) {
+    const MessagePresenter presenter = currentPresenter();
+    if (!presenter)
+        return false;
+    presenter(text, caption);
+    return true;
 }
 
 void setMessagePresenter(MessagePresenter presenter) {

@@ -12,6 +12,10 @@ using MessagePresenter = std::function<void(const std::string& text, const std::
 
 void showMessage(const std::string& text, const std::string& caption);
 
+// Through the installed presenter only: false, and nothing shown, when none is installed. For a
+// message from another module (the standalone program's), which says it elsewhere itself.
+bool presentMessage(const std::string& text, const std::string& caption);
+
 // Installs a presenter; an empty function restores the standard-error fallback.
 void setMessagePresenter(MessagePresenter presenter);
 

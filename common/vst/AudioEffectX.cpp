@@ -191,6 +191,8 @@ VstIntPtr AudioEffectX::dispatcher(VstInt32 opcode, VstInt32 index, VstIntPtr va
             return getCurrentMidiProgram(index, ptr);
         case effSetTotalSampleToProcess:
             return setTotalSampleToProcess(static_cast<VstInt32>(value));
+        case effVendorSpecific:
+            return vendorSpecific(index, value, ptr, opt);
         default:
             return 0;
     }

@@ -63,6 +63,7 @@ public:
     virtual VstInt32 getCurrentMidiProgram(VstInt32, void*) { return -1; }
     virtual VstInt32 getTailSize() { return 0; }
     virtual VstInt32 setTotalSampleToProcess(VstInt32 value) { return value; }
+    virtual VstIntPtr vendorSpecific(VstInt32, VstIntPtr, void*, float) { return 0; }
 
     // Requests to the host; each answers 0 when the host gave no callback.
     VstIntPtr callHost(VstInt32 opcode, VstInt32 index = 0, VstIntPtr value = 0, void* ptr = nullptr,

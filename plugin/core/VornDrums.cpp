@@ -7,6 +7,7 @@
 #include <mutex>
 #include <string>
 
+#include "common/platform/MessageBox.h"
 #include "plugin/core/InstanceList.h"
 #include "plugin/files/FactoryLibrary.h"
 
@@ -226,6 +227,16 @@ bool VornDrums::getOutputProperties(VstInt32 index, VstPinProperties* properties
     copyText(properties->shortLabel, properties->label, sizeof properties->shortLabel);
     properties->flags = kVstPinIsActive;
     return true;
+}
+
+// Only an open editor shows it: the program writes its messages on standard error itself.
+VstIntPtr VornDrums::vendorSpecific(VstInt32 index, VstIntPtr, void* ptr, float) {
+    if (standalone == 0 || index != kStandaloneShowMessage || ptr == nullptr)
+        return 0;
+    const auto* message = static_cast<const StandaloneMessage*>(ptr);
+    if (message->text == nullptr)
+        return 0;
+    return platform::presentMessage(message->text, message->caption != nullptr ? message->caption : "") ? 1 : 0;
 }
 
 }  // namespace rimba

@@ -69,6 +69,8 @@ public:
     VstInt32 getVendorVersion() override { return kPluginVersion; }
     VstPlugCategory getPlugCategory() override { return kPlugCategSynth; }
     VstInt32 canDo(char*) override { return 0; }
+    // Main. The standalone program's messages (kStandaloneShowMessage), shown in the editor.
+    VstIntPtr vendorSpecific(VstInt32 index, VstIntPtr value, void* ptr, float opt) override;
 
     // Host parameters: 240 = 12 tracks x 20 slots, and the standalone host's private indexes.
     void setParameter(VstInt32 index, float value) override;   // main (hosts may automate from audio: values only)

@@ -30,7 +30,7 @@ bool Editor::open(void* parentWindow) {
     frame->setBackground(toolkit::CBitmap::load(backgroundFor(instrument.getTrackCount())));
     controls = std::make_unique<EditorControls>(*frame, instrument, this);
     if (!ownDialogs) ownDialogs = std::make_unique<ToolkitDialogs>(*frame);
-    menus = std::make_unique<EditorMenus>(instrument, dialogs());
+    menus = std::make_unique<EditorMenus>(instrument, dialogs(), deviceLists);
     selectedTrack = std::clamp(selectedTrack, 0, instrument.getTrackCount() - 1);
     attachedPattern = attachedSteps = -1;
     for (int r = 0; r < 2; ++r) controls->views().randomGraph->setRect(r, graphRects[static_cast<std::size_t>(r)]);
@@ -38,6 +38,8 @@ bool Editor::open(void* parentWindow) {
     attachGrids();
     applyStepEditModes();
     refreshMainMenu();
+    // Built again as it opens: a keyboard plugged in or a JACK server started since is listed.
+    if (controls::CVornSwitchMenu* menu = controls->views().mainMenu) menu->setOpening([this] { refreshMainMenu(); });
     refreshEffectSlotMenus();
     frame->setDropHandler({[this](toolkit::CPoint where) { return acceptsDrop(where); },
                            [this](toolkit::CPoint where, const std::vector<std::string>& paths) { dropFiles(where, paths); }});

@@ -54,6 +54,9 @@ public:
         dialogsOverride = replacement;
         pluginWindows.setDialogs(replacement);
     }
+    // The device lists of the standalone program's settings menus (tests); the system's unless
+    // given before the editor opens.
+    void setDeviceLists(DeviceLists lists) { deviceLists = std::move(lists); }
     int getSelectedTrack() const { return selectedTrack; }
     int getDisplayedPage() const { return displayedPage; }
     bool isHoldTuneMode() const { return holdTuneMode; }
@@ -121,6 +124,7 @@ private:
     EditorDialogs* dialogsOverride = nullptr;
     std::unique_ptr<EditorDialogs> ownDialogs;
     std::unique_ptr<EditorMenus> menus;
+    DeviceLists deviceLists = DeviceLists::system();
     BuiltMenu mainMenu;
     std::array<BuiltMenu, kEffectSlots> effectSlotMenus;
     // The track the sound editing page shows; the displayed page of 16 steps.

@@ -132,7 +132,8 @@ void Editor::applyMenuOutcome(const MenuOutcome& outcome) {
 
 // The menus that pop up by themselves (the main menu and the effect slots) hold entries built
 // from the instrument's state: built again at open and after each choice, so that check marks
-// and folder lists are current.
+// and folder lists are current; the main menu also as it pops up (see Editor::open), for the
+// device lists.
 void Editor::refreshMainMenu() {
     if (!controls || !menus) return;
     mainMenu = menus->build(MenuKind::main);

@@ -33,6 +33,14 @@ constexpr std::int32_t kStandaloneBufferSize = 0x20001;
 constexpr std::int32_t kStandaloneAudioDevice = 0x20002;
 constexpr std::int32_t kStandaloneMidiDevice = 0x20003;
 constexpr std::int32_t kStandalonePlayToggle = 0x20004;
+// The standalone host's messages for the musician: effVendorSpecific with this index and a
+// StandaloneMessage as its pointer. The program is a module of its own: only the plug-in's side
+// knows the editor's message box. Answered 1 when the editor showed the message.
+constexpr std::int32_t kStandaloneShowMessage = 0x20005;
+struct StandaloneMessage {
+    const char* text;
+    const char* caption;
+};
 
 constexpr std::int32_t kUniqueIdInHost = 959526251;        // 0x3931356B
 constexpr std::int32_t kUniqueIdStandalone = 825647992;    // 0x31366378

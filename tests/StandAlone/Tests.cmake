@@ -26,8 +26,11 @@ foreach(variant IN ITEMS both main-only)
     endif()
 endforeach()
 
+# The JACK tests make a client of their own (a MIDI source that never activates).
+find_package(PkgConfig REQUIRED)
+pkg_check_modules(RIMBA_TEST_JACK REQUIRED IMPORTED_TARGET jack)
 rimba_add_test_program(standalone_tests "${CMAKE_CURRENT_SOURCE_DIR}/StandAlone/program_test.cpp;${CMAKE_CURRENT_SOURCE_DIR}/StandAlone/jack_test.cpp;${CMAKE_CURRENT_SOURCE_DIR}/StandAlone/ProgramRun.cpp"
-                       rimba_settings rimba_platform rimba_vst X11::X11)
+                       rimba_settings rimba_platform rimba_vst X11::X11 PkgConfig::RIMBA_TEST_JACK)
 target_compile_definitions(standalone_tests PRIVATE
     RIMBA_STANDALONE_PROGRAM="$<TARGET_FILE:RimbaDrums>"
     RIMBA_STANDALONE_FIXTURE_DIR="${RIMBA_STANDALONE_FIXTURE_DIR}")

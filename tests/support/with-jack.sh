@@ -1,6 +1,8 @@
 #!/usr/bin/env bash
 # Runs a command beside a JACK server of its own (dummy driver, no sound card needed), named
-# uniquely so parallel runs stay apart; the server ends with the command.
+# uniquely so parallel runs stay apart; the server ends with the command. The command finds the
+# server's process in RIMBA_JACKD_PID and its options in RIMBA_JACKD_OPTIONS, so a test may stop
+# it and start another under the same name (and end that one itself) while the lock is held.
 #   tests/support/with-jack.sh [-r RATE] [-p PERIOD] COMMAND [ARGUMENTS...]
 set -euo pipefail
 
@@ -21,8 +23,11 @@ log=$(mktemp "${TMPDIR:-/tmp}/rimba-jackd.XXXXXX")
 # another serves can end it or make it refuse clients: tests run beside a server one at a time.
 exec 9>"${TMPDIR:-/tmp}/rimba-jackd.lock"
 flock 9
-jackd -n "$JACK_DEFAULT_SERVER" -d dummy -r "$rate" -p "$period" >"$log" 2>&1 9>&- &
+export RIMBA_JACKD_OPTIONS="-d dummy -r $rate -p $period"
+# shellcheck disable=SC2086
+jackd -n "$JACK_DEFAULT_SERVER" $RIMBA_JACKD_OPTIONS >"$log" 2>&1 9>&- &
 server=$!
+export RIMBA_JACKD_PID=$server
 cleanup() {
     kill -TERM "$server" 2>/dev/null && wait "$server" 2>/dev/null
     rm -f "$log"

@@ -66,6 +66,9 @@ bool COptionMenu::popup(const DialogHost& host, CPoint screenWhere) {
     lastResult = -1;
     lastMenu = nullptr;
     lastChoice.clear();
+    if (opening) {
+        opening();
+    }
     const std::optional<MenuChoice> choice = runPopupMenu(host, *entries, screenWhere);
     return choice && takeChoice(*choice);
 }

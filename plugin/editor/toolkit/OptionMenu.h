@@ -4,6 +4,7 @@
 // MenuModel; after a choice, getLastResult is the entry's index in the menu it was chosen from
 // and getLastItemMenu that menu (this control's own or one of its submenus). Editor thread only.
 
+#include <functional>
 #include <memory>
 #include <string>
 
@@ -45,12 +46,16 @@ public:
     // an entry was chosen (and reported).
     bool popup();
     bool popup(const DialogHost& host, CPoint screenWhere);
+    // Called as the pop-up opens, before its entries are shown: a menu whose entries follow
+    // the world outside the editor (the machine's devices) builds them there.
+    void setOpening(std::function<void()> callback) { opening = std::move(callback); }
     // Takes a choice as if the user had made it: remembers it, sets the value to the top menu's
     // index and tells the listener. A chain that names no selectable entry is refused.
     bool takeChoice(const MenuChoice& choice);
 
 private:
     std::shared_ptr<MenuModel> entries = std::make_shared<MenuModel>();
+    std::function<void()> opening;
     int lastResult = -1;
     const MenuModel* lastMenu = nullptr;
     MenuChoice lastChoice;

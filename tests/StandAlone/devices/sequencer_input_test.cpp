@@ -1,6 +1,7 @@
 // The ALSA sequencer path: which events reach the MIDI queue, from events made by ALSA's own
 // MIDI byte parser; a sequencer client of the test's own playing into the program's port where
-// the machine has a sequencer; and, where it has none, the quiet failure of every path.
+// the machine has a sequencer, and taken again when it goes and comes back; and, where it has
+// none, the quiet failure of every path.
 
 #include <gtest/gtest.h>
 
@@ -132,6 +133,32 @@ TEST(SequencerInput, AClientsSystemExclusiveStaysOutAndItsNoteComesIn) {
 
     ASSERT_EQ(fake.eventCount(), 1);
     EXPECT_EQ(std::string(fake.event(0).midiData, 4), std::string({'\x90', 60, 100, 0}));
+}
+
+// A keyboard unplugged and plugged in again: its client and port come back under the same names
+// (and another client number).
+TEST(SequencerInput, ASourceThatGoesAndComesBackUnderItsNameIsTakenAgain) {
+    if (!hasSequencer())
+        GTEST_SKIP() << "this machine has no sequencer device";
+    test::DeviceEnvironment::get();
+    auto keys = std::make_unique<SendingClient>();
+    ASSERT_TRUE(keys->ready());
+    test::FakePlugin fake;
+    fake.nameMidiDevice("Rimba Test Keys:Keys Out");
+    MidiInputPort port(fake.plugin());
+    ASSERT_TRUE(port.isStarted());
+
+    keys.reset();
+    keys = std::make_unique<SendingClient>();
+    ASSERT_TRUE(keys->ready());
+    // Sent until one arrives: the subscription is made again on the reader thread.
+    for (int wait = 0; wait < 200 && fake.eventCount() == 0; ++wait) {
+        keys->send({0x90, 62, 90});
+        std::this_thread::sleep_for(std::chrono::milliseconds(10));
+        port.handOver();
+    }
+    ASSERT_GE(fake.eventCount(), 1);
+    EXPECT_EQ(std::string(fake.event(0).midiData, 4), std::string({'\x90', 62, 90, 0}));
 }
 
 TEST(SequencerInput, WithoutASequencerDeviceEveryPathFailsQuietly) {

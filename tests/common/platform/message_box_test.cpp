@@ -80,5 +80,20 @@ TEST_F(MessageBoxTest, PresenterMayRemoveItselfWhileShowing) {
     EXPECT_EQ(shownCount, 1);
 }
 
+// Another module's message (the standalone program's, which writes it on standard error itself)
+// is shown only through a presenter, never a second time on standard error.
+TEST_F(MessageBoxTest, PresentMessageUsesOnlyAPresenterAndSaysWhetherOneShowedIt) {
+    ::testing::internal::CaptureStderr();
+    const bool withoutPresenter = presentMessage("Unable to open the MIDI port !", "Zelkor");
+    EXPECT_EQ(::testing::internal::GetCapturedStderr(), "");
+    EXPECT_FALSE(withoutPresenter);
+
+    std::vector<ShownMessage> shown;
+    setMessagePresenter(recordingPresenter(shown));
+    EXPECT_TRUE(presentMessage("Unable to open the MIDI port !", "Zelkor"));
+    ASSERT_EQ(shown.size(), 1u);
+    EXPECT_EQ(shown[0].caption, "Zelkor");
+}
+
 }  // namespace
 }  // namespace rimba::platform

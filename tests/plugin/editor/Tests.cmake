@@ -5,7 +5,7 @@
 # The host test compares the editor's window with the artwork generator's own PNG files where the
 # companion's layout (rimbadrums-tool editor --layout) puts no view.
 
-rimba_add_test_program(editor_tests "${CMAKE_CURRENT_LIST_DIR}/editor_idle_test.cpp;${CMAKE_CURRENT_LIST_DIR}/editor_controls_test.cpp;${CMAKE_CURRENT_LIST_DIR}/editor_commands_test.cpp;${CMAKE_CURRENT_LIST_DIR}/control_value_text_test.cpp;${CMAKE_CURRENT_LIST_DIR}/editor_value_readout_test.cpp" rimba_editor ${RIMBA_TEST_ARTWORK})
+rimba_add_test_program(editor_tests "${CMAKE_CURRENT_LIST_DIR}/editor_idle_test.cpp;${CMAKE_CURRENT_LIST_DIR}/editor_controls_test.cpp;${CMAKE_CURRENT_LIST_DIR}/editor_commands_test.cpp;${CMAKE_CURRENT_LIST_DIR}/control_value_text_test.cpp;${CMAKE_CURRENT_LIST_DIR}/editor_value_readout_test.cpp;${CMAKE_CURRENT_LIST_DIR}/toolkit/XTestHost.cpp" rimba_editor ${RIMBA_TEST_ARTWORK})
 add_test(NAME editor_tests
          COMMAND ${PROJECT_SOURCE_DIR}/tests/support/with-xvfb.sh $<TARGET_FILE:editor_tests> --gtest_brief=1)
 # The whole window writes text: cairo's and fontconfig's font caches, as in the controls' tests.

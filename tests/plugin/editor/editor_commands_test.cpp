@@ -5,9 +5,12 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <atomic>
+#include <chrono>
 #include <cstdint>
 #include <memory>
 #include <string>
+#include <thread>
 #include <utility>
 #include <vector>
 
@@ -613,6 +616,57 @@ TEST_F(EditorCommands, ARightClickOnASlotOrTheSynthSoundShowsAndHidesThePluginsE
     ASSERT_TRUE(windows.isOpen(send1));
     drums->removeEffect(0);
     EXPECT_EQ(windows.openCount(), 0u);
+}
+
+VstIntPtr standaloneHost(AEffect*, VstInt32 opcode, VstInt32, VstIntPtr, void*, float) {
+    return opcode == audioMasterVersion ? kStandaloneHostSignature : 0;
+}
+
+// The standalone program's device menus offer what is there as the main menu pops up: a
+// keyboard plugged in after the editor opened is listed without choosing anything first.
+TEST(EditorDeviceMenus, TheMainMenuListsTheDevicesThereWhenItPopsUp) {
+    XTestHost x;
+    ASSERT_TRUE(x.connected()) << "no X server: run under tests/support/with-xvfb.sh";
+    std::unique_ptr<VornDrums> drums = eightTrackInstrument(standaloneHost);
+    ASSERT_NE(drums->standalone, 0);
+    std::vector<std::string> keyboards{"Keys:out"};
+    const Window host = x.makeWindow(0, 0, 1005, 642);
+    Editor* editor = openEditorIn(*drums, host, [&](Editor& opening) {
+        opening.setDeviceLists({.audioOutputs = [] { return std::vector<std::string>{"default"}; },
+                                .midiInputs = [&keyboards] { return keyboards; }});
+    });
+    ASSERT_NE(editor, nullptr);
+    keyboards.push_back("Later Keys:out");
+
+    // The user: Escape on the pop-up once it shows.
+    const Window root = DefaultRootWindow(x.display);
+    const std::vector<Window> before = x.children(root);
+    std::atomic<bool> dismissed{false};
+    std::thread user([&] {
+        XTestHost other;
+        for (int round = 0; round < 200 && !dismissed.load(); ++round) {
+            for (Window window : other.children(root))
+                if (std::find(before.begin(), before.end(), window) == before.end()) {
+                    other.sendKey(window, XK_Escape);
+                    dismissed.store(true);
+                }
+            std::this_thread::sleep_for(std::chrono::milliseconds(20));
+        }
+    });
+    controls::CVornSwitchMenu* menu = editor->getControls()->views().mainMenu;
+    ASSERT_NE(menu, nullptr);
+    menu->onMouseDown(centreOf(*menu), toolkit::kLButton);
+    user.join();
+    EXPECT_TRUE(dismissed.load()) << "no pop-up showed";
+
+    const std::vector<std::string> midi{"Audio/MIDI Settings", "MIDI Input Device"};
+    for (const std::string& keyboard : keyboards) {
+        std::vector<std::string> chain = midi;
+        chain.push_back(keyboard);
+        EXPECT_NE(entryOf(menu->getMenu(), chain), nullptr) << keyboard;
+    }
+    drums.reset();
+    XDestroyWindow(x.display, host);
 }
 
 }  // namespace
