@@ -421,6 +421,34 @@ TEST(GridHeights, VelocityTruncatesTheHeightsShareAndIsClampedAboveAndBelowTheSt
         EXPECT_EQ(withHeader.velocityAt(y), velocity) << y;
 }
 
+// A pattern file may hold any finite hold or roll: a drag edits it from the nearest value the
+// grid itself allows, so one unit shorter than the longest is the longest less one.
+TEST_F(Grid, AHoldOrRollFarOutsideItsRangeIsEditedFromTheNearestEnd) {
+    struct Case {
+        bool lengthMode, shortHold;
+        float before;
+        int dx;
+        float after;
+    };
+    const Case cases[] = {
+        {true, false, 3e9f, -24, 62},  {true, false, 1e30f, -24, 62}, {true, false, -3e9f, 24, 1},
+        {true, true, 1e30f, -6, 1},    {true, true, -1e30f, 6, 1},     {false, false, 1e30f, -10, 2},
+        {false, false, -3e9f, 10, 1},  {true, false, 63.5f, -24, 62},
+    };
+    for (const Case& c : cases) {
+        data = {};
+        gestures.lengthMode = c.lengthMode;
+        gestures.shortHoldMode = c.shortHold;
+        velocity(0) = 90;
+        float& edited = c.lengthMode || c.shortHold ? hold(0) : roll(0);
+        edited = c.before;
+        press(onStep(0), GridButton::right);
+        dragBy(onStep(0), c.dx, 0, GridButton::right);
+        gestures.mouseUp(target);
+        EXPECT_EQ(edited, c.after) << c.lengthMode << c.shortHold << " from " << c.before << " by " << c.dx;
+    }
+}
+
 TEST_F(Grid, AHoldStopsAtSixtyThreeStepsWhenNoHitFollows) {
     gestures.lengthMode = true;
     velocity(0) = 90;

@@ -97,6 +97,11 @@ TEST(PatternDrawing, RollsHoldsAndTunesShowInTheirCellsAndAHoldRunsOverTheStepsI
         {"hold 4 of a hit scrolled out", 5, &PatternRowValues::hold, 4, 64, 7, {0, 1}},
         {"hold 40 to the grid's edge", 5, &PatternRowValues::hold, 40, 64, 0,
          {5, 6, 7, 8, 9, 10, 11, 12, 13, 14, 15}},
+        // A pattern file may give any finite number: beyond the grid's limits it draws as them.
+        {"hold 3e9 to the grid's edge", 5, &PatternRowValues::hold, 3e9f, 64, 0,
+         {5, 6, 7, 8, 9, 10, 11, 12, 13, 14, 15}},
+        {"hold -3e9", 5, &PatternRowValues::hold, -3e9f, 64, 0, {}},
+        {"roll 1e30 as 3", 2, &PatternRowValues::roll, 1e30f, 16, 0, {2}},
         {"tune +3", 12, &PatternRowValues::tune, 3, 16, 0, {12}},
         {"tune -5", 12, &PatternRowValues::tune, -5, 16, 0, {12}},
     };
@@ -108,6 +113,10 @@ TEST(PatternDrawing, RollsHoldsAndTunesShowInTheirCellsAndAHoldRunsOverTheStepsI
         EXPECT_EQ(changedColumns(drawRow(plain, c.scrollOffset), drawRow(shaped, c.scrollOffset), stepRows), c.changed)
             << c.what;
     }
+    PatternRowValues rollOfThree = plainHits(), hugeRoll = plainHits();
+    rollOfThree.roll[2] = 3.0f;
+    hugeRoll.roll[2] = 1e30f;
+    EXPECT_TRUE(changedColumns(drawRow(rollOfThree), drawRow(hugeRoll), stepRows).empty());
     // Two tunes read differently, not merely "tuned".
     PatternRowValues up = plainHits(), down = plainHits();
     up.tune[12] = 3.0f;
