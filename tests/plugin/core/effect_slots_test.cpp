@@ -201,9 +201,16 @@ TEST_F(HostedEffectSlots, SlotNumbersOutsideZeroToFourAreRefusedAndTouchNothing)
     EXPECT_EQ(engine->drumSynthPlugin, held.back());
 }
 
-// The four effect slots have switches; the drum synth's slot has none, so choosing or removing
-// its plug-in through the effect calls changes no switch, nor the master equaliser's beside them.
-TEST_F(HostedEffectSlots, TheDrumSynthsSlotHasNoSwitch) {
+// The four effect slots have switches, off with their plug-in's removal; the drum synth's slot
+// has none, so choosing or removing its plug-in through the effect calls changes no switch, nor
+// the master equaliser's beside them.
+TEST_F(HostedEffectSlots, OnlyTheFourEffectSlotsHaveSwitches) {
+    for (int slot = 0; slot < kEffectSlots; ++slot) {
+        ASSERT_TRUE(engine->selectEffect(slot, fixturePluginPath("fixture-gain")).ok());
+        engine->removeEffect(slot);
+        EXPECT_EQ(engine->effectEnabled[static_cast<std::size_t>(slot)], 0) << slot;
+        EXPECT_EQ(engine->slotPlugin(slot), nullptr) << slot;
+    }
     engine->effectEnabled = {0, 1, 0, 1};
     engine->masterEqOn = 0.0f;
     ASSERT_TRUE(engine->selectEffect(VornDrums::kSynthSlot, fixturePluginPath("fixture-drum-synth")).ok());

@@ -6,6 +6,7 @@
 #include <bit>
 #include <filesystem>
 #include <memory>
+#include <stdexcept>
 
 #include "plugin/core/VornDrums.h"
 #include "plugin/synth/SynthPreset.h"
@@ -309,7 +310,11 @@ TEST_F(InstrumentSynthPresets, APathOf255CharactersIsRememberedAndOneOf256IsNot)
     for (const std::size_t length : {255u, 256u}) {
         const std::string path = pathOfLength(folder, length, ".fxp");
         ASSERT_EQ(path.size(), length);
-        writeBytes(path, currentLayout(fullName, ramp(50, 1.0f)));
+        try {
+            writeBytes(path, currentLayout(fullName, ramp(50, 1.0f)));
+        } catch (const std::runtime_error&) {
+            GTEST_SKIP() << "this system writes no file by a path of " << length << " characters";
+        }
         ASSERT_TRUE(drums->loadSynthPreset(4, path)) << length;
         EXPECT_EQ(drums->synthPresetPath(4), length == 255 ? path : "") << length;
         EXPECT_EQ(drums->synthPresetName(4), std::string(27, 'N')) << length;
