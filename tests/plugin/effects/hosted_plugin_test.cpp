@@ -408,6 +408,20 @@ TEST(HostedPluginNames, AnEffectNameIsKeptToAHundredCharacters) {
     }
 }
 
+// A program name goes to the plug-in cut to the published 24 characters: plug-ins copy it into
+// a field of that many and its terminating zero.
+TEST(HostedPluginNames, AProgramNameIsHandedOverCutToTwentyFourCharacters) {
+    test::ScopedEnvironmentVariable programs{"RIMBA_FIXTURE_PROGRAMS", "1"};
+    test::ScopedEnvironmentVariable parameters{"RIMBA_FIXTURE_PARAMETERS", "1"};
+    CPlugin plugin;
+    ASSERT_TRUE(plugin.load(fixturePluginPath("fixture-absurd-counts"), PluginSources{}).ok());
+    for (const std::size_t length : {0u, 23u, 24u, 25u, 40u}) {
+        const std::string name(length, 'p');
+        plugin.setProgramName(name);
+        EXPECT_EQ(plugin.programName(), name.substr(0, 24)) << length;
+    }
+}
+
 struct SizeRequests : PluginEditorOwner {
     std::vector<std::pair<int, int>> asked;
     void pluginGoing(CPlugin&) override {}

@@ -367,6 +367,29 @@ TEST_F(Grid, OnAScrolledGridEachColumnIsTheFirstShownStepPlusItsIndex) {
         EXPECT_EQ(geometry.stepAt(-20, offset), offset - 1) << offset;
         EXPECT_EQ(geometry.stepAt(-21, offset), offset - 2) << offset;
     }
+    // Before step 0, and on a grid too narrow for a column, a press is no step at all.
+    data = {};
+    gestures.setScrollOffset(0);
+    EXPECT_EQ(press({-1, 20}), GridOutcome{});
+    geometry = {rectOfSize(0, 0, 15, 40), false, 0};
+    EXPECT_EQ(press({5, 20}), GridOutcome{});
+    EXPECT_FALSE(gestures.isActive());
+    EXPECT_TRUE(samePlanes(data, TrackPatterns{}));
+}
+
+// A right drag decides its direction once the pointer has moved more than three pixels one way.
+TEST_F(Grid, ARightDragDecidesItsDirectionPastThreePixels) {
+    velocity(4) = 80;
+    const std::pair<CPoint, GridCursor> moves[] = {
+        {{3, 0}, GridCursor::undecided},   {{-3, 3}, GridCursor::undecided}, {{4, 0}, GridCursor::horizontal},
+        {{-4, 0}, GridCursor::horizontal}, {{0, 4}, GridCursor::vertical},   {{3, -4}, GridCursor::vertical},
+    };
+    for (const auto& [by, cursor] : moves) {
+        press(onStep(4), GridButton::right);
+        gestures.mouseMoved(target, geometry, {onStep(4).x + by.x, onStep(4).y + by.y}, {false, true});
+        EXPECT_EQ(gestures.cursor(), cursor) << by.x << "," << by.y;
+        gestures.mouseUp(target);
+    }
 }
 
 // Painting on the last page: past the right edge the pointer's step is 63, which waits like any

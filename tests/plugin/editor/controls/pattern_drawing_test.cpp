@@ -124,6 +124,38 @@ TEST(PatternDrawing, RollsHoldsAndTunesShowInTheirCellsAndAHoldRunsOverTheStepsI
     EXPECT_EQ(changedColumns(drawRow(up), drawRow(down), stepRows), std::vector<int>{12});
 }
 
+// The row's own limits, whatever it is given: 1 to 64 steps, the loop within the 16 patterns and
+// never ending before it starts, and a cell only for the 16 visible columns.
+TEST(PatternViews, KeepTheirRowsLoopsAndColumnsWithinTheirLimits) {
+    CVornPattern grid(rectOfSize(0, 0, kWidth, kHeight), nullptr, 1, kTrack);
+    const std::pair<int, int> stepCounts[] = {{0, 1}, {-5, 1}, {1, 1}, {64, 64}, {65, 64}, {1000, 64}};
+    for (const auto& [given, kept] : stepCounts) {
+        PatternRowValues row = plainHits();
+        row.stepCount = given;
+        grid.setRow(row);
+        EXPECT_EQ(grid.getRow().stepCount, kept) << given;
+        TrackPatterns data{};
+        grid.attachPatterns(&data, 0, given);
+        EXPECT_EQ(grid.getRow().stepCount, kept) << given;
+        grid.attachPatterns(nullptr, 0, 16);
+    }
+
+    CVornLoopSelect loop(rectOfSize(0, 0, 160, 10), nullptr, 1);
+    const std::array<std::array<int, 4>, 5> ranges{{{3, 9, 3, 9}, {9, 3, 9, 9}, {-2, 20, 0, 15}, {16, 0, 15, 15},
+                                                    {0, 15, 0, 15}}};
+    for (const auto& [first, last, keptFirst, keptLast] : ranges) {
+        loop.setRange(first, last);
+        EXPECT_EQ(loop.getFirst(), keptFirst) << first << ".." << last;
+        EXPECT_EQ(loop.getLast(), keptLast) << first << ".." << last;
+    }
+
+    EXPECT_FALSE(grid.columnRect(-1));
+    EXPECT_FALSE(grid.columnRect(16));
+    ASSERT_TRUE(grid.columnRect(0));
+    ASSERT_TRUE(grid.columnRect(15));
+    EXPECT_EQ(grid.columnRect(15)->right, kWidth);
+}
+
 // Where the press lands: on a step (its velocity changed) or on the bar (a menu asked for, or the
 // offset moved).
 enum class Answer { step, bar, nothing };
