@@ -84,6 +84,7 @@ TEST(FaderValue, TheHandleStaysOnItsTravelAndAFaderWithoutTravelHasOnePlace) {
     EXPECT_EQ(faderHandleOffset(0.25f, 0.0f, 1.0f, 10), 3);   // 2.5 pixels
     EXPECT_EQ(faderHandleOffset(0.24f, 0.0f, 1.0f, 10), 2);   // 2.4
     EXPECT_EQ(faderHandleOffset(0.5f, 0.5f, 0.5f, 100), 0);
+    EXPECT_EQ(faderHandleOffset(0.7f, 0.5f, 0.5f, 100), 0);
     EXPECT_EQ(faderHandleOffset(0.5f, 0.0f, 1.0f, 0), 0);
     for (const int length : {8, 6}) {  // the handle as long as the fader, or longer
         EXPECT_EQ(faderShare(rectOfSize(10, 20, length, 16), 8, {14, 25}, FaderDirection::horizontal), 0.0f) << length;

@@ -456,7 +456,8 @@ TEST_F(Grid, AHoldOrRollFarOutsideItsRangeIsEditedFromTheNearestEnd) {
     const Case cases[] = {
         {true, false, 3e9f, -24, 62},  {true, false, 1e30f, -24, 62}, {true, false, -3e9f, 24, 1},
         {true, true, 1e30f, -6, 1},    {true, true, -1e30f, 6, 1},     {false, false, 1e30f, -10, 2},
-        {false, false, -3e9f, 10, 1},  {true, false, 63.5f, -24, 62},
+        {false, false, -3e9f, 10, 1},  {true, false, 63.5f, -24, 62},  {true, false, -2.0f, 24, 1},
+        {false, false, -2.0f, 10, 1},
     };
     for (const Case& c : cases) {
         data = {};
