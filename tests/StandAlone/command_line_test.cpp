@@ -1,13 +1,19 @@
 // The command line as the parser reads it, before anything starts: values at and beside each
-// limit, options it does not know, options without their value, device names at their length.
+// limit, options it does not know, options without their value, device names at their length;
+// and the choices it stores, in a settings folder of the test's own.
 
 #include <gmock/gmock.h>
 #include <gtest/gtest.h>
 
 #include <string>
+#include <tuple>
 #include <vector>
 
 #include "StandAlone/CommandLine.h"
+#include "common/settings/SettingsStore.h"
+#include "plugin/model/Constants.h"
+#include "tests/support/Environment.h"
+#include "tests/support/TempFolder.h"
 
 namespace rimba::standalone {
 namespace {
@@ -30,6 +36,10 @@ TEST_P(AcceptedLines, ParseIntoTheirChoices) {
     ASSERT_TRUE(line.has_value()) << why;
     EXPECT_EQ(*line, GetParam().parsed);
     EXPECT_TRUE(why.empty());
+    // Any device choice, and only one, makes the program store the choices.
+    const CommandLine& parsed = GetParam().parsed;
+    const bool chosen = parsed.audioDevice || parsed.sampleRate || parsed.bufferSize || parsed.midiDevice;
+    EXPECT_EQ(hasDeviceChoices(*line), chosen);
 }
 
 const std::string kLongestName(127, 'n');
@@ -60,6 +70,15 @@ INSTANTIATE_TEST_SUITE_P(
         Accepted{"HighestRate", {"--rate", "768000"}, choosing(none, 768000, none, none)},
         Accepted{"SmallestBuffer", {"--buffer", "16"}, choosing(none, none, 16, none)},
         Accepted{"LargestBuffer", {"--buffer", "16384"}, choosing(none, none, 16384, none)},
+        Accepted{"RateJustAboveLowest", {"--rate", "8001"}, choosing(none, 8001, none, none)},
+        Accepted{"RateJustBelowHighest", {"--rate", "767999"}, choosing(none, 767999, none, none)},
+        Accepted{"BufferJustAboveSmallest", {"--buffer", "17"}, choosing(none, none, 17, none)},
+        Accepted{"BufferJustBelowLargest", {"--buffer", "16383"}, choosing(none, none, 16383, none)},
+        Accepted{"AudioNameJustBelowLongest", {"--audio", kLongestName.substr(1)},
+                 choosing(kLongestName.substr(1), none, none, none)},
+        Accepted{"OnlyAudio", {"--audio", "JACK"}, choosing("JACK", none, none, none)},
+        Accepted{"OnlyBuffer", {"--buffer", "512"}, choosing(none, none, 512, none)},
+        Accepted{"OnlyMidi", {"--midi", "Keys:0"}, choosing(none, none, none, "Keys:0")},
         Accepted{"LongestAudioName", {"--audio", kLongestName}, choosing(kLongestName, none, none, none)},
         Accepted{"LongestMidiName", {"--midi", kLongestName}, choosing(none, none, none, kLongestName)},
         Accepted{"EmptyMidiNameForNoInput", {"--midi", ""}, choosing(none, none, none, "")},
@@ -68,7 +87,8 @@ INSTANTIATE_TEST_SUITE_P(
         Accepted{"LaterValueWins", {"--rate", "44100", "--rate", "96000"}, choosing(none, 96000, none, none)},
         Accepted{"Help", {"--help"}, asking(true, false)},
         Accepted{"ShortHelp", {"-h"}, asking(true, false)},
-        Accepted{"ListDevices", {"--list-devices"}, asking(false, true)}),
+        Accepted{"ListDevices", {"--list-devices"}, asking(false, true)},
+        Accepted{"ListDevicesAndHelp", {"--list-devices", "-h"}, asking(true, true)}),
     [](const auto& info) { return std::string(info.param.what); });
 
 struct Refused {
@@ -103,6 +123,15 @@ INSTANTIATE_TEST_SUITE_P(
         Refused{"BufferJustBelowSmallest", {"--buffer", "15"}, "--buffer takes a whole number of frames from 16 to 16384, not 15"},
         Refused{"BufferJustAboveLargest", {"--buffer", "16385"}, "from 16 to 16384, not 16385"},
         Refused{"BufferWord", {"--buffer", "big"}, "from 16 to 16384, not big"},
+        Refused{"BufferZero", {"--buffer", "0"}, "from 16 to 16384, not 0"},
+        Refused{"BufferNegative", {"--buffer", "-16"}, "from 16 to 16384, not -16"},
+        Refused{"BufferEmpty", {"--buffer", ""}, "from 16 to 16384, not "},
+        Refused{"BufferWrappingToSmallest", {"--buffer", "4294967312"}, "not 4294967312"},
+        Refused{"RatePlusSign", {"--rate", "+48000"}, "not +48000"},
+        Refused{"RateLeadingSpace", {"--rate", " 48000"}, "not  48000"},
+        Refused{"RateTrailingSpace", {"--rate", "48000 "}, "not 48000 "},
+        Refused{"RateTakingTheNextOption", {"--rate", "--buffer", "256"}, "not --buffer"},
+        Refused{"BadValueAfterGoodOnes", {"--audio", "JACK", "--rate", "48000", "--buffer", "15"}, "not 15"},
         Refused{"AudioNameOneByteTooLong", {"--audio", kOverlongName}, "--audio: a device name has at most 127 bytes"},
         Refused{"MidiNameOneByteTooLong", {"--midi", kOverlongName}, "--midi: a device name has at most 127 bytes"},
         Refused{"AudioWithoutValue", {"--audio"}, "--audio needs a value"},
@@ -112,8 +141,34 @@ INSTANTIATE_TEST_SUITE_P(
         Refused{"UnknownOption", {"--volume", "11"}, "unknown option --volume"},
         Refused{"UnknownAfterGoodOnes", {"--audio", "JACK", "-v"}, "unknown option -v"},
         Refused{"ValueJoinedToOption", {"--rate=48000"}, "unknown option --rate=48000"},
-        Refused{"BareWord", {"JACK"}, "unknown option JACK"}),
+        Refused{"BareWord", {"JACK"}, "unknown option JACK"},
+        Refused{"ListDevicesTakesNoValue", {"--list-devices", "1"}, "unknown option 1"},
+        Refused{"OptionsAreCaseSensitive", {"--HELP"}, "unknown option --HELP"},
+        Refused{"LoneDash", {"-"}, "unknown option -"}),
     [](const auto& info) { return std::string(info.param.what); });
+
+// The choices go to the instrument's own settings store, each only when it was given, so that a
+// later line changes what it names and keeps the rest.
+TEST(StoredChoices, EachGivenChoiceIsStoredUnderTheInstrumentsSettingsAndOthersAreKept) {
+    test::TempFolder folder;
+    test::ScopedEnvironmentVariable configuration{"XDG_CONFIG_HOME", folder.path()};
+    const auto stored = [] {
+        const settings::SettingsStore store(kProductName);
+        return std::tuple{store.readText("Settings", "AudioDevice"), store.readNumber("Settings", "SampleRate"),
+                          store.readNumber("Settings", "BufferSize"), store.readText("Settings", "MidiDevice")};
+    };
+    using Stored = decltype(stored());
+
+    ASSERT_TRUE(storeDeviceChoices(CommandLine{}));
+    EXPECT_TRUE(folder.namesIn().empty()) << "nothing chosen, nothing written";
+
+    ASSERT_TRUE(storeDeviceChoices(choosing("JACK", 8000, 16384, "Keys:0")));
+    EXPECT_EQ(stored(), (Stored{"JACK", 8000u, 16384u, "Keys:0"}));
+    ASSERT_TRUE(storeDeviceChoices(choosing(none, none, 16, none)));
+    EXPECT_EQ(stored(), (Stored{"JACK", 8000u, 16u, "Keys:0"}));
+    ASSERT_TRUE(storeDeviceChoices(choosing(kLongestName, 768000, none, "")));
+    EXPECT_EQ(stored(), (Stored{kLongestName, 768000u, 16u, ""}));
+}
 
 }  // namespace
 }  // namespace rimba::standalone

@@ -52,6 +52,11 @@ int nextHit(const GridTarget& target, int step) {
 
 }  // namespace
 
+int wholeUnits(float value, int most) {
+    if (!(value > 0.0f)) return 0;
+    return value >= static_cast<float>(most) ? most : static_cast<int>(value);
+}
+
 CRect GridGeometry::stepsArea() const {
     CRect area = box;
     area.top += headerHeight;
@@ -247,19 +252,19 @@ GridOutcome GridGestures::rightDragTo(GridTarget target, CPoint where) {
     lastMouse.x = where.x;
     if (gestureShortHold) {
         float& hold = target.data->stepHold[p][s];
-        const int longer = std::clamp(static_cast<int>(hold) + units, 0, kMaxShortHold);
+        const int longer = std::clamp(wholeUnits(hold, kMaxShortHold) + units, 0, kMaxShortHold);
         return store(hold, static_cast<float>(longer)) ? GridOutcome::changed(step) : GridOutcome{};
     }
     if (gestureLength) {
         float& hold = target.data->stepHold[p][s];
-        int longer = std::clamp(static_cast<int>(hold) + units, 0, kLastStep);
+        int longer = std::clamp(wholeUnits(hold, kLastStep) + units, 0, kLastStep);
         // A hold ends before the next hit of the row, or the two would overlap.
         const int next = nextHit(target, step);
         if (next >= 0) longer = std::min(longer, next - step);
         return store(hold, static_cast<float>(longer)) ? GridOutcome::changed(step) : GridOutcome{};
     }
     float& roll = target.data->stepRoll[p][s];
-    const int more = std::clamp(static_cast<int>(roll) + units, 0, kMaxRoll);
+    const int more = std::clamp(wholeUnits(roll, kMaxRoll) + units, 0, kMaxRoll);
     return store(roll, static_cast<float>(more)) ? GridOutcome::changed(step) : GridOutcome{};
 }
 

@@ -43,6 +43,11 @@ struct GridGeometry {
     int thumbWidth() const;
 };
 
+// A hold or roll as the whole steps or hits the grid edits and draws: cut to 0..most first, then
+// truncated. A pattern file may give any finite number, and one beyond an int has no whole part
+// the arithmetic could take.
+int wholeUnits(float value, int most);
+
 // The data a grid edits: one track's planes and the pattern shown. Without planes only the
 // scroll bar answers.
 struct GridTarget {

@@ -349,7 +349,7 @@ void CVornPattern::drawControl(cairo_t* context) {
 // block.
 void CVornPattern::drawMarks(cairo_t* context, const CRect& cell, std::size_t s) const {
     const bool hit = row.velocity[s] > 0.0f;
-    const int roll = hit ? std::clamp(static_cast<int>(row.roll[s]), 0, GridGestures::kMaxRoll) : 0;
+    const int roll = hit ? wholeUnits(row.roll[s], GridGestures::kMaxRoll) : 0;
     for (int i = 0; i < roll; ++i)
         fillRect(context, rectOfSize(cell.left + 5 + 4 * i, cell.top + 2, 2, 2), 0.95, 0.96, 0.98);
     const int tune = static_cast<int>(std::lround(row.tune[s]));
@@ -374,7 +374,7 @@ void CVornPattern::drawHolds(cairo_t* context) const {
     for (int step = 0; step < end; ++step) {
         const auto s = static_cast<std::size_t>(step);
         if (row.velocity[s] <= 0.0f || row.hold[s] <= 1.0f) continue;
-        const int last = std::min(step + static_cast<int>(std::ceil(row.hold[s])) - 1, end - 1);
+        const int last = std::min(step + wholeUnits(std::ceil(row.hold[s]), kMaxSteps) - 1, end - 1);
         if (last < first) continue;
         const int left = step >= first ? area.left + (step - first) * width + width / 2 : area.left;
         const int right = area.left + (last - first + 1) * width - 2;

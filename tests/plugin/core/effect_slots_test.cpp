@@ -4,6 +4,7 @@
 
 #include <gtest/gtest.h>
 
+#include <array>
 #include <atomic>
 #include <cmath>
 #include <filesystem>
@@ -171,6 +172,78 @@ TEST_F(HostedEffectSlots, APluginIsNeverHandedMoreFramesThanItWasToldEvenInALong
     for (const auto& tokens : logged("fixture-drum-synth", "process"))
         frames.push_back(tokens[3]);
     EXPECT_EQ(frames, (std::vector<std::string>{"512", "512", "512", "512", "512", "440"}));
+}
+
+// Only 0 to 4 name a slot: any other number is refused before anything is loaded, and the slots,
+// their plug-ins and their switches stay as they were.
+TEST_F(HostedEffectSlots, SlotNumbersOutsideZeroToFourAreRefusedAndTouchNothing) {
+    for (int slot = 0; slot < VornDrums::kPluginSlots; ++slot)
+        ASSERT_TRUE(engine->selectEffect(slot, fixturePluginPath("fixture-gain")).ok()) << slot;
+    std::vector<const CPlugin*> held;
+    for (int slot = 0; slot < VornDrums::kPluginSlots; ++slot)
+        held.push_back(engine->slotPlugin(slot));
+    const auto switches = engine->effectEnabled;
+    const auto pointers = engine->effectSlots;
+    for (const int slot : {-1, VornDrums::kPluginSlots, VornDrums::kPluginSlots + 1, 1000}) {
+        const Result<> loaded = engine->loadSlot(slot, fixturePluginPath("fixture-main-only"));
+        EXPECT_FALSE(loaded.ok()) << slot;
+        EXPECT_NE(loaded.reason().find("no slot"), std::string::npos) << loaded.reason();
+        EXPECT_FALSE(engine->selectEffect(slot, fixturePluginPath("fixture-main-only")).ok()) << slot;
+        engine->removeSlot(slot);
+        engine->removeEffect(slot);
+        EXPECT_EQ(engine->slotPlugin(slot), nullptr) << slot;
+    }
+    EXPECT_EQ(count("fixture-main-only", "0"), 0) << "nothing was opened";
+    for (int slot = 0; slot < VornDrums::kPluginSlots; ++slot)
+        EXPECT_EQ(engine->slotPlugin(slot), held[static_cast<std::size_t>(slot)]) << slot;
+    EXPECT_EQ(engine->effectEnabled, switches);
+    EXPECT_EQ(engine->effectSlots, pointers);
+    EXPECT_EQ(engine->drumSynthPlugin, held.back());
+}
+
+// The four effect slots have switches, off with their plug-in's removal; the drum synth's slot
+// has none, so choosing or removing its plug-in through the effect calls changes no switch, nor
+// the master equaliser's beside them.
+TEST_F(HostedEffectSlots, OnlyTheFourEffectSlotsHaveSwitches) {
+    for (int slot = 0; slot < kEffectSlots; ++slot) {
+        ASSERT_TRUE(engine->selectEffect(slot, fixturePluginPath("fixture-gain")).ok());
+        engine->removeEffect(slot);
+        EXPECT_EQ(engine->effectEnabled[static_cast<std::size_t>(slot)], 0) << slot;
+        EXPECT_EQ(engine->slotPlugin(slot), nullptr) << slot;
+    }
+    engine->effectEnabled = {0, 1, 0, 1};
+    engine->masterEqOn = 0.0f;
+    ASSERT_TRUE(engine->selectEffect(VornDrums::kSynthSlot, fixturePluginPath("fixture-drum-synth")).ok());
+    EXPECT_NE(engine->drumSynthPlugin, nullptr);
+    EXPECT_EQ(engine->effectEnabled, (std::array<std::int32_t, kEffectSlots>{0, 1, 0, 1}));
+    EXPECT_EQ(engine->masterEqOn, 0.0f);
+
+    engine->effectEnabled = {1, 0, 1, 0};
+    engine->masterEqOn = 1.0f;
+    engine->removeEffect(VornDrums::kSynthSlot);
+    EXPECT_EQ(engine->drumSynthPlugin, nullptr);
+    EXPECT_EQ(engine->effectEnabled, (std::array<std::int32_t, kEffectSlots>{1, 0, 1, 0}));
+    EXPECT_EQ(engine->masterEqOn, 1.0f);
+}
+
+// A host's block size below one frame is told as one, and the render loop hands the plug-in
+// blocks of that size, so a block of 0 never stalls the render.
+TEST_F(HostedEffectSlots, ABlockSizeBelowOneFrameIsToldAsOneAndRendersInOneFramePieces) {
+    ASSERT_TRUE(engine->loadSlot(VornDrums::kSynthSlot, fixturePluginPath("fixture-drum-synth")).ok());
+    for (const int asked : {0, -5}) {
+        engine->setBlockSize(asked);
+        std::string told;
+        for (const auto& tokens : logged("fixture-drum-synth", "dispatcher"))
+            if (tokens[3] == "11")
+                told = tokens[5];
+        EXPECT_EQ(told, "1") << asked;
+    }
+    engine.play();
+    engine.render(8);
+    std::vector<std::string> frames;
+    for (const auto& tokens : logged("fixture-drum-synth", "process"))
+        frames.push_back(tokens[3]);
+    EXPECT_EQ(frames, std::vector<std::string>(8, "1"));
 }
 
 TEST_F(HostedEffectSlots, TheInstrumentsEndClosesEveryPluginItHolds) {

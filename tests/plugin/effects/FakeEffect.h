@@ -114,7 +114,8 @@ private:
         const auto current = static_cast<std::size_t>(fake.state.current);
         switch (opcode) {
             case effSetProgram:
-                if (fake.hasProgram(value))
+                // Returning to the program it answered is no stray call, even with no programs.
+                if (fake.hasProgram(value) || value == fake.state.current)
                     fake.state.current = static_cast<std::int32_t>(value);
                 else
                     ++fake.strayCalls;
@@ -122,10 +123,13 @@ private:
             case effGetProgram:
                 return fake.state.current;
             case effSetProgramName:
-                fake.state.names[current] = boundedText(static_cast<const char*>(ptr), 255);
+                // A plug-in without programs has no name to change.
+                if (fake.hasProgram(fake.state.current))
+                    fake.state.names[current] = boundedText(static_cast<const char*>(ptr), 255);
                 return 0;
             case effGetProgramName:
-                std::strcpy(static_cast<char*>(ptr), fake.state.names[current].c_str());
+                std::strcpy(static_cast<char*>(ptr),
+                            fake.hasProgram(fake.state.current) ? fake.state.names[current].c_str() : "");
                 return 0;
             case effGetProductString:
                 std::strcpy(static_cast<char*>(ptr), fake.product.c_str());
@@ -157,6 +161,9 @@ private:
             ++fake.strayCalls;
             return;
         }
+        // Without programs the fake keeps no values: its parameters read 0.
+        if (!fake.hasProgram(fake.state.current))
+            return;
         fake.state.values[static_cast<std::size_t>(fake.state.current)][static_cast<std::size_t>(index)] = value;
     }
 
@@ -166,6 +173,8 @@ private:
             ++fake.strayCalls;
             return 0.0f;
         }
+        if (!fake.hasProgram(fake.state.current))
+            return 0.0f;
         return fake.state.values[static_cast<std::size_t>(fake.state.current)][static_cast<std::size_t>(index)];
     }
 

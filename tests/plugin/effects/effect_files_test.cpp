@@ -23,7 +23,8 @@ TEST(EffectFiles, TheSaveDialogsAppendTheExtensionUnlessTheNameEndsWithIt) {
     };
     for (const Row row : {Row{"/a/Bank", "fxb", "/a/Bank.fxb"}, Row{"/a/Bank.fxb", "fxb", "/a/Bank.fxb"},
                           Row{"/a/Preset.fxb", "fxp", "/a/Preset.fxb.fxp"}, Row{"/a/Bank.FXB", "fxb", "/a/Bank.FXB.fxb"},
-                          Row{"/a/x.fxb.bak", "fxb", "/a/x.fxb.bak.fxb"}, Row{"fxb", "fxb", "fxb.fxb"}})
+                          Row{"/a/x.fxb.bak", "fxb", "/a/x.fxb.bak.fxb"}, Row{"fxb", "fxb", "fxb.fxb"},
+                          Row{".fxb", "fxb", ".fxb"}, Row{"/a/.fxp", "fxp", "/a/.fxp"}, Row{"xfxb", "fxb", "xfxb.fxb"}})
         EXPECT_EQ(withFileExtension(row.name, row.extension), row.expected) << row.name;
 }
 
@@ -149,7 +150,8 @@ TEST_F(DefaultBank, IsWrittenUnderTheProductsStoreAsTheRawChunkOrTheWholeRegular
 }
 
 TEST_F(DefaultBank, AProductNameThatCannotNameAStoreIsRefusedAndNothingIsWritten) {
-    for (const std::string& product : std::vector<std::string>{"", "..", "Up/../../Out", "Back\\Slash", "Tab\there"}) {
+    for (const std::string& product : std::vector<std::string>{"", ".", "..", "...", "Up/../../Out", "Back\\Slash",
+                                                               "Tab\there", "Unit\x1fSeparator", "Delete\x7f"}) {
         FakeEffect fake(2, 2, false);
         fake.product = product;
         const Result<> saved = saveDefaultBank(fake.effect, storeUnderRoot());
@@ -157,6 +159,18 @@ TEST_F(DefaultBank, AProductNameThatCannotNameAStoreIsRefusedAndNothingIsWritten
         EXPECT_FALSE(saved.reason().empty());
     }
     EXPECT_EQ(storesMade, 0);
+}
+
+// The characters just inside what a store's name may hold: a space, the last printable one, and
+// dots beside other characters.
+TEST_F(DefaultBank, AProductNameOfPrintableCharactersWithDotsAmongThemNamesItsStore) {
+    for (const std::string& product : std::vector<std::string>{"Space Here", "Tilde~", ".x", "x..", "\x21"}) {
+        FakeEffect fake(1, 2, false);
+        fake.product = product;
+        const Result<> saved = saveDefaultBank(fake.effect, storeUnderRoot());
+        ASSERT_TRUE(saved) << product << ": " << saved.reason();
+        EXPECT_TRUE(settings::SettingsStore(product, root).readBinary("Data", "UserBank")) << product;
+    }
 }
 
 // fixture-broken-chunk answers effGetChunk with 0 bytes, with no data, or with 3 GB, as its one

@@ -74,6 +74,53 @@ TEST(EffectImages, AProgramNameIsCutToItsFieldWithATerminatingZero) {
 
 // --- round trips ------------------------------------------------------------------------------
 
+// The smallest images: no programs (the bank's header alone), programs of no parameters (a bank's
+// program headers, a preset's header alone), and counts below zero taken as none.
+TEST(EffectImages, ImagesOfPluginsWithoutProgramsOrParametersAreTheirHeadersAndLoadBack) {
+    struct Row {
+        int programs;
+        int parameters;
+        std::size_t bankBytes;
+        std::size_t presetBytes;
+    };
+    for (const Row row : {Row{0, 3, 156, 72}, Row{1, 0, 212, 60}, Row{2, 0, 268, 60}, Row{0, 0, 156, 60},
+                          Row{-1, -1, 156, 60}, Row{1, 1, 216, 64}}) {
+        const std::string trace = std::to_string(row.programs) + " x " + std::to_string(row.parameters);
+        FakeEffect source(row.programs, row.parameters, false, 0.0f);
+        FakeEffect target(row.programs, row.parameters, false, 0.5f);
+        const Result<std::vector<std::uint8_t>> bank = buildBankImage(source.effect, true);
+        const Result<std::vector<std::uint8_t>> preset = buildPresetImage(source.effect, true);
+        ASSERT_TRUE(bank) << trace << ": " << bank.reason();
+        ASSERT_TRUE(preset) << trace << ": " << preset.reason();
+        EXPECT_EQ(bank->size(), row.bankBytes) << trace;
+        EXPECT_EQ(be32At(*bank, 24), static_cast<std::uint32_t>(std::max(row.programs, 0))) << trace;
+        EXPECT_EQ(preset->size(), row.presetBytes) << trace;
+        const Result<> bankTaken = applyBankImage(target.effect, *bank);
+        EXPECT_TRUE(bankTaken) << trace << ": " << bankTaken.reason();
+        EXPECT_EQ(target.state, source.state) << trace;
+        const Result<> presetTaken = applyPresetImage(target.effect, *preset);
+        EXPECT_TRUE(presetTaken) << trace << ": " << presetTaken.reason();
+        EXPECT_EQ(target.strayCalls, 0) << trace;
+        EXPECT_EQ(source.strayCalls, 0) << trace;
+    }
+}
+
+// A plug-in declaring more than PluginLimits.h hosts gets no image, and is not asked for one.
+TEST(EffectImages, APluginDeclaringMoreThanTheHostedCountsIsRefusedAnImageWithoutBeingAsked) {
+    for (const bool chunks : {false, true}) {
+        FakeEffect programs(2, 3, chunks);
+        programs.effect.numPrograms = 16385;
+        EXPECT_FALSE(buildBankImage(programs.effect, true)) << chunks;
+        EXPECT_FALSE(buildPresetImage(programs.effect, true)) << chunks;
+        EXPECT_TRUE(programs.calls.empty()) << chunks;
+        FakeEffect parameters(2, 3, chunks);
+        parameters.effect.numParams = 16385;
+        EXPECT_FALSE(buildBankImage(parameters.effect, false)) << chunks;
+        EXPECT_FALSE(buildPresetImage(parameters.effect, false)) << chunks;
+        EXPECT_TRUE(parameters.calls.empty()) << chunks;
+    }
+}
+
 struct TripRow {
     const char* name;
     bool chunks;

@@ -4,12 +4,16 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
+#include <climits>
+#include <cstdlib>
 #include <fstream>
 #include <sstream>
 #include <string>
 #include <vector>
 
 #include "plugin/effects/CPlugin.h"
+#include "plugin/effects/PluginLimits.h"
 #include "tests/plugins/FixturePlugins.h"
 #include "tests/support/Environment.h"
 #include "tests/support/TempFolder.h"
@@ -214,12 +218,237 @@ TEST(HostedPluginCounts, APluginDeclaringUnreasonableProgramsOrParametersIsRefus
         if (c.refusalWord == nullptr) {
             EXPECT_TRUE(loaded) << row;
             EXPECT_TRUE(plugin.isLoaded()) << row;
+            // A negative count is none, for every list and image made from it.
+            EXPECT_EQ(plugin.programCount(), std::max(std::atoi(c.programs), 0)) << row;
+            EXPECT_EQ(plugin.parameterCount(), std::max(std::atoi(c.parameters), 0)) << row;
             continue;
         }
         EXPECT_FALSE(loaded) << row;
         EXPECT_NE(loaded.reason().find(c.refusalWord), std::string::npos) << row;
         EXPECT_FALSE(plugin.isLoaded()) << row;
     }
+}
+
+}  // namespace
+}  // namespace rimba
+
+// --- the edges of the holder's limits -----------------------------------------------------------
+
+namespace rimba {
+namespace {
+
+// Each count at, just below and just above its limit, read from the descriptor alone.
+TEST(HostedPluginCounts, EachDeclaredCountIsTakenUpToItsLimitAndRefusedOnePast) {
+    struct Case {
+        VstInt32 inputs, outputs, programs, parameters;
+        const char* refusalWord;  // nullptr: taken
+    };
+    const Case cases[] = {
+        {0, 0, 0, 0, nullptr},
+        {256, 256, 1, 1, nullptr},
+        {257, 2, 1, 1, "inputs or outputs"},
+        {2, 257, 1, 1, "inputs or outputs"},
+        {-1, 2, 1, 1, "inputs or outputs"},
+        {2, -1, 1, 1, "inputs or outputs"},
+        {2, 2, 16384, 1, nullptr},
+        {2, 2, 16385, 1, "16385 programs"},
+        {2, 2, 1, 16384, nullptr},
+        {2, 2, 1, 16385, "16385 parameters"},
+        {2, 2, 4096, 1024, nullptr},     // 2^22 values
+        {2, 2, 397, 10565, "values"},    // 2^22 + 1
+        {2, 2, -16385, -16385, nullptr}, // negative counts are none
+    };
+    for (const Case& c : cases) {
+        AEffect effect{};
+        effect.numInputs = c.inputs;
+        effect.numOutputs = c.outputs;
+        effect.numPrograms = c.programs;
+        effect.numParams = c.parameters;
+        const Result<> checked = checkDeclaredCounts(effect);
+        const std::string row = std::to_string(c.inputs) + " in, " + std::to_string(c.outputs) + " out, " +
+                                std::to_string(c.programs) + " x " + std::to_string(c.parameters) + ": " +
+                                checked.reason();
+        EXPECT_EQ(checked.ok(), c.refusalWord == nullptr) << row;
+        if (c.refusalWord != nullptr) {
+            EXPECT_NE(checked.reason().find(c.refusalWord), std::string::npos) << row;
+        }
+    }
+}
+
+// A caller may ask for any channel: past the plug-in's own it gets the one shared buffer that is
+// never read (inputs) or the one that stays silent (outputs), never a pointer beside the list.
+TEST(HostedPluginBuffers, EveryChannelOutsideThePluginsOwnIsTheSharedSpareBuffer) {
+    for (const char* fixture : {"fixture-gain", "fixture-mono-out", "fixture-drum-synth"}) {
+        CPlugin plugin;
+        ASSERT_TRUE(plugin.load(fixturePluginPath(fixture), PluginSources{}).ok()) << fixture;
+        const int inputs = plugin.inputBufferCount();
+        const int outputs = plugin.outputBufferCount();
+        float* const spareInput = plugin.inputChannel(1000);
+        float* const spareOutput = plugin.outputChannel(1000);
+        for (int c = 0; c < inputs; ++c)
+            EXPECT_NE(plugin.inputChannel(c), spareInput) << fixture << " input " << c;
+        for (int c = 0; c < outputs; ++c)
+            EXPECT_NE(plugin.outputChannel(c), spareOutput) << fixture << " output " << c;
+        for (const int outside : {inputs, inputs + 1, -1, INT_MIN})
+            EXPECT_EQ(plugin.inputChannel(outside), spareInput) << fixture << " input " << outside;
+        for (const int outside : {outputs, outputs + 1, -1, INT_MIN})
+            EXPECT_EQ(plugin.outputChannel(outside), spareOutput) << fixture << " output " << outside;
+        EXPECT_EQ(spareOutput[0], 0.0f);
+        EXPECT_EQ(spareOutput[CPlugin::kBufferFrames - 1], 0.0f);
+    }
+}
+
+class LoggedSynth : public ::testing::Test {
+protected:
+    void SetUp() override {
+        test::setEnvironmentVariable("RIMBA_FIXTURE_LOG", logFile);
+        ASSERT_TRUE(plugin.load(fixturePluginPath("fixture-drum-synth"), sources).ok());
+    }
+    void TearDown() override { test::setEnvironmentVariable("RIMBA_FIXTURE_LOG", std::nullopt); }
+
+    // The words of every log line of one kind ("dispatcher", "process"), after the kind.
+    std::vector<std::vector<std::string>> logged(const std::string& kind) const {
+        std::ifstream in(logFile);
+        std::vector<std::vector<std::string>> lines;
+        for (std::string line; std::getline(in, line);) {
+            std::istringstream words(line);
+            std::vector<std::string> tokens;
+            for (std::string word; words >> word;)
+                tokens.push_back(word);
+            if (tokens.size() > 3 && tokens[2] == kind)
+                lines.emplace_back(tokens.begin() + 3, tokens.end());
+        }
+        return lines;
+    }
+    // The block sizes the plug-in was told (effSetBlockSize), in order.
+    std::vector<std::string> toldBlockSizes() const {
+        std::vector<std::string> sizes;
+        for (const auto& words : logged("dispatcher"))
+            if (words[0] == "11")
+                sizes.push_back(words[2]);
+        return sizes;
+    }
+
+    test::TempFolder folder;
+    std::string logFile = folder.path() + "/calls.log";
+    PluginSources sources;
+    CPlugin plugin;
+};
+
+// The block size a plug-in is told and the frames it is handed stay within its buffers, at load
+// and afterwards, whatever the instrument asks.
+TEST_F(LoggedSynth, BlockSizesAndBlocksStayWithinTheBuffers) {
+    struct Case {
+        int asked;
+        const char* told;
+        const char* processed;  // nullptr: nothing to process
+    };
+    const Case cases[] = {{-7, "1", nullptr},        {0, "1", nullptr},
+                          {1, "1", "1"},             {16383, "16383", "16383"},
+                          {16384, "16384", "16384"}, {16385, "16384", "16384"},
+                          {100000, "16384", "16384"}};
+    for (const Case& c : cases) {
+        const std::string row = "asked " + std::to_string(c.asked);
+        sources.blockSize = c.asked;
+        plugin.unload();
+        std::ofstream(logFile, std::ios::trunc).close();
+        ASSERT_TRUE(plugin.load(fixturePluginPath("fixture-drum-synth"), sources).ok());
+        plugin.setBlockSize(c.asked);
+        plugin.processBlock(c.asked);
+        EXPECT_EQ(toldBlockSizes(), (std::vector<std::string>{c.told, c.told})) << row << ": at load, then set";
+        const auto process = logged("process");
+        if (c.processed == nullptr) {
+            EXPECT_TRUE(process.empty()) << row;
+        } else {
+            ASSERT_EQ(process.size(), 1u) << row;
+            EXPECT_EQ(process[0][0], c.processed) << row;
+        }
+    }
+}
+
+// The queue keeps 4096 notes and drops the rest; the plug-in takes them in event blocks of at
+// most 512, in the order queued; a second round finds the whole queue free again.
+TEST_F(LoggedSynth, FourThousandNinetySixQueuedNotesReachTheSynthInOrderInBlocksOf512) {
+    constexpr int kKept = static_cast<int>(MidiQueue::kCapacity);
+    for (int round = 0; round < 2; ++round) {
+        for (int i = 0; i < kKept + 100; ++i)
+            plugin.queueMidi(round * 10000 + i, 0x90, 36, 100);
+        plugin.deliverQueuedMidi();
+    }
+    std::vector<int> blocks;
+    std::vector<int> frames;
+    for (const auto& words : logged("dispatcher")) {
+        if (words[0] != "25")
+            continue;
+        // "25 INDEX VALUE OPT events N midi DELTA STATUS KEY VELOCITY ..."
+        blocks.push_back(std::stoi(words[5]));
+        for (std::size_t w = 6; w + 4 < words.size(); w += 5)
+            frames.push_back(std::stoi(words[w + 1]));
+    }
+    EXPECT_EQ(blocks, std::vector<int>(2 * kKept / 512, 512));
+    std::vector<int> expected;
+    for (int round = 0; round < 2; ++round)
+        for (int i = 0; i < kKept; ++i)
+            expected.push_back(round * 10000 + i);
+    EXPECT_EQ(frames, expected);
+}
+
+// Names are read into a cleared 256-byte buffer and kept to 100 characters, however far past the
+// published 32 a plug-in writes.
+TEST(HostedPluginNames, AnEffectNameIsKeptToAHundredCharacters) {
+    for (const std::size_t length : {99u, 100u, 101u, 255u}) {
+        const std::string name(length, 'n');
+        test::ScopedEnvironmentVariable named{"RIMBA_FIXTURE_NAME", name};
+        test::ScopedEnvironmentVariable programs{"RIMBA_FIXTURE_PROGRAMS", "1"};
+        test::ScopedEnvironmentVariable parameters{"RIMBA_FIXTURE_PARAMETERS", "1"};
+        CPlugin plugin;
+        ASSERT_TRUE(plugin.load(fixturePluginPath("fixture-absurd-counts"), PluginSources{}).ok());
+        EXPECT_EQ(plugin.description().effectName, name.substr(0, 100)) << length;
+        EXPECT_EQ(plugin.description().label, name.substr(0, 100)) << length;
+    }
+}
+
+// A program name goes to the plug-in cut to the published 24 characters: plug-ins copy it into
+// a field of that many and its terminating zero.
+TEST(HostedPluginNames, AProgramNameIsHandedOverCutToTwentyFourCharacters) {
+    test::ScopedEnvironmentVariable programs{"RIMBA_FIXTURE_PROGRAMS", "1"};
+    test::ScopedEnvironmentVariable parameters{"RIMBA_FIXTURE_PARAMETERS", "1"};
+    CPlugin plugin;
+    ASSERT_TRUE(plugin.load(fixturePluginPath("fixture-absurd-counts"), PluginSources{}).ok());
+    for (const std::size_t length : {0u, 23u, 24u, 25u, 40u}) {
+        const std::string name(length, 'p');
+        plugin.setProgramName(name);
+        EXPECT_EQ(plugin.programName(), name.substr(0, 24)) << length;
+    }
+}
+
+struct SizeRequests : PluginEditorOwner {
+    std::vector<std::pair<int, int>> asked;
+    void pluginGoing(CPlugin&) override {}
+    bool pluginEditorResized(CPlugin&, int width, int height) override {
+        asked.emplace_back(width, height);
+        return true;
+    }
+};
+
+// audioMasterSizeWindow reaches the window only with a size it can take, and only while a window
+// shows the editor.
+TEST(HostedPluginEditor, ASizeRequestReachesTheOpenWindowOnlyWhenBothSidesAreAtLeastOnePixel) {
+    CPlugin plugin;
+    ASSERT_TRUE(plugin.load(fixturePluginPath("fixture-gain"), PluginSources{}).ok());
+    const auto ask = [&](int width, int height) {
+        return CPlugin::hostCallback(plugin.aeffect(), audioMasterSizeWindow, width, height, nullptr, 0.0f);
+    };
+    EXPECT_EQ(ask(300, 200), 0) << "no window is open";
+    SizeRequests window;
+    plugin.setEditorOwner(&window);
+    const std::pair<int, int> refused[] = {{0, 200}, {300, 0}, {-1, 200}, {300, -1}, {0, 0}};
+    for (const auto& [width, height] : refused)
+        EXPECT_EQ(ask(width, height), 0) << width << " x " << height;
+    EXPECT_EQ(ask(1, 1), 1);
+    EXPECT_EQ(ask(300, 200), 1);
+    EXPECT_EQ(window.asked, (std::vector<std::pair<int, int>>{{1, 1}, {300, 200}}));
+    plugin.setEditorOwner(nullptr);
 }
 
 }  // namespace

@@ -6,6 +6,7 @@
 #include <bit>
 #include <filesystem>
 #include <memory>
+#include <stdexcept>
 
 #include "plugin/core/VornDrums.h"
 #include "plugin/synth/SynthPreset.h"
@@ -77,6 +78,14 @@ TEST(SynthPresets, AFileIsTheHeaderThenTheTwoVersionWordsThenTheValuesThenZeros)
     EXPECT_EQ(be32At(file, 64), 1400u);
     // A name too long for its field keeps its terminating zero.
     EXPECT_EQ(textAt(synthPresetBytes(std::string(40, 'x'), values), 28, 28), std::string(27, 'x'));
+}
+
+TEST(SynthPresets, AFileHoldsTheFirst130ValuesOfALongerListAndZerosAfterAShorterOne) {
+    for (const std::size_t given : {0, 1, 129, 130, 131, 400}) {
+        const std::vector<float> values = ramp(given, 1.0f);
+        const std::vector<float> kept(values.begin(), values.begin() + static_cast<std::ptrdiff_t>(std::min<std::size_t>(given, 130)));
+        EXPECT_EQ(synthPresetBytes("Edge", values), currentLayout("Edge", kept)) << given << " values";
+    }
 }
 
 TEST(SynthPresets, AFileReadsBackWithItsNameAndValuesInEitherByteOrderOfItsMagic) {
@@ -154,6 +163,53 @@ TEST(SynthPresets, AValueGoesToTheTracksParameterAndNeverIntoTheNextTrack) {
     EXPECT_EQ(synth.strayCalls, 0);
     EXPECT_FALSE(applySynthPreset(synth, 16, *older));
     EXPECT_FALSE(applySynthPreset(synth, -1, *older));
+    EXPECT_EQ(synth.strayCalls, 0);
+}
+
+// A preset gives the track as many values as both it and the synth have: the older layout's 68
+// never reach past a track of 130, and a track of fewer takes only its own, at the first and the
+// last track alike.
+TEST(SynthPresets, ATrackTakesAsManyValuesAsBothThePresetAndTheSynthHave) {
+    struct Row {
+        int perTrack;
+        bool older;
+        int given;
+    };
+    const std::vector<float> current = ramp(130, 3.0f);
+    for (const Row row : {Row{130, true, 68}, Row{130, false, 130}, Row{129, false, 129}, Row{67, true, 67},
+                          Row{68, true, 68}, Row{69, true, 68}}) {
+        const Result<SynthPresetValues> preset =
+            readSynthPreset(row.older ? olderLayout("Old") : currentLayout("New", current));
+        ASSERT_TRUE(preset);
+        for (const int track : {0, 15}) {
+            FakeSynth synth(16 * row.perTrack);
+            const std::vector<float> before = synth.values;
+            ASSERT_TRUE(applySynthPreset(synth, track, *preset));
+            EXPECT_EQ(synth.strayCalls, 0);
+            const auto first = static_cast<std::size_t>(track * row.perTrack);
+            for (std::size_t i = 0; i < synth.values.size(); ++i) {
+                const bool given = i >= first && i < first + static_cast<std::size_t>(row.given);
+                EXPECT_EQ(synth.values[i], given ? preset->values[i - first] : before[i])
+                    << row.perTrack << (row.older ? " older" : " current") << ", track " << track << ", parameter " << i;
+            }
+        }
+    }
+}
+
+TEST(SynthPresets, OnlyTracksZeroToFifteenAreSavedAndNothingIsWrittenForAnother) {
+    TempFolder folder;
+    FakeSynth synth(16 * 40);
+    for (const int track : {-1, 16, 1000}) {
+        EXPECT_FALSE(writeSynthPresetFile(synth, track, "Nowhere", folder / "Nowhere.fxp")) << track;
+        EXPECT_TRUE(folder.namesIn().empty()) << track;
+    }
+    EXPECT_EQ(synth.strayCalls, 0);
+    for (const int track : {0, 15}) {
+        const std::string path = folder / ("Track " + std::to_string(track) + ".fxp");
+        ASSERT_TRUE(writeSynthPresetFile(synth, track, "Edge", path)) << track;
+        const std::vector<float> own(synth.values.begin() + track * 40, synth.values.begin() + track * 40 + 40);
+        EXPECT_EQ(readBytes(path), currentLayout("Edge", own)) << track;
+    }
     EXPECT_EQ(synth.strayCalls, 0);
 }
 
@@ -236,6 +292,50 @@ TEST_F(InstrumentSynthPresets, APathTooLongForItsFieldIsNotRemembered) {
         GTEST_SKIP() << "this system writes no file by a path this long";
     EXPECT_EQ(readBytes(folder / "Long.fxp").size(), 588u);
     EXPECT_EQ(drums->synthPresetPath(0), "");
+}
+
+// A path of `length` characters naming `file` in the test's folder: "/./" steps make up the length.
+std::string pathOfLength(const TempFolder& folder, std::size_t length, const std::string& file) {
+    std::string path = folder.path() + "/";
+    while (path.size() + file.size() + 2 <= length)
+        path += "./";
+    path += std::string(length - path.size() - file.size(), 'x') + file;
+    return path;
+}
+
+// Paths and names are kept with their terminating zero: 255 characters of a path and 27 of a name
+// at most; a path of 256 is forgotten rather than cut.
+TEST_F(InstrumentSynthPresets, APathOf255CharactersIsRememberedAndOneOf256IsNot) {
+    const std::string fullName(28, 'N');
+    for (const std::size_t length : {255u, 256u}) {
+        const std::string path = pathOfLength(folder, length, ".fxp");
+        ASSERT_EQ(path.size(), length);
+        try {
+            writeBytes(path, currentLayout(fullName, ramp(50, 1.0f)));
+        } catch (const std::runtime_error&) {
+            GTEST_SKIP() << "this system writes no file by a path of " << length << " characters";
+        }
+        ASSERT_TRUE(drums->loadSynthPreset(4, path)) << length;
+        EXPECT_EQ(drums->synthPresetPath(4), length == 255 ? path : "") << length;
+        EXPECT_EQ(drums->synthPresetName(4), std::string(27, 'N')) << length;
+    }
+}
+
+TEST_F(InstrumentSynthPresets, TracksOutsideZeroToFifteenHaveNoPresetAndTakeNone) {
+    const std::string good = folder / "Good.fxp";
+    writeBytes(good, currentLayout("Good", ramp(50, 3.0f)));
+    ASSERT_TRUE(drums->loadSynthPreset(0, good));
+    ASSERT_TRUE(drums->loadSynthPreset(15, good));
+    const std::vector<float> before = synth.values;
+    for (const int track : {-1, 16, 17}) {
+        EXPECT_FALSE(drums->loadSynthPreset(track, good)) << track;
+        EXPECT_FALSE(drums->saveSynthPreset(track, folder / "Other.fxp")) << track;
+        EXPECT_EQ(drums->synthPresetPath(track), "") << track;
+        EXPECT_EQ(drums->synthPresetName(track), "") << track;
+    }
+    EXPECT_EQ(synth.values, before);
+    EXPECT_EQ(synth.strayCalls, 0);
+    EXPECT_EQ(folder.namesIn(), std::vector<std::string>{"Good.fxp"});
 }
 
 TEST_F(InstrumentSynthPresets, TheListHoldsTheFxpFilesOfTheSynthFolderInScanOrder) {

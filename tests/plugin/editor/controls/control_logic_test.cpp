@@ -77,6 +77,31 @@ TEST(FaderValue, RunsFromTheMinimumToTheMaximumAndPlacesTheHandleBack) {
     EXPECT_EQ(faderHandleOffset(500.0f, 0.0f, 127.0f, 100), 100);
 }
 
+// The fader's edges: a value outside the range puts the handle at its end, half a pixel rounds
+// away from the start, and a fader with no travel or a range of one value has one place only.
+TEST(FaderValue, TheHandleStaysOnItsTravelAndAFaderWithoutTravelHasOnePlace) {
+    EXPECT_EQ(faderHandleOffset(-5.0f, 0.0f, 1.0f, 100), 0);
+    EXPECT_EQ(faderHandleOffset(0.25f, 0.0f, 1.0f, 10), 3);   // 2.5 pixels
+    EXPECT_EQ(faderHandleOffset(0.24f, 0.0f, 1.0f, 10), 2);   // 2.4
+    EXPECT_EQ(faderHandleOffset(0.5f, 0.5f, 0.5f, 100), 0);
+    EXPECT_EQ(faderHandleOffset(0.7f, 0.5f, 0.5f, 100), 0);
+    EXPECT_EQ(faderHandleOffset(0.5f, 0.0f, 1.0f, 0), 0);
+    for (const int length : {8, 6}) {  // the handle as long as the fader, or longer
+        EXPECT_EQ(faderShare(rectOfSize(10, 20, length, 16), 8, {14, 25}, FaderDirection::horizontal), 0.0f) << length;
+        EXPECT_EQ(faderShare(rectOfSize(10, 20, 16, length), 8, {15, 24}, FaderDirection::vertical), 0.0f) << length;
+    }
+    // A stepped fader of fewer than two steps stays at its minimum.
+    for (const int steps : {1, 0, -3})
+        EXPECT_EQ(steppedValue(0.7f, 2.0f, 5.0f, steps), 2.0f) << steps;
+}
+
+TEST(SwitchClick, AValueOutsideTheRangeCountsAsTheNearestEndState) {
+    EXPECT_EQ(switchState(7.0f, 0.0f, 2.0f, 3), 2);
+    EXPECT_EQ(switchState(-4.0f, 0.0f, 2.0f, 3), 0);
+    EXPECT_FLOAT_EQ(nextSwitchValue(7.0f, 0.0f, 2.0f, 3), 0.0f);
+    EXPECT_FLOAT_EQ(nextSwitchValue(-4.0f, 0.0f, 2.0f, 3), 1.0f);
+}
+
 struct SwitchCase {
     float value;
     float minimum;
@@ -107,6 +132,9 @@ TEST(Cells, AreCountedFromTheLeftAndOutsideIsNoCell) {
     // 75 / 7 leaves 5 pixels over at the right: no cell there.
     EXPECT_EQ(cellInRow(rectOfSize(0, 0, 75, 10), 7, {72, 5}), -1);
     EXPECT_EQ(cellInGrid(rectOfSize(0, 0, 80, 40), 8, 2, {15, 25}), 9);
+    // 45 / 2 leaves the bottom pixel row over: no cell there either.
+    EXPECT_EQ(cellInGrid(rectOfSize(0, 0, 80, 45), 8, 2, {15, 43}), 9);
+    EXPECT_EQ(cellInGrid(rectOfSize(0, 0, 80, 45), 8, 2, {15, 44}), -1);
 }
 
 TEST(NoteNames, EveryMidiNoteHasALetterAnOptionalSharpAndAnOctaveWithMiddleCAsC3) {

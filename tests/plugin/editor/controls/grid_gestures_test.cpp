@@ -341,11 +341,183 @@ TEST_F(Grid, StepsPastSixtyThreeAreIgnored) {
     EXPECT_EQ(press({315, 20}), GridOutcome::changed(63));
 }
 
+bool samePlanes(const TrackPatterns& a, const TrackPatterns& b) {
+    return a.stepVelocity == b.stepVelocity && a.stepHold == b.stepHold && a.stepRoll == b.stepRoll &&
+           a.randomHit == b.randomHit && a.randomVelocity == b.randomVelocity && a.randomHold == b.randomHold &&
+           a.randomRoll == b.randomRoll && a.randomMinDensity == b.randomMinDensity &&
+           a.randomMaxDensity == b.randomMaxDensity && a.randomMaxRoll == b.randomMaxRoll && a.stepTune == b.stepTune;
+}
+
+// Every pixel of a column, on a grid scrolled anywhere, lands on the first shown step plus the
+// column; a pixel left of the grid lands before the first shown step, not on it.
+TEST_F(Grid, OnAScrolledGridEachColumnIsTheFirstShownStepPlusItsIndex) {
+    for (const int offset : {0, 1, 17, 47, 48}) {
+        for (const int column : {0, 1, 14, 15}) {
+            for (const int x : {20 * column, 20 * column + 19}) {
+                const int step = offset + column;
+                EXPECT_EQ(geometry.stepAt(x, offset), step) << "offset " << offset << " x " << x;
+                data = {};
+                gestures.setScrollOffset(offset);
+                EXPECT_EQ(press({x, 20}), GridOutcome::changed(step)) << "offset " << offset << " x " << x;
+                gestures.mouseUp(target);
+                EXPECT_EQ(velocity(step), 127.0f);
+            }
+        }
+        EXPECT_EQ(geometry.stepAt(-1, offset), offset - 1) << offset;
+        EXPECT_EQ(geometry.stepAt(-20, offset), offset - 1) << offset;
+        EXPECT_EQ(geometry.stepAt(-21, offset), offset - 2) << offset;
+    }
+    // Before step 0, and on a grid too narrow for a column, a press is no step at all.
+    data = {};
+    gestures.setScrollOffset(0);
+    EXPECT_EQ(press({-1, 20}), GridOutcome{});
+    geometry = {rectOfSize(0, 0, 15, 40), false, 0};
+    EXPECT_EQ(press({5, 20}), GridOutcome{});
+    EXPECT_FALSE(gestures.isActive());
+    EXPECT_TRUE(samePlanes(data, TrackPatterns{}));
+}
+
+// A right drag decides its direction once the pointer has moved more than three pixels one way.
+TEST_F(Grid, ARightDragDecidesItsDirectionPastThreePixels) {
+    velocity(4) = 80;
+    const std::pair<CPoint, GridCursor> moves[] = {
+        {{3, 0}, GridCursor::undecided},   {{-3, 3}, GridCursor::undecided}, {{4, 0}, GridCursor::horizontal},
+        {{-4, 0}, GridCursor::horizontal}, {{0, 4}, GridCursor::vertical},   {{3, -4}, GridCursor::vertical},
+    };
+    for (const auto& [by, cursor] : moves) {
+        press(onStep(4), GridButton::right);
+        gestures.mouseMoved(target, geometry, {onStep(4).x + by.x, onStep(4).y + by.y}, {false, true});
+        EXPECT_EQ(gestures.cursor(), cursor) << by.x << "," << by.y;
+        gestures.mouseUp(target);
+    }
+}
+
+// Painting on the last page: past the right edge the pointer's step is 63, which waits like any
+// pointer step; back past the left edge it paints down to the step under the pointer. Nothing
+// outside the pattern's 64 steps is written.
+TEST_F(Grid, PaintingPastEitherEdgeOfTheLastPageStaysWithinThePattern) {
+    gestures.setScrollOffset(48);
+    data.stepVelocity[2][0] = 33.0f;  // the step after the pattern's last, in memory
+    press(onStep(12));                // step 60
+    gestures.mouseMoved(target, geometry, {400, 4}, {true, false});
+    for (int s = 60; s <= 62; ++s)
+        EXPECT_EQ(velocity(s), 127.0f) << s;
+    EXPECT_EQ(velocity(63), 0.0f) << "the pointer's step waits";
+    gestures.mouseMoved(target, geometry, {-45, 36}, {true, false});  // step 48 - 3 = 45
+    for (int s = 45; s <= 63; ++s)
+        EXPECT_EQ(velocity(s), 1.0f) << s;
+    EXPECT_EQ(velocity(44), 0.0f);
+    gestures.mouseUp(target);
+    EXPECT_EQ(data.stepVelocity[2][0], 33.0f);
+    for (int s = 0; s < kMaxSteps; ++s) {
+        EXPECT_EQ(data.stepVelocity[0][static_cast<std::size_t>(s)], 0.0f) << s;
+        EXPECT_EQ(data.stepHold[0][static_cast<std::size_t>(s)], 0.0f) << s;
+    }
+}
+
+// A grid given a pattern outside 0..15 edits nothing, whatever the gesture.
+TEST_F(Grid, AGridOfAPatternOutsideTheSixteenChangesNothing) {
+    for (int p = 0; p < kPatternCount; ++p)
+        data.stepVelocity[static_cast<std::size_t>(p)][3] = 50.0f;
+    const TrackPatterns before = data;
+    for (const int pattern : {-1, kPatternCount, kPatternCount + 1}) {
+        const GridTarget outside{&data, pattern, 16};
+        for (const GridButton button : {GridButton::left, GridButton::right}) {
+            EXPECT_EQ(gestures.mouseDown(outside, geometry, onStep(3), button, {true, false}), GridOutcome{})
+                << pattern;
+            for (int dx = 1; dx <= 60; ++dx)
+                gestures.mouseMoved(outside, geometry, {onStep(3).x + dx, 20 + dx / 4},
+                                    {button == GridButton::left, button == GridButton::right});
+            gestures.mouseUp(outside);
+        }
+        EXPECT_TRUE(samePlanes(data, before)) << pattern;
+    }
+}
+
+// The height's velocity under a step-number header, with steps 30 pixels high so that the
+// formula's truncation shows: 127 at the top 4 pixels and above, 1 at the bottom and below.
+TEST(GridHeights, VelocityTruncatesTheHeightsShareAndIsClampedAboveAndBelowTheSteps) {
+    const GridGeometry withHeader{rectOfSize(0, 0, 320, 48), false, 10};  // steps from y 10, h 30
+    const std::pair<int, int> velocityOfY[] = {{-50, 127}, {0, 127}, {14, 127}, {15, 123}, {16, 119},
+                                               {29, 63},   {44, 1},  {45, 1},   {200, 1}};
+    for (const auto& [y, velocity] : velocityOfY)
+        EXPECT_EQ(withHeader.velocityAt(y), velocity) << y;
+}
+
+// A pattern file may hold any finite hold or roll: a drag edits it from the nearest value the
+// grid itself allows, so one unit shorter than the longest is the longest less one.
+TEST_F(Grid, AHoldOrRollFarOutsideItsRangeIsEditedFromTheNearestEnd) {
+    struct Case {
+        bool lengthMode, shortHold;
+        float before;
+        int dx;
+        float after;
+    };
+    const Case cases[] = {
+        {true, false, 3e9f, -24, 62},  {true, false, 1e30f, -24, 62}, {true, false, -3e9f, 24, 1},
+        {true, true, 1e30f, -6, 1},    {true, true, -1e30f, 6, 1},     {false, false, 1e30f, -10, 2},
+        {false, false, -3e9f, 10, 1},  {true, false, 63.5f, -24, 62},  {true, false, -2.0f, 24, 1},
+        {false, false, -2.0f, 10, 1},
+    };
+    for (const Case& c : cases) {
+        data = {};
+        gestures.lengthMode = c.lengthMode;
+        gestures.shortHoldMode = c.shortHold;
+        velocity(0) = 90;
+        float& edited = c.lengthMode || c.shortHold ? hold(0) : roll(0);
+        edited = c.before;
+        press(onStep(0), GridButton::right);
+        dragBy(onStep(0), c.dx, 0, GridButton::right);
+        gestures.mouseUp(target);
+        EXPECT_EQ(edited, c.after) << c.lengthMode << c.shortHold << " from " << c.before << " by " << c.dx;
+    }
+}
+
+TEST_F(Grid, AHoldStopsAtSixtyThreeStepsWhenNoHitFollows) {
+    gestures.lengthMode = true;
+    velocity(0) = 90;
+    press(onStep(0), GridButton::right);
+    dragBy(onStep(0), 80 * GridGestures::kHoldPixels, 0, GridButton::right);
+    gestures.mouseUp(target);
+    EXPECT_EQ(hold(0), 63.0f);
+}
+
+// The scroll bar's parts, each at its first and last pixel: the arrows' 22 and 20 pixels, and
+// the thumb of a quarter of the 276-pixel track from 22 + 276 x offset / 64 (offset 5: 43).
+TEST_F(Grid, EachPartOfTheScrollBarAnswersFromItsFirstPixelToItsLast) {
+    geometry = {rectOfSize(0, 0, 320, 54), true, 0};
+    gestures.setScrollOffset(5);
+    ASSERT_EQ(geometry.thumbLeft(5), 43);
+    struct Case {
+        int x;
+        GridOutcome::What what;
+        int offsetAfter;
+    };
+    const Case cases[] = {
+        {0, GridOutcome::What::scrolled, 4},    {21, GridOutcome::What::scrolled, 4},
+        {22, GridOutcome::What::openMenu, 5},   {42, GridOutcome::What::openMenu, 5},
+        {43, GridOutcome::What::nothing, 5},    {111, GridOutcome::What::nothing, 5},
+        {112, GridOutcome::What::openMenu, 5},  {299, GridOutcome::What::openMenu, 5},
+        {300, GridOutcome::What::scrolled, 6},  {319, GridOutcome::What::scrolled, 6},
+    };
+    for (const Case& c : cases) {
+        gestures.setScrollOffset(5);
+        EXPECT_EQ(press({c.x, 45}).what, c.what) << c.x;
+        EXPECT_EQ(gestures.cursor(), c.what == GridOutcome::What::nothing ? GridCursor::thumb : GridCursor::normal)
+            << c.x;
+        EXPECT_EQ(gestures.getScrollOffset(), c.offsetAfter) << c.x;
+        gestures.mouseUp(target);
+    }
+}
+
 TEST(StripGestures, RowsSourceAndTarget) {
     const StripRows rows{100, 40, 12};
     const std::pair<int, int> rowOfY[] = {{99, -1}, {100, 0}, {139, 0}, {140, 1}, {579, 11}, {580, -1}};
     for (const auto& [y, row] : rowOfY) EXPECT_EQ(rows.rowAt(y), row) << y;
     EXPECT_EQ((StripRows{100, 40, 8}.rowAt(420)), -1);
+    // Never more than the twelve strips a page holds.
+    EXPECT_EQ((StripRows{100, 40, 16}.rowAt(579)), 11);
+    EXPECT_EQ((StripRows{100, 40, 16}.rowAt(580)), -1);
 
     StripDrag drag;
     EXPECT_FALSE(drag.press(-1));

@@ -170,6 +170,75 @@ TEST(KnobValue, TheDetentLowersAnglesAboveTheDefaultByTwentyDegreesOverA340Degre
                     127.0f * kKnob340Degrees / kKnobTwoPi);
 }
 
+// The detent is the 20 degrees after the default's place on the 340-degree arc, on a range that
+// does not start at 0: the default's angle is the detent's first, so turning down leaves the
+// default at once and turning up is held.
+TEST(KnobValue, TheDetentSpansTwentyDegreesFromTheDefaultsAngleOnAnyRange) {
+    const KnobRange range{-1.0f, 1.0f, 0.0f, true};
+    const float start = 0.5f * kKnob340Degrees;
+    const std::pair<float, float> valueOfAngle[] = {
+        {0.0f, -1.0f},
+        {start - 0.01f, -0.01f / kKnob340Degrees * 2.0f},
+        {start, 0.0f},
+        {start + kKnob10Degrees, 0.0f},
+        {start + kKnob20Degrees, 0.0f},
+        {start + kKnob20Degrees + 0.01f, 0.01f / kKnob340Degrees * 2.0f},
+        {kKnobTwoPi, 1.0f},
+    };
+    for (const auto& [angle, value] : valueOfAngle)
+        EXPECT_NEAR(knobValueOfAngle(angle, range), value, 1e-5f) << angle;
+    EXPECT_FLOAT_EQ(knobAngleOfValue(0.0f, range), start);
+    EXPECT_GT(knobAngleOfValue(0.001f, range), start + kKnob20Degrees);
+    EXPECT_LT(knobAngleOfValue(-0.001f, range), start);
+}
+
+TEST_F(KnobFixture, FromTheDefaultADetentKnobTurnsDownAtOnceAndUpOnlyPastTheDetent) {
+    knob.setDefaultValue(0.5f);
+    knob.setDetent(true);
+    knob.setSensitivity(0.002f);
+    for (const int dx : {-1, 1}) {
+        knob.setKnobValue(0.5f);
+        press(centre);
+        move({centre.x + dx, centre.y});
+        release({centre.x + dx, centre.y});
+        if (dx < 0) {
+            EXPECT_LT(knob.getValue(), 0.5f);
+        } else {
+            EXPECT_EQ(knob.getValue(), 0.5f);
+        }
+    }
+}
+
+// A value from outside the range, or a range of one value, still gives an angle on the dial.
+TEST(KnobAngle, AValueOutsideTheRangeStopsAtTheDialsEndsAndARangeOfOneValueAtItsStart) {
+    for (const bool detent : {false, true}) {
+        const KnobRange range{-1.0f, 1.0f, 0.0f, detent};
+        for (const float below : {-1.0001f, -3.0f})
+            EXPECT_EQ(knobAngleOfValue(below, range), 0.0f) << below << " detent " << detent;
+        for (const float above : {1.0001f, 5.0f})
+            EXPECT_EQ(knobAngleOfValue(above, range), kKnobTwoPi) << above << " detent " << detent;
+        const KnobRange single{0.5f, 0.5f, 0.5f, detent};
+        EXPECT_EQ(knobAngleOfValue(0.5f, single), 0.0f);
+        EXPECT_EQ(knobAngleOfValue(0.7f, single), 0.0f);
+        EXPECT_EQ(knobValueOfAngle(1.0f, single), 0.5f);
+    }
+}
+
+// A circular drag through the centre's own pixel has no direction there: the knob stays put
+// rather than taking a value that is no number.
+TEST_F(KnobFixture, ACircularDragThroughTheCentrePixelKeepsAValue) {
+    knob.setKnobMode(KnobMode::circular);
+    knob.setKnobValue(0.25f);
+    press({centre.x + 20, centre.y});
+    move(centre);
+    EXPECT_EQ(knob.getValue(), 0.25f);
+    move({centre.x, centre.y + 20});
+    EXPECT_EQ(knob.getValue(), 0.25f);
+    move({centre.x - 20, centre.y + 20});  // 45 degrees further, beyond the dead angle
+    EXPECT_GT(knob.getValue(), 0.25f);
+    EXPECT_LE(knob.getValue(), 1.0f);
+}
+
 }  // namespace
 }  // namespace rimba::controls
 

@@ -97,6 +97,11 @@ TEST(PatternDrawing, RollsHoldsAndTunesShowInTheirCellsAndAHoldRunsOverTheStepsI
         {"hold 4 of a hit scrolled out", 5, &PatternRowValues::hold, 4, 64, 7, {0, 1}},
         {"hold 40 to the grid's edge", 5, &PatternRowValues::hold, 40, 64, 0,
          {5, 6, 7, 8, 9, 10, 11, 12, 13, 14, 15}},
+        // A pattern file may give any finite number: beyond the grid's limits it draws as them.
+        {"hold 3e9 to the grid's edge", 5, &PatternRowValues::hold, 3e9f, 64, 0,
+         {5, 6, 7, 8, 9, 10, 11, 12, 13, 14, 15}},
+        {"hold -3e9", 5, &PatternRowValues::hold, -3e9f, 64, 0, {}},
+        {"roll 1e30 as 3", 2, &PatternRowValues::roll, 1e30f, 16, 0, {2}},
         {"tune +3", 12, &PatternRowValues::tune, 3, 16, 0, {12}},
         {"tune -5", 12, &PatternRowValues::tune, -5, 16, 0, {12}},
     };
@@ -108,11 +113,47 @@ TEST(PatternDrawing, RollsHoldsAndTunesShowInTheirCellsAndAHoldRunsOverTheStepsI
         EXPECT_EQ(changedColumns(drawRow(plain, c.scrollOffset), drawRow(shaped, c.scrollOffset), stepRows), c.changed)
             << c.what;
     }
+    PatternRowValues rollOfThree = plainHits(), hugeRoll = plainHits();
+    rollOfThree.roll[2] = 3.0f;
+    hugeRoll.roll[2] = 1e30f;
+    EXPECT_TRUE(changedColumns(drawRow(rollOfThree), drawRow(hugeRoll), stepRows).empty());
     // Two tunes read differently, not merely "tuned".
     PatternRowValues up = plainHits(), down = plainHits();
     up.tune[12] = 3.0f;
     down.tune[12] = -5.0f;
     EXPECT_EQ(changedColumns(drawRow(up), drawRow(down), stepRows), std::vector<int>{12});
+}
+
+// The row's own limits, whatever it is given: 1 to 64 steps, the loop within the 16 patterns and
+// never ending before it starts, and a cell only for the 16 visible columns.
+TEST(PatternViews, KeepTheirRowsLoopsAndColumnsWithinTheirLimits) {
+    CVornPattern grid(rectOfSize(0, 0, kWidth, kHeight), nullptr, 1, kTrack);
+    const std::pair<int, int> stepCounts[] = {{0, 1}, {-5, 1}, {1, 1}, {64, 64}, {65, 64}, {1000, 64}};
+    for (const auto& [given, kept] : stepCounts) {
+        PatternRowValues row = plainHits();
+        row.stepCount = given;
+        grid.setRow(row);
+        EXPECT_EQ(grid.getRow().stepCount, kept) << given;
+        TrackPatterns data{};
+        grid.attachPatterns(&data, 0, given);
+        EXPECT_EQ(grid.getRow().stepCount, kept) << given;
+        grid.attachPatterns(nullptr, 0, 16);
+    }
+
+    CVornLoopSelect loop(rectOfSize(0, 0, 160, 10), nullptr, 1);
+    const std::array<std::array<int, 4>, 5> ranges{{{3, 9, 3, 9}, {9, 3, 9, 9}, {-2, 20, 0, 15}, {16, 0, 15, 15},
+                                                    {0, 15, 0, 15}}};
+    for (const auto& [first, last, keptFirst, keptLast] : ranges) {
+        loop.setRange(first, last);
+        EXPECT_EQ(loop.getFirst(), keptFirst) << first << ".." << last;
+        EXPECT_EQ(loop.getLast(), keptLast) << first << ".." << last;
+    }
+
+    EXPECT_FALSE(grid.columnRect(-1));
+    EXPECT_FALSE(grid.columnRect(16));
+    ASSERT_TRUE(grid.columnRect(0));
+    ASSERT_TRUE(grid.columnRect(15));
+    EXPECT_EQ(grid.columnRect(15)->right, kWidth);
 }
 
 // Where the press lands: on a step (its velocity changed) or on the bar (a menu asked for, or the
