@@ -187,7 +187,11 @@ TEST_F(HostedEffectSlots, TheInstrumentsEndClosesEveryPluginItHolds) {
 TEST_F(HostedEffectSlots, AProgramWithEveryEffectRendersTheSameInAFreshInstrument) {
     const std::vector<std::string> effects{"fixture-gain", "fixture-regular-programs", "fixture-chunk-programs",
                                            "fixture-one-in-two-out"};
-    const auto setUp = [](Engine& e) { probe(e, 0, 0.5f); };
+    // A block names only libraries of the effects folder or the standard plug-in folders.
+    const auto setUp = [](Engine& e) {
+        probe(e, 0, 0.5f);
+        e->settings.effectPath = std::string(RIMBA_FIXTURE_PLUGIN_DIR) + "/";
+    };
     setUp(engine);
     for (int slot = 0; slot < kEffectSlots; ++slot)
         ASSERT_TRUE(engine->selectEffect(slot, fixturePluginPath(effects[static_cast<std::size_t>(slot)])).ok());
