@@ -91,6 +91,12 @@ bool sameName(const std::string& a, const std::string& b, const PathRules& rules
     return true;
 }
 
+// A path that does not depend on the folder the host works in: absolute, or on Windows one from
+// the root of the current drive ("\Effects\x.dll"), which the system anchors as it resolves it.
+bool anchored(const std::string& path) {
+    return platform::isAbsolutePath(path) || (!path.empty() && platform::isPathSeparator(path.front()));
+}
+
 }  // namespace
 
 PathRules systemPathRules() {
@@ -131,11 +137,11 @@ std::vector<std::string> programEffectFolders(const std::string& effectFolder) {
 
 Result<std::string> placeProgramEffectLibrary(const std::string& path, const std::string& effectFolder) {
     // A relative name would be found from wherever the host runs.
-    if (!platform::isAbsolutePath(path))
+    if (!anchored(path))
         return Refusal{"a relative name, and no effects folder to look for it in"};
     std::vector<std::string> folders;
     for (const std::string& folder : programEffectFolders(effectFolder))
-        if (platform::isAbsolutePath(folder))
+        if (anchored(folder))
             if (std::optional<std::string> resolved = platform::resolvedPath(folder))
                 folders.push_back(std::move(*resolved));
     const std::optional<std::string> library = platform::resolvedPath(path);
