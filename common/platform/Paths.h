@@ -5,7 +5,9 @@
 // Any thread except the audio thread (the folders read the environment and the system).
 
 #include <cstddef>
+#include <optional>
 #include <string>
+#include <vector>
 
 namespace rimba::platform {
 
@@ -27,6 +29,25 @@ std::string withNativeSeparators(std::string path);
 
 // `folder` and `name` with one separator between them.
 std::string joinPath(const std::string& folder, const std::string& name);
+
+// Whether letter case tells two names apart: not on Windows, where "Verb.DLL" and "verb.dll" are
+// one file; on Linux it does.
+bool namesIgnoreCase();
+
+// The path of an existing file or folder as the system finally reaches it: absolute, with every
+// ".", ".." and symbolic link resolved and one separator between names (realpath on Linux; the
+// final path of the file opened for its attributes only on Windows, where ".." is taken out
+// before links are followed, as the system itself does when it opens the path). None when
+// nothing exists there. Nothing is loaded or run.
+std::optional<std::string> resolvedPath(const std::string& path);
+
+// The folders that plug-ins are installed in by this system's conventions, unresolved, in order,
+// some perhaps missing. Linux: every entry of $VST_PATH and of $LXVST_PATH, then ~/.vst,
+// ~/.lxvst, /usr/local/lib/vst, /usr/local/lib/lxvst, /usr/lib/vst and /usr/lib/lxvst (Debian
+// installs VST 2.4 plug-ins under the last two). Windows: the registry's VSTPluginsPath
+// (HKLM\SOFTWARE\VST), then VSTPlugins and Steinberg\VSTPlugins under the program-files folder,
+// and VST2 and Steinberg\VST2 under its Common Files.
+std::vector<std::string> standardPluginFolders();
 
 // The file-name extension of loadable libraries, without the dot: "dll" or "so".
 const char* libraryExtension();

@@ -267,7 +267,7 @@ void VornDrums::applyEffects(const ProgramChunk& program) {
             continue;
         }
         const std::string path = platform::resolvePathIgnoringCase(effectPathFromStored(entry.path, settings.effectPath));
-        if (Result<> loaded = loadSlot(slot, path); !loaded)
+        if (Result<> loaded = loadProgramEffect(slot, path); !loaded)
             logRefusal("effect library", path + ": " + loaded.reason());
         if (HostedPlugin* plugin = effectSlots[static_cast<std::size_t>(slot)])
             restoreEffectState(*plugin, entry.state, entry.program);

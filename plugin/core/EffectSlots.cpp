@@ -5,6 +5,7 @@
 
 #include "common/platform/Paths.h"
 #include "plugin/core/VornDrums.h"
+#include "plugin/effects/LibraryPlaces.h"
 #include "plugin/files/FolderFiles.h"
 
 namespace rimba {
@@ -19,11 +20,11 @@ HostedPlugin*& VornDrums::slotPointer(int slot) {
     return slot == kSynthSlot ? drumSynthPlugin : effectSlots[static_cast<std::size_t>(slot)];
 }
 
-Result<> VornDrums::loadSlot(int slot, const std::string& path) {
+Result<> VornDrums::loadSlot(int slot, const std::string& path, const std::string& file) {
     if (!isSlot(slot))
         return Refusal{"no slot " + std::to_string(slot)};
     // The plug-in the slot holds stays, with its state, when the same library is asked for.
-    if (HostedPlugin* current = slotPointer(slot); current != nullptr && !path.empty() && current->libraryPath() == path)
+    if (slotHolds(slot, path))
         return {};
     LoadGuard holdForLibrary(handshake);
     std::unique_ptr<CPlugin>& holder = hostedPlugins[static_cast<std::size_t>(slot)];
@@ -35,13 +36,32 @@ Result<> VornDrums::loadSlot(int slot, const std::string& path) {
                                 .blockSize = pluginBlockFrames,
                                 .hold = &handshake,
                                 .timeInfo = &timeForPlugins};
-    Result<> loaded = holder->load(path, sources);
+    Result<> loaded = holder->load(path, sources, file);
     if (!loaded) {
         holder.reset();
         return loaded;
     }
     slotPointer(slot) = holder.get();
     return {};
+}
+
+bool VornDrums::slotHolds(int slot, const std::string& path) {
+    HostedPlugin* current = slotPointer(slot);
+    return current != nullptr && !path.empty() && current->libraryPath() == path;
+}
+
+Result<> VornDrums::loadProgramEffect(int slot, const std::string& path) {
+    if (!isSlot(slot))
+        return Refusal{"no slot " + std::to_string(slot)};
+    // Nothing is opened for the library the slot already runs, wherever it was chosen from.
+    if (slotHolds(slot, path))
+        return {};
+    Result<std::string> place = placeProgramEffectLibrary(path, settings.effectPath);
+    if (!place) {
+        removeSlot(slot);
+        return place.refusal();
+    }
+    return loadSlot(slot, path, *place);
 }
 
 void VornDrums::removeSlot(int slot) {

@@ -255,7 +255,15 @@ public:
 
     // Main; a loader. Loads the library into the slot, holding the audio thread off meanwhile;
     // the library the slot already holds is not loaded again. A refusal empties the slot.
-    Result<> loadSlot(int slot, const std::string& path);
+    // `file`, when given, is the file opened for `path` (see CPlugin::load).
+    Result<> loadSlot(int slot, const std::string& path, const std::string& file = {});
+    // Main (or the host's thread in setChunk); a loader. A library that a program block names:
+    // loaded as loadSlot does only when it lies inside the effects folder or a standard plug-in
+    // folder (plugin/effects/LibraryPlaces.h), judged before anything of it is opened; otherwise
+    // refused, saying why, and the slot is emptied. The library the slot already holds stays.
+    Result<> loadProgramEffect(int slot, const std::string& path);
+    // Main. The slot holds a plug-in loaded from `path` (not empty).
+    bool slotHolds(int slot, const std::string& path);
     // Main; a loader. Unloads and empties the slot.
     void removeSlot(int slot);
     // The slot menu's two actions: a successful load switches the effect on, a failed one or a

@@ -63,13 +63,13 @@ VstIntPtr CPlugin::dispatch(VstInt32 opcode, VstInt32 index, VstIntPtr value, vo
 
 // --- loading ---------------------------------------------------------------------------------
 
-Result<> CPlugin::load(const std::string& path, const PluginSources& given) {
+Result<> CPlugin::load(const std::string& path, const PluginSources& given, const std::string& file) {
     if (path.empty())
         return Refusal{"no library named"};
     unload();
     sources = given;
     link = HostLink{given.timeInfo, this};
-    if (Result<> opened = openLibrary(path); !opened) {
+    if (Result<> opened = openLibrary(file.empty() ? path : file); !opened) {
         releasePlugin();
         return opened;
     }

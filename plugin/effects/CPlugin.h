@@ -84,8 +84,10 @@ public:
     CPlugin& operator=(const CPlugin&) = delete;
 
     // Loads the library at `path` (replacing what is loaded), opens the plug-in and makes it
-    // ready to process. A refusal says why and leaves nothing loaded.
-    Result<> load(const std::string& path, const PluginSources& sources);
+    // ready to process. A refusal says why and leaves nothing loaded. `file`, when given, is the
+    // file opened for `path`: the resolved path a caller judged before, so that what runs is what
+    // was judged; `path` is still what the slot keeps, shows and saves.
+    Result<> load(const std::string& path, const PluginSources& sources, const std::string& file = {});
     // Sends the plug-in mains off and effClose, then releases its library.
     void unload();
 

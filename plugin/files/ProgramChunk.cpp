@@ -424,8 +424,10 @@ std::string storedEffectPath(const std::string& path, const std::string& effectP
 
 std::string effectPathFromStored(const std::string& stored, const std::string& effectPath) {
     std::string path = platform::withNativeSeparators(stored);
-    // A drive path stays whole even where it cannot open, like any foreign absolute path.
-    const bool absolute = platform::isAbsolutePath(path) || (path.size() > 1 && path[1] == ':');
+    // A drive path stays whole even where it cannot open, like any foreign absolute path; so does
+    // a path from a root ("\Effects\Verb.dll"), which is no name inside the effect folder.
+    const bool absolute = platform::isAbsolutePath(path) || (path.size() > 1 && path[1] == ':') ||
+                          (!path.empty() && platform::isPathSeparator(path.front()));
     if (!absolute)
         path = effectPath + path;
     if (path.size() >= 4 && path[path.size() - 4] == '.')

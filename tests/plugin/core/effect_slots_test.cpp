@@ -261,6 +261,11 @@ TEST_F(HostedEffectSlots, AProgramWithEveryEffectRendersTheSameInAFreshInstrumen
     const std::vector<std::string> effects{"fixture-gain", "fixture-regular-programs", "fixture-chunk-programs",
                                            "fixture-one-in-two-out"};
     const auto setUp = [](Engine& e) { probe(e, 0, 0.5f); };
+    // A block names only libraries of the effects folder or the standard plug-in folders; this
+    // one names them by their whole paths, as none lies in the first instrument's (empty) folder.
+    const auto takeEffectsFromTheFixtures = [](Engine& e) {
+        e->settings.effectPath = std::string(RIMBA_FIXTURE_PLUGIN_DIR) + "/";
+    };
     setUp(engine);
     for (int slot = 0; slot < kEffectSlots; ++slot)
         ASSERT_TRUE(engine->selectEffect(slot, fixturePluginPath(effects[static_cast<std::size_t>(slot)])).ok());
@@ -275,6 +280,7 @@ TEST_F(HostedEffectSlots, AProgramWithEveryEffectRendersTheSameInAFreshInstrumen
 
     Engine fresh;
     setUp(fresh);
+    takeEffectsFromTheFixtures(fresh);
     // A block names the effects' libraries but not the drum synth's: the synth is loaded first.
     ASSERT_TRUE(fresh->loadSlot(VornDrums::kSynthSlot, fixturePluginPath("fixture-drum-synth")).ok());
     ASSERT_EQ(fresh->setChunk(const_cast<std::uint8_t*>(block.data()), static_cast<VstInt32>(block.size()), false),
@@ -290,6 +296,7 @@ TEST_F(HostedEffectSlots, AProgramWithEveryEffectRendersTheSameInAFreshInstrumen
     EXPECT_EQ(fresh->slotPlugin(2)->currentProgram(), 3);
     EXPECT_EQ(fresh->slotPlugin(VornDrums::kSynthSlot)->getParameter(3 * 8 + 1), 0.25f);
     // The first instrument takes its own block too, so both start from the same state.
+    takeEffectsFromTheFixtures(engine);
     ASSERT_EQ(engine->setChunk(const_cast<std::uint8_t*>(block.data()), static_cast<VstInt32>(block.size()), false),
               1);
     setUp(engine);

@@ -85,6 +85,7 @@ TEST(WindowsLibraryPaths, AStoredEffectPathIsLookedForInTheEffectFolderAsADll) {
     EXPECT_EQ(effectPathFromStored("Verb.vst", effects), "C:\\Effects\\Verb.dll");
     EXPECT_EQ(effectPathFromStored("Sub/Verb.vst", effects), "C:\\Effects\\Sub\\Verb.dll");
     EXPECT_EQ(effectPathFromStored("D:\\Other\\Verb.dll", effects), "D:\\Other\\Verb.dll");
+    EXPECT_EQ(effectPathFromStored("/Other/Verb.dll", effects), "\\Other\\Verb.dll");
 }
 
 }  // namespace
