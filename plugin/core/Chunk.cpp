@@ -161,6 +161,7 @@ Result<> VornDrums::takeProgramBlock(std::span<const std::uint8_t> block) {
     if (!program)
         return program.refusal();
     applyProgram(*program);
+    reportLatency();
     return {};
 }
 
@@ -263,11 +264,11 @@ void VornDrums::applyEffects(const ProgramChunk& program) {
     for (int slot = 0; slot < kEffectSlots; ++slot) {
         const ChunkEffect& entry = program.effects[static_cast<std::size_t>(slot)];
         if (entry.state.empty()) {
-            removeSlot(slot);
+            emptySlot(slot);
             continue;
         }
         const std::string path = platform::resolvePathIgnoringCase(effectPathFromStored(entry.path, settings.effectPath));
-        if (Result<> loaded = loadSlot(slot, path); !loaded)
+        if (Result<> loaded = placeInSlot(slot, path); !loaded)
             logRefusal("effect library", path + ": " + loaded.reason());
         if (HostedPlugin* plugin = effectSlots[static_cast<std::size_t>(slot)])
             restoreEffectState(*plugin, entry.state, entry.program);
