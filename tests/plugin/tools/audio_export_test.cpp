@@ -172,7 +172,9 @@ TEST_F(AudioExport, ASixteenStepExportEndsWithoutAFade) {
 // them, and the file is the one exported without it, the fade of the last frames included.
 TEST_F(AudioExport, AnInsertsLatencyIsTakenOffTheStartSoTheFileKeepsTheBeat) {
     drums->playMode = 0;
-    drums->patternSteps[0] = 15;  // ends with a fade
+    // 55125 frames: the last block starts 1877 frames before the pattern's end, and so fades,
+    // and 2177 frames before the file's end.
+    drums->patternSteps[0] = 10;
     giveTrackConstantSound(*drums, 0, 16384, 30000);
     drums->patterns[0].stepVelocity[0][0] = 127.0f;
     drums->patterns[0].stepVelocity[0][8] = 100.0f;
@@ -188,7 +190,7 @@ TEST_F(AudioExport, AnInsertsLatencyIsTakenOffTheStartSoTheFileKeepsTheBeat) {
 
     const WaveFile plain = readWave(dry);
     const WaveFile late = readWave(delayed);
-    ASSERT_EQ(late.samples.size(), 82687u * 2);
+    ASSERT_EQ(late.samples.size(), 55125u * 2);
     const auto firstSound = [](const WaveFile& wave) {
         return (std::find_if(wave.samples.begin(), wave.samples.end(), [](std::int16_t x) { return x != 0; }) -
                 wave.samples.begin()) / 2;
