@@ -209,14 +209,15 @@ TEST_F(HostedEffectSlots, TheLatencyOfTheRunningInsertsIsReportedAndTheHostToldO
         {"the first insert removed", [&] { engine->removeEffect(kInsert1); }, 0},
         {"the second insert on", [&] { switchEffect(kInsert2, 1); }, 300},
     };
-    const AEffect& face = *engine->getAeffect();
-    int reported = face.initialDelay;
+    // The timer's thread may write it meanwhile.
+    const auto initialDelay = [this] { return std::atomic_ref<VstInt32>(engine->getAeffect()->initialDelay).load(); };
+    int reported = initialDelay();
     ASSERT_EQ(reported, 0);
     for (const Change& change : changes) {
         SCOPED_TRACE(change.what);
         const int told = engine.clock.ioChanges.load();
         change.make();
-        EXPECT_EQ(face.initialDelay, change.latency);
+        EXPECT_EQ(initialDelay(), change.latency);
         EXPECT_EQ(engine.clock.ioChanges.load() - told, change.latency != reported ? 1 : 0);
         reported = change.latency;
     }
@@ -228,7 +229,7 @@ TEST_F(HostedEffectSlots, TheLatencyOfTheRunningInsertsIsReportedAndTheHostToldO
     while (engine.clock.ioChanges.load() == told && std::chrono::steady_clock::now() < deadline)
         std::this_thread::sleep_for(std::chrono::milliseconds(5));
     EXPECT_EQ(engine.clock.ioChanges.load(), told + 1);
-    EXPECT_EQ(face.initialDelay, 500);
+    EXPECT_EQ(initialDelay(), 500);
 }
 
 TEST_F(HostedEffectSlots, PluginsAskTheInstrumentsClockAndHearOfNewRatesAndBlockSizes) {
