@@ -35,7 +35,8 @@ struct SlotEffect {
 };
 
 // The state block of stateBlock() (three tracks panned apart, playing from step 0) with its
-// tracks' send 1 full and `effects` in their slots, switched on.
+// tracks' send 1 full and `effects` in their slots, switched on. The effects are named by file
+// name, which the instrument finds in its effects folder.
 std::vector<std::uint8_t> programWith(const std::vector<SlotEffect>& effects) {
     const FormRow& form = formTable()[6];
     Block block(stateBlock());
@@ -55,7 +56,7 @@ std::vector<std::uint8_t> programWith(const std::vector<SlotEffect>& effects) {
             state.be32(32 + 4 * p, bits);
         }
         block.i32(tail + kTailEffectEntries + 8 * slot, static_cast<std::int32_t>(state.bytes.size()));
-        block.text(tail + kTailEffectPaths + 256 * slot, fixturePluginPath(effect.fixture));
+        block.text(tail + kTailEffectPaths + 256 * slot, std::string(effect.fixture) + RIMBA_LIBRARY_EXTENSION);
         block.i32(tail + kTailEffectEnabled + 4 * slot, 1);
         block.append(state.bytes);
     }
@@ -82,6 +83,10 @@ class HostedEffectsHost : public HostWithLibrary {
 protected:
     void SetUp() override {
         HostWithLibrary::SetUp();
+        // The fixtures' folder is the effects folder: a path of this machine would be no
+        // Windows path under Wine.
+        settings::SettingsStore("RimbaDrums_64")
+            .writeText("Settings", "EffectPath", platform::withNativeSeparators(std::string(RIMBA_FIXTURE_PLUGIN_DIR) + "/"));
         effect = plugin.create();
         ASSERT_NE(effect, nullptr);
         dispatch(effect, effSetSampleRate, 0, 0, nullptr, 44100.0f);

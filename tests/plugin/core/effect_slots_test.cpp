@@ -16,6 +16,7 @@
 #include <vector>
 
 #include "common/platform/Paths.h"
+#include "common/platform/PeriodicTimer.h"
 #include "plugin/model/Tags.h"
 #include "tests/plugin/core/CoreFixture.h"
 #include "tests/plugin/core/EngineFixture.h"
@@ -222,12 +223,13 @@ TEST_F(HostedEffectSlots, TheLatencyOfTheRunningInsertsIsReportedAndTheHostToldO
         reported = change.latency;
     }
 
-    // A plug-in's own change is found by the timer, on its thread.
+    // A plug-in's own change is found by the timer (a thread of its own, or this thread's
+    // messages on Windows).
     const int told = engine.clock.ioChanges.load();
     engine->slotPlugin(kInsert2)->setParameter(0, 0.5f);
     const auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(10);
     while (engine.clock.ioChanges.load() == told && std::chrono::steady_clock::now() < deadline)
-        std::this_thread::sleep_for(std::chrono::milliseconds(5));
+        platform::runTimersOnThisThread(5);
     EXPECT_EQ(engine.clock.ioChanges.load(), told + 1);
     EXPECT_EQ(initialDelay(), 500);
 }

@@ -17,11 +17,11 @@
 #include <fstream>
 #include <random>
 #include <string>
-#include <thread>
 #include <vector>
 
 #include "plugin/core/VornDrums.h"
 #include "common/platform/Files.h"
+#include "common/platform/PeriodicTimer.h"
 #include "plugin/effects/CPlugin.h"
 #include "plugin/effects/EffectFiles.h"
 #include "plugin/effects/EffectImages.h"
@@ -318,7 +318,7 @@ TEST(RealLatency, AnInsertedLimitersLatencyBecomesTheInstrumentsInitialDelay) {
     const auto initialDelay = [&] { return std::atomic_ref<VstInt32>(drums->getAeffect()->initialDelay).load(); };
     const auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(10);
     while (initialDelay() != limiterLatency && std::chrono::steady_clock::now() < deadline)
-        std::this_thread::sleep_for(std::chrono::milliseconds(5));
+        platform::runTimersOnThisThread(5);
     EXPECT_EQ(initialDelay(), limiterLatency);
     drums->removeEffect(2);
     EXPECT_EQ(drums->getAeffect()->initialDelay, 0);
