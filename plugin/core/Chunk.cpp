@@ -161,6 +161,7 @@ Result<> VornDrums::takeProgramBlock(std::span<const std::uint8_t> block) {
     if (!program)
         return program.refusal();
     applyProgram(*program);
+    reportLatency();
     return {};
 }
 
@@ -263,7 +264,7 @@ void VornDrums::applyEffects(const ProgramChunk& program) {
     for (int slot = 0; slot < kEffectSlots; ++slot) {
         const ChunkEffect& entry = program.effects[static_cast<std::size_t>(slot)];
         if (entry.state.empty()) {
-            removeSlot(slot);
+            emptySlot(slot);
             continue;
         }
         const std::string path = platform::resolvePathIgnoringCase(effectPathFromStored(entry.path, settings.effectPath));

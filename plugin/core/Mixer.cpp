@@ -226,13 +226,16 @@ void VornDrums::applyMasterEqualiser(float** outputs, VstInt32 frames) {
 
 void VornDrums::runInsertEffects(float** outputs, VstInt32 frames) {
     const auto bytes = sizeof(float) * static_cast<std::size_t>(frames);
-    for (int slot = 2; slot < kEffectSlots; ++slot) {
+    for (int slot = kFirstInsertSlot; slot < kEffectSlots; ++slot) {
         HostedPlugin* effect = effectSlots[static_cast<std::size_t>(slot)];
         if (effect == nullptr || !effectEnabled[static_cast<std::size_t>(slot)])
             continue;
         std::memcpy(effect->inputChannel(0), outputs[0], bytes);
         std::memcpy(effect->inputChannel(1), outputs[1], bytes);
         effect->processBlock(frames);
+        // A plug-in without outputs only listens (a meter): the master goes on as it was.
+        if (effect->outputCount() == 0)
+            continue;
         std::memcpy(outputs[0], effect->outputChannel(0), bytes);
         std::memcpy(outputs[1], effect->outputChannel(1), bytes);
     }

@@ -212,9 +212,10 @@ void VornDrums::setValue(std::int32_t tag, float value) {
         setPlaying(asInt() != 0);
     else if (offset == tags::kTempoOffset)
         tempo = std::max(asInt(), 1);
-    else if (offset >= tags::kEffectEnabledOffset && offset < tags::kEffectEnabledOffset + kEffectSlots)
+    else if (offset >= tags::kEffectEnabledOffset && offset < tags::kEffectEnabledOffset + kEffectSlots) {
         effectEnabled[static_cast<std::size_t>(offset - tags::kEffectEnabledOffset)] = asInt() != 0;
-    else if (offset == tags::kFillAttenuationOffset)
+        reportLatency();  // an insert switched on or off adds or takes away its latency
+    } else if (offset == tags::kFillAttenuationOffset)
         fillAttenuation = std::clamp(asInt(), 0, kMaxFillAttenuation);
 }
 
@@ -324,6 +325,7 @@ Result<> VornDrums::loadProgramFile(const std::string& path) {
 void VornDrums::programChangeTimer() {
     if (const std::optional<std::int32_t> program = programChanges.pop())
         loadProgram(*program);
+    recheckLatency();
 }
 
 }  // namespace rimba

@@ -7,6 +7,7 @@
 
 #include "common/platform/Clock.h"
 #include "plugin/core/DenormalGuard.h"
+#include "plugin/core/PieceTime.h"
 #include "plugin/core/RandomKeystrokes.h"
 #include "plugin/core/SettingLaws.h"
 #include "plugin/core/VornDrums.h"
@@ -56,19 +57,26 @@ void VornDrums::renderBlock(float** outputs, VstInt32 frames) {
     }
     takeEditorNotes();
     const VstTimeInfo& inForce = clockForBlock(*time);
-    timeForPlugins.store(&inForce);
     // A hosted plug-in is never handed more frames than it was told, so a longer block (the
-    // audio export's) is rendered in pieces.
+    // audio export's) is rendered in pieces, each with the time at which it starts.
     std::array<float*, kTrackSlots + 6> pieceOutputs{};
     for (VstInt32 done = 0; done < frames;) {
         const VstInt32 piece = std::min<VstInt32>(frames - done, pluginBlockFrames);
         for (VstInt32 c = 0; c < channels; ++c)
             pieceOutputs[static_cast<std::size_t>(c)] = outputs[c] ? outputs[c] + done : nullptr;
-        VstTimeInfo pieceTime = inForce;
-        pieceTime.samplePos += done;
-        renderChunk(pieceOutputs.data(), piece, pieceTime);
+        renderChunk(pieceOutputs.data(), piece, publishPieceTime(inForce, done));
         done += piece;
     }
+}
+
+// The record a plug-in's audioMasterGetTime answers stays whole while the next piece's is
+// written: the two records take turns.
+const VstTimeInfo& VornDrums::publishPieceTime(const VstTimeInfo& blockTime, VstInt32 offset) {
+    pieceTimeTurn ^= 1;
+    VstTimeInfo& record = pieceTimes[pieceTimeTurn];
+    record = timeAfter(blockTime, offset);
+    timeForPlugins.store(&record);
+    return record;
 }
 
 const VstTimeInfo& VornDrums::clockForBlock(const VstTimeInfo& hostTime) {
@@ -119,6 +127,16 @@ void VornDrums::renderChunk(float** outputs, VstInt32 frames, const VstTimeInfo&
         }
     }
     finishBlock(outputs, frames);
+    delaySeparateOutputs(outputs, frames);
+}
+
+// The host holds every output back by the latency the inserts give the master; the outputs that
+// do not pass through the inserts are held back as much here, so they stay in time with it.
+void VornDrums::delaySeparateOutputs(float** outputs, VstInt32 frames) {
+    if (separateOutputDelay.frames() == 0 || !multiOutput || offlineRender.load(std::memory_order_relaxed))
+        return;
+    for (VstInt32 c = 2; c < cEffect.numOutputs; ++c)
+        separateOutputDelay.delay(c - 2, outputs[c], frames);
 }
 
 void VornDrums::renderSample(float** outputs, VstInt32 i) {

@@ -55,6 +55,7 @@ VornDrums::VornDrums(audioMasterCallback master, std::unique_ptr<InstrumentStora
     installFactoryLibraryOnFirstUse(settings);
     restoreLastState(firstRun);
 
+    hostHasInstrument = true;
     // Registered last, once the instrument is whole: the timer thread may serve it at once.
     InstanceList::process().add({this, [](void* self) { static_cast<VornDrums*>(self)->programChangeTimer(); }});
 }

@@ -25,6 +25,7 @@
 #include "common/vst/AudioEffectX.h"
 #include "plugin/core/InstanceList.h"
 #include "plugin/core/InstrumentState.h"
+#include "plugin/core/OutputDelay.h"
 #include "plugin/core/StoredSettings.h"
 #include "plugin/effects/CPlugin.h"
 #include "plugin/model/InstrumentSettings.h"
@@ -192,6 +193,8 @@ private:
     void forwardTrackToSynth(int track);
     void writeSilence(float** outputs, VstInt32 frames) const;
     void renderChunk(float** outputs, VstInt32 frames, const VstTimeInfo& time);
+    const VstTimeInfo& publishPieceTime(const VstTimeInfo& blockTime, VstInt32 offset);
+    void delaySeparateOutputs(float** outputs, VstInt32 frames);
     const VstTimeInfo& clockForBlock(const VstTimeInfo& hostTime);
     void drainOneMidiEntry();
     void startVoice(TrackVoice& voice, int velocity);
@@ -251,6 +254,7 @@ public:
     // Slots 0 to 3 are the effect slots (send 1, send 2, insert 1, insert 2), kSynthSlot the
     // drum synth.
     static constexpr int kSynthSlot = kEffectSlots;
+    static constexpr int kFirstInsertSlot = 2;
     static constexpr int kPluginSlots = kEffectSlots + 1;
 
     // Main; a loader. Loads the library into the slot, holding the audio thread off meanwhile;
@@ -258,7 +262,7 @@ public:
     // `file`, when given, is the file opened for `path` (see CPlugin::load).
     Result<> loadSlot(int slot, const std::string& path, const std::string& file = {});
     // Main (or the host's thread in setChunk); a loader. A library that a program block names:
-    // loaded as loadSlot does only when it lies inside the effects folder or a standard plug-in
+    // placed as loadSlot does (without the latency report: the program's load reports once) only when it lies inside the effects folder or a standard plug-in
     // folder (plugin/effects/LibraryPlaces.h), judged before anything of it is opened; otherwise
     // refused, saying why, and the slot is emptied. The library the slot already holds stays.
     Result<> loadProgramEffect(int slot, const std::string& path);
@@ -277,11 +281,31 @@ public:
     // menu's entries.
     std::vector<std::string> effectLibraries() const;
 
+    // The frames by which the insert effects hold the master back: the latencies of the inserts
+    // that run (loaded and switched on), added up, since they run one after the other. Send
+    // returns and the drum synth are not counted (see docs/notes/effect-host.md). Main, or a
+    // loader.
+    std::int32_t masterLatency() const;
+    // Main, or a loader; never the audio thread. Makes the master latency the instrument's
+    // initialDelay and, when that changed, delays the separate outputs as much and tells the
+    // host with audioMasterIOChanged (not before the constructor has ended: the host reads the
+    // field when it gets the instrument). Every change of the slots, their switches, the rate
+    // or the program calls it; the timer looks for the plug-ins' own changes.
+    void reportLatency();
+
 private:
     void handOnSampleRate(float rate);
     void handOnBlockSize(std::int32_t frames);
     void unloadEverySlot();
     HostedPlugin*& slotPointer(int slot);
+    // loadSlot and removeSlot without a latency report: a program places its four effects and
+    // reports once.
+    Result<> placeInSlot(int slot, const std::string& path, const std::string& file = {});
+    void emptySlot(int slot);
+    // Timer: reports the latency again when a counted insert's own latency changed.
+    void recheckLatency();
+    // Under the loaders' lock: takes the master latency as reported; true when it changed.
+    bool takeMasterLatency();
     // The plug-ins the slots hold; effectSlots and drumSynthPlugin point at them for the render
     // loop. Written by loaders only.
     std::array<std::unique_ptr<CPlugin>, kPluginSlots> hostedPlugins;
@@ -293,6 +317,16 @@ private:
     // The time record of the block in progress, which hosted plug-ins ask for with
     // audioMasterGetTime. Written by the audio thread, read by any.
     std::atomic<const VstTimeInfo*> timeForPlugins{nullptr};
+    // The records it points at, one per piece of a block, in turns. Audio thread.
+    std::array<VstTimeInfo, 2> pieceTimes{};
+    std::size_t pieceTimeTurn = 0;
+    // The slots whose latency the last report counted. Under the loaders' lock.
+    std::array<bool, kEffectSlots> latencyCounted{};
+    // The separate outputs held back by the reported latency; set up by reportLatency under the
+    // handshake.
+    OutputDelay separateOutputDelay;
+    // The constructor has ended: the host has the instrument and may be told of changes.
+    bool hostHasInstrument = false;
 
     // --- kits (Kit.cpp) -------------------------------------------------------------------
 public:

@@ -140,8 +140,10 @@ void CPlugin::makeBuffers() {
         for (std::vector<float>& buffer : buffers)
             pointers.push_back(buffer.data());
     };
-    makeSet(inputBuffers, inputs, effect->numInputs);
-    makeSet(outputBuffers, outputs, effect->numOutputs);
+    declaredInputs = std::max(effect->numInputs, 0);
+    declaredOutputs = std::max(effect->numOutputs, 0);
+    makeSet(inputBuffers, inputs, declaredInputs);
+    makeSet(outputBuffers, outputs, declaredOutputs);
     midi.clear();
 }
 
@@ -190,6 +192,8 @@ void CPlugin::releasePlugin() {
     outputBuffers.clear();
     inputs.clear();
     outputs.clear();
+    declaredInputs = 0;
+    declaredOutputs = 0;
     libraryFile.clear();
     answers = PluginDescription{};
 }
@@ -218,6 +222,11 @@ float* CPlugin::outputChannel(int channel) {
     return silence.data();
 }
 
+// A slot meets every effect as a stereo one. A plug-in of one input hears the mono sum of both
+// sides at half level, (L + R) / 2, so a signal on both sides keeps its level and one on one side
+// loses 6 dB, as a mono bus would take it; one of one output gives it to both sides. Counts
+// beyond two are left as they are: extra inputs stay silent and extra outputs unread. The
+// counts are those the buffers were made for, whatever the plug-in declares later.
 void CPlugin::processBlock(int frames) {
     frames = std::clamp(frames, 0, kBufferFrames);
     if (!active.load() || effect == nullptr) {
@@ -225,6 +234,21 @@ void CPlugin::processBlock(int frames) {
             std::fill_n(output, frames, 0.0f);
         return;
     }
+    if (declaredInputs == 1)
+        foldInputsToMono(frames);
+    runPlugin(frames);
+    if (declaredOutputs == 1)
+        std::copy_n(outputs[0], frames, outputs[1]);
+}
+
+void CPlugin::foldInputsToMono(int frames) {
+    float* mono = inputs[0];
+    const float* right = inputs[1];
+    for (int i = 0; i < frames; ++i)
+        mono[i] = (mono[i] + right[i]) * 0.5f;
+}
+
+void CPlugin::runPlugin(int frames) {
     if (effect->processReplacing != nullptr) {
         effect->processReplacing(effect, inputs.data(), outputs.data(), frames);
         return;
@@ -233,6 +257,14 @@ void CPlugin::processBlock(int frames) {
     for (float* output : outputs)
         std::fill_n(output, frames, 0.0f);
     effect->process(effect, inputs.data(), outputs.data(), frames);
+}
+
+// A plug-in may set its latency on its audio thread while this is read on another (ZaMaximX2
+// sets it in its first block and tells no one).
+std::int32_t CPlugin::latency() const {
+    if (effect == nullptr)
+        return 0;
+    return std::clamp(std::atomic_ref<VstInt32>(effect->initialDelay).load(std::memory_order_relaxed), 0, kMaxLatency);
 }
 
 void CPlugin::queueMidi(std::int32_t deltaFrames, std::uint8_t status, std::uint8_t data1, std::uint8_t data2) {

@@ -77,6 +77,9 @@ class CPlugin final : public HostedPlugin {
 public:
     // Every buffer holds this many samples, which bounds the block a plug-in is given.
     static constexpr int kBufferFrames = 16384;
+    // The most latency a plug-in is believed: about 1.5 s at 44100 Hz. A plug-in that declares
+    // more (or less than 0) is taken at this bound (or at 0).
+    static constexpr std::int32_t kMaxLatency = 65536;
 
     CPlugin();
     ~CPlugin() override;
@@ -104,6 +107,8 @@ public:
     float* inputChannel(int channel) override;
     float* outputChannel(int channel) override;
     void processBlock(int frames) override;
+    int outputCount() const override { return declaredOutputs; }
+    std::int32_t latency() const override;
     void queueMidi(std::int32_t deltaFrames, std::uint8_t status, std::uint8_t data1, std::uint8_t data2) override;
     void deliverQueuedMidi() override;
     void setParameter(std::int32_t index, float value) override;
@@ -151,6 +156,8 @@ private:
     void holdAudio();
     void releaseAudio();
     void closeEditor();
+    void foldInputsToMono(int frames);
+    void runPlugin(int frames);
 
     platform::DynamicLibrary library;
     AEffect* effect = nullptr;
@@ -164,6 +171,10 @@ private:
     std::vector<std::vector<float>> outputBuffers;
     std::vector<float*> inputs;
     std::vector<float*> outputs;
+    // The channel counts the plug-in declared at load, which its buffers were made for; 0 or
+    // more.
+    int declaredInputs = 0;
+    int declaredOutputs = 0;
     // Channels a caller asks for beyond the plug-in's own: one that stays silent for reading,
     // one that takes what is written and is never read.
     std::vector<float> silence;

@@ -20,9 +20,17 @@ public:
     virtual ~HostedPlugin() = default;
 
     // Buffers of kMaxBlockFrames samples each; channels beyond the plug-in's count are silent.
+    // An effect is always met as a stereo one: the slot writes inputs 0 and 1 and reads outputs
+    // 0 and 1, whatever the plug-in declares (see CPlugin::processBlock).
     virtual float* inputChannel(int channel) = 0;
     virtual float* outputChannel(int channel) = 0;
     virtual void processBlock(int frames) = 0;
+    // The outputs the plug-in declares. One without any makes no sound of its own (a meter, an
+    // analyser): an insert slot then passes the master on untouched.
+    virtual int outputCount() const { return 2; }
+    // The frames by which the plug-in's output lags its input (its initialDelay), 0 and up.
+    // User-interface thread.
+    virtual std::int32_t latency() const { return 0; }
 
     // MIDI for a drum synth: queued during a block, delivered before its processBlock.
     virtual void queueMidi(std::int32_t deltaFrames, std::uint8_t status, std::uint8_t data1, std::uint8_t data2) = 0;

@@ -117,11 +117,21 @@ std::int32_t exportAudioFile(VornDrums& drums, const std::string& path) {
     bool written = !header.empty() && file.write(header);
     std::vector<std::uint8_t> bytes;
     bytes.reserve(static_cast<std::size_t>(kExportBlockFrames) * 4);
+    // The insert effects hold the master back by their latency: that many frames more are
+    // rendered and the first of them dropped, so the file starts on the first step as a host
+    // that compensates the latency plays it. The fade of the last frames follows the pattern's
+    // own time, which runs `latency` frames ahead of the master's.
+    const std::int32_t latency = drums.masterLatency();
+    std::int32_t toDrop = latency;
     for (std::int32_t remaining = totalFrames; remaining > 0 && written;) {
-        drums.exportRemaining = remaining;
+        drums.exportRemaining = remaining - (latency - toDrop);
         drums.renderBlock(outputs.data(), kExportBlockFrames);
-        const std::int32_t frames = std::min(remaining, kExportBlockFrames);
-        appendFrames(bytes, left.data(), right.data(), frames);
+        const std::int32_t dropped = std::min(toDrop, kExportBlockFrames);
+        toDrop -= dropped;
+        const std::int32_t frames = std::min(remaining, kExportBlockFrames - dropped);
+        if (frames == 0)
+            continue;
+        appendFrames(bytes, left.data() + dropped, right.data() + dropped, frames);
         written = file.write(bytes);
         remaining -= frames;
     }

@@ -26,6 +26,7 @@ constexpr VstInt32 kFrames = 64;
 
 // What the host callback was asked, and the time it answers (none unless a test sets one).
 int versionQuestions = 0;
+int ioChanges = 0;
 const VstTimeInfo* hostTime = nullptr;
 
 extern "C" VstIntPtr fixtureHost(AEffect*, VstInt32 opcode, VstInt32, VstIntPtr, void*, float) {
@@ -33,6 +34,8 @@ extern "C" VstIntPtr fixtureHost(AEffect*, VstInt32 opcode, VstInt32, VstIntPtr,
         ++versionQuestions;
         return kVstVersion;
     }
+    if (opcode == audioMasterIOChanged)
+        ++ioChanges;
     if (opcode == audioMasterGetTime)
         return reinterpret_cast<VstIntPtr>(hostTime);
     return 0;
@@ -71,6 +74,13 @@ const FixtureCase kFixtures[] = {
      false, [](int, float a, float b) { return (a + b) * 0.5f; }},
     {"fixture-one-in-two-out", true, kPlugCategEffect, kReplacing, 1, 2, 0, 1, "Fixture Splitter", "Splitter",
      "Split", false, [](int c, float a, float) { return c == 0 ? a : -a; }},
+    {"fixture-mono", true, kPlugCategEffect, kReplacing, 1, 1, 0, 1, "Fixture Mono", "Mono", "Through", false,
+     [](int, float a, float) { return a; }},
+    // The first block lies wholly inside the 300 frames the delay holds back.
+    {"fixture-delay", true, kPlugCategEffect, kReplacing, 2, 2, 1, 1, "Fixture Delay", "Delay", "Look-ahead", false,
+     [](int, float, float) { return 0.0f; }},
+    {"fixture-meter", true, kPlugCategEffect, kReplacing, 2, 0, 0, 1, "Fixture Meter", "Meter", "Peak", false,
+     [](int, float, float) { return 0.0f; }},
     {"fixture-instrument", true, kPlugCategSynth, kReplacing | effFlagsIsSynth, 0, 2, 0, 1, "Fixture Instrument",
      "Instrument", "Silence", false, [](int, float, float) { return 0.0f; }},
     {"fixture-main-only", false, kPlugCategEffect, kReplacing, 2, 2, 1, 1, "Fixture Main Only", "Main Only", "Unity",
@@ -267,6 +277,30 @@ TEST(FixturePlugins, RegularProgramsEachStartWithTheirOwnValues) {
     EXPECT_FLOAT_EQ(block.outputs[1][3], in1(3) * 2.0f * (11.0f / 40.0f));
 }
 
+TEST(FixturePlugins, DelayHoldsTheSoundBackAsLongAsItReportsAndTellsTheHostOfAChange) {
+    Loaded loaded("fixture-delay");
+    AEffect* effect = loaded.effect;
+    ASSERT_NE(effect, nullptr);
+    EXPECT_EQ(effect->initialDelay, 300);
+    loaded.start();
+    ioChanges = 0;
+    effect->setParameter(effect, 0, 0.1f);
+    EXPECT_EQ(effect->initialDelay, 100);
+    EXPECT_EQ(ioChanges, 1);
+    effect->setParameter(effect, 0, 0.1f);
+    EXPECT_EQ(ioChanges, 1) << "no change, no call";
+
+    Block first(2, 100);
+    first.process(effect, 100);
+    Block second(2, 100);
+    second.process(effect, 100);
+    for (int n = 0; n < 100; ++n) {
+        ASSERT_EQ(first.outputs[0][static_cast<std::size_t>(n)], 0.0f) << n;
+        ASSERT_EQ(second.outputs[0][static_cast<std::size_t>(n)], in0(n)) << n;
+        ASSERT_EQ(second.outputs[1][static_cast<std::size_t>(n)], in1(n)) << n;
+    }
+}
+
 TEST(FixturePlugins, DrumSynthSoundsKey39OnOutput5FromItsFrameUntilSilenced) {
     Loaded loaded("fixture-drum-synth");
     AEffect* effect = loaded.effect;
@@ -355,7 +389,7 @@ TEST(FixturePlugins, DrumSynthLogsTheHostsCallsOneLineEach) {
         "dispatcher 25 0 0 0 events 2 midi 10 144 39 100 midi 20 128 39 0",
         "process 64 time none",
         "setParameter 24 0.25",
-        "process 32 time 64 120.5",
+        "process 32 time 64 120.5 0 0 0",
         "dispatcher 12 0 0 0",
         "dispatcher 1 0 0 0",
     };

@@ -10,10 +10,13 @@ namespace rimba::engine_test {
 VstIntPtr engineHost(AEffect* effect, VstInt32 opcode, VstInt32, VstIntPtr, void*, float) {
     if (opcode == audioMasterVersion)
         return kVstVersion;
-    if (opcode == audioMasterGetTime && effect != nullptr && effect->user != nullptr) {
-        HostClock* clock = static_cast<HostClock*>(effect->user);
+    if (effect == nullptr || effect->user == nullptr)
+        return 0;
+    HostClock* clock = static_cast<HostClock*>(effect->user);
+    if (opcode == audioMasterGetTime)
         return clock->answers ? reinterpret_cast<VstIntPtr>(&clock->time) : 0;
-    }
+    if (opcode == audioMasterIOChanged)
+        clock->ioChanges.fetch_add(1);
     return 0;
 }
 

@@ -24,10 +24,12 @@ constexpr long kBar = 88200;  // 16 steps
 // The start of step j in samples, as the sequencer places it: the whole sample it falls in.
 inline long stepStart(long j) { return static_cast<long>(std::trunc(static_cast<double>(j) * kStep)); }
 
-// What the host answers audioMasterGetTime with; `answers` false makes it answer nothing.
+// What the host answers audioMasterGetTime with; `answers` false makes it answer nothing. And
+// how often the instrument said its latency changed (audioMasterIOChanged, from any thread).
 struct HostClock {
     VstTimeInfo time{};
     bool answers = true;
+    std::atomic<int> ioChanges{0};
 };
 
 // The host callback: the version, and the clock of the Engine the effect belongs to.

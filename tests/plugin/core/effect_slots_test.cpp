@@ -6,7 +6,9 @@
 
 #include <array>
 #include <atomic>
+#include <chrono>
 #include <cmath>
+#include <functional>
 #include <filesystem>
 #include <fstream>
 #include <sstream>
@@ -15,6 +17,8 @@
 #include <vector>
 
 #include "common/platform/Paths.h"
+#include "common/platform/PeriodicTimer.h"
+#include "plugin/model/Tags.h"
 #include "tests/plugin/core/CoreFixture.h"
 #include "tests/plugin/core/EngineFixture.h"
 #include "tests/plugins/FixturePlugins.h"
@@ -29,12 +33,14 @@ using test::fixturePluginPath;
 
 constexpr int kSend1 = 0;
 constexpr int kInsert1 = 2;
+constexpr int kInsert2 = 3;
 
 // A track that sounds a constant from the next block on, with both sends at `send`, its gains
 // settled so that the output is steady at once.
-void probe(Engine& engine, int track, float send) {
+void probe(Engine& engine, int track, float send, float pan = 0.5f) {
     VornDrums& drums = *engine;
     engine_test::makeProbeTrack(drums, track, 200000, 8000);
+    drums.tracks.pan[static_cast<std::size_t>(track)] = pan;
     drums.tracks.send1[static_cast<std::size_t>(track)] = send;
     drums.tracks.send2[static_cast<std::size_t>(track)] = send;
     drums.updateTrackGains(track);
@@ -126,14 +132,107 @@ TEST_F(HostedEffectSlots, ASendReturnIsAddedToTheMasterOnlyWhileItsSwitchIsOn) {
     }
 }
 
-TEST_F(HostedEffectSlots, AMonoInsertReplacesTheMasterWithItsOneOutputOnTheLeftAndSilenceOnTheRight) {
-    probeTrack(0, 0.0f);
-    ASSERT_TRUE(engine->selectEffect(kInsert1, fixturePluginPath("fixture-mono-out")).ok());
+// What a plug-in of fewer than two inputs or outputs makes of the two sides (l, r) a slot gives
+// it, as the slot reads it back: a mono input hears (l + r) / 2, a mono output sounds on both
+// sides; a plug-in without outputs leaves an insert's master as it was and returns nothing from
+// a send.
+struct Sides {
+    float left;
+    float right;
+};
+struct ChannelCountCase {
+    const char* fixture;
+    Sides (*asInsert)(float l, float r);
+    Sides (*asSend)(float l, float r);
+};
+Sides middle(float l, float r) { return {(l + r) * 0.5f, (l + r) * 0.5f}; }
+const ChannelCountCase kChannelCountCases[] = {
+    {"fixture-mono", middle, middle},            // one input, one output
+    {"fixture-mono-out", middle, middle},        // two inputs summed at half level to one output
+    {"fixture-one-in-two-out", [](float l, float r) { return Sides{(l + r) * 0.5f, -(l + r) * 0.5f}; },
+     [](float l, float r) { return Sides{(l + r) * 0.5f, -(l + r) * 0.5f}; }},
+    {"fixture-meter", [](float l, float r) { return Sides{l, r}; }, [](float, float) { return Sides{0.0f, 0.0f}; }},
+};
+
+// The master at a steady sample of a track panned left with send 1 full, with `library` in `slot`
+// (none for an empty path).
+Sides steadyMaster(int slot, const std::string& library) {
+    Engine engine;
+    probe(engine, 0, 1.0f, 0.2f);
+    if (!library.empty()) {
+        EXPECT_TRUE(engine->selectEffect(slot, fixturePluginPath(library)).ok()) << library;
+    }
     engine.play();
     engine.render(4096);
-    EXPECT_NE(engine.masterLeft()[2048], 0.0f);
-    for (int i = 0; i < 4096; ++i)
-        ASSERT_EQ(engine.masterRight()[static_cast<std::size_t>(i)], 0.0f) << i;
+    return {engine.masterLeft()[2048], engine.masterRight()[2048]};
+}
+
+TEST_F(HostedEffectSlots, PluginsOfOneOrNoChannelMeetBothSidesOfAnInsertAndASend) {
+    const Sides dry = steadyMaster(kInsert1, "");
+    ASSERT_GT(dry.left, dry.right) << "the track is panned left";
+    ASSERT_GT(dry.right, 0.0f);
+    // The send's own sides, as a plug-in that passes them on returns them.
+    const Sides throughGain = steadyMaster(kSend1, "fixture-gain");
+    const Sides send{throughGain.left - dry.left, throughGain.right - dry.right};
+    ASSERT_GT(send.left, send.right);
+
+    for (const ChannelCountCase& row : kChannelCountCases) {
+        SCOPED_TRACE(row.fixture);
+        const Sides insert = steadyMaster(kInsert1, row.fixture);
+        const Sides expectedInsert = row.asInsert(dry.left, dry.right);
+        EXPECT_FLOAT_EQ(insert.left, expectedInsert.left);
+        EXPECT_FLOAT_EQ(insert.right, expectedInsert.right);
+
+        const Sides wet = steadyMaster(kSend1, row.fixture);
+        const Sides returned = row.asSend(send.left, send.right);
+        EXPECT_NEAR(wet.left - dry.left, returned.left, 1e-6f);
+        EXPECT_NEAR(wet.right - dry.right, returned.right, 1e-6f);
+    }
+}
+
+// fixture-delay reports (and makes) 300 frames of latency; the instrument counts the inserts
+// that run, in series, and tells its host of every change from the thread that made it.
+TEST_F(HostedEffectSlots, TheLatencyOfTheRunningInsertsIsReportedAndTheHostToldOfEachChange) {
+    const std::string delay = fixturePluginPath("fixture-delay");
+    const auto switchEffect = [this](int slot, int on) {
+        engine->setValue(tags::globalBase(engine->trackCount) + tags::kEffectEnabledOffset + slot, static_cast<float>(on));
+    };
+    struct Change {
+        const char* what;
+        std::function<void()> make;
+        int latency;
+    };
+    const std::vector<Change> changes{
+        {"an insert", [&] { ASSERT_TRUE(engine->selectEffect(kInsert1, delay).ok()); }, 300},
+        {"a second insert", [&] { ASSERT_TRUE(engine->selectEffect(kInsert2, delay).ok()); }, 600},
+        {"a send, beside the dry sound", [&] { ASSERT_TRUE(engine->selectEffect(kSend1, delay).ok()); }, 600},
+        {"the second insert off", [&] { switchEffect(kInsert2, 0); }, 300},
+        {"the same library again", [&] { ASSERT_TRUE(engine->loadSlot(kInsert1, delay).ok()); }, 300},
+        {"the first insert removed", [&] { engine->removeEffect(kInsert1); }, 0},
+        {"the second insert on", [&] { switchEffect(kInsert2, 1); }, 300},
+    };
+    // The timer's thread may write it meanwhile.
+    const auto initialDelay = [this] { return std::atomic_ref<VstInt32>(engine->getAeffect()->initialDelay).load(); };
+    int reported = initialDelay();
+    ASSERT_EQ(reported, 0);
+    for (const Change& change : changes) {
+        SCOPED_TRACE(change.what);
+        const int told = engine.clock.ioChanges.load();
+        change.make();
+        EXPECT_EQ(initialDelay(), change.latency);
+        EXPECT_EQ(engine.clock.ioChanges.load() - told, change.latency != reported ? 1 : 0);
+        reported = change.latency;
+    }
+
+    // A plug-in's own change is found by the timer (a thread of its own, or this thread's
+    // messages on Windows).
+    const int told = engine.clock.ioChanges.load();
+    engine->slotPlugin(kInsert2)->setParameter(0, 0.5f);
+    const auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(10);
+    while (engine.clock.ioChanges.load() == told && std::chrono::steady_clock::now() < deadline)
+        platform::runTimersOnThisThread(5);
+    EXPECT_EQ(engine.clock.ioChanges.load(), told + 1);
+    EXPECT_EQ(initialDelay(), 500);
 }
 
 TEST_F(HostedEffectSlots, PluginsAskTheInstrumentsClockAndHearOfNewRatesAndBlockSizes) {

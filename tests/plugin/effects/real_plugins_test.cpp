@@ -10,6 +10,8 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <atomic>
+#include <chrono>
 #include <cmath>
 #include <filesystem>
 #include <fstream>
@@ -19,6 +21,7 @@
 
 #include "plugin/core/VornDrums.h"
 #include "common/platform/Files.h"
+#include "common/platform/PeriodicTimer.h"
 #include "plugin/effects/CPlugin.h"
 #include "plugin/effects/EffectFiles.h"
 #include "plugin/effects/EffectImages.h"
@@ -259,6 +262,66 @@ TEST(RealPluginBlocks, TheExportHandsAPluginNoMoreFramesThanTheHostsBlock) {
     }
     EXPECT_GT(peaks[0], 0.05f);
     EXPECT_LT(peaks[1], 2.0f * peaks[0]) << "peak " << peaks[1] << " told 512 frames, " << peaks[0] << " told 4096";
+}
+
+// Debian's plug-ins named here, or the reason a test skips without them.
+std::string missing(const std::string& path) {
+    std::error_code error;
+    return fs::is_regular_file(path, error) ? "" : path + " is not installed";
+}
+
+// The mono versions of LSP's effects have one input and one output: a slot hears them on both
+// sides. The equaliser passes the sound on unchanged at its start.
+TEST(RealMonoPlugins, AnLspMonoEffectSoundsOnBothSides) {
+    const std::string equaliser = "/usr/lib/vst/lsp-plugins/para-equalizer-x16-mono.so";
+    if (const std::string reason = missing(equaliser); !reason.empty())
+        GTEST_SKIP() << reason << " (lsp-plugins-vst)";
+    ASSERT_EQ(kindOf(equaliser), Kind::kEffect);  // and, under ASan, keeps LSP's core mapped (see openToLook)
+    CPlugin plugin;
+    ASSERT_TRUE(plugin.load(equaliser, PluginSources{}));
+    ASSERT_EQ(plugin.aeffect()->numInputs, 1);
+    ASSERT_EQ(plugin.aeffect()->numOutputs, 1);
+    std::mt19937 random(7);
+    float loudest = 0.0f;
+    for (int block = 0; block < 20; ++block) {
+        processNoise(plugin, 2, 512, random);
+        const float* left = plugin.outputChannel(0);
+        const float* right = plugin.outputChannel(1);
+        ASSERT_TRUE(std::equal(left, left + 512, right)) << "block " << block;
+        loudest = std::max(loudest, std::fabs(*std::max_element(left, left + 512, [](float a, float b) {
+            return std::fabs(a) < std::fabs(b);
+        })));
+    }
+    EXPECT_GT(loudest, 0.1f);
+}
+
+// ZaMaximX2 looks ahead: it finds its latency once it processes (480 frames at 44100 Hz) and
+// tells its host then, from the audio thread. The instrument, holding it in an insert, reports
+// it to its own host from the timer's thread.
+TEST(RealLatency, AnInsertedLimitersLatencyBecomesTheInstrumentsInitialDelay) {
+    const std::string limiter = "/usr/lib/vst/ZaMaximX2-vst.so";
+    if (const std::string reason = missing(limiter); !reason.empty())
+        GTEST_SKIP() << reason << " (zam-plugins)";
+    ASSERT_EQ(kindOf(limiter), Kind::kEffect);
+    std::unique_ptr<VornDrums> drums = makeInstrument();
+    drums->setSampleRate(44100.0f);
+    ASSERT_TRUE(drums->selectEffect(2, limiter));
+    std::vector<std::vector<float>> channels(static_cast<std::size_t>(drums->getAeffect()->numOutputs),
+                                             std::vector<float>(512));
+    std::vector<float*> outputs;
+    for (std::vector<float>& channel : channels)
+        outputs.push_back(channel.data());
+    drums->processReplacing(nullptr, outputs.data(), 512);
+    const int limiterLatency = drums->slotPlugin(2)->aeffect()->initialDelay;
+    EXPECT_GT(limiterLatency, 0);
+    // Written on the timer's thread.
+    const auto initialDelay = [&] { return std::atomic_ref<VstInt32>(drums->getAeffect()->initialDelay).load(); };
+    const auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(10);
+    while (initialDelay() != limiterLatency && std::chrono::steady_clock::now() < deadline)
+        platform::runTimersOnThisThread(5);
+    EXPECT_EQ(initialDelay(), limiterLatency);
+    drums->removeEffect(2);
+    EXPECT_EQ(drums->getAeffect()->initialDelay, 0);
 }
 
 // Every effect's bank and preset saved as files and loaded back into it: the plug-in takes the

@@ -1,5 +1,6 @@
 // The offline export of the current pattern or the chain to a 16-bit stereo WAV file.
 
+#include <algorithm>
 #include <cmath>
 #include <cstring>
 #include <filesystem>
@@ -12,6 +13,7 @@
 #include "plugin/tools/AudioExport.h"
 #include "tests/plugin/files/SoundFixtures.h"
 #include "tests/plugin/tools/ExportFixture.h"
+#include "tests/plugins/FixturePlugins.h"
 
 namespace rimba::test {
 namespace {
@@ -164,6 +166,38 @@ TEST_F(AudioExport, ASixteenStepExportEndsWithoutAFade) {
     // Its last block starts 2184 frames before the end, so the file ends at full level.
     EXPECT_GT(wave.samples[2 * 88199], 8000);
     EXPECT_EQ(wave.samples[2 * 88199], wave.samples[2 * 80000]);
+}
+
+// fixture-delay in an insert holds the master back 300 frames and says so: the export drops
+// them, and the file is the one exported without it, the fade of the last frames included.
+TEST_F(AudioExport, AnInsertsLatencyIsTakenOffTheStartSoTheFileKeepsTheBeat) {
+    drums->playMode = 0;
+    // 55125 frames: the last block starts 1877 frames before the pattern's end, and so fades,
+    // and 2177 frames before the file's end.
+    drums->patternSteps[0] = 10;
+    giveTrackConstantSound(*drums, 0, 16384, 30000);
+    drums->patterns[0].stepVelocity[0][0] = 127.0f;
+    drums->patterns[0].stepVelocity[0][8] = 100.0f;
+    const std::string dry = folder / "dry.wav";
+    // The first export after the instrument is made starts its first hit 3 frames later than
+    // every later one; both files compared come after it.
+    ASSERT_EQ(exportAudioFile(*drums, dry), 0);
+    ASSERT_EQ(exportAudioFile(*drums, dry), 0);
+    ASSERT_TRUE(drums->selectEffect(2, fixturePluginPath("fixture-delay")).ok());
+    ASSERT_EQ(drums->masterLatency(), 300);
+    const std::string delayed = folder / "delayed.wav";
+    ASSERT_EQ(exportAudioFile(*drums, delayed), 0);
+
+    const WaveFile plain = readWave(dry);
+    const WaveFile late = readWave(delayed);
+    ASSERT_EQ(late.samples.size(), 55125u * 2);
+    const auto firstSound = [](const WaveFile& wave) {
+        return (std::find_if(wave.samples.begin(), wave.samples.end(), [](std::int16_t x) { return x != 0; }) -
+                wave.samples.begin()) / 2;
+    };
+    EXPECT_LT(firstSound(late), 4) << "the first hit sounds at the start";
+    EXPECT_EQ(firstSound(late), firstSound(plain));
+    EXPECT_TRUE(late.samples == plain.samples);
 }
 
 TEST_F(AudioExport, VoicesKeepTheirSoundsAfterAnExport) {
