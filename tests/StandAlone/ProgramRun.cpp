@@ -21,6 +21,19 @@ extern char** environ;
 
 namespace rimba::test {
 
+namespace {
+
+// posix_spawn's argument and environment lists: pointers into `texts`, ended by a null.
+std::vector<char*> nullTerminated(std::vector<std::string>& texts) {
+    std::vector<char*> pointers;
+    for (std::string& text : texts)
+        pointers.push_back(text.data());
+    pointers.push_back(nullptr);
+    return pointers;
+}
+
+}  // namespace
+
 ProgramRun::ProgramRun(const std::string& home, const std::map<std::string, std::string>& environment,
                        const std::vector<std::string>& arguments, const std::string& program)
     : errorFile(home + "/program-stderr.txt") {
@@ -39,17 +52,11 @@ ProgramRun::ProgramRun(const std::string& home, const std::map<std::string, std:
     std::vector<std::string> envText;
     for (const auto& [name, value] : variables)
         envText.push_back(name + "=" + value);
-    std::vector<char*> envp;
-    for (std::string& text : envText)
-        envp.push_back(text.data());
-    envp.push_back(nullptr);
+    std::vector<char*> envp = nullTerminated(envText);
 
     std::vector<std::string> argText{program};
     argText.insert(argText.end(), arguments.begin(), arguments.end());
-    std::vector<char*> argv;
-    for (std::string& text : argText)
-        argv.push_back(text.data());
-    argv.push_back(nullptr);
+    std::vector<char*> argv = nullTerminated(argText);
 
     posix_spawn_file_actions_t actions;
     posix_spawn_file_actions_init(&actions);
@@ -163,10 +170,7 @@ XServer::XServer() {
     const std::string descriptor = std::to_string(numberPipe[1]);
     std::vector<std::string> argText{"Xvfb", "-displayfd", descriptor, "-screen", "0", "1280x1024x24",
                                      "-nolisten", "tcp", "-noreset"};
-    std::vector<char*> argv;
-    for (std::string& text : argText)
-        argv.push_back(text.data());
-    argv.push_back(nullptr);
+    std::vector<char*> argv = nullTerminated(argText);
     posix_spawn_file_actions_t actions;
     posix_spawn_file_actions_init(&actions);
     posix_spawn_file_actions_addclose(&actions, numberPipe[0]);
