@@ -84,7 +84,7 @@ std::shared_ptr<CBitmap> meterStrip() {
 class Meter : public CControl {
 public:
     Meter(const CRect& size, std::shared_ptr<CBitmap> strip) : CControl(size, nullptr, 0, std::move(strip)) {}
-    void draw(cairo_t* context) override {
+    void draw(rimba::toolkit::CDrawContext& context) override {
         const int index = static_cast<int>(getValue() * (kMeterFrames - 1) + 0.5f);
         getBackground()->drawFrame(context, {getViewSize().left, getViewSize().top}, index, kMeterFrames);
     }

@@ -54,6 +54,35 @@ foreach(rule IN LISTS RIMBA_LAYER_RULES)
     endforeach()
 endforeach()
 
+# The controls and the editor draw only through the toolkit's drawing context, so that the same
+# code draws on every system: no drawing library's or Windows' header above the toolkit, and
+# cairo only in the toolkit's cairo backend.
+set(RIMBA_SYSTEM_HEADER_RULES
+    "plugin/editor:cairo|windows|gdiplus|ole2|objidl|shlobj|commdlg"
+    "plugin/editor/toolkit:cairo")
+foreach(rule IN LISTS RIMBA_SYSTEM_HEADER_RULES)
+    string(REPLACE ":" ";" parts "${rule}")
+    list(GET parts 0 folder)
+    list(GET parts 1 refused)
+    file(GLOB_RECURSE sources "${ROOT}/${folder}/*.h" "${ROOT}/${folder}/*.cpp")
+    foreach(source IN LISTS sources)
+        file(RELATIVE_PATH where "${ROOT}" "${source}")
+        if(where MATCHES "^plugin/editor/toolkit/cairo/" OR
+           (NOT folder STREQUAL "plugin/editor/toolkit" AND where MATCHES "^plugin/editor/toolkit/"))
+            continue()
+        endif()
+        file(STRINGS "${source}" includes REGEX "^[ \t]*#[ \t]*include[ \t]+<[^>]+>")
+        foreach(line IN LISTS includes)
+            string(REGEX REPLACE "^[ \t]*#[ \t]*include[ \t]+<([^>]+)>.*$" "\\1" header "${line}")
+            string(TOLOWER "${header}" lowered)
+            if(lowered MATCHES "^(${refused})([./_-]|$)")
+                string(APPEND faults
+                       "\n  ${where} includes <${header}>: ${folder} draws through the toolkit's drawing context")
+            endif()
+        endforeach()
+    endforeach()
+endforeach()
+
 if(faults)
     message(FATAL_ERROR "An include runs back up the layers:${faults}")
 endif()

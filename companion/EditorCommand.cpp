@@ -3,8 +3,6 @@
 // library's default program with settings of its own. The user's settings store is neither read
 // nor written.
 
-#include <cairo.h>
-
 #include <cstdio>
 #include <memory>
 #include <string>
@@ -68,7 +66,7 @@ int runEditor(const EditorRequest& request) {
     if (request.layout) printLayout(frame);
     if (!request.screenshot.empty()) {
         frame.drawAll();
-        if (cairo_surface_write_to_png(frame.getSurface(), request.screenshot.c_str()) != CAIRO_STATUS_SUCCESS)
+        if (!frame.getPicture().writePng(request.screenshot))
             return fail(request.screenshot, "cannot write the file");
     }
     return 0;

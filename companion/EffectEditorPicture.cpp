@@ -9,7 +9,6 @@
 
 #include <X11/Xlib.h>
 #include <X11/Xutil.h>
-#include <cairo.h>
 
 #include <algorithm>
 #include <chrono>
@@ -21,6 +20,7 @@
 #include "plugin/core/VornDrums.h"
 #include "plugin/editor/PluginEditorWindows.h"
 #include "plugin/editor/PluginProgramBar.h"
+#include "plugin/editor/toolkit/DrawContext.h"
 
 namespace rimba::tool {
 namespace {
@@ -77,19 +77,13 @@ bool writeScreenArea(Display* display, const ScreenArea& area, const std::string
                               static_cast<unsigned>(area.width), static_cast<unsigned>(area.height), AllPlanes,
                               ZPixmap);
     if (image == nullptr) return false;
-    cairo_surface_t* picture = cairo_image_surface_create(CAIRO_FORMAT_RGB24, area.width, area.height);
-    cairo_surface_flush(picture);
-    unsigned char* rows = cairo_image_surface_get_data(picture);
-    const int stride = cairo_image_surface_get_stride(picture);
+    toolkit::COffscreen picture(area.width, area.height);
     for (int y = 0; y < area.height; ++y) {
-        auto* row = reinterpret_cast<std::uint32_t*>(rows + static_cast<std::ptrdiff_t>(y) * stride);
+        std::uint32_t* row = picture.pixels() + static_cast<std::ptrdiff_t>(y) * area.width;
         for (int x = 0; x < area.width; ++x) row[x] = static_cast<std::uint32_t>(XGetPixel(image, x, y) & 0xffffff);
     }
-    cairo_surface_mark_dirty(picture);
     XDestroyImage(image);
-    const bool written = cairo_surface_write_to_png(picture, path.c_str()) == CAIRO_STATUS_SUCCESS;
-    cairo_surface_destroy(picture);
-    return written;
+    return picture.writePng(path);
 }
 
 }  // namespace

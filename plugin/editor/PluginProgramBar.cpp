@@ -26,12 +26,12 @@ constexpr CRect kNamePlace{90, 3, 266, 27};
 class BarGround final : public toolkit::CView {
 public:
     using CView::CView;
-    void draw(cairo_t* context) override {
+    void draw(toolkit::CDrawContext& context) override {
         const CRect& box = getViewSize();
         const double shade = CVornPluginProgramEx::kGroundShade;
-        cairo_set_source_rgb(context, shade, shade, shade);
-        cairo_rectangle(context, box.left, box.top, box.width(), box.height());
-        cairo_fill(context);
+        context.setColour(shade, shade, shade);
+        context.rectangle(box.left, box.top, box.width(), box.height());
+        context.fill();
     }
 };
 

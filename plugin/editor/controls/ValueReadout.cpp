@@ -18,16 +18,7 @@ constexpr int kGap = 2;  // between the control and the box
 
 // The text's width as drawText writes it (DejaVu Sans at kFontSize).
 int textWidth(std::string_view text) {
-    cairo_surface_t* surface = cairo_image_surface_create(CAIRO_FORMAT_ARGB32, 1, 1);
-    cairo_t* context = cairo_create(surface);
-    cairo_select_font_face(context, "DejaVu Sans", CAIRO_FONT_SLANT_NORMAL, CAIRO_FONT_WEIGHT_NORMAL);
-    cairo_set_font_size(context, kFontSize);
-    const std::string owned(text);
-    cairo_text_extents_t extents;
-    cairo_text_extents(context, owned.c_str(), &extents);
-    cairo_destroy(context);
-    cairo_surface_destroy(surface);
-    return static_cast<int>(std::ceil(extents.x_advance));
+    return static_cast<int>(std::ceil(toolkit::measureText(text, kFontSize)));
 }
 
 }  // namespace
@@ -64,7 +55,7 @@ void CValueReadout::hide(const void* owner) {
     setVisible(false);
 }
 
-void CValueReadout::draw(cairo_t* context) {
+void CValueReadout::draw(toolkit::CDrawContext& context) {
     const CRect& box = getViewSize();
     fillRect(context, box, 0.1, 0.11, 0.13, 0.92);
     strokeRect(context, box, 1.0, 0.55, 0.58, 0.64);

@@ -4,10 +4,9 @@
 // draws over them; it takes no mouse, so the control under it keeps its clicks. Editor thread
 // only.
 
-#include <cairo.h>
-
 #include <string>
 
+#include "plugin/editor/toolkit/DrawContext.h"
 #include "plugin/editor/toolkit/View.h"
 
 namespace rimba::controls {
@@ -21,7 +20,7 @@ public:
         return className == "CValueReadout" || CView::isTypeOf(className);
     }
     const char* getClassName() const override { return "CValueReadout"; }
-    void draw(cairo_t* context) override;
+    void draw(toolkit::CDrawContext& context) override;
 
     // Shows `text` for `owner` just above `near` (below it when there is no room above), kept
     // inside the bounds. A call with the same place and text changes nothing, so a drag that

@@ -10,7 +10,7 @@ using toolkit::MouseResult;
 
 namespace {
 
-void drawPlainButton(cairo_t* context, const CRect& box, bool lit) {
+void drawPlainButton(toolkit::CDrawContext& context, const CRect& box, bool lit) {
     fillRect(context, box, lit ? 0.95 : 0.25, lit ? 0.55 : 0.25, lit ? 0.2 : 0.28);
 }
 
@@ -27,7 +27,7 @@ MouseResult CVornSwitch::mouseDown(CPoint where, unsigned buttons) {
     return MouseResult::handled;
 }
 
-void CVornSwitch::drawControl(cairo_t* context) {
+void CVornSwitch::drawControl(toolkit::CDrawContext& context) {
     const int state = switchState(getValue(), getMin(), getMax(), getStates());
     const CRect& box = getViewSize();
     if (!strip.isEmpty())
@@ -82,7 +82,7 @@ MouseResult CVornPushButton::mouseUp(CPoint where, unsigned buttons) {
     return MouseResult::handled;
 }
 
-void CVornPushButton::drawControl(cairo_t* context) {
+void CVornPushButton::drawControl(toolkit::CDrawContext& context) {
     const bool lit = getValue() != getMin();
     const CRect& box = getViewSize();
     if (!strip.isEmpty())

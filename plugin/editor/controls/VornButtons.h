@@ -20,7 +20,7 @@ public:
     int getStates() const { return strip.frames < 2 ? 2 : strip.frames; }
 
 protected:
-    void drawControl(cairo_t* context) override;
+    void drawControl(toolkit::CDrawContext& context) override;
     toolkit::MouseResult mouseDown(toolkit::CPoint where, unsigned buttons) override;
 
 private:
@@ -49,7 +49,7 @@ public:
     unsigned getLastButtons() const { return lastButtons; }
 
 protected:
-    void drawControl(cairo_t* context) override;
+    void drawControl(toolkit::CDrawContext& context) override;
     toolkit::MouseResult mouseDown(toolkit::CPoint where, unsigned buttons) override;
     toolkit::MouseResult mouseUp(toolkit::CPoint where, unsigned buttons) override;
 

@@ -27,50 +27,46 @@ FilmStrip FilmStrip::load(std::string_view name) {
     return strip;
 }
 
-void FilmStrip::draw(cairo_t* context, CPoint where, int frame) const {
+void FilmStrip::draw(toolkit::CDrawContext& context, CPoint where, int frame) const {
     if (!bitmap) return;
     bitmap->drawFrame(context, where, std::clamp(frame, 0, frames - 1), frames);
 }
 
-void drawText(cairo_t* context, const CRect& box, std::string_view text, double size, TextAlign align, double red,
-              double green, double blue) {
+void drawText(toolkit::CDrawContext& context, const CRect& box, std::string_view text, double size, TextAlign align,
+              double red, double green, double blue) {
     if (text.empty() || box.isEmpty()) return;
-    const std::string owned(text);
-    cairo_save(context);
-    cairo_rectangle(context, box.left, box.top, box.width(), box.height());
-    cairo_clip(context);
-    cairo_select_font_face(context, "DejaVu Sans", CAIRO_FONT_SLANT_NORMAL, CAIRO_FONT_WEIGHT_NORMAL);
-    cairo_set_font_size(context, size);
-    cairo_text_extents_t extents;
-    cairo_text_extents(context, owned.c_str(), &extents);
-    cairo_font_extents_t font;
-    cairo_font_extents(context, &font);
+    context.save();
+    context.rectangle(box.left, box.top, box.width(), box.height());
+    context.clip();
+    context.selectFont(size);
+    const double advance = context.textAdvance(text);
+    const toolkit::CFontMetrics font = context.fontMetrics();
     double x = box.left + 2.0;
-    if (align == TextAlign::centre) x = box.left + (box.width() - extents.x_advance) / 2.0;
-    if (align == TextAlign::right) x = box.right - 2.0 - extents.x_advance;
+    if (align == TextAlign::centre) x = box.left + (box.width() - advance) / 2.0;
+    if (align == TextAlign::right) x = box.right - 2.0 - advance;
     const double y = box.top + (box.height() + font.ascent - font.descent) / 2.0;
-    cairo_set_source_rgb(context, red, green, blue);
-    cairo_move_to(context, x, y);
-    cairo_show_text(context, owned.c_str());
-    cairo_restore(context);
+    context.setColour(red, green, blue);
+    context.showText(x, y, text);
+    context.restore();
 }
 
-void fillRect(cairo_t* context, const CRect& box, double red, double green, double blue, double alpha) {
-    cairo_save(context);
-    cairo_set_source_rgba(context, red, green, blue, alpha);
-    cairo_rectangle(context, box.left, box.top, box.width(), box.height());
-    cairo_fill(context);
-    cairo_restore(context);
+void fillRect(toolkit::CDrawContext& context, const CRect& box, double red, double green, double blue, double alpha) {
+    context.save();
+    context.setColour(red, green, blue, alpha);
+    context.rectangle(box.left, box.top, box.width(), box.height());
+    context.fill();
+    context.restore();
 }
 
-void strokeRect(cairo_t* context, const CRect& box, double lineWidth, double red, double green, double blue) {
+void strokeRect(toolkit::CDrawContext& context, const CRect& box, double lineWidth, double red, double green,
+                double blue) {
     const double inset = lineWidth / 2.0;
-    cairo_save(context);
-    cairo_set_source_rgb(context, red, green, blue);
-    cairo_set_line_width(context, lineWidth);
-    cairo_rectangle(context, box.left + inset, box.top + inset, box.width() - lineWidth, box.height() - lineWidth);
-    cairo_stroke(context);
-    cairo_restore(context);
+    context.save();
+    context.setColour(red, green, blue);
+    context.setLineWidth(lineWidth);
+    context.rectangle(box.left + inset, box.top + inset, box.width() - lineWidth, box.height() - lineWidth);
+    context.stroke();
+    context.restore();
 }
 
 int frameOfValue(float value, float minimum, float maximum, int frames) {
@@ -87,7 +83,7 @@ CVornControlEx::~CVornControlEx() {
     if (assignmentGroup->selected == this) assignmentGroup->selected = nullptr;
 }
 
-void CVornControlEx::draw(cairo_t* context) {
+void CVornControlEx::draw(toolkit::CDrawContext& context) {
     drawControl(context);
     if (assignmentMode) drawAssignment(context);
     setDirty(false);
@@ -170,7 +166,7 @@ void CVornControlEx::onMouseExited() {
     if (valueReadout) valueReadout->hide(this);
 }
 
-void CVornControlEx::drawAssignment(cairo_t* context) const {
+void CVornControlEx::drawAssignment(toolkit::CDrawContext& context) const {
     const CRect& box = getViewSize();
     fillRect(context, box, 1.0, 1.0, 1.0, 120.0 / 255.0);
     if (isAssignmentSelected()) strokeRect(context, box, 2.0, 0.85, 0.1, 0.1);

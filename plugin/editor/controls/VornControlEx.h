@@ -4,8 +4,6 @@
 // shows its host-automation assignments while the editor is in assignment mode. Editor thread
 // only.
 
-#include <cairo.h>
-
 #include <functional>
 #include <memory>
 #include <string>
@@ -13,6 +11,7 @@
 #include <vector>
 
 #include "plugin/editor/toolkit/Bitmap.h"
+#include "plugin/editor/toolkit/DrawContext.h"
 #include "plugin/editor/toolkit/View.h"
 
 namespace rimba::controls {
@@ -36,7 +35,7 @@ struct FilmStrip {
     bool isEmpty() const { return !bitmap; }
     int frameWidth() const { return width; }
     int frameHeight() const { return height; }
-    void draw(cairo_t* context, toolkit::CPoint where, int frame) const;
+    void draw(toolkit::CDrawContext& context, toolkit::CPoint where, int frame) const;
 };
 
 // The controls that share one selection in assignment mode (a page of the editor).
@@ -46,11 +45,13 @@ struct AssignmentGroup {
 
 // Text in DejaVu Sans, as every control writes it.
 enum class TextAlign { left, centre, right };
-void drawText(cairo_t* context, const toolkit::CRect& box, std::string_view text, double size, TextAlign align,
-              double red, double green, double blue);
-void fillRect(cairo_t* context, const toolkit::CRect& box, double red, double green, double blue, double alpha = 1.0);
+void drawText(toolkit::CDrawContext& context, const toolkit::CRect& box, std::string_view text, double size,
+              TextAlign align, double red, double green, double blue);
+void fillRect(toolkit::CDrawContext& context, const toolkit::CRect& box, double red, double green, double blue,
+              double alpha = 1.0);
 // An outline of `lineWidth` pixels drawn just inside the box.
-void strokeRect(cairo_t* context, const toolkit::CRect& box, double lineWidth, double red, double green, double blue);
+void strokeRect(toolkit::CDrawContext& context, const toolkit::CRect& box, double lineWidth, double red, double green,
+                double blue);
 
 class CVornControlEx : public toolkit::CControl {
 public:
@@ -64,7 +65,7 @@ public:
     const char* getClassName() const override { return "CVornControlEx"; }
 
     // Draws the control, then the assignment box over it while in assignment mode.
-    void draw(cairo_t* context) final;
+    void draw(toolkit::CDrawContext& context) final;
     // In assignment mode a click selects the control (or clears its selection) instead.
     toolkit::MouseResult onMouseDown(toolkit::CPoint where, unsigned buttons) final;
     toolkit::MouseResult onMouseMoved(toolkit::CPoint where, unsigned buttons) final;
@@ -93,7 +94,7 @@ public:
     void onMouseExited() override;
 
 protected:
-    virtual void drawControl(cairo_t* context) = 0;
+    virtual void drawControl(toolkit::CDrawContext& context) = 0;
     virtual toolkit::MouseResult mouseDown(toolkit::CPoint where, unsigned buttons);
     virtual toolkit::MouseResult mouseMoved(toolkit::CPoint where, unsigned buttons);
     virtual toolkit::MouseResult mouseUp(toolkit::CPoint where, unsigned buttons);
@@ -101,7 +102,7 @@ protected:
     virtual std::vector<std::string_view> assignmentFormats() const { return {"%i"}; }
 
 private:
-    void drawAssignment(cairo_t* context) const;
+    void drawAssignment(toolkit::CDrawContext& context) const;
     void toggleAssignmentSelection();
     void showValueReadout();
 

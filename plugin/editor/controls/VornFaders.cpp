@@ -64,7 +64,7 @@ MouseResult CVornFaderBase::mouseUp(CPoint where, unsigned buttons) {
     return MouseResult::handled;
 }
 
-void CVornFaderBase::drawControl(cairo_t* context) {
+void CVornFaderBase::drawControl(toolkit::CDrawContext& context) {
     const CRect& box = getViewSize();
     const CRect area = travelArea();
     const bool vertical = direction == FaderDirection::vertical;

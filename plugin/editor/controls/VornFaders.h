@@ -23,7 +23,7 @@ public:
     virtual std::string valueText() const = 0;
 
 protected:
-    void drawControl(cairo_t* context) override;
+    void drawControl(toolkit::CDrawContext& context) override;
     toolkit::MouseResult mouseDown(toolkit::CPoint where, unsigned buttons) override;
     toolkit::MouseResult mouseMoved(toolkit::CPoint where, unsigned buttons) override;
     toolkit::MouseResult mouseUp(toolkit::CPoint where, unsigned buttons) override;

@@ -129,37 +129,37 @@ MouseResult CVornFilter::mouseUp(CPoint, unsigned) {
     return MouseResult::handled;
 }
 
-void CVornFilter::drawControl(cairo_t* context) {
+void CVornFilter::drawControl(toolkit::CDrawContext& context) {
     const CRect& box = getViewSize();
     if (!display.isEmpty())
         display.draw(context, {box.left, box.top}, 0);
     else
         fillRect(context, box, 0.06, 0.08, 0.1);
     if (response) {
-        cairo_save(context);
-        cairo_rectangle(context, box.left, box.top, box.width(), box.height());
-        cairo_clip(context);
-        cairo_set_source_rgb(context, 0.788, 0.824, 0.871);
-        cairo_set_line_width(context, 1.5);
+        context.save();
+        context.rectangle(box.left, box.top, box.width(), box.height());
+        context.clip();
+        context.setColour(0.788, 0.824, 0.871);
+        context.setLineWidth(1.5);
         for (int x = 0; x < box.width(); ++x) {
             const float setting = static_cast<float>(x) / static_cast<float>(std::max(1, box.width() - 1));
             const double db = response->gainDbAt(response->frequencyHz(setting), bands);
             const double y = yOfDb(db, box);
             if (x == 0)
-                cairo_move_to(context, box.left + 0.5, y);
+                context.moveTo(box.left + 0.5, y);
             else
-                cairo_line_to(context, box.left + x + 0.5, y);
+                context.lineTo(box.left + x + 0.5, y);
         }
-        cairo_stroke(context);
-        cairo_restore(context);
+        context.stroke();
+        context.restore();
     }
     for (std::size_t band = 0; band < 3; ++band) {
         const CPoint at = filterHandlePosition(bands[band], box);
-        cairo_save(context);
-        cairo_set_source_rgb(context, kBandColours[band][0], kBandColours[band][1], kBandColours[band][2]);
-        cairo_arc(context, at.x + 0.5, at.y + 0.5, 3.5, 0.0, 6.2831853);
-        cairo_fill(context);
-        cairo_restore(context);
+        context.save();
+        context.setColour(kBandColours[band][0], kBandColours[band][1], kBandColours[band][2]);
+        context.arc(at.x + 0.5, at.y + 0.5, 3.5, 0.0, 6.2831853);
+        context.fill();
+        context.restore();
     }
     drawText(context, {box.left, box.top, box.right, box.top + 11}, bandText(getChangedBand()), 8.0, TextAlign::left,
              0.92, 0.92, 0.92);

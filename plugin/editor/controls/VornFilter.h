@@ -56,7 +56,7 @@ public:
     std::string bandText(int band) const;
 
 protected:
-    void drawControl(cairo_t* context) override;
+    void drawControl(toolkit::CDrawContext& context) override;
     toolkit::MouseResult mouseDown(toolkit::CPoint where, unsigned buttons) override;
     toolkit::MouseResult mouseMoved(toolkit::CPoint where, unsigned buttons) override;
     toolkit::MouseResult mouseUp(toolkit::CPoint where, unsigned buttons) override;

@@ -79,7 +79,7 @@ void CVornKnob::turn(CPoint p) {
     changeValueByUser(knobValueOfAngle(angle, range()));
 }
 
-void CVornKnob::drawControl(cairo_t* context) {
+void CVornKnob::drawControl(toolkit::CDrawContext& context) {
     const CRect& box = getViewSize();
     // The frames run from the minimum to the maximum, so the picture follows the value (which
     // the detent holds still) rather than the raw angle.
@@ -92,19 +92,19 @@ void CVornKnob::drawControl(cairo_t* context) {
         const double radius = std::min(box.width(), box.height() - kValueTextHeight) / 2.0 - 1.0;
         const double cx = box.left + box.width() / 2.0;
         const double cy = box.top + radius + 1.0;
-        cairo_save(context);
-        cairo_set_source_rgb(context, 0.35, 0.35, 0.38);
-        cairo_arc(context, cx, cy, radius, 0.0, 2.0 * kKnobPi);
-        cairo_fill(context);
+        context.save();
+        context.setColour(0.35, 0.35, 0.38);
+        context.arc(cx, cy, radius, 0.0, 2.0 * kKnobPi);
+        context.fill();
         const double share = getMax() != getMin() ? (getValue() - getMin()) / (getMax() - getMin()) : 0.0;
         const double pointer =
             (artwork::kKnobArcStartDegrees + share * artwork::kKnobArcSweepDegrees) * (kKnobPi / 180.0);
-        cairo_set_source_rgb(context, 1.0, 1.0, 1.0);
-        cairo_set_line_width(context, 2.0);
-        cairo_move_to(context, cx, cy);
-        cairo_line_to(context, cx + radius * std::cos(pointer), cy + radius * std::sin(pointer));
-        cairo_stroke(context);
-        cairo_restore(context);
+        context.setColour(1.0, 1.0, 1.0);
+        context.setLineWidth(2.0);
+        context.moveTo(cx, cy);
+        context.lineTo(cx + radius * std::cos(pointer), cy + radius * std::sin(pointer));
+        context.stroke();
+        context.restore();
     }
     if (showValue && box.height() >= kValueTextHeight * 2) {
         char text[32];

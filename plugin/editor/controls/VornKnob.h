@@ -39,7 +39,7 @@ public:
     static constexpr float kDeadAngle = kKnob10Degrees;
 
 protected:
-    void drawControl(cairo_t* context) override;
+    void drawControl(toolkit::CDrawContext& context) override;
     toolkit::MouseResult mouseDown(toolkit::CPoint where, unsigned buttons) override;
     toolkit::MouseResult mouseMoved(toolkit::CPoint where, unsigned buttons) override;
     toolkit::MouseResult mouseUp(toolkit::CPoint where, unsigned buttons) override;

@@ -8,7 +8,7 @@ using toolkit::CPoint;
 using toolkit::CRect;
 using toolkit::MouseResult;
 
-void drawPlate(cairo_t* context, const FilmStrip& plate, const CRect& box, std::string_view text) {
+void drawPlate(toolkit::CDrawContext& context, const FilmStrip& plate, const CRect& box, std::string_view text) {
     if (!plate.isEmpty())
         plate.draw(context, {box.left, box.top}, 0);
     else
@@ -57,7 +57,7 @@ void CVornLabel::setDimmed(bool on, std::string placeholderText) {
     invalid();
 }
 
-void CVornLabel::drawControl(cairo_t* context) {
+void CVornLabel::drawControl(toolkit::CDrawContext& context) {
     if (!dimmed) {
         drawPlate(context, plate, getViewSize(), text);
         return;
@@ -83,7 +83,7 @@ void CVornCaption::setText(std::string newText) {
     invalid();
 }
 
-void CVornCaption::draw(cairo_t* context) {
+void CVornCaption::draw(toolkit::CDrawContext& context) {
     drawText(context, getViewSize(), text, fontSize, align, 0.62, 0.66, 0.72);
     setDirty(false);
 }
@@ -108,6 +108,6 @@ MouseResult CVornLabelEffectEx::mouseUp(CPoint, unsigned) {
     return MouseResult::handled;
 }
 
-void CVornLabelEffectEx::drawControl(cairo_t* context) { drawPlate(context, plate, getViewSize(), text); }
+void CVornLabelEffectEx::drawControl(toolkit::CDrawContext& context) { drawPlate(context, plate, getViewSize(), text); }
 
 }  // namespace rimba::controls

@@ -38,7 +38,7 @@ public:
     bool takeRightClick();
 
 protected:
-    void drawControl(cairo_t* context) override;
+    void drawControl(toolkit::CDrawContext& context) override;
     toolkit::MouseResult mouseDown(toolkit::CPoint where, unsigned buttons) override;
     toolkit::MouseResult mouseUp(toolkit::CPoint where, unsigned buttons) override;
 
@@ -65,7 +65,7 @@ public:
     const char* getClassName() const override { return "CVornCaption"; }
     void setText(std::string newText);
     const std::string& getText() const { return text; }
-    void draw(cairo_t* context) override;
+    void draw(toolkit::CDrawContext& context) override;
 
 private:
     std::string text;
@@ -86,7 +86,7 @@ public:
     const std::string& getText() const { return text; }
 
 protected:
-    void drawControl(cairo_t* context) override;
+    void drawControl(toolkit::CDrawContext& context) override;
     toolkit::MouseResult mouseDown(toolkit::CPoint where, unsigned buttons) override;
     toolkit::MouseResult mouseUp(toolkit::CPoint where, unsigned buttons) override;
 
@@ -96,6 +96,7 @@ private:
 };
 
 // A plate with text on it, shared by the labels.
-void drawPlate(cairo_t* context, const FilmStrip& plate, const toolkit::CRect& box, std::string_view text);
+void drawPlate(toolkit::CDrawContext& context, const FilmStrip& plate, const toolkit::CRect& box,
+               std::string_view text);
 
 }  // namespace rimba::controls

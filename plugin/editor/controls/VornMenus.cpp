@@ -24,7 +24,7 @@ void CVornSwitchMenu::setCaption(std::string text) {
     invalid();
 }
 
-void CVornSwitchMenu::draw(cairo_t* context) {
+void CVornSwitchMenu::draw(toolkit::CDrawContext& context) {
     const CRect& box = getViewSize();
     if (!strip.isEmpty())
         strip.draw(context, {box.left, box.top}, lit ? 1 : 0);
@@ -79,7 +79,7 @@ void CVornTextEdit::setNumber(float value) {
     setText(text);
 }
 
-void CVornTextEdit::draw(cairo_t* context) {
+void CVornTextEdit::draw(toolkit::CDrawContext& context) {
     if (isEditing()) {
         CTextEdit::draw(context);
         return;

@@ -29,7 +29,7 @@ public:
     // effect slot shows or hides its plug-in's editor with it).
     bool takeRightClick();
 
-    void draw(cairo_t* context) override;
+    void draw(toolkit::CDrawContext& context) override;
     toolkit::MouseResult onMouseDown(toolkit::CPoint where, unsigned buttons) override;
 
 private:
@@ -59,7 +59,7 @@ public:
 
     // At rest the number sits light on a dark well like the labels; while typed, the toolkit's
     // field shows with its caret.
-    void draw(cairo_t* context) override;
+    void draw(toolkit::CDrawContext& context) override;
 
 private:
     void valueChanged(toolkit::CControl* control) override;

@@ -28,7 +28,7 @@ void CVornMeterBase::setLevel(float level) {
     if (litLength(before, lengthOfView()) != litLength(getValue(), lengthOfView())) invalid();
 }
 
-void CVornMeterBase::drawControl(cairo_t* context) {
+void CVornMeterBase::drawControl(toolkit::CDrawContext& context) {
     const CRect& box = getViewSize();
     const int lit = litLength(getValue(), lengthOfView());
     const CRect litPart = vertical ? CRect{box.left, box.bottom - lit, box.right, box.bottom}
@@ -36,11 +36,11 @@ void CVornMeterBase::drawControl(cairo_t* context) {
     if (!strip.isEmpty()) {
         strip.draw(context, {box.left, box.top}, artwork::kFrameMeterOff);
         if (lit > 0) {
-            cairo_save(context);
-            cairo_rectangle(context, litPart.left, litPart.top, litPart.width(), litPart.height());
-            cairo_clip(context);
+            context.save();
+            context.rectangle(litPart.left, litPart.top, litPart.width(), litPart.height());
+            context.clip();
             strip.draw(context, {box.left, box.top}, artwork::kFrameMeterLit);
-            cairo_restore(context);
+            context.restore();
         }
         return;
     }

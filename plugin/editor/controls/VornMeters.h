@@ -17,7 +17,7 @@ public:
     void setLevel(float level);
 
 protected:
-    void drawControl(cairo_t* context) override;
+    void drawControl(toolkit::CDrawContext& context) override;
     toolkit::MouseResult mouseDown(toolkit::CPoint, unsigned) override { return toolkit::MouseResult::notHandled; }
 
 private:

@@ -308,7 +308,7 @@ int CVornPattern::frameOfColumn(int column) const {
     return artwork::stepFrame(familyOf(track), std::clamp(velocity, 0, kMaxVelocity), step == playingStep);
 }
 
-void CVornPattern::drawControl(cairo_t* context) {
+void CVornPattern::drawControl(toolkit::CDrawContext& context) {
     const CRect area = geometry().stepsArea();
     const int width = area.width() / kVisibleSteps;
     for (int column = 0; column < kVisibleSteps; ++column) {
@@ -347,7 +347,7 @@ void CVornPattern::drawControl(cairo_t* context) {
 // What a step holds besides its velocity: the roll as one dot per extra hit along the top, the
 // tune as its offset on a dark plate, a random keystroke without a hit of its own as a violet
 // block.
-void CVornPattern::drawMarks(cairo_t* context, const CRect& cell, std::size_t s) const {
+void CVornPattern::drawMarks(toolkit::CDrawContext& context, const CRect& cell, std::size_t s) const {
     const bool hit = row.velocity[s] > 0.0f;
     const int roll = hit ? wholeUnits(row.roll[s], GridGestures::kMaxRoll) : 0;
     for (int i = 0; i < roll; ++i)
@@ -365,7 +365,7 @@ void CVornPattern::drawMarks(cairo_t* context, const CRect& cell, std::size_t s)
 // A hold longer than one step runs as a bar from its hit's middle to the end of the last step it
 // covers, over the following steps; the part beyond the visible columns or the pattern's end is
 // not drawn. A hit scrolled out to the left still shows the rest of its hold.
-void CVornPattern::drawHolds(cairo_t* context) const {
+void CVornPattern::drawHolds(toolkit::CDrawContext& context) const {
     const CRect area = geometry().stepsArea();
     const int width = area.width() / kVisibleSteps;
     const int first = getScrollOffset();
@@ -385,25 +385,25 @@ void CVornPattern::drawHolds(cairo_t* context) const {
 // The bar as its clicks read it, over the whole band that answers as the bar: an arrow of 22
 // pixels at each end and the thumb a quarter of the track between them. The track shows where
 // the pattern's hits lie over its 64 steps, so the thumb frames the ones on show.
-void CVornPattern::drawScrollBar(cairo_t* context) const {
+void CVornPattern::drawScrollBar(toolkit::CDrawContext& context) const {
     const GridGeometry grid = geometry();
     const CRect& box = grid.box;
     const CRect bar{box.left, box.bottom - GridGeometry::kScrollBarReach, box.right, box.bottom};
     fillRect(context, bar, 0.1, 0.1, 0.12);
     const int arrow = GridGeometry::kArrowWidth;
     const int middle = bar.top + bar.height() / 2;
-    cairo_save(context);
-    cairo_set_source_rgb(context, 0.6, 0.6, 0.65);
-    cairo_move_to(context, bar.left + arrow - 7, middle - 5);
-    cairo_line_to(context, bar.left + arrow - 7, middle + 5);
-    cairo_line_to(context, bar.left + 7, middle);
-    cairo_close_path(context);
-    cairo_move_to(context, bar.right - arrow + 7, middle - 5);
-    cairo_line_to(context, bar.right - arrow + 7, middle + 5);
-    cairo_line_to(context, bar.right - 7, middle);
-    cairo_close_path(context);
-    cairo_fill(context);
-    cairo_restore(context);
+    context.save();
+    context.setColour(0.6, 0.6, 0.65);
+    context.moveTo(bar.left + arrow - 7, middle - 5);
+    context.lineTo(bar.left + arrow - 7, middle + 5);
+    context.lineTo(bar.left + 7, middle);
+    context.closePath();
+    context.moveTo(bar.right - arrow + 7, middle - 5);
+    context.lineTo(bar.right - arrow + 7, middle + 5);
+    context.lineTo(bar.right - 7, middle);
+    context.closePath();
+    context.fill();
+    context.restore();
     const int thumbLeft = bar.left + grid.thumbLeft(getScrollOffset());
     fillRect(context, {thumbLeft, bar.top + 3, thumbLeft + grid.thumbWidth(), bar.bottom - 3}, 0.36, 0.37, 0.42);
     const int track = box.width() - 2 * arrow;
@@ -438,7 +438,7 @@ MouseResult CVornCellSelect::mouseDown(CPoint where, unsigned buttons) {
     return MouseResult::handled;
 }
 
-void CVornCellSelect::drawControl(cairo_t* context) {
+void CVornCellSelect::drawControl(toolkit::CDrawContext& context) {
     const CRect& box = getViewSize();
     const int rows = (cells + columns - 1) / columns;
     const int width = box.width() / columns;
@@ -511,7 +511,7 @@ MouseResult CVornLoopSelect::mouseDown(CPoint where, unsigned buttons) {
     return MouseResult::handled;
 }
 
-void CVornLoopSelect::drawControl(cairo_t* context) {
+void CVornLoopSelect::drawControl(toolkit::CDrawContext& context) {
     const CRect& box = getViewSize();
     const int width = box.width() / kPatternCount;
     for (int pattern = 0; pattern < kPatternCount; ++pattern) {
@@ -590,6 +590,6 @@ MouseResult CVornDrum::mouseUp(CPoint where, unsigned buttons) {
 }
 
 // The strip itself, its accent and its number are the background's; a drag lights the grids.
-void CVornDrum::drawControl(cairo_t*) {}
+void CVornDrum::drawControl(toolkit::CDrawContext&) {}
 
 }  // namespace rimba::controls

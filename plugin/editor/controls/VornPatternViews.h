@@ -108,7 +108,7 @@ public:
     std::function<void(int firstStep)> scrolled;
 
 protected:
-    void drawControl(cairo_t* context) override;
+    void drawControl(toolkit::CDrawContext& context) override;
     toolkit::MouseResult mouseDown(toolkit::CPoint where, unsigned buttons) override;
     toolkit::MouseResult mouseMoved(toolkit::CPoint where, unsigned buttons) override;
     toolkit::MouseResult mouseUp(toolkit::CPoint where, unsigned buttons) override;
@@ -120,9 +120,9 @@ private:
     void act(const GridOutcome& outcome);
     void refreshRow();
     void showCursor();
-    void drawScrollBar(cairo_t* context) const;
-    void drawHolds(cairo_t* context) const;
-    void drawMarks(cairo_t* context, const toolkit::CRect& cell, std::size_t step) const;
+    void drawScrollBar(toolkit::CDrawContext& context) const;
+    void drawHolds(toolkit::CDrawContext& context) const;
+    void drawMarks(toolkit::CDrawContext& context, const toolkit::CRect& cell, std::size_t step) const;
 
     FilmStrip strip;
     PatternRowValues row;
@@ -148,7 +148,7 @@ public:
     int cellAt(toolkit::CPoint where) const;
 
 protected:
-    void drawControl(cairo_t* context) override;
+    void drawControl(toolkit::CDrawContext& context) override;
     toolkit::MouseResult mouseDown(toolkit::CPoint where, unsigned buttons) override;
     virtual std::string cellText(int cell) const = 0;
 
@@ -198,7 +198,7 @@ public:
     void setRange(int firstPattern, int lastPattern);
 
 protected:
-    void drawControl(cairo_t* context) override;
+    void drawControl(toolkit::CDrawContext& context) override;
     toolkit::MouseResult mouseDown(toolkit::CPoint where, unsigned buttons) override;
 
 private:
@@ -256,7 +256,7 @@ public:
     std::function<void(int row, bool on)> highlight;
 
 protected:
-    void drawControl(cairo_t* context) override;
+    void drawControl(toolkit::CDrawContext& context) override;
     toolkit::MouseResult mouseDown(toolkit::CPoint where, unsigned buttons) override;
     toolkit::MouseResult mouseMoved(toolkit::CPoint where, unsigned buttons) override;
     toolkit::MouseResult mouseUp(toolkit::CPoint where, unsigned buttons) override;

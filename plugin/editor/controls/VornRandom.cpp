@@ -65,7 +65,7 @@ MouseResult CVornPatternRandom::mouseUp(CPoint, unsigned) {
     return MouseResult::handled;
 }
 
-void CVornPatternRandom::drawControl(cairo_t* context) {
+void CVornPatternRandom::drawControl(toolkit::CDrawContext& context) {
     // Keystrokes per 16 steps of each density cell; the artwork lights one segment per keystroke.
     constexpr int kDensityOfCell[kCells] = {0, 1, 2, 4, 6, 8, 12};
     const CRect& box = getViewSize();
@@ -181,7 +181,7 @@ MouseResult CVornRandomGraphCtrl::mouseUp(CPoint, unsigned) {
     return MouseResult::handled;
 }
 
-void CVornRandomGraphCtrl::drawControl(cairo_t* context) {
+void CVornRandomGraphCtrl::drawControl(toolkit::CDrawContext& context) {
     const CRect& box = getViewSize();
     if (!background.isEmpty())
         background.draw(context, {box.left, box.top}, 0);
@@ -194,14 +194,14 @@ void CVornRandomGraphCtrl::drawControl(cairo_t* context) {
         const double y = box.top + r.y0 * box.height();
         const double w = (r.x1 - r.x0) * box.width();
         const double h = (r.y1 - r.y0) * box.height();
-        cairo_save(context);
-        cairo_set_source_rgba(context, colours[i][0], colours[i][1], colours[i][2], 0.35);
-        cairo_rectangle(context, x, y, w, h);
-        cairo_fill_preserve(context);
-        cairo_set_source_rgb(context, colours[i][0], colours[i][1], colours[i][2]);
-        cairo_set_line_width(context, 1.0);
-        cairo_stroke(context);
-        cairo_restore(context);
+        context.save();
+        context.setColour(colours[i][0], colours[i][1], colours[i][2], 0.35);
+        context.rectangle(x, y, w, h);
+        context.fillPreserve();
+        context.setColour(colours[i][0], colours[i][1], colours[i][2]);
+        context.setLineWidth(1.0);
+        context.stroke();
+        context.restore();
     }
 }
 

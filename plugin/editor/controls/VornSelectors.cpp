@@ -97,7 +97,7 @@ MouseResult CVornNoteSelect::mouseDown(CPoint where, unsigned buttons) {
     return MouseResult::handled;
 }
 
-void CVornNoteSelect::drawControl(cairo_t* context) {
+void CVornNoteSelect::drawControl(toolkit::CDrawContext& context) {
     const CRect& box = getViewSize();
     if (!back.isEmpty())
         back.draw(context, {box.left, box.top}, 0);
@@ -126,15 +126,15 @@ void CVornNoteSelect::drawControl(cairo_t* context) {
     const CRect pin = pinCell(box);
     fillRect(context, pin, pinned ? 0.3 : 0.2, pinned ? 0.8 : 0.2, pinned ? 0.4 : 0.22);
     // The pin: a small drawing-pin head and needle.
-    cairo_save(context);
-    cairo_set_source_rgb(context, 0.95, 0.95, 0.95);
-    cairo_arc(context, pin.left + pin.width() / 2.0, pin.top + 7.0, 4.0, 0.0, 6.2831853);
-    cairo_fill(context);
-    cairo_set_line_width(context, 1.5);
-    cairo_move_to(context, pin.left + pin.width() / 2.0, pin.top + 10.0);
-    cairo_line_to(context, pin.left + pin.width() / 2.0, pin.bottom - 2.0);
-    cairo_stroke(context);
-    cairo_restore(context);
+    context.save();
+    context.setColour(0.95, 0.95, 0.95);
+    context.arc(pin.left + pin.width() / 2.0, pin.top + 7.0, 4.0, 0.0, 6.2831853);
+    context.fill();
+    context.setLineWidth(1.5);
+    context.moveTo(pin.left + pin.width() / 2.0, pin.top + 10.0);
+    context.lineTo(pin.left + pin.width() / 2.0, pin.bottom - 2.0);
+    context.stroke();
+    context.restore();
 }
 
 int scaleAfterClick(int scaleBits, int semitone) {
@@ -174,7 +174,7 @@ MouseResult CVornTuneScaleSelect::mouseDown(CPoint where, unsigned buttons) {
     return MouseResult::handled;
 }
 
-void CVornTuneScaleSelect::drawControl(cairo_t* context) {
+void CVornTuneScaleSelect::drawControl(toolkit::CDrawContext& context) {
     const CRect& box = getViewSize();
     if (!back.isEmpty())
         back.draw(context, {box.left, box.top}, 0);

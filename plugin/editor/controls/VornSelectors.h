@@ -29,7 +29,7 @@ public:
     bool isPinned() const { return pinned; }
 
 protected:
-    void drawControl(cairo_t* context) override;
+    void drawControl(toolkit::CDrawContext& context) override;
     toolkit::MouseResult mouseDown(toolkit::CPoint where, unsigned buttons) override;
 
 private:
@@ -52,7 +52,7 @@ public:
     int semitoneAt(toolkit::CPoint where) const;
 
 protected:
-    void drawControl(cairo_t* context) override;
+    void drawControl(toolkit::CDrawContext& context) override;
     toolkit::MouseResult mouseDown(toolkit::CPoint where, unsigned buttons) override;
 
 private:

@@ -129,7 +129,7 @@ void CVornWave::dragTo(CPoint where) {
     invalid();
 }
 
-void CVornWave::drawControl(cairo_t* context) {
+void CVornWave::drawControl(toolkit::CDrawContext& context) {
     const CRect& box = getViewSize();
     const CRect area = waveArea();
     fillRect(context, box, 0.07, 0.08, 0.09);
@@ -137,19 +137,19 @@ void CVornWave::drawControl(cairo_t* context) {
     const WaveWindow w = window();
     const double middle = area.top + area.height() / 2.0;
     if (!peaks.empty()) {
-        cairo_save(context);
-        cairo_set_source_rgb(context, 0.4, 0.85, 0.95);
-        cairo_set_line_width(context, 1.0);
+        context.save();
+        context.setColour(0.4, 0.85, 0.95);
+        context.setLineWidth(1.0);
         for (int x = 0; x < area.width(); ++x) {
             const float position = wavePositionAt(w, x, area.width());
             const auto index =
                 std::min(peaks.size() - 1, static_cast<std::size_t>(position * static_cast<float>(peaks.size())));
             const double half = std::clamp(peaks[index], 0.0f, 1.0f) * (area.height() / 2.0 - 1.0);
-            cairo_move_to(context, area.left + x + 0.5, middle - half);
-            cairo_line_to(context, area.left + x + 0.5, middle + half + 1.0);
+            context.moveTo(area.left + x + 0.5, middle - half);
+            context.lineTo(area.left + x + 0.5, middle + half + 1.0);
         }
-        cairo_stroke(context);
-        cairo_restore(context);
+        context.stroke();
+        context.restore();
     }
     // What plays lies between the start and the end; the rest is shaded.
     const int startX = std::clamp(columnOf(getValue()), box.left, box.right);

@@ -39,7 +39,7 @@ Window topLevelOf(Display* display, Window window) {
 
 DialogWindow::DialogWindow(Display* connection, DialogWindowKind kind, CRect frameRect, XWindowId owner,
                            const std::string& title)
-    : display(connection), place(frameRect) {
+    : display(connection), place(frameRect), picture(frameRect.width(), frameRect.height()) {
     const int screen = DefaultScreen(display);
     XSetWindowAttributes attributes{};
     attributes.override_redirect = kind == DialogWindowKind::popup ? True : False;
@@ -64,7 +64,6 @@ DialogWindow::DialogWindow(Display* connection, DialogWindowKind kind, CRect fra
         hints.height = hints.min_height = hints.max_height = place.height();
         XSetWMNormalHints(display, window, &hints);
     }
-    surface = cairo_image_surface_create(CAIRO_FORMAT_RGB24, place.width(), place.height());
     copyContext = XCreateGC(display, window, 0, nullptr);
     XMapRaised(display, window);
     XFlush(display);
@@ -72,40 +71,38 @@ DialogWindow::DialogWindow(Display* connection, DialogWindowKind kind, CRect fra
 
 DialogWindow::~DialogWindow() {
     XFreeGC(display, static_cast<GC>(copyContext));
-    cairo_surface_destroy(surface);
     XDestroyWindow(display, window);
     XFlush(display);
 }
 
-cairo_t* DialogWindow::beginDrawing() {
-    cairo_t* context = cairo_create(surface);
-    selectDialogFont(context);
+std::unique_ptr<CDrawContext> DialogWindow::beginDrawing() {
+    std::unique_ptr<CDrawContext> context = picture.beginDrawing();
+    selectDialogFont(*context);
     return context;
 }
 
-void DialogWindow::endDrawing(cairo_t* context) {
-    cairo_destroy(context);
+void DialogWindow::endDrawing(std::unique_ptr<CDrawContext> context) {
+    context.reset();
     copyToWindow();
 }
 
 void DialogWindow::copyToWindow() {
-    cairo_surface_flush(surface);
     const int screen = DefaultScreen(display);
     Visual* visual = DefaultVisual(display, screen);
-    // cairo's RGB24 pixels are 32-bit words in this machine's byte order, which is what a 24-bit
+    // The picture's pixels are 32-bit words in this machine's byte order, which is what a 24-bit
     // TrueColor visual takes (the frame needs the same visual); Xlib swaps them for a server of
     // the other order.
     XImage* image = XCreateImage(display, visual, static_cast<unsigned>(DefaultDepth(display, screen)), ZPixmap, 0,
-                                 reinterpret_cast<char*>(cairo_image_surface_get_data(surface)),
+                                 reinterpret_cast<char*>(picture.pixels()),
                                  static_cast<unsigned>(place.width()), static_cast<unsigned>(place.height()), 32,
-                                 cairo_image_surface_get_stride(surface));
+                                 picture.stride());
     if (image == nullptr) {
         return;
     }
     image->byte_order = std::endian::native == std::endian::little ? LSBFirst : MSBFirst;
     XPutImage(display, window, static_cast<GC>(copyContext), image, 0, 0, 0, 0, static_cast<unsigned>(place.width()),
               static_cast<unsigned>(place.height()));
-    // The pixels are cairo's: XDestroyImage would free them.
+    // The pixels are the picture's: XDestroyImage would free them.
     image->data = nullptr;
     XDestroyImage(image);
     XFlush(display);
@@ -144,38 +141,6 @@ CRect windowScreenRect(Display* display, XWindowId window) {
     Window child = 0;
     XTranslateCoordinates(display, window, DefaultRootWindow(display), 0, 0, &x, &y, &child);
     return rectOfSize(x, y, attributes.width, attributes.height);
-}
-
-void selectDialogFont(cairo_t* context, double size, bool bold) {
-    cairo_select_font_face(context, kDialogFontFamily, CAIRO_FONT_SLANT_NORMAL,
-                           bold ? CAIRO_FONT_WEIGHT_BOLD : CAIRO_FONT_WEIGHT_NORMAL);
-    cairo_set_font_size(context, size);
-}
-
-double textWidth(cairo_t* context, std::string_view text) {
-    const std::string copy(text);
-    cairo_text_extents_t extents{};
-    cairo_text_extents(context, copy.c_str(), &extents);
-    return extents.x_advance;
-}
-
-void drawTextInRow(cairo_t* context, std::string_view text, const CRect& row) {
-    const std::string copy(text);
-    cairo_font_extents_t font{};
-    cairo_font_extents(context, &font);
-    const double baseline = row.top + (row.height() + font.ascent - font.descent) / 2.0;
-    cairo_move_to(context, row.left, baseline);
-    cairo_show_text(context, copy.c_str());
-}
-
-double measureText(std::string_view text, double size, bool bold) {
-    cairo_surface_t* scratch = cairo_image_surface_create(CAIRO_FORMAT_ARGB32, 1, 1);
-    cairo_t* context = cairo_create(scratch);
-    selectDialogFont(context, size, bold);
-    const double width = textWidth(context, text);
-    cairo_destroy(context);
-    cairo_surface_destroy(scratch);
-    return width;
 }
 
 }  // namespace rimba::toolkit

@@ -1,24 +1,21 @@
 #pragma once
-// An X11 window of a pop-up or a dialog, drawn with cairo into an image surface of its size that
-// is then copied to the window (as the frame does: cairo's Xlib surfaces would leave per-display
+// An X11 window of a pop-up or a dialog, drawn into an offscreen picture of its size that is
+// then copied to the window (as the frame does: cairo's Xlib surfaces would leave per-display
 // state behind that only closing the frame's display frees). Pop-ups (menus, tooltips) are
 // override-redirect windows that no window manager touches; dialogs are top-level windows marked
 // transient for the editor's top-level window. Destroying the object destroys the window, its
 // image and its graphics context. Editor thread only.
 
-#include <cairo.h>
-
+#include <memory>
 #include <string>
 #include <string_view>
 
+#include "plugin/editor/toolkit/DialogText.h"
+#include "plugin/editor/toolkit/DrawContext.h"
 #include "plugin/editor/toolkit/Frame.h"
 #include "plugin/editor/toolkit/Geometry.h"
 
 namespace rimba::toolkit {
-
-// The toolkit's one typeface; fontconfig finds it by name.
-constexpr const char* kDialogFontFamily = "DejaVu Sans";
-constexpr double kDialogFontSize = 12.0;
 
 enum class DialogWindowKind { popup, dialog };
 
@@ -35,8 +32,8 @@ public:
     const CRect& frame() const { return place; }
     // A context for one drawing, with the toolkit's font chosen; endDrawing destroys it and
     // copies the drawing to the window.
-    cairo_t* beginDrawing();
-    void endDrawing(cairo_t* context);
+    std::unique_ptr<CDrawContext> beginDrawing();
+    void endDrawing(std::unique_ptr<CDrawContext> context);
     void copyToWindow();
     // Waits until the server has mapped the window, so that focus and grabs can be asked for.
     void waitUntilMapped();
@@ -45,22 +42,14 @@ public:
 private:
     Display* display;
     XWindowId window = 0;
-    cairo_surface_t* surface = nullptr;
     void* copyContext = nullptr;  // the window's graphics context (Xlib's GC)
     CRect place;
+    COffscreen picture;
 };
 
 // Root-window size of the display's default screen.
 CRect screenRect(Display* display);
 // Where `window`'s top left lies on the root window, and its size.
 CRect windowScreenRect(Display* display, XWindowId window);
-
-// Text drawing shared by the pop-ups and dialogs.
-void selectDialogFont(cairo_t* context, double size = kDialogFontSize, bool bold = false);
-double textWidth(cairo_t* context, std::string_view text);
-// Draws `text` with its baseline centred vertically in `row`, starting at `row.left`.
-void drawTextInRow(cairo_t* context, std::string_view text, const CRect& row);
-// A width measured with a scratch surface, for layouts made before any window exists.
-double measureText(std::string_view text, double size = kDialogFontSize, bool bold = false);
 
 }  // namespace rimba::toolkit

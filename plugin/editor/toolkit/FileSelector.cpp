@@ -139,12 +139,13 @@ private:
     }
 
     void draw() {
-        cairo_t* context = dialog.window().beginDrawing();
+        std::unique_ptr<CDrawContext> drawing = dialog.window().beginDrawing();
+        CDrawContext& context = *drawing;
         drawDialogFrame(context, kWidth, layout.height, title);
-        cairo_set_source_rgb(context, 0.15, 0.15, 0.15);
+        context.setColour(0.15, 0.15, 0.15);
         drawClipped(context, model.folder(), layout.folderLine);
         drawList(context);
-        cairo_set_source_rgb(context, 0.3, 0.3, 0.3);
+        context.setColour(0.3, 0.3, 0.3);
         const FileFilter& filter = model.getFilter();
         if (model.getMode() != FileSelectorMode::folder && !filter.extension.empty()) {
             drawClipped(context, filter.description + " (*." + filter.extension + ")", layout.filterLine);
@@ -154,61 +155,61 @@ private:
         }
         drawButton(context, layout.okButton, model.getMode() == FileSelectorMode::save ? "Save" : "OK", true);
         drawButton(context, layout.cancelButton, "Cancel", false);
-        dialog.window().endDrawing(context);
+        dialog.window().endDrawing(std::move(drawing));
     }
 
-    static void drawClipped(cairo_t* context, const std::string& text, const CRect& area) {
-        cairo_save(context);
-        cairo_rectangle(context, area.left, area.top, area.width(), area.height());
-        cairo_clip(context);
+    static void drawClipped(CDrawContext& context, const std::string& text, const CRect& area) {
+        context.save();
+        context.rectangle(area.left, area.top, area.width(), area.height());
+        context.clip();
         drawTextInRow(context, text, area);
-        cairo_restore(context);
+        context.restore();
     }
 
-    void drawList(cairo_t* context) {
+    void drawList(CDrawContext& context) {
         const CRect& box = layout.list;
-        cairo_rectangle(context, box.left + 0.5, box.top + 0.5, box.width() - 1, box.height() - 1);
-        cairo_set_source_rgb(context, 1, 1, 1);
-        cairo_fill_preserve(context);
-        cairo_set_source_rgb(context, 0.5, 0.5, 0.5);
-        cairo_stroke(context);
+        context.rectangle(box.left + 0.5, box.top + 0.5, box.width() - 1, box.height() - 1);
+        context.setColour(1, 1, 1);
+        context.fillPreserve();
+        context.setColour(0.5, 0.5, 0.5);
+        context.stroke();
         const auto& rows = model.rows();
         for (int i = 0; i < visibleRows() && firstRow + i < static_cast<int>(rows.size()); ++i) {
             const int index = firstRow + i;
             const FileRow& row = rows[static_cast<std::size_t>(index)];
             const CRect line = rectOfSize(box.left + 2, box.top + 2 + i * kRowHeight, box.width() - 4, kRowHeight);
             if (index == model.selectedRow()) {
-                cairo_set_source_rgb(context, 0.20, 0.40, 0.75);
-                cairo_rectangle(context, line.left, line.top, line.width(), line.height());
-                cairo_fill(context);
-                cairo_set_source_rgb(context, 1, 1, 1);
+                context.setColour(0.20, 0.40, 0.75);
+                context.rectangle(line.left, line.top, line.width(), line.height());
+                context.fill();
+                context.setColour(1, 1, 1);
             } else if (row.isFolder) {
-                cairo_set_source_rgb(context, 0.1, 0.2, 0.5);
+                context.setColour(0.1, 0.2, 0.5);
             } else {
-                cairo_set_source_rgb(context, 0, 0, 0);
+                context.setColour(0, 0, 0);
             }
             drawClipped(context, row.isFolder ? row.name + "/" : row.name, {line.left + 4, line.top, line.right, line.bottom});
         }
     }
 
-    void drawNameField(cairo_t* context) {
-        cairo_set_source_rgb(context, 0, 0, 0);
+    void drawNameField(CDrawContext& context) {
+        context.setColour(0, 0, 0);
         drawTextInRow(context, "Name:", layout.nameLabel);
         const CRect& field = layout.nameField;
-        cairo_rectangle(context, field.left + 0.5, field.top + 0.5, field.width() - 1, field.height() - 1);
-        cairo_set_source_rgb(context, 1, 1, 1);
-        cairo_fill_preserve(context);
-        cairo_set_source_rgb(context, 0.2, 0.4, 0.75);
-        cairo_stroke(context);
-        cairo_set_source_rgb(context, 0, 0, 0);
+        context.rectangle(field.left + 0.5, field.top + 0.5, field.width() - 1, field.height() - 1);
+        context.setColour(1, 1, 1);
+        context.fillPreserve();
+        context.setColour(0.2, 0.4, 0.75);
+        context.stroke();
+        context.setColour(0, 0, 0);
         const TextEditModel& name = model.nameField();
         const CRect inside{field.left + 4, field.top, field.right - 4, field.bottom};
         drawClipped(context, name.getText(), inside);
         const double caretX =
-            inside.left + textWidth(context, std::string_view(name.getText()).substr(0, name.caret())) + 0.5;
-        cairo_move_to(context, caretX, field.top + 4);
-        cairo_line_to(context, caretX, field.bottom - 4);
-        cairo_stroke(context);
+            inside.left + context.textAdvance(std::string_view(name.getText()).substr(0, name.caret())) + 0.5;
+        context.moveTo(caretX, field.top + 4);
+        context.lineTo(caretX, field.bottom - 4);
+        context.stroke();
     }
 
     FileSelectorModel& model;

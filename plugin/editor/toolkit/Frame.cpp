@@ -15,16 +15,13 @@ constexpr unsigned kButtonBits = kLButton | kRButton | kMButton;
 }  // namespace
 
 CFrame::CFrame(const CRect& size, std::shared_ptr<CBitmap> background)
-    : size(size), background(std::move(background)) {
-    // The frame is opaque: 24-bit colour in 32-bit words, the layout of a TrueColor X image.
-    surface = cairo_image_surface_create(CAIRO_FORMAT_RGB24, std::max(size.width(), 1), std::max(size.height(), 1));
+    : size(size), background(std::move(background)), picture(size.width(), size.height()) {
     invalidateAll();
 }
 
 CFrame::~CFrame() {
     close();
     removeAll();
-    cairo_surface_destroy(surface);
 }
 
 bool CFrame::open(void* parentWindow) {
@@ -106,25 +103,25 @@ void CFrame::collectDirtyViews() {
     }
 }
 
-void CFrame::paintRect(cairo_t* context, const CRect& rect) {
-    cairo_save(context);
-    cairo_rectangle(context, rect.left, rect.top, rect.width(), rect.height());
-    cairo_clip(context);
-    cairo_set_source_rgb(context, 0, 0, 0);
-    cairo_paint(context);
+void CFrame::paintRect(CDrawContext& context, const CRect& rect) {
+    context.save();
+    context.rectangle(rect.left, rect.top, rect.width(), rect.height());
+    context.clip();
+    context.setColour(0, 0, 0);
+    context.paint();
     if (background) background->draw(context, {0, 0});
     for (const auto& view : views) {
         if (!view->isVisible()) continue;
         CRect area = view->getViewSize().intersection(rect);
         if (area.isEmpty()) continue;
         // A view draws inside its own rectangle only, whatever it asks for.
-        cairo_save(context);
-        cairo_rectangle(context, area.left, area.top, area.width(), area.height());
-        cairo_clip(context);
+        context.save();
+        context.rectangle(area.left, area.top, area.width(), area.height());
+        context.clip();
         view->draw(context);
-        cairo_restore(context);
+        context.restore();
     }
-    cairo_restore(context);
+    context.restore();
 }
 
 std::vector<CRect> CFrame::redraw() {
@@ -132,12 +129,12 @@ std::vector<CRect> CFrame::redraw() {
     std::vector<CRect> painted = pending.getRects();
     pending.clear();
     if (painted.empty()) return painted;
-    cairo_t* context = cairo_create(surface);
-    for (const CRect& rect : painted) paintRect(context, rect);
-    cairo_destroy(context);
-    cairo_surface_flush(surface);
+    {
+        std::unique_ptr<CDrawContext> context = picture.beginDrawing();
+        for (const CRect& rect : painted) paintRect(*context, rect);
+    }
     if (window) {
-        for (const CRect& rect : painted) window->blit(surface, rect);
+        for (const CRect& rect : painted) window->blit(picture, rect);
         window->finishBlits();
     }
     return painted;
@@ -146,10 +143,8 @@ std::vector<CRect> CFrame::redraw() {
 void CFrame::drawAll() {
     for (const auto& view : views) view->setDirty(false);
     pending.clear();
-    cairo_t* context = cairo_create(surface);
-    paintRect(context, size);
-    cairo_destroy(context);
-    cairo_surface_flush(surface);
+    std::unique_ptr<CDrawContext> context = picture.beginDrawing();
+    paintRect(*context, size);
 }
 
 void CFrame::mouseDown(CPoint where, unsigned buttons) {

@@ -1,6 +1,6 @@
 #pragma once
 // The frame: the editor's one window, a child of the window the host passes when it opens the
-// editor. It owns the views, draws the dirty ones into an image surface of its own size and
+// editor. It owns the views, draws the dirty ones into an offscreen picture of its own size and
 // copies the changed rectangles to the window, routes the mouse and the keyboard to the views,
 // and pumps its window's events on idle without ever blocking. Editor thread only.
 //
@@ -8,8 +8,6 @@
 // half later with its own window, blit and event pump. Modal pop-ups (menus, text fields,
 // dialogs) open windows of their own on the frame's display and run a nested event loop
 // through runModal.
-
-#include <cairo.h>
 
 #include <functional>
 #include <memory>
@@ -20,6 +18,7 @@
 
 #include "plugin/editor/toolkit/DirtyRegion.h"
 #include "plugin/editor/toolkit/DragAndDrop.h"
+#include "plugin/editor/toolkit/DrawContext.h"
 #include "plugin/editor/toolkit/Geometry.h"
 #include "plugin/editor/toolkit/View.h"
 
@@ -50,7 +49,7 @@ public:
 
     // Creates the window inside `parentWindow` (an X11 window id cast to a pointer), with a
     // display connection of its own. False when the display or the window cannot be made;
-    // the frame then stays closed and can still draw into its surface.
+    // the frame then stays closed and can still draw into its picture.
     bool open(void* parentWindow);
     // Destroys the window, frees the cursors and closes the display connection. The views stay.
     void close();
@@ -83,12 +82,12 @@ public:
     // Views draw in frame coordinates: a view's getViewSize() is where it paints.
     void invalidate(const CRect& rect);
     void invalidateAll() { invalidate(size); }
-    // Repaints what is dirty into the surface and copies the repainted rectangles to the
+    // Repaints what is dirty into the picture and copies the repainted rectangles to the
     // window (when open). Returns the rectangles repainted.
     std::vector<CRect> redraw();
-    // Repaints the whole frame now, whether dirty or not (the image surface only).
+    // Repaints the whole frame now, whether dirty or not (the picture only).
     void drawAll();
-    cairo_surface_t* getSurface() const { return surface; }
+    const COffscreen& getPicture() const { return picture; }
     const DirtyRegion& getPendingRegion() const { return pending; }
 
     // Input, in frame coordinates. The view that takes a mouse-down captures the mouse: it gets
@@ -150,7 +149,7 @@ public:
     TooltipPresenter* getTooltips() const { return tooltips.get(); }
 
 private:
-    void paintRect(cairo_t* context, const CRect& rect);
+    void paintRect(CDrawContext& context, const CRect& rect);
     void collectDirtyViews();
     void dropPointersTo(const CView* view);
     void endDragOf(CView* view);
@@ -160,7 +159,7 @@ private:
     CRect size;
     std::shared_ptr<CBitmap> background;
     std::vector<std::unique_ptr<CView>> views;
-    cairo_surface_t* surface = nullptr;
+    COffscreen picture;
     DirtyRegion pending;
     CView* capture = nullptr;
     CView* focus = nullptr;

@@ -1,13 +1,12 @@
 #pragma once
 // The window system's half of a frame: a child window of the host's, a blit of the frame's
-// image surface into it, an event pump and cursors. X11 on Linux (X11FrameWindow.cpp).
-
-#include <cairo.h>
+// picture into it, an event pump and cursors. X11 on Linux (X11FrameWindow.cpp).
 
 #include <functional>
 #include <memory>
 #include <string>
 
+#include "plugin/editor/toolkit/DrawContext.h"
 #include "plugin/editor/toolkit/Frame.h"
 
 namespace rimba::toolkit {
@@ -16,7 +15,7 @@ class FrameWindow {
 public:
     virtual ~FrameWindow() = default;
     // Copies `rect` of `image` (the frame's size) to the same place in the window.
-    virtual void blit(cairo_surface_t* image, const CRect& rect) = 0;
+    virtual void blit(const COffscreen& image, const CRect& rect) = 0;
     // After the blits of one redraw: returns once the window system has them all.
     virtual void finishBlits() = 0;
     // Hands every pending event to the frame without waiting for one; `filter`, when set, sees

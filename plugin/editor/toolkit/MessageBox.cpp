@@ -30,10 +30,10 @@ struct MessageLayout {
 
 MessageLayout layOut(const std::string& text, const std::string& caption) {
     MessageLayout layout;
-    layout.lines = wrapMessage(text, kMaxTextWidth, [](const std::string& line) { return measureText(line); });
-    double widest = measureText(caption, kDialogFontSize, true);
+    layout.lines = wrapMessage(text, kMaxTextWidth, [](const std::string& line) { return measureDialogText(line); });
+    double widest = measureDialogText(caption, kDialogFontSize, true);
     for (const std::string& line : layout.lines) {
-        widest = std::max(widest, measureText(line));
+        widest = std::max(widest, measureDialogText(line));
     }
     layout.width = std::max(240, static_cast<int>(std::ceil(widest)) + 2 * kMargin);
     const int textHeight = static_cast<int>(layout.lines.size()) * kLineHeight;
@@ -44,16 +44,17 @@ MessageLayout layOut(const std::string& text, const std::string& caption) {
 }
 
 void drawMessage(DialogWindow& window, const MessageLayout& layout, const std::string& caption) {
-    cairo_t* context = window.beginDrawing();
+    std::unique_ptr<CDrawContext> drawing = window.beginDrawing();
+    CDrawContext& context = *drawing;
     drawDialogFrame(context, layout.width, layout.height, caption);
-    cairo_set_source_rgb(context, 0, 0, 0);
+    context.setColour(0, 0, 0);
     int top = kDialogCaptionHeight + kMargin;
     for (const std::string& line : layout.lines) {
         drawTextInRow(context, line, {kMargin, top, layout.width - kMargin, top + kLineHeight});
         top += kLineHeight;
     }
     drawButton(context, layout.button, "OK", true);
-    window.endDrawing(context);
+    window.endDrawing(std::move(drawing));
 }
 
 }  // namespace

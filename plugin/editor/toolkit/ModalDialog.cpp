@@ -64,31 +64,31 @@ void ModalDialog::run(const std::function<void(const XEvent&)>& handle, const st
         finished);
 }
 
-void drawDialogFrame(cairo_t* context, int width, int height, const std::string& caption) {
-    cairo_set_source_rgb(context, 0.94, 0.94, 0.94);
-    cairo_paint(context);
-    cairo_set_source_rgb(context, 0.22, 0.30, 0.45);
-    cairo_rectangle(context, 0, 0, width, kDialogCaptionHeight);
-    cairo_fill(context);
-    cairo_set_source_rgb(context, 0.35, 0.35, 0.35);
-    cairo_set_line_width(context, 1.0);
-    cairo_rectangle(context, 0.5, 0.5, width - 1, height - 1);
-    cairo_stroke(context);
-    cairo_set_source_rgb(context, 1, 1, 1);
+void drawDialogFrame(CDrawContext& context, int width, int height, const std::string& caption) {
+    context.setColour(0.94, 0.94, 0.94);
+    context.paint();
+    context.setColour(0.22, 0.30, 0.45);
+    context.rectangle(0, 0, width, kDialogCaptionHeight);
+    context.fill();
+    context.setColour(0.35, 0.35, 0.35);
+    context.setLineWidth(1.0);
+    context.rectangle(0.5, 0.5, width - 1, height - 1);
+    context.stroke();
+    context.setColour(1, 1, 1);
     selectDialogFont(context, kDialogFontSize, true);
     drawTextInRow(context, caption, {10, 0, width - 10, kDialogCaptionHeight});
     selectDialogFont(context);
 }
 
-void drawButton(cairo_t* context, const CRect& area, const std::string& label, bool isDefault) {
-    cairo_rectangle(context, area.left + 0.5, area.top + 0.5, area.width() - 1, area.height() - 1);
-    cairo_set_source_rgb(context, 0.98, 0.98, 0.98);
-    cairo_fill_preserve(context);
-    cairo_set_source_rgb(context, isDefault ? 0.20 : 0.45, isDefault ? 0.40 : 0.45, isDefault ? 0.75 : 0.45);
-    cairo_set_line_width(context, isDefault ? 2.0 : 1.0);
-    cairo_stroke(context);
-    cairo_set_source_rgb(context, 0, 0, 0);
-    const double width = textWidth(context, label);
+void drawButton(CDrawContext& context, const CRect& area, const std::string& label, bool isDefault) {
+    context.rectangle(area.left + 0.5, area.top + 0.5, area.width() - 1, area.height() - 1);
+    context.setColour(0.98, 0.98, 0.98);
+    context.fillPreserve();
+    context.setColour(isDefault ? 0.20 : 0.45, isDefault ? 0.40 : 0.45, isDefault ? 0.75 : 0.45);
+    context.setLineWidth(isDefault ? 2.0 : 1.0);
+    context.stroke();
+    context.setColour(0, 0, 0);
+    const double width = context.textAdvance(label);
     const int left = area.left + static_cast<int>((area.width() - width) / 2);
     drawTextInRow(context, label, {left, area.top, area.right, area.bottom});
 }

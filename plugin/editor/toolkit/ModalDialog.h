@@ -4,14 +4,13 @@
 // user's input away from the editor beneath, and the look of the caption and the buttons.
 // Editor thread only.
 
-#include <cairo.h>
-
 #include <functional>
 #include <memory>
 #include <string>
 
 #include "plugin/editor/toolkit/DialogHost.h"
 #include "plugin/editor/toolkit/DialogWindow.h"
+#include "plugin/editor/toolkit/DrawContext.h"
 
 namespace rimba::toolkit {
 
@@ -38,8 +37,8 @@ private:
     int revertBefore = 0;
 };
 
-void drawDialogFrame(cairo_t* context, int width, int height, const std::string& caption);
-void drawButton(cairo_t* context, const CRect& area, const std::string& label, bool isDefault);
+void drawDialogFrame(CDrawContext& context, int width, int height, const std::string& caption);
+void drawButton(CDrawContext& context, const CRect& area, const std::string& label, bool isDefault);
 
 // The text a key press typed, as UTF-8 (Xlib gives Latin-1 without an input method).
 std::string typedText(XEvent& keyPress, unsigned long& symbol);

@@ -12,29 +12,29 @@ namespace rimba::toolkit {
 COptionMenu::COptionMenu(const CRect& size, CControlListener* listener, long tag, std::shared_ptr<CBitmap> background)
     : CControl(size, listener, tag, std::move(background)) {}
 
-void COptionMenu::draw(cairo_t* context) {
+void COptionMenu::draw(CDrawContext& context) {
     const CRect& area = getViewSize();
     if (getBackground()) {
         getBackground()->draw(context, {area.left, area.top});
         return;
     }
     // Without artwork: the text of the current entry in a plain box.
-    cairo_save(context);
-    cairo_rectangle(context, area.left, area.top, area.width(), area.height());
-    cairo_set_source_rgb(context, 0.92, 0.92, 0.92);
-    cairo_fill_preserve(context);
-    cairo_set_source_rgb(context, 0.3, 0.3, 0.3);
-    cairo_set_line_width(context, 1.0);
-    cairo_stroke(context);
+    context.save();
+    context.rectangle(area.left, area.top, area.width(), area.height());
+    context.setColour(0.92, 0.92, 0.92);
+    context.fillPreserve();
+    context.setColour(0.3, 0.3, 0.3);
+    context.setLineWidth(1.0);
+    context.stroke();
     const int index = static_cast<int>(getValue());
     if (entries->isValidIndex(index) && !entries->getEntry(index).separator) {
-        cairo_rectangle(context, area.left, area.top, area.width(), area.height());
-        cairo_clip(context);
+        context.rectangle(area.left, area.top, area.width(), area.height());
+        context.clip();
         selectDialogFont(context);
-        cairo_set_source_rgb(context, 0, 0, 0);
+        context.setColour(0, 0, 0);
         drawTextInRow(context, entries->getEntry(index).text, {area.left + 4, area.top, area.right - 4, area.bottom});
     }
-    cairo_restore(context);
+    context.restore();
     setDirty(false);
 }
 

@@ -39,7 +39,7 @@ public:
     const MenuModel* getLastItemMenu() const { return lastMenu; }
     const MenuChoice& getLastChoice() const { return lastChoice; }
 
-    void draw(cairo_t* context) override;
+    void draw(CDrawContext& context) override;
     MouseResult onMouseDown(CPoint where, unsigned buttons) override;
 
     // Opens the pop-up under the control (through its frame) and waits for the user; true when

@@ -18,57 +18,58 @@ constexpr int kCheckColumn = 22;
 constexpr int kArrowColumn = 24;
 constexpr int kMinimumWidth = 80;
 
-void drawCheckMark(cairo_t* context, const CRect& row) {
+void drawCheckMark(CDrawContext& context, const CRect& row) {
     const double x = row.left + 6;
     const double y = row.top + row.height() / 2.0;
-    cairo_set_line_width(context, 2.0);
-    cairo_move_to(context, x, y);
-    cairo_line_to(context, x + 4, y + 4);
-    cairo_line_to(context, x + 11, y - 5);
-    cairo_stroke(context);
+    context.setLineWidth(2.0);
+    context.moveTo(x, y);
+    context.lineTo(x + 4, y + 4);
+    context.lineTo(x + 11, y - 5);
+    context.stroke();
 }
 
-void drawSubmenuArrow(cairo_t* context, const CRect& row) {
+void drawSubmenuArrow(CDrawContext& context, const CRect& row) {
     const double x = row.right - 14;
     const double y = row.top + row.height() / 2.0;
-    cairo_move_to(context, x, y - 4);
-    cairo_line_to(context, x + 5, y);
-    cairo_line_to(context, x, y + 4);
-    cairo_close_path(context);
-    cairo_fill(context);
+    context.moveTo(x, y - 4);
+    context.lineTo(x + 5, y);
+    context.lineTo(x, y + 4);
+    context.closePath();
+    context.fill();
 }
 
 void drawLevel(DialogWindow& window, const MenuNavigator::Level& level, const MenuMetrics& metrics) {
-    cairo_t* context = window.beginDrawing();
+    std::unique_ptr<CDrawContext> drawing = window.beginDrawing();
+    CDrawContext& context = *drawing;
     const int width = level.frame.width();
     const int height = level.frame.height();
-    cairo_set_source_rgb(context, 0.94, 0.94, 0.94);
-    cairo_paint(context);
-    cairo_set_source_rgb(context, 0.45, 0.45, 0.45);
-    cairo_set_line_width(context, 1.0);
-    cairo_rectangle(context, 0.5, 0.5, width - 1, height - 1);
-    cairo_stroke(context);
+    context.setColour(0.94, 0.94, 0.94);
+    context.paint();
+    context.setColour(0.45, 0.45, 0.45);
+    context.setLineWidth(1.0);
+    context.rectangle(0.5, 0.5, width - 1, height - 1);
+    context.stroke();
     const MenuModel& menu = *level.menu;
     for (int i = 0; i < menu.getNbEntries(); ++i) {
         const MenuEntry& entry = menu.getEntry(i);
         const CRect row = menuRowRect(menu, metrics, width, i);
         if (entry.separator) {
-            cairo_set_source_rgb(context, 0.7, 0.7, 0.7);
+            context.setColour(0.7, 0.7, 0.7);
             const double y = std::floor(row.top + row.height() / 2.0) + 0.5;
-            cairo_move_to(context, row.left + 4, y);
-            cairo_line_to(context, row.right - 4, y);
-            cairo_stroke(context);
+            context.moveTo(row.left + 4, y);
+            context.lineTo(row.right - 4, y);
+            context.stroke();
             continue;
         }
         if (i == level.highlighted) {
-            cairo_set_source_rgb(context, 0.20, 0.40, 0.75);
-            cairo_rectangle(context, row.left, row.top, row.width(), row.height());
-            cairo_fill(context);
-            cairo_set_source_rgb(context, 1, 1, 1);
+            context.setColour(0.20, 0.40, 0.75);
+            context.rectangle(row.left, row.top, row.width(), row.height());
+            context.fill();
+            context.setColour(1, 1, 1);
         } else if (entry.disabled) {
-            cairo_set_source_rgb(context, 0.6, 0.6, 0.6);
+            context.setColour(0.6, 0.6, 0.6);
         } else {
-            cairo_set_source_rgb(context, 0, 0, 0);
+            context.setColour(0, 0, 0);
         }
         if (entry.checked) {
             drawCheckMark(context, row);
@@ -78,7 +79,7 @@ void drawLevel(DialogWindow& window, const MenuNavigator::Level& level, const Me
         }
         drawTextInRow(context, entry.text, {row.left + kCheckColumn, row.top, row.right - kArrowColumn, row.bottom});
     }
-    window.endDrawing(context);
+    window.endDrawing(std::move(drawing));
 }
 
 // The open windows follow the navigator's levels: a level whose place changed, or that closed,
@@ -125,7 +126,7 @@ private:
 int popupMenuWidth(const MenuModel& menu) {
     double widest = 0;
     for (int i = 0; i < menu.getNbEntries(); ++i) {
-        widest = std::max(widest, measureText(menu.getEntry(i).text));
+        widest = std::max(widest, measureDialogText(menu.getEntry(i).text));
     }
     const MenuMetrics metrics;
     return std::max(kMinimumWidth,

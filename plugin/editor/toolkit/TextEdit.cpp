@@ -17,36 +17,36 @@ void CTextEdit::setText(std::string newText) {
     }
 }
 
-void CTextEdit::draw(cairo_t* context) {
+void CTextEdit::draw(CDrawContext& context) {
     const CRect& area = getViewSize();
-    cairo_save(context);
+    context.save();
     if (getBackground()) {
         getBackground()->draw(context, {area.left, area.top});
     } else {
-        cairo_rectangle(context, area.left, area.top, area.width(), area.height());
-        cairo_set_source_rgb(context, 1, 1, 1);
-        cairo_fill(context);
+        context.rectangle(area.left, area.top, area.width(), area.height());
+        context.setColour(1, 1, 1);
+        context.fill();
     }
     if (editing) {
-        cairo_rectangle(context, area.left + 0.5, area.top + 0.5, area.width() - 1, area.height() - 1);
-        cairo_set_source_rgb(context, 0.2, 0.4, 0.75);
-        cairo_set_line_width(context, 1.0);
-        cairo_stroke(context);
+        context.rectangle(area.left + 0.5, area.top + 0.5, area.width() - 1, area.height() - 1);
+        context.setColour(0.2, 0.4, 0.75);
+        context.setLineWidth(1.0);
+        context.stroke();
     }
-    cairo_rectangle(context, area.left, area.top, area.width(), area.height());
-    cairo_clip(context);
+    context.rectangle(area.left, area.top, area.width(), area.height());
+    context.clip();
     selectDialogFont(context, fontSize);
-    cairo_set_source_rgb(context, 0, 0, 0);
+    context.setColour(0, 0, 0);
     const CRect row{area.left + 3, area.top, area.right - 3, area.bottom};
     const std::string& shown = editing ? editor.getText() : text;
     drawTextInRow(context, shown, row);
     if (editing) {
-        const double caretX = row.left + textWidth(context, std::string_view(shown).substr(0, editor.caret())) + 0.5;
-        cairo_move_to(context, caretX, area.top + 3);
-        cairo_line_to(context, caretX, area.bottom - 3);
-        cairo_stroke(context);
+        const double caretX = row.left + context.textAdvance(std::string_view(shown).substr(0, editor.caret())) + 0.5;
+        context.moveTo(caretX, area.top + 3);
+        context.lineTo(caretX, area.bottom - 3);
+        context.stroke();
     }
-    cairo_restore(context);
+    context.restore();
     setDirty(false);
 }
 

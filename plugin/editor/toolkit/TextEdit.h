@@ -28,7 +28,7 @@ public:
     const TextEditModel& getEditor() const { return editor; }
     void setFontSize(double size) { fontSize = size; }
 
-    void draw(cairo_t* context) override;
+    void draw(CDrawContext& context) override;
     MouseResult onMouseDown(CPoint where, unsigned buttons) override;
     bool onKeyDown(unsigned keySymbol, std::string_view typed) override;
     void looseFocus() override;

@@ -58,7 +58,7 @@ void TooltipPresenter::show() {
     const std::vector<std::string> lines = tooltipLines(text);
     double widest = 0;
     for (const std::string& line : lines) {
-        widest = std::max(widest, measureText(line, kFontSize));
+        widest = std::max(widest, measureDialogText(line, kFontSize));
     }
     const int width = static_cast<int>(std::ceil(widest)) + 2 * kPadding;
     const int height = static_cast<int>(lines.size()) * kLineHeight + 2 * kPadding;
@@ -72,20 +72,21 @@ void TooltipPresenter::show() {
     left = std::max(left, screen.left);
     top = std::max(top, screen.top);
     window = std::make_unique<DialogWindow>(display, DialogWindowKind::popup, rectOfSize(left, top, width, height), 0, "");
-    cairo_t* context = window->beginDrawing();
-    cairo_set_source_rgb(context, 1.0, 1.0, 0.88);
-    cairo_paint(context);
-    cairo_set_source_rgb(context, 0.4, 0.4, 0.4);
-    cairo_set_line_width(context, 1.0);
-    cairo_rectangle(context, 0.5, 0.5, width - 1, height - 1);
-    cairo_stroke(context);
-    cairo_set_source_rgb(context, 0, 0, 0);
+    std::unique_ptr<CDrawContext> drawing = window->beginDrawing();
+    CDrawContext& context = *drawing;
+    context.setColour(1.0, 1.0, 0.88);
+    context.paint();
+    context.setColour(0.4, 0.4, 0.4);
+    context.setLineWidth(1.0);
+    context.rectangle(0.5, 0.5, width - 1, height - 1);
+    context.stroke();
+    context.setColour(0, 0, 0);
     selectDialogFont(context, kFontSize);
     for (std::size_t i = 0; i < lines.size(); ++i) {
         const int rowTop = kPadding + static_cast<int>(i) * kLineHeight;
         drawTextInRow(context, lines[i], {kPadding, rowTop, width - kPadding, rowTop + kLineHeight});
     }
-    window->endDrawing(context);
+    window->endDrawing(std::move(drawing));
 }
 
 }  // namespace rimba::toolkit

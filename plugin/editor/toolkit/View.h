@@ -1,15 +1,14 @@
 #pragma once
 // Views and controls: the toolkit's drawing and mouse model, free of any window system so the
 // controls' logic is testable without a display. A frame (Frame.h) owns the views, gives them a
-// cairo context to draw into (an image surface later copied to the window) and routes the
+// drawing context (DrawContext.h) to draw into (a picture later copied to the window) and routes the
 // mouse to them. Editor thread only.
-
-#include <cairo.h>
 
 #include <memory>
 #include <string>
 #include <string_view>
 
+#include "plugin/editor/toolkit/DrawContext.h"
 #include "plugin/editor/toolkit/Geometry.h"
 
 // Xlib's X.h names a constant CursorShape. A file that needs both includes the X11 headers
@@ -52,7 +51,7 @@ public:
     CView(const CView&) = delete;
     CView& operator=(const CView&) = delete;
 
-    virtual void draw(cairo_t* context) = 0;
+    virtual void draw(CDrawContext& context) = 0;
     virtual MouseResult onMouseDown(CPoint where, unsigned buttons);
     virtual MouseResult onMouseMoved(CPoint where, unsigned buttons);
     virtual MouseResult onMouseUp(CPoint where, unsigned buttons);

@@ -72,7 +72,7 @@ public:
     ~X11FrameWindow() override {
         dropTarget.reset();
         if (image) {
-            image->data = nullptr;  // the pixels are the cairo surface's
+            image->data = nullptr;  // the pixels are the frame picture's
             XDestroyImage(image);
         }
         // Made on a lost connection too: the requests then do nothing, but they free what Xlib
@@ -94,7 +94,7 @@ public:
     bool create() {
         Visual* visual = DefaultVisual(connection, screenNumber);
         int depth = DefaultDepth(connection, screenNumber);
-        // The blit hands cairo's xRGB words to the server as they are: only a 24-bit TrueColor
+        // The blit hands the picture's xRGB words to the server as they are: only a 24-bit TrueColor
         // visual with that layout takes them unchanged.
         if (visual->c_class != TrueColor || depth != 24 || visual->red_mask != 0xff0000 ||
             visual->green_mask != 0x00ff00 || visual->blue_mask != 0x0000ff)
@@ -121,7 +121,7 @@ public:
         image = XCreateImage(connection, visual, static_cast<unsigned>(depth), ZPixmap, 0, nullptr,
                              static_cast<unsigned>(width), static_cast<unsigned>(height), 32, 0);
         if (!gc || !image) return false;
-        // The pixels are cairo's 32-bit words in this machine's byte order; Xlib swaps them when
+        // The pixels are the picture's 32-bit words in this machine's byte order; Xlib swaps them when
         // the server wants the other.
         image->byte_order = std::endian::native == std::endian::little ? LSBFirst : MSBFirst;
         dropTarget = std::make_unique<XdndDropTarget>(frame, connection, windowId);
@@ -130,10 +130,10 @@ public:
         return true;
     }
 
-    void blit(cairo_surface_t* surface, const CRect& rect) override {
+    void blit(const COffscreen& picture, const CRect& rect) override {
         if (rect.isEmpty()) return;
-        image->data = reinterpret_cast<char*>(cairo_image_surface_get_data(surface));
-        image->bytes_per_line = cairo_image_surface_get_stride(surface);
+        image->data = reinterpret_cast<char*>(const_cast<std::uint32_t*>(picture.pixels()));
+        image->bytes_per_line = picture.stride();
         XPutImage(connection, windowId, gc, image, rect.left, rect.top, rect.left, rect.top,
                   static_cast<unsigned>(rect.width()), static_cast<unsigned>(rect.height()));
     }

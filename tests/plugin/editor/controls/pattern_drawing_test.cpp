@@ -4,14 +4,14 @@
 
 #include <gtest/gtest.h>
 
-#include <cairo.h>
-
 #include <array>
 #include <cstdint>
+#include <memory>
 #include <optional>
 #include <vector>
 
 #include "plugin/editor/controls/VornPatternViews.h"
+#include "plugin/editor/toolkit/DrawContext.h"
 
 namespace rimba::controls {
 namespace {
@@ -33,21 +33,16 @@ struct Picture {
 
 // The grid over a ground of a colour nothing of the grid draws, so that undrawn pixels show.
 Picture draw(CVornPattern& grid) {
-    cairo_surface_t* surface = cairo_image_surface_create(CAIRO_FORMAT_RGB24, kWidth, kHeight);
-    cairo_t* context = cairo_create(surface);
-    cairo_set_source_rgb(context, 0.0, 1.0, 0.0);
-    cairo_paint(context);
-    grid.draw(context);
-    cairo_surface_flush(surface);
-    Picture picture;
-    const int stride = cairo_image_surface_get_stride(surface);
-    const unsigned char* data = cairo_image_surface_get_data(surface);
-    for (int y = 0; y < kHeight; ++y) {
-        const auto* line = reinterpret_cast<const std::uint32_t*>(data + y * stride);
-        picture.pixels.insert(picture.pixels.end(), line, line + kWidth);
+    toolkit::COffscreen target(kWidth, kHeight);
+    {
+        std::unique_ptr<toolkit::CDrawContext> context = target.beginDrawing();
+        context->setColour(0.0, 1.0, 0.0);
+        context->paint();
+        grid.draw(*context);
     }
-    cairo_destroy(context);
-    cairo_surface_destroy(surface);
+    Picture picture;
+    for (int y = 0; y < kHeight; ++y)
+        for (int x = 0; x < kWidth; ++x) picture.pixels.push_back(target.pixelAt(x, y));
     return picture;
 }
 

@@ -1,7 +1,5 @@
 #pragma once
-// Views that record what reaches them, and pixel reading from a cairo surface.
-
-#include <cairo.h>
+// Views that record what reaches them.
 
 #include <cstdint>
 #include <string>
@@ -18,12 +16,11 @@ public:
     RecordingView(const toolkit::CRect& size, std::uint32_t colour, bool takesMouse = true)
         : CControl(size, nullptr, 0), colour(colour), takesMouse(takesMouse) {}
 
-    void draw(cairo_t* context) override {
+    void draw(toolkit::CDrawContext& context) override {
         ++draws;
-        cairo_set_source_rgb(context, ((colour >> 16) & 0xff) / 255.0, ((colour >> 8) & 0xff) / 255.0,
-                             (colour & 0xff) / 255.0);
+        context.setColour(((colour >> 16) & 0xff) / 255.0, ((colour >> 8) & 0xff) / 255.0, (colour & 0xff) / 255.0);
         // Paints everything it may: the frame must hold it to its own rectangle.
-        cairo_paint(context);
+        context.paint();
     }
     toolkit::MouseResult onMouseDown(toolkit::CPoint where, unsigned buttons) override {
         log.push_back("down " + describe(where, buttons));
@@ -63,12 +60,5 @@ public:
     std::vector<std::string> log;
     std::vector<std::string> crossings;  // the pointer's entries and exits, apart from `log`
 };
-
-// 0xRRGGBB of a pixel of an RGB24 or ARGB32 surface (premultiplied for the latter).
-inline std::uint32_t pixelAt(cairo_surface_t* surface, int x, int y) {
-    cairo_surface_flush(surface);
-    const unsigned char* row = cairo_image_surface_get_data(surface) + y * cairo_image_surface_get_stride(surface);
-    return reinterpret_cast<const std::uint32_t*>(row)[x] & 0xffffff;
-}
 
 }  // namespace rimba::test

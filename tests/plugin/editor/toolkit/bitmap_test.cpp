@@ -1,4 +1,4 @@
-// PNG bytes to cairo surfaces: colours and alpha as cairo wants them, film strips, and bytes
+// PNG bytes to bitmaps: premultiplied colours and alpha, film strips, and bytes
 // that are no image.
 
 #include <gtest/gtest.h>
@@ -6,9 +6,11 @@
 #include <cairo.h>
 
 #include <cstdint>
+#include <memory>
 #include <vector>
 
 #include "plugin/editor/toolkit/Bitmap.h"
+#include "plugin/editor/toolkit/DrawContext.h"
 #include "tests/plugin/editor/toolkit/StandinArtwork.h"
 #include "tests/plugin/editor/toolkit/ToolkitFixtures.h"
 #include "tests/support/PngBytes.h"
@@ -17,12 +19,6 @@ namespace rimba::test {
 namespace {
 
 using toolkit::CBitmap;
-
-std::uint32_t argbAt(cairo_surface_t* surface, int x, int y) {
-    cairo_surface_flush(surface);
-    const unsigned char* row = cairo_image_surface_get_data(surface) + y * cairo_image_surface_get_stride(surface);
-    return reinterpret_cast<const std::uint32_t*>(row)[x];
-}
 
 TEST(Bitmap, DecodesColourAndAlphaIntoPremultipliedPixels) {
     // cairo writes its premultiplied pixels out as straight alpha; reading them back must give
@@ -41,7 +37,7 @@ TEST(Bitmap, DecodesColourAndAlphaIntoPremultipliedPixels) {
     ASSERT_NE(bitmap, nullptr);
     EXPECT_EQ(bitmap->getWidth(), 3);
     EXPECT_EQ(bitmap->getHeight(), 2);
-    for (int i = 0; i < 6; ++i) EXPECT_EQ(argbAt(bitmap->surface(), i % 3, i / 3), words[i]) << "pixel " << i;
+    for (int i = 0; i < 6; ++i) EXPECT_EQ(bitmap->pixelAt(i % 3, i / 3), words[i]) << "pixel " << i;
 }
 
 TEST(Bitmap, BytesThatAreNoWholePngGiveNoBitmap) {
@@ -69,15 +65,15 @@ TEST(Bitmap, LoadsArtworkByNameAndNothingForAnUnknownName) {
     ASSERT_NE(background, nullptr);
     EXPECT_EQ(background->getWidth(), 1005);
     EXPECT_EQ(background->getHeight(), 642);
-    EXPECT_EQ(pixelAt(background->surface(), standin::kMarkerLeft, standin::kMarkerTop), standin::kMarker);
-    EXPECT_EQ(pixelAt(background->surface(), 0, 0), standin::kSmallBackground);
+    EXPECT_EQ(background->pixelAt(standin::kMarkerLeft, standin::kMarkerTop) & 0xffffffu, standin::kMarker);
+    EXPECT_EQ(background->pixelAt(0, 0) & 0xffffffu, standin::kSmallBackground);
     EXPECT_EQ(CBitmap::load("NoSuchImage.png"), nullptr);
 }
 
 TEST(Bitmap, DrawsTheAskedFrameOfAFilmStripAndTheNearestForAnIndexOutOfRange) {
     auto strip = CBitmap::load("Strip.png");
     ASSERT_NE(strip, nullptr);
-    cairo_surface_t* target = cairo_image_surface_create(CAIRO_FORMAT_RGB24, 40, 20);
+    toolkit::COffscreen target(40, 20);
     struct Case {
         int index;
         std::uint32_t colour;
@@ -85,18 +81,18 @@ TEST(Bitmap, DrawsTheAskedFrameOfAFilmStripAndTheNearestForAnIndexOutOfRange) {
     for (const Case c : {Case{0, standin::kStripColours[0]}, Case{2, standin::kStripColours[2]},
                          Case{3, standin::kStripColours[3]}, Case{-5, standin::kStripColours[0]},
                          Case{9, standin::kStripColours[3]}}) {
-        cairo_t* context = cairo_create(target);
-        cairo_set_source_rgb(context, 0, 0, 0);
-        cairo_paint(context);
-        strip->drawFrame(context, {5, 6}, c.index, 4);
-        cairo_destroy(context);
-        EXPECT_EQ(pixelAt(target, 5, 6), c.colour) << "frame " << c.index;
-        EXPECT_EQ(pixelAt(target, 14, 13), c.colour) << "frame " << c.index;
+        {
+            std::unique_ptr<toolkit::CDrawContext> context = target.beginDrawing();
+            context->setColour(0, 0, 0);
+            context->paint();
+            strip->drawFrame(*context, {5, 6}, c.index, 4);
+        }
+        EXPECT_EQ(target.pixelAt(5, 6), c.colour) << "frame " << c.index;
+        EXPECT_EQ(target.pixelAt(14, 13), c.colour) << "frame " << c.index;
         // Nothing of the neighbouring frames beyond the frame's height.
-        EXPECT_EQ(pixelAt(target, 5, 14), 0u) << "frame " << c.index;
-        EXPECT_EQ(pixelAt(target, 15, 6), 0u) << "frame " << c.index;
+        EXPECT_EQ(target.pixelAt(5, 14), 0u) << "frame " << c.index;
+        EXPECT_EQ(target.pixelAt(15, 6), 0u) << "frame " << c.index;
     }
-    cairo_surface_destroy(target);
 }
 
 }  // namespace

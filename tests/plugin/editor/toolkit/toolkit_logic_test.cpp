@@ -197,9 +197,9 @@ TEST_F(FrameWithoutWindow, TypeTestKnowsEveryBaseAndNothingElse) {
 TEST_F(FrameWithoutWindow, RedrawPaintsOnlyDirtyViewsAndHoldsEachToItsRectangle) {
     frame.idle();  // without a window: the first paints everything, then the views idle
     EXPECT_EQ(left->idles, 1);
-    EXPECT_EQ(pixelAt(frame.getSurface(), 30, 30), 0xff0000u);
-    EXPECT_EQ(pixelAt(frame.getSurface(), 80, 30), 0x000000u);  // between the views
-    EXPECT_EQ(pixelAt(frame.getSurface(), 9, 30), 0x000000u);   // just outside the left one
+    EXPECT_EQ(frame.getPicture().pixelAt(30, 30), 0xff0000u);
+    EXPECT_EQ(frame.getPicture().pixelAt(80, 30), 0x000000u);  // between the views
+    EXPECT_EQ(frame.getPicture().pixelAt(9, 30), 0x000000u);   // just outside the left one
     const int rightDraws = right->draws;
 
     left->invalid();
@@ -211,12 +211,12 @@ TEST_F(FrameWithoutWindow, RedrawPaintsOnlyDirtyViewsAndHoldsEachToItsRectangle)
     // Moving a view shows again what lay under its old place.
     left->setViewSize({10, 70, 60, 95});
     painted = frame.redraw();
-    EXPECT_EQ(pixelAt(frame.getSurface(), 30, 30), 0x000000u);
-    EXPECT_EQ(pixelAt(frame.getSurface(), 30, 80), 0xff0000u);
+    EXPECT_EQ(frame.getPicture().pixelAt(30, 30), 0x000000u);
+    EXPECT_EQ(frame.getPicture().pixelAt(30, 80), 0xff0000u);
     // Hiding a view too.
     right->setVisible(false);
     frame.redraw();
-    EXPECT_EQ(pixelAt(frame.getSurface(), 120, 30), 0x000000u);
+    EXPECT_EQ(frame.getPicture().pixelAt(120, 30), 0x000000u);
 }
 
 }  // namespace

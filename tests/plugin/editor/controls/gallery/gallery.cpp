@@ -314,7 +314,7 @@ int main(int argc, char** argv) {
     int status = 0;
     if (!screenshot.empty()) {
         frame->drawAll();
-        if (cairo_surface_write_to_png(frame->getSurface(), screenshot.c_str()) != CAIRO_STATUS_SUCCESS) {
+        if (!frame->getPicture().writePng(screenshot)) {
             std::fprintf(stderr, "could not write %s\n", screenshot.c_str());
             status = 1;
         }

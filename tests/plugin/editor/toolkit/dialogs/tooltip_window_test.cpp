@@ -10,7 +10,7 @@ namespace {
 
 struct Labelled : CView {
     using CView::CView;
-    void draw(cairo_t*) override {}
+    void draw(CDrawContext&) override {}
 };
 
 bool isViewable(Display* display, unsigned long window) {
