@@ -7,8 +7,9 @@
 // closes. A CPlugin whose window is open tells it before it unloads or goes, so no window
 // outlives its plug-in.
 //
-// Each window has a display connection of its own (the plug-in's editor has its own too, as the
-// instrument's frame has): nothing here shares Xlib state with a host or with another window.
+// The window itself is the toolkit's (HostedEditorWindow.h: X11 or Windows); here is what the
+// instrument does with it: when it opens and closes, the order of the plug-in's editor calls,
+// where it stands, and the list of open windows.
 //
 // User-interface thread, like every call on the plug-ins' editors, with one exception: a slot
 // replaced on another thread (a program loaded on the timer thread) closes its window on that
@@ -16,17 +17,26 @@
 // while a window closes elsewhere, and a closing waits for a running idle to finish. The window's
 // own connection is then used by the closing thread alone.
 
+#include <cstdint>
 #include <memory>
 #include <mutex>
 #include <vector>
 
 #include "plugin/editor/EditorDialogs.h"
-#include "plugin/editor/toolkit/Frame.h"
+#include "plugin/editor/toolkit/Geometry.h"
+#include "plugin/editor/toolkit/HostedEditorWindow.h"
 #include "plugin/effects/CPlugin.h"
 
 namespace rimba {
 
 class CVornPluginProgramEx;
+
+// The program bar in its frame along the window's top (PluginEditorBar.cpp), closed by the
+// deleter, so that this header needs neither.
+struct ProgramStrip;
+struct ProgramStripCloser {
+    void operator()(ProgramStrip* strip) const;
+};
 
 // Where a window of `width` x `height` pixels (its whole outer size) opens: the place the
 // plug-in's window had when last closed, else centred over `owner` (the instrument's top-level
@@ -40,7 +50,7 @@ public:
     // editor in it and marks the plug-in's editor open with `plugins` as its owner. Null when the
     // plug-in has no editor or the window cannot be made (no display, no such owner). The bar
     // shows `dialogs` (not owned), or the toolkit's own when null.
-    static std::unique_ptr<CPluginEditor> open(CPlugin& plugin, toolkit::XWindowId owner, PluginEditorOwner& plugins,
+    static std::unique_ptr<CPluginEditor> open(CPlugin& plugin, std::uintptr_t owner, PluginEditorOwner& plugins,
                                                EditorDialogs* dialogs = nullptr);
     ~CPluginEditor();  // closes the window if still open
     CPluginEditor(const CPluginEditor&) = delete;
@@ -58,23 +68,24 @@ public:
     // itself follow, its top left corner staying where it is.
     void followEditorSize(int width, int height);
     CPlugin& plugin() const { return hosted; }
-    toolkit::XWindowId window() const;
+    // The tool window (an X11 Window or an HWND), 0 once closed.
+    std::uintptr_t window() const;
     // The child window the plug-in's editor was opened in.
-    toolkit::XWindowId pluginParent() const;
+    std::uintptr_t pluginParent() const;
     // The program bar's own window along the top.
-    toolkit::XWindowId barWindow() const { return barFrame ? barFrame->getWindow() : 0; }
-    CVornPluginProgramEx& bar() const { return *programBar; }
+    std::uintptr_t barWindow() const;
+    CVornPluginProgramEx& bar() const;
 
 private:
-    struct XWindows;
-
-    CPluginEditor(CPlugin& plugin, std::unique_ptr<XWindows> windows);
+    CPluginEditor(CPlugin& plugin, std::unique_ptr<toolkit::HostedEditorWindow> window);
     void rememberPlace();
+    // The bar's half (PluginEditorBar.cpp): its frame opened in the window's strip.
+    bool openBar(AEffect& effect, int width, EditorDialogs* dialogs);
+    void idleBar();
 
     CPlugin& hosted;
-    std::unique_ptr<XWindows> x;
-    std::unique_ptr<toolkit::CFrame> barFrame;
-    std::unique_ptr<CVornPluginProgramEx> programBar;
+    std::unique_ptr<toolkit::HostedEditorWindow> toolWindow;
+    std::unique_ptr<ProgramStrip, ProgramStripCloser> strip;
 };
 
 class PluginEditorWindows final : private PluginEditorOwner {
@@ -91,7 +102,7 @@ public:
     // Opens the plug-in's editor window over `owner`, or closes it when it is open. False when
     // the plug-in is not loaded, has no editor (effFlagsHasEditor clear) or the window cannot be
     // made.
-    bool toggle(CPlugin& plugin, toolkit::XWindowId owner);
+    bool toggle(CPlugin& plugin, std::uintptr_t owner);
     bool isOpen(const CPlugin& plugin) const;
     // Before the slot's plug-in is removed or replaced; nothing when its window is closed.
     void close(CPlugin& plugin);
