@@ -52,6 +52,8 @@ Coverage coverageOf(const std::vector<std::uint32_t>& pixels) {
 // Direct2D over a WIC bitmap: a white disc, then text in DirectWrite's idea of a system font.
 struct Direct2DResult {
     bool made = false;
+    const char* failedStep = "";
+    HRESULT failure = S_OK;
     Coverage disc;
     Coverage text;
     UINT32 systemFamilies = 0;
@@ -77,28 +79,52 @@ Direct2DResult probeDirect2D() {
             return {};
         return coverageOf(pixels);
     };
-    if (SUCCEEDED(CoCreateInstance(CLSID_WICImagingFactory, nullptr, CLSCTX_INPROC_SERVER, IID_IWICImagingFactory,
-                                   reinterpret_cast<void**>(&wic))) &&
-        SUCCEEDED(D2D1CreateFactory(D2D1_FACTORY_TYPE_SINGLE_THREADED, &d2d)) &&
-        SUCCEEDED(wic->CreateBitmap(kSide, kSide, GUID_WICPixelFormat32bppPBGRA, WICBitmapCacheOnLoad, &bitmap)) &&
-        SUCCEEDED(d2d->CreateWicBitmapRenderTarget(
-            bitmap,
-            D2D1::RenderTargetProperties(D2D1_RENDER_TARGET_TYPE_SOFTWARE,
-                                         D2D1::PixelFormat(DXGI_FORMAT_B8G8R8A8_UNORM, D2D1_ALPHA_MODE_PREMULTIPLIED)),
-            &target)) &&
-        SUCCEEDED(target->CreateSolidColorBrush(D2D1::ColorF(1, 1, 1, 1), &white))) {
+    const auto step = [&result](const char* name, HRESULT outcome) {
+        if (FAILED(outcome) && result.failure == S_OK) {
+            result.failedStep = name;
+            result.failure = outcome;
+        }
+        return SUCCEEDED(outcome);
+    };
+    if (step("CoCreateInstance(WICImagingFactory)",
+             CoCreateInstance(CLSID_WICImagingFactory, nullptr, CLSCTX_INPROC_SERVER, IID_IWICImagingFactory,
+                              reinterpret_cast<void**>(&wic))) &&
+        step("D2D1CreateFactory", D2D1CreateFactory(D2D1_FACTORY_TYPE_SINGLE_THREADED, &d2d)) &&
+        step("IWICImagingFactory::CreateBitmap",
+             wic->CreateBitmap(kSide, kSide, GUID_WICPixelFormat32bppPBGRA, WICBitmapCacheOnLoad, &bitmap)) &&
+        step("ID2D1Factory::CreateWicBitmapRenderTarget",
+             d2d->CreateWicBitmapRenderTarget(
+                 bitmap,
+                 D2D1::RenderTargetProperties(D2D1_RENDER_TARGET_TYPE_DEFAULT,
+                                              D2D1::PixelFormat(DXGI_FORMAT_B8G8R8A8_UNORM, D2D1_ALPHA_MODE_PREMULTIPLIED)),
+                 &target)) &&
+        step("CreateSolidColorBrush", target->CreateSolidColorBrush(D2D1::ColorF(1, 1, 1, 1), &white))) {
         result.made = true;
         target->SetAntialiasMode(D2D1_ANTIALIAS_MODE_PER_PRIMITIVE);
         result.disc = draw([&] { target->FillEllipse(D2D1::Ellipse(D2D1::Point2F(24, 24), 15, 15), white); });
         if (SUCCEEDED(DWriteCreateFactory(DWRITE_FACTORY_TYPE_SHARED, __uuidof(IDWriteFactory),
                                           reinterpret_cast<IUnknown**>(&dwrite)))) {
-            if (SUCCEEDED(dwrite->GetSystemFontCollection(&system, FALSE))) result.systemFamilies = system->GetFontFamilyCount();
             if (SUCCEEDED(dwrite->CreateTextFormat(L"Tahoma", nullptr, DWRITE_FONT_WEIGHT_NORMAL, DWRITE_FONT_STYLE_NORMAL,
                                                    DWRITE_FONT_STRETCH_NORMAL, 20.0f, L"en-us", &format)))
                 result.text = draw([&] {
                     target->DrawText(L"Hello", 5, format, D2D1::RectF(0, 0, kSide, kSide), white);
                 });
         }
+    }
+    // The system's font families, even where Direct2D could not draw them.
+    if (!dwrite && SUCCEEDED(DWriteCreateFactory(DWRITE_FACTORY_TYPE_SHARED, __uuidof(IDWriteFactory),
+                                                 reinterpret_cast<IUnknown**>(&dwrite))) &&
+        SUCCEEDED(dwrite->GetSystemFontCollection(&system, FALSE)))
+        result.systemFamilies = system->GetFontFamilyCount();
+    for (UINT32 i = 0; system && i < result.systemFamilies; ++i) {
+        IDWriteFontFamily* family = nullptr;
+        IDWriteLocalizedStrings* names = nullptr;
+        WCHAR name[100] = {};
+        if (SUCCEEDED(system->GetFontFamily(i, &family)) && SUCCEEDED(family->GetFamilyNames(&names)) &&
+            SUCCEEDED(names->GetString(0, name, 100)))
+            std::printf("DirectWrite: system family %u: %ls\n", i, name);
+        release(names);
+        release(family);
     }
     release(system);
     release(format);
@@ -115,6 +141,20 @@ Direct2DResult probeDirect2D() {
 Gdiplus::Status systemFamilyStatus(const wchar_t* name) {
     Gdiplus::FontFamily family(name);
     return family.GetLastStatus();
+}
+
+// GDI+'s own antialiasing: a disc filled with SmoothingModeAntiAlias into a bitmap.
+Coverage gdiplusDisc() {
+    std::vector<std::uint32_t> pixels(kSide * kSide, 0);
+    {
+        Gdiplus::Bitmap target(kSide, kSide, kSide * 4, PixelFormat32bppRGB, reinterpret_cast<BYTE*>(pixels.data()));
+        Gdiplus::Graphics graphics(&target);
+        graphics.SetSmoothingMode(Gdiplus::SmoothingModeAntiAlias);
+        Gdiplus::SolidBrush white(Gdiplus::Color(255, 255, 255, 255));
+        graphics.FillEllipse(&white, 9.0f, 9.0f, 30.0f, 30.0f);
+        graphics.Flush(Gdiplus::FlushIntentionSync);
+    }
+    return coverageOf(pixels);
 }
 
 // The editor's own backend: a disc and text from the embedded DejaVu Sans.
@@ -140,11 +180,25 @@ Coverage backendDrawing(bool text) {
 int main() {
     CoInitializeEx(nullptr, COINIT_APARTMENTTHREADED);
     const Direct2DResult d2d = probeDirect2D();
+    if (!d2d.made)
+        std::printf("Direct2D: %s failed (HRESULT 0x%08lx)\n", d2d.failedStep, static_cast<unsigned long>(d2d.failure));
     std::printf("Direct2D (WIC bitmap target): %s; disc: %d pixels lit, %d grey edge pixels (%s)\n",
                 d2d.made ? "made" : "could not be made", d2d.disc.lit, d2d.disc.greys,
                 d2d.disc.greys > 0 ? "antialiased" : "NOT antialiased");
     std::printf("DirectWrite: %u system font families; \"Hello\" in Tahoma through Direct2D: %d pixels lit (%s)\n",
                 d2d.systemFamilies, d2d.text.lit, d2d.text.lit > 0 ? "drawn" : "NOTHING drawn");
+
+    // System fonts by name, before our typeface is loaded (which Wine makes visible to the process).
+    {
+        ULONG_PTR token = 0;
+        Gdiplus::GdiplusStartupInput input;
+        if (Gdiplus::GdiplusStartup(&token, &input, nullptr) == Gdiplus::Ok) {
+            for (const wchar_t* name : {L"Tahoma", L"Arial", L"DejaVu Sans"})
+                std::printf("GDI+: FontFamily(\"%ls\"): status %d (%s)\n", name, static_cast<int>(systemFamilyStatus(name)),
+                            systemFamilyStatus(name) == Gdiplus::Ok ? "found" : "not found");
+            Gdiplus::GdiplusShutdown(token);
+        }
+    }
 
     bool relied = false;
     {
@@ -152,12 +206,12 @@ int main() {
         if (!session.available()) {
             std::printf("GDI+: %s\n", session.whyUnavailable().c_str());
         } else {
-            for (const wchar_t* name : {L"Tahoma", L"Arial", L"DejaVu Sans"})
-                std::printf("GDI+: FontFamily(\"%ls\"): status %d (%s)\n", name, static_cast<int>(systemFamilyStatus(name)),
-                            systemFamilyStatus(name) == Gdiplus::Ok ? "found" : "not found");
+            const Coverage raw = gdiplusDisc();
+            std::printf("GDI+: FillEllipse with SmoothingModeAntiAlias: %d pixels lit, %d grey edge pixels (%s)\n",
+                        raw.lit, raw.greys, raw.greys > 0 ? "antialiased" : "NOT antialiased");
             const Coverage disc = backendDrawing(false);
             const Coverage text = backendDrawing(true);
-            std::printf("GDI+: disc: %d pixels lit, %d grey edge pixels (%s)\n", disc.lit, disc.greys,
+            std::printf("Our backend (own coverage mask through GDI+): disc: %d pixels lit, %d grey edge pixels (%s)\n", disc.lit, disc.greys,
                         disc.greys > 0 ? "antialiased" : "NOT antialiased");
             std::printf("GDI+: \"Hello\" from the embedded DejaVu Sans (PrivateFontCollection): %d pixels lit, %d grey\n",
                         text.lit, text.greys);

@@ -45,17 +45,18 @@ std::string describeStatus(Gdiplus::Status status) {
     }
 }
 
-std::shared_ptr<Session> Session::acquire() {
+std::shared_ptr<Session> Session::acquire(UINT32 version) {
     std::lock_guard lock(runningLock());
     if (std::shared_ptr<Session> session = running().lock()) return session;
-    auto session = std::make_shared<Session>();
+    auto session = std::make_shared<Session>(version);
     running() = session;
     return session;
 }
 
-Session::Session() {
+Session::Session(UINT32 version) {
     std::lock_guard lock(startStopLock());
     Gdiplus::GdiplusStartupInput input;
+    input.GdiplusVersion = version;
     const Gdiplus::Status status = Gdiplus::GdiplusStartup(&token, &input, nullptr);
     if (status != Gdiplus::Ok) {
         problem = "The editor cannot draw: GDI+ did not start (" + describeStatus(status) + ").";

@@ -20,10 +20,11 @@ namespace rimba::toolkit::gdiplus {
 
 class Session {
 public:
-    // The running session, started if none runs.
-    static std::shared_ptr<Session> acquire();
+    // The running session, started if none runs, asking GDI+ for the interface `version` (1, the
+    // first, which every GDI+ has; another only where a failed start is wanted).
+    static std::shared_ptr<Session> acquire(UINT32 version = 1);
 
-    Session();
+    explicit Session(UINT32 version);
     ~Session();
     Session(const Session&) = delete;
     Session& operator=(const Session&) = delete;

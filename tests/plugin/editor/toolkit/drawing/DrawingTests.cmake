@@ -10,7 +10,9 @@ add_custom_command(
     COMMENT "Making the drawing tests' PNG files"
     VERBATIM)
 
-file(GLOB RIMBA_DRAWING_TEST_SOURCES CONFIGURE_DEPENDS ${CMAKE_CURRENT_LIST_DIR}/*.cpp)
+# With the system's own half (win32/: GDI+'s start and its failure).
+file(GLOB RIMBA_DRAWING_TEST_SOURCES CONFIGURE_DEPENDS ${CMAKE_CURRENT_LIST_DIR}/*.cpp
+     ${CMAKE_CURRENT_LIST_DIR}/${RIMBA_SYSTEM_HALF}/*.cpp)
 rimba_add_test_program(drawing_tests "${RIMBA_DRAWING_TEST_SOURCES};${RIMBA_TEST_PNGS}" rimba_drawing)
 target_include_directories(drawing_tests PRIVATE ${CMAKE_CURRENT_BINARY_DIR}/generated)
 if(WIN32)

@@ -80,6 +80,7 @@ TEST(PngDecode, BytesThatAreNoWholePngOrTooLargeAPictureGiveNoBitmap) {
         {"a chunk longer than the file", chunkPastTheEnd},
         {"damaged pixel data", corruptData},
         {"20000 x 20000 with every checksum right", pngs::kHuge},
+        {"a whole picture one pixel wider than the limit", pngs::kTooWide},
     };
     for (const auto& [name, bytes] : damaged) EXPECT_EQ(CBitmap::fromPng(bytes.data(), bytes.size()), nullptr) << name;
     EXPECT_EQ(CBitmap::fromPng(nullptr, 100), nullptr);
