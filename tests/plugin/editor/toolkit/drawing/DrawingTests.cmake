@@ -15,6 +15,10 @@ file(GLOB RIMBA_DRAWING_TEST_SOURCES CONFIGURE_DEPENDS ${CMAKE_CURRENT_LIST_DIR}
      ${CMAKE_CURRENT_LIST_DIR}/${RIMBA_SYSTEM_HALF}/*.cpp)
 rimba_add_test_program(drawing_tests "${RIMBA_DRAWING_TEST_SOURCES};${RIMBA_TEST_PNGS}" rimba_drawing)
 target_include_directories(drawing_tests PRIVATE ${CMAKE_CURRENT_BINARY_DIR}/generated)
+# The GDI+ backend's coverage mask is plain C++: the Linux build tests it too, sanitizers and all.
+if(NOT WIN32)
+    target_sources(drawing_tests PRIVATE ${PROJECT_SOURCE_DIR}/plugin/editor/toolkit/gdiplus/CoverageMask.cpp)
+endif()
 if(WIN32)
     gtest_discover_tests(drawing_tests DISCOVERY_TIMEOUT 120 PROPERTIES TIMEOUT 120)
 else()
