@@ -12,6 +12,7 @@
 #include <cmath>
 #include <cstdint>
 #include <numbers>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -81,6 +82,30 @@ PixelBox boxAround(const std::vector<std::vector<gdiplus::MaskPoint>>& polygons)
     return {whole(std::floor(left)), whole(std::floor(top)), whole(std::ceil(right)), whole(std::ceil(bottom))};
 }
 
+// The box a single polygon fills exactly, when it is a rectangle on whole pixels (most of what the
+// editor fills, and every paint): such a fill needs no coverage mask, since every pixel is wholly
+// in or out.
+std::optional<PixelBox> wholePixelRectangle(const std::vector<std::vector<gdiplus::MaskPoint>>& polygons) {
+    if (polygons.size() != 1) return std::nullopt;
+    std::vector<gdiplus::MaskPoint> corners;
+    for (const gdiplus::MaskPoint& point : polygons.front())
+        if (corners.empty() || point.x != corners.back().x || point.y != corners.back().y) corners.push_back(point);
+    if (corners.size() == 5 && corners.front().x == corners.back().x && corners.front().y == corners.back().y)
+        corners.pop_back();
+    if (corners.size() != 4) return std::nullopt;
+    for (std::size_t i = 0; i < 4; ++i) {
+        const gdiplus::MaskPoint& a = corners[i];
+        const gdiplus::MaskPoint& b = corners[(i + 1) % 4];
+        if (a.x != std::round(a.x) || a.y != std::round(a.y) || (a.x != b.x && a.y != b.y)) return std::nullopt;
+    }
+    const PixelBox box = boxAround(polygons);
+    // Four corners with straight sides between them and two of each coordinate: a rectangle.
+    for (const gdiplus::MaskPoint& corner : corners)
+        if ((corner.x != box.left && corner.x != box.right) || (corner.y != box.top && corner.y != box.bottom))
+            return std::nullopt;
+    return box;
+}
+
 PixelBox overlap(const PixelBox& a, const PixelBox& b) {
     return {std::max(a.left, b.left), std::max(a.top, b.top), std::min(a.right, b.right), std::min(a.bottom, b.bottom)};
 }
@@ -128,7 +153,8 @@ public:
           path(std::make_unique<Gdiplus::GraphicsPath>(Gdiplus::FillModeWinding)),
           typographic(Gdiplus::StringFormat::GenericTypographic()) {
         if (!graphics) return;
-        graphics->SetSmoothingMode(Gdiplus::SmoothingModeAntiAlias);
+        // Shapes are antialiased by our coverage mask; GDI+ itself fills only whole pixels.
+        graphics->SetSmoothingMode(Gdiplus::SmoothingModeNone);
         graphics->SetPixelOffsetMode(Gdiplus::PixelOffsetModeHalf);
         graphics->SetInterpolationMode(Gdiplus::InterpolationModeNearestNeighbor);
         graphics->SetTextRenderingHint(Gdiplus::TextRenderingHintAntiAlias);
@@ -319,6 +345,11 @@ private:
     void cover(const std::vector<std::vector<gdiplus::MaskPoint>>& polygons) {
         const PixelBox box = overlap(boxAround(polygons), drawable());
         if (box.empty() || colour.GetA() == 0) return;
+        if (wholePixelRectangle(polygons)) {
+            Gdiplus::SolidBrush brush(colour);
+            graphics->FillRectangle(&brush, Gdiplus::Rect(box.left, box.top, box.right - box.left, box.bottom - box.top));
+            return;
+        }
         gdiplus::CoverageMask mask(box.left, box.top, box.right - box.left, box.bottom - box.top);
         for (const auto& polygon : polygons) mask.addPolygon(polygon);
         const std::vector<float> coverage = mask.coverage();

@@ -185,6 +185,14 @@ TEST(Drawing, EveryDrawingOfTheTableColoursExactlyItsPixels) {
              c.fill();
          },
          {{1, 1, 0x4000bf, 1}, {11, 11, 0x8080ff, 1}, {6, 6, kBlue}}},
+        {"overlapping figures of one half-transparent fill blend once",
+         [](CDrawContext& c) {
+             c.setColour(1, 1, 1, 0.5);
+             c.rectangle(2, 2, 6, 6);
+             c.rectangle(4, 4, 6, 6);
+             c.fill();
+         },
+         {{3, 3, 0x808080, 1}, {5, 5, 0x808080, 1}, {9, 9, 0x808080, 1}, {9, 2, kBlack}, {1, 1, kBlack}}},
         {"a bitmap with alpha over a colour, premultiplied, and only its own pixels",
          [&colours](CDrawContext& c) {
              c.setColour(0, 1, 0);
