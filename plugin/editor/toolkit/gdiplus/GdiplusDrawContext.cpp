@@ -1,7 +1,7 @@
 // The Windows drawing backend: contexts, text measurement and PNG writing with GDI+, drawing as
 // the cairo backend does. cairo puts integer coordinates on pixel edges, so a one-pixel line at
-// y + 0.5 covers exactly one row; GDI+ does the same for images and text only with its pixel
-// offset at half a pixel. Shapes are antialiased as cairo draws them, by our own coverage mask
+// y + 0.5 covers exactly one row; the contexts set GDI+'s pixel offset to half a pixel, the same
+// grid, for images and text. Shapes are antialiased as cairo draws them, by our own coverage mask
 // (CoverageMask.h): GDI+ under Wine fills paths without antialiasing. GDI+ builds and flattens the
 // paths, widens strokes into outlines, and lays the covered pixels down through its clip; text is
 // GDI+'s own, antialiased; bitmaps are copied pixel for pixel.
