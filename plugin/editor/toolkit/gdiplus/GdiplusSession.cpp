@@ -4,7 +4,6 @@
 #include <vector>
 
 #include "plugin/editor/toolkit/DrawingSession.h"
-#include "plugin/editor/toolkit/gdiplus/EmbeddedFonts.h"
 
 namespace rimba::toolkit::gdiplus {
 
@@ -45,15 +44,15 @@ std::string describeStatus(Gdiplus::Status status) {
     }
 }
 
-std::shared_ptr<Session> Session::acquire(UINT32 version) {
+std::shared_ptr<Session> Session::acquire(UINT32 version, std::span<const EmbeddedFont> fonts) {
     std::lock_guard lock(runningLock());
     if (std::shared_ptr<Session> session = running().lock()) return session;
-    auto session = std::make_shared<Session>(version);
+    auto session = std::make_shared<Session>(version, fonts);
     running() = session;
     return session;
 }
 
-Session::Session(UINT32 version) {
+Session::Session(UINT32 version, std::span<const EmbeddedFont> files) {
     std::lock_guard lock(startStopLock());
     Gdiplus::GdiplusStartupInput input;
     input.GdiplusVersion = version;
@@ -63,7 +62,7 @@ Session::Session(UINT32 version) {
         token = 0;
         return;
     }
-    loadTypeface();
+    loadTypeface(files);
 }
 
 Session::~Session() {
@@ -74,9 +73,9 @@ Session::~Session() {
     if (token != 0) Gdiplus::GdiplusShutdown(token);
 }
 
-void Session::loadTypeface() {
+void Session::loadTypeface(std::span<const EmbeddedFont> files) {
     auto collection = std::make_unique<Gdiplus::PrivateFontCollection>();
-    for (const EmbeddedFont& font : kEmbeddedFonts)
+    for (const EmbeddedFont& font : files)
         if (collection->AddMemoryFont(font.bytes, static_cast<INT>(font.size)) != Gdiplus::Ok) return;
     const INT count = collection->GetFamilyCount();
     if (count <= 0) return;

@@ -12,19 +12,22 @@
 #include <gdiplus.h>
 
 #include <memory>
+#include <span>
 #include <string>
 
 #include "plugin/editor/toolkit/DrawContext.h"
+#include "plugin/editor/toolkit/gdiplus/EmbeddedFonts.h"
 
 namespace rimba::toolkit::gdiplus {
 
 class Session {
 public:
     // The running session, started if none runs, asking GDI+ for the interface `version` (1, the
-    // first, which every GDI+ has; another only where a failed start is wanted).
-    static std::shared_ptr<Session> acquire(UINT32 version = 1);
+    // first, which every GDI+ has) and loading the typeface from `fonts` (the embedded ones; others
+    // only where a failed start or a typeface that does not load is wanted).
+    static std::shared_ptr<Session> acquire(UINT32 version = 1, std::span<const EmbeddedFont> fonts = kEmbeddedFonts);
 
-    explicit Session(UINT32 version);
+    Session(UINT32 version, std::span<const EmbeddedFont> files);
     ~Session();
     Session(const Session&) = delete;
     Session& operator=(const Session&) = delete;
@@ -36,7 +39,7 @@ public:
     const Gdiplus::FontFamily* typeface() const { return family.get(); }
 
 private:
-    void loadTypeface();
+    void loadTypeface(std::span<const EmbeddedFont> files);
 
     ULONG_PTR token = 0;
     std::string problem;

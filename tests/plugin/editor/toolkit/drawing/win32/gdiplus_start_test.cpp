@@ -66,6 +66,30 @@ TEST(GdiplusStart, AFailedStartMakesDrawingUnavailableWithTheReasonAndDrawsNothi
     EXPECT_GT(litPixelsOfText("Hello"), 50);
 }
 
+TEST(GdiplusStart, ATypefaceThatDoesNotLoadDrawsNoTextAndEverythingElse) {
+    // Bytes that are no font, and the first half of a real one.
+    static const unsigned char noFont[64] = {};
+    const gdiplus::EmbeddedFont damaged[2] = {{noFont, sizeof noFont},
+                                              {gdiplus::kEmbeddedFonts[0].bytes, gdiplus::kEmbeddedFonts[0].size / 2}};
+    for (const gdiplus::EmbeddedFont& font : damaged) {
+        std::shared_ptr<gdiplus::Session> session = gdiplus::Session::acquire(1, {&font, 1});
+        ASSERT_TRUE(session->started());
+        EXPECT_EQ(session->typeface(), nullptr);
+        EXPECT_EQ(litPixelsOfText("Hello"), 0);
+        EXPECT_EQ(measureText("Hello", 12), 0.0);
+        COffscreen picture(8, 8);
+        {
+            std::unique_ptr<CDrawContext> context = picture.beginDrawing();
+            context->selectFont(12, FontWeight::bold);
+            EXPECT_EQ(context->fontMetrics().ascent, 0.0);
+            context->setColour(0, 1, 0);
+            context->rectangle(1, 1, 3, 3);
+            context->fill();
+        }
+        EXPECT_EQ(picture.pixelAt(2, 2), 0x00ff00u);
+    }
+}
+
 TEST(GdiplusStart, SessionsShareOneStartAndAStartAfterTheLastHolderWentLoadsTheTypefaceAgain) {
     int first = 0;
     {
