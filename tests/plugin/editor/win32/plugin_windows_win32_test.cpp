@@ -3,7 +3,7 @@
 // top-level window with a child standing in for the instrument's editor. What the window is, who
 // owns it, what the plug-in shows in it, the order of the plug-in's editor calls (its log), the
 // close box, the place kept for the next opening, the plug-in's resize requests, and that nothing
-// of the thread's windows is left after twenty openings.
+// of the thread's windows is left after twenty openings or a closing on another thread.
 
 #include <gtest/gtest.h>
 
@@ -12,6 +12,7 @@
 #include <fstream>
 #include <sstream>
 #include <string>
+#include <thread>
 #include <vector>
 
 #include "plugin/editor/PluginEditorWindows.h"
@@ -283,6 +284,21 @@ TEST_F(PluginEditorWindowsWin32Test, TwentyOpeningsLeaveNoWindowOfTheThreadBehin
     WNDCLASSEXW found{};
     found.cbSize = sizeof found;
     EXPECT_FALSE(GetClassInfoExW(GetModuleHandleW(nullptr), L"RimbaHostedEditorWindow", &found));
+}
+
+TEST_F(PluginEditorWindowsWin32Test, AWindowClosedOnAnotherThreadGoesOnItsOwnThread) {
+    // A slot replaced on the timer thread closes its window there; only the window's own thread
+    // may destroy it.
+    pumpMessages();
+    const std::size_t before = windowsOfThisThread();
+    ASSERT_TRUE(windows.toggle(plugin, reinterpret_cast<std::uintptr_t>(owner.editor)));
+    const HWND tool = toolWindow();
+    std::thread([&] { windows.close(plugin); }).join();
+    EXPECT_EQ(windows.openCount(), 0u);
+    EXPECT_EQ(logged("15"), 1);
+    pumpMessages();
+    EXPECT_FALSE(IsWindow(tool));
+    EXPECT_EQ(windowsOfThisThread(), before);
 }
 
 TEST_F(PluginEditorWindowsWin32Test, APluginWithoutAnEditorOrAnOwnerThatIsNoWindowGetsNoWindow) {
