@@ -53,6 +53,8 @@ std::vector<std::byte> dropFilesBytes(const std::vector<std::wstring>& paths) {
         names += path;
         names += L'\0';
     }
+    // The list ends with an empty name; a list without names is that empty name alone.
+    if (paths.empty()) names += L'\0';
     names += L'\0';
     DROPFILES header{};
     header.pFiles = sizeof(DROPFILES);

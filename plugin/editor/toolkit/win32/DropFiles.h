@@ -21,7 +21,7 @@ std::optional<std::string> utf8OfWide(std::wstring_view text);
 std::optional<std::wstring> absoluteWidePath(std::string_view utf8Path);
 
 // The bytes of a CF_HDROP block naming `paths`: a DROPFILES header with wide names, each name
-// ended by a NUL and the list by one more.
+// ended by a NUL and the list by one more (two NULs when it names nothing).
 std::vector<std::byte> dropFilesBytes(const std::vector<std::wstring>& paths);
 
 // The UTF-8 paths an HDROP names (wide or ANSI, as DragQueryFileW reads either); a name that
