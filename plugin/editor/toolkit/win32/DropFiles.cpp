@@ -26,7 +26,8 @@ std::optional<std::string> utf8OfWide(std::wstring_view text) {
     if (text.find(L'\0') != std::wstring_view::npos) return std::nullopt;
     if (text.empty()) return std::string();
     const int size = static_cast<int>(text.size());
-    const int length = WideCharToMultiByte(CP_UTF8, WC_ERR_INVALID_CHARS, text.data(), size, nullptr, 0, nullptr, nullptr);
+    const int length =
+        WideCharToMultiByte(CP_UTF8, WC_ERR_INVALID_CHARS, text.data(), size, nullptr, 0, nullptr, nullptr);
     if (length <= 0) return std::nullopt;
     std::string utf8(static_cast<std::size_t>(length), '\0');
     if (WideCharToMultiByte(CP_UTF8, WC_ERR_INVALID_CHARS, text.data(), size, utf8.data(), length, nullptr, nullptr) !=

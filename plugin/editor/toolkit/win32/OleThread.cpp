@@ -16,9 +16,10 @@ thread_local int oleThreadsHere = 0;  // the OleThread objects alive on this thr
 void sayOnceThatDragAndDropIsUnavailable() {
     static std::atomic<bool> said{false};
     if (said.exchange(true)) return;
-    std::fputs("RimbaDrums: the host's editor thread runs COM multi-threaded, so the editor takes no "
-               "dropped files and drags none out\n",
-               stderr);
+    std::fputs(
+        "RimbaDrums: the host's editor thread runs COM multi-threaded, so the editor takes no "
+        "dropped files and drags none out\n",
+        stderr);
 }
 
 }  // namespace

@@ -34,7 +34,10 @@ TEST(DropFiles, Utf8AndUtf16NamesConvertBothWaysAndBrokenTextIsRefused) {
         std::wstring wide;
     } names[] = {
         {"C:\\kits\\kick.wav", L"C:\\kits\\kick.wav"},
-        {"C:\\kits\\\xC3\xB1" "and\xC3\xBA \xC3\xBC.wav", L"C:\\kits\\\x00F1" L"and\x00FA \x00FC.wav"},
+        {"C:\\kits\\\xC3\xB1"
+         "and\xC3\xBA \xC3\xBC.wav",
+         L"C:\\kits\\\x00F1"
+         L"and\x00FA \x00FC.wav"},
         {"\xE6\x97\xA5\xE6\x9C\xAC.mid", L"\x65E5\x672C.mid"},
         {"\xF0\x9F\xA5\x81.wav", L"\xD83E\xDD41.wav"},  // outside the basic plane: a surrogate pair
         {"", L""},
@@ -74,13 +77,16 @@ TEST(DropFiles, TheBlockHasAWideHeaderAndNamesEndedByOneMoreNul) {
 }
 
 TEST(DropFiles, WindowsReadsTheBlockBackAsTheUtf8PathsItNames) {
-    const std::vector<std::byte> bytes =
-        dropFilesBytes({L"C:\\kits\\kick.wav", L"C:\\kits\\\x00F1" L"and\x00FA.wav", L"C:\\\xD83E\xDD41.mid"});
+    const std::vector<std::byte> bytes = dropFilesBytes({L"C:\\kits\\kick.wav",
+                                                         L"C:\\kits\\\x00F1"
+                                                         L"and\x00FA.wav",
+                                                         L"C:\\\xD83E\xDD41.mid"});
     const GlobalBlock block(bytes.data(), bytes.size());
     EXPECT_EQ(DragQueryFileW(static_cast<HDROP>(block.get()), 0xFFFFFFFF, nullptr, 0), 3u);
     EXPECT_EQ(pathsOfDrop(block.get()), (std::vector<std::string>{"C:\\kits\\kick.wav",
-                                                                   "C:\\kits\\\xC3\xB1" "and\xC3\xBA.wav",
-                                                                   "C:\\\xF0\x9F\xA5\x81.mid"}));
+                                                                  "C:\\kits\\\xC3\xB1"
+                                                                  "and\xC3\xBA.wav",
+                                                                  "C:\\\xF0\x9F\xA5\x81.mid"}));
 }
 
 TEST(DropFiles, AnAnsiBlockFromAnOlderProgramIsReadToo) {

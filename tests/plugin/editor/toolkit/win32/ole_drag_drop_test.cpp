@@ -29,7 +29,8 @@ void xdotool(const std::string& arguments) {
     STARTUPINFOW startup{};
     startup.cb = sizeof startup;
     PROCESS_INFORMATION process{};
-    ASSERT_TRUE(CreateProcessW(nullptr, command.data(), nullptr, nullptr, FALSE, 0, nullptr, nullptr, &startup, &process))
+    ASSERT_TRUE(
+        CreateProcessW(nullptr, command.data(), nullptr, nullptr, FALSE, 0, nullptr, nullptr, &startup, &process))
         << "xdotool " << arguments;
     if (process.hProcess) CloseHandle(process.hProcess);
     if (process.hThread) CloseHandle(process.hThread);
@@ -69,9 +70,9 @@ HWND makeWindow(RECT place) {
         description.lpszClassName = L"RimbaOleDragTest";
         return RegisterClassW(&description);
     }();
-    HWND window = CreateWindowExW(0, reinterpret_cast<LPCWSTR>(static_cast<ULONG_PTR>(windowClass)), L"", WS_POPUP | WS_VISIBLE,
-                                  place.left, place.top, place.right - place.left, place.bottom - place.top, nullptr,
-                                  nullptr, GetModuleHandleW(nullptr), nullptr);
+    HWND window = CreateWindowExW(0, reinterpret_cast<LPCWSTR>(static_cast<ULONG_PTR>(windowClass)), L"",
+                                  WS_POPUP | WS_VISIBLE, place.left, place.top, place.right - place.left,
+                                  place.bottom - place.top, nullptr, nullptr, GetModuleHandleW(nullptr), nullptr);
     UpdateWindow(window);
     return window;
 }
@@ -202,7 +203,8 @@ private:
 // Another program's window taking files: a copy anywhere; what it was given is kept.
 class RecordingTarget final : public Counted<IDropTarget, IID_IDropTarget> {
 public:
-    RecordingTarget() : entered(CreateEventW(nullptr, FALSE, FALSE, nullptr)), left(CreateEventW(nullptr, FALSE, FALSE, nullptr)) {}
+    RecordingTarget()
+        : entered(CreateEventW(nullptr, FALSE, FALSE, nullptr)), left(CreateEventW(nullptr, FALSE, FALSE, nullptr)) {}
     ~RecordingTarget() {
         CloseHandle(entered);
         CloseHandle(left);
@@ -268,7 +270,9 @@ protected:
         GetTempPathW(MAX_PATH, temporary);
         folder = std::wstring(temporary) + L"rimba ole drag " + std::to_wstring(GetCurrentProcessId());
         CreateDirectoryW(folder.c_str(), nullptr);
-        for (const wchar_t* name : {L"kick.wav", L"\x00F1" L"and\x00FA \x00FC.mid"}) {
+        for (const wchar_t* name : {L"kick.wav",
+                                    L"\x00F1"
+                                    L"and\x00FA \x00FC.mid"}) {
             files.push_back(folder + L"\\" + name);
             HANDLE file = CreateFileW(files.back().c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, 0, nullptr);
             ASSERT_NE(file, INVALID_HANDLE_VALUE);
@@ -278,7 +282,8 @@ protected:
         answered = CreateEventW(nullptr, FALSE, FALSE, nullptr);
         // Until the X server shows them where they were put.
         ASSERT_TRUE(pumpUntil([] {
-            return isShown(frameWindow, {150, 100}) && isShown(startWindow, {100, 100}) && isShown(otherWindow, {150, 100});
+            return isShown(frameWindow, {150, 100}) && isShown(startWindow, {100, 100}) &&
+                   isShown(otherWindow, {150, 100});
         }));
     }
     void TearDown() override {
@@ -315,7 +320,9 @@ protected:
     }
 
     std::string utf8(const std::wstring& wide) {
-        std::string text(static_cast<std::size_t>(WideCharToMultiByte(CP_UTF8, 0, wide.c_str(), -1, nullptr, 0, nullptr, nullptr)), '\0');
+        std::string text(
+            static_cast<std::size_t>(WideCharToMultiByte(CP_UTF8, 0, wide.c_str(), -1, nullptr, 0, nullptr, nullptr)),
+            '\0');
         WideCharToMultiByte(CP_UTF8, 0, wide.c_str(), -1, text.data(), static_cast<int>(text.size()), nullptr, nullptr);
         text.pop_back();
         return text;
@@ -377,7 +384,9 @@ TEST_F(OleDragDrop, TheFrameWindowTakesFilesAtAPlaceItAcceptsAndNothingElsewhere
             EXPECT_EQ(result, DRAGDROP_S_DROP);
             ASSERT_EQ(drops.size(), 1u);
             EXPECT_EQ(drops[0].paths, (std::vector<std::string>{utf8(files[0]), utf8(files[1])}));
-            const std::string name = "\\\xC3\xB1" "and\xC3\xBA \xC3\xBC.mid";
+            const std::string name =
+                "\\\xC3\xB1"
+                "and\xC3\xBA \xC3\xBC.mid";
             const std::string& path = drops[0].paths[1];
             EXPECT_EQ(path.substr(path.size() - std::min(path.size(), name.size())), name);
             EXPECT_GE(drops[0].where.x, 250);
