@@ -1,6 +1,6 @@
 # The hosted plug-ins' editor windows on Windows, with the fixture plug-in whose editor is a
 # Win32 child window, shown through Wine's X11 driver on an Xvfb of their own
-# (scripts/wine-gui-run.sh). Their program bar is left out (win32/WithoutProgramBar.cpp) until
+# (tests/support/with-wine-gui.sh). Their program bar is left out (win32/WithoutProgramBar.cpp) until
 # the toolkit's frame and drawing are built for Windows.
 set(here ${CMAKE_CURRENT_LIST_DIR})
 rimba_add_test_program(plugin_windows_win32_tests

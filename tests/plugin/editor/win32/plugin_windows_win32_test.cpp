@@ -188,6 +188,12 @@ TEST_F(PluginEditorWindowsWin32Test, OpensAToolWindowOwnedByTheOwnersTopLevelWin
     const RECT place = placeInParent(parent);
     EXPECT_EQ((std::vector<long>{place.left, place.top, place.right, place.bottom}),
               (std::vector<long>{0, 30, 320, 150}));
+    // The strip the bar's frame opens in, along the top.
+    const HWND strip = ChildWindowFromPointEx(tool, POINT{5, 5}, CWP_ALL);
+    ASSERT_NE(strip, tool);
+    const RECT stripPlace = placeInParent(strip);
+    EXPECT_EQ((std::vector<long>{stripPlace.left, stripPlace.top, stripPlace.right, stripPlace.bottom}),
+              (std::vector<long>{0, 0, 320, 30}));
     // The plug-in made its editor in the window it was handed, and it shows.
     const std::vector<HWND> inside = childrenOf(parent);
     ASSERT_EQ(inside.size(), 1u);
