@@ -6,10 +6,30 @@
 #include "common/vst/VstAbi.h"
 #include "plugin/core/VornDrums.h"
 #if RIMBA_WITH_EDITOR
+#include <atomic>
+#include <memory>
+
+#include "common/platform/MessageBox.h"
 #include "plugin/editor/Editor.h"
 #endif
 
 namespace {
+
+#if RIMBA_WITH_EDITOR
+// The instrument's editor, when the system can draw it; without one a host shows its own
+// parameter list, and the musician is told why once.
+void giveEditorIfItCanDraw(rimba::VornDrums& instrument) {
+    auto editor = std::make_unique<rimba::Editor>(instrument);
+    if (editor->canDraw()) {
+        instrument.giveEditor(editor.release());
+        return;
+    }
+    static std::atomic<bool> told{false};
+    if (!told.exchange(true)) {
+        rimba::platform::showMessage("The editor cannot be shown: " + editor->whyItCannotDraw(), "RimbaDrums");
+    }
+}
+#endif
 
 AEffect* createInstrument(audioMasterCallback audioMaster) {
     // A host that cannot tell its version gets nothing, not a half-working instrument.
@@ -20,7 +40,7 @@ AEffect* createInstrument(audioMasterCallback audioMaster) {
         instrument->recordPluginFolder(rimba::platform::moduleFolder());
 #if RIMBA_WITH_EDITOR
         try {
-            instrument->giveEditor(new rimba::Editor(*instrument));
+            giveEditorIfItCanDraw(*instrument);
         } catch (...) {
             delete instrument;
             throw;

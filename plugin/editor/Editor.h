@@ -17,6 +17,7 @@
 #include "plugin/editor/PluginEditorWindows.h"
 #include "plugin/tools/PatternEdit.h"
 #include "plugin/editor/toolkit/AEffGUIEditor.h"
+#include "plugin/editor/toolkit/DrawingSession.h"
 #include "plugin/editor/toolkit/View.h"
 #include "plugin/model/Constants.h"
 
@@ -58,6 +59,10 @@ public:
     // given before the editor opens.
     void setDeviceLists(DeviceLists lists) { deviceLists = std::move(lists); }
     int getSelectedTrack() const { return selectedTrack; }
+    // Whether the system can draw the window at all (Windows: GDI+ started); a plug-in offers
+    // no editor otherwise, and says why.
+    bool canDraw() const { return drawing.available(); }
+    const std::string& whyItCannotDraw() const { return drawing.whyUnavailable(); }
     int getDisplayedPage() const { return displayedPage; }
     bool isHoldTuneMode() const { return holdTuneMode; }
     bool isShortHoldMode() const { return shortHoldMode; }
@@ -68,6 +73,9 @@ public:
 
 private:
     enum class NotePick { trackKey, patternTrigger };
+
+    // First of the members: the drawing backend stays up while anything of the window lives.
+    toolkit::DrawingSession drawing;
 
     EditorDisplay* display() const;
     EditorDialogs& dialogs();
