@@ -2,18 +2,19 @@
 # selector and the folder browser, with the models they draw kept apart from the window system so
 # their tests need no display. Included from this folder's CMakeLists.txt, into the same library.
 # On X11 the toolkit draws every pop-up itself; on Windows the menus, the message box and the file
-# and folder dialogs are the system's own (win32/Win32.cmake), and only the tooltip is ours.
+# and folder dialogs are the system's own (win32/Win32.cmake), only the tooltip is ours, and the
+# menu, text and file-selector models go into the Windows half's drawing-free library.
 target_sources(rimba_toolkit PRIVATE
-    ${CMAKE_CURRENT_LIST_DIR}/FileSelectorModel.cpp
-    ${CMAKE_CURRENT_LIST_DIR}/MenuModel.cpp
     ${CMAKE_CURRENT_LIST_DIR}/MessagePresenter.cpp
     ${CMAKE_CURRENT_LIST_DIR}/OptionMenu.cpp
     ${CMAKE_CURRENT_LIST_DIR}/TextEdit.cpp
-    ${CMAKE_CURRENT_LIST_DIR}/TextEditModel.cpp
     ${CMAKE_CURRENT_LIST_DIR}/Tooltip.cpp
     ${CMAKE_CURRENT_LIST_DIR}/TooltipTracker.cpp)
 if(NOT WIN32)
     target_sources(rimba_toolkit PRIVATE
+        ${CMAKE_CURRENT_LIST_DIR}/FileSelectorModel.cpp
+        ${CMAKE_CURRENT_LIST_DIR}/MenuModel.cpp
+        ${CMAKE_CURRENT_LIST_DIR}/TextEditModel.cpp
         ${CMAKE_CURRENT_LIST_DIR}/DesktopFileDialog.cpp
         ${CMAKE_CURRENT_LIST_DIR}/DialogHost.cpp
         ${CMAKE_CURRENT_LIST_DIR}/DialogWindow.cpp
