@@ -1,5 +1,5 @@
 # The Windows DLL's editor in a Win32 host of the test's own, shown through Wine's X11 driver on
-# an Xvfb of its own (scripts/wine-gui-run.sh). The host compares the window with the artwork
+# an Xvfb of its own (tests/support/with-wine-gui.sh). The host compares the window with the artwork
 # generator's PNG files where the companion's layout (rimbadrums-tool.exe editor --layout) puts
 # no view, as the Linux host test does.
 set(here ${CMAKE_CURRENT_LIST_DIR})

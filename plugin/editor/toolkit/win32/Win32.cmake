@@ -20,4 +20,4 @@ target_sources(rimba_toolkit PRIVATE
     ${CMAKE_CURRENT_LIST_DIR}/Win32FrameWindow.cpp
     ${CMAKE_CURRENT_LIST_DIR}/Win32Tooltip.cpp
     ${CMAKE_CURRENT_LIST_DIR}/Win32Window.cpp)
-target_link_libraries(rimba_toolkit PUBLIC rimba_toolkit_win32_logic comdlg32 shell32 ole32 uuid gdi32 user32)
+target_link_libraries(rimba_toolkit PUBLIC rimba_toolkit_win32_logic rimba_toolkit_ole comdlg32 shell32 ole32 uuid gdi32 user32)

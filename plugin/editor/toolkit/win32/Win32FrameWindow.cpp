@@ -8,9 +8,11 @@
 #include <windowsx.h>
 
 #include <optional>
+#include <vector>
 
 #include "plugin/editor/toolkit/FrameWindow.h"
 #include "plugin/editor/toolkit/KeyCodes.h"
+#include "plugin/editor/toolkit/win32/OleDragDrop.h"
 #include "plugin/editor/toolkit/win32/Win32Keys.h"
 
 namespace rimba::toolkit {
@@ -56,12 +58,14 @@ public:
         : frame(frame), parentHandle(parentWindow), windowClass(L"Frame", &Win32FrameWindow::procedure) {}
 
     ~Win32FrameWindow() override {
+        dropTarget.reset();  // revoking needs the window
         // A host may have destroyed its window, and ours with it, before it closes the editor.
         if (handle && IsWindow(handle)) DestroyWindow(handle);
     }
 
     bool create() {
         if (!windowClass.registered()) return false;
+        ole = std::make_unique<win32::OleThread>();  // before any drop target or drag
         handle = CreateWindowExW(0, windowClass.name(), L"", WS_CHILD | WS_VISIBLE | WS_CLIPSIBLINGS, 0, 0,
                                  frame.getWidth(), frame.getHeight(), parentHandle, nullptr, windowClass.module(),
                                  this);
@@ -90,11 +94,21 @@ public:
         if (handle && IsWindowVisible(handle)) SetFocus(handle);
     }
 
-    // Files dropped on the window: the OLE drop target (win32/OleDragDrop.h) registers here.
-    void setDropAware(bool aware) override { dropAware = aware; }
+    void setDropAware(bool aware) override {
+        if (!aware) {
+            dropTarget.reset();
+        } else if (!dropTarget && handle) {
+            // The frame's own handler, which setDropHandler changes in place.
+            dropTarget = win32::FileDropTarget::registerOn(handle, frame.getDropHandler());
+        }
+    }
 
-    // A drag out of the window through OLE (win32/OleDragDrop.h) is wired here.
-    DragResult dragFile(const std::string&) override { return {}; }
+    DragResult dragFile(const std::string& uriList) override {
+        const std::vector<std::string> paths = pathsOfUriList(uriList);
+        if (!handle || paths.empty()) return {};
+        const win32::FileDragResult drag = win32::dragFileOut(handle, paths.front());
+        return {drag.accepted, drag.tookRelease, drag.releasedAt};
+    }
 
     WindowId window() const override { return reinterpret_cast<WindowId>(handle); }
     WindowId parent() const override { return reinterpret_cast<WindowId>(parentHandle); }
@@ -220,6 +234,8 @@ private:
 
     CFrame& frame;
     HWND parentHandle;
+    // OLE outlives the window and its drop target: declared before them, it goes after them.
+    std::unique_ptr<win32::OleThread> ole;
     win32::WindowClassUse windowClass;
     HWND handle = nullptr;
     HCURSOR cursor = LoadCursorW(nullptr, reinterpret_cast<LPCWSTR>(IDC_ARROW));
@@ -228,7 +244,7 @@ private:
     std::optional<Move> lastMove;
     bool trackingLeave = false;
     bool keypadEnterChar = false;
-    bool dropAware = false;
+    std::unique_ptr<win32::FileDropTarget> dropTarget;
 };
 
 }  // namespace
