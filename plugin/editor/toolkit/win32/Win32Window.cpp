@@ -64,17 +64,20 @@ WindowClassUse::~WindowClassUse() {
 void copyPicture(HDC device, const COffscreen& picture, const CRect& rect) {
     const CRect area = rect.intersection(rectOfSize(0, 0, picture.width(), picture.height()));
     if (area.isEmpty()) return;
+    // The rows of the rectangle alone, as a top-down DIB of the picture's width whose first row is
+    // the rectangle's top: the source's y is then 0 whichever end SetDIBitsToDevice counts from
+    // (Windows and Wine read a top-down DIB's ySrc differently).
     BITMAPINFO format{};
     format.bmiHeader.biSize = sizeof format.bmiHeader;
     format.bmiHeader.biWidth = picture.width();
-    format.bmiHeader.biHeight = -picture.height();  // top-down: the picture's first row is the top
+    format.bmiHeader.biHeight = -area.height();
     format.bmiHeader.biPlanes = 1;
     format.bmiHeader.biBitCount = 32;
     format.bmiHeader.biCompression = BI_RGB;
-    // All rows handed over, so that the source's y counts from the picture's top.
+    const std::uint32_t* firstRow = picture.pixels() + static_cast<std::size_t>(area.top) * picture.width();
     SetDIBitsToDevice(device, area.left, area.top, static_cast<DWORD>(area.width()),
-                      static_cast<DWORD>(area.height()), area.left, area.top, 0,
-                      static_cast<UINT>(picture.height()), picture.pixels(), &format, DIB_RGB_COLORS);
+                      static_cast<DWORD>(area.height()), area.left, 0, 0, static_cast<UINT>(area.height()), firstRow,
+                      &format, DIB_RGB_COLORS);
 }
 
 HWND topLevelOf(HWND window) {
