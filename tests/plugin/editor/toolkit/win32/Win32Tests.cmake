@@ -5,5 +5,6 @@ set(here ${CMAKE_CURRENT_LIST_DIR})
 rimba_add_test_program(toolkit_win32_tests "${here}/win32_toolkit_logic_test.cpp" rimba_toolkit_win32_logic)
 gtest_discover_tests(toolkit_win32_tests DISCOVERY_TIMEOUT 120 PROPERTIES TIMEOUT 120)
 
-rimba_add_test_program(toolkit_win32_window_tests "${here}/win32_frame_window_test.cpp" rimba_toolkit)
+rimba_add_test_program(toolkit_win32_window_tests "${here}/win32_frame_window_test.cpp;${here}/win32_dialogs_test.cpp"
+    rimba_toolkit)
 rimba_add_wine_gui_test(toolkit_win32_window_tests toolkit_win32_window_tests --gtest_brief=1)
