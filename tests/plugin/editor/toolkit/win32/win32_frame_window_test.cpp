@@ -362,6 +362,22 @@ TEST_F(Win32FrameWindow, APressThatOpensTheNativeMenuGetsTheChosenEntryAndEndsWi
     EXPECT_EQ(frame->getMouseCapture(), nullptr);
 }
 
+TEST_F(Win32FrameWindow, TheWindowIsAnOleDropTargetWhileTheFrameHasADropHandler) {
+    // What RegisterDragDrop leaves on the window, and RevokeDragDrop takes away.
+    const auto registered = [&] { return GetPropW(child, L"OleDropTargetInterface") != nullptr; };
+    EXPECT_FALSE(registered());
+    frame->setDropHandler({nullptr, [](CPoint, const std::vector<std::string>&) {}});
+    EXPECT_TRUE(registered());
+    frame->setDropHandler({});
+    EXPECT_FALSE(registered());
+    // Kept across a close and an open, as on X11.
+    frame->setDropHandler({nullptr, [](CPoint, const std::vector<std::string>&) {}});
+    frame->close();
+    ASSERT_TRUE(frame->open(host));
+    child = reinterpret_cast<HWND>(frame->getWindow());
+    EXPECT_TRUE(registered());
+}
+
 TEST(Win32FrameWindowOpenClose, TwentyOpensAndClosesLeaveNoWindowAndNoClassBehind) {
     HWND host = makeHostWindow();
     ASSERT_NE(host, nullptr);
