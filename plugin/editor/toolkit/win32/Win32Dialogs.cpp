@@ -142,7 +142,8 @@ std::optional<std::string> selectFolder(const DialogHost& host, const std::strin
     host.runModal([&] { chosen = SHBrowseForFolderW(&browse); });
     if (!chosen) return std::nullopt;
     std::vector<wchar_t> path(MAX_PATH * 4, L'\0');
-    const bool isPath = SHGetPathFromIDListEx(chosen, path.data(), static_cast<DWORD>(path.size()), GPFIDL_DEFAULT) != 0;
+    const bool isPath =
+        SHGetPathFromIDListEx(chosen, path.data(), static_cast<DWORD>(path.size()), GPFIDL_DEFAULT) != 0;
     CoTaskMemFree(chosen);
     if (!isPath) return std::nullopt;
     return win32::folderWithoutTrailingSeparator(win32::utf8Of(path.data()));
