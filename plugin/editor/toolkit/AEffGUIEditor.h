@@ -23,8 +23,8 @@ public:
 
     // The rectangle stays ours; a host reads it through the pointer until the editor goes.
     bool getRect(ERect** rect) override;
-    // Builds the frame inside `parentWindow` (an X11 window id); false, with no frame, when the
-    // window cannot be made. Opening an open editor reopens it.
+    // Builds the frame inside `parentWindow` (an X11 window id or an HWND); false, with no frame,
+    // when the window cannot be made. Opening an open editor reopens it.
     bool open(void* parentWindow) override;
     void close() override;
     void idle() override;

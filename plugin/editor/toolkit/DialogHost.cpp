@@ -17,7 +17,7 @@ DialogHost dialogHostOf(CFrame& frame) {
     return host;
 }
 
-DialogHost dialogHostOnDisplay(Display* display, XWindowId owner) {
+DialogHost dialogHostOnDisplay(Display* display, WindowId owner) {
     DialogHost host;
     host.display = display;
     host.owner = owner;

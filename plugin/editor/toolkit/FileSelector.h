@@ -4,6 +4,8 @@
 // filter lets through, the filter's name, a name field, and OK and Cancel. A double-click enters
 // a folder (".." goes up) or takes a file; Return is OK, Escape is Cancel.
 //
+// On Windows these are the system's common file dialogs and folder browser (win32/Win32Dialogs.cpp).
+//
 // Where zenity is installed and RIMBA_FILE_DIALOG=zenity is set, the desktop's dialog is asked
 // instead; the built-in one is the default (and the one the tests drive). Editor thread only.
 

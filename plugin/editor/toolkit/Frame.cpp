@@ -268,17 +268,21 @@ bool CFrame::startFileDrag(const std::string& path) {
 }
 
 void CFrame::idle() {
-    if (window) window->pumpEvents(nullptr);
+    if (nativeModalDepth > 0) {
+        // A host's idle call from inside the system's modal loop: the views' handler that opened
+        // it is still running, so only the picture is brought up to date.
+        redraw();
+        return;
+    }
+    if (window) window->pumpEvents();
     redraw();
     if (tooltips) tooltips->onIdle();
     // By index: a view's idle work may add views behind it.
     for (std::size_t i = 0; i < views.size(); ++i) views[i]->onIdle();
 }
 
-Display* CFrame::getDisplay() const { return window ? window->display() : nullptr; }
-XWindowId CFrame::getWindow() const { return window ? window->window() : 0; }
-XWindowId CFrame::getParentWindow() const { return window ? window->parent() : 0; }
-int CFrame::getScreen() const { return window ? window->screen() : 0; }
+WindowId CFrame::getWindow() const { return window ? window->window() : 0; }
+WindowId CFrame::getParentWindow() const { return window ? window->parent() : 0; }
 
 CPoint CFrame::localToScreen(CPoint where) const {
     CPoint origin = window ? window->origin() : CPoint{};
@@ -289,6 +293,18 @@ CRect CFrame::getScreenRect(const CView& view) const {
     CPoint topLeft = localToScreen({view.getViewSize().left, view.getViewSize().top});
     return rectOfSize(topLeft.x, topLeft.y, view.getViewSize().width(), view.getViewSize().height());
 }
+
+void CFrame::runNativeModal(const std::function<void()>& body) {
+    ++modalRuns;
+    ++nativeModalDepth;
+    if (tooltips) tooltips->onMouseDown();  // a tooltip would stay over the system's pop-up
+    body();
+    --nativeModalDepth;
+}
+
+#if RIMBA_TOOLKIT_X11
+Display* CFrame::getDisplay() const { return window ? window->display() : nullptr; }
+int CFrame::getScreen() const { return window ? window->screen() : 0; }
 
 void CFrame::runModal(const std::function<bool(XEvent&)>& filter, const std::function<bool()>& finished,
                       int waitMs) {
@@ -303,6 +319,7 @@ void CFrame::runModal(const std::function<bool(XEvent&)>& filter, const std::fun
 }
 
 bool CFrame::dispatchEvent(XEvent& event) { return window && window->dispatch(event); }
+#endif
 
 void CFrame::forget(const CView* view) {
     dropPointersTo(view);

@@ -4,10 +4,11 @@
 // copies the changed rectangles to the window, routes the mouse and the keyboard to the views,
 // and pumps its window's events on idle without ever blocking. Editor thread only.
 //
-// The window system stays behind FrameWindow (FrameWindow.h): the X11 half today, a Windows
-// half later with its own window, blit and event pump. Modal pop-ups (menus, text fields,
-// dialogs) open windows of their own on the frame's display and run a nested event loop
-// through runModal.
+// The window system stays behind FrameWindow (FrameWindow.h): X11 on Linux, the Windows API on
+// Windows, each with its own window, blit and event handling. On X11, modal pop-ups (menus, text
+// fields, dialogs) open windows of their own on the frame's display and run a nested event loop
+// through runModal; on Windows the system's own modal loops (menus, message boxes, file dialogs)
+// run inside runNativeModal.
 
 #include <functional>
 #include <memory>
@@ -21,24 +22,17 @@
 #include "plugin/editor/toolkit/DrawContext.h"
 #include "plugin/editor/toolkit/Geometry.h"
 #include "plugin/editor/toolkit/View.h"
+#include "plugin/editor/toolkit/WindowSystem.h"
 
 // Again here, for a file that took in X.h after View.h (include the X11 headers first).
 #ifdef CursorShape
 #undef CursorShape
 #endif
 
-// Xlib's own opaque types, declared the way Xlib declares them, so that users of the frame do
-// not take in Xlib's macros unless they ask for them.
-typedef struct _XDisplay Display;
-typedef union _XEvent XEvent;
-
 namespace rimba::toolkit {
 
 class FrameWindow;
 class TooltipPresenter;
-
-// An X11 window id (Xlib's Window, an unsigned long on the client side).
-using XWindowId = unsigned long;
 
 class CFrame {
 public:
@@ -47,8 +41,8 @@ public:
     CFrame(const CFrame&) = delete;
     CFrame& operator=(const CFrame&) = delete;
 
-    // Creates the window inside `parentWindow` (an X11 window id cast to a pointer), with a
-    // display connection of its own. False when the display or the window cannot be made;
+    // Creates the window inside `parentWindow` (an X11 window id cast to a pointer, or an HWND),
+    // on X11 with a display connection of its own. False when the window cannot be made;
     // the frame then stays closed and can still draw into its picture.
     bool open(void* parentWindow);
     // Destroys the window, frees the cursors and closes the display connection. The views stay.
@@ -126,12 +120,18 @@ public:
     void idle();
 
     // For modal pop-ups and dialogs built on the frame.
-    Display* getDisplay() const;            // nullptr while closed
-    XWindowId getWindow() const;            // the frame's own window; 0 while closed
-    XWindowId getParentWindow() const;      // the host's window; 0 while closed
-    int getScreen() const;                  // the default screen of the display
-    CPoint localToScreen(CPoint where) const;  // frame coordinates to the root window's
+    WindowId getWindow() const;             // the frame's own window; 0 while closed
+    WindowId getParentWindow() const;       // the host's window; 0 while closed
+    CPoint localToScreen(CPoint where) const;  // frame coordinates to the screen's
     CRect getScreenRect(const CView& view) const;
+    // Runs `body`, which holds a modal loop of its own (the system's menu, message box or file
+    // dialog): the press that opened it loses its release to that loop, and the frame ends the
+    // press as mouseDown's caller returns. While it runs, idle() only redraws (as runModal's
+    // loop does), so that a host's idle calls do not run the views' idle work inside a handler.
+    void runNativeModal(const std::function<void()>& body);
+#if RIMBA_TOOLKIT_X11
+    Display* getDisplay() const;            // nullptr while closed
+    int getScreen() const;                  // the default screen of the display
     // A nested event loop: runs until `finished` returns true, the frame closes or the X server
     // is lost. Each X
     // event goes first to `filter` (true: consumed); the rest go to the frame as usual. The
@@ -142,6 +142,7 @@ public:
     // Dispatches one X event of the frame's window (expose, mouse, keys); false when it was not
     // ours. Used by the event pump and by modal loops that forward events.
     bool dispatchEvent(XEvent& event);
+#endif
 
     // Called by a view when it goes away, so that the frame forgets any pointer to it.
     void forget(const CView* view);
@@ -166,6 +167,7 @@ private:
     CView* hover = nullptr;
     unsigned heldButtons = 0;  // mouse buttons down now; the capture ends when none is
     int modalRuns = 0;         // nested loops run so far: a press that ran one lost its release
+    int nativeModalDepth = 0;  // runNativeModal calls under way
     CursorShape cursor = CursorShape::arrow;
     DropHandler dropHandler;
     std::optional<CPoint> releaseTakenByDrag;  // where a drag out of the window ended

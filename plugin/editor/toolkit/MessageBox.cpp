@@ -1,3 +1,5 @@
+// The message box's X11 window: drawn with the dialogs' look and run in the host's nested loop.
+
 #include "plugin/editor/toolkit/MessageBox.h"
 
 #include <X11/Xlib.h>
@@ -6,8 +8,6 @@
 #include <algorithm>
 #include <cmath>
 
-#include "common/platform/MessageBox.h"
-#include "common/platform/SystemMessage.h"
 #include "plugin/editor/toolkit/DialogWindow.h"
 #include "plugin/editor/toolkit/ModalDialog.h"
 
@@ -59,42 +59,6 @@ void drawMessage(DialogWindow& window, const MessageLayout& layout, const std::s
 
 }  // namespace
 
-std::vector<std::string> wrapMessage(const std::string& text, double maxWidth,
-                                     const std::function<double(const std::string&)>& widthOf) {
-    std::vector<std::string> lines;
-    std::size_t start = 0;
-    while (start <= text.size()) {
-        std::size_t end = text.find('\n', start);
-        if (end == std::string::npos) {
-            end = text.size();
-        }
-        std::string paragraph = text.substr(start, end - start);
-        if (!paragraph.empty() && paragraph.back() == '\r') {
-            paragraph.pop_back();
-        }
-        std::string line;
-        std::size_t at = 0;
-        while (at <= paragraph.size()) {
-            std::size_t space = paragraph.find(' ', at);
-            if (space == std::string::npos) {
-                space = paragraph.size();
-            }
-            const std::string word = paragraph.substr(at, space - at);
-            const std::string longer = line.empty() ? word : line + " " + word;
-            if (!line.empty() && widthOf(longer) > maxWidth) {
-                lines.push_back(line);
-                line = word;
-            } else {
-                line = longer;
-            }
-            at = space + 1;
-        }
-        lines.push_back(line);
-        start = end + 1;
-    }
-    return lines;
-}
-
 void runMessageBox(const DialogHost& host, const std::string& text, const std::string& caption) {
     if (!host.isUsable()) {
         return;
@@ -124,43 +88,6 @@ void runMessageBox(const DialogHost& host, const std::string& text, const std::s
             }
         },
         [&] { return closed; });
-}
-
-namespace {
-
-// The open frames that present messages, latest last: with two editors open a message goes over
-// the one opened last, and closing it hands messages back to the other.
-std::vector<CFrame*>& presentingFrames() {
-    static std::vector<CFrame*> frames;
-    return frames;
-}
-
-void presentOverLatestFrame(const std::string& text, const std::string& caption) {
-    if (presentingFrames().empty()) {
-        return;
-    }
-    CFrame& frame = *presentingFrames().back();
-    const DialogHost host = dialogHostOf(frame);
-    if (!host.isUsable()) {
-        platform::showSystemMessage(text, caption);
-        return;
-    }
-    runMessageBox(host, text, caption);
-}
-
-}  // namespace
-
-FrameMessagePresenter::FrameMessagePresenter(CFrame& owner) : frame(owner) {
-    presentingFrames().push_back(&frame);
-    platform::setMessagePresenter(presentOverLatestFrame);
-}
-
-FrameMessagePresenter::~FrameMessagePresenter() {
-    auto& frames = presentingFrames();
-    frames.erase(std::remove(frames.begin(), frames.end(), &frame), frames.end());
-    if (frames.empty()) {
-        platform::setMessagePresenter({});
-    }
 }
 
 }  // namespace rimba::toolkit

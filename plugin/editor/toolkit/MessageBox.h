@@ -1,6 +1,7 @@
 #pragma once
 // The toolkit's modal message: a top-level window over the editor with the caption, the text and
-// an OK button, run in a nested event loop until OK, Return or Escape. While a frame is open its
+// an OK button, run in a nested event loop until OK, Return or Escape (on Windows, MessageBoxW
+// owned by the editor's top-level window). While a frame is open its
 // message box is the presenter of the system's messages (common/platform/MessageBox.h): a
 // FrameMessagePresenter made with the open frame installs it, and the last one to go restores
 // the standard-error fallback. Editor thread only.

@@ -3,7 +3,7 @@
 #include <algorithm>
 
 #include "plugin/editor/toolkit/Bitmap.h"
-#include "plugin/editor/toolkit/DialogWindow.h"
+#include "plugin/editor/toolkit/DialogText.h"
 #include "plugin/editor/toolkit/Frame.h"
 #include "plugin/editor/toolkit/PopupMenu.h"
 

@@ -2,7 +2,8 @@
 // The pop-up of an option menu: override-redirect windows (one per open submenu) drawn with
 // cairo, run modally until an entry is chosen, a click lands outside every menu or Escape is
 // pressed. The pointer and the keyboard are grabbed while it is open, so a click anywhere on the
-// screen reaches it. Every window it made is gone when it returns. Editor thread only.
+// screen reaches it. Every window it made is gone when it returns. On Windows it is the system's
+// pop-up menu built from the same model (win32/Win32Dialogs.cpp). Editor thread only.
 
 #include <optional>
 

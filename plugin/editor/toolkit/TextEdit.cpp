@@ -1,7 +1,7 @@
 #include "plugin/editor/toolkit/TextEdit.h"
 
 #include "plugin/editor/toolkit/Bitmap.h"
-#include "plugin/editor/toolkit/DialogWindow.h"
+#include "plugin/editor/toolkit/DialogText.h"
 #include "plugin/editor/toolkit/Frame.h"
 
 namespace rimba::toolkit {

@@ -1,9 +1,9 @@
 #include "plugin/editor/toolkit/TextEditModel.h"
 
-#include <X11/keysym.h>
-
 #include <algorithm>
 #include <utility>
+
+#include "plugin/editor/toolkit/KeyCodes.h"
 
 namespace rimba::toolkit {
 
@@ -76,12 +76,12 @@ bool TextEditModel::insert(std::string_view typed) {
 
 TextEditModel::KeyResult TextEditModel::onKey(unsigned keySymbol, std::string_view typed) {
     switch (keySymbol) {
-    case XK_Return:
-    case XK_KP_Enter:
+    case keys::kReturn:
+    case keys::kKeypadEnter:
         return KeyResult::commit;
-    case XK_Escape:
+    case keys::kEscape:
         return KeyResult::cancel;
-    case XK_BackSpace: {
+    case keys::kBackSpace: {
         if (caretByte == 0) {
             return KeyResult::ignored;
         }
@@ -90,28 +90,28 @@ TextEditModel::KeyResult TextEditModel::onKey(unsigned keySymbol, std::string_vi
         caretByte = from;
         return KeyResult::edited;
     }
-    case XK_Delete:
-    case XK_KP_Delete: {
+    case keys::kDelete:
+    case keys::kKeypadDelete: {
         if (caretByte >= text.size()) {
             return KeyResult::ignored;
         }
         text.erase(caretByte, nextCharacter(caretByte) - caretByte);
         return KeyResult::edited;
     }
-    case XK_Left:
-    case XK_KP_Left:
+    case keys::kLeft:
+    case keys::kKeypadLeft:
         caretByte = previousCharacter(caretByte);
         return KeyResult::moved;
-    case XK_Right:
-    case XK_KP_Right:
+    case keys::kRight:
+    case keys::kKeypadRight:
         caretByte = nextCharacter(caretByte);
         return KeyResult::moved;
-    case XK_Home:
-    case XK_KP_Home:
+    case keys::kHome:
+    case keys::kKeypadHome:
         caretByte = 0;
         return KeyResult::moved;
-    case XK_End:
-    case XK_KP_End:
+    case keys::kEnd:
+    case keys::kKeypadEnd:
         caretByte = text.size();
         return KeyResult::moved;
     default:

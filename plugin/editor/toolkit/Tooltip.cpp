@@ -4,7 +4,7 @@
 #include <cmath>
 
 #include "common/platform/Clock.h"
-#include "plugin/editor/toolkit/DialogWindow.h"
+#include "plugin/editor/toolkit/DialogText.h"
 
 namespace rimba::toolkit {
 
@@ -16,18 +16,27 @@ constexpr double kFontSize = 11.0;
 // Below and right of the pointer, so the pointer never covers the text.
 constexpr CPoint kOffset{12, 20};
 
+TooltipSystem systemOf([[maybe_unused]] const CFrame& frame) {
+#if RIMBA_TOOLKIT_X11
+    return TooltipSystem{frame.getDisplay()};
+#else
+    return TooltipSystem{};
+#endif
+}
+
 }  // namespace
 
-TooltipPresenter::TooltipPresenter(Display* connection, std::function<CPoint(CPoint)> frameToScreen, Clock ticks)
-    : display(connection), toScreen(std::move(frameToScreen)),
+TooltipPresenter::TooltipPresenter(TooltipSystem windowSystem, std::function<CPoint(CPoint)> frameToScreen,
+                                   Clock ticks)
+    : system(windowSystem), toScreen(std::move(frameToScreen)),
       clock(ticks ? std::move(ticks) : Clock(platform::tickMilliseconds)) {}
 
 TooltipPresenter::TooltipPresenter(CFrame& openFrame)
-    : TooltipPresenter(openFrame.getDisplay(), [&openFrame](CPoint where) { return openFrame.localToScreen(where); }) {}
+    : TooltipPresenter(systemOf(openFrame), [&openFrame](CPoint where) { return openFrame.localToScreen(where); }) {}
 
 TooltipPresenter::~TooltipPresenter() = default;
 
-unsigned long TooltipPresenter::windowId() const { return window ? window->id() : 0; }
+WindowId TooltipPresenter::windowId() const { return window ? window->id() : 0; }
 
 void TooltipPresenter::onMouseMoved(const CView* view, CPoint where) {
     const bool hasText = view != nullptr && !view->getTooltipText().empty();
@@ -52,7 +61,7 @@ void TooltipPresenter::apply(TooltipTracker::Change change) {
 }
 
 void TooltipPresenter::show() {
-    if (display == nullptr) {
+    if (!system.isUsable()) {
         return;
     }
     const std::vector<std::string> lines = tooltipLines(text);
@@ -63,7 +72,7 @@ void TooltipPresenter::show() {
     const int width = static_cast<int>(std::ceil(widest)) + 2 * kPadding;
     const int height = static_cast<int>(lines.size()) * kLineHeight + 2 * kPadding;
     const CPoint pointer = toScreen(tracker.restingPoint());
-    const CRect screen = screenRect(display);
+    const CRect screen = tooltipScreenArea(system, pointer);
     int left = std::min(pointer.x + kOffset.x, screen.right - width);
     int top = pointer.y + kOffset.y;
     if (top + height > screen.bottom) {
@@ -71,22 +80,20 @@ void TooltipPresenter::show() {
     }
     left = std::max(left, screen.left);
     top = std::max(top, screen.top);
-    window = std::make_unique<DialogWindow>(display, DialogWindowKind::popup, rectOfSize(left, top, width, height), 0, "");
-    std::unique_ptr<CDrawContext> drawing = window->beginDrawing();
-    CDrawContext& context = *drawing;
-    context.setColour(1.0, 1.0, 0.88);
-    context.paint();
-    context.setColour(0.4, 0.4, 0.4);
-    context.setLineWidth(1.0);
-    context.rectangle(0.5, 0.5, width - 1, height - 1);
-    context.stroke();
-    context.setColour(0, 0, 0);
-    selectDialogFont(context, kFontSize);
-    for (std::size_t i = 0; i < lines.size(); ++i) {
-        const int rowTop = kPadding + static_cast<int>(i) * kLineHeight;
-        drawTextInRow(context, lines[i], {kPadding, rowTop, width - kPadding, rowTop + kLineHeight});
-    }
-    window->endDrawing(std::move(drawing));
+    window = showTooltipWindow(system, rectOfSize(left, top, width, height), [&](CDrawContext& context) {
+        context.setColour(1.0, 1.0, 0.88);
+        context.paint();
+        context.setColour(0.4, 0.4, 0.4);
+        context.setLineWidth(1.0);
+        context.rectangle(0.5, 0.5, width - 1, height - 1);
+        context.stroke();
+        context.setColour(0, 0, 0);
+        selectDialogFont(context, kFontSize);
+        for (std::size_t i = 0; i < lines.size(); ++i) {
+            const int rowTop = kPadding + static_cast<int>(i) * kLineHeight;
+            drawTextInRow(context, lines[i], {kPadding, rowTop, width - kPadding, rowTop + kLineHeight});
+        }
+    });
 }
 
 }  // namespace rimba::toolkit

@@ -13,6 +13,7 @@
 #include <cstdint>
 
 #include "plugin/editor/toolkit/FrameWindow.h"
+#include "plugin/editor/toolkit/KeyCodes.h"
 #include "plugin/editor/toolkit/X11ConnectionLoss.h"
 #include "plugin/editor/toolkit/X11ErrorTrap.h"
 #include "plugin/editor/toolkit/Xdnd.h"
@@ -20,6 +21,16 @@
 namespace rimba::toolkit {
 
 namespace {
+
+// The views get X11's keysyms as they are: the toolkit's key codes are those numbers.
+static_assert(keys::kReturn == XK_Return && keys::kKeypadEnter == XK_KP_Enter && keys::kEscape == XK_Escape);
+static_assert(keys::kBackSpace == XK_BackSpace && keys::kDelete == XK_Delete && keys::kKeypadDelete == XK_KP_Delete);
+static_assert(keys::kLeft == XK_Left && keys::kRight == XK_Right && keys::kUp == XK_Up && keys::kDown == XK_Down);
+static_assert(keys::kHome == XK_Home && keys::kEnd == XK_End && keys::kKeypadHome == XK_KP_Home &&
+              keys::kKeypadEnd == XK_KP_End && keys::kKeypadLeft == XK_KP_Left && keys::kKeypadRight == XK_KP_Right);
+static_assert(keys::kTab == XK_Tab && keys::kPageUp == XK_Page_Up && keys::kPageDown == XK_Page_Down &&
+              keys::kInsert == XK_Insert && keys::kSpace == XK_space && keys::kKeypadUp == XK_KP_Up &&
+              keys::kKeypadDown == XK_KP_Down);
 
 unsigned modifiersOf(unsigned state) {
     unsigned result = 0;
@@ -145,6 +156,8 @@ public:
         XSync(connection, False);
     }
 
+    void pumpEvents() override { pumpEvents(nullptr); }
+
     void pumpEvents(const std::function<bool(XEvent&)>& filter) override {
         while (!lost && XPending(connection) > 0) {
             XEvent event;
@@ -256,8 +269,8 @@ public:
     }
 
     Display* display() const override { return connection; }
-    XWindowId window() const override { return windowId; }
-    XWindowId parent() const override { return parentId; }
+    WindowId window() const override { return windowId; }
+    WindowId parent() const override { return parentId; }
     int screen() const override { return screenNumber; }
 
     CPoint origin() const override {
