@@ -1,7 +1,7 @@
 // The hosted plug-ins' editor windows on Windows, with a plug-in of our own whose editor is a
 // Win32 child window (fixture-editor) loaded through CPlugin, over an owner of the test's own: a
 // top-level window with a child standing in for the instrument's editor. What the window is, who
-// owns it, what the plug-in shows in it, the order of the plug-in's editor calls (its log), the
+// owns it, what the plug-in shows in it, the program bar in its strip, the order of the plug-in's editor calls (its log), the
 // close box, the place kept for the next opening, the plug-in's resize requests, and that nothing
 // of the thread's windows is left after twenty openings or a closing on another thread.
 
@@ -16,6 +16,7 @@
 #include <vector>
 
 #include "plugin/editor/PluginEditorWindows.h"
+#include "plugin/editor/PluginProgramBar.h"
 #include "tests/plugins/FixturePlugins.h"
 #include "tests/support/Environment.h"
 #include "tests/support/TempFolder.h"
@@ -203,6 +204,39 @@ TEST_F(PluginEditorWindowsWin32Test, OpensAToolWindowOwnedByTheOwnersTopLevelWin
     EXPECT_TRUE(idleUntil([&] { return pixel(parent, 300, 100) == kFixtureColour; }));
     EXPECT_GE(logged("19"), 1);  // effEditIdle
     EXPECT_EQ(logged("15"), 0);
+}
+
+TEST_F(PluginEditorWindowsWin32Test, TheBarStandsInTheStripDrawnAndItsArrowsStepThroughThePrograms) {
+    ASSERT_TRUE(windows.toggle(plugin, reinterpret_cast<std::uintptr_t>(owner.editor)));
+    CPluginEditor& editor = *windows.editorOf(plugin);
+    const HWND bar = hwnd(editor.barWindow());
+    ASSERT_TRUE(IsWindow(bar));
+    EXPECT_EQ(GetParent(bar), ChildWindowFromPointEx(toolWindow(), POINT{5, 5}, CWP_ALL));
+    EXPECT_EQ(clientSize(bar), std::make_pair(320, 30));
+    // The bar's plain grey right of the name plate, as the frame drew it.
+    const auto barGrey = [&] {
+        const COLORREF shown = pixel(bar, 300, 15);
+        return GetRValue(shown) == GetGValue(shown) && GetGValue(shown) == GetBValue(shown) &&
+               GetRValue(shown) >= 40 && GetRValue(shown) <= 41;
+    };
+    EXPECT_TRUE(idleUntil(barGrey)) << std::hex << pixel(bar, 300, 15);
+
+    const auto click = [&](int x) {
+        SendMessageW(bar, WM_LBUTTONDOWN, MK_LBUTTON, MAKELPARAM(x, 15));
+        SendMessageW(bar, WM_LBUTTONUP, 0, MAKELPARAM(x, 15));
+        windows.idle();
+    };
+    const auto current = [&] { return plugin.dispatch(effGetProgram); };
+    for (int expected : {1, 2, 2}) {
+        click(76);  // next
+        EXPECT_EQ(current(), expected);
+    }
+    EXPECT_EQ(editor.bar().shownName(), "Bright");
+    for (int expected : {1, 0, 0}) {
+        click(58);  // previous
+        EXPECT_EQ(current(), expected);
+    }
+    EXPECT_EQ(editor.bar().shownName(), "Warm");
 }
 
 TEST_F(PluginEditorWindowsWin32Test, TogglingClosesItAndUnloadingClosesItBeforeThePluginGoes) {
