@@ -39,12 +39,14 @@ void addEffectCommand(CLI::App& tool, Job& job);
 // the factory program, as a list of its views' places or as a picture.
 void addEditorCommand(CLI::App& tool, Job& job);
 
+// The host an instrument of the tool's own is made with: it tells its VST version, nothing more.
+VstIntPtr versionOnlyHost(AEffect*, VstInt32 opcode, VstInt32, VstIntPtr, void*, float);
+#endif
+
+#ifdef RIMBA_TOOL_PICTURES_EFFECT_EDITORS
 // `effect PLUGIN --editor-screenshot F.png`: the plug-in in send 1, its editor window opened as
 // the slot label opens it and idled for `idleMilliseconds`, written as a picture.
 int writeEffectEditorPicture(const std::string& library, const std::string& path, int idleMilliseconds);
-
-// The host an instrument of the tool's own is made with: it tells its VST version, nothing more.
-VstIntPtr versionOnlyHost(AEffect*, VstInt32 opcode, VstInt32, VstIntPtr, void*, float);
 #endif
 
 }  // namespace rimba::tool

@@ -86,7 +86,7 @@ void addEffectCommand(CLI::App& tool, Job& job) {
     command->add_option("--save-bank", request->saveBank, "Save the plug-in's bank (.fxb) here")->check(nonEmpty());
     command->add_option("--save-preset", request->savePreset, "Save its current program (.fxp) here")
         ->check(nonEmpty());
-#ifdef RIMBA_TOOL_HAS_EDITOR
+#ifdef RIMBA_TOOL_PICTURES_EFFECT_EDITORS
     command
         ->add_option("--editor-screenshot", request->editorPicture,
                      "Load the plug-in into send 1, open its editor window with the program bar as the instrument "
@@ -101,7 +101,7 @@ void addEffectCommand(CLI::App& tool, Job& job) {
 #endif
     command->callback([request, &job] {
         job = [request] {
-#ifdef RIMBA_TOOL_HAS_EDITOR
+#ifdef RIMBA_TOOL_PICTURES_EFFECT_EDITORS
             if (!request->editorPicture.empty())
                 return writeEffectEditorPicture(request->library, request->editorPicture, request->idleMilliseconds);
 #endif

@@ -235,11 +235,21 @@ public:
             path->AddLine(current, start);
         else
             figureStart = start;
+        // Flat segments of our own: GDI+ under Wine 8 recurses without end flattening some small
+        // arcs far from the origin (an equaliser dot at (358.5, 758.5) overflowed the stack).
+        // Their chords stay within a hundredth of a pixel of the circle, so an inscribed disc
+        // loses no visible area.
         if (sweep > 0.0 && radius > 0.0) {
-            constexpr double degrees = 180.0 / std::numbers::pi;
-            path->AddArc(static_cast<Gdiplus::REAL>(centreX - radius), static_cast<Gdiplus::REAL>(centreY - radius),
-                         static_cast<Gdiplus::REAL>(2.0 * radius), static_cast<Gdiplus::REAL>(2.0 * radius),
-                         static_cast<Gdiplus::REAL>(from * degrees), static_cast<Gdiplus::REAL>(sweep * degrees));
+            constexpr double kArcFlatness = 0.01;
+            const double step = 2.0 * std::acos(std::clamp(1.0 - kArcFlatness / radius, -1.0, 1.0));
+            const int segments = std::max(4, static_cast<int>(std::ceil(sweep / std::max(step, 1e-3))));
+            std::vector<Gdiplus::PointF> points;
+            points.reserve(static_cast<std::size_t>(segments) + 1);
+            for (int i = 0; i <= segments; ++i) {
+                const double angle = from + sweep * i / segments;
+                points.push_back(pointAt(centreX + radius * std::cos(angle), centreY + radius * std::sin(angle)));
+            }
+            path->AddLines(points.data(), static_cast<INT>(points.size()));
         }
         current = pointAt(centreX + radius * std::cos(from + sweep), centreY + radius * std::sin(from + sweep));
         hasCurrent = true;
