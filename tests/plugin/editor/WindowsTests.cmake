@@ -11,3 +11,4 @@ target_compile_definitions(editor_window_host_tests PRIVATE
     RIMBA_ARTWORK_PNG_DIR="${CMAKE_BINARY_DIR}/plugin/editor/artwork/generated/png")
 add_dependencies(editor_window_host_tests RimbaDrums_64 rimbadrums-tool)
 rimba_add_wine_gui_test(editor_window_host_tests editor_window_host_tests --gtest_brief=1)
+

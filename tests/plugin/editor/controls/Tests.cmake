@@ -17,15 +17,17 @@ target_link_libraries(editor_response_tests PRIVATE rimba_editor_response GTest:
 target_include_directories(editor_response_tests PRIVATE ${PROJECT_SOURCE_DIR})
 gtest_discover_tests(editor_response_tests DISCOVERY_TIMEOUT 120 PROPERTIES LABELS editor-controls)
 
-# The gallery: one of each control in a window of its own, printing what each reports; its test
-# drives it with xdotool on an X server of its own and reads its screenshot.
-add_executable(controls-gallery ${CMAKE_CURRENT_SOURCE_DIR}/plugin/editor/controls/gallery/gallery.cpp)
-target_link_libraries(controls-gallery PRIVATE rimba_editor_response rimba_controls)
-target_include_directories(controls-gallery PRIVATE ${PROJECT_SOURCE_DIR})
-add_test(NAME GalleryControlsReportDragsClicksMenuPicksTypedDigitsAndShowTheirFrames
-         COMMAND ${PROJECT_SOURCE_DIR}/tests/support/with-xvfb.sh
-                 ${CMAKE_CURRENT_SOURCE_DIR}/plugin/editor/controls/gallery/gallery_test.sh
-                 $<TARGET_FILE:controls-gallery> ${CMAKE_BINARY_DIR}/plugin/editor/artwork/generated/png)
-set_tests_properties(GalleryControlsReportDragsClicksMenuPicksTypedDigitsAndShowTheirFrames PROPERTIES
-                     TIMEOUT 120 LABELS "linux-only;editor-controls"
-                     ENVIRONMENT LSAN_OPTIONS=suppressions=${CMAKE_CURRENT_SOURCE_DIR}/plugin/editor/controls/lsan.supp)
+if(NOT WIN32)
+    # The gallery: one of each control in a window of its own, printing what each reports; its test
+    # drives it with xdotool on an X server of its own and reads its screenshot.
+    add_executable(controls-gallery ${CMAKE_CURRENT_SOURCE_DIR}/plugin/editor/controls/gallery/gallery.cpp)
+    target_link_libraries(controls-gallery PRIVATE rimba_editor_response rimba_controls)
+    target_include_directories(controls-gallery PRIVATE ${PROJECT_SOURCE_DIR})
+    add_test(NAME GalleryControlsReportDragsClicksMenuPicksTypedDigitsAndShowTheirFrames
+             COMMAND ${PROJECT_SOURCE_DIR}/tests/support/with-xvfb.sh
+                     ${CMAKE_CURRENT_SOURCE_DIR}/plugin/editor/controls/gallery/gallery_test.sh
+                     $<TARGET_FILE:controls-gallery> ${CMAKE_BINARY_DIR}/plugin/editor/artwork/generated/png)
+    set_tests_properties(GalleryControlsReportDragsClicksMenuPicksTypedDigitsAndShowTheirFrames PROPERTIES
+                         TIMEOUT 120 LABELS "linux-only;editor-controls"
+                         ENVIRONMENT LSAN_OPTIONS=suppressions=${CMAKE_CURRENT_SOURCE_DIR}/plugin/editor/controls/lsan.supp)
+endif()

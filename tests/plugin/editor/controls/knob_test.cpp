@@ -4,6 +4,7 @@
 #include <gtest/gtest.h>
 
 #include <cmath>
+#include <numbers>
 #include <vector>
 
 #include "plugin/editor/controls/VornKnob.h"
@@ -69,7 +70,8 @@ TEST_F(KnobFixture, ACircularDragFollowsThePointerAroundTheCentreBeyondTheDeadAn
     knob.setKnobMode(KnobMode::circular);
     press({centre.x + 20, centre.y});
     move({centre.x + 20, centre.y + 20});  // a quarter turn of a half: 45 degrees clockwise
-    const double expected = (M_PI / 4.0) * M_PI / (M_PI - M_PI / 18.0);
+    const double pi = std::numbers::pi;
+    const double expected = (pi / 4.0) * pi / (pi - pi / 18.0);
     EXPECT_NEAR(knob.getAngle(), expected, 1e-5);
 }
 
