@@ -12,3 +12,10 @@ target_compile_definitions(editor_window_host_tests PRIVATE
 add_dependencies(editor_window_host_tests RimbaDrums_64 rimbadrums-tool)
 rimba_add_wine_gui_test(editor_window_host_tests editor_window_host_tests --gtest_brief=1)
 
+
+# The editor's menus and their actions against a real instrument, with scripted dialogs: no
+# display, as on Linux (plugin/editor/Tests.cmake).
+file(GLOB RIMBA_EDITOR_MENU_TEST_SOURCES CONFIGURE_DEPENDS ${here}/menus/*.cpp)
+rimba_add_test_program(editor_menus_tests
+    "${RIMBA_EDITOR_MENU_TEST_SOURCES};${PROJECT_SOURCE_DIR}/tests/plugin/core/CoreFixture.cpp" rimba_editor_menus)
+gtest_discover_tests(editor_menus_tests DISCOVERY_TIMEOUT 120 PROPERTIES TIMEOUT 300)

@@ -6,6 +6,7 @@
 #include <filesystem>
 #include <utility>
 
+#include "common/platform/Paths.h"
 #include "plugin/core/PatternSets.h"
 #include "plugin/core/VornDrums.h"
 #include "plugin/editor/EditorMenus.h"
@@ -16,6 +17,10 @@
 
 namespace rimba {
 namespace {
+
+std::string separator() { return std::string(1, platform::pathSeparator()); }
+// The system's library extension without its dot ("so", "dll"), as the slot's file filter names it.
+std::string libraryExtension() { return std::string(RIMBA_LIBRARY_EXTENSION).substr(1); }
 
 using test::chainOf;
 using test::entryOf;
@@ -56,8 +61,9 @@ protected:
         std::vector<std::string> paths;
         for (const char* name : {"a", "b", "c"}) {
             const std::string folderName = kind == FileKind::program ? "Programs" : kind == FileKind::kit ? "Kits" : "Sets";
-            const std::string path = folder.makeFolder(folderName) + "/" + name +
-                                     (kind == FileKind::program ? ".fxp" : kind == FileKind::kit ? ".drs" : ".ptn");
+            const std::string path = folder / (folderName + "/" + name +
+                                               (kind == FileKind::program ? ".fxp" : kind == FileKind::kit ? ".drs" : ".ptn"));
+            folder.makeFolder(folderName);
             const bool written = kind == FileKind::program ? drums->saveProgramFile(path)
                                  : kind == FileKind::kit   ? drums->saveKit(path)
                                                            : savePatternSet(*drums, path);
@@ -127,7 +133,7 @@ TEST_F(EditorMenusTest, NextAndPreviousStayInsideTheFolderList) {
         const std::vector<std::tuple<std::string, int, std::string>> steps{
             {files[2], +1, files[2]},
             {files[1], +1, files[2]},
-            {folderPath + "/elsewhere.x", +1, files[0]},
+            {folderPath + separator() + "elsewhere.x", +1, files[0]},
             {files[0], -1, files[0]},
             {files[2], -1, files[1]},
         };
@@ -198,7 +204,7 @@ TEST_F(EditorMenusTest, SaveIsDisabledWhileThereIsNoCurrentFile) {
 TEST_F(EditorMenusTest, DialogsShowTheirTitlesAndACancelledOneChangesNothing) {
     drums->settings.programFile = folder / "p.fxp";
     drums->settings.exportAudioFilePath = folder / "e.wav";
-    drums->settings.filesPath = folder.path() + "/";
+    drums->settings.filesPath = folder.path() + separator();
     const InstrumentSettings before = drums->settings;
     const std::vector<std::tuple<MenuKind, std::vector<std::string>, std::string, std::string>> cases{
         {MenuKind::main, {"Export to Audio File ..."}, "Save As Audio File", "wav"},
@@ -213,7 +219,7 @@ TEST_F(EditorMenusTest, DialogsShowTheirTitlesAndACancelledOneChangesNothing) {
         {MenuKind::pattern, {"Selected Pattern", "Open Pattern ..."}, "Open VORN Pattern", "pat"},
         {MenuKind::pad, {"Load Wave ..."}, "Open Wave File", ""},
         {MenuKind::pad, {"Save Wave ..."}, "Save Wave File", "wav"},
-        {MenuKind::effectSlot, {"Select Effect ..."}, "Load Effect DLL", "so"},
+        {MenuKind::effectSlot, {"Select Effect ..."}, "Load Effect DLL", libraryExtension()},
     };
     for (const auto& [kind, texts, title, extension] : cases) {
         choose(kind, texts);
@@ -231,7 +237,7 @@ TEST_F(EditorMenusTest, DialogsShowTheirTitlesAndACancelledOneChangesNothing) {
 TEST_F(EditorMenusTest, FoldersEndWithTheSeparatorAndARefusedProgramStaysUnloaded) {
     dialogs.answers = {folder.path()};
     choose(MenuKind::main, {"App Folder ..."});
-    EXPECT_EQ(drums->settings.filesPath, folder.path() + "/");
+    EXPECT_EQ(drums->settings.filesPath, folder.path() + separator());
 
     const std::string good = writeThree(FileKind::program)[1];
     const std::string bad = folder.makeFile("Programs/broken.fxp", "not a program");
@@ -275,7 +281,7 @@ TEST_F(EditorMenusTest, KnobBehaviorModeReachesTheDrumSynthAndItsMenuAppearsWith
     EXPECT_EQ(drums->slotPlugin(VornDrums::kSynthSlot)->getParameter(kSynthKnobModeParameter), 2.0f);
     EXPECT_TRUE(entryOf(menus->build(MenuKind::main).model, {"Knob Behavior Mode", "Intuitive"})->checked);
 
-    drums->settings.synthFilesPath = folder.makeFolder("Synth") + "/";
+    drums->settings.synthFilesPath = folder.makeFolder("Synth") + separator();
     EXPECT_EQ(textsOf(menus->build(MenuKind::synth, 1).model),
               (std::vector<std::string>{"Load Synth ...", "-", "Save Synth", "Save Synth As ..."}));
     EXPECT_TRUE(entryOf(menus->build(MenuKind::synth, 1).model, {"Save Synth"})->disabled);
@@ -289,19 +295,22 @@ TEST_F(EditorMenusTest, KnobBehaviorModeReachesTheDrumSynthAndItsMenuAppearsWith
 }
 
 TEST_F(EditorMenusTest, TheSlotMenuListsTheEffectFolderAndRemovesWhatItLoaded) {
-    drums->settings.effectPath = std::string(RIMBA_FIXTURE_PLUGIN_DIR) + "/";
+    // Absolute as the system takes it (a drive on Windows), as the settings store keeps it.
+    drums->settings.effectPath =
+        std::filesystem::absolute(std::filesystem::path(RIMBA_FIXTURE_PLUGIN_DIR).make_preferred()).string() + separator();
+    const std::string gainLibrary = std::string("fixture-gain") + RIMBA_LIBRARY_EXTENSION;
     const toolkit::MenuModel empty = menus->build(MenuKind::effectSlot, 2).model;
     EXPECT_EQ(empty.getEntry(0).text, "Select Effect ...");
     EXPECT_EQ(empty.getEntry(1).text, "Remove");
     EXPECT_TRUE(empty.getEntry(1).disabled);
     EXPECT_TRUE(empty.getEntry(2).separator);
-    ASSERT_GE(empty.findEntry("fixture-gain.so"), 3);
+    ASSERT_GE(empty.findEntry(gainLibrary), 3);
 
-    EXPECT_TRUE(choose(MenuKind::effectSlot, {"fixture-gain.so"}, 2).has(refresh::kEffectSlots));
+    EXPECT_TRUE(choose(MenuKind::effectSlot, {gainLibrary}, 2).has(refresh::kEffectSlots));
     EXPECT_EQ(drums->effectEnabled[2], 1);
     const toolkit::MenuModel loaded = menus->build(MenuKind::effectSlot, 2).model;
     EXPECT_EQ(loaded.getEntry(1).text, "Remove " + drums->slotPlugin(2)->description().label);
-    EXPECT_TRUE(entryOf(loaded, {"fixture-gain.so"})->checked);
+    EXPECT_TRUE(entryOf(loaded, {gainLibrary})->checked);
     choose(MenuKind::effectSlot, {loaded.getEntry(1).text}, 2);
     EXPECT_EQ(drums->slotPlugin(2), nullptr);
     EXPECT_EQ(drums->effectEnabled[2], 0);
