@@ -61,8 +61,8 @@ protected:
         std::vector<std::string> paths;
         for (const char* name : {"a", "b", "c"}) {
             const std::string folderName = kind == FileKind::program ? "Programs" : kind == FileKind::kit ? "Kits" : "Sets";
-            const std::string path = folder / (folderName + "/" + name +
-                                               (kind == FileKind::program ? ".fxp" : kind == FileKind::kit ? ".drs" : ".ptn"));
+            const std::string extension = kind == FileKind::program ? ".fxp" : kind == FileKind::kit ? ".drs" : ".ptn";
+            const std::string path = folder / (folderName + "/" + name + extension);
             folder.makeFolder(folderName);
             const bool written = kind == FileKind::program ? drums->saveProgramFile(path)
                                  : kind == FileKind::kit   ? drums->saveKit(path)
@@ -296,8 +296,8 @@ TEST_F(EditorMenusTest, KnobBehaviorModeReachesTheDrumSynthAndItsMenuAppearsWith
 
 TEST_F(EditorMenusTest, TheSlotMenuListsTheEffectFolderAndRemovesWhatItLoaded) {
     // Absolute as the system takes it (a drive on Windows), as the settings store keeps it.
-    drums->settings.effectPath =
-        std::filesystem::absolute(std::filesystem::path(RIMBA_FIXTURE_PLUGIN_DIR).make_preferred()).string() + separator();
+    const std::filesystem::path fixtures = std::filesystem::path(RIMBA_FIXTURE_PLUGIN_DIR).make_preferred();
+    drums->settings.effectPath = std::filesystem::absolute(fixtures).string() + separator();
     const std::string gainLibrary = std::string("fixture-gain") + RIMBA_LIBRARY_EXTENSION;
     const toolkit::MenuModel empty = menus->build(MenuKind::effectSlot, 2).model;
     EXPECT_EQ(empty.getEntry(0).text, "Select Effect ...");
