@@ -59,7 +59,7 @@ HostRecord& hostRecord() {
     return record;
 }
 
-extern "C" VstIntPtr testHostCallback(AEffect*, VstInt32 opcode, VstInt32, VstIntPtr value, void*, float opt) {
+extern "C" VstIntPtr testHostCallback(AEffect*, VstInt32 opcode, VstInt32 index, VstIntPtr value, void*, float opt) {
     HostRecord& record = hostRecord();
     record.calls.emplace_back(opcode, value);
     switch (opcode) {
@@ -67,8 +67,8 @@ extern "C" VstIntPtr testHostCallback(AEffect*, VstInt32 opcode, VstInt32, VstIn
             return record.versionAnswer;
         case audioMasterGetTime:
             return reinterpret_cast<VstIntPtr>(record.timeInfo);
-        case audioMasterAutomate:
-            record.automations.emplace_back(static_cast<VstInt32>(value), opt);
+        case audioMasterAutomate:  // the parameter comes as the index, its new value as opt
+            record.automations.emplace_back(index, opt);
             return 1;
         default:
             return 0;

@@ -18,7 +18,7 @@ struct HostRecord {
     VstIntPtr versionAnswer = kVstVersion;
     VstTimeInfo* timeInfo = nullptr;
     std::vector<std::pair<VstInt32, VstIntPtr>> calls;  // opcode, value
-    std::vector<std::pair<VstInt32, float>> automations;
+    std::vector<std::pair<VstInt32, float>> automations;  // parameter index, value
 
     bool wasAsked(VstInt32 opcode, VstIntPtr value) const {
         for (const auto& [op, v] : calls)
