@@ -20,6 +20,7 @@
 #include "tests/plugins/FixturePlugins.h"
 #include "tests/support/Environment.h"
 #include "tests/support/TempFolder.h"
+#include "tests/support/win32/WindowList.h"
 
 namespace rimba::test {
 namespace {
@@ -27,45 +28,6 @@ namespace {
 constexpr COLORREF kFixtureColour = RGB(0x30, 0x80, 0xc0);
 
 HWND hwnd(std::uintptr_t window) { return reinterpret_cast<HWND>(window); }
-
-void pumpMessages() {
-    MSG message;
-    while (PeekMessageW(&message, nullptr, 0, 0, PM_REMOVE)) {
-        TranslateMessage(&message);
-        DispatchMessageW(&message);
-    }
-}
-
-std::vector<HWND> childrenOf(HWND parent) {
-    std::vector<HWND> children;
-    EnumChildWindows(
-        parent,
-        [](HWND child, LPARAM list) -> BOOL {
-            reinterpret_cast<std::vector<HWND>*>(list)->push_back(child);
-            return TRUE;
-        },
-        reinterpret_cast<LPARAM>(&children));
-    return children;
-}
-
-// Top-level and owned windows of this thread (GetGuiResources is a stub under Wine).
-std::size_t windowsOfThisThread() {
-    std::size_t count = 0;
-    EnumThreadWindows(
-        GetCurrentThreadId(),
-        [](HWND, LPARAM counter) -> BOOL {
-            ++*reinterpret_cast<std::size_t*>(counter);
-            return TRUE;
-        },
-        reinterpret_cast<LPARAM>(&count));
-    return count;
-}
-
-std::pair<int, int> clientSize(HWND window) {
-    RECT client{};
-    GetClientRect(window, &client);
-    return {client.right - client.left, client.bottom - client.top};
-}
 
 // A child's rectangle in its parent's client coordinates.
 RECT placeInParent(HWND child) {
@@ -309,15 +271,15 @@ TEST_F(PluginEditorWindowsWin32Test, APluginThatResizesItsEditorHasItsWindowFoll
 TEST_F(PluginEditorWindowsWin32Test, TwentyOpeningsLeaveNoWindowOfTheThreadBehind) {
     const auto ownerId = reinterpret_cast<std::uintptr_t>(owner.editor);
     pumpMessages();
-    const std::size_t before = windowsOfThisThread();
+    const std::size_t before = windowsOfThisThread().size();
     for (int opening = 0; opening < 20; ++opening) {
         ASSERT_TRUE(windows.toggle(plugin, ownerId)) << opening;
-        EXPECT_GT(windowsOfThisThread(), before);
+        EXPECT_GT(windowsOfThisThread().size(), before);
         idleUntil([] { return false; }, 2);
         ASSERT_TRUE(windows.toggle(plugin, ownerId));
         pumpMessages();
     }
-    EXPECT_EQ(windowsOfThisThread(), before);
+    EXPECT_EQ(windowsOfThisThread().size(), before);
     EXPECT_EQ(logged("14"), 20);  // effEditOpen
     EXPECT_EQ(logged("15"), 20);
     // Nothing of ours stays registered either.
@@ -330,7 +292,7 @@ TEST_F(PluginEditorWindowsWin32Test, AWindowClosedOnAnotherThreadGoesOnItsOwnThr
     // A slot replaced on the timer thread closes its window there; only the window's own thread
     // may destroy it.
     pumpMessages();
-    const std::size_t before = windowsOfThisThread();
+    const std::size_t before = windowsOfThisThread().size();
     ASSERT_TRUE(windows.toggle(plugin, reinterpret_cast<std::uintptr_t>(owner.editor)));
     const HWND tool = toolWindow();
     std::thread([&] { windows.close(plugin); }).join();
@@ -338,7 +300,7 @@ TEST_F(PluginEditorWindowsWin32Test, AWindowClosedOnAnotherThreadGoesOnItsOwnThr
     EXPECT_EQ(logged("15"), 1);
     pumpMessages();
     EXPECT_FALSE(IsWindow(tool));
-    EXPECT_EQ(windowsOfThisThread(), before);
+    EXPECT_EQ(windowsOfThisThread().size(), before);
 }
 
 TEST_F(PluginEditorWindowsWin32Test, APluginWithoutAnEditorOrAnOwnerThatIsNoWindowGetsNoWindow) {

@@ -29,6 +29,7 @@
 #include "common/vst/VstAbi.h"
 #include "plugin/files/ProgramChunk.h"
 #include "tests/host/TestHost.h"
+#include "tests/support/win32/WindowList.h"
 
 namespace rimba::test {
 namespace {
@@ -83,26 +84,6 @@ std::string at(POINT point) { return "mousemove " + std::to_string(point.x) + " 
 bool leftButtonHeld() { return (GetAsyncKeyState(VK_LBUTTON) & 0x8000) != 0; }
 
 // ---- the host's side --------------------------------------------------------------------------
-
-void pumpMessages() {
-    MSG message;
-    while (PeekMessageW(&message, nullptr, 0, 0, PM_REMOVE)) {
-        TranslateMessage(&message);
-        DispatchMessageW(&message);
-    }
-}
-
-std::vector<HWND> childrenOf(HWND parent) {
-    std::vector<HWND> children;
-    EnumChildWindows(
-        parent,
-        [](HWND child, LPARAM list) -> BOOL {
-            reinterpret_cast<std::vector<HWND>*>(list)->push_back(child);
-            return TRUE;
-        },
-        reinterpret_cast<LPARAM>(&children));
-    return children;
-}
 
 std::atomic<int> startButtonDowns{0};
 

@@ -21,6 +21,7 @@ using std::min;
 #include "common/settings/SettingsStore.h"
 #include "common/vst/VstAbi.h"
 #include "tests/host/TestHost.h"
+#include "tests/support/win32/WindowList.h"
 
 namespace rimba::test {
 namespace {
@@ -29,40 +30,6 @@ namespace {
 struct ViewArea {
     int left, top, right, bottom;
 };
-
-// What a host's window holds of the editor: the child windows the editor made.
-std::vector<HWND> childrenOf(HWND parent) {
-    std::vector<HWND> children;
-    EnumChildWindows(
-        parent,
-        [](HWND child, LPARAM list) -> BOOL {
-            reinterpret_cast<std::vector<HWND>*>(list)->push_back(child);
-            return TRUE;
-        },
-        reinterpret_cast<LPARAM>(&children));
-    return children;
-}
-
-// Every window of this thread, top-level and pop-up (a tooltip the editor forgot shows here).
-std::size_t windowsOfThisThread() {
-    std::size_t count = 0;
-    EnumThreadWindows(
-        GetCurrentThreadId(),
-        [](HWND, LPARAM counter) -> BOOL {
-            ++*reinterpret_cast<std::size_t*>(counter);
-            return TRUE;
-        },
-        reinterpret_cast<LPARAM>(&count));
-    return count;
-}
-
-void pumpMessages() {
-    MSG message;
-    while (PeekMessageW(&message, nullptr, 0, 0, PM_REMOVE)) {
-        TranslateMessage(&message);
-        DispatchMessageW(&message);
-    }
-}
 
 // The host's side of the idle: messages, then effEditIdle, about every 10 ms.
 template <class Done>
@@ -97,12 +64,6 @@ HWND makeHostWindow(int width, int height) {
                                   GetModuleHandleW(nullptr), nullptr);
     pumpMessages();
     return window;
-}
-
-std::pair<int, int> clientSize(HWND window) {
-    RECT client{};
-    GetClientRect(window, &client);
-    return {client.right - client.left, client.bottom - client.top};
 }
 
 // Where the editor of `tracks` tracks shows a view at open, as the companion lays it out with the
@@ -227,7 +188,7 @@ TEST_F(WindowsEditorHost, OpensTwentyTimesAtTheSizeOfTheTrackCountShowingItsBack
 
         HWND window = makeHostWindow(rect.right - rect.left, rect.bottom - rect.top);
         ASSERT_NE(window, nullptr);
-        const std::size_t windowsBefore = windowsOfThisThread();
+        const std::size_t windowsBefore = windowsOfThisThread().size();
         DWORD gdiAfterSecond = 0;
         DWORD userAfterSecond = 0;
         for (int opening = 1; opening <= 20; ++opening) {
@@ -248,7 +209,7 @@ TEST_F(WindowsEditorHost, OpensTwentyTimesAtTheSizeOfTheTrackCountShowingItsBack
             dispatch(effect, effEditClose);
             pumpMessages();
             EXPECT_TRUE(childrenOf(window).empty());
-            EXPECT_EQ(windowsOfThisThread(), windowsBefore);
+            EXPECT_EQ(windowsOfThisThread().size(), windowsBefore);
             // Windows counts each process's GDI and USER objects; Wine answers 0 (its
             // GetGuiResources is a stub), so there the windows counted above carry the check.
             const DWORD gdi = GetGuiResources(GetCurrentProcess(), GR_GDIOBJECTS);

@@ -18,9 +18,14 @@
 #include "plugin/editor/toolkit/PopupMenu.h"
 #include "plugin/editor/toolkit/TextEdit.h"
 #include "plugin/editor/toolkit/Tooltip.h"
+#include "tests/support/win32/WindowList.h"
 
 namespace rimba::toolkit {
 namespace {
+
+using test::childrenOf;
+using test::pumpMessages;
+using test::windowsOfThisThread;
 
 // ---- the hand: xdotool -------------------------------------------------------------------------
 
@@ -37,14 +42,6 @@ void xdotool(const std::string& arguments) {
 }
 
 std::string at(POINT point) { return std::to_string(point.x) + " " + std::to_string(point.y); }
-
-void pumpMessages() {
-    MSG message;
-    while (PeekMessageW(&message, nullptr, 0, 0, PM_REMOVE)) {
-        TranslateMessage(&message);
-        DispatchMessageW(&message);
-    }
-}
 
 // A host's loop: messages, then the editor's idle, until `done` (at most about ten seconds).
 bool idleUntil(CFrame* frame, const std::function<bool()>& done) {
@@ -74,30 +71,6 @@ HWND makeHostWindow() {
                                   40, 40, 480, 360, nullptr, nullptr, GetModuleHandleW(nullptr), nullptr);
     idleUntil(nullptr, [&] { return IsWindowVisible(window) != 0; });
     return window;
-}
-
-std::vector<HWND> childrenOf(HWND parent) {
-    std::vector<HWND> children;
-    EnumChildWindows(
-        parent,
-        [](HWND child, LPARAM list) -> BOOL {
-            reinterpret_cast<std::vector<HWND>*>(list)->push_back(child);
-            return TRUE;
-        },
-        reinterpret_cast<LPARAM>(&children));
-    return children;
-}
-
-std::vector<HWND> windowsOfThisThread() {
-    std::vector<HWND> windows;
-    EnumThreadWindows(
-        GetCurrentThreadId(),
-        [](HWND window, LPARAM list) -> BOOL {
-            reinterpret_cast<std::vector<HWND>*>(list)->push_back(window);
-            return TRUE;
-        },
-        reinterpret_cast<LPARAM>(&windows));
-    return windows;
 }
 
 // The colour the window shows at `where` (client coordinates), as 0xRRGGBB.
