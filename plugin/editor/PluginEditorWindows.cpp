@@ -44,25 +44,25 @@ std::unique_ptr<CPluginEditor> CPluginEditor::open(CPlugin& plugin, std::uintptr
     if (effect == nullptr || (effect->flags & effFlagsHasEditor) == 0 || plugin.editorOpen())
         return nullptr;
     const auto [editorWidth, editorHeight] = editorSizeOf(plugin);
-    toolkit::HostedEditorWindowSpec spec;
-    spec.owner = owner;
-    spec.title = plugin.description().product;
+    toolkit::HostedEditorWindowRequest request;
+    request.owner = owner;
+    request.title = plugin.description().product;
     // One class name per plug-in, as each window is told apart by its plug-in.
     char className[64];
     std::snprintf(className, sizeof className, "PluginEditorWin%p", static_cast<const void*>(&plugin));
-    spec.className = className;
-    spec.editorWidth = editorWidth;
-    spec.editorHeight = editorHeight;
-    spec.stripHeight = kBarHeight;
+    request.className = className;
+    request.editorWidth = editorWidth;
+    request.editorHeight = editorHeight;
+    request.stripHeight = kBarHeight;
     // The bar's controls are never cut off under a narrow editor.
-    spec.minimumWidth = CVornPluginProgramEx::kMinimumWidth;
+    request.minimumWidth = CVornPluginProgramEx::kMinimumWidth;
     // Beside a widened bar, or beside an editor narrower than the bar, the bar seems to run on.
-    spec.groundShade = CVornPluginProgramEx::kGroundShade;
+    request.groundShade = CVornPluginProgramEx::kGroundShade;
     const EditorWindowPlace remembered = plugin.editorWindowPlace();
-    spec.place = [remembered](const CRect& ownerRect, int width, int height) {
+    request.place = [remembered](const CRect& ownerRect, int width, int height) {
         return pluginEditorPlace(ownerRect, width, height, remembered);
     };
-    std::unique_ptr<toolkit::HostedEditorWindow> window = toolkit::openHostedEditorWindow(spec);
+    std::unique_ptr<toolkit::HostedEditorWindow> window = toolkit::openHostedEditorWindow(request);
     if (!window)
         return nullptr;
 

@@ -21,7 +21,7 @@
 
 namespace rimba::toolkit {
 
-struct HostedEditorWindowSpec {
+struct HostedEditorWindowRequest {
     std::uintptr_t owner = 0;  // any window of the owner: its top-level window is found
     std::string title;         // UTF-8
     std::string className;     // a name per window where the system keeps one (X11's WM_CLASS)
@@ -62,6 +62,6 @@ public:
 };
 
 // Null when the window cannot be made (no display, an owner that is no window).
-std::unique_ptr<HostedEditorWindow> openHostedEditorWindow(const HostedEditorWindowSpec& spec);
+std::unique_ptr<HostedEditorWindow> openHostedEditorWindow(const HostedEditorWindowRequest& request);
 
 }  // namespace rimba::toolkit

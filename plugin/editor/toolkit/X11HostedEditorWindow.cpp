@@ -156,7 +156,7 @@ public:
         XCloseDisplay(display);
     }
 
-    bool create(const HostedEditorWindowSpec& spec) {
+    bool create(const HostedEditorWindowRequest& request) {
         // Nothing here waits on the connection: a lost one only has to keep the process alive.
         surviveConnectionLoss(display, nullptr);
         const int screen = DefaultScreen(display);
@@ -164,19 +164,19 @@ public:
         CRect ownerRect;
         {
             ErrorTrap trap(display);
-            ownerWindows = ownerWindowsOf(display, static_cast<Window>(spec.owner));
+            ownerWindows = ownerWindowsOf(display, static_cast<Window>(request.owner));
             ownerRect = screenRectOf(display, ownerWindows.outer);
             if (trap.failed() || ownerWindows.outer == 0)
                 return false;
         }
-        const int width = std::max(spec.editorWidth, minimumWidth);
-        const int height = spec.editorHeight + stripHeight;
-        const CRect place = spec.place(ownerRect, width, height);
+        const int width = std::max(request.editorWidth, minimumWidth);
+        const int height = request.editorHeight + stripHeight;
+        const CRect place = request.place(ownerRect, width, height);
 
         XSetWindowAttributes attributes{};
         // The window's own ground shows beside the strip once a plug-in widens its editor, and
         // beside or under an editor narrower than the strip.
-        attributes.background_pixel = greyPixel(display, screen, spec.groundShade);
+        attributes.background_pixel = greyPixel(display, screen, request.groundShade);
         attributes.event_mask = StructureNotifyMask;
         top = XCreateWindow(display, DefaultRootWindow(display), place.left, place.top, static_cast<unsigned>(width),
                             static_cast<unsigned>(height), 0, CopyFromParent, InputOutput, CopyFromParent,
@@ -184,11 +184,11 @@ public:
         protocols = XInternAtom(display, "WM_PROTOCOLS", False);
         deleteWindow = XInternAtom(display, "WM_DELETE_WINDOW", False);
         XSetWMProtocols(display, top, &deleteWindow, 1);
-        setToolWindowHints(display, top, ownerWindows.client, place, spec.className);
-        setTitle(display, top, spec.title);
+        setToolWindowHints(display, top, ownerWindows.client, place, request.className);
+        setTitle(display, top, request.title);
         // A plug-in that tells its size only once open gets a window of 1 pixel, resized later.
-        child = XCreateSimpleWindow(display, top, 0, stripHeight, static_cast<unsigned>(std::max(spec.editorWidth, 1)),
-                                    static_cast<unsigned>(std::max(spec.editorHeight, 1)), 0, 0,
+        child = XCreateSimpleWindow(display, top, 0, stripHeight, static_cast<unsigned>(std::max(request.editorWidth, 1)),
+                                    static_cast<unsigned>(std::max(request.editorHeight, 1)), 0, 0,
                                     WhitePixel(display, screen));
         XMapWindow(display, child);
         // The plug-in and the strip's frame reach these windows through connections of their own.
@@ -256,12 +256,12 @@ private:
 
 }  // namespace
 
-std::unique_ptr<HostedEditorWindow> openHostedEditorWindow(const HostedEditorWindowSpec& spec) {
+std::unique_ptr<HostedEditorWindow> openHostedEditorWindow(const HostedEditorWindowRequest& request) {
     Display* display = XOpenDisplay(nullptr);
     if (display == nullptr)
         return nullptr;
-    auto window = std::make_unique<X11HostedEditorWindow>(display, spec.stripHeight, spec.minimumWidth);
-    if (!window->create(spec))
+    auto window = std::make_unique<X11HostedEditorWindow>(display, request.stripHeight, request.minimumWidth);
+    if (!window->create(request))
         return nullptr;
     return window;
 }

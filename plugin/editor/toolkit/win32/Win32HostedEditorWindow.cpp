@@ -130,20 +130,20 @@ public:
             releaseClass();
     }
 
-    bool create(const HostedEditorWindowSpec& spec) {
-        const HWND owner = GetAncestor(reinterpret_cast<HWND>(spec.owner), GA_ROOT);
+    bool create(const HostedEditorWindowRequest& request) {
+        const HWND owner = GetAncestor(reinterpret_cast<HWND>(request.owner), GA_ROOT);
         if (owner == nullptr || !IsWindow(owner) || !(classHeld = holdClass()))
             return false;
-        const auto shade = static_cast<BYTE>(std::lround(std::clamp(spec.groundShade, 0.0, 1.0) * 255.0));
+        const auto shade = static_cast<BYTE>(std::lround(std::clamp(request.groundShade, 0.0, 1.0) * 255.0));
         state.ground = CreateSolidBrush(RGB(shade, shade, shade));
 
         RECT ownerRect;
         GetWindowRect(owner, &ownerRect);
-        const int width = std::max(spec.editorWidth, minimumWidth);
-        const SIZE outer = outerSizeFor(width, spec.editorHeight + stripHeight);
-        const CRect place = spec.place(rectOf(ownerRect), outer.cx, outer.cy);
+        const int width = std::max(request.editorWidth, minimumWidth);
+        const SIZE outer = outerSizeFor(width, request.editorHeight + stripHeight);
+        const CRect place = request.place(rectOf(ownerRect), outer.cx, outer.cy);
         const HINSTANCE module = thisModule();
-        top = CreateWindowExW(kExStyle, kClassName, wide(spec.title).c_str(), kStyle, place.left, place.top, outer.cx,
+        top = CreateWindowExW(kExStyle, kClassName, wide(request.title).c_str(), kStyle, place.left, place.top, outer.cx,
                               outer.cy, owner, nullptr, module, nullptr);
         if (top == nullptr)
             return false;
@@ -151,8 +151,8 @@ public:
         SetWindowLongPtrW(top, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(&state));
         strip = CreateWindowExW(0, kClassName, L"", kChildStyle, 0, 0, width, stripHeight, top, nullptr, module, nullptr);
         // A plug-in that tells its size only once open gets a window of 1 pixel, resized later.
-        editor = CreateWindowExW(0, kClassName, L"", kChildStyle, 0, stripHeight, std::max(spec.editorWidth, 1),
-                                 std::max(spec.editorHeight, 1), top, nullptr, module, nullptr);
+        editor = CreateWindowExW(0, kClassName, L"", kChildStyle, 0, stripHeight, std::max(request.editorWidth, 1),
+                                 std::max(request.editorHeight, 1), top, nullptr, module, nullptr);
         if (strip == nullptr || editor == nullptr)
             return false;
         SetWindowLongPtrW(strip, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(&state));
@@ -209,9 +209,9 @@ private:
 
 }  // namespace
 
-std::unique_ptr<HostedEditorWindow> openHostedEditorWindow(const HostedEditorWindowSpec& spec) {
-    auto window = std::make_unique<Win32HostedEditorWindow>(spec.stripHeight, spec.minimumWidth);
-    if (!window->create(spec))
+std::unique_ptr<HostedEditorWindow> openHostedEditorWindow(const HostedEditorWindowRequest& request) {
+    auto window = std::make_unique<Win32HostedEditorWindow>(request.stripHeight, request.minimumWidth);
+    if (!window->create(request))
         return nullptr;
     return window;
 }
