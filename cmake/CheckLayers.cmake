@@ -3,7 +3,7 @@
 # and again whenever a source file changes, so an include that runs back up never builds.
 #
 # Each rule: a folder, then the folders its files may include (its own first). The layers, from
-# the ground up: the platform, VST and settings code; the model (layout types and the values
+# the ground up: the platform, VST, ASIO and settings code; the model (layout types and the values
 # files parse to); the file formats; the effect host and the synth presets; the engine; the
 # pattern tools and exports. The editor stands apart above them: its artwork (embedded images),
 # its toolkit (windows, drawing, events; nothing of the instrument), its controls (the toolkit's
@@ -11,6 +11,7 @@
 # reaches the instrument through the engine's public functions.
 set(RIMBA_LAYER_RULES
     "common/vst:common/vst"
+    "common/asio:common/asio"
     "common/platform:common/platform"
     "common/settings:common/settings,common/platform"
     "plugin/model:plugin/model"
