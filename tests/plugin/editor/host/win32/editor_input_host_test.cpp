@@ -29,6 +29,7 @@
 #include "common/vst/VstAbi.h"
 #include "plugin/files/ProgramChunk.h"
 #include "tests/host/TestHost.h"
+#include "tests/support/win32/OleTestObjects.h"
 #include "tests/support/win32/WindowList.h"
 
 namespace rimba::test {
@@ -147,63 +148,6 @@ std::string utf8(const std::wstring& wide) {
 }
 
 // ---- OLE objects of the test's own: a file manager's drag ---------------------------------------
-
-template <typename Interface, const IID& interfaceId>
-class Counted : public Interface {
-public:
-    HRESULT STDMETHODCALLTYPE QueryInterface(REFIID asked, void** out) override {
-        if (IsEqualIID(asked, IID_IUnknown) || IsEqualIID(asked, interfaceId)) {
-            *out = static_cast<Interface*>(this);
-            this->AddRef();
-            return S_OK;
-        }
-        *out = nullptr;
-        return E_NOINTERFACE;
-    }
-    ULONG STDMETHODCALLTYPE AddRef() override { return ++references; }
-    ULONG STDMETHODCALLTYPE Release() override { return --references; }  // they live on the test's stack
-    ULONG references = 1;
-};
-
-// One file as CF_HDROP: the header, the wide name and its NUL, one more NUL.
-class OneFileData final : public Counted<IDataObject, IID_IDataObject> {
-public:
-    explicit OneFileData(const std::wstring& name) : bytes(sizeof(DROPFILES)) {
-        DROPFILES header{};
-        header.pFiles = sizeof(DROPFILES);
-        header.fWide = TRUE;
-        std::memcpy(bytes.data(), &header, sizeof header);
-        const std::wstring names = name + L'\0' + L'\0';
-        const auto* from = reinterpret_cast<const char*>(names.data());
-        bytes.insert(bytes.end(), from, from + names.size() * sizeof(wchar_t));
-    }
-    HRESULT STDMETHODCALLTYPE GetData(FORMATETC* asked, STGMEDIUM* medium) override {
-        if (QueryGetData(asked) != S_OK) return DV_E_FORMATETC;
-        HGLOBAL block = GlobalAlloc(GMEM_MOVEABLE, bytes.size());
-        std::memcpy(GlobalLock(block), bytes.data(), bytes.size());
-        GlobalUnlock(block);
-        *medium = {};
-        medium->tymed = TYMED_HGLOBAL;
-        medium->hGlobal = block;
-        return S_OK;
-    }
-    HRESULT STDMETHODCALLTYPE GetDataHere(FORMATETC*, STGMEDIUM*) override { return E_NOTIMPL; }
-    HRESULT STDMETHODCALLTYPE QueryGetData(FORMATETC* asked) override {
-        return asked->cfFormat == CF_HDROP && (asked->tymed & TYMED_HGLOBAL) ? S_OK : DV_E_FORMATETC;
-    }
-    HRESULT STDMETHODCALLTYPE GetCanonicalFormatEtc(FORMATETC*, FORMATETC*) override { return E_NOTIMPL; }
-    HRESULT STDMETHODCALLTYPE SetData(FORMATETC*, STGMEDIUM*, BOOL) override { return E_NOTIMPL; }
-    HRESULT STDMETHODCALLTYPE EnumFormatEtc(DWORD, IEnumFORMATETC** out) override {
-        FORMATETC offered{CF_HDROP, nullptr, DVASPECT_CONTENT, -1, TYMED_HGLOBAL};
-        return SHCreateStdEnumFmtEtc(1, &offered, out);
-    }
-    HRESULT STDMETHODCALLTYPE DAdvise(FORMATETC*, DWORD, IAdviseSink*, DWORD*) override { return E_NOTIMPL; }
-    HRESULT STDMETHODCALLTYPE DUnadvise(DWORD) override { return E_NOTIMPL; }
-    HRESULT STDMETHODCALLTYPE EnumDAdvise(IEnumSTATDATA**) override { return E_NOTIMPL; }
-
-private:
-    std::vector<char> bytes;
-};
 
 // The user's button: the drag goes on while it is held. A copy offered while the pointer is over
 // `watched` is signalled.
@@ -380,7 +324,7 @@ TEST_F(WindowsEditorInput, AWaveFileDraggedFromAnotherWindowAndReleasedOverTrack
         }
         xdotool("mouseup 1");
     });
-    OneFileData data(wave);
+    OneFormatData data = fileListOf({wave});
     ButtonSource source(frame, offered);
     DWORD effectDone = DROPEFFECT_NONE;
     const HRESULT result = DoDragDrop(&data, &source, DROPEFFECT_COPY, &effectDone);
