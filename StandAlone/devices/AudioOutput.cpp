@@ -5,6 +5,7 @@
 
 #include "StandAlone/devices/AudioDevice.h"
 #include "StandAlone/devices/MidiInputPort.h"
+#include "StandAlone/devices/SystemDevices.h"
 #include "common/platform/DeviceNames.h"
 
 namespace rimba::standalone {
@@ -22,7 +23,7 @@ int saneSampleRate(int rate) {
 
 }  // namespace
 
-AudioOutput::AudioOutput(AEffect* plugin, MidiInputPort* midi) : plugin(plugin), midi(midi) { quietenJack(); }
+AudioOutput::AudioOutput(AEffect* plugin, MidiInputPort* midi) : plugin(plugin), midi(midi) { prepareDeviceSystem(); }
 
 AudioOutput::~AudioOutput() { close(); }
 
@@ -30,12 +31,7 @@ void AudioOutput::open(const std::string& deviceName, int blockSize, int sampleR
     close();
     blockSize = saneBlockSize(blockSize);
     sampleRate = saneSampleRate(sampleRate);
-    if (deviceName == platform::kJackDeviceName)
-        device = openJackOutput(*this);
-    // As with a driver that refuses to start, a JACK that does not answer leaves the ALSA path,
-    // which normally opens "default".
-    for (int attempt = 0; attempt < 2 && !device; ++attempt)
-        device = openAlsaOutput(*this, deviceName, blockSize, sampleRate);
+    device = openOutputDevice(*this, deviceName, blockSize, sampleRate);
     if (!device)
         prepare(sampleRate, blockSize, blockSize);  // silent, but the time record keeps a rate
 }

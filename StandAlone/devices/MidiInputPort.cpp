@@ -3,8 +3,8 @@
 #include <algorithm>
 #include <array>
 
-#include "StandAlone/devices/AudioDevice.h"
 #include "StandAlone/devices/MidiDevice.h"
+#include "StandAlone/devices/SystemDevices.h"
 #include "common/platform/DeviceNames.h"
 #include "common/platform/MessageBox.h"
 #include "plugin/model/Constants.h"
@@ -22,10 +22,6 @@ struct EventBlock {
     VstEvents list;
     VstMidiEvent event;
 };
-
-bool namesDevice(const std::string& full, const std::string& wanted) {
-    return full == wanted || platform::listedDeviceName(full) == wanted;
-}
 
 }  // namespace
 
@@ -60,7 +56,7 @@ struct MidiInputPort::Queue {
 };
 
 MidiInputPort::MidiInputPort(AEffect* plugin) : plugin(plugin), queue(std::make_unique<Queue>()) {
-    quietenJack();
+    prepareDeviceSystem();
     reopen();
 }
 
@@ -80,19 +76,10 @@ MidiInputPort::OpenResult MidiInputPort::open(const std::string& deviceName) {
     close();
     if (deviceName.empty())
         return OpenResult::noSuchDevice;
-    const std::vector<std::string> sequencerPorts = platform::systemMidiInputDeviceNames();
-    const auto sequencerPort = std::find_if(sequencerPorts.begin(), sequencerPorts.end(),
-                                            [&](const std::string& full) { return namesDevice(full, deviceName); });
-    if (sequencerPort != sequencerPorts.end()) {
-        device = openAlsaSequencerInput(*this, *sequencerPort);
-    } else {
-        const std::vector<std::string> allPorts = platform::midiInputDeviceNames();
-        const auto jackPort = std::find_if(allPorts.begin(), allPorts.end(),
-                                           [&](const std::string& full) { return namesDevice(full, deviceName); });
-        if (jackPort == allPorts.end())
-            return OpenResult::noSuchDevice;  // silently no MIDI input
-        device = openJackMidiInput(*this, *jackPort);
-    }
+    bool named = false;
+    device = openInputDevice(*this, deviceName, named);
+    if (!named)
+        return OpenResult::noSuchDevice;  // silently no MIDI input
     if (!device) {
         platform::showMessage("Unable to open the MIDI port !", "Zelkor");
         return OpenResult::failed;
