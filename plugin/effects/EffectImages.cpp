@@ -14,23 +14,15 @@ namespace rimba {
 
 namespace {
 
-constexpr std::size_t kTypeOffset = 8;
-constexpr std::size_t kVersionOffset = 12;
-constexpr std::size_t kIdOffset = 16;
 constexpr std::size_t kCountOffset = 24;
-constexpr std::size_t kPresetSizeOffset = 56;
-constexpr std::size_t kBankChunkSizeOffset = 156;
-// The header fields every image has, up to its count.
-constexpr std::size_t kCommonHeaderBytes = 28;
 // Names and product strings are asked into a buffer far larger than the published limits,
 // since plug-ins are known to write past those.
 constexpr std::size_t kAnswerBufferBytes = 256;
 
-constexpr VstInt32 kBankType = fourCharCode('F', 'x', 'B', 'k');
-constexpr VstInt32 kChunkBankType = fourCharCode('F', 'B', 'C', 'h');
-constexpr VstInt32 kPresetType = fourCharCode('F', 'x', 'C', 'k');
-constexpr VstInt32 kChunkPresetType = fourCharCode('F', 'P', 'C', 'h');
-constexpr VstInt32 kMagic = fourCharCode('C', 'c', 'n', 'K');
+constexpr auto kBankType = static_cast<VstInt32>(fx::kRegularBank);
+constexpr auto kChunkBankType = static_cast<VstInt32>(fx::kChunkBank);
+constexpr auto kPresetType = static_cast<VstInt32>(fx::kRegularProgram);
+constexpr auto kChunkPresetType = static_cast<VstInt32>(fx::kChunkProgram);
 
 // --- calls into the plug-in ---------------------------------------------------------------------
 
@@ -90,25 +82,19 @@ void setChunk(AEffect& effect, VstInt32 index, std::span<const std::uint8_t> chu
 
 // --- writing ------------------------------------------------------------------------------------
 
-void writeTag(ChunkWriter& out, std::size_t at, VstInt32 tag) {
-    out.u32BigEndian(at, static_cast<std::uint32_t>(tag));
-}
-
 void writeBigEndian(ChunkWriter& out, std::size_t at, std::int32_t value) {
     out.u32BigEndian(at, static_cast<std::uint32_t>(value));
 }
 
-// The fields every image begins with, at `at` of `image`.
+// The fields every image begins with, at `at` of `image`; the byte count is left 0.
 void writeCommonHeader(std::vector<std::uint8_t>& image, std::size_t at, const AEffect& effect, VstInt32 type,
                        std::int32_t count) {
-    ChunkWriter out(image);
-    writeTag(out, at, kMagic);
-    writeBigEndian(out, at + 4, 0);
-    writeTag(out, at + kTypeOffset, type);
-    writeBigEndian(out, at + kVersionOffset, fx::kFormatVersion);
-    writeBigEndian(out, at + kIdOffset, effect.uniqueID);
-    writeBigEndian(out, at + 20, effect.version);
-    writeBigEndian(out, at + kCountOffset, count);
+    fx::Header header;
+    header.type = static_cast<std::uint32_t>(type);
+    header.pluginId = effect.uniqueID;
+    header.pluginVersion = effect.version;
+    header.count = count;
+    fx::writeHeader(image, at, header);
 }
 
 // The current program's name and values into a program (or preset) at `at`, its values from
@@ -172,23 +158,21 @@ std::vector<float> valuesAt(std::span<const std::uint8_t> image, std::size_t at,
 // version 1, and one of `ids`. Answers the image's type.
 Result<VstInt32> readCommonHeader(std::span<const std::uint8_t> image, const char* what,
                                   std::initializer_list<VstInt32> ids, VstInt32 ownId) {
-    if (image.size() < kCommonHeaderBytes)
+    const std::optional<fx::Header> header = fx::readHeader(image);
+    if (!header)
         return Refusal{"a " + std::string(what) + " image of " + std::to_string(image.size()) +
                        " bytes is shorter than its header"};
-    const std::uint32_t magic = bigEndianAt(image, 0);
-    if (magic != static_cast<std::uint32_t>(kMagic) && swapBytes(magic) != static_cast<std::uint32_t>(kMagic))
-        return Refusal{"not a " + std::string(what) + " image (it begins with " + tagText(magic) +
+    if (!fx::isMagic(header->magic))
+        return Refusal{"not a " + std::string(what) + " image (it begins with " + tagText(header->magic) +
                        ", not \"CcnK\")"};
-    const std::int32_t version = signedAt(image, kVersionOffset);
-    if (version != fx::kFormatVersion)
-        return Refusal{"a " + std::string(what) + " image of format version " + std::to_string(version) +
-                       "; only version 1 is taken"};
-    const auto id = static_cast<VstInt32>(bigEndianAt(image, kIdOffset));
-    if (std::find(ids.begin(), ids.end(), id) == ids.end())
+    if (header->formatVersion != fx::kFormatVersion)
+        return Refusal{"a " + std::string(what) + " image of format version " +
+                       std::to_string(header->formatVersion) + "; only version 1 is taken"};
+    if (std::find(ids.begin(), ids.end(), header->pluginId) == ids.end())
         return Refusal{"a " + std::string(what) + " of another plug-in (ID " +
-                       tagText(static_cast<std::uint32_t>(id)) + "; this plug-in's is " +
+                       tagText(static_cast<std::uint32_t>(header->pluginId)) + "; this plug-in's is " +
                        tagText(static_cast<std::uint32_t>(ownId)) + ")"};
-    return static_cast<VstInt32>(bigEndianAt(image, kTypeOffset));
+    return static_cast<VstInt32>(header->type);
 }
 
 // A chunk whose size stands at `sizeAt` and whose bytes follow it, all inside the image.
@@ -273,7 +257,7 @@ Result<BankPlan> readBank(std::span<const std::uint8_t> image, const AEffect& ef
                        "; banks are \"FxBk\" or \"FBCh\""};
     if (signedAt(image, kCountOffset) < 0)
         return Refusal{"a bank of " + std::to_string(signedAt(image, kCountOffset)) + " programs"};
-    const Result<std::span<const std::uint8_t>> chunk = chunkAt(image, kBankChunkSizeOffset, "bank");
+    const Result<std::span<const std::uint8_t>> chunk = chunkAt(image, fx::kBankChunkSizeOffset, "bank");
     if (!chunk)
         return chunk.refusal();
     if (!hasChunks(effect))
@@ -296,7 +280,7 @@ Result<PresetPlan> readPreset(std::span<const std::uint8_t> image, const AEffect
     PresetPlan plan;
     plan.name = nameAt(image, fx::kNameOffset);
     if (*type == kChunkPresetType) {
-        const Result<std::span<const std::uint8_t>> chunk = chunkAt(image, kPresetSizeOffset, "preset");
+        const Result<std::span<const std::uint8_t>> chunk = chunkAt(image, fx::kProgramChunkSizeOffset, "preset");
         if (!chunk)
             return chunk.refusal();
         plan.chunk = *chunk;
@@ -330,7 +314,7 @@ Result<std::vector<std::uint8_t>> buildBankImage(AEffect& effect, bool withHeade
         std::vector<std::uint8_t> image(fx::kBankChunkOffset + chunk->size(), 0);
         writeCommonHeader(image, 0, effect, kChunkBankType, programs);
         ChunkWriter out(image);
-        writeBigEndian(out, kBankChunkSizeOffset, static_cast<std::int32_t>(chunk->size()));
+        writeBigEndian(out, fx::kBankChunkSizeOffset, static_cast<std::int32_t>(chunk->size()));
         out.bytes(fx::kBankChunkOffset, *chunk);
         return image;
     }
@@ -361,7 +345,7 @@ Result<std::vector<std::uint8_t>> buildPresetImage(AEffect& effect, bool withHea
         writeCommonHeader(image, 0, effect, kChunkPresetType, parameters);
         ChunkWriter out(image);
         out.text(fx::kNameOffset, programName(effect), fx::kNameBytes);
-        writeBigEndian(out, kPresetSizeOffset, static_cast<std::int32_t>(chunk->size()));
+        writeBigEndian(out, fx::kProgramChunkSizeOffset, static_cast<std::int32_t>(chunk->size()));
         out.bytes(fx::kPresetHeaderBytes, *chunk);
         return image;
     }

@@ -35,18 +35,12 @@
 #include <vector>
 
 #include "common/vst/VstAbi.h"
+#include "plugin/files/FxContainer.h"
 #include "plugin/model/Result.h"
 
 namespace rimba {
 
 namespace fx {
-constexpr std::size_t kNameOffset = 28;
-constexpr std::size_t kNameBytes = 28;
-constexpr std::size_t kBankHeaderBytes = 156;
-constexpr std::size_t kBankChunkOffset = 160;
-constexpr std::size_t kBankProgramHeaderBytes = 56;
-constexpr std::size_t kPresetHeaderBytes = 60;
-constexpr std::int32_t kFormatVersion = 1;
 // A preset of this ID is taken by any plug-in, whatever its own ID.
 constexpr VstInt32 kAnyPluginId = fourCharCode('4', '5', '1', 't');
 }  // namespace fx

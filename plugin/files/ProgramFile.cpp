@@ -1,56 +1,28 @@
 #include "plugin/files/ProgramFile.h"
 
 #include <algorithm>
-#include <cstring>
 
 #include "common/platform/Files.h"
+#include "plugin/files/ByteFields.h"
+#include "plugin/files/FxContainer.h"
 #include "plugin/files/ProgramChunk.h"
 
 namespace rimba {
 
 namespace {
 
-constexpr std::int32_t kFormatVersion = 1;
 constexpr std::int32_t kProgramVersion = 1;
 // The byte count at offset 4 covers everything after it: the rest of the header and the block.
 constexpr std::size_t kBytesAfterCount = kProgramFileHeaderBytes - 8;
 // Files whose byte count is 0 carry the block's size and the block 100 bytes further on.
 constexpr std::size_t kLateSizeOffset = 156;
-constexpr std::size_t kSizeOffset = 56;
 
-// Writes the header's fields at their offsets into a file that is already its full size.
-class HeaderWriter {
-public:
-    explicit HeaderWriter(std::vector<std::uint8_t>& bytes) : data(bytes) {}
-
-    void tag(std::size_t at, const char* text) {
-        for (std::size_t i = 0; i < 4; ++i)
-            data.at(at + i) = static_cast<std::uint8_t>(text[i]);
-    }
-    void i32(std::size_t at, std::int32_t value) {
-        const auto word = static_cast<std::uint32_t>(value);
-        for (std::size_t i = 0; i < 4; ++i)
-            data.at(at + i) = static_cast<std::uint8_t>(word >> (24 - 8 * i));
-    }
-    // Cut to the field; the rest of it stays zero.
-    void text(std::size_t at, const std::string& value, std::size_t fieldBytes) {
-        for (std::size_t i = 0; i < std::min(value.size(), fieldBytes); ++i)
-            data.at(at + i) = static_cast<std::uint8_t>(value[i]);
-    }
-
-private:
-    std::vector<std::uint8_t>& data;
-};
-
-std::optional<std::uint32_t> bigEndianAt(std::span<const std::uint8_t> file, std::size_t offset) {
-    if (offset > file.size() || file.size() - offset < 4)
-        return std::nullopt;
-    return static_cast<std::uint32_t>(file[offset]) << 24 | static_cast<std::uint32_t>(file[offset + 1]) << 16 |
-           static_cast<std::uint32_t>(file[offset + 2]) << 8 | static_cast<std::uint32_t>(file[offset + 3]);
-}
-
-bool hasTag(std::span<const std::uint8_t> file, std::size_t offset, const char* tag) {
-    return offset <= file.size() && file.size() - offset >= 4 && std::memcmp(file.data() + offset, tag, 4) == 0;
+// Only the words that say what the file is: a file that ends soon after them is ours but
+// damaged, which its block's check reports.
+bool isOurProgramHeader(std::span<const std::uint8_t> file) {
+    const std::optional<std::uint32_t> magic = fx::wordAt(file, 0);
+    return magic && fx::isMagic(*magic) && fx::wordAt(file, 8) == fx::kChunkProgram &&
+           fx::wordAt(file, 12) == static_cast<std::uint32_t>(kProgramVersion);
 }
 
 }  // namespace
@@ -58,16 +30,16 @@ bool hasTag(std::span<const std::uint8_t> file, std::size_t offset, const char* 
 std::vector<std::uint8_t> programFileBytes(std::span<const std::uint8_t> block, std::int32_t uniqueId,
                                            const std::string& programName) {
     std::vector<std::uint8_t> file(kProgramFileHeaderBytes + block.size(), 0);
-    HeaderWriter out(file);
-    out.tag(0, "CcnK");
-    out.i32(4, static_cast<std::int32_t>(block.size() + kBytesAfterCount));
-    out.tag(8, "FPCh");
-    out.i32(12, kFormatVersion);
-    out.i32(16, uniqueId);
-    out.i32(20, kProgramVersion);
-    out.i32(24, 1);  // programs in the file
-    out.text(28, programName, kProgramFileNameBytes);
-    out.i32(kSizeOffset, static_cast<std::int32_t>(block.size()));
+    fx::Header header;
+    header.byteCount = static_cast<std::uint32_t>(block.size() + kBytesAfterCount);
+    header.type = fx::kChunkProgram;
+    header.pluginId = uniqueId;
+    header.pluginVersion = kProgramVersion;
+    header.count = 1;  // programs in the file
+    fx::writeHeader(file, 0, header);
+    ChunkWriter out(file);
+    out.text(fx::kNameOffset, programName, kProgramFileNameBytes);
+    out.u32BigEndian(fx::kProgramChunkSizeOffset, static_cast<std::uint32_t>(block.size()));
     std::copy(block.begin(), block.end(), file.begin() + static_cast<std::ptrdiff_t>(kProgramFileHeaderBytes));
     return file;
 }
@@ -79,14 +51,13 @@ bool writeProgramFile(const std::string& path, std::span<const std::uint8_t> blo
 
 ProgramFileBlock findProgramFileBlock(std::span<const std::uint8_t> file) {
     ProgramFileBlock found;
-    found.compatible = (hasTag(file, 0, "CcnK") || hasTag(file, 0, "KncC")) && hasTag(file, 8, "FPCh") &&
-                       bigEndianAt(file, 12) == static_cast<std::uint32_t>(kProgramVersion);
+    found.compatible = isOurProgramHeader(file);
     if (!found.compatible) {
         found.block = Refusal{"not a program file of this instrument (no \"CcnK\", \"FPCh\" and version 1 header)"};
         return found;
     }
-    const std::size_t sizeOffset = bigEndianAt(file, 4) == 0u ? kLateSizeOffset : kSizeOffset;
-    const std::optional<std::uint32_t> size = bigEndianAt(file, sizeOffset);
+    const std::size_t sizeOffset = fx::wordAt(file, 4) == 0u ? kLateSizeOffset : fx::kProgramChunkSizeOffset;
+    const std::optional<std::uint32_t> size = fx::wordAt(file, sizeOffset);
     const std::size_t start = sizeOffset + 4;
     // A block of the export folder's size is no program: it would arm the sample export of a
     // host's chunk request, which only a host may ask for.

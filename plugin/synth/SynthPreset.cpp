@@ -4,25 +4,16 @@
 
 #include "common/platform/Files.h"
 #include "plugin/files/ByteFields.h"
+#include "plugin/files/FxContainer.h"
 
 namespace rimba {
 
 namespace {
 
-constexpr std::size_t kChunkSizeOffset = 56;
-constexpr std::int32_t kFormatVersion = 1;
+// The synth's presets carry its own ID, the one any plug-in's preset loader takes.
+constexpr std::uint32_t kSynthId = fx::tag("451t");
 constexpr std::size_t kMostValues = static_cast<std::size_t>(synth::kMostParametersPerTrack);
 static_assert(synth::kValuesOffset + 4 * kMostValues == synth::kPresetFileBytes);
-
-void tag(ChunkWriter& out, std::size_t at, const char* text) {
-    for (std::size_t i = 0; i < 4; ++i)
-        out.u8(at + i, static_cast<std::uint8_t>(text[i]));
-}
-
-bool hasTag(std::span<const std::uint8_t> file, std::size_t at, const char* text) {
-    return std::equal(text, text + 4, file.begin() + static_cast<std::ptrdiff_t>(at),
-                      [](char c, std::uint8_t b) { return static_cast<std::uint8_t>(c) == b; });
-}
 
 }  // namespace
 
@@ -33,15 +24,15 @@ int synthParametersPerTrack(HostedPlugin& synth) {
 
 std::vector<std::uint8_t> synthPresetBytes(const std::string& name, std::span<const float> values) {
     std::vector<std::uint8_t> file(synth::kPresetFileBytes, 0);
+    fx::Header header;
+    header.type = fx::kChunkProgram;
+    header.pluginId = static_cast<std::int32_t>(kSynthId);
+    header.pluginVersion = 1;
+    header.count = synth::kHeaderParameterCount;
+    fx::writeHeader(file, 0, header);
     ChunkWriter out(file);
-    tag(out, 0, "CcnK");
-    tag(out, 8, "FPCh");
-    out.u32BigEndian(12, kFormatVersion);
-    tag(out, 16, "451t");
-    out.u32BigEndian(20, 1);
-    out.u32BigEndian(24, synth::kHeaderParameterCount);
     out.text(synth::kNameOffset, name, synth::kNameBytes - 1);
-    out.u32BigEndian(kChunkSizeOffset, static_cast<std::uint32_t>(synth::kChunkBytes));
+    out.u32BigEndian(fx::kProgramChunkSizeOffset, static_cast<std::uint32_t>(synth::kChunkBytes));
     out.u32(synth::kHeaderBytes, synth::kVersion);
     out.u32BigEndian(synth::kHeaderBytes + 4, synth::kVersion);
     const std::size_t count = std::min(values.size(), kMostValues);
@@ -54,13 +45,14 @@ Result<SynthPresetValues> readSynthPreset(std::span<const std::uint8_t> file) {
     // The header and the two words that tell the layouts apart.
     if (file.size() < synth::kValuesOffset)
         return Refusal{"a synth preset of " + std::to_string(file.size()) + " bytes is shorter than its header"};
-    if (!(hasTag(file, 0, "CcnK") || hasTag(file, 0, "KncC")) || !hasTag(file, 8, "FPCh") ||
-        !hasTag(file, 16, "451t"))
+    const std::optional<fx::Header> header = fx::readHeader(file);
+    if (!header || !fx::isMagic(header->magic) || header->type != fx::kChunkProgram ||
+        header->pluginId != static_cast<std::int32_t>(kSynthId))
         return Refusal{"not a synth preset (no \"CcnK\", \"FPCh\" and \"451t\" header)"};
+    if (header->formatVersion != fx::kFormatVersion)
+        return Refusal{"a synth preset of format version " +
+                       std::to_string(static_cast<std::uint32_t>(header->formatVersion)) + "; only version 1 is read"};
     ChunkReader in(file);
-    in.seek(12);
-    if (const std::uint32_t version = in.u32BigEndian(); version != kFormatVersion)
-        return Refusal{"a synth preset of format version " + std::to_string(version) + "; only version 1 is read"};
     SynthPresetValues preset;
     in.seek(synth::kNameOffset);
     preset.name = in.text(synth::kNameBytes);
