@@ -14,6 +14,26 @@ std::size_t lastPathSeparator(const std::string& path) {
     return std::string::npos;
 }
 
+std::string folderOf(const std::string& path) {
+    const std::size_t separator = lastPathSeparator(path);
+    return separator == std::string::npos ? std::string() : path.substr(0, separator + 1);
+}
+
+std::string fileNameOf(const std::string& path) {
+    const std::size_t separator = lastPathSeparator(path);
+    return separator == std::string::npos ? path : path.substr(separator + 1);
+}
+
+std::string fileNameOfAnySystemPath(const std::string& path) {
+    const std::size_t separator = path.find_last_of("/\\");
+    return separator == std::string::npos ? path : path.substr(separator + 1);
+}
+
+std::string withoutExtension(const std::string& name) {
+    const std::size_t dot = name.rfind('.');
+    return dot == std::string::npos ? name : name.substr(0, dot);
+}
+
 // Files carry paths made on either system, so both separators are turned, not only the other
 // system's one.
 std::string withNativeSeparators(std::string path) {

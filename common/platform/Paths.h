@@ -27,6 +27,16 @@ bool isAbsolutePath(const std::string& path);
 // `path` with every separator of either system turned into this system's own.
 std::string withNativeSeparators(std::string path);
 
+// The folder part of `path` with its last separator; empty when it has none.
+std::string folderOf(const std::string& path);
+// What follows the last separator: the whole path when it has none.
+std::string fileNameOf(const std::string& path);
+// The file name of a path that may come from either system (a program saved on Windows and
+// opened on Linux): '\' and '/' both end a folder here, on every system.
+std::string fileNameOfAnySystemPath(const std::string& path);
+// `name` without its extension (from its last '.' on).
+std::string withoutExtension(const std::string& name);
+
 // `folder` and `name` with one separator between them.
 std::string joinPath(const std::string& folder, const std::string& name);
 

@@ -20,20 +20,6 @@
 
 namespace rimba {
 
-namespace {
-
-std::string fileName(const std::string& path) {
-    const std::size_t slash = path.find_last_of("/\\");
-    return slash == std::string::npos ? path : path.substr(slash + 1);
-}
-
-std::string fileTitle(const std::string& name) {
-    const std::size_t dot = name.rfind('.');
-    return dot == std::string::npos ? name : name.substr(0, dot);
-}
-
-}  // namespace
-
 // --- building the block ----------------------------------------------------------------------
 
 VstInt32 VornDrums::getChunk(void** data, bool) {
@@ -125,11 +111,11 @@ void VornDrums::captureTrack(int track, ChunkTrack& stored, const std::string& l
 // together. A track without a sound has nothing to write and names nothing.
 std::string VornDrums::exportTrackSound(int track) {
     const auto t = static_cast<std::size_t>(track);
-    const std::string name = fileName(soundPathText(tracks.soundPath[t]));
+    const std::string name = platform::fileNameOfAnySystemPath(soundPathText(tracks.soundPath[t]));
     if (voiceSound(voices[t]) == nullptr || name.empty())
         return {};
     std::string folder = sampleExportFolder;
-    writeTrackWave(track, platform::joinPath(folder, fileTitle(name) + ".wav"));
+    writeTrackWave(track, platform::joinPath(folder, platform::withoutExtension(name) + ".wav"));
     return "\\" + name;
 }
 

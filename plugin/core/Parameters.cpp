@@ -59,11 +59,6 @@ struct HostParameter {
 
 float tuneVelocityForSynth(float value) { return std::trunc(value * 10.0f) / 10.0f; }
 
-std::string folderOf(const std::string& path) {
-    const std::size_t slash = platform::lastPathSeparator(path);
-    return slash == std::string::npos ? std::string() : path.substr(0, slash + 1);
-}
-
 bool hostParameter(std::int32_t index, std::int32_t trackCount, HostParameter& parameter) {
     if (index < 0 || index >= kParameterCount)
         return false;
@@ -283,7 +278,7 @@ void VornDrums::forwardTrackToSynth(int track) {
 void VornDrums::loadProgram(std::int32_t n) { (void)loadProgramNumber(n); }
 
 Result<> VornDrums::loadProgramNumber(std::int32_t n) {
-    const std::string folder = folderOf(settings.programFile);
+    const std::string folder = platform::folderOf(settings.programFile);
     std::vector<std::string> names;
     std::vector<std::string> menuTexts;
     listFolderFiles(names, menuTexts, folder, "fxp");

@@ -6,6 +6,7 @@
 #include <string>
 
 #include "common/platform/Files.h"
+#include "common/platform/Paths.h"
 #include "plugin/core/PatternSets.h"
 #include "plugin/core/VornDrums.h"
 #include "plugin/editor/EditorMenuBuilder.h"
@@ -29,12 +30,12 @@ const MenuOutcome kAllChanged{.refresh = refresh::kNames | refresh::kEverything,
 // The listed files after a separator, the current one checked.
 template <class Load>
 void listFiles(MenuBuilder& menu, const std::string& current, const std::string& extension, Load load) {
-    const std::string folder = menus::folderOf(current);
+    const std::string folder = platform::folderOf(current);
     const std::vector<std::string> names = menus::filesOf(folder, extension);
     if (names.empty())
         return;
     menu.separator();
-    const std::string currentName = menus::fileNameOf(current);
+    const std::string currentName = platform::fileNameOf(current);
     for (const std::string& name : names)
         menu.entry(name, [load, path = folder + name] { return load(path); }, name == currentName);
 }
@@ -60,9 +61,9 @@ MenuOutcome EditorMenus::stepFile(FileKind kind, int direction) {
                                  : kind == FileKind::kit   ? s.drumKitFile
                                                            : s.patternSetFile;
     const char* extension = kind == FileKind::program ? "fxp" : kind == FileKind::kit ? "drs" : "ptn";
-    const std::string folder = menus::folderOf(current);
+    const std::string folder = platform::folderOf(current);
     const std::vector<std::string> names = menus::filesOf(folder, extension);
-    const int index = steppedIndexAmong(names, menus::fileNameOf(current), direction);
+    const int index = steppedIndexAmong(names, platform::fileNameOf(current), direction);
     if (index < 0)
         return {};
     const std::string path = folder + names[static_cast<std::size_t>(index)];
@@ -122,8 +123,8 @@ MenuOutcome EditorMenus::saveProgramAs() {
 // A program of its folder's list loads by its number, so the host's program number follows.
 MenuOutcome EditorMenus::loadProgramPath(const std::string& path) {
     InstrumentSettings& s = drums.settings;
-    const std::vector<std::string> names = menus::filesOf(menus::folderOf(path), "fxp");
-    const auto found = std::find(names.begin(), names.end(), menus::fileNameOf(path));
+    const std::vector<std::string> names = menus::filesOf(platform::folderOf(path), "fxp");
+    const auto found = std::find(names.begin(), names.end(), platform::fileNameOf(path));
     Result<> loaded;
     if (found != names.end()) {
         const std::string previous = s.programFile;

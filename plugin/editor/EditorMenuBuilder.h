@@ -47,8 +47,6 @@ private:
 // The files of `folder` whose extension is `extension` (sound files when empty), by name.
 std::vector<std::string> filesOf(const std::string& folder, const std::string& extension);
 // The folder of a file's path, with its separator at the end; empty when there is none.
-std::string folderOf(const std::string& path);
-std::string fileNameOf(const std::string& path);
 // `path` with "." and `extension` appended when its file name holds no dot.
 std::string withDefaultExtension(const std::string& path, const std::string& extension);
 

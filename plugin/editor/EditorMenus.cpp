@@ -28,18 +28,8 @@ std::vector<std::string> filesOf(const std::string& folder, const std::string& e
     return names;
 }
 
-std::string folderOf(const std::string& path) {
-    const std::size_t separator = platform::lastPathSeparator(path);
-    return separator == std::string::npos ? std::string() : path.substr(0, separator + 1);
-}
-
-std::string fileNameOf(const std::string& path) {
-    const std::size_t separator = platform::lastPathSeparator(path);
-    return separator == std::string::npos ? path : path.substr(separator + 1);
-}
-
 std::string withDefaultExtension(const std::string& path, const std::string& extension) {
-    return fileNameOf(path).find('.') == std::string::npos ? path + "." + extension : path;
+    return platform::fileNameOf(path).find('.') == std::string::npos ? path + "." + extension : path;
 }
 
 }  // namespace menus

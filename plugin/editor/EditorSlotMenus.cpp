@@ -92,7 +92,7 @@ BuiltMenu EditorMenus::synthMenu(int track) {
     top.separator();
     for (const std::string& path : presets) {
         top.entry(
-            menus::fileNameOf(path),
+            platform::fileNameOf(path),
             [this, track, path] {
                 return drums.loadSynthPreset(track, path) ? refreshing(refresh::kSynthPage, track) : MenuOutcome{};
             },
@@ -136,12 +136,12 @@ BuiltMenu EditorMenus::padMenu(int track) {
     top.entry("Load Wave ...", [this, track] { return loadWave(track); });
     top.entry("Save Wave ...", [this, track] { return saveWave(track); });
     const std::string current = soundPathText(drums.tracks.soundPath[static_cast<std::size_t>(track)]);
-    const std::string folder = menus::folderOf(current);
+    const std::string folder = platform::folderOf(current);
     const std::vector<std::string> names = menus::filesOf(folder, "");
     if (names.empty())
         return menu;
     top.separator();
-    const std::string currentName = menus::fileNameOf(current);
+    const std::string currentName = platform::fileNameOf(current);
     for (const std::string& name : names)
         top.entry(name, [this, track, path = folder + name] { return takeTrackSound(track, path); },
                   name == currentName);
@@ -153,7 +153,7 @@ MenuOutcome EditorMenus::loadWave(int track) {
     const auto chosen = dialogs.openFile("Open Wave File", kSoundOpenFilter, s.drumFilesPath);
     if (!chosen)
         return {};
-    s.drumFilesPath = menus::folderOf(*chosen);
+    s.drumFilesPath = platform::folderOf(*chosen);
     return takeTrackSound(track, menus::withDefaultExtension(*chosen, "wav"));
 }
 
@@ -163,7 +163,7 @@ MenuOutcome EditorMenus::saveWave(int track) {
     const auto chosen = dialogs.saveFile("Save Wave File", kSoundSaveFilter, s.drumSaveFilesPath);
     if (!chosen)
         return {};
-    s.drumSaveFilesPath = menus::folderOf(*chosen);
+    s.drumSaveFilesPath = platform::folderOf(*chosen);
     const std::string path = menus::withDefaultExtension(*chosen, "wav");
     if (drums.writeTrackWave(track, path) != 0) {
         reportUnwritten(path);
@@ -184,12 +184,12 @@ MenuOutcome EditorMenus::stepTrackSound(int track, int direction) {
     if (track < 0 || track >= drums.getTrackCount())
         return {};
     const std::string current = soundPathText(drums.tracks.soundPath[static_cast<std::size_t>(track)]);
-    const std::string folder = menus::folderOf(current);
+    const std::string folder = platform::folderOf(current);
     if (folder.empty())
         return {};
     const std::vector<std::string> names = menus::filesOf(folder, "");
-    const int index = steppedIndexAmong(names, menus::fileNameOf(current), direction);
-    if (index < 0 || names[static_cast<std::size_t>(index)] == menus::fileNameOf(current))
+    const int index = steppedIndexAmong(names, platform::fileNameOf(current), direction);
+    if (index < 0 || names[static_cast<std::size_t>(index)] == platform::fileNameOf(current))
         return {};
     return takeTrackSound(track, folder + names[static_cast<std::size_t>(index)]);
 }

@@ -3,6 +3,7 @@
 #include <algorithm>
 
 #include "common/platform/Files.h"
+#include "common/platform/Paths.h"
 #include "plugin/files/ByteFields.h"
 #include "plugin/files/FxContainer.h"
 #include "plugin/files/ProgramChunk.h"
@@ -76,10 +77,7 @@ ProgramFileBlock findProgramFileBlock(std::span<const std::uint8_t> file) {
 std::string incompatibleProgramFileText(const std::string& path) { return "No Compatible File !\r\n" + path; }
 
 std::string programTitle(const std::string& path) {
-    const std::size_t slash = path.find_last_of("/\\");
-    const std::string name = slash == std::string::npos ? path : path.substr(slash + 1);
-    const std::size_t dot = name.rfind('.');
-    return dot == std::string::npos ? name : name.substr(0, dot);
+    return platform::withoutExtension(platform::fileNameOfAnySystemPath(path));
 }
 
 }  // namespace rimba

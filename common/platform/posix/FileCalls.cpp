@@ -37,7 +37,7 @@ bool readToEnd(int descriptor, std::vector<std::uint8_t>& bytes) {
     }
 }
 
-std::string folderOf(const std::string& path) {
+std::string folderToSync(const std::string& path) {
     const std::size_t slash = path.rfind('/');
     if (slash == std::string::npos)
         return ".";
@@ -96,7 +96,7 @@ bool publishWithoutReplacing(const std::string& from, const std::string& to) {
 // Some file systems refuse to sync a folder; the file's data is already safe then, so a failure
 // here is not an error.
 void syncFolderOf(const std::string& path) {
-    const int folder = open(folderOf(path).c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+    const int folder = open(folderToSync(path).c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
     if (folder >= 0) {
         fsync(folder);
         close(folder);

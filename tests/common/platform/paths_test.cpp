@@ -51,5 +51,27 @@ TEST(LastPathSeparator, FindsTheLastSeparatorOrNone) {
     }
 }
 
+TEST(PathParts, TakeFolderNameAndTitleApart) {
+    struct Case {
+        std::string path;
+        const char* folder;
+        const char* name;
+        const char* anySystemName;  // a path saved on the other system names the same file
+        const char* title;
+    };
+    for (const Case& c : {Case{native("Kits|Rock|kit.drs"), "Kits|Rock|", "kit.drs", "kit.drs", "kit"},
+                          Case{"C:\\Samples\\Kick.808.wav", nullptr, nullptr, "Kick.808.wav", "Kick.808"},
+                          Case{"/home/u/snare.wav", nullptr, nullptr, "snare.wav", "snare"},
+                          Case{native("|"), "|", "", "", ""}, Case{"plain", "", "plain", "plain", "plain"},
+                          Case{"", "", "", "", ""}}) {
+        if (c.folder != nullptr) {
+            EXPECT_EQ(folderOf(c.path), native(c.folder)) << c.path;
+            EXPECT_EQ(fileNameOf(c.path), c.name) << c.path;
+        }
+        EXPECT_EQ(fileNameOfAnySystemPath(c.path), c.anySystemName) << c.path;
+        EXPECT_EQ(withoutExtension(fileNameOfAnySystemPath(c.path)), c.title) << c.path;
+    }
+}
+
 }  // namespace
 }  // namespace rimba::platform
