@@ -4,7 +4,7 @@
 
 #include "StandAlone/devices/AudioOutput.h"
 #include "common/settings/SettingsStore.h"
-#include "plugin/model/Constants.h"
+#include "common/vst/StandaloneLink.h"
 
 namespace rimba::standalone {
 

@@ -6,7 +6,7 @@
 
 #include "common/platform/MessageBox.h"
 #include "common/platform/SystemMessage.h"
-#include "plugin/model/Constants.h"
+#include "common/vst/StandaloneLink.h"
 
 namespace rimba::standalone {
 

@@ -6,7 +6,7 @@
 #include "StandAlone/DeviceWatch.h"
 #include "StandAlone/devices/AudioOutput.h"
 #include "StandAlone/devices/MidiInputPort.h"
-#include "plugin/model/Constants.h"
+#include "common/vst/StandaloneLink.h"
 
 namespace rimba::standalone {
 

@@ -5,7 +5,7 @@
 #include "common/platform/ModuleFolder.h"
 #include "common/platform/Paths.h"
 #include "common/settings/SettingsStore.h"
-#include "plugin/model/Constants.h"
+#include "common/vst/StandaloneLink.h"
 
 namespace rimba::standalone {
 

@@ -8,7 +8,10 @@
 # pattern tools and exports. The editor stands apart above them: its artwork (embedded images),
 # its toolkit (windows, drawing, events; nothing of the instrument), its controls (the toolkit's
 # controls made ours; the instrument's model values at most), then the editor itself, which
-# reaches the instrument through the engine's public functions.
+# reaches the instrument through the engine's public functions. Beside them, the standalone
+# program reaches the plug-in only through the library it loads, so it includes nothing of
+# plugin/ (what the two share is in common/vst); the companion takes anything of the instrument
+# but nothing of the standalone program.
 set(RIMBA_LAYER_RULES
     "common/vst:common/vst"
     "common/asio:common/asio"
@@ -23,7 +26,9 @@ set(RIMBA_LAYER_RULES
     "plugin/editor/artwork:plugin/editor/artwork"
     "plugin/editor/toolkit:plugin/editor/toolkit,plugin/editor/artwork,common/platform,common/vst"
     "plugin/editor/controls:plugin/editor/controls,plugin/editor/toolkit,plugin/editor/artwork,plugin/model,common/platform"
-    "plugin/editor:plugin/editor,plugin/tools,plugin/core,plugin/effects,plugin/synth,plugin/files,plugin/model,common/platform,common/settings,common/vst")
+    "plugin/editor:plugin/editor,plugin/tools,plugin/core,plugin/effects,plugin/synth,plugin/files,plugin/model,common/platform,common/settings,common/vst"
+    "StandAlone:StandAlone,common/vst,common/asio,common/platform,common/settings"
+    "companion:companion,plugin,common,tools")
 
 set(faults "")
 foreach(rule IN LISTS RIMBA_LAYER_RULES)

@@ -1,3 +1,4 @@
+#include "common/vst/StandaloneLink.h"
 #include "companion/PluginProbe.h"
 
 #include <array>

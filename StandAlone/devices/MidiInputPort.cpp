@@ -7,7 +7,7 @@
 #include "StandAlone/devices/SystemDevices.h"
 #include "common/platform/DeviceNames.h"
 #include "common/platform/MessageBox.h"
-#include "plugin/model/Constants.h"
+#include "common/vst/StandaloneLink.h"
 
 namespace rimba::standalone {
 

@@ -12,6 +12,7 @@
 #include "common/platform/FolderScan.h"
 #include "common/platform/MessageBox.h"
 #include "common/platform/Paths.h"
+#include "common/vst/StandaloneLink.h"
 #include "plugin/core/RandomKeystrokes.h"
 #include "plugin/core/SettingLaws.h"
 #include "plugin/core/VornDrums.h"

@@ -23,6 +23,7 @@
 #include <vector>
 
 #include "common/vst/AudioEffectX.h"
+#include "common/vst/StandaloneLink.h"
 #include "plugin/core/InstanceList.h"
 #include "plugin/core/InstrumentState.h"
 #include "plugin/core/OutputDelay.h"

@@ -1,6 +1,7 @@
 // The main menu and what its entries do, the "Audio/MIDI Settings" of the standalone program,
 // and the carrying out of any built menu.
 
+#include "common/vst/StandaloneLink.h"
 #include "plugin/editor/EditorMenus.h"
 
 #include <array>

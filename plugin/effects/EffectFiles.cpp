@@ -1,3 +1,4 @@
+#include "common/vst/StandaloneLink.h"
 #include "plugin/effects/EffectFiles.h"
 
 #include <algorithm>

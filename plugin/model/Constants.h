@@ -1,5 +1,6 @@
 #pragma once
-// Sizes and identities that files, hosts and the standalone host rely on.
+// Sizes and identities that files and hosts rely on (what the standalone program shares with
+// the plug-in is common/vst/StandaloneLink.h).
 
 #include <cstdint>
 
@@ -25,30 +26,12 @@ constexpr int kMidiRingSize = 256;
 constexpr int kMaxFilterUpdates = 100;
 constexpr int kMasterGainSteps = 128;
 
-// The standalone host answers audioMasterVersion with this value; the plug-in then declares two
-// outputs and another unique id, and the private indexes below link the two.
-constexpr std::int32_t kStandaloneHostSignature = 0x35323249;
-constexpr std::int32_t kStandaloneSampleRate = 0x20000;
-constexpr std::int32_t kStandaloneBufferSize = 0x20001;
-constexpr std::int32_t kStandaloneAudioDevice = 0x20002;
-constexpr std::int32_t kStandaloneMidiDevice = 0x20003;
-constexpr std::int32_t kStandalonePlayToggle = 0x20004;
-// The standalone host's messages for the musician: effVendorSpecific with this index and a
-// StandaloneMessage as its pointer. The program is a module of its own: only the plug-in's side
-// knows the editor's message box. Answered 1 when the editor showed the message.
-constexpr std::int32_t kStandaloneShowMessage = 0x20005;
-struct StandaloneMessage {
-    const char* text;
-    const char* caption;
-};
-
 constexpr std::int32_t kUniqueIdInHost = 959526251;        // 0x3931356B
 constexpr std::int32_t kUniqueIdStandalone = 825647992;    // 0x31366378
 constexpr std::int32_t kPluginVersion = 1;
 constexpr std::int32_t kDefaultSampleRate = 44100;
 constexpr std::int32_t kDefaultBlockSize = 1024;
 
-constexpr const char* kProductName = "RimbaDrums_64";  // also the settings store's key name
 constexpr const char* kVendorName = "VORN";
 constexpr const char* kFolderName = "Rimba Drums";
 constexpr const char* kVersionText = "1.50";

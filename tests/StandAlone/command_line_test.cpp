@@ -11,6 +11,7 @@
 
 #include "StandAlone/CommandLine.h"
 #include "common/settings/SettingsStore.h"
+#include "common/vst/StandaloneLink.h"
 #include "plugin/model/Constants.h"
 #include "tests/support/Environment.h"
 #include "tests/support/TempFolder.h"

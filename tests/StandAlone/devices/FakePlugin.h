@@ -10,6 +10,7 @@
 #include <cstring>
 #include <string>
 
+#include "common/vst/StandaloneLink.h"
 #include "common/vst/VstAbi.h"
 #include "plugin/model/Constants.h"
 

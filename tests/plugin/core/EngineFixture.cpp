@@ -1,3 +1,4 @@
+#include "common/vst/StandaloneLink.h"
 #include "tests/plugin/core/EngineFixture.h"
 
 #include <algorithm>

@@ -9,6 +9,7 @@
 #include <gtest/gtest.h>
 
 #include "common/platform/PeriodicTimer.h"
+#include "common/vst/StandaloneLink.h"
 #include "tests/plugin/core/CoreFixture.h"
 
 namespace rimba::test {

@@ -12,6 +12,7 @@
 
 #include <gtest/gtest.h>
 
+#include "common/vst/StandaloneLink.h"
 #include "tests/plugin/core/CoreFixture.h"
 
 namespace rimba::test {

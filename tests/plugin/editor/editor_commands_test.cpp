@@ -15,6 +15,7 @@
 #include <vector>
 
 #include "common/platform/Clock.h"
+#include "common/vst/StandaloneLink.h"
 #include "plugin/editor/Editor.h"
 #include "plugin/editor/toolkit/Frame.h"
 #include "plugin/model/Tags.h"

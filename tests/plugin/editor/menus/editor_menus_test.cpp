@@ -7,6 +7,7 @@
 #include <utility>
 
 #include "common/platform/Paths.h"
+#include "common/vst/StandaloneLink.h"
 #include "plugin/core/PatternSets.h"
 #include "plugin/core/VornDrums.h"
 #include "plugin/editor/EditorMenus.h"
