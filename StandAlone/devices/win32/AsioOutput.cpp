@@ -129,6 +129,9 @@ asio::Int32 onMessage(asio::Int32 selector, asio::Int32 value, void*, double*) {
 }
 
 bool AsioDevice::open(const std::string& listedName) {
+    // Loading another driver would release the playing one under its own thread.
+    if (playingDevice.load(std::memory_order_acquire) != nullptr)
+        return false;
     if (!loadAndInitialise(listedName))
         return false;
     int preferredSize = 0;

@@ -316,6 +316,22 @@ TEST_F(AsioOutputTest, ADriverThatFailsToInitialiseIsReleasedAndNothingOpens) {
     EXPECT_NE(openAsioOutput(output, kPlayingName), nullptr);
 }
 
+TEST_F(AsioOutputTest, ASecondDriverDoesNotOpenWhileOnePlays) {
+    setUpDriver({.blocks = 0});
+    FakePlugin plugin;
+    AudioOutput first(plugin.plugin(), nullptr), second(plugin.plugin(), nullptr);
+    first.open(kPlayingName, 512, 44100);
+    ASSERT_TRUE(first.isOpen());
+    EXPECT_EQ(openAsioOutput(second, kTwinListed), nullptr);
+    first.close();
+    const std::vector<std::string> calls = hostCalls();
+    ASSERT_GE(calls.size(), 3u);
+    // The playing driver was stopped by its own close only, and released once.
+    EXPECT_THAT(std::vector<std::string>(calls.end() - 3, calls.end()),
+                ElementsAreArray<std::string>({"stop", "disposeBuffers", "release 0"}));
+    EXPECT_EQ(std::count(calls.begin(), calls.end(), "init null"), 1);
+}
+
 TEST_F(AsioOutputTest, DriversAreListedAfterTheWaveOutDevicesUnderTheirListedNamesWhenTheirServerExists) {
     const std::vector<std::string> asio = asioDriverNames();
     EXPECT_EQ(std::count(asio.begin(), asio.end(), kTwinListed), 2);
