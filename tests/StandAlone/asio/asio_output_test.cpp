@@ -179,7 +179,9 @@ protected:
     HANDLE played = nullptr;
 };
 
-std::vector<std::string> repeated(const std::string& line, int times) { return std::vector<std::string>(static_cast<std::size_t>(times), line); }
+std::vector<std::string> repeated(const std::string& line, int times) {
+    return std::vector<std::string>(static_cast<std::size_t>(times), line);
+}
 
 std::vector<std::string> joined(std::initializer_list<std::vector<std::string>> parts) {
     std::vector<std::string> all;
@@ -233,7 +235,8 @@ TEST_F(AsioOutputTest, PlaysAtTheDriversRateAndSizeWithTheDescribedCallsOnlyAndS
 std::vector<std::uint8_t> expectedBlock(asio::SampleType type, int block, int output, int frames) {
     std::vector<float> samples(static_cast<std::size_t>(frames));
     for (int frame = 0; frame < frames; ++frame)
-        samples[static_cast<std::size_t>(frame)] = kSignalCycle[static_cast<std::size_t>(block * frames + frame + output) % 9];
+        samples[static_cast<std::size_t>(frame)] =
+            kSignalCycle[static_cast<std::size_t>(block * frames + frame + output) % kSignalCycle.size()];
     std::vector<std::uint8_t> bytes(static_cast<std::size_t>(frames * asioSampleBytes(type)));
     writeAsioSamples(type, samples.data(), bytes.data(), frames);
     return bytes;
@@ -301,7 +304,8 @@ TEST_F(AsioOutputTest, ADriverWithMoreChannelsThanTheTablesKeepsItsOutputsAndLos
     table += " out0 out1 out2";
     const std::vector<std::string> calls = hostCalls();
     EXPECT_THAT(calls, ::testing::Contains(table));
-    EXPECT_EQ(std::count_if(calls.begin(), calls.end(), [](const std::string& line) { return line.starts_with("getChannelInfo"); }), 64);
+    const auto asksChannelInfo = [](const std::string& line) { return line.starts_with("getChannelInfo"); };
+    EXPECT_EQ(std::count_if(calls.begin(), calls.end(), asksChannelInfo), 64);
 }
 
 TEST_F(AsioOutputTest, ADriverThatFailsToInitialiseIsReleasedAndNothingOpens) {

@@ -269,7 +269,8 @@ public:
                 return asio::kInvalidParameter;
         }
         const std::size_t halfBytes = static_cast<std::size_t>(bufferSize) * kFixtureAsioLargestSample;
-        storage.assign(static_cast<std::size_t>(channels) * 2, std::vector<unsigned char>(halfBytes, kFixtureAsioUntouchedByte));
+        storage.assign(static_cast<std::size_t>(channels) * 2,
+                       std::vector<unsigned char>(halfBytes, kFixtureAsioUntouchedByte));
         outputHalves.clear();
         for (asio::Int32 i = 0; i < channels; ++i) {
             infos[i].buffers[0] = storage[static_cast<std::size_t>(i) * 2].data();
