@@ -41,7 +41,6 @@ std::vector<std::string> audioOutputDeviceNames() {
 }
 
 // MIDI has no second kind of device here.
-
 std::vector<std::string> midiInputDeviceNames() { return systemMidiInputDeviceNames(); }
 
 }  // namespace rimba::platform
