@@ -2,7 +2,8 @@
 // The audio output and MIDI input devices of this machine, by the names the settings menus offer
 // and the standalone program matches. Linux: ALSA PCM playback devices, then "JACK" when a JACK
 // server answers; ALSA sequencer ports that can be read ("client:port"), then JACK MIDI output
-// ports. Windows: wave-out and MIDI-in product names in device order.
+// ports. Windows: wave-out and MIDI-in product names in device order, the audio list followed by
+// the listed names of at most eight installed ASIO drivers (AsioDrivers.h).
 // JACK is looked up at run time, so a plug-in that lists devices loads without libjack.
 // Main thread only.
 
@@ -14,7 +15,8 @@ namespace rimba::platform {
 // The audio device name under which the JACK server is offered.
 inline constexpr const char* kJackDeviceName = "JACK";
 
-// Full names, as the system spells them: the system's own devices, then JACK's.
+// Full names, as the system spells them: the system's own devices, then JACK's (Linux) or the
+// ASIO drivers' listed names (Windows).
 std::vector<std::string> audioOutputDeviceNames();
 std::vector<std::string> midiInputDeviceNames();
 // The system's own devices only (ALSA, or wave-out and MIDI-in), without asking JACK.

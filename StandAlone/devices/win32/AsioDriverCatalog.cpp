@@ -1,6 +1,8 @@
 #include "StandAlone/devices/win32/AsioDriverCatalog.h"
 
 #include "StandAlone/devices/win32/AsioDriverCalls.h"
+#include "common/platform/AsioDrivers.h"
+#include "common/platform/DeviceNames.h"
 
 #include <cstring>
 
@@ -10,7 +12,6 @@ namespace {
 
 constexpr std::size_t kServerPathSize = 512;
 constexpr std::size_t kNameSize = 128;
-constexpr std::size_t kShortenedLength = 28;
 
 std::string clipped(const std::string& text, std::size_t size) {
     return text.substr(0, size - 1);
@@ -26,19 +27,16 @@ int copyOut(const std::string& text, char* out, std::size_t size) {
 
 }  // namespace
 
-std::string listedNameOf(const std::string& name) {
-    if (name.size() < kListedNameSize)
-        return name;
-    return name.substr(0, kShortenedLength) + "...";
-}
+std::string listedNameOf(const std::string& name) { return platform::listedDeviceName(name); }
 
 AsioDriverCatalog::AsioDriverCatalog() {
-    for (const asio_calls::RegisteredDriver& driver : asio_calls::registeredDrivers()) {
+    // The plug-in's device list reads the same drivers, so both offer the same names.
+    for (const platform::InstalledAsioDriver& driver : platform::installedAsioDrivers()) {
         AsioDriverEntry entry;
         entry.index = count();
         entry.classId = asio_calls::classIdFromText(driver.classIdText);
-        entry.serverPath = clipped(asio_calls::inProcessServerOf(driver.classIdText), kServerPathSize);
-        entry.name = clipped(driver.description.empty() ? driver.keyName : driver.description, kNameSize);
+        entry.serverPath = clipped(driver.serverPath, kServerPathSize);
+        entry.name = clipped(driver.name(), kNameSize);
         entries.push_back(std::move(entry));
     }
 }

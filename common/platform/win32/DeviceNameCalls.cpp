@@ -1,5 +1,7 @@
 #include "common/platform/DeviceNames.h"
 
+#include "common/platform/AsioDrivers.h"
+
 #include "common/platform/win32/Windows.h"
 
 #include <mmsystem.h>
@@ -29,9 +31,16 @@ std::vector<std::string> systemMidiInputDeviceNames() {
     return names;
 }
 
-// No JACK on Windows: the system's devices are all there is.
-std::vector<std::string> audioOutputDeviceNames() { return systemAudioOutputDeviceNames(); }
+// No JACK on Windows. The installed ASIO drivers follow the wave-out devices, under their listed
+// names, which are what the standalone program matches a setting against.
+std::vector<std::string> audioOutputDeviceNames() {
+    std::vector<std::string> names = systemAudioOutputDeviceNames();
+    for (std::string& driver : listedAsioDriverNames())
+        names.push_back(std::move(driver));
+    return names;
+}
 
+// MIDI has no second kind of device here.
 std::vector<std::string> midiInputDeviceNames() { return systemMidiInputDeviceNames(); }
 
 }  // namespace rimba::platform

@@ -1,5 +1,6 @@
-# The ASIO driver catalog's tests (Windows build only), with a fixture driver of our own that
-# the tests register in the prefix's registry as an installed driver is registered.
+# The ASIO driver catalog's, the sample conversions' and the ASIO output's tests (Windows build
+# only), with a fixture driver of our own that the tests register in the prefix's registry as an
+# installed driver is registered.
 add_library(fixture-asio-driver MODULE ${CMAKE_CURRENT_LIST_DIR}/fixture_asio_driver.cpp
                                        ${CMAKE_CURRENT_LIST_DIR}/fixture-asio-driver.def)
 target_include_directories(fixture-asio-driver PRIVATE ${PROJECT_SOURCE_DIR})
@@ -9,9 +10,11 @@ set_target_properties(fixture-asio-driver PROPERTIES PREFIX ""
     RUNTIME_OUTPUT_DIRECTORY ${CMAKE_CURRENT_BINARY_DIR}/asio)
 
 add_executable(asio_tests ${CMAKE_CURRENT_LIST_DIR}/asio_driver_catalog_test.cpp
-                          ${CMAKE_CURRENT_LIST_DIR}/asio_abi_test.cpp)
+                          ${CMAKE_CURRENT_LIST_DIR}/asio_abi_test.cpp
+                          ${CMAKE_CURRENT_LIST_DIR}/asio_sample_conversion_test.cpp
+                          ${CMAKE_CURRENT_LIST_DIR}/asio_output_test.cpp)
 target_include_directories(asio_tests PRIVATE ${PROJECT_SOURCE_DIR})
-target_link_libraries(asio_tests PRIVATE rimba_devices_win32 advapi32 GTest::gtest GTest::gmock GTest::gtest_main)
+target_link_libraries(asio_tests PRIVATE rimba_devices advapi32 GTest::gtest GTest::gmock GTest::gtest_main)
 target_compile_definitions(asio_tests PRIVATE RIMBA_FIXTURE_ASIO_DRIVER="$<TARGET_FILE:fixture-asio-driver>")
 add_dependencies(asio_tests fixture-asio-driver)
 # The drivers are registered machine-wide in the prefix, where no other test may list them.
