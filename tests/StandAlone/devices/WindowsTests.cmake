@@ -20,3 +20,22 @@ target_compile_definitions(windows_devices_tests PRIVATE RIMBA_WAVE_OUT_CAPTURE=
 # Every wave-out test plays into the one file.
 gtest_discover_tests(windows_devices_tests DISCOVERY_TIMEOUT 120
                      PROPERTIES TIMEOUT 120 RESOURCE_LOCK wave-out-file ENVIRONMENT HOME=${RIMBA_WAVE_OUT_HOME})
+
+# The instrument itself on wave-out: it reads and writes the user's settings store (the prefix's
+# registry), which the host tests share.
+add_executable(instrument_wave_out_tests
+    ${RIMBA_DEVICES_TEST_DIR}/instrument_wave_out_test.cpp
+    ${PROJECT_SOURCE_DIR}/tests/host/TestHost.cpp
+    ${PROJECT_SOURCE_DIR}/tests/host/win32/UserLibrary.cpp
+    ${PROJECT_SOURCE_DIR}/tests/host/win32/UserStore.cpp)
+target_include_directories(instrument_wave_out_tests PRIVATE ${PROJECT_SOURCE_DIR})
+target_link_libraries(instrument_wave_out_tests PRIVATE rimba_devices rimba_settings winmm
+                      GTest::gtest GTest::gmock GTest::gtest_main)
+target_compile_definitions(instrument_wave_out_tests PRIVATE
+    RIMBA_WAVE_OUT_CAPTURE="Z:${RIMBA_WAVE_OUT_HOME}/played.raw"
+    RIMBA_PLUGIN_PATH="$<TARGET_FILE:RimbaDrums_64>"
+    RIMBA_FACTORY_LIBRARY="$<TARGET_FILE_DIR:RimbaDrums_64>/RimbaDrums_64-library")
+add_dependencies(instrument_wave_out_tests RimbaDrums_64)
+gtest_discover_tests(instrument_wave_out_tests DISCOVERY_TIMEOUT 120
+                     PROPERTIES TIMEOUT 120 RESOURCE_LOCK "wave-out-file;user-settings"
+                     ENVIRONMENT HOME=${RIMBA_WAVE_OUT_HOME})
