@@ -100,6 +100,9 @@ TEST_F(InstrumentOnWaveOut, TheFactorySongPlaysIntoTheCaptureWithItsHitsOnTheSix
     ASSERT_TRUE(library.loaded()) << library.loadError();
     AEffect* instrument = library.create();
     ASSERT_NE(instrument, nullptr);
+    // Closed on every way out, before the library goes: the instrument's own threads must not
+    // outlive its code.
+    const std::unique_ptr<AEffect, void (*)(AEffect*)> closing(instrument, &test::closeEffect);
     ASSERT_EQ(instrument->numOutputs, 2) << "the instrument knows the standalone program";
     if (instrument->getParameter(instrument, kStandalonePlayToggle) == 0.0f)
         instrument->setParameter(instrument, kStandalonePlayToggle, 1.0f);
@@ -112,7 +115,6 @@ TEST_F(InstrumentOnWaveOut, TheFactorySongPlaysIntoTheCaptureWithItsHitsOnTheSix
         // Four seconds of sound: two bars of sixteen steps, not paced by the file device.
         EXPECT_TRUE(waitUntil([] { return capturedBytes() >= 4u * 44100u * 4u; })) << capturedBytes();
     }
-    test::closeEffect(instrument);
 
     const std::vector<long> hits = onsets();
     ASSERT_GE(hits.size(), 4u) << ::testing::PrintToString(hits);
