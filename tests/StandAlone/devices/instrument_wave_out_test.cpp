@@ -19,7 +19,7 @@
 
 #include "StandAlone/devices/AudioDevice.h"
 #include "StandAlone/devices/win32/WindowsDevices.h"
-#include "plugin/model/Constants.h"
+#include "common/vst/StandaloneLink.h"
 #include "tests/host/TestHost.h"
 #include "tests/host/UserLibrary.h"
 #include "tests/support/TempFolder.h"
