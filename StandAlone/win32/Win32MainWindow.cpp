@@ -18,6 +18,8 @@ namespace {
 constexpr UINT_PTR kIdleTimer = 1;
 constexpr DWORD kWindowStyle = WS_OVERLAPPEDWINDOW;
 constexpr DWORD kExtendedStyle = 0;
+// The smallest client area the window takes (MainWindow.h's clientSizeFor).
+constexpr int kMinimumClientSide = 100;
 
 std::wstring wide(const std::string& text) {
     if (text.empty())
@@ -41,6 +43,10 @@ class Win32MainWindow final : public MainWindow {
 public:
     explicit Win32MainWindow(HWND handle) : window(handle) {
         SetWindowLongPtrW(window, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(this));
+        // The class's icons, also as the window's own, which other programs (a task bar, a
+        // test) can ask the window for.
+        SendMessageW(window, WM_SETICON, ICON_BIG, GetClassLongPtrW(window, GCLP_HICON));
+        SendMessageW(window, WM_SETICON, ICON_SMALL, GetClassLongPtrW(window, GCLP_HICONSM));
         // A console's Ctrl+C or close asks this window to close, as its close button does.
         directTerminationTo(window);
     }
@@ -58,6 +64,8 @@ public:
         AdjustWindowRectEx(&frame, static_cast<DWORD>(GetWindowLongW(window, GWL_STYLE)), FALSE,
                            static_cast<DWORD>(GetWindowLongW(window, GWL_EXSTYLE)));
         const int outerWidth = frame.right - frame.left;
+        // (the system's own smallest width, of a caption with its buttons, is larger than the
+        // frame of a 100-pixel client: WM_GETMINMAXINFO lowers it to that frame)
         const int outerHeight = frame.bottom - frame.top;
         const int x = (GetSystemMetrics(SM_CXFULLSCREEN) - outerWidth) / 2;
         const int y = (GetSystemMetrics(SM_CYFULLSCREEN) - outerHeight) / 2;
@@ -88,6 +96,10 @@ public:
                 if (self != nullptr)
                     self->runTick();
                 return 0;
+            case WM_GETMINMAXINFO:
+                DefWindowProcW(handle, message, wParam, lParam);
+                allowSmallestClient(handle, *reinterpret_cast<MINMAXINFO*>(lParam));
+                return 0;
             case WM_DESTROY:
                 KillTimer(handle, kIdleTimer);
                 PostQuitMessage(0);
@@ -98,6 +110,16 @@ public:
     }
 
 private:
+    // An editor smaller than the caption's buttons still gets the 100 x 100 client area the
+    // program gives it, not the system's wider minimum.
+    static void allowSmallestClient(HWND handle, MINMAXINFO& limits) {
+        RECT frame{0, 0, kMinimumClientSide, kMinimumClientSide};
+        AdjustWindowRectEx(&frame, static_cast<DWORD>(GetWindowLongW(handle, GWL_STYLE)), FALSE,
+                           static_cast<DWORD>(GetWindowLongW(handle, GWL_EXSTYLE)));
+        limits.ptMinTrackSize.x = frame.right - frame.left;
+        limits.ptMinTrackSize.y = frame.bottom - frame.top;
+    }
+
     void runTick() {
         if (idle == nullptr || ticking)
             return;
