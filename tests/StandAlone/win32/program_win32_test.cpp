@@ -10,6 +10,7 @@
 #include <windows.h>
 
 #include <algorithm>
+#include <cstring>
 #include <filesystem>
 #include <optional>
 
@@ -389,6 +390,65 @@ INSTANTIATE_TEST_SUITE_P(
                       LineRun{"ListDevices", {"--list-devices"}, 0, "Audio outputs:", nullptr},
                       LineRun{"BadRate", {"--rate", "fast"}, 2, nullptr, "RimbaDrums: --rate takes a whole number"},
                       LineRun{"UnknownOption", {"--volume", "11"}, 2, nullptr, "unknown option --volume"}),
+    [](const auto& info) { return std::string(info.param.name); });
+
+// Started from a console with no handles of its own (as cmd.exe starts a window program), the
+// program writes into that console: the test makes a console of its own and reads its screen.
+struct ConsoleRun {
+    const char* name;
+    const char* argument;  // or null
+    int status;
+    const wchar_t* text;
+};
+
+class ConsoleText : public StandaloneOnWindows, public ::testing::WithParamInterface<ConsoleRun> {
+protected:
+    // The program's status and the console's text once it ended.
+    std::pair<int, std::wstring> runInAConsoleOfItsOwn() {
+        FreeConsole();
+        EXPECT_TRUE(AllocConsole());
+        const HANDLE screen = CreateFileW(L"CONOUT$", GENERIC_READ | GENERIC_WRITE, FILE_SHARE_READ | FILE_SHARE_WRITE,
+                                          nullptr, OPEN_EXISTING, 0, nullptr);
+        STARTUPINFOW startup{};
+        startup.cb = sizeof startup;
+        startup.dwFlags = STARTF_USESTDHANDLES;  // all three none
+        const std::string program = windowsPath(RIMBA_STANDALONE_PROGRAM);
+        std::wstring line = L"\"" + std::wstring(program.begin(), program.end()) + L"\"";
+        if (GetParam().argument != nullptr)
+            line += L" " + std::wstring(GetParam().argument, GetParam().argument + std::strlen(GetParam().argument));
+        PROCESS_INFORMATION started{};
+        DWORD status = 255;
+        if (CreateProcessW(nullptr, line.data(), nullptr, nullptr, FALSE, 0, nullptr, nullptr, &startup, &started)) {
+            // A program that found no console shows a message box, which nobody closes here.
+            if (WaitForSingleObject(started.hProcess, 10000) != WAIT_OBJECT_0)
+                TerminateProcess(started.hProcess, 255);
+            WaitForSingleObject(started.hProcess, INFINITE);
+            GetExitCodeProcess(started.hProcess, &status);
+            CloseHandle(started.hThread);
+            CloseHandle(started.hProcess);
+        }
+        CONSOLE_SCREEN_BUFFER_INFO info{};
+        GetConsoleScreenBufferInfo(screen, &info);
+        std::wstring text(static_cast<std::size_t>(info.dwSize.X) * static_cast<std::size_t>(info.dwSize.Y), L' ');
+        DWORD read = 0;
+        ReadConsoleOutputCharacterW(screen, text.data(), static_cast<DWORD>(text.size()), COORD{0, 0}, &read);
+        CloseHandle(screen);
+        FreeConsole();
+        return {static_cast<int>(status), text};
+    }
+};
+
+TEST_P(ConsoleText, AProgramStartedWithoutHandlesWritesIntoTheConsoleItWasStartedFrom) {
+    const auto [status, text] = runInAConsoleOfItsOwn();
+    EXPECT_EQ(status, GetParam().status);
+    EXPECT_NE(text.find(GetParam().text), std::wstring::npos);
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Runs, ConsoleText,
+    ::testing::Values(ConsoleRun{"Help", "--help", 0, L"Usage: RimbaDrums"},
+                      ConsoleRun{"Misuse", "--rate fast", 2, L"RimbaDrums: --rate takes a whole number"},
+                      ConsoleRun{"NoLibrary", nullptr, 1, L"RimbaDrums: the instrument's library was not found"}),
     [](const auto& info) { return std::string(info.param.name); });
 
 }  // namespace
