@@ -24,6 +24,13 @@ public:
     // `environment` is added to the test's own.
     ProgramRun(const std::string& home, const std::map<std::string, std::string>& environment,
                const std::vector<std::string>& arguments, const std::string& program = RIMBA_STANDALONE_PROGRAM);
+#ifdef _WIN32
+    // Started as a console starts a window program: no standard handles (it writes into the
+    // test's console, which sendCtrlC() reaches).
+    struct InTheConsole {};
+    ProgramRun(InTheConsole, const std::map<std::string, std::string>& environment,
+               const std::string& program = RIMBA_STANDALONE_PROGRAM);
+#endif
     ~ProgramRun();
     ProgramRun(const ProgramRun&) = delete;
     ProgramRun& operator=(const ProgramRun&) = delete;
@@ -34,7 +41,8 @@ public:
     std::string standardError() const;
     std::string standardOutput() const;
 #ifdef _WIN32
-    unsigned long processId() const { return id; }
+    // Ctrl+C in the console; the test's own process ignores it from then on.
+    void sendCtrlC();
 #else
     void sendSignal(int signalNumber);
 #endif

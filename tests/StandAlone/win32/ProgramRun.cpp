@@ -81,6 +81,29 @@ ProgramRun::ProgramRun(const std::string& home, const std::map<std::string, std:
     id = started.dwProcessId;
 }
 
+ProgramRun::ProgramRun(InTheConsole, const std::map<std::string, std::string>& environment,
+                       const std::string& program) {
+    STARTUPINFOW startup{};
+    startup.cb = sizeof startup;
+    startup.dwFlags = STARTF_USESTDHANDLES;  // all three none
+    std::wstring line = commandLine(program, {});
+    std::wstring block = environmentBlock(environment);
+    PROCESS_INFORMATION started{};
+    if (!CreateProcessW(nullptr, line.data(), nullptr, nullptr, FALSE,
+                        CREATE_UNICODE_ENVIRONMENT, block.data(), nullptr, &startup,
+                        &started))
+        throw std::runtime_error("the program did not start");
+    CloseHandle(started.hThread);
+    process = started.hProcess;
+    id = started.dwProcessId;
+}
+
+void ProgramRun::sendCtrlC() {
+    // To every process of the console: the test's own ignores it meanwhile.
+    SetConsoleCtrlHandler(nullptr, TRUE);
+    GenerateConsoleCtrlEvent(CTRL_C_EVENT, 0);
+}
+
 ProgramRun::~ProgramRun() {
     if (process == nullptr)
         return;

@@ -344,6 +344,23 @@ TEST_F(StandaloneOnWindows, AClosedWindowClosesThePluginOnceThenReleasesTheLibra
     EXPECT_THAT(std::vector<std::string>(closing + 1, lines.end()), ElementsAre("unload"));
 }
 
+// Ctrl+C (or Ctrl+Break, or the console closed) in the console the program was started from
+// closes it as its window's close does.
+TEST_F(StandaloneOnWindows, CtrlCInTheStartingConsoleClosesThePluginThenReleasesTheLibrary) {
+    pluginPath.set(fixtureFolder("both"));
+    FreeConsole();
+    ASSERT_TRUE(AllocConsole());
+    ProgramRun program(ProgramRun::InTheConsole{}, environment);
+    ASSERT_TRUE(waitUntil([&] { return logHas(kFirstIdle); }));
+    program.sendCtrlC();
+    EXPECT_EQ(program.waitForExit(10000), 0);
+    FreeConsole();
+    const std::vector<std::string> lines = log();
+    const auto closing = std::find(lines.begin(), lines.end(), kEffClose);
+    ASSERT_NE(closing, lines.end());
+    EXPECT_THAT(std::vector<std::string>(closing + 1, lines.end()), ElementsAre("unload"));
+}
+
 // Needs an audio output that plays: on a branch whose Windows outputs open nothing no block ever
 // comes. Enabled (the DISABLED_ prefix taken away) once wave-out plays under Wine.
 TEST_F(StandaloneOnWindows, DISABLED_WithSoundPlayingTheBlocksStopBeforeThePluginCloses) {
