@@ -361,8 +361,8 @@ TEST_F(StandaloneOnWindows, CtrlCInTheStartingConsoleClosesThePluginThenReleases
     EXPECT_THAT(std::vector<std::string>(closing + 1, lines.end()), ElementsAre("unload"));
 }
 
-// Needs an audio output that plays: on a branch whose Windows outputs open nothing no block ever
-// comes. Enabled (the DISABLED_ prefix taken away) once wave-out plays under Wine.
+// Needs an audio output that plays: while the Windows outputs open nothing no block ever comes.
+// Enabled (the DISABLED_ prefix taken away) once wave-out plays under Wine.
 TEST_F(StandaloneOnWindows, DISABLED_WithSoundPlayingTheBlocksStopBeforeThePluginCloses) {
     pluginPath.set(fixtureFolder("both"));
     auto program = start();
@@ -378,6 +378,9 @@ TEST_F(StandaloneOnWindows, DISABLED_WithSoundPlayingTheBlocksStopBeforeThePlugi
     ASSERT_NE(closing, lines.end());
     EXPECT_THAT(std::vector<std::string>(closing + 1, lines.end()), ElementsAre("unload"));
     EXPECT_THAT(lines, Not(Contains("process-after-close")));
+    // Tempo, bar and clock valid, position 0, the transport never playing.
+    constexpr int kFlags = 0x200 | 0x400 | 0x2000 | 0x8000;
+    EXPECT_THAT(lines, Contains("time 120 4 4 " + std::to_string(kFlags) + " 0 0"));
 }
 
 struct LineRun {
