@@ -127,6 +127,9 @@ int runProgram() {
     ERect* rectangle = nullptr;
     plugin->dispatcher(plugin, effEditGetRect, 0, 0, &rectangle, 0.0f);
     if (rectangle == nullptr) {
+        // The editor's windows go with the main window, as after a close, while their code is
+        // still loaded: on Windows their window procedures are in the library.
+        window.reset();
         shutDown(session);
         return startUpFails("the plug-in's editor gave no rectangle");
     }

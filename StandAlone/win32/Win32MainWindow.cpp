@@ -73,7 +73,8 @@ public:
     }
 
     void show() override {
-        ShowWindow(window, SW_SHOWNORMAL);
+        // As the program was asked to show its window (a shortcut's "minimised", say).
+        ShowWindow(window, SW_SHOWDEFAULT);
         UpdateWindow(window);
     }
 

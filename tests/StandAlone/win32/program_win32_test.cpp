@@ -282,6 +282,14 @@ TEST_P(FailedStarts, EndWithStatusOneSayingWhy) {
     auto program = start();
     EXPECT_EQ(program->waitForExit(10000), 1);
     EXPECT_THAT(program->standardError(), HasSubstr(GetParam().reason));
+    // An editor already open goes with the window, before the plug-in closes and its library
+    // (which holds the editor window's procedure) goes.
+    const std::vector<std::string> lines = log();
+    if (std::any_of(lines.begin(), lines.end(), [](const std::string& l) { return l.rfind("dispatcher 14 ", 0) == 0; })) {
+        const auto destroyed = std::find(lines.begin(), lines.end(), "editor-window destroyed");
+        EXPECT_THAT(std::vector<std::string>(destroyed, lines.end()),
+                    ElementsAre("editor-window destroyed", kEffClose, "unload"));
+    }
 }
 
 INSTANTIATE_TEST_SUITE_P(
