@@ -59,17 +59,17 @@ public:
 
     void* nativeHandle() const override { return window; }
 
+    // The system's own smallest width (a caption with its buttons) is larger than the frame of a
+    // 100-pixel client area; WM_GETMINMAXINFO lowers it to that frame, so the size holds.
     void placeCentred(int width, int height) override {
         RECT frame{0, 0, width, height};
         AdjustWindowRectEx(&frame, static_cast<DWORD>(GetWindowLongW(window, GWL_STYLE)), FALSE,
                            static_cast<DWORD>(GetWindowLongW(window, GWL_EXSTYLE)));
         const int outerWidth = frame.right - frame.left;
-        // (the system's own smallest width, of a caption with its buttons, is larger than the
-        // frame of a 100-pixel client: WM_GETMINMAXINFO lowers it to that frame)
         const int outerHeight = frame.bottom - frame.top;
         const int x = (GetSystemMetrics(SM_CXFULLSCREEN) - outerWidth) / 2;
         const int y = (GetSystemMetrics(SM_CYFULLSCREEN) - outerHeight) / 2;
-        MoveWindow(window, x, y, outerWidth, outerHeight, FALSE);
+        MoveWindow(window, x, y, outerWidth, outerHeight, TRUE);
     }
 
     void show() override {
