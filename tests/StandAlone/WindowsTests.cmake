@@ -13,4 +13,4 @@ target_compile_definitions(standalone_win32_tests PRIVATE
 add_dependencies(standalone_win32_tests RimbaDrums standalone-fixture-both standalone-fixture-main-only)
 # Each case sets the program's PluginPath in the prefix's registry, which the plug-in's own tests
 # write too.
-gtest_discover_tests(standalone_win32_tests DISCOVERY_TIMEOUT 120 PROPERTIES TIMEOUT 120 RESOURCE_LOCK user-settings)
+gtest_discover_tests(standalone_win32_tests DISCOVERY_TIMEOUT 120 NO_PRETTY_VALUES PROPERTIES TIMEOUT 120 RESOURCE_LOCK user-settings)
