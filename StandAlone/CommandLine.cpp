@@ -75,23 +75,39 @@ std::optional<CommandLine> parseCommandLine(const std::vector<std::string>& argu
     return line;
 }
 
+#ifdef _WIN32
+constexpr const char* kDeviceHelp =
+    "  --audio NAME      play through this output (an ASIO driver or a wave-out device)\n"
+    "  --rate HZ         the sample rate of a wave-out device (an ASIO driver sets its own)\n"
+    "  --buffer FRAMES   the block size of a wave-out device (an ASIO driver sets its own)\n"
+    "  --midi NAME       take MIDI from this input\n";
+constexpr const char* kWhereTheLibraryIs =
+    "the instrument's menus change them too. The instrument's library is found in the\n"
+    "folder it recorded when last loaded, else beside this program.\n";
+#else
+constexpr const char* kDeviceHelp =
+    "  --audio NAME      play through this output (\"JACK\" for a running JACK server)\n"
+    "  --rate HZ         the sample rate of an ALSA output (a JACK server sets its own)\n"
+    "  --buffer FRAMES   the block size of an ALSA output (a JACK server sets its own)\n"
+    "  --midi NAME       take MIDI from this input (an ALSA sequencer or JACK MIDI port)\n";
+constexpr const char* kWhereTheLibraryIs =
+    "the instrument's menus change them too. The instrument's library is found in the\n"
+    "folder it recorded when last loaded, else beside this program, else in ~/.vst.\n";
+#endif
+
 std::string usageText() {
-    return "Usage: RimbaDrums [--audio NAME] [--rate HZ] [--buffer FRAMES] [--midi NAME]\n"
-           "       RimbaDrums --list-devices\n"
-           "\n"
-           "Runs the RimbaDrums_64 instrument in a window of its own, playing through an audio\n"
-           "output and taking notes from a MIDI input.\n"
-           "\n"
-           "  --list-devices    print the audio outputs and MIDI inputs the settings menus offer\n"
-           "  --audio NAME      play through this output (\"JACK\" for a running JACK server)\n"
-           "  --rate HZ         the sample rate of an ALSA output (a JACK server sets its own)\n"
-           "  --buffer FRAMES   the block size of an ALSA output (a JACK server sets its own)\n"
-           "  --midi NAME       take MIDI from this input (an ALSA sequencer or JACK MIDI port)\n"
+    return std::string("Usage: RimbaDrums [--audio NAME] [--rate HZ] [--buffer FRAMES] [--midi NAME]\n"
+                       "       RimbaDrums --list-devices\n"
+                       "\n"
+                       "Runs the RimbaDrums_64 instrument in a window of its own, playing through an audio\n"
+                       "output and taking notes from a MIDI input.\n"
+                       "\n"
+                       "  --list-devices    print the audio outputs and MIDI inputs the settings menus offer\n") +
+           kDeviceHelp +
            "  --help            print this text\n"
            "\n"
-           "The choices are stored in the instrument's settings and kept for the next start;\n"
-           "the instrument's own menus change them too. The instrument's library is found in the\n"
-           "folder it recorded when last loaded, else beside this program, else in ~/.vst.\n";
+           "The choices are stored in the instrument's settings and kept for the next start;\n" +
+           kWhereTheLibraryIs;
 }
 
 bool hasDeviceChoices(const CommandLine& line) {

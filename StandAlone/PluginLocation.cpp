@@ -26,8 +26,10 @@ PluginSearch userPluginSearch() {
     search.storedFolder = store.readText("Settings", "PluginPath");
     // The program is a module like any other: its folder is the one its file is in.
     search.programFolder = platform::moduleFolder();
+#ifndef _WIN32
     if (const char* home = std::getenv("HOME"); home != nullptr)
         search.homeFolder = home;
+#endif
     return search;
 }
 

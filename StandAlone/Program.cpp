@@ -1,6 +1,5 @@
 #include "StandAlone/Program.h"
 
-#include <cstdio>
 #include <memory>
 #include <string>
 
@@ -14,6 +13,7 @@
 #include "StandAlone/devices/MidiInputPort.h"
 #include "common/platform/Clock.h"
 #include "common/platform/DynamicLibrary.h"
+#include "common/platform/SystemMessage.h"
 
 namespace rimba::standalone {
 
@@ -24,8 +24,10 @@ constexpr const char* kWindowClass = "STANDALONE";
 constexpr int kIdlePeriodMilliseconds = 20;
 constexpr int kSettlePauseMilliseconds = 100;
 
+// On standard error; on Windows a message box when the program has none (started from the
+// desktop rather than from a console).
 int startUpFails(const std::string& why) {
-    std::fprintf(stderr, "RimbaDrums: %s\n", why.c_str());
+    platform::showSystemMessage(why, "RimbaDrums");
     return 1;
 }
 
@@ -125,6 +127,9 @@ int runProgram() {
     ERect* rectangle = nullptr;
     plugin->dispatcher(plugin, effEditGetRect, 0, 0, &rectangle, 0.0f);
     if (rectangle == nullptr) {
+        // The editor's windows go with the main window, as after a close, while their code is
+        // still loaded: on Windows their window procedures are in the library.
+        window.reset();
         shutDown(session);
         return startUpFails("the plug-in's editor gave no rectangle");
     }

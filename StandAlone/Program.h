@@ -8,7 +8,8 @@
 namespace rimba::standalone {
 
 // The exit status: 0 after a close (the window's, a signal's, a lost server's), 1 when start-up
-// failed (the reason is on standard error).
+// failed (the reason is on standard error, or on Windows in a message box when the program has
+// no standard error).
 int runProgram();
 
 }  // namespace rimba::standalone

@@ -19,7 +19,6 @@ namespace rimba::standalone {
 
 namespace {
 
-constexpr int kMinimumClientSide = 100;
 // Before the editor tells its size; never seen, since the window stays hidden until then.
 constexpr int kDefaultWidth = 640;
 constexpr int kDefaultHeight = 480;
@@ -184,10 +183,6 @@ std::unique_ptr<MainWindow> createMainWindow(const std::string& title, const std
     XSetErrorHandler(reportError);
     XSetIOErrorHandler(reportLostServer);
     return std::make_unique<X11MainWindow>(display, title, className);
-}
-
-ClientSize clientSizeFor(int editorWidth, int editorHeight) {
-    return {std::max(editorWidth, kMinimumClientSide), std::max(editorHeight, kMinimumClientSide)};
 }
 
 }  // namespace rimba::standalone

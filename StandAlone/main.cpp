@@ -6,8 +6,10 @@
 
 #include "StandAlone/CommandLine.h"
 #include "StandAlone/Program.h"
+#include "StandAlone/ProgramConsole.h"
 #include "StandAlone/devices/AudioOutput.h"
 #include "StandAlone/devices/MidiInputPort.h"
+#include "common/platform/SystemMessage.h"
 
 namespace {
 
@@ -24,10 +26,13 @@ void listDevices() {
 
 int main(int argc, char** argv) {
     using namespace rimba::standalone;
+    reachTheStartingConsole();
     std::string why;
     const std::optional<CommandLine> line = parseCommandLine(std::vector<std::string>(argv + 1, argv + argc), why);
     if (!line) {
-        std::fprintf(stderr, "RimbaDrums: %s\n\n%s", why.c_str(), usageText().c_str());
+        std::string usage = usageText();
+        usage.pop_back();  // the message gets its own line end
+        rimba::platform::showSystemMessage(why + "\n\n" + usage, "RimbaDrums");
         return 2;
     }
     if (line->help) {
@@ -39,7 +44,7 @@ int main(int argc, char** argv) {
         return 0;
     }
     if (hasDeviceChoices(*line) && !storeDeviceChoices(*line)) {
-        std::fprintf(stderr, "RimbaDrums: the device choices could not be stored in the settings\n");
+        rimba::platform::showSystemMessage("the device choices could not be stored in the settings", "RimbaDrums");
         return 1;
     }
     return runProgram();

@@ -43,6 +43,11 @@ fi
 if echo "$imports" | grep -qiE 'libstdc|libgcc|libwinpthread|libssp'; then
     echo "the DLL imports a MinGW runtime DLL"; exit 1
 fi
+program_imports=$(x86_64-w64-mingw32-objdump -p "$build/StandAlone/RimbaDrums.exe" | sed -n 's/^\s*DLL Name: //p' | tr '\n' ' ')
+echo "RimbaDrums.exe imports: $program_imports"
+if echo "$program_imports" | grep -qiE 'libstdc|libgcc|libwinpthread|libssp'; then
+    echo "RimbaDrums.exe imports a MinGW runtime DLL"; exit 1
+fi
 
 status=0
 export RIMBA_WINE_RETRY_LOG="$PWD/$build/wine-retries.txt"

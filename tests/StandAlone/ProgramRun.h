@@ -1,7 +1,10 @@
 #pragma once
-// The standalone program run as a person runs it: a process of its own, with a private HOME and
-// settings store (so the user's settings are never touched), its standard error kept, and the
-// X server of the test's wrapper (tests/support/with-xvfb.sh) to show its window on.
+// The standalone program run as a person runs it: a process of its own, with its standard output
+// and error kept in files. On Linux with a private HOME and settings store (so the user's
+// settings are never touched) and the X server of the test's wrapper (tests/support/with-xvfb.sh)
+// to show its window on; on Windows (through Wine) the settings are the prefix's registry.
+// ProgramRun.cpp is shared; posix/ and win32/ start and end the process, and posix/ holds the X
+// server's side of the window.
 
 #include <functional>
 #include <map>
@@ -9,15 +12,25 @@
 #include <string>
 #include <vector>
 
+#ifndef _WIN32
 #include <sys/types.h>
+#endif
 
 namespace rimba::test {
 
 class ProgramRun {
 public:
-    // `home` becomes HOME, with XDG_CONFIG_HOME under it; `environment` is added.
+    // `home` holds the saved output; on Linux it becomes HOME, with XDG_CONFIG_HOME under it.
+    // `environment` is added to the test's own.
     ProgramRun(const std::string& home, const std::map<std::string, std::string>& environment,
                const std::vector<std::string>& arguments, const std::string& program = RIMBA_STANDALONE_PROGRAM);
+#ifdef _WIN32
+    // Started as a console starts a window program: no standard handles (it writes into the
+    // test's console, which sendCtrlC() reaches).
+    struct InTheConsole {};
+    ProgramRun(InTheConsole, const std::map<std::string, std::string>& environment,
+               const std::string& program = RIMBA_STANDALONE_PROGRAM);
+#endif
     ~ProgramRun();
     ProgramRun(const ProgramRun&) = delete;
     ProgramRun& operator=(const ProgramRun&) = delete;
@@ -25,14 +38,33 @@ public:
     // The exit status once the program ended within `milliseconds`; nullopt while it still runs.
     // 128 + the signal's number when a signal ended it.
     std::optional<int> waitForExit(int milliseconds);
-    void sendSignal(int signalNumber);
     std::string standardError() const;
+    std::string standardOutput() const;
+#ifdef _WIN32
+    // Ctrl+C in the console; the test's own process ignores it from then on.
+    void sendCtrlC();
+#else
+    void sendSignal(int signalNumber);
+#endif
 
 private:
+#ifdef _WIN32
+    void* process = nullptr;  // the process's handle
+    unsigned long id = 0;
+#else
     pid_t pid = -1;
+#endif
     std::string errorFile;
+    std::string outputFile;
     std::optional<int> status;
 };
+
+// A file's lines (without a CR before the LF); none when it does not exist.
+std::vector<std::string> readLines(const std::string& path);
+// Whether `condition` came true within `milliseconds`, asking every 20 ms.
+bool waitUntil(const std::function<bool()>& condition, int milliseconds = 10000);
+
+#ifndef _WIN32
 
 // An X server of the test's own (Xvfb, 1280x1024, 24 bits), for a program whose server the test
 // takes away; ended with the object if not before.
@@ -95,12 +127,8 @@ private:
     int maps = 0;
 };
 
-// A file's lines; none when it does not exist.
-std::vector<std::string> readLines(const std::string& path);
-// Whether `condition` came true within `milliseconds`, asking every 20 ms.
-bool waitUntil(const std::function<bool()>& condition, int milliseconds = 10000);
-
 // Runs a shell command and gives back its standard output.
 std::string commandOutput(const std::string& command);
+#endif
 
 }  // namespace rimba::test

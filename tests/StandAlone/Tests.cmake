@@ -9,27 +9,12 @@ rimba_add_test_program(standalone_command_line_tests ${CMAKE_CURRENT_SOURCE_DIR}
                        rimba_standalone)
 gtest_discover_tests(standalone_command_line_tests DISCOVERY_TIMEOUT 60 PROPERTIES TIMEOUT 60 LABELS linux-only)
 
-# The fixture, once exporting VSTPluginMain and main and once main alone, each in a folder of its
-# own since the program looks for the one file name.
-set(RIMBA_STANDALONE_FIXTURE_DIR ${CMAKE_BINARY_DIR}/tests/StandAlone)
-foreach(variant IN ITEMS both main-only)
-    set(target standalone-fixture-${variant})
-    add_library(${target} MODULE ${CMAKE_CURRENT_SOURCE_DIR}/StandAlone/fixture/StandaloneFixture.cpp)
-    target_include_directories(${target} PRIVATE ${PROJECT_SOURCE_DIR})
-    set_target_properties(${target} PROPERTIES PREFIX "" OUTPUT_NAME RimbaDrums_64
-        LIBRARY_OUTPUT_DIRECTORY ${RIMBA_STANDALONE_FIXTURE_DIR}/fixture-${variant})
-    # Without unique symbols the library really goes when the program releases it, so its
-    # "unload" line shows when that happens.
-    target_compile_options(${target} PRIVATE -fno-gnu-unique)
-    if(variant STREQUAL "main-only")
-        target_compile_definitions(${target} PRIVATE RIMBA_FIXTURE_MAIN_ONLY)
-    endif()
-endforeach()
+include(${CMAKE_CURRENT_SOURCE_DIR}/StandAlone/fixture/Fixture.cmake)
 
 # The JACK tests make a client of their own (a MIDI source that never activates).
 find_package(PkgConfig REQUIRED)
 pkg_check_modules(RIMBA_TEST_JACK REQUIRED IMPORTED_TARGET jack)
-rimba_add_test_program(standalone_tests "${CMAKE_CURRENT_SOURCE_DIR}/StandAlone/program_test.cpp;${CMAKE_CURRENT_SOURCE_DIR}/StandAlone/jack_test.cpp;${CMAKE_CURRENT_SOURCE_DIR}/StandAlone/ProgramRun.cpp"
+rimba_add_test_program(standalone_tests "${CMAKE_CURRENT_SOURCE_DIR}/StandAlone/program_test.cpp;${CMAKE_CURRENT_SOURCE_DIR}/StandAlone/jack_test.cpp;${CMAKE_CURRENT_SOURCE_DIR}/StandAlone/ProgramRun.cpp;${CMAKE_CURRENT_SOURCE_DIR}/StandAlone/posix/ProgramRun.cpp"
                        rimba_settings rimba_platform rimba_vst X11::X11 PkgConfig::RIMBA_TEST_JACK)
 target_compile_definitions(standalone_tests PRIVATE
     RIMBA_STANDALONE_PROGRAM="$<TARGET_FILE:RimbaDrums>"
