@@ -11,6 +11,10 @@ target_compile_definitions(standalone_win32_tests PRIVATE
     RIMBA_STANDALONE_PROGRAM="$<TARGET_FILE:RimbaDrums>"
     RIMBA_STANDALONE_FIXTURE_DIR="${RIMBA_STANDALONE_FIXTURE_DIR}")
 add_dependencies(standalone_win32_tests RimbaDrums standalone-fixture-both standalone-fixture-main-only)
+# The program plays through the wave mapper into a capture file of its own (see
+# devices/WindowsTests.cmake).
+rimba_wave_out_home(standalone_win32_tests)
 # Each case sets the program's PluginPath in the prefix's registry, which the plug-in's own tests
 # write too.
-gtest_discover_tests(standalone_win32_tests DISCOVERY_TIMEOUT 120 NO_PRETTY_VALUES PROPERTIES TIMEOUT 120 RESOURCE_LOCK user-settings)
+gtest_discover_tests(standalone_win32_tests DISCOVERY_TIMEOUT 120 NO_PRETTY_VALUES PROPERTIES TIMEOUT 120
+                     RESOURCE_LOCK user-settings ENVIRONMENT HOME=${standalone_win32_tests_HOME})

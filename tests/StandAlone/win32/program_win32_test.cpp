@@ -369,9 +369,8 @@ TEST_F(StandaloneOnWindows, CtrlCInTheStartingConsoleClosesThePluginThenReleases
     EXPECT_THAT(std::vector<std::string>(closing + 1, lines.end()), ElementsAre("unload"));
 }
 
-// Needs an audio output that plays: while the Windows outputs open nothing no block ever comes.
-// Enabled (the DISABLED_ prefix taken away) once wave-out plays under Wine.
-TEST_F(StandaloneOnWindows, DISABLED_WithSoundPlayingTheBlocksStopBeforeThePluginCloses) {
+// The fixture names no device, so the wave mapper plays.
+TEST_F(StandaloneOnWindows, WithSoundPlayingTheBlocksStopBeforeThePluginCloses) {
     pluginPath.set(fixtureFolder("both"));
     auto program = start();
     const HWND window = waitForRunningWindow(*program);
