@@ -17,5 +17,8 @@ target_include_directories(asio_tests PRIVATE ${PROJECT_SOURCE_DIR})
 target_link_libraries(asio_tests PRIVATE rimba_devices advapi32 GTest::gtest GTest::gmock GTest::gtest_main)
 target_compile_definitions(asio_tests PRIVATE RIMBA_FIXTURE_ASIO_DRIVER="$<TARGET_FILE:fixture-asio-driver>")
 add_dependencies(asio_tests fixture-asio-driver)
+# A driver that does not start leaves the output to wave-out, which plays into a capture file.
+rimba_wave_out_home(asio_tests)
 # The drivers are registered machine-wide in the prefix, where no other test may list them.
-gtest_discover_tests(asio_tests DISCOVERY_TIMEOUT 120 PROPERTIES TIMEOUT 300 RESOURCE_LOCK asio-drivers)
+gtest_discover_tests(asio_tests DISCOVERY_TIMEOUT 120 PROPERTIES TIMEOUT 300 RESOURCE_LOCK asio-drivers
+                     ENVIRONMENT HOME=${asio_tests_HOME})

@@ -320,6 +320,19 @@ TEST_F(AsioOutputTest, ADriverThatFailsToInitialiseIsReleasedAndNothingOpens) {
     EXPECT_NE(openAsioOutput(output, kPlayingName), nullptr);
 }
 
+// The program's output then plays through wave-out (the test's home makes the wave mapper a
+// capture file), at the plug-in's own rate and block size.
+TEST_F(AsioOutputTest, ADriverThatFailsToInitialiseLeavesTheOutputToWaveOut) {
+    setUpDriver({.failInit = true});
+    FakePlugin plugin;
+    AudioOutput output(plugin.plugin(), nullptr);
+    output.open(kPlayingName, 512, 44100);
+    EXPECT_TRUE(output.isOpen());
+    EXPECT_EQ(output.sampleRate(), 44100);
+    EXPECT_EQ(output.blockSize(), 512);
+    EXPECT_THAT(hostCalls(), ElementsAreArray<std::string>({"init null", "getErrorMessage", "release 0"}));
+}
+
 TEST_F(AsioOutputTest, ASecondDriverDoesNotOpenWhileOnePlays) {
     setUpDriver({.blocks = 0});
     FakePlugin plugin;
