@@ -3,31 +3,32 @@
 # and again whenever a source file changes, so an include that runs back up never builds.
 #
 # Each rule: a folder, then the folders its files may include (its own first). The layers, from
-# the ground up: the platform, VST, ASIO and settings code; the model (layout types and the values
-# files parse to); the file formats; the effect host and the synth presets; the engine; the
-# pattern tools and exports. The editor stands apart above them: its artwork (embedded images),
-# its toolkit (windows, drawing, events; nothing of the instrument), its controls (the toolkit's
-# controls made ours; the instrument's model values at most), then the editor itself, which
-# reaches the instrument through the engine's public functions. Beside them, the standalone
-# program reaches the plug-in only through the library it loads, so it includes nothing of
-# plugin/ (what the two share is in common/vst); the companion takes anything of the instrument
-# but nothing of the standalone program.
+# the ground up: the platform, VST, ASIO and settings code and the lock-free ring; the model
+# (layout types and the values files parse to); the file formats; the effect host and the synth
+# presets; the engine; the pattern tools and exports. The editor stands apart above them: its
+# artwork (embedded images), its toolkit (windows, drawing, events; nothing of the instrument),
+# its controls (the toolkit's controls made ours; the instrument's model values at most), then
+# the editor itself, which reaches the instrument through the engine's public functions. Beside
+# them, the standalone program reaches the plug-in only through the library it loads, so it
+# includes nothing of plugin/ (what the two share is in common/vst); the companion takes anything
+# of the instrument but nothing of the standalone program.
 set(RIMBA_LAYER_RULES
     "common/vst:common/vst"
     "common/asio:common/asio"
+    "common/concurrency:common/concurrency"
     "common/platform:common/platform"
     "common/settings:common/settings,common/platform"
     "plugin/model:plugin/model"
     "plugin/files:plugin/files,plugin/model,common/platform"
     "plugin/effects:plugin/effects,plugin/files,plugin/model,common/platform,common/settings,common/vst"
     "plugin/synth:plugin/synth,plugin/files,plugin/model,common/platform"
-    "plugin/core:plugin/core,plugin/effects,plugin/synth,plugin/files,plugin/model,common/platform,common/settings,common/vst"
-    "plugin/tools:plugin/tools,plugin/core,plugin/effects,plugin/synth,plugin/files,plugin/model,common/platform,common/settings,common/vst"
+    "plugin/core:plugin/core,plugin/effects,plugin/synth,plugin/files,plugin/model,common/platform,common/settings,common/vst,common/concurrency"
+    "plugin/tools:plugin/tools,plugin/core,plugin/effects,plugin/synth,plugin/files,plugin/model,common/platform,common/settings,common/vst,common/concurrency"
     "plugin/editor/artwork:plugin/editor/artwork"
     "plugin/editor/toolkit:plugin/editor/toolkit,plugin/editor/artwork,common/platform,common/vst"
     "plugin/editor/controls:plugin/editor/controls,plugin/editor/toolkit,plugin/editor/artwork,plugin/model,common/platform"
-    "plugin/editor:plugin/editor,plugin/tools,plugin/core,plugin/effects,plugin/synth,plugin/files,plugin/model,common/platform,common/settings,common/vst"
-    "StandAlone:StandAlone,common/vst,common/asio,common/platform,common/settings"
+    "plugin/editor:plugin/editor,plugin/tools,plugin/core,plugin/effects,plugin/synth,plugin/files,plugin/model,common/platform,common/settings,common/vst,common/concurrency"
+    "StandAlone:StandAlone,common/vst,common/asio,common/platform,common/settings,common/concurrency"
     "companion:companion,plugin,common,tools")
 
 set(faults "")

@@ -5,6 +5,7 @@
 
 #include "StandAlone/devices/MidiDevice.h"
 #include "StandAlone/devices/SystemDevices.h"
+#include "common/concurrency/SpscRing.h"
 #include "common/platform/DeviceNames.h"
 #include "common/platform/MessageBox.h"
 #include "common/vst/StandaloneLink.h"
@@ -29,29 +30,7 @@ struct EventBlock {
 // block of its own, so a plug-in that keeps the event pointers until its next process call
 // still reads every event, not the last one many times.
 struct MidiInputPort::Queue {
-    static_assert((kQueueCapacity & (kQueueCapacity - 1)) == 0, "the ring's indexes wrap by masking");
-
-    bool push(const Packet& packet) {
-        const std::size_t end = written.load(std::memory_order_relaxed);
-        if (end - read.load(std::memory_order_acquire) == kQueueCapacity)
-            return false;
-        packets[end & (kQueueCapacity - 1)] = packet;
-        written.store(end + 1, std::memory_order_release);
-        return true;
-    }
-
-    bool pop(Packet& packet) {
-        const std::size_t start = read.load(std::memory_order_relaxed);
-        if (start == written.load(std::memory_order_acquire))
-            return false;
-        packet = packets[start & (kQueueCapacity - 1)];
-        read.store(start + 1, std::memory_order_release);
-        return true;
-    }
-
-    std::array<Packet, kQueueCapacity> packets{};
-    std::atomic<std::size_t> written{0};
-    std::atomic<std::size_t> read{0};
+    SpscRing<Packet, kQueueCapacity + 1> packets;
     std::array<EventBlock, kQueueCapacity> blocks{};
 };
 
@@ -108,15 +87,17 @@ void MidiInputPort::receive(std::uint8_t status, std::uint8_t data1, std::uint8_
     constexpr std::uint8_t kActiveSensing = 0xFE;
     if (status == kActiveSensing)
         return;
-    queue->push(Packet{{status, data1, data2}});  // a full queue drops the message
+    queue->packets.push(Packet{{status, data1, data2}});  // a full queue drops the message
 }
 
 void MidiInputPort::handOver() {
     // At most one queue's worth per block: messages that arrive meanwhile wait for the next one,
     // and every event block sent in this block stays untouched until then.
     std::size_t used = 0;
-    Packet packet{};
-    for (std::size_t taken = 0; taken < kQueueCapacity && queue->pop(packet); ++taken) {
+    for (std::size_t taken = 0; taken < kQueueCapacity; ++taken) {
+        const std::optional<Packet> packet = queue->packets.pop();
+        if (!packet)
+            break;
         if (plugin == nullptr)
             continue;
         EventBlock& block = queue->blocks[used++];
@@ -126,7 +107,7 @@ void MidiInputPort::handOver() {
         block.event.deltaFrames = 0;
         block.event.flags = kVstMidiEventIsRealtime;
         for (int index = 0; index < 3; ++index)
-            block.event.midiData[index] = static_cast<char>(packet.bytes[index]);
+            block.event.midiData[index] = static_cast<char>(packet->bytes[index]);
         block.list.numEvents = 1;
         block.list.reserved = 0;
         block.list.events[0] = reinterpret_cast<VstEvent*>(&block.event);

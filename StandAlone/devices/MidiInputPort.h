@@ -27,8 +27,9 @@ namespace rimba::standalone {
 
 class MidiInputPort {
 public:
-    // Messages that wait for the next block; more are dropped, never waited for.
-    static constexpr std::size_t kQueueCapacity = 1024;
+    // Messages that wait for the next block (a ring of 1024 entries keeps one free); more are
+    // dropped, never waited for.
+    static constexpr std::size_t kQueueCapacity = 1023;
 
     explicit MidiInputPort(AEffect* plugin);  // opens the device the plug-in names
     ~MidiInputPort();

@@ -7,7 +7,7 @@
 #include <vector>
 
 #include "plugin/core/Equaliser.h"
-#include "plugin/core/SpscRing.h"
+#include "common/concurrency/SpscRing.h"
 #include "plugin/model/Constants.h"
 
 namespace rimba {
