@@ -1,6 +1,7 @@
 // AudioOutput playing through the fixture ASIO driver, loaded as every driver is (the registry,
 // COM): the driver logs every call the host makes and records what the host wrote into its
-// output buffers, while a fake plug-in plays a known cycle of samples, some beyond full scale.
+// output buffers, while a fake plug-in plays a known cycle of samples, some beyond full scale
+// (and once the instrument itself plays its song).
 // The drivers are registered once for the whole program, before the program's catalog is built;
 // each test sets what the driver answers through its class's registry values.
 
@@ -12,6 +13,7 @@
 #include "common/platform/DeviceNames.h"
 #include "tests/StandAlone/asio/FixtureAsioDriver.h"
 #include "tests/StandAlone/devices/FakePlugin.h"
+#include "tests/StandAlone/devices/PlayingInstrument.h"
 
 #include "common/platform/win32/Windows.h"
 
@@ -276,6 +278,37 @@ TEST_F(AsioOutputTest, EachSampleTypeReceivesThePluginsTwoChannelsInItsFirstTwoO
                     EXPECT_EQ(written, std::vector<std::uint8_t>(half, kFixtureAsioUntouchedByte)) << "output " << k;
             }
     }
+}
+
+// The instrument itself (PlayingInstrument.h) through a driver: the driver's outputs receive the
+// factory song, its hits on the song's sixteenths.
+TEST_F(AsioOutputTest, TheInstrumentPlaysItsSongIntoTheDriversOutputs) {
+    constexpr int kFrames = 512;
+    constexpr int kBlocks = 4 * 44100 / kFrames;  // four seconds: two bars
+    setUpDriver({.sampleType = asio::sample_type::kInt16LSB, .bufferSize = kFrames, .rate = 44100, .blocks = kBlocks});
+    test::PlayingInstrument playing;
+    AEffect* instrument = playing.start();
+    ASSERT_NE(instrument, nullptr);
+    {
+        AudioOutput output(instrument, nullptr);
+        output.open(kPlayingName, 1024, 44100);
+        ASSERT_TRUE(output.isOpen());
+        ASSERT_TRUE(waitUntilPlayed());
+    }
+    // Each block's record is its left output, then its right, each a run of 16-bit samples.
+    const std::vector<std::uint8_t> recorded = record();
+    const std::size_t half = 2 * kFrames;
+    ASSERT_EQ(recorded.size(), 2 * half * kBlocks);
+    const auto sampleAt = [&](std::size_t at) {
+        return static_cast<std::int16_t>(recorded[at] | recorded[at + 1] << 8);
+    };
+    std::vector<std::int16_t> interleaved;
+    for (std::size_t block = 0; block < kBlocks; ++block)
+        for (std::size_t frame = 0; frame < kFrames; ++frame) {
+            interleaved.push_back(sampleAt(block * 2 * half + 2 * frame));
+            interleaved.push_back(sampleAt(block * 2 * half + half + 2 * frame));
+        }
+    test::expectHitsOnTheSongsSixteenths(test::hitOnsets(interleaved));
 }
 
 TEST_F(AsioOutputTest, ADsdDriverPlaysButReceivesNothing) {
