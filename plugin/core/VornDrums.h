@@ -16,6 +16,7 @@
 #include <array>
 #include <atomic>
 #include <cstdint>
+#include <functional>
 #include <memory>
 #include <optional>
 #include <span>
@@ -40,6 +41,10 @@ struct KitRecord;
 namespace batch {
 struct BatchScratch;
 }
+
+// The frames `steps` steps last at `sampleRate` and `tempo` (0 for a tempo, a rate or a count of
+// steps that is not positive).
+std::int32_t offlineFrameCount(std::int32_t sampleRate, double tempo, std::int32_t steps);
 
 class VornDrums : public AudioEffectX, public InstrumentState {
 public:
@@ -121,9 +126,19 @@ public:
     // them for the audio thread; false when 100 updates already wait.
     bool queueEqUpdate(int target, int band);
 
-    // Audio, or the export's thread while offlineRender holds the host's blocks off. The body of
-    // processReplacing.
+    // Audio, or the offline render's thread while offlineRender holds the host's blocks off. The
+    // body of processReplacing.
     void renderBlock(float** outputs, VstInt32 frames);
+
+    // Main (the audio export). The frames an offline render of the current pattern, or of the
+    // whole chain, lasts at the instrument's rate and tempo: 0 when there is nothing to render.
+    std::int32_t offlineRenderFrames() const;
+    // Receives each block of an offline render's master output, in order; false stops the render.
+    using OfflineBlockTaker = std::function<bool(const float* left, const float* right, std::int32_t frames)>;
+    // Main. Renders those frames from the first step through the render loop, the host's own
+    // blocks held off meanwhile (they output silence), and puts the instrument back as it was:
+    // the pattern, the play mode and the clock; the voices stopped. False when `take` stopped it.
+    bool renderOffline(const OfflineBlockTaker& take);
 
     // Engine stages, in the order a block runs them: audio only.
     void runSequencer(const VstTimeInfo& time, VstInt32 frames);
@@ -295,6 +310,7 @@ public:
     void reportLatency();
 
 private:
+    void stopVoicesForOfflineRender();
     void handOnSampleRate(float rate);
     void handOnBlockSize(std::int32_t frames);
     void unloadEverySlot();

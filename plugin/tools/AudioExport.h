@@ -1,6 +1,6 @@
 #pragma once
 // Renders the current pattern, or the whole pattern chain, offline through the instrument's own
-// render loop and writes the master output as a 16-bit stereo WAV file.
+// render loop (VornDrums::renderOffline) and writes the master output as a 16-bit stereo WAV file.
 // User-interface thread; the host's own processing outputs silence meanwhile.
 
 #include <cstdint>
@@ -9,9 +9,6 @@
 namespace rimba {
 
 class VornDrums;
-
-// The number of frames the export of `steps` steps lasts at `sampleRate` and `tempo`.
-std::int32_t exportFrameCount(std::int32_t sampleRate, double tempo, std::int32_t steps);
 
 // One master sample as it is written: clamped to -1..1, 1.0 gives 32767 and -1.0 gives -32768.
 std::int16_t exportSample(float value);

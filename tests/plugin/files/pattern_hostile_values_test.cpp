@@ -116,8 +116,8 @@ TEST_F(HostilePatternValues, AnAudioExportOfAHostilePatternLastsAtMostSixtyFourS
     ASSERT_EQ(loadSet("PATTERN_NOTES_CHANNEL;12;0;2000000000;0;" + repeated("-1;-1;0;", 12) + "\r\n"), 1);
     drums->playMode = 0;
     const std::int32_t frames =
-        exportFrameCount(kDefaultSampleRate, 120.0, drums->patternSteps[static_cast<std::size_t>(drums->currentPattern)]);
-    EXPECT_EQ(frames, exportFrameCount(kDefaultSampleRate, 120.0, kMaxSteps));
+        offlineFrameCount(kDefaultSampleRate, 120.0, drums->patternSteps[static_cast<std::size_t>(drums->currentPattern)]);
+    EXPECT_EQ(frames, offlineFrameCount(kDefaultSampleRate, 120.0, kMaxSteps));
 }
 
 }  // namespace

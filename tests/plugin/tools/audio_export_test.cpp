@@ -77,9 +77,9 @@ TEST(ExportSample, FullScaleValuesMapToTheEndsOfTheSixteenBitRange) {
 }
 
 TEST(ExportFrameCount, ASixteenStepPatternAtOneHundredTwentyIsTwoSeconds) {
-    EXPECT_EQ(exportFrameCount(44100, 120.0, 16), 88200);
-    EXPECT_EQ(exportFrameCount(48000, 90.0, 48), 384000);
-    EXPECT_EQ(exportFrameCount(44100, 0.0, 16), 0);
+    EXPECT_EQ(offlineFrameCount(44100, 120.0, 16), 88200);
+    EXPECT_EQ(offlineFrameCount(48000, 90.0, 48), 384000);
+    EXPECT_EQ(offlineFrameCount(44100, 0.0, 16), 0);
 }
 
 TEST_F(AudioExport, TheCurrentPatternExportsExactlyItsLength) {
