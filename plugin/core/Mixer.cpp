@@ -69,6 +69,29 @@ void VornDrums::mixSample(float** outputs, VstInt32 i) {
     float send2Right = 0.0f;
     const bool exporting = offlineRender.load(std::memory_order_relaxed) != 0;
     const bool meteringPeaks = editorOpen();
+    const bool exportFading = exporting && exportRemaining < kExportFadeFrames;
+    settleRests(exportFading);
+
+    // The resting tracks' shares come first, in voice order among themselves.
+    for (TrackVoice& voice : voices) {
+        const int track = voice.track;
+        if (track >= trackCount || !trackRest[static_cast<std::size_t>(track)].resting)
+            continue;
+        const auto t = static_cast<std::size_t>(track);
+        if ((!soloSelected || track == selectedTrack) && tracks.mute[t] == 0.0f) {
+            const float p = trackRest[t].output;
+            const float left = p * voice.gainLeft;
+            const float right = p * voice.gainRight;
+            masterLeft += left;
+            masterRight += right;
+            send1Left += p * voice.send1Left;
+            send1Right += p * voice.send1Right;
+            send2Left += p * voice.send2Left;
+            send2Right += p * voice.send2Right;
+            voice.peakLeft = std::max(voice.peakLeft, std::fabs(left));
+            voice.peakRight = std::max(voice.peakRight, std::fabs(right));
+        }
+    }
 
     for (TrackVoice& voice : voices) {
         const int track = voice.track;
@@ -76,6 +99,14 @@ void VornDrums::mixSample(float** outputs, VstInt32 i) {
             continue;
         const auto t = static_cast<std::size_t>(track);
         const bool routed = tracks.synthRoute[t] != 0.0f;
+        if (trackRest[t].resting) {
+            restSample(voice);
+            if (meteringPeaks) {
+                decayPeak(voice.peakLeft);
+                decayPeak(voice.peakRight);
+            }
+            continue;
+        }
 
         float synthPart = 0.0f;
         if (routed && drumSynthPlugin != nullptr)
@@ -99,6 +130,8 @@ void VornDrums::mixSample(float** outputs, VstInt32 i) {
             signal += synthPart;
         if (tracks.eqActive[t] != 0.0f)
             signal += equaliseTrack(track, samplePart);
+        if (!stillStep(signal, trackSignal[t]))
+            trackRest[t].still = false;
         trackSignal[t] = signal;
 
         float p = signal;
@@ -142,6 +175,31 @@ void VornDrums::mixSample(float** outputs, VstInt32 i) {
     }
 }
 
+void VornDrums::settleRests(bool exportFading) {
+    const bool check = takeRestCheck(samplesToRestCheck);
+    for (const TrackVoice& voice : voices) {
+        if (voice.track >= trackCount)
+            continue;
+        const auto t = static_cast<std::size_t>(voice.track);
+        const bool mayRest = !exportFading && voiceMayRest(*this, voice, tracks.eqActive[t] != 0.0f);
+        if (check)
+            checkRest(trackRest[t], mayRest, trackEq[t], trackSignal[t]);
+        keepOrWake(trackRest[t], mayRest);
+    }
+}
+
+// What mixSample does for a voice of a resting track: renderVoice would return 0, and only its
+// velocity gain moves.
+void VornDrums::restSample(TrackVoice& voice) {
+    const auto t = static_cast<std::size_t>(voice.track);
+    if (voiceSound(voice) != nullptr && !voice.loading) {
+        voice.rendered = 1;
+        if (tracks.synthRoute[t] == 0.0f || tracks.synthMix[t] > 0.0f)
+            renderVoice(voice);
+    }
+    trackSignal[t] = trackRest[t].output;
+}
+
 void VornDrums::finishBlock(float** outputs, VstInt32 frames) {
     runSendEffects(outputs, frames);
     if (forceSampleBySample)
@@ -152,8 +210,10 @@ void VornDrums::finishBlock(float** outputs, VstInt32 frames) {
         const auto band = static_cast<std::size_t>(update.band);
         if (update.target == FilterUpdate::kMasterTarget)
             masterEq[band].coefficients = update.coefficients;
-        else if (update.target >= 0 && update.target < kTrackSlots)
+        else if (update.target >= 0 && update.target < kTrackSlots) {
             trackEq[static_cast<std::size_t>(update.target)][band].coefficients = update.coefficients;
+            wake(trackRest[static_cast<std::size_t>(update.target)]);
+        }
     });
     if (forceSampleBySample)
         applyMasterEqualiser(outputs, frames);

@@ -201,6 +201,9 @@ private:
     void restartVoiceNow(TrackVoice& voice);
     void applyVoiceCommand(TrackVoice& voice, const Sound& sound);
     float equaliseTrack(int track, float input);
+    // The rests of this sample (EqualiserRest.h), before any voice is summed.
+    void settleRests(bool exportFading);
+    void restSample(TrackVoice& voice);
     void runSendEffects(float** outputs, VstInt32 frames);
     void applyMasterGain(float** outputs, VstInt32 frames);
     void applyMasterEqualiser(float** outputs, VstInt32 frames);
