@@ -20,7 +20,7 @@ constexpr int kHitVelocity = 100;  // of 127
 
 struct DrumSound {
     const char* name;
-    const char* synth;  // what follows `sox -n -r 44100 -b 16 -c 1 FILE`
+    const char* synth;  // what follows `sox -R -n -r 44100 -b 16 -c 1 FILE` (-R: the same noise every time)
 };
 
 inline constexpr DrumSound kDrumSounds[kSongTracks] = {
@@ -69,7 +69,7 @@ inline std::vector<Hit> songHits(Song song) {
 // The sounds as WAV files in `folder`; false when sox fails.
 inline bool makeDrumSounds(const std::string& folder) {
     for (const DrumSound& sound : kDrumSounds) {
-        const std::string command = "sox -n -r 44100 -b 16 -c 1 '" + folder + "/" + sound.name + ".wav' " +
+        const std::string command = "sox -R -n -r 44100 -b 16 -c 1 '" + folder + "/" + sound.name + ".wav' " +
                                     sound.synth + " 2>/dev/null";
         if (std::system(command.c_str()) != 0)
             return false;

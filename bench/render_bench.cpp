@@ -393,12 +393,21 @@ int compareRenders(const std::string& from) {
         }
         double greatest = 0.0;
         double peak = 0.0;
+        std::size_t where = 0;
         for (std::size_t i = 0; i < samples.size(); ++i) {
-            greatest = std::max(greatest, std::fabs(static_cast<double>(samples[i]) - saved[i]));
+            const double difference = std::fabs(static_cast<double>(samples[i]) - saved[i]);
+            if (difference > greatest) {
+                greatest = difference;
+                where = i;
+            }
             peak = std::max(peak, std::fabs(static_cast<double>(saved[i])));
         }
-        std::printf("%s: greatest difference on any output %.3g (%.1f dBFS), peak %.3g\n",
-                    rimba::bench::songName(song), greatest, 20.0 * std::log10(std::max(greatest, 1e-30)), peak);
+        // Blocks of kSongBlock samples, channel after channel.
+        const std::size_t channels = samples.size() / static_cast<std::size_t>(kSongFrames);
+        const std::size_t block = where / (kSongBlock * channels);
+        std::printf("%s: greatest difference on any output %.3g (%.1f dBFS) on output %zu at sample %zu; peak %.3g\n",
+                    rimba::bench::songName(song), greatest, 20.0 * std::log10(std::max(greatest, 1e-30)),
+                    where / kSongBlock % channels, block * kSongBlock + where % kSongBlock, peak);
     }
     return status;
 }

@@ -117,9 +117,11 @@ VoicePlan planOf(InstrumentState& state, TrackVoice& voice, bool eqFromSettings,
     TrackRest& rest = state.trackRest[t];
     const bool mayRest = voiceMayRest(state, voice, plan.equalised);
     if (restCheck)
-        checkRest(rest, mayRest, state.trackEq[t], state.trackSignal[t]);
-    keepOrWake(rest, mayRest);
+        checkRest(rest, mayRest, state.trackEq[t]);
+    keepOrWake(rest, mayRest, state.trackEq[t]);
+    // A resting track's signal is read, not equalised.
     plan.resting = rest.resting;
+    plan.equalised = plan.equalised && !plan.resting;
     return plan;
 }
 
@@ -127,7 +129,7 @@ VoicePlan planOf(InstrumentState& state, TrackVoice& voice, bool eqFromSettings,
 void takeColumns(BatchScratch& scratch, bool lane, bool equalised) {
     for (int v = 0; v < kTrackSlots; ++v) {
         VoicePlan& plan = scratch.plans[v];
-        if (plan.mixed && !plan.resting && plan.lane == lane && plan.equalised == equalised) {
+        if (plan.mixed && plan.lane == lane && plan.equalised == equalised) {
             scratch.columnVoice[scratch.layout.count] = v;
             plan.column = scratch.layout.count++;
         }

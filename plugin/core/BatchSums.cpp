@@ -39,10 +39,6 @@ struct SumPlan {
     int channelColumn[kTrackSlots];
     float stale[kTrackSlots];
     int columnGroups = 0;
-    // The resting voices that reach the sums, in voice order, and the signal each rests at.
-    int resting = 0;
-    int restVoice[kTrackSlots];
-    float restSignal[kTrackSlots];
 };
 
 inline float signalAt(const BatchScratch& s, int column, int k) {
@@ -69,11 +65,6 @@ void chooseSummed(SumPlan& p, const InstrumentState& state, const BatchScratch& 
         if (!plan.mixed || !plan.heard || addsNothing(state, s, v, p.outputCount))
             continue;
         const TrackVoice& voice = state.voices[static_cast<std::size_t>(v)];
-        if (plan.resting) {
-            p.restVoice[p.resting] = v;
-            p.restSignal[p.resting++] = state.trackRest[static_cast<std::size_t>(voice.track)].output;
-            continue;
-        }
         p.voice[p.summed] = v;
         p.column[p.summed] = plan.silent ? kZeroColumn : plan.column;
         p.peakLeft[p.summed] = voice.peakLeft;
@@ -92,12 +83,8 @@ void chooseChannels(SumPlan& p, const InstrumentState& state, const BatchScratch
         const int v = s.voiceOfTrack[t];
         const int c = p.channels++;
         p.channel[c] = channel + out.at;
-        // A resting track's output holds the rest's signal, as a track without a voice holds its
-        // last one.
-        const bool resting = v >= 0 && s.plans[v].resting;
-        p.channelColumn[c] = v < 0 || resting ? kStale : s.plans[v].silent ? kZeroColumn : s.plans[v].column;
-        p.stale[c] = resting ? state.trackRest[static_cast<std::size_t>(t)].output
-                             : state.trackSignal[static_cast<std::size_t>(t)];
+        p.channelColumn[c] = v < 0 ? kStale : s.plans[v].silent ? kZeroColumn : s.plans[v].column;
+        p.stale[c] = state.trackSignal[static_cast<std::size_t>(t)];
     }
 }
 
@@ -105,11 +92,11 @@ void chooseChannels(SumPlan& p, const InstrumentState& state, const BatchScratch
 // share added in voice order, as mixSample adds them sample by sample. `magnitude` keeps each
 // voice's greatest |sample| for its meter (see foldPeak).
 template <int kOutputs>
-inline void sumBlock(int summed, const __m128* rest, const __m128* const* source, const __m128 (*gain)[kMaxOutputs],
-                     __m128* magnitude, float* left, float* right, float (*sends)[kBatchFrames], int k) {
+inline void sumBlock(int summed, const __m128* const* source, const __m128 (*gain)[kMaxOutputs], __m128* magnitude,
+                     float* left, float* right, float (*sends)[kBatchFrames], int k) {
     __m128 sum[kOutputs];
     for (int o = 0; o < kOutputs; ++o)
-        sum[o] = rest[o];
+        sum[o] = _mm_setzero_ps();
     for (int i = 0; i < summed; ++i) {
         const __m128 p = *source[i];
         sum[0] = _mm_add_ps(sum[0], _mm_mul_ps(p, gain[i][0]));
@@ -141,9 +128,9 @@ inline void foldPeak(__m128 magnitude, float gainLeft, float gainRight, float& p
 
 // Samples k to k + 3, with k a multiple of 4 and all four in one stretch of gains. The block comes
 // with its size, from which the compiler knows how many groups there can be and unrolls them.
-inline void sumFour(const SumPlan& p, BatchScratch& s, __m128 (&block)[kColumns + 1], const __m128* rest,
-                    const __m128* const* source, const __m128 (*gain)[kMaxOutputs], __m128* magnitude,
-                    const __m128* const* channelSource, float* left, float* right, int k) {
+inline void sumFour(const SumPlan& p, BatchScratch& s, __m128 (&block)[kColumns + 1], const __m128* const* source,
+                    const __m128 (*gain)[kMaxOutputs], __m128* magnitude, const __m128* const* channelSource,
+                    float* left, float* right, int k) {
     for (int group = 0; group < p.columnGroups; ++group) {
         __m128 r0 = _mm_load_ps(s.rows[k] + group * kLanes);
         __m128 r1 = _mm_load_ps(s.rows[k + 1] + group * kLanes);
@@ -156,19 +143,16 @@ inline void sumFour(const SumPlan& p, BatchScratch& s, __m128 (&block)[kColumns 
         block[group * kLanes + 3] = r3;
     }
     if (p.outputCount == kMaxOutputs)
-        sumBlock<kMaxOutputs>(p.summed, rest, source, gain, magnitude, left + k, right + k, s.sums, k);
+        sumBlock<kMaxOutputs>(p.summed, source, gain, magnitude, left + k, right + k, s.sums, k);
     else
-        sumBlock<2>(p.summed, rest, source, gain, magnitude, left + k, right + k, s.sums, k);
+        sumBlock<2>(p.summed, source, gain, magnitude, left + k, right + k, s.sums, k);
     for (int c = 0; c < p.channels; ++c)
         _mm_storeu_ps(p.channel[c] + k, *channelSource[c]);
 }
 
 // A single sample at the edge of a stretch of gains, as mixSample sums it.
-void sumOne(SumPlan& p, BatchScratch& s, const float (*control)[kTrackSlots], const float* rest, float* left,
-            float* right, int k) {
-    float sum[kMaxOutputs];
-    for (int o = 0; o < kMaxOutputs; ++o)
-        sum[o] = rest[o];
+void sumOne(SumPlan& p, BatchScratch& s, const float (*control)[kTrackSlots], float* left, float* right, int k) {
+    float sum[kMaxOutputs] = {};
     for (int i = 0; i < p.summed; ++i) {
         const float signal = signalAt(s, p.column[i], k);
         const int v = p.voice[i];
@@ -188,19 +172,6 @@ void sumOne(SumPlan& p, BatchScratch& s, const float (*control)[kTrackSlots], co
     for (int c = 0; c < p.channels; ++c) {
         const int column = p.channelColumn[c];
         p.channel[c][k] = column == kStale ? p.stale[c] : signalAt(s, column, k);
-    }
-}
-
-// The resting voices' shares of every sample of a stretch of gains, summed as mixSample sums
-// them before the other voices'.
-void restSums(const SumPlan& p, const float (*control)[kTrackSlots], float (&rest)[kMaxOutputs]) {
-    for (float& sum : rest)
-        sum = 0.0f;
-    for (int i = 0; i < p.resting; ++i) {
-        const int v = p.restVoice[i];
-        const float signal = p.restSignal[i];
-        for (int o = 0; o < p.outputCount; ++o)
-            rest[o] += signal * control[kGainLeft + o][v];
     }
 }
 
@@ -226,19 +197,14 @@ void sumSpan(SumPlan& p, BatchScratch& s, int span, const BatchOutputs& out) {
         stale[c] = _mm_set1_ps(p.stale[c]);
         channelSource[c] = p.channelColumn[c] == kStale ? &stale[c] : &block[p.channelColumn[c]];
     }
-    float rest[kMaxOutputs];
-    __m128 restVector[kMaxOutputs];
-    restSums(p, control, rest);
-    for (int o = 0; o < kMaxOutputs; ++o)
-        restVector[o] = _mm_set1_ps(rest[o]);
     float* const left = out.outputs[0] + out.at;
     float* const right = out.outputs[1] + out.at;
     for (int k = period.begin; k < period.end;) {
         if ((k & (kLanes - 1)) == 0 && k + kLanes <= period.end) {
-            sumFour(p, s, block, restVector, source, gain, magnitude, channelSource, left, right, k);
+            sumFour(p, s, block, source, gain, magnitude, channelSource, left, right, k);
             k += kLanes;
         } else {
-            sumOne(p, s, control, rest, left, right, k);
+            sumOne(p, s, control, left, right, k);
             ++k;
         }
     }
@@ -256,29 +222,19 @@ inline void decayPeak(float& peak) {
 }
 
 // With the editor open the peaks decay after every sample, so they are followed sample by sample.
-void followPeaks(TrackVoice& voice, const VoicePlan& plan, int v, const BatchScratch& s, float rest) {
+void followPeaks(TrackVoice& voice, const VoicePlan& plan, int v, const BatchScratch& s) {
     for (int span = 0; span < s.spanCount; ++span) {
         const Segment& period = s.spans[span];
         const float(*control)[kTrackSlots] = s.control[s.spanTable[span]];
         for (int k = period.begin; k < period.end; ++k) {
             if (plan.heard) {
-                const float signal = plan.resting ? rest : plan.silent ? 0.0f : signalAt(s, plan.column, k);
+                const float signal = plan.silent ? 0.0f : signalAt(s, plan.column, k);
                 voice.peakLeft = std::max(voice.peakLeft, std::fabs(signal * control[kGainLeft][v]));
                 voice.peakRight = std::max(voice.peakRight, std::fabs(signal * control[kGainRight][v]));
             }
             decayPeak(voice.peakLeft);
             decayPeak(voice.peakRight);
         }
-    }
-}
-
-// A resting voice's peaks without the editor: the same |signal * gain| at every sample of a
-// stretch of gains.
-void restPeaks(TrackVoice& voice, int v, const BatchScratch& s, float signal) {
-    for (int span = 0; span < s.spanCount; ++span) {
-        const float(*control)[kTrackSlots] = s.control[s.spanTable[span]];
-        voice.peakLeft = std::max(voice.peakLeft, std::fabs(signal * control[kGainLeft][v]));
-        voice.peakRight = std::max(voice.peakRight, std::fabs(signal * control[kGainRight][v]));
     }
 }
 
@@ -298,13 +254,10 @@ void finishVoices(InstrumentState& state, const SumPlan& p, const BatchScratch& 
         if (!plan.mixed)
             continue;
         TrackVoice& voice = state.voices[static_cast<std::size_t>(v)];
-        const TrackRest& rest = state.trackRest[static_cast<std::size_t>(voice.track)];
         if (out.metering)
-            followPeaks(voice, plan, v, s, rest.output);
-        else if (plan.resting && plan.heard)
-            restPeaks(voice, v, s, rest.output);
+            followPeaks(voice, plan, v, s);
         state.trackSignal[static_cast<std::size_t>(voice.track)] =
-            plan.resting ? rest.output : plan.silent ? 0.0f : signalAt(s, plan.column, out.frames - 1);
+            plan.silent ? 0.0f : signalAt(s, plan.column, out.frames - 1);
     }
     const auto bytes = sizeof(float) * static_cast<std::size_t>(out.frames);
     for (int slot = 0; slot < 2; ++slot) {

@@ -179,6 +179,12 @@ void fillSilentColumn(BatchScratch& s, const batch::VoicePlan& plan, int v, cons
     }
 }
 
+// The column of a resting track: its signal read from its equaliser's orbit.
+void playRestingColumn(BatchScratch& s, const batch::VoicePlan& plan, TrackRest& rest, int frames) {
+    for (int k = 0; k < frames; ++k)
+        s.rows[k][plan.column] = nextRestSignal(rest);
+}
+
 // The voices outside the lanes. A voice whose signal is +0 throughout (the sample part is +0 or
 // -0, 0 times finite gains, and nothing else takes part) is marked silent and takes no column.
 void playSilentVoices(InstrumentState& state, BatchScratch& s, bool busFinite, VstInt32 at, int frames) {
@@ -189,8 +195,10 @@ void playSilentVoices(InstrumentState& state, BatchScratch& s, bool busFinite, V
         TrackVoice& voice = state.voices[static_cast<std::size_t>(v)];
         if (plan.plays)
             settleVelocityGain(voice, frames);
-        if (plan.resting)
+        if (plan.resting) {
+            playRestingColumn(s, plan, state.trackRest[static_cast<std::size_t>(voice.track)], frames);
             continue;
+        }
         bool finiteGains = busFinite;
         for (int span = 0; span < s.spanCount && finiteGains; ++span)
             finiteGains = std::isfinite(s.control[s.spanTable[span]][VornDrums::kTargetSampleGain][v]);

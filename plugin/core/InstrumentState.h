@@ -120,6 +120,7 @@ struct InstrumentState : PatternState {
     // samples to the next check of who may rest.
     PerTrack<TrackRest> trackRest{};
     std::int32_t samplesToRestCheck = 0;
+    bool restsOff = false;  // no track ever rests: the tests' renders to measure resting against
     float meterLeft = 0.0f;
     float meterRight = 0.0f;
     float holdLeft = 0.0f;

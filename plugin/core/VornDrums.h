@@ -203,7 +203,8 @@ private:
     float equaliseTrack(int track, float input);
     // The rests of this sample (EqualiserRest.h), before any voice is summed.
     void settleRests(bool exportFading);
-    void restSample(TrackVoice& voice);
+    float restSample(TrackVoice& voice);
+    float voiceSignal(TrackVoice& voice, bool routed, VstInt32 i);
     void runSendEffects(float** outputs, VstInt32 frames);
     void applyMasterGain(float** outputs, VstInt32 frames);
     void applyMasterEqualiser(float** outputs, VstInt32 frames);
