@@ -1,5 +1,6 @@
 #include "plugin/core/EqualiserRest.h"
 
+#include <algorithm>
 #include <cstring>
 
 #include "plugin/core/BatchPlanner.h"
@@ -61,17 +62,21 @@ bool voiceMayRest(const InstrumentState& state, const TrackVoice& voice, bool eq
 }
 
 void checkRest(TrackRest& rest, bool mayRest, const std::array<EqBand, kEqBands>& bands) {
-    const bool candidate = !rest.resting && rest.still && mayRest;
+    rest.stillWindows = rest.still && mayRest ? rest.stillWindows + 1 : 0;
     rest.still = true;
-    if (!candidate || !sharesSettled(bands))
+    if (rest.resting || rest.stillWindows < kStillWindowsBeforeSearch || !sharesSettled(bands))
         return;
     if (rest.checksToSkip > 0) {
         --rest.checksToSkip;
         return;
     }
     rest.resting = findOrbit(rest, bands);
-    if (!rest.resting)
-        rest.checksToSkip = kChecksAfterFailedSearch;
+    if (rest.resting) {
+        rest.failedSearches = 0;
+    } else {
+        rest.checksToSkip = std::min(kChecksAfterFailedSearch << rest.failedSearches, kMostChecksAfterFailedSearch);
+        rest.failedSearches = std::min(rest.failedSearches + 1, 8);
+    }
 }
 
 void wake(TrackRest& rest, std::array<EqBand, kEqBands>& bands) {
@@ -81,6 +86,7 @@ void wake(TrackRest& rest, std::array<EqBand, kEqBands>& bands) {
         rest.resting = false;
     }
     rest.still = false;
+    rest.stillWindows = 0;
 }
 
 }  // namespace rimba

@@ -20,8 +20,8 @@
 //   may rest at this sample, and its equaliser's wet shares no longer move: its equaliser is run
 //   on a copy, with silence in, for up to kMaxRestPeriod samples, until the state comes back to
 //   the one it started from. Found, the track rests from this sample on; not found, it does not
-//   look again for kChecksAfterFailedSearch checks.
-// - Still: at every sample of the window its voice was silent (no sample part, no synth part),
+//   look again for a while (kChecksAfterFailedSearch).
+// - Still: at every sample of the last kStillWindowsBeforeSearch windows its voice was silent (no sample part, no synth part),
 //   its equaliser on, and its signal moved by at most kRestStillStep from the sample before.
 // - A resting track wakes at the first sample at which it may no longer rest (a command for its
 //   voice, the synth routed to it, its equaliser switched off, the export's fade) and before its
@@ -41,13 +41,21 @@ struct TrackVoice;
 
 constexpr std::int32_t kRestCheckPeriod = 256;
 constexpr int kMaxRestPeriod = 1024;
+// After a search that found no orbit, the checks passed over before the next: 8, doubling with
+// every search that fails in a row, up to 64 (some 0.4 s at 44100 Hz).
 constexpr std::int32_t kChecksAfterFailedSearch = 8;
+constexpr std::int32_t kMostChecksAfterFailedSearch = 64;
+// The windows a track must have been still through before it looks for its orbit: an
+// equaliser comes into its orbit some time after its signal has stopped moving.
+constexpr std::int32_t kStillWindowsBeforeSearch = 4;
 constexpr float kRestStillStep = 1e-10f;
 
 struct TrackRest {
     bool resting = false;  // the equaliser is not run; the signal comes from `orbit`
     bool still = false;    // still through the window since the last check
+    std::int32_t stillWindows = 0;    // whole windows it was still through, up to the last check
     std::int32_t checksToSkip = 0;
+    std::int32_t failedSearches = 0;  // in a row
     std::int32_t period = 0;  // samples of one turn of the orbit
     std::int32_t phase = 0;   // where in the turn the next sample falls
     std::array<float, kMaxRestPeriod> orbit{};  // the track's signal through one turn
@@ -98,7 +106,9 @@ inline void keepOrWake(TrackRest& rest, bool mayRest, std::array<EqBand, kEqBand
 inline void forgetRest(TrackRest& rest) {
     rest.resting = false;
     rest.still = false;
+    rest.stillWindows = 0;
     rest.checksToSkip = 0;
+    rest.failedSearches = 0;
 }
 
 }  // namespace rimba

@@ -181,8 +181,15 @@ void fillSilentColumn(BatchScratch& s, const batch::VoicePlan& plan, int v, cons
 
 // The column of a resting track: its signal read from its equaliser's orbit.
 void playRestingColumn(BatchScratch& s, const batch::VoicePlan& plan, TrackRest& rest, int frames) {
-    for (int k = 0; k < frames; ++k)
-        s.rows[k][plan.column] = nextRestSignal(rest);
+    const float* orbit = rest.orbit.data();
+    const std::int32_t period = rest.period;
+    std::int32_t phase = rest.phase;
+    const int c = plan.column;
+    for (int k = 0; k < frames; ++k) {
+        s.rows[k][c] = orbit[phase];
+        phase = phase + 1 == period ? 0 : phase + 1;
+    }
+    rest.phase = phase;
 }
 
 // The voices outside the lanes. A voice whose signal is +0 throughout (the sample part is +0 or
