@@ -1,7 +1,7 @@
 // Stretches of a block in which no event fires, no MIDI waits and the export does not fade are
 // rendered as a batch: the voices four at a time in SSE lanes across the stretch
-// (VoiceLanes.cpp), then the track equalisers four or eight tracks at a time (EqualiserLanes.cpp), then
-// the sums voice by voice in voice order (BatchSums.cpp). Each value goes through the same
+// (VoiceLanes.cpp), then the track equalisers four or eight tracks at a time
+// (EqualiserLanes.cpp), then the sums voice by voice in voice order (BatchSums.cpp). Each value goes through the same
 // single-precision operations in the same order as in renderVoice, mixSample and equaliseTrack;
 // a lane only ever holds one voice or one track, and nothing is fused or reassociated, so every
 // output sample is the same to the bit as when the stretch is rendered sample by sample. What a
