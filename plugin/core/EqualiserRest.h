@@ -21,8 +21,9 @@
 //   on a copy, with silence in, for up to kMaxRestPeriod samples, until the state comes back to
 //   the one it started from. Found, the track rests from this sample on; not found, it does not
 //   look again for a while (kChecksAfterFailedSearch).
-// - Still: at every sample of the last kStillWindowsBeforeSearch windows its voice was silent (no sample part, no synth part),
-//   its equaliser on, and its signal moved by at most kRestStillStep from the sample before.
+// - Still: at every sample of the last kStillWindowsBeforeSearch windows its voice was silent
+//   (no sample part, no synth part), its equaliser on, and its signal moved by at most
+//   kRestStillStep from the sample before.
 // - A resting track wakes at the first sample at which it may no longer rest (a command for its
 //   voice, the synth routed to it, its equaliser switched off, the export's fade) and before its
 //   equaliser's coefficients are replaced; it is then rendered in full at once.
@@ -89,8 +90,8 @@ inline float nextRestSignal(TrackRest& rest) {
 // no command).
 bool voiceMayRest(const InstrumentState& state, const TrackVoice& voice, bool equalised);
 
-// At a check: a track that was still and may rest looks for its equaliser's orbit and rests when
-// it finds one; a new window begins.
+// At a check: a track that was still long enough and may rest looks for its equaliser's orbit
+// and rests when it finds one; a new window begins.
 void checkRest(TrackRest& rest, bool mayRest, const std::array<EqBand, kEqBands>& bands);
 
 // A resting track wakes: its equaliser is brought to the state it would have now.
