@@ -32,7 +32,6 @@
 #include "plugin/core/VornDrums.h"
 #include "plugin/files/SoundReader.h"
 
-
 namespace {
 
 using rimba::VornDrums;
