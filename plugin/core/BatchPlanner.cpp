@@ -73,6 +73,8 @@ VstInt32 VornDrums::batchLength(VstInt32 at, VstInt32 frames) const {
     std::int64_t length = std::min<std::int64_t>(frames - at, kBatchFrames);
     if (!pendingEvents.empty())
         length = std::min<std::int64_t>(length, static_cast<std::int64_t>(pendingEvents.soonestCountdown()) - 1);
+    // A rest check (EqualiserRest.h) may only fall on a batch's first sample.
+    length = std::min<std::int64_t>(length, samplesToRestCheck <= 0 ? kRestCheckPeriod : samplesToRestCheck);
     if (length < kMinBatchFrames || !voicesAllowBatch(*this))
         return 0;
     // The batch ends at an equaliser switch unless the update that makes it is its first sample.
@@ -94,16 +96,7 @@ float nextBusGain(float gain) { return gain + (1.0f - gain) * 0.002f; }
 // nothing (and then no later step does).
 bool busGainSettled(float gain) { return !(std::fabs(1.0f - gain) > 1e-6f) || sameBits(nextBusGain(gain), gain); }
 
-// renderVoice returns 0 at once for a voice that is neither gated, fading nor a released one-shot
-// inside its bounds, and for an idle one; without a command it stays that way.
-bool silentVoice(const TrackVoice& voice, bool oneShot) {
-    const bool sounding = voice.position >= voice.startBound && voice.position < voice.endBound;
-    if (voice.gateOn == 0 && voice.fading == 0 && (!oneShot || !sounding))
-        return true;
-    return voice.fading == 0 && voice.position == kIdlePosition;
-}
-
-VoicePlan planOf(InstrumentState& state, TrackVoice& voice, bool eqFromSettings) {
+VoicePlan planOf(InstrumentState& state, TrackVoice& voice, bool eqFromSettings, bool restCheck) {
     const TrackSettings& tracks = state.tracks;
     const auto t = static_cast<std::size_t>(voice.track);
     VoicePlan plan;
@@ -121,6 +114,14 @@ VoicePlan planOf(InstrumentState& state, TrackVoice& voice, bool eqFromSettings)
     plan.synthPart = routed && state.drumSynthPlugin != nullptr;
     plan.equalised = eqFromSettings ? tracks.eqOnSample[t] + tracks.eqOnSynth[t] != 0.0f : tracks.eqActive[t] != 0.0f;
     plan.heard = (!state.soloSelected || voice.track == state.selectedTrack) && tracks.mute[t] == 0.0f;
+    TrackRest& rest = state.trackRest[t];
+    const bool mayRest = voiceMayRest(state, voice, plan.equalised);
+    if (restCheck)
+        checkRest(rest, mayRest, state.trackEq[t]);
+    keepOrWake(rest, mayRest, state.trackEq[t]);
+    // A resting track's signal is read, not equalised.
+    plan.resting = rest.resting;
+    plan.equalised = plan.equalised && !plan.resting;
     return plan;
 }
 
@@ -136,6 +137,13 @@ void takeColumns(BatchScratch& scratch, bool lane, bool equalised) {
 }
 
 }  // namespace
+
+bool silentVoice(const TrackVoice& voice, bool oneShot) {
+    const bool sounding = voice.position >= voice.startBound && voice.position < voice.endBound;
+    if (voice.gateOn == 0 && voice.fading == 0 && (!oneShot || !sounding))
+        return true;
+    return voice.fading == 0 && voice.position == kIdlePosition;
+}
 
 float rampBusGain(float gain, BatchScratch& scratch, int frames) {
     if (sameBits(gain, scratch.busFilledWith) && busGainSettled(gain))
@@ -182,7 +190,7 @@ int splitAtControlUpdates(std::int32_t& counter, int frames, Segment* segments) 
     return count;
 }
 
-void planVoices(InstrumentState& state, BatchScratch& scratch, bool eqFromSettings) {
+void planVoices(InstrumentState& state, BatchScratch& scratch, bool eqFromSettings, bool restCheck) {
     std::fill(std::begin(scratch.voiceOfTrack), std::end(scratch.voiceOfTrack), -1);
     for (int v = 0; v < kTrackSlots; ++v) {
         TrackVoice& voice = state.voices[static_cast<std::size_t>(v)];
@@ -191,7 +199,7 @@ void planVoices(InstrumentState& state, BatchScratch& scratch, bool eqFromSettin
             continue;
         }
         scratch.voiceOfTrack[voice.track] = v;
-        scratch.plans[v] = planOf(state, voice, eqFromSettings);
+        scratch.plans[v] = planOf(state, voice, eqFromSettings, restCheck);
     }
     ColumnLayout& layout = scratch.layout;
     layout = ColumnLayout{};

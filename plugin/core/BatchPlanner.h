@@ -22,8 +22,13 @@ int splitAtControlUpdates(std::int32_t& counter, int frames, Segment* segments);
 // Plans each voice and gives it a column (scratch.plans, voiceOfTrack, layout, columnVoice).
 // Marks the voices mixSample would mark as rendered. `eqFromSettings`: the first sample runs the
 // control-rate update, so the equaliser switches follow the settings from the start; otherwise
-// they keep their values through the batch.
-void planVoices(InstrumentState& state, BatchScratch& scratch, bool eqFromSettings);
+// they keep their values through the batch. `restCheck`: the first sample is a rest check
+// (EqualiserRest.h); the tracks come to rest or wake as mixSample has them do.
+void planVoices(InstrumentState& state, BatchScratch& scratch, bool eqFromSettings, bool restCheck);
+
+// renderVoice returns 0 at once for a voice that is neither gated, fading nor a released one-shot
+// inside its bounds, and for an idle one; without a command it stays that way.
+bool silentVoice(const TrackVoice& voice, bool oneShot);
 
 // The voice in column `column` if it is rendered in a lane, otherwise -1.
 inline int voiceInLane(const BatchScratch& scratch, int column) {

@@ -33,6 +33,7 @@ struct VoicePlan {
     bool synthPart = false;
     bool heard = false;   // reaches the master and the sends (mute, solo)
     bool silent = false;  // its signal is +0 throughout, known without rendering it
+    bool resting = false;  // its track rests (EqualiserRest.h): its signal is read, not equalised
     int column = -1;
 };
 
@@ -92,7 +93,6 @@ struct BatchScratch {
     VoiceLanes lanes[kColumns / kLanes];
     UnityColumns unity;
     std::int16_t silentPair[2] = {};
-    EqLanes eq[kColumns / kLanes];
 };
 
 }  // namespace rimba::batch

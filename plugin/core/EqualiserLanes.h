@@ -1,6 +1,6 @@
 #pragma once
-// The equalisers of the batched render path: equaliseTrack for four tracks side by side, and the
-// master equaliser with the left channel in lane 0 and the right in lane 1. Each stage sees its
+// The equalisers of the batched render path: equaliseTrack for four or eight tracks side by side,
+// and the master equaliser with the left channel in lane 0 and the right in lane 1. Each stage sees its
 // samples in order and does the single-precision operations of runStage in their order, so the
 // outputs and the states left behind are those of the sample-by-sample path to the bit.
 
@@ -15,36 +15,25 @@ namespace rimba::batch {
 
 using TrackBands = std::array<EqBand, kEqBands>;
 
-constexpr int kStages = kEqBands * 2;
+// The instruction sets the track equalisers can run on.
+enum class EqualiserSet { Sse2, Avx2 };
 
-// Four tracks' equalisers side by side; stage i is band i / 2, stage i % 2. The history of each
-// stage sits in two slots that take turns being the newer one, so a sample writes only its own
-// input and output.
-struct EqLanes {
-    __m128 b0[kEqBands];
-    __m128 b1[kEqBands];
-    __m128 b2[kEqBands];
-    __m128 a1[kEqBands];
-    __m128 a2[kEqBands];
-    __m128 x[kStages][2];
-    __m128 y[kStages][2];
-    __m128 mix[kStages];
-    __m128 dry[kStages];  // 1 - mix
-    __m128 inUse;
-    int column;
-    TrackBands* bands[kLanes];  // nullptr for a spare lane
-    bool settled[kStages];      // the wet share no longer moves
-};
+// Whether this processor (and its system) runs the set.
+bool equaliserSetAvailable(EqualiserSet set);
 
-// Loads the lanes from four tracks' bands (nullptr for a spare lane), whose signals lie in
-// columns [column, column + 4) of the rows.
-void loadEqLanes(EqLanes& lanes, TrackBands* const (&bands)[kLanes], int column);
-// Gives the tracks' bands the state the lanes reached after `frames` samples.
-void storeEqLanes(const EqLanes& lanes, int frames);
-// equaliseTrack for `groups` groups of four tracks over `frames` samples: each sample of a track's
-// equaliser input (eqInput) goes through its six stages, and the result is added to the track's
-// signal (signal) in the lanes in use.
-void equaliseLanes(EqLanes* lanes, int groups, Row* signal, const Row* eqInput, int frames);
+// equaliseTrack for `count` tracks whose signals lie in columns [column, column + count) of the
+// rows, side by side, on the widest set the processor has: each sample of a track's equaliser
+// input (eqInput) goes through its six stages, and the result is added to the track's signal
+// (signal). bands[i] is the equaliser of the track in column column + i. Every set gives the
+// same samples and states to the bit.
+void equaliseTrackColumns(TrackBands* const* bands, int count, int column, Row* signal, const Row* eqInput, int frames);
+// The same on a given set, which must be available.
+void equaliseTrackColumnsWith(EqualiserSet set, TrackBands* const* bands, int count, int column, Row* signal,
+                              const Row* eqInput, int frames);
+// Eight tracks to a group (EqualiserLanesAvx2.cpp); `count` at most 16, and the groups' last
+// columns (column + 8 * groups) within the rows.
+void equaliseTrackColumnsAvx2(TrackBands* const* bands, int count, int column, Row* signal, const Row* eqInput,
+                              int frames);
 
 // The master equaliser's bands over a block, as applyMasterEqualiser runs them: the bands that
 // are on or still fading out, each band over the whole block before the next, every sample's

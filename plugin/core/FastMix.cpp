@@ -1,7 +1,7 @@
 // Stretches of a block in which no event fires, no MIDI waits and the export does not fade are
 // rendered as a batch: the voices four at a time in SSE lanes across the stretch
-// (VoiceLanes.cpp), then the track equalisers four tracks at a time (EqualiserLanes.cpp), then
-// the sums voice by voice in voice order (BatchSums.cpp). Each value goes through the same
+// (VoiceLanes.cpp), then the track equalisers four or eight tracks at a time
+// (EqualiserLanes.cpp), then the sums voice by voice in voice order (BatchSums.cpp). Each value goes through the same
 // single-precision operations in the same order as in renderVoice, mixSample and equaliseTrack;
 // a lane only ever holds one voice or one track, and nothing is fused or reassociated, so every
 // output sample is the same to the bit as when the stretch is rendered sample by sample. What a
@@ -179,6 +179,19 @@ void fillSilentColumn(BatchScratch& s, const batch::VoicePlan& plan, int v, cons
     }
 }
 
+// The column of a resting track: its signal read from its equaliser's orbit.
+void playRestingColumn(BatchScratch& s, const batch::VoicePlan& plan, TrackRest& rest, int frames) {
+    const float* orbit = rest.orbit.data();
+    const std::int32_t period = rest.period;
+    std::int32_t phase = rest.phase;
+    const int c = plan.column;
+    for (int k = 0; k < frames; ++k) {
+        s.rows[k][c] = orbit[phase];
+        phase = phase + 1 == period ? 0 : phase + 1;
+    }
+    rest.phase = phase;
+}
+
 // The voices outside the lanes. A voice whose signal is +0 throughout (the sample part is +0 or
 // -0, 0 times finite gains, and nothing else takes part) is marked silent and takes no column.
 void playSilentVoices(InstrumentState& state, BatchScratch& s, bool busFinite, VstInt32 at, int frames) {
@@ -189,6 +202,10 @@ void playSilentVoices(InstrumentState& state, BatchScratch& s, bool busFinite, V
         TrackVoice& voice = state.voices[static_cast<std::size_t>(v)];
         if (plan.plays)
             settleVelocityGain(voice, frames);
+        if (plan.resting) {
+            playRestingColumn(s, plan, state.trackRest[static_cast<std::size_t>(voice.track)], frames);
+            continue;
+        }
         bool finiteGains = busFinite;
         for (int span = 0; span < s.spanCount && finiteGains; ++span)
             finiteGains = std::isfinite(s.control[s.spanTable[span]][VornDrums::kTargetSampleGain][v]);
@@ -202,21 +219,31 @@ void playSilentVoices(InstrumentState& state, BatchScratch& s, bool busFinite, V
 
 void equaliseTracks(InstrumentState& state, BatchScratch& s, int frames) {
     const batch::ColumnLayout& layout = s.layout;
-    const int groups = (layout.eqEnd - layout.eqBegin + kLanes - 1) / kLanes;
-    for (int q = 0; q < groups; ++q) {
-        const int column = layout.eqBegin + q * kLanes;
-        batch::TrackBands* bands[kLanes] = {};
-        for (int l = 0; l < kLanes; ++l) {
-            if (column + l < layout.eqEnd) {
-                const int track = state.voices[static_cast<std::size_t>(s.columnVoice[column + l])].track;
-                bands[l] = &state.trackEq[static_cast<std::size_t>(track)];
-            }
-        }
-        batch::loadEqLanes(s.eq[q], bands, column);
+    batch::TrackBands* bands[batch::kColumns];
+    const int count = layout.eqEnd - layout.eqBegin;
+    for (int i = 0; i < count; ++i) {
+        const int track = state.voices[static_cast<std::size_t>(s.columnVoice[layout.eqBegin + i])].track;
+        bands[i] = &state.trackEq[static_cast<std::size_t>(track)];
     }
-    batch::equaliseLanes(s.eq, groups, s.rows, s.eqRows, frames);
-    for (int q = 0; q < groups; ++q)
-        batch::storeEqLanes(s.eq[q], frames);
+    batch::equaliseTrackColumns(bands, count, layout.eqBegin, s.rows, s.eqRows, frames);
+}
+
+// A track that may rest stays still while its signal moves by at most kRestStillStep from one
+// sample to the next, from the last signal it had before the batch on.
+void followStillness(InstrumentState& state, const BatchScratch& s, int frames) {
+    for (int v = 0; v < kTrackSlots; ++v) {
+        const batch::VoicePlan& plan = s.plans[v];
+        if (!plan.mixed || plan.resting || plan.column < 0)
+            continue;
+        const auto t = static_cast<std::size_t>(state.voices[static_cast<std::size_t>(v)].track);
+        TrackRest& rest = state.trackRest[t];
+        float previous = state.trackSignal[t];
+        for (int k = 0; k < frames && rest.still; ++k) {
+            const float signal = s.rows[k][plan.column];
+            rest.still = stillStep(signal, previous);
+            previous = signal;
+        }
+    }
 }
 
 // 2^(semitones / 12) for voice v. The pitch only changes with a new note or setting: the last
@@ -315,7 +342,9 @@ void VornDrums::renderBatch(float** outputs, VstInt32 at, VstInt32 frames) {
     voiceBusGain = batch::rampBusGain(voiceBusGain, s, frames);
     pendingEvents.countDownWithoutFiring(frames);
     s.segmentCount = batch::splitAtControlUpdates(controlCounter, frames, s.segments);
-    batch::planVoices(*this, s, s.segments[0].update);
+    const bool restCheck = samplesToRestCheck <= 0;
+    countRestSamples(samplesToRestCheck, frames);
+    batch::planVoices(*this, s, s.segments[0].update, restCheck);
     loadLaneGroups(*this, s, at);
     startBatchControl(s);
     const int lastTable = playThroughControlPeriods(s, frames);
@@ -323,6 +352,7 @@ void VornDrums::renderBatch(float** outputs, VstInt32 at, VstInt32 frames) {
     storeLaneGroups(*this, s);
     playSilentVoices(*this, s, busFinite, at, frames);
     equaliseTracks(*this, s, frames);
+    followStillness(*this, s, frames);
     batch::mixBatch(*this, s, {.outputs = outputs,
                                .at = at,
                                .frames = frames,

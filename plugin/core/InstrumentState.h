@@ -23,6 +23,7 @@
 
 #include "common/vst/VstAbi.h"
 #include "plugin/core/Equaliser.h"
+#include "plugin/core/EqualiserRest.h"
 #include "plugin/core/EventQueues.h"
 #include "plugin/core/LoadHandshake.h"
 #include "plugin/core/MasterGain.h"
@@ -115,6 +116,11 @@ struct InstrumentState : PatternState {
     float masterGain = 0.0f;
     float voiceBusGain = 0.0f;
     PerTrack<float> trackSignal{};
+    // Tracks whose equaliser is not run while their voice is silent (EqualiserRest.h), and the
+    // samples to the next check of who may rest.
+    PerTrack<TrackRest> trackRest{};
+    std::int32_t samplesToRestCheck = 0;
+    bool restsOff = false;  // no track ever rests: the tests' renders to measure resting against
     float meterLeft = 0.0f;
     float meterRight = 0.0f;
     float holdLeft = 0.0f;

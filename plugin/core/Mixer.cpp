@@ -12,23 +12,8 @@ namespace rimba {
 
 namespace {
 
-constexpr float kDenormalInput = 1e-5f;
-constexpr float kFlushLevel = 1e-10f;
 constexpr int kExportFadeFrames = 2000;
 constexpr int kMeterHoldSamples = 50000;
-
-// One biquad stage blended with its dry input by its smoothed wet share.
-inline float runStage(const EqCoefficients& c, EqStage& stage, float input) {
-    const float x = input == 0.0f ? kDenormalInput : input;
-    float y = c.b0 * x + c.b1 * stage.x1 + c.b2 * stage.x2 - c.a1 * stage.y1 - c.a2 * stage.y2;
-    if (std::fabs(y) <= kFlushLevel)
-        y = 0.0f;
-    stage.x2 = stage.x1;
-    stage.x1 = x;
-    stage.y2 = stage.y1;
-    stage.y1 = y;
-    return (1.0f - stage.mix) * x + stage.mix * y;
-}
 
 inline void approachMix(EqStage& stage, float target) {
     const float difference = target - stage.mix;
@@ -49,34 +34,14 @@ void clear(float* channel, VstInt32 frames) {
 }  // namespace
 
 float VornDrums::equaliseTrack(int track, float input) {
-    float m = input;
-    for (EqBand& band : trackEq[static_cast<std::size_t>(track)]) {
-        for (EqStage& stage : band.stages) {
-            if (1.0f - stage.mix > 1e-6f)
-                stage.mix += (1.0f - stage.mix) * 0.01f;
-            m = runStage(band.coefficients, stage, m);
-        }
-    }
-    return m;
+    return equaliseTrackSample(trackEq[static_cast<std::size_t>(track)], input);
 }
 
-void VornDrums::mixSample(float** outputs, VstInt32 i) {
-    float masterLeft = 0.0f;
-    float masterRight = 0.0f;
-    float send1Left = 0.0f;
-    float send1Right = 0.0f;
-    float send2Left = 0.0f;
-    float send2Right = 0.0f;
-    const bool exporting = offlineRender.load(std::memory_order_relaxed) != 0;
-    const bool meteringPeaks = editorOpen();
-
-    for (TrackVoice& voice : voices) {
-        const int track = voice.track;
-        if (track >= trackCount)
-            continue;
-        const auto t = static_cast<std::size_t>(track);
-        const bool routed = tracks.synthRoute[t] != 0.0f;
-
+// A voice's track signal at this sample: its sample and synth parts, through the track's
+// equaliser where that is on.
+float VornDrums::voiceSignal(TrackVoice& voice, bool routed, VstInt32 i) {
+    const int track = voice.track;
+    const auto t = static_cast<std::size_t>(track);
         float synthPart = 0.0f;
         if (routed && drumSynthPlugin != nullptr)
             synthPart = drumSynthPlugin->outputChannel(2 + track)[i] * voiceBusGain * voice.synthGain;
@@ -99,7 +64,32 @@ void VornDrums::mixSample(float** outputs, VstInt32 i) {
             signal += synthPart;
         if (tracks.eqActive[t] != 0.0f)
             signal += equaliseTrack(track, samplePart);
+        if (!stillStep(signal, trackSignal[static_cast<std::size_t>(track)]))
+            trackRest[static_cast<std::size_t>(track)].still = false;
+        return signal;
+}
+
+void VornDrums::mixSample(float** outputs, VstInt32 i) {
+    float masterLeft = 0.0f;
+    float masterRight = 0.0f;
+    float send1Left = 0.0f;
+    float send1Right = 0.0f;
+    float send2Left = 0.0f;
+    float send2Right = 0.0f;
+    const bool exporting = offlineRender.load(std::memory_order_relaxed) != 0;
+    const bool meteringPeaks = editorOpen();
+    const bool exportFading = exporting && exportRemaining < kExportFadeFrames;
+    settleRests(exportFading);
+
+    for (TrackVoice& voice : voices) {
+        const int track = voice.track;
+        if (track >= trackCount)
+            continue;
+        const auto t = static_cast<std::size_t>(track);
+        const bool routed = tracks.synthRoute[t] != 0.0f;
+        const float signal = trackRest[t].resting ? restSample(voice) : voiceSignal(voice, routed, i);
         trackSignal[t] = signal;
+
 
         float p = signal;
         if (exporting && exportRemaining < kExportFadeFrames) {
@@ -142,6 +132,31 @@ void VornDrums::mixSample(float** outputs, VstInt32 i) {
     }
 }
 
+void VornDrums::settleRests(bool exportFading) {
+    const bool check = takeRestCheck(samplesToRestCheck);
+    for (const TrackVoice& voice : voices) {
+        if (voice.track >= trackCount)
+            continue;
+        const auto t = static_cast<std::size_t>(voice.track);
+        const bool mayRest = !exportFading && voiceMayRest(*this, voice, tracks.eqActive[t] != 0.0f);
+        if (check)
+            checkRest(trackRest[t], mayRest, trackEq[t]);
+        keepOrWake(trackRest[t], mayRest, trackEq[t]);
+    }
+}
+
+// A voice of a resting track: renderVoice would return 0, and only its velocity gain moves; the
+// signal is the equaliser's orbit's.
+float VornDrums::restSample(TrackVoice& voice) {
+    const auto t = static_cast<std::size_t>(voice.track);
+    if (voiceSound(voice) != nullptr && !voice.loading) {
+        voice.rendered = 1;
+        if (tracks.synthRoute[t] == 0.0f || tracks.synthMix[t] > 0.0f)
+            renderVoice(voice);
+    }
+    return nextRestSignal(trackRest[t]);
+}
+
 void VornDrums::finishBlock(float** outputs, VstInt32 frames) {
     runSendEffects(outputs, frames);
     if (forceSampleBySample)
@@ -152,8 +167,12 @@ void VornDrums::finishBlock(float** outputs, VstInt32 frames) {
         const auto band = static_cast<std::size_t>(update.band);
         if (update.target == FilterUpdate::kMasterTarget)
             masterEq[band].coefficients = update.coefficients;
-        else if (update.target >= 0 && update.target < kTrackSlots)
-            trackEq[static_cast<std::size_t>(update.target)][band].coefficients = update.coefficients;
+        else if (update.target >= 0 && update.target < kTrackSlots) {
+            const auto t = static_cast<std::size_t>(update.target);
+            // The orbit went on with the coefficients it had up to here.
+            wake(trackRest[t], trackEq[t]);
+            trackEq[t][band].coefficients = update.coefficients;
+        }
     });
     if (forceSampleBySample)
         applyMasterEqualiser(outputs, frames);
@@ -217,9 +236,9 @@ void VornDrums::applyMasterEqualiser(float** outputs, VstInt32 frames) {
         EqStage& right = band.stages[1];
         for (VstInt32 i = 0; i < frames; ++i) {
             approachMix(left, target);
-            outputs[0][i] = runStage(band.coefficients, left, outputs[0][i]);
+            outputs[0][i] = runEqStage(band.coefficients, left, outputs[0][i]);
             approachMix(right, target);
-            outputs[1][i] = runStage(band.coefficients, right, outputs[1][i]);
+            outputs[1][i] = runEqStage(band.coefficients, right, outputs[1][i]);
         }
     }
 }

@@ -68,4 +68,27 @@ inline __m128i framePair(const std::int16_t* samples, std::uint32_t n) {
 // of voice l.
 inline void transpose(__m128& r0, __m128& r1, __m128& r2, __m128& r3) { _MM_TRANSPOSE4_PS(r0, r1, r2, r3); }
 
+// The operations the track equalisers' kernel (EqualiserTrackKernel.inc) is written in, on the
+// four lanes of SSE2; EqualiserLanesAvx2.cpp has their eight-lane twins.
+struct Sse2Lanes {
+    using Vec = __m128;
+    static constexpr int kWidth = kLanes;
+    static Vec set1(float value) { return _mm_set1_ps(value); }
+    static Vec zero() { return _mm_setzero_ps(); }
+    static Vec load(const float* from) { return _mm_loadu_ps(from); }
+    static void store(float* to, Vec v) { _mm_storeu_ps(to, v); }
+    static Vec add(Vec a, Vec b) { return _mm_add_ps(a, b); }
+    static Vec sub(Vec a, Vec b) { return _mm_sub_ps(a, b); }
+    static Vec mul(Vec a, Vec b) { return _mm_mul_ps(a, b); }
+    static Vec bitAnd(Vec a, Vec b) { return _mm_and_ps(a, b); }
+    static Vec bitAndNot(Vec mask, Vec v) { return _mm_andnot_ps(mask, v); }
+    static Vec equal(Vec a, Vec b) { return _mm_cmpeq_ps(a, b); }
+    static Vec lessOrEqual(Vec a, Vec b) { return _mm_cmple_ps(a, b); }
+    static Vec greater(Vec a, Vec b) { return _mm_cmpgt_ps(a, b); }
+    static Vec magnitude(Vec v) { return batch::magnitude(v); }
+    static Vec select(Vec mask, Vec whenSet, Vec otherwise) { return batch::select(mask, whenSet, otherwise); }
+    static bool sameBits(Vec a, Vec b) { return batch::sameBits(a, b); }
+    static Vec mask(const bool (&values)[kLanes]) { return maskOf(values); }
+};
+
 }  // namespace rimba::batch

@@ -67,6 +67,7 @@ void VornDrums::resetMasterEqualiser() {
 }
 
 void VornDrums::resetTrackEqualiser(int track) {
+    forgetRest(trackRest[static_cast<std::size_t>(track)]);
     for (int band = 0; band < kEqBands; ++band) {
         trackEq[static_cast<std::size_t>(track)][static_cast<std::size_t>(band)].resetState();
         queueEqUpdate(track, band);

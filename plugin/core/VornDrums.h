@@ -217,6 +217,10 @@ private:
     void restartVoiceNow(TrackVoice& voice);
     void applyVoiceCommand(TrackVoice& voice, const Sound& sound);
     float equaliseTrack(int track, float input);
+    // The rests of this sample (EqualiserRest.h), before any voice is summed.
+    void settleRests(bool exportFading);
+    float restSample(TrackVoice& voice);
+    float voiceSignal(TrackVoice& voice, bool routed, VstInt32 i);
     void runSendEffects(float** outputs, VstInt32 frames);
     void applyMasterGain(float** outputs, VstInt32 frames);
     void applyMasterEqualiser(float** outputs, VstInt32 frames);

@@ -737,6 +737,108 @@ TEST(BatchedRendering, TheEdgesOfTheSoundReadTheSame) {
     }
 }
 
+// A sparse song with every track's equaliser on: six tracks hit once a bar, the other six never,
+// so that most tracks rest most of the time. At `changeBlock` a track that never plays gets a
+// new equaliser gain. Returns how many track blocks ended at rest.
+int playSparseEqualisedSong(Rig& rig, const std::vector<int>& blockSizes, int blocks, int changeBlock) {
+    VornDrums& drums = *rig;
+    drums.patternSteps[0] = 16;
+    for (int t = 0; t < drums.trackCount; ++t) {
+        const auto i = static_cast<std::size_t>(t);
+        std::vector<std::int16_t> hit(2500);
+        for (std::size_t k = 0; k < hit.size(); ++k)
+            hit[k] = static_cast<std::int16_t>(20000.0 * std::exp(-static_cast<double>(k) / 400.0) *
+                                               std::cos(0.05 * (t + 1) * static_cast<double>(k)));
+        assignSound(drums, t, addSound(drums, std::move(hit)));
+        drums.tracks.eqOnSample[i] = 1.0f;
+        drums.tracks.eqGain[i] = {0.2f - 0.05f * static_cast<float>(t % 3), -0.1f, 0.15f};
+        drums.tracks.pan[i] = 0.1f + 0.07f * static_cast<float>(t);
+        drums.tracks.send1[i] = t % 2 == 0 ? 0.6f : 0.0f;
+        drums.tracks.mute[i] = t == 4 ? 1.0f : 0.0f;
+        drums.tracks.oneShot[i] = t % 3 == 0 ? 0.0f : 1.0f;
+        for (int band = 0; band < kEqBands; ++band)
+            drums.queueEqUpdate(t, band);
+        drums.updateTrackGains(t);
+        drums.patterns[i].stepVelocity[0].fill(0.0f);
+        if (t < 6)
+            drums.patterns[i].stepVelocity[0][static_cast<std::size_t>((5 * t) % 16)] = 90.0f + static_cast<float>(t);
+    }
+    // One block with the transport stopped takes the queued equaliser settings in (they are
+    // applied at the end of a block, whatever its length); the song starts after it.
+    rig.clock.time.flags &= ~kVstTransportPlaying;
+    rig.render(64);
+    rig.clock.time.flags |= kVstTransportPlaying;
+    for (auto& channel : rig.recorded)
+        channel.clear();
+    int resting = 0;
+    for (int block = 0; block < blocks; ++block) {
+        if (block == changeBlock) {
+            drums.tracks.eqGain[9] = {0.75f, 0.0f, 0.0f};
+            for (int band = 0; band < kEqBands; ++band)
+                drums.queueEqUpdate(9, band);
+        }
+        rig.render(blockSizes[static_cast<std::size_t>(block) % blockSizes.size()]);
+        for (int t = 0; t < drums.trackCount; ++t)
+            resting += drums.trackRest[static_cast<std::size_t>(t)].resting ? 1 : 0;
+    }
+    return resting;
+}
+
+// Whether a step of the song starts on the first sample of a block, where the countdown rule
+// plays it a sample later than inside a block (engine_block_test.cpp).
+bool stepStartsABlock(const std::vector<int>& blockSizes, long total) {
+    long at = 0;
+    for (std::size_t block = 0; at < total; ++block) {
+        at += blockSizes[block % blockSizes.size()];
+        const double step = std::ceil(static_cast<double>(at) / 5512.5);
+        if (static_cast<long>(step * 5512.5) == at)
+            return true;
+    }
+    return false;
+}
+
+TEST(RestingTracks, ComeOutTheSameThroughBothPathsAndInEveryBlockSize) {
+    constexpr int kSamples = 4 * 88200;  // four bars
+    Rig reference(true, {});
+    const int referenceRests = playSparseEqualisedSong(reference, {512}, kSamples / 512, -1);
+    EXPECT_GT(referenceRests, 0);
+    const std::vector<std::vector<int>> patterns{{256}, {4096}, {333, 1000, 7}, {9, 250}, {37}};
+    for (const std::vector<int>& blockSizes : patterns) {
+        ASSERT_FALSE(stepStartsABlock(blockSizes, kSamples)) << "first block " << blockSizes.front();
+        Rig batched(false, {});
+        long total = 0;
+        int blocks = 0;
+        for (; total < kSamples; ++blocks)
+            total += blockSizes[static_cast<std::size_t>(blocks) % blockSizes.size()];
+        const int rests = playSparseEqualisedSong(batched, blockSizes, blocks, -1);
+        EXPECT_GT(rests, 0) << "first block " << blockSizes.front();
+        // The host's outputs; the send inputs are recorded block by block (Rig::render).
+        for (std::size_t c = 0; c + 4 < batched.recorded.size(); ++c) {
+            std::vector<float> head(batched.recorded[c].begin(),
+                                    batched.recorded[c].begin() + static_cast<long>(kSamples / 2));
+            std::vector<float> referenceHead(reference.recorded[c].begin(),
+                                             reference.recorded[c].begin() + static_cast<long>(kSamples / 2));
+            EXPECT_TRUE(sameBits(head, referenceHead)) << "channel " << c << ", first block " << blockSizes.front();
+        }
+    }
+}
+
+TEST(RestingTracks, ChangeNoSampleOfTheRender) {
+    // Resting tracks play their equaliser's orbit and wake on the sample of a hit, or before a new
+    // equaliser setting (block 700, on a track that never plays), with the state it would have.
+    constexpr int kBlocks = 4 * 88200 / 256;
+    for (const bool reference : {false, true}) {
+        Rig resting(reference, {});
+        Rig awake(reference, {});
+        awake->restsOff = true;
+        EXPECT_GT(playSparseEqualisedSong(resting, {256}, kBlocks, 700), 0);
+        EXPECT_EQ(playSparseEqualisedSong(awake, {256}, kBlocks, 700), 0);
+        for (std::size_t c = 0; c < resting.recorded.size(); ++c)
+            EXPECT_TRUE(sameBits(resting.recorded[c], awake.recorded[c]))
+                << "channel " << c << ", sample by sample " << reference;
+    }
+}
+
 TEST(PendingList, CountsDownWithoutFiringAndFindsTheSoonestEvent) {
     PendingList list;
     list.append({.countdown = 40, .status = 0x90});

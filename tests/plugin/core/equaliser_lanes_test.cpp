@@ -1,5 +1,6 @@
 // The equaliser lanes of the batched render path against plain scalar biquads written out here:
-// the tracks' equalisers four side by side, and the master's two channels side by side, must
+// the tracks' equalisers side by side (four on SSE2, eight on AVX2, each set the processor has),
+// and the master's two channels side by side, must
 // give every sample and leave every stage's state as one Direct Form I biquad per stage gives
 // and leaves them, in single precision and in the order of the sample-by-sample path (Mixer.cpp),
 // to the bit.
@@ -20,7 +21,6 @@
 namespace rimba {
 namespace {
 
-using batch::kLanes;
 using batch::TrackBands;
 
 // One stage: an input of exactly 0 becomes 1e-5 (the path's denormal guard), an output within
@@ -112,70 +112,79 @@ const TrackCase kTrackCases[] = {
     {13, 255, Wet::Rising}, {16, 256, Wet::Mixed}, {16, 256, Wet::Settled}, {2, 200, Wet::Rising},
 };
 
-TEST(EqualiserLanes, FourTracksSideBySideFilterAsTheirOwnBiquads) {
+// Each instruction set the processor has: SSE2 always, AVX2 where there is one.
+std::vector<batch::EqualiserSet> availableSets() {
+    std::vector<batch::EqualiserSet> sets{batch::EqualiserSet::Sse2};
+    if (batch::equaliserSetAvailable(batch::EqualiserSet::Avx2))
+        sets.push_back(batch::EqualiserSet::Avx2);
+    return sets;
+}
+
+TEST(EqualiserLanes, TracksSideBySideFilterAsTheirOwnBiquadsOnEveryInstructionSet) {
     DenormalGuard flushDenormals;  // as renderBlock runs both paths
     constexpr int kFirstColumn = 3;  // the equalised tracks' run of columns starts anywhere
     std::mt19937 random(5);
+    auto input = std::make_unique<batch::BatchScratch>();
     auto scratch = std::make_unique<batch::BatchScratch>();
     for (const TrackCase& test : kTrackCases) {
         SCOPED_TRACE(std::to_string(test.tracks) + " tracks, " + std::to_string(test.frames) + " samples");
-        const int groups = (test.tracks + kLanes - 1) / kLanes;
-        std::vector<TrackBands> bands(static_cast<std::size_t>(groups * kLanes));
-        for (auto& track : bands)
+        std::vector<TrackBands> original(static_cast<std::size_t>(test.tracks));
+        for (auto& track : original)
             track = randomBands(random, test.wet);
-        std::vector<TrackBands> expectedBands = bands;
         for (int k = 0; k < batch::kBatchFrames; ++k) {
             for (int c = 0; c < batch::kRowWidth; ++c) {
-                scratch->rows[k][c] = uniform(random, -1.0f, 1.0f);
+                input->rows[k][c] = uniform(random, -1.0f, 1.0f);
                 // Exact zeros meet the guard; track 1 hears only a whisper that its stages flush.
                 if (c == kFirstColumn + 1)
-                    scratch->eqRows[k][c] = uniform(random, 1e-12f, 2e-12f);
+                    input->eqRows[k][c] = uniform(random, 1e-12f, 2e-12f);
                 else
-                    scratch->eqRows[k][c] = k % 7 == 3 ? 0.0f : uniform(random, -1.0f, 1.0f);
+                    input->eqRows[k][c] = k % 7 == 3 ? 0.0f : uniform(random, -1.0f, 1.0f);
             }
         }
-        for (EqBand& band : bands[1])
-            for (EqStage& stage : band.stages)
-                stage.x1 = stage.x2 = stage.y1 = stage.y2 = 0.0f;
-        expectedBands[1] = bands[1];
+        if (test.tracks > 1)
+            for (EqBand& band : original[1])
+                for (EqStage& stage : band.stages)
+                    stage.x1 = stage.x2 = stage.y1 = stage.y2 = 0.0f;
 
+        std::vector<TrackBands> expectedBands = original;
         std::vector<float> expected(static_cast<std::size_t>(test.frames * batch::kRowWidth));
         for (int k = 0; k < test.frames; ++k) {
             for (int c = 0; c < batch::kRowWidth; ++c) {
                 const int track = c - kFirstColumn;
-                float value = scratch->rows[k][c];
+                float value = input->rows[k][c];
                 if (track >= 0 && track < test.tracks)
-                    value += referenceTrack(expectedBands[static_cast<std::size_t>(track)], scratch->eqRows[k][c]);
+                    value += referenceTrack(expectedBands[static_cast<std::size_t>(track)], input->eqRows[k][c]);
                 expected[static_cast<std::size_t>(k * batch::kRowWidth + c)] = value;
             }
         }
 
-        for (int g = 0; g < groups; ++g) {
-            TrackBands* lanes[kLanes] = {};
-            for (int l = 0; l < kLanes; ++l)
-                if (g * kLanes + l < test.tracks)
-                    lanes[l] = &bands[static_cast<std::size_t>(g * kLanes + l)];
-            batch::loadEqLanes(scratch->eq[g], lanes, kFirstColumn + g * kLanes);
-        }
-        batch::equaliseLanes(scratch->eq, groups, scratch->rows, scratch->eqRows, test.frames);
-        for (int g = 0; g < groups; ++g)
-            batch::storeEqLanes(scratch->eq[g], test.frames);
+        for (const batch::EqualiserSet set : availableSets()) {
+            SCOPED_TRACE(set == batch::EqualiserSet::Avx2 ? "AVX2" : "SSE2");
+            std::vector<TrackBands> bands = original;
+            std::vector<TrackBands*> pointers;
+            for (auto& track : bands)
+                pointers.push_back(&track);
+            std::memcpy(scratch->rows, input->rows, sizeof scratch->rows);
+            std::memcpy(scratch->eqRows, input->eqRows, sizeof scratch->eqRows);
+            batch::equaliseTrackColumnsWith(set, pointers.data(), test.tracks, kFirstColumn, scratch->rows,
+                                            scratch->eqRows, test.frames);
 
-        // Columns outside the tracks, spare lanes among them, keep their signal.
-        int wrong = 0;
-        for (int k = 0; k < test.frames && wrong < 5; ++k) {
-            for (int c = 0; c < batch::kRowWidth; ++c) {
-                const float want = expected[static_cast<std::size_t>(k * batch::kRowWidth + c)];
-                if (bitsOf(scratch->rows[k][c]) != bitsOf(want)) {
-                    ADD_FAILURE() << "sample " << k << " column " << c << ": " << scratch->rows[k][c] << " instead of "
-                                  << want;
-                    ++wrong;
+            // Columns outside the tracks, spare lanes among them, keep their signal.
+            int wrong = 0;
+            for (int k = 0; k < test.frames && wrong < 5; ++k) {
+                for (int c = 0; c < batch::kRowWidth; ++c) {
+                    const float want = expected[static_cast<std::size_t>(k * batch::kRowWidth + c)];
+                    if (bitsOf(scratch->rows[k][c]) != bitsOf(want)) {
+                        ADD_FAILURE() << "sample " << k << " column " << c << ": " << scratch->rows[k][c]
+                                      << " instead of " << want;
+                        ++wrong;
+                    }
                 }
             }
+            for (int t = 0; t < test.tracks; ++t)
+                EXPECT_TRUE(sameBands(bands[static_cast<std::size_t>(t)], expectedBands[static_cast<std::size_t>(t)]))
+                    << "track " << t;
         }
-        for (int t = 0; t < test.tracks; ++t)
-            EXPECT_TRUE(sameBands(bands[static_cast<std::size_t>(t)], expectedBands[static_cast<std::size_t>(t)]))
-                << "track " << t;
     }
 }
 
