@@ -1,7 +1,8 @@
 // The track equalisers eight to a group, on AVX2. Only the functions between the pragmas below
-// use AVX2 instructions, so the rest of the binary runs on any x86-64 processor; the render path
-// comes here only when the processor says it has AVX2 (equaliserSetAvailable). No fused
-// multiply-add: a fused product and sum is rounded once, the sample-by-sample path rounds twice.
+// (in GCC's and in clang's spelling) use AVX2 instructions, so the rest of the binary runs on any
+// x86-64 processor; the render path comes here only when the processor says it has AVX2
+// (equaliserSetAvailable). No fused multiply-add: a fused product and sum is rounded once, the
+// sample-by-sample path rounds twice.
 
 #include <immintrin.h>
 
@@ -9,8 +10,12 @@
 
 #include "plugin/core/EqualiserLanes.h"
 
+#if defined(__clang__)
+#pragma clang attribute push(__attribute__((target("avx2"))), apply_to = function)
+#else
 #pragma GCC push_options
 #pragma GCC target("avx2")
+#endif
 
 namespace rimba::batch {
 
@@ -58,4 +63,8 @@ void equaliseTrackColumnsAvx2(TrackBands* const* bands, int count, int column, R
 
 }  // namespace rimba::batch
 
+#if defined(__clang__)
+#pragma clang attribute pop
+#else
 #pragma GCC pop_options
+#endif
