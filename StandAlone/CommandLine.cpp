@@ -96,13 +96,14 @@ constexpr const char* kWhereTheLibraryIs =
 #endif
 
 std::string usageText() {
-    return std::string("Usage: RimbaDrums [--audio NAME] [--rate HZ] [--buffer FRAMES] [--midi NAME]\n"
-                       "       RimbaDrums --list-devices\n"
-                       "\n"
-                       "Runs the RimbaDrums_64 instrument in a window of its own, playing through an audio\n"
-                       "output and taking notes from a MIDI input.\n"
-                       "\n"
-                       "  --list-devices    print the audio outputs and MIDI inputs the settings menus offer\n") +
+    return std::string(
+               "Usage: RimbaDrums [--audio NAME] [--rate HZ] [--buffer FRAMES] [--midi NAME]\n"
+               "       RimbaDrums --list-devices\n"
+               "\n"
+               "Runs the RimbaDrums_64 instrument in a window of its own, playing through an audio\n"
+               "output and taking notes from a MIDI input.\n"
+               "\n"
+               "  --list-devices    print the audio outputs and MIDI inputs the settings menus offer\n") +
            kDeviceHelp +
            "  --help            print this text\n"
            "\n"
@@ -119,10 +120,14 @@ bool storeDeviceChoices(const CommandLine& line) {
     if (line.audioDevice)
         values.push_back({.name = "AudioDevice", .isNumber = false, .text = *line.audioDevice, .number = 0});
     if (line.sampleRate)
-        values.push_back({.name = "SampleRate", .isNumber = true, .text = {},
+        values.push_back({.name = "SampleRate",
+                          .isNumber = true,
+                          .text = {},
                           .number = static_cast<std::uint32_t>(*line.sampleRate)});
     if (line.bufferSize)
-        values.push_back({.name = "BufferSize", .isNumber = true, .text = {},
+        values.push_back({.name = "BufferSize",
+                          .isNumber = true,
+                          .text = {},
                           .number = static_cast<std::uint32_t>(*line.bufferSize)});
     if (line.midiDevice)
         values.push_back({.name = "MidiDevice", .isNumber = false, .text = *line.midiDevice, .number = 0});

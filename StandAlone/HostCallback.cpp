@@ -63,15 +63,15 @@ void answerAutomate(VstInt32 index) {
         case kStandaloneSampleRate:
         case kStandaloneBufferSize:
         case kStandaloneAudioDevice:
-            if (AudioOutput* audio = record.audio.load(std::memory_order_acquire); audio != nullptr && plugin != nullptr)
+            if (AudioOutput* audio = record.audio.load(std::memory_order_acquire);
+                audio != nullptr && plugin != nullptr)
                 reopenAudioOutput(plugin, *audio);
             return;
         case kStandaloneMidiDevice:
             if (MidiInputPort* midi = record.midi.load(std::memory_order_acquire); midi != nullptr)
                 midi->reopen();
             return;
-        default:
-            return;
+        default: return;
     }
 }
 
@@ -84,16 +84,11 @@ HostRecord& hostRecord() {
 
 VstIntPtr HostCallback(AEffect*, VstInt32 opcode, VstInt32 index, VstIntPtr, void*, float) {
     switch (opcode) {
-        case audioMasterAutomate:
-            answerAutomate(index);
-            return 0;
+        case audioMasterAutomate: answerAutomate(index); return 0;
         case audioMasterVersion:
-        case audioMasterCurrentId:
-            return kStandaloneHostSignature;
-        case audioMasterGetTime:
-            return answerTime();
-        default:
-            return 0;
+        case audioMasterCurrentId: return kStandaloneHostSignature;
+        case audioMasterGetTime: return answerTime();
+        default: return 0;
     }
 }
 

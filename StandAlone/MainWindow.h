@@ -30,8 +30,7 @@ public:
 
 // A hidden window with the given title and class name; nullptr and `why` when none can be made
 // (no display).
-std::unique_ptr<MainWindow> createMainWindow(const std::string& title, const std::string& className,
-                                             std::string& why);
+std::unique_ptr<MainWindow> createMainWindow(const std::string& title, const std::string& className, std::string& why);
 
 // The client area that holds an editor of `width` x `height`: never smaller than 100 x 100.
 struct ClientSize {

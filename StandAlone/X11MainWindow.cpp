@@ -57,8 +57,7 @@ int reportLostServer(Display*) {
 
 class X11MainWindow final : public MainWindow {
 public:
-    X11MainWindow(Display* connection, const std::string& title, const std::string& className)
-        : display(connection) {
+    X11MainWindow(Display* connection, const std::string& title, const std::string& className) : display(connection) {
         const int screen = DefaultScreen(display);
         window = XCreateSimpleWindow(display, RootWindow(display, screen), 0, 0, kDefaultWidth, kDefaultHeight, 0,
                                      BlackPixel(display, screen), WhitePixel(display, screen));
@@ -173,8 +172,7 @@ private:
 
 }  // namespace
 
-std::unique_ptr<MainWindow> createMainWindow(const std::string& title, const std::string& className,
-                                             std::string& why) {
+std::unique_ptr<MainWindow> createMainWindow(const std::string& title, const std::string& className, std::string& why) {
     Display* display = XOpenDisplay(nullptr);
     if (display == nullptr) {
         why = "cannot open the X display (is DISPLAY set?)";

@@ -61,16 +61,16 @@ inline std::vector<Hit> songHits(Song song) {
         hits.push_back({1, step});  // snare
     for (int step = 0; step < 14; step += 2)
         hits.push_back({2, step});  // closed hat
-    hits.push_back({3, 14});         // open hat
-    hits.push_back({4, 12});         // clap
+    hits.push_back({3, 14});  // open hat
+    hits.push_back({4, 12});  // clap
     return hits;
 }
 
 // The sounds as WAV files in `folder`; false when sox fails.
 inline bool makeDrumSounds(const std::string& folder) {
     for (const DrumSound& sound : kDrumSounds) {
-        const std::string command = "sox -R -n -r 44100 -b 16 -c 1 '" + folder + "/" + sound.name + ".wav' " +
-                                    sound.synth + " 2>/dev/null";
+        const std::string command =
+            "sox -R -n -r 44100 -b 16 -c 1 '" + folder + "/" + sound.name + ".wav' " + sound.synth + " 2>/dev/null";
         if (std::system(command.c_str()) != 0)
             return false;
     }

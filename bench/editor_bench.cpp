@@ -43,7 +43,8 @@ std::vector<unsigned char> pngOf(cairo_surface_t* surface) {
 // trivially small, and a meter film strip of kMeterFrames frames.
 std::shared_ptr<CBitmap> background() {
 #ifdef RIMBA_HAVE_ARTWORK
-    if (auto real = CBitmap::load("BackgroundLarge.png")) return real;
+    if (auto real = CBitmap::load("BackgroundLarge.png"))
+        return real;
 #endif
     cairo_surface_t* surface = cairo_image_surface_create(CAIRO_FORMAT_ARGB32, kWidth, kHeight);
     cairo_t* context = cairo_create(surface);
@@ -101,7 +102,8 @@ struct EditorFrame {
     // Every meter to a new level, as with every track playing.
     void moveMeters(int tick) {
         for (std::size_t i = 0; i < meters.size(); ++i)
-            meters[i]->setValue(static_cast<float>((tick * 7 + static_cast<int>(i) * 5) % kMeterFrames) / (kMeterFrames - 1));
+            meters[i]->setValue(static_cast<float>((tick * 7 + static_cast<int>(i) * 5) % kMeterFrames) /
+                                (kMeterFrames - 1));
     }
     CFrame frame;
     std::vector<Meter*> meters;

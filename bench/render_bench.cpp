@@ -132,7 +132,8 @@ void renderBusyPattern(benchmark::State& state, bool equalisers, bool tuned = fa
         frames += blockFrames;
         benchmark::DoNotOptimize(buffers[0][0]);
     }
-    state.counters["realtime_x"] = benchmark::Counter(static_cast<double>(frames) / 44100.0, benchmark::Counter::kIsRate);
+    state.counters["realtime_x"] =
+        benchmark::Counter(static_cast<double>(frames) / 44100.0, benchmark::Counter::kIsRate);
 }
 
 void RenderBusyPatternWithEqualisers(benchmark::State& state) { renderBusyPattern(state, true); }
@@ -167,8 +168,7 @@ std::string songFolder() {
         if (mkdtemp(made.data()) == nullptr || !rimba::bench::makeDrumSounds(made))
             return std::string();
         for (Song song : {Song::Busy, Song::Groove})
-            std::ofstream(made + "/" + rimba::bench::songName(song) + ".h2song")
-                << rimba::bench::h2songXml(song, made);
+            std::ofstream(made + "/" + rimba::bench::songName(song) + ".h2song") << rimba::bench::h2songXml(song, made);
         return made;
     }();
     return folder;
@@ -294,7 +294,8 @@ double h2cliSpeed(Song song, const std::string& folder) {
         argv.push_back(word.data());
     argv.push_back(nullptr);
     // Its own home, so that it neither reads nor changes the user's Hydrogen settings.
-    std::vector<std::string> environment = {home, "PATH=" + std::string(std::getenv("PATH") ? std::getenv("PATH") : "")};
+    std::vector<std::string> environment = {home,
+                                            "PATH=" + std::string(std::getenv("PATH") ? std::getenv("PATH") : "")};
     std::vector<char*> envp;
     for (std::string& entry : environment)
         envp.push_back(entry.data());

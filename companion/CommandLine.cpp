@@ -120,8 +120,7 @@ CLI::Validator positiveUpTo(double largest) {
 
 CLI::Validator nonEmpty() {
     return CLI::Validator(
-        [](std::string& text) -> std::string { return text.empty() ? "an empty name is not allowed" : ""; },
-        "");
+        [](std::string& text) -> std::string { return text.empty() ? "an empty name is not allowed" : ""; }, "");
 }
 
 int fail(const std::string& what, const std::string& why) {

@@ -45,7 +45,8 @@ void printLayout(const toolkit::CFrame& frame) {
 
 int runEditor(const EditorRequest& request) {
     const std::string library = request.library.empty() ? builtFactoryLibrary() : request.library;
-    if (library.empty()) return fail("the factory library", "not found beside the plug-in; name it with --library");
+    if (library.empty())
+        return fail("the factory library", "not found beside the plug-in; name it with --library");
     const std::string program = platform::joinPath(library, platform::withNativeSeparators("Programs/RimbaRand.fxp"));
     const int tracks = request.tracks;
     VornDrums drums(versionOnlyHost, [library, program, tracks](InstrumentSettings& settings, bool) {
@@ -54,7 +55,8 @@ int runEditor(const EditorRequest& request) {
         // The files a first run starts with.
         settings.programFile = program;
         settings.drumKitFile = platform::joinPath(library, platform::withNativeSeparators("Drum Kits/RimbaRand.drs"));
-        settings.patternSetFile = platform::joinPath(library, platform::withNativeSeparators("Patterns/Rimbastyle.ptn"));
+        settings.patternSetFile =
+            platform::joinPath(library, platform::withNativeSeparators("Patterns/Rimbastyle.ptn"));
         return false;
     });
     if (const Result<> loaded = drums.loadProgramFile(program); !loaded)
@@ -63,7 +65,8 @@ int runEditor(const EditorRequest& request) {
     toolkit::CFrame frame(Editor::sizeFor(drums.getTrackCount()),
                           toolkit::CBitmap::load(Editor::backgroundFor(drums.getTrackCount())));
     EditorControls controls(frame, drums, nullptr);
-    if (request.layout) printLayout(frame);
+    if (request.layout)
+        printLayout(frame);
     if (!request.screenshot.empty()) {
         frame.drawAll();
         if (!frame.getPicture().writePng(request.screenshot))
@@ -93,8 +96,9 @@ void addEditorCommand(CLI::App& tool, Job& job) {
     command->add_option("--tracks", request->tracks, "The instrument's track count: 8 or 12")
         ->transform(trackCount())
         ->capture_default_str();
-    command->add_option("--library", request->library,
-                        "The factory library to take the program from, when not the one beside the built plug-in")
+    command
+        ->add_option("--library", request->library,
+                     "The factory library to take the program from, when not the one beside the built plug-in")
         ->check(nonEmpty())
         ->type_name("FOLDER");
     // One of the two is the job; both together are fine.

@@ -57,7 +57,8 @@ struct ScreenArea {
 // The part of `window` on the screen, in screen coordinates.
 ScreenArea visibleAreaOf(Display* display, Window window) {
     XWindowAttributes attributes{};
-    if (!XGetWindowAttributes(display, window, &attributes)) return {};
+    if (!XGetWindowAttributes(display, window, &attributes))
+        return {};
     int left = 0;
     int top = 0;
     Window child = 0;
@@ -72,15 +73,18 @@ ScreenArea visibleAreaOf(Display* display, Window window) {
 
 // What the screen shows there, the plug-in's own windows inside ours included.
 bool writeScreenArea(Display* display, const ScreenArea& area, const std::string& path) {
-    if (area.width == 0 || area.height == 0) return false;
-    XImage* image = XGetImage(display, DefaultRootWindow(display), area.left, area.top,
-                              static_cast<unsigned>(area.width), static_cast<unsigned>(area.height), AllPlanes,
-                              ZPixmap);
-    if (image == nullptr) return false;
+    if (area.width == 0 || area.height == 0)
+        return false;
+    XImage* image =
+        XGetImage(display, DefaultRootWindow(display), area.left, area.top, static_cast<unsigned>(area.width),
+                  static_cast<unsigned>(area.height), AllPlanes, ZPixmap);
+    if (image == nullptr)
+        return false;
     toolkit::COffscreen picture(area.width, area.height);
     for (int y = 0; y < area.height; ++y) {
         std::uint32_t* row = picture.pixels() + static_cast<std::ptrdiff_t>(y) * area.width;
-        for (int x = 0; x < area.width; ++x) row[x] = static_cast<std::uint32_t>(XGetPixel(image, x, y) & 0xffffff);
+        for (int x = 0; x < area.width; ++x)
+            row[x] = static_cast<std::uint32_t>(XGetPixel(image, x, y) & 0xffffff);
     }
     XDestroyImage(image);
     return picture.writePng(path);
@@ -90,7 +94,8 @@ bool writeScreenArea(Display* display, const ScreenArea& area, const std::string
 
 int writeEffectEditorPicture(const std::string& library, const std::string& path, int idleMilliseconds) {
     DisplayConnection display(XOpenDisplay(nullptr));
-    if (!display) return fail("the X display", "cannot be opened (is DISPLAY set?)");
+    if (!display)
+        return fail("the X display", "cannot be opened (is DISPLAY set?)");
 
     VornDrums drums(versionOnlyHost, [](InstrumentSettings&, bool) { return false; });
     if (const Result<> loaded = drums.selectEffect(0, library); !loaded) {
@@ -98,11 +103,13 @@ int writeEffectEditorPicture(const std::string& library, const std::string& path
         return 1;
     }
     CPlugin& plugin = *drums.slotPlugin(0);
-    if ((plugin.aeffect()->flags & effFlagsHasEditor) == 0) return fail(library, "the plug-in has no editor");
+    if ((plugin.aeffect()->flags & effFlagsHasEditor) == 0)
+        return fail(library, "the plug-in has no editor");
 
     const Window owner = openOwnerWindow(display.get());
     PluginEditorWindows windows;
-    if (!windows.toggle(plugin, owner)) return fail(library, "its editor window could not be opened");
+    if (!windows.toggle(plugin, owner))
+        return fail(library, "its editor window could not be opened");
     for (int waited = 0; waited < idleMilliseconds; waited += static_cast<int>(kIdlePeriod.count())) {
         windows.idle();
         std::this_thread::sleep_for(kIdlePeriod);
@@ -121,7 +128,8 @@ int writeEffectEditorPicture(const std::string& library, const std::string& path
     const bool written = writeScreenArea(display.get(), area, path);
     windows.closeAll();
     XDestroyWindow(display.get(), owner);
-    if (!written) return fail(path, "cannot be written");
+    if (!written)
+        return fail(path, "cannot be written");
     return 0;
 }
 

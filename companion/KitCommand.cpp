@@ -16,20 +16,34 @@ struct NamedSetting {
 
 // Every setting a kit keeps, by the names the editor shows, in stored order.
 constexpr NamedSetting kKitSettings[] = {
-    {"level", stored::kLevel},           {"pan", stored::kPan},
-    {"send1", stored::kSend1},           {"send2", stored::kSend2},
-    {"tune", stored::kTune},             {"levelVelocity", stored::kLevelVelocity},
-    {"tuneVelocity", stored::kTuneVelocity}, {"oneShot", stored::kOneShot},
-    {"reverse", stored::kReverse},       {"loop", stored::kLoop},
-    {"start", stored::kStart},           {"end", stored::kEnd},
-    {"mute", stored::kMute},             {"choke", stored::kChoke},
-    {"tuneScale", stored::kTuneScale},   {"synthRoute", stored::kSynthRoute},
-    {"eqOnSample", stored::kEqOnSample}, {"eqLowFreq", stored::kEqBands},
-    {"eqLowQ", stored::kEqBands + 1},    {"eqLowGain", stored::kEqBands + 2},
-    {"eqMidFreq", stored::kEqBands + 3}, {"eqMidQ", stored::kEqBands + 4},
-    {"eqMidGain", stored::kEqBands + 5}, {"eqHighFreq", stored::kEqBands + 6},
-    {"eqHighQ", stored::kEqBands + 7},   {"eqHighGain", stored::kEqBands + 8},
-    {"synthMix", stored::kSynthMix},     {"eqOnSynth", stored::kEqOnSynth},
+    {"level", stored::kLevel},
+    {"pan", stored::kPan},
+    {"send1", stored::kSend1},
+    {"send2", stored::kSend2},
+    {"tune", stored::kTune},
+    {"levelVelocity", stored::kLevelVelocity},
+    {"tuneVelocity", stored::kTuneVelocity},
+    {"oneShot", stored::kOneShot},
+    {"reverse", stored::kReverse},
+    {"loop", stored::kLoop},
+    {"start", stored::kStart},
+    {"end", stored::kEnd},
+    {"mute", stored::kMute},
+    {"choke", stored::kChoke},
+    {"tuneScale", stored::kTuneScale},
+    {"synthRoute", stored::kSynthRoute},
+    {"eqOnSample", stored::kEqOnSample},
+    {"eqLowFreq", stored::kEqBands},
+    {"eqLowQ", stored::kEqBands + 1},
+    {"eqLowGain", stored::kEqBands + 2},
+    {"eqMidFreq", stored::kEqBands + 3},
+    {"eqMidQ", stored::kEqBands + 4},
+    {"eqMidGain", stored::kEqBands + 5},
+    {"eqHighFreq", stored::kEqBands + 6},
+    {"eqHighQ", stored::kEqBands + 7},
+    {"eqHighGain", stored::kEqBands + 8},
+    {"synthMix", stored::kSynthMix},
+    {"eqOnSynth", stored::kEqOnSynth},
     {"phaseInvert", stored::kPhaseInvert},
 };
 
@@ -38,7 +52,8 @@ void describeRecord(std::size_t index, const KitRecord& record) {
     std::printf("         ");
     int column = 0;
     for (const NamedSetting& setting : kKitSettings) {
-        std::printf(" %s %.4g", setting.name, static_cast<double>(record.settings[static_cast<std::size_t>(setting.position)]));
+        std::printf(" %s %.4g", setting.name,
+                    static_cast<double>(record.settings[static_cast<std::size_t>(setting.position)]));
         if (++column % 6 == 0)
             std::printf("\n         ");
     }
@@ -67,8 +82,8 @@ int describeKit(const std::string& path) {
 
 void addKitCommand(CLI::App& tool, Job& job) {
     auto path = std::make_shared<std::string>();
-    CLI::App* command = tool.add_subcommand(
-        "kit", "Describe a kit file: its form, record count and every track's sound and settings");
+    CLI::App* command =
+        tool.add_subcommand("kit", "Describe a kit file: its form, record count and every track's sound and settings");
     command->add_option("FILE.drs", *path, "The kit file")->required()->check(nonEmpty());
     command->callback([path, &job] { job = [path] { return describeKit(*path); }; });
 }

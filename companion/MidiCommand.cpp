@@ -19,7 +19,7 @@ struct MidiRequest {
     std::string patterns;
     std::string out;
     std::optional<int> pattern;  // export this pattern alone
-    bool chain = false;          // export every chained pattern, whatever the set's play mode
+    bool chain = false;  // export every chained pattern, whatever the set's play mode
     int tracks = kDefaultTrackCount;
 };
 
@@ -135,8 +135,9 @@ void addMidiCommand(CLI::App& tool, Job& job) {
     auto request = std::make_shared<MidiRequest>();
     CLI::App* midi =
         tool.add_subcommand("midi", "Load a pattern set as the instrument does and export it as a MIDI file");
-    midi->footer("Without --pattern or --chain the set decides as the instrument does: its chain when its play\n"
-                 "mode chains, else pattern 0.");
+    midi->footer(
+        "Without --pattern or --chain the set decides as the instrument does: its chain when its play\n"
+        "mode chains, else pattern 0.");
     midi->add_option("--patterns", request->patterns, "The pattern set")
         ->required()
         ->check(nonEmpty())

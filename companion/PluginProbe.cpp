@@ -91,11 +91,16 @@ PluginFacts LoadedPlugin::facts() const {
 
 std::string flagNames(VstInt32 flags) {
     static constexpr std::pair<VstInt32, const char*> kNames[] = {
-        {effFlagsHasEditor, "HasEditor"},         {effFlagsHasClip, "HasClip"},
-        {effFlagsHasVu, "HasVu"},                 {effFlagsCanMono, "CanMono"},
-        {effFlagsCanReplacing, "CanReplacing"},   {effFlagsProgramChunks, "ProgramChunks"},
-        {effFlagsIsSynth, "IsSynth"},             {effFlagsNoSoundInStop, "NoSoundInStop"},
-        {effFlagsExtIsAsync, "ExtIsAsync"},       {effFlagsExtHasBuffer, "ExtHasBuffer"},
+        {effFlagsHasEditor, "HasEditor"},
+        {effFlagsHasClip, "HasClip"},
+        {effFlagsHasVu, "HasVu"},
+        {effFlagsCanMono, "CanMono"},
+        {effFlagsCanReplacing, "CanReplacing"},
+        {effFlagsProgramChunks, "ProgramChunks"},
+        {effFlagsIsSynth, "IsSynth"},
+        {effFlagsNoSoundInStop, "NoSoundInStop"},
+        {effFlagsExtIsAsync, "ExtIsAsync"},
+        {effFlagsExtHasBuffer, "ExtHasBuffer"},
         {effFlagsCanDoubleReplacing, "CanDoubleReplacing"},
     };
     std::string names;
@@ -110,9 +115,9 @@ std::string flagNames(VstInt32 flags) {
 }
 
 std::string categoryName(VstIntPtr category) {
-    static constexpr const char* kNames[] = {"Unknown",   "Effect",      "Synth",          "Analysis",
-                                             "Mastering", "Spacializer", "RoomFx",         "SurroundFx",
-                                             "Restoration", "OfflineProcess", "Shell",     "Generator"};
+    static constexpr const char* kNames[] = {"Unknown",     "Effect",         "Synth",  "Analysis",
+                                             "Mastering",   "Spacializer",    "RoomFx", "SurroundFx",
+                                             "Restoration", "OfflineProcess", "Shell",  "Generator"};
     if (category >= 0 && category < static_cast<VstIntPtr>(std::size(kNames)))
         return kNames[category];
     return "?";

@@ -23,9 +23,9 @@ constexpr VstInt32 kWarmUpFrames = 64;
 struct RenderRequest {
     std::string program;
     std::string out;
-    std::string library;         // the library folder the program's sounds are found in
+    std::string library;  // the library folder the program's sounds are found in
     std::optional<int> pattern;  // render this pattern alone
-    bool chain = false;          // render every chained pattern
+    bool chain = false;  // render every chained pattern
     double tempo = 120.0;
     double rate = 44100.0;
     std::string take;  // the instrument's chunk after the load, saved as a program file
@@ -89,8 +89,8 @@ void describe(const std::string& path, const ProgramChunk& program) {
                 program.tempo);
     static const char* const kSlotNames[] = {"send 1", "send 2", "insert 1", "insert 2"};
     for (std::size_t slot = 0; slot < program.effects.size(); ++slot) {
-        const std::string label = std::string("effect ") + kSlotNames[slot] +
-                                  (program.effectEnabled[slot] ? " (on)" : " (off)");
+        const std::string label =
+            std::string("effect ") + kSlotNames[slot] + (program.effectEnabled[slot] ? " (on)" : " (off)");
         printEffect(label.c_str(), program.effects[slot], true);
     }
     printEffect("drum synth", program.drumSynth, false);
@@ -151,18 +151,21 @@ int describeProgram(const std::string& path) {
 void addRenderCommand(CLI::App& tool, Job& job) {
     auto request = std::make_shared<RenderRequest>();
     CLI::App* command = tool.add_subcommand(
-        "render", "Load a program file as the instrument does and export its pattern or chain as the editor's "
-                  "audio export does");
-    command->footer("Without --pattern or --chain the program's own play mode and current pattern decide, as in\n"
-                    "the instrument's audio export. The effects a program names load with it; the effect options\n"
-                    "apply after it: --effect, then --enable, --send-level and --param.");
+        "render",
+        "Load a program file as the instrument does and export its pattern or chain as the editor's "
+        "audio export does");
+    command->footer(
+        "Without --pattern or --chain the program's own play mode and current pattern decide, as in\n"
+        "the instrument's audio export. The effects a program names load with it; the effect options\n"
+        "apply after it: --effect, then --enable, --send-level and --param.");
     command->add_option("--program", request->program, "The program file")
         ->required()
         ->check(nonEmpty())
         ->type_name("FILE.fxp");
-    CLI::Option* pattern = command->add_option_function<int>(
-                                      "--pattern", [request](const int& number) { request->pattern = number; },
-                                      "Render this pattern (0..15) alone")
+    CLI::Option* pattern = command
+                               ->add_option_function<int>(
+                                   "--pattern", [request](const int& number) { request->pattern = number; },
+                                   "Render this pattern (0..15) alone")
                                ->transform(patternNumber())
                                ->type_name("N");
     command->add_flag("--chain", request->chain, "Render every chained pattern")->excludes(pattern);
@@ -174,14 +177,16 @@ void addRenderCommand(CLI::App& tool, Job& job) {
         ->transform(positiveUpTo(384000.0))
         ->type_name("HZ")
         ->capture_default_str();
-    command->add_option("--library", request->library,
-                        "The library folder the program's sounds are stored relative to, when it is not the "
-                        "user's own")
+    command
+        ->add_option("--library", request->library,
+                     "The library folder the program's sounds are stored relative to, when it is not the "
+                     "user's own")
         ->check(nonEmpty())
         ->type_name("FOLDER");
-    command->add_option("--take", request->take,
-                        "Also save the state the instrument took from the program and the effect options, as a "
-                        "host saves it")
+    command
+        ->add_option("--take", request->take,
+                     "Also save the state the instrument took from the program and the effect options, as a "
+                     "host saves it")
         ->type_name("TAKEN.fxp");
     addRenderEffectOptions(*command, request->effects);
     command->add_option("--out", request->out, "The WAV file to write")

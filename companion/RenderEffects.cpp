@@ -100,8 +100,7 @@ void addRenderEffectOptions(CLI::App& command, RenderEffects& effects) {
         ->multi_option_policy(CLI::MultiOptionPolicy::TakeAll)
         ->type_name("SLOT=PLUGIN");
     command
-        .add_option("--enable", effects.switches,
-                    "Switch an effect slot on or off, after every --effect. Repeatable")
+        .add_option("--enable", effects.switches, "Switch an effect slot on or off, after every --effect. Repeatable")
         ->check(formOf("SLOT=on|off", readSlotSwitch))
         ->multi_option_policy(CLI::MultiOptionPolicy::TakeAll)
         ->type_name("SLOT=on|off");
@@ -128,7 +127,8 @@ int applyRenderEffects(VornDrums& drums, const RenderEffects& effects) {
     for (const std::string& text : effects.libraries) {
         const LibraryChoice choice = *readLibraryChoice(text);
         if (const Result<> loaded = drums.selectEffect(choice.slot, choice.path); !loaded)
-            return fail("the effect for " + slotName(choice.slot) + " is refused", choice.path + ": " + loaded.reason());
+            return fail("the effect for " + slotName(choice.slot) + " is refused",
+                        choice.path + ": " + loaded.reason());
     }
     for (const std::string& text : effects.switches) {
         const SlotSwitch change = *readSlotSwitch(text);

@@ -18,8 +18,8 @@ namespace rimba::tool {
 
 struct RenderEffects {
     std::vector<std::string> libraries;  // SLOT=PLUGIN
-    std::vector<std::string> switches;   // SLOT=on|off
-    std::optional<float> sendLevel;      // send 1 and send 2 of every track in use
+    std::vector<std::string> switches;  // SLOT=on|off
+    std::optional<float> sendLevel;  // send 1 and send 2 of every track in use
     std::vector<std::string> parameters;  // SLOT:INDEX=VALUE
 };
 

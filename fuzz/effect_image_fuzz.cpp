@@ -46,8 +46,7 @@ VstIntPtr dispatch(AEffect* effect, VstInt32 opcode, VstInt32 index, VstIntPtr v
             check(value >= 0 && value < kPrograms);
             plugin.current = value;
             return 0;
-        case effGetProgram:
-            return plugin.current;
+        case effGetProgram: return plugin.current;
         case effSetProgramName: {
             // The name handed over is a zero-terminated text within the buffer we were promised.
             const char* name = static_cast<const char*>(ptr);
@@ -56,9 +55,7 @@ VstIntPtr dispatch(AEffect* effect, VstInt32 opcode, VstInt32 index, VstIntPtr v
             std::memcpy(plugin.names[program].data(), name, length + 1);
             return 0;
         }
-        case effGetProgramName:
-            std::memcpy(ptr, plugin.names[program].data(), 256);
-            return 0;
+        case effGetProgramName: std::memcpy(ptr, plugin.names[program].data(), 256); return 0;
         case effGetChunk:
             *static_cast<void**>(ptr) = plugin.chunk.data();
             return static_cast<VstIntPtr>(plugin.chunk.size());
@@ -74,11 +71,8 @@ VstIntPtr dispatch(AEffect* effect, VstInt32 opcode, VstInt32 index, VstIntPtr v
             return 1;
         }
         case effBeginSetProgram:
-        case effEndSetProgram:
-            check((effect->flags & effFlagsProgramChunks) != 0);
-            return 0;
-        default:
-            return 0;
+        case effEndSetProgram: check((effect->flags & effFlagsProgramChunks) != 0); return 0;
+        default: return 0;
     }
 }
 

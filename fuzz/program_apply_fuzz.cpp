@@ -71,11 +71,8 @@ std::vector<std::uint8_t> formBlock(int form, rimba::VornDrums& drums) {
     };
     std::vector<std::uint8_t> b;
     switch (form) {
-        case 0:
-            return std::vector<std::uint8_t>(10828, 0);
-        case 1:
-            b.assign(4 + 8 * 3444 + 1440, 0);
-            break;
+        case 0: return std::vector<std::uint8_t>(10828, 0);
+        case 1: b.assign(4 + 8 * 3444 + 1440, 0); break;
         case 2:
             b.assign(36 + 8 * 3472 + 1440, 0);
             std::memcpy(b.data() + 4, "1.22", 4);
@@ -92,8 +89,7 @@ std::vector<std::uint8_t> formBlock(int form, rimba::VornDrums& drums) {
             b.assign(44 + 8 * 3580 + 1448, 0);
             numbered(b, 1400);
             break;
-        default:
-            return blockOf(drums);
+        default: return blockOf(drums);
     }
     le32(b, 0, static_cast<std::uint32_t>(b.size()));
     return b;

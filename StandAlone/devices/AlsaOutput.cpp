@@ -53,8 +53,7 @@ void raiseFeederPriority() {
 class AlsaOutput final : public AudioOutput::Device {
 public:
     AlsaOutput(AudioOutput& output, snd_pcm_t* pcm, int blockSize)
-        : output(output), pcm(pcm), blockSize(blockSize),
-          interleaved(static_cast<std::size_t>(blockSize) * 2, 0) {}
+        : output(output), pcm(pcm), blockSize(blockSize), interleaved(static_cast<std::size_t>(blockSize) * 2, 0) {}
 
     ~AlsaOutput() override {
         running.store(false, std::memory_order_release);
@@ -146,8 +145,8 @@ std::string alsaDeviceFor(const std::string& deviceName) {
     return "default";
 }
 
-std::unique_ptr<AudioOutput::Device> openAlsaOutput(AudioOutput& output, const std::string& deviceName,
-                                                     int blockSize, int sampleRate) {
+std::unique_ptr<AudioOutput::Device> openAlsaOutput(AudioOutput& output, const std::string& deviceName, int blockSize,
+                                                    int sampleRate) {
     snd_pcm_t* pcm = nullptr;
     if (snd_pcm_open(&pcm, alsaDeviceFor(deviceName).c_str(), SND_PCM_STREAM_PLAYBACK, SND_PCM_NONBLOCK) < 0)
         return nullptr;

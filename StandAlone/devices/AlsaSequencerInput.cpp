@@ -86,9 +86,9 @@ public:
             return false;
         }
         snd_seq_set_client_name(sequencer, "RimbaDrums");
-        const int own = snd_seq_create_simple_port(sequencer, "MIDI in",
-                                                   SND_SEQ_PORT_CAP_WRITE | SND_SEQ_PORT_CAP_SUBS_WRITE,
-                                                   SND_SEQ_PORT_TYPE_MIDI_GENERIC | SND_SEQ_PORT_TYPE_APPLICATION);
+        const int own =
+            snd_seq_create_simple_port(sequencer, "MIDI in", SND_SEQ_PORT_CAP_WRITE | SND_SEQ_PORT_CAP_SUBS_WRITE,
+                                       SND_SEQ_PORT_TYPE_MIDI_GENERIC | SND_SEQ_PORT_TYPE_APPLICATION);
         snd_seq_addr_t address{};
         if (own < 0 || !findPort(sequencer, source, address) ||
             snd_seq_connect_from(sequencer, own, address.client, address.port) < 0 ||

@@ -25,8 +25,8 @@ void quietenJack();
 std::unique_ptr<AudioOutput::Device> openJackOutput(AudioOutput& output);
 
 // The ALSA PCM whose name (or listed name) equals deviceName, else "default"; null on failure.
-std::unique_ptr<AudioOutput::Device> openAlsaOutput(AudioOutput& output, const std::string& deviceName,
-                                                     int blockSize, int sampleRate);
+std::unique_ptr<AudioOutput::Device> openAlsaOutput(AudioOutput& output, const std::string& deviceName, int blockSize,
+                                                    int sampleRate);
 
 // The ALSA name that a device name opens: the first playback device called so, else "default".
 std::string alsaDeviceFor(const std::string& deviceName);

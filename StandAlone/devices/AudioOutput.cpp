@@ -12,9 +12,7 @@ namespace rimba::standalone {
 
 namespace {
 
-int saneBlockSize(int frames) {
-    return std::clamp(frames, AudioOutput::kSmallestBlock, AudioOutput::kLargestBlock);
-}
+int saneBlockSize(int frames) { return std::clamp(frames, AudioOutput::kSmallestBlock, AudioOutput::kLargestBlock); }
 
 int saneSampleRate(int rate) {
     const bool usable = rate >= AudioOutput::kLowestSampleRate && rate <= AudioOutput::kHighestSampleRate;

@@ -18,8 +18,8 @@ bool namesDevice(const std::string& full, const std::string& wanted) {
 }
 
 const std::string* findNamed(const std::vector<std::string>& names, const std::string& wanted) {
-    const auto found = std::find_if(names.begin(), names.end(),
-                                    [&](const std::string& full) { return namesDevice(full, wanted); });
+    const auto found =
+        std::find_if(names.begin(), names.end(), [&](const std::string& full) { return namesDevice(full, wanted); });
     return found == names.end() ? nullptr : &*found;
 }
 
@@ -27,8 +27,8 @@ const std::string* findNamed(const std::vector<std::string>& names, const std::s
 
 void prepareDeviceSystem() { quietenJack(); }
 
-std::unique_ptr<AudioOutput::Device> openOutputDevice(AudioOutput& output, const std::string& deviceName,
-                                                      int blockSize, int sampleRate) {
+std::unique_ptr<AudioOutput::Device> openOutputDevice(AudioOutput& output, const std::string& deviceName, int blockSize,
+                                                      int sampleRate) {
     std::unique_ptr<AudioOutput::Device> device;
     if (deviceName == platform::kJackDeviceName)
         device = openJackOutput(output);

@@ -17,12 +17,11 @@ void prepareDeviceSystem();
 
 // The device that plays the name, with its fallbacks (a name that matches nothing opens the
 // system's default output); null when nothing opens. Main thread.
-std::unique_ptr<AudioOutput::Device> openOutputDevice(AudioOutput& output, const std::string& deviceName,
-                                                      int blockSize, int sampleRate);
+std::unique_ptr<AudioOutput::Device> openOutputDevice(AudioOutput& output, const std::string& deviceName, int blockSize,
+                                                      int sampleRate);
 
 // The input named so (its full or listed name). `named` tells whether any device has that name:
 // a name that matches nothing is silently no input, a named device that fails is said.
-std::unique_ptr<MidiInputPort::Device> openInputDevice(MidiInputPort& port, const std::string& deviceName,
-                                                       bool& named);
+std::unique_ptr<MidiInputPort::Device> openInputDevice(MidiInputPort& port, const std::string& deviceName, bool& named);
 
 }  // namespace rimba::standalone

@@ -105,8 +105,7 @@ public:
                 KillTimer(handle, kIdleTimer);
                 PostQuitMessage(0);
                 return 0;
-            default:
-                return DefWindowProcW(handle, message, wParam, lParam);
+            default: return DefWindowProcW(handle, message, wParam, lParam);
         }
     }
 
@@ -150,17 +149,16 @@ bool registerWindowClass(HINSTANCE instance, const std::wstring& className) {
 
 }  // namespace
 
-std::unique_ptr<MainWindow> createMainWindow(const std::string& title, const std::string& className,
-                                             std::string& why) {
+std::unique_ptr<MainWindow> createMainWindow(const std::string& title, const std::string& className, std::string& why) {
     const HINSTANCE instance = GetModuleHandleW(nullptr);
     const std::wstring classText = wide(className);
     if (!registerWindowClass(instance, classText)) {
         why = "the main window's class could not be registered (error " + std::to_string(GetLastError()) + ")";
         return nullptr;
     }
-    const HWND window = CreateWindowExW(kExtendedStyle, classText.c_str(), wide(title).c_str(), kWindowStyle,
-                                        CW_USEDEFAULT, CW_USEDEFAULT, CW_USEDEFAULT, CW_USEDEFAULT, nullptr, nullptr,
-                                        instance, nullptr);
+    const HWND window =
+        CreateWindowExW(kExtendedStyle, classText.c_str(), wide(title).c_str(), kWindowStyle, CW_USEDEFAULT,
+                        CW_USEDEFAULT, CW_USEDEFAULT, CW_USEDEFAULT, nullptr, nullptr, instance, nullptr);
     if (window == nullptr) {
         why = "the main window could not be created (error " + std::to_string(GetLastError()) + ")";
         return nullptr;

@@ -34,7 +34,7 @@ struct Guid {
 
 constexpr Error kOk = 0;
 constexpr Error kSuccess = 0x3f4847a0;  // the answer of future() to a selector it handled
-constexpr Error kNotPresent = -1000;    // no driver, or no hardware
+constexpr Error kNotPresent = -1000;  // no driver, or no hardware
 constexpr Error kHardwareMalfunction = -999;
 constexpr Error kInvalidParameter = -998;
 constexpr Error kInvalidMode = -997;
@@ -103,7 +103,7 @@ struct ClockSource {
 
 struct ChannelInfo {
     Int32 channel;  // in
-    Bool isInput;   // in
+    Bool isInput;  // in
     Bool isActive;
     Int32 channelGroup;
     SampleType type;
@@ -111,9 +111,9 @@ struct ChannelInfo {
 };
 
 struct BufferInfo {
-    Bool isInput;     // in
-    Int32 channelNum; // in
-    void* buffers[2]; // out: the two halves the driver switches between
+    Bool isInput;  // in
+    Int32 channelNum;  // in
+    void* buffers[2];  // out: the two halves the driver switches between
 };
 
 struct TimeInfo {

@@ -12,10 +12,10 @@
 namespace rimba::platform {
 
 struct InstalledAsioDriver {
-    std::string keyName;      // the subkey's name
+    std::string keyName;  // the subkey's name
     std::string classIdText;  // its "CLSID" value, "{...}" as registered
     std::string description;  // its "Description" value; empty when missing
-    std::string serverPath;   // the class's InprocServer32 file, which exists
+    std::string serverPath;  // the class's InprocServer32 file, which exists
     // What lists show of it before the listed-name rule: the description, else the key name.
     const std::string& name() const { return description.empty() ? keyName : description; }
 };

@@ -20,18 +20,15 @@ unsigned char asciiUpper(unsigned char c) {
 
 // Bytes compare unsigned, so names with UTF-8 characters sort after all ASCII names.
 bool upperCasedLess(const std::string& a, const std::string& b) {
-    return std::lexicographical_compare(
-        a.begin(), a.end(), b.begin(), b.end(), [](char left, char right) {
-            return asciiUpper(static_cast<unsigned char>(left)) <
-                   asciiUpper(static_cast<unsigned char>(right));
-        });
+    return std::lexicographical_compare(a.begin(), a.end(), b.begin(), b.end(), [](char left, char right) {
+        return asciiUpper(static_cast<unsigned char>(left)) < asciiUpper(static_cast<unsigned char>(right));
+    });
 }
 
 bool rawBytesLess(const std::string& a, const std::string& b) {
-    return std::lexicographical_compare(
-        a.begin(), a.end(), b.begin(), b.end(), [](char left, char right) {
-            return static_cast<unsigned char>(left) < static_cast<unsigned char>(right);
-        });
+    return std::lexicographical_compare(a.begin(), a.end(), b.begin(), b.end(), [](char left, char right) {
+        return static_cast<unsigned char>(left) < static_cast<unsigned char>(right);
+    });
 }
 
 }  // namespace
@@ -56,9 +53,8 @@ std::vector<FolderEntry> listFolder(const std::string& folder) {
     std::vector<FolderEntry> entries = calls::readFolder(folder);
     // NTFS already lists in this order, but FAT, network drives and Linux file systems do not;
     // sorting here keeps program numbers the same on every drive and on every system.
-    std::sort(entries.begin(), entries.end(), [](const FolderEntry& a, const FolderEntry& b) {
-        return folderNameLess(a.name, b.name);
-    });
+    std::sort(entries.begin(), entries.end(),
+              [](const FolderEntry& a, const FolderEntry& b) { return folderNameLess(a.name, b.name); });
     return entries;
 }
 

@@ -41,7 +41,7 @@ std::optional<std::uint32_t> SettingsStore::readNumber(const std::string& sectio
 }
 
 std::optional<std::vector<std::uint8_t>> SettingsStore::readBinary(const std::string& section,
-                                                                  const std::string& name) const {
+                                                                   const std::string& name) const {
     if (!validNames(section, name))
         return std::nullopt;
     return calls::readBinary(root, section, name);

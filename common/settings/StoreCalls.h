@@ -21,8 +21,7 @@ namespace calls {
 // Each reads the value `name` of `section` in the store at `root`; nullopt when it is missing,
 // damaged or of another type.
 std::optional<std::string> readText(const std::string& root, const std::string& section, const std::string& name);
-std::optional<std::uint32_t> readNumber(const std::string& root, const std::string& section,
-                                        const std::string& name);
+std::optional<std::uint32_t> readNumber(const std::string& root, const std::string& section, const std::string& name);
 std::optional<std::vector<std::uint8_t>> readBinary(const std::string& root, const std::string& section,
                                                     const std::string& name);
 // True when a value of any type stands under `name`.

@@ -4,8 +4,7 @@ namespace {
 
 extern "C" {
 
-VstIntPtr dispatchEffect(AEffect* effect, VstInt32 opcode, VstInt32 index, VstIntPtr value, void* ptr,
-                         float opt) {
+VstIntPtr dispatchEffect(AEffect* effect, VstInt32 opcode, VstInt32 index, VstIntPtr value, void* ptr, float opt) {
     return AudioEffectX::fromAeffect(effect)->dispatcher(opcode, index, value, ptr, opt);
 }
 
@@ -32,8 +31,7 @@ float getParameterEffect(AEffect* effect, VstInt32 index) {
 
 }  // namespace
 
-AudioEffectX::AudioEffectX(audioMasterCallback master, VstInt32 numPrograms, VstInt32 numParams)
-    : audioMaster(master) {
+AudioEffectX::AudioEffectX(audioMasterCallback master, VstInt32 numPrograms, VstInt32 numParams) : audioMaster(master) {
     cEffect.magic = kEffectMagic;
     cEffect.dispatcher = dispatchEffect;
     cEffect.process = processAccumulating;
@@ -92,27 +90,18 @@ VstIntPtr AudioEffectX::dispatchEditor(VstInt32 opcode, void* ptr) {
     if (!editor)
         return 0;
     switch (opcode) {
-        case effEditGetRect:
-            return editor->getRect(static_cast<ERect**>(ptr)) ? 1 : 0;
-        case effEditOpen:
-            return editor->open(ptr) ? 1 : 0;
-        case effEditClose:
-            editor->close();
-            return 0;
-        case effEditIdle:
-            editor->idle();
-            return 0;
-        default:
-            return 0;
+        case effEditGetRect: return editor->getRect(static_cast<ERect**>(ptr)) ? 1 : 0;
+        case effEditOpen: return editor->open(ptr) ? 1 : 0;
+        case effEditClose: editor->close(); return 0;
+        case effEditIdle: editor->idle(); return 0;
+        default: return 0;
     }
 }
 
 VstIntPtr AudioEffectX::dispatcher(VstInt32 opcode, VstInt32 index, VstIntPtr value, void* ptr, float opt) {
     char* text = static_cast<char*>(ptr);
     switch (opcode) {
-        case effOpen:
-            open();
-            return 0;
+        case effOpen: open(); return 0;
         case effClose:
             close();
             delete this;
@@ -121,29 +110,14 @@ VstIntPtr AudioEffectX::dispatcher(VstInt32 opcode, VstInt32 index, VstIntPtr va
             if (value < cEffect.numPrograms)
                 setProgram(static_cast<VstInt32>(value));
             return 0;
-        case effGetProgram:
-            return getProgram();
-        case effSetProgramName:
-            setProgramName(text);
-            return 0;
-        case effGetProgramName:
-            getProgramName(text);
-            return 0;
-        case effGetParamLabel:
-            getParameterLabel(index, text);
-            return 0;
-        case effGetParamDisplay:
-            getParameterDisplay(index, text);
-            return 0;
-        case effGetParamName:
-            getParameterName(index, text);
-            return 0;
-        case effSetSampleRate:
-            setSampleRate(opt);
-            return 0;
-        case effSetBlockSize:
-            setBlockSize(static_cast<VstInt32>(value));
-            return 0;
+        case effGetProgram: return getProgram();
+        case effSetProgramName: setProgramName(text); return 0;
+        case effGetProgramName: getProgramName(text); return 0;
+        case effGetParamLabel: getParameterLabel(index, text); return 0;
+        case effGetParamDisplay: getParameterDisplay(index, text); return 0;
+        case effGetParamName: getParameterName(index, text); return 0;
+        case effSetSampleRate: setSampleRate(opt); return 0;
+        case effSetBlockSize: setBlockSize(static_cast<VstInt32>(value)); return 0;
         case effMainsChanged:
             if (value)
                 resume();
@@ -153,47 +127,26 @@ VstIntPtr AudioEffectX::dispatcher(VstInt32 opcode, VstInt32 index, VstIntPtr va
         case effEditGetRect:
         case effEditOpen:
         case effEditClose:
-        case effEditIdle:
-            return dispatchEditor(opcode, ptr);
-        case effIdentify:
-            return fourCharCode('N', 'v', 'E', 'f');
-        case effGetChunk:
-            return getChunk(static_cast<void**>(ptr), index != 0);
-        case effSetChunk:
-            return setChunk(ptr, static_cast<VstInt32>(value), index != 0);
-        case effProcessEvents:
-            return processEvents(static_cast<VstEvents*>(ptr));
-        case effCanBeAutomated:
-            return canParameterBeAutomated(index) ? 1 : 0;
-        case effGetProgramNameIndexed:
-            return getProgramNameIndexed(static_cast<VstInt32>(value), index, text) ? 1 : 0;
-        case effGetInputProperties:
-            return getInputProperties(index, static_cast<VstPinProperties*>(ptr)) ? 1 : 0;
-        case effGetOutputProperties:
-            return getOutputProperties(index, static_cast<VstPinProperties*>(ptr)) ? 1 : 0;
-        case effGetPlugCategory:
-            return getPlugCategory();
-        case effGetEffectName:
-            return getEffectName(text) ? 1 : 0;
-        case effGetVendorString:
-            return getVendorString(text) ? 1 : 0;
-        case effGetProductString:
-            return getProductString(text) ? 1 : 0;
-        case effGetVendorVersion:
-            return getVendorVersion();
-        case effCanDo:
-            return text ? canDo(text) : 0;
-        case effGetTailSize:
-            return getTailSize();
-        case effGetVstVersion:
-            return getVstVersion();
-        case effGetCurrentMidiProgram:
-            return getCurrentMidiProgram(index, ptr);
-        case effSetTotalSampleToProcess:
-            return setTotalSampleToProcess(static_cast<VstInt32>(value));
-        case effVendorSpecific:
-            return vendorSpecific(index, value, ptr, opt);
-        default:
-            return 0;
+        case effEditIdle: return dispatchEditor(opcode, ptr);
+        case effIdentify: return fourCharCode('N', 'v', 'E', 'f');
+        case effGetChunk: return getChunk(static_cast<void**>(ptr), index != 0);
+        case effSetChunk: return setChunk(ptr, static_cast<VstInt32>(value), index != 0);
+        case effProcessEvents: return processEvents(static_cast<VstEvents*>(ptr));
+        case effCanBeAutomated: return canParameterBeAutomated(index) ? 1 : 0;
+        case effGetProgramNameIndexed: return getProgramNameIndexed(static_cast<VstInt32>(value), index, text) ? 1 : 0;
+        case effGetInputProperties: return getInputProperties(index, static_cast<VstPinProperties*>(ptr)) ? 1 : 0;
+        case effGetOutputProperties: return getOutputProperties(index, static_cast<VstPinProperties*>(ptr)) ? 1 : 0;
+        case effGetPlugCategory: return getPlugCategory();
+        case effGetEffectName: return getEffectName(text) ? 1 : 0;
+        case effGetVendorString: return getVendorString(text) ? 1 : 0;
+        case effGetProductString: return getProductString(text) ? 1 : 0;
+        case effGetVendorVersion: return getVendorVersion();
+        case effCanDo: return text ? canDo(text) : 0;
+        case effGetTailSize: return getTailSize();
+        case effGetVstVersion: return getVstVersion();
+        case effGetCurrentMidiProgram: return getCurrentMidiProgram(index, ptr);
+        case effSetTotalSampleToProcess: return setTotalSampleToProcess(static_cast<VstInt32>(value));
+        case effVendorSpecific: return vendorSpecific(index, value, ptr, opt);
+        default: return 0;
     }
 }

@@ -66,8 +66,7 @@ public:
     virtual VstIntPtr vendorSpecific(VstInt32, VstIntPtr, void*, float) { return 0; }
 
     // Requests to the host; each answers 0 when the host gave no callback.
-    VstIntPtr callHost(VstInt32 opcode, VstInt32 index = 0, VstIntPtr value = 0, void* ptr = nullptr,
-                       float opt = 0.0f);
+    VstIntPtr callHost(VstInt32 opcode, VstInt32 index = 0, VstIntPtr value = 0, void* ptr = nullptr, float opt = 0.0f);
     VstInt32 getMasterVersion();
     VstTimeInfo* getTimeInfo(VstInt32 filter);
     void wantEvents() { callHost(audioMasterWantMidi, 0, 1); }

@@ -13,13 +13,12 @@ using VstIntPtr = std::intptr_t;
 struct AEffect;
 
 extern "C" {
-using audioMasterCallback = VstIntPtr (*)(AEffect* effect, VstInt32 opcode, VstInt32 index, VstIntPtr value,
-                                          void* ptr, float opt);
+using audioMasterCallback = VstIntPtr (*)(AEffect* effect, VstInt32 opcode, VstInt32 index, VstIntPtr value, void* ptr,
+                                          float opt);
 using AEffectDispatcherProc = VstIntPtr (*)(AEffect* effect, VstInt32 opcode, VstInt32 index, VstIntPtr value,
                                             void* ptr, float opt);
 using AEffectProcessProc = void (*)(AEffect* effect, float** inputs, float** outputs, VstInt32 sampleFrames);
-using AEffectProcessDoubleProc = void (*)(AEffect* effect, double** inputs, double** outputs,
-                                          VstInt32 sampleFrames);
+using AEffectProcessDoubleProc = void (*)(AEffect* effect, double** inputs, double** outputs, VstInt32 sampleFrames);
 using AEffectSetParameterProc = void (*)(AEffect* effect, VstInt32 index, float parameter);
 using AEffectGetParameterProc = float (*)(AEffect* effect, VstInt32 index);
 using VstPluginMainProc = AEffect* (*)(audioMasterCallback host);
@@ -160,8 +159,7 @@ enum AEffectOpcodes : VstInt32 {
 };
 static_assert(effProcessEvents == 25 && effGetProgramNameIndexed == 29 && effGetOutputProperties == 34);
 static_assert(effGetEffectName == 45 && effCanDo == 51 && effGetVstVersion == 58);
-static_assert(effGetCurrentMidiProgram == 63 && effSetTotalSampleToProcess == 73 &&
-              effGetNumMidiOutputChannels == 79);
+static_assert(effGetCurrentMidiProgram == 63 && effSetTotalSampleToProcess == 73 && effGetNumMidiOutputChannels == 79);
 
 // Host opcodes, plug-in to host.
 enum AudioMasterOpcodes : VstInt32 {

@@ -27,7 +27,7 @@ using Row = float[kRowWidth];
 // Where one group of four voice lanes reads its bus gain and leaves its samples: the track signal
 // (what bypasses the equaliser) and the equaliser input, in columns [column, column + 4).
 struct LaneRows {
-    const float* busGain;     // per sample of the batch
+    const float* busGain;  // per sample of the batch
     const __m128* busVector;  // the same, broadcast to four lanes
     Row* signal;
     Row* eqInput;

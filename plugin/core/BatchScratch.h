@@ -23,15 +23,15 @@ struct Segment {
 
 // What the batch does with one voice.
 struct VoicePlan {
-    bool mixed = false;        // its track is active: mixSample works on it
+    bool mixed = false;  // its track is active: mixSample works on it
     bool callsRender = false;  // mixSample calls renderVoice for it
-    bool plays = false;        // and renderVoice gets past its first test
-    bool lane = false;         // it sounds at the start of the batch and is rendered in a lane
+    bool plays = false;  // and renderVoice gets past its first test
+    bool lane = false;  // it sounds at the start of the batch and is rendered in a lane
     bool equalised = false;
     bool eqSample = false;
     bool synthThroughEq = false;
     bool synthPart = false;
-    bool heard = false;   // reaches the master and the sends (mute, solo)
+    bool heard = false;  // reaches the master and the sends (mute, solo)
     bool silent = false;  // its signal is +0 throughout, known without rendering it
     bool resting = false;  // its track rests (EqualiserRest.h): its signal is read, not equalised
     int column = -1;
@@ -41,7 +41,7 @@ struct VoicePlan {
 // the lanes and the equalised tracks each take one run of columns.
 struct ColumnLayout {
     int laneCount = 0;  // [0, laneCount): voices in lanes
-    int eqBegin = 0;    // [eqBegin, eqEnd): voices whose track is equalised
+    int eqBegin = 0;  // [eqBegin, eqEnd): voices whose track is equalised
     int eqEnd = 0;
     int count = 0;
 };
@@ -61,7 +61,7 @@ struct BatchScratch {
     // batch.
     float busFilledWith = std::numeric_limits<float>::quiet_NaN();
 
-    alignas(16) Row rows[kBatchFrames];    // track signal, one column per voice
+    alignas(16) Row rows[kBatchFrames];  // track signal, one column per voice
     alignas(16) Row eqRows[kBatchFrames];  // equaliser input
     alignas(16) float zeros[kBatchFrames];
     alignas(16) float sums[6][kBatchFrames];  // send 1 and send 2, left and right, from index 2

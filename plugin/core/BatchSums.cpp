@@ -18,8 +18,8 @@ namespace batch {
 namespace {
 
 constexpr int kZeroColumn = kColumns;  // a signal of +0 throughout
-constexpr int kStale = -1;             // a track output without a voice keeps the signal it had
-constexpr int kMaxOutputs = 6;         // master, send 1 and send 2, each left and right
+constexpr int kStale = -1;  // a track output without a voice keeps the signal it had
+constexpr int kMaxOutputs = 6;  // master, send 1 and send 2, each left and right
 constexpr int kGainLeft = VornDrums::kTargetGainLeft;
 constexpr int kGainRight = VornDrums::kTargetGainRight;
 

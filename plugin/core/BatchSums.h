@@ -10,11 +10,11 @@ namespace rimba::batch {
 
 // Where a batch's sums go.
 struct BatchOutputs {
-    float** outputs;    // the block's channels: master, tracks, sends
-    int at;             // the batch's first sample in them
+    float** outputs;  // the block's channels: master, tracks, sends
+    int at;  // the batch's first sample in them
     int frames;
     bool trackOutputs;  // the track outputs are written
-    bool metering;      // the editor shows the peaks, which decay after every sample
+    bool metering;  // the editor shows the peaks, which decay after every sample
 };
 
 // Sums the rows the voices and the equalisers left in the scratch.

@@ -88,8 +88,9 @@ std::vector<std::uint8_t> VornDrums::buildChunk() {
 
 void VornDrums::captureTrack(int track, ChunkTrack& stored, const std::string& library) {
     const auto t = static_cast<std::size_t>(track);
-    stored.path = sampleExportFolder.empty() ? toStoredPath(soundPathText(tracks.soundPath[t]), library, FolderCase::kIgnored)
-                                             : exportTrackSound(track);
+    stored.path = sampleExportFolder.empty()
+                      ? toStoredPath(soundPathText(tracks.soundPath[t]), library, FolderCase::kIgnored)
+                      : exportTrackSound(track);
     const TrackPatterns& planes = patterns[t];
     for (std::size_t p = 0; p < static_cast<std::size_t>(kPatternCount); ++p) {
         stored.randomMinDensity[p] = storedByte(planes.randomMinDensity[p]);
@@ -253,7 +254,8 @@ void VornDrums::applyEffects(const ProgramChunk& program) {
             emptySlot(slot);
             continue;
         }
-        const std::string path = platform::resolvePathIgnoringCase(effectPathFromStored(entry.path, settings.effectPath));
+        const std::string path =
+            platform::resolvePathIgnoringCase(effectPathFromStored(entry.path, settings.effectPath));
         if (Result<> loaded = loadProgramEffect(slot, path); !loaded)
             logRefusal("effect library", path + ": " + loaded.reason());
         if (HostedPlugin* plugin = effectSlots[static_cast<std::size_t>(slot)])

@@ -43,10 +43,8 @@ Result<> VornDrums::placeInSlot(int slot, const std::string& path, const std::st
         holder = std::make_unique<CPlugin>();
     // The render loop stops reading the slot before its plug-in is replaced.
     slotPointer(slot) = nullptr;
-    const PluginSources sources{.sampleRate = sampleRateValue,
-                                .blockSize = pluginBlockFrames,
-                                .hold = &handshake,
-                                .timeInfo = &timeForPlugins};
+    const PluginSources sources{
+        .sampleRate = sampleRateValue, .blockSize = pluginBlockFrames, .hold = &handshake, .timeInfo = &timeForPlugins};
     Result<> loaded = holder->load(path, sources, file);
     if (!loaded) {
         holder.reset();
@@ -153,9 +151,9 @@ void VornDrums::recheckLatency() {
 // Under the loaders' lock.
 bool VornDrums::takeMasterLatency() {
     for (int slot = 0; slot < kEffectSlots; ++slot)
-        latencyCounted[static_cast<std::size_t>(slot)] =
-            slot >= kFirstInsertSlot && effectSlots[static_cast<std::size_t>(slot)] != nullptr &&
-            effectEnabled[static_cast<std::size_t>(slot)] != 0;
+        latencyCounted[static_cast<std::size_t>(slot)] = slot >= kFirstInsertSlot &&
+                                                         effectSlots[static_cast<std::size_t>(slot)] != nullptr &&
+                                                         effectEnabled[static_cast<std::size_t>(slot)] != 0;
     const std::int32_t latency = masterLatency();
     std::atomic_ref<VstInt32> reported(cEffect.initialDelay);
     if (latency == reported.load())

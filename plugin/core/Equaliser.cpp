@@ -53,21 +53,11 @@ EqCoefficients designEqBand(EqKind kind, double gainDb, double freqHz, double qP
 
     RawBiquad raw{};
     switch (kind) {
-        case EqKind::LowShelf:
-            raw = lowShelf(a, cosW0, alpha);
-            break;
-        case EqKind::Peaking:
-            raw = peaking(a, cosW0, alpha);
-            break;
-        case EqKind::HighShelf:
-            raw = highShelf(a, cosW0, alpha);
-            break;
-        case EqKind::BandPass:
-            raw = bandPassConstantSkirt(q, cosW0, alpha);
-            break;
-        case EqKind::LowPass:
-            raw = lowPass(cosW0, alpha);
-            break;
+        case EqKind::LowShelf: raw = lowShelf(a, cosW0, alpha); break;
+        case EqKind::Peaking: raw = peaking(a, cosW0, alpha); break;
+        case EqKind::HighShelf: raw = highShelf(a, cosW0, alpha); break;
+        case EqKind::BandPass: raw = bandPassConstantSkirt(q, cosW0, alpha); break;
+        case EqKind::LowPass: raw = lowPass(cosW0, alpha); break;
     }
     return {static_cast<float>(raw.b0 / raw.a0), static_cast<float>(raw.b1 / raw.a0),
             static_cast<float>(raw.b2 / raw.a0), static_cast<float>(raw.a1 / raw.a0),

@@ -75,7 +75,7 @@ inline float equaliseTrackSample(std::array<EqBand, kEqBands>& bands, float inpu
 EqCoefficients designEqBand(EqKind kind, double gainDb, double freqHz, double qParam, double sampleRate);
 
 // The equaliser settings as the editor stores them, mapped to design values.
-double eqGainDb(float gainSetting);       // 20 * setting
+double eqGainDb(float gainSetting);  // 20 * setting
 double eqFrequencyHz(float freqSetting);  // 20 * 800^setting
 
 // The band kind of each of the three bands of a track or master equaliser.

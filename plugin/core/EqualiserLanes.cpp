@@ -49,7 +49,7 @@ struct MasterBands {
     __m128 y2[kEqBands];
     __m128 mix[kEqBands];
     __m128 goal;
-    bool settled[kEqBands];   // the wet share no longer moves
+    bool settled[kEqBands];  // the wet share no longer moves
     EqBand* band[kEqBands];  // where each running band comes from
 };
 
@@ -162,7 +162,8 @@ void equaliseTrackColumnsWith(EqualiserSet set, TrackBands* const* bands, int co
     equaliseTrackRun<Sse2Lanes, kColumns / kLanes>(bands + wide, count - wide, column + wide, signal, eqInput, frames);
 }
 
-void equaliseTrackColumns(TrackBands* const* bands, int count, int column, Row* signal, const Row* eqInput, int frames) {
+void equaliseTrackColumns(TrackBands* const* bands, int count, int column, Row* signal, const Row* eqInput,
+                          int frames) {
     static const EqualiserSet best =
         equaliserSetAvailable(EqualiserSet::Avx2) ? EqualiserSet::Avx2 : EqualiserSet::Sse2;
     equaliseTrackColumnsWith(best, bands, count, column, signal, eqInput, frames);

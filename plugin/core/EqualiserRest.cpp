@@ -56,8 +56,8 @@ bool voiceMayRest(const InstrumentState& state, const TrackVoice& voice, bool eq
     if (state.restsOff || !equalised || (routed && state.drumSynthPlugin != nullptr))
         return false;
     const Sound* sound = state.voiceSound(voice);
-    const bool plays = sound != nullptr && !voice.loading && (!routed || state.tracks.synthMix[t] > 0.0f) &&
-                       !sound->samples.empty();
+    const bool plays =
+        sound != nullptr && !voice.loading && (!routed || state.tracks.synthMix[t] > 0.0f) && !sound->samples.empty();
     return !plays || (voice.command == -1 && batch::silentVoice(voice, state.tracks.oneShot[t] != 0.0f));
 }
 

@@ -53,12 +53,12 @@ constexpr float kRestStillStep = 1e-10f;
 
 struct TrackRest {
     bool resting = false;  // the equaliser is not run; the signal comes from `orbit`
-    bool still = false;    // still through the window since the last check
-    std::int32_t stillWindows = 0;    // whole windows it was still through, up to the last check
+    bool still = false;  // still through the window since the last check
+    std::int32_t stillWindows = 0;  // whole windows it was still through, up to the last check
     std::int32_t checksToSkip = 0;
     std::int32_t failedSearches = 0;  // in a row
     std::int32_t period = 0;  // samples of one turn of the orbit
-    std::int32_t phase = 0;   // where in the turn the next sample falls
+    std::int32_t phase = 0;  // where in the turn the next sample falls
     std::array<float, kMaxRestPeriod> orbit{};  // the track's signal through one turn
 };
 

@@ -117,16 +117,17 @@ void loadLaneGroups(const InstrumentState& state, BatchScratch& s, VstInt32 at) 
             const TrackVoice& voice = state.voices[static_cast<std::size_t>(v)];
             const batch::VoicePlan& plan = s.plans[v];
             const auto t = static_cast<std::size_t>(voice.track);
-            sources[l] = {.voice = &voice,
-                          .sound = state.voiceSound(voice),
-                          .oneShot = state.tracks.oneShot[t] != 0.0f,
-                          .reverse = state.tracks.reverse[t] != 0.0f,
-                          .loop = state.tracks.loop[t] != 0.0f,
-                          .eqSample = plan.eqSample,
-                          .synthThroughEq = plan.synthThroughEq,
-                          .synthPart = plan.synthPart,
-                          .equalised = plan.equalised,
-                          .synth = plan.synthPart ? state.drumSynthPlugin->outputChannel(2 + voice.track) + at : nullptr};
+            sources[l] = {
+                .voice = &voice,
+                .sound = state.voiceSound(voice),
+                .oneShot = state.tracks.oneShot[t] != 0.0f,
+                .reverse = state.tracks.reverse[t] != 0.0f,
+                .loop = state.tracks.loop[t] != 0.0f,
+                .eqSample = plan.eqSample,
+                .synthThroughEq = plan.synthThroughEq,
+                .synthPart = plan.synthPart,
+                .equalised = plan.equalised,
+                .synth = plan.synthPart ? state.drumSynthPlugin->outputChannel(2 + voice.track) + at : nullptr};
         }
         batch::loadVoiceLanes(s.lanes[g], sources, s.silentPair, s.zeros);
     }
@@ -170,7 +171,8 @@ void fillSilentColumn(BatchScratch& s, const batch::VoicePlan& plan, int v, cons
         for (int k = period.begin; k < period.end;) {
             const float samplePart = plan.callsRender ? 0.0f * s.busGain[k] * sampleGain : 0.0f;
             const float synthPart = plan.synthPart ? synth[k] * s.busGain[k] * synthGain : 0.0f;
-            const batch::RoutedParts routed = batch::routeParts(samplePart, synthPart, plan.eqSample, plan.synthThroughEq);
+            const batch::RoutedParts routed =
+                batch::routeParts(samplePart, synthPart, plan.eqSample, plan.synthThroughEq);
             for (const int until = steadyParts ? period.end : k + 1; k < until; ++k) {
                 s.rows[k][c] = routed.signal;
                 s.eqRows[k][c] = routed.eqInput;
@@ -353,11 +355,12 @@ void VornDrums::renderBatch(float** outputs, VstInt32 at, VstInt32 frames) {
     playSilentVoices(*this, s, busFinite, at, frames);
     equaliseTracks(*this, s, frames);
     followStillness(*this, s, frames);
-    batch::mixBatch(*this, s, {.outputs = outputs,
-                               .at = at,
-                               .frames = frames,
-                               .trackOutputs = multiOutput && offlineRender.load(std::memory_order_relaxed) == 0,
-                               .metering = editorOpen()});
+    batch::mixBatch(*this, s,
+                    {.outputs = outputs,
+                     .at = at,
+                     .frames = frames,
+                     .trackOutputs = multiOutput && offlineRender.load(std::memory_order_relaxed) == 0,
+                     .metering = editorOpen()});
 }
 
 }  // namespace rimba

@@ -38,7 +38,7 @@ private:
     void serveAll();
 
     std::mutex membership;  // add/remove and the timer's start and stop, never the timer thread
-    std::mutex serving;     // the list itself, held by the timer while it serves
+    std::mutex serving;  // the list itself, held by the timer while it serves
     std::vector<TimerClient> clients;
     platform::PeriodicTimer timer;
 };

@@ -41,7 +41,7 @@ namespace rimba {
 
 struct InstrumentState : PatternState {
     // --- main: facts of the instance and the host's settings ----------------------------------
-    std::uint8_t standalone = 0;   // the standalone host answered its signature (construction)
+    std::uint8_t standalone = 0;  // the standalone host answered its signature (construction)
     std::int32_t multiOutput = 1;  // per-track and send outputs exist (construction)
     std::int32_t trackCount = kDefaultTrackCount;  // construction
     // The host's rate, set by setSampleRate only; equalisers, the WAV writer and the export are
@@ -71,12 +71,12 @@ struct InstrumentState : PatternState {
     // Random keystrokes, the random chain and the grid's randomisations draw from it.
     RandomSource random;
     LoadHandshake handshake;
-    PendingList pendingEvents;          // audio; a loader empties it
-    MidiInputRing midiInput;            // processEvents to the render loop
-    FilterUpdateList filterUpdates;     // main to the render loop
-    ProgramChangeList programChanges;   // the render loop to the timer
-    StepDisplayList stepDisplay;        // the render loop to the editor
-    EditorNoteList editorNotes;         // the editor's pads to the render loop
+    PendingList pendingEvents;  // audio; a loader empties it
+    MidiInputRing midiInput;  // processEvents to the render loop
+    FilterUpdateList filterUpdates;  // main to the render loop
+    ProgramChangeList programChanges;  // the render loop to the timer
+    StepDisplayList stepDisplay;  // the render loop to the editor
+    EditorNoteList editorNotes;  // the editor's pads to the render loop
     // Play pressed while playing: the standalone clock starts again from its first step at the
     // next block (a host's own clock is the host's to move).
     std::atomic<bool> restartRequested{false};
@@ -94,9 +94,9 @@ struct InstrumentState : PatternState {
     std::int32_t controlCounter = 0;
     double secondsPerStep = 0.0;
     VstTimeInfo standaloneTime{};  // the standalone clock's own time record
-    double standalonePos = 0.0;    // samples; advances only while the sequencer runs
-    double exportPos = 0.0;        // samples of the audio export's own clock
-    double currentTempo = 120.0;   // tempo of the time info in force at the last rendered block
+    double standalonePos = 0.0;  // samples; advances only while the sequencer runs
+    double exportPos = 0.0;  // samples of the audio export's own clock
+    double currentTempo = 120.0;  // tempo of the time info in force at the last rendered block
     // The rate the standalone host's clock reports, which voices are tuned to there; 0 in a
     // host, whose voices follow sampleRate.
     std::int32_t clockRate = 0;

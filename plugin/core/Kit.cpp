@@ -78,7 +78,8 @@ void VornDrums::newKit() {
 void VornDrums::newProgram() {
     LoadGuard hold(handshake);
     resetSequencer();
-    settings.drumKitFile = platform::joinPath(libraryFolder(settings), platform::withNativeSeparators("Drum Kits/Default.drs"));
+    settings.drumKitFile =
+        platform::joinPath(libraryFolder(settings), platform::withNativeSeparators("Drum Kits/Default.drs"));
     resetTracks();
     if (const Result<> kit = loadKit(settings.drumKitFile); !kit)
         logRefusal("default kit", kit.reason());

@@ -20,7 +20,7 @@ int masterGainStep(float masterLevel);
 // Gains taken from settings are exponential, and never exactly 0 so that smoothing towards
 // them stays cheap.
 float levelGainFromSetting(float level, bool muted);  // 200^level / 100, 1e-6 at or below 0.01
-float sendGainFromSetting(float send);                // 200^send / 200, 1e-6 at or below 0.01
+float sendGainFromSetting(float send);  // 200^send / 200, 1e-6 at or below 0.01
 
 constexpr float kSilentGain = 1e-6f;
 

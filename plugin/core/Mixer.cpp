@@ -42,31 +42,31 @@ float VornDrums::equaliseTrack(int track, float input) {
 float VornDrums::voiceSignal(TrackVoice& voice, bool routed, VstInt32 i) {
     const int track = voice.track;
     const auto t = static_cast<std::size_t>(track);
-        float synthPart = 0.0f;
-        if (routed && drumSynthPlugin != nullptr)
-            synthPart = drumSynthPlugin->outputChannel(2 + track)[i] * voiceBusGain * voice.synthGain;
+    float synthPart = 0.0f;
+    if (routed && drumSynthPlugin != nullptr)
+        synthPart = drumSynthPlugin->outputChannel(2 + track)[i] * voiceBusGain * voice.synthGain;
 
-        float samplePart = 0.0f;
-        if (voiceSound(voice) != nullptr && !voice.loading) {
-            voice.rendered = 1;
-            if (!routed || tracks.synthMix[t] > 0.0f)
-                samplePart = renderVoice(voice) * voiceBusGain * voice.sampleGain;
-        }
+    float samplePart = 0.0f;
+    if (voiceSound(voice) != nullptr && !voice.loading) {
+        voice.rendered = 1;
+        if (!routed || tracks.synthMix[t] > 0.0f)
+            samplePart = renderVoice(voice) * voiceBusGain * voice.sampleGain;
+    }
 
-        float signal = 0.0f;
-        if (tracks.eqOnSample[t] == 0.0f) {
-            signal = samplePart;
-            samplePart = 0.0f;
-        }
-        if (routed && tracks.eqOnSynth[t] != 0.0f)
-            samplePart += synthPart;
-        else
-            signal += synthPart;
-        if (tracks.eqActive[t] != 0.0f)
-            signal += equaliseTrack(track, samplePart);
-        if (!stillStep(signal, trackSignal[static_cast<std::size_t>(track)]))
-            trackRest[static_cast<std::size_t>(track)].still = false;
-        return signal;
+    float signal = 0.0f;
+    if (tracks.eqOnSample[t] == 0.0f) {
+        signal = samplePart;
+        samplePart = 0.0f;
+    }
+    if (routed && tracks.eqOnSynth[t] != 0.0f)
+        samplePart += synthPart;
+    else
+        signal += synthPart;
+    if (tracks.eqActive[t] != 0.0f)
+        signal += equaliseTrack(track, samplePart);
+    if (!stillStep(signal, trackSignal[static_cast<std::size_t>(track)]))
+        trackRest[static_cast<std::size_t>(track)].still = false;
+    return signal;
 }
 
 void VornDrums::mixSample(float** outputs, VstInt32 i) {

@@ -30,7 +30,7 @@ namespace {
 constexpr std::size_t kParameterTextBytes = 32;
 
 constexpr std::int32_t kHostSlotPatternRandom = 8;
-constexpr const char* kHostSlotNames[] = {"Level",         "Pan",           "Effect1", "Effect2",       "Tune",
+constexpr const char* kHostSlotNames[] = {"Level",          "Pan",           "Effect1", "Effect2",       "Tune",
                                           "Level Velocity", "Tune Velocity", "Mute",    "Pattern Random"};
 
 constexpr std::int32_t kSynthTune = 0x10010;
@@ -87,14 +87,10 @@ void VornDrums::setParameter(VstInt32 index, float value) {
 
 float VornDrums::getParameter(VstInt32 index) {
     switch (index) {
-        case kStandaloneSampleRate:
-            return static_cast<float>(settings.standaloneSampleRate);
-        case kStandaloneBufferSize:
-            return static_cast<float>(settings.standaloneBufferSize);
-        case kStandalonePlayToggle:
-            return static_cast<float>(playing.load());
-        default:
-            break;
+        case kStandaloneSampleRate: return static_cast<float>(settings.standaloneSampleRate);
+        case kStandaloneBufferSize: return static_cast<float>(settings.standaloneBufferSize);
+        case kStandalonePlayToggle: return static_cast<float>(playing.load());
+        default: break;
     }
     HostParameter p{};
     if (!hostParameter(index, trackCount, p) || p.slot >= kHostSlotPatternRandom)
@@ -135,9 +131,7 @@ void VornDrums::getParameterDisplay(VstInt32 index, char* text) {
         case 7:  // mute
             writeText(text, value == 1.0f ? "on" : "off");
             break;
-        default:
-            writeText(text, twoDecimals(value));
-            break;
+        default: writeText(text, twoDecimals(value)); break;
     }
 }
 
@@ -159,9 +153,7 @@ void VornDrums::setValue(std::int32_t tag, float value) {
             case tags::kMute:
             case tags::kPan:
             case tags::kSend1:
-            case tags::kSend2:
-                updateTrackGains(t);
-                break;
+            case tags::kSend2: updateTrackGains(t); break;
             case tags::kTune:
                 tracks.tuneRatio[i] = tuneRatioFromSetting(value);
                 if (forward)
@@ -178,11 +170,8 @@ void VornDrums::setValue(std::int32_t tag, float value) {
                     drumSynthPlugin->setParameter(kSynthTuneVelocity + t, tuneVelocityForSynth(value));
                 break;
             case tags::kStart:
-            case tags::kEnd:
-                recomputeBounds(t);
-                break;
-            default:
-                break;  // derived values follow at the next control update
+            case tags::kEnd: recomputeBounds(t); break;
+            default: break;  // derived values follow at the next control update
         }
         return;
     }
@@ -191,9 +180,12 @@ void VornDrums::setValue(std::int32_t tag, float value) {
         return;
     }
     const std::int32_t offset = tag - tags::globalBase(trackCount);
-    const auto asInt = [value] { return std::isfinite(value) ? static_cast<std::int32_t>(std::fmax(std::fmin(value, 1e9f), -1e9f)) : 0; };
+    const auto asInt = [value] {
+        return std::isfinite(value) ? static_cast<std::int32_t>(std::fmax(std::fmin(value, 1e9f), -1e9f)) : 0;
+    };
     if (offset >= tags::kPatternStepsOffset && offset < tags::kPatternStepsOffset + kPatternCount)
-        patternSteps[static_cast<std::size_t>(offset - tags::kPatternStepsOffset)] = std::clamp(asInt(), kMinSteps, kMaxSteps);
+        patternSteps[static_cast<std::size_t>(offset - tags::kPatternStepsOffset)] =
+            std::clamp(asInt(), kMinSteps, kMaxSteps);
     else if (offset >= tags::kChainEnabledOffset && offset < tags::kChainEnabledOffset + kPatternCount)
         chainEnabled[static_cast<std::size_t>(offset - tags::kChainEnabledOffset)] = asInt() != 0;
     else if (offset == tags::kCurrentPatternOffset)
@@ -228,22 +220,14 @@ float VornDrums::getValue(std::int32_t tag) const {
     if (offset >= tags::kEffectEnabledOffset && offset < tags::kEffectEnabledOffset + kEffectSlots)
         return static_cast<float>(effectEnabled[static_cast<std::size_t>(offset - tags::kEffectEnabledOffset)]);
     switch (offset) {
-        case tags::kCurrentPatternOffset:
-            return static_cast<float>(currentPattern);
-        case tags::kPlayModeOffset:
-            return static_cast<float>(playMode);
-        case tags::kSwingOffset:
-            return static_cast<float>(swing);
-        case tags::kRandomAutoOffset:
-            return static_cast<float>(randomAuto);
-        case tags::kPlayingOffset:
-            return static_cast<float>(playing.load());
-        case tags::kTempoOffset:
-            return static_cast<float>(tempo);
-        case tags::kFillAttenuationOffset:
-            return static_cast<float>(fillAttenuation);
-        default:
-            return 0.0f;
+        case tags::kCurrentPatternOffset: return static_cast<float>(currentPattern);
+        case tags::kPlayModeOffset: return static_cast<float>(playMode);
+        case tags::kSwingOffset: return static_cast<float>(swing);
+        case tags::kRandomAutoOffset: return static_cast<float>(randomAuto);
+        case tags::kPlayingOffset: return static_cast<float>(playing.load());
+        case tags::kTempoOffset: return static_cast<float>(tempo);
+        case tags::kFillAttenuationOffset: return static_cast<float>(fillAttenuation);
+        default: return 0.0f;
     }
 }
 

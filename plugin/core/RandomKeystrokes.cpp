@@ -60,7 +60,8 @@ void generateRandomKeystrokes(InstrumentState& state, int track, float fraction)
     if (steps <= 0)
         return;
     const float rollSetting = randomRangeInForce(state, track).maxRoll;
-    const std::int32_t maxRoll = std::isfinite(rollSetting) ? std::max(0, static_cast<std::int32_t>(std::fmin(rollSetting, 64.0f))) : 0;
+    const std::int32_t maxRoll =
+        std::isfinite(rollSetting) ? std::max(0, static_cast<std::int32_t>(std::fmin(rollSetting, 64.0f))) : 0;
     const float wanted = static_cast<float>(steps) * fraction;
     const std::int32_t count = std::isfinite(wanted) ? static_cast<std::int32_t>(std::fmin(wanted, 1e6f)) : 0;
     for (std::int32_t k = 0; k < count; ++k) {

@@ -240,8 +240,8 @@ void VornDrums::playStep(std::int64_t step, double offset, double displayTime, d
         start += static_cast<std::int32_t>(swingDelaySteps(swing) * samplesPerStep);
 
     // Only patterns and steps inside the planes can be played; damaged numbers play nothing.
-    const bool stepValid = playingPattern >= 0 && playingPattern < kPatternCount && currentStep >= 0 &&
-                           currentStep < kMaxSteps;
+    const bool stepValid =
+        playingPattern >= 0 && playingPattern < kPatternCount && currentStep >= 0 && currentStep < kMaxSteps;
     const auto p = static_cast<std::size_t>(std::clamp(playingPattern, 0, kPatternCount - 1));
     const auto s = static_cast<std::size_t>(std::clamp(currentStep, 0, kMaxSteps - 1));
     for (int t = 0; t < trackCount; ++t) {
@@ -251,7 +251,8 @@ void VornDrums::playStep(std::int64_t step, double offset, double displayTime, d
             playHit(t, velocity, planes.stepRoll[p][s], start, samplesPerStep);
         } else if (stepValid && planes.randomHit[s] != 0.0f) {
             playHit(t, planes.randomVelocity[s], planes.randomRoll[s], start, samplesPerStep);
-        } else if (tracks.synthRoute[static_cast<std::size_t>(t)] != 0.0f || voices[static_cast<std::size_t>(t)].noteSent) {
+        } else if (tracks.synthRoute[static_cast<std::size_t>(t)] != 0.0f ||
+                   voices[static_cast<std::size_t>(t)].noteSent) {
             voices[static_cast<std::size_t>(t)].noteSent = 0;
             pendingEvents.append({.countdown = start,
                                   .status = kNoteOff,

@@ -199,8 +199,8 @@ double VornDrums::controlSemitones(const TrackVoice& voice) const {
         const auto whole = static_cast<std::int64_t>(std::trunc(semitones));
         const std::int64_t octave = whole >= 0 ? whole / 12 : -((-whole + 11) / 12);
         const std::int64_t step = whole - octave * 12;
-        semitones = static_cast<double>(12 * octave +
-                                        tracks.scaleList[t][static_cast<std::size_t>(scaleCount * step / 12)]);
+        semitones =
+            static_cast<double>(12 * octave + tracks.scaleList[t][static_cast<std::size_t>(scaleCount * step / 12)]);
     }
     return semitones;
 }

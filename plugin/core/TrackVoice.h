@@ -26,7 +26,7 @@ struct TrackVoice {
     float peakLeft = 0.0f;
     float peakRight = 0.0f;
     std::int32_t command = -1;  // 1 start, 0 release, 2 choke, -1 none
-    std::int32_t fading = -1;   // the reset value settles within one sample
+    std::int32_t fading = -1;  // the reset value settles within one sample
     std::int32_t restartPending = -1;
     float declickGain = 1.0f;
     float newVelocityGain = 0.0f;

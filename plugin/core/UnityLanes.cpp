@@ -142,7 +142,7 @@ inline GainRun velocityGainRow(float gain, float target, bool settled, int lengt
 // One voice of playUnityLanes.
 struct UnityVoice {
     const std::int16_t* frames;  // the frame of its first sample
-    __m128 plays;                // all bits while it moves; a silent voice's value is +0
+    __m128 plays;  // all bits while it moves; a silent voice's value is +0
     const float* bus;
     const float* synth;
     const float* declicks;  // per sample, unless constant; not aligned
@@ -176,7 +176,8 @@ int unityChunks(const UnityVoice& v, int chunks) {
         if constexpr (kGains == 0)
             y = _mm_mul_ps(_mm_mul_ps(_mm_mul_ps(here, toUnit), v.declick), v.gain);
         else
-            y = _mm_mul_ps(_mm_mul_ps(_mm_mul_ps(here, toUnit), _mm_loadu_ps(v.declicks + k)), _mm_load_ps(v.gains + k));
+            y = _mm_mul_ps(_mm_mul_ps(_mm_mul_ps(here, toUnit), _mm_loadu_ps(v.declicks + k)),
+                           _mm_load_ps(v.gains + k));
         y = _mm_and_ps(y, v.plays);
         if constexpr (kGains == 2) {
             const int quiet = _mm_movemask_ps(_mm_cmplt_ps(magnitude(y), _mm_set1_ps(kFadeEndLevel)));
@@ -217,8 +218,8 @@ int unityTail(const UnityVoice& v, const float* gains, const LaneValues& values,
     for (int k = from; k < length; ++k) {
         float y = 0.0f;
         if (_mm_movemask_ps(v.plays) != 0) {
-            y = static_cast<float>(v.frames[k]) * (1.0f / 32768.0f) * (values.fading[l] ? v.declicks[k] : steadyDeclick) *
-                (gains == nullptr ? steadyGain : gains[k]);
+            y = static_cast<float>(v.frames[k]) * (1.0f / 32768.0f) *
+                (values.fading[l] ? v.declicks[k] : steadyDeclick) * (gains == nullptr ? steadyGain : gains[k]);
             if (values.fading[l] && std::fabs(y) < kFadeEndLevel)
                 return k;
         }
@@ -307,7 +308,7 @@ void storeColumns(const float (*columns)[kBatchFrames], Row* rows, int begin, in
 
 // The rows and the lanes after a stretch every voice played through.
 inline void finishUnity(VoiceLanes& lanes, LaneValues& values, const GainRun (&gains)[kLanes], const LaneRows& rows,
-                 int begin, int length, const UnityColumns& work) {
+                        int begin, int length, const UnityColumns& work) {
     storeColumns(work.signal, rows.signal, begin, length, rows.column);
     if (lanes.anyEqInput)
         storeColumns(work.eqInput, rows.eqInput, begin, length, rows.column);

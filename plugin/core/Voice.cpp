@@ -24,9 +24,7 @@ constexpr float kIdlePosition = -1.0f;
 // Only a voice inside its bounds is heard. An idle voice (position -1) lies below its end bound
 // too, but fading it out would play its sound from the start as a ghost, and starting it through
 // a fade would make the note late or flam.
-bool sounding(const TrackVoice& voice) {
-    return voice.position >= voice.startBound && voice.position < voice.endBound;
-}
+bool sounding(const TrackVoice& voice) { return voice.position >= voice.startBound && voice.position < voice.endBound; }
 
 }  // namespace
 
@@ -78,8 +76,7 @@ void VornDrums::applyVoiceCommand(TrackVoice& voice, const Sound& sound) {
             }
             break;
         }
-        default:
-            break;
+        default: break;
     }
     voice.command = kCommandNone;
 }

@@ -110,7 +110,8 @@ bool readsPairs(const Sound& sound) { return sound.frameCount >= 2 && sound.samp
 
 // renderVoice's silence tests at `position`: the lanes that move and read this sample.
 inline __m128 activeAt(const VoiceLanes& lanes, __m128 position, __m128 fading) {
-    const __m128 sounding = _mm_and_ps(_mm_cmpge_ps(position, lanes.startBound), _mm_cmplt_ps(position, lanes.endBound));
+    const __m128 sounding =
+        _mm_and_ps(_mm_cmpge_ps(position, lanes.startBound), _mm_cmplt_ps(position, lanes.endBound));
     const __m128 playing = _mm_or_ps(_mm_or_ps(lanes.gate, fading), _mm_and_ps(lanes.oneShot, sounding));
     return _mm_andnot_ps(_mm_andnot_ps(fading, _mm_cmpeq_ps(position, _mm_set1_ps(kIdlePosition))), playing);
 }
@@ -118,8 +119,7 @@ inline __m128 activeAt(const VoiceLanes& lanes, __m128 position, __m128 fading) 
 // renderVoice's move: forwards, or with kDirections backwards where a lane reverses, and back to
 // the other bound where a looping lane passes one.
 template <bool kDirections>
-inline __m128 movedPosition(const VoiceLanes& lanes, __m128 position, __m128 rate, __m128 startBound,
-                            __m128 endBound) {
+inline __m128 movedPosition(const VoiceLanes& lanes, __m128 position, __m128 rate, __m128 startBound, __m128 endBound) {
     if constexpr (kDirections) {
         __m128 forward = _mm_add_ps(position, rate);
         forward = select(_mm_and_ps(lanes.loop, _mm_cmpge_ps(forward, endBound)), startBound, forward);
@@ -234,8 +234,9 @@ void playLanesOf(VoiceLanes& lanes, const LaneRows& rows, int begin, int end) {
         }
         // Silent voices stay where they are.
         const __m128 active = activeAt(lanes, position, fading);
-        position = select(active, movedPosition<kDirections>(lanes, position, lanes.rate, lanes.startBound, lanes.endBound),
-                          position);
+        position =
+            select(active, movedPosition<kDirections>(lanes, position, lanes.rate, lanes.startBound, lanes.endBound),
+                   position);
         const __m128 inside = _mm_and_ps(
             active, _mm_and_ps(_mm_cmpge_ps(position, lanes.startBound), _mm_cmplt_ps(position, lanes.endGuard)));
         const __m128i whole = _mm_cvttps_epi32(position);
@@ -326,8 +327,8 @@ bool playSteadyOf(VoiceLanes& lanes, __m128 active, const LaneRows& rows, int be
             // Looping and reversed positions do not move one way only: watch every sample.
             if (watch.anyReleased)
                 broken = _mm_or_ps(broken, outsideBounds(watch, position, startBound, endBound));
-            broken = _mm_or_ps(broken,
-                               _mm_and_ps(watch.idleOnArrival, _mm_cmpeq_ps(position, _mm_set1_ps(kIdlePosition))));
+            broken =
+                _mm_or_ps(broken, _mm_and_ps(watch.idleOnArrival, _mm_cmpeq_ps(position, _mm_set1_ps(kIdlePosition))));
         }
         const __m128 y = voiceValue<true>(samples, position, take, declick, velocityGain);
         declick = _mm_mul_ps(declick, declickStep);
@@ -501,8 +502,8 @@ void playLanes(VoiceLanes& lanes, const LaneRows& rows, int begin, int end) {
 
 bool playSteadyLanes(VoiceLanes& lanes, const LaneRows& rows, int begin, int end) {
     const __m128 active = activeLanes(lanes);
-    const PlaySteady steady =
-        _mm_movemask_ps(active) == 0xF ? kSteadyVariants<true>[variantOf(lanes)] : kSteadyVariants<false>[variantOf(lanes)];
+    const PlaySteady steady = _mm_movemask_ps(active) == 0xF ? kSteadyVariants<true>[variantOf(lanes)]
+                                                             : kSteadyVariants<false>[variantOf(lanes)];
     return steady(lanes, active, rows, begin, end);
 }
 

@@ -56,7 +56,7 @@ struct VoiceLanes {
     bool anySynth;
     bool anySynthThroughEq;
     bool anyEqInput;  // some lane's track is equalised
-    bool steady;      // playSteadyLanes can take the group (see readFrom)
+    bool steady;  // playSteadyLanes can take the group (see readFrom)
     // The positions at which renderVoice reads a frame and the next one: [readFrom, readBelow).
     __m128 readFrom;
     __m128 readBelow;
@@ -71,10 +71,10 @@ struct LaneSource {
     bool oneShot = false;
     bool reverse = false;
     bool loop = false;
-    bool eqSample = false;        // the sample part goes through the equaliser
+    bool eqSample = false;  // the sample part goes through the equaliser
     bool synthThroughEq = false;  // and so does the synth part
-    bool synthPart = false;       // a synth part is mixed in
-    bool equalised = false;       // the track's equaliser runs
+    bool synthPart = false;  // a synth part is mixed in
+    bool equalised = false;  // the track's equaliser runs
     const float* synth = nullptr;  // the synth's output from the batch's first sample on
 };
 

@@ -57,10 +57,10 @@ public:
     ~VornDrums() override;
 
     // Host dialogue.
-    void resume() override;                          // main
-    void close() override;                           // main; writes the settings store
-    void setSampleRate(float rate) override;         // main, while the host does not process
-    void setBlockSize(VstInt32 size) override;       // main
+    void resume() override;  // main
+    void close() override;  // main; writes the settings store
+    void setSampleRate(float rate) override;  // main, while the host does not process
+    void setBlockSize(VstInt32 size) override;  // main
     // Audio; silence while a loader holds the handshake or the export runs.
     void processReplacing(float** inputs, float** outputs, VstInt32 sampleFrames) override;
     void processDoubleReplacing(double**, double**, VstInt32) override {}  // audio; never called
@@ -80,16 +80,16 @@ public:
     VstIntPtr vendorSpecific(VstInt32 index, VstIntPtr value, void* ptr, float opt) override;
 
     // Host parameters: 240 = 12 tracks x 20 slots, and the standalone host's private indexes.
-    void setParameter(VstInt32 index, float value) override;   // main (hosts may automate from audio: values only)
-    float getParameter(VstInt32 index) override;               // any thread; reads as they are
-    void getParameterName(VstInt32 index, char* text) override;     // any thread
+    void setParameter(VstInt32 index, float value) override;  // main (hosts may automate from audio: values only)
+    float getParameter(VstInt32 index) override;  // any thread; reads as they are
+    void getParameterName(VstInt32 index, char* text) override;  // any thread
     void getParameterDisplay(VstInt32 index, char* text) override;  // any thread
     VstInt32 getProgram() override { return std::atomic_ref<VstInt32>(curProgram).load(); }  // any thread
     void setProgram(VstInt32 program) override { loadProgram(program); }  // main; a loader
 
     // The tag space: every value of the instrument by number (see Tags.h).
     void setValue(std::int32_t tag, float value);  // main; stores one setting (never the audio thread)
-    float getValue(std::int32_t tag) const;        // any thread; reads as they are
+    float getValue(std::int32_t tag) const;  // any thread; reads as they are
     // Main: tells the host of a change the editor made, as an automated parameter.
     void reportToHost(std::int32_t tag, float value);
     // Main: flips the sequencer's run switch and posts a release to every voice.
@@ -109,9 +109,9 @@ public:
     // State operations: main, as loaders or before the instance is registered (construction).
     void resetSequencer();
     void resetTracks();
-    void updateTrack(int track);        // main; recomputes a track's derived values and gains
-    void recomputeBounds(int track);    // main; moves the voice's bounds, which may idle it
-    void loadTrackSound(int track);     // main; a loader (reads the sound file)
+    void updateTrack(int track);  // main; recomputes a track's derived values and gains
+    void recomputeBounds(int track);  // main; moves the voice's bounds, which may idle it
+    void loadTrackSound(int track);  // main; a loader (reads the sound file)
     // Main. Writes the part of the track's sound between its start and end as a 16-bit mono WAV
     // at the instrument's rate: 0 on success, -1 when there is nothing to write or it failed.
     std::int32_t writeTrackWave(int track, const std::string& path);
@@ -183,7 +183,7 @@ public:
     std::int32_t getTrackCount() const { return trackCount; }
     bool stepAndVumeterOn() const { return settings.stepAndVumeter != 0; }
     bool autoscrollOn() const { return settings.autoscroll != 0; }
-    bool synthSlotLoaded() const { return drumSynthPlugin != nullptr; }          // main or a loader
+    bool synthSlotLoaded() const { return drumSynthPlugin != nullptr; }  // main or a loader
     // Play: the sequencer runs; pressed while it runs, it starts again from the first step.
     void startPlaying();
     // Stop: the sequencer stops and every voice of the 16 tracks is released.
@@ -231,7 +231,7 @@ private:
     void queueSynthNote(std::int32_t deltaFrames, std::uint8_t status, int track, std::uint8_t velocity);
     void releaseAllVoices();
     void publishEditorMeters();  // audio, at the end of a block while the editor is open
-    void takeEditorNotes();      // audio, at the start of a block
+    void takeEditorNotes();  // audio, at the start of a block
     // Audio: a note on the track itself (its voice, chokes) and its release.
     void soundTrack(int track, int key, int velocity);
     void releaseTrack(int track);
@@ -282,9 +282,9 @@ public:
     // `file`, when given, is the file opened for `path` (see CPlugin::load).
     Result<> loadSlot(int slot, const std::string& path, const std::string& file = {});
     // Main (or the host's thread in setChunk); a loader. A library that a program block names:
-    // placed as loadSlot does (without the latency report: the program's load reports once) only when it lies inside the effects folder or a standard plug-in
-    // folder (plugin/effects/LibraryPlaces.h), judged before anything of it is opened; otherwise
-    // refused, saying why, and the slot is emptied. The library the slot already holds stays.
+    // placed as loadSlot does (without the latency report: the program's load reports once) only when it lies inside
+    // the effects folder or a standard plug-in folder (plugin/effects/LibraryPlaces.h), judged before anything of it is
+    // opened; otherwise refused, saying why, and the slot is emptied. The library the slot already holds stays.
     Result<> loadProgramEffect(int slot, const std::string& path);
     // Main. The slot holds a plug-in loaded from `path` (not empty).
     bool slotHolds(int slot, const std::string& path);

@@ -23,21 +23,26 @@ int percent(double share) { return static_cast<int>(std::lround(share * 100.0));
 // A whole number of semitones plainly ("+3 st", "0 st"); a fraction with two decimals.
 std::string semitoneText(double semitones) {
     const double whole = std::round(semitones);
-    if (std::fabs(semitones - whole) < 0.005) return whole == 0.0 ? "0 st" : formatted("%+d st", static_cast<int>(whole));
+    if (std::fabs(semitones - whole) < 0.005)
+        return whole == 0.0 ? "0 st" : formatted("%+d st", static_cast<int>(whole));
     return formatted("%+.2f st", semitones);
 }
 
 // The faders of the pattern panel hold the instrument's 0..127 divided by 127; the editor rounds
 // them back the same way when it stores them.
-int instrumentStep(float faderValue) { return static_cast<int>(std::lround(std::clamp(faderValue, 0.0f, 1.0f) * 127.0f)); }
+int instrumentStep(float faderValue) {
+    return static_cast<int>(std::lround(std::clamp(faderValue, 0.0f, 1.0f) * 127.0f));
+}
 
 }  // namespace
 
 std::string decibelText(double gain) {
-    if (!(gain > kSilentGain)) return "-inf dB";
+    if (!(gain > kSilentGain))
+        return "-inf dB";
     const double decibels = 20.0 * std::log10(gain);
     // No "-0.0 dB" for a gain a hair under unity.
-    if (std::fabs(decibels) < 0.05) return "0.0 dB";
+    if (std::fabs(decibels) < 0.05)
+        return "0.0 dB";
     return formatted("%+.1f dB", decibels);
 }
 
@@ -52,7 +57,8 @@ std::string panText(float pan) {
     const SidePair factors = panFactors(std::clamp(pan, 0.0f, 1.0f));
     const bool towardsLeft = factors.right < factors.left;
     const int loss = percent(1.0 - std::min(factors.left, factors.right));
-    if (loss == 0) return "C";
+    if (loss == 0)
+        return "C";
     return formatted("%d %s", loss, towardsLeft ? "L" : "R");
 }
 

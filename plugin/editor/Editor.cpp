@@ -19,30 +19,34 @@ const char* Editor::backgroundFor(int trackCount) {
 }
 
 // The track count is the instrument's for its whole life, so the size is fixed here once.
-Editor::Editor(VornDrums& instrument)
-    : AEffGUIEditor(sizeFor(instrument.getTrackCount())), instrument(instrument) {}
+Editor::Editor(VornDrums& instrument) : AEffGUIEditor(sizeFor(instrument.getTrackCount())), instrument(instrument) {}
 
 Editor::~Editor() { close(); }
 
 bool Editor::open(void* parentWindow) {
     finishedOpening = false;
-    if (!AEffGUIEditor::open(parentWindow)) return false;
+    if (!AEffGUIEditor::open(parentWindow))
+        return false;
     frame->setBackground(toolkit::CBitmap::load(backgroundFor(instrument.getTrackCount())));
     controls = std::make_unique<EditorControls>(*frame, instrument, this);
-    if (!ownDialogs) ownDialogs = std::make_unique<ToolkitDialogs>(*frame);
+    if (!ownDialogs)
+        ownDialogs = std::make_unique<ToolkitDialogs>(*frame);
     menus = std::make_unique<EditorMenus>(instrument, dialogs(), deviceLists);
     selectedTrack = std::clamp(selectedTrack, 0, instrument.getTrackCount() - 1);
     attachedPattern = attachedSteps = -1;
-    for (int r = 0; r < 2; ++r) controls->views().randomGraph->setRect(r, graphRects[static_cast<std::size_t>(r)]);
+    for (int r = 0; r < 2; ++r)
+        controls->views().randomGraph->setRect(r, graphRects[static_cast<std::size_t>(r)]);
     controls->refreshAll(selectedTrack);
     attachGrids();
     applyStepEditModes();
     refreshMainMenu();
     // Built again as it opens: a keyboard plugged in or a JACK server started since is listed.
-    if (controls::CVornSwitchMenu* menu = controls->views().mainMenu) menu->setOpening([this] { refreshMainMenu(); });
+    if (controls::CVornSwitchMenu* menu = controls->views().mainMenu)
+        menu->setOpening([this] { refreshMainMenu(); });
     refreshEffectSlotMenus();
-    frame->setDropHandler({[this](toolkit::CPoint where) { return acceptsDrop(where); },
-                           [this](toolkit::CPoint where, const std::vector<std::string>& paths) { dropFiles(where, paths); }});
+    frame->setDropHandler(
+        {[this](toolkit::CPoint where) { return acceptsDrop(where); },
+         [this](toolkit::CPoint where, const std::vector<std::string>& paths) { dropFiles(where, paths); }});
     // Every meter is passed on at the first idle, whatever it showed in an earlier window.
     shownLevels.fill(-1.0f);
     shownMasterLevel = -1.0f;
@@ -73,9 +77,11 @@ void Editor::close() {
 }
 
 void Editor::idle() {
-    if (!frame) return;
+    if (!frame)
+        return;
     // An editor the instrument does not count as open has nothing to show and nothing to pump.
-    if (!refresh()) return;
+    if (!refresh())
+        return;
     AEffGUIEditor::idle();
 }
 
@@ -84,14 +90,16 @@ void Editor::idle() {
 void Editor::attachGrids() {
     const int pattern = std::clamp(instrument.currentPattern.load(), 0, kPatternCount - 1);
     const int steps = instrument.patternSteps[static_cast<std::size_t>(pattern)];
-    if (pattern == attachedPattern && steps == attachedSteps) return;
+    if (pattern == attachedPattern && steps == attachedSteps)
+        return;
     const bool otherPattern = pattern != attachedPattern;
     attachedPattern = pattern;
     attachedSteps = steps;
     std::vector<TrackStripViews>& strips = controls->views().strips;
     // Random settings kept per pattern change with it.
     if (otherPattern && instrument.randomPerPattern != 0)
-        for (std::size_t t = 0; t < strips.size(); ++t) controls->refreshRandomAmount(static_cast<int>(t));
+        for (std::size_t t = 0; t < strips.size(); ++t)
+            controls->refreshRandomAmount(static_cast<int>(t));
     for (std::size_t t = 0; t < strips.size(); ++t) {
         TrackStripViews& strip = strips[t];
         strip.steps->attachPatterns(&instrument.patterns[t], pattern, steps);
@@ -99,7 +107,8 @@ void Editor::attachGrids() {
         strip.drum->setRows(artwork::kTrackStripsTop, artwork::kTrackStripPitch, instrument.getTrackCount());
         strip.drum->highlight = [this](int row, bool on) {
             std::vector<TrackStripViews>& all = controls->views().strips;
-            if (row >= 0 && static_cast<std::size_t>(row) < all.size()) all[static_cast<std::size_t>(row)].steps->setHighlighted(on);
+            if (row >= 0 && static_cast<std::size_t>(row) < all.size())
+                all[static_cast<std::size_t>(row)].steps->setHighlighted(on);
         };
     }
 }
@@ -112,12 +121,14 @@ void Editor::scrollGrids(int firstStep) {
 }
 
 EditorDialogs& Editor::dialogs() {
-    if (dialogsOverride) return *dialogsOverride;
+    if (dialogsOverride)
+        return *dialogsOverride;
     return *ownDialogs;
 }
 
 EditorDisplay* Editor::display() const {
-    if (displayOverride) return displayOverride;
+    if (displayOverride)
+        return displayOverride;
     return controls.get();
 }
 
@@ -125,16 +136,20 @@ bool Editor::refresh() {
     EditorDisplay* target = display();
     // A load replaces what the meters and steps come from: only its progress means anything.
     if (instrument.loadRunning()) {
-        if (target) target->showProgress(instrument.loadProgress());
+        if (target)
+            target->showProgress(instrument.loadProgress());
         progressShown = true;
         return true;
     }
     if (progressShown) {
         progressShown = false;
-        if (target) target->hideProgress();
+        if (target)
+            target->hideProgress();
     }
-    if (!instrument.editorOpen()) return false;
-    if (!finishedOpening) return true;
+    if (!instrument.editorOpen())
+        return false;
+    if (!finishedOpening)
+        return true;
     pluginWindows.idle();
     refreshMeters();
     drainPlayedSteps();
@@ -150,28 +165,34 @@ void Editor::refreshMeters() {
     EditorDisplay* target = display();
     // "Step Played + Vumeter" off: the meters rest at zero.
     if (!instrument.stepAndVumeterOn()) {
-        if (metersResting) return;
+        if (metersResting)
+            return;
         metersResting = true;
         for (int track = 0; track < instrument.getTrackCount(); ++track) {
             shownLevels[static_cast<std::size_t>(track)] = 0.0f;
-            if (target) target->showTrackLevel(track, 0.0f);
+            if (target)
+                target->showTrackLevel(track, 0.0f);
         }
         shownMasterLevel = 0.0f;
-        if (target) target->showMasterLevel(0.0f);
+        if (target)
+            target->showMasterLevel(0.0f);
         return;
     }
     metersResting = false;
     for (int track = 0; track < instrument.getTrackCount(); ++track) {
         const float level = instrument.trackLevel(track);
         float& shown = shownLevels[static_cast<std::size_t>(track)];
-        if (level == shown) continue;
+        if (level == shown)
+            continue;
         shown = level;
-        if (target) target->showTrackLevel(track, level);
+        if (target)
+            target->showTrackLevel(track, level);
     }
     const float master = std::max(instrument.masterLevelLeft(), instrument.masterLevelRight());
     if (master != shownMasterLevel) {
         shownMasterLevel = master;
-        if (target) target->showMasterLevel(master);
+        if (target)
+            target->showMasterLevel(master);
     }
 }
 
@@ -180,8 +201,10 @@ void Editor::drainPlayedSteps() {
     const std::uint32_t now = platform::tickMilliseconds();
     // Drained even with nothing to show them on, so that the queue holds only fresh steps.
     while (std::optional<StepDisplay> played = instrument.takeDueStep(now)) {
-        if (!target) continue;
-        if (instrument.stepAndVumeterOn()) target->showPlayingStep(played->step);
+        if (!target)
+            continue;
+        if (instrument.stepAndVumeterOn())
+            target->showPlayingStep(played->step);
         if (instrument.autoscrollOn() && played->step % 16 == 0) {
             // The page the strip menu's measure duplications work on follows what is shown.
             displayedPage = played->step / 16;

@@ -144,7 +144,7 @@ private:
     // is edited by hand or another pattern is shown, so "Restore" undoes a run of draws.
     std::array<std::optional<ReferencePattern>, kTrackSlots> referencePatterns;
     int referencePatternOf = -1;  // the pattern the references were taken from
-    int attachedPattern = -1;     // the pattern and step count the grids edit
+    int attachedPattern = -1;  // the pattern and step count the grids edit
     int attachedSteps = -1;
     StripClipboard stripClipboard;
     // What a right drag on the steps edits (the switches under the pattern panel), kept while

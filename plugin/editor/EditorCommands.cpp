@@ -50,11 +50,13 @@ std::int32_t Editor::globalTag(std::int32_t offset) const {
 }
 
 void Editor::valueChanged(CControl* control) {
-    if (!control || !controls) return;
+    if (!control || !controls)
+        return;
     const long tag = control->getTag();
     if (et::isStripTag(tag)) {
         const int track = et::trackOfTag(tag);
-        if (instrument.isActiveTrack(track)) stripChanged(track, et::kindOfTag(tag), control);
+        if (instrument.isActiveTrack(track))
+            stripChanged(track, et::kindOfTag(tag), control);
         return;
     }
     if (transportChanged(tag, control) || soundPageChanged(tag, control) || patternPanelChanged(tag, control) ||
@@ -82,7 +84,8 @@ void Editor::stripChanged(int track, int kind, CControl* control) {
         case et::kSoundKind: soundSlotClicked(track, control); break;
         case et::kNextSoundKind:
         case et::kPreviousSoundKind:
-            if (control->getValue() != 0.0f) stepTrackSound(track, kind == et::kNextSoundKind ? 1 : -1);
+            if (control->getValue() != 0.0f)
+                stepTrackSound(track, kind == et::kNextSoundKind ? 1 : -1);
             break;
         default: break;
     }
@@ -91,7 +94,8 @@ void Editor::stripChanged(int track, int kind, CControl* control) {
 void Editor::selectTrack(int track) {
     if (track != selectedTrack) {
         // The drum synth's editor belongs to the track it was opened for.
-        if (CPlugin* synth = instrument.slotPlugin(VornDrums::kSynthSlot)) pluginWindows.close(*synth);
+        if (CPlugin* synth = instrument.slotPlugin(VornDrums::kSynthSlot))
+            pluginWindows.close(*synth);
     }
     selectedTrack = track;
     controls->refreshSoundPage(selectedTrack);
@@ -111,7 +115,8 @@ void Editor::soloTrack(int track) {
 
 void Editor::padChanged(int track, CControl* control) {
     if (isRightClick(control)) {
-        if (control->getValue() != 0.0f) openTrackPadMenu(track, control);
+        if (control->getValue() != 0.0f)
+            openTrackPadMenu(track, control);
         return;
     }
     // A pad plays like a key: the press sounds the track, the release stops it (a one-shot
@@ -121,7 +126,8 @@ void Editor::padChanged(int track, CControl* control) {
 
 void Editor::randomAmountChanged(int track) {
     controls::CVornPatternRandom* amount = controls->views().strips[static_cast<std::size_t>(track)].randomAmount;
-    if (!amount) return;
+    if (!amount)
+        return;
     switch (amount->getLastGesture()) {
         case controls::CVornPatternRandom::Gesture::pickCell: {
             const float fraction = static_cast<float>(densityOfCell(amount->getValue())) / 16.0f;
@@ -147,7 +153,8 @@ Editor::RandomSettings Editor::randomSettingsOf(int track) {
         const auto p = static_cast<std::size_t>(pattern);
         return {patterns.randomMinDensity[p], patterns.randomMaxDensity[p], patterns.randomMaxRoll[p]};
     }
-    return {instrument.tracks.randomMinDensity[t], instrument.tracks.randomMaxDensity[t], instrument.tracks.randomMaxRoll[t]};
+    return {instrument.tracks.randomMinDensity[t], instrument.tracks.randomMaxDensity[t],
+            instrument.tracks.randomMaxRoll[t]};
 }
 
 void Editor::storeRandomSettings(int track, controls::DensityRange range, int maxRoll) {
@@ -166,7 +173,8 @@ bool Editor::transportChanged(long tag, CControl* control) {
             controls->refreshTransport();
             return true;
         case et::kStop:
-            if (control->getValue() == 0.0f) return true;  // the release of the momentary button
+            if (control->getValue() == 0.0f)
+                return true;  // the release of the momentary button
             instrument.stopPlaying();
             controls->refreshTransport();
             return true;
@@ -177,33 +185,30 @@ bool Editor::transportChanged(long tag, CControl* control) {
         case et::kMasterLevel:
             instrument.settings.masterLevel = std::clamp(std::round(control->getValue()), 0.0f, 127.0f);
             return true;
-        case et::kMasterEq:
-            equaliserChanged(FilterUpdate::kMasterTarget, control);
-            return true;
-        case et::kMasterEqSwitch:
-            instrument.masterEqOn = control->getValue() != 0.0f ? 1.0f : 0.0f;
-            return true;
+        case et::kMasterEq: equaliserChanged(FilterUpdate::kMasterTarget, control); return true;
+        case et::kMasterEqSwitch: instrument.masterEqOn = control->getValue() != 0.0f ? 1.0f : 0.0f; return true;
         case et::kMakerLink:
-            if (control->getValue() != 0.0f) dialogs().openDocument(kMakerWebAddress);
+            if (control->getValue() != 0.0f)
+                dialogs().openDocument(kMakerWebAddress);
             return true;
         case et::kUserManual:
             // In the language the musician reads the tooltips in.
-            if (control->getValue() != 0.0f) menus->openUserManual(instrument.settings.tooltips == 1 ? "French" : "English");
+            if (control->getValue() != 0.0f)
+                menus->openUserManual(instrument.settings.tooltips == 1 ? "French" : "English");
             return true;
-        case et::kWelcome:
-            control->setVisible(false);
-            return true;
+        case et::kWelcome: control->setVisible(false); return true;
         case et::kDragMidi:
-            if (control->getValue() != 0.0f) dragPatternOut();
+            if (control->getValue() != 0.0f)
+                dragPatternOut();
             return true;
-        default:
-            return false;
+        default: return false;
     }
 }
 
 void Editor::equaliserChanged(int target, CControl* control) {
     auto* filter = dynamic_cast<controls::CVornFilter*>(control);
-    if (!filter) return;
+    if (!filter)
+        return;
     const int band = std::clamp(filter->getChangedBand(), 0, kEqBands - 1);
     const controls::FilterBand& settings = filter->getBands()[static_cast<std::size_t>(band)];
     const auto b = static_cast<std::size_t>(band);
@@ -225,10 +230,13 @@ void Editor::dragPatternOut() {
     // The library folder's name ends without a separator; a library not yet installed gets the
     // folder, so the drag still has a file to offer.
     const std::string folder = libraryFolder(instrument.settings);
-    if (!platform::makeFolders(folder)) return;
+    if (!platform::makeFolders(folder))
+        return;
     const std::string path = platform::joinPath(folder, "temp.mid");
-    if (exportMidiFile(instrument, path) != 0) return;
-    if (frame) frame->startFileDrag(path);
+    if (exportMidiFile(instrument, path) != 0)
+        return;
+    if (frame)
+        frame->startFileDrag(path);
 }
 
 // --- the sound editing page of the selected track --------------------------------------------
@@ -243,15 +251,9 @@ bool Editor::soundPageChanged(long tag, CControl* control) {
             instrument.setValue(tags::trackTag(selectedTrack, static_cast<std::int32_t>(tag)), on ? 1.0f : 0.0f);
             instrument.updateTrack(selectedTrack);
             return true;
-        case et::kSoundEq:
-            equaliserChanged(selectedTrack, control);
-            return true;
-        case et::kSoundEqSwitch:
-            instrument.tracks.eqOnSample[t] = on ? 1.0f : 0.0f;
-            return true;
-        case et::kSoundEqPage:
-            instrument.tracks.eqOnSynth[t] = on ? 1.0f : 0.0f;
-            return true;
+        case et::kSoundEq: equaliserChanged(selectedTrack, control); return true;
+        case et::kSoundEqSwitch: instrument.tracks.eqOnSample[t] = on ? 1.0f : 0.0f; return true;
+        case et::kSoundEqPage: instrument.tracks.eqOnSynth[t] = on ? 1.0f : 0.0f; return true;
         case et::kPhase:
             instrument.tracks.phaseInvert[t] = on ? 1.0f : 0.0f;
             instrument.updateTrack(selectedTrack);
@@ -259,9 +261,7 @@ bool Editor::soundPageChanged(long tag, CControl* control) {
         case et::kEditPage:
         case et::kWavePage:
             return true;  // the sound page shows all its parts at once; the switches keep their own state
-        case et::kWave:
-            waveChanged(control);
-            return true;
+        case et::kWave: waveChanged(control); return true;
         case et::kSynthRoute:
             instrument.setValue(tags::trackTag(selectedTrack, tags::kSynthRoute), on ? 1.0f : 0.0f);
             instrument.updateTrack(selectedTrack);
@@ -270,32 +270,28 @@ bool Editor::soundPageChanged(long tag, CControl* control) {
             instrument.tracks.synthMix[t] = control->getValue();
             instrument.updateTrack(selectedTrack);
             return true;
-        case et::kTuneScale:
-            tuneScaleChanged(control);
-            return true;
+        case et::kTuneScale: tuneScaleChanged(control); return true;
         case et::kKeyLabel:
             if (control->getValue() != 0.0f)
-                showNoteSelector(NotePick::trackKey, kTrackKeyPanel,
-                                 static_cast<int>(instrument.settings.trackKey[t]));
+                showNoteSelector(NotePick::trackKey, kTrackKeyPanel, static_cast<int>(instrument.settings.trackKey[t]));
             return true;
-        case et::kNoteSelect:
-            notePicked(roundedValue(control));
-            return true;
-        default:
-            return false;
+        case et::kNoteSelect: notePicked(roundedValue(control)); return true;
+        default: return false;
     }
 }
 
 void Editor::waveChanged(CControl* control) {
     auto* wave = dynamic_cast<controls::CVornWave*>(control);
-    if (!wave) return;
+    if (!wave)
+        return;
     instrument.setValue(tags::trackTag(selectedTrack, tags::kStart), wave->getStart());
     instrument.setValue(tags::trackTag(selectedTrack, tags::kEnd), wave->getEnd());
 }
 
 void Editor::tuneScaleChanged(CControl* control) {
     auto* scale = dynamic_cast<controls::CVornTuneScaleSelect*>(control);
-    if (!scale) return;
+    if (!scale)
+        return;
     const auto t = static_cast<std::size_t>(selectedTrack);
     bool any = false;
     for (int semitone = 0; semitone < kScaleNotes; ++semitone) {
@@ -309,14 +305,16 @@ void Editor::tuneScaleChanged(CControl* control) {
 
 void Editor::showNoteSelector(NotePick purpose, const toolkit::CRect& where, int note) {
     controls::CVornNoteSelect* selector = controls->views().noteSelect;
-    if (!selector) return;
+    if (!selector)
+        return;
     notePick = purpose;
     selector->showAt(where, note);
 }
 
 void Editor::notePicked(int note) {
     controls::CVornNoteSelect* selector = controls->views().noteSelect;
-    if (selector && !selector->isPinned()) selector->setVisible(false);
+    if (selector && !selector->isPinned())
+        selector->setVisible(false);
     if (notePick == NotePick::patternTrigger) {
         menus->takePatternTriggerKey(note);
         refreshMainMenu();
@@ -333,18 +331,14 @@ bool Editor::patternPanelChanged(long tag, CControl* control) {
         case et::kPatternSelect:
             instrument.setValue(globalTag(tags::kCurrentPatternOffset), control->getValue());
             break;
-        case et::kLoopSelect:
-            loopRangeChanged(control);
-            break;
+        case et::kLoopSelect: loopRangeChanged(control); break;
         case et::kLoopMode:
         case et::kChainMode:
         case et::kRandomMode:
             // The three modes are one choice: the switch pressed is the mode, the others go out.
             instrument.setValue(globalTag(tags::kPlayModeOffset), static_cast<float>(tag - et::kLoopMode));
             break;
-        case et::kPatternPage:
-            showPage(roundedValue(control));
-            return true;
+        case et::kPatternPage: showPage(roundedValue(control)); return true;
         case et::kHoldTuneMode:
             holdTuneMode = control->getValue() != 0.0f;
             applyStepEditModes();
@@ -362,15 +356,15 @@ bool Editor::patternPanelChanged(long tag, CControl* control) {
             return true;
         case et::kRotateLeft:
         case et::kRotateRight:
-            if (control->getValue() == 0.0f) return true;
+            if (control->getValue() == 0.0f)
+                return true;
             if (tag == et::kRotateLeft)
                 rotatePatternLeft(instrument);
             else
                 rotatePatternRight(instrument);
             controls->syncPatternRows();
             return true;
-        default:
-            return false;
+        default: return false;
     }
     controls->refreshPatternPanel();
     attachGrids();
@@ -380,7 +374,8 @@ bool Editor::patternPanelChanged(long tag, CControl* control) {
 
 void Editor::loopRangeChanged(CControl* control) {
     auto* loop = dynamic_cast<controls::CVornLoopSelect*>(control);
-    if (!loop) return;
+    if (!loop)
+        return;
     for (int pattern = 0; pattern < kPatternCount; ++pattern) {
         const bool inside = pattern >= loop->getFirst() && pattern <= loop->getLast();
         instrument.setValue(globalTag(tags::kChainEnabledOffset + pattern), inside ? 1.0f : 0.0f);
@@ -408,18 +403,21 @@ bool Editor::randomPanelChanged(long tag, CControl* control) {
     const bool pressed = control->getValue() != 0.0f;
     switch (tag) {
         case et::kRandomGenerate:
-            if (!pressed) return true;
+            if (!pressed)
+                return true;
             if (isRightClick(control))
                 toggleRandomAuto();
             else
                 regenerateAllRandom(instrument);
             break;
         case et::kRandomReset:
-            if (!pressed) return true;
+            if (!pressed)
+                return true;
             clearAllRandom(instrument);
             break;
         case et::kRandomSave:
-            if (!pressed) return true;
+            if (!pressed)
+                return true;
             keepRandomKeystrokes(instrument);
             break;
         // The three latching switches store what they show, lit or not.
@@ -427,19 +425,13 @@ bool Editor::randomPanelChanged(long tag, CControl* control) {
             instrument.randomPerPattern = pressed ? 1 : 0;
             instrument.randomGraphVisible = 0;
             // The density rows show the settings now in force.
-            for (int track = 0; track < instrument.getTrackCount(); ++track) controls->refreshTrack(track);
+            for (int track = 0; track < instrument.getTrackCount(); ++track)
+                controls->refreshTrack(track);
             break;
-        case et::kRandomGraphButton:
-            instrument.randomGraphVisible = pressed ? 1 : 0;
-            break;
-        case et::kRandomPlay:
-            instrument.setValue(globalTag(tags::kRandomAutoOffset), pressed ? 1.0f : 0.0f);
-            break;
-        case et::kRandomGraph:
-            randomGraphChanged(control);
-            break;
-        default:
-            return false;
+        case et::kRandomGraphButton: instrument.randomGraphVisible = pressed ? 1 : 0; break;
+        case et::kRandomPlay: instrument.setValue(globalTag(tags::kRandomAutoOffset), pressed ? 1.0f : 0.0f); break;
+        case et::kRandomGraph: randomGraphChanged(control); break;
+        default: return false;
     }
     controls->refreshPatternPanel();
     controls->syncPatternRows();
@@ -455,12 +447,14 @@ void Editor::toggleRandomAuto() {
 // rectangle does not cover lose theirs.
 void Editor::randomGraphChanged(CControl* control) {
     auto* graph = dynamic_cast<controls::CVornRandomGraphCtrl*>(control);
-    if (!graph) return;
+    if (!graph)
+        return;
     const int changed = roundedValue(control) & 1;
     const controls::GraphRect& rect = graph->getRect(changed);
     const controls::GraphRect& other = graph->getRect(changed ^ 1);
     graphRects = {graph->getRect(0), graph->getRect(1)};
-    if (rect.y1 < 0.02f) return;
+    if (rect.y1 < 0.02f)
+        return;
     const int tracks = instrument.getTrackCount();
     const auto trackAt = [tracks](float y) { return static_cast<int>(static_cast<float>(tracks) * y * 0.95f); };
     const bool otherCovers = other.y1 >= 0.02f;
@@ -468,19 +462,22 @@ void Editor::randomGraphChanged(CControl* control) {
     const int otherLast = otherCovers ? trackAt(other.y1) : 0;
     const auto coveredByOther = [&](int track) { return track >= otherFirst && track <= otherLast; };
     for (int track = 0; track < tracks; ++track) {
-        if (coveredByOther(track)) continue;
+        if (coveredByOther(track))
+            continue;
         const RandomSettings settings = randomSettingsOf(track);
         settings.minimum = settings.maximum = -1.0f;
         instrument.patterns[static_cast<std::size_t>(track)].randomHit.fill(0.0f);
     }
     for (int track = std::max(trackAt(rect.y0), 0); track <= std::min(trackAt(rect.y1), tracks - 1); ++track) {
-        if (coveredByOther(track)) continue;
+        if (coveredByOther(track))
+            continue;
         const RandomSettings settings = randomSettingsOf(track);
         settings.minimum = rect.x0 * 6.5f;
         settings.maximum = rect.x1 * 6.5f;
         regenerateTrackRandom(instrument, track);
     }
-    for (int track = 0; track < tracks; ++track) controls->refreshTrack(track);
+    for (int track = 0; track < tracks; ++track)
+        controls->refreshTrack(track);
 }
 
 }  // namespace rimba

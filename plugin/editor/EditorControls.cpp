@@ -46,11 +46,12 @@ struct StripKnob {
     const char* caption;
     controls::CVornKnob* TrackStripViews::*view;
 };
-constexpr StripKnob kStripKnobs[] = {{et::kLevelKind, "KnobGrayEx.png", "Level", &TrackStripViews::level},
-                                     {et::kLevelVelocityKind, "KnobGrayEx.png", "V-Level", &TrackStripViews::levelVelocity},
-                                     {et::kPanKind, "KnobGrayEx.png", "Pan", &TrackStripViews::pan},
-                                     {et::kSend1Kind, "KnobRoseEx.png", "FX1", &TrackStripViews::send1},
-                                     {et::kSend2Kind, "KnobBlueEx.png", "FX2", &TrackStripViews::send2}};
+constexpr StripKnob kStripKnobs[] = {
+    {et::kLevelKind, "KnobGrayEx.png", "Level", &TrackStripViews::level},
+    {et::kLevelVelocityKind, "KnobGrayEx.png", "V-Level", &TrackStripViews::levelVelocity},
+    {et::kPanKind, "KnobGrayEx.png", "Pan", &TrackStripViews::pan},
+    {et::kSend1Kind, "KnobRoseEx.png", "FX1", &TrackStripViews::send1},
+    {et::kSend2Kind, "KnobBlueEx.png", "FX2", &TrackStripViews::send2}};
 constexpr int kStripKnobsLeft = 430;
 constexpr int kStripKnobPitch = 44;
 
@@ -63,12 +64,17 @@ constexpr const char* kHoldTuneTooltips[] = {
     "Right drag on a step: up and down tunes it, left and right sets its hold.\r\n"
     "Shift held at the press does the same for one drag.",
     "Glisser avec le bouton droit sur un pas : verticalement, son accord ; horizontalement, sa "
-    "dur\xC3\xA9" "e.\r\nMaj enfonc\xC3\xA9" "e au clic fait de m\xC3\xAA" "me le temps d'un geste."};
+    "dur\xC3\xA9"
+    "e.\r\nMaj enfonc\xC3\xA9"
+    "e au clic fait de m\xC3\xAA"
+    "me le temps d'un geste."};
 constexpr const char* kShortHoldTooltips[] = {
     "Right drag left and right on a step: a short hold of up to two steps.\r\n"
     "Shift+Ctrl held at the press does the same for one drag.",
-    "Glisser horizontalement avec le bouton droit sur un pas : une dur\xC3\xA9" "e courte, "
-    "deux pas au plus.\r\nMaj+Ctrl enfonc\xC3\xA9s au clic font de m\xC3\xAA" "me le temps d'un geste."};
+    "Glisser horizontalement avec le bouton droit sur un pas : une dur\xC3\xA9"
+    "e courte, "
+    "deux pas au plus.\r\nMaj+Ctrl enfonc\xC3\xA9s au clic font de m\xC3\xAA"
+    "me le temps d'un geste."};
 
 constexpr const char* kStepRowTooltip =
     "Pour modifier la v\xC3\xA9locit\xC3\xA9 de la frappe,\r\n d\xC3\xA9placez la souris verticalement tout en "
@@ -84,19 +90,22 @@ std::string shownFileName(const std::string& path) {
     const std::size_t slash = path.find_last_of("/\\");
     std::string name = slash == std::string::npos ? path : path.substr(slash + 1);
     const std::size_t dot = name.find_last_of('.');
-    if (dot != std::string::npos && dot > 0) name.erase(dot);
+    if (dot != std::string::npos && dot > 0)
+        name.erase(dot);
     return name;
 }
 
 std::vector<float> wavePeaks(const std::vector<std::int16_t>& samples, int columns) {
     std::vector<float> peaks(static_cast<std::size_t>(std::max(columns, 0)), 0.0f);
-    if (samples.empty() || columns <= 0) return peaks;
+    if (samples.empty() || columns <= 0)
+        return peaks;
     const std::size_t count = samples.size();
     for (std::size_t column = 0; column < peaks.size(); ++column) {
         const std::size_t from = column * count / peaks.size();
         const std::size_t to = std::max(from + 1, (column + 1) * count / peaks.size());
         int largest = 0;
-        for (std::size_t i = from; i < to && i < count; ++i) largest = std::max(largest, std::abs(int{samples[i]}));
+        for (std::size_t i = from; i < to && i < count; ++i)
+            largest = std::max(largest, std::abs(int{samples[i]}));
         peaks[column] = static_cast<float>(largest) / 32767.0f;
     }
     return peaks;
@@ -117,16 +126,17 @@ CRect EditorControls::noteSelectorRect() { return {635, 110, 932, 383}; }
 EditorControls::EditorControls(CFrame& frame, const VornDrums& drums, Listener* listener) : instrument(drums) {
     const int tracks = instrument.getTrackCount();
     buildTopBar(frame, listener);
-    for (int track = 0; track < tracks; ++track) buildStrip(frame, listener, track);
+    for (int track = 0; track < tracks; ++track)
+        buildStrip(frame, listener, track);
     buildSoundPage(frame, listener, sectionTop(tracks, art::Section::kSoundEdit));
     buildPatternPanel(frame, listener, sectionTop(tracks, art::Section::kPattern));
     buildRandomPanel(frame, listener, sectionTop(tracks, art::Section::kRandom));
 
     // Shown on demand, above everything else: added last so that they draw last.
     const int height = tracks == kSmallTrackCount ? art::kEditorHeight8 : art::kEditorHeight12;
-    controls.welcome = frame.add(std::make_unique<CVornPushButton>(
-        rectOfSize((art::kEditorWidth - 400) / 2, (height - 240) / 2, 400, 240), listener, et::kWelcome,
-        "Welcome.png"));
+    controls.welcome = frame.add(
+        std::make_unique<CVornPushButton>(rectOfSize((art::kEditorWidth - 400) / 2, (height - 240) / 2, 400, 240),
+                                          listener, et::kWelcome, "Welcome.png"));
     controls.welcome->setVisible(false);
     controls.noteSelect =
         frame.add(std::make_unique<controls::CVornNoteSelect>(noteSelectorRect(), listener, et::kNoteSelect));
@@ -146,11 +156,11 @@ void EditorControls::buildTopBar(CFrame& frame, Listener* listener) {
     v.play = frame.add(std::make_unique<CVornPushButton>(rectOfSize(16, 28, 32, 24), listener, et::kPlay, "Play.png",
                                                          CVornPushButton::Kind::latching));
     v.stop = frame.add(std::make_unique<CVornPushButton>(rectOfSize(52, 28, 32, 24), listener, et::kStop, "Stop.png"));
-    v.tempo = frame.add(
-        std::make_unique<controls::CVornTextEdit>(rectOfSize(88, 28, 36, 20), listener, et::kTempo, 10.0f, 480.0f, 120.0f));
+    v.tempo = frame.add(std::make_unique<controls::CVornTextEdit>(rectOfSize(88, 28, 36, 20), listener, et::kTempo,
+                                                                  10.0f, 480.0f, 120.0f));
     caption(frame, rectOfSize(86, 49, 38, 10), "Tempo");
-    v.mainMenu =
-        frame.add(std::make_unique<controls::CVornSwitchMenu>(rectOfSize(126, 28, 40, 20), listener, et::kMainMenu, "Menu.png"));
+    v.mainMenu = frame.add(
+        std::make_unique<controls::CVornSwitchMenu>(rectOfSize(126, 28, 40, 20), listener, et::kMainMenu, "Menu.png"));
     caption(frame, rectOfSize(126, 49, 40, 10), "Menu");
 
     // Program and kit: the name (a click opens its menu) with next above previous.
@@ -162,9 +172,10 @@ void EditorControls::buildTopBar(CFrame& frame, Listener* listener) {
     for (const FileBar& bar : {FileBar{180, et::kProgramName, et::kNextProgram, et::kPreviousProgram, &v.programName},
                                FileBar{360, et::kKitName, et::kNextKit, et::kPreviousKit, &v.kitName}}) {
         *bar.view = frame.add(std::make_unique<CVornLabel>(rectOfSize(bar.left, 28, 128, 24), listener, bar.label));
-        frame.add(std::make_unique<CVornPushButton>(rectOfSize(bar.left + 132, 28, 16, 12), listener, bar.next, "WaveUp.png"));
-        frame.add(
-            std::make_unique<CVornPushButton>(rectOfSize(bar.left + 132, 40, 16, 12), listener, bar.previous, "WaveDown.png"));
+        frame.add(std::make_unique<CVornPushButton>(rectOfSize(bar.left + 132, 28, 16, 12), listener, bar.next,
+                                                    "WaveUp.png"));
+        frame.add(std::make_unique<CVornPushButton>(rectOfSize(bar.left + 132, 40, 16, 12), listener, bar.previous,
+                                                    "WaveDown.png"));
     }
 
     // The four effect slots, each captioned with its place in the mix.
@@ -182,9 +193,8 @@ void EditorControls::buildTopBar(CFrame& frame, Listener* listener) {
     v.masterLevel->setDefaultValue(127.0f);
     v.masterLevel->setShowValue(false);
     caption(frame, rectOfSize(754, 29, 44, 11), "Master");
-    v.masterEqSwitch = frame.add(std::make_unique<CVornPushButton>(rectOfSize(762, 42, 28, 16), listener,
-                                                                   et::kMasterEqSwitch, "SwitchEQ.png",
-                                                                   CVornPushButton::Kind::latching));
+    v.masterEqSwitch = frame.add(std::make_unique<CVornPushButton>(
+        rectOfSize(762, 42, 28, 16), listener, et::kMasterEqSwitch, "SwitchEQ.png", CVornPushButton::Kind::latching));
     v.masterEq = frame.add(std::make_unique<controls::CVornFilter>(
         rectOfSize(832, 19, 160, 40), listener, et::kMasterEq,
         std::make_shared<EqualiserResponse>(EqualiserResponse::Target::master, instrument.sampleRate)));
@@ -195,15 +205,18 @@ void EditorControls::buildStrip(CFrame& frame, Listener* listener, int track) {
     TrackStripViews s;
     auto tag = [track](int kind) { return stripTag(track, kind); };
     s.drum = frame.add(std::make_unique<controls::CVornDrum>(
-        CRect{art::kTrackStripLeft, top, art::kTrackStripLeft + art::kTrackStripAccentWidth, top + art::kTrackStripHeight},
+        CRect{art::kTrackStripLeft, top, art::kTrackStripLeft + art::kTrackStripAccentWidth,
+              top + art::kTrackStripHeight},
         listener, tag(et::kDrumKind), track));
-    s.steps = frame.add(std::make_unique<controls::CVornPattern>(stepRowRect(track), listener, tag(et::kStepRowKind), track));
+    s.steps =
+        frame.add(std::make_unique<controls::CVornPattern>(stepRowRect(track), listener, tag(et::kStepRowKind), track));
     s.steps->setScrollBar(true);
     // The musician who turned tooltips off (-1) gets none.
-    if (instrument.settings.tooltips >= 0) s.steps->setTooltipText(kStepRowTooltip);
+    if (instrument.settings.tooltips >= 0)
+        s.steps->setTooltipText(kStepRowTooltip);
     caption(frame, rectOfSize(362, top + 1, 52, 9), "Random");
-    s.randomAmount = frame.add(
-        std::make_unique<controls::CVornPatternRandom>(rectOfSize(362, top + 10, 52, 12), listener, tag(et::kRandomAmountKind)));
+    s.randomAmount = frame.add(std::make_unique<controls::CVornPatternRandom>(rectOfSize(362, top + 10, 52, 12),
+                                                                              listener, tag(et::kRandomAmountKind)));
     s.mute = frame.add(std::make_unique<CVornSwitch>(rectOfSize(364, top + 25, 20, 20), listener, tag(et::kMuteKind),
                                                      "SwitchMute.png"));
     s.solo = frame.add(std::make_unique<CVornSwitch>(rectOfSize(390, top + 25, 20, 20), listener, tag(et::kSoloKind),
@@ -212,8 +225,8 @@ void EditorControls::buildStrip(CFrame& frame, Listener* listener, int track) {
     for (std::size_t k = 0; k < std::size(kStripKnobs); ++k) {
         const StripKnob& knobRow = kStripKnobs[k];
         const int left = kStripKnobsLeft + kStripKnobPitch * static_cast<int>(k);
-        CVornKnob* knob = frame.add(
-            std::make_unique<CVornKnob>(rectOfSize(left, top + 3, 32, 32), listener, tag(knobRow.kind), knobRow.bitmap));
+        CVornKnob* knob = frame.add(std::make_unique<CVornKnob>(rectOfSize(left, top + 3, 32, 32), listener,
+                                                                tag(knobRow.kind), knobRow.bitmap));
         knob->setShowValue(false);
         // The pan holds the centre; the others rest at their defaults without a detent.
         if (knobRow.kind == et::kPanKind) {
@@ -231,19 +244,20 @@ void EditorControls::buildStrip(CFrame& frame, Listener* listener, int track) {
                                                                             tag(et::kTuneVelocityKind)));
     caption(frame, rectOfSize(672, top + 36, 28, 11), "Vel");
 
-    s.sound = frame.add(std::make_unique<CVornLabel>(rectOfSize(708, top + 12, 128, 24), listener, tag(et::kSoundKind)));
-    s.nextSound = frame.add(
-        std::make_unique<CVornPushButton>(rectOfSize(840, top + 12, 16, 12), listener, tag(et::kNextSoundKind), "WaveUp.png"));
+    s.sound =
+        frame.add(std::make_unique<CVornLabel>(rectOfSize(708, top + 12, 128, 24), listener, tag(et::kSoundKind)));
+    s.nextSound = frame.add(std::make_unique<CVornPushButton>(rectOfSize(840, top + 12, 16, 12), listener,
+                                                              tag(et::kNextSoundKind), "WaveUp.png"));
     s.previousSound = frame.add(std::make_unique<CVornPushButton>(rectOfSize(840, top + 24, 16, 12), listener,
                                                                   tag(et::kPreviousSoundKind), "WaveDown.png"));
     s.pad = frame.add(
         std::make_unique<CVornPushButton>(rectOfSize(870, top + 14, 16, 16), listener, tag(et::kPadKind), "Led.png"));
     caption(frame, rectOfSize(862, top + 33, 32, 11), "Pad");
-    s.select = frame.add(
-        std::make_unique<CVornSwitch>(rectOfSize(900, top + 12, 20, 20), listener, tag(et::kSelectKind), "SwitchWave.png"));
+    s.select = frame.add(std::make_unique<CVornSwitch>(rectOfSize(900, top + 12, 20, 20), listener,
+                                                       tag(et::kSelectKind), "SwitchWave.png"));
     caption(frame, rectOfSize(894, top + 33, 32, 11), "Edit");
-    s.meter = frame.add(
-        std::make_unique<controls::CVornVuMeterVert>(trackMeterRect(track), listener, tag(et::kMeterKind)));
+    s.meter =
+        frame.add(std::make_unique<controls::CVornVuMeterVert>(trackMeterRect(track), listener, tag(et::kMeterKind)));
     controls.strips.push_back(s);
 }
 
@@ -253,16 +267,18 @@ void EditorControls::buildSoundPage(CFrame& frame, Listener* listener, int y) {
     v.soundTrackName = frame.add(
         std::make_unique<controls::CVornCaption>(rectOfSize(64, y + 2, 240, 11), "", controls::TextAlign::left, 8.5));
     caption(frame, rectOfSize(12, y + 22, 22, 12), "Key");
-    v.keyLabel = frame.add(std::make_unique<CVornLabel>(rectOfSize(34, y + 16, 40, 24), listener, et::kKeyLabel, "LabelKey.png"));
-    v.decay = frame.add(std::make_unique<CVornSwitch>(rectOfSize(80, y + 20, 56, 16), listener, et::kDecay, "Decay.png"));
-    v.reverse =
-        frame.add(std::make_unique<CVornSwitch>(rectOfSize(140, y + 20, 56, 16), listener, et::kReverse, "Reverse.png"));
-    v.charley =
-        frame.add(std::make_unique<CVornSwitch>(rectOfSize(200, y + 20, 56, 16), listener, et::kCharley, "Charley.png"));
+    v.keyLabel = frame.add(
+        std::make_unique<CVornLabel>(rectOfSize(34, y + 16, 40, 24), listener, et::kKeyLabel, "LabelKey.png"));
+    v.decay =
+        frame.add(std::make_unique<CVornSwitch>(rectOfSize(80, y + 20, 56, 16), listener, et::kDecay, "Decay.png"));
+    v.reverse = frame.add(
+        std::make_unique<CVornSwitch>(rectOfSize(140, y + 20, 56, 16), listener, et::kReverse, "Reverse.png"));
+    v.charley = frame.add(
+        std::make_unique<CVornSwitch>(rectOfSize(200, y + 20, 56, 16), listener, et::kCharley, "Charley.png"));
     v.editPage = frame.add(std::make_unique<CVornPushButton>(rectOfSize(262, y + 20, 48, 16), listener, et::kEditPage,
                                                              "SwitchEditPage.png", CVornPushButton::Kind::latching));
-    v.soundEqPage = frame.add(std::make_unique<CVornPushButton>(rectOfSize(314, y + 20, 28, 16), listener, et::kSoundEqPage,
-                                                                "SwitchEQ.png", CVornPushButton::Kind::latching));
+    v.soundEqPage = frame.add(std::make_unique<CVornPushButton>(
+        rectOfSize(314, y + 20, 28, 16), listener, et::kSoundEqPage, "SwitchEQ.png", CVornPushButton::Kind::latching));
     v.wavePage = frame.add(std::make_unique<CVornPushButton>(rectOfSize(348, y + 18, 20, 20), listener, et::kWavePage,
                                                              "SwitchWave.png", CVornPushButton::Kind::latching));
     v.phase = frame.add(std::make_unique<CVornPushButton>(rectOfSize(374, y + 18, 20, 20), listener, et::kPhase,
@@ -272,58 +288,68 @@ void EditorControls::buildSoundPage(CFrame& frame, Listener* listener, int y) {
     v.soundEq = frame.add(std::make_unique<controls::CVornFilter>(
         rectOfSize(248, y + 46, 160, 40), listener, et::kSoundEq,
         std::make_shared<EqualiserResponse>(EqualiserResponse::Target::track, instrument.sampleRate)));
-    v.soundEqSwitch = frame.add(std::make_unique<CVornPushButton>(rectOfSize(248, y + 92, 28, 16), listener,
-                                                                  et::kSoundEqSwitch, "SwitchEQ.png",
-                                                                  CVornPushButton::Kind::latching));
-    v.synthRoute =
-        frame.add(std::make_unique<CVornSwitch>(rectOfSize(284, y + 92, 48, 16), listener, et::kSynthRoute, "SwitchSynth.png"));
+    v.soundEqSwitch =
+        frame.add(std::make_unique<CVornPushButton>(rectOfSize(248, y + 92, 28, 16), listener, et::kSoundEqSwitch,
+                                                    "SwitchEQ.png", CVornPushButton::Kind::latching));
+    v.synthRoute = frame.add(
+        std::make_unique<CVornSwitch>(rectOfSize(284, y + 92, 48, 16), listener, et::kSynthRoute, "SwitchSynth.png"));
     v.synthMix = frame.add(std::make_unique<CVornKnob>(rectOfSize(376, y + 92, 32, 32), listener, et::kSynthMix));
     v.synthMix->setShowValue(false);
     v.synthMix->setDefaultValue(0.5f);
     caption(frame, rectOfSize(372, y + 124, 40, 11), "Mix");
 
-    v.tuneScale =
-        frame.add(std::make_unique<controls::CVornTuneScaleSelect>(rectOfSize(16, y + 118, 200, 24), listener, et::kTuneScale));
+    v.tuneScale = frame.add(
+        std::make_unique<controls::CVornTuneScaleSelect>(rectOfSize(16, y + 118, 200, 24), listener, et::kTuneScale));
     v.synthPresetName =
         frame.add(std::make_unique<CVornLabel>(rectOfSize(224, y + 118, 128, 24), listener, et::kSynthPresetName));
-    frame.add(std::make_unique<CVornPushButton>(rectOfSize(356, y + 118, 16, 12), listener, et::kNextSynthPreset, "WaveUp.png"));
-    frame.add(
-        std::make_unique<CVornPushButton>(rectOfSize(356, y + 130, 16, 12), listener, et::kPreviousSynthPreset, "WaveDown.png"));
+    frame.add(std::make_unique<CVornPushButton>(rectOfSize(356, y + 118, 16, 12), listener, et::kNextSynthPreset,
+                                                "WaveUp.png"));
+    frame.add(std::make_unique<CVornPushButton>(rectOfSize(356, y + 130, 16, 12), listener, et::kPreviousSynthPreset,
+                                                "WaveDown.png"));
 }
 
 void EditorControls::buildPatternPanel(CFrame& frame, Listener* listener, int y) {
     EditorViews& v = controls;
     v.patternSetName =
         frame.add(std::make_unique<CVornLabel>(rectOfSize(428, y + 16, 128, 24), listener, et::kPatternSetName));
-    frame.add(std::make_unique<CVornPushButton>(rectOfSize(560, y + 16, 16, 12), listener, et::kNextPatternSet, "WaveUp.png"));
+    frame.add(std::make_unique<CVornPushButton>(rectOfSize(560, y + 16, 16, 12), listener, et::kNextPatternSet,
+                                                "WaveUp.png"));
+    frame.add(std::make_unique<CVornPushButton>(rectOfSize(560, y + 28, 16, 12), listener, et::kPreviousPatternSet,
+                                                "WaveDown.png"));
     frame.add(
-        std::make_unique<CVornPushButton>(rectOfSize(560, y + 28, 16, 12), listener, et::kPreviousPatternSet, "WaveDown.png"));
-    frame.add(std::make_unique<CVornPushButton>(rectOfSize(590, y + 22, 16, 12), listener, et::kRotateLeft, "WaveDown.png"));
-    frame.add(std::make_unique<CVornPushButton>(rectOfSize(610, y + 22, 16, 12), listener, et::kRotateRight, "WaveUp.png"));
+        std::make_unique<CVornPushButton>(rectOfSize(590, y + 22, 16, 12), listener, et::kRotateLeft, "WaveDown.png"));
+    frame.add(
+        std::make_unique<CVornPushButton>(rectOfSize(610, y + 22, 16, 12), listener, et::kRotateRight, "WaveUp.png"));
     caption(frame, rectOfSize(628, y + 22, 46, 12), "Rotate");
-    v.dragMidi = frame.add(std::make_unique<CVornPushButton>(rectOfSize(684, y + 18, 64, 20), listener, et::kDragMidi, "D&D.png"));
+    v.dragMidi = frame.add(
+        std::make_unique<CVornPushButton>(rectOfSize(684, y + 18, 64, 20), listener, et::kDragMidi, "D&D.png"));
 
-    v.patternSelect =
-        frame.add(std::make_unique<controls::CVornPatternSelect>(rectOfSize(428, y + 46, 320, 20), listener, et::kPatternSelect));
-    v.loopSelect = frame.add(std::make_unique<controls::CVornLoopSelect>(rectOfSize(428, y + 68, 320, 8), listener, et::kLoopSelect));
-    v.patternPage =
-        frame.add(std::make_unique<controls::CVornPatternPage>(rectOfSize(428, y + 84, 160, 16), listener, et::kPatternPage));
-    v.loopMode = frame.add(std::make_unique<CVornSwitch>(rectOfSize(604, y + 84, 44, 16), listener, et::kLoopMode, "loopEx.png"));
-    v.chainMode = frame.add(std::make_unique<CVornSwitch>(rectOfSize(652, y + 84, 44, 16), listener, et::kChainMode, "chain.png"));
-    v.randomMode = frame.add(std::make_unique<CVornSwitch>(rectOfSize(700, y + 84, 44, 16), listener, et::kRandomMode, "rand.png"));
+    v.patternSelect = frame.add(
+        std::make_unique<controls::CVornPatternSelect>(rectOfSize(428, y + 46, 320, 20), listener, et::kPatternSelect));
+    v.loopSelect = frame.add(
+        std::make_unique<controls::CVornLoopSelect>(rectOfSize(428, y + 68, 320, 8), listener, et::kLoopSelect));
+    v.patternPage = frame.add(
+        std::make_unique<controls::CVornPatternPage>(rectOfSize(428, y + 84, 160, 16), listener, et::kPatternPage));
+    v.loopMode = frame.add(
+        std::make_unique<CVornSwitch>(rectOfSize(604, y + 84, 44, 16), listener, et::kLoopMode, "loopEx.png"));
+    v.chainMode = frame.add(
+        std::make_unique<CVornSwitch>(rectOfSize(652, y + 84, 44, 16), listener, et::kChainMode, "chain.png"));
+    v.randomMode = frame.add(
+        std::make_unique<CVornSwitch>(rectOfSize(700, y + 84, 44, 16), listener, et::kRandomMode, "rand.png"));
 
     caption(frame, rectOfSize(428, y + 106, 108, 10), "Swing");
-    v.swing = frame.add(std::make_unique<controls::CVornFader>(rectOfSize(428, y + 116, 108, 28), listener, et::kSwing));
+    v.swing =
+        frame.add(std::make_unique<controls::CVornFader>(rectOfSize(428, y + 116, 108, 28), listener, et::kSwing));
     caption(frame, rectOfSize(552, y + 106, 108, 10), "Fill Attn");
-    v.fillAttenuation =
-        frame.add(std::make_unique<controls::CVornFader>(rectOfSize(552, y + 116, 108, 28), listener, et::kFillAttenuation));
+    v.fillAttenuation = frame.add(
+        std::make_unique<controls::CVornFader>(rectOfSize(552, y + 116, 108, 28), listener, et::kFillAttenuation));
 
     // What a right drag on the steps edits; Shift (and Ctrl) held at the press do the same for
     // one drag.
-    v.holdTuneMode = frame.add(
-        std::make_unique<CVornSwitch>(rectOfSize(672, y + 110, 76, 16), listener, et::kHoldTuneMode, "StepHoldMode.png"));
-    v.shortHoldMode = frame.add(std::make_unique<CVornSwitch>(rectOfSize(672, y + 130, 76, 16), listener, et::kShortHoldMode,
-                                                              "StepShortHoldMode.png"));
+    v.holdTuneMode = frame.add(std::make_unique<CVornSwitch>(rectOfSize(672, y + 110, 76, 16), listener,
+                                                             et::kHoldTuneMode, "StepHoldMode.png"));
+    v.shortHoldMode = frame.add(std::make_unique<CVornSwitch>(rectOfSize(672, y + 130, 76, 16), listener,
+                                                              et::kShortHoldMode, "StepShortHoldMode.png"));
     const int language = instrument.settings.tooltips;
     if (language >= 0) {
         v.holdTuneMode->setTooltipText(kHoldTuneTooltips[language == 1 ? 1 : 0]);
@@ -333,8 +359,8 @@ void EditorControls::buildPatternPanel(CFrame& frame, Listener* listener, int y)
 
 void EditorControls::buildRandomPanel(CFrame& frame, Listener* listener, int y) {
     EditorViews& v = controls;
-    v.randomGraph =
-        frame.add(std::make_unique<controls::CVornRandomGraphCtrl>(rectOfSize(776, y + 18, 160, 64), listener, et::kRandomGraph));
+    v.randomGraph = frame.add(
+        std::make_unique<controls::CVornRandomGraphCtrl>(rectOfSize(776, y + 18, 160, 64), listener, et::kRandomGraph));
     struct Button {
         long tag;
         const char* bitmap;
@@ -349,13 +375,14 @@ void EditorControls::buildRandomPanel(CFrame& frame, Listener* listener, int y) 
                               {et::kRandomGraphButton, "PatternRandomGraph.png", 828, 90, &v.randomGraphButton},
                               {et::kRandomPlay, "PatternRandomPlay.png", 880, 90, &v.randomPlay}};
     for (const Button& b : buttons) {
-        const bool latching = b.tag == et::kRandomModeButton || b.tag == et::kRandomGraphButton || b.tag == et::kRandomPlay;
+        const bool latching =
+            b.tag == et::kRandomModeButton || b.tag == et::kRandomGraphButton || b.tag == et::kRandomPlay;
         *b.view = frame.add(std::make_unique<CVornPushButton>(
             rectOfSize(b.left, y + b.top, 48, 20), listener, b.tag, b.bitmap,
             latching ? CVornPushButton::Kind::latching : CVornPushButton::Kind::momentary));
     }
-    v.makerLink = frame.add(
-        std::make_unique<CVornPushButton>(rectOfSize(868, y + 124, 120, 20), listener, et::kMakerLink, "RimbaDrumsUrl.png"));
+    v.makerLink = frame.add(std::make_unique<CVornPushButton>(rectOfSize(868, y + 124, 120, 20), listener,
+                                                              et::kMakerLink, "RimbaDrumsUrl.png"));
     v.userManual = frame.add(
         std::make_unique<CVornPushButton>(rectOfSize(776, y + 124, 48, 20), listener, et::kUserManual, "Manual.png"));
 }
@@ -388,7 +415,8 @@ void EditorControls::refreshAll(int selectedTrack) {
     refreshTransport();
     refreshMaster();
     refreshNames();
-    for (int track = 0; track < instrument.getTrackCount(); ++track) refreshTrack(track);
+    for (int track = 0; track < instrument.getTrackCount(); ++track)
+        refreshTrack(track);
     refreshSelection(selectedTrack);
     refreshSoundPage(selectedTrack);
     refreshPatternPanel();
@@ -418,13 +446,16 @@ bool EditorControls::isSoloed(int track) const {
 
 void EditorControls::refreshKnobMode() {
     const controls::KnobMode mode = controls::knobModeFromSetting(instrument.settings.knobBehaviorMode);
-    for (CVornKnob* knob : allKnobs()) knob->setKnobMode(mode);
+    for (CVornKnob* knob : allKnobs())
+        knob->setKnobMode(mode);
 }
 
 // Off, the strips show no playing step (the editor's idle then shows none and rests the meters).
 void EditorControls::refreshStepAndVumeter() {
-    if (instrument.stepAndVumeterOn()) return;
-    for (TrackStripViews& s : controls.strips) s.steps->setPlayingStep(-1);
+    if (instrument.stepAndVumeterOn())
+        return;
+    for (TrackStripViews& s : controls.strips)
+        s.steps->setPlayingStep(-1);
 }
 
 void EditorControls::refreshMaster() {
@@ -437,7 +468,8 @@ void EditorControls::refreshMaster() {
 }
 
 void EditorControls::refreshTrack(int track) {
-    if (track < 0 || track >= static_cast<int>(controls.strips.size())) return;
+    if (track < 0 || track >= static_cast<int>(controls.strips.size()))
+        return;
     TrackStripViews& s = controls.strips[static_cast<std::size_t>(track)];
     const auto value = [&](tags::TrackSlot slot) { return instrument.getValue(tags::trackTag(track, slot)); };
     s.level->setKnobValue(unit(value(tags::kLevel)));
@@ -451,7 +483,8 @@ void EditorControls::refreshTrack(int track) {
     s.solo->setValue(isSoloed(track) ? 1.0f : 0.0f);
     refreshRandomAmount(track);
     s.sound->setText(soundName(instrument.tracks.soundPath[static_cast<std::size_t>(track)]));
-    if (track == soundPageTrack) controls.soundTrackName->setText(trackHeading(track));
+    if (track == soundPageTrack)
+        controls.soundTrackName->setText(trackHeading(track));
     s.steps->setRow(rowOf(track));
     s.steps->setScrollOffset(shownFirstStep);
 }
@@ -459,7 +492,8 @@ void EditorControls::refreshTrack(int track) {
 // The density row shows the settings in force: the current pattern's when they are kept per
 // pattern.
 void EditorControls::refreshRandomAmount(int track) {
-    if (track < 0 || track >= static_cast<int>(controls.strips.size())) return;
+    if (track < 0 || track >= static_cast<int>(controls.strips.size()))
+        return;
     controls::CVornPatternRandom* amount = controls.strips[static_cast<std::size_t>(track)].randomAmount;
     const RandomRange random = randomRangeInForce(instrument, track);
     amount->setRange({static_cast<int>(random.minCell), static_cast<int>(random.maxCell)});
@@ -487,11 +521,13 @@ void EditorControls::refreshSoundPage(int selectedTrack) {
     v.soundEq->setBands(bands);
     int scale = 0;
     for (std::size_t n = 0; n < settings.scaleNotes[t].size(); ++n)
-        if (settings.scaleNotes[t][n] != 0) scale |= 1 << n;
+        if (settings.scaleNotes[t][n] != 0)
+            scale |= 1 << n;
     v.tuneScale->setValue(static_cast<float>(scale));
     const Sound* sound = instrument.voiceSound(instrument.voices[t]);
     const int columns = v.wave->getViewSize().width();
-    v.wave->setPeaks(sound ? wavePeaks(sound->samples, columns) : std::vector<float>(static_cast<std::size_t>(columns)));
+    v.wave->setPeaks(sound ? wavePeaks(sound->samples, columns)
+                           : std::vector<float>(static_cast<std::size_t>(columns)));
     v.wave->setValue(unit(settings.start[t]));
     v.wave->setEnd(unit(settings.end[t]));
     soundPageTrack = track;
@@ -512,12 +548,15 @@ void EditorControls::refreshPatternPanel() {
     controls.patternSelect->setValue(static_cast<float>(current));
     int first = -1, last = -1;
     for (int p = 0; p < kPatternCount; ++p) {
-        if (instrument.chainEnabled[static_cast<std::size_t>(p)] == 0) continue;
-        if (first < 0) first = p;
+        if (instrument.chainEnabled[static_cast<std::size_t>(p)] == 0)
+            continue;
+        if (first < 0)
+            first = p;
         last = p;
     }
     // With nothing chained the loop is the current pattern alone, which is what plays.
-    if (first < 0) first = last = current;
+    if (first < 0)
+        first = last = current;
     controls.loopSelect->setRange(first, last);
     controls.loopMode->setValue(instrument.playMode == 0 ? 1.0f : 0.0f);
     controls.chainMode->setValue(instrument.playMode == 1 ? 1.0f : 0.0f);
@@ -530,7 +569,8 @@ void EditorControls::refreshPatternPanel() {
     controls.randomPlay->setValue(instrument.randomAuto != 0 ? 1.0f : 0.0f);
     // The range graph shows only while its switch is lit; hidden, it takes no clicks.
     const bool graphShown = instrument.randomGraphVisible != 0;
-    if (controls.randomGraph->isVisible() != graphShown) controls.randomGraph->setVisible(graphShown);
+    if (controls.randomGraph->isVisible() != graphShown)
+        controls.randomGraph->setVisible(graphShown);
 }
 
 void EditorControls::refreshNames() {
@@ -544,8 +584,10 @@ void EditorControls::refreshEffectSlots() {
     for (std::size_t slot = 0; slot < controls.effectSlots.size(); ++slot) {
         const CPlugin* plugin = instrument.slotPlugin(static_cast<int>(slot));
         std::string label = plugin ? plugin->description().label : std::string();
-        if (label.empty()) label = "FX";
-        if (label.size() > kSlotLabelLength) label.resize(kSlotLabelLength);
+        if (label.empty())
+            label = "FX";
+        if (label.size() > kSlotLabelLength)
+            label.resize(kSlotLabelLength);
         controls.effectSlots[slot]->setCaption(label);
         controls.effectSlots[slot]->setLit(instrument.effectEnabled[slot] != 0);
     }
@@ -561,7 +603,8 @@ std::vector<CVornKnob*> EditorControls::allKnobs() const {
 // ---- the idle's findings ------------------------------------------------------------------------
 
 void EditorControls::showProgress(float fraction) {
-    if (!controls.progressBar->isVisible()) controls.progressBar->setVisible(true);
+    if (!controls.progressBar->isVisible())
+        controls.progressBar->setVisible(true);
     controls.progressBar->setLevel(fraction);
 }
 
@@ -573,14 +616,16 @@ void EditorControls::hideProgress() {
 }
 
 void EditorControls::showTrackLevel(int track, float level) {
-    if (track < 0 || track >= static_cast<int>(controls.strips.size())) return;
+    if (track < 0 || track >= static_cast<int>(controls.strips.size()))
+        return;
     controls.strips[static_cast<std::size_t>(track)].meter->setLevel(level);
 }
 
 void EditorControls::showMasterLevel(float level) { controls.masterMeter->setLevel(level); }
 
 void EditorControls::showPlayingStep(int step) {
-    for (TrackStripViews& s : controls.strips) s.steps->setPlayingStep(step);
+    for (TrackStripViews& s : controls.strips)
+        s.steps->setPlayingStep(step);
 }
 
 void EditorControls::showPage(int page) {
@@ -590,14 +635,16 @@ void EditorControls::showPage(int page) {
 void EditorControls::scrollTo(int firstStep) {
     shownFirstStep = std::clamp(firstStep, 0, controls::GridGeometry::kMaxScrollOffset);
     controls.patternPage->setValue(static_cast<float>(shownFirstStep / controls::CVornPattern::kVisibleSteps));
-    for (TrackStripViews& s : controls.strips) s.steps->setScrollOffset(shownFirstStep);
+    for (TrackStripViews& s : controls.strips)
+        s.steps->setScrollOffset(shownFirstStep);
 }
 
 void EditorControls::syncPatternRows() {
     for (std::size_t track = 0; track < controls.strips.size(); ++track) {
         controls::CVornPattern* steps = controls.strips[track].steps;
         const controls::PatternRowValues row = rowOf(static_cast<int>(track));
-        if (row != steps->getRow()) steps->setRow(row);
+        if (row != steps->getRow())
+            steps->setRow(row);
     }
 }
 

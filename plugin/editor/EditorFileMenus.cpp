@@ -37,7 +37,8 @@ void listFiles(MenuBuilder& menu, const std::string& current, const std::string&
     menu.separator();
     const std::string currentName = platform::fileNameOf(current);
     for (const std::string& name : names)
-        menu.entry(name, [load, path = folder + name] { return load(path); }, name == currentName);
+        menu.entry(
+            name, [load, path = folder + name] { return load(path); }, name == currentName);
 }
 
 }  // namespace
@@ -68,12 +69,9 @@ MenuOutcome EditorMenus::stepFile(FileKind kind, int direction) {
         return {};
     const std::string path = folder + names[static_cast<std::size_t>(index)];
     switch (kind) {
-        case FileKind::program:
-            return loadProgramPath(path);
-        case FileKind::kit:
-            return loadKitPath(path);
-        case FileKind::patternSet:
-            return loadPatternSetPath(path);
+        case FileKind::program: return loadProgramPath(path);
+        case FileKind::kit: return loadKitPath(path);
+        case FileKind::patternSet: return loadPatternSetPath(path);
     }
     return {};
 }

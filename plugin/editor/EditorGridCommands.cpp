@@ -17,7 +17,8 @@ bool isRandomisation(controls::GridMenuEntry entry) {
 
 void Editor::stepRowChanged(int track) {
     controls::CVornPattern* row = controls->views().strips[static_cast<std::size_t>(track)].steps;
-    if (!row) return;
+    if (!row)
+        return;
     const int pattern = instrument.currentPattern.load();
     // References belong to the pattern they were taken from.
     if (referencePatternOf != pattern) {
@@ -45,16 +46,19 @@ void Editor::stepRowChanged(int track) {
         case E::randomizeHold: randomizeHold(instrument, track, pattern, reference); break;
         case E::restore: restoreRow(instrument, track, pattern, reference); break;
     }
-    if (!isRandomisation(*entry)) reference.reset();
+    if (!isRandomisation(*entry))
+        reference.reset();
     controls->syncPatternRows();
     controls->refreshPatternPanel();
 }
 
 void Editor::drumStripChanged(int track) {
     controls::CVornDrum* drum = controls->views().strips[static_cast<std::size_t>(track)].drum;
-    if (!drum) return;
+    if (!drum)
+        return;
     const std::optional<controls::StripAction> action = drum->takeStripAction();
-    if (!action || !instrument.isActiveTrack(action->track)) return;
+    if (!action || !instrument.isActiveTrack(action->track))
+        return;
     using E = controls::StripEntry;
     switch (action->entry) {
         case E::reset: resetStrip(instrument, action->track); break;
@@ -64,12 +68,14 @@ void Editor::drumStripChanged(int track) {
         case E::duplicateMeasure1: duplicateMeasure1(instrument, action->track, displayedPage); break;
         case E::duplicateMeasures12: duplicateMeasures12(instrument, action->track, displayedPage); break;
         case E::dragCopy:
-            if (instrument.isActiveTrack(action->targetTrack)) copyWholeTrack(instrument, action->track, action->targetTrack);
+            if (instrument.isActiveTrack(action->targetTrack))
+                copyWholeTrack(instrument, action->track, action->targetTrack);
             break;
     }
     referencePatterns.fill(std::nullopt);
     controls->syncPatternRows();
-    for (int t = 0; t < instrument.getTrackCount(); ++t) controls->refreshTrack(t);
+    for (int t = 0; t < instrument.getTrackCount(); ++t)
+        controls->refreshTrack(t);
 }
 
 }  // namespace rimba

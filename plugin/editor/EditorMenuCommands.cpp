@@ -32,19 +32,23 @@ void Editor::menuControlChanged(long tag, CControl* control) {
             refreshMainMenu();
             return;
         case et::kProgramName:
-            if (pressed(control)) applyMenuOutcome(menus->popup(MenuKind::program, 0, underneath(control)));
+            if (pressed(control))
+                applyMenuOutcome(menus->popup(MenuKind::program, 0, underneath(control)));
             return;
         case et::kKitName:
-            if (pressed(control)) applyMenuOutcome(menus->popup(MenuKind::kit, 0, underneath(control)));
+            if (pressed(control))
+                applyMenuOutcome(menus->popup(MenuKind::kit, 0, underneath(control)));
             return;
         case et::kPatternSetName:
-            if (pressed(control)) applyMenuOutcome(menus->popup(MenuKind::pattern, 0, underneath(control)));
+            if (pressed(control))
+                applyMenuOutcome(menus->popup(MenuKind::pattern, 0, underneath(control)));
             return;
         case et::kSynthPresetName: {
             // A right click shows or hides the drum synth's own editor, as on an effect slot.
             auto* label = dynamic_cast<controls::CVornLabel*>(control);
             const bool right = label != nullptr && label->takeRightClick();
-            if (!pressed(control)) return;
+            if (!pressed(control))
+                return;
             if (right)
                 toggleSlotEditor(VornDrums::kSynthSlot);
             else
@@ -53,11 +57,13 @@ void Editor::menuControlChanged(long tag, CControl* control) {
         }
         case et::kNextProgram:
         case et::kPreviousProgram:
-            if (pressed(control)) applyMenuOutcome(menus->stepFile(FileKind::program, tag == et::kNextProgram ? 1 : -1));
+            if (pressed(control))
+                applyMenuOutcome(menus->stepFile(FileKind::program, tag == et::kNextProgram ? 1 : -1));
             return;
         case et::kNextKit:
         case et::kPreviousKit:
-            if (pressed(control)) applyMenuOutcome(menus->stepFile(FileKind::kit, tag == et::kNextKit ? 1 : -1));
+            if (pressed(control))
+                applyMenuOutcome(menus->stepFile(FileKind::kit, tag == et::kNextKit ? 1 : -1));
             return;
         case et::kNextPatternSet:
         case et::kPreviousPatternSet:
@@ -69,13 +75,13 @@ void Editor::menuControlChanged(long tag, CControl* control) {
             if (pressed(control))
                 applyMenuOutcome(menus->stepSynthPreset(selectedTrack, tag == et::kNextSynthPreset ? 1 : -1));
             return;
-        default:
-            break;
+        default: break;
     }
     if (tag >= et::kFirstEffectSlot && tag < et::kFirstEffectSlot + kEffectSlots) {
         const int slot = static_cast<int>(tag - et::kFirstEffectSlot);
         auto* slotMenu = dynamic_cast<controls::CVornSwitchMenu*>(control);
-        if (!slotMenu) return;
+        if (!slotMenu)
+            return;
         if (slotMenu->takeRightClick()) {
             toggleSlotEditor(slot);
             return;
@@ -88,7 +94,8 @@ void Editor::menuControlChanged(long tag, CControl* control) {
 
 void Editor::toggleSlotEditor(int slot) {
     CPlugin* plugin = instrument.slotPlugin(slot);
-    if (!plugin || !plugin->isLoaded() || !frame) return;
+    if (!plugin || !plugin->isLoaded() || !frame)
+        return;
     pluginWindows.toggle(*plugin, frame->getWindow());
 }
 
@@ -99,31 +106,40 @@ void Editor::openTrackPadMenu(int track, CControl* control) {
 // The sound name opens the synth's presets for a track that plays through the drum synth, the
 // track's sound files otherwise.
 void Editor::soundSlotClicked(int track, CControl* control) {
-    if (!pressed(control)) return;
-    const bool synth = instrument.synthSlotLoaded() &&
-                       instrument.tracks.synthRoute[static_cast<std::size_t>(track)] != 0.0f;
+    if (!pressed(control))
+        return;
+    const bool synth =
+        instrument.synthSlotLoaded() && instrument.tracks.synthRoute[static_cast<std::size_t>(track)] != 0.0f;
     applyMenuOutcome(menus->popup(synth ? MenuKind::synth : MenuKind::pad, track, underneath(control)));
 }
 
 void Editor::stepTrackSound(int track, int direction) { applyMenuOutcome(menus->stepTrackSound(track, direction)); }
 
 void Editor::applyMenuOutcome(const MenuOutcome& outcome) {
-    if (!controls) return;
+    if (!controls)
+        return;
     if (outcome.has(refresh::kEverything)) {
         referencePatterns.fill(std::nullopt);
         controls->refreshAll(selectedTrack);
     } else {
-        if (outcome.has(refresh::kNames)) controls->refreshNames();
-        if (outcome.has(refresh::kPlayState)) controls->refreshTransport();
-        if (outcome.has(refresh::kSynthPage)) controls->refreshSoundPage(selectedTrack);
+        if (outcome.has(refresh::kNames))
+            controls->refreshNames();
+        if (outcome.has(refresh::kPlayState))
+            controls->refreshTransport();
+        if (outcome.has(refresh::kSynthPage))
+            controls->refreshSoundPage(selectedTrack);
         if (outcome.has(refresh::kTrack) && instrument.isActiveTrack(outcome.track)) {
             controls->refreshTrack(outcome.track);
-            if (outcome.track == selectedTrack) controls->refreshSoundPage(selectedTrack);
+            if (outcome.track == selectedTrack)
+                controls->refreshSoundPage(selectedTrack);
         }
     }
-    if (outcome.has(refresh::kKnobMode) || outcome.has(refresh::kEverything)) controls->refreshKnobMode();
-    if (outcome.has(refresh::kStepAndVumeter)) controls->refreshStepAndVumeter();
-    if (outcome.has(refresh::kEffectSlots) || outcome.has(refresh::kEverything)) refreshEffectSlotMenus();
+    if (outcome.has(refresh::kKnobMode) || outcome.has(refresh::kEverything))
+        controls->refreshKnobMode();
+    if (outcome.has(refresh::kStepAndVumeter))
+        controls->refreshStepAndVumeter();
+    if (outcome.has(refresh::kEffectSlots) || outcome.has(refresh::kEverything))
+        refreshEffectSlotMenus();
     if (outcome.noteSelector)
         showNoteSelector(NotePick::patternTrigger, outcome.noteSelector->panel, outcome.noteSelector->key);
     attachGrids();
@@ -135,13 +151,16 @@ void Editor::applyMenuOutcome(const MenuOutcome& outcome) {
 // and folder lists are current; the main menu also as it pops up (see Editor::open), for the
 // device lists.
 void Editor::refreshMainMenu() {
-    if (!controls || !menus) return;
+    if (!controls || !menus)
+        return;
     mainMenu = menus->build(MenuKind::main);
-    if (controls::CVornSwitchMenu* menu = controls->views().mainMenu) menu->getMenu() = mainMenu.model;
+    if (controls::CVornSwitchMenu* menu = controls->views().mainMenu)
+        menu->getMenu() = mainMenu.model;
 }
 
 void Editor::refreshEffectSlotMenus() {
-    if (!controls || !menus) return;
+    if (!controls || !menus)
+        return;
     const std::vector<controls::CVornSwitchMenu*>& slots = controls->views().effectSlots;
     for (int slot = 0; slot < kEffectSlots; ++slot) {
         effectSlotMenus[static_cast<std::size_t>(slot)] = menus->build(MenuKind::effectSlot, slot);
@@ -155,12 +174,15 @@ void Editor::refreshEffectSlotMenus() {
 
 // The track whose pad or sound name lies under `where`; -1 elsewhere.
 int Editor::dropTrackAt(toolkit::CPoint where) const {
-    if (!controls) return -1;
+    if (!controls)
+        return -1;
     const std::vector<TrackStripViews>& strips = controls->views().strips;
     for (std::size_t t = 0; t < strips.size(); ++t) {
         const TrackStripViews& strip = strips[t];
-        for (const CControl* target : {static_cast<const CControl*>(strip.pad), static_cast<const CControl*>(strip.sound)})
-            if (target && target->getViewSize().contains(where)) return static_cast<int>(t);
+        for (const CControl* target :
+             {static_cast<const CControl*>(strip.pad), static_cast<const CControl*>(strip.sound)})
+            if (target && target->getViewSize().contains(where))
+                return static_cast<int>(t);
     }
     return -1;
 }
@@ -169,7 +191,8 @@ bool Editor::acceptsDrop(toolkit::CPoint where) const { return dropTrackAt(where
 
 void Editor::dropFiles(toolkit::CPoint where, const std::vector<std::string>& paths) {
     const int track = dropTrackAt(where);
-    if (track < 0 || paths.empty() || !menus) return;
+    if (track < 0 || paths.empty() || !menus)
+        return;
     applyMenuOutcome(menus->takeDroppedSound(track, paths.front()));
 }
 

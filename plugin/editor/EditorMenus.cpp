@@ -71,20 +71,13 @@ EditorMenus::EditorMenus(VornDrums& drums, EditorDialogs& dialogs, DeviceLists d
 
 BuiltMenu EditorMenus::build(MenuKind kind, int index) {
     switch (kind) {
-        case MenuKind::main:
-            return mainMenu();
-        case MenuKind::program:
-            return programMenu();
-        case MenuKind::kit:
-            return kitMenu();
-        case MenuKind::pattern:
-            return patternMenu();
-        case MenuKind::effectSlot:
-            return effectSlotMenu(index);
-        case MenuKind::synth:
-            return synthMenu(index);
-        case MenuKind::pad:
-            return padMenu(index);
+        case MenuKind::main: return mainMenu();
+        case MenuKind::program: return programMenu();
+        case MenuKind::kit: return kitMenu();
+        case MenuKind::pattern: return patternMenu();
+        case MenuKind::effectSlot: return effectSlotMenu(index);
+        case MenuKind::synth: return synthMenu(index);
+        case MenuKind::pad: return padMenu(index);
     }
     return {};
 }
@@ -108,9 +101,7 @@ void EditorMenus::takePatternTriggerKey(int key) {
     storeMidiSetting(drums.settings.patternTriggerMidiKey, key >= 0 ? key : -1);
 }
 
-void EditorMenus::reportUnwritten(const std::string& path) {
-    reportUnwrittenFile(dialogs, path);
-}
+void EditorMenus::reportUnwritten(const std::string& path) { reportUnwrittenFile(dialogs, path); }
 
 // --- the main menu -----------------------------------------------------------------------------
 
@@ -122,7 +113,8 @@ BuiltMenu EditorMenus::mainMenu() {
     top.entry("Export to Audio File ...", [&self] { return self.exportAudio(); });
     top.entry("Export to MIDI File ...", [&self] { return self.exportMidi(); });
     top.separator();
-    top.entry("12 Tracks Mode", [&self] { return self.toggleTrackMode(); }, s.channelNumber != kSmallTrackCount);
+    top.entry(
+        "12 Tracks Mode", [&self] { return self.toggleTrackMode(); }, s.channelNumber != kSmallTrackCount);
     top.entry(
         "AutoScroll",
         [&s] {
@@ -145,11 +137,13 @@ BuiltMenu EditorMenus::mainMenu() {
         "Pattern Trigger MIDI Key",
         [&s] {
             MenuOutcome outcome = refreshing(refresh::kNoteSelector);
-            outcome.noteSelector = NoteSelectorRequest{.panel = kPatternTriggerSelectorRect, .key = s.patternTriggerMidiKey};
+            outcome.noteSelector =
+                NoteSelectorRequest{.panel = kPatternTriggerSelectorRect, .key = s.patternTriggerMidiKey};
             return outcome;
         },
         s.patternTriggerMidiKey >= 0);
-    top.entry("Mute MIDI Key", [&self, &s] { return self.setMuteMidiKey(s.muteMidiKey == 0); }, s.muteMidiKey != 0);
+    top.entry(
+        "Mute MIDI Key", [&self, &s] { return self.setMuteMidiKey(s.muteMidiKey == 0); }, s.muteMidiKey != 0);
     top.entry(
         "Enable MIDI Program Change",
         [&s] {
@@ -205,22 +199,26 @@ void EditorMenus::settingsMenu(BuiltMenu& menu, int at) {
     if (devices.audioOutputs)
         for (const std::string& device : devices.audioOutputs()) {
             const std::string text = platform::listedDeviceName(device);
-            audio.entry(text, [&self, text] { return self.chooseAudioDevice(text); }, text == s.audioDevice);
+            audio.entry(
+                text, [&self, text] { return self.chooseAudioDevice(text); }, text == s.audioDevice);
         }
     MenuBuilder rates = settings.submenu("Sample Rate");
     for (const int rate : kSampleRates)
-        rates.entry(std::to_string(rate), [&self, rate] { return self.chooseSampleRate(rate); },
-                    rate == s.standaloneSampleRate);
+        rates.entry(
+            std::to_string(rate), [&self, rate] { return self.chooseSampleRate(rate); },
+            rate == s.standaloneSampleRate);
     MenuBuilder sizes = settings.submenu("Buffer Size");
     for (const int frames : kBufferSizes)
-        sizes.entry(std::to_string(frames), [&self, frames] { return self.chooseBufferSize(frames); },
-                    frames == s.standaloneBufferSize);
+        sizes.entry(
+            std::to_string(frames), [&self, frames] { return self.chooseBufferSize(frames); },
+            frames == s.standaloneBufferSize);
     settings.separator();
     MenuBuilder midi = settings.submenu("MIDI Input Device");
     if (devices.midiInputs)
         for (const std::string& device : devices.midiInputs()) {
             const std::string text = platform::listedDeviceName(device);
-            midi.entry(text, [&self, text] { return self.chooseMidiDevice(text); }, text == s.midiDevice);
+            midi.entry(
+                text, [&self, text] { return self.chooseMidiDevice(text); }, text == s.midiDevice);
         }
 }
 

@@ -37,15 +37,15 @@ inline constexpr toolkit::CRect kPatternTriggerSelectorRect{12, 90, 309, 363};
 // What the window must show anew after a menu action.
 namespace refresh {
 enum Flag : std::uint32_t {
-    kNames = 1u << 0,           // program, kit and pattern set labels
-    kEverything = 1u << 1,      // every control from the instrument's state (after a load)
-    kKnobMode = 1u << 2,        // the behaviour mode of every knob
+    kNames = 1u << 0,  // program, kit and pattern set labels
+    kEverything = 1u << 1,  // every control from the instrument's state (after a load)
+    kKnobMode = 1u << 2,  // the behaviour mode of every knob
     kStepAndVumeter = 1u << 3,  // played step and meters of every strip and the master meter
-    kPlayState = 1u << 4,       // the Play and Stop buttons
-    kEffectSlots = 1u << 5,     // the labels and switches of the four effect slots
-    kSynthPage = 1u << 6,       // the selected track's synth page (preset name and values)
-    kTrack = 1u << 7,           // one track's sound (label, wave): MenuOutcome::track
-    kNoteSelector = 1u << 8,    // show the note selector: MenuOutcome::noteSelector
+    kPlayState = 1u << 4,  // the Play and Stop buttons
+    kEffectSlots = 1u << 5,  // the labels and switches of the four effect slots
+    kSynthPage = 1u << 6,  // the selected track's synth page (preset name and values)
+    kTrack = 1u << 7,  // one track's sound (label, wave): MenuOutcome::track
+    kNoteSelector = 1u << 8,  // show the note selector: MenuOutcome::noteSelector
 };
 }  // namespace refresh
 

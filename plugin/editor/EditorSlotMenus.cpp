@@ -49,7 +49,8 @@ BuiltMenu EditorMenus::effectSlotMenu(int slot) {
     for (const std::string& name : libraries) {
         const std::string path = folder + name;
         const bool current = loaded != nullptr && loaded->isLoaded() && loaded->path() == path;
-        top.entry(name, [this, slot, path] { return loadEffect(slot, path); }, current);
+        top.entry(
+            name, [this, slot, path] { return loadEffect(slot, path); }, current);
     }
     return menu;
 }
@@ -143,8 +144,8 @@ BuiltMenu EditorMenus::padMenu(int track) {
     top.separator();
     const std::string currentName = platform::fileNameOf(current);
     for (const std::string& name : names)
-        top.entry(name, [this, track, path = folder + name] { return takeTrackSound(track, path); },
-                  name == currentName);
+        top.entry(
+            name, [this, track, path = folder + name] { return takeTrackSound(track, path); }, name == currentName);
     return menu;
 }
 

@@ -120,24 +120,24 @@ constexpr int kindOfTag(long tag) { return static_cast<int>(tag % 32); }
 
 // One track strip's controls, by kind.
 struct TrackStripViews {
-    controls::CVornPattern* steps = nullptr;              // 0
+    controls::CVornPattern* steps = nullptr;  // 0
     controls::CVornPatternRandom* randomAmount = nullptr;  // 1
-    controls::CVornSwitchFader* tuneVelocity = nullptr;    // 2
-    controls::CVornTuneControl* tune = nullptr;            // 3
-    controls::CVornKnob* levelVelocity = nullptr;          // 4 "V-Level"
-    controls::CVornKnob* level = nullptr;                  // 5 "Level"
-    controls::CVornKnob* pan = nullptr;                    // 6 "Pan"
-    controls::CVornKnob* send1 = nullptr;                  // 7
-    controls::CVornKnob* send2 = nullptr;                  // 8
-    controls::CVornDrum* drum = nullptr;                   // 9
-    controls::CVornSwitch* select = nullptr;               // 10 "SwitchWave.png"
-    controls::CVornVuMeterVert* meter = nullptr;           // 11
-    controls::CVornSwitch* solo = nullptr;                 // 12
-    controls::CVornPushButton* pad = nullptr;              // 13 "Led.png"
-    controls::CVornSwitch* mute = nullptr;                 // 14
-    controls::CVornLabel* sound = nullptr;                 // 15
-    controls::CVornPushButton* nextSound = nullptr;        // 16
-    controls::CVornPushButton* previousSound = nullptr;    // 17
+    controls::CVornSwitchFader* tuneVelocity = nullptr;  // 2
+    controls::CVornTuneControl* tune = nullptr;  // 3
+    controls::CVornKnob* levelVelocity = nullptr;  // 4 "V-Level"
+    controls::CVornKnob* level = nullptr;  // 5 "Level"
+    controls::CVornKnob* pan = nullptr;  // 6 "Pan"
+    controls::CVornKnob* send1 = nullptr;  // 7
+    controls::CVornKnob* send2 = nullptr;  // 8
+    controls::CVornDrum* drum = nullptr;  // 9
+    controls::CVornSwitch* select = nullptr;  // 10 "SwitchWave.png"
+    controls::CVornVuMeterVert* meter = nullptr;  // 11
+    controls::CVornSwitch* solo = nullptr;  // 12
+    controls::CVornPushButton* pad = nullptr;  // 13 "Led.png"
+    controls::CVornSwitch* mute = nullptr;  // 14
+    controls::CVornLabel* sound = nullptr;  // 15
+    controls::CVornPushButton* nextSound = nullptr;  // 16
+    controls::CVornPushButton* previousSound = nullptr;  // 17
 };
 
 struct EditorViews {

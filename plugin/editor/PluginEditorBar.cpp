@@ -31,7 +31,9 @@ void CPluginEditor::idleBar() {
     strip->bar.idle();
 }
 
-std::uintptr_t CPluginEditor::barWindow() const { return strip ? static_cast<std::uintptr_t>(strip->frame.getWindow()) : 0; }
+std::uintptr_t CPluginEditor::barWindow() const {
+    return strip ? static_cast<std::uintptr_t>(strip->frame.getWindow()) : 0;
+}
 
 CVornPluginProgramEx& CPluginEditor::bar() const { return strip->bar; }
 

@@ -100,7 +100,8 @@ void CPluginEditor::rememberPlace() {
     // The outer rectangle: a window manager, or the system, places a reopened window's frame
     // where asked.
     if (const std::optional<CRect> outer = toolWindow->outerRect())
-        hosted.rememberEditorWindow({.left = outer->left, .top = outer->top, .right = outer->right, .bottom = outer->bottom});
+        hosted.rememberEditorWindow(
+            {.left = outer->left, .top = outer->top, .right = outer->right, .bottom = outer->bottom});
 }
 
 void CPluginEditor::close() {

@@ -72,15 +72,16 @@ bool pressed(const toolkit::CControl& control) { return control.getValue() > 0.5
 
 std::unique_ptr<EditorDialogs> frameDialogs(toolkit::CFrame& frame) { return std::make_unique<FrameDialogs>(frame); }
 
-CVornPluginProgramEx::CVornPluginProgramEx(toolkit::CFrame& frame, AEffect& effect,
-                                           EditorDialogs* given, SettingsStoreMaker makeStore)
+CVornPluginProgramEx::CVornPluginProgramEx(toolkit::CFrame& frame, AEffect& effect, EditorDialogs* given,
+                                           SettingsStoreMaker makeStore)
     : frame(frame),
       ownDialogs(given ? nullptr : frameDialogs(frame)),
       programActions(effect, given ? *given : *ownDialogs, std::move(makeStore)) {
     using controls::CVornPushButton;
     frame.add(std::make_unique<BarGround>(frame.getViewSize()));
     menuButton = frame.add(std::make_unique<CVornPushButton>(kMenuPlace, this, kPluginBarMenu, "Menu.png"));
-    previousButton = frame.add(std::make_unique<CVornPushButton>(kPreviousPlace, this, kPluginBarPrevious, "WaveDown.png"));
+    previousButton =
+        frame.add(std::make_unique<CVornPushButton>(kPreviousPlace, this, kPluginBarPrevious, "WaveDown.png"));
     nextButton = frame.add(std::make_unique<CVornPushButton>(kNextPlace, this, kPluginBarNext, "WaveUp.png"));
     nameLabel = frame.add(std::make_unique<controls::CVornLabelEffectEx>(kNamePlace, this, kPluginBarName));
     renameField = frame.add(std::make_unique<toolkit::CTextEdit>(kNamePlace, this, kPluginBarRename));
@@ -128,8 +129,7 @@ void CVornPluginProgramEx::valueChanged(toolkit::CControl* control) {
             programActions.guarded([this] { programActions.rename(renameField->getText()); });
             renameField->setVisible(false);
             break;
-        default:
-            return;
+        default: return;
     }
     showName();
 }
@@ -145,9 +145,8 @@ void CVornPluginProgramEx::idle() {
 }
 
 void CVornPluginProgramEx::runPending() {
-    const toolkit::CPoint below =
-        pending == Pending::menu ? toolkit::CPoint{kMenuPlace.left, kMenuPlace.bottom}
-                                 : toolkit::CPoint{kNamePlace.left, kNamePlace.bottom};
+    const toolkit::CPoint below = pending == Pending::menu ? toolkit::CPoint{kMenuPlace.left, kMenuPlace.bottom}
+                                                           : toolkit::CPoint{kNamePlace.left, kNamePlace.bottom};
     const Pending asked = std::exchange(pending, Pending::none);
     if (asked == Pending::menu)
         programActions.chooseFromMenu(below);

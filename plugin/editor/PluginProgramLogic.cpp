@@ -163,9 +163,7 @@ void PluginProgramActions::perform(BarCommand command) {
             if (std::optional<std::string> path = askOpen("Load Bank", kBankFilter))
                 (void)loadBankFile(effect, *path);
             break;
-        case BarCommand::saveBank:
-            save("Save Bank", kBankFilter, saveBankFile);
-            break;
+        case BarCommand::saveBank: save("Save Bank", kBankFilter, saveBankFile); break;
         case BarCommand::saveDefaultBank:
             if (const Result<> saved = saveDefaultBank(effect, makeStore); !saved)
                 dialogs.message("The default bank could not be saved:\n" + saved.reason(), kMessageCaption);
@@ -177,12 +175,8 @@ void PluginProgramActions::perform(BarCommand command) {
                 setProgram(currentProgram());
             }
             break;
-        case BarCommand::savePreset:
-            save("Save Preset", kPresetFilter, savePresetFile);
-            break;
-        case BarCommand::renamePreset:
-            renameWanted = true;
-            break;
+        case BarCommand::savePreset: save("Save Preset", kPresetFilter, savePresetFile); break;
+        case BarCommand::renamePreset: renameWanted = true; break;
         case BarCommand::copy:
             if (const Result<> copied = clipboard.copy(effect); !copied)
                 dialogs.message("The program could not be copied:\n" + copied.reason(), kMessageCaption);

@@ -356,28 +356,24 @@ bool CPlugin::editorAskedForSize(int width, int height) {
 VstIntPtr CPlugin::hostCallback(AEffect* effect, VstInt32 opcode, VstInt32 index, VstIntPtr value, void* ptr, float) {
     const auto* link = effect != nullptr ? static_cast<const HostLink*>(effect->user) : nullptr;
     switch (opcode) {
-    case audioMasterVersion:
-        return kHostVersion;
-    case audioMasterCurrentId:
-        return kHostId;
-    case audioMasterGetTime:
-        if (link == nullptr || link->timeInfo == nullptr)
-            return 0;
-        return reinterpret_cast<VstIntPtr>(link->timeInfo->load());
-    case audioMasterGetProductString:
-        if (ptr != nullptr)
-            std::memcpy(ptr, kHostProduct, sizeof kHostProduct);
-        return 1;
-    case audioMasterGetVendorVersion:
-    case audioMasterUpdateDisplay:
-        return 1;
-    case audioMasterSizeWindow:
-        // An editor that changes its size asks its window to follow.
-        if (link == nullptr || link->plugin == nullptr)
-            return 0;
-        return link->plugin->editorAskedForSize(index, static_cast<int>(value)) ? 1 : 0;
-    default:
-        return 0;
+        case audioMasterVersion: return kHostVersion;
+        case audioMasterCurrentId: return kHostId;
+        case audioMasterGetTime:
+            if (link == nullptr || link->timeInfo == nullptr)
+                return 0;
+            return reinterpret_cast<VstIntPtr>(link->timeInfo->load());
+        case audioMasterGetProductString:
+            if (ptr != nullptr)
+                std::memcpy(ptr, kHostProduct, sizeof kHostProduct);
+            return 1;
+        case audioMasterGetVendorVersion:
+        case audioMasterUpdateDisplay: return 1;
+        case audioMasterSizeWindow:
+            // An editor that changes its size asks its window to follow.
+            if (link == nullptr || link->plugin == nullptr)
+                return 0;
+            return link->plugin->editorAskedForSize(index, static_cast<int>(value)) ? 1 : 0;
+        default: return 0;
     }
 }
 

@@ -63,9 +63,7 @@ Result<> savePresetFile(AEffect& effect, const std::string& path) {
 
 Result<> loadBankFile(AEffect& effect, const std::string& path) { return loadImage(effect, path, applyBankImage); }
 
-Result<> loadPresetFile(AEffect& effect, const std::string& path) {
-    return loadImage(effect, path, applyPresetImage);
-}
+Result<> loadPresetFile(AEffect& effect, const std::string& path) { return loadImage(effect, path, applyPresetImage); }
 
 Result<> EffectClipboard::copy(AEffect& effect) {
     Result<std::vector<std::uint8_t>> image = buildPresetImage(effect, true);

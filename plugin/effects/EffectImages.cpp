@@ -63,8 +63,8 @@ Result<std::vector<std::uint8_t>> chunkOf(AEffect& effect, VstInt32 index) {
     void* data = nullptr;
     const VstIntPtr size = dispatch(effect, effGetChunk, index, 0, &data);
     if (data == nullptr || size <= 0)
-        return Refusal{"the plug-in gave no " + std::string(what) + " chunk (" + std::to_string(size) +
-                       " bytes" + (data == nullptr ? ", no data" : "") + ")"};
+        return Refusal{"the plug-in gave no " + std::string(what) + " chunk (" + std::to_string(size) + " bytes" +
+                       (data == nullptr ? ", no data" : "") + ")"};
     if (size > std::numeric_limits<std::int32_t>::max())
         return Refusal{"the plug-in's " + std::string(what) + " chunk of " + std::to_string(size) +
                        " bytes is too large for a file"};
@@ -166,8 +166,8 @@ Result<VstInt32> readCommonHeader(std::span<const std::uint8_t> image, const cha
         return Refusal{"not a " + std::string(what) + " image (it begins with " + tagText(header->magic) +
                        ", not \"CcnK\")"};
     if (header->formatVersion != fx::kFormatVersion)
-        return Refusal{"a " + std::string(what) + " image of format version " +
-                       std::to_string(header->formatVersion) + "; only version 1 is taken"};
+        return Refusal{"a " + std::string(what) + " image of format version " + std::to_string(header->formatVersion) +
+                       "; only version 1 is taken"};
     if (std::find(ids.begin(), ids.end(), header->pluginId) == ids.end())
         return Refusal{"a " + std::string(what) + " of another plug-in (ID " +
                        tagText(static_cast<std::uint32_t>(header->pluginId)) + "; this plug-in's is " +

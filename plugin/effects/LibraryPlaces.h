@@ -22,7 +22,7 @@ namespace rimba {
 // How a system compares paths.
 struct PathRules {
     bool backslashSeparates = false;  // Windows: '\' as well as '/'
-    bool ignoreCase = false;          // Windows: "FX" and "fx" are one name
+    bool ignoreCase = false;  // Windows: "FX" and "fx" are one name
 };
 
 PathRules systemPathRules();

@@ -26,9 +26,9 @@ constexpr const char* kUserManualFiles[] = {"UserManualEnglish.pdf", "UserManual
 
 enum class FactoryCopy {
     kNoFactoryLibrary,  // nothing to copy from
-    kLibraryInUse,      // the user's folder holds something already; only missing manuals are added
+    kLibraryInUse,  // the user's folder holds something already; only missing manuals are added
     kCopied,
-    kIncomplete,        // some file or folder could not be made; what was made stays
+    kIncomplete,  // some file or folder could not be made; what was made stays
 };
 
 // Copies every file and folder of `factory` into `library` when that folder is missing or

@@ -13,8 +13,7 @@ namespace {
 
 // Mixed-case endings such as "Wav" are left out on purpose: the sound menu has always shown
 // exactly these.
-constexpr std::array<std::string_view, 8> kSoundExtensions = {"wav", "mp3", "WAV",  "MP3",
-                                                              "aif", "AIF", "aiff", "AIFF"};
+constexpr std::array<std::string_view, 8> kSoundExtensions = {"wav", "mp3", "WAV", "MP3", "aif", "AIF", "aiff", "AIFF"};
 
 std::optional<std::string_view> extensionOf(const std::string& name) {
     const std::size_t dot = name.rfind('.');
@@ -25,15 +24,14 @@ std::optional<std::string_view> extensionOf(const std::string& name) {
 
 bool extensionMatches(std::string_view extension, const std::string& filter) {
     if (filter.empty())
-        return std::find(kSoundExtensions.begin(), kSoundExtensions.end(), extension) !=
-               kSoundExtensions.end();
+        return std::find(kSoundExtensions.begin(), kSoundExtensions.end(), extension) != kSoundExtensions.end();
     return extension == filter;
 }
 
 }  // namespace
 
-void listFolderFiles(std::vector<std::string>& names, std::vector<std::string>& menuTexts,
-                     const std::string& folder, const std::string& filter) {
+void listFolderFiles(std::vector<std::string>& names, std::vector<std::string>& menuTexts, const std::string& folder,
+                     const std::string& filter) {
     if (!platform::isAbsolutePath(folder))
         return;
     for (const platform::FolderEntry& entry : platform::listFolder(folder)) {

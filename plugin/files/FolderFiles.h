@@ -13,7 +13,7 @@ namespace rimba {
 // The extension is the text after the last '.'; it must equal `filter` exactly (letter case
 // counts). An empty filter means sound files: wav, mp3, aif and aiff, in lower or upper case.
 // `folder` must be an absolute path; anything else lists nothing.
-void listFolderFiles(std::vector<std::string>& names, std::vector<std::string>& menuTexts,
-                     const std::string& folder, const std::string& filter);
+void listFolderFiles(std::vector<std::string>& names, std::vector<std::string>& menuTexts, const std::string& folder,
+                     const std::string& filter);
 
 }  // namespace rimba

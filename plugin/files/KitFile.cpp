@@ -12,14 +12,12 @@ namespace {
 
 // Stored positions of the current record's 29 floats, in file order.
 constexpr std::array<int, kit::kRecordSettings> kRecordPositions{
-    stored::kLevel,       stored::kPan,        stored::kSend1,        stored::kSend2,
-    stored::kTune,        stored::kLevelVelocity, stored::kTuneVelocity, stored::kOneShot,
-    stored::kReverse,     stored::kLoop,       stored::kStart,        stored::kEnd,
-    stored::kMute,        stored::kChoke,      stored::kTuneScale,    stored::kSynthRoute,
-    stored::kEqOnSample,  stored::kEqBands,    stored::kEqBands + 1,  stored::kEqBands + 2,
-    stored::kEqBands + 3, stored::kEqBands + 4, stored::kEqBands + 5, stored::kEqBands + 6,
-    stored::kEqBands + 7, stored::kEqBands + 8, stored::kSynthMix,    stored::kEqOnSynth,
-    stored::kPhaseInvert};
+    stored::kLevel,         stored::kPan,          stored::kSend1,       stored::kSend2,       stored::kTune,
+    stored::kLevelVelocity, stored::kTuneVelocity, stored::kOneShot,     stored::kReverse,     stored::kLoop,
+    stored::kStart,         stored::kEnd,          stored::kMute,        stored::kChoke,       stored::kTuneScale,
+    stored::kSynthRoute,    stored::kEqOnSample,   stored::kEqBands,     stored::kEqBands + 1, stored::kEqBands + 2,
+    stored::kEqBands + 3,   stored::kEqBands + 4,  stored::kEqBands + 5, stored::kEqBands + 6, stored::kEqBands + 7,
+    stored::kEqBands + 8,   stored::kSynthMix,     stored::kEqOnSynth,   stored::kPhaseInvert};
 
 // The older records hold the first 15 of them and one float nobody reads.
 constexpr std::size_t kOldRecordPositions = 15;
@@ -33,14 +31,10 @@ struct FormLayout {
 
 constexpr FormLayout layoutOf(KitForm form) {
     switch (form) {
-        case KitForm::Oldest:
-            return {0, kit::kOldestRecordBytes, false, true};
-        case KitForm::Short:
-            return {4, kit::kShortRecordBytes, false, false};
-        case KitForm::Plain:
-            return {4, kit::kRecordBytes, true, false};
-        case KitForm::Current:
-            break;
+        case KitForm::Oldest: return {0, kit::kOldestRecordBytes, false, true};
+        case KitForm::Short: return {4, kit::kShortRecordBytes, false, false};
+        case KitForm::Plain: return {4, kit::kRecordBytes, true, false};
+        case KitForm::Current: break;
     }
     return {kit::kHeaderBytes, kit::kRecordBytes, true, false};
 }

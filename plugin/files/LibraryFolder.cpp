@@ -52,9 +52,8 @@ std::string fromStoredPath(const std::string& name, const std::string& library) 
     // when a file exists there.
     if (name.front() != '\\') {
         const std::string native = platform::withNativeSeparators(name);
-        if (platform::isAbsolutePath(native) &&
-            (!platform::isPathSeparator(native.front()) ||
-             platform::fileExists(platform::resolvePathIgnoringCase(native))))
+        if (platform::isAbsolutePath(native) && (!platform::isPathSeparator(native.front()) ||
+                                                 platform::fileExists(platform::resolvePathIgnoringCase(native))))
             return native;
     }
     const bool leadingSeparator = name.front() == '/' || name.front() == '\\';

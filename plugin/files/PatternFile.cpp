@@ -57,12 +57,12 @@ std::vector<PatternNote> readNotes(const Fields& fields, int first, int width) {
         const std::int32_t key = patterntext::readInteger(field(1));
         if (step < 0 || step >= kMaxSteps || key < kFirstKey || key >= kFirstKey + kTrackSlots)
             continue;
-        notes.push_back({.track = key - kFirstKey,
-                         .step = step,
-                         .hold = finiteOr(patterntext::toStoredFloat(patterntext::readReal(field(2))), 1.0f),
-                         .velocity = limitedVelocity(patterntext::readInteger(field(3))),
-                         .roll = width == 5 ? finiteOr(patterntext::toStoredFloat(patterntext::readReal(field(4))), 0.0f)
-                                            : 0.0f});
+        notes.push_back(
+            {.track = key - kFirstKey,
+             .step = step,
+             .hold = finiteOr(patterntext::toStoredFloat(patterntext::readReal(field(2))), 1.0f),
+             .velocity = limitedVelocity(patterntext::readInteger(field(3))),
+             .roll = width == 5 ? finiteOr(patterntext::toStoredFloat(patterntext::readReal(field(4))), 0.0f) : 0.0f});
     }
     return notes;
 }

@@ -15,7 +15,7 @@ namespace {
 
 // How each form lays out its tracks and its tail.
 enum class TailForm {
-    Oldest,        // patterns' lengths and chains, current pattern, play mode and swing only
+    Oldest,  // patterns' lengths and chains, current pattern, play mode and swing only
     WithoutSynth,  // the current tail less the drum synth's entry
     Current,
 };
@@ -33,20 +33,13 @@ struct FormLayout {
 
 constexpr FormLayout layoutOf(ChunkForm form) {
     switch (form) {
-        case ChunkForm::Oldest:
-            return {0, false, false, true, 56, 14, false, TailForm::Oldest};
-        case ChunkForm::Plain:
-            return {4, true, false, false, 68, 17, true, TailForm::WithoutSynth};
-        case ChunkForm::Text122:
-            return {36, true, false, false, 96, 17, true, TailForm::WithoutSynth};
-        case ChunkForm::Text1x:
-            return {36, true, false, false, 192, 17, false, TailForm::WithoutSynth};
-        case ChunkForm::NumberedBefore1300:
-            return {44, true, false, false, 192, 17, false, TailForm::WithoutSynth};
-        case ChunkForm::Numbered1300:
-            return {44, true, true, false, 192, 32, false, TailForm::Current};
-        case ChunkForm::Current:
-            break;
+        case ChunkForm::Oldest: return {0, false, false, true, 56, 14, false, TailForm::Oldest};
+        case ChunkForm::Plain: return {4, true, false, false, 68, 17, true, TailForm::WithoutSynth};
+        case ChunkForm::Text122: return {36, true, false, false, 96, 17, true, TailForm::WithoutSynth};
+        case ChunkForm::Text1x: return {36, true, false, false, 192, 17, false, TailForm::WithoutSynth};
+        case ChunkForm::NumberedBefore1300: return {44, true, false, false, 192, 17, false, TailForm::WithoutSynth};
+        case ChunkForm::Numbered1300: return {44, true, true, false, 192, 32, false, TailForm::Current};
+        case ChunkForm::Current: break;
     }
     return {chunk::kHeaderBytes, true, true, false, 192, 32, false, TailForm::Current};
 }
@@ -95,8 +88,8 @@ Result<ChunkForm> decideForm(std::span<const std::uint8_t> block, std::int32_t& 
     const auto swapped = static_cast<std::int32_t>(header.u32BigEndian());
     if (header.ok() && numbered != 0 && numbered == swapped) {
         if (numbered > chunk::kVersion)
-            return Refusal{"version " + std::to_string(numbered) + " is newer than " +
-                           std::to_string(chunk::kVersion) + ", the newest this instrument reads"};
+            return Refusal{"version " + std::to_string(numbered) + " is newer than " + std::to_string(chunk::kVersion) +
+                           ", the newest this instrument reads"};
         version = numbered;
         if (numbered < kFirstNumbered1300)
             return ChunkForm::NumberedBefore1300;
@@ -235,7 +228,7 @@ Result<> readTail(ChunkReader& in, TailForm form, ProgramChunk& program) {
     takeState(synthStateBytes, program.drumSynth);
 
     const std::array<float, 1 + 3 * kEqBands> master{
-        program.masterEqOn,      program.masterEqFreq[0], program.masterEqQ[0], program.masterEqGain[0],
+        program.masterEqOn,      program.masterEqFreq[0], program.masterEqQ[0],    program.masterEqGain[0],
         program.masterEqFreq[1], program.masterEqQ[1],    program.masterEqGain[1], program.masterEqFreq[2],
         program.masterEqQ[2],    program.masterEqGain[2]};
     if (!in.ok())
@@ -363,11 +356,12 @@ Result<ProgramChunk> readProgramChunk(std::span<const std::uint8_t> block) {
     }
     // Everything but the state blocks has a fixed size in each form; a block too short for it is
     // refused before any of it is read.
-    const std::size_t trackBytes = chunk::kPathBytes + (layout.hasRandom ? kRandomBytes : 0) +
-                                   (layout.hasScaleNotes ? static_cast<std::size_t>(kScaleNotes) : 0) +
-                                   static_cast<std::size_t>(kMaxSteps) *
-                                       (layout.velocityOnly ? static_cast<std::size_t>(kPatternCount) : kStepGroupBytes) +
-                                   layout.settingsBytes;
+    const std::size_t trackBytes =
+        chunk::kPathBytes + (layout.hasRandom ? kRandomBytes : 0) +
+        (layout.hasScaleNotes ? static_cast<std::size_t>(kScaleNotes) : 0) +
+        static_cast<std::size_t>(kMaxSteps) *
+            (layout.velocityOnly ? static_cast<std::size_t>(kPatternCount) : kStepGroupBytes) +
+        layout.settingsBytes;
     const std::size_t tailBytes = layout.tail == TailForm::Oldest         ? kOldestTailBytes
                                   : layout.tail == TailForm::WithoutSynth ? tail::kStateBlocks - tail::kSynthEntryBytes
                                                                           : tail::kStateBlocks;
@@ -383,7 +377,8 @@ Result<ProgramChunk> readProgramChunk(std::span<const std::uint8_t> block) {
     if (const Result<> tail = readTail(in, layout.tail, program); !tail)
         return tail.refusal();
     if (layout.tail == TailForm::Oldest && in.position() != block.size())
-        return Refusal{"the oldest form ends at " + bytes(in.position()) + " but the block holds " + bytes(block.size())};
+        return Refusal{"the oldest form ends at " + bytes(in.position()) + " but the block holds " +
+                       bytes(block.size())};
     return program;
 }
 

@@ -70,8 +70,7 @@ public:
     std::optional<std::uint32_t> u32Le(std::size_t offset) const {
         if (!contains(offset, 4))
             return std::nullopt;
-        return static_cast<std::uint32_t>(data[offset]) |
-               (static_cast<std::uint32_t>(data[offset + 1]) << 8) |
+        return static_cast<std::uint32_t>(data[offset]) | (static_cast<std::uint32_t>(data[offset + 1]) << 8) |
                (static_cast<std::uint32_t>(data[offset + 2]) << 16) |
                (static_cast<std::uint32_t>(data[offset + 3]) << 24);
     }
@@ -79,20 +78,14 @@ public:
     std::optional<std::uint32_t> u32Be(std::size_t offset) const {
         if (!contains(offset, 4))
             return std::nullopt;
-        return (static_cast<std::uint32_t>(data[offset]) << 24) |
-               (static_cast<std::uint32_t>(data[offset + 1]) << 16) |
-               (static_cast<std::uint32_t>(data[offset + 2]) << 8) |
-               static_cast<std::uint32_t>(data[offset + 3]);
+        return (static_cast<std::uint32_t>(data[offset]) << 24) | (static_cast<std::uint32_t>(data[offset + 1]) << 16) |
+               (static_cast<std::uint32_t>(data[offset + 2]) << 8) | static_cast<std::uint32_t>(data[offset + 3]);
     }
 
     // Samples read with a missing byte count as silence; the converters only ask for bytes
     // inside whole frames, so this never happens in practice.
-    std::int16_t s16Le(std::size_t offset) const {
-        return static_cast<std::int16_t>(u16Le(offset).value_or(0));
-    }
-    std::int16_t s16Be(std::size_t offset) const {
-        return static_cast<std::int16_t>(u16Be(offset).value_or(0));
-    }
+    std::int16_t s16Le(std::size_t offset) const { return static_cast<std::int16_t>(u16Le(offset).value_or(0)); }
+    std::int16_t s16Be(std::size_t offset) const { return static_cast<std::int16_t>(u16Be(offset).value_or(0)); }
     std::int8_t s8(std::size_t offset) const { return static_cast<std::int8_t>(u8(offset).value_or(0)); }
 
     float f32Le(std::size_t offset) const {
@@ -110,9 +103,7 @@ public:
         return ByteView(data.subspan(offset, std::min(length, data.size() - offset)));
     }
 
-    ByteView frame(std::size_t index, std::size_t frameBytes) const {
-        return clipped(index * frameBytes, frameBytes);
-    }
+    ByteView frame(std::size_t index, std::size_t frameBytes) const { return clipped(index * frameBytes, frameBytes); }
 
 private:
     std::span<const std::uint8_t> data;
@@ -129,9 +120,7 @@ float clampToUnit(float value) {
 
 // Every conversion through a float ends here: clamp, scale, truncate toward zero, so that full
 // scale becomes 32767 and never wraps.
-std::int16_t scaledSample(float value, float scale) {
-    return static_cast<std::int16_t>(clampToUnit(value) * scale);
-}
+std::int16_t scaledSample(float value, float scale) { return static_cast<std::int16_t>(clampToUnit(value) * scale); }
 
 std::int16_t averagePair(std::int16_t left, std::int16_t right) {
     constexpr float kHalfOf16Bit = 1.0f / 65536.0f;
@@ -204,8 +193,8 @@ std::optional<FoundFormat> findWaveFormat(ByteView file) {
 
 std::vector<std::int16_t> convertWaveFloat(ByteView data, const WaveFormat& format) {
     if (format.channels == 2) {
-        return convertFrames(
-            data, 8, [](ByteView frame) { return scaledSample(frame.f32Le(0) + frame.f32Le(4), 16383.5f); });
+        return convertFrames(data, 8,
+                             [](ByteView frame) { return scaledSample(frame.f32Le(0) + frame.f32Le(4), 16383.5f); });
     }
     return convertFrames(data, 4, [](ByteView frame) { return scaledSample(frame.f32Le(0), 32767.5f); });
 }
@@ -214,16 +203,14 @@ std::vector<std::int16_t> convertWaveFloat(ByteView data, const WaveFormat& form
 // high bytes of each little-endian sample are the 16-bit sample.
 std::vector<std::int16_t> convertWave24(ByteView data, const WaveFormat& format) {
     if (format.channels == 2) {
-        return convertFrames(data, 6,
-                             [](ByteView frame) { return averagePair(frame.s16Le(1), frame.s16Le(4)); });
+        return convertFrames(data, 6, [](ByteView frame) { return averagePair(frame.s16Le(1), frame.s16Le(4)); });
     }
     return convertFrames(data, 3, [](ByteView frame) { return frame.s16Le(1); });
 }
 
 std::vector<std::int16_t> convertWave16(ByteView data, const WaveFormat& format) {
     if (format.channels == 2) {
-        return convertFrames(data, 4,
-                             [](ByteView frame) { return averagePair(frame.s16Le(0), frame.s16Le(2)); });
+        return convertFrames(data, 4, [](ByteView frame) { return averagePair(frame.s16Le(0), frame.s16Le(2)); });
     }
     return convertFrames(data, 2, [](ByteView frame) { return frame.s16Le(0); });
 }
@@ -280,17 +267,15 @@ constexpr std::size_t kSmallestAiff = 38;
 
 std::vector<std::int16_t> convertAiff24(ByteView data, std::uint16_t channels) {
     if (channels == 2) {
-        return convertFrames(data, 6,
-                             [](ByteView frame) { return averagePair(frame.s16Be(0), frame.s16Be(3)); });
+        return convertFrames(data, 6, [](ByteView frame) { return averagePair(frame.s16Be(0), frame.s16Be(3)); });
     }
-    return convertFrames(
-        data, 3, [](ByteView frame) { return scaledSample(frame.s16Be(0) * (1.0f / 32768.0f), 32767.5f); });
+    return convertFrames(data, 3,
+                         [](ByteView frame) { return scaledSample(frame.s16Be(0) * (1.0f / 32768.0f), 32767.5f); });
 }
 
 std::vector<std::int16_t> convertAiff16(ByteView data, std::uint16_t channels) {
     if (channels == 2) {
-        return convertFrames(data, 4,
-                             [](ByteView frame) { return averagePair(frame.s16Be(0), frame.s16Be(2)); });
+        return convertFrames(data, 4, [](ByteView frame) { return averagePair(frame.s16Be(0), frame.s16Be(2)); });
     }
     return convertFrames(data, 2, [](ByteView frame) { return frame.s16Be(0); });
 }
@@ -303,9 +288,8 @@ std::vector<std::int16_t> convertAiff8(ByteView data, std::uint16_t channels) {
                                static_cast<std::int16_t>(frame.s8(1) * 256));
         });
     }
-    return convertFrames(data, 1, [](ByteView frame) {
-        return scaledSample(frame.s8(0) * 256 * (1.0f / 65536.0f), 32767.5f);
-    });
+    return convertFrames(data, 1,
+                         [](ByteView frame) { return scaledSample(frame.s8(0) * 256 * (1.0f / 65536.0f), 32767.5f); });
 }
 
 float rateAsFloat(double rate) {
@@ -350,26 +334,21 @@ std::optional<ByteView> findAiffSoundData(ByteView file, std::size_t from) {
 
 bool hasAiffHeader(ByteView file) {
     const auto formSize = file.u32Be(4);
-    return file.hasTag(0, "FORM") && formSize && static_cast<std::int32_t>(*formSize) > 0 &&
-           file.hasTag(8, "AIFF");
+    return file.hasTag(0, "FORM") && formSize && static_cast<std::int32_t>(*formSize) > 0 && file.hasTag(8, "AIFF");
 }
 
 // --- Paths ----------------------------------------------------------------------------------
 
 bool endsWith(const std::string& text, std::string_view ending) {
-    return text.size() >= ending.size() &&
-           text.compare(text.size() - ending.size(), ending.size(), ending) == 0;
+    return text.size() >= ending.size() && text.compare(text.size() - ending.size(), ending.size(), ending) == 0;
 }
 
 // The parser is chosen by the name, case-sensitively: ".Aif" goes to the WAV reader.
 bool namesAiffFile(const std::string& path) {
-    return endsWith(path, ".aif") || endsWith(path, ".aiff") || endsWith(path, ".AIF") ||
-           endsWith(path, ".AIFF");
+    return endsWith(path, ".aif") || endsWith(path, ".aiff") || endsWith(path, ".AIF") || endsWith(path, ".AIFF");
 }
 
-bool isRefusedPath(const std::string& path) {
-    return path.size() < 5 || endsWith(path, ".mp3");
-}
+bool isRefusedPath(const std::string& path) { return path.size() < 5 || endsWith(path, ".mp3"); }
 
 void storePath(Sound& sound, const std::string& path) {
     sound.path.fill('\0');
@@ -410,28 +389,19 @@ std::int32_t readAiffSound(Sound& sound, const std::uint8_t* bytes, std::size_t 
         return 0;
     sound.sampleRate = common->sampleRate;
     switch (common->bits) {
-    case 24:
-        storeSamples(sound, convertAiff24(*data, common->channels));
-        break;
-    case 16:
-        storeSamples(sound, convertAiff16(*data, common->channels));
-        break;
-    case 8:
-        storeSamples(sound, convertAiff8(*data, common->channels));
-        break;
-    default:
-        break;  // the sound exists, with whatever frames it had (none, for a new one)
+        case 24: storeSamples(sound, convertAiff24(*data, common->channels)); break;
+        case 16: storeSamples(sound, convertAiff16(*data, common->channels)); break;
+        case 8: storeSamples(sound, convertAiff8(*data, common->channels)); break;
+        default: break;  // the sound exists, with whatever frames it had (none, for a new one)
     }
     return 1;
 }
 
 double extendedToDouble(const std::uint8_t b[10]) {
     const int exponent = ((b[0] & 0x7F) << 8) | b[1];
-    const std::uint32_t high = (static_cast<std::uint32_t>(b[2]) << 24) |
-                               (static_cast<std::uint32_t>(b[3]) << 16) |
+    const std::uint32_t high = (static_cast<std::uint32_t>(b[2]) << 24) | (static_cast<std::uint32_t>(b[3]) << 16) |
                                (static_cast<std::uint32_t>(b[4]) << 8) | b[5];
-    const std::uint32_t low = (static_cast<std::uint32_t>(b[6]) << 24) |
-                              (static_cast<std::uint32_t>(b[7]) << 16) |
+    const std::uint32_t low = (static_cast<std::uint32_t>(b[6]) << 24) | (static_cast<std::uint32_t>(b[7]) << 16) |
                               (static_cast<std::uint32_t>(b[8]) << 8) | b[9];
     if (exponent == 0 && high == 0 && low == 0)
         return 0.0;

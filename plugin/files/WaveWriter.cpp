@@ -42,7 +42,7 @@ void writeFormatChunk(LittleEndianWriter& out, std::uint16_t channels, std::uint
     out.u32(sampleRate * blockAlign);  // bytes per second
     out.u16(blockAlign);
     out.u16(16);  // bits per sample
-    out.u16(0);   // no extra format bytes
+    out.u16(0);  // no extra format bytes
 }
 
 // The RIFF size field must hold the data and the headers after it.
@@ -102,8 +102,7 @@ FrameRange selectedFrameRange(std::int32_t frameCount, float start, float end) {
     return {static_cast<std::int32_t>(first), static_cast<std::int32_t>(count)};
 }
 
-std::int32_t writeMonoWave16(const std::string& path, std::span<const std::int16_t> samples,
-                             std::int32_t sampleRate) {
+std::int32_t writeMonoWave16(const std::string& path, std::span<const std::int16_t> samples, std::int32_t sampleRate) {
     if (samples.empty() || sampleRate <= 0 || !fitsInRiff(samples.size()))
         return -1;
     const auto bytes = wave16Bytes(samples, 1, sampleRate);

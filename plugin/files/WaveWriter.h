@@ -24,8 +24,7 @@ FrameRange selectedFrameRange(std::int32_t frameCount, float start, float end);
 // "data" chunk holding `samples` little-endian. It is written beside `path` and renamed over it
 // only when complete, so a failure never destroys an existing file. Result 0 on success, -1 on
 // failure; no samples, or a rate that is not positive, writes nothing.
-std::int32_t writeMonoWave16(const std::string& path, std::span<const std::int16_t> samples,
-                             std::int32_t sampleRate);
+std::int32_t writeMonoWave16(const std::string& path, std::span<const std::int16_t> samples, std::int32_t sampleRate);
 
 // The start of a file of that layout (RIFF, "fmt " and the "data" chunk's header) for `frames` frames of
 // `channels` channels, for writers that stream the samples after it; empty when the rate is

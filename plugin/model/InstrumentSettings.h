@@ -60,7 +60,9 @@ struct InstrumentSettings {
 
     // The track count this run uses: 8 when asked for, 12 for anything else, so a damaged
     // setting can never size the instrument beyond its arrays.
-    std::int32_t trackCount() const { return channelNumber == kSmallTrackCount ? kSmallTrackCount : kDefaultTrackCount; }
+    std::int32_t trackCount() const {
+        return channelNumber == kSmallTrackCount ? kSmallTrackCount : kDefaultTrackCount;
+    }
 };
 
 // Fills the settings from wherever this instance keeps them; answers whether this is a first run.

@@ -13,9 +13,9 @@
 namespace rimba {
 
 enum class KitForm {
-    Oldest,   // exactly 2560 bytes, no header
-    Short,    // a size in front, 2948 bytes in all
-    Plain,    // a size in front, then eight current records
+    Oldest,  // exactly 2560 bytes, no header
+    Short,  // a size in front, 2948 bytes in all
+    Plain,  // a size in front, then eight current records
     Current,  // a 32-byte header with the record count and version
 };
 

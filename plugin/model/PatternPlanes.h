@@ -17,8 +17,8 @@ using PerPattern = std::array<T, kPatternCount>;
 
 struct TrackPatterns {
     PatternGrid<float> stepVelocity{};  // 1..127, 0 = no hit
-    PatternGrid<float> stepHold{};      // hold length in steps
-    PatternGrid<float> stepRoll{};      // the hit plays roll + 1 times, a quarter step apart
+    PatternGrid<float> stepHold{};  // hold length in steps
+    PatternGrid<float> stepRoll{};  // the hit plays roll + 1 times, a quarter step apart
     StepRow<float> randomHit{};
     StepRow<float> randomVelocity{};
     StepRow<float> randomHold{};

@@ -29,7 +29,7 @@ struct PatternState {
     std::int32_t fillAttenuation = 64;
     std::int32_t randomAuto = 0;
     std::int32_t randomPerPattern = 0;
-    std::int32_t randomGraphVisible = 0;        // the random range graph is shown
+    std::int32_t randomGraphVisible = 0;  // the random range graph is shown
     std::array<float, 8> patternSetReserved{};  // kept and written back unchanged by pattern sets
 
     // The one way to change currentPattern, from either thread; held to 0..15.

@@ -21,13 +21,13 @@ constexpr std::int32_t kVersion = 1480;
 
 // The seven forms, oldest first, and how setChunk tells them apart:
 enum class ChunkForm {
-    Oldest,              // exactly 10828 bytes and no size in front
-    Plain,               // size in front; no version, no text
-    Text122,             // size, then the text "1.22"
-    Text1x,              // size, then a text beginning "1."
+    Oldest,  // exactly 10828 bytes and no size in front
+    Plain,  // size in front; no version, no text
+    Text122,  // size, then the text "1.22"
+    Text1x,  // size, then a text beginning "1."
     NumberedBefore1300,  // size, version, version byte-swapped; version up to 1299
-    Numbered1300,        // the same with a version from 1300 to 1450
-    Current,             // a 64-byte header and 1451 to 1480
+    Numbered1300,  // the same with a version from 1300 to 1450
+    Current,  // a 64-byte header and 1451 to 1480
 };
 
 const char* chunkFormName(ChunkForm form);

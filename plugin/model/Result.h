@@ -20,9 +20,7 @@ struct Refusal {
 template <typename T = std::monostate>
 class [[nodiscard]] Result {
 public:
-    Result()
-        requires std::is_same_v<T, std::monostate>
-        : outcome(T{}) {}
+    Result() requires std::is_same_v<T, std::monostate> : outcome(T{}) {}
     Result(T value) : outcome(std::move(value)) {}
     Result(Refusal refusal) : outcome(std::move(refusal)) {}
 

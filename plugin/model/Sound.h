@@ -12,8 +12,8 @@ constexpr int kSoundPathLength = 256;
 
 struct Sound {
     std::array<char, kSoundPathLength> path{};  // as the track named it; empty until read
-    std::vector<std::int16_t> samples;          // mono, -32767..32767
-    std::int32_t frameCount = 0;                // always samples.size()
+    std::vector<std::int16_t> samples;  // mono, -32767..32767
+    std::int32_t frameCount = 0;  // always samples.size()
     float sampleRate = 44100.0f;
 };
 

@@ -43,7 +43,6 @@ constexpr int kPhaseInvert = 31;
 }  // namespace stored
 
 
-
 std::array<float, chunk::kSettingCount> storedSettings(const TrackSettings& tracks, std::size_t t);
 void setStoredSettings(TrackSettings& tracks, std::size_t t, const std::array<float, chunk::kSettingCount>& s);
 

@@ -35,8 +35,8 @@ enum TrackSlot : std::int32_t {
 
 // Offsets of the global values from globalBase().
 enum GlobalOffset : std::int32_t {
-    kPatternStepsOffset = 0,    // + pattern 0..15
-    kChainEnabledOffset = 16,   // + pattern 0..15
+    kPatternStepsOffset = 0,  // + pattern 0..15
+    kChainEnabledOffset = 16,  // + pattern 0..15
     kCurrentPatternOffset = 32,
     kPlayModeOffset = 33,
     kSwingOffset = 34,
@@ -52,7 +52,9 @@ constexpr std::int32_t kPatternRandomBase = 0x10000;  // + track
 constexpr std::int32_t trackTag(std::int32_t track, std::int32_t slot) { return track * kSlotsPerTrack + slot; }
 constexpr std::int32_t stepGridFirst(std::int32_t trackCount) { return kSlotsPerTrack * trackCount; }
 constexpr std::int32_t globalBase(std::int32_t trackCount) { return 1044 * trackCount; }
-constexpr bool isTrackTag(std::int32_t tag, std::int32_t trackCount) { return tag >= 0 && tag < stepGridFirst(trackCount); }
+constexpr bool isTrackTag(std::int32_t tag, std::int32_t trackCount) {
+    return tag >= 0 && tag < stepGridFirst(trackCount);
+}
 constexpr bool isStepGridTag(std::int32_t tag, std::int32_t trackCount) {
     return tag >= stepGridFirst(trackCount) && tag < globalBase(trackCount);
 }

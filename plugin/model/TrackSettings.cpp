@@ -8,7 +8,7 @@ namespace rimba {
 namespace {
 
 // Slot order of the tag space; index 0 is the sound, which is not a value.
-constexpr PerTrack<float> TrackSettings::* kSlotFields[kSlotsPerTrack] = {
+constexpr PerTrack<float> TrackSettings::*kSlotFields[kSlotsPerTrack] = {
     nullptr,
     &TrackSettings::level,
     &TrackSettings::pan,

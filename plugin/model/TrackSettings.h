@@ -59,7 +59,7 @@ struct TrackSettings {
     PerTrack<float> eqActive{};
     PerTrack<float> tuneRatio{};
     PerTrack<std::array<std::int32_t, kScaleNotes>> scaleList{};  // allowed semitones, ascending
-    PerTrack<std::int32_t> scaleListCount{};                      // 0 while tuneScale is off
+    PerTrack<std::int32_t> scaleListCount{};  // 0 while tuneScale is off
 
     // The setting behind tag slot 1..19 of a track; nullptr for slot 0 (the sound) and
     // out-of-range slots.

@@ -51,7 +51,7 @@ constexpr std::size_t kPathBytes = 256;
 
 // What a synth preset file holds.
 struct SynthPresetValues {
-    std::string name;           // at most 28 characters
+    std::string name;  // at most 28 characters
     std::vector<float> values;  // 130 of the current layout, 68 of the older one
     bool olderLayout = false;
 };

@@ -282,15 +282,13 @@ void copyWholeTrack(InstrumentState& state, int source, int target) {
 }
 
 void rotatePatternLeft(InstrumentState& state) {
-    rotateCurrentPattern(state, [](StepRow<float>& row, int n) {
-        std::rotate(row.begin(), row.begin() + 1, row.begin() + n);
-    });
+    rotateCurrentPattern(
+        state, [](StepRow<float>& row, int n) { std::rotate(row.begin(), row.begin() + 1, row.begin() + n); });
 }
 
 void rotatePatternRight(InstrumentState& state) {
-    rotateCurrentPattern(state, [](StepRow<float>& row, int n) {
-        std::rotate(row.begin(), row.begin() + (n - 1), row.begin() + n);
-    });
+    rotateCurrentPattern(
+        state, [](StepRow<float>& row, int n) { std::rotate(row.begin(), row.begin() + (n - 1), row.begin() + n); });
 }
 
 }  // namespace rimba

@@ -171,9 +171,9 @@ TEST_F(UnderJack, AfterTheServerStopsAndStartsAgainTheProgramsPortsComeBackAndPl
     const std::unique_ptr<Background> server = startTheServerAgain();
     ASSERT_TRUE(server);
     sequencer = std::make_unique<MidiSequencer>(std::vector<std::string>{"48000", "0", "40", "2000"});
-    EXPECT_TRUE(waitUntil([] { return !connectionsOf("system:playback_1").empty() &&
-                                    !connectionsOf("system:playback_2").empty(); }))
-        << commandOutput("jack_lsp -c");
+    EXPECT_TRUE(waitUntil([] {
+        return !connectionsOf("system:playback_1").empty() && !connectionsOf("system:playback_2").empty();
+    })) << commandOutput("jack_lsp -c");
     EXPECT_THAT(connectionsOf("RimbaDrums:out_L"), Contains("system:playback_1"));
     EXPECT_TRUE(waitUntil([&] { return logHas("midi 144 40 64 delta 0"); })) << program.standardError();
     const std::string back = "RimbaDrums: Reconnected to the JACK server.";
@@ -211,9 +211,9 @@ TEST_F(UnderJack, OutputPortsAreConnectedToThePlaybackPortsAndBlocksRunAtTheServ
     ProgramRun program(home.path(), environment, {});
     const std::optional<unsigned long> window = waitForProgramWindow(10);
     ASSERT_TRUE(window) << program.standardError();
-    EXPECT_TRUE(waitUntil([] { return !connectionsOf("system:playback_1").empty() &&
-                                    !connectionsOf("system:playback_2").empty(); }))
-        << commandOutput("jack_lsp -c");
+    EXPECT_TRUE(waitUntil([] {
+        return !connectionsOf("system:playback_1").empty() && !connectionsOf("system:playback_2").empty();
+    })) << commandOutput("jack_lsp -c");
     EXPECT_TRUE(waitUntil([&] { return logHas("process 256 48000"); })) << program.standardError();
     EXPECT_THAT(log(), Not(Contains(HasSubstr(" 44100"))));
 
@@ -320,7 +320,8 @@ TEST_F(RealInstrumentUnderJack, TwoMidiNotesHalfASecondApartAreRecordedAsTwoHits
     ASSERT_TRUE(window) << program.standardError();
     ASSERT_TRUE(waitUntil([] { return !connectionsOf("system:playback_1").empty(); })) << commandOutput("jack_lsp -c");
 
-    commandOutput("cd '" + home.path() + "' && timeout -s INT 3 jack_capture -dc -ns --port RimbaDrums:out_L "
+    commandOutput("cd '" + home.path() +
+                  "' && timeout -s INT 3 jack_capture -dc -ns --port RimbaDrums:out_L "
                   "--port RimbaDrums:out_R take.wav >/dev/null 2>&1");
     sendCloseRequest(*window);
     EXPECT_EQ(program.waitForExit(10000), 0) << program.standardError();
@@ -362,8 +363,9 @@ private:
 };
 
 std::optional<unsigned long> visibleWindowNamed(const std::string& pattern, int seconds) {
-    const std::string found = commandOutput("timeout " + std::to_string(seconds) + " xdotool search --sync --onlyvisible --name '" +
-                                            pattern + "' 2>/dev/null");
+    const std::string found =
+        commandOutput("timeout " + std::to_string(seconds) + " xdotool search --sync --onlyvisible --name '" + pattern +
+                      "' 2>/dev/null");
     if (found.empty())
         return std::nullopt;
     return std::stoul(found);
@@ -387,7 +389,8 @@ TEST_F(RealInstrumentUnderJack, AMidiInputThatDoesNotOpenIsShownInTheEditorsMess
     EXPECT_NE(program.standardError().find("Zelkor: Unable to open the MIDI port !"), std::string::npos)
         << program.standardError();
     commandOutput("xdotool key --window " + std::to_string(*box) + " Return");
-    EXPECT_TRUE(waitUntil([] { return commandOutput("xdotool search --onlyvisible --name '^Zelkor$' 2>/dev/null").empty(); }));
+    EXPECT_TRUE(
+        waitUntil([] { return commandOutput("xdotool search --onlyvisible --name '^Zelkor$' 2>/dev/null").empty(); }));
 
     sendCloseRequest(*window);
     EXPECT_EQ(program.waitForExit(10000), 0) << program.standardError();

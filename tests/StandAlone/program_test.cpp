@@ -72,7 +72,8 @@ protected:
     }
     bool audioRunning() const {
         const std::vector<std::string> lines = log();
-        return std::any_of(lines.begin(), lines.end(), [](const std::string& l) { return l.rfind("process ", 0) == 0; });
+        return std::any_of(lines.begin(), lines.end(),
+                           [](const std::string& l) { return l.rfind("process ", 0) == 0; });
     }
 
     std::unique_ptr<ProgramRun> start(const std::vector<std::string>& arguments = {}) {
@@ -168,7 +169,7 @@ INSTANTIATE_TEST_SUITE_P(Exports, EntryPoints,
                                            EntryVariant{"main-only", "entry main"}),
                          [](const auto& info) {
                              return std::string(info.param.folder) == "both" ? std::string("VSTPluginMainFirst")
-                                                                              : std::string("MainOnly");
+                                                                             : std::string("MainOnly");
                          });
 
 struct FailedStart {
@@ -238,7 +239,8 @@ TEST_F(StandaloneProgram, StartUpReadsTheAudioSettingsThenOpensTheEditorAndAsksI
     const auto idle = std::find(calls.begin(), calls.end(), "dispatcher 19 0");
     ASSERT_NE(first, calls.end());
     ASSERT_NE(idle, calls.end());
-    const auto startOfWindow = std::find_if(first, idle, [](const std::string& l) { return l.rfind("dispatcher 14", 0) == 0; });
+    const auto startOfWindow =
+        std::find_if(first, idle, [](const std::string& l) { return l.rfind("dispatcher 14", 0) == 0; });
     EXPECT_EQ(std::vector<std::string>(first, startOfWindow),
               (std::vector<std::string>{"dispatcher 7 131075", "getParameter 131072", "getParameter 131073",
                                         "dispatcher 7 131074"}));
@@ -276,8 +278,8 @@ TEST_P(AudioReopens, AutomateWithAnAudioIndexReopensTheOutputWithThePluginsNewSe
     EXPECT_EQ(program->waitForExit(10000), 0);
 
     const std::vector<std::string> calls = withoutBlocks(log());
-    const auto from = std::find_if(calls.begin(), calls.end(),
-                                   [](const std::string& l) { return l.rfind("automate ", 0) == 0; });
+    const auto from =
+        std::find_if(calls.begin(), calls.end(), [](const std::string& l) { return l.rfind("automate ", 0) == 0; });
     ASSERT_NE(from, calls.end());
     EXPECT_THAT(std::vector<std::string>(from + 1, std::min(from + 4, calls.end())),
                 ElementsAre("getParameter 131072", "getParameter 131073", "dispatcher 7 131074"));
@@ -302,11 +304,10 @@ void sigint(ProgramRun& program, XServer*) { program.sendSignal(SIGINT); }
 void sighup(ProgramRun& program, XServer*) { program.sendSignal(SIGHUP); }
 void endTheXServer(ProgramRun&, XServer* server) { server->end(); }
 
-const auto kCloseWays = ::testing::Values(CloseWay{"CloseRequest", false, closeRequestToTheWindow},
-                                          CloseWay{"XdotoolWindowClose", false, xdotoolWindowClose},
-                                          CloseWay{"Sigterm", false, sigterm}, CloseWay{"Sigint", false, sigint},
-                                          CloseWay{"Sighup", false, sighup},
-                                          CloseWay{"LostXServer", true, endTheXServer});
+const auto kCloseWays = ::testing::Values(
+    CloseWay{"CloseRequest", false, closeRequestToTheWindow}, CloseWay{"XdotoolWindowClose", false, xdotoolWindowClose},
+    CloseWay{"Sigterm", false, sigterm}, CloseWay{"Sigint", false, sigint}, CloseWay{"Sighup", false, sighup},
+    CloseWay{"LostXServer", true, endTheXServer});
 
 class ClosingTheWindow : public StandaloneProgram, public ::testing::WithParamInterface<CloseWay> {};
 

@@ -47,7 +47,8 @@ inline std::vector<std::uint8_t> stateBlock() {
         block.f32(settings + 4 * kEqOnSample, t == 1 ? 1.0f : 0.0f);
         for (int band = 0; band < 3; ++band) {
             const std::array<float, 3> freq{0.2407676f, 0.4815352f, 0.6889311f};
-            block.f32(settings + 4 * static_cast<std::size_t>(kBand0Freq + 3 * band), freq[static_cast<std::size_t>(band)]);
+            block.f32(settings + 4 * static_cast<std::size_t>(kBand0Freq + 3 * band),
+                      freq[static_cast<std::size_t>(band)]);
             block.f32(settings + 4 * static_cast<std::size_t>(kBand0Freq + 3 * band + 1), 0.707f);
         }
         block.f32(settings + 4 * kBand2Gain, t == 1 ? 0.4f : 0.0f);

@@ -63,15 +63,12 @@ extern "C" VstIntPtr testHostCallback(AEffect*, VstInt32 opcode, VstInt32 index,
     HostRecord& record = hostRecord();
     record.calls.emplace_back(opcode, value);
     switch (opcode) {
-        case audioMasterVersion:
-            return record.versionAnswer;
-        case audioMasterGetTime:
-            return reinterpret_cast<VstIntPtr>(record.timeInfo);
+        case audioMasterVersion: return record.versionAnswer;
+        case audioMasterGetTime: return reinterpret_cast<VstIntPtr>(record.timeInfo);
         case audioMasterAutomate:  // the parameter comes as the index, its new value as opt
             record.automations.emplace_back(index, opt);
             return 1;
-        default:
-            return 0;
+        default: return 0;
     }
 }
 

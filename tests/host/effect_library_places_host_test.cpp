@@ -75,7 +75,8 @@ protected:
 
 TEST_F(EffectLibraryPlacesHost, AChunkNamingALibraryOutsideThePluginFoldersNeverOpensItAndSaysWhy) {
     const std::string sep(1, platform::pathSeparator());
-    for (const std::string& named : {below(elsewhere, kMarkerLibrary), ".." + sep + "elsewhere" + sep + kMarkerLibrary}) {
+    for (const std::string& named :
+         {below(elsewhere, kMarkerLibrary), ".." + sep + "elsewhere" + sep + kMarkerLibrary}) {
         const auto [taken, report] = giveReporting(blockNamingEffect(named));
         EXPECT_EQ(taken, 1) << named;  // the rest of the program is taken
         EXPECT_FALSE(markerLeft()) << named << ": the library was loaded";

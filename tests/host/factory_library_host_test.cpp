@@ -109,9 +109,9 @@ double firstStartEnergy(const std::string& pluginPath) {
 
 TEST(FactoryLibraryHost, BuiltLibraryHoldsTheFactoryFiles) {
     const std::vector<std::string> files = filesBelow(RIMBA_FACTORY_LIBRARY);
-    for (const char* expected : {"Drum Kits/Default.drs", "Drum Kits/RimbaRand.drs", "Patterns/Rimbastyle.ptn",
-                                 "Programs/RimbaRand.fxp", "Samples/Kick.wav", "Samples/Cowbell.wav",
-                                 "UserManualEnglish.pdf", "UserManualFrench.pdf"})
+    for (const char* expected :
+         {"Drum Kits/Default.drs", "Drum Kits/RimbaRand.drs", "Patterns/Rimbastyle.ptn", "Programs/RimbaRand.fxp",
+          "Samples/Kick.wav", "Samples/Cowbell.wav", "UserManualEnglish.pdf", "UserManualFrench.pdf"})
         EXPECT_NE(std::find(files.begin(), files.end(), expected), files.end()) << expected;
     EXPECT_TRUE(fs::is_directory(below(RIMBA_FACTORY_LIBRARY, "SynthSounds/Synth")));
 }

@@ -86,7 +86,8 @@ protected:
         // The fixtures' folder is the effects folder: a path of this machine would be no
         // Windows path under Wine.
         settings::SettingsStore("RimbaDrums_64")
-            .writeText("Settings", "EffectPath", platform::withNativeSeparators(std::string(RIMBA_FIXTURE_PLUGIN_DIR) + "/"));
+            .writeText("Settings", "EffectPath",
+                       platform::withNativeSeparators(std::string(RIMBA_FIXTURE_PLUGIN_DIR) + "/"));
         effect = plugin.create();
         ASSERT_NE(effect, nullptr);
         dispatch(effect, effSetSampleRate, 0, 0, nullptr, 44100.0f);
@@ -202,7 +203,8 @@ TEST_F(HostedEffectsHost, EachPieceOfALongerBlockTellsTheEffectsItsOwnTime) {
     std::ifstream in(logFile);
     std::vector<std::vector<std::string>> pieces;
     for (std::string line; std::getline(in, line);)
-        if (const auto tokens = words(line); tokens.size() == 10 && tokens[0] == "fixture-delay" && tokens[2] == "process")
+        if (const auto tokens = words(line);
+            tokens.size() == 10 && tokens[0] == "fixture-delay" && tokens[2] == "process")
             pieces.push_back(tokens);
     ASSERT_EQ(pieces.size(), 4u);
     for (std::size_t k = 0; k < pieces.size(); ++k) {

@@ -175,8 +175,8 @@ TEST_F(PluginEntry, LabelsEveryOutputPinOfTwelveTracks) {
     for (VstInt32 i = 2; i <= 13; ++i)
         names.push_back("Drum " + std::to_string(i - 1));
     for (VstInt32 i = 2; i <= 13; ++i)
-        rows.push_back({i, names[static_cast<std::size_t>(i - 2)].c_str(), names[static_cast<std::size_t>(i - 2)].c_str(),
-                        kActive});
+        rows.push_back({i, names[static_cast<std::size_t>(i - 2)].c_str(),
+                        names[static_cast<std::size_t>(i - 2)].c_str(), kActive});
     expectPins(effect, rows);
     closeEffect(effect);
 }

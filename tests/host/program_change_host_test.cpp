@@ -80,8 +80,7 @@ protected:
     }
 
     static constexpr const char* kPrograms[] = {"b.fxp", "A.fxp", "c.fxp", "RimbaRand.fxp"};
-    const std::filesystem::path programs =
-        std::filesystem::path(platform::defaultLibraryFolder()) / "Programs";
+    const std::filesystem::path programs = std::filesystem::path(platform::defaultLibraryFolder()) / "Programs";
     VstTimeInfo time{};
     PluginLibrary plugin;
     AEffect* effect = nullptr;

@@ -68,7 +68,6 @@ protected:
             energy += static_cast<double>(x) * x;
         return energy;
     }
-
 };
 
 TEST_F(SettingsHost, CloseAndReopenBringsTheWholeStateBackAndItRendersBitForBit) {

@@ -72,8 +72,8 @@ const FixtureCase kFixtures[] = {
      [](int c, float a, float b) { return c == 0 ? a : b; }},
     {"fixture-mono-out", true, kPlugCategEffect, kReplacing, 2, 1, 0, 1, "Fixture Mono Out", "Mono Out", "Half Sum",
      false, [](int, float a, float b) { return (a + b) * 0.5f; }},
-    {"fixture-one-in-two-out", true, kPlugCategEffect, kReplacing, 1, 2, 0, 1, "Fixture Splitter", "Splitter",
-     "Split", false, [](int c, float a, float) { return c == 0 ? a : -a; }},
+    {"fixture-one-in-two-out", true, kPlugCategEffect, kReplacing, 1, 2, 0, 1, "Fixture Splitter", "Splitter", "Split",
+     false, [](int c, float a, float) { return c == 0 ? a : -a; }},
     {"fixture-mono", true, kPlugCategEffect, kReplacing, 1, 1, 0, 1, "Fixture Mono", "Mono", "Through", false,
      [](int, float a, float) { return a; }},
     // The first block lies wholly inside the 300 frames the delay holds back.
@@ -209,12 +209,11 @@ TEST_P(FixturePlugin, ProcessesTheTestSignalAsItsTableRowSays) {
                 << "output " << c << " frame " << n;
 }
 
-INSTANTIATE_TEST_SUITE_P(Fixtures, FixturePlugin, ::testing::ValuesIn(kFixtures),
-                         [](const auto& info) {
-                             std::string name = info.param.name;
-                             std::erase(name, '-');
-                             return name;
-                         });
+INSTANTIATE_TEST_SUITE_P(Fixtures, FixturePlugin, ::testing::ValuesIn(kFixtures), [](const auto& info) {
+    std::string name = info.param.name;
+    std::erase(name, '-');
+    return name;
+});
 
 TEST(FixturePlugins, HaveDistinctUniqueIds) {
     std::set<VstInt32> ids;
@@ -250,8 +249,7 @@ TEST(FixturePlugins, ChunkProgramsSoundTheirProgramAndRestoreTheirBankButNotABad
     std::vector<char> damaged = bank;
     damaged[0] = 'X';
     EXPECT_EQ(call(effect, effSetChunk, 0, static_cast<VstIntPtr>(damaged.size()), damaged.data()), 0);
-    EXPECT_EQ(call(effect, effSetChunk, 0, static_cast<VstIntPtr>(bank.size() - 1), const_cast<char*>(bank.data())),
-              0);
+    EXPECT_EQ(call(effect, effSetChunk, 0, static_cast<VstIntPtr>(bank.size() - 1), const_cast<char*>(bank.data())), 0);
     EXPECT_EQ(effect->getParameter(effect, 0), 0.125f);
     EXPECT_EQ(text(effect, effGetProgramName), "Renamed");
 

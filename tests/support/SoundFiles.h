@@ -161,7 +161,8 @@ inline void writeWave(const std::string& path, const std::vector<std::int16_t>& 
 inline std::vector<std::int16_t> testSound(int frames, int seed) {
     std::vector<std::int16_t> samples;
     for (int i = 0; i < frames; ++i)
-        samples.push_back(static_cast<std::int16_t>(((i * 7919 + seed * 104729) % 20001 - 10000) * (frames - i) / frames));
+        samples.push_back(
+            static_cast<std::int16_t>(((i * 7919 + seed * 104729) % 20001 - 10000) * (frames - i) / frames));
     return samples;
 }
 

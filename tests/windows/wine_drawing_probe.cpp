@@ -30,12 +30,13 @@ constexpr UINT kSide = 48;
 
 template <typename T>
 void release(T*& pointer) {
-    if (pointer) pointer->Release();
+    if (pointer)
+        pointer->Release();
     pointer = nullptr;
 }
 
 struct Coverage {
-    int lit = 0;    // pixels not black
+    int lit = 0;  // pixels not black
     int greys = 0;  // pixels strictly between black and white
 };
 
@@ -43,8 +44,10 @@ Coverage coverageOf(const std::vector<std::uint32_t>& pixels) {
     Coverage found;
     for (std::uint32_t pixel : pixels) {
         const std::uint32_t level = (pixel >> 8) & 0xff;  // green, in BGRA or xRGB alike
-        if (level > 0) ++found.lit;
-        if (level > 0x10 && level < 0xf0) ++found.greys;
+        if (level > 0)
+            ++found.lit;
+        if (level > 0x10 && level < 0xf0)
+            ++found.greys;
     }
     return found;
 }
@@ -73,7 +76,8 @@ Direct2DResult probeDirect2D() {
         target->BeginDraw();
         target->Clear(D2D1::ColorF(0, 0, 0, 1));
         paint();
-        if (FAILED(target->EndDraw())) return {};
+        if (FAILED(target->EndDraw()))
+            return {};
         std::vector<std::uint32_t> pixels(kSide * kSide);
         if (FAILED(bitmap->CopyPixels(nullptr, kSide * 4, kSide * kSide * 4, reinterpret_cast<BYTE*>(pixels.data()))))
             return {};
@@ -95,8 +99,9 @@ Direct2DResult probeDirect2D() {
         step("ID2D1Factory::CreateWicBitmapRenderTarget",
              d2d->CreateWicBitmapRenderTarget(
                  bitmap,
-                 D2D1::RenderTargetProperties(D2D1_RENDER_TARGET_TYPE_DEFAULT,
-                                              D2D1::PixelFormat(DXGI_FORMAT_B8G8R8A8_UNORM, D2D1_ALPHA_MODE_PREMULTIPLIED)),
+                 D2D1::RenderTargetProperties(
+                     D2D1_RENDER_TARGET_TYPE_DEFAULT,
+                     D2D1::PixelFormat(DXGI_FORMAT_B8G8R8A8_UNORM, D2D1_ALPHA_MODE_PREMULTIPLIED)),
                  &target)) &&
         step("CreateSolidColorBrush", target->CreateSolidColorBrush(D2D1::ColorF(1, 1, 1, 1), &white))) {
         result.made = true;
@@ -104,16 +109,17 @@ Direct2DResult probeDirect2D() {
         result.disc = draw([&] { target->FillEllipse(D2D1::Ellipse(D2D1::Point2F(24, 24), 15, 15), white); });
         if (SUCCEEDED(DWriteCreateFactory(DWRITE_FACTORY_TYPE_SHARED, __uuidof(IDWriteFactory),
                                           reinterpret_cast<IUnknown**>(&dwrite)))) {
-            if (SUCCEEDED(dwrite->CreateTextFormat(L"Tahoma", nullptr, DWRITE_FONT_WEIGHT_NORMAL, DWRITE_FONT_STYLE_NORMAL,
-                                                   DWRITE_FONT_STRETCH_NORMAL, 20.0f, L"en-us", &format)))
-                result.text = draw([&] {
-                    target->DrawText(L"Hello", 5, format, D2D1::RectF(0, 0, kSide, kSide), white);
-                });
+            if (SUCCEEDED(dwrite->CreateTextFormat(L"Tahoma", nullptr, DWRITE_FONT_WEIGHT_NORMAL,
+                                                   DWRITE_FONT_STYLE_NORMAL, DWRITE_FONT_STRETCH_NORMAL, 20.0f,
+                                                   L"en-us", &format)))
+                result.text =
+                    draw([&] { target->DrawText(L"Hello", 5, format, D2D1::RectF(0, 0, kSide, kSide), white); });
         }
     }
     // The system's font families, even where Direct2D could not draw them.
-    if (!dwrite && SUCCEEDED(DWriteCreateFactory(DWRITE_FACTORY_TYPE_SHARED, __uuidof(IDWriteFactory),
-                                                 reinterpret_cast<IUnknown**>(&dwrite))) &&
+    if (!dwrite &&
+        SUCCEEDED(DWriteCreateFactory(DWRITE_FACTORY_TYPE_SHARED, __uuidof(IDWriteFactory),
+                                      reinterpret_cast<IUnknown**>(&dwrite))) &&
         SUCCEEDED(dwrite->GetSystemFontCollection(&system, FALSE)))
         result.systemFamilies = system->GetFontFamilyCount();
     for (UINT32 i = 0; system && i < result.systemFamilies; ++i) {
@@ -194,7 +200,8 @@ int main() {
         Gdiplus::GdiplusStartupInput input;
         if (Gdiplus::GdiplusStartup(&token, &input, nullptr) == Gdiplus::Ok) {
             for (const wchar_t* name : {L"Tahoma", L"Arial", L"DejaVu Sans"})
-                std::printf("GDI+: FontFamily(\"%ls\"): status %d (%s)\n", name, static_cast<int>(systemFamilyStatus(name)),
+                std::printf("GDI+: FontFamily(\"%ls\"): status %d (%s)\n", name,
+                            static_cast<int>(systemFamilyStatus(name)),
                             systemFamilyStatus(name) == Gdiplus::Ok ? "found" : "not found");
             Gdiplus::GdiplusShutdown(token);
         }
@@ -211,10 +218,11 @@ int main() {
                         raw.lit, raw.greys, raw.greys > 0 ? "antialiased" : "NOT antialiased");
             const Coverage disc = backendDrawing(false);
             const Coverage text = backendDrawing(true);
-            std::printf("Our backend (own coverage mask through GDI+): disc: %d pixels lit, %d grey edge pixels (%s)\n", disc.lit, disc.greys,
-                        disc.greys > 0 ? "antialiased" : "NOT antialiased");
-            std::printf("GDI+: \"Hello\" from the embedded DejaVu Sans (PrivateFontCollection): %d pixels lit, %d grey\n",
-                        text.lit, text.greys);
+            std::printf("Our backend (own coverage mask through GDI+): disc: %d pixels lit, %d grey edge pixels (%s)\n",
+                        disc.lit, disc.greys, disc.greys > 0 ? "antialiased" : "NOT antialiased");
+            std::printf(
+                "GDI+: \"Hello\" from the embedded DejaVu Sans (PrivateFontCollection): %d pixels lit, %d grey\n",
+                text.lit, text.greys);
             relied = disc.greys > 0 && text.lit > 0 && text.greys > 0;
         }
     }

@@ -45,7 +45,8 @@ constexpr SwitchText kSwitchTexts[] = {
 
 const SwitchText& switchText(std::string_view name) {
     for (const SwitchText& entry : kSwitchTexts)
-        if (entry.name == name) return entry;
+        if (entry.name == name)
+            return entry;
     static constexpr SwitchText kNone{"", "?", palette::kAmber};
     return kNone;
 }
@@ -103,19 +104,16 @@ void sineIcon(cairo_t* cr, double cx, double cy, double width, double height) {
 
 }  // namespace
 
-void drawPlay(cairo_t* cr, int frame, const BitmapGeometry& bitmap) {
-    transport(cr, frame, bitmap, true);
-}
+void drawPlay(cairo_t* cr, int frame, const BitmapGeometry& bitmap) { transport(cr, frame, bitmap, true); }
 
-void drawStop(cairo_t* cr, int frame, const BitmapGeometry& bitmap) {
-    transport(cr, frame, bitmap, false);
-}
+void drawStop(cairo_t* cr, int frame, const BitmapGeometry& bitmap) { transport(cr, frame, bitmap, false); }
 
 void drawLabelPlate(cairo_t* cr, int, const BitmapGeometry& bitmap) {
     well(cr, 0, 0, bitmap.frameWidth, bitmap.frameHeight, 3.0);
     // A small caret at the right end: a click on a name opens its menu. The key's plate is too
     // narrow to spare the room; its note name needs it all.
-    if (bitmap.name == "LabelKey.png") return;
+    if (bitmap.name == "LabelKey.png")
+        return;
     setColour(cr, palette::kTitle);
     const double x = bitmap.frameWidth - 8.0;
     const double cy = bitmap.frameHeight / 2.0;
@@ -126,13 +124,9 @@ void drawLabelPlate(cairo_t* cr, int, const BitmapGeometry& bitmap) {
     cairo_fill(cr);
 }
 
-void drawWaveUp(cairo_t* cr, int frame, const BitmapGeometry& bitmap) {
-    stepArrow(cr, frame, bitmap, true);
-}
+void drawWaveUp(cairo_t* cr, int frame, const BitmapGeometry& bitmap) { stepArrow(cr, frame, bitmap, true); }
 
-void drawWaveDown(cairo_t* cr, int frame, const BitmapGeometry& bitmap) {
-    stepArrow(cr, frame, bitmap, false);
-}
+void drawWaveDown(cairo_t* cr, int frame, const BitmapGeometry& bitmap) { stepArrow(cr, frame, bitmap, false); }
 
 // A latching switch: a small lamp at the left and its word beside it.
 void drawTextSwitch(cairo_t* cr, int frame, const BitmapGeometry& bitmap) {
@@ -141,8 +135,7 @@ void drawTextSwitch(cairo_t* cr, int frame, const BitmapGeometry& bitmap) {
     button(cr, 0, 0, bitmap.frameWidth, bitmap.frameHeight, {false, lit, look.accent});
     const double cy = bitmap.frameHeight / 2.0;
     lamp(cr, 6.5, cy, 2.0, look.accent, lit);
-    centredText(cr, look.text, (bitmap.frameWidth + 10) / 2.0, cy, 7.0,
-                lit ? palette::kText : palette::kTextDim);
+    centredText(cr, look.text, (bitmap.frameWidth + 10) / 2.0, cy, 7.0, lit ? palette::kText : palette::kTextDim);
 }
 
 // A momentary button: its word sinks by a pixel while held.
@@ -151,8 +144,8 @@ void drawTextButton(cairo_t* cr, int frame, const BitmapGeometry& bitmap) {
     const bool down = frame == kFrameDown;
     button(cr, 0, 0, bitmap.frameWidth, bitmap.frameHeight, {down, down, look.accent});
     const double cy = bitmap.frameHeight / 2.0 + (down ? 1.0 : 0.0);
-    centredText(cr, look.text, bitmap.frameWidth / 2.0, cy, 7.0,
-                down ? look.accent : palette::kText, Weight::kBold, down ? 1.0 : 0.85);
+    centredText(cr, look.text, bitmap.frameWidth / 2.0, cy, 7.0, down ? look.accent : palette::kText, Weight::kBold,
+                down ? 1.0 : 0.85);
 }
 
 // Small square switches with a letter or a symbol; lit, the face takes the colour whole, so
@@ -212,12 +205,11 @@ void drawUrl(cairo_t* cr, int frame, const BitmapGeometry& bitmap) {
         setColour(cr, mix(palette::kButtonDown, palette::kAmber, 0.12));
         cairo_fill(cr);
     }
-    const double first = spacedText(cr, "Rimba", 4, cy, 12.0, 0.0,
-                                    down ? hex(0xFFFFFF) : palette::kText, Weight::kBold);
-    const double second = spacedText(cr, "Drums", 4 + first, cy, 12.0, 0.0, palette::kAmber,
-                                     Weight::kRegular);
-    if (down) hLine(cr, 4, static_cast<int>(4 + first + second), bitmap.frameHeight - 3,
-                    palette::kAmber);
+    const double first =
+        spacedText(cr, "Rimba", 4, cy, 12.0, 0.0, down ? hex(0xFFFFFF) : palette::kText, Weight::kBold);
+    const double second = spacedText(cr, "Drums", 4 + first, cy, 12.0, 0.0, palette::kAmber, Weight::kRegular);
+    if (down)
+        hLine(cr, 4, static_cast<int>(4 + first + second), bitmap.frameHeight - 3, palette::kAmber);
 }
 
 // A fader's handle: a light cap with a coloured line across its middle (amber for the pattern
@@ -243,8 +235,8 @@ void drawFaderHandle(cairo_t* cr, int, const BitmapGeometry& bitmap) {
 }
 
 void drawLed(cairo_t* cr, int frame, const BitmapGeometry& bitmap) {
-    lamp(cr, bitmap.frameWidth / 2.0, bitmap.frameHeight / 2.0, bitmap.frameWidth / 2.0 - 3.0,
-         palette::kAmber, frame == kFrameOn);
+    lamp(cr, bitmap.frameWidth / 2.0, bitmap.frameHeight / 2.0, bitmap.frameWidth / 2.0 - 3.0, palette::kAmber,
+         frame == kFrameOn);
 }
 
 }  // namespace rimba::artwork::draw

@@ -17,20 +17,22 @@ constexpr double kPi = 3.14159265358979323846;
 constexpr Colour kInk = hex(0x151A21);
 constexpr Colour kWhite = hex(0xFFFFFF);
 
-double radians(double degrees) {
-    return degrees * kPi / 180.0;
-}
+double radians(double degrees) { return degrees * kPi / 180.0; }
 
 Colour knobAccent(std::string_view name) {
-    if (name == "KnobRoseEx.png") return palette::kSnare;
-    if (name == "KnobBlueEx.png") return palette::kHat;
+    if (name == "KnobRoseEx.png")
+        return palette::kSnare;
+    if (name == "KnobBlueEx.png")
+        return palette::kHat;
     return palette::kSilver;
 }
 
 // A meter segment's colour by its place along the meter, 0 at the quiet end.
 Colour meterColour(double place) {
-    if (place < 0.7) return palette::kMeterLow;
-    if (place < 0.88) return palette::kMeterMid;
+    if (place < 0.7)
+        return palette::kMeterLow;
+    if (place < 0.88)
+        return palette::kMeterMid;
     return palette::kMeterHigh;
 }
 
@@ -90,8 +92,7 @@ void drawKnob(cairo_t* cr, int frame, const BitmapGeometry& bitmap) {
     cairo_set_line_cap(cr, CAIRO_LINE_CAP_ROUND);
     cairo_set_line_width(cr, 1.6);
     cairo_move_to(cr, cx + std::cos(angle) * 2.5, cy + std::sin(angle) * 2.5);
-    cairo_line_to(cr, cx + std::cos(angle) * (capRadius - 1.0),
-                  cy + std::sin(angle) * (capRadius - 1.0));
+    cairo_line_to(cr, cx + std::cos(angle) * (capRadius - 1.0), cy + std::sin(angle) * (capRadius - 1.0));
     setColour(cr, palette::kText);
     cairo_stroke(cr);
 }
@@ -129,17 +130,19 @@ void drawStep(cairo_t* cr, int frame, const BitmapGeometry& bitmap) {
     const int h = bitmap.frameHeight;
 
     Colour face = level > 0 ? mix(palette::kButton, accent, 0.16) : palette::kButton;
-    if (playing) face = mix(face, kWhite, 0.12);
+    if (playing)
+        face = mix(face, kWhite, 0.12);
     roundedPath(cr, 1.5, 1.5, w - 3.0, h - 3.0, 3.0);
     setColour(cr, face);
     cairo_fill_preserve(cr);
-    const Colour edge = playing      ? mix(palette::kText, accent, 0.25)
+    const Colour edge = playing     ? mix(palette::kText, accent, 0.25)
                         : level > 0 ? mix(palette::kButtonEdge, accent, 0.55)
                                     : palette::kButtonEdge;
     setColour(cr, edge);
     cairo_set_line_width(cr, 1.0);
     cairo_stroke(cr);
-    if (!playing) hLine(cr, 4, w - 4, 2, palette::kButtonTop);
+    if (!playing)
+        hLine(cr, 4, w - 4, 2, palette::kButtonTop);
 
     if (level > 0) {
         // In a frame 22 high the bar has 14 pixels for 8 levels: the lowest still gets two, so that
@@ -147,8 +150,8 @@ void drawStep(cairo_t* cr, int frame, const BitmapGeometry& bitmap) {
         const int barTop = 4;
         const int barBottom = h - 4;
         const int barHeight = std::max(2, (barBottom - barTop) * level / kStepVelocityLevels);
-        const Colour bar = mix(mix(accent, palette::kButton, 0.35), accent,
-                               static_cast<double>(level) / kStepVelocityLevels);
+        const Colour bar =
+            mix(mix(accent, palette::kButton, 0.35), accent, static_cast<double>(level) / kStepVelocityLevels);
         fillRect(cr, 5, barBottom - barHeight, w - 10, barHeight, bar);
         // A brighter cap marks the velocity's height.
         hLine(cr, 5, w - 5, barBottom - barHeight, mix(accent, kWhite, 0.45));
@@ -162,8 +165,7 @@ void drawRandomAmount(cairo_t* cr, int frame, const BitmapGeometry& bitmap) {
     well(cr, 0, 0, w, h, 2.0);
     for (int i = 0; i < kRandomAmountSegments; ++i) {
         const bool lit = i < frame;
-        fillRect(cr, 3 + 3 * i, 3, 2, h - 7,
-                 lit ? palette::kViolet : mix(palette::kWell, palette::kViolet, 0.16));
+        fillRect(cr, 3 + 3 * i, 3, 2, h - 7, lit ? palette::kViolet : mix(palette::kWell, palette::kViolet, 0.16));
     }
 }
 
@@ -171,18 +173,16 @@ void drawPatternSelect(cairo_t* cr, int frame, const BitmapGeometry& bitmap) {
     const bool selected = frame >= kPatterns;
     const int pattern = frame % kPatterns + 1;
     selectableCell(cr, bitmap.frameWidth, bitmap.frameHeight, selected, palette::kAmber);
-    centredText(cr, std::to_string(pattern), bitmap.frameWidth / 2.0, bitmap.frameHeight / 2.0,
-                7.5, selected ? kInk : palette::kTextDim);
+    centredText(cr, std::to_string(pattern), bitmap.frameWidth / 2.0, bitmap.frameHeight / 2.0, 7.5,
+                selected ? kInk : palette::kTextDim);
 }
 
 void drawPatternPage(cairo_t* cr, int frame, const BitmapGeometry& bitmap) {
     const bool shown = frame >= kPatternPages;
     const int page = frame % kPatternPages;
     selectableCell(cr, bitmap.frameWidth, bitmap.frameHeight, shown, palette::kAmber);
-    const std::string text =
-        std::to_string(page * 16 + 1) + "\u2013" + std::to_string(page * 16 + 16);
-    centredText(cr, text, bitmap.frameWidth / 2.0, bitmap.frameHeight / 2.0, 7.0,
-                shown ? kInk : palette::kTextDim);
+    const std::string text = std::to_string(page * 16 + 1) + "\u2013" + std::to_string(page * 16 + 16);
+    centredText(cr, text, bitmap.frameWidth / 2.0, bitmap.frameHeight / 2.0, 7.0, shown ? kInk : palette::kTextDim);
 }
 
 void drawLoopLed(cairo_t* cr, int frame, const BitmapGeometry& bitmap) {
@@ -210,7 +210,8 @@ void drawFilterDisplay(cairo_t* cr, int, const BitmapGeometry& bitmap) {
     };
     for (double decade : {20.0, 200.0, 2000.0})
         for (int k = 2; k <= 9; ++k)
-            if (decade * k < 20000.0) vLine(cr, xOf(decade * k), 2, h - 2, palette::kGrid, 0.7);
+            if (decade * k < 20000.0)
+                vLine(cr, xOf(decade * k), 2, h - 2, palette::kGrid, 0.7);
     for (double hertz : {100.0, 1000.0, 10000.0})
         vLine(cr, xOf(hertz), 2, h - 2, palette::kGridStrong);
     hLine(cr, 2, w - 2, h / 2, palette::kGridStrong);
@@ -255,12 +256,12 @@ void drawProgressBar(cairo_t* cr, int frame, const BitmapGeometry& bitmap) {
     const int w = bitmap.frameWidth;
     const int h = bitmap.frameHeight;
     well(cr, 0, 0, w, h, 3.0);
-    if (frame != kFrameMeterLit) return;
+    if (frame != kFrameMeterLit)
+        return;
     cairo_pattern_t* fill = cairo_pattern_create_linear(0, 0, w, 0);
     const Colour from = mix(palette::kAmber, palette::kKick, 0.5);
     cairo_pattern_add_color_stop_rgb(fill, 0.0, from.red, from.green, from.blue);
-    cairo_pattern_add_color_stop_rgb(fill, 1.0, palette::kAmber.red, palette::kAmber.green,
-                                     palette::kAmber.blue);
+    cairo_pattern_add_color_stop_rgb(fill, 1.0, palette::kAmber.red, palette::kAmber.green, palette::kAmber.blue);
     roundedPath(cr, 2, 2, w - 4.0, h - 5.0, 1.5);
     cairo_set_source(cr, fill);
     cairo_fill(cr);
@@ -313,7 +314,8 @@ void drawZoom(cairo_t* cr, int frame, const BitmapGeometry& bitmap) {
     cairo_stroke(cr);
     const int mid = bitmap.frameWidth / 2;
     fillRect(cr, mid - 3, mid - 1, 6, 2, palette::kText);
-    if (frame == 1) fillRect(cr, mid - 1, mid - 3, 2, 6, palette::kText);
+    if (frame == 1)
+        fillRect(cr, mid - 1, mid - 3, 2, 6, palette::kText);
 }
 
 }  // namespace rimba::artwork::draw

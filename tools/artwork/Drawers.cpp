@@ -80,7 +80,8 @@ constexpr std::array<NamedDrawer, 60> kDrawers{{
 
 Drawer drawerFor(std::string_view name) {
     for (const NamedDrawer& entry : kDrawers)
-        if (entry.name == name) return entry.draw;
+        if (entry.name == name)
+            return entry.draw;
     return nullptr;
 }
 

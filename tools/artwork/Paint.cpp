@@ -13,15 +13,12 @@ constexpr double kCapHeight = 0.729;
 
 void selectFont(cairo_t* cr, double size, Weight weight) {
     cairo_select_font_face(cr, "DejaVu Sans", CAIRO_FONT_SLANT_NORMAL,
-                           weight == Weight::kBold ? CAIRO_FONT_WEIGHT_BOLD
-                                                   : CAIRO_FONT_WEIGHT_NORMAL);
+                           weight == Weight::kBold ? CAIRO_FONT_WEIGHT_BOLD : CAIRO_FONT_WEIGHT_NORMAL);
     cairo_set_font_size(cr, size);
 }
 
 // The baseline that puts the capitals' middle on cy, on a whole pixel so stems stay sharp.
-double baselineFor(double cy, double size) {
-    return std::round(cy + size * kCapHeight / 2.0);
-}
+double baselineFor(double cy, double size) { return std::round(cy + size * kCapHeight / 2.0); }
 
 }  // namespace
 
@@ -48,8 +45,7 @@ void fillRect(cairo_t* cr, int x, int y, int width, int height, Colour colour, d
     cairo_fill(cr);
 }
 
-void strokeRect(cairo_t* cr, int x, int y, int width, int height, Colour colour, double alpha,
-                double radius) {
+void strokeRect(cairo_t* cr, int x, int y, int width, int height, Colour colour, double alpha, double radius) {
     roundedPath(cr, x + 0.5, y + 0.5, width - 1.0, height - 1.0, radius);
     setColour(cr, colour, alpha);
     cairo_set_line_width(cr, 1.0);
@@ -81,7 +77,8 @@ void panel(cairo_t* cr, int x, int y, int width, int height, std::string_view ti
     cairo_fill(cr);
     strokeRect(cr, x, y, width, height, palette::kPanelEdge, 1.0, 4.0);
     hLine(cr, x + 4, x + width - 4, y + 1, palette::kPanelLight);
-    if (title.empty()) return;
+    if (title.empty())
+        return;
     const double cy = y + kSectionTitleHeight / 2.0 + 1.0;
     const double textWidth = spacedText(cr, title, x + 8, cy, 7.0, 1.2, palette::kTitle);
     // A hairline runs from the title to the panel's edge, as on an engraved front plate.
@@ -119,8 +116,8 @@ void lamp(cairo_t* cr, double cx, double cy, double radius, Colour colour, bool 
         cairo_pattern_destroy(glow);
     }
     const Colour body = lit ? colour : mix(palette::kWell, colour, 0.18);
-    cairo_pattern_t* glass = cairo_pattern_create_radial(cx - radius * 0.35, cy - radius * 0.35,
-                                                         radius * 0.1, cx, cy, radius);
+    cairo_pattern_t* glass =
+        cairo_pattern_create_radial(cx - radius * 0.35, cy - radius * 0.35, radius * 0.1, cx, cy, radius);
     const Colour centre = lit ? mix(colour, hex(0xFFFFFF), 0.55) : mix(body, hex(0xFFFFFF), 0.08);
     cairo_pattern_add_color_stop_rgb(glass, 0.0, centre.red, centre.green, centre.blue);
     cairo_pattern_add_color_stop_rgb(glass, 1.0, body.red, body.green, body.blue);
@@ -133,8 +130,8 @@ void lamp(cairo_t* cr, double cx, double cy, double radius, Colour colour, bool 
     cairo_stroke(cr);
 }
 
-void centredText(cairo_t* cr, std::string_view text, double cx, double cy, double size,
-                 Colour colour, Weight weight, double alpha) {
+void centredText(cairo_t* cr, std::string_view text, double cx, double cy, double size, Colour colour, Weight weight,
+                 double alpha) {
     const std::string owned(text);
     selectFont(cr, size, weight);
     cairo_text_extents_t extents;
@@ -152,8 +149,8 @@ double textWidth(cairo_t* cr, std::string_view text, double size, Weight weight)
     return extents.x_advance;
 }
 
-double spacedText(cairo_t* cr, std::string_view text, double x, double cy, double size,
-                  double spacing, Colour colour, Weight weight) {
+double spacedText(cairo_t* cr, std::string_view text, double x, double cy, double size, double spacing, Colour colour,
+                  Weight weight) {
     selectFont(cr, size, weight);
     setColour(cr, colour);
     const double baseline = baselineFor(cy, size);

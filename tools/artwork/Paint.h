@@ -19,8 +19,8 @@ void roundedPath(cairo_t* cr, double x, double y, double width, double height, d
 // Fills the whole pixels of the rectangle.
 void fillRect(cairo_t* cr, int x, int y, int width, int height, Colour colour, double alpha = 1.0);
 // A 1-pixel outline lying on the outermost pixels of the rectangle.
-void strokeRect(cairo_t* cr, int x, int y, int width, int height, Colour colour,
-                double alpha = 1.0, double radius = 0.0);
+void strokeRect(cairo_t* cr, int x, int y, int width, int height, Colour colour, double alpha = 1.0,
+                double radius = 0.0);
 // A 1-pixel horizontal or vertical line through whole pixels.
 void hLine(cairo_t* cr, int x0, int x1, int y, Colour colour, double alpha = 1.0);
 void vLine(cairo_t* cr, int x, int y0, int y1, Colour colour, double alpha = 1.0);
@@ -44,13 +44,13 @@ void lamp(cairo_t* cr, double cx, double cy, double radius, Colour colour, bool 
 
 // Text in DejaVu Sans, its capitals centred on (cx, cy) or starting at x.
 enum class Weight { kRegular, kBold };
-void centredText(cairo_t* cr, std::string_view text, double cx, double cy, double size,
-                 Colour colour, Weight weight = Weight::kBold, double alpha = 1.0);
+void centredText(cairo_t* cr, std::string_view text, double cx, double cy, double size, Colour colour,
+                 Weight weight = Weight::kBold, double alpha = 1.0);
 // The advance of a text set as centredText sets it.
 double textWidth(cairo_t* cr, std::string_view text, double size, Weight weight = Weight::kBold);
 // Letter-spaced text from x, with the capitals' middle at cy; returns its width.
-double spacedText(cairo_t* cr, std::string_view text, double x, double cy, double size,
-                  double spacing, Colour colour, Weight weight = Weight::kBold);
+double spacedText(cairo_t* cr, std::string_view text, double x, double cy, double size, double spacing, Colour colour,
+                  Weight weight = Weight::kBold);
 
 // The font settings every text uses: grey antialiasing, slight hinting and whole-pixel advances,
 // fixed so that the output never depends on the desktop's font configuration.

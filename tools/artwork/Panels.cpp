@@ -35,10 +35,9 @@ void trackStrip(cairo_t* cr, int track) {
     hLine(cr, left + 3, left + width - 3, top + 1, palette::kPanelLight, 0.8);
     // The family's colour down the left edge, and the track's number beside it.
     fillRect(cr, left + 2, top + 3, 2, kTrackStripHeight - 6, accent, 0.9);
-    centredText(cr, std::to_string(track + 1), left + 2 + kTrackStripAccentWidth / 2.0,
-                top + kTrackStripHeight / 2.0, 9.0, mix(accent, palette::kTextDim, 0.35));
-    vLine(cr, left + kTrackStripAccentWidth, top + 6, top + kTrackStripHeight - 6,
-          palette::kPanelEdge);
+    centredText(cr, std::to_string(track + 1), left + 2 + kTrackStripAccentWidth / 2.0, top + kTrackStripHeight / 2.0,
+                9.0, mix(accent, palette::kTextDim, 0.35));
+    vLine(cr, left + kTrackStripAccentWidth, top + 6, top + kTrackStripHeight - 6, palette::kPanelEdge);
 }
 
 }  // namespace
@@ -47,7 +46,8 @@ void drawBackground(cairo_t* cr, int, const BitmapGeometry& bitmap) {
     const bool large = bitmap.name == "BackgroundLarge.png";
     editorGround(cr, bitmap.frameWidth, bitmap.frameHeight);
     for (const BackgroundSection& section : kBackgroundSections) {
-        if (section.id == Section::kTracks) continue;
+        if (section.id == Section::kTracks)
+            continue;
         const SectionRect& r = large ? section.large : section.small;
         panel(cr, r.left, r.top, r.right - r.left, r.bottom - r.top, section.title);
     }
@@ -67,8 +67,7 @@ void drawWelcome(cairo_t* cr, int frame, const BitmapGeometry& bitmap) {
     strokeRect(cr, 0, 0, w, h, palette::kGridStrong, 1.0, 6.0);
     hLine(cr, 6, w - 6, 1, palette::kPanelLight);
 
-    const double nameWidth =
-        textWidth(cr, "Rimba", 30.0) + textWidth(cr, "Drums", 30.0, Weight::kRegular);
+    const double nameWidth = textWidth(cr, "Rimba", 30.0) + textWidth(cr, "Drums", 30.0, Weight::kRegular);
     const double nameLeft = std::round((w - nameWidth) / 2.0);
     const double first = spacedText(cr, "Rimba", nameLeft, 46, 30.0, 0.0, palette::kText);
     spacedText(cr, "Drums", nameLeft + first, 46, 30.0, 0.0, palette::kAmber, Weight::kRegular);
@@ -93,8 +92,7 @@ void drawWelcome(cairo_t* cr, int frame, const BitmapGeometry& bitmap) {
             const int velocity = kGroove[row][step];
             roundedPath(cr, x + 0.5, top + 0.5, cell - 1.0, cell - 1.0, 3.0);
             const double strength = 0.25 + 0.75 * velocity / 127.0;
-            setColour(cr,
-                      velocity > 0 ? mix(palette::kButton, accent, strength) : palette::kButton);
+            setColour(cr, velocity > 0 ? mix(palette::kButton, accent, strength) : palette::kButton);
             cairo_fill_preserve(cr);
             setColour(cr, velocity > 0 ? accent : palette::kButtonEdge, velocity > 0 ? 0.6 : 1.0);
             cairo_set_line_width(cr, 1.0);

@@ -21,7 +21,8 @@ public:
     // Paints frame `frame` of the named bitmap with its top left corner at (x, y).
     void put(cairo_t* cr, std::string_view name, int frame, int x, int y) {
         const BitmapGeometry* bitmap = geometryOf(name);
-        if (bitmap == nullptr) return;
+        if (bitmap == nullptr)
+            return;
         auto found = surfaces.find(std::string(name));
         if (found == surfaces.end())
             found = surfaces.emplace(std::string(name), renderBitmap(*bitmap)).first;
@@ -48,8 +49,7 @@ constexpr int kGrooves[8][16] = {
     {0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 80, 0, 0, 70, 0, 50},
     {0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0},
 };
-constexpr const char* kSoundNames[8] = {"Kick", "Snare", "Rim", "Clap",
-                                        "Closed Hat", "Open Hat", "Low Tom", "Mid Tom"};
+constexpr const char* kSoundNames[8] = {"Kick", "Snare", "Rim", "Clap", "Closed Hat", "Open Hat", "Low Tom", "Mid Tom"};
 
 void labelText(cairo_t* cr, std::string_view text, int x, int y) {
     spacedText(cr, text, x + 8, y + 12, 9.0, 0.0, palette::kText, Weight::kRegular);
@@ -66,8 +66,7 @@ void trackStrip(cairo_t* cr, Bitmaps& bitmaps, int track, int playingStep) {
     bitmaps.put(cr, "SwitchMute.png", track == 6 ? 1 : 0, 52, top + 28);
     bitmaps.put(cr, "SwitchSolo.png", 0, 76, top + 28);
     bitmaps.put(cr, "SwitchWave.png", track == 1 ? 1 : 0, 100, top + 28);
-    const char* knobs[5] = {"KnobGrayEx.png", "KnobGrayEx.png", "KnobGrayEx.png",
-                            "KnobRoseEx.png", "KnobBlueEx.png"};
+    const char* knobs[5] = {"KnobGrayEx.png", "KnobGrayEx.png", "KnobGrayEx.png", "KnobRoseEx.png", "KnobBlueEx.png"};
     const int values[5] = {50, 40, 31, 12 + track * 3, 20};
     for (int k = 0; k < 5; ++k)
         bitmaps.put(cr, knobs[k], values[k], 208 + 36 * k, top + 8);
@@ -85,8 +84,7 @@ void trackStrip(cairo_t* cr, Bitmaps& bitmaps, int track, int playingStep) {
     }
     for (int step = 0; step < 16; ++step) {
         const int x = 472 + step * 20 + (step / 4) * 4;
-        bitmaps.put(cr, "PatternLed.png",
-                    stepFrame(family, kGrooves[track][step], step == playingStep), x, top + 8);
+        bitmaps.put(cr, "PatternLed.png", stepFrame(family, kGrooves[track][step], step == playingStep), x, top + 8);
     }
     bitmaps.put(cr, "PatternRandom.png", track == 4 ? 6 : 0, 812, top + 18);
 }
@@ -95,8 +93,7 @@ void trackStrip(cairo_t* cr, Bitmaps& bitmaps, int track, int playingStep) {
 
 cairo_surface_t* preview() {
     const BitmapGeometry& background = *geometryOf("Background.png");
-    cairo_surface_t* surface =
-        cairo_image_surface_create(CAIRO_FORMAT_RGB24, background.width(), background.height());
+    cairo_surface_t* surface = cairo_image_surface_create(CAIRO_FORMAT_RGB24, background.width(), background.height());
     cairo_t* cr = cairo_create(surface);
     useTextSettings(cr);
     Bitmaps bitmaps;
@@ -138,8 +135,8 @@ cairo_surface_t* preview() {
         bitmaps.put(cr, "PatternSel.png", p + (p == 0 ? kPatterns : 0), x, pattern.top + 26);
     }
     for (int page = 0; page < kPatternPages; ++page)
-        bitmaps.put(cr, "PatternPage.png", page + (page == 0 ? kPatternPages : 0),
-                    pattern.left + 8 + 44 * page, pattern.top + 52);
+        bitmaps.put(cr, "PatternPage.png", page + (page == 0 ? kPatternPages : 0), pattern.left + 8 + 44 * page,
+                    pattern.top + 52);
     bitmaps.put(cr, "loopEx.png", 1, pattern.left + 8, pattern.top + 76);
     bitmaps.put(cr, "chain.png", 0, pattern.left + 56, pattern.top + 76);
     bitmaps.put(cr, "rand.png", 0, pattern.left + 104, pattern.top + 76);
@@ -150,11 +147,11 @@ cairo_surface_t* preview() {
     // The random panel and the sound panel.
     const SectionRect random = sectionOf(Section::kRandom).small;
     bitmaps.put(cr, "RandomGraph.png", 0, random.left + 8, random.top + 18);
-    const char* buttons[6] = {"Random.png", "RandomReset.png", "PatternRandomMode.png",
-                              "PatternRandomGraph.png", "PatternRandomPlay.png", "Save.png"};
+    const char* buttons[6] = {
+        "Random.png", "RandomReset.png", "PatternRandomMode.png", "PatternRandomGraph.png", "PatternRandomPlay.png",
+        "Save.png"};
     for (int b = 0; b < 6; ++b)
-        bitmaps.put(cr, buttons[b], 0, random.left + 8 + (b % 3) * 52,
-                    random.top + 88 + (b / 3) * 24);
+        bitmaps.put(cr, buttons[b], 0, random.left + 8 + (b % 3) * 52, random.top + 88 + (b / 3) * 24);
     const SectionRect sound = sectionOf(Section::kSoundEdit).small;
     bitmaps.put(cr, "FilterEQ.png", 0, sound.left + 236, sound.top + 18);
     bitmaps.put(cr, "SwitchEQ.png", 1, sound.left + 236, sound.top + 62);
@@ -166,8 +163,8 @@ cairo_surface_t* preview() {
     well(cr, sound.left + 8, sound.top + 48, 220, 64);
     bitmaps.put(cr, "TuneScaleBack.png", 0, sound.left + 8, sound.top + 120);
     for (int n = 0; n < 12; ++n)
-        bitmaps.put(cr, "TuneScale.png", (n == 0 || n == 4 || n == 7) ? 1 : 0,
-                    sound.left + 12 + 16 * n, sound.top + 124);
+        bitmaps.put(cr, "TuneScale.png", (n == 0 || n == 4 || n == 7) ? 1 : 0, sound.left + 12 + 16 * n,
+                    sound.top + 124);
     bitmaps.put(cr, "SwitchSynth.png", 0, sound.left + 236, sound.top + 86);
     bitmaps.put(cr, "SwitchPhase.png", 0, sound.left + 288, sound.top + 84);
     bitmaps.put(cr, "KnobGrayEx.png", 32, sound.left + 320, sound.top + 80);

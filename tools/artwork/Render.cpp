@@ -27,9 +27,9 @@ std::string arrayName(std::size_t index) {
 
 cairo_surface_t* renderBitmap(const BitmapGeometry& bitmap) {
     const Drawer drawer = drawerFor(bitmap.name);
-    if (drawer == nullptr) return nullptr;
-    cairo_surface_t* surface =
-        cairo_image_surface_create(CAIRO_FORMAT_ARGB32, bitmap.width(), bitmap.height());
+    if (drawer == nullptr)
+        return nullptr;
+    cairo_surface_t* surface = cairo_image_surface_create(CAIRO_FORMAT_ARGB32, bitmap.width(), bitmap.height());
     cairo_t* cr = cairo_create(surface);
     useTextSettings(cr);
     for (int frame = 0; frame < bitmap.frameCount; ++frame) {
@@ -54,10 +54,11 @@ std::vector<unsigned char> encodePng(cairo_surface_t* surface) {
 
 std::string embeddedSource(const std::vector<RenderedImage>& images) {
     std::string out;
-    out += "// Made by tools/artwork (make-artwork) from its drawing code: the editor's images as\n"
-           "// PNG bytes. Not to be edited; change the drawing and build again.\n\n"
-           "#include \"plugin/editor/artwork/Artwork.h\"\n\n"
-           "namespace rimba::artwork {\n\nnamespace {\n\n";
+    out +=
+        "// Made by tools/artwork (make-artwork) from its drawing code: the editor's images as\n"
+        "// PNG bytes. Not to be edited; change the drawing and build again.\n\n"
+        "#include \"plugin/editor/artwork/Artwork.h\"\n\n"
+        "namespace rimba::artwork {\n\nnamespace {\n\n";
     // Appended piece by piece: g++ 12 at -O2 takes chains of string additions for overlapping
     // copies (a false -Wrestrict).
     for (std::size_t i = 0; i < images.size(); ++i) {
@@ -65,7 +66,8 @@ std::string embeddedSource(const std::vector<RenderedImage>& images) {
         out.append("const unsigned char ").append(arrayName(i)).append("[] = {");
         const std::vector<unsigned char>& png = images[i].png;
         for (std::size_t b = 0; b < png.size(); ++b) {
-            if (b % 24 == 0) out.append("\n   ");
+            if (b % 24 == 0)
+                out.append("\n   ");
             out.append(" ").append(std::to_string(png[b])).append(",");
         }
         out.append("\n};\n\n");
@@ -75,16 +77,17 @@ std::string embeddedSource(const std::vector<RenderedImage>& images) {
         out.append("    {\"").append(images[i].name).append("\", ").append(arrayName(i));
         out.append(", sizeof ").append(arrayName(i)).append("},\n");
     }
-    out += "};\n\n}  // namespace\n\n"
-           "const Image* find(std::string_view name) {\n"
-           "    for (const Image& image : kImages)\n"
-           "        if (image.name == name) return &image;\n"
-           "    return nullptr;\n"
-           "}\n\n"
-           "std::span<const Image> all() {\n"
-           "    return kImages;\n"
-           "}\n\n"
-           "}  // namespace rimba::artwork\n";
+    out +=
+        "};\n\n}  // namespace\n\n"
+        "const Image* find(std::string_view name) {\n"
+        "    for (const Image& image : kImages)\n"
+        "        if (image.name == name) return &image;\n"
+        "    return nullptr;\n"
+        "}\n\n"
+        "std::span<const Image> all() {\n"
+        "    return kImages;\n"
+        "}\n\n"
+        "}  // namespace rimba::artwork\n";
     return out;
 }
 
@@ -118,8 +121,7 @@ cairo_surface_t* contactSheet() {
         const int shown = std::min(bitmap.frameCount, kMostFrames);
         for (int i = 0; i < shown; ++i)
             item.frames.push_back(shown == 1 ? 0 : i * (bitmap.frameCount - 1) / (shown - 1));
-        const int framesPerRow =
-            std::max(1, (kSheetWidth - 2 * kMargin) / (bitmap.frameWidth + kGap));
+        const int framesPerRow = std::max(1, (kSheetWidth - 2 * kMargin) / (bitmap.frameWidth + kGap));
         const int columns = std::min(shown, framesPerRow);
         const int rows = (shown + columns - 1) / columns;
         item.width = static_cast<int>(columns * (bitmap.frameWidth + kGap) * item.scale);
@@ -138,21 +140,18 @@ cairo_surface_t* contactSheet() {
     }
     const int sheetHeight = y + rowHeight + kMargin;
 
-    cairo_surface_t* sheet =
-        cairo_image_surface_create(CAIRO_FORMAT_RGB24, kSheetWidth, sheetHeight);
+    cairo_surface_t* sheet = cairo_image_surface_create(CAIRO_FORMAT_RGB24, kSheetWidth, sheetHeight);
     cairo_t* cr = cairo_create(sheet);
     useTextSettings(cr);
     fillRect(cr, 0, 0, kSheetWidth, sheetHeight, palette::kEditor);
     cairo_set_source_surface(cr, sketch, kMargin, kMargin);
     cairo_paint(cr);
     cairo_surface_destroy(sketch);
-    spacedText(cr, "A sketch: the bitmaps on Background.png (the editor's own layout may differ)",
-               kMargin, kMargin + sketchHeight + kCaption - 6, 8.0, 0.0, palette::kTextDim,
-               Weight::kRegular);
+    spacedText(cr, "A sketch: the bitmaps on Background.png (the editor's own layout may differ)", kMargin,
+               kMargin + sketchHeight + kCaption - 6, 8.0, 0.0, palette::kTextDim, Weight::kRegular);
     for (Placed& item : placed) {
         const BitmapGeometry& bitmap = *item.bitmap;
-        const int framesPerRow =
-            std::max(1, (kSheetWidth - 2 * kMargin) / (bitmap.frameWidth + kGap));
+        const int framesPerRow = std::max(1, (kSheetWidth - 2 * kMargin) / (bitmap.frameWidth + kGap));
         for (std::size_t i = 0; i < item.frames.size(); ++i) {
             const int column = static_cast<int>(i) % framesPerRow;
             const int row = static_cast<int>(i) / framesPerRow;
@@ -167,10 +166,8 @@ cairo_surface_t* contactSheet() {
             cairo_restore(cr);
         }
         const std::string caption =
-            std::string(bitmap.name) +
-            (bitmap.frameCount > 1 ? " x" + std::to_string(bitmap.frameCount) : "");
-        spacedText(cr, caption, item.x, item.y + item.height - 6, 8.0, 0.0, palette::kTextDim,
-                   Weight::kRegular);
+            std::string(bitmap.name) + (bitmap.frameCount > 1 ? " x" + std::to_string(bitmap.frameCount) : "");
+        spacedText(cr, caption, item.x, item.y + item.height - 6, 8.0, 0.0, palette::kTextDim, Weight::kRegular);
         cairo_surface_destroy(item.image);
     }
     cairo_destroy(cr);

@@ -42,7 +42,8 @@ bool dejaVuSansIsThere() {
     FcChar8* family = nullptr;
     if (match != nullptr && FcPatternGetString(match, FC_FAMILY, 0, &family) == FcResultMatch)
         found = std::string_view(reinterpret_cast<const char*>(family)) == "DejaVu Sans";
-    if (match != nullptr) FcPatternDestroy(match);
+    if (match != nullptr)
+        FcPatternDestroy(match);
     FcPatternDestroy(pattern);
     return found;
 }
@@ -55,11 +56,13 @@ int usage() {
 }  // namespace
 
 int main(int argc, char** argv) {
-    if (argc != 2 && argc != 4) return usage();
+    if (argc != 2 && argc != 4)
+        return usage();
     const std::filesystem::path folder = argv[1];
     std::string sheet;
     if (argc == 4) {
-        if (std::string_view(argv[2]) != "--sheet") return usage();
+        if (std::string_view(argv[2]) != "--sheet")
+            return usage();
         sheet = argv[3];
     }
     if (!dejaVuSansIsThere()) {
@@ -69,8 +72,7 @@ int main(int argc, char** argv) {
     std::error_code error;
     std::filesystem::create_directories(folder / "png", error);
     if (error) {
-        std::fprintf(stderr, "make-artwork: cannot make %s: %s\n", (folder / "png").c_str(),
-                     error.message().c_str());
+        std::fprintf(stderr, "make-artwork: cannot make %s: %s\n", (folder / "png").c_str(), error.message().c_str());
         return 1;
     }
 
@@ -78,14 +80,13 @@ int main(int argc, char** argv) {
     for (const BitmapGeometry& bitmap : kBitmaps) {
         cairo_surface_t* surface = draw::renderBitmap(bitmap);
         if (surface == nullptr) {
-            std::fprintf(stderr, "make-artwork: nothing draws %.*s\n",
-                         static_cast<int>(bitmap.name.size()), bitmap.name.data());
+            std::fprintf(stderr, "make-artwork: nothing draws %.*s\n", static_cast<int>(bitmap.name.size()),
+                         bitmap.name.data());
             return 1;
         }
         draw::RenderedImage image{std::string(bitmap.name), draw::encodePng(surface)};
         cairo_surface_destroy(surface);
-        if (image.png.empty() ||
-            !writeFile(folder / "png" / image.name, image.png.data(), image.png.size())) {
+        if (image.png.empty() || !writeFile(folder / "png" / image.name, image.png.data(), image.png.size())) {
             std::fprintf(stderr, "make-artwork: cannot write %s\n", image.name.c_str());
             return 1;
         }

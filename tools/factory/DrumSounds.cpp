@@ -75,8 +75,8 @@ Voice snare() {
     return [low = Phase{}, high = Phase{}, noise = Noise(202), air = Biquad::highPass(1500.0, 0.7),
             top = Biquad::lowPass(9500.0, 0.7)](double t) mutable {
         const double drop = 1.0 + 0.15 * decay(t, 0.015);
-        const double tone = (0.55 * sine(low.advance(182.0 * drop)) + 0.3 * sine(high.advance(334.0 * drop))) *
-                            decay(t, 0.07);
+        const double tone =
+            (0.55 * sine(low.advance(182.0 * drop)) + 0.3 * sine(high.advance(334.0 * drop))) * decay(t, 0.07);
         const double wires = top.process(air.process(noise.next())) * (0.75 * decay(t, 0.14) + 0.35 * decay(t, 0.02));
         return tone + wires;
     };
@@ -88,16 +88,16 @@ Voice rim() {
         const double n = noise.next();
         const double snap = crack.process(n) * decay(t, 0.004);
         const double resonance = ring.process(n * decay(t, 0.002)) * 4.0;
-        const double body = 0.5 * sine(wood.advance(1720.0)) * decay(t, 0.016) +
-                            0.45 * sine(knock.advance(465.0)) * decay(t, 0.03);
+        const double body =
+            0.5 * sine(wood.advance(1720.0)) * decay(t, 0.016) + 0.45 * sine(knock.advance(465.0)) * decay(t, 0.03);
         return snap + resonance + body;
     };
 }
 
 // Four quick hand claps a few milliseconds apart, then the room's tail.
 Voice clap() {
-    return [noise = Noise(404), band = Biquad::bandPass(1150.0, 1.3), low = Biquad::highPass(450.0, 0.7)](
-               double t) mutable {
+    return [noise = Noise(404), band = Biquad::bandPass(1150.0, 1.3),
+            low = Biquad::highPass(450.0, 0.7)](double t) mutable {
         constexpr std::array<double, 4> kBursts{0.0, 0.011, 0.023, 0.034};
         double envelope = 0.0;
         for (const double at : kBursts)
@@ -175,8 +175,8 @@ Voice ride() {
 }
 
 Voice cowbell() {
-    return [low = Phase{}, high = Phase{}, body = Biquad::bandPass(900.0, 1.2), clang = Biquad::bandPass(2600.0, 2.0)](
-               double t) mutable {
+    return [low = Phase{}, high = Phase{}, body = Biquad::bandPass(900.0, 1.2),
+            clang = Biquad::bandPass(2600.0, 2.0)](double t) mutable {
         const double source = 0.5 * (square(low.advance(540.0)) + square(high.advance(800.0)));
         const double tone = body.process(source) + 0.3 * clang.process(source);
         return tone * (0.6 * decay(t, 0.012) + 0.4 * decay(t, 0.12));

@@ -12,8 +12,8 @@ namespace {
 
 struct Voicing {
     double gainDb;  // the track's level as a gain in dB (0 is the level knob's unity point)
-    float pan;      // 0 left, 0.5 centre, 1 right
-    float tune;     // semitones
+    float pan;  // 0 left, 0.5 centre, 1 right
+    float tune;  // semitones
     std::array<float, kEqBands> eqGain;  // low shelf, mid, high shelf: dB / 20 per stage
     float choke;
     float randomMin;  // random keystroke density cells, -1 off

@@ -27,7 +27,7 @@ enum FactoryTrack {
 };
 
 constexpr int kGrooveSteps = 32;  // two bars of sixteenth notes
-constexpr int kSongSwing = 36;    // late off-beat sixteenths: a light shuffle under every groove
+constexpr int kSongSwing = 36;  // late off-beat sixteenths: a light shuffle under every groove
 constexpr int kSongFillAttenuation = 40;  // rolls swell into their last hit
 constexpr int kSongTempo = 100;
 

@@ -13,9 +13,7 @@ namespace {
 constexpr std::size_t kServerPathSize = 512;
 constexpr std::size_t kNameSize = 128;
 
-std::string clipped(const std::string& text, std::size_t size) {
-    return text.substr(0, size - 1);
-}
+std::string clipped(const std::string& text, std::size_t size) { return text.substr(0, size - 1); }
 
 // Copies text with its terminating zero, or refuses when the buffer cannot hold both.
 int copyOut(const std::string& text, char* out, std::size_t size) {

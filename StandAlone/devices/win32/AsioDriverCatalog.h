@@ -21,9 +21,9 @@ constexpr std::size_t kListedNameSize = 32;
 
 struct AsioDriverEntry {
     int index = 0;
-    asio::Guid classId{};    // all zero when the registry's text does not convert
+    asio::Guid classId{};  // all zero when the registry's text does not convert
     std::string serverPath;  // the in-process server file, at most 511 characters
-    std::string name;        // the description, or the key name; at most 127 characters
+    std::string name;  // the description, or the key name; at most 127 characters
     asio::Driver* instance = nullptr;
 };
 

@@ -110,21 +110,19 @@ void onSampleRateChange(asio::SampleRate) {}
 asio::Int32 onMessage(asio::Int32 selector, asio::Int32 value, void*, double*) {
     namespace m = asio::message;
     switch (selector) {
-    case m::kSelectorSupported:
-        return value == m::kEngineVersion || value == m::kResetRequest || value == m::kResyncRequest ||
-                       value == m::kLatenciesChanged || value == m::kSupportsTimeInfo ||
-                       value == m::kSupportsTimeCode || value == 10
-                   ? 1
-                   : 0;
-    case m::kEngineVersion:
-        return 2;
-    case m::kResetRequest:  // acknowledged; the driver keeps playing as it is
-    case m::kResyncRequest:
-    case m::kLatenciesChanged:
-    case m::kSupportsTimeInfo:
-        return 1;
-    default:  // buffer size changes and time code among them
-        return 0;
+        case m::kSelectorSupported:
+            return value == m::kEngineVersion || value == m::kResetRequest || value == m::kResyncRequest ||
+                           value == m::kLatenciesChanged || value == m::kSupportsTimeInfo ||
+                           value == m::kSupportsTimeCode || value == 10
+                       ? 1
+                       : 0;
+        case m::kEngineVersion: return 2;
+        case m::kResetRequest:  // acknowledged; the driver keeps playing as it is
+        case m::kResyncRequest:
+        case m::kLatenciesChanged:
+        case m::kSupportsTimeInfo: return 1;
+        default:  // buffer size changes and time code among them
+            return 0;
     }
 }
 

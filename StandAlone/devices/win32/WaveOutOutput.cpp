@@ -35,9 +35,11 @@ std::atomic<int> feedersAlive{0};
 // closed device: it looks at `running` whenever the plug-in returns.
 struct Feed {
     Feed(AudioOutput& output, int blockSize)
-        : output(output), blockSize(blockSize),
+        : output(output),
+          blockSize(blockSize),
           samples(static_cast<std::size_t>(blockSize) * 2 * kBuffers, 0),
-          bufferDone(CreateEventA(nullptr, FALSE, FALSE, nullptr)), stop(CreateEventA(nullptr, TRUE, FALSE, nullptr)) {}
+          bufferDone(CreateEventA(nullptr, FALSE, FALSE, nullptr)),
+          stop(CreateEventA(nullptr, TRUE, FALSE, nullptr)) {}
 
     ~Feed() {
         if (bufferDone != nullptr)
@@ -57,7 +59,7 @@ struct Feed {
     std::array<WAVEHDR, kBuffers> headers{};
     std::vector<std::int16_t> samples;
     HANDLE bufferDone;  // auto-reset: one wake for every buffer the driver gives back
-    HANDLE stop;        // manual reset: set once, at close
+    HANDLE stop;  // manual reset: set once, at close
     std::atomic<bool> running{false};
 };
 

@@ -16,8 +16,8 @@ void prepareDeviceSystem() {}
 // No JACK on Windows: nothing ever waits for its server.
 bool jackServerAnswers() { return false; }
 
-std::unique_ptr<AudioOutput::Device> openOutputDevice(AudioOutput& output, const std::string& deviceName,
-                                                      int blockSize, int sampleRate) {
+std::unique_ptr<AudioOutput::Device> openOutputDevice(AudioOutput& output, const std::string& deviceName, int blockSize,
+                                                      int sampleRate) {
     std::unique_ptr<AudioOutput::Device> device;
     const std::vector<std::string> drivers = asioDriverNames();
     if (std::find(drivers.begin(), drivers.end(), deviceName) != drivers.end())

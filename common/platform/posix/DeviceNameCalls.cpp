@@ -141,8 +141,8 @@ bool isOfferedAlsaPlayback(std::string_view name) {
     constexpr std::array<std::string_view, 3> kWholeNames = {"default", "pulse", "pipewire"};
     // A card's interfaces that play stereo as they are; the surround ones want more channels,
     // and "dmix" is what "default" already mixes through.
-    constexpr std::array<std::string_view, 6> kCardInterfaces = {"hw:",    "plughw:", "sysdefault:",
-                                                                 "front:", "hdmi:",   "iec958:"};
+    constexpr std::array<std::string_view, 6> kCardInterfaces = {
+        "hw:", "plughw:", "sysdefault:", "front:", "hdmi:", "iec958:"};
     if (std::find(kWholeNames.begin(), kWholeNames.end(), name) != kWholeNames.end())
         return true;
     return std::any_of(kCardInterfaces.begin(), kCardInterfaces.end(), [&](std::string_view interface) {

@@ -104,7 +104,9 @@ void syncFolderOf(const std::string& path) {
 }
 
 // Another process may create the same folder at the same moment; that is success too.
-bool makeFolder(const std::string& path) { return mkdir(path.c_str(), 0777) == 0 || (errno == EEXIST && folderExists(path)); }
+bool makeFolder(const std::string& path) {
+    return mkdir(path.c_str(), 0777) == 0 || (errno == EEXIST && folderExists(path));
+}
 
 unsigned long processId() { return static_cast<unsigned long>(getpid()); }
 

@@ -41,8 +41,7 @@ unsigned char asciiLower(unsigned char c) {
 // ASCII only, like the listing order, so a match does not depend on the user's locale.
 bool equalsIgnoringCase(const std::string& a, const std::string& b) {
     return std::equal(a.begin(), a.end(), b.begin(), b.end(), [](char left, char right) {
-        return asciiLower(static_cast<unsigned char>(left)) ==
-               asciiLower(static_cast<unsigned char>(right));
+        return asciiLower(static_cast<unsigned char>(left)) == asciiLower(static_cast<unsigned char>(right));
     });
 }
 
@@ -64,8 +63,7 @@ std::vector<std::string> splitPathElements(const std::string& path) {
 
 // Several names can match when the folder was made on a case-sensitive system; the first in
 // listing order wins so the choice is the same every time.
-std::optional<std::string> findNameIgnoringCase(const std::string& folder,
-                                                const std::string& name) {
+std::optional<std::string> findNameIgnoringCase(const std::string& folder, const std::string& name) {
     for (const FolderEntry& entry : listFolder(folder.empty() ? "/" : folder)) {
         if (equalsIgnoringCase(entry.name, name)) {
             return entry.name;

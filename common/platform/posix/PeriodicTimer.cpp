@@ -37,8 +37,8 @@ void PeriodicTimer::start(int intervalMilliseconds, std::function<void()> newCal
         state->stopRequested = false;
     }
     // A zero or negative interval would spin; the system timer also has a smallest period.
-    state->thread = std::thread(
-        [running = state.get(), interval = std::max(intervalMilliseconds, 1)] { running->run(interval); });
+    state->thread =
+        std::thread([running = state.get(), interval = std::max(intervalMilliseconds, 1)] { running->run(interval); });
 }
 
 void PeriodicTimer::stop() {

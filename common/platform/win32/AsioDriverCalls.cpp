@@ -84,7 +84,8 @@ std::vector<InstalledAsioDriver> installedAsioDrivers() {
         const RegistryKey driver(list.get(), keyName);
         if (!driver.isOpen())
             continue;
-        InstalledAsioDriver found{keyName, stringValue(driver.get(), "CLSID"), stringValue(driver.get(), "Description"), {}};
+        InstalledAsioDriver found{
+            keyName, stringValue(driver.get(), "CLSID"), stringValue(driver.get(), "Description"), {}};
         if (found.classIdText.empty())
             continue;
         found.serverPath = inProcessServerOf(found.classIdText);

@@ -40,8 +40,6 @@ std::vector<FolderEntry> readFolder(const std::string& folder) {
 }  // namespace calls
 
 // Windows file systems already ignore case when a path is opened.
-std::string resolvePathIgnoringCase(const std::string& path) {
-    return path;
-}
+std::string resolvePathIgnoringCase(const std::string& path) { return path; }
 
 }  // namespace rimba::platform

@@ -10,8 +10,7 @@ void* loadLibrary(const std::string& path, std::string& error) {
     // A library that is missing, or needs one that is, must fail quietly: without this the
     // system may stop the host with a dialog box about the missing file.
     DWORD previousMode = 0;
-    const bool modeChanged =
-        SetThreadErrorMode(SEM_FAILCRITICALERRORS | SEM_NOOPENFILEERRORBOX, &previousMode) != 0;
+    const bool modeChanged = SetThreadErrorMode(SEM_FAILCRITICALERRORS | SEM_NOOPENFILEERRORBOX, &previousMode) != 0;
     HMODULE module = LoadLibraryA(path.c_str());
     const DWORD failure = GetLastError();
     if (modeChanged)

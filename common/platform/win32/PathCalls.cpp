@@ -85,8 +85,8 @@ std::vector<std::string> standardPluginFolders() {
     std::string programFiles = withoutTrailingSeparators(environment("ProgramFiles"));
     if (programFiles.empty())
         programFiles = programFilesFolder();
-    for (const char* below : {"\\VSTPlugins", "\\Steinberg\\VSTPlugins", "\\Common Files\\VST2",
-                              "\\Common Files\\Steinberg\\VST2"})
+    for (const char* below :
+         {"\\VSTPlugins", "\\Steinberg\\VSTPlugins", "\\Common Files\\VST2", "\\Common Files\\Steinberg\\VST2"})
         folders.push_back(programFiles + below);
     return folders;
 }

@@ -9,11 +9,10 @@ namespace rimba::platform {
 
 inline std::string describeWindowsError(DWORD code) {
     char* buffer = nullptr;
-    const DWORD length = FormatMessageA(
-        FORMAT_MESSAGE_ALLOCATE_BUFFER | FORMAT_MESSAGE_FROM_SYSTEM | FORMAT_MESSAGE_IGNORE_INSERTS,
-        nullptr, code, 0, reinterpret_cast<LPSTR>(&buffer), 0, nullptr);
-    std::string text = length > 0 && buffer != nullptr ? std::string(buffer, length)
-                                                       : "error " + std::to_string(code);
+    const DWORD length =
+        FormatMessageA(FORMAT_MESSAGE_ALLOCATE_BUFFER | FORMAT_MESSAGE_FROM_SYSTEM | FORMAT_MESSAGE_IGNORE_INSERTS,
+                       nullptr, code, 0, reinterpret_cast<LPSTR>(&buffer), 0, nullptr);
+    std::string text = length > 0 && buffer != nullptr ? std::string(buffer, length) : "error " + std::to_string(code);
     if (buffer != nullptr) {
         LocalFree(buffer);
     }

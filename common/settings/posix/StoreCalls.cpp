@@ -197,8 +197,7 @@ std::optional<std::string> readText(const std::string& root, const std::string& 
     return value->text;
 }
 
-std::optional<std::uint32_t> readNumber(const std::string& root, const std::string& section,
-                                        const std::string& name) {
+std::optional<std::uint32_t> readNumber(const std::string& root, const std::string& section, const std::string& name) {
     const auto value = readValue(root, section, name);
     if (!value || value->type != 'n')
         return std::nullopt;
@@ -230,7 +229,8 @@ bool writeValues(const std::string& root, const std::string& section,
                  const std::vector<SettingsStore::NamedValue>& values) {
     std::vector<std::pair<std::string, Value>> changes;
     for (const SettingsStore::NamedValue& value : values)
-        changes.emplace_back(value.name, value.isNumber ? Value{'n', std::to_string(value.number)} : Value{'t', value.text});
+        changes.emplace_back(value.name,
+                             value.isNumber ? Value{'n', std::to_string(value.number)} : Value{'t', value.text});
     return replaceValues(root, section, changes);
 }
 

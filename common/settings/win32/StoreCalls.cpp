@@ -65,8 +65,7 @@ std::optional<RawValue> queryValue(HKEY key, const std::string& name) {
         if (RegQueryValueExA(key, name.c_str(), nullptr, &value.type, nullptr, &size) != ERROR_SUCCESS)
             return std::nullopt;
         value.bytes.resize(size);
-        const LONG result =
-            RegQueryValueExA(key, name.c_str(), nullptr, &value.type, value.bytes.data(), &size);
+        const LONG result = RegQueryValueExA(key, name.c_str(), nullptr, &value.type, value.bytes.data(), &size);
         if (result == ERROR_MORE_DATA)
             continue;
         if (result != ERROR_SUCCESS)
@@ -97,8 +96,7 @@ bool writeValue(const std::string& key, const std::string& section, const std::s
 bool writeTextValue(const std::string& key, const std::string& section, const std::string& name,
                     const std::string& text) {
     // REG_SZ data carries its terminating zero; c_str() provides it.
-    return writeValue(key, section, name, REG_SZ, reinterpret_cast<const std::uint8_t*>(text.c_str()),
-                      text.size() + 1);
+    return writeValue(key, section, name, REG_SZ, reinterpret_cast<const std::uint8_t*>(text.c_str()), text.size() + 1);
 }
 
 bool writeNumberValue(const std::string& key, const std::string& section, const std::string& name,
@@ -128,8 +126,7 @@ std::optional<std::string> readText(const std::string& root, const std::string& 
     return std::string(value->bytes.begin(), end);
 }
 
-std::optional<std::uint32_t> readNumber(const std::string& root, const std::string& section,
-                                        const std::string& name) {
+std::optional<std::uint32_t> readNumber(const std::string& root, const std::string& section, const std::string& name) {
     const auto value = readValue(root, section, name);
     if (!value || value->type != REG_DWORD || value->bytes.size() != 4)
         return std::nullopt;

@@ -48,12 +48,10 @@ inline constexpr double kKnobArcSweepDegrees = 300.0;
 enum class TrackFamily : int { kKick = 0, kSnare = 1, kHat = 2, kPercussion = 3 };
 inline constexpr int kTrackFamilies = 4;
 inline constexpr std::array<TrackFamily, 16> kTrackFamilyOfTrack{
-    TrackFamily::kKick,       TrackFamily::kSnare,      TrackFamily::kSnare,
-    TrackFamily::kSnare,      TrackFamily::kHat,        TrackFamily::kHat,
-    TrackFamily::kPercussion, TrackFamily::kPercussion, TrackFamily::kPercussion,
-    TrackFamily::kHat,        TrackFamily::kHat,        TrackFamily::kPercussion,
-    TrackFamily::kPercussion, TrackFamily::kPercussion, TrackFamily::kPercussion,
-    TrackFamily::kPercussion};
+    TrackFamily::kKick,       TrackFamily::kSnare,      TrackFamily::kSnare,      TrackFamily::kSnare,
+    TrackFamily::kHat,        TrackFamily::kHat,        TrackFamily::kPercussion, TrackFamily::kPercussion,
+    TrackFamily::kPercussion, TrackFamily::kHat,        TrackFamily::kHat,        TrackFamily::kPercussion,
+    TrackFamily::kPercussion, TrackFamily::kPercussion, TrackFamily::kPercussion, TrackFamily::kPercussion};
 
 // PatternLed.png: the states of one step, for each family in turn (family f's frames start at
 // f x kStepFramesPerFamily). Within a family: frame 0 an empty step; frames 1 to 8 a step on at
@@ -176,7 +174,7 @@ inline constexpr BitmapGeometry kBitmaps[] = {
     // The main menu button: up, down.
     {"Menu.png", 40, 20, 2},
     // Track strip: the steps (see stepFrame), the random amount, the pad lamp (off, lit).
-    {"PatternLed.png", kStepFrameWidth, kStepFrameHeight, kTrackFamilies * kStepFramesPerFamily},
+    {"PatternLed.png", kStepFrameWidth, kStepFrameHeight, kTrackFamilies* kStepFramesPerFamily},
     {"PatternRandom.png", 52, 12, kRandomAmountSegments + 1},
     {"Led.png", 16, 16, 2},
     // Waveform handles.
@@ -188,7 +186,8 @@ inline constexpr BitmapGeometry kBitmaps[] = {
 // nullptr when the editor names no bitmap of that name.
 constexpr const BitmapGeometry* geometryOf(std::string_view name) {
     for (const BitmapGeometry& bitmap : kBitmaps)
-        if (bitmap.name == name) return &bitmap;
+        if (bitmap.name == name)
+            return &bitmap;
     return nullptr;
 }
 
@@ -252,13 +251,12 @@ inline constexpr std::array<BackgroundSection, 9> kBackgroundSections{{
 
 constexpr bool sectionsInOrder() {
     for (std::size_t i = 0; i < kBackgroundSections.size(); ++i)
-        if (static_cast<std::size_t>(kBackgroundSections[i].id) != i) return false;
+        if (static_cast<std::size_t>(kBackgroundSections[i].id) != i)
+            return false;
     return true;
 }
 static_assert(sectionsInOrder(), "kBackgroundSections is indexed by Section");
 
-constexpr const BackgroundSection& sectionOf(Section id) {
-    return kBackgroundSections[static_cast<std::size_t>(id)];
-}
+constexpr const BackgroundSection& sectionOf(Section id) { return kBackgroundSections[static_cast<std::size_t>(id)]; }
 
 }  // namespace rimba::artwork

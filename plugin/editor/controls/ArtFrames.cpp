@@ -6,7 +6,8 @@ namespace rimba::controls {
 
 ArtFrameSize artFrameSize(std::string_view name) {
     const artwork::BitmapGeometry* geometry = artwork::geometryOf(name);
-    if (!geometry) return {};
+    if (!geometry)
+        return {};
     return {geometry->frameWidth, geometry->frameHeight, geometry->frameCount};
 }
 

@@ -10,7 +10,8 @@ float faderShare(const toolkit::CRect& area, int handleLength, toolkit::CPoint w
     const bool vertical = direction == FaderDirection::vertical;
     const int length = vertical ? area.height() : area.width();
     const int travel = length - handleLength;
-    if (travel <= 0) return 0.0f;
+    if (travel <= 0)
+        return 0.0f;
     const int along = vertical ? area.bottom - handleLength / 2 - where.y : where.x - area.left - handleLength / 2;
     return std::clamp(static_cast<float>(along) / static_cast<float>(travel), 0.0f, 1.0f);
 }
@@ -18,25 +19,29 @@ float faderShare(const toolkit::CRect& area, int handleLength, toolkit::CPoint w
 float faderValue(float share, float minimum, float maximum) { return minimum + share * (maximum - minimum); }
 
 float steppedValue(float share, float minimum, float maximum, int steps) {
-    if (steps < 2) return minimum;
+    if (steps < 2)
+        return minimum;
     const float step = std::round(share * static_cast<float>(steps - 1));
     return minimum + step / static_cast<float>(steps - 1) * (maximum - minimum);
 }
 
 int faderHandleOffset(float value, float minimum, float maximum, int travel) {
-    if (maximum == minimum || travel <= 0) return 0;
+    if (maximum == minimum || travel <= 0)
+        return 0;
     const float share = std::clamp((value - minimum) / (maximum - minimum), 0.0f, 1.0f);
     return static_cast<int>(std::lround(share * static_cast<float>(travel)));
 }
 
 int switchState(float value, float minimum, float maximum, int states) {
-    if (states < 2 || maximum == minimum) return 0;
+    if (states < 2 || maximum == minimum)
+        return 0;
     const float share = (value - minimum) / (maximum - minimum);
     return std::clamp(static_cast<int>(std::lround(share * static_cast<float>(states - 1))), 0, states - 1);
 }
 
 float nextSwitchValue(float value, float minimum, float maximum, int states) {
-    if (states < 2) return minimum;
+    if (states < 2)
+        return minimum;
     const int next = (switchState(value, minimum, maximum, states) + 1) % states;
     return minimum + static_cast<float>(next) / static_cast<float>(states - 1) * (maximum - minimum);
 }
@@ -46,14 +51,17 @@ int cellInRow(const toolkit::CRect& area, int cells, toolkit::CPoint where) {
 }
 
 int cellInGrid(const toolkit::CRect& area, int columns, int rows, toolkit::CPoint where) {
-    if (!area.contains(where) || columns <= 0 || rows <= 0) return -1;
+    if (!area.contains(where) || columns <= 0 || rows <= 0)
+        return -1;
     const int cellWidth = area.width() / columns;
     const int cellHeight = area.height() / rows;
-    if (cellWidth <= 0 || cellHeight <= 0) return -1;
+    if (cellWidth <= 0 || cellHeight <= 0)
+        return -1;
     const int column = (where.x - area.left) / cellWidth;
     const int row = (where.y - area.top) / cellHeight;
     // The few pixels left over by the integer division belong to no cell.
-    if (column >= columns || row >= rows) return -1;
+    if (column >= columns || row >= rows)
+        return -1;
     return row * columns + column;
 }
 
@@ -92,7 +100,8 @@ std::string assignmentText(std::span<const std::string_view> formats, std::span<
     std::string text;
     const std::size_t count = std::min(formats.size(), numbers.size());
     for (std::size_t i = 0; i < count; ++i) {
-        if (numbers[i] < 0) continue;
+        if (numbers[i] < 0)
+            continue;
         // The formats are ours (one "%i" each), never the user's.
         const std::string format(formats[i]);
         char piece[64];
@@ -131,7 +140,8 @@ DensityRange densityRangeAfterRightClick(DensityRange range, int a) {
     } else {
         lo = a;
     }
-    if (lo == 0 && hi < 1) lo = hi = -1;
+    if (lo == 0 && hi < 1)
+        lo = hi = -1;
     return range;
 }
 

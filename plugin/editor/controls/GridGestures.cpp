@@ -26,7 +26,8 @@ std::size_t at(int step) { return static_cast<std::size_t>(step); }
 
 // Writes one value and says whether it changed, so that a gesture reports only real edits.
 bool store(float& slot, float value) {
-    if (slot == value) return false;
+    if (slot == value)
+        return false;
     slot = value;
     return true;
 }
@@ -36,7 +37,8 @@ int hitHolding(const GridTarget& target, int step) {
     const auto& velocity = target.data->stepVelocity[at(target.pattern)];
     const auto& hold = target.data->stepHold[at(target.pattern)];
     for (int c = step - 1; c >= 0; --c) {
-        if (velocity[at(c)] == 0.0f) continue;
+        if (velocity[at(c)] == 0.0f)
+            continue;
         return static_cast<float>(step) < static_cast<float>(c) + hold[at(c)] ? c : -1;
     }
     return -1;
@@ -46,34 +48,39 @@ int hitHolding(const GridTarget& target, int step) {
 int nextHit(const GridTarget& target, int step) {
     const auto& velocity = target.data->stepVelocity[at(target.pattern)];
     for (int t = step + 1; t <= kLastStep; ++t)
-        if (velocity[at(t)] != 0.0f) return t;
+        if (velocity[at(t)] != 0.0f)
+            return t;
     return -1;
 }
 
 }  // namespace
 
 int wholeUnits(float value, int most) {
-    if (!(value > 0.0f)) return 0;
+    if (!(value > 0.0f))
+        return 0;
     return value >= static_cast<float>(most) ? most : static_cast<int>(value);
 }
 
 CRect GridGeometry::stepsArea() const {
     CRect area = box;
     area.top += headerHeight;
-    if (scrollBar) area.bottom -= kScrollBarReach;
+    if (scrollBar)
+        area.bottom -= kScrollBarReach;
     return area;
 }
 
 int GridGeometry::stepAt(int x, int scrollOffset) const {
     const int columnWidth = box.width() / kVisibleSteps;
-    if (columnWidth <= 0) return -1;
+    if (columnWidth <= 0)
+        return -1;
     return floorDivide(x - box.left, columnWidth) + scrollOffset;
 }
 
 int GridGeometry::velocityAt(int y) const {
     const CRect area = stepsArea();
     const int h = area.height() - 8;
-    if (h <= 0) return kMaxVelocity;
+    if (h <= 0)
+        return kMaxVelocity;
     const int v = kMaxVelocity - static_cast<int>(static_cast<double>(y - area.top - 4) / h * 128.0);
     return std::clamp(v, 1, kMaxVelocity);
 }
@@ -96,19 +103,23 @@ GridOutcome GridGestures::scrollTo(int offset) {
     return scrollOffset != before ? GridOutcome::scrolled() : GridOutcome{};
 }
 
-GridOutcome GridGestures::mouseDown(GridTarget target, const GridGeometry& geometry, CPoint where,
-                                    GridButton button, GridKeys keys) {
+GridOutcome GridGestures::mouseDown(GridTarget target, const GridGeometry& geometry, CPoint where, GridButton button,
+                                    GridKeys keys) {
     // A second button during a drag belongs to that drag: it starts nothing of its own.
-    if (gesture != Gesture::none) return {};
-    if (geometry.onScrollBar(where)) return pressScrollBar(geometry, where);
+    if (gesture != Gesture::none)
+        return {};
+    if (geometry.onScrollBar(where))
+        return pressScrollBar(geometry, where);
     return pressStep(target, geometry.stepAt(where.x, scrollOffset), where, button, keys);
 }
 
 GridOutcome GridGestures::pressScrollBar(const GridGeometry& geometry, CPoint where) {
     const int x = where.x - geometry.box.left;
     const int width = geometry.box.width();
-    if (x >= width - GridGeometry::kRightArrowReach) return scrollTo(scrollOffset + 1);
-    if (x < GridGeometry::kArrowWidth) return scrollTo(scrollOffset - 1);
+    if (x >= width - GridGeometry::kRightArrowReach)
+        return scrollTo(scrollOffset + 1);
+    if (x < GridGeometry::kArrowWidth)
+        return scrollTo(scrollOffset - 1);
     const int thumb = geometry.thumbLeft(scrollOffset);
     if (x >= thumb && x < thumb + geometry.thumbWidth()) {
         gesture = Gesture::thumb;
@@ -120,7 +131,8 @@ GridOutcome GridGestures::pressScrollBar(const GridGeometry& geometry, CPoint wh
 }
 
 GridOutcome GridGestures::pressStep(GridTarget target, int step, CPoint where, GridButton button, GridKeys keys) {
-    if (target.data == nullptr || target.pattern < 0 || target.pattern >= kPatternCount || !isStep(step)) return {};
+    if (target.data == nullptr || target.pattern < 0 || target.pattern >= kPatternCount || !isStep(step))
+        return {};
     // The keys only add to the grid's modes, and only until the release: letting go of Shift
     // mid-drag does not turn a hold into a roll.
     gestureLength = lengthMode || keys.shift;
@@ -169,18 +181,14 @@ GridOutcome GridGestures::pressStep(GridTarget target, int step, CPoint where, G
     return GridOutcome::changed(step);
 }
 
-GridOutcome GridGestures::mouseMoved(GridTarget target, const GridGeometry& geometry, CPoint where,
-                                     HeldButtons held) {
-    if (target.data == nullptr && gesture != Gesture::thumb) return {};
+GridOutcome GridGestures::mouseMoved(GridTarget target, const GridGeometry& geometry, CPoint where, HeldButtons held) {
+    if (target.data == nullptr && gesture != Gesture::thumb)
+        return {};
     switch (gesture) {
-        case Gesture::left:
-            return held.left ? paint(target, geometry, where) : GridOutcome{};
-        case Gesture::right:
-            return held.right ? rightDragTo(target, where) : GridOutcome{};
-        case Gesture::thumb:
-            return held.left || held.right ? dragThumb(geometry, where) : GridOutcome{};
-        case Gesture::none:
-            break;
+        case Gesture::left: return held.left ? paint(target, geometry, where) : GridOutcome{};
+        case Gesture::right: return held.right ? rightDragTo(target, where) : GridOutcome{};
+        case Gesture::thumb: return held.left || held.right ? dragThumb(geometry, where) : GridOutcome{};
+        case Gesture::none: break;
     }
     return {};
 }
@@ -188,7 +196,8 @@ GridOutcome GridGestures::mouseMoved(GridTarget target, const GridGeometry& geom
 GridOutcome GridGestures::paint(GridTarget target, const GridGeometry& geometry, CPoint where) {
     const int dx = where.x - pressPoint.x;
     const int dy = where.y - pressPoint.y;
-    if (std::abs(dy) > kDragThreshold) pendingDelete = -1;
+    if (std::abs(dy) > kDragThreshold)
+        pendingDelete = -1;
     const float v = static_cast<float>(geometry.velocityAt(where.y));
     auto& velocity = target.data->stepVelocity[at(target.pattern)];
     auto& roll = target.data->stepRoll[at(target.pattern)];
@@ -199,8 +208,10 @@ GridOutcome GridGestures::paint(GridTarget target, const GridGeometry& geometry,
         const bool rollChanged = store(roll[s], 0.0f);
         return velocityChanged || rollChanged ? GridOutcome::changed(selectedNote) : GridOutcome{};
     }
-    if (!painting && (std::abs(dx) > kDragThreshold || std::abs(dy) > kDragThreshold)) painting = true;
-    if (!painting) return {};
+    if (!painting && (std::abs(dx) > kDragThreshold || std::abs(dy) > kDragThreshold))
+        painting = true;
+    if (!painting)
+        return {};
 
     const int g = std::clamp(geometry.stepAt(where.x, scrollOffset), 0, kLastStep);
     const int p = paintStep;
@@ -211,8 +222,10 @@ GridOutcome GridGestures::paint(GridTarget target, const GridGeometry& geometry,
     paintStep = g;
     bool changed = false;
     for (int step = first; step <= last; ++step) {
-        if (store(velocity[at(step)], v)) changed = true;
-        if (store(roll[at(step)], 0.0f)) changed = true;
+        if (store(velocity[at(step)], v))
+            changed = true;
+        if (store(roll[at(step)], 0.0f))
+            changed = true;
     }
     return changed ? GridOutcome::changed(first, last) : GridOutcome{};
 }
@@ -248,7 +261,8 @@ GridOutcome GridGestures::rightDragTo(GridTarget target, CPoint where) {
     // the previous applied one, so that turning back past an end takes effect at once.
     const int pixelsPerUnit = gestureShortHold ? kShortHoldPixels : gestureLength ? kHoldPixels : kRollPixels;
     const int units = (where.x - lastMouse.x) / pixelsPerUnit;
-    if (units == 0) return {};
+    if (units == 0)
+        return {};
     lastMouse.x = where.x;
     if (gestureShortHold) {
         float& hold = target.data->stepHold[p][s];
@@ -260,7 +274,8 @@ GridOutcome GridGestures::rightDragTo(GridTarget target, CPoint where) {
         int longer = std::clamp(wholeUnits(hold, kLastStep) + units, 0, kLastStep);
         // A hold ends before the next hit of the row, or the two would overlap.
         const int next = nextHit(target, step);
-        if (next >= 0) longer = std::min(longer, next - step);
+        if (next >= 0)
+            longer = std::min(longer, next - step);
         return store(hold, static_cast<float>(longer)) ? GridOutcome::changed(step) : GridOutcome{};
     }
     float& roll = target.data->stepRoll[p][s];
@@ -270,7 +285,8 @@ GridOutcome GridGestures::rightDragTo(GridTarget target, CPoint where) {
 
 GridOutcome GridGestures::dragThumb(const GridGeometry& geometry, CPoint where) {
     const double track = (geometry.box.width() - 2 * GridGeometry::kArrowWidth) * 0.75;
-    if (track <= 0.0) return {};
+    if (track <= 0.0)
+        return {};
     const int dx = where.x - pressPoint.x;
     return scrollTo(scrollDragStart + static_cast<int>(dx / track * GridGeometry::kMaxScrollOffset));
 }
@@ -306,25 +322,21 @@ GridCursor GridGestures::cursor() const {
     switch (gesture) {
         case Gesture::right:
             switch (rightDrag) {
-                case RightDrag::undecided:
-                    return GridCursor::undecided;
-                case RightDrag::horizontal:
-                    return GridCursor::horizontal;
-                case RightDrag::vertical:
-                    return GridCursor::vertical;
+                case RightDrag::undecided: return GridCursor::undecided;
+                case RightDrag::horizontal: return GridCursor::horizontal;
+                case RightDrag::vertical: return GridCursor::vertical;
             }
             break;
-        case Gesture::thumb:
-            return GridCursor::thumb;
+        case Gesture::thumb: return GridCursor::thumb;
         case Gesture::left:
-        case Gesture::none:
-            break;
+        case Gesture::none: break;
     }
     return GridCursor::normal;
 }
 
 int StripRows::rowAt(int y) const {
-    if (stripPitch <= 0) return -1;
+    if (stripPitch <= 0)
+        return -1;
     const int row = floorDivide(y - firstStripTop, stripPitch);
     return row >= 0 && row < std::min(rows, kMaxStripRows) ? row : -1;
 }
@@ -336,11 +348,13 @@ bool StripDrag::press(int row) {
 }
 
 StripDrag::TargetChange StripDrag::move(int row) {
-    if (source < 0) return {};
+    if (source < 0)
+        return {};
     // The source itself and the space beyond the strips are no target: dropping there copies
     // nothing.
     const int wanted = row >= 0 && row != source ? row : -1;
-    if (wanted == target) return {};
+    if (wanted == target)
+        return {};
     const TargetChange change{target, wanted};
     target = wanted;
     return change;
@@ -348,7 +362,8 @@ StripDrag::TargetChange StripDrag::move(int row) {
 
 std::optional<StripDrag::Copy> StripDrag::release() {
     std::optional<Copy> copy;
-    if (source >= 0 && target >= 0) copy = Copy{source, target};
+    if (source >= 0 && target >= 0)
+        copy = Copy{source, target};
     cancel();
     return copy;
 }

@@ -52,7 +52,7 @@ int wholeUnits(float value, int most);
 // scroll bar answers.
 struct GridTarget {
     TrackPatterns* data = nullptr;
-    int pattern = 0;     // 0..15
+    int pattern = 0;  // 0..15
     int stepCount = 16;  // steps of the pattern, 1..64
 };
 
@@ -101,7 +101,7 @@ public:
     static constexpr int kMaxShortHold = 2;
     static constexpr float kMaxTune = 24.0f;
 
-    bool lengthMode = false;     // right drags edit tunes and holds; a click inside a hold takes its hit
+    bool lengthMode = false;  // right drags edit tunes and holds; a click inside a hold takes its hit
     bool shortHoldMode = false;  // horizontal right drags edit holds of 0..2 steps
 
     int getScrollOffset() const { return scrollOffset; }
@@ -136,9 +136,9 @@ private:
 
     int scrollOffset = 0;
     Gesture gesture = Gesture::none;
-    int paintStep = -1;     // the previous painted step while painting
+    int paintStep = -1;  // the previous painted step while painting
     bool painting = false;  // the left drag has gone past the threshold
-    int pressedStep = -1;   // where the left press landed (after a redirect)
+    int pressedStep = -1;  // where the left press landed (after a redirect)
     int selectedNote = -1;  // the hit a redirected left press or a right drag edits
     int pendingDelete = -1;
     RightDrag rightDrag = RightDrag::undecided;
@@ -153,7 +153,7 @@ private:
 struct StripRows {
     int firstStripTop = 0;
     int stripPitch = 0;  // pixels from one strip's top to the next one's
-    int rows = 0;        // strips on the page, at most 12
+    int rows = 0;  // strips on the page, at most 12
 
     // The strip row under y, or -1 outside every row.
     int rowAt(int y) const;
@@ -165,7 +165,7 @@ class StripDrag {
 public:
     struct TargetChange {
         int removed = -1;  // the row whose highlight goes, or -1
-        int added = -1;    // the row newly highlighted, or -1
+        int added = -1;  // the row newly highlighted, or -1
     };
     struct Copy {
         int source = -1;

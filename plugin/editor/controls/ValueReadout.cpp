@@ -17,9 +17,7 @@ constexpr int kHeight = 14;
 constexpr int kGap = 2;  // between the control and the box
 
 // The text's width as drawText writes it (DejaVu Sans at kFontSize).
-int textWidth(std::string_view text) {
-    return static_cast<int>(std::ceil(toolkit::measureText(text, kFontSize)));
-}
+int textWidth(std::string_view text) { return static_cast<int>(std::ceil(toolkit::measureText(text, kFontSize))); }
 
 }  // namespace
 
@@ -33,14 +31,16 @@ CRect CValueReadout::placeBeside(const CRect& near, const CRect& bounds, std::st
     int left = near.left + (near.width() - width) / 2;
     left = std::clamp(left, bounds.left, bounds.right - width);
     int top = near.top - kGap - kHeight;
-    if (top < bounds.top) top = near.bottom + kGap;
+    if (top < bounds.top)
+        top = near.bottom + kGap;
     top = std::clamp(top, bounds.top, bounds.bottom - kHeight);
     return toolkit::rectOfSize(left, top, width, kHeight);
 }
 
 void CValueReadout::show(const void* owner, const CRect& near, std::string newText) {
     const CRect place = placeBeside(near, bounds, newText);
-    if (isShownFor(owner) && place == getViewSize() && newText == text) return;
+    if (isShownFor(owner) && place == getViewSize() && newText == text)
+        return;
     shownFor = owner;
     text = std::move(newText);
     // Moving marks both the place left and the new one; in place, only the box is repainted.
@@ -50,7 +50,8 @@ void CValueReadout::show(const void* owner, const CRect& near, std::string newTe
 }
 
 void CValueReadout::hide(const void* owner) {
-    if (!isShownFor(owner)) return;
+    if (!isShownFor(owner))
+        return;
     shownFor = nullptr;
     setVisible(false);
 }

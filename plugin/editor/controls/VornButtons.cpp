@@ -22,7 +22,8 @@ CVornSwitch::CVornSwitch(const CRect& size, toolkit::CControlListener* listener,
 }
 
 MouseResult CVornSwitch::mouseDown(CPoint where, unsigned buttons) {
-    if (!(buttons & toolkit::kLButton)) return CVornControlEx::mouseDown(where, buttons);
+    if (!(buttons & toolkit::kLButton))
+        return CVornControlEx::mouseDown(where, buttons);
     changeValueByUser(nextSwitchValue(getValue(), getMin(), getMax(), getStates()));
     return MouseResult::handled;
 }
@@ -38,7 +39,8 @@ void CVornSwitch::drawControl(toolkit::CDrawContext& context) {
 
 const std::string& tooltipForChoice(const std::array<std::string, 2>& texts, int choice) {
     static const std::string none;
-    if (choice < 0 || choice > 1) return none;
+    if (choice < 0 || choice > 1)
+        return none;
     return texts[static_cast<std::size_t>(choice)];
 }
 
@@ -59,7 +61,8 @@ void CVornPushButton::setTooltipChoice(int choice) {
 }
 
 MouseResult CVornPushButton::mouseDown(CPoint where, unsigned buttons) {
-    if (!(buttons & (toolkit::kLButton | toolkit::kRButton))) return CVornControlEx::mouseDown(where, buttons);
+    if (!(buttons & (toolkit::kLButton | toolkit::kRButton)))
+        return CVornControlEx::mouseDown(where, buttons);
     lastButtons = buttons;
     if (kind == Kind::latching) {
         changeValueByUser(getValue() != getMin() ? getMin() : getMax());
@@ -74,7 +77,8 @@ MouseResult CVornPushButton::mouseDown(CPoint where, unsigned buttons) {
 }
 
 MouseResult CVornPushButton::mouseUp(CPoint where, unsigned buttons) {
-    if (!held) return CVornControlEx::mouseUp(where, buttons);
+    if (!held)
+        return CVornControlEx::mouseUp(where, buttons);
     held = false;
     setValue(getMin());
     reportValue();

@@ -28,13 +28,15 @@ FilmStrip FilmStrip::load(std::string_view name) {
 }
 
 void FilmStrip::draw(toolkit::CDrawContext& context, CPoint where, int frame) const {
-    if (!bitmap) return;
+    if (!bitmap)
+        return;
     bitmap->drawFrame(context, where, std::clamp(frame, 0, frames - 1), frames);
 }
 
 void drawText(toolkit::CDrawContext& context, const CRect& box, std::string_view text, double size, TextAlign align,
               double red, double green, double blue) {
-    if (text.empty() || box.isEmpty()) return;
+    if (text.empty() || box.isEmpty())
+        return;
     context.save();
     context.rectangle(box.left, box.top, box.width(), box.height());
     context.clip();
@@ -42,8 +44,10 @@ void drawText(toolkit::CDrawContext& context, const CRect& box, std::string_view
     const double advance = context.textAdvance(text);
     const toolkit::CFontMetrics font = context.fontMetrics();
     double x = box.left + 2.0;
-    if (align == TextAlign::centre) x = box.left + (box.width() - advance) / 2.0;
-    if (align == TextAlign::right) x = box.right - 2.0 - advance;
+    if (align == TextAlign::centre)
+        x = box.left + (box.width() - advance) / 2.0;
+    if (align == TextAlign::right)
+        x = box.right - 2.0 - advance;
     const double y = box.top + (box.height() + font.ascent - font.descent) / 2.0;
     context.setColour(red, green, blue);
     context.showText(x, y, text);
@@ -70,7 +74,8 @@ void strokeRect(toolkit::CDrawContext& context, const CRect& box, double lineWid
 }
 
 int frameOfValue(float value, float minimum, float maximum, int frames) {
-    if (frames <= 1 || maximum == minimum) return 0;
+    if (frames <= 1 || maximum == minimum)
+        return 0;
     const float share = std::clamp((value - minimum) / (maximum - minimum), 0.0f, 1.0f);
     return static_cast<int>(std::lround(share * static_cast<float>(frames - 1)));
 }
@@ -80,12 +85,14 @@ CVornControlEx::CVornControlEx(const CRect& size, toolkit::CControlListener* lis
     : CControl(size, listener, tag, std::move(background)) {}
 
 CVornControlEx::~CVornControlEx() {
-    if (assignmentGroup->selected == this) assignmentGroup->selected = nullptr;
+    if (assignmentGroup->selected == this)
+        assignmentGroup->selected = nullptr;
 }
 
 void CVornControlEx::draw(toolkit::CDrawContext& context) {
     drawControl(context);
-    if (assignmentMode) drawAssignment(context);
+    if (assignmentMode)
+        drawAssignment(context);
     setDirty(false);
 }
 
@@ -100,7 +107,8 @@ MouseResult CVornControlEx::onMouseDown(CPoint where, unsigned buttons) {
 }
 
 MouseResult CVornControlEx::onMouseMoved(CPoint where, unsigned buttons) {
-    if (assignmentClick) return MouseResult::handled;
+    if (assignmentClick)
+        return MouseResult::handled;
     return mouseMoved(where, buttons);
 }
 
@@ -121,14 +129,16 @@ MouseResult CVornControlEx::mouseMoved(CPoint where, unsigned buttons) {
 MouseResult CVornControlEx::mouseUp(CPoint where, unsigned buttons) { return CControl::onMouseUp(where, buttons); }
 
 void CVornControlEx::setAssignmentMode(bool on) {
-    if (on == assignmentMode) return;
+    if (on == assignmentMode)
+        return;
     assignmentMode = on;
     invalid();
 }
 
 void CVornControlEx::setAssignments(std::vector<int> numbers) {
     assignments = std::move(numbers);
-    if (assignmentMode) invalid();
+    if (assignmentMode)
+        invalid();
 }
 
 std::string CVornControlEx::assignmentDisplay() const {
@@ -139,44 +149,54 @@ std::string CVornControlEx::assignmentDisplay() const {
 void CVornControlEx::changeValueByUser(float newValue) {
     const float before = getValue();
     setValue(newValue);
-    if (getValue() == before) return;
+    if (getValue() == before)
+        return;
     reportValue();
     invalid();
-    if (valueReadout && valueReadout->isShownFor(this)) showValueReadout();
+    if (valueReadout && valueReadout->isShownFor(this))
+        showValueReadout();
 }
 
 void CVornControlEx::setValueReadout(CValueReadout* readout, ValueFormatter formatter) {
-    if (valueReadout) valueReadout->hide(this);
+    if (valueReadout)
+        valueReadout->hide(this);
     valueReadout = readout;
     valueFormatter = std::move(formatter);
 }
 
-std::string CVornControlEx::valueReadoutText() const { return valueFormatter ? valueFormatter(getValue()) : std::string(); }
+std::string CVornControlEx::valueReadoutText() const {
+    return valueFormatter ? valueFormatter(getValue()) : std::string();
+}
 
 void CVornControlEx::showValueReadout() {
-    if (valueReadout && valueFormatter) valueReadout->show(this, getViewSize(), valueReadoutText());
+    if (valueReadout && valueFormatter)
+        valueReadout->show(this, getViewSize(), valueReadoutText());
 }
 
 // In assignment mode the control shows its assignments, not its value.
 void CVornControlEx::onMouseEntered() {
-    if (!assignmentMode) showValueReadout();
+    if (!assignmentMode)
+        showValueReadout();
 }
 
 void CVornControlEx::onMouseExited() {
-    if (valueReadout) valueReadout->hide(this);
+    if (valueReadout)
+        valueReadout->hide(this);
 }
 
 void CVornControlEx::drawAssignment(toolkit::CDrawContext& context) const {
     const CRect& box = getViewSize();
     fillRect(context, box, 1.0, 1.0, 1.0, 120.0 / 255.0);
-    if (isAssignmentSelected()) strokeRect(context, box, 2.0, 0.85, 0.1, 0.1);
+    if (isAssignmentSelected())
+        strokeRect(context, box, 2.0, 0.85, 0.1, 0.1);
     drawText(context, box, assignmentDisplay(), 10.0, TextAlign::centre, 0.0, 0.0, 0.0);
 }
 
 void CVornControlEx::toggleAssignmentSelection() {
     CVornControlEx* before = assignmentGroup->selected;
     assignmentGroup->selected = before == this ? nullptr : this;
-    if (before && before != this) before->invalid();
+    if (before && before != this)
+        before->invalid();
     invalid();
 }
 

@@ -28,14 +28,16 @@ CVornFaderBase::CVornFaderBase(const CRect& size, toolkit::CControlListener* lis
       direction(size.height() > size.width() ? FaderDirection::vertical : FaderDirection::horizontal) {}
 
 int CVornFaderBase::handleLength() const {
-    if (handle.frameWidth() == 0) return kFallbackHandle;
+    if (handle.frameWidth() == 0)
+        return kFallbackHandle;
     return direction == FaderDirection::vertical ? handle.frameHeight() : handle.frameWidth();
 }
 
 CRect CVornFaderBase::travelArea() const {
     CRect area = getViewSize();
     // The value is written in a band at the bottom, when the control leaves room for it.
-    if (direction == FaderDirection::horizontal && area.height() >= 2 * kTextBand) area.bottom -= kTextBand;
+    if (direction == FaderDirection::horizontal && area.height() >= 2 * kTextBand)
+        area.bottom -= kTextBand;
     if (direction == FaderDirection::vertical && area.height() >= handleLength() + 4 * kTextBand)
         area.bottom -= kTextBand;
     return area;
@@ -46,20 +48,23 @@ float CVornFaderBase::valueAt(CPoint where) const {
 }
 
 MouseResult CVornFaderBase::mouseDown(CPoint where, unsigned buttons) {
-    if (!(buttons & toolkit::kLButton)) return CVornControlEx::mouseDown(where, buttons);
+    if (!(buttons & toolkit::kLButton))
+        return CVornControlEx::mouseDown(where, buttons);
     dragging = true;
     changeValueByUser(valueAt(where));
     return MouseResult::handled;
 }
 
 MouseResult CVornFaderBase::mouseMoved(CPoint where, unsigned buttons) {
-    if (!dragging || !(buttons & toolkit::kLButton)) return CVornControlEx::mouseMoved(where, buttons);
+    if (!dragging || !(buttons & toolkit::kLButton))
+        return CVornControlEx::mouseMoved(where, buttons);
     changeValueByUser(valueAt(where));
     return MouseResult::handled;
 }
 
 MouseResult CVornFaderBase::mouseUp(CPoint where, unsigned buttons) {
-    if (!dragging) return CVornControlEx::mouseUp(where, buttons);
+    if (!dragging)
+        return CVornControlEx::mouseUp(where, buttons);
     dragging = false;
     return MouseResult::handled;
 }

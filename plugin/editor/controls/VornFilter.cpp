@@ -31,7 +31,8 @@ CPoint filterHandlePosition(const FilterBand& band, const CRect& area) {
 }
 
 FilterBand filterBandAt(FilterBand band, const CRect& area, CPoint where) {
-    if (area.width() < 2 || area.height() < 2) return band;
+    if (area.width() < 2 || area.height() < 2)
+        return band;
     band.frequency =
         std::clamp(static_cast<float>(where.x - area.left) / static_cast<float>(area.width() - 1), 0.0f, 1.0f);
     const float down =
@@ -92,7 +93,8 @@ std::vector<std::string_view> CVornFilter::assignmentFormats() const {
 
 void CVornFilter::change(int band, const FilterBand& settings) {
     FilterBand& b = bands[static_cast<std::size_t>(band)];
-    if (b == settings) return;
+    if (b == settings)
+        return;
     b = settings;
     setValue(static_cast<float>(band));
     reportValue();
@@ -101,7 +103,8 @@ void CVornFilter::change(int band, const FilterBand& settings) {
 
 MouseResult CVornFilter::mouseDown(CPoint where, unsigned buttons) {
     held = filterHandleAt(bands, getViewSize(), where);
-    if (held < 0) return MouseResult::handled;
+    if (held < 0)
+        return MouseResult::handled;
     qualityDrag = (buttons & toolkit::kRButton) || (buttons & toolkit::kShift);
     pressY = where.y;
     pressQuality = bands[static_cast<std::size_t>(held)].quality;
@@ -114,7 +117,8 @@ MouseResult CVornFilter::mouseDown(CPoint where, unsigned buttons) {
 }
 
 MouseResult CVornFilter::mouseMoved(CPoint where, unsigned buttons) {
-    if (held < 0 || !(buttons & (toolkit::kLButton | toolkit::kRButton))) return MouseResult::handled;
+    if (held < 0 || !(buttons & (toolkit::kLButton | toolkit::kRButton)))
+        return MouseResult::handled;
     FilterBand settings = bands[static_cast<std::size_t>(held)];
     if (qualityDrag)
         settings.quality = filterQualityAfterDrag(pressQuality, where.y - pressY);

@@ -42,10 +42,12 @@ CPoint CVornKnob::fromCentre(CPoint where) const {
 }
 
 MouseResult CVornKnob::mouseDown(CPoint where, unsigned buttons) {
-    if (!(buttons & toolkit::kLButton)) return CVornControlEx::mouseDown(where, buttons);
+    if (!(buttons & toolkit::kLButton))
+        return CVornControlEx::mouseDown(where, buttons);
     const CPoint p = fromCentre(where);
     // A value the editor set through the plain setValue leaves the angle behind: take it up.
-    if (knobValueOfAngle(angle, range()) != getValue()) angle = knobAngleOfValue(getValue(), range());
+    if (knobValueOfAngle(angle, range()) != getValue())
+        angle = knobAngleOfValue(getValue(), range());
     drag = chooseKnobDrag(mode, p);
     dragging = true;
     setCursor(drag == KnobDrag::linear ? toolkit::CursorShape::sizeAll : toolkit::CursorShape::hand);
@@ -56,13 +58,15 @@ MouseResult CVornKnob::mouseDown(CPoint where, unsigned buttons) {
 }
 
 MouseResult CVornKnob::mouseMoved(CPoint where, unsigned buttons) {
-    if (!dragging || !(buttons & toolkit::kLButton)) return CVornControlEx::mouseMoved(where, buttons);
+    if (!dragging || !(buttons & toolkit::kLButton))
+        return CVornControlEx::mouseMoved(where, buttons);
     turn(fromCentre(where));
     return MouseResult::handled;
 }
 
 MouseResult CVornKnob::mouseUp(CPoint where, unsigned buttons) {
-    if (!dragging) return CVornControlEx::mouseUp(where, buttons);
+    if (!dragging)
+        return CVornControlEx::mouseUp(where, buttons);
     dragging = false;
     CVornControlEx::mouseUp(where, buttons);
     setCursor(toolkit::CursorShape::arrow);
@@ -70,7 +74,8 @@ MouseResult CVornKnob::mouseUp(CPoint where, unsigned buttons) {
 }
 
 void CVornKnob::turn(CPoint p) {
-    if (p == lastPosition) return;
+    if (p == lastPosition)
+        return;
     angle = limitKnobAngle(angle + knobAngleChange(drag, p, lastPosition, sensitivity, kDeadAngle));
     // Every move counts from the one before, whether the value changed or not: inside the
     // detent or against an end the pointer still travels, and counting from an older position

@@ -23,7 +23,8 @@ CVornLabel::CVornLabel(const CRect& size, toolkit::CControlListener* listener, l
       doubleClickTime(labelDoubleClickTime(systemDoubleClickMs)) {}
 
 void CVornLabel::setText(std::string newText) {
-    if (newText == text) return;
+    if (newText == text)
+        return;
     text = std::move(newText);
     invalid();
 }
@@ -43,15 +44,18 @@ MouseResult CVornLabel::mouseDown(CPoint, unsigned buttons) {
 }
 
 MouseResult CVornLabel::mouseUp(CPoint where, unsigned buttons) {
-    if (!pressed) return CVornControlEx::mouseUp(where, buttons);
+    if (!pressed)
+        return CVornControlEx::mouseUp(where, buttons);
     pressed = false;
     setValue(0.0f);
-    if (reportReleases) reportValue();
+    if (reportReleases)
+        reportValue();
     return MouseResult::handled;
 }
 
 void CVornLabel::setDimmed(bool on, std::string placeholderText) {
-    if (on == dimmed && placeholderText == placeholder) return;
+    if (on == dimmed && placeholderText == placeholder)
+        return;
     dimmed = on;
     placeholder = std::move(placeholderText);
     invalid();
@@ -78,7 +82,8 @@ CVornCaption::CVornCaption(const CRect& size, std::string text, TextAlign align,
 }
 
 void CVornCaption::setText(std::string newText) {
-    if (newText == text) return;
+    if (newText == text)
+        return;
     text = std::move(newText);
     invalid();
 }
@@ -92,7 +97,8 @@ CVornLabelEffectEx::CVornLabelEffectEx(const CRect& size, toolkit::CControlListe
     : CVornControlEx(size, listener, tag), plate(FilmStrip::load("LabelNameLarge.png")) {}
 
 void CVornLabelEffectEx::setText(std::string newText) {
-    if (newText == text) return;
+    if (newText == text)
+        return;
     text = std::move(newText);
     invalid();
 }

@@ -58,7 +58,8 @@ private:
 // rather than to a neighbour.
 class CVornCaption : public toolkit::CView {
 public:
-    CVornCaption(const toolkit::CRect& size, std::string text, TextAlign align = TextAlign::centre, double fontSize = 7.5);
+    CVornCaption(const toolkit::CRect& size, std::string text, TextAlign align = TextAlign::centre,
+                 double fontSize = 7.5);
     bool isTypeOf(std::string_view className) const override {
         return className == "CVornCaption" || CView::isTypeOf(className);
     }

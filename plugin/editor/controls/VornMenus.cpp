@@ -14,7 +14,8 @@ CVornSwitchMenu::CVornSwitchMenu(const CRect& size, toolkit::CControlListener* l
     : COptionMenu(size, listener, tag), strip(FilmStrip::load(bitmapName)) {}
 
 void CVornSwitchMenu::setLit(bool on) {
-    if (on == lit) return;
+    if (on == lit)
+        return;
     lit = on;
     invalid();
 }
@@ -43,22 +44,28 @@ bool CVornSwitchMenu::takeRightClick() {
 }
 
 toolkit::MouseResult CVornSwitchMenu::onMouseDown(toolkit::CPoint where, unsigned buttons) {
-    if ((buttons & toolkit::kRButton) == 0) return COptionMenu::onMouseDown(where, buttons);
+    if ((buttons & toolkit::kRButton) == 0)
+        return COptionMenu::onMouseDown(where, buttons);
     rightClicked = true;
-    if (getListener()) getListener()->valueChanged(this);
+    if (getListener())
+        getListener()->valueChanged(this);
     return toolkit::MouseResult::handled;
 }
 
 std::optional<float> numberFieldValue(std::string_view typed, float minimum, float maximum) {
     const std::string text(typed);
     const char* begin = text.c_str();
-    while (*begin == ' ') ++begin;
-    if (*begin == '\0') return std::nullopt;
+    while (*begin == ' ')
+        ++begin;
+    if (*begin == '\0')
+        return std::nullopt;
     char* end = nullptr;
     errno = 0;
     const double number = std::strtod(begin, &end);
-    while (end && *end == ' ') ++end;
-    if (end == begin || (end && *end != '\0') || !std::isfinite(number)) return std::nullopt;
+    while (end && *end == ' ')
+        ++end;
+    if (end == begin || (end && *end != '\0') || !std::isfinite(number))
+        return std::nullopt;
     // Out of range, or too large to hold: the nearest limit.
     const double limited = number < minimum ? minimum : (number > maximum ? maximum : number);
     return static_cast<float>(std::trunc(limited));
@@ -97,7 +104,8 @@ void CVornTextEdit::valueChanged(toolkit::CControl*) {
         return;
     }
     setNumber(*number);
-    if (owner) owner->valueChanged(this);
+    if (owner)
+        owner->valueChanged(this);
 }
 
 }  // namespace rimba::controls

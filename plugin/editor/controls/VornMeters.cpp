@@ -10,7 +10,8 @@ namespace rimba::controls {
 using toolkit::CRect;
 
 int litLength(float level, int length) {
-    if (!(level > 0.0f) || length <= 0) return 0;  // NaN lights nothing
+    if (!(level > 0.0f) || length <= 0)
+        return 0;  // NaN lights nothing
     return static_cast<int>(std::lround(std::min(level, 1.0f) * static_cast<float>(length)));
 }
 
@@ -25,7 +26,8 @@ int CVornMeterBase::lengthOfView() const { return vertical ? getViewSize().heigh
 void CVornMeterBase::setLevel(float level) {
     const float before = getValue();
     setValue(level);
-    if (litLength(before, lengthOfView()) != litLength(getValue(), lengthOfView())) invalid();
+    if (litLength(before, lengthOfView()) != litLength(getValue(), lengthOfView()))
+        invalid();
 }
 
 void CVornMeterBase::drawControl(toolkit::CDrawContext& context) {
@@ -45,7 +47,8 @@ void CVornMeterBase::drawControl(toolkit::CDrawContext& context) {
         return;
     }
     fillRect(context, box, 0.08, 0.1, 0.08);
-    if (lit > 0) fillRect(context, litPart, 0.3, 0.9, 0.35);
+    if (lit > 0)
+        fillRect(context, litPart, 0.3, 0.9, 0.35);
 }
 
 CVornVuMeter::CVornVuMeter(const CRect& size, toolkit::CControlListener* listener, long tag)

@@ -67,42 +67,43 @@ MenuModel menuOf(const MenuRow<Entry> (&rows)[N]) {
 
 template <typename Entry, std::size_t N>
 std::optional<Entry> entryOf(const MenuRow<Entry> (&rows)[N], const MenuChoice& choice) {
-    if (choice.size() != 1 || choice.front() < 0 || choice.front() >= static_cast<int>(N)) return std::nullopt;
+    if (choice.size() != 1 || choice.front() < 0 || choice.front() >= static_cast<int>(N))
+        return std::nullopt;
     return rows[choice.front()].entry;
 }
 
 // The toolkit's pop-up over the view's open frame; nothing while the frame is closed.
 std::optional<MenuChoice> popupOverFrame(const toolkit::CView& view, const MenuModel& menu, CPoint where) {
     toolkit::CFrame* frame = view.getFrame();
-    if (frame == nullptr || !frame->isOpen()) return std::nullopt;
+    if (frame == nullptr || !frame->isOpen())
+        return std::nullopt;
     return toolkit::runPopupMenu(toolkit::dialogHostOf(*frame), menu, frame->localToScreen(where));
 }
 
 // The pop-up's pointer grab takes the release of the click that opened it: the frame must still
 // hear of it, or it would hand every later move and click to the view that opened the menu.
 void releaseAfterMenu(const toolkit::CView& view, CPoint where, unsigned button) {
-    if (toolkit::CFrame* frame = view.getFrame()) frame->mouseUp(where, button);
+    if (toolkit::CFrame* frame = view.getFrame())
+        frame->mouseUp(where, button);
 }
 
 CursorShape cursorShapeOf(GridCursor cursor) {
     switch (cursor) {
-        case GridCursor::undecided:
-            return CursorShape::sizeAll;
+        case GridCursor::undecided: return CursorShape::sizeAll;
         case GridCursor::horizontal:
-        case GridCursor::thumb:
-            return CursorShape::sizeHorizontal;
-        case GridCursor::vertical:
-            return CursorShape::sizeVertical;
-        case GridCursor::normal:
-            break;
+        case GridCursor::thumb: return CursorShape::sizeHorizontal;
+        case GridCursor::vertical: return CursorShape::sizeVertical;
+        case GridCursor::normal: break;
     }
     return CursorShape::arrow;
 }
 
 // The one button a press names: left wins when a press somehow names both.
 std::optional<GridButton> pressedButton(unsigned buttons) {
-    if (buttons & toolkit::kLButton) return GridButton::left;
-    if (buttons & toolkit::kRButton) return GridButton::right;
+    if (buttons & toolkit::kLButton)
+        return GridButton::left;
+    if (buttons & toolkit::kRButton)
+        return GridButton::right;
     return std::nullopt;
 }
 
@@ -120,14 +121,10 @@ std::string numbered(const char* format, int number) {
 
 std::array<double, 3> trackAccent(int track) {
     switch (familyOf(track)) {
-        case artwork::TrackFamily::kKick:
-            return {0.941, 0.569, 0.294};
-        case artwork::TrackFamily::kSnare:
-            return {0.914, 0.439, 0.561};
-        case artwork::TrackFamily::kHat:
-            return {0.333, 0.718, 0.918};
-        case artwork::TrackFamily::kPercussion:
-            break;
+        case artwork::TrackFamily::kKick: return {0.941, 0.569, 0.294};
+        case artwork::TrackFamily::kSnare: return {0.914, 0.439, 0.561};
+        case artwork::TrackFamily::kHat: return {0.333, 0.718, 0.918};
+        case artwork::TrackFamily::kPercussion: break;
     }
     return {0.435, 0.796, 0.557};
 }
@@ -156,13 +153,15 @@ void CVornPattern::setRow(const PatternRowValues& values) {
 void CVornPattern::setScrollOffset(int firstStep) {
     const int before = gestures.getScrollOffset();
     gestures.setScrollOffset(firstStep);
-    if (gestures.getScrollOffset() != before) invalid();
+    if (gestures.getScrollOffset() != before)
+        invalid();
 }
 
 // Only the two columns that change are drawn again: the playing step moves at every step on every
 // strip, and redrawing whole rows for it would be most of an idle tick's work.
 void CVornPattern::setPlayingStep(int step) {
-    if (step == playingStep) return;
+    if (step == playingStep)
+        return;
     const int previous = playingStep;
     playingStep = step;
     toolkit::CFrame* frame = getFrame();
@@ -171,11 +170,13 @@ void CVornPattern::setPlayingStep(int step) {
         return;
     }
     for (int changed : {previous, step})
-        if (const std::optional<CRect> cell = columnRect(changed - getScrollOffset())) frame->invalidate(*cell);
+        if (const std::optional<CRect> cell = columnRect(changed - getScrollOffset()))
+            frame->invalidate(*cell);
 }
 
 std::optional<CRect> CVornPattern::columnRect(int column) const {
-    if (column < 0 || column >= kVisibleSteps) return std::nullopt;
+    if (column < 0 || column >= kVisibleSteps)
+        return std::nullopt;
     const CRect area = geometry().stepsArea();
     const int width = area.width() / kVisibleSteps;
     return CRect{area.left + column * width, area.top, area.left + (column + 1) * width, area.bottom};
@@ -194,7 +195,8 @@ void CVornPattern::setHeaderHeight(int pixels) {
 GridGeometry CVornPattern::geometry() const { return {getViewSize(), scrollBar, headerHeight}; }
 
 void CVornPattern::setHighlighted(bool on) {
-    if (on == highlighted) return;
+    if (on == highlighted)
+        return;
     highlighted = on;
     invalid();
 }
@@ -215,7 +217,8 @@ void CVornPattern::attachPatterns(TrackPatterns* data, int patternIndex, int ste
 }
 
 void CVornPattern::refreshRow() {
-    if (patterns == nullptr) return;
+    if (patterns == nullptr)
+        return;
     const auto p = static_cast<std::size_t>(pattern);
     row.velocity = patterns->stepVelocity[p];
     row.roll = patterns->stepRoll[p];
@@ -225,7 +228,8 @@ void CVornPattern::refreshRow() {
 }
 
 std::optional<GridMenuEntry> CVornPattern::askMenu(CPoint where) const {
-    if (!popupMenu) return std::nullopt;
+    if (!popupMenu)
+        return std::nullopt;
     const std::optional<MenuChoice> choice = popupMenu(gridMenu(), where);
     return choice ? gridMenuEntryOf(*choice) : std::nullopt;
 }
@@ -237,7 +241,8 @@ void CVornPattern::handOver(GridMenuEntry entry) {
 
 bool CVornPattern::openMenu(CPoint where) {
     const std::optional<GridMenuEntry> entry = askMenu(where);
-    if (entry) handOver(*entry);
+    if (entry)
+        handOver(*entry);
     return entry.has_value();
 }
 
@@ -245,14 +250,16 @@ std::optional<GridMenuEntry> CVornPattern::takeMenuChoice() { return std::exchan
 
 MouseResult CVornPattern::mouseDown(CPoint where, unsigned buttons) {
     const std::optional<GridButton> button = pressedButton(buttons);
-    if (!button) return CVornControlEx::mouseDown(where, buttons);
+    if (!button)
+        return CVornControlEx::mouseDown(where, buttons);
     const GridKeys keys{(buttons & toolkit::kShift) != 0, (buttons & toolkit::kControl) != 0};
     const GridOutcome outcome = gestures.mouseDown(target(), geometry(), where, *button, keys);
     if (outcome.what == GridOutcome::What::openMenu) {
         const std::optional<GridMenuEntry> entry = askMenu(outcome.menuAt);
         releaseAfterMenu(*this, where, *button == GridButton::left ? toolkit::kLButton : toolkit::kRButton);
         // Last: the listener may take this view off the frame when it hears the choice.
-        if (entry) handOver(*entry);
+        if (entry)
+            handOver(*entry);
         return MouseResult::handled;
     }
     act(outcome);
@@ -261,7 +268,8 @@ MouseResult CVornPattern::mouseDown(CPoint where, unsigned buttons) {
 }
 
 MouseResult CVornPattern::mouseMoved(CPoint where, unsigned buttons) {
-    if (!gestures.isActive()) return CVornControlEx::mouseMoved(where, buttons);
+    if (!gestures.isActive())
+        return CVornControlEx::mouseMoved(where, buttons);
     const HeldButtons held{(buttons & toolkit::kLButton) != 0, (buttons & toolkit::kRButton) != 0};
     act(gestures.mouseMoved(target(), geometry(), where, held));
     showCursor();
@@ -269,7 +277,8 @@ MouseResult CVornPattern::mouseMoved(CPoint where, unsigned buttons) {
 }
 
 MouseResult CVornPattern::mouseUp(CPoint where, unsigned buttons) {
-    if (!gestures.isActive()) return CVornControlEx::mouseUp(where, buttons);
+    if (!gestures.isActive())
+        return CVornControlEx::mouseUp(where, buttons);
     act(gestures.mouseUp(target()));
     showCursor();
     return MouseResult::handled;
@@ -287,17 +296,18 @@ void CVornPattern::act(const GridOutcome& outcome) {
             break;
         case GridOutcome::What::scrolled:
             invalid();
-            if (scrolled) scrolled(gestures.getScrollOffset());
+            if (scrolled)
+                scrolled(gestures.getScrollOffset());
             break;
         case GridOutcome::What::openMenu:
-        case GridOutcome::What::nothing:
-            break;
+        case GridOutcome::What::nothing: break;
     }
 }
 
 void CVornPattern::showCursor() {
     const GridCursor wanted = gestures.cursor();
-    if (wanted == shownCursor) return;
+    if (wanted == shownCursor)
+        return;
     shownCursor = wanted;
     setCursor(cursorShapeOf(wanted));
 }
@@ -326,18 +336,21 @@ void CVornPattern::drawControl(toolkit::CDrawContext& context) {
                 fillRect(context, {cell.left + 2, cell.bottom - 2 - bar, cell.right - 3, cell.bottom - 2}, accent[0],
                          accent[1], accent[2]);
             }
-            if (step == playingStep) fillRect(context, cell, 1.0, 1.0, 1.0, 0.25);
+            if (step == playingStep)
+                fillRect(context, cell, 1.0, 1.0, 1.0, 0.25);
         }
         drawMarks(context, cell, s);
     }
     drawHolds(context);
     // Steps past the pattern's end are dimmed, holds running into them too: they never play.
     for (int column = 0; column < kVisibleSteps; ++column) {
-        if (getScrollOffset() + column < row.stepCount) continue;
+        if (getScrollOffset() + column < row.stepCount)
+            continue;
         fillRect(context, {area.left + column * width, area.top, area.left + (column + 1) * width, area.bottom}, 0.0,
                  0.0, 0.0, 0.55);
     }
-    if (scrollBar) drawScrollBar(context);
+    if (scrollBar)
+        drawScrollBar(context);
     if (highlighted) {
         const auto accent = trackAccent(track);
         strokeRect(context, getViewSize(), 2.0, accent[0], accent[1], accent[2]);
@@ -373,9 +386,11 @@ void CVornPattern::drawHolds(toolkit::CDrawContext& context) const {
     const auto accent = trackAccent(track);
     for (int step = 0; step < end; ++step) {
         const auto s = static_cast<std::size_t>(step);
-        if (row.velocity[s] <= 0.0f || row.hold[s] <= 1.0f) continue;
+        if (row.velocity[s] <= 0.0f || row.hold[s] <= 1.0f)
+            continue;
         const int last = std::min(step + wholeUnits(std::ceil(row.hold[s]), kMaxSteps) - 1, end - 1);
-        if (last < first) continue;
+        if (last < first)
+            continue;
         const int left = step >= first ? area.left + (step - first) * width + width / 2 : area.left;
         const int right = area.left + (last - first + 1) * width - 2;
         fillRect(context, {left, area.bottom - 4, right, area.bottom - 2}, accent[0], accent[1], accent[2]);
@@ -409,7 +424,8 @@ void CVornPattern::drawScrollBar(toolkit::CDrawContext& context) const {
     const int track = box.width() - 2 * arrow;
     const auto accent = trackAccent(this->track);
     for (int step = 0; step < row.stepCount; ++step) {
-        if (row.velocity[static_cast<std::size_t>(step)] <= 0.0f) continue;
+        if (row.velocity[static_cast<std::size_t>(step)] <= 0.0f)
+            continue;
         const int x = bar.left + arrow + track * step / kMaxSteps;
         fillRect(context, {x + 1, middle - 3, x + 3, middle + 3}, accent[0], accent[1], accent[2], 0.85);
     }
@@ -432,9 +448,11 @@ int CVornCellSelect::cellAt(CPoint where) const {
 }
 
 MouseResult CVornCellSelect::mouseDown(CPoint where, unsigned buttons) {
-    if (!(buttons & toolkit::kLButton)) return CVornControlEx::mouseDown(where, buttons);
+    if (!(buttons & toolkit::kLButton))
+        return CVornControlEx::mouseDown(where, buttons);
     const int cell = cellAt(where);
-    if (cell >= 0) changeValueByUser(static_cast<float>(cell));
+    if (cell >= 0)
+        changeValueByUser(static_cast<float>(cell));
     return MouseResult::handled;
 }
 
@@ -499,9 +517,11 @@ void CVornLoopSelect::setRange(int firstPattern, int lastPattern) {
 
 MouseResult CVornLoopSelect::mouseDown(CPoint where, unsigned buttons) {
     const bool right = (buttons & toolkit::kRButton) != 0;
-    if (!right && !(buttons & toolkit::kLButton)) return CVornControlEx::mouseDown(where, buttons);
+    if (!right && !(buttons & toolkit::kLButton))
+        return CVornControlEx::mouseDown(where, buttons);
     const int pattern = cellInRow(getViewSize(), kPatternCount, where);
-    if (pattern < 0) return MouseResult::handled;
+    if (pattern < 0)
+        return MouseResult::handled;
     const LoopRange range = loopRangeAfterClick({first, last}, pattern, right);
     first = range.first;
     last = range.last;
@@ -537,7 +557,8 @@ void CVornDrum::setRows(int firstStripTop, int stripPitch, int rowCount) {
 std::optional<StripAction> CVornDrum::takeStripAction() { return std::exchange(action, std::nullopt); }
 
 void CVornDrum::showHighlight(int row, bool on) const {
-    if (row >= 0 && highlight) highlight(row, on);
+    if (row >= 0 && highlight)
+        highlight(row, on);
 }
 
 void CVornDrum::hand(const StripAction& chosen) {
@@ -547,19 +568,24 @@ void CVornDrum::hand(const StripAction& chosen) {
 
 MouseResult CVornDrum::mouseDown(CPoint where, unsigned buttons) {
     const std::optional<GridButton> button = pressedButton(buttons);
-    if (!button) return CVornControlEx::mouseDown(where, buttons);
+    if (!button)
+        return CVornControlEx::mouseDown(where, buttons);
     // A second button during a drag belongs to the drag.
-    if (drag.getSource() >= 0) return MouseResult::handled;
+    if (drag.getSource() >= 0)
+        return MouseResult::handled;
     const int row = rows.rowAt(where.y);
     // Off every strip row (or before the editor told the rows) the handle is no handle.
-    if (row < 0) return CVornControlEx::mouseDown(where, buttons);
+    if (row < 0)
+        return CVornControlEx::mouseDown(where, buttons);
     if (*button == GridButton::right) {
-        if (!popupMenu) return MouseResult::handled;
+        if (!popupMenu)
+            return MouseResult::handled;
         const std::optional<MenuChoice> choice = popupMenu(stripMenu(), where);
         releaseAfterMenu(*this, where, toolkit::kRButton);
         const std::optional<StripEntry> entry = choice ? stripMenuEntryOf(*choice) : std::nullopt;
         // Last: the listener may take this view off the frame when it hears the choice.
-        if (entry) hand({*entry, row, -1});
+        if (entry)
+            hand({*entry, row, -1});
         return MouseResult::handled;
     }
     if (drag.press(row)) {
@@ -570,8 +596,10 @@ MouseResult CVornDrum::mouseDown(CPoint where, unsigned buttons) {
 }
 
 MouseResult CVornDrum::mouseMoved(CPoint where, unsigned buttons) {
-    if (drag.getSource() < 0) return CVornControlEx::mouseMoved(where, buttons);
-    if (!(buttons & toolkit::kLButton)) return MouseResult::handled;
+    if (drag.getSource() < 0)
+        return CVornControlEx::mouseMoved(where, buttons);
+    if (!(buttons & toolkit::kLButton))
+        return MouseResult::handled;
     const StripDrag::TargetChange change = drag.move(rows.rowAt(where.y));
     showHighlight(change.removed, false);
     showHighlight(change.added, true);
@@ -579,13 +607,16 @@ MouseResult CVornDrum::mouseMoved(CPoint where, unsigned buttons) {
 }
 
 MouseResult CVornDrum::mouseUp(CPoint where, unsigned buttons) {
-    if (drag.getSource() < 0) return CVornControlEx::mouseUp(where, buttons);
-    if (!(buttons & toolkit::kLButton)) return MouseResult::handled;
+    if (drag.getSource() < 0)
+        return CVornControlEx::mouseUp(where, buttons);
+    if (!(buttons & toolkit::kLButton))
+        return MouseResult::handled;
     showHighlight(drag.getSource(), false);
     showHighlight(drag.getTarget(), false);
     const std::optional<StripDrag::Copy> copy = drag.release();
     setCursor(CursorShape::arrow);
-    if (copy) hand({StripEntry::dragCopy, copy->source, copy->target});
+    if (copy)
+        hand({StripEntry::dragCopy, copy->source, copy->target});
     return MouseResult::handled;
 }
 

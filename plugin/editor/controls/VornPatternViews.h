@@ -38,12 +38,12 @@ std::optional<GridMenuEntry> gridMenuEntryOf(const toolkit::MenuChoice& choice);
 
 // What the step row shows of one track's current pattern, copied from the instrument's state.
 struct PatternRowValues {
-    std::array<float, kMaxSteps> velocity{};   // 0 no hit, 1..127
-    std::array<float, kMaxSteps> roll{};       // 0..3 extra hits
-    std::array<float, kMaxSteps> hold{};       // in steps; more than 1 runs over the next steps
-    std::array<float, kMaxSteps> tune{};       // semitones, -24..24, shared by the track's patterns
+    std::array<float, kMaxSteps> velocity{};  // 0 no hit, 1..127
+    std::array<float, kMaxSteps> roll{};  // 0..3 extra hits
+    std::array<float, kMaxSteps> hold{};  // in steps; more than 1 runs over the next steps
+    std::array<float, kMaxSteps> tune{};  // semitones, -24..24, shared by the track's patterns
     std::array<float, kMaxSteps> randomHit{};  // 1 where a random keystroke sits
-    int stepCount = 16;                        // steps of the pattern, 1..64
+    int stepCount = 16;  // steps of the pattern, 1..64
     bool operator==(const PatternRowValues&) const = default;
 };
 

@@ -34,7 +34,8 @@ void CVornPatternRandom::report(Gesture gesture) {
 
 MouseResult CVornPatternRandom::mouseDown(CPoint where, unsigned buttons) {
     const int cell = cellInRow(getViewSize(), kCells, where);
-    if (cell < 0) return MouseResult::handled;
+    if (cell < 0)
+        return MouseResult::handled;
     if (buttons & toolkit::kLButton) {
         setValue(static_cast<float>(cell));
         report(Gesture::pickCell);
@@ -51,7 +52,8 @@ MouseResult CVornPatternRandom::mouseDown(CPoint where, unsigned buttons) {
 }
 
 MouseResult CVornPatternRandom::mouseMoved(CPoint where, unsigned buttons) {
-    if (rollDragStart < 0 || !(buttons & toolkit::kRButton)) return MouseResult::handled;
+    if (rollDragStart < 0 || !(buttons & toolkit::kRButton))
+        return MouseResult::handled;
     const int roll = maxRollAfterDrag(rollDragStart, where.x - rollDragX);
     if (roll != maxRoll) {
         maxRoll = roll;
@@ -111,13 +113,15 @@ unsigned graphGripAt(const GraphRect& rect, const CRect& area, CPoint where) {
         grip |= kGripTop;
     else if (std::abs(where.y - bottom) <= kReach)
         grip |= kGripBottom;
-    if (grip != kGripNone) return grip;
+    if (grip != kGripNone)
+        return grip;
     const bool inside = where.x > left && where.x < right && where.y > top && where.y < bottom;
     return inside ? kGripMove : kGripNone;
 }
 
 GraphRect dragGraphRect(GraphRect rect, unsigned grip, const CRect& area, int dx, int dy) {
-    if (area.isEmpty()) return rect;
+    if (area.isEmpty())
+        return rect;
     const float fx = static_cast<float>(dx) / static_cast<float>(area.width());
     const float fy = static_cast<float>(dy) / static_cast<float>(area.height());
     // Never so small that both edges lie within reach of one press: the rectangle can always be
@@ -130,10 +134,14 @@ GraphRect dragGraphRect(GraphRect rect, unsigned grip, const CRect& area, int dx
         const float my = std::clamp(fy, -rect.y0, 1.0f - rect.y1);
         return {rect.x0 + mx, rect.x1 + mx, rect.y0 + my, rect.y1 + my};
     }
-    if (grip & kGripLeft) rect.x0 = std::clamp(rect.x0 + fx, 0.0f, std::max(rect.x1 - minWidth, 0.0f));
-    if (grip & kGripRight) rect.x1 = std::clamp(rect.x1 + fx, std::min(rect.x0 + minWidth, 1.0f), 1.0f);
-    if (grip & kGripTop) rect.y0 = std::clamp(rect.y0 + fy, 0.0f, std::max(rect.y1 - minHeight, 0.0f));
-    if (grip & kGripBottom) rect.y1 = std::clamp(rect.y1 + fy, std::min(rect.y0 + minHeight, 1.0f), 1.0f);
+    if (grip & kGripLeft)
+        rect.x0 = std::clamp(rect.x0 + fx, 0.0f, std::max(rect.x1 - minWidth, 0.0f));
+    if (grip & kGripRight)
+        rect.x1 = std::clamp(rect.x1 + fx, std::min(rect.x0 + minWidth, 1.0f), 1.0f);
+    if (grip & kGripTop)
+        rect.y0 = std::clamp(rect.y0 + fy, 0.0f, std::max(rect.y1 - minHeight, 0.0f));
+    if (grip & kGripBottom)
+        rect.y1 = std::clamp(rect.y1 + fy, std::min(rect.y0 + minHeight, 1.0f), 1.0f);
     return rect;
 }
 
@@ -149,7 +157,8 @@ void CVornRandomGraphCtrl::setRect(int index, const GraphRect& rect) {
 }
 
 MouseResult CVornRandomGraphCtrl::mouseDown(CPoint where, unsigned buttons) {
-    if (!(buttons & toolkit::kLButton)) return MouseResult::handled;
+    if (!(buttons & toolkit::kLButton))
+        return MouseResult::handled;
     held = -1;
     for (int i = 0; i < 2 && held < 0; ++i) {
         const unsigned g = graphGripAt(rects[static_cast<std::size_t>(i)], getViewSize(), where);
@@ -159,16 +168,19 @@ MouseResult CVornRandomGraphCtrl::mouseDown(CPoint where, unsigned buttons) {
         }
     }
     pressedAt = where;
-    if (held >= 0) pressedRect = rects[static_cast<std::size_t>(held)];
+    if (held >= 0)
+        pressedRect = rects[static_cast<std::size_t>(held)];
     return MouseResult::handled;
 }
 
 MouseResult CVornRandomGraphCtrl::mouseMoved(CPoint where, unsigned buttons) {
-    if (held < 0 || !(buttons & toolkit::kLButton)) return MouseResult::handled;
+    if (held < 0 || !(buttons & toolkit::kLButton))
+        return MouseResult::handled;
     const GraphRect moved =
         dragGraphRect(pressedRect, grip, getViewSize(), where.x - pressedAt.x, where.y - pressedAt.y);
     GraphRect& rect = rects[static_cast<std::size_t>(held)];
-    if (moved == rect) return MouseResult::handled;
+    if (moved == rect)
+        return MouseResult::handled;
     rect = moved;
     setValue(static_cast<float>(held));
     reportValue();

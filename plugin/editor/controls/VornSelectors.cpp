@@ -51,8 +51,10 @@ int notePanelHit(const CRect& panel, CPoint where) {
         const int note = cellInGrid(grid, kColumns, kRows, where);
         return note >= 0 && note < kNotes ? note : kPanelNothing;
     }
-    if (offCell(panel).contains(where)) return kPanelNoNote;
-    if (pinCell(panel).contains(where)) return kPanelPin;
+    if (offCell(panel).contains(where))
+        return kPanelNoNote;
+    if (pinCell(panel).contains(where))
+        return kPanelPin;
     return kPanelNothing;
 }
 
@@ -83,9 +85,11 @@ void CVornNoteSelect::setPinned(bool on) {
 }
 
 MouseResult CVornNoteSelect::mouseDown(CPoint where, unsigned buttons) {
-    if (!(buttons & toolkit::kLButton)) return MouseResult::handled;
+    if (!(buttons & toolkit::kLButton))
+        return MouseResult::handled;
     const int hit = notePanelHit(getViewSize(), where);
-    if (hit == kPanelNothing) return MouseResult::handled;
+    if (hit == kPanelNothing)
+        return MouseResult::handled;
     if (hit == kPanelPin) {
         setPinned(!pinned);
         return MouseResult::handled;
@@ -93,7 +97,8 @@ MouseResult CVornNoteSelect::mouseDown(CPoint where, unsigned buttons) {
     setValue(static_cast<float>(hit));
     reportValue();
     invalid();
-    if (!pinned) setVisible(false);
+    if (!pinned)
+        setVisible(false);
     return MouseResult::handled;
 }
 
@@ -138,7 +143,8 @@ void CVornNoteSelect::drawControl(toolkit::CDrawContext& context) {
 }
 
 int scaleAfterClick(int scaleBits, int semitone) {
-    if (semitone < 0 || semitone > 11) return scaleBits;
+    if (semitone < 0 || semitone > 11)
+        return scaleBits;
     return (scaleBits ^ (1 << semitone)) & 0xfff;
 }
 
@@ -163,14 +169,17 @@ CRect CVornTuneScaleSelect::cellRect(int semitone) const {
 
 int CVornTuneScaleSelect::semitoneAt(CPoint where) const {
     for (int semitone = 0; semitone < 12; ++semitone)
-        if (cellRect(semitone).contains(where)) return semitone;
+        if (cellRect(semitone).contains(where))
+            return semitone;
     return -1;
 }
 
 MouseResult CVornTuneScaleSelect::mouseDown(CPoint where, unsigned buttons) {
-    if (!(buttons & toolkit::kLButton)) return MouseResult::handled;
+    if (!(buttons & toolkit::kLButton))
+        return MouseResult::handled;
     const int semitone = semitoneAt(where);
-    if (semitone >= 0) changeValueByUser(static_cast<float>(scaleAfterClick(static_cast<int>(getValue()), semitone)));
+    if (semitone >= 0)
+        changeValueByUser(static_cast<float>(scaleAfterClick(static_cast<int>(getValue()), semitone)));
     return MouseResult::handled;
 }
 

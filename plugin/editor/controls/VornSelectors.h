@@ -7,7 +7,7 @@ namespace rimba::controls {
 
 // What a click on the note panel lands on: a note 0..127, or one of these.
 inline constexpr int kPanelNoNote = -1;  // the "OFF" cell: no key
-inline constexpr int kPanelPin = -2;     // the pin: keep the panel open after a pick
+inline constexpr int kPanelPin = -2;  // the pin: keep the panel open after a pick
 inline constexpr int kPanelNothing = -3;
 // The panel: 12 semitone columns by 11 octave rows of cells, then a row with "OFF" and the pin.
 int notePanelHit(const toolkit::CRect& panel, toolkit::CPoint where);

@@ -27,7 +27,8 @@ WaveWindow waveWindow(float zoom, float around) {
 }
 
 float wavePositionAt(const WaveWindow& window, int x, int width) {
-    if (width <= 1) return window.from;
+    if (width <= 1)
+        return window.from;
     const float share = std::clamp(static_cast<float>(x) / static_cast<float>(width - 1), 0.0f, 1.0f);
     return window.from + share * (window.to - window.from);
 }
@@ -72,27 +73,35 @@ int CVornWave::columnOf(float position) const {
 
 CVornWave::Handle CVornWave::handleAt(CPoint where) const {
     const CRect& box = getViewSize();
-    if (!box.contains(where)) return Handle::none;
-    if (where.y >= box.bottom - kBand) return Handle::zoom;
-    if (where.y >= box.top + kBand) return Handle::none;
+    if (!box.contains(where))
+        return Handle::none;
+    if (where.y >= box.bottom - kBand)
+        return Handle::zoom;
+    if (where.y >= box.top + kBand)
+        return Handle::none;
     const int toStart = std::abs(where.x - columnOf(getValue()));
     const int toEnd = std::abs(where.x - columnOf(end));
-    if (toStart > kReach && toEnd > kReach) return Handle::none;
+    if (toStart > kReach && toEnd > kReach)
+        return Handle::none;
     return toStart <= toEnd ? Handle::arrow : Handle::cursor;
 }
 
 MouseResult CVornWave::mouseDown(CPoint where, unsigned buttons) {
-    if (!(buttons & toolkit::kLButton)) return CVornControlEx::mouseDown(where, buttons);
+    if (!(buttons & toolkit::kLButton))
+        return CVornControlEx::mouseDown(where, buttons);
     held = handleAt(where);
-    if (held == Handle::none) return MouseResult::handled;
+    if (held == Handle::none)
+        return MouseResult::handled;
     // Zooming widens the view around the start; a dragged marker moves within a still view.
-    if (held == Handle::zoom) viewCentre = getValue();
+    if (held == Handle::zoom)
+        viewCentre = getValue();
     dragTo(where);
     return MouseResult::handled;
 }
 
 MouseResult CVornWave::mouseMoved(CPoint where, unsigned buttons) {
-    if (held == Handle::none || !(buttons & toolkit::kLButton)) return CVornControlEx::mouseMoved(where, buttons);
+    if (held == Handle::none || !(buttons & toolkit::kLButton))
+        return CVornControlEx::mouseMoved(where, buttons);
     dragTo(where);
     return MouseResult::handled;
 }
@@ -123,7 +132,8 @@ void CVornWave::dragTo(CPoint where) {
             end = newEnd;
         }
     }
-    if (!changed) return;
+    if (!changed)
+        return;
     lastHandle = held;
     reportValue();
     invalid();

@@ -15,16 +15,19 @@ AEffGUIEditor::AEffGUIEditor(const CRect& size) : size(size) {
 AEffGUIEditor::~AEffGUIEditor() = default;
 
 bool AEffGUIEditor::getRect(ERect** answer) {
-    if (answer == nullptr) return false;
+    if (answer == nullptr)
+        return false;
     *answer = &rect;
     return true;
 }
 
 bool AEffGUIEditor::open(void* parentWindow) {
     // Some hosts open again without closing first: the old window must not be left behind.
-    if (frame) close();
+    if (frame)
+        close();
     auto made = std::make_unique<CFrame>(rectOfSize(0, 0, size.width(), size.height()), nullptr);
-    if (!made->open(parentWindow)) return false;
+    if (!made->open(parentWindow))
+        return false;
     messages = std::make_unique<FrameMessagePresenter>(*made);
     frame = std::move(made);
     opened.store(true, std::memory_order_release);
@@ -39,7 +42,8 @@ void AEffGUIEditor::close() {
 }
 
 void AEffGUIEditor::idle() {
-    if (frame) frame->idle();
+    if (frame)
+        frame->idle();
 }
 
 }  // namespace rimba::toolkit

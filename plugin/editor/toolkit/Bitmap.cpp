@@ -8,7 +8,8 @@ CBitmap::CBitmap(int width, int height, std::vector<std::uint32_t> premultiplied
     : width(width), height(height), words(std::move(premultipliedPixels)) {}
 
 std::uint32_t CBitmap::pixelAt(int x, int y) const {
-    if (x < 0 || y < 0 || x >= width || y >= height) return 0;
+    if (x < 0 || y < 0 || x >= width || y >= height)
+        return 0;
     return words[static_cast<std::size_t>(y) * static_cast<std::size_t>(width) + static_cast<std::size_t>(x)];
 }
 
@@ -26,10 +27,13 @@ void CBitmap::drawFrame(CDrawContext& context, CPoint where, int index, int fram
         return;
     }
     int frameHeight = height / frameCount;
-    if (frameHeight <= 0) return;
+    if (frameHeight <= 0)
+        return;
     // An index out of range shows the nearest frame rather than a neighbour's pixels.
-    if (index < 0) index = 0;
-    if (index >= frameCount) index = frameCount - 1;
+    if (index < 0)
+        index = 0;
+    if (index >= frameCount)
+        index = frameCount - 1;
     context.save();
     context.rectangle(where.x, where.y, width, frameHeight);
     context.clip();

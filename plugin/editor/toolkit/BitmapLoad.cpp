@@ -8,7 +8,8 @@ namespace rimba::toolkit {
 
 std::shared_ptr<CBitmap> CBitmap::load(std::string_view name) {
     const artwork::Image* found = artwork::find(name);
-    if (!found) return nullptr;
+    if (!found)
+        return nullptr;
     return fromPng(found->png, found->size);
 }
 

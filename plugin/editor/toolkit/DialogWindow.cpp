@@ -11,8 +11,8 @@ namespace rimba::toolkit {
 
 namespace {
 
-constexpr long kDialogEvents = ExposureMask | ButtonPressMask | ButtonReleaseMask | PointerMotionMask |
-                               KeyPressMask | StructureNotifyMask | LeaveWindowMask | FocusChangeMask;
+constexpr long kDialogEvents = ExposureMask | ButtonPressMask | ButtonReleaseMask | PointerMotionMask | KeyPressMask |
+                               StructureNotifyMask | LeaveWindowMask | FocusChangeMask;
 
 Window topLevelOf(Display* display, Window window) {
     Window current = window;
@@ -46,10 +46,10 @@ DialogWindow::DialogWindow(Display* connection, DialogWindowKind kind, CRect fra
     attributes.background_pixel = WhitePixel(display, screen);
     attributes.event_mask = kDialogEvents;
     attributes.save_under = kind == DialogWindowKind::popup ? True : False;
-    window = XCreateWindow(display, RootWindow(display, screen), place.left, place.top,
-                           static_cast<unsigned>(place.width()), static_cast<unsigned>(place.height()), 0,
-                           CopyFromParent, InputOutput, CopyFromParent,
-                           CWOverrideRedirect | CWBackPixel | CWEventMask | CWSaveUnder, &attributes);
+    window =
+        XCreateWindow(display, RootWindow(display, screen), place.left, place.top, static_cast<unsigned>(place.width()),
+                      static_cast<unsigned>(place.height()), 0, CopyFromParent, InputOutput, CopyFromParent,
+                      CWOverrideRedirect | CWBackPixel | CWEventMask | CWSaveUnder, &attributes);
     if (kind == DialogWindowKind::dialog) {
         XStoreName(display, window, title.c_str());
         if (owner != 0) {
@@ -93,9 +93,8 @@ void DialogWindow::copyToWindow() {
     // TrueColor visual takes (the frame needs the same visual); Xlib swaps them for a server of
     // the other order.
     XImage* image = XCreateImage(display, visual, static_cast<unsigned>(DefaultDepth(display, screen)), ZPixmap, 0,
-                                 reinterpret_cast<char*>(picture.pixels()),
-                                 static_cast<unsigned>(place.width()), static_cast<unsigned>(place.height()), 32,
-                                 picture.stride());
+                                 reinterpret_cast<char*>(picture.pixels()), static_cast<unsigned>(place.width()),
+                                 static_cast<unsigned>(place.height()), 32, picture.stride());
     if (image == nullptr) {
         return;
     }

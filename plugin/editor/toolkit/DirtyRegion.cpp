@@ -6,7 +6,8 @@
 namespace rimba::toolkit {
 
 void DirtyRegion::add(const CRect& rect) {
-    if (rect.isEmpty()) return;
+    if (rect.isEmpty())
+        return;
     CRect grown = rect;
     // A merged rectangle may now meet others it did not before: keep merging until none does.
     for (bool merged = true; merged;) {
@@ -29,13 +30,15 @@ void DirtyRegion::add(const CRect& rect) {
 
 CRect DirtyRegion::bounds() const {
     CRect all;
-    for (const CRect& r : rects) all = all.united(r);
+    for (const CRect& r : rects)
+        all = all.united(r);
     return all;
 }
 
 bool DirtyRegion::intersects(const CRect& rect) const {
     for (const CRect& r : rects)
-        if (!r.intersection(rect).isEmpty()) return true;
+        if (!r.intersection(rect).isEmpty())
+            return true;
     return false;
 }
 

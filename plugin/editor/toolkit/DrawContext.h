@@ -26,7 +26,7 @@ class COffscreen;
 enum class FontWeight { normal, bold };
 
 struct CFontMetrics {
-    double ascent = 0.0;   // pixels above the baseline
+    double ascent = 0.0;  // pixels above the baseline
     double descent = 0.0;  // pixels below it
 };
 

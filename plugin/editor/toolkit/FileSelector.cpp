@@ -46,7 +46,9 @@ struct SelectorLayout {
 class SelectorDialog {
 public:
     SelectorDialog(const DialogHost& host, FileSelectorModel& selector, const std::string& windowTitle)
-        : model(selector), layout(selector.getMode() != FileSelectorMode::folder), title(windowTitle),
+        : model(selector),
+          layout(selector.getMode() != FileSelectorMode::folder),
+          title(windowTitle),
           dialog(host, kWidth, layout.height, windowTitle) {}
 
     std::optional<std::string> run() {
@@ -81,19 +83,14 @@ private:
 
     void handle(const XEvent& event) {
         switch (event.type) {
-        case Expose:
-            if (event.xexpose.count == 0) {
-                draw();
-            }
-            return;
-        case ButtonPress:
-            press(event.xbutton);
-            break;
-        case KeyPress:
-            key(const_cast<XEvent&>(event));
-            break;
-        default:
-            return;
+            case Expose:
+                if (event.xexpose.count == 0) {
+                    draw();
+                }
+                return;
+            case ButtonPress: press(event.xbutton); break;
+            case KeyPress: key(const_cast<XEvent&>(event)); break;
+            default: return;
         }
         if (!finished) {
             draw();
@@ -188,7 +185,8 @@ private:
             } else {
                 context.setColour(0, 0, 0);
             }
-            drawClipped(context, row.isFolder ? row.name + "/" : row.name, {line.left + 4, line.top, line.right, line.bottom});
+            drawClipped(context, row.isFolder ? row.name + "/" : row.name,
+                        {line.left + 4, line.top, line.right, line.bottom});
         }
     }
 
@@ -250,8 +248,7 @@ std::optional<std::string> selectFile(const DialogHost& host, FileSelectorMode m
 
 std::optional<std::string> selectFolder(const DialogHost& host, const std::string& title, const std::string& start) {
     if (desktopDialogWanted()) {
-        if (const std::optional<DesktopAnswer> answer =
-                askDesktopForFile(FileSelectorMode::folder, title, {}, start)) {
+        if (const std::optional<DesktopAnswer> answer = askDesktopForFile(FileSelectorMode::folder, title, {}, start)) {
             return answer->path;
         }
     }

@@ -16,7 +16,7 @@ namespace rimba::toolkit {
 
 struct FileFilter {
     std::string description;  // "Audio file"
-    std::string extension;    // "wav", without the dot; empty lets every file through
+    std::string extension;  // "wav", without the dot; empty lets every file through
 };
 
 enum class FileSelectorMode { open, save, folder };

@@ -25,9 +25,11 @@ CFrame::~CFrame() {
 }
 
 bool CFrame::open(void* parentWindow) {
-    if (window) return true;
+    if (window)
+        return true;
     window = openFrameWindow(*this, parentWindow);
-    if (!window) return false;
+    if (!window)
+        return false;
     tooltips = std::make_unique<TooltipPresenter>(*this);
     window->setDropAware(static_cast<bool>(dropHandler.drop));
     invalidateAll();
@@ -37,7 +39,8 @@ bool CFrame::open(void* parentWindow) {
 
 void CFrame::close() {
     // A capture or focus does not survive the window: the next open starts clean.
-    if (focus) setFocusView(nullptr);
+    if (focus)
+        setFocusView(nullptr);
     capture = nullptr;
     heldButtons = 0;
     hoverOver(nullptr);
@@ -53,7 +56,8 @@ void CFrame::setBackground(std::shared_ptr<CBitmap> bitmap) {
 }
 
 CView* CFrame::addView(std::unique_ptr<CView> view) {
-    if (!view) return nullptr;
+    if (!view)
+        return nullptr;
     CView* raw = view.get();
     raw->attached(this);
     raw->setDirty(true);
@@ -63,20 +67,24 @@ CView* CFrame::addView(std::unique_ptr<CView> view) {
 
 bool CFrame::removeView(CView* view) {
     auto it = std::find_if(views.begin(), views.end(), [view](const auto& owned) { return owned.get() == view; });
-    if (it == views.end()) return false;
+    if (it == views.end())
+        return false;
     // Taken out of the list before it is destroyed, so that nothing it does on the way out
     // (looseFocus, a listener) finds it still among the views.
     std::unique_ptr<CView> leaving = std::move(*it);
     views.erase(it);
     dropPointersTo(leaving.get());
-    if (tooltips) tooltips->onViewRemoved(leaving.get());
-    if (leaving->isVisible()) invalidate(leaving->getViewSize());
+    if (tooltips)
+        tooltips->onViewRemoved(leaving.get());
+    if (leaving->isVisible())
+        invalidate(leaving->getViewSize());
     leaving->attached(nullptr);
     return true;
 }
 
 void CFrame::removeAll() {
-    while (!views.empty()) removeView(views.back().get());
+    while (!views.empty())
+        removeView(views.back().get());
 }
 
 CView* CFrame::getView(std::size_t index) const { return index < views.size() ? views[index].get() : nullptr; }
@@ -88,7 +96,8 @@ bool CFrame::isChild(const CView* view) const {
 CView* CFrame::getViewAt(CPoint where) const {
     for (auto it = views.rbegin(); it != views.rend(); ++it) {
         CView* view = it->get();
-        if (view->isVisible() && view->getMouseEnabled() && view->getViewSize().contains(where)) return view;
+        if (view->isVisible() && view->getMouseEnabled() && view->getViewSize().contains(where))
+            return view;
     }
     return nullptr;
 }
@@ -97,9 +106,11 @@ void CFrame::invalidate(const CRect& rect) { pending.add(rect.intersection(size)
 
 void CFrame::collectDirtyViews() {
     for (const auto& view : views) {
-        if (!view->isDirty()) continue;
+        if (!view->isDirty())
+            continue;
         view->setDirty(false);
-        if (view->isVisible()) invalidate(view->getViewSize());
+        if (view->isVisible())
+            invalidate(view->getViewSize());
     }
 }
 
@@ -109,11 +120,14 @@ void CFrame::paintRect(CDrawContext& context, const CRect& rect) {
     context.clip();
     context.setColour(0, 0, 0);
     context.paint();
-    if (background) background->draw(context, {0, 0});
+    if (background)
+        background->draw(context, {0, 0});
     for (const auto& view : views) {
-        if (!view->isVisible()) continue;
+        if (!view->isVisible())
+            continue;
         CRect area = view->getViewSize().intersection(rect);
-        if (area.isEmpty()) continue;
+        if (area.isEmpty())
+            continue;
         // A view draws inside its own rectangle only, whatever it asks for.
         context.save();
         context.rectangle(area.left, area.top, area.width(), area.height());
@@ -128,27 +142,32 @@ std::vector<CRect> CFrame::redraw() {
     collectDirtyViews();
     std::vector<CRect> painted = pending.getRects();
     pending.clear();
-    if (painted.empty()) return painted;
+    if (painted.empty())
+        return painted;
     {
         std::unique_ptr<CDrawContext> context = picture.beginDrawing();
-        for (const CRect& rect : painted) paintRect(*context, rect);
+        for (const CRect& rect : painted)
+            paintRect(*context, rect);
     }
     if (window) {
-        for (const CRect& rect : painted) window->blit(picture, rect);
+        for (const CRect& rect : painted)
+            window->blit(picture, rect);
         window->finishBlits();
     }
     return painted;
 }
 
 void CFrame::drawAll() {
-    for (const auto& view : views) view->setDirty(false);
+    for (const auto& view : views)
+        view->setDirty(false);
     pending.clear();
     std::unique_ptr<CDrawContext> context = picture.beginDrawing();
     paintRect(*context, size);
 }
 
 void CFrame::mouseDown(CPoint where, unsigned buttons) {
-    if (tooltips) tooltips->onMouseDown();
+    if (tooltips)
+        tooltips->onMouseDown();
     heldButtons |= buttons & kButtonBits;
     releaseTakenByDrag.reset();
     if (capture) {
@@ -160,7 +179,8 @@ void CFrame::mouseDown(CPoint where, unsigned buttons) {
     }
     CView* target = getViewAt(where);
     hoverOver(target);
-    if (focus && focus != target) setFocusView(nullptr);
+    if (focus && focus != target)
+        setFocusView(nullptr);
     const int modalRunsBefore = modalRuns;
     const bool handled = target && target->onMouseDown(where, buttons) == MouseResult::handled;
     if (modalRuns != modalRunsBefore) {
@@ -168,7 +188,8 @@ void CFrame::mouseDown(CPoint where, unsigned buttons) {
         endDragOf(target);
         return;
     }
-    if (handled && isChild(target) && (heldButtons & kButtonBits) != 0) capture = target;
+    if (handled && isChild(target) && (heldButtons & kButtonBits) != 0)
+        capture = target;
     endDragOf(target);
 }
 
@@ -177,18 +198,24 @@ void CFrame::mouseDown(CPoint where, unsigned buttons) {
 // click to the view that opened the menu. The press ends where the menu closed instead.
 void CFrame::endPressTakenByModal(CView* target, CPoint where, unsigned buttons) {
     const unsigned pressed = buttons & kButtonBits;
-    if ((heldButtons & pressed) == 0) return;  // the release came through the modal loop
+    if ((heldButtons & pressed) == 0)
+        return;  // the release came through the modal loop
     heldButtons &= ~pressed;
-    if (heldButtons == 0) capture = nullptr;
-    if (target && isChild(target)) target->onMouseUp(where, buttons);
+    if (heldButtons == 0)
+        capture = nullptr;
+    if (target && isChild(target))
+        target->onMouseUp(where, buttons);
 }
 
 void CFrame::mouseMoved(CPoint where, unsigned buttons) {
-    if (tooltips) tooltips->onMouseMoved(getViewAt(where), where);
+    if (tooltips)
+        tooltips->onMouseMoved(getViewAt(where), where);
     releaseTakenByDrag.reset();
-    if (!capture) hoverOver(getViewAt(where));
+    if (!capture)
+        hoverOver(getViewAt(where));
     CView* target = capture ? capture : getViewAt(where);
-    if (!target) return;
+    if (!target)
+        return;
     target->onMouseMoved(where, buttons);
     endDragOf(target);
 }
@@ -196,34 +223,44 @@ void CFrame::mouseMoved(CPoint where, unsigned buttons) {
 // A drag out of the window ends with the button's release, which the drag's own loop took: the
 // view whose handler started the drag gets it now, so that a pressed button comes back up.
 void CFrame::endDragOf(CView* view) {
-    if (!releaseTakenByDrag) return;
+    if (!releaseTakenByDrag)
+        return;
     const CPoint where = *releaseTakenByDrag;
     releaseTakenByDrag.reset();
-    if (heldButtons == 0) capture = nullptr;
-    if (view && isChild(view)) view->onMouseUp(where, kLButton);
+    if (heldButtons == 0)
+        capture = nullptr;
+    if (view && isChild(view))
+        view->onMouseUp(where, kLButton);
 }
 
 void CFrame::mouseUp(CPoint where, unsigned buttons) {
     heldButtons &= ~(buttons & kButtonBits);
     CView* target = capture ? capture : getViewAt(where);
-    if (heldButtons == 0) capture = nullptr;
-    if (target) target->onMouseUp(where, buttons);
+    if (heldButtons == 0)
+        capture = nullptr;
+    if (target)
+        target->onMouseUp(where, buttons);
     // A drag that ended away from its view hands the pointer to whatever lies under it now.
-    if (!capture) hoverOver(getViewAt(where));
+    if (!capture)
+        hoverOver(getViewAt(where));
 }
 
 void CFrame::mouseExitedWindow() {
-    if (!capture) hoverOver(nullptr);
+    if (!capture)
+        hoverOver(nullptr);
 }
 
 // Tells the view the pointer leaves, then the one it comes over; either may be none. Done after
 // the old one's exit so that a view reacting to both sees them in order.
 void CFrame::hoverOver(CView* view) {
-    if (view == hover) return;
+    if (view == hover)
+        return;
     CView* old = hover;
     hover = view;
-    if (old) old->onMouseExited();
-    if (view && hover == view) view->onMouseEntered();
+    if (old)
+        old->onMouseExited();
+    if (view && hover == view)
+        view->onMouseEntered();
 }
 
 bool CFrame::keyDown(unsigned keySymbol, std::string_view text) {
@@ -231,11 +268,14 @@ bool CFrame::keyDown(unsigned keySymbol, std::string_view text) {
 }
 
 void CFrame::setFocusView(CView* view) {
-    if (view == focus) return;
-    if (view && !isChild(view)) return;
+    if (view == focus)
+        return;
+    if (view && !isChild(view))
+        return;
     CView* old = focus;
     focus = view;
-    if (old) old->looseFocus();
+    if (old)
+        old->looseFocus();
     if (focus) {
         grabKeyboardFocus();
         focus->takeFocus();
@@ -243,22 +283,27 @@ void CFrame::setFocusView(CView* view) {
 }
 
 void CFrame::grabKeyboardFocus() {
-    if (window) window->grabKeyboardFocus();
+    if (window)
+        window->grabKeyboardFocus();
 }
 
 void CFrame::setCursor(CursorShape shape) {
-    if (shape == cursor) return;
+    if (shape == cursor)
+        return;
     cursor = shape;
-    if (window) window->setCursor(shape);
+    if (window)
+        window->setCursor(shape);
 }
 
 void CFrame::setDropHandler(DropHandler handler) {
     dropHandler = std::move(handler);
-    if (window) window->setDropAware(static_cast<bool>(dropHandler.drop));
+    if (window)
+        window->setDropAware(static_cast<bool>(dropHandler.drop));
 }
 
 bool CFrame::startFileDrag(const std::string& path) {
-    if (!window || path.empty()) return false;
+    if (!window || path.empty())
+        return false;
     const FrameWindow::DragResult drag = window->dragFile(fileUriList(path));
     if (drag.tookRelease) {
         heldButtons &= ~static_cast<unsigned>(kLButton);
@@ -274,11 +319,14 @@ void CFrame::idle() {
         redraw();
         return;
     }
-    if (window) window->pumpEvents();
+    if (window)
+        window->pumpEvents();
     redraw();
-    if (tooltips) tooltips->onIdle();
+    if (tooltips)
+        tooltips->onIdle();
     // By index: a view's idle work may add views behind it.
-    for (std::size_t i = 0; i < views.size(); ++i) views[i]->onIdle();
+    for (std::size_t i = 0; i < views.size(); ++i)
+        views[i]->onIdle();
 }
 
 WindowId CFrame::getWindow() const { return window ? window->window() : 0; }
@@ -297,7 +345,8 @@ CRect CFrame::getScreenRect(const CView& view) const {
 void CFrame::runNativeModal(const std::function<void()>& body) {
     ++modalRuns;
     ++nativeModalDepth;
-    if (tooltips) tooltips->onMouseDown();  // a tooltip would stay over the system's pop-up
+    if (tooltips)
+        tooltips->onMouseDown();  // a tooltip would stay over the system's pop-up
     body();
     --nativeModalDepth;
 }
@@ -306,15 +355,16 @@ void CFrame::runNativeModal(const std::function<void()>& body) {
 Display* CFrame::getDisplay() const { return window ? window->display() : nullptr; }
 int CFrame::getScreen() const { return window ? window->screen() : 0; }
 
-void CFrame::runModal(const std::function<bool(XEvent&)>& filter, const std::function<bool()>& finished,
-                      int waitMs) {
+void CFrame::runModal(const std::function<bool(XEvent&)>& filter, const std::function<bool()>& finished, int waitMs) {
     ++modalRuns;
     // A lost server ends the loop unfinished, as closing the window would: nothing can finish it.
     while (window && !finished() && !window->connectionLost()) {
         window->pumpEvents(filter);
         redraw();
-        if (finished()) break;
-        if (window) window->waitForEvent(waitMs);
+        if (finished())
+            break;
+        if (window)
+            window->waitForEvent(waitMs);
     }
 }
 
@@ -323,7 +373,8 @@ bool CFrame::dispatchEvent(XEvent& event) { return window && window->dispatch(ev
 
 void CFrame::forget(const CView* view) {
     dropPointersTo(view);
-    if (tooltips) tooltips->onViewRemoved(view);
+    if (tooltips)
+        tooltips->onViewRemoved(view);
 }
 
 void CFrame::dropPointersTo(const CView* view) {
@@ -331,8 +382,10 @@ void CFrame::dropPointersTo(const CView* view) {
         capture = nullptr;
         heldButtons = 0;
     }
-    if (focus == view) focus = nullptr;
-    if (hover == view) hover = nullptr;
+    if (focus == view)
+        focus = nullptr;
+    if (hover == view)
+        hover = nullptr;
 }
 
 }  // namespace rimba::toolkit

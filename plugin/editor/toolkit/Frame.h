@@ -120,8 +120,8 @@ public:
     void idle();
 
     // For modal pop-ups and dialogs built on the frame.
-    WindowId getWindow() const;             // the frame's own window; 0 while closed
-    WindowId getParentWindow() const;       // the host's window; 0 while closed
+    WindowId getWindow() const;  // the frame's own window; 0 while closed
+    WindowId getParentWindow() const;  // the host's window; 0 while closed
     CPoint localToScreen(CPoint where) const;  // frame coordinates to the screen's
     CRect getScreenRect(const CView& view) const;
     // Runs `body`, which holds a modal loop of its own (the system's menu, message box or file
@@ -130,15 +130,14 @@ public:
     // loop does), so that a host's idle calls do not run the views' idle work inside a handler.
     void runNativeModal(const std::function<void()>& body);
 #if RIMBA_TOOLKIT_X11
-    Display* getDisplay() const;            // nullptr while closed
-    int getScreen() const;                  // the default screen of the display
+    Display* getDisplay() const;  // nullptr while closed
+    int getScreen() const;  // the default screen of the display
     // A nested event loop: runs until `finished` returns true, the frame closes or the X server
     // is lost. Each X
     // event goes first to `filter` (true: consumed); the rest go to the frame as usual. The
     // frame redraws between events; while nothing happens the loop waits on the display's
     // connection for at most `waitMs` milliseconds at a time.
-    void runModal(const std::function<bool(XEvent&)>& filter, const std::function<bool()>& finished,
-                  int waitMs = 10);
+    void runModal(const std::function<bool(XEvent&)>& filter, const std::function<bool()>& finished, int waitMs = 10);
     // Dispatches one X event of the frame's window (expose, mouse, keys); false when it was not
     // ours. Used by the event pump and by modal loops that forward events.
     bool dispatchEvent(XEvent& event);
@@ -166,7 +165,7 @@ private:
     CView* focus = nullptr;
     CView* hover = nullptr;
     unsigned heldButtons = 0;  // mouse buttons down now; the capture ends when none is
-    int modalRuns = 0;         // nested loops run so far: a press that ran one lost its release
+    int modalRuns = 0;  // nested loops run so far: a press that ran one lost its release
     int nativeModalDepth = 0;  // runNativeModal calls under way
     CursorShape cursor = CursorShape::arrow;
     DropHandler dropHandler;

@@ -41,9 +41,9 @@ public:
     // Drags `uriList` (text/uri-list; the Windows half hands the paths on as CF_HDROP) out of the
     // window while the left button is held; returns once the drag is over.
     struct DragResult {
-        bool accepted = false;     // a target took the drop
+        bool accepted = false;  // a target took the drop
         bool tookRelease = false;  // the drag ran and took the button's release (or Escape ended it)
-        CPoint releasedAt;         // the pointer's last place, in the window's coordinates
+        CPoint releasedAt;  // the pointer's last place, in the window's coordinates
     };
     virtual DragResult dragFile(const std::string& uriList) = 0;
     virtual WindowId window() const = 0;

@@ -29,15 +29,15 @@ struct CRect {
         return r.isEmpty() ? CRect{} : r;
     }
     CRect united(const CRect& o) const {
-        if (isEmpty()) return o;
-        if (o.isEmpty()) return *this;
+        if (isEmpty())
+            return o;
+        if (o.isEmpty())
+            return *this;
         return {std::min(left, o.left), std::min(top, o.top), std::max(right, o.right), std::max(bottom, o.bottom)};
     }
     friend bool operator==(const CRect&, const CRect&) = default;
 };
 
-inline CRect rectOfSize(int left, int top, int width, int height) {
-    return {left, top, left + width, top + height};
-}
+inline CRect rectOfSize(int left, int top, int width, int height) { return {left, top, left + width, top + height}; }
 
 }  // namespace rimba::toolkit

@@ -23,12 +23,12 @@ namespace rimba::toolkit {
 
 struct HostedEditorWindowRequest {
     std::uintptr_t owner = 0;  // any window of the owner: its top-level window is found
-    std::string title;         // UTF-8
-    std::string className;     // a name per window where the system keeps one (X11's WM_CLASS)
-    int editorWidth = 0;       // 0 x 0 while the plug-in tells no size yet
+    std::string title;  // UTF-8
+    std::string className;  // a name per window where the system keeps one (X11's WM_CLASS)
+    int editorWidth = 0;  // 0 x 0 while the plug-in tells no size yet
     int editorHeight = 0;
     int stripHeight = 0;
-    int minimumWidth = 0;    // the window is never narrower (the strip's own width)
+    int minimumWidth = 0;  // the window is never narrower (the strip's own width)
     double groundShade = 0;  // the window's own grey (0 to 1) where neither strip nor editor is
     // Where the window's outer rectangle of `width` x `height` goes, given the owner's top-level
     // window's outer rectangle on the screen.

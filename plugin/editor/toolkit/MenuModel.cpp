@@ -143,8 +143,8 @@ void MenuNavigator::openSubmenu(int level, int row) {
     Level opened;
     opened.menu = &submenu;
     opened.openedFrom = row;
-    opened.frame = placeMenu(submenu, {parent.frame.right, parent.frame.top + rowRect.top - rowSizes.border},
-                             parent.frame.left);
+    opened.frame =
+        placeMenu(submenu, {parent.frame.right, parent.frame.top + rowRect.top - rowSizes.border}, parent.frame.left);
     shown.push_back(opened);
 }
 
@@ -158,8 +158,8 @@ MenuNavigator::Outcome MenuNavigator::pointerMoved(CPoint where) {
     }
     const Level& current = shown[static_cast<std::size_t>(level)];
     const int row = menuRowAt(*current.menu, rowSizes, where.y - current.frame.top);
-    const bool onOpenedRow = level + 1 < static_cast<int>(shown.size()) &&
-                             shown[static_cast<std::size_t>(level) + 1].openedFrom == row;
+    const bool onOpenedRow =
+        level + 1 < static_cast<int>(shown.size()) && shown[static_cast<std::size_t>(level) + 1].openedFrom == row;
     if (!onOpenedRow) {
         shown.resize(static_cast<std::size_t>(level) + 1);
     }

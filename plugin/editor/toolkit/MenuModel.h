@@ -79,9 +79,9 @@ public:
 
     struct Level {
         const MenuModel* menu = nullptr;
-        CRect frame;           // on the screen
+        CRect frame;  // on the screen
         int highlighted = -1;  // a selectable row, or -1
-        int openedFrom = -1;   // the row of the level below that opened this one; -1 for the top
+        int openedFrom = -1;  // the row of the level below that opened this one; -1 for the top
     };
 
     // `widthOf` gives the width a menu needs (its longest text plus margins); `screen` bounds

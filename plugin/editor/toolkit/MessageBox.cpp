@@ -69,22 +69,21 @@ void runMessageBox(const DialogHost& host, const std::string& text, const std::s
     dialog.run(
         [&](const XEvent& event) {
             switch (event.type) {
-            case Expose:
-                if (event.xexpose.count == 0) {
-                    drawMessage(dialog.window(), layout, caption);
+                case Expose:
+                    if (event.xexpose.count == 0) {
+                        drawMessage(dialog.window(), layout, caption);
+                    }
+                    break;
+                case ButtonPress:
+                    closed = event.xbutton.window == dialog.window().id() && event.xbutton.button == Button1 &&
+                             layout.button.contains({event.xbutton.x, event.xbutton.y});
+                    break;
+                case KeyPress: {
+                    const KeySym key = XLookupKeysym(const_cast<XKeyEvent*>(&event.xkey), 0);
+                    closed = key == XK_Return || key == XK_KP_Enter || key == XK_Escape || key == XK_space;
+                    break;
                 }
-                break;
-            case ButtonPress:
-                closed = event.xbutton.window == dialog.window().id() && event.xbutton.button == Button1 &&
-                         layout.button.contains({event.xbutton.x, event.xbutton.y});
-                break;
-            case KeyPress: {
-                const KeySym key = XLookupKeysym(const_cast<XKeyEvent*>(&event.xkey), 0);
-                closed = key == XK_Return || key == XK_KP_Enter || key == XK_Escape || key == XK_space;
-                break;
-            }
-            default:
-                break;
+                default: break;
             }
         },
         [&] { return closed; });

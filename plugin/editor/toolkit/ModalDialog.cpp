@@ -11,8 +11,8 @@ namespace {
 
 // Releases go through: a dialog opened by a click must let the editor see that click end.
 bool isInput(int type) {
-    return type == ButtonPress || type == MotionNotify || type == KeyPress ||
-           type == KeyRelease || type == EnterNotify || type == LeaveNotify;
+    return type == ButtonPress || type == MotionNotify || type == KeyPress || type == KeyRelease ||
+           type == EnterNotify || type == LeaveNotify;
 }
 
 CRect centredOver(Display* display, Window owner, int width, int height) {

@@ -10,7 +10,8 @@ COffscreen::COffscreen(int width, int height)
       words(static_cast<std::size_t>(columns) * static_cast<std::size_t>(rows), 0u) {}
 
 std::uint32_t COffscreen::pixelAt(int x, int y) const {
-    if (x < 0 || y < 0 || x >= columns || y >= rows) return 0;
+    if (x < 0 || y < 0 || x >= columns || y >= rows)
+        return 0;
     return words[static_cast<std::size_t>(y) * static_cast<std::size_t>(columns) + static_cast<std::size_t>(x)] &
            0x00ffffffu;
 }

@@ -144,9 +144,9 @@ std::optional<MenuChoice> runPopupMenu(const DialogHost& host, const MenuModel& 
     windows.first()->waitUntilMapped();
     const XWindowId grabber = windows.first()->id();
     // Without the grabs a click outside the menu would go elsewhere and the menu would never close.
-    const bool pointerGrabbed = XGrabPointer(display, grabber, False,
-                                             ButtonPressMask | ButtonReleaseMask | PointerMotionMask, GrabModeAsync,
-                                             GrabModeAsync, 0, 0, CurrentTime) == GrabSuccess;
+    const bool pointerGrabbed =
+        XGrabPointer(display, grabber, False, ButtonPressMask | ButtonReleaseMask | PointerMotionMask, GrabModeAsync,
+                     GrabModeAsync, 0, 0, CurrentTime) == GrabSuccess;
     const bool keyboardGrabbed =
         XGrabKeyboard(display, grabber, False, GrabModeAsync, GrabModeAsync, CurrentTime) == GrabSuccess;
 
@@ -154,30 +154,28 @@ std::optional<MenuChoice> runPopupMenu(const DialogHost& host, const MenuModel& 
     host.runModal(
         [&](XEvent& event) {
             switch (event.type) {
-            case MotionNotify:
-                outcome = navigator.pointerMoved({event.xmotion.x_root, event.xmotion.y_root});
-                break;
-            case ButtonPress:
-                // The wheel scrolls nothing here and must not close the menu.
-                if (event.xbutton.button >= 4) {
+                case MotionNotify:
+                    outcome = navigator.pointerMoved({event.xmotion.x_root, event.xmotion.y_root});
+                    break;
+                case ButtonPress:
+                    // The wheel scrolls nothing here and must not close the menu.
+                    if (event.xbutton.button >= 4) {
+                        return true;
+                    }
+                    outcome = navigator.pointerPressed({event.xbutton.x_root, event.xbutton.y_root});
+                    break;
+                case ButtonRelease: return true;
+                case KeyPress:
+                    if (XLookupKeysym(&event.xkey, 0) == XK_Escape) {
+                        outcome = navigator.escapePressed();
+                    }
                     return true;
-                }
-                outcome = navigator.pointerPressed({event.xbutton.x_root, event.xbutton.y_root});
-                break;
-            case ButtonRelease:
-                return true;
-            case KeyPress:
-                if (XLookupKeysym(&event.xkey, 0) == XK_Escape) {
-                    outcome = navigator.escapePressed();
-                }
-                return true;
-            case Expose:
-                if (!windows.owns(event.xexpose.window)) {
-                    return false;
-                }
-                break;
-            default:
-                return windows.owns(event.xany.window);
+                case Expose:
+                    if (!windows.owns(event.xexpose.window)) {
+                        return false;
+                    }
+                    break;
+                default: return windows.owns(event.xany.window);
             }
             if (outcome == MenuNavigator::Outcome::stillOpen) {
                 windows.follow(navigator.levels());

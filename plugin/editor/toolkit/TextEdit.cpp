@@ -92,18 +92,11 @@ bool CTextEdit::onKeyDown(unsigned keySymbol, std::string_view typed) {
         return false;
     }
     switch (editor.onKey(keySymbol, typed)) {
-    case TextEditModel::KeyResult::commit:
-        endEditing(true);
-        return true;
-    case TextEditModel::KeyResult::cancel:
-        endEditing(false);
-        return true;
-    case TextEditModel::KeyResult::edited:
-    case TextEditModel::KeyResult::moved:
-        invalid();
-        return true;
-    case TextEditModel::KeyResult::ignored:
-        return false;
+        case TextEditModel::KeyResult::commit: endEditing(true); return true;
+        case TextEditModel::KeyResult::cancel: endEditing(false); return true;
+        case TextEditModel::KeyResult::edited:
+        case TextEditModel::KeyResult::moved: invalid(); return true;
+        case TextEditModel::KeyResult::ignored: return false;
     }
     return false;
 }

@@ -13,17 +13,18 @@ bool isContinuationByte(unsigned char c) { return (c & 0xC0) == 0x80; }
 
 // The length of the UTF-8 character that starts with `lead`; a stray byte counts as one.
 std::size_t characterLength(unsigned char lead) {
-    if (lead >= 0xF0) return 4;
-    if (lead >= 0xE0) return 3;
-    if (lead >= 0xC0) return 2;
+    if (lead >= 0xF0)
+        return 4;
+    if (lead >= 0xE0)
+        return 3;
+    if (lead >= 0xC0)
+        return 2;
     return 1;
 }
 
 }  // namespace
 
-TextEditModel::TextEditModel(std::string initial, std::size_t limit) : maxLength(limit) {
-    setText(std::move(initial));
-}
+TextEditModel::TextEditModel(std::string initial, std::size_t limit) : maxLength(limit) { setText(std::move(initial)); }
 
 void TextEditModel::setText(std::string newText) {
     text = std::move(newText);
@@ -76,46 +77,35 @@ bool TextEditModel::insert(std::string_view typed) {
 
 TextEditModel::KeyResult TextEditModel::onKey(unsigned keySymbol, std::string_view typed) {
     switch (keySymbol) {
-    case keys::kReturn:
-    case keys::kKeypadEnter:
-        return KeyResult::commit;
-    case keys::kEscape:
-        return KeyResult::cancel;
-    case keys::kBackSpace: {
-        if (caretByte == 0) {
-            return KeyResult::ignored;
+        case keys::kReturn:
+        case keys::kKeypadEnter: return KeyResult::commit;
+        case keys::kEscape: return KeyResult::cancel;
+        case keys::kBackSpace: {
+            if (caretByte == 0) {
+                return KeyResult::ignored;
+            }
+            const std::size_t from = previousCharacter(caretByte);
+            text.erase(from, caretByte - from);
+            caretByte = from;
+            return KeyResult::edited;
         }
-        const std::size_t from = previousCharacter(caretByte);
-        text.erase(from, caretByte - from);
-        caretByte = from;
-        return KeyResult::edited;
-    }
-    case keys::kDelete:
-    case keys::kKeypadDelete: {
-        if (caretByte >= text.size()) {
-            return KeyResult::ignored;
+        case keys::kDelete:
+        case keys::kKeypadDelete: {
+            if (caretByte >= text.size()) {
+                return KeyResult::ignored;
+            }
+            text.erase(caretByte, nextCharacter(caretByte) - caretByte);
+            return KeyResult::edited;
         }
-        text.erase(caretByte, nextCharacter(caretByte) - caretByte);
-        return KeyResult::edited;
-    }
-    case keys::kLeft:
-    case keys::kKeypadLeft:
-        caretByte = previousCharacter(caretByte);
-        return KeyResult::moved;
-    case keys::kRight:
-    case keys::kKeypadRight:
-        caretByte = nextCharacter(caretByte);
-        return KeyResult::moved;
-    case keys::kHome:
-    case keys::kKeypadHome:
-        caretByte = 0;
-        return KeyResult::moved;
-    case keys::kEnd:
-    case keys::kKeypadEnd:
-        caretByte = text.size();
-        return KeyResult::moved;
-    default:
-        return insert(typed) ? KeyResult::edited : KeyResult::ignored;
+        case keys::kLeft:
+        case keys::kKeypadLeft: caretByte = previousCharacter(caretByte); return KeyResult::moved;
+        case keys::kRight:
+        case keys::kKeypadRight: caretByte = nextCharacter(caretByte); return KeyResult::moved;
+        case keys::kHome:
+        case keys::kKeypadHome: caretByte = 0; return KeyResult::moved;
+        case keys::kEnd:
+        case keys::kKeypadEnd: caretByte = text.size(); return KeyResult::moved;
+        default: return insert(typed) ? KeyResult::edited : KeyResult::ignored;
     }
 }
 

@@ -26,9 +26,9 @@ TooltipSystem systemOf([[maybe_unused]] const CFrame& frame) {
 
 }  // namespace
 
-TooltipPresenter::TooltipPresenter(TooltipSystem windowSystem, std::function<CPoint(CPoint)> frameToScreen,
-                                   Clock ticks)
-    : system(windowSystem), toScreen(std::move(frameToScreen)),
+TooltipPresenter::TooltipPresenter(TooltipSystem windowSystem, std::function<CPoint(CPoint)> frameToScreen, Clock ticks)
+    : system(windowSystem),
+      toScreen(std::move(frameToScreen)),
       clock(ticks ? std::move(ticks) : Clock(platform::tickMilliseconds)) {}
 
 TooltipPresenter::TooltipPresenter(CFrame& openFrame)

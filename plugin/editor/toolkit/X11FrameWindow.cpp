@@ -34,17 +34,23 @@ static_assert(keys::kTab == XK_Tab && keys::kPageUp == XK_Page_Up && keys::kPage
 
 unsigned modifiersOf(unsigned state) {
     unsigned result = 0;
-    if (state & ShiftMask) result |= kShift;
-    if (state & ControlMask) result |= kControl;
-    if (state & Mod1Mask) result |= kAlt;
+    if (state & ShiftMask)
+        result |= kShift;
+    if (state & ControlMask)
+        result |= kControl;
+    if (state & Mod1Mask)
+        result |= kAlt;
     return result;
 }
 
 unsigned heldButtonsOf(unsigned state) {
     unsigned result = 0;
-    if (state & Button1Mask) result |= kLButton;
-    if (state & Button2Mask) result |= kMButton;
-    if (state & Button3Mask) result |= kRButton;
+    if (state & Button1Mask)
+        result |= kLButton;
+    if (state & Button2Mask)
+        result |= kMButton;
+    if (state & Button3Mask)
+        result |= kRButton;
     return result;
 }
 
@@ -94,9 +100,12 @@ public:
             // ending the host.
             ErrorTrap trap(connection);
             for (Cursor cursor : cursors)
-                if (cursor != 0) XFreeCursor(connection, cursor);
-            if (gc) XFreeGC(connection, gc);
-            if (windowId != 0) XDestroyWindow(connection, windowId);
+                if (cursor != 0)
+                    XFreeCursor(connection, cursor);
+            if (gc)
+                XFreeGC(connection, gc);
+            if (windowId != 0)
+                XDestroyWindow(connection, windowId);
             trap.failed();
         }
         XCloseDisplay(connection);
@@ -131,7 +140,8 @@ public:
         gc = XCreateGC(connection, windowId, 0, nullptr);
         image = XCreateImage(connection, visual, static_cast<unsigned>(depth), ZPixmap, 0, nullptr,
                              static_cast<unsigned>(width), static_cast<unsigned>(height), 32, 0);
-        if (!gc || !image) return false;
+        if (!gc || !image)
+            return false;
         // The pixels are the picture's 32-bit words in this machine's byte order; Xlib swaps them when
         // the server wants the other.
         image->byte_order = std::endian::native == std::endian::little ? LSBFirst : MSBFirst;
@@ -142,7 +152,8 @@ public:
     }
 
     void blit(const COffscreen& picture, const CRect& rect) override {
-        if (rect.isEmpty()) return;
+        if (rect.isEmpty())
+            return;
         image->data = reinterpret_cast<char*>(const_cast<std::uint32_t*>(picture.pixels()));
         image->bytes_per_line = picture.stride();
         XPutImage(connection, windowId, gc, image, rect.left, rect.top, rect.left, rect.top,
@@ -162,14 +173,17 @@ public:
         while (!lost && XPending(connection) > 0) {
             XEvent event;
             XNextEvent(connection, &event);
-            if (filter && filter(event)) continue;
+            if (filter && filter(event))
+                continue;
             dispatch(event);
         }
-        if (dropTarget) dropTarget->checkTimeout();
+        if (dropTarget)
+            dropTarget->checkTimeout();
     }
 
     bool dispatch(XEvent& event) override {
-        if (event.xany.window != windowId) return false;
+        if (event.xany.window != windowId)
+            return false;
         switch (event.type) {
             case Expose: {
                 const XExposeEvent& e = event.xexpose;
@@ -179,17 +193,20 @@ public:
             case ButtonPress: {
                 const XButtonEvent& e = event.xbutton;
                 unsigned button = buttonOf(e.button);
-                if (button == 0) return true;
+                if (button == 0)
+                    return true;
                 CPoint where{e.x, e.y};
                 unsigned buttons = button | modifiersOf(e.state);
-                if (clicks.press(where, button, e.time)) buttons |= kDoubleClick;
+                if (clicks.press(where, button, e.time))
+                    buttons |= kDoubleClick;
                 frame.mouseDown(where, buttons);
                 return true;
             }
             case ButtonRelease: {
                 const XButtonEvent& e = event.xbutton;
                 unsigned button = buttonOf(e.button);
-                if (button == 0) return true;
+                if (button == 0)
+                    return true;
                 frame.mouseUp({e.x, e.y}, button | modifiersOf(e.state));
                 return true;
             }
@@ -200,7 +217,8 @@ public:
                 while (XPending(connection) > 0) {
                     XEvent next;
                     XPeekEvent(connection, &next);
-                    if (next.type != MotionNotify || next.xany.window != windowId) break;
+                    if (next.type != MotionNotify || next.xany.window != windowId)
+                        break;
                     XNextEvent(connection, &event);
                 }
                 const XMotionEvent& e = event.xmotion;
@@ -209,15 +227,18 @@ public:
             }
             case LeaveNotify:
                 // Into a window of our own inside the frame's is no leaving.
-                if (event.xcrossing.detail != NotifyInferior) frame.mouseExitedWindow();
+                if (event.xcrossing.detail != NotifyInferior)
+                    frame.mouseExitedWindow();
                 return true;
             case ClientMessage:
             case SelectionNotify:
-                if (dropTarget) dropTarget->handle(event);
+                if (dropTarget)
+                    dropTarget->handle(event);
                 return true;
             case SelectionRequest:
                 // A target slower than the drag's wait still gets the last file dragged.
-                if (dragAtoms) answerSelectionRequest(connection, *dragAtoms, event.xselectionrequest, draggedUriList);
+                if (dragAtoms)
+                    answerSelectionRequest(connection, *dragAtoms, event.xselectionrequest, draggedUriList);
                 return true;
             case KeyPress: {
                 char text[32] = {};
@@ -226,30 +247,33 @@ public:
                 frame.keyDown(static_cast<unsigned>(symbol), std::string_view(text, length > 0 ? length : 0));
                 return true;
             }
-            default:
-                return true;
+            default: return true;
         }
     }
 
     bool connectionLost() const override { return lost; }
 
     void waitForEvent(int timeoutMs) override {
-        if (XPending(connection) > 0) return;
+        if (XPending(connection) > 0)
+            return;
         pollfd descriptor{ConnectionNumber(connection), POLLIN, 0};
         poll(&descriptor, 1, timeoutMs);
     }
 
     void setCursor(CursorShape shape) override {
         auto index = static_cast<std::size_t>(shape);
-        if (index >= kCursorShapes) return;
-        if (cursors[index] == 0) cursors[index] = XCreateFontCursor(connection, fontCursorOf(shape));
+        if (index >= kCursorShapes)
+            return;
+        if (cursors[index] == 0)
+            cursors[index] = XCreateFontCursor(connection, fontCursorOf(shape));
         XDefineCursor(connection, windowId, cursors[index]);
         XFlush(connection);
     }
 
     void grabKeyboardFocus() override {
         XWindowAttributes attributes;
-        if (!XGetWindowAttributes(connection, windowId, &attributes) || attributes.map_state != IsViewable) return;
+        if (!XGetWindowAttributes(connection, windowId, &attributes) || attributes.map_state != IsViewable)
+            return;
         // The window can still become unviewable before the server sees the request.
         ErrorTrap trap(connection);
         XSetInputFocus(connection, windowId, RevertToParent, CurrentTime);
@@ -257,11 +281,13 @@ public:
     }
 
     void setDropAware(bool aware) override {
-        if (dropTarget) dropTarget->setAware(aware);
+        if (dropTarget)
+            dropTarget->setAware(aware);
     }
 
     DragResult dragFile(const std::string& uriList) override {
-        if (!dragAtoms) dragAtoms = std::make_unique<XdndAtoms>(connection);
+        if (!dragAtoms)
+            dragAtoms = std::make_unique<XdndAtoms>(connection);
         draggedUriList = uriList;
         const XdndDragResult drag = runXdndDrag(frame, connection, windowId, *dragAtoms, uriList);
         const CPoint topLeft = origin();
@@ -301,11 +327,14 @@ private:
 
 std::unique_ptr<FrameWindow> openFrameWindow(CFrame& frame, void* parentWindow) {
     auto parent = static_cast<Window>(reinterpret_cast<std::uintptr_t>(parentWindow));
-    if (parent == 0 || frame.getWidth() <= 0 || frame.getHeight() <= 0) return nullptr;
+    if (parent == 0 || frame.getWidth() <= 0 || frame.getHeight() <= 0)
+        return nullptr;
     Display* display = XOpenDisplay(nullptr);
-    if (!display) return nullptr;
+    if (!display)
+        return nullptr;
     auto window = std::make_unique<X11FrameWindow>(frame, display, parent);
-    if (!window->create()) return nullptr;  // the destructor closes the display
+    if (!window->create())
+        return nullptr;  // the destructor closes the display
     return window;
 }
 

@@ -77,7 +77,8 @@ CRect screenRectOf(Display* display, Window window) {
     // The border lies outside the window's own origin.
     x -= attributes.border_width;
     y -= attributes.border_width;
-    return {x, y, x + attributes.width + 2 * attributes.border_width, y + attributes.height + 2 * attributes.border_width};
+    return {x, y, x + attributes.width + 2 * attributes.border_width,
+            y + attributes.height + 2 * attributes.border_width};
 }
 
 // What a window manager added around the window: left, right, top, bottom; zeros without one.
@@ -125,8 +126,8 @@ void setToolWindowHints(Display* display, Window window, Window ownerClient, con
                         const std::string& className) {
     XSetTransientForHint(display, window, ownerClient);
     const Atom utility = XInternAtom(display, "_NET_WM_WINDOW_TYPE_UTILITY", False);
-    XChangeProperty(display, window, XInternAtom(display, "_NET_WM_WINDOW_TYPE", False), XA_ATOM, 32,
-                    PropModeReplace, reinterpret_cast<const unsigned char*>(&utility), 1);
+    XChangeProperty(display, window, XInternAtom(display, "_NET_WM_WINDOW_TYPE", False), XA_ATOM, 32, PropModeReplace,
+                    reinterpret_cast<const unsigned char*>(&utility), 1);
     setFixedSize(display, window, place);
     XClassHint classHint{const_cast<char*>(className.c_str()), const_cast<char*>("RimbaDrums")};
     XSetClassHint(display, window, &classHint);
@@ -136,7 +137,8 @@ unsigned long greyPixel(Display* display, int screen, double shade) {
     XColor grey{};
     grey.red = grey.green = grey.blue = static_cast<unsigned short>(shade * 65535.0 + 0.5);
     grey.flags = DoRed | DoGreen | DoBlue;
-    return XAllocColor(display, DefaultColormap(display, screen), &grey) != 0 ? grey.pixel : BlackPixel(display, screen);
+    return XAllocColor(display, DefaultColormap(display, screen), &grey) != 0 ? grey.pixel
+                                                                              : BlackPixel(display, screen);
 }
 
 class X11HostedEditorWindow final : public HostedEditorWindow {
@@ -187,9 +189,9 @@ public:
         setToolWindowHints(display, top, ownerWindows.client, place, request.className);
         setTitle(display, top, request.title);
         // A plug-in that tells its size only once open gets a window of 1 pixel, resized later.
-        child = XCreateSimpleWindow(display, top, 0, stripHeight, static_cast<unsigned>(std::max(request.editorWidth, 1)),
-                                    static_cast<unsigned>(std::max(request.editorHeight, 1)), 0, 0,
-                                    WhitePixel(display, screen));
+        child = XCreateSimpleWindow(
+            display, top, 0, stripHeight, static_cast<unsigned>(std::max(request.editorWidth, 1)),
+            static_cast<unsigned>(std::max(request.editorHeight, 1)), 0, 0, WhitePixel(display, screen));
         XMapWindow(display, child);
         // The plug-in and the strip's frame reach these windows through connections of their own.
         XSync(display, False);

@@ -10,8 +10,7 @@ namespace {
 
 class X11TooltipWindow final : public TooltipWindow {
 public:
-    X11TooltipWindow(Display* display, const CRect& place)
-        : window(display, DialogWindowKind::popup, place, 0, "") {}
+    X11TooltipWindow(Display* display, const CRect& place) : window(display, DialogWindowKind::popup, place, 0, "") {}
 
     WindowId id() const override { return window.id(); }
     DialogWindow& dialogWindow() { return window; }

@@ -81,7 +81,7 @@ void answerSelectionRequest(Display* display, const XdndAtoms& atoms, const XSel
 struct XdndDragResult {
     bool ran = false;
     bool accepted = false;  // a target took the drop
-    CPoint releasedAt;      // where the pointer was last, in root coordinates
+    CPoint releasedAt;  // where the pointer was last, in root coordinates
 };
 XdndDragResult runXdndDrag(CFrame& frame, Display* display, Window own, const XdndAtoms& atoms,
                            const std::string& uriList);

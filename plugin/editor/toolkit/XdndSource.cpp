@@ -15,14 +15,14 @@ namespace rimba::toolkit {
 
 namespace {
 
-constexpr std::uint32_t kStatusWaitMs = 1000;    // for the answer to the last position after the release
+constexpr std::uint32_t kStatusWaitMs = 1000;  // for the answer to the last position after the release
 constexpr std::uint32_t kFinishedWaitMs = 5000;  // for the target to take the data after the drop
 constexpr int kDeepestWindow = 64;
 
 struct DropWindow {
-    Window window = 0;      // the window the messages name
+    Window window = 0;  // the window the messages name
     Window messagesTo = 0;  // where they go: the window, or its proxy
-    long version = 0;       // 0: no XDND target
+    long version = 0;  // 0: no XDND target
 };
 
 long propertyWord(Display* display, Window window, Atom name, Atom type) {
@@ -36,7 +36,8 @@ long propertyWord(Display* display, Window window, Atom name, Atom type) {
             Success &&
         bytes && format == 32 && count == 1)
         value = static_cast<long>(*reinterpret_cast<const unsigned long*>(bytes));
-    if (bytes) XFree(bytes);
+    if (bytes)
+        XFree(bytes);
     return value;
 }
 
@@ -48,7 +49,8 @@ DropWindow dropWindowOf(Display* display, const XdndAtoms& atoms, Window window)
     if (proxy != 0 && static_cast<Window>(propertyWord(display, proxy, atoms.proxy, XA_WINDOW)) == proxy)
         found.messagesTo = proxy;
     found.version = propertyWord(display, found.messagesTo, atoms.aware, XA_ATOM);
-    if (found.version < 3) found.version = 0;
+    if (found.version < 3)
+        found.version = 0;
     return found;
 }
 
@@ -61,20 +63,25 @@ public:
         // A drag begun after the button came up (from a handler of the release) would wait for
         // a release that never comes.
         const std::optional<PointerState> start = queryPointer();
-        if (!start || !start->leftHeld) return {};
+        if (!start || !start->leftHeld)
+            return {};
         XSetSelectionOwner(display, atoms.selection, own, CurrentTime);
-        if (XGetSelectionOwner(display, atoms.selection) != own) return {};
+        if (XGetSelectionOwner(display, atoms.selection) != own)
+            return {};
         refusedCursor = XCreateFontCursor(display, XC_circle);
         acceptedCursor = XCreateFontCursor(display, XC_hand2);
         // The pointer goes wherever the user takes it, over any program's window; the keyboard
         // only for Escape.
-        const bool grabbed = XGrabPointer(display, own, False, ButtonPressMask | ButtonReleaseMask | PointerMotionMask,
-                                          GrabModeAsync, GrabModeAsync, None, refusedCursor, CurrentTime) == GrabSuccess;
+        const bool grabbed =
+            XGrabPointer(display, own, False, ButtonPressMask | ButtonReleaseMask | PointerMotionMask, GrabModeAsync,
+                         GrabModeAsync, None, refusedCursor, CurrentTime) == GrabSuccess;
         if (grabbed) {
-            const bool keyboard = XGrabKeyboard(display, own, False, GrabModeAsync, GrabModeAsync, CurrentTime) == GrabSuccess;
+            const bool keyboard =
+                XGrabKeyboard(display, own, False, GrabModeAsync, GrabModeAsync, CurrentTime) == GrabSuccess;
             moveTo(start->where.x, start->where.y, CurrentTime);
             frame.runModal([this](XEvent& event) { return take(event); }, [this] { return isOver(); });
-            if (keyboard) XUngrabKeyboard(display, CurrentTime);
+            if (keyboard)
+                XUngrabKeyboard(display, CurrentTime);
             XUngrabPointer(display, CurrentTime);
         }
         XFreeCursor(display, refusedCursor);
@@ -95,7 +102,8 @@ private:
         Window child = 0;
         int x = 0, y = 0, windowX = 0, windowY = 0;
         unsigned mask = 0;
-        if (!XQueryPointer(display, own, &root, &child, &x, &y, &windowX, &windowY, &mask)) return std::nullopt;
+        if (!XQueryPointer(display, own, &root, &child, &x, &y, &windowX, &windowY, &mask))
+            return std::nullopt;
         return PointerState{{x, y}, (mask & Button1Mask) != 0};
     }
 
@@ -103,44 +111,48 @@ private:
     bool take(XEvent& event) {
         switch (event.type) {
             case MotionNotify:
-                if (phase == Phase::dragging) moveTo(event.xmotion.x_root, event.xmotion.y_root, event.xmotion.time);
+                if (phase == Phase::dragging)
+                    moveTo(event.xmotion.x_root, event.xmotion.y_root, event.xmotion.time);
                 return true;
             case ButtonRelease:
                 if (phase == Phase::dragging && event.xbutton.button == Button1) {
                     moveTo(event.xbutton.x_root, event.xbutton.y_root, event.xbutton.time);
                     phase = Phase::released;
                     releasedTick = platform::tickMilliseconds();
-                    if (!awaitingStatus) decide();
+                    if (!awaitingStatus)
+                        decide();
                 }
                 return true;
             case ButtonPress:
-            case KeyRelease:
-                return true;
+            case KeyRelease: return true;
             case KeyPress:
-                if (XLookupKeysym(&event.xkey, 0) == XK_Escape && phase == Phase::dragging) cancel();
+                if (XLookupKeysym(&event.xkey, 0) == XK_Escape && phase == Phase::dragging)
+                    cancel();
                 return true;
             case SelectionRequest:
-                if (event.xselectionrequest.owner != own) return false;
+                if (event.xselectionrequest.owner != own)
+                    return false;
                 answerSelectionRequest(display, atoms, event.xselectionrequest, uriList);
                 return true;
-            case ClientMessage:
-                return message(event.xclient);
-            default:
-                return false;
+            case ClientMessage: return message(event.xclient);
+            default: return false;
         }
     }
 
     bool message(const XClientMessageEvent& event) {
-        if (event.window != own || event.format != 32) return false;
+        if (event.window != own || event.format != 32)
+            return false;
         const auto from = static_cast<Window>(event.data.l[0]);
         if (event.message_type == atoms.status) {
-            if (from == target.window && (phase == Phase::dragging || phase == Phase::released)) statusArrived(event.data.l);
+            if (from == target.window && (phase == Phase::dragging || phase == Phase::released))
+                statusArrived(event.data.l);
             return true;
         }
         if (event.message_type == atoms.finished) {
             if (from == target.window && phase == Phase::dropped) {
                 // Before version 5 a finished drop carried no verdict: the status's was final.
-                if (version >= 5) accepted = (event.data.l[1] & 1) != 0;
+                if (version >= 5)
+                    accepted = (event.data.l[1] & 1) != 0;
                 phase = Phase::over;
             }
             return true;
@@ -153,14 +165,17 @@ private:
         lastTime = time;
         const DropWindow under = windowUnder(x, y);
         if (under.window != target.window) {
-            if (target.window != 0) send(atoms.leave, {});
+            if (target.window != 0)
+                send(atoms.leave, {});
             target = under;
             version = std::min(kXdndVersion, target.version);
             awaitingStatus = false;
             setAccepted(false);
-            if (target.window != 0) send(atoms.enter, {version << 24, static_cast<long>(atoms.uriList), 0, 0});
+            if (target.window != 0)
+                send(atoms.enter, {version << 24, static_cast<long>(atoms.uriList), 0, 0});
         }
-        if (target.window == 0) return;
+        if (target.window == 0)
+            return;
         // One position at a time: the next goes when the target has answered this one.
         if (awaitingStatus) {
             positionPending = true;
@@ -172,8 +187,8 @@ private:
     void sendPosition() {
         positionPending = false;
         awaitingStatus = true;
-        send(atoms.position, {0, (static_cast<long>(pointer.x) << 16) | (pointer.y & 0xffff), static_cast<long>(lastTime),
-                              static_cast<long>(atoms.actionCopy)});
+        send(atoms.position, {0, (static_cast<long>(pointer.x) << 16) | (pointer.y & 0xffff),
+                              static_cast<long>(lastTime), static_cast<long>(atoms.actionCopy)});
     }
 
     void statusArrived(const long* data) {
@@ -197,7 +212,8 @@ private:
     }
 
     void cancel() {
-        if (target.window != 0) send(atoms.leave, {});
+        if (target.window != 0)
+            send(atoms.leave, {});
         setAccepted(false);
         phase = Phase::over;
     }
@@ -205,7 +221,8 @@ private:
     bool isOver() {
         const std::uint32_t now = platform::tickMilliseconds();
         // A target that never answers refuses.
-        if (phase == Phase::released && awaitingStatus && now - releasedTick > kStatusWaitMs) cancel();
+        if (phase == Phase::released && awaitingStatus && now - releasedTick > kStatusWaitMs)
+            cancel();
         if (phase == Phase::dropped && now - droppedTick > kFinishedWaitMs) {
             setAccepted(false);
             phase = Phase::over;
@@ -223,14 +240,17 @@ private:
         Window current = root;
         for (int depth = 0; depth < kDeepestWindow && current != 0; ++depth) {
             const DropWindow candidate = dropWindowOf(display, atoms, current);
-            if (candidate.version != 0) found = candidate;
+            if (candidate.version != 0)
+                found = candidate;
             int childX = 0;
             int childY = 0;
             Window child = 0;
-            if (!XTranslateCoordinates(display, root, current, x, y, &childX, &childY, &child)) break;
+            if (!XTranslateCoordinates(display, root, current, x, y, &childX, &childY, &child))
+                break;
             current = child;
         }
-        if (trap.failed() || found.window == own) return {};
+        if (trap.failed() || found.window == own)
+            return {};
         return found;
     }
 
@@ -242,12 +262,14 @@ private:
             target = {};
             awaitingStatus = false;
             setAccepted(false);
-            if (phase == Phase::dropped) phase = Phase::over;
+            if (phase == Phase::dropped)
+                phase = Phase::over;
         }
     }
 
     void setAccepted(bool value) {
-        if (value == accepted) return;
+        if (value == accepted)
+            return;
         accepted = value;
         XChangeActivePointerGrab(display, ButtonPressMask | ButtonReleaseMask | PointerMotionMask,
                                  accepted ? acceptedCursor : refusedCursor, CurrentTime);

@@ -21,15 +21,16 @@ constexpr long kMostDataWords = 1 << 18;
 }  // namespace
 
 XdndAtoms::XdndAtoms(Display* display) {
-    const char* names[] = {"XdndAware",     "XdndProxy",    "XdndEnter",      "XdndPosition",  "XdndStatus",
-                           "XdndLeave",     "XdndDrop",     "XdndFinished",   "XdndSelection", "XdndTypeList",
+    const char* names[] = {"XdndAware",      "XdndProxy",     "XdndEnter",    "XdndPosition",   "XdndStatus",
+                           "XdndLeave",      "XdndDrop",      "XdndFinished", "XdndSelection",  "XdndTypeList",
                            "XdndActionCopy", "text/uri-list", "TARGETS",      "RIMBA_XDND_DATA"};
-    Atom* fields[] = {&aware,     &proxy,    &enter,      &position, &status,  &leave,   &drop,
-                      &finished,  &selection, &typeList,  &actionCopy, &uriList, &targets, &transfer};
+    Atom* fields[] = {&aware,    &proxy,     &enter,    &position,   &status,  &leave,   &drop,
+                      &finished, &selection, &typeList, &actionCopy, &uriList, &targets, &transfer};
     constexpr int count = static_cast<int>(std::size(names));
     Atom found[count] = {};
     XInternAtoms(display, const_cast<char**>(names), count, False, found);
-    for (int i = 0; i < count; ++i) *fields[i] = found[i];
+    for (int i = 0; i < count; ++i)
+        *fields[i] = found[i];
 }
 
 bool sendXdndMessage(Display* display, Window to, Window about, Atom type, const std::array<long, 5>& data) {
@@ -50,7 +51,8 @@ XdndDropTarget::XdndDropTarget(CFrame& frame, Display* display, Window window)
     : frame(frame), display(display), window(window), atoms(display) {}
 
 void XdndDropTarget::setAware(bool on) {
-    if (on == aware) return;
+    if (on == aware)
+        return;
     aware = on;
     if (aware) {
         const Atom version = kXdndVersion;
@@ -64,8 +66,10 @@ void XdndDropTarget::setAware(bool on) {
 }
 
 bool XdndDropTarget::handle(XEvent& event) {
-    if (event.type == SelectionNotify) return dataArrived(event.xselection);
-    if (event.type != ClientMessage || event.xclient.format != 32) return false;
+    if (event.type == SelectionNotify)
+        return dataArrived(event.xselection);
+    if (event.type != ClientMessage || event.xclient.format != 32)
+        return false;
     const Atom type = event.xclient.message_type;
     const long* data = event.xclient.data.l;
     if (type == atoms.enter) {
@@ -73,7 +77,8 @@ bool XdndDropTarget::handle(XEvent& event) {
     } else if (type == atoms.position) {
         position(data);
     } else if (type == atoms.leave) {
-        if (static_cast<Window>(data[0]) == offer.source && !offer.awaitingData) offer = {};
+        if (static_cast<Window>(data[0]) == offer.source && !offer.awaitingData)
+            offer = {};
     } else if (type == atoms.drop) {
         drop(data);
     } else {
@@ -84,17 +89,20 @@ bool XdndDropTarget::handle(XEvent& event) {
 
 void XdndDropTarget::enter(const long* data) {
     offer = {};
-    if (!aware) return;
+    if (!aware)
+        return;
     const long version = (data[1] >> 24) & 0xff;
     // A source speaks the lower of its version and ours; below 3 the messages had other layouts.
-    if (version < 3 || version > kXdndVersion) return;
+    if (version < 3 || version > kXdndVersion)
+        return;
     offer.source = static_cast<Window>(data[0]);
     offer.version = version;
     offer.hasUriList = offersUriList(data);
 }
 
 bool XdndDropTarget::offersUriList(const long* data) const {
-    if ((data[1] & 1) == 0) return std::any_of(data + 2, data + 5, [this](long t) { return static_cast<Atom>(t) == atoms.uriList; });
+    if ((data[1] & 1) == 0)
+        return std::any_of(data + 2, data + 5, [this](long t) { return static_cast<Atom>(t) == atoms.uriList; });
     // More than three types: the full list is a property of the source's window.
     ErrorTrap trap(display);
     Atom type = 0;
@@ -109,12 +117,14 @@ bool XdndDropTarget::offersUriList(const long* data) const {
         const auto* types = reinterpret_cast<const unsigned long*>(bytes);
         found = std::find(types, types + count, atoms.uriList) != types + count;
     }
-    if (bytes) XFree(bytes);
+    if (bytes)
+        XFree(bytes);
     return !trap.failed() && found;
 }
 
 void XdndDropTarget::position(const long* data) {
-    if (offer.source == 0 || static_cast<Window>(data[0]) != offer.source || offer.awaitingData) return;
+    if (offer.source == 0 || static_cast<Window>(data[0]) != offer.source || offer.awaitingData)
+        return;
     const int rootX = static_cast<int>((data[2] >> 16) & 0xffff);
     const int rootY = static_cast<int>(data[2] & 0xffff);
     int x = 0;
@@ -142,7 +152,8 @@ void XdndDropTarget::answerStatus() {
 }
 
 void XdndDropTarget::drop(const long* data) {
-    if (offer.source == 0 || static_cast<Window>(data[0]) != offer.source || offer.awaitingData) return;
+    if (offer.source == 0 || static_cast<Window>(data[0]) != offer.source || offer.awaitingData)
+        return;
     if (!offer.accepted) {
         finish(false);
         return;
@@ -155,8 +166,10 @@ void XdndDropTarget::drop(const long* data) {
 }
 
 bool XdndDropTarget::dataArrived(const XSelectionEvent& answer) {
-    if (answer.requestor != window || answer.selection != atoms.selection) return false;
-    if (!offer.awaitingData) return true;  // an answer come too late: its drop has been ended
+    if (answer.requestor != window || answer.selection != atoms.selection)
+        return false;
+    if (!offer.awaitingData)
+        return true;  // an answer come too late: its drop has been ended
     std::string text;
     if (answer.property != None) {
         Atom type = 0;
@@ -168,7 +181,8 @@ bool XdndDropTarget::dataArrived(const XSelectionEvent& answer) {
                                &format, &count, &after, &bytes) == Success &&
             bytes && format == 8 && after == 0)
             text.assign(reinterpret_cast<const char*>(bytes), count);
-        if (bytes) XFree(bytes);
+        if (bytes)
+            XFree(bytes);
     }
     const std::vector<std::string> paths = pathsOfUriList(text);
     const CPoint where = offer.where;
@@ -177,7 +191,8 @@ bool XdndDropTarget::dataArrived(const XSelectionEvent& answer) {
     // shows a message about it).
     if (!paths.empty()) {
         const DropHandler handler = frame.getDropHandler();
-        if (handler.drop) handler.drop(where, paths);
+        if (handler.drop)
+            handler.drop(where, paths);
     }
     return true;
 }
@@ -195,7 +210,8 @@ void XdndDropTarget::finish(bool success) {
 }
 
 void XdndDropTarget::checkTimeout() {
-    if (offer.awaitingData && platform::tickMilliseconds() - offer.requestedAt > kDataWaitMs) finish(false);
+    if (offer.awaitingData && platform::tickMilliseconds() - offer.requestedAt > kDataWaitMs)
+        finish(false);
 }
 
 }  // namespace rimba::toolkit

@@ -16,12 +16,13 @@ namespace rimba::test {
 
 // {6E3F1C52-9A0B-4D7E-8C21-5B4A3F907D18}
 constexpr const char* kFixtureAsioClassIdText = "{6E3F1C52-9A0B-4D7E-8C21-5B4A3F907D18}";
-constexpr asio::Guid kFixtureAsioClassId = {0x6E3F1C52, 0x9A0B, 0x4D7E, {0x8C, 0x21, 0x5B, 0x4A, 0x3F, 0x90, 0x7D, 0x18}};
+constexpr asio::Guid kFixtureAsioClassId = {
+    0x6E3F1C52, 0x9A0B, 0x4D7E, {0x8C, 0x21, 0x5B, 0x4A, 0x3F, 0x90, 0x7D, 0x18}};
 // A second class served by the same file, so that tests can set it up without disturbing the
 // first one's registration.
 constexpr const char* kPlayingFixtureAsioClassIdText = "{6E3F1C52-9A0B-4D7E-8C21-5B4A3F907D19}";
-constexpr asio::Guid kPlayingFixtureAsioClassId = {0x6E3F1C52, 0x9A0B, 0x4D7E,
-                                                   {0x8C, 0x21, 0x5B, 0x4A, 0x3F, 0x90, 0x7D, 0x19}};
+constexpr asio::Guid kPlayingFixtureAsioClassId = {
+    0x6E3F1C52, 0x9A0B, 0x4D7E, {0x8C, 0x21, 0x5B, 0x4A, 0x3F, 0x90, 0x7D, 0x19}};
 
 constexpr const char* kFixtureAsioDriverName = "Rimba Fixture";
 constexpr asio::Int32 kFixtureAsioDriverVersion = 3;

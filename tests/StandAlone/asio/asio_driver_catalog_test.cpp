@@ -52,9 +52,9 @@ const Registration kRegistrations[] = {
 
 void setString(HKEY root, const std::string& path, const char* name, const std::string& value) {
     HKEY key = nullptr;
-    ASSERT_EQ(RegCreateKeyExA(root, path.c_str(), 0, nullptr, REG_OPTION_NON_VOLATILE, KEY_SET_VALUE, nullptr, &key,
-                              nullptr),
-              ERROR_SUCCESS)
+    ASSERT_EQ(
+        RegCreateKeyExA(root, path.c_str(), 0, nullptr, REG_OPTION_NON_VOLATILE, KEY_SET_VALUE, nullptr, &key, nullptr),
+        ERROR_SUCCESS)
         << path;
     EXPECT_EQ(RegSetValueExA(key, name, 0, REG_SZ, reinterpret_cast<const BYTE*>(value.c_str()),
                              static_cast<DWORD>(value.size() + 1)),
@@ -110,7 +110,9 @@ TEST_F(AsioDriverCatalogTest, ListsEachInstalledDriverWithItsNameClassAndServer)
         {"Rimba fixture driver with a description too long to list", longListed, kFixtureAsioClassId,
          fixtureServerPath()},
         {"Rimba Key Named", "Rimba Key Named", kFixtureAsioClassId, fixtureServerPath()},
-        {"Rimba Unserved", "Rimba Unserved", {0x0B1C2D3E, 0x4F50, 0x4617, {0x82, 0x93, 0xA4, 0xB5, 0xC6, 0xD7, 0xE8, 0xF9}},
+        {"Rimba Unserved",
+         "Rimba Unserved",
+         {0x0B1C2D3E, 0x4F50, 0x4617, {0x82, 0x93, 0xA4, 0xB5, 0xC6, 0xD7, 0xE8, 0xF9}},
          fixtureServerPath()},
     };
     const AsioDriverCatalog catalog;

@@ -67,7 +67,8 @@ std::string classKey(const char* classIdText) { return std::string("CLSID\\") + 
 void setString(HKEY root, const std::string& path, const char* name, const std::string& value) {
     HKEY key = nullptr;
     ASSERT_EQ(RegCreateKeyExA(root, path.c_str(), 0, nullptr, 0, KEY_SET_VALUE, nullptr, &key, nullptr), ERROR_SUCCESS);
-    RegSetValueExA(key, name, 0, REG_SZ, reinterpret_cast<const BYTE*>(value.c_str()), static_cast<DWORD>(value.size() + 1));
+    RegSetValueExA(key, name, 0, REG_SZ, reinterpret_cast<const BYTE*>(value.c_str()),
+                   static_cast<DWORD>(value.size() + 1));
     RegCloseKey(key);
 }
 
@@ -221,15 +222,14 @@ TEST_F(AsioOutputTest, PlaysAtTheDriversRateAndSizeWithTheDescribedCallsOnlyAndS
     for (const std::string& line : logLines())
         if (line.starts_with("host message"))
             answers.push_back(line);
-    EXPECT_THAT(answers, ElementsAreArray<std::string>({
-                             "host message 1 1 = 0", "host message 1 2 = 1", "host message 1 3 = 1",
-                             "host message 1 4 = 0", "host message 1 5 = 1", "host message 1 6 = 1",
-                             "host message 1 7 = 1", "host message 1 8 = 1", "host message 1 9 = 0",
-                             "host message 1 10 = 1", "host message 1 11 = 0", "host message 2 0 = 2",
-                             "host message 3 0 = 1", "host message 4 0 = 0", "host message 5 0 = 1",
-                             "host message 6 0 = 1", "host message 7 0 = 1", "host message 8 0 = 0",
-                             "host message 9 0 = 0",
-                         }));
+    EXPECT_THAT(answers,
+                ElementsAreArray<std::string>({
+                    "host message 1 1 = 0", "host message 1 2 = 1",  "host message 1 3 = 1",  "host message 1 4 = 0",
+                    "host message 1 5 = 1", "host message 1 6 = 1",  "host message 1 7 = 1",  "host message 1 8 = 1",
+                    "host message 1 9 = 0", "host message 1 10 = 1", "host message 1 11 = 0", "host message 2 0 = 2",
+                    "host message 3 0 = 1", "host message 4 0 = 0",  "host message 5 0 = 1",  "host message 6 0 = 1",
+                    "host message 7 0 = 1", "host message 8 0 = 0",  "host message 9 0 = 0",
+                }));
 }
 
 // What the host should have written into output `k` of block `block`: the fake plug-in's left
@@ -250,8 +250,8 @@ TEST_F(AsioOutputTest, EachSampleTypeReceivesThePluginsTwoChannelsInItsFirstTwoO
         asio::SampleType type;
         int outputs;
     } cases[] = {
-        {st::kInt16LSB, 2}, {st::kInt24LSB, 2},   {st::kInt32LSB, 2},    {st::kFloat32LSB, 2}, {st::kInt16MSB, 2},
-        {st::kInt32MSB, 2}, {st::kFloat64LSB, 2}, {st::kInt32LSB20, 2},  {st::kInt24LSB, 3},
+        {st::kInt16LSB, 2}, {st::kInt24LSB, 2},   {st::kInt32LSB, 2},   {st::kFloat32LSB, 2}, {st::kInt16MSB, 2},
+        {st::kInt32MSB, 2}, {st::kFloat64LSB, 2}, {st::kInt32LSB20, 2}, {st::kInt24LSB, 3},
     };
     constexpr int kFrames = 64;  // not a multiple of the cycle, so every block starts elsewhere in it
     constexpr int kBlocks = 4;
@@ -273,7 +273,8 @@ TEST_F(AsioOutputTest, EachSampleTypeReceivesThePluginsTwoChannelsInItsFirstTwoO
             for (int k = 0; k < c.outputs; ++k, at += static_cast<long>(half)) {
                 const std::vector<std::uint8_t> written(at, at + static_cast<long>(half));
                 if (k < 2)
-                    EXPECT_EQ(written, expectedBlock(c.type, block, k, kFrames)) << "block " << block << " output " << k;
+                    EXPECT_EQ(written, expectedBlock(c.type, block, k, kFrames))
+                        << "block " << block << " output " << k;
                 else
                     EXPECT_EQ(written, std::vector<std::uint8_t>(half, kFixtureAsioUntouchedByte)) << "output " << k;
             }

@@ -88,16 +88,25 @@ Settings readSettings(const GUID& classId) {
 int recordedBytes(asio::SampleType type) {
     namespace st = asio::sample_type;
     switch (type) {
-    case st::kInt16MSB:
-    case st::kInt16LSB: return 2;
-    case st::kInt24MSB:
-    case st::kInt24LSB: return 3;
-    case st::kFloat64MSB:
-    case st::kFloat64LSB: return 8;
-    case st::kInt32MSB: case st::kFloat32MSB: case st::kInt32MSB16: case st::kInt32MSB18: case st::kInt32MSB20:
-    case st::kInt32MSB24: case st::kInt32LSB: case st::kFloat32LSB: case st::kInt32LSB16: case st::kInt32LSB18:
-    case st::kInt32LSB20: case st::kInt32LSB24: return 4;
-    default: return 1;
+        case st::kInt16MSB:
+        case st::kInt16LSB: return 2;
+        case st::kInt24MSB:
+        case st::kInt24LSB: return 3;
+        case st::kFloat64MSB:
+        case st::kFloat64LSB: return 8;
+        case st::kInt32MSB:
+        case st::kFloat32MSB:
+        case st::kInt32MSB16:
+        case st::kInt32MSB18:
+        case st::kInt32MSB20:
+        case st::kInt32MSB24:
+        case st::kInt32LSB:
+        case st::kFloat32LSB:
+        case st::kInt32LSB16:
+        case st::kInt32LSB18:
+        case st::kInt32LSB20:
+        case st::kInt32LSB24: return 4;
+        default: return 1;
     }
 }
 
@@ -130,7 +139,8 @@ private:
 
 class FixtureDriver final : public asio::Driver {
 public:
-    explicit FixtureDriver(const GUID& classId) : classId(classId), settings(readSettings(classId)), log(settings.logFile) {
+    explicit FixtureDriver(const GUID& classId)
+        : classId(classId), settings(readSettings(classId)), log(settings.logFile) {
         ++liveObjects;
     }
 
@@ -238,7 +248,8 @@ public:
     }
     asio::Error getSamplePosition(asio::Samples* position, asio::TimeStamp* stamp) override {
         log.line("getSamplePosition");
-        const auto samples = static_cast<std::uint64_t>(played.load()) * static_cast<std::uint64_t>(settings.bufferSize);
+        const auto samples =
+            static_cast<std::uint64_t>(played.load()) * static_cast<std::uint64_t>(settings.bufferSize);
         *position = {static_cast<std::uint32_t>(samples >> 32), static_cast<std::uint32_t>(samples)};
         *stamp = {0, 0};
         return asio::kOk;
@@ -424,6 +435,4 @@ extern "C" HRESULT STDAPICALLTYPE DllGetClassObject(REFCLSID classId, REFIID iid
     return factory.QueryInterface(iid, object);
 }
 
-extern "C" HRESULT STDAPICALLTYPE DllCanUnloadNow() {
-    return liveObjects == 0 && serverLocks == 0 ? S_OK : S_FALSE;
-}
+extern "C" HRESULT STDAPICALLTYPE DllCanUnloadNow() { return liveObjects == 0 && serverLocks == 0 ? S_OK : S_FALSE; }

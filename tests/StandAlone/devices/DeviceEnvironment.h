@@ -23,8 +23,8 @@ public:
 
 private:
     DeviceEnvironment() {
-        home.makeFile(".asoundrc", "pcm.!default { type file slave.pcm \"null\" file \"" + playedFile() +
-                                       "\" format \"raw\" }\n");
+        home.makeFile(".asoundrc",
+                      "pcm.!default { type file slave.pcm \"null\" file \"" + playedFile() + "\" format \"raw\" }\n");
         setEnvironmentVariable("HOME", home.path());
         setEnvironmentVariable("JACK_NO_START_SERVER", "1");
         if (!environmentVariable("JACK_DEFAULT_SERVER"))

@@ -19,7 +19,8 @@ namespace rimba::test {
 // Left plays the cycle, right the same cycle one step later. The 16-bit values are worked out by
 // hand: clamp, then truncate(x * 32767.505859375 - 0.5).
 inline constexpr std::array<float, 9> kSignalCycle = {0.0f, 0.25f, 0.5f, 1.0f, 1.5f, -0.25f, -0.5f, -1.0f, -1.5f};
-inline constexpr std::array<std::int16_t, 9> kSignalCycle16 = {0, 8191, 16383, 32767, 32767, -8192, -16384, -32768, -32768};
+inline constexpr std::array<std::int16_t, 9> kSignalCycle16 = {0,     8191,   16383,  32767, 32767,
+                                                               -8192, -16384, -32768, -32768};
 
 class FakePlugin {
 public:
@@ -27,7 +28,8 @@ public:
 
     FakePlugin() {
         effect.magic = kEffectMagic;
-        effect.dispatcher = [](AEffect* e, VstInt32 opcode, VstInt32 index, VstIntPtr, void* pointer, float) -> VstIntPtr {
+        effect.dispatcher = [](AEffect* e, VstInt32 opcode, VstInt32 index, VstIntPtr, void* pointer,
+                               float) -> VstIntPtr {
             auto* self = static_cast<FakePlugin*>(e->object);
             if (opcode == effGetParamDisplay && index == kStandaloneMidiDevice)
                 std::strncpy(static_cast<char*>(pointer), self->midiDevice.c_str(), 127);

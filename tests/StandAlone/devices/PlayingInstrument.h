@@ -85,8 +85,7 @@ inline std::vector<long> hitOnsets(const std::vector<std::int16_t>& interleaved)
     float last = 0.0f, previousPeak = 0.0f, peak = 0.0f;
     for (std::size_t at = 0; at + 1 < interleaved.size(); at += 2) {
         const auto frame = static_cast<long>(at / 2);
-        const float sample =
-            (static_cast<float>(interleaved[at]) + static_cast<float>(interleaved[at + 1])) / 65536.0f;
+        const float sample = (static_cast<float>(interleaved[at]) + static_cast<float>(interleaved[at + 1])) / 65536.0f;
         peak = std::max(peak, std::fabs(sample - last));
         last = sample;
         if ((frame + 1) % kOnsetGrid != 0)

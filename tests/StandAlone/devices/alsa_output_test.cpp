@@ -102,7 +102,8 @@ TEST_F(AlsaOutput, TheMenuLeavesOutAlsasPlugInsWhichStillOpenByName) {
     const std::vector<std::string> listed = listAudioOutputDevices();
     ASSERT_TRUE(holds(every, "null"));
     EXPECT_TRUE(holds(listed, "default"));
-    for (const char* plugIn : {"null", "jack", "lavrate", "samplerate", "speexrate", "speex", "upmix", "vdownmix", "oss"})
+    for (const char* plugIn :
+         {"null", "jack", "lavrate", "samplerate", "speexrate", "speex", "upmix", "vdownmix", "oss"})
         EXPECT_FALSE(holds(listed, plugIn)) << plugIn << (holds(every, plugIn) ? " (hinted here)" : "");
 
     // A name stored before the menu left it out opens that device, not the default one.

@@ -64,7 +64,8 @@ private:
         jack_midi_clear_buffer(midi);
         const int number = observer.played;
         const std::uint8_t sensing = 0xFE;
-        const std::uint8_t note[3] = {0x90, static_cast<std::uint8_t>(number >> 7), static_cast<std::uint8_t>(number & 0x7F)};
+        const std::uint8_t note[3] = {0x90, static_cast<std::uint8_t>(number >> 7),
+                                      static_cast<std::uint8_t>(number & 0x7F)};
         if (observer.playing && jack_midi_event_write(midi, 0, &sensing, 1) == 0 &&
             jack_midi_event_write(midi, 1, note, 3) == 0)
             observer.played = number + 1;
@@ -92,9 +93,8 @@ class JackDevices : public ::testing::Test {
 protected:
     void SetUp() override {
         test::DeviceEnvironment::get();
-        platform::setMessagePresenter([this](const std::string& text, const std::string& caption) {
-            messages.push_back(caption + ": " + text);
-        });
+        platform::setMessagePresenter(
+            [this](const std::string& text, const std::string& caption) { messages.push_back(caption + ": " + text); });
         ASSERT_NE(observer.client, nullptr) << "no JACK server: run through tests/support/with-jack.sh";
         fake->nameMidiDevice("observer:out");
     }

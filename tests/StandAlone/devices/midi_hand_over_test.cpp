@@ -17,7 +17,8 @@ class MidiHandOver : public ::testing::Test {
 protected:
     void SetUp() override {
         test::DeviceEnvironment::get();
-        platform::setMessagePresenter([this](const std::string& text, const std::string&) { messages.push_back(text); });
+        platform::setMessagePresenter(
+            [this](const std::string& text, const std::string&) { messages.push_back(text); });
         output.prepare(44100, 64, 64);
     }
     void TearDown() override { platform::setMessagePresenter({}); }

@@ -14,9 +14,19 @@ TEST(Sample16, ClampsThenTruncatesTheScaledValueTowardZero) {
         float value;
         std::int16_t expected;
     } cases[] = {
-        {1.5f, 32767}, {-1.5f, -32768}, {1.0f, 32767}, {-1.0f, -32768}, {0.0f, 0}, {0.5f, 16383},
-        {-0.5f, -16384}, {0.25f, 8191}, {2.0f / 32767, 1}, {1.0f / 32767, 0}, {-1e30f, -32768},
-        {std::numeric_limits<float>::infinity(), 32767}, {std::numeric_limits<float>::quiet_NaN(), 0},
+        {1.5f, 32767},
+        {-1.5f, -32768},
+        {1.0f, 32767},
+        {-1.0f, -32768},
+        {0.0f, 0},
+        {0.5f, 16383},
+        {-0.5f, -16384},
+        {0.25f, 8191},
+        {2.0f / 32767, 1},
+        {1.0f / 32767, 0},
+        {-1e30f, -32768},
+        {std::numeric_limits<float>::infinity(), 32767},
+        {std::numeric_limits<float>::quiet_NaN(), 0},
     };
     for (const auto& sample : cases)
         EXPECT_EQ(toSample16(sample.value), sample.expected) << sample.value;

@@ -61,21 +61,19 @@ TEST_P(SequencerEvents, OnlyShortMessagesReachTheQueue) {
     EXPECT_EQ(sequencerShortMessage(decoder.get(), event), GetParam().taken);
 }
 
-INSTANTIATE_TEST_SUITE_P(
-    Messages, SequencerEvents,
-    ::testing::Values(
-        Wire{"ThreeByteSystemExclusive", {0xF0, 0x7E, 0xF7}, std::nullopt},
-        Wire{"TwoByteSystemExclusive", {0xF0, 0xF7}, std::nullopt},
-        Wire{"IdentityRequest", {0xF0, 0x7E, 0x7F, 0x06, 0x01, 0xF7}, std::nullopt},
-        Wire{"NoteOn", {0x90, 60, 100}, ShortMessage{0x90, 60, 100}},
-        Wire{"NoteOffOnChannelTen", {0x89, 36, 0}, ShortMessage{0x89, 36, 0}},
-        Wire{"ControlChange", {0xB3, 7, 127}, ShortMessage{0xB3, 7, 127}},
-        Wire{"ProgramChange", {0xC0, 5}, ShortMessage{0xC0, 5, 0}},
-        Wire{"PitchBend", {0xE1, 0x00, 0x40}, ShortMessage{0xE1, 0x00, 0x40}},
-        Wire{"SongPosition", {0xF2, 0x01, 0x02}, ShortMessage{0xF2, 0x01, 0x02}},
-        Wire{"Clock", {0xF8}, ShortMessage{0xF8, 0, 0}},
-        Wire{"Start", {0xFA}, ShortMessage{0xFA, 0, 0}}),
-    [](const auto& info) { return std::string(info.param.what); });
+INSTANTIATE_TEST_SUITE_P(Messages, SequencerEvents,
+                         ::testing::Values(Wire{"ThreeByteSystemExclusive", {0xF0, 0x7E, 0xF7}, std::nullopt},
+                                           Wire{"TwoByteSystemExclusive", {0xF0, 0xF7}, std::nullopt},
+                                           Wire{"IdentityRequest", {0xF0, 0x7E, 0x7F, 0x06, 0x01, 0xF7}, std::nullopt},
+                                           Wire{"NoteOn", {0x90, 60, 100}, ShortMessage{0x90, 60, 100}},
+                                           Wire{"NoteOffOnChannelTen", {0x89, 36, 0}, ShortMessage{0x89, 36, 0}},
+                                           Wire{"ControlChange", {0xB3, 7, 127}, ShortMessage{0xB3, 7, 127}},
+                                           Wire{"ProgramChange", {0xC0, 5}, ShortMessage{0xC0, 5, 0}},
+                                           Wire{"PitchBend", {0xE1, 0x00, 0x40}, ShortMessage{0xE1, 0x00, 0x40}},
+                                           Wire{"SongPosition", {0xF2, 0x01, 0x02}, ShortMessage{0xF2, 0x01, 0x02}},
+                                           Wire{"Clock", {0xF8}, ShortMessage{0xF8, 0, 0}},
+                                           Wire{"Start", {0xFA}, ShortMessage{0xFA, 0, 0}}),
+                         [](const auto& info) { return std::string(info.param.what); });
 
 // A client of the test's own with one readable port, as a keyboard's would be.
 class SendingClient {

@@ -42,14 +42,14 @@ protected:
 };
 
 TEST_F(WinMmMidiInput, ShortMessagesReachThePluginInOrderAtFrameZeroButActiveSensingAndOtherMessagesNever) {
-    deliver(MIM_DATA, 0x00643C90, &port);   // note on 60, velocity 100
-    deliver(MIM_DATA, 0x000000FE, &port);   // active sensing
+    deliver(MIM_DATA, 0x00643C90, &port);  // note on 60, velocity 100
+    deliver(MIM_DATA, 0x000000FE, &port);  // active sensing
     deliver(MIM_DATA, 0x7F00407Bu, &port);  // a word whose fourth byte is not zero
     deliver(MIM_OPEN, 0x00643C90, &port);
     deliver(MIM_LONGDATA, 0x00643C90, &port);
     deliver(MIM_ERROR, 0x00643C90, &port);
     deliver(MIM_DATA, 0x00643C90, nullptr);  // no port given as the instance
-    deliver(MIM_DATA, 0x00004080, &port);    // note off 64
+    deliver(MIM_DATA, 0x00004080, &port);  // note off 64
     output.processBlock(64);
 
     EXPECT_EQ(fake.callOrder(), "EEEP");

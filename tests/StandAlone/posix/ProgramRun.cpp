@@ -146,8 +146,8 @@ XServer::XServer() {
     if (pipe(numberPipe) != 0)
         throw std::runtime_error("no pipe for the X server's display number");
     const std::string descriptor = std::to_string(numberPipe[1]);
-    std::vector<std::string> argText{"Xvfb", "-displayfd", descriptor, "-screen", "0", "1280x1024x24",
-                                     "-nolisten", "tcp", "-noreset"};
+    std::vector<std::string> argText{"Xvfb",         "-displayfd", descriptor, "-screen", "0",
+                                     "1280x1024x24", "-nolisten",  "tcp",      "-noreset"};
     std::vector<char*> argv = nullTerminated(argText);
     posix_spawn_file_actions_t actions;
     posix_spawn_file_actions_init(&actions);

@@ -50,8 +50,8 @@ std::wstring environmentBlock(const std::map<std::string, std::string>& addition
 
 HANDLE inheritableFile(const std::string& path) {
     SECURITY_ATTRIBUTES inherited{sizeof(SECURITY_ATTRIBUTES), nullptr, TRUE};
-    return CreateFileW(wide(path).c_str(), GENERIC_WRITE, FILE_SHARE_READ | FILE_SHARE_WRITE, &inherited,
-                       CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr);
+    return CreateFileW(wide(path).c_str(), GENERIC_WRITE, FILE_SHARE_READ | FILE_SHARE_WRITE, &inherited, CREATE_ALWAYS,
+                       FILE_ATTRIBUTE_NORMAL, nullptr);
 }
 
 }  // namespace
@@ -89,9 +89,8 @@ ProgramRun::ProgramRun(InTheConsole, const std::map<std::string, std::string>& e
     std::wstring line = commandLine(program, {});
     std::wstring block = environmentBlock(environment);
     PROCESS_INFORMATION started{};
-    if (!CreateProcessW(nullptr, line.data(), nullptr, nullptr, FALSE,
-                        CREATE_UNICODE_ENVIRONMENT, block.data(), nullptr, &startup,
-                        &started))
+    if (!CreateProcessW(nullptr, line.data(), nullptr, nullptr, FALSE, CREATE_UNICODE_ENVIRONMENT, block.data(),
+                        nullptr, &startup, &started))
         throw std::runtime_error("the program did not start");
     CloseHandle(started.hThread);
     process = started.hProcess;

@@ -139,15 +139,15 @@ TEST_F(StandaloneOnWindows, StartUpReadsTheLinkOpensTheEditorIntoItsWindowAndSen
     const auto idle = std::find(calls.begin(), calls.end(), kFirstIdle);
     ASSERT_LT(first, idle);
     EXPECT_EQ(std::vector<std::string>(first, idle),
-              (std::vector<std::string>{"dispatcher 7 131075", "getParameter 131072", "getParameter 131073",
-                                        "dispatcher 7 131074",
-                                        "dispatcher 14 0 window " + std::to_string(reinterpret_cast<INT_PTR>(window)),
-                                        kEditGetRect}));
+              (std::vector<std::string>{
+                  "dispatcher 7 131075", "getParameter 131072", "getParameter 131073", "dispatcher 7 131074",
+                  "dispatcher 14 0 window " + std::to_string(reinterpret_cast<INT_PTR>(window)), kEditGetRect}));
     // effOpen, effSetSampleRate, effSetBlockSize, effMainsChanged, effEditClose: never sent.
-    for (const char* never : {"dispatcher 0 ", "dispatcher 10 ", "dispatcher 11 ", "dispatcher 12 ", "dispatcher 15 ",
-                              "setParameter"})
-        EXPECT_FALSE(std::any_of(calls.begin(), calls.end(), [&](const std::string& l) { return l.rfind(never, 0) == 0; }))
-            << never;
+    for (const char* never :
+         {"dispatcher 0 ", "dispatcher 10 ", "dispatcher 11 ", "dispatcher 12 ", "dispatcher 15 ", "setParameter"})
+        EXPECT_FALSE(std::any_of(calls.begin(), calls.end(), [&](const std::string& l) {
+            return l.rfind(never, 0) == 0;
+        })) << never;
 }
 
 struct EditorSize {
@@ -201,9 +201,11 @@ TEST(MainWindowOnWindows, IsMadeHiddenWithTheDrawnIconAsItsClassIcon) {
     ASSERT_TRUE(made) << why;
     const auto window = static_cast<HWND>(made->nativeHandle());
     EXPECT_FALSE(IsWindowVisible(window));
-    EXPECT_EQ(GetClassLongW(window, GCL_STYLE) & (CS_HREDRAW | CS_VREDRAW), static_cast<DWORD>(CS_HREDRAW | CS_VREDRAW));
+    EXPECT_EQ(GetClassLongW(window, GCL_STYLE) & (CS_HREDRAW | CS_VREDRAW),
+              static_cast<DWORD>(CS_HREDRAW | CS_VREDRAW));
     EXPECT_EQ(GetClassLongPtrW(window, GCLP_HBRBACKGROUND), static_cast<ULONG_PTR>(COLOR_WINDOW + 1));
-    EXPECT_EQ(reinterpret_cast<HCURSOR>(GetClassLongPtrW(window, GCLP_HCURSOR)), LoadCursorW(nullptr, reinterpret_cast<LPCWSTR>(IDC_ARROW)));
+    EXPECT_EQ(reinterpret_cast<HCURSOR>(GetClassLongPtrW(window, GCLP_HCURSOR)),
+              LoadCursorW(nullptr, reinterpret_cast<LPCWSTR>(IDC_ARROW)));
     wchar_t title[32] = {};
     GetWindowTextW(window, title, 32);
     EXPECT_STREQ(title, L"StandAlone");
@@ -219,8 +221,8 @@ TEST(MainWindowOnWindows, IsMadeHiddenWithTheDrawnIconAsItsClassIcon) {
     format.bmiHeader.biCompression = BI_RGB;
     std::vector<std::uint32_t> pixels(standalone::kProgramIconSide * standalone::kProgramIconSide);
     const HDC screen = GetDC(nullptr);
-    const int rows = GetDIBits(screen, parts.hbmColor, 0, standalone::kProgramIconSide, pixels.data(), &format,
-                               DIB_RGB_COLORS);
+    const int rows =
+        GetDIBits(screen, parts.hbmColor, 0, standalone::kProgramIconSide, pixels.data(), &format, DIB_RGB_COLORS);
     ReleaseDC(nullptr, screen);
     DeleteObject(parts.hbmColor);
     DeleteObject(parts.hbmMask);
@@ -234,7 +236,7 @@ TEST(MainWindowOnWindows, IsMadeHiddenWithTheDrawnIconAsItsClassIcon) {
 struct Place {
     const char* name;
     const char* storedVariant;  // the fixture folder PluginPath names, or null
-    bool besideProgram;         // a copy of the program with the "both" fixture beside it
+    bool besideProgram;  // a copy of the program with the "both" fixture beside it
     const char* entryLine;
 };
 
@@ -244,7 +246,7 @@ TEST_P(LibraryPlaces, TheProgramLoadsTheLibraryFromTheStoredFolderElseBesideItse
     namespace fs = std::filesystem;
     if (GetParam().storedVariant != nullptr)
         pluginPath.set(std::string(GetParam().storedVariant) == "stale" ? windowsPath(home / "removed-build-folder")
-                                                                         : fixtureFolder(GetParam().storedVariant));
+                                                                        : fixtureFolder(GetParam().storedVariant));
     std::string program = RIMBA_STANDALONE_PROGRAM;
     if (GetParam().besideProgram) {
         fs::create_directories(home / "bin");
@@ -257,13 +259,13 @@ TEST_P(LibraryPlaces, TheProgramLoadsTheLibraryFromTheStoredFolderElseBesideItse
     EXPECT_TRUE(logHas(GetParam().entryLine));
 }
 
-INSTANTIATE_TEST_SUITE_P(
-    Places, LibraryPlaces,
-    ::testing::Values(Place{"StoredFolderExportingBoth", "both", false, "entry VSTPluginMain"},
-                      Place{"StoredFolderExportingMainOnly", "main-only", false, "entry main"},
-                      Place{"BesideTheProgram", nullptr, true, "entry VSTPluginMain"},
-                      Place{"BesideTheProgramWhenTheStoredFolderLostIt", "stale", true, "entry VSTPluginMain"}),
-    [](const auto& info) { return std::string(info.param.name); });
+INSTANTIATE_TEST_SUITE_P(Places, LibraryPlaces,
+                         ::testing::Values(Place{"StoredFolderExportingBoth", "both", false, "entry VSTPluginMain"},
+                                           Place{"StoredFolderExportingMainOnly", "main-only", false, "entry main"},
+                                           Place{"BesideTheProgram", nullptr, true, "entry VSTPluginMain"},
+                                           Place{"BesideTheProgramWhenTheStoredFolderLostIt", "stale", true,
+                                                 "entry VSTPluginMain"}),
+                         [](const auto& info) { return std::string(info.param.name); });
 
 struct FailedStart {
     const char* name;
@@ -285,7 +287,8 @@ TEST_P(FailedStarts, EndWithStatusOneSayingWhy) {
     // An editor already open goes with the window, before the plug-in closes and its library
     // (which holds the editor window's procedure) goes. The output may play blocks meanwhile.
     const std::vector<std::string> lines = withoutBlocks(log());
-    if (std::any_of(lines.begin(), lines.end(), [](const std::string& l) { return l.rfind("dispatcher 14 ", 0) == 0; })) {
+    if (std::any_of(lines.begin(), lines.end(),
+                    [](const std::string& l) { return l.rfind("dispatcher 14 ", 0) == 0; })) {
         const auto destroyed = std::find(lines.begin(), lines.end(), "editor-window destroyed");
         EXPECT_THAT(std::vector<std::string>(destroyed, lines.end()),
                     ElementsAre("editor-window destroyed", kEffClose, "unload"));
@@ -325,8 +328,8 @@ TEST_P(AudioReopens, AutomateWithAnAudioIndexReadsTheLinkAgainAndLeavesTheMidiIn
     EXPECT_EQ(closeWindowAndWait(*program, window), 0);
 
     const std::vector<std::string> calls = withoutBlocks(log());
-    const auto from = std::find_if(calls.begin(), calls.end(),
-                                   [](const std::string& l) { return l.rfind("automate ", 0) == 0; });
+    const auto from =
+        std::find_if(calls.begin(), calls.end(), [](const std::string& l) { return l.rfind("automate ", 0) == 0; });
     ASSERT_NE(from, calls.end());
     EXPECT_THAT(std::vector<std::string>(from + 1, std::min(from + 4, calls.end())),
                 ElementsAre("getParameter 131072", "getParameter 131073", "dispatcher 7 131074"));
@@ -377,7 +380,8 @@ TEST_F(StandaloneOnWindows, WithSoundPlayingTheBlocksStopBeforeThePluginCloses) 
     ASSERT_NE(window, nullptr) << program->standardError();
     ASSERT_TRUE(waitUntil([&] {
         const std::vector<std::string> lines = log();
-        return std::any_of(lines.begin(), lines.end(), [](const std::string& l) { return l.rfind("process ", 0) == 0; });
+        return std::any_of(lines.begin(), lines.end(),
+                           [](const std::string& l) { return l.rfind("process ", 0) == 0; });
     })) << "no block was played";
     EXPECT_EQ(closeWindowAndWait(*program, window), 0) << program->standardError();
     const std::vector<std::string> lines = log();
@@ -395,7 +399,7 @@ struct LineRun {
     std::vector<std::string> arguments;
     int status;
     const char* output;  // on standard output, or null
-    const char* error;   // on standard error, or null
+    const char* error;  // on standard error, or null
 };
 
 class CommandLines : public StandaloneOnWindows, public ::testing::WithParamInterface<LineRun> {};

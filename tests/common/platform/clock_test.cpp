@@ -30,8 +30,8 @@ TEST(Clock, TickAgreesWithTheStandardSteadyClock) {
     const std::uint32_t before = tickMilliseconds();
     std::this_thread::sleep_for(30ms);
     const std::uint32_t elapsed = tickMilliseconds() - before;
-    const auto steadyElapsed = std::chrono::duration_cast<std::chrono::milliseconds>(
-        std::chrono::steady_clock::now() - steadyBefore);
+    const auto steadyElapsed =
+        std::chrono::duration_cast<std::chrono::milliseconds>(std::chrono::steady_clock::now() - steadyBefore);
     EXPECT_GE(elapsed, 30u - kTickStepMilliseconds);
     EXPECT_LE(elapsed, static_cast<std::uint32_t>(steadyElapsed.count()) + kTickStepMilliseconds);
 }

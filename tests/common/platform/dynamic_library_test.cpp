@@ -13,9 +13,7 @@ namespace {
 
 using UnaryFunction = double (*)(double);
 
-double callUnary(void* address, double argument) {
-    return reinterpret_cast<UnaryFunction>(address)(argument);
-}
+double callUnary(void* address, double argument) { return reinterpret_cast<UnaryFunction>(address)(argument); }
 
 TEST(DynamicLibrary, OpensLibraryAndFindsWorkingSymbol) {
     DynamicLibrary library(kMathLibrary);

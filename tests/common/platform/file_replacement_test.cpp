@@ -10,10 +10,10 @@
 namespace rimba::platform {
 namespace {
 
-using ::testing::ElementsAre;
 using fixtures::bytesOf;
 using fixtures::contentOf;
 using fixtures::TempFolder;
+using ::testing::ElementsAre;
 
 TEST(FileReplacement, PiecesTakeTheNameOnlyAtTheCommit) {
     TempFolder folder;

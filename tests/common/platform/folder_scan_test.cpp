@@ -10,9 +10,9 @@
 namespace rimba::platform {
 namespace {
 
+using fixtures::TempFolder;
 using ::testing::ElementsAre;
 using ::testing::IsEmpty;
-using fixtures::TempFolder;
 
 std::vector<std::string> namesOf(const std::vector<FolderEntry>& entries) {
     std::vector<std::string> names;

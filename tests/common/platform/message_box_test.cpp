@@ -18,9 +18,7 @@ protected:
     void TearDown() override { setMessagePresenter({}); }
 
     MessagePresenter recordingPresenter(std::vector<ShownMessage>& shown) {
-        return [&shown](const std::string& text, const std::string& caption) {
-            shown.push_back({text, caption});
-        };
+        return [&shown](const std::string& text, const std::string& caption) { shown.push_back({text, caption}); };
     }
 
     // What showMessage writes to standard error.
@@ -32,8 +30,7 @@ protected:
 };
 
 TEST_F(MessageBoxTest, WithoutPresenterWritesCaptionAndTextToStandardError) {
-    EXPECT_EQ(standardErrorOf("Cannot load the kit.", "Rimba Drums"),
-              "Rimba Drums: Cannot load the kit.\n");
+    EXPECT_EQ(standardErrorOf("Cannot load the kit.", "Rimba Drums"), "Rimba Drums: Cannot load the kit.\n");
 }
 
 TEST_F(MessageBoxTest, WithoutCaptionWritesOnlyTheText) {

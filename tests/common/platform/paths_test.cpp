@@ -21,9 +21,9 @@ TEST(JoinPath, PutsExactlyOneSeparatorBetweenFolderAndName) {
         const char* name;
         const char* joined;
     };
-    for (const Case& c : {Case{"", "kit.drs", "kit.drs"}, Case{"Kits", "kit.drs", "Kits|kit.drs"},
-                          Case{"Kits/", "kit.drs", "Kits/kit.drs"}, Case{"/", "kit.drs", "/kit.drs"},
-                          Case{"Kits", "", "Kits|"}}) {
+    for (const Case& c :
+         {Case{"", "kit.drs", "kit.drs"}, Case{"Kits", "kit.drs", "Kits|kit.drs"},
+          Case{"Kits/", "kit.drs", "Kits/kit.drs"}, Case{"/", "kit.drs", "/kit.drs"}, Case{"Kits", "", "Kits|"}}) {
         EXPECT_EQ(joinPath(c.folder, c.name), native(c.joined)) << c.folder << " + " << c.name;
     }
 }
@@ -34,8 +34,8 @@ TEST(WithNativeSeparators, TurnsTheSeparatorsOfEitherSystemIntoThisSystems) {
         const char* converted;
     };
     for (const Case& c : {Case{"Samples/Kick/808.wav", "Samples|Kick|808.wav"},
-                          Case{"\\Samples\\Kick\\808.wav", "|Samples|Kick|808.wav"},
-                          Case{"a/b\\c//d", "a|b|c||d"}, Case{"plain.wav", "plain.wav"}, Case{"", ""}}) {
+                          Case{"\\Samples\\Kick\\808.wav", "|Samples|Kick|808.wav"}, Case{"a/b\\c//d", "a|b|c||d"},
+                          Case{"plain.wav", "plain.wav"}, Case{"", ""}}) {
         EXPECT_EQ(withNativeSeparators(c.path), native(c.converted)) << c.path;
     }
 }
@@ -59,11 +59,11 @@ TEST(PathParts, TakeFolderNameAndTitleApart) {
         const char* anySystemName;  // a path saved on the other system names the same file
         const char* title;
     };
-    for (const Case& c : {Case{native("Kits|Rock|kit.drs"), "Kits|Rock|", "kit.drs", "kit.drs", "kit"},
-                          Case{"C:\\Samples\\Kick.808.wav", nullptr, nullptr, "Kick.808.wav", "Kick.808"},
-                          Case{"/home/u/snare.wav", nullptr, nullptr, "snare.wav", "snare"},
-                          Case{native("|"), "|", "", "", ""}, Case{"plain", "", "plain", "plain", "plain"},
-                          Case{"", "", "", "", ""}}) {
+    for (const Case& c :
+         {Case{native("Kits|Rock|kit.drs"), "Kits|Rock|", "kit.drs", "kit.drs", "kit"},
+          Case{"C:\\Samples\\Kick.808.wav", nullptr, nullptr, "Kick.808.wav", "Kick.808"},
+          Case{"/home/u/snare.wav", nullptr, nullptr, "snare.wav", "snare"}, Case{native("|"), "|", "", "", ""},
+          Case{"plain", "", "plain", "plain", "plain"}, Case{"", "", "", "", ""}}) {
         if (c.folder != nullptr) {
             EXPECT_EQ(folderOf(c.path), native(c.folder)) << c.path;
             EXPECT_EQ(fileNameOf(c.path), c.name) << c.path;

@@ -56,9 +56,9 @@ TEST_F(Store, NamesThatCouldLeaveTheFolderAreRefused) {
 // refused name writes none of them.
 TEST_F(Store, EveryOperationRefusesTheSameNamesAndARefusedGroupWritesNothing) {
     const std::vector<std::uint8_t> bytes{1, 2, 3};
-    for (const std::string& refused : {std::string(), std::string("a/b"), std::string("a\\b"), std::string("C:"),
-                                       std::string("two words"), std::string("tab\t"), std::string(201, 'n'),
-                                       std::string("."), std::string("..")}) {
+    for (const std::string& refused :
+         {std::string(), std::string("a/b"), std::string("a\\b"), std::string("C:"), std::string("two words"),
+          std::string("tab\t"), std::string(201, 'n'), std::string("."), std::string("..")}) {
         SCOPED_TRACE(refused);
         const std::string valid = "Valid";
         for (const auto& [section, name] : {std::pair{refused, valid}, std::pair{valid, refused}}) {

@@ -23,12 +23,15 @@ TEST_F(SettingsOnDisk, ADamagedStoreStartsFromTheDefaults) {
 
     // Cut in half, then garbage: either way the store reads as missing.
     const std::vector<std::vector<std::uint8_t>> damages{
-        std::vector<std::uint8_t>(presetFile.begin(), presetFile.begin() + static_cast<std::ptrdiff_t>(presetFile.size() / 2)),
+        std::vector<std::uint8_t>(presetFile.begin(),
+                                  presetFile.begin() + static_cast<std::ptrdiff_t>(presetFile.size() / 2)),
         std::vector<std::uint8_t>(presetFile.size(), 0xA5)};
     for (const auto& damaged : damages) {
         writeBytes(store + "/Data/UserPreset.bin", damaged);
-        writeBytes(store + "/Settings.conf",
-                   std::vector<std::uint8_t>(settingsFile.begin(), settingsFile.begin() + static_cast<std::ptrdiff_t>(settingsFile.size() / 2)));
+        writeBytes(
+            store + "/Settings.conf",
+            std::vector<std::uint8_t>(settingsFile.begin(),
+                                      settingsFile.begin() + static_cast<std::ptrdiff_t>(settingsFile.size() / 2)));
         AEffect* next = plugin.create();
         ASSERT_NE(next, nullptr);
         EXPECT_EQ(chunkOf(next), defaults);

@@ -6,8 +6,7 @@
 
 namespace rimba::test {
 
-ScopedUserLibrary::ScopedUserLibrary(const std::string& home)
-    : library(below(home, "data/VORN Studio/Rimba Drums")) {
+ScopedUserLibrary::ScopedUserLibrary(const std::string& home) : library(below(home, "data/VORN Studio/Rimba Drums")) {
     clearUserStore();
     settings::SettingsStore("RimbaDrums_64").writeText("Settings", "FilesPath", library);
 }

@@ -126,7 +126,7 @@ public:
     std::function<void(FakePlugin&, int)> process;
     int processCalls = 0;
     int lastFrames = 0;
-    std::vector<QueuedNote> queued;     // reserved up front; cleared by deliverQueuedMidi
+    std::vector<QueuedNote> queued;  // reserved up front; cleared by deliverQueuedMidi
     std::vector<QueuedNote> delivered;  // everything delivered so far
     int deliveries = 0;
     std::vector<std::pair<std::int32_t, float>> parameters;

@@ -162,8 +162,9 @@ TEST_F(BatchSumsTest, SumsComeOutAsMixSampleAddsThemVoiceByVoice) {
         SCOPED_TRACE(metering ? "metering" : "not metering");
         prepare();
         const Expected expected = expect(metering);
-        batch::mixBatch(*engine, *scratch,
-                        {.outputs = outputs.data(), .at = kAt, .frames = kFrames, .trackOutputs = true, .metering = metering});
+        batch::mixBatch(
+            *engine, *scratch,
+            {.outputs = outputs.data(), .at = kAt, .frames = kFrames, .trackOutputs = true, .metering = metering});
         EXPECT_TRUE(sameSamples(channels[0], expected.channels[0], 0)) << "master left";
         EXPECT_TRUE(sameSamples(channels[1], expected.channels[1], 0)) << "master right";
         for (int t = 0; t < engine->trackCount; ++t) {

@@ -48,7 +48,8 @@ void probe(Engine& engine, int track, float send, float pan = 0.5f) {
         for (int i = 0; i < 5000; ++i)
             drums.controlUpdate(voice);
     drums.voiceBusGain = 1.0f;
-    drums.masterGain = drums.masterGainTable[static_cast<std::size_t>(static_cast<int>(drums.settings.masterLevel) & 127)];
+    drums.masterGain =
+        drums.masterGainTable[static_cast<std::size_t>(static_cast<int>(drums.settings.masterLevel) & 127)];
     drums.auditionStart(track, 100, false);
 }
 
@@ -147,11 +148,22 @@ struct ChannelCountCase {
 };
 Sides middle(float l, float r) { return {(l + r) * 0.5f, (l + r) * 0.5f}; }
 const ChannelCountCase kChannelCountCases[] = {
-    {"fixture-mono", middle, middle},            // one input, one output
-    {"fixture-mono-out", middle, middle},        // two inputs summed at half level to one output
-    {"fixture-one-in-two-out", [](float l, float r) { return Sides{(l + r) * 0.5f, -(l + r) * 0.5f}; },
-     [](float l, float r) { return Sides{(l + r) * 0.5f, -(l + r) * 0.5f}; }},
-    {"fixture-meter", [](float l, float r) { return Sides{l, r}; }, [](float, float) { return Sides{0.0f, 0.0f}; }},
+    {"fixture-mono", middle, middle},  // one input, one output
+    {"fixture-mono-out", middle, middle},  // two inputs summed at half level to one output
+    {"fixture-one-in-two-out",
+     [](float l, float r) {
+         return Sides{(l + r) * 0.5f, -(l + r) * 0.5f};
+     },
+     [](float l, float r) {
+         return Sides{(l + r) * 0.5f, -(l + r) * 0.5f};
+     }},
+    {"fixture-meter",
+     [](float l, float r) {
+         return Sides{l, r};
+     },
+     [](float, float) {
+         return Sides{0.0f, 0.0f};
+     }},
 };
 
 // The master at a steady sample of a track panned left with send 1 full, with `library` in `slot`
@@ -195,7 +207,8 @@ TEST_F(HostedEffectSlots, PluginsOfOneOrNoChannelMeetBothSidesOfAnInsertAndASend
 TEST_F(HostedEffectSlots, TheLatencyOfTheRunningInsertsIsReportedAndTheHostToldOfEachChange) {
     const std::string delay = fixturePluginPath("fixture-delay");
     const auto switchEffect = [this](int slot, int on) {
-        engine->setValue(tags::globalBase(engine->trackCount) + tags::kEffectEnabledOffset + slot, static_cast<float>(on));
+        engine->setValue(tags::globalBase(engine->trackCount) + tags::kEffectEnabledOffset + slot,
+                         static_cast<float>(on));
     };
     struct Change {
         const char* what;
@@ -382,8 +395,7 @@ TEST_F(HostedEffectSlots, AProgramWithEveryEffectRendersTheSameInAFreshInstrumen
     takeEffectsFromTheFixtures(fresh);
     // A block names the effects' libraries but not the drum synth's: the synth is loaded first.
     ASSERT_TRUE(fresh->loadSlot(VornDrums::kSynthSlot, fixturePluginPath("fixture-drum-synth")).ok());
-    ASSERT_EQ(fresh->setChunk(const_cast<std::uint8_t*>(block.data()), static_cast<VstInt32>(block.size()), false),
-              1);
+    ASSERT_EQ(fresh->setChunk(const_cast<std::uint8_t*>(block.data()), static_cast<VstInt32>(block.size()), false), 1);
     for (int slot = 0; slot < kEffectSlots; ++slot) {
         ASSERT_NE(fresh->slotPlugin(slot), nullptr) << slot;
         // The block's path comes back with this system's separators.
@@ -396,8 +408,7 @@ TEST_F(HostedEffectSlots, AProgramWithEveryEffectRendersTheSameInAFreshInstrumen
     EXPECT_EQ(fresh->slotPlugin(VornDrums::kSynthSlot)->getParameter(3 * 8 + 1), 0.25f);
     // The first instrument takes its own block too, so both start from the same state.
     takeEffectsFromTheFixtures(engine);
-    ASSERT_EQ(engine->setChunk(const_cast<std::uint8_t*>(block.data()), static_cast<VstInt32>(block.size()), false),
-              1);
+    ASSERT_EQ(engine->setChunk(const_cast<std::uint8_t*>(block.data()), static_cast<VstInt32>(block.size()), false), 1);
     setUp(engine);
     setUp(fresh);
 
@@ -413,8 +424,9 @@ TEST_F(HostedEffectSlots, AProgramWithEveryEffectRendersTheSameInAFreshInstrumen
 TEST(EffectLibraryList, TheSlotMenuListsTheEffectFoldersLibrariesOfThisSystemInFolderScanOrder) {
     test::TempFolder folder;
     const std::string ext = platform::libraryExtension();
-    for (const std::string& name : std::vector<std::string>{"b-verb." + ext, "A-delay." + ext, "notes.txt", "chorus." + ext + ".txt",
-                                   std::string("x.") + (ext == "so" ? "dll" : "so"), "Comp." + ext})
+    for (const std::string& name :
+         std::vector<std::string>{"b-verb." + ext, "A-delay." + ext, "notes.txt", "chorus." + ext + ".txt",
+                                  std::string("x.") + (ext == "so" ? "dll" : "so"), "Comp." + ext})
         std::ofstream(folder.path() + "/" + name) << "x";
     std::filesystem::create_directory(folder.path() + "/folder." + ext);
     auto drums = test::makeInstrument();

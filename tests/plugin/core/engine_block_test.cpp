@@ -145,7 +145,9 @@ TEST(BlockSize, TwoBarsRenderBitIdenticallyInBlocksOf64_512_4096AndOddSizes) {
         Engine other;
         renderSong(other, blockSize, total);
         for (int c = 0; c < reference.channelCount(); ++c) {
-            EXPECT_EQ(firstDifference(reference.recorded[static_cast<std::size_t>(c)], other.recorded[static_cast<std::size_t>(c)]), -1)
+            EXPECT_EQ(firstDifference(reference.recorded[static_cast<std::size_t>(c)],
+                                      other.recorded[static_cast<std::size_t>(c)]),
+                      -1)
                 << "channel " << c << " in blocks of " << blockSize;
         }
     }

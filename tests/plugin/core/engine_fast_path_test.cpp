@@ -441,21 +441,11 @@ void changeMix(VornDrums& drums, Changes& change) {
         const int t = change.anyTrack();
         const auto i = static_cast<std::size_t>(t);
         switch (change.random() % 5) {
-            case 0:
-                tracks.pan[i] = uniform(change.random, 0.0f, 1.0f);
-                break;
-            case 1:
-                tracks.level[i] = uniform(change.random, 0.0f, 1.0f);
-                break;
-            case 2:
-                tracks.send1[i] = uniform(change.random, 0.0f, 1.0f);
-                break;
-            case 3:
-                tracks.send2[i] = uniform(change.random, 0.0f, 1.0f);
-                break;
-            default:
-                tracks.mute[i] = tracks.mute[i] != 0.0f ? 0.0f : 1.0f;
-                break;
+            case 0: tracks.pan[i] = uniform(change.random, 0.0f, 1.0f); break;
+            case 1: tracks.level[i] = uniform(change.random, 0.0f, 1.0f); break;
+            case 2: tracks.send1[i] = uniform(change.random, 0.0f, 1.0f); break;
+            case 3: tracks.send2[i] = uniform(change.random, 0.0f, 1.0f); break;
+            default: tracks.mute[i] = tracks.mute[i] != 0.0f ? 0.0f : 1.0f; break;
         }
         drums.updateTrackGains(t);
     }
@@ -493,15 +483,9 @@ void changeVoices(VornDrums& drums, Changes& change) {
         const int t = change.anyTrack();
         const auto i = static_cast<std::size_t>(t);
         switch (change.random() % 4) {
-            case 0:
-                tracks.oneShot[i] = tracks.oneShot[i] != 0.0f ? 0.0f : 1.0f;
-                break;
-            case 1:
-                tracks.reverse[i] = tracks.reverse[i] != 0.0f ? 0.0f : 1.0f;
-                break;
-            case 2:
-                tracks.loop[i] = tracks.loop[i] != 0.0f ? 0.0f : 1.0f;
-                break;
+            case 0: tracks.oneShot[i] = tracks.oneShot[i] != 0.0f ? 0.0f : 1.0f; break;
+            case 1: tracks.reverse[i] = tracks.reverse[i] != 0.0f ? 0.0f : 1.0f; break;
+            case 2: tracks.loop[i] = tracks.loop[i] != 0.0f ? 0.0f : 1.0f; break;
             default:
                 tracks.start[i] = uniform(change.random, 0.0f, 0.5f);
                 tracks.end[i] = uniform(change.random, 0.4f, 1.2f);
@@ -557,7 +541,8 @@ void changeExportAndSharing(VornDrums& drums, Changes& change) {
             for (int v = 0; v < kTrackSlots; ++v)
                 drums.voices[static_cast<std::size_t>(v)].track = v;
         } else {
-            drums.voices[static_cast<std::size_t>(change.anyTrack())].track = chance(change.random, 50) ? change.anyTrack() : 14;
+            drums.voices[static_cast<std::size_t>(change.anyTrack())].track =
+                chance(change.random, 50) ? change.anyTrack() : 14;
         }
     }
 }

@@ -24,14 +24,16 @@ void settle(Engine& engine) {
         for (int i = 0; i < 5000; ++i)
             drums.controlUpdate(voice);
     drums.voiceBusGain = 1.0f;
-    drums.masterGain = drums.masterGainTable[static_cast<std::size_t>(static_cast<int>(drums.settings.masterLevel) & 127)];
+    drums.masterGain =
+        drums.masterGainTable[static_cast<std::size_t>(static_cast<int>(drums.settings.masterLevel) & 127)];
 }
 
 // Starts track `track`'s note at the first sample of the next block.
 void strike(Engine& engine, int track) { engine->auditionStart(track, 100, false); }
 
 // Every sample of `channel` from `from` on lies within `tolerance` of `value`.
-::testing::AssertionResult allNear(const std::vector<float>& channel, double value, double tolerance, std::size_t from = 0) {
+::testing::AssertionResult allNear(const std::vector<float>& channel, double value, double tolerance,
+                                   std::size_t from = 0) {
     for (std::size_t i = from; i < channel.size(); ++i)
         if (std::fabs(channel[i] - value) > tolerance)
             return ::testing::AssertionFailure() << "sample " << i << " is " << channel[i] << ", not " << value;
@@ -45,9 +47,9 @@ struct PanCase {
 };
 
 TEST(PanLaw, TheMasterCarriesTheTrackSignalTimesThePanFactors) {
-    for (const PanCase& c : {PanCase{0.5f, 1.0, 1.0}, PanCase{1.0f, 0.0, 1.0}, PanCase{0.75f, 0.25, 1.0},
-                             PanCase{0.0f, 1.0, 0.0}, PanCase{0.25f, 1.0, 0.25}, PanCase{0.6f, 0.7, 1.0},
-                             PanCase{0.35f, 1.0, 0.55}}) {
+    for (const PanCase& c :
+         {PanCase{0.5f, 1.0, 1.0}, PanCase{1.0f, 0.0, 1.0}, PanCase{0.75f, 0.25, 1.0}, PanCase{0.0f, 1.0, 0.0},
+          PanCase{0.25f, 1.0, 0.25}, PanCase{0.6f, 0.7, 1.0}, PanCase{0.35f, 1.0, 0.55}}) {
         Engine engine;
         makeProbeTrack(*engine, 0, kLongSound);  // 16384: 0.5
         engine->tracks.pan[0] = c.pan;
@@ -125,7 +127,7 @@ TEST(TrackOutputs, CarryTheSignalBeforeLevelPanAndSends) {
     EXPECT_EQ(engine.trackOutput(0), engine.trackOutput(1));
     EXPECT_TRUE(allNear(engine.trackOutput(1), 0.5, 1e-5));
     const double level = std::pow(200.0, 0.3) / 100.0;
-    EXPECT_TRUE(allNear(engine.masterLeft(), 0.5, 1e-4));                  // track 1 is hard right
+    EXPECT_TRUE(allNear(engine.masterLeft(), 0.5, 1e-4));  // track 1 is hard right
     EXPECT_TRUE(allNear(engine.masterRight(), 0.5 + 0.5 * level, 1e-4));
 }
 
@@ -146,16 +148,16 @@ TEST(TrackOutputs, AnInvertedPolarityIsPartOfTheTrackSignal) {
 struct ShareCase {
     float synthMix;
     double sampleShare;  // of the sample voice
-    double synthShare;   // of the synth output, halved into synthGain
+    double synthShare;  // of the synth output, halved into synthGain
     bool sampleRendered;
 };
 
 TEST(SynthShares, ARoutedTrackBlendsItsSampleAndTheSynthByTheMix) {
     constexpr double kSynthLevel = 0.25;
-    for (const ShareCase& c : {ShareCase{0.5f, 1.0, 1.0, true}, ShareCase{0.0f, 1e-6, 1.0, false},
-                               ShareCase{1.0f, 1.0, 1e-6, true}, ShareCase{0.75f, 1.0, 0.25, true},
-                               ShareCase{0.6f, 1.0, 0.7, true}, ShareCase{0.25f, 0.25, 1.0, true},
-                               ShareCase{0.4f, 0.7, 1.0, true}}) {
+    for (const ShareCase& c :
+         {ShareCase{0.5f, 1.0, 1.0, true}, ShareCase{0.0f, 1e-6, 1.0, false}, ShareCase{1.0f, 1.0, 1e-6, true},
+          ShareCase{0.75f, 1.0, 0.25, true}, ShareCase{0.6f, 1.0, 0.7, true}, ShareCase{0.25f, 0.25, 1.0, true},
+          ShareCase{0.4f, 0.7, 1.0, true}}) {
         Engine engine;
         FakePlugin synth;
         synth.process = [](FakePlugin& plugin, int frames) {
@@ -182,7 +184,9 @@ TEST(SynthShares, ARoutedTrackBlendsItsSampleAndTheSynthByTheMix) {
 TEST(SynthShares, AnUnroutedTrackIgnoresTheSynthOutput) {
     Engine engine;
     FakePlugin synth;
-    synth.process = [](FakePlugin& plugin, int frames) { std::fill(plugin.outputs[2].begin(), plugin.outputs[2].begin() + frames, 0.25f); };
+    synth.process = [](FakePlugin& plugin, int frames) {
+        std::fill(plugin.outputs[2].begin(), plugin.outputs[2].begin() + frames, 0.25f);
+    };
     engine->drumSynthPlugin = &synth;
     makeProbeTrack(*engine, 0, kLongSound);
     settle(engine);
@@ -195,7 +199,9 @@ TEST(SynthShares, AnUnroutedTrackIgnoresTheSynthOutput) {
 TEST(SynthShares, TheSynthPartCanRunThroughTheTrackEqualiser) {
     Engine engine;
     FakePlugin synth;
-    synth.process = [](FakePlugin& plugin, int frames) { std::fill(plugin.outputs[2].begin(), plugin.outputs[2].begin() + frames, 0.25f); };
+    synth.process = [](FakePlugin& plugin, int frames) {
+        std::fill(plugin.outputs[2].begin(), plugin.outputs[2].begin() + frames, 0.25f);
+    };
     engine->drumSynthPlugin = &synth;
     engine->tracks.synthRoute[0] = 1.0f;
     engine->tracks.synthMix[0] = 0.0f;  // synth only
@@ -249,7 +255,7 @@ class EffectSlots : public ::testing::Test {
 protected:
     void SetUp() override {
         makeProbeTrack(*engine, 0, kLongSound);  // 0.5
-        engine->tracks.send1[0] = 1.0f;           // send gain 1
+        engine->tracks.send1[0] = 1.0f;  // send gain 1
         engine->tracks.send2[0] = 1.0f;
         engine->updateTrackGains(0);
         settle(engine);
@@ -264,7 +270,8 @@ protected:
     static void halve(FakePlugin& plugin, int frames) {
         for (int c = 0; c < 2; ++c)
             for (int i = 0; i < frames; ++i)
-                plugin.outputs[static_cast<std::size_t>(c)][static_cast<std::size_t>(i)] = 0.5f * plugin.inputs[static_cast<std::size_t>(c)][static_cast<std::size_t>(i)];
+                plugin.outputs[static_cast<std::size_t>(c)][static_cast<std::size_t>(i)] =
+                    0.5f * plugin.inputs[static_cast<std::size_t>(c)][static_cast<std::size_t>(i)];
     }
 
     Engine engine;
@@ -325,7 +332,8 @@ TEST_F(EffectSlots, InsertEffectsReplaceTheMasterOneAfterTheOther) {
     insertOne.process = [](FakePlugin& plugin, int frames) {
         for (int c = 0; c < 2; ++c)
             for (int i = 0; i < frames; ++i)
-                plugin.outputs[static_cast<std::size_t>(c)][static_cast<std::size_t>(i)] = 2.0f * plugin.inputs[static_cast<std::size_t>(c)][static_cast<std::size_t>(i)];
+                plugin.outputs[static_cast<std::size_t>(c)][static_cast<std::size_t>(i)] =
+                    2.0f * plugin.inputs[static_cast<std::size_t>(c)][static_cast<std::size_t>(i)];
     };
     insertTwo.process = [](FakePlugin& plugin, int frames) {
         for (int i = 0; i < frames; ++i) {

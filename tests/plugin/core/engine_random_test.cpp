@@ -148,7 +148,8 @@ struct Keystroke {
     bool operator==(const Keystroke&) const = default;
 };
 
-std::vector<Keystroke> expectedKeystrokes(RandomSource draws, const std::vector<bool>& patternHits, int count, int maxRoll) {
+std::vector<Keystroke> expectedKeystrokes(RandomSource draws, const std::vector<bool>& patternHits, int count,
+                                          int maxRoll) {
     const int steps = static_cast<int>(patternHits.size());
     std::vector<Keystroke> row(kMaxSteps);
     for (int k = 0; k < count; ++k) {

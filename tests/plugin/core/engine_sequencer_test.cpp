@@ -46,7 +46,9 @@ void hitsOnEveryStep(VornDrums& drums, int track, int pattern, float velocity) {
         hitAt(drums, track, pattern, s, velocity);
 }
 
-int keyOf(const VornDrums& drums, int track) { return static_cast<int>(drums.settings.trackKey[static_cast<std::size_t>(track)]); }
+int keyOf(const VornDrums& drums, int track) {
+    return static_cast<int>(drums.settings.trackKey[static_cast<std::size_t>(track)]);
+}
 
 // The sequencer's work for one block starting at `samplePos`, without the per-sample walk, so
 // the events it made are still in the pending list with their full countdowns.
@@ -144,7 +146,8 @@ TEST(Rolls, ARollOnASwungStepStartsFromTheSwungStart) {
     ASSERT_EQ(events.size(), 4u);
     const std::int32_t swungStart = stepStart(1) + static_cast<std::int32_t>(std::trunc(0.5 * kStep));
     for (int k = 0; k < 4; ++k)
-        EXPECT_EQ(events[static_cast<std::size_t>(k)].countdown, swungStart + static_cast<std::int32_t>(std::trunc(k * kStep / 4.0)));
+        EXPECT_EQ(events[static_cast<std::size_t>(k)].countdown,
+                  swungStart + static_cast<std::int32_t>(std::trunc(k * kStep / 4.0)));
 }
 
 // The four hits of a roll cross block boundaries and fire one sample before their offset.
@@ -167,12 +170,8 @@ struct RollShapeCase {
 // first is full and the second at 71/512 (about 0.139).
 TEST(Rolls, VelocityShapesOfTheWorkedExamples) {
     const std::vector<RollShapeCase> cases = {
-        {0, 1, {1.0 / 8, 1.0}},
-        {0, 2, {1.0 / 16, 1.0 / 4, 1.0}},
-        {0, 3, {27.0 / 512, 9.0 / 64, 3.0 / 8, 1.0}},
-        {64, 1, {1.0, 1.0}},
-        {64, 2, {1.0, 1.0, 1.0}},
-        {64, 3, {1.0, 1.0, 1.0, 1.0}},
+        {0, 1, {1.0 / 8, 1.0}},      {0, 2, {1.0 / 16, 1.0 / 4, 1.0}}, {0, 3, {27.0 / 512, 9.0 / 64, 3.0 / 8, 1.0}},
+        {64, 1, {1.0, 1.0}},         {64, 2, {1.0, 1.0, 1.0}},         {64, 3, {1.0, 1.0, 1.0, 1.0}},
         {127, 1, {1.0, 71.0 / 512}},
     };
     EXPECT_NEAR(27.0 / 512, 0.0527, 1e-4);
@@ -188,7 +187,8 @@ TEST(Rolls, VelocityShapesOfTheWorkedExamples) {
             ASSERT_EQ(events.size(), c.factors.size()) << c.attenuation << " " << c.rolls;
             for (std::size_t k = 0; k < events.size(); ++k) {
                 EXPECT_EQ(events[k].data2, static_cast<int>(std::trunc(c.factors[k] * velocity)))
-                    << "attenuation " << c.attenuation << " rolls " << c.rolls << " hit " << k << " velocity " << velocity;
+                    << "attenuation " << c.attenuation << " rolls " << c.rolls << " hit " << k << " velocity "
+                    << velocity;
             }
         }
     }
@@ -229,9 +229,10 @@ TEST(Rolls, EveryAttenuationGivesTheExactShapeAndAFullLastOrFirstHit) {
                 for (int k = 0; k <= rolls; ++k) {
                     const std::int64_t expected = exactRollVelocity(attenuation, rolls, k, velocity);
                     if (engine->pendingEvents[static_cast<std::size_t>(k)].data2 != expected && ++mismatches <= 10) {
-                        ADD_FAILURE() << "attenuation " << attenuation << " rolls " << rolls << " hit " << k << " velocity "
-                                      << velocity << ": " << int(engine->pendingEvents[static_cast<std::size_t>(k)].data2)
-                                      << " instead of " << expected;
+                        ADD_FAILURE() << "attenuation " << attenuation << " rolls " << rolls << " hit " << k
+                                      << " velocity " << velocity << ": "
+                                      << int(engine->pendingEvents[static_cast<std::size_t>(k)].data2) << " instead of "
+                                      << expected;
                     }
                 }
             }
@@ -264,7 +265,8 @@ TEST(HostStart, AStartInALaterBarTakesTheStepWithinThePattern) {
     const std::vector<PendingEvent> events = pendingForKey(*engine, keyOf(*engine, 0));
     ASSERT_EQ(events.size(), 1u);
     EXPECT_EQ(events[0].data2, 90);
-    EXPECT_EQ(events[0].countdown, static_cast<std::int32_t>(std::trunc(static_cast<double>(j) * kStep - (stepStart(j) - 10))));
+    EXPECT_EQ(events[0].countdown,
+              static_cast<std::int32_t>(std::trunc(static_cast<double>(j) * kStep - (stepStart(j) - 10))));
 }
 
 TEST(HostStart, ABlockThatStartsOnAStepPlaysItAtOffsetZero) {
@@ -404,7 +406,9 @@ struct PlayedStep {
     int step;
     bool operator==(const PlayedStep&) const = default;
 };
-void PrintTo(const PlayedStep& played, std::ostream* out) { *out << "track " << played.track << " step " << played.step; }
+void PrintTo(const PlayedStep& played, std::ostream* out) {
+    *out << "track " << played.track << " step " << played.step;
+}
 std::vector<PlayedStep> playedSteps(Engine& engine, long steps) {
     std::vector<PlayedStep> played;
     for (long at = 0; at < stepStart(steps); at += 1000) {
@@ -728,7 +732,8 @@ TEST(LoadHandshake, LoadsFollowingEachOtherForMoreThanFiveSecondsKeepTheBlockSil
 // reach for the host's other outputs, which the export does not have.
 TEST(OfflineRender, ASilentBlockWritesOnlyTheTwoChannelsOfTheExport) {
     Engine engine;
-    std::vector<std::vector<float>> buffers(static_cast<std::size_t>(engine.channelCount()), std::vector<float>(256, 7.0f));
+    std::vector<std::vector<float>> buffers(static_cast<std::size_t>(engine.channelCount()),
+                                            std::vector<float>(256, 7.0f));
     std::vector<float*> pointers;
     for (auto& buffer : buffers)
         pointers.push_back(buffer.data());
@@ -802,7 +807,8 @@ TEST(StandaloneClock, PlayWhilePlayingRestartsFromTheFirstStepAndStopReleasesThe
 
     engine->stopPlaying();
     EXPECT_EQ(engine->playing.load(), 0);
-    for (int t = 0; t < kTrackSlots; ++t) EXPECT_EQ(engine->voices[static_cast<std::size_t>(t)].command, 0) << t;
+    for (int t = 0; t < kTrackSlots; ++t)
+        EXPECT_EQ(engine->voices[static_cast<std::size_t>(t)].command, 0) << t;
     engine.render(64);  // stopped: the clock stands at 64
     engine->startPlaying();
     engine.render(64);

@@ -195,7 +195,8 @@ TEST_F(Voice, ReverseStartsOneFrameBeforeTheEndAndSkipsTheLastThreeFrames) {
         EXPECT_EQ(voice.startFrame, static_cast<float>(endBound - 1));
         for (int k = 0; k < 600; ++k) {
             const double position = endBound - 1 - (k + 1);
-            const double expected = position >= 0 && position < endBound - 3 ? samples[static_cast<std::size_t>(position)] / 32768.0 : 0.0;
+            const double expected =
+                position >= 0 && position < endBound - 3 ? samples[static_cast<std::size_t>(position)] / 32768.0 : 0.0;
             ASSERT_NEAR(out[static_cast<std::size_t>(k)], expected, 1e-7) << "end " << end << " sample " << k;
         }
         EXPECT_EQ(out[0], 0.0f);
@@ -286,7 +287,9 @@ TEST_F(Voice, BoundsBeyondTheSoundReadNothingOutsideIt) {
         for (int k = 0; k < 200; ++k) {
             const double position = reverse != 0.0f ? 149.0 - (k + 1) : k + 1.0;
             // Frames 0..99 exist; the interpolation needs the next frame as well.
-            const double expected = position >= 0 && position < 147 && position + 1 < 100 ? samples[static_cast<std::size_t>(position)] / 32768.0 : 0.0;
+            const double expected = position >= 0 && position < 147 && position + 1 < 100
+                                        ? samples[static_cast<std::size_t>(position)] / 32768.0
+                                        : 0.0;
             ASSERT_NEAR(out[static_cast<std::size_t>(k)], expected, 1e-7) << "reverse " << reverse << " sample " << k;
         }
     }
@@ -331,12 +334,13 @@ TEST(EditorPad, APadPressSoundsTheTrackAtTheNextBlockAndTheReleaseLetsItGo) {
     EXPECT_EQ(engine->voices[2].velocity, 127);
     EXPECT_EQ(engine->voices[2].gateOn, 1);
     EXPECT_NE(engine.trackOutput(2)[0], 0.0f);
-    for (int t : {0, 1, 3}) EXPECT_EQ(engine->voices[static_cast<std::size_t>(t)].velocity, 0) << t;
+    for (int t : {0, 1, 3})
+        EXPECT_EQ(engine->voices[static_cast<std::size_t>(t)].velocity, 0) << t;
 
     engine->padNote(2, 0);
     engine.render(64);
     EXPECT_EQ(engine->voices[2].gateOn, 0);
-    engine->padNote(40, 127);                 // no such track: nothing is queued
+    engine->padNote(40, 127);  // no such track: nothing is queued
     EXPECT_TRUE(engine->editorNotes.empty());
 }
 

@@ -86,8 +86,8 @@ TrackBands randomBands(std::mt19937& random, Wet wet) {
     TrackBands bands;
     for (int b = 0; b < kEqBands; ++b) {
         EqBand& band = bands[static_cast<std::size_t>(b)];
-        band.coefficients = designEqBand(eqBandKind(b), uniform(random, -15.0f, 15.0f), uniform(random, 40.0f, 12000.0f),
-                                         uniform(random, 0.1f, 1.0f), 44100.0);
+        band.coefficients = designEqBand(eqBandKind(b), uniform(random, -15.0f, 15.0f),
+                                         uniform(random, 40.0f, 12000.0f), uniform(random, 0.1f, 1.0f), 44100.0);
         for (EqStage& stage : band.stages) {
             stage = {uniform(random, -0.5f, 0.5f), uniform(random, -0.5f, 0.5f), uniform(random, -0.5f, 0.5f),
                      uniform(random, -0.5f, 0.5f), 1.0f};
@@ -107,8 +107,8 @@ struct TrackCase {
 // From fewer samples than there are stages (the pipeline never fills) to a whole batch, with
 // spare lanes in the last group and every number of groups.
 const TrackCase kTrackCases[] = {
-    {1, 1, Wet::Rising},   {3, 2, Wet::Mixed},    {4, 5, Wet::Rising},    {5, 6, Wet::Settled},
-    {6, 7, Wet::Mixed},    {8, 8, Wet::Rising},   {11, 33, Wet::Settled}, {12, 64, Wet::Mixed},
+    {1, 1, Wet::Rising},    {3, 2, Wet::Mixed},    {4, 5, Wet::Rising},     {5, 6, Wet::Settled},
+    {6, 7, Wet::Mixed},     {8, 8, Wet::Rising},   {11, 33, Wet::Settled},  {12, 64, Wet::Mixed},
     {13, 255, Wet::Rising}, {16, 256, Wet::Mixed}, {16, 256, Wet::Settled}, {2, 200, Wet::Rising},
 };
 

@@ -79,17 +79,16 @@ CookbookBiquad cookbook(EqKind kind, double gainDb, double f0, double qSetting, 
     const double rootA = 2.0 * std::sqrt(A) * alpha;
     switch (kind) {
         case EqKind::LowShelf:
-            return {A * ((A + 1) - (A - 1) * c + rootA), 2 * A * ((A - 1) - (A + 1) * c), A * ((A + 1) - (A - 1) * c - rootA),
-                    (A + 1) + (A - 1) * c + rootA,       -2 * ((A - 1) + (A + 1) * c),    (A + 1) + (A - 1) * c - rootA};
-        case EqKind::Peaking:
-            return {1 + alpha * A, -2 * c, 1 - alpha * A, 1 + alpha / A, -2 * c, 1 - alpha / A};
+            return {A * ((A + 1) - (A - 1) * c + rootA), 2 * A * ((A - 1) - (A + 1) * c),
+                    A * ((A + 1) - (A - 1) * c - rootA), (A + 1) + (A - 1) * c + rootA,
+                    -2 * ((A - 1) + (A + 1) * c),        (A + 1) + (A - 1) * c - rootA};
+        case EqKind::Peaking: return {1 + alpha * A, -2 * c, 1 - alpha * A, 1 + alpha / A, -2 * c, 1 - alpha / A};
         case EqKind::HighShelf:
-            return {A * ((A + 1) + (A - 1) * c + rootA), -2 * A * ((A - 1) + (A + 1) * c), A * ((A + 1) + (A - 1) * c - rootA),
-                    (A + 1) - (A - 1) * c + rootA,       2 * ((A - 1) - (A + 1) * c),       (A + 1) - (A - 1) * c - rootA};
-        case EqKind::BandPass:
-            return {Q * alpha, 0.0, -Q * alpha, 1 + alpha, -2 * c, 1 - alpha};
-        case EqKind::LowPass:
-            return {(1 - c) / 2, 1 - c, (1 - c) / 2, 1 + alpha, -2 * c, 1 - alpha};
+            return {A * ((A + 1) + (A - 1) * c + rootA), -2 * A * ((A - 1) + (A + 1) * c),
+                    A * ((A + 1) + (A - 1) * c - rootA), (A + 1) - (A - 1) * c + rootA,
+                    2 * ((A - 1) - (A + 1) * c),         (A + 1) - (A - 1) * c - rootA};
+        case EqKind::BandPass: return {Q * alpha, 0.0, -Q * alpha, 1 + alpha, -2 * c, 1 - alpha};
+        case EqKind::LowPass: return {(1 - c) / 2, 1 - c, (1 - c) / 2, 1 + alpha, -2 * c, 1 - alpha};
     }
     return {1, 0, 0, 1, 0, 0};
 }

@@ -25,9 +25,11 @@ TEST(FilterUpdates, ProgramsGivenInARowBeforeTheNextBlockLeaveTheNewestCoefficie
     for (int p = 0; p < 3; ++p) {
         for (int t = 0; t < 12; ++t)
             for (int b = 0; b < kEqBands; ++b)
-                drums->tracks.eqGain[static_cast<std::size_t>(t)][static_cast<std::size_t>(b)] = 0.1f * static_cast<float>(p + 1) - 0.01f * static_cast<float>(t);
+                drums->tracks.eqGain[static_cast<std::size_t>(t)][static_cast<std::size_t>(b)] =
+                    0.1f * static_cast<float>(p + 1) - 0.01f * static_cast<float>(t);
         for (int b = 0; b < kEqBands; ++b)
-            drums->masterEqGain[static_cast<std::size_t>(b)] = -0.2f * static_cast<float>(p + 1) + 0.05f * static_cast<float>(b);
+            drums->masterEqGain[static_cast<std::size_t>(b)] =
+                -0.2f * static_cast<float>(p + 1) + 0.05f * static_cast<float>(b);
         programs.push_back(drums->buildChunk());
     }
     auto host = makeInstrument(12);

@@ -10,9 +10,7 @@
 namespace rimba::test {
 namespace {
 
-TEST(LevelGain, DefaultLevelGivesUnityGain) {
-    EXPECT_NEAR(levelGainFromSetting(0.8691760f, false), 1.0f, 1e-6f);
-}
+TEST(LevelGain, DefaultLevelGivesUnityGain) { EXPECT_NEAR(levelGainFromSetting(0.8691760f, false), 1.0f, 1e-6f); }
 
 TEST(LevelGain, LowOrMutedLevelsGiveTheFloorNotZero) {
     EXPECT_EQ(levelGainFromSetting(0.01f, false), 1e-6f);

@@ -198,7 +198,8 @@ TEST_F(MidiInput, AHitOnAChokeMemberChokesTheOthersEvenOneShots) {
     EXPECT_EQ(drums->voices[6].fading, 1);  // a choke fades a one-shot all the same
     EXPECT_EQ(drums->voices[7].command, 2);
     EXPECT_EQ(drums->voices[4].command, -1);
-    EXPECT_EQ(synth.parameters, (std::vector<std::pair<std::int32_t, float>>{{0x10030 + 6, 0.0f}, {0x10030 + 7, 0.0f}}));
+    EXPECT_EQ(synth.parameters,
+              (std::vector<std::pair<std::int32_t, float>>{{0x10030 + 6, 0.0f}, {0x10030 + 7, 0.0f}}));
     drums->drumSynthPlugin = nullptr;
 }
 

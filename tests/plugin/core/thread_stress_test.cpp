@@ -43,16 +43,18 @@ TEST(ThreadStress, AudioParameterAndTimerThreadsTogetherStaySound) {
         RenderBuffers buffers(18, 256);
         std::mt19937 random(7);
         for (int block = 0; block < kBlocks; ++block) {
-            VstMidiEvent events[3] = {midiEvent(0x90, static_cast<std::uint8_t>(36 + random() % 12), 100, random() % 256),
-                                      midiEvent(0x80, static_cast<std::uint8_t>(36 + random() % 12), 0, random() % 256),
-                                      midiEvent(0xC0, static_cast<std::uint8_t>(random() % 3), 0, 0)};
+            VstMidiEvent events[3] = {
+                midiEvent(0x90, static_cast<std::uint8_t>(36 + random() % 12), 100, random() % 256),
+                midiEvent(0x80, static_cast<std::uint8_t>(36 + random() % 12), 0, random() % 256),
+                midiEvent(0xC0, static_cast<std::uint8_t>(random() % 3), 0, 0)};
             struct {
                 VstInt32 numEvents;
                 VstIntPtr reserved;
                 VstEvent* events[3];
-            } block3{block % 50 == 0 ? 3 : 2, 0, {reinterpret_cast<VstEvent*>(&events[0]),
-                                                 reinterpret_cast<VstEvent*>(&events[1]),
-                                                 reinterpret_cast<VstEvent*>(&events[2])}};
+            } block3{block % 50 == 0 ? 3 : 2,
+                     0,
+                     {reinterpret_cast<VstEvent*>(&events[0]), reinterpret_cast<VstEvent*>(&events[1]),
+                      reinterpret_cast<VstEvent*>(&events[2])}};
             drums->dispatcher(effProcessEvents, 0, 0, &block3, 0.0f);
             drums->processReplacing(nullptr, buffers.pointers(), 256);
             time.samplePos += 256;

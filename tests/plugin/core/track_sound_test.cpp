@@ -22,7 +22,9 @@ void nameSound(VornDrums& drums, int track, const std::string& path) {
     std::memcpy(field.data(), path.data(), std::min(path.size(), field.size() - 1));
 }
 
-std::string soundPathOf(const VornDrums& drums, int track) { return drums.tracks.soundPath[static_cast<std::size_t>(track)].data(); }
+std::string soundPathOf(const VornDrums& drums, int track) {
+    return drums.tracks.soundPath[static_cast<std::size_t>(track)].data();
+}
 
 // A mono 16-bit WAV of `frames` frames of a rising ramp, built here byte by byte.
 std::string makeRamp(const TempFolder& folder, const std::string& name, int frames, int rate = 44100) {
@@ -108,9 +110,11 @@ TEST_F(TrackSound, WritingATrackWritesTheSelectedPartAtTheInstrumentsRate) {
 
     const std::vector<std::uint8_t> bytes = readBytes(out);
     ASSERT_GE(bytes.size(), 46u);
-    const std::uint32_t rate = bytes[24] | bytes[25] << 8 | bytes[26] << 16 | static_cast<std::uint32_t>(bytes[27]) << 24;
+    const std::uint32_t rate =
+        bytes[24] | bytes[25] << 8 | bytes[26] << 16 | static_cast<std::uint32_t>(bytes[27]) << 24;
     EXPECT_EQ(rate, 48000u);
-    const std::uint32_t dataSize = bytes[42] | bytes[43] << 8 | bytes[44] << 16 | static_cast<std::uint32_t>(bytes[45]) << 24;
+    const std::uint32_t dataSize =
+        bytes[42] | bytes[43] << 8 | bytes[44] << 16 | static_cast<std::uint32_t>(bytes[45]) << 24;
     ASSERT_EQ(dataSize, 1000u);  // 500 samples
     const std::vector<std::int16_t>& source = drums->soundList[0]->samples;
     for (std::size_t i = 0; i < 500; ++i) {

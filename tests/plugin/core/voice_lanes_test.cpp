@@ -25,14 +25,10 @@ using batch::kLanes;
 enum class Kernel { General, Steady, Unity, Chosen };
 const char* nameOf(Kernel kernel) {
     switch (kernel) {
-        case Kernel::General:
-            return "playLanes";
-        case Kernel::Steady:
-            return "playSteadyLanes";
-        case Kernel::Unity:
-            return "playUnityLanes";
-        case Kernel::Chosen:
-            return "playVoiceGroup";
+        case Kernel::General: return "playLanes";
+        case Kernel::Steady: return "playSteadyLanes";
+        case Kernel::Unity: return "playUnityLanes";
+        case Kernel::Chosen: return "playVoiceGroup";
     }
     return "?";
 }
@@ -275,16 +271,11 @@ protected:
     bool run(Kernel kernel, batch::VoiceLanes& lanes) {
         const batch::LaneRows rows{scratch->busGain, scratch->busVector, scratch->rows, scratch->eqRows, kColumn};
         switch (kernel) {
-            case Kernel::General:
-                batch::playLanes(lanes, rows, kBegin, kEnd);
-                return true;
-            case Kernel::Steady:
-                return batch::playSteadyLanes(lanes, rows, kBegin, kEnd);
+            case Kernel::General: batch::playLanes(lanes, rows, kBegin, kEnd); return true;
+            case Kernel::Steady: return batch::playSteadyLanes(lanes, rows, kBegin, kEnd);
             case Kernel::Unity:
                 return batch::playUnityLanes(lanes, rows, kBegin, kEnd, scratch->unity) == batch::kUnityDone;
-            case Kernel::Chosen:
-                batch::playVoiceGroup(lanes, rows, kBegin, kEnd, scratch->unity);
-                return true;
+            case Kernel::Chosen: batch::playVoiceGroup(lanes, rows, kBegin, kEnd, scratch->unity); return true;
         }
         return false;
     }
@@ -303,7 +294,8 @@ protected:
             const float got = rows[k][column];
             const float want = expected[static_cast<std::size_t>(k - kBegin)];
             if (bitsOf(got) != bitsOf(want))
-                return ::testing::AssertionFailure() << "sample " << k - kBegin << ": " << got << " instead of " << want;
+                return ::testing::AssertionFailure()
+                       << "sample " << k - kBegin << ": " << got << " instead of " << want;
         }
         return ::testing::AssertionSuccess();
     }

@@ -31,7 +31,8 @@ inline Editor* openEditorIn(VornDrums& drums, toolkit::XWindowId window,
                             const std::function<void(Editor&)>& prepare = {}) {
     auto* editor = new Editor(drums);
     drums.giveEditor(editor);
-    if (prepare) prepare(*editor);
+    if (prepare)
+        prepare(*editor);
     return editor->open(reinterpret_cast<void*>(static_cast<std::uintptr_t>(window))) ? editor : nullptr;
 }
 
@@ -39,7 +40,8 @@ inline Editor* openEditorIn(VornDrums& drums, toolkit::XWindowId window,
 template <class T = toolkit::CControl>
 T* taggedIn(toolkit::CFrame& frame, long tag) {
     for (std::size_t i = 0; i < frame.getNbViews(); ++i)
-        if (auto* control = dynamic_cast<T*>(frame.getView(i)); control && control->getTag() == tag) return control;
+        if (auto* control = dynamic_cast<T*>(frame.getView(i)); control && control->getTag() == tag)
+            return control;
     return nullptr;
 }
 

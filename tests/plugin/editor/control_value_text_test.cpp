@@ -30,7 +30,7 @@ TEST(ControlValueText, EachControlWritesItsValueInTheUnitItIsHeardIn) {
         {"level at 0", levelText, 0.0f, "-inf dB"},
         {"level at unity", levelText, kUnityLevel, "0.0 dB"},
         {"level at half", levelText, 0.5f, "-17.0 dB"},  // 200^0.5 / 100 = 0.1414
-        {"level at full", levelText, 1.0f, "+6.0 dB"},   // 200 / 100
+        {"level at full", levelText, 1.0f, "+6.0 dB"},  // 200 / 100
         {"level at the silence threshold", levelText, 0.01f, "-inf dB"},
         {"pan full left", panText, 0.0f, "100 L"},
         {"pan 0.4", panText, 0.4f, "30 L"},  // right side 3 * 0.4 - 0.5 = 0.7
@@ -39,8 +39,8 @@ TEST(ControlValueText, EachControlWritesItsValueInTheUnitItIsHeardIn) {
         {"pan three quarters", panText, 0.75f, "75 R"},
         {"pan full right", panText, 1.0f, "100 R"},
         {"send off", sendText, 0.0f, "-inf dB"},
-        {"send full", sendText, 1.0f, "0.0 dB"},       // 200 / 200
-        {"send half", sendText, 0.5f, "-23.0 dB"},     // 200^0.5 / 200 = 0.0707
+        {"send full", sendText, 1.0f, "0.0 dB"},  // 200 / 200
+        {"send half", sendText, 0.5f, "-23.0 dB"},  // 200^0.5 / 200 = 0.0707
         {"level velocity none", levelVelocityText, 0.0f, "0 %"},
         {"level velocity 28", levelVelocityText, 0.28f, "28 %"},
         {"tune at the bottom", tuneText, 0.0f, "0 st"},
@@ -61,7 +61,8 @@ TEST(ControlValueText, EachControlWritesItsValueInTheUnitItIsHeardIn) {
         {"mix towards the sample", synthMixText, 0.6f, "Smp 100 % / Syn 70 %"},
         {"mix towards the synth", synthMixText, 0.0f, "Smp 0 % / Syn 100 %"},
     };
-    for (const Case& c : cases) EXPECT_EQ(c.text(c.value), c.expected) << c.what;
+    for (const Case& c : cases)
+        EXPECT_EQ(c.text(c.value), c.expected) << c.what;
 }
 
 double numberIn(const std::string& text) {

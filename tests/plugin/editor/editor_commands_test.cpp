@@ -35,7 +35,8 @@ namespace et = editor_tags;
 std::vector<std::pair<int, float>> automated;
 
 VstIntPtr recordingHost(AEffect*, VstInt32 opcode, VstInt32 index, VstIntPtr, void*, float value) {
-    if (opcode == audioMasterAutomate) automated.emplace_back(index, value);
+    if (opcode == audioMasterAutomate)
+        automated.emplace_back(index, value);
     return opcode == audioMasterVersion ? kVstVersion : 0;
 }
 
@@ -43,7 +44,8 @@ VstIntPtr recordingHost(AEffect*, VstInt32 opcode, VstInt32 index, VstIntPtr, vo
 // A pop-up that answers the entry named `text`, and counts how often it was asked.
 controls::PopupMenuFunction answering(std::string text, int* asked = nullptr) {
     return [text = std::move(text), asked](const toolkit::MenuModel& menu, toolkit::CPoint) {
-        if (asked) ++*asked;
+        if (asked)
+            ++*asked;
         return std::optional<toolkit::MenuChoice>(chainOf(menu, {text}));
     };
 }
@@ -118,8 +120,10 @@ TEST_F(EditorCommands, TheTypedTempoIsHeldTo10To480AndShownAgain) {
     controls::CVornTextEdit* field = views().tempo;
     const auto type = [&](const std::string& text) {
         field->beginEditing();
-        for (int i = 0; i < 8; ++i) field->onKeyDown(XK_BackSpace, {});
-        for (const char c : text) field->onKeyDown(static_cast<unsigned char>(c), std::string(1, c));
+        for (int i = 0; i < 8; ++i)
+            field->onKeyDown(XK_BackSpace, {});
+        for (const char c : text)
+            field->onKeyDown(static_cast<unsigned char>(c), std::string(1, c));
         field->onKeyDown(XK_Return, {});
     };
     struct Case {
@@ -161,7 +165,8 @@ TEST_F(EditorCommands, AtMostOneTrackIsSoloedAndChoosingItAgainClearsTheSolo) {
     const auto lit = [&] {
         std::vector<int> tracks;
         for (int t = 0; t < drums->getTrackCount(); ++t)
-            if (strip(t).solo->getValue() != 0.0f) tracks.push_back(t);
+            if (strip(t).solo->getValue() != 0.0f)
+                tracks.push_back(t);
         return tracks;
     };
     change(strip(2).solo, 1.0f);
@@ -183,9 +188,8 @@ TEST_F(EditorCommands, StripKnobsFadersAndMuteReachTheInstrumentThroughTheHost) 
         float value;
     };
     const Case cases[] = {
-        {et::kLevelKind, 0, 0.25f},         {et::kPanKind, 1, 0.75f},
-        {et::kSend1Kind, 2, 0.5f},          {et::kSend2Kind, 3, 0.125f},
-        {et::kTuneKind, 4, 0.625f},         {et::kLevelVelocityKind, 5, 0.375f},
+        {et::kLevelKind, 0, 0.25f},         {et::kPanKind, 1, 0.75f},   {et::kSend1Kind, 2, 0.5f},
+        {et::kSend2Kind, 3, 0.125f},        {et::kTuneKind, 4, 0.625f}, {et::kLevelVelocityKind, 5, 0.375f},
         {et::kTuneVelocityKind, 6, 0.875f}, {et::kMuteKind, 7, 1.0f},
     };
     const int track = 3;
@@ -210,7 +214,8 @@ TEST_F(EditorCommands, ThePatternPanelSetsPatternLoopRangeModesSwingAndFill) {
     for (int p = 0; p < kPatternCount; ++p)
         EXPECT_EQ(drums->chainEnabled[static_cast<std::size_t>(p)], p >= 3 && p <= 6 ? 1 : 0) << p;
 
-    for (const auto& [control, mode] : {std::pair{views().randomMode, 2}, {views().loopMode, 0}, {views().chainMode, 1}}) {
+    for (const auto& [control, mode] :
+         {std::pair{views().randomMode, 2}, {views().loopMode, 0}, {views().chainMode, 1}}) {
         change(control, 1.0f);
         EXPECT_EQ(drums->playMode, mode);
         EXPECT_EQ(views().loopMode->getValue(), mode == 0 ? 1.0f : 0.0f) << mode;
@@ -229,10 +234,12 @@ TEST_F(EditorCommands, ThePatternPanelSetsPatternLoopRangeModesSwingAndFill) {
 TEST_F(EditorCommands, RotateTurnsEveryTracksCurrentPatternWithinItsStepCount) {
     for (const int n : {12, 16, 64}) {
         drums->patternSteps[static_cast<std::size_t>(current())] = n;
-        for (int t = 0; t < 2; ++t) velocities(t).fill(0.0f);
+        for (int t = 0; t < 2; ++t)
+            velocities(t).fill(0.0f);
         velocities(0)[0] = 100.0f;
         velocities(1)[static_cast<std::size_t>(n - 1)] = 50.0f;
-        if (n < kMaxSteps) velocities(0)[static_cast<std::size_t>(n)] = 7.0f;  // past the pattern's end
+        if (n < kMaxSteps)
+            velocities(0)[static_cast<std::size_t>(n)] = 7.0f;  // past the pattern's end
 
         click(tagged(et::kRotateLeft));
         EXPECT_EQ(velocities(0)[static_cast<std::size_t>(n - 1)], 100.0f) << n;
@@ -260,8 +267,8 @@ TEST_F(EditorCommands, SoundOptionsGoToTheSelectedTrack) {
         toolkit::CControl* control;
         int slot;
     };
-    for (const Case c : {Case{views().decay, tags::kOneShot}, {views().reverse, tags::kReverse},
-                         {views().charley, tags::kChoke}}) {
+    for (const Case c :
+         {Case{views().decay, tags::kOneShot}, {views().reverse, tags::kReverse}, {views().charley, tags::kChoke}}) {
         // Each option turned to the other state than the one the track starts with, and back.
         const float was = drums->getValue(tags::trackTag(4, c.slot)) != 0.0f ? 1.0f : 0.0f;
         const float otherTrack = drums->getValue(tags::trackTag(0, c.slot));
@@ -297,7 +304,8 @@ TEST_F(EditorCommands, TheKeyLabelShowsTheNoteSelectorAndAPickedNoteBecomesTheKe
 
 TEST_F(EditorCommands, RandomisationsDrawFromOneReferenceThatRestoreBringsBackUntilAHandEdit) {
     const int track = 2;
-    for (int s = 0; s < 4; ++s) velocities(track)[static_cast<std::size_t>(s)] = 100.0f - 10.0f * static_cast<float>(s);
+    for (int s = 0; s < 4; ++s)
+        velocities(track)[static_cast<std::size_t>(s)] = 100.0f - 10.0f * static_cast<float>(s);
     const std::vector<float> before = rowOf(track);
 
     chooseInGrid(track, "Randomize Step");
@@ -320,7 +328,8 @@ TEST_F(EditorCommands, RandomisationsDrawFromOneReferenceThatRestoreBringsBackUn
     controls::CVornPattern* grid = strip(track).steps;
     const toolkit::CRect area = grid->geometry().stepsArea();
     int emptyStep = 0;
-    while (velocities(track)[static_cast<std::size_t>(emptyStep)] != 0.0f) ++emptyStep;
+    while (velocities(track)[static_cast<std::size_t>(emptyStep)] != 0.0f)
+        ++emptyStep;
     const toolkit::CPoint at{area.left + (2 * emptyStep + 1) * area.width() / 32, (area.top + area.bottom) / 2};
     grid->onMouseDown(at, toolkit::kLButton);
     grid->onMouseUp(at, toolkit::kLButton);
@@ -394,7 +403,8 @@ TEST_F(EditorCommands, TheRandomButtonsGenerateClearAndKeepRandomKeystrokes) {
     const StepRow<float> hits = drums->patterns[track].randomHit;
     click(tagged(et::kRandomSave));
     EXPECT_EQ(randomHits(), 0);
-    for (std::size_t s = 0; s < 16; ++s) EXPECT_EQ(velocities(track)[s] != 0.0f, hits[s] == 1.0f) << s;
+    for (std::size_t s = 0; s < 16; ++s)
+        EXPECT_EQ(velocities(track)[s] != 0.0f, hits[s] == 1.0f) << s;
 
     // A right click on the random button switches the generation at each loop's start.
     const int autoBefore = drums->randomAuto;
@@ -457,7 +467,8 @@ TEST_F(EditorCommands, TheShownStepsFollowTheScrollBarAndAutoscrollAndSurviveARe
         EXPECT_EQ(views().patternPage->getValue(), static_cast<float>(firstStep / 16));
         EXPECT_EQ(editor->getDisplayedPage(), firstStep / 16);
     };
-    for (int click = 0; click < 17; ++click) clickAt(frame, {grid.right - 5, grid.bottom - 3});  // the right arrow
+    for (int click = 0; click < 17; ++click)
+        clickAt(frame, {grid.right - 5, grid.bottom - 3});  // the right arrow
     expectShown(17);
     chooseInStripMenu(1, "Copy");  // refreshes every strip
     expectShown(17);
@@ -470,7 +481,8 @@ TEST_F(EditorCommands, TheShownStepsFollowTheScrollBarAndAutoscrollAndSurviveARe
     velocities(2).fill(0.0f);
     velocities(2)[33] = 90.0f;
     chooseInStripMenu(2, "Duplicate Measure 1");
-    for (const std::size_t copied : {37u, 41u, 45u}) EXPECT_EQ(velocities(2)[copied], 90.0f) << copied;
+    for (const std::size_t copied : {37u, 41u, 45u})
+        EXPECT_EQ(velocities(2)[copied], 90.0f) << copied;
     EXPECT_EQ(std::count(velocities(2).begin(), velocities(2).end(), 90.0f), 4);
 }
 
@@ -482,9 +494,9 @@ TEST_F(EditorCommands, TheRandomSwitchesStoreWhatTheyShowAtEveryClick) {
         const std::int32_t* stored;
     };
     toolkit::CFrame& frame = *editor->getFrame();
-    for (const Case c : {Case{et::kRandomModeButton, &drums->randomPerPattern},
-                         Case{et::kRandomGraphButton, &drums->randomGraphVisible},
-                         Case{et::kRandomPlay, &drums->randomAuto}}) {
+    for (const Case c :
+         {Case{et::kRandomModeButton, &drums->randomPerPattern},
+          Case{et::kRandomGraphButton, &drums->randomGraphVisible}, Case{et::kRandomPlay, &drums->randomAuto}}) {
         toolkit::CControl* button = tagged(c.tag);
         ASSERT_NE(button, nullptr);
         for (int click = 1; click <= 3; ++click) {
@@ -502,7 +514,8 @@ TEST_F(EditorCommands, TheRangeGraphShowsWithItsSwitchAndADragSetsTheRangesOfThe
     controls::CVornRandomGraphCtrl* graph = views().randomGraph;
     controls::CVornPushButton* graphSwitch = tagged<controls::CVornPushButton>(et::kRandomGraphButton);
     ASSERT_FALSE(graph->isVisible());
-    for (int track = 4; track < 8; ++track) drums->tracks.randomMinDensity[static_cast<std::size_t>(track)] = 2.0f;
+    for (int track = 4; track < 8; ++track)
+        drums->tracks.randomMinDensity[static_cast<std::size_t>(track)] = 2.0f;
     clickAt(frame, centreOf(*graphSwitch));
     ASSERT_TRUE(graph->isVisible());
 
@@ -511,8 +524,9 @@ TEST_F(EditorCommands, TheRangeGraphShowsWithItsSwitchAndADragSetsTheRangesOfThe
     const controls::GraphRect first = graph->getRect(0);
     const int firstLast = static_cast<int>(8.0f * first.y1 * 0.95f);
     ASSERT_GE(firstLast, 1);
-    const toolkit::CPoint edge{box.left + static_cast<int>(first.x1 * static_cast<float>(box.width())),
-                               box.top + static_cast<int>((first.y0 + first.y1) / 2.0f * static_cast<float>(box.height()))};
+    const toolkit::CPoint edge{
+        box.left + static_cast<int>(first.x1 * static_cast<float>(box.width())),
+        box.top + static_cast<int>((first.y0 + first.y1) / 2.0f * static_cast<float>(box.height()))};
     frame.mouseDown(edge, toolkit::kLButton);
     frame.mouseMoved({box.right + 20, edge.y}, toolkit::kLButton);
     frame.mouseUp({box.right + 20, edge.y}, toolkit::kLButton);
@@ -551,7 +565,8 @@ TEST_F(EditorCommands, TheStepEditSwitchesSetEveryGridsModesAndKeepThemAcrossARe
     ASSERT_TRUE(editor->open(reinterpret_cast<void*>(static_cast<std::uintptr_t>(host))));
     EXPECT_EQ(views().holdTuneMode->getValue(), 1.0f);
     EXPECT_EQ(views().shortHoldMode->getValue(), 1.0f);
-    for (int track = 0; track < 8; ++track) EXPECT_TRUE(strip(track).steps->isShortHoldMode()) << track;
+    for (int track = 0; track < 8; ++track)
+        EXPECT_TRUE(strip(track).steps->isShortHoldMode()) << track;
 }
 
 // The frame's own idle (its events, its redraw) runs only while the instrument counts its editor

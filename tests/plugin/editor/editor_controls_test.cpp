@@ -80,7 +80,8 @@ TEST_F(EditorControlsState, RefreshAllShowsEveryKindOfStateOnItsControl) {
         {"send 1 lit", [&] { return v.effectSlots[0]->isLit() ? 1.0f : 0.0f; }, 0.0f},
         {"knob mode", [&] { return static_cast<float>(v.strips[7].send2->getKnobMode()); }, 2.0f},
     };
-    for (const Shown& c : cases) EXPECT_FLOAT_EQ(c.value(), c.expected) << c.what;
+    for (const Shown& c : cases)
+        EXPECT_FLOAT_EQ(c.value(), c.expected) << c.what;
     EXPECT_EQ(v.kitName->getText(), "Dusty Room");
     EXPECT_EQ(v.keyLabel->getText(), "C3");
 }
@@ -95,7 +96,8 @@ TEST_F(EditorControlsState, RefreshTrackTouchesThatTrackAloneAndTheShownPageMove
 
     controls.showPage(2);
     EXPECT_FLOAT_EQ(v.patternPage->getValue(), 2.0f);
-    for (const TrackStripViews& s : v.strips) EXPECT_EQ(s.steps->getScrollOffset(), 32);
+    for (const TrackStripViews& s : v.strips)
+        EXPECT_EQ(s.steps->getScrollOffset(), 32);
     // A refresh keeps the page shown.
     controls.refreshTrack(0);
     EXPECT_EQ(v.strips[0].steps->getScrollOffset(), 32);

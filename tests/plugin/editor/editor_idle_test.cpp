@@ -100,7 +100,8 @@ TEST_F(EditorIdle, ShowsTheStepsThatAreDueAndFollowsThePageWithAutoscroll) {
     editor->refresh();
     // Off, the meters come to rest once and the playing step is no longer shown.
     std::vector<std::string> resting;
-    for (int track = 0; track < drums->getTrackCount(); ++track) resting.push_back("level " + std::to_string(track) + " 0.000000");
+    for (int track = 0; track < drums->getTrackCount(); ++track)
+        resting.push_back("level " + std::to_string(track) + " 0.000000");
     resting.push_back("master 0.000000");
     resting.push_back("page 0");
     EXPECT_EQ(display.log, resting);
@@ -142,7 +143,8 @@ template <class T>
 T* controlTagged(const Editor& editor, long tag) {
     toolkit::CFrame* frame = editor.getFrame();
     for (std::size_t i = 0; frame && i < frame->getNbViews(); ++i)
-        if (auto* control = dynamic_cast<T*>(frame->getView(i)); control && control->getTag() == tag) return control;
+        if (auto* control = dynamic_cast<T*>(frame->getView(i)); control && control->getTag() == tag)
+            return control;
     return nullptr;
 }
 

@@ -148,14 +148,16 @@ TEST_F(EditorValueReadout, TheReadoutTakesNoClicksAndRepaintsOnlyItselfAndTheDra
     // It lies over track 1's strip: a click there goes to what is under it.
     const CPoint onIt{(shownAt.left + shownAt.right) / 2, (shownAt.top + shownAt.bottom) / 2};
     EXPECT_NE(frame->getViewAt(onIt), static_cast<toolkit::CView*>(readout));
-    for (const CRect& painted : frame->redraw()) EXPECT_TRUE(contains(shownAt, painted));
+    for (const CRect& painted : frame->redraw())
+        EXPECT_TRUE(contains(shownAt, painted));
 
     drag(centreOf(*send), offset(centreOf(*send), 0, -10));
     ASSERT_NE(drums->getValue(tags::trackTag(1, tags::kSend1)), 0.0f);
     EXPECT_EQ(readout->getText(), sendText(drums->getValue(tags::trackTag(1, tags::kSend1))));
     // The box may have narrowed or widened with its text: the place it left is repainted too.
     const CRect allowed = around(around(shownAt, readout->getViewSize()), send->getViewSize());
-    for (const CRect& painted : frame->redraw()) EXPECT_TRUE(contains(allowed, painted));
+    for (const CRect& painted : frame->redraw())
+        EXPECT_TRUE(contains(allowed, painted));
     frame->mouseUp(offset(centreOf(*send), 0, -10), toolkit::kLButton);
 }
 

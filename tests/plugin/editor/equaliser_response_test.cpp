@@ -30,8 +30,8 @@ TEST(EqualiserResponse, FlatBandsDrawAFlatLine) {
 
 struct BandCase {
     int band;
-    float gain;    // setting, -1..1 (x 20 dB)
-    double atHz;   // where the band acts fully
+    float gain;  // setting, -1..1 (x 20 dB)
+    double atHz;  // where the band acts fully
     double farHz;  // where it leaves the signal alone
 };
 
@@ -50,8 +50,8 @@ TEST_P(BandGain, ShowsOnceOnTheMasterAndTwiceOnATrackWhereTheBandActs) {
 }
 
 INSTANTIATE_TEST_SUITE_P(Bands, BandGain,
-                         ::testing::Values(BandCase{0, 0.6f, 20.0, 10000.0},    // low shelf, +12 dB
-                                           BandCase{1, -0.45f, 1000.0, 20.0},   // peak, -9 dB
+                         ::testing::Values(BandCase{0, 0.6f, 20.0, 10000.0},  // low shelf, +12 dB
+                                           BandCase{1, -0.45f, 1000.0, 20.0},  // peak, -9 dB
                                            BandCase{2, 0.3f, 20000.0, 30.0}));  // high shelf, +6 dB
 
 TEST(EqualiserResponse, WritesTheDesignsFrequencyQualityAndGain) {

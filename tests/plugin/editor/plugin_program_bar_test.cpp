@@ -36,7 +36,8 @@ struct ScriptedDialogs final : EditorDialogs {
     }
     std::optional<toolkit::MenuChoice> popupMenu(const toolkit::MenuModel& menu, toolkit::CPoint) override {
         shown = menu;
-        if (choices.empty()) return std::nullopt;
+        if (choices.empty())
+            return std::nullopt;
         const int index = choices.front();
         choices.pop_front();
         return toolkit::MenuChoice{index};
@@ -73,10 +74,9 @@ protected:
 
     void SetUp() override {
         ASSERT_TRUE(plugin.load(fixturePluginPath(library), PluginSources{}));
-        bar = std::make_unique<CVornPluginProgramEx>(frame, *plugin.aeffect(), &dialogs,
-                                                     [this](const std::string& product) {
-                                                         return settings::SettingsStore(product, folder.path());
-                                                     });
+        bar = std::make_unique<CVornPluginProgramEx>(
+            frame, *plugin.aeffect(), &dialogs,
+            [this](const std::string& product) { return settings::SettingsStore(product, folder.path()); });
     }
 
     // A click on a control as the bar sees it: the press, the release, then the bar's idle.
@@ -96,8 +96,10 @@ protected:
 
     void typeName(const std::string& name) {
         auto* field = static_cast<toolkit::CTextEdit*>(bar->control(kPluginBarRename));
-        for (std::size_t i = field->getEditor().getText().size(); i > 0; --i) field->onKeyDown(0xff08u, "");  // BackSpace
-        for (char c : name) field->onKeyDown(static_cast<unsigned char>(c), std::string(1, c));
+        for (std::size_t i = field->getEditor().getText().size(); i > 0; --i)
+            field->onKeyDown(0xff08u, "");  // BackSpace
+        for (char c : name)
+            field->onKeyDown(static_cast<unsigned char>(c), std::string(1, c));
         field->onKeyDown(0xff0du, "\r");  // Return commits
     }
 
@@ -126,10 +128,10 @@ TEST_F(ProgramBar, ListsEveryProgramWithADashShownApartAndTheCurrentChecked) {
 
 TEST_F(ProgramBar, PasteIsDisabledUntilCopyAndThenRestoresTheCopiedProgram) {
     press(kPluginBarMenu);  // dismissed
-    EXPECT_EQ(textsOf(dialogs.shown),
-              (std::vector<std::string>{"Load Bank ...", "Save Bank As ...", "Save As Default Bank", "---",
-                                        "Load Preset ...", "Save Preset As ...", "Rename Preset ...", "---", "Copy",
-                                        "Paste"}));
+    EXPECT_EQ(
+        textsOf(dialogs.shown),
+        (std::vector<std::string>{"Load Bank ...", "Save Bank As ...", "Save As Default Bank", "---", "Load Preset ...",
+                                  "Save Preset As ...", "Rename Preset ...", "---", "Copy", "Paste"}));
     EXPECT_TRUE(dialogs.shown.getEntry(9).disabled);
 
     chooseFromMenu(9);  // a disabled entry does nothing
@@ -175,8 +177,8 @@ TEST_F(ProgramBar, PresetAndBankFilesAndTheDefaultBankGoThroughTheirDialogs) {
     EXPECT_EQ(std::filesystem::file_size(folder / "all.fxb"), 156u + 3u * (56u + 4u * 2u));
     chooseFromMenu(2);  // Save As Default Bank
     EXPECT_TRUE(std::filesystem::exists(folder / "Fixture Editor/Data/UserBank.bin"));
-    EXPECT_EQ(dialogs.asked, (std::vector<std::string>{"Save Preset FXP File", "Load Preset FXP File",
-                                                        "Save Bank FXB File"}));
+    EXPECT_EQ(dialogs.asked,
+              (std::vector<std::string>{"Save Preset FXP File", "Load Preset FXP File", "Save Bank FXB File"}));
 }
 
 // fixture-regular-programs: four programs "Regular A" to "Regular D" of ten parameters each.
@@ -197,7 +199,8 @@ protected:
         for (int p = 0; p < effect.numPrograms; ++p) {
             plugin.dispatch(effSetProgram, 0, p);
             Program program{plugin.programName(), {}};
-            for (int i = 0; i < effect.numParams; ++i) program.values.push_back(effect.getParameter(&effect, i));
+            for (int i = 0; i < effect.numParams; ++i)
+                program.values.push_back(effect.getParameter(&effect, i));
             all.push_back(std::move(program));
         }
         plugin.dispatch(effSetProgram, 0, current);
@@ -207,7 +210,8 @@ protected:
         AEffect& effect = *plugin.aeffect();
         const auto current = plugin.dispatch(effGetProgram);
         plugin.dispatch(effSetProgram, 0, program);
-        for (int i = 0; i < effect.numParams; ++i) effect.setParameter(&effect, i, value);
+        for (int i = 0; i < effect.numParams; ++i)
+            effect.setParameter(&effect, i, value);
         plugin.setProgramName(name);
         plugin.dispatch(effSetProgram, 0, current);
     }
@@ -224,7 +228,8 @@ TEST_F(FourProgramBar, CopyThenPasteOntoAnotherProgramCopiesItsValuesAndItsName)
     EXPECT_EQ(plugin.dispatch(effGetProgram), 2);
     EXPECT_EQ(after[2], before[0]);
     EXPECT_EQ(bar->shownName(), "Kick Room");
-    for (int untouched : {0, 1, 3}) EXPECT_EQ(after[static_cast<std::size_t>(untouched)], before[static_cast<std::size_t>(untouched)]);
+    for (int untouched : {0, 1, 3})
+        EXPECT_EQ(after[static_cast<std::size_t>(untouched)], before[static_cast<std::size_t>(untouched)]);
 }
 
 TEST_F(FourProgramBar, SaveBankAsThenLoadBankRestoresTheChangedPrograms) {

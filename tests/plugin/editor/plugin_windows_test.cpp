@@ -30,8 +30,8 @@ TEST(PluginEditorPlace, CentredAboveTheOwnerKeptOnScreenOrWhereItWasLeft) {
         toolkit::CRect expected;
     };
     const Case cases[] = {
-        {{100, 400, 700, 700}, {}, {240, 250, 560, 400}},            // centred, just above
-        {{0, 50, 200, 250}, {}, {0, 0, 320, 150}},                   // wider than the owner, at the top
+        {{100, 400, 700, 700}, {}, {240, 250, 560, 400}},  // centred, just above
+        {{0, 50, 200, 250}, {}, {0, 0, 320, 150}},  // wider than the owner, at the top
         {{100, 400, 700, 700}, {-20, 5, 300, 155}, {-20, 5, 300, 155}},  // left where the user put it
     };
     for (const Case& c : cases)
@@ -156,9 +156,10 @@ TEST_F(PluginEditorWindowsTest, APluginThatResizesItsEditorHasItsWindowFollowInP
         EXPECT_EQ(x.sizeOf(editor.pluginParent()), std::make_pair(c.width, c.height));
         EXPECT_EQ(rootPlace(editor.window()), place);
         // The server paints a grown window's new ground a moment later.
-        EXPECT_TRUE(XTestHost::idleUntil([&] { windows.idle(); }, [&] {
-            return x.pixel(editor.window(), c.besideBarOrEditor.x, c.besideBarOrEditor.y) == barGrey;
-        })) << c.width;
+        EXPECT_TRUE(XTestHost::idleUntil(
+            [&] { windows.idle(); },
+            [&] { return x.pixel(editor.window(), c.besideBarOrEditor.x, c.besideBarOrEditor.y) == barGrey; }))
+            << c.width;
     }
     windows.idle();
     EXPECT_TRUE(windows.isOpen(plugin));

@@ -41,7 +41,8 @@ constexpr const char* kEqualiser = "/usr/lib/vst/ZamEQ2-vst.so";
 // ours, or one a library makes at each opening, still shows with its names.
 void keepMapped(const std::vector<std::filesystem::path>& libraries) {
     for (const std::filesystem::path& library : libraries)
-        if (std::filesystem::exists(library)) dlopen(library.c_str(), RTLD_NOW | RTLD_LOCAL | RTLD_NODELETE);
+        if (std::filesystem::exists(library))
+            dlopen(library.c_str(), RTLD_NOW | RTLD_LOCAL | RTLD_NODELETE);
 }
 
 class RealPluginWindow : public ::testing::TestWithParam<const char*> {
@@ -89,11 +90,13 @@ protected:
     std::size_t coloursIn(Window window) {
         const auto [width, height] = x.sizeOf(window);
         std::set<unsigned long> colours;
-        XImage* image = XGetImage(x.display, window, 0, 0, static_cast<unsigned>(width),
-                                  static_cast<unsigned>(height), AllPlanes, ZPixmap);
-        if (image == nullptr) return 0;
+        XImage* image = XGetImage(x.display, window, 0, 0, static_cast<unsigned>(width), static_cast<unsigned>(height),
+                                  AllPlanes, ZPixmap);
+        if (image == nullptr)
+            return 0;
         for (int row = 0; row < height; row += 2)
-            for (int column = 0; column < width; column += 2) colours.insert(XGetPixel(image, column, row));
+            for (int column = 0; column < width; column += 2)
+                colours.insert(XGetPixel(image, column, row));
         XDestroyImage(image);
         return colours.size();
     }
@@ -123,8 +126,8 @@ TEST_P(RealPluginWindow, OpensAtThePluginsSizeUnderTheBarAndThePluginDrawsInIt) 
     EXPECT_TRUE(plugin().editorOpen());
     const auto [width, height] = pluginEditorSize();
     ASSERT_GT(width, 0);
-    EXPECT_EQ(x.sizeOf(shown->window()),
-              std::make_pair(std::max(width, CVornPluginProgramEx::kMinimumWidth), height + CVornPluginProgramEx::kHeight));
+    EXPECT_EQ(x.sizeOf(shown->window()), std::make_pair(std::max(width, CVornPluginProgramEx::kMinimumWidth),
+                                                        height + CVornPluginProgramEx::kHeight));
     EXPECT_EQ(x.sizeOf(shown->pluginParent()), std::make_pair(width, height));
     EXPECT_FALSE(x.children(shown->pluginParent()).empty()) << "the plug-in made its editor in the window it was given";
     char* title = nullptr;
@@ -199,7 +202,8 @@ TEST_P(ReverbInSend1, StepsThroughItsProgramsAndSavesABankThatLoadsBack) {
     idle(3);
     AEffect& effect = *plugin().aeffect();
     const int last = std::max(effect.numPrograms - 1, 0);
-    for (int step = 0; step <= last; ++step) clickBar(bar, 76, 15);  // next, once more than there are
+    for (int step = 0; step <= last; ++step)
+        clickBar(bar, 76, 15);  // next, once more than there are
     EXPECT_EQ(plugin().currentProgram(), last);
     EXPECT_EQ(shown.bar().shownName(), plugin().programName());
     clickBar(bar, 58, 15);  // previous
@@ -212,8 +216,8 @@ TEST_P(ReverbInSend1, StepsThroughItsProgramsAndSavesABankThatLoadsBack) {
     clickBar(bar, 20, 15);  // the menu button
     const std::filesystem::path bank = folder / "hall.fxb";
     ASSERT_TRUE(std::filesystem::exists(bank));
-    EXPECT_EQ(std::filesystem::file_size(bank),
-              156u + static_cast<std::uintmax_t>(effect.numPrograms) * (56u + 4u * static_cast<unsigned>(effect.numParams)));
+    EXPECT_EQ(std::filesystem::file_size(bank), 156u + static_cast<std::uintmax_t>(effect.numPrograms) *
+                                                           (56u + 4u * static_cast<unsigned>(effect.numParams)));
 
     effect.setParameter(&effect, 0, 0.75f);
     ASSERT_NE(effect.getParameter(&effect, 0), saved);
@@ -224,7 +228,8 @@ TEST_P(ReverbInSend1, StepsThroughItsProgramsAndSavesABankThatLoadsBack) {
 
     std::vector<std::string> titles;
     for (const DialogRequest& request : dialogs.requests)
-        if (request.kind != "popup") titles.push_back(request.title + " " + request.filter.description);
+        if (request.kind != "popup")
+            titles.push_back(request.title + " " + request.filter.description);
     EXPECT_EQ(titles, (std::vector<std::string>{"Save Bank FXB File", "Load Bank FXB File"}));
 }
 

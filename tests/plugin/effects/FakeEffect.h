@@ -120,8 +120,7 @@ private:
                 else
                     ++fake.strayCalls;
                 return 0;
-            case effGetProgram:
-                return fake.state.current;
+            case effGetProgram: return fake.state.current;
             case effSetProgramName:
                 // A plug-in without programs has no name to change.
                 if (fake.hasProgram(fake.state.current))
@@ -131,9 +130,7 @@ private:
                 std::strcpy(static_cast<char*>(ptr),
                             fake.hasProgram(fake.state.current) ? fake.state.names[current].c_str() : "");
                 return 0;
-            case effGetProductString:
-                std::strcpy(static_cast<char*>(ptr), fake.product.c_str());
-                return 1;
+            case effGetProductString: std::strcpy(static_cast<char*>(ptr), fake.product.c_str()); return 1;
             case effGetChunk:
                 fake.chunk = index == 0 ? fake.bankChunk() : fake.programBytes(current);
                 *static_cast<void**>(ptr) = fake.chunk.data();
@@ -149,8 +146,7 @@ private:
                 }
                 return 1;
             }
-            default:
-                return 0;
+            default: return 0;
         }
     }
 
@@ -187,7 +183,9 @@ inline std::uint32_t be32At(const std::vector<std::uint8_t>& b, std::size_t at) 
     return static_cast<std::uint32_t>(b.at(at)) << 24 | static_cast<std::uint32_t>(b.at(at + 1)) << 16 |
            static_cast<std::uint32_t>(b.at(at + 2)) << 8 | static_cast<std::uint32_t>(b.at(at + 3));
 }
-inline float beFloatAt(const std::vector<std::uint8_t>& b, std::size_t at) { return std::bit_cast<float>(be32At(b, at)); }
+inline float beFloatAt(const std::vector<std::uint8_t>& b, std::size_t at) {
+    return std::bit_cast<float>(be32At(b, at));
+}
 inline std::string textAt(const std::vector<std::uint8_t>& b, std::size_t at, std::size_t count) {
     std::string text(b.begin() + static_cast<std::ptrdiff_t>(at), b.begin() + static_cast<std::ptrdiff_t>(at + count));
     return text.substr(0, text.find('\0'));

@@ -21,10 +21,11 @@ TEST(EffectFiles, TheSaveDialogsAppendTheExtensionUnlessTheNameEndsWithIt) {
         const char* extension;
         const char* expected;
     };
-    for (const Row row : {Row{"/a/Bank", "fxb", "/a/Bank.fxb"}, Row{"/a/Bank.fxb", "fxb", "/a/Bank.fxb"},
-                          Row{"/a/Preset.fxb", "fxp", "/a/Preset.fxb.fxp"}, Row{"/a/Bank.FXB", "fxb", "/a/Bank.FXB.fxb"},
-                          Row{"/a/x.fxb.bak", "fxb", "/a/x.fxb.bak.fxb"}, Row{"fxb", "fxb", "fxb.fxb"},
-                          Row{".fxb", "fxb", ".fxb"}, Row{"/a/.fxp", "fxp", "/a/.fxp"}, Row{"xfxb", "fxb", "xfxb.fxb"}})
+    for (const Row row :
+         {Row{"/a/Bank", "fxb", "/a/Bank.fxb"}, Row{"/a/Bank.fxb", "fxb", "/a/Bank.fxb"},
+          Row{"/a/Preset.fxb", "fxp", "/a/Preset.fxb.fxp"}, Row{"/a/Bank.FXB", "fxb", "/a/Bank.FXB.fxb"},
+          Row{"/a/x.fxb.bak", "fxb", "/a/x.fxb.bak.fxb"}, Row{"fxb", "fxb", "fxb.fxb"}, Row{".fxb", "fxb", ".fxb"},
+          Row{"/a/.fxp", "fxp", "/a/.fxp"}, Row{"xfxb", "fxb", "xfxb.fxb"}})
         EXPECT_EQ(withFileExtension(row.name, row.extension), row.expected) << row.name;
 }
 

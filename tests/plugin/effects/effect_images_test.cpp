@@ -154,8 +154,7 @@ TEST_P(RoundTrips, AnImageRestoresNamesValuesAndTheCurrentProgram) {
 
 INSTANTIATE_TEST_SUITE_P(EffectImages, RoundTrips,
                          ::testing::Values(TripRow{"RegularBank", false, true}, TripRow{"ChunkBank", true, true},
-                                           TripRow{"RegularPreset", false, false},
-                                           TripRow{"ChunkPreset", true, false}),
+                                           TripRow{"RegularPreset", false, false}, TripRow{"ChunkPreset", true, false}),
                          [](const auto& info) { return std::string(info.param.name); });
 
 TEST(EffectImages, AChunkPresetIsHandedOverBetweenBeginAndEndAndThenNamed) {
@@ -286,7 +285,8 @@ TEST(EffectImages, EveryTruncatedImageIsRefusedAndChangesNothing) {
             FakeEffect target(3, 4, kind.chunks, 0.5f);
             const FakeEffect::State before = target.state;
             const std::span<const std::uint8_t> cut(image.data(), length);
-            const Result<> applied = kind.bank ? applyBankImage(target.effect, cut) : applyPresetImage(target.effect, cut);
+            const Result<> applied =
+                kind.bank ? applyBankImage(target.effect, cut) : applyPresetImage(target.effect, cut);
             EXPECT_FALSE(applied) << kind.name << " cut to " << length;
             EXPECT_FALSE(applied.reason().empty());
             EXPECT_EQ(target.state, before);
@@ -325,8 +325,7 @@ constexpr std::uint32_t kMinusOne = 0xFFFFFFFFu;
 // Regular bank: 3 programs of 4 values, 72 bytes each from 156. Preset: values from 60.
 INSTANTIATE_TEST_SUITE_P(
     EffectImages, DamagedImages,
-    ::testing::Values(DamageRow{"BankMagic", false, true, 0, tag("CcnX")},
-                      DamageRow{"BankVersion", false, true, 12, 2},
+    ::testing::Values(DamageRow{"BankMagic", false, true, 0, tag("CcnX")}, DamageRow{"BankVersion", false, true, 12, 2},
                       DamageRow{"BankType", false, true, 8, tag("FxCk")},
                       DamageRow{"NegativeProgramCount", false, true, 24, kMinusOne},
                       DamageRow{"MoreProgramsThanTheBankHolds", false, true, 24, 4},

@@ -55,23 +55,22 @@ TEST_P(LoadingAFixture, GivesTheSlotsLabelBuffersAndMidiWishOrRefusesItWithNothi
     EXPECT_EQ(plugin.path(), fixturePluginPath(c.fixture));
 }
 
-INSTANTIATE_TEST_SUITE_P(
-    Fixtures, LoadingAFixture,
-    ::testing::Values(LoadCase{"fixture-gain", true, "Gain", 2, 2, false},
-                      LoadCase{"fixture-main-only", true, "Main Only", 2, 2, false},
-                      LoadCase{"fixture-no-name", true, "no name", 2, 2, false},
-                      LoadCase{"fixture-mono-out", true, "Mono Out", 2, 2, false},
-                      LoadCase{"fixture-one-in-two-out", true, "Splitter", 2, 2, false},
-                      LoadCase{"fixture-drum-synth", true, "Drum Synth", 2, 18, true},
-                      LoadCase{"fixture-instrument", false, "instrument", 0, 0, false},
-                      LoadCase{"no-such-fixture", false, "cannot open", 0, 0, false}),
-    [](const ::testing::TestParamInfo<LoadCase>& info) {
-        std::string name = info.param.fixture;
-        for (char& c : name)
-            if (c == '-')
-                c = '_';
-        return name;
-    });
+INSTANTIATE_TEST_SUITE_P(Fixtures, LoadingAFixture,
+                         ::testing::Values(LoadCase{"fixture-gain", true, "Gain", 2, 2, false},
+                                           LoadCase{"fixture-main-only", true, "Main Only", 2, 2, false},
+                                           LoadCase{"fixture-no-name", true, "no name", 2, 2, false},
+                                           LoadCase{"fixture-mono-out", true, "Mono Out", 2, 2, false},
+                                           LoadCase{"fixture-one-in-two-out", true, "Splitter", 2, 2, false},
+                                           LoadCase{"fixture-drum-synth", true, "Drum Synth", 2, 18, true},
+                                           LoadCase{"fixture-instrument", false, "instrument", 0, 0, false},
+                                           LoadCase{"no-such-fixture", false, "cannot open", 0, 0, false}),
+                         [](const ::testing::TestParamInfo<LoadCase>& info) {
+                             std::string name = info.param.fixture;
+                             for (char& c : name)
+                                 if (c == '-')
+                                     c = '_';
+                             return name;
+                         });
 
 // The dispatcher calls a fixture logged, as "OPCODE VALUE" for each.
 std::vector<std::string> loggedCalls(const std::string& logFile) {
@@ -205,9 +204,10 @@ TEST(HostedPluginCounts, APluginDeclaringUnreasonableProgramsOrParametersIsRefus
         const char* refusalWord;  // nullptr: it loads
     };
     const Case cases[] = {
-        {"100000", "100000", "programs"},   {"1", "1073741824", "parameters"}, {"16385", "1", "programs"},
-        {"1", "16385", "parameters"},       {"4096", "2048", "values"},       {"16384", "256", nullptr},
-        {"256", "16384", nullptr},          {"-5", "-5", nullptr},
+        {"100000", "100000", "programs"}, {"1", "1073741824", "parameters"},
+        {"16385", "1", "programs"},       {"1", "16385", "parameters"},
+        {"4096", "2048", "values"},       {"16384", "256", nullptr},
+        {"256", "16384", nullptr},        {"-5", "-5", nullptr},
     };
     for (const Case& c : cases) {
         test::ScopedEnvironmentVariable programs{"RIMBA_FIXTURE_PROGRAMS", c.programs};
@@ -254,9 +254,9 @@ TEST(HostedPluginCounts, EachDeclaredCountIsTakenUpToItsLimitAndRefusedOnePast) 
         {2, 2, 16385, 1, "16385 programs"},
         {2, 2, 1, 16384, nullptr},
         {2, 2, 1, 16385, "16385 parameters"},
-        {2, 2, 4096, 1024, nullptr},     // 2^22 values
-        {2, 2, 397, 10565, "values"},    // 2^22 + 1
-        {2, 2, -16385, -16385, nullptr}, // negative counts are none
+        {2, 2, 4096, 1024, nullptr},  // 2^22 values
+        {2, 2, 397, 10565, "values"},  // 2^22 + 1
+        {2, 2, -16385, -16385, nullptr},  // negative counts are none
     };
     for (const Case& c : cases) {
         AEffect effect{};
@@ -343,9 +343,8 @@ TEST_F(LoggedSynth, BlockSizesAndBlocksStayWithinTheBuffers) {
         const char* told;
         const char* processed;  // nullptr: nothing to process
     };
-    const Case cases[] = {{-7, "1", nullptr},        {0, "1", nullptr},
-                          {1, "1", "1"},             {16383, "16383", "16383"},
-                          {16384, "16384", "16384"}, {16385, "16384", "16384"},
+    const Case cases[] = {{-7, "1", nullptr},        {0, "1", nullptr},         {1, "1", "1"},
+                          {16383, "16383", "16383"}, {16384, "16384", "16384"}, {16385, "16384", "16384"},
                           {100000, "16384", "16384"}};
     for (const Case& c : cases) {
         const std::string row = "asked " + std::to_string(c.asked);

@@ -129,8 +129,8 @@ TEST_F(LibraryPlacement, OnlyLibrariesInsideTheEffectsFolderArePlacedAndTheResol
         if (placed.ok())
             EXPECT_EQ(*placed, c.opened) << c.path << " with " << c.effectFolder;
         else
-            EXPECT_TRUE(placed.reason().starts_with(c.opened)) << c.path << " with " << c.effectFolder << ": "
-                                                               << placed.reason();
+            EXPECT_TRUE(placed.reason().starts_with(c.opened))
+                << c.path << " with " << c.effectFolder << ": " << placed.reason();
     }
 }
 

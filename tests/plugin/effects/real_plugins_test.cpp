@@ -181,7 +181,8 @@ TEST_P(RealPlugin, TakesASendAnInsertAndTheSynthSlotOrLeavesThemEmpty) {
         sound->frameCount = 20000;
         std::generate_n(std::back_inserter(sound->samples), sound->frameCount, [&] { return noise(random); });
         drums->soundList.push_back(std::move(sound));
-        drums->voices[static_cast<std::size_t>(track)].soundIndex = static_cast<std::int32_t>(drums->soundList.size() - 1);
+        drums->voices[static_cast<std::size_t>(track)].soundIndex =
+            static_cast<std::int32_t>(drums->soundList.size() - 1);
         drums->recomputeBounds(track);
         drums->controlUpdate(drums->voices[static_cast<std::size_t>(track)]);
         drums->setValue(tags::trackTag(track, tags::kSend1), 1.0f);
@@ -196,7 +197,7 @@ TEST_P(RealPlugin, TakesASendAnInsertAndTheSynthSlotOrLeavesThemEmpty) {
     for (const SlotUse& use : kSlotUses) {
         SCOPED_TRACE(use.name);
         const Result<> loaded = use.slot == VornDrums::kSynthSlot ? drums->loadSlot(use.slot, path())
-                                                                   : drums->selectEffect(use.slot, path());
+                                                                  : drums->selectEffect(use.slot, path());
         if (kind != Kind::kEffect) {
             EXPECT_FALSE(loaded);
             EXPECT_EQ(drums->slotPlugin(use.slot), nullptr);
@@ -289,8 +290,8 @@ TEST(RealMonoPlugins, AnLspMonoEffectSoundsOnBothSides) {
         const float* right = plugin.outputChannel(1);
         ASSERT_TRUE(std::equal(left, left + 512, right)) << "block " << block;
         loudest = std::max(loudest, std::fabs(*std::max_element(left, left + 512, [](float a, float b) {
-            return std::fabs(a) < std::fabs(b);
-        })));
+                               return std::fabs(a) < std::fabs(b);
+                           })));
     }
     EXPECT_GT(loudest, 0.1f);
 }
@@ -354,7 +355,8 @@ TEST_P(RealPlugin, SavesAndReloadsItsBankAndPreset) {
 std::string testName(const ::testing::TestParamInfo<std::string>& info) {
     const fs::path path(info.param);
     std::string name = path.parent_path().filename().string() + "_" + path.stem().string();
-    std::replace_if(name.begin(), name.end(), [](char c) { return !std::isalnum(static_cast<unsigned char>(c)); }, '_');
+    std::replace_if(
+        name.begin(), name.end(), [](char c) { return !std::isalnum(static_cast<unsigned char>(c)); }, '_');
     return name;
 }
 
@@ -365,14 +367,14 @@ INSTANTIATE_TEST_SUITE_P(DebianPackages, RealPlugin, ::testing::ValuesIn(install
 TEST(RealPluginFolders, HoldTheTestRigsEffectsAndInstruments) {
     const std::vector<std::string> libraries = installedLibraries();
     EXPECT_GT(libraries.size(), 150u);
-    for (const char* effect : {"/usr/lib/vst/MVerb-vst.so", "/usr/lib/lxvst/DragonflyRoomReverb-vst.so",
-                               "/usr/lib/vst/3BandEQ-vst.so", "/usr/lib/vst/ZamEQ2-vst.so",
-                               "/usr/lib/vst/lsp-plugins/crossover-lr.so", "/usr/lib/vst/MaBitcrush-vst.so"}) {
+    for (const char* effect :
+         {"/usr/lib/vst/MVerb-vst.so", "/usr/lib/lxvst/DragonflyRoomReverb-vst.so", "/usr/lib/vst/3BandEQ-vst.so",
+          "/usr/lib/vst/ZamEQ2-vst.so", "/usr/lib/vst/lsp-plugins/crossover-lr.so", "/usr/lib/vst/MaBitcrush-vst.so"}) {
         EXPECT_EQ(kindOf(effect), Kind::kEffect) << effect;
     }
-    for (const char* instrument : {"/usr/lib/vst/Kars-vst.so", "/usr/lib/vst/Nekobi-vst.so", "/usr/lib/vst/ZynAddSubFX.so",
-                                   "/usr/lib/vst/lsp-plugins/sampler-stereo.so",
-                                   "/usr/lib/vst/lsp-plugins/multisampler-x12.so"}) {
+    for (const char* instrument :
+         {"/usr/lib/vst/Kars-vst.so", "/usr/lib/vst/Nekobi-vst.so", "/usr/lib/vst/ZynAddSubFX.so",
+          "/usr/lib/vst/lsp-plugins/sampler-stereo.so", "/usr/lib/vst/lsp-plugins/multisampler-x12.so"}) {
         EXPECT_EQ(kindOf(instrument), Kind::kInstrument) << instrument;
     }
     const auto core = std::find_if(libraries.begin(), libraries.end(), [](const std::string& path) {

@@ -26,10 +26,10 @@ constexpr std::size_t kFixed = 1512;  // header and tail
 
 // Track block.
 constexpr std::size_t kPath = 0;
-constexpr std::size_t kRandom = 256;      // 16 x (minimum, maximum, roll)
-constexpr std::size_t kScale = 304;       // 12 bytes
-constexpr std::size_t kSteps = 316;       // 64 x (16 velocities, 16 holds, 16 rolls)
-constexpr std::size_t kSettings = 3388;   // 32 floats
+constexpr std::size_t kRandom = 256;  // 16 x (minimum, maximum, roll)
+constexpr std::size_t kScale = 304;  // 12 bytes
+constexpr std::size_t kSteps = 316;  // 64 x (16 velocities, 16 holds, 16 rolls)
+constexpr std::size_t kSettings = 3388;  // 32 floats
 constexpr std::size_t kTrackZero = 3516;  // 64 zero bytes
 
 // Tail (offsets from its start).
@@ -50,9 +50,9 @@ constexpr std::size_t kTailFill = 184;
 constexpr std::size_t kTailEffectEntries = 256;  // 4 x (state size, program)
 constexpr std::size_t kTailSynthEntry = 288;
 constexpr std::size_t kTailMasterEqOn = 296;
-constexpr std::size_t kTailMasterBands = 300;   // 3 x (position, Q, gain)
-constexpr std::size_t kTailReserved = 336;      // in the order 0, 4, 1, 5, 2, 6, 3, 7
-constexpr std::size_t kTailEffectPaths = 424;   // 4 x 256
+constexpr std::size_t kTailMasterBands = 300;  // 3 x (position, Q, gain)
+constexpr std::size_t kTailReserved = 336;  // in the order 0, 4, 1, 5, 2, 6, 3, 7
+constexpr std::size_t kTailEffectPaths = 424;  // 4 x 256
 constexpr std::size_t kTailStateBlocks = 1448;
 constexpr std::size_t kTailBytes = 1448;
 // The forms without the drum synth entry have everything from the master equaliser on 8 bytes
@@ -69,16 +69,16 @@ constexpr int kLevel = 0, kPan = 1, kTune = 4, kLevelVelocity = 5, kTuneVelocity
 
 struct FormRow {
     const char* name;
-    std::size_t header;     // bytes before track 0
-    bool random;            // 48 random bytes after the path
-    bool scaleNotes;        // 12 scale note bytes
-    bool velocityOnly;      // a step is 16 velocity bytes
+    std::size_t header;  // bytes before track 0
+    bool random;  // 48 random bytes after the path
+    bool scaleNotes;  // 12 scale note bytes
+    bool velocityOnly;  // a step is 16 velocity bytes
     std::size_t settingsArea;
-    int settingsRead;       // 14, 17 or 32
-    bool tuneConverted;     // (value - 0.5) x 24 and tune velocity x 12
-    int tail;               // 0: the 140 bytes of the oldest; 1: without the synth entry; 2: current
-    std::int32_t version;   // of the numbered forms
-    const char* text;       // at offset 4 (text forms) or 12 (numbered forms)
+    int settingsRead;  // 14, 17 or 32
+    bool tuneConverted;  // (value - 0.5) x 24 and tune velocity x 12
+    int tail;  // 0: the 140 bytes of the oldest; 1: without the synth entry; 2: current
+    std::int32_t version;  // of the numbered forms
+    const char* text;  // at offset 4 (text forms) or 12 (numbered forms)
 };
 
 inline const std::array<FormRow, 7>& formTable() {
@@ -137,7 +137,8 @@ public:
     // copy (-Wstringop-overflow at -O2) after a fixed-size block for writes past its end.
     void append(const std::vector<std::uint8_t>& more) {
         bytes.reserve(bytes.size() + more.size());
-        for (const std::uint8_t byte : more) bytes.push_back(byte);
+        for (const std::uint8_t byte : more)
+            bytes.push_back(byte);
     }
 
     std::vector<std::uint8_t> bytes;

@@ -30,9 +30,8 @@ inline std::string makeFactory(const platform::fixtures::TempFolder& temp, const
     return temp / at;
 }
 
-inline const std::vector<std::string> kFactoryEntries{"Drum Kits/",    "Drum Kits/Default.drs",
-                                                      "Programs/",     "Programs/RimbaRand.fxp",
-                                                      "Samples/",      "Samples/Kick.wav",
-                                                      "SynthSounds/",  "SynthSounds/Synth/"};
+inline const std::vector<std::string> kFactoryEntries{
+    "Drum Kits/", "Drum Kits/Default.drs", "Programs/",    "Programs/RimbaRand.fxp",
+    "Samples/",   "Samples/Kick.wav",      "SynthSounds/", "SynthSounds/Synth/"};
 
 }  // namespace rimba::files::fixtures

@@ -83,18 +83,18 @@ inline std::vector<std::string> fieldsOf(const std::string& line) {
 }
 
 inline float velocityAt(const VornDrums& drums, int track, int pattern, int step) {
-    return drums.patterns[static_cast<std::size_t>(track)].stepVelocity[static_cast<std::size_t>(pattern)]
-                         [static_cast<std::size_t>(step)];
+    return drums.patterns[static_cast<std::size_t>(track)]
+        .stepVelocity[static_cast<std::size_t>(pattern)][static_cast<std::size_t>(step)];
 }
 
 inline float holdAt(const VornDrums& drums, int track, int pattern, int step) {
-    return drums.patterns[static_cast<std::size_t>(track)].stepHold[static_cast<std::size_t>(pattern)]
-                         [static_cast<std::size_t>(step)];
+    return drums.patterns[static_cast<std::size_t>(track)]
+        .stepHold[static_cast<std::size_t>(pattern)][static_cast<std::size_t>(step)];
 }
 
 inline float rollAt(const VornDrums& drums, int track, int pattern, int step) {
-    return drums.patterns[static_cast<std::size_t>(track)].stepRoll[static_cast<std::size_t>(pattern)]
-                         [static_cast<std::size_t>(step)];
+    return drums.patterns[static_cast<std::size_t>(track)]
+        .stepRoll[static_cast<std::size_t>(pattern)][static_cast<std::size_t>(step)];
 }
 
 // How many hits the track has in the pattern.

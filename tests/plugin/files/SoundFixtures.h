@@ -40,9 +40,7 @@ using ::rimba::test::TempFolder;
 using ::rimba::test::writeBytes;
 
 // Runs a shell command quietly; true when it exited with status 0.
-inline bool run(const std::string& command) {
-    return std::system((command + " >/dev/null 2>&1").c_str()) == 0;
-}
+inline bool run(const std::string& command) { return std::system((command + " >/dev/null 2>&1").c_str()) == 0; }
 
 // The standard output of a shell command.
 inline std::string outputOf(const std::string& command) {
@@ -59,9 +57,7 @@ inline std::string outputOf(const std::string& command) {
     return output;
 }
 
-inline bool soxAvailable() {
-    return run("sox --version");
-}
+inline bool soxAvailable() { return run("sox --version"); }
 
 // Fails the test (rather than skipping it) when sox is missing: these checks must run.
 #define RIMBA_REQUIRE_SOX() ASSERT_TRUE(::rimba::files::fixtures::soxAvailable()) << "sox is not installed"
@@ -71,16 +67,12 @@ enum class Encoding { Unsigned8, Signed8, Signed16, Signed24, Signed32, Float32 
 
 inline int widthOf(Encoding encoding) {
     switch (encoding) {
-    case Encoding::Unsigned8:
-    case Encoding::Signed8:
-        return 1;
-    case Encoding::Signed16:
-        return 2;
-    case Encoding::Signed24:
-        return 3;
-    case Encoding::Signed32:
-    case Encoding::Float32:
-        return 4;
+        case Encoding::Unsigned8:
+        case Encoding::Signed8: return 1;
+        case Encoding::Signed16: return 2;
+        case Encoding::Signed24: return 3;
+        case Encoding::Signed32:
+        case Encoding::Float32: return 4;
     }
     return 0;
 }
@@ -88,29 +80,20 @@ inline int widthOf(Encoding encoding) {
 inline std::string soxEncodingOptions(Encoding encoding) {
     const std::string bits = " -b " + std::to_string(widthOf(encoding) * 8);
     switch (encoding) {
-    case Encoding::Unsigned8:
-        return "-e unsigned" + bits;
-    case Encoding::Float32:
-        return "-e floating-point" + bits;
-    default:
-        return "-e signed" + bits;
+        case Encoding::Unsigned8: return "-e unsigned" + bits;
+        case Encoding::Float32: return "-e floating-point" + bits;
+        default: return "-e signed" + bits;
     }
 }
 
 inline std::string encodingName(Encoding encoding) {
     switch (encoding) {
-    case Encoding::Unsigned8:
-        return "U8";
-    case Encoding::Signed8:
-        return "S8";
-    case Encoding::Signed16:
-        return "S16";
-    case Encoding::Signed24:
-        return "S24";
-    case Encoding::Signed32:
-        return "S32";
-    case Encoding::Float32:
-        return "F32";
+        case Encoding::Unsigned8: return "U8";
+        case Encoding::Signed8: return "S8";
+        case Encoding::Signed16: return "S16";
+        case Encoding::Signed24: return "S24";
+        case Encoding::Signed32: return "S32";
+        case Encoding::Float32: return "F32";
     }
     return "";
 }

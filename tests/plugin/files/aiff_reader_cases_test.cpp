@@ -85,8 +85,7 @@ TEST(AiffReaderTwentyFourBit, StereoAveragesTheHighBytes) {
     const ReadResult read = readAiff(aiffFile({2, 24, 44100, 0}, data.bytes));
 
     ASSERT_EQ(read.result, 1);
-    EXPECT_EQ(read.sound.samples,
-              (std::vector<std::int16_t>{mixToMono({0x7FFF, 0x7FFF}), mixToMono({0x1234, -292})}));
+    EXPECT_EQ(read.sound.samples, (std::vector<std::int16_t>{mixToMono({0x7FFF, 0x7FFF}), mixToMono({0x1234, -292})}));
 }
 
 TEST(AiffReaderOtherSizes, ThirtyTwoBitLoadsWithZeroFrames) {
@@ -183,9 +182,7 @@ TEST(AiffReaderData, ChunkSizeBelowEightGivesNoFrames) {
 
 // --- extendedToDouble ------------------------------------------------------------------------
 
-double extended(const std::vector<std::uint8_t>& bytes) {
-    return extendedToDouble(bytes.data());
-}
+double extended(const std::vector<std::uint8_t>& bytes) { return extendedToDouble(bytes.data()); }
 
 TEST(ExtendedToDouble, StandardRatesDecodeExactly) {
     // The bytes every AIFF file at 44100 Hz carries.
@@ -196,18 +193,14 @@ TEST(ExtendedToDouble, StandardRatesDecodeExactly) {
     }
 }
 
-TEST(ExtendedToDouble, AllZeroIsZero) {
-    EXPECT_EQ(extended(std::vector<std::uint8_t>(10, 0)), 0.0);
-}
+TEST(ExtendedToDouble, AllZeroIsZero) { EXPECT_EQ(extended(std::vector<std::uint8_t>(10, 0)), 0.0); }
 
 TEST(ExtendedToDouble, LargestExponentIsPositiveInfinityWhateverTheSign) {
     EXPECT_EQ(extended({0x7F, 0xFF, 0x80, 0, 0, 0, 0, 0, 0, 0}), std::numeric_limits<double>::infinity());
     EXPECT_EQ(extended({0xFF, 0xFF, 0, 0, 0, 0, 0, 0, 0, 0}), std::numeric_limits<double>::infinity());
 }
 
-TEST(ExtendedToDouble, SignBitIsIgnored) {
-    EXPECT_EQ(extended({0xC0, 0x0E, 0xAC, 0x44, 0, 0, 0, 0, 0, 0}), 44100.0);
-}
+TEST(ExtendedToDouble, SignBitIsIgnored) { EXPECT_EQ(extended({0xC0, 0x0E, 0xAC, 0x44, 0, 0, 0, 0, 0, 0}), 44100.0); }
 
 TEST(ExtendedToDouble, FractionsAndTheLowMantissaCount) {
     EXPECT_EQ(extended({0x3F, 0xFE, 0x80, 0, 0, 0, 0, 0, 0, 0}), 0.5);

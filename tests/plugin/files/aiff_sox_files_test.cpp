@@ -35,24 +35,18 @@ std::string caseName(const testing::TestParamInfo<AiffCase>& info) {
 // the exact fractions they are.
 std::int16_t expectedMonoSample(std::int64_t raw, Encoding encoding) {
     switch (encoding) {
-    case Encoding::Signed8:
-        return static_cast<std::int16_t>(raw * 256 * 65535 / 131072);
-    case Encoding::Signed24:
-        return static_cast<std::int16_t>((raw >> 8) * 65535 / 65536);
-    default:
-        return static_cast<std::int16_t>(raw);
+        case Encoding::Signed8: return static_cast<std::int16_t>(raw * 256 * 65535 / 131072);
+        case Encoding::Signed24: return static_cast<std::int16_t>((raw >> 8) * 65535 / 65536);
+        default: return static_cast<std::int16_t>(raw);
     }
 }
 
 // In stereo each channel is first made a 16-bit value, then the pair is averaged.
 std::int64_t stereoChannelValue(std::int64_t raw, Encoding encoding) {
     switch (encoding) {
-    case Encoding::Signed8:
-        return raw * 256;
-    case Encoding::Signed24:
-        return raw >> 8;
-    default:
-        return raw;
+        case Encoding::Signed8: return raw * 256;
+        case Encoding::Signed24: return raw >> 8;
+        default: return raw;
     }
 }
 

@@ -16,12 +16,12 @@ namespace rimba {
 namespace {
 
 namespace fs = std::filesystem;
-using ::testing::ElementsAre;
-using platform::fixtures::contentOf;
 using files::fixtures::entriesBelow;
 using files::fixtures::kFactoryEntries;
 using files::fixtures::makeFactory;
+using platform::fixtures::contentOf;
 using platform::fixtures::TempFolder;
+using ::testing::ElementsAre;
 
 TEST(FindFactoryLibrary, PrefersTheFolderBesideThePlugin) {
     TempFolder temp;

@@ -18,10 +18,9 @@ class FolderFilesTest : public testing::Test {
 protected:
     void SetUp() override {
         for (const char* name :
-             {"snare.wav",  "Zeta.wav",       "alpha.WAV",    "clap.aif",    "CLAP2.AIF",
-              "hat.aiff",   "HAT2.AIFF",      "song.mp3",     "SONG2.MP3",   "mixed.Wav",
-              "mixed.Aiff", "noextension",    "kit.drs",      "Kit2.DRS",    "set.ptn",
-              "reverb.so",  "archive.tar.gz", "trailingdot.", ".hidden.wav", "notes.wav.txt"}) {
+             {"snare.wav", "Zeta.wav",  "alpha.WAV",      "clap.aif",     "CLAP2.AIF",   "hat.aiff",     "HAT2.AIFF",
+              "song.mp3",  "SONG2.MP3", "mixed.Wav",      "mixed.Aiff",   "noextension", "kit.drs",      "Kit2.DRS",
+              "set.ptn",   "reverb.so", "archive.tar.gz", "trailingdot.", ".hidden.wav", "notes.wav.txt"}) {
             writeBytes(folder / name, {1, 2, 3});
         }
         std::filesystem::create_directories(folder / "folder.wav");
@@ -42,9 +41,8 @@ protected:
 
 TEST_F(FolderFilesTest, EmptyFilterListsSoundFilesInUpperCaseNameOrder) {
     // Ordered by the upper-cased name: ".HIDDEN" < "ALPHA" < "CLAP" < ... < "ZETA".
-    EXPECT_EQ(list(""),
-              (std::vector<std::string>{".hidden.wav", "alpha.WAV", "clap.aif", "CLAP2.AIF", "hat.aiff",
-                                        "HAT2.AIFF", "snare.wav", "song.mp3", "SONG2.MP3", "Zeta.wav"}));
+    EXPECT_EQ(list(""), (std::vector<std::string>{".hidden.wav", "alpha.WAV", "clap.aif", "CLAP2.AIF", "hat.aiff",
+                                                  "HAT2.AIFF", "snare.wav", "song.mp3", "SONG2.MP3", "Zeta.wav"}));
 }
 
 TEST_F(FolderFilesTest, FilterMatchesTheExtensionExactly) {

@@ -77,8 +77,8 @@ void addChunkSeeds(std::vector<Seed>& seeds) {
         std::vector<std::uint8_t> input{0};
         const std::vector<std::uint8_t> block = formSeed(formTable()[static_cast<std::size_t>(form)]);
         input.insert(input.end(), block.begin(), block.end());
-        seeds.push_back({"program_apply", std::string(formTable()[static_cast<std::size_t>(form)].name) + ".bin",
-                         input, nullptr, ""});
+        seeds.push_back({"program_apply", std::string(formTable()[static_cast<std::size_t>(form)].name) + ".bin", input,
+                         nullptr, ""});
     }
 }
 
@@ -140,25 +140,27 @@ std::string singlePatternShape(const std::vector<std::uint8_t>& bytes) {
 }
 
 void addPatternSeeds(std::vector<Seed>& seeds) {
-    const std::string fullHeader = line({"STEPNUMBER_MODE", "64", "2", "12.0000", "1.0000", "0.0000", "0.0000",
-                                         "0.2500", "0.0000", "0.0000", "0.0000", "0.0000", "0.0000", "0.0000",
-                                         "0.0000", "80.0000"});
-    const std::string oldest = line({"PATTERN_NOTES", "0", "16", "1", "0", "36", "1.0", "100", "4", "38", "2.5", "80"}) +
-                               line({"PATTERN_NOTES", "3", "24", "0", "8", "37", "1.0", "60"});
+    const std::string fullHeader =
+        line({"STEPNUMBER_MODE", "64", "2", "12.0000", "1.0000", "0.0000", "0.0000", "0.2500", "0.0000", "0.0000",
+              "0.0000", "0.0000", "0.0000", "0.0000", "0.0000", "80.0000"});
+    const std::string oldest =
+        line({"PATTERN_NOTES", "0", "16", "1", "0", "36", "1.0", "100", "4", "38", "2.5", "80"}) +
+        line({"PATTERN_NOTES", "3", "24", "0", "8", "37", "1.0", "60"});
     seeds.push_back({"pattern_file", "oldest.ptn", bytesOf(oldest), patternSetShape, "0 header 2 patterns"});
     const std::string sevenFieldHeader =
         line({"STEPNUMBER_MODE", "64", "3", "25.0000", "1.0000", "1.0000", "1.0000"}) + oldest;
-    seeds.push_back({"pattern_file", "header-of-seven.ptn", bytesOf(sevenFieldHeader), patternSetShape,
-                     "1 header 2 patterns"});
+    seeds.push_back(
+        {"pattern_file", "header-of-seven.ptn", bytesOf(sevenFieldHeader), patternSetShape, "1 header 2 patterns"});
     const std::string channel = fullHeader + "PATTERN_NOTES_CHANNEL;12;2;32;1;" + repeated("1;3;2;", 12) +
                                 "0.0000;36;1.0000;100;0.0000;17.0000;47;2.0000;90;3.0000;\r\n" +
-                                line({"PATTERNS", "END"}) + line({"PATTERN_NOTES", "5", "16", "0", "1", "36", "1.0", "9"});
+                                line({"PATTERNS", "END"}) +
+                                line({"PATTERN_NOTES", "5", "16", "0", "1", "36", "1.0", "9"});
     seeds.push_back({"pattern_file", "channel.ptn", bytesOf(channel), patternSetShape, "1 header 1 patterns"});
-    const std::string eightTrack = fullHeader + "PATTERN_NOTES_EX;4;48;1;" + repeated("-1;-1;0;", 8) +
-                                   "2.0000;39;1.0000;70;1.0000;\r\n";
+    const std::string eightTrack =
+        fullHeader + "PATTERN_NOTES_EX;4;48;1;" + repeated("-1;-1;0;", 8) + "2.0000;39;1.0000;70;1.0000;\r\n";
     seeds.push_back({"pattern_file", "eight-track.ptn", bytesOf(eightTrack), patternSetShape, "1 header 1 patterns"});
-    const std::string single = "PATTERN_NOTES_CHANNEL;12;5;24;1;" + repeated("2;3;1;", 12) +
-                               "4.0000;38;1.5000;88;1.0000;\r\n";
+    const std::string single =
+        "PATTERN_NOTES_CHANNEL;12;5;24;1;" + repeated("2;3;1;", 12) + "4.0000;38;1.5000;88;1.0000;\r\n";
     seeds.push_back({"pattern_file", "single.pat", bytesOf(single), singlePatternShape, "1 patterns"});
 }
 
@@ -191,8 +193,8 @@ void addSoundSeeds(std::vector<Seed>& seeds) {
     wave("pcm8-stereo.wav", files::fixtures::waveFile(WaveLayout{1, 2, 22050, 2, 8}, rampBytes(64)), "32 frames");
     wave("pcm24-mono.wav", files::fixtures::waveFile(WaveLayout{1, 1, 48000, 3, 24}, rampBytes(63)), "21 frames");
     wave("float32-stereo.wav", files::fixtures::waveFile(WaveLayout{3, 2, 44100, 8, 32}, rampBytes(64)), "8 frames");
-    wave("extensible-pcm32.wav",
-         files::fixtures::extensibleWaveFile(WaveLayout{0, 2, 96000, 8, 32}, 1, rampBytes(64)), "8 frames");
+    wave("extensible-pcm32.wav", files::fixtures::extensibleWaveFile(WaveLayout{0, 2, 96000, 8, 32}, 1, rampBytes(64)),
+         "8 frames");
     const auto aiff = [&seeds](const std::string& name, const std::vector<std::uint8_t>& bytes, const char* frames) {
         seeds.push_back({"aiff_reader", name, bytes, aiffShape, frames});
     };
@@ -223,12 +225,11 @@ std::string effectImageUse(const std::vector<std::uint8_t>& image) {
 
 void addEffectImageSeeds(std::vector<Seed>& seeds) {
     using test::LayoutProgram;
-    const std::vector<LayoutProgram> programs{{"Room", {0.1f, 0.2f, 0.3f, 0.4f}},
-                                              {"Hall", {0.5f, 0.6f, 0.7f, 0.8f}},
-                                              {"Plate", {0.9f, 1.0f, 0.0f, 0.25f}}};
+    const std::vector<LayoutProgram> programs{
+        {"Room", {0.1f, 0.2f, 0.3f, 0.4f}}, {"Hall", {0.5f, 0.6f, 0.7f, 0.8f}}, {"Plate", {0.9f, 1.0f, 0.0f, 0.25f}}};
     const std::vector<std::uint8_t> chunk{'c', 'h', 'u', 'n', 'k', 1, 2, 3, 4, 5, 6, 7};
-    seeds.push_back({"effect_image", "regular.fxb", test::regularBankLayout(programs, 4, kFuzzEffectId),
-                     effectImageUse, "bank for regular, bank for chunks"});
+    seeds.push_back({"effect_image", "regular.fxb", test::regularBankLayout(programs, 4, kFuzzEffectId), effectImageUse,
+                     "bank for regular, bank for chunks"});
     seeds.push_back({"effect_image", "chunk.fxb", test::chunkBankLayout(chunk, 3, kFuzzEffectId), effectImageUse,
                      "bank for chunks"});
     seeds.push_back({"effect_image", "regular.fxp", test::regularPresetLayout(programs[1], kFuzzEffectId),
@@ -250,8 +251,8 @@ void addSynthPresetSeeds(std::vector<Seed>& seeds) {
     std::vector<float> values;
     for (int i = 0; i < 130; ++i)
         values.push_back(0.01f * static_cast<float>(i));
-    seeds.push_back({"synth_preset", "current.fxp", currentLayout("Current", values), synthPresetLayoutName,
-                     "current Current"});
+    seeds.push_back(
+        {"synth_preset", "current.fxp", currentLayout("Current", values), synthPresetLayoutName, "current Current"});
     seeds.push_back({"synth_preset", "reversed-magic.fxp", currentLayout("Reversed", values, "KncC"),
                      synthPresetLayoutName, "current Reversed"});
     seeds.push_back({"synth_preset", "older.fxp", olderLayout("Older"), synthPresetLayoutName, "older Older"});

@@ -283,7 +283,8 @@ TEST_F(KitRefusals, ASettingThatIsNotANumber) {
 }
 
 TEST_F(KitRefusals, ShortFilesAndFilesThatCannotBeRead) {
-    for (std::size_t length : {std::size_t{0}, std::size_t{3}, std::size_t{4}, std::size_t{31}, kKitHeader + kRecord - 1}) {
+    for (std::size_t length :
+         {std::size_t{0}, std::size_t{3}, std::size_t{4}, std::size_t{31}, kKitHeader + kRecord - 1}) {
         Block block{std::vector<std::uint8_t>(good.begin(), good.begin() + static_cast<std::ptrdiff_t>(length))};
         if (length >= 4)
             fixSize(block);

@@ -54,9 +54,9 @@ TEST_F(HostilePatternValues, SwingAndFillAttenuationOfAHeaderAreHeldToTheirRange
     };
     for (const HeaderCase& c : cases) {
         SCOPED_TRACE(std::string("swing ") + c.swing + ", fill " + c.fill);
-        EXPECT_EQ(loadSet(header(c.swing, c.fill) + line({"PATTERN_NOTES", "1", "16", "0", "2", "36", "1.0", "90",
-                                                          "0.0"})),
-                  1);
+        EXPECT_EQ(
+            loadSet(header(c.swing, c.fill) + line({"PATTERN_NOTES", "1", "16", "0", "2", "36", "1.0", "90", "0.0"})),
+            1);
         EXPECT_EQ(drums->swing, c.expectedSwing);
         EXPECT_EQ(drums->fillAttenuation, c.expectedFill);
         EXPECT_EQ(velocityAt(*drums, 0, 1, 2), 90.0f) << "the line after the header is still read";
@@ -78,14 +78,14 @@ TEST_F(HostilePatternValues, StepCountsOfEveryLineFormAreHeldToOneToSixtyFour) {
         EXPECT_EQ(drums->patternSteps[9], 24);
         EXPECT_EQ(velocityAt(*drums, 1, 9, 5), 70.0f);
 
-        const std::string channel = "PATTERN_NOTES_CHANNEL;12;4;" + std::string(c.steps) + ";1;" +
-                                    repeated("-1;-1;0;", 12) + "\r\n";
+        const std::string channel =
+            "PATTERN_NOTES_CHANNEL;12;4;" + std::string(c.steps) + ";1;" + repeated("-1;-1;0;", 12) + "\r\n";
         EXPECT_EQ(loadSet(channel + after), 2);
         EXPECT_EQ(drums->patternSteps[4], c.expected) << "channel form";
         EXPECT_EQ(drums->patternSteps[9], 24);
 
-        const std::string eightTrack = "PATTERN_NOTES_EX;5;" + std::string(c.steps) + ";1;" + repeated("-1;-1;0;", 8) +
-                                       "\r\n";
+        const std::string eightTrack =
+            "PATTERN_NOTES_EX;5;" + std::string(c.steps) + ";1;" + repeated("-1;-1;0;", 8) + "\r\n";
         EXPECT_EQ(loadSet(eightTrack + after, 8), 2);
         EXPECT_EQ(drums->patternSteps[5], c.expected) << "eight-track form";
 
@@ -115,8 +115,8 @@ TEST_F(HostilePatternValues, NoteVelocitiesAreMidiVelocitiesAndHoldsAndRollsAreN
 TEST_F(HostilePatternValues, AnAudioExportOfAHostilePatternLastsAtMostSixtyFourSteps) {
     ASSERT_EQ(loadSet("PATTERN_NOTES_CHANNEL;12;0;2000000000;0;" + repeated("-1;-1;0;", 12) + "\r\n"), 1);
     drums->playMode = 0;
-    const std::int32_t frames =
-        offlineFrameCount(kDefaultSampleRate, 120.0, drums->patternSteps[static_cast<std::size_t>(drums->currentPattern)]);
+    const std::int32_t frames = offlineFrameCount(kDefaultSampleRate, 120.0,
+                                                  drums->patternSteps[static_cast<std::size_t>(drums->currentPattern)]);
     EXPECT_EQ(frames, offlineFrameCount(kDefaultSampleRate, 120.0, kMaxSteps));
 }
 

@@ -83,8 +83,9 @@ TEST(PatternSetRoundTrip, HeaderAtResetValuesIsTheKeywordSixtyFourOneTwelveZeros
     fillEverything(*drums);
     resetPatterns(*drums);
     ASSERT_TRUE(savePatternSet(*drums, path));
-    const std::string expected = "STEPNUMBER_MODE;64;1;0.0000;0.0000;0.0000;0.0000;0.0000;0.0000;0.0000;0.0000;"
-                                 "0.0000;0.0000;0.0000;0.0000;64.0000;\r\n";
+    const std::string expected =
+        "STEPNUMBER_MODE;64;1;0.0000;0.0000;0.0000;0.0000;0.0000;0.0000;0.0000;0.0000;"
+        "0.0000;0.0000;0.0000;0.0000;64.0000;\r\n";
     EXPECT_EQ(readText(path).substr(0, expected.size()), expected);
 }
 

@@ -107,9 +107,9 @@ TEST_F(PatternSetForms, EightTrackLinesWithoutAFullHeaderTakeFourFieldEntries) {
 }
 
 TEST_F(PatternSetForms, AChannelLineForMoreTracksThanTheInstrumentHasIsSkippedWhole) {
-    const std::string text = kFullHeader +
-                             "PATTERN_NOTES_CHANNEL;12;1;32;1;" + repeated("3;4;1;", 12) + "0.0000;36;1.0000;100;0.0000;\r\n" +
-                             "PATTERN_NOTES_CHANNEL;8;2;24;1;" + repeated("3;4;1;", 8) + "5.0000;37;1.0000;90;0.0000;\r\n";
+    const std::string text = kFullHeader + "PATTERN_NOTES_CHANNEL;12;1;32;1;" + repeated("3;4;1;", 12) +
+                             "0.0000;36;1.0000;100;0.0000;\r\n" + "PATTERN_NOTES_CHANNEL;8;2;24;1;" +
+                             repeated("3;4;1;", 8) + "5.0000;37;1.0000;90;0.0000;\r\n";
     EXPECT_EQ(load(text, 8), 1);
     EXPECT_EQ(drums->patternSteps[1], 16);
     EXPECT_EQ(drums->chainEnabled[1], 0);
@@ -121,8 +121,7 @@ TEST_F(PatternSetForms, AChannelLineForMoreTracksThanTheInstrumentHasIsSkippedWh
 }
 
 TEST_F(PatternSetForms, AChannelLineForFewerTracksPlacesTheirTriplesAndItsNotes) {
-    const std::string text =
-        "PATTERN_NOTES_CHANNEL;2;9;12;0;1;2;3;4;5;6;11.0000;47;1.0000;64;2.0000;\r\n";
+    const std::string text = "PATTERN_NOTES_CHANNEL;2;9;12;0;1;2;3;4;5;6;11.0000;47;1.0000;64;2.0000;\r\n";
     EXPECT_EQ(load(text, 12), 1);
     EXPECT_EQ(drums->patterns[0].randomMinDensity[9], 1.0f);
     EXPECT_EQ(drums->patterns[1].randomMaxRoll[9], 6.0f);
@@ -132,28 +131,54 @@ TEST_F(PatternSetForms, AChannelLineForFewerTracksPlacesTheirTriplesAndItsNotes)
 }
 
 TEST_F(PatternSetForms, PatternsEndStopsTheReader) {
-    const std::string text = line({"PATTERN_NOTES_CHANNEL", "0", "0", "16", "0", "1.0000", "36", "1.0000", "10", "0.0000"}) +
-                             line({"PATTERNS", "END"}) +
-                             line({"PATTERN_NOTES_CHANNEL", "0", "1", "16", "0", "1.0000", "36", "1.0000", "20", "0.0000"});
+    const std::string text =
+        line({"PATTERN_NOTES_CHANNEL", "0", "0", "16", "0", "1.0000", "36", "1.0000", "10", "0.0000"}) +
+        line({"PATTERNS", "END"}) +
+        line({"PATTERN_NOTES_CHANNEL", "0", "1", "16", "0", "1.0000", "36", "1.0000", "20", "0.0000"});
     EXPECT_EQ(load(text), 1);
     EXPECT_EQ(velocityAt(*drums, 0, 0, 1), 10.0f);
     EXPECT_EQ(velocityAt(*drums, 0, 1, 1), 0.0f);
 }
 
 TEST_F(PatternSetForms, PatternsWithoutAnEndFieldDoesNotStopTheReader) {
-    const std::string later = line({"PATTERN_NOTES_CHANNEL", "0", "1", "16", "0", "1.0000", "36", "1.0000", "20", "0.0000"});
+    const std::string later =
+        line({"PATTERN_NOTES_CHANNEL", "0", "1", "16", "0", "1.0000", "36", "1.0000", "20", "0.0000"});
     // "END" without its ';' is no field: only the "\r" follows it.
     EXPECT_EQ(load(line({"PATTERNS", "ENDS"}) + "PATTERNS;END\r\n" + later), 1);
     EXPECT_EQ(velocityAt(*drums, 0, 1, 1), 20.0f);
 }
 
 TEST_F(PatternSetForms, KeysThirtyFiveAndFiftyTwoAndStepSixtyFourAreSkipped) {
-    const std::string text = line({"PATTERN_NOTES_CHANNEL", "0", "0", "16", "0",
-                                   "1.0000", "35", "1.0000", "11", "0.0000",    // below the drum keys
-                                   "2.0000", "52", "1.0000", "12", "0.0000",    // above them
-                                   "64.0000", "36", "1.0000", "13", "0.0000",   // past the last step
-                                   "63.0000", "36", "1.0000", "14", "0.0000",   // the last step
-                                   "3.0000", "51", "1.0000", "15", "0.0000"});  // the last key
+    const std::string text = line({"PATTERN_NOTES_CHANNEL",
+                                   "0",
+                                   "0",
+                                   "16",
+                                   "0",
+                                   "1.0000",
+                                   "35",
+                                   "1.0000",
+                                   "11",
+                                   "0.0000",  // below the drum keys
+                                   "2.0000",
+                                   "52",
+                                   "1.0000",
+                                   "12",
+                                   "0.0000",  // above them
+                                   "64.0000",
+                                   "36",
+                                   "1.0000",
+                                   "13",
+                                   "0.0000",  // past the last step
+                                   "63.0000",
+                                   "36",
+                                   "1.0000",
+                                   "14",
+                                   "0.0000",  // the last step
+                                   "3.0000",
+                                   "51",
+                                   "1.0000",
+                                   "15",
+                                   "0.0000"});  // the last key
     EXPECT_EQ(load(text), 1);
     int total = 0;
     for (int t = 0; t < kTrackSlots; ++t)
@@ -197,15 +222,14 @@ TEST_F(PatternSetForms, AnIncompleteEntryAtTheEndOfALineIsIgnored) {
 }
 
 TEST_F(PatternSetForms, ShortLinesUnknownKeywordsAndOtherLetterCasesAreSkipped) {
-    const std::string text = "PATTERN_NOTES_CHANNEL;\r\n" +
-                             line({"pattern_notes_channel", "0", "0", "20", "1", ""}) +
+    const std::string text = "PATTERN_NOTES_CHANNEL;\r\n" + line({"pattern_notes_channel", "0", "0", "20", "1", ""}) +
                              line({" PATTERN_NOTES_CHANNEL", "0", "0", "20", "1", ""}) +
                              line({"PATTERN_NOTES_CHANNEL", "0", "0", "20", "1"}) +  // five fields, six needed
                              line({"PATTERN_NOTES_CHANNEL", "0", "16", "20", "1", ""}) +  // pattern 16
-                             line({"PATTERN_NOTES", "-1", "20", "1"}) +
-                             line({"NOTES", "0", "20", "1"});
+                             line({"PATTERN_NOTES", "-1", "20", "1"}) + line({"NOTES", "0", "20", "1"});
     EXPECT_EQ(load(text), 0);
-    EXPECT_EQ(drums->patternSteps, (PerPattern<std::int32_t>{16, 16, 16, 16, 16, 16, 16, 16, 16, 16, 16, 16, 16, 16, 16, 16}));
+    EXPECT_EQ(drums->patternSteps,
+              (PerPattern<std::int32_t>{16, 16, 16, 16, 16, 16, 16, 16, 16, 16, 16, 16, 16, 16, 16, 16}));
     EXPECT_EQ(drums->chainEnabled, PerPattern<std::int32_t>{});
 }
 

@@ -39,8 +39,8 @@ protected:
 
 TEST_F(SinglePatternFile, AFileNamingPatternFiveFillsPatternTwoWhenPatternTwoIsCurrent) {
     drums->currentPattern = 2;
-    const std::string text = "PATTERN_NOTES_CHANNEL;12;5;24;1;" + repeated("2;3;1;", 12) +
-                             "4.0000;38;1.5000;88;1.0000;\r\n";
+    const std::string text =
+        "PATTERN_NOTES_CHANNEL;12;5;24;1;" + repeated("2;3;1;", 12) + "4.0000;38;1.5000;88;1.0000;\r\n";
     EXPECT_EQ(load(text, drums->currentPattern), 1);
     EXPECT_EQ(velocityAt(*drums, 2, 2, 4), 88.0f);
     EXPECT_EQ(holdAt(*drums, 2, 2, 4), 1.5f);
@@ -61,7 +61,8 @@ TEST_F(SinglePatternFile, LoadingClearsThatPatternAndEveryRandomKeystrokeButNoth
     drums->playMode = 2;
     drums->swing = 20;
 
-    EXPECT_EQ(load(line({"PATTERN_NOTES_CHANNEL", "0", "9", "32", "1", "1.0000", "36", "1.0000", "99", "0.0000"}), 2), 1);
+    EXPECT_EQ(load(line({"PATTERN_NOTES_CHANNEL", "0", "9", "32", "1", "1.0000", "36", "1.0000", "99", "0.0000"}), 2),
+              1);
     EXPECT_EQ(hitCount(*drums, 0, 2), 1);
     EXPECT_EQ(velocityAt(*drums, 0, 2, 1), 99.0f);
     EXPECT_EQ(holdAt(*drums, 0, 2, 5), 1.0f);
@@ -102,8 +103,8 @@ TEST_F(SinglePatternFile, OtherLineFormsAndTheEndMarkerAreSkipped) {
 
 TEST_F(SinglePatternFile, AChannelLineForMoreTracksThanTheInstrumentHasIsSkipped) {
     drums = makeDrums(8);
-    const std::string text = "PATTERN_NOTES_CHANNEL;12;0;32;0;" + repeated("-1;-1;0;", 12) +
-                             "0.0000;36;1.0000;100;0.0000;\r\n";
+    const std::string text =
+        "PATTERN_NOTES_CHANNEL;12;0;32;0;" + repeated("-1;-1;0;", 12) + "0.0000;36;1.0000;100;0.0000;\r\n";
     EXPECT_EQ(load(text, 1), 0);
     EXPECT_EQ(drums->patternSteps[1], 16);
     EXPECT_EQ(hitCount(*drums, 0, 1), 0);

@@ -48,7 +48,9 @@ public:
     std::int32_t currentProgram() override { return current; }
     void setCurrentProgram(std::int32_t program) override { current = program; }
     std::string programName() override { return programs.at(static_cast<std::size_t>(current)).name; }
-    void setProgramName(const std::string& name) override { programs.at(static_cast<std::size_t>(current)).name = name; }
+    void setProgramName(const std::string& name) override {
+        programs.at(static_cast<std::size_t>(current)).name = name;
+    }
     float getParameter(std::int32_t index) override {
         return programs.at(static_cast<std::size_t>(current)).values.at(static_cast<std::size_t>(index));
     }
@@ -377,7 +379,6 @@ void expectEveryFormTrack(const VornDrums& d, const FormRow& f, int t) {
     EXPECT_EQ(d.tracks.eqOnSynth[t], all ? 1.0f : 0.0f);
     EXPECT_EQ(d.tracks.phaseInvert[t], all ? 1.0f : 0.0f);
     EXPECT_EQ(soundPathOf(d, t), "");  // the named sound does not exist
-
 }
 
 void expectEveryFormTail(const VornDrums& d, const FormRow& f) {

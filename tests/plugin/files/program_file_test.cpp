@@ -21,9 +21,8 @@ using files::fixtures::writeBytes;
 class MessageCatcher {
 public:
     MessageCatcher() {
-        platform::setMessagePresenter([this](const std::string& text, const std::string& caption) {
-            shown.emplace_back(text, caption);
-        });
+        platform::setMessagePresenter(
+            [this](const std::string& text, const std::string& caption) { shown.emplace_back(text, caption); });
     }
     ~MessageCatcher() { platform::setMessagePresenter({}); }
     MessageCatcher(const MessageCatcher&) = delete;
@@ -168,7 +167,8 @@ TEST_F(ProgramFiles, ASaveThatCannotBeWrittenLeavesTheOldFileWhole) {
     writeBytes(path, {1, 2, 3});
     EXPECT_FALSE(drums->saveProgramFile(folder.path() + "/no such folder/x.fxp"));
     std::filesystem::create_directory(folder / "locked");
-    std::filesystem::permissions(folder / "locked", std::filesystem::perms::owner_read | std::filesystem::perms::owner_exec);
+    std::filesystem::permissions(folder / "locked",
+                                 std::filesystem::perms::owner_read | std::filesystem::perms::owner_exec);
     if (test::folderPermissionsStopWrites()) {
         EXPECT_FALSE(drums->saveProgramFile(folder / "locked/x.fxp"));
     }

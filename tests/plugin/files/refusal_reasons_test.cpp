@@ -20,7 +20,7 @@ namespace {
 struct RefusalCase {
     const char* what;
     std::function<std::string()> reasonOf;  // the reason the reader or loader gave
-    const char* expected;                   // words the reason must hold
+    const char* expected;  // words the reason must hold
 };
 
 std::vector<std::uint8_t> kitOf(int records) {
@@ -48,23 +48,28 @@ TEST(RefusalReasons, EachRefusedInputNamesWhatIsWrong) {
     const std::vector<RefusalCase> cases{
         {"a kit of 17 tracks", [] { return readKitFile(kitOf(17)).reason(); }, "kit has 17 tracks; 1 to 16 allowed"},
         {"a kit of no tracks", [] { return readKitFile(kitOf(0)).reason(); }, "kit has 0 tracks"},
-        {"a kit cut short", [] {
+        {"a kit cut short",
+         [] {
              std::vector<std::uint8_t> kit = currentKit(2).bytes;
              kit.resize(kit.size() - 1);
              return readKitFile(kit).reason();
-         }, "the kit says it holds"},
+         },
+         "the kit says it holds"},
         {"a kit with a setting that is no number", [&nanKit] { return readKitFile(nanKit.bytes).reason(); },
          "track 2 has a setting that is not a number"},
         {"a chunk of a newer version", [] { return readProgramChunk(numberedBlock(1500)).reason(); },
          "version 1500 is newer than 1480"},
         {"a chunk of 3 bytes", [] { return readProgramChunk(std::vector<std::uint8_t>(3, 0)).reason(); },
          "a block of 3 bytes is too short"},
-        {"a chunk naming 17 tracks", [] {
+        {"a chunk naming 17 tracks",
+         [] {
              Block block = emptyBlock(formTable()[6], 1);
              block.i32(12, 17);
              return readProgramChunk(block.bytes).reason();
-         }, "the block names 17 tracks"},
-        {"a foreign program file", [] { return findProgramFileBlock(fxpAround(numberedBlock(1480), "FxCk")).block.reason(); },
+         },
+         "the block names 17 tracks"},
+        {"a foreign program file",
+         [] { return findProgramFileBlock(fxpAround(numberedBlock(1480), "FxCk")).block.reason(); },
          "not a program file of this instrument"},
         {"a program file missing", [&drums, &folder] { return drums->loadProgramFile(folder / "none.fxp").reason(); },
          "cannot read"},

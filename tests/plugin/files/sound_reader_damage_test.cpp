@@ -90,8 +90,7 @@ TEST(DamagedSoundFiles, FlippedBytesNeverGiveAnInconsistentSound) {
         std::uniform_int_distribution<std::size_t> position(0, file.bytes.size() - 1);
         std::uniform_int_distribution<int> value(0, 255);
         // The header is where the damage matters; aim there three times out of four.
-        std::uniform_int_distribution<std::size_t> headerPosition(
-            0, std::min<std::size_t>(file.bytes.size(), 120) - 1);
+        std::uniform_int_distribution<std::size_t> headerPosition(0, std::min<std::size_t>(file.bytes.size(), 120) - 1);
         for (int round = 0; round < 3000; ++round) {
             std::vector<std::uint8_t> bytes = file.bytes;
             const int flips = 1 + round % 4;

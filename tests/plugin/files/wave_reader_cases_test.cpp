@@ -63,12 +63,10 @@ TEST(WaveReaderFloat, StereoChannelsAreSummedNotAveraged) {
 
 TEST(WaveReaderFloat, MonoFullScaleGives32767AndMinus32767) {
     // 1.0 * 32767.5 -> 32767; beyond full scale is clamped first; 0.5 * 32767.5 = 16383.75.
-    const ReadResult read =
-        readWave(waveFile(kMonoFloat, floats({1.0f, -1.0f, 2.0f, -3.0f, 0.5f, -0.5f, 0.0f})));
+    const ReadResult read = readWave(waveFile(kMonoFloat, floats({1.0f, -1.0f, 2.0f, -3.0f, 0.5f, -0.5f, 0.0f})));
 
     ASSERT_EQ(read.result, 1);
-    EXPECT_EQ(read.sound.samples,
-              (std::vector<std::int16_t>{32767, -32767, 32767, -32767, 16383, -16383, 0}));
+    EXPECT_EQ(read.sound.samples, (std::vector<std::int16_t>{32767, -32767, 32767, -32767, 16383, -16383, 0}));
 }
 
 TEST(WaveReaderFloat, NotANumberPlaysAsSilenceAndInfinityAsFullScale) {
@@ -121,12 +119,11 @@ TEST(WaveReaderTwentyFourBit, StereoAveragesTheHighBytesOfBothChannels) {
 
 TEST(WaveReaderSixteenBit, StereoIsTheMeanOfLeftAndRight) {
     const WaveLayout layout{1, 2, 44100, 4, 16};
-    const ReadResult read =
-        readWave(waveFile(layout, shorts({32767, 32767, -32768, -32768, 100, 300, -7, 4})));
+    const ReadResult read = readWave(waveFile(layout, shorts({32767, 32767, -32768, -32768, 100, 300, -7, 4})));
 
     ASSERT_EQ(read.result, 1);
-    std::vector<std::int16_t> expected = {mixToMono({32767, 32767}), mixToMono({-32768, -32768}),
-                                          mixToMono({100, 300}), mixToMono({-7, 4})};
+    std::vector<std::int16_t> expected = {mixToMono({32767, 32767}), mixToMono({-32768, -32768}), mixToMono({100, 300}),
+                                          mixToMono({-7, 4})};
     EXPECT_EQ(read.sound.samples, expected);
     // Spelled out: -65536 / 65536 * 32767.5 = -32767.5 -> -32767; 400 / 65536 * 32767.5 = 199.99.
     EXPECT_EQ(read.sound.samples[1], -32767);
@@ -173,8 +170,7 @@ TEST(WaveReaderRealWidth, ThirtyTwoBitTakesTheHighSixteenBits) {
 
 TEST(WaveReaderRealWidth, FourChannelsAreAveragedToMono) {
     const WaveLayout layout{1, 4, 44100, 8, 16};
-    const ReadResult read =
-        readWave(waveFile(layout, shorts({32767, 32767, 32767, 32767, 1000, -1000, 3, 5})));
+    const ReadResult read = readWave(waveFile(layout, shorts({32767, 32767, 32767, 32767, 1000, -1000, 3, 5})));
 
     ASSERT_EQ(read.result, 1);
     // 4 * 32767 / (4 * 32768) * 32767.5 = 32766.5 -> 32766; 8 / 131072 * 32767.5 = 1.99 -> 1.

@@ -32,14 +32,10 @@ std::string caseName(const testing::TestParamInfo<WaveCase>& info) {
 // One channel's value as the 16-bit value the rules work with.
 std::int64_t channelValue16(std::int64_t raw, Encoding encoding) {
     switch (encoding) {
-    case Encoding::Unsigned8:
-        return (raw - 128) * 256;  // 8-bit WAV data is unsigned around 128
-    case Encoding::Signed24:
-        return raw >> 8;  // the two high bytes
-    case Encoding::Signed32:
-        return raw >> 16;
-    default:
-        return raw;
+        case Encoding::Unsigned8: return (raw - 128) * 256;  // 8-bit WAV data is unsigned around 128
+        case Encoding::Signed24: return raw >> 8;  // the two high bytes
+        case Encoding::Signed32: return raw >> 16;
+        default: return raw;
     }
 }
 
@@ -96,8 +92,8 @@ TEST_P(WaveFileFromSox, DecodesToTheValuesOfTheConversionRules) {
 
 std::vector<WaveCase> monoAndStereoCases() {
     std::vector<WaveCase> cases;
-    for (const Encoding encoding : {Encoding::Unsigned8, Encoding::Signed16, Encoding::Signed24,
-                                    Encoding::Signed32, Encoding::Float32}) {
+    for (const Encoding encoding :
+         {Encoding::Unsigned8, Encoding::Signed16, Encoding::Signed24, Encoding::Signed32, Encoding::Float32}) {
         for (const int channels : {1, 2}) {
             for (const int rate : {22050, 44100, 48000, 96000}) {
                 cases.push_back({encoding, channels, rate});
@@ -113,8 +109,7 @@ INSTANTIATE_TEST_SUITE_P(MonoAndStereo, WaveFileFromSox, testing::ValuesIn(monoA
 // so all channels are averaged at their real width.
 INSTANTIATE_TEST_SUITE_P(MoreThanTwoChannels, WaveFileFromSox,
                          testing::Values(WaveCase{Encoding::Unsigned8, 4, 44100},
-                                         WaveCase{Encoding::Signed16, 4, 48000},
-                                         WaveCase{Encoding::Signed24, 3, 44100},
+                                         WaveCase{Encoding::Signed16, 4, 48000}, WaveCase{Encoding::Signed24, 3, 44100},
                                          WaveCase{Encoding::Signed32, 3, 22050}),
                          caseName);
 

@@ -49,7 +49,7 @@ inline std::vector<std::uint8_t> presetHeader(std::size_t size, const std::strin
 }
 
 inline std::vector<std::uint8_t> currentLayout(const std::string& name, const std::vector<float>& values,
-                                        const char* magic = "CcnK") {
+                                               const char* magic = "CcnK") {
     std::vector<std::uint8_t> b = presetHeader(588, name, magic);
     putLe32(b, 60, 1400);
     putBe32(b, 64, 1400);

@@ -63,8 +63,8 @@ TEST(SynthPresets, TheSynthsParametersPerTrackAreItsCountOverSixteenAtMost130) {
         int parameters;
         int perTrack;
     };
-    for (const Row row : {Row{16 * 40, 40}, Row{16 * 40 + 15, 40}, Row{15, 0}, Row{0, 0}, Row{16 * 130, 130},
-                          Row{16 * 200, 130}}) {
+    for (const Row row :
+         {Row{16 * 40, 40}, Row{16 * 40 + 15, 40}, Row{15, 0}, Row{0, 0}, Row{16 * 130, 130}, Row{16 * 200, 130}}) {
         FakeSynth synth(row.parameters);
         EXPECT_EQ(synthParametersPerTrack(synth), row.perTrack) << row.parameters;
     }
@@ -83,7 +83,8 @@ TEST(SynthPresets, AFileIsTheHeaderThenTheTwoVersionWordsThenTheValuesThenZeros)
 TEST(SynthPresets, AFileHoldsTheFirst130ValuesOfALongerListAndZerosAfterAShorterOne) {
     for (const std::size_t given : {0, 1, 129, 130, 131, 400}) {
         const std::vector<float> values = ramp(given, 1.0f);
-        const std::vector<float> kept(values.begin(), values.begin() + static_cast<std::ptrdiff_t>(std::min<std::size_t>(given, 130)));
+        const std::vector<float> kept(values.begin(),
+                                      values.begin() + static_cast<std::ptrdiff_t>(std::min<std::size_t>(given, 130)));
         EXPECT_EQ(synthPresetBytes("Edge", values), currentLayout("Edge", kept)) << given << " values";
     }
 }
@@ -190,7 +191,8 @@ TEST(SynthPresets, ATrackTakesAsManyValuesAsBothThePresetAndTheSynthHave) {
             for (std::size_t i = 0; i < synth.values.size(); ++i) {
                 const bool given = i >= first && i < first + static_cast<std::size_t>(row.given);
                 EXPECT_EQ(synth.values[i], given ? preset->values[i - first] : before[i])
-                    << row.perTrack << (row.older ? " older" : " current") << ", track " << track << ", parameter " << i;
+                    << row.perTrack << (row.older ? " older" : " current") << ", track " << track << ", parameter "
+                    << i;
             }
         }
     }

@@ -72,7 +72,7 @@ TEST(ExportSample, FullScaleValuesMapToTheEndsOfTheSixteenBitRange) {
     EXPECT_EQ(exportSample(0.0f), 0);
     EXPECT_EQ(exportSample(3.0f), 32767);
     EXPECT_EQ(exportSample(-7.5f), -32768);
-    EXPECT_EQ(exportSample(0.5f), 16383);   // trunc(16383.75 - 0.5)
+    EXPECT_EQ(exportSample(0.5f), 16383);  // trunc(16383.75 - 0.5)
     EXPECT_EQ(exportSample(-0.5f), -16384);  // trunc(-16383.75 - 0.5)
 }
 
@@ -112,7 +112,7 @@ TEST_F(AudioExport, AChainOfTwoPatternsExportsBothStartingWithTheFirst) {
     const WaveFile wave = readWave(out);
     ASSERT_EQ(wave.samples.size(), 264600u * 2);  // 48 steps
     auto leftAt = [&](std::size_t frame) { return wave.samples[2 * frame]; };
-    EXPECT_GT(leftAt(5000), 0);   // track 1's positive sound: pattern 2 played first
+    EXPECT_GT(leftAt(5000), 0);  // track 1's positive sound: pattern 2 played first
     EXPECT_LT(leftAt(88200 + 5000), 0);  // then pattern 5 with track 2's negative sound
     // Pattern 5 plays all of its 32 steps from its first: silence after its first hit, then its
     // step 16 at song step 32.
@@ -193,7 +193,8 @@ TEST_F(AudioExport, AnInsertsLatencyIsTakenOffTheStartSoTheFileKeepsTheBeat) {
     ASSERT_EQ(late.samples.size(), 55125u * 2);
     const auto firstSound = [](const WaveFile& wave) {
         return (std::find_if(wave.samples.begin(), wave.samples.end(), [](std::int16_t x) { return x != 0; }) -
-                wave.samples.begin()) / 2;
+                wave.samples.begin()) /
+               2;
     };
     EXPECT_LT(firstSound(late), 4) << "the first hit sounds at the start";
     EXPECT_EQ(firstSound(late), firstSound(plain));
@@ -219,8 +220,12 @@ struct ExportTouches {
     std::int32_t offlineRender;
 
     static ExportTouches of(const VornDrums& drums) {
-        return {drums.playMode,        drums.currentPattern,        drums.playingPattern,
-                drums.voices[0].position, drums.pendingEvents.size(), drums.patterns[0].randomHit,
+        return {drums.playMode,
+                drums.currentPattern,
+                drums.playingPattern,
+                drums.voices[0].position,
+                drums.pendingEvents.size(),
+                drums.patterns[0].randomHit,
                 drums.offlineRender.load()};
     }
     bool operator==(const ExportTouches&) const = default;

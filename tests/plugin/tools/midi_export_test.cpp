@@ -187,7 +187,8 @@ TEST_F(MidiExport, AnEmptyPatternGivesATrackOfFourBytes) {
     EXPECT_EQ(midi.endTick, 0);
     ASSERT_EQ(bytes.size(), 26u);
     EXPECT_EQ(be32(bytes, 18), 4u);
-    EXPECT_EQ(std::vector<std::uint8_t>(bytes.begin() + 22, bytes.end()), (std::vector<std::uint8_t>{0x00, 0xFF, 0x2F, 0x00}));
+    EXPECT_EQ(std::vector<std::uint8_t>(bytes.begin() + 22, bytes.end()),
+              (std::vector<std::uint8_t>{0x00, 0xFF, 0x2F, 0x00}));
 }
 
 TEST_F(MidiExport, TheChainIsExportedPatternAfterPatternInAscendingOrder) {
@@ -232,7 +233,7 @@ TEST_F(MidiExport, ARandomKeystrokeOnAnEmptyStepIsExportedWithItsOwnRollCount) {
     planes.randomHit[4] = 1.0f;
     planes.randomVelocity[4] = 80.0f;
     planes.randomRoll[4] = 1.0f;  // two notes, spaced by the pattern's roll plane: a whole step
-    planes.randomHit[6] = 1.0f;   // under a hit of the pattern, which wins
+    planes.randomHit[6] = 1.0f;  // under a hit of the pattern, which wins
     planes.randomVelocity[6] = 20.0f;
     setHit(3, 0, 6, 100.0f);
     const MidoReading midi = exportAndRead();
@@ -244,7 +245,7 @@ TEST_F(MidiExport, AmongNotesOfEqualTimeTheOneMadeLastComesFirst) {
     setHit(0, 0, 0, 10.0f, 1.0f);  // 0 and 12
     setHit(1, 0, 0, 20.0f, 3.0f);  // 0, 6, 12 and 18
     const MidoReading midi = exportAndRead();
-    const std::vector<Note> expected{{0, 0, 37, 20}, {0, 0, 36, 10}, {6, 0, 37, 20},
+    const std::vector<Note> expected{{0, 0, 37, 20},  {0, 0, 36, 10},  {6, 0, 37, 20},
                                      {12, 0, 37, 20}, {12, 0, 36, 10}, {18, 0, 37, 20}};
     EXPECT_EQ(midi.notes, expected);
 }

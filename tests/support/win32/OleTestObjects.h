@@ -36,7 +36,8 @@ class OneFormatData final : public Counted<IDataObject, IID_IDataObject> {
 public:
     OneFormatData(CLIPFORMAT format, std::vector<char> bytes) : format(format), bytes(std::move(bytes)) {}
     HRESULT STDMETHODCALLTYPE GetData(FORMATETC* asked, STGMEDIUM* medium) override {
-        if (QueryGetData(asked) != S_OK) return DV_E_FORMATETC;
+        if (QueryGetData(asked) != S_OK)
+            return DV_E_FORMATETC;
         HGLOBAL block = GlobalAlloc(GMEM_MOVEABLE, bytes.size());
         std::memcpy(GlobalLock(block), bytes.data(), bytes.size());
         GlobalUnlock(block);
@@ -75,7 +76,8 @@ inline OneFormatData fileListOf(const std::vector<std::wstring>& names) {
         const auto* from = reinterpret_cast<const char*>(text);
         bytes.insert(bytes.end(), from, from + count * sizeof(wchar_t));
     };
-    for (const std::wstring& name : names) append(name.c_str(), name.size() + 1);
+    for (const std::wstring& name : names)
+        append(name.c_str(), name.size() + 1);
     append(L"", 1);
     return OneFormatData(CF_HDROP, std::move(bytes));
 }

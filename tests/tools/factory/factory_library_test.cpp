@@ -22,7 +22,7 @@ namespace {
 
 const std::string kLibrary = RIMBA_FACTORY_LIBRARY;
 
-constexpr std::array<const char*, 12> kSoundNames{"Kick",    "Snare",    "Rim",      "Clap",  "Closed Hat", "Open Hat",
+constexpr std::array<const char*, 12> kSoundNames{"Kick",    "Snare",   "Rim",      "Clap",  "Closed Hat", "Open Hat",
                                                   "Low Tom", "Mid Tom", "High Tom", "Crash", "Ride",       "Cowbell"};
 
 // The instruments made here must not read or write a developer's settings store or library.
@@ -96,14 +96,15 @@ void expectEveryTrackPlaysItsFactorySound(const VornDrums& drums) {
 int hitsIn(const VornDrums& drums, int pattern) {
     int hits = 0;
     for (int t = 0; t < drums.trackCount; ++t)
-        for (const float velocity : drums.patterns[static_cast<std::size_t>(t)].stepVelocity[static_cast<std::size_t>(pattern)])
+        for (const float velocity :
+             drums.patterns[static_cast<std::size_t>(t)].stepVelocity[static_cast<std::size_t>(pattern)])
             hits += velocity != 0.0f;
     return hits;
 }
 
 float velocityAt(const VornDrums& drums, int track, int pattern, int step) {
-    return drums.patterns[static_cast<std::size_t>(track)].stepVelocity[static_cast<std::size_t>(pattern)]
-                         [static_cast<std::size_t>(step)];
+    return drums.patterns[static_cast<std::size_t>(track)]
+        .stepVelocity[static_cast<std::size_t>(pattern)][static_cast<std::size_t>(step)];
 }
 
 TEST(FactorySounds, TwelveSoundsOfUnderASecondAt44100HzLoadWithTheSoundReader) {

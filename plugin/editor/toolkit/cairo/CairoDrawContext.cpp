@@ -121,7 +121,8 @@ bool COffscreen::writePng(const std::string& path) const {
     std::vector<std::uint8_t> png;
     const auto collect = [](void* closure, const unsigned char* data, unsigned int length) {
         auto* out = static_cast<std::vector<std::uint8_t>*>(closure);
-        for (unsigned int i = 0; i < length; ++i) out->push_back(data[i]);
+        for (unsigned int i = 0; i < length; ++i)
+            out->push_back(data[i]);
         return CAIRO_STATUS_SUCCESS;
     };
     cairo_surface_t* surface = surfaceOver(*this);

@@ -22,7 +22,8 @@ struct MemoryReader {
 
 void readFromMemory(png_structp png, png_bytep out, png_size_t count) {
     auto* reader = static_cast<MemoryReader*>(png_get_io_ptr(png));
-    if (count > reader->size - reader->at) png_error(png, "truncated PNG");
+    if (count > reader->size - reader->at)
+        png_error(png, "truncated PNG");
     std::memcpy(out, reader->bytes + reader->at, count);
     reader->at += count;
 }
@@ -36,8 +37,10 @@ constexpr std::size_t kMostPixels = 32u * 1024u * 1024u;
 // which needs no arithmetic.
 std::uint32_t premultiplied(const png_byte* rgba) {
     const std::uint32_t a = rgba[3];
-    if (a == 255) return 0xff000000u | (std::uint32_t{rgba[0]} << 16) | (std::uint32_t{rgba[1]} << 8) | rgba[2];
-    if (a == 0) return 0;
+    if (a == 255)
+        return 0xff000000u | (std::uint32_t{rgba[0]} << 16) | (std::uint32_t{rgba[1]} << 8) | rgba[2];
+    if (a == 0)
+        return 0;
     const auto scale = [a](std::uint32_t c) { return (c * a + 127) / 255; };
     return (a << 24) | (scale(rgba[0]) << 16) | (scale(rgba[1]) << 8) | scale(rgba[2]);
 }
@@ -47,9 +50,11 @@ std::uint32_t premultiplied(const png_byte* rgba) {
 void quietWarning(png_structp, png_const_charp) {}
 
 std::shared_ptr<CBitmap> decodePng(const unsigned char* bytes, std::size_t size) {
-    if (bytes == nullptr || size < 8 || png_sig_cmp(bytes, 0, 8) != 0) return nullptr;
+    if (bytes == nullptr || size < 8 || png_sig_cmp(bytes, 0, 8) != 0)
+        return nullptr;
     png_structp png = png_create_read_struct(PNG_LIBPNG_VER_STRING, nullptr, quietError, quietWarning);
-    if (!png) return nullptr;
+    if (!png)
+        return nullptr;
     png_infop info = png_create_info_struct(png);
     if (!info) {
         png_destroy_read_struct(&png, nullptr, nullptr);
@@ -83,10 +88,12 @@ std::shared_ptr<CBitmap> decodePng(const unsigned char* bytes, std::size_t size)
     png_set_interlace_handling(png);
     png_read_update_info(png, info);
     std::size_t rowBytes = png_get_rowbytes(png, info);
-    if (rowBytes != std::size_t{width} * 4) png_error(png, "unexpected row layout");
+    if (rowBytes != std::size_t{width} * 4)
+        png_error(png, "unexpected row layout");
     buffers->pixels.resize(rowBytes * height);
     buffers->rows.resize(height);
-    for (png_uint_32 y = 0; y < height; ++y) buffers->rows[y] = buffers->pixels.data() + y * rowBytes;
+    for (png_uint_32 y = 0; y < height; ++y)
+        buffers->rows[y] = buffers->pixels.data() + y * rowBytes;
     png_read_image(png, buffers->rows.data());
     png_read_end(png, nullptr);
 
@@ -94,10 +101,11 @@ std::shared_ptr<CBitmap> decodePng(const unsigned char* bytes, std::size_t size)
     for (png_uint_32 y = 0; y < height; ++y) {
         std::uint32_t* out = buffers->premultiplied.data() + std::size_t{y} * width;
         const png_byte* in = buffers->rows[y];
-        for (png_uint_32 x = 0; x < width; ++x) out[x] = premultiplied(in + 4 * x);
+        for (png_uint_32 x = 0; x < width; ++x)
+            out[x] = premultiplied(in + 4 * x);
     }
-    auto bitmap = std::make_shared<CBitmap>(static_cast<int>(width), static_cast<int>(height),
-                                            std::move(buffers->premultiplied));
+    auto bitmap =
+        std::make_shared<CBitmap>(static_cast<int>(width), static_cast<int>(height), std::move(buffers->premultiplied));
     delete buffers;
     png_destroy_read_struct(&png, &info, nullptr);
     return bitmap;

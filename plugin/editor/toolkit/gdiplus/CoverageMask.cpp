@@ -13,7 +13,8 @@ CoverageMask::CoverageMask(int left, int top, int width, int height)
       accumulated(static_cast<std::size_t>(columns + 2) * static_cast<std::size_t>(rows), 0.0) {}
 
 void CoverageMask::addPolygon(const std::vector<MaskPoint>& points) {
-    if (points.size() < 3) return;
+    if (points.size() < 3)
+        return;
     for (std::size_t i = 0; i < points.size(); ++i) {
         const MaskPoint& from = points[i];
         const MaskPoint& to = points[(i + 1) % points.size()];
@@ -28,7 +29,8 @@ void CoverageMask::addEdge(MaskPoint from, MaskPoint to) {
     const double right = columns;
     std::vector<double> cuts{0.0, 1.0};
     for (double side : {0.0, right}) {
-        if ((from.x - side) * (to.x - side) < 0.0) cuts.push_back((side - from.x) / (to.x - from.x));
+        if ((from.x - side) * (to.x - side) < 0.0)
+            cuts.push_back((side - from.x) / (to.x - from.x));
     }
     std::sort(cuts.begin(), cuts.end());
     for (std::size_t i = 0; i + 1 < cuts.size(); ++i) {
@@ -42,9 +44,11 @@ void CoverageMask::addEdge(MaskPoint from, MaskPoint to) {
 // The area between the edge and the box's right side, row by row, spread over the cells the
 // edge passes through so that a row's running sum is each pixel's covered share.
 void CoverageMask::addEdgeInside(MaskPoint from, MaskPoint to) {
-    if (from.y == to.y) return;
+    if (from.y == to.y)
+        return;
     const double direction = from.y < to.y ? 1.0 : -1.0;
-    if (from.y > to.y) std::swap(from, to);
+    if (from.y > to.y)
+        std::swap(from, to);
     const double dxdy = (to.x - from.x) / (to.y - from.y);
     const int stride = columns + 2;
     const int firstRow = std::max(0, static_cast<int>(std::floor(from.y)));
@@ -80,7 +84,8 @@ void CoverageMask::addEdgeInside(MaskPoint from, MaskPoint to) {
         } else {
             const double secondArea = slope * (1.5 - x0f);
             row[x0i + 1] += share * (secondArea - firstArea);
-            for (int x = x0i + 2; x < x1i - 1; ++x) row[x] += share * slope;
+            for (int x = x0i + 2; x < x1i - 1; ++x)
+                row[x] += share * slope;
             const double beforeLast = secondArea + (x1i - x0i - 3) * slope;
             row[x1i - 1] += share * (1.0 - beforeLast - lastArea);
         }

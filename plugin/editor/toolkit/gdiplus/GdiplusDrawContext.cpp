@@ -29,9 +29,11 @@ namespace {
 using gdiplus::Session;
 
 std::wstring widened(std::string_view utf8) {
-    if (utf8.empty()) return {};
+    if (utf8.empty())
+        return {};
     const int length = MultiByteToWideChar(CP_UTF8, 0, utf8.data(), static_cast<int>(utf8.size()), nullptr, 0);
-    if (length <= 0) return {};
+    if (length <= 0)
+        return {};
     std::wstring wide(static_cast<std::size_t>(length), L'\0');
     MultiByteToWideChar(CP_UTF8, 0, utf8.data(), static_cast<int>(utf8.size()), wide.data(), length);
     return wide;
@@ -48,10 +50,12 @@ constexpr Gdiplus::REAL kFlatness = 0.1f;
 std::vector<std::vector<gdiplus::MaskPoint>> polygonsOf(const Gdiplus::GraphicsPath& flat) {
     const INT count = flat.GetPointCount();
     std::vector<std::vector<gdiplus::MaskPoint>> polygons;
-    if (count <= 0) return polygons;
+    if (count <= 0)
+        return polygons;
     std::vector<Gdiplus::PointF> points(static_cast<std::size_t>(count));
     std::vector<BYTE> types(static_cast<std::size_t>(count));
-    if (flat.GetPathPoints(points.data(), count) != Gdiplus::Ok || flat.GetPathTypes(types.data(), count) != Gdiplus::Ok)
+    if (flat.GetPathPoints(points.data(), count) != Gdiplus::Ok ||
+        flat.GetPathTypes(types.data(), count) != Gdiplus::Ok)
         return polygons;
     for (std::size_t i = 0; i < points.size(); ++i) {
         if ((types[i] & Gdiplus::PathPointTypePathTypeMask) == Gdiplus::PathPointTypeStart || polygons.empty())
@@ -86,17 +90,21 @@ PixelBox boxAround(const std::vector<std::vector<gdiplus::MaskPoint>>& polygons)
 // editor fills, and every paint): such a fill needs no coverage mask, since every pixel is wholly
 // in or out.
 std::optional<PixelBox> wholePixelRectangle(const std::vector<std::vector<gdiplus::MaskPoint>>& polygons) {
-    if (polygons.size() != 1) return std::nullopt;
+    if (polygons.size() != 1)
+        return std::nullopt;
     std::vector<gdiplus::MaskPoint> corners;
     for (const gdiplus::MaskPoint& point : polygons.front())
-        if (corners.empty() || point.x != corners.back().x || point.y != corners.back().y) corners.push_back(point);
+        if (corners.empty() || point.x != corners.back().x || point.y != corners.back().y)
+            corners.push_back(point);
     if (corners.size() == 5 && corners.front().x == corners.back().x && corners.front().y == corners.back().y)
         corners.pop_back();
-    if (corners.size() != 4) return std::nullopt;
+    if (corners.size() != 4)
+        return std::nullopt;
     for (std::size_t i = 0; i < 4; ++i) {
         const gdiplus::MaskPoint& a = corners[i];
         const gdiplus::MaskPoint& b = corners[(i + 1) % 4];
-        if (a.x != std::round(a.x) || a.y != std::round(a.y) || (a.x != b.x && a.y != b.y)) return std::nullopt;
+        if (a.x != std::round(a.x) || a.y != std::round(a.y) || (a.x != b.x && a.y != b.y))
+            return std::nullopt;
     }
     const PixelBox box = boxAround(polygons);
     // Four corners with straight sides between them and two of each coordinate: a rectangle.
@@ -125,7 +133,8 @@ Gdiplus::Bitmap* imageOf(const CBitmap& bitmap, const std::shared_ptr<Session>& 
         made->image = std::make_unique<Gdiplus::Bitmap>(
             bitmap.getWidth(), bitmap.getHeight(), bitmap.getWidth() * 4, PixelFormat32bppPARGB,
             reinterpret_cast<BYTE*>(const_cast<std::uint32_t*>(bitmap.pixels())));
-        if (made->image->GetLastStatus() != Gdiplus::Ok) return nullptr;
+        if (made->image->GetLastStatus() != Gdiplus::Ok)
+            return nullptr;
         kept = std::move(made);
     }
     return static_cast<BitmapImage*>(kept.get())->image.get();
@@ -152,7 +161,8 @@ public:
           graphics(Gdiplus::Graphics::FromImage(surface.get())),
           path(std::make_unique<Gdiplus::GraphicsPath>(Gdiplus::FillModeWinding)),
           typographic(Gdiplus::StringFormat::GenericTypographic()) {
-        if (!graphics) return;
+        if (!graphics)
+            return;
         // Shapes are antialiased by our coverage mask; GDI+ itself fills only whole pixels.
         graphics->SetSmoothingMode(Gdiplus::SmoothingModeNone);
         graphics->SetPixelOffsetMode(Gdiplus::PixelOffsetModeHalf);
@@ -164,7 +174,8 @@ public:
                                    Gdiplus::StringFormatFlagsNoWrap);
     }
     ~GdiplusDrawContext() override {
-        if (graphics) graphics->Flush(Gdiplus::FlushIntentionSync);
+        if (graphics)
+            graphics->Flush(Gdiplus::FlushIntentionSync);
         // GDI+'s objects before the session that holds GDI+ up.
         font.reset();
         path.reset();
@@ -178,7 +189,8 @@ public:
 
     void save() override { saved.push_back({graphics->Save(), colour, lineWidth, fontChoice}); }
     void restore() override {
-        if (saved.empty()) return;
+        if (saved.empty())
+            return;
         const SavedState state = saved.back();
         saved.pop_back();
         graphics->Restore(state.graphics);
@@ -228,7 +240,8 @@ public:
         // As cairo: the end angle is taken past the start, and a line joins the current point to
         // the arc's start.
         constexpr double turn = 2.0 * std::numbers::pi;
-        while (to < from) to += turn;
+        while (to < from)
+            to += turn;
         const double sweep = std::min(to - from, turn);
         const Gdiplus::PointF start = pointAt(centreX + radius * std::cos(from), centreY + radius * std::sin(from));
         if (hasCurrent)
@@ -261,14 +274,16 @@ public:
     }
     void fillPreserve() override {
         std::unique_ptr<Gdiplus::GraphicsPath> flat(path->Clone());
-        if (!flat || flat->Flatten(nullptr, kFlatness) != Gdiplus::Ok) return;
+        if (!flat || flat->Flatten(nullptr, kFlatness) != Gdiplus::Ok)
+            return;
         cover(polygonsOf(*flat));
     }
     void stroke() override {
         Gdiplus::Pen pen(colour, static_cast<Gdiplus::REAL>(lineWidth));
         std::unique_ptr<Gdiplus::GraphicsPath> outline(path->Clone());
         newPath();
-        if (!outline || lineWidth <= 0.0 || outline->Widen(&pen, nullptr, kFlatness) != Gdiplus::Ok) return;
+        if (!outline || lineWidth <= 0.0 || outline->Widen(&pen, nullptr, kFlatness) != Gdiplus::Ok)
+            return;
         outline->Flatten(nullptr, kFlatness);
         cover(polygonsOf(*outline));
     }
@@ -286,28 +301,34 @@ public:
 
     void drawBitmap(const CBitmap& bitmap, CPoint origin) override {
         Gdiplus::Bitmap* image = imageOf(bitmap, session);
-        if (!image) return;
+        if (!image)
+            return;
         graphics->DrawImage(image, Gdiplus::Rect(origin.x, origin.y, bitmap.getWidth(), bitmap.getHeight()), 0, 0,
                             bitmap.getWidth(), bitmap.getHeight(), Gdiplus::UnitPixel);
     }
 
     void selectFont(double size, FontWeight weight) override {
-        if (size == fontChoice.size && weight == fontChoice.weight) return;
+        if (size == fontChoice.size && weight == fontChoice.weight)
+            return;
         fontChoice = {size, weight};
         font.reset();
     }
     CFontMetrics fontMetrics() override {
         const Gdiplus::FontFamily* family = session->typeface();
-        if (!family) return {};
+        if (!family)
+            return {};
         const INT style = styleOf(fontChoice.weight);
         const double em = family->GetEmHeight(style);
-        if (em <= 0.0) return {};
-        return {fontChoice.size * family->GetCellAscent(style) / em, fontChoice.size * family->GetCellDescent(style) / em};
+        if (em <= 0.0)
+            return {};
+        return {fontChoice.size * family->GetCellAscent(style) / em,
+                fontChoice.size * family->GetCellDescent(style) / em};
     }
     double textAdvance(std::string_view text) override {
         Gdiplus::Font* chosen = selectedFont();
         const std::wstring wide = widened(text);
-        if (!chosen || wide.empty()) return 0.0;
+        if (!chosen || wide.empty())
+            return 0.0;
         Gdiplus::RectF box;
         if (graphics->MeasureString(wide.c_str(), static_cast<INT>(wide.size()), chosen, pointAt(0, 0), &typographic,
                                     &box) != Gdiplus::Ok)
@@ -317,7 +338,8 @@ public:
     void showText(double x, double baseline, std::string_view text) override {
         Gdiplus::Font* chosen = selectedFont();
         const std::wstring wide = widened(text);
-        if (!chosen || wide.empty()) return;
+        if (!chosen || wide.empty())
+            return;
         // GDI+ writes from the top of the line, which lies the font's ascent above the baseline.
         const double top = baseline - fontMetrics().ascent;
         Gdiplus::SolidBrush brush(colour);
@@ -334,11 +356,13 @@ private:
     Gdiplus::Font* selectedFont() {
         if (!font) {
             const Gdiplus::FontFamily* family = session->typeface();
-            if (!family || fontChoice.size <= 0.0) return nullptr;
+            if (!family || fontChoice.size <= 0.0)
+                return nullptr;
             font = std::make_unique<Gdiplus::Font>(family, static_cast<Gdiplus::REAL>(fontChoice.size),
                                                    styleOf(fontChoice.weight), Gdiplus::UnitPixel);
         }
-        if (font->GetLastStatus() != Gdiplus::Ok) return nullptr;
+        if (font->GetLastStatus() != Gdiplus::Ok)
+            return nullptr;
         return font.get();
     }
 
@@ -346,7 +370,8 @@ private:
     PixelBox drawable() const {
         const PixelBox picture{0, 0, static_cast<int>(surface->GetWidth()), static_cast<int>(surface->GetHeight())};
         Gdiplus::RectF bounds;
-        if (graphics->GetClipBounds(&bounds) != Gdiplus::Ok) return picture;
+        if (graphics->GetClipBounds(&bounds) != Gdiplus::Ok)
+            return picture;
         return overlap(picture, boxAround({{{bounds.X, bounds.Y}, {bounds.GetRight(), bounds.GetBottom()}}}));
     }
 
@@ -354,20 +379,24 @@ private:
     // a premultiplied image of the covered box, drawn through GDI+'s clip.
     void cover(const std::vector<std::vector<gdiplus::MaskPoint>>& polygons) {
         const PixelBox box = overlap(boxAround(polygons), drawable());
-        if (box.empty() || colour.GetA() == 0) return;
+        if (box.empty() || colour.GetA() == 0)
+            return;
         if (wholePixelRectangle(polygons)) {
             Gdiplus::SolidBrush brush(colour);
-            graphics->FillRectangle(&brush, Gdiplus::Rect(box.left, box.top, box.right - box.left, box.bottom - box.top));
+            graphics->FillRectangle(&brush,
+                                    Gdiplus::Rect(box.left, box.top, box.right - box.left, box.bottom - box.top));
             return;
         }
         gdiplus::CoverageMask mask(box.left, box.top, box.right - box.left, box.bottom - box.top);
-        for (const auto& polygon : polygons) mask.addPolygon(polygon);
+        for (const auto& polygon : polygons)
+            mask.addPolygon(polygon);
         const std::vector<float> coverage = mask.coverage();
         std::vector<std::uint32_t> pixels(coverage.size());
         const double alpha = colour.GetA();
         for (std::size_t i = 0; i < coverage.size(); ++i) {
             const double share = coverage[i] * alpha / 255.0;
-            if (share <= 0.0) continue;
+            if (share <= 0.0)
+                continue;
             const auto premultiplied = [share](BYTE value) {
                 return static_cast<std::uint32_t>(std::lround(share * value));
             };
@@ -377,7 +406,8 @@ private:
         }
         Gdiplus::Bitmap tile(mask.width(), mask.height(), mask.width() * 4, PixelFormat32bppPARGB,
                              reinterpret_cast<BYTE*>(pixels.data()));
-        if (tile.GetLastStatus() != Gdiplus::Ok) return;
+        if (tile.GetLastStatus() != Gdiplus::Ok)
+            return;
         graphics->DrawImage(&tile, Gdiplus::Rect(box.left, box.top, mask.width(), mask.height()), 0, 0, mask.width(),
                             mask.height(), Gdiplus::UnitPixel);
     }
@@ -429,20 +459,23 @@ public:
 
 // A GDI+ bitmap over the picture's own words: GDI+ draws straight into them.
 std::unique_ptr<Gdiplus::Bitmap> bitmapOver(const COffscreen& picture) {
-    auto bitmap = std::make_unique<Gdiplus::Bitmap>(
-        picture.width(), picture.height(), picture.stride(), PixelFormat32bppRGB,
-        reinterpret_cast<BYTE*>(const_cast<std::uint32_t*>(picture.pixels())));
-    if (bitmap->GetLastStatus() != Gdiplus::Ok) return nullptr;
+    auto bitmap =
+        std::make_unique<Gdiplus::Bitmap>(picture.width(), picture.height(), picture.stride(), PixelFormat32bppRGB,
+                                          reinterpret_cast<BYTE*>(const_cast<std::uint32_t*>(picture.pixels())));
+    if (bitmap->GetLastStatus() != Gdiplus::Ok)
+        return nullptr;
     return bitmap;
 }
 
 bool pngEncoder(CLSID& found) {
     UINT count = 0;
     UINT bytes = 0;
-    if (Gdiplus::GetImageEncodersSize(&count, &bytes) != Gdiplus::Ok || bytes == 0) return false;
+    if (Gdiplus::GetImageEncodersSize(&count, &bytes) != Gdiplus::Ok || bytes == 0)
+        return false;
     std::vector<std::uint8_t> storage(bytes);
     auto* encoders = reinterpret_cast<Gdiplus::ImageCodecInfo*>(storage.data());
-    if (Gdiplus::GetImageEncoders(count, bytes, encoders) != Gdiplus::Ok) return false;
+    if (Gdiplus::GetImageEncoders(count, bytes, encoders) != Gdiplus::Ok)
+        return false;
     for (UINT i = 0; i < count; ++i) {
         if (encoders[i].MimeType && std::wstring_view(encoders[i].MimeType) == L"image/png") {
             found = encoders[i].Clsid;
@@ -455,12 +488,15 @@ bool pngEncoder(CLSID& found) {
 // The whole content of a memory stream.
 std::vector<std::uint8_t> contentOf(IStream* stream) {
     STATSTG status{};
-    if (stream->Stat(&status, STATFLAG_NONAME) != S_OK) return {};
+    if (stream->Stat(&status, STATFLAG_NONAME) != S_OK)
+        return {};
     std::vector<std::uint8_t> bytes(static_cast<std::size_t>(status.cbSize.QuadPart));
     LARGE_INTEGER origin{};
-    if (stream->Seek(origin, STREAM_SEEK_SET, nullptr) != S_OK) return {};
+    if (stream->Seek(origin, STREAM_SEEK_SET, nullptr) != S_OK)
+        return {};
     ULONG read = 0;
-    if (stream->Read(bytes.data(), static_cast<ULONG>(bytes.size()), &read) != S_OK || read != bytes.size()) return {};
+    if (stream->Read(bytes.data(), static_cast<ULONG>(bytes.size()), &read) != S_OK || read != bytes.size())
+        return {};
     return bytes;
 }
 
@@ -468,11 +504,14 @@ std::vector<std::uint8_t> contentOf(IStream* stream) {
 
 std::unique_ptr<CDrawContext> COffscreen::beginDrawing() {
     std::shared_ptr<Session> session = Session::acquire();
-    if (!session->started()) return std::make_unique<NothingDrawn>();
+    if (!session->started())
+        return std::make_unique<NothingDrawn>();
     std::unique_ptr<Gdiplus::Bitmap> target = bitmapOver(*this);
-    if (!target) return std::make_unique<NothingDrawn>();
+    if (!target)
+        return std::make_unique<NothingDrawn>();
     auto context = std::make_unique<GdiplusDrawContext>(std::move(session), std::move(target));
-    if (!context->ready()) return std::make_unique<NothingDrawn>();
+    if (!context->ready())
+        return std::make_unique<NothingDrawn>();
     return context;
 }
 
@@ -480,13 +519,16 @@ std::unique_ptr<CDrawContext> COffscreen::beginDrawing() {
 bool COffscreen::writePng(const std::string& path) const {
     std::shared_ptr<Session> session = Session::acquire();
     CLSID encoder{};
-    if (!session->started() || !pngEncoder(encoder)) return false;
+    if (!session->started() || !pngEncoder(encoder))
+        return false;
     std::vector<std::uint8_t> png;
     {
         std::unique_ptr<Gdiplus::Bitmap> picture = bitmapOver(*this);
         IStream* stream = nullptr;
-        if (!picture || CreateStreamOnHGlobal(nullptr, TRUE, &stream) != S_OK) return false;
-        if (picture->Save(stream, &encoder, nullptr) == Gdiplus::Ok) png = contentOf(stream);
+        if (!picture || CreateStreamOnHGlobal(nullptr, TRUE, &stream) != S_OK)
+            return false;
+        if (picture->Save(stream, &encoder, nullptr) == Gdiplus::Ok)
+            png = contentOf(stream);
         stream->Release();
     }
     return !png.empty() && platform::writeFileAtomically(path, png);

@@ -32,21 +32,22 @@ constexpr const wchar_t* kTypefaceName = L"DejaVu Sans";
 
 std::string describeStatus(Gdiplus::Status status) {
     switch (status) {
-    case Gdiplus::Ok: return "no problem";
-    case Gdiplus::OutOfMemory: return "out of memory";
-    case Gdiplus::GdiplusNotInitialized: return "GDI+ is not started";
-    case Gdiplus::UnsupportedGdiplusVersion: return "this GDI+ is too old";
-    case Gdiplus::FileNotFound: return "a file was not found";
-    case Gdiplus::FontFamilyNotFound: return "the font family was not found";
-    case Gdiplus::FontStyleNotFound: return "the font style was not found";
-    case Gdiplus::NotTrueTypeFont: return "the font is not a TrueType font";
-    default: return "GDI+ status " + std::to_string(static_cast<int>(status));
+        case Gdiplus::Ok: return "no problem";
+        case Gdiplus::OutOfMemory: return "out of memory";
+        case Gdiplus::GdiplusNotInitialized: return "GDI+ is not started";
+        case Gdiplus::UnsupportedGdiplusVersion: return "this GDI+ is too old";
+        case Gdiplus::FileNotFound: return "a file was not found";
+        case Gdiplus::FontFamilyNotFound: return "the font family was not found";
+        case Gdiplus::FontStyleNotFound: return "the font style was not found";
+        case Gdiplus::NotTrueTypeFont: return "the font is not a TrueType font";
+        default: return "GDI+ status " + std::to_string(static_cast<int>(status));
     }
 }
 
 std::shared_ptr<Session> Session::acquire(UINT32 version, std::span<const EmbeddedFont> fonts) {
     std::lock_guard lock(runningLock());
-    if (std::shared_ptr<Session> session = running().lock()) return session;
+    if (std::shared_ptr<Session> session = running().lock())
+        return session;
     auto session = std::make_shared<Session>(version, fonts);
     running() = session;
     return session;
@@ -70,24 +71,31 @@ Session::~Session() {
     // GDI+'s objects go before GDI+ does.
     family.reset();
     fonts.reset();
-    if (token != 0) Gdiplus::GdiplusShutdown(token);
+    if (token != 0)
+        Gdiplus::GdiplusShutdown(token);
 }
 
 void Session::loadTypeface(std::span<const EmbeddedFont> files) {
     auto collection = std::make_unique<Gdiplus::PrivateFontCollection>();
     for (const EmbeddedFont& font : files)
-        if (collection->AddMemoryFont(font.bytes, static_cast<INT>(font.size)) != Gdiplus::Ok) return;
+        if (collection->AddMemoryFont(font.bytes, static_cast<INT>(font.size)) != Gdiplus::Ok)
+            return;
     const INT count = collection->GetFamilyCount();
-    if (count <= 0) return;
+    if (count <= 0)
+        return;
     std::vector<Gdiplus::FontFamily> families(static_cast<std::size_t>(count));
     INT found = 0;
-    if (collection->GetFamilies(count, families.data(), &found) != Gdiplus::Ok) return;
+    if (collection->GetFamilies(count, families.data(), &found) != Gdiplus::Ok)
+        return;
     for (INT i = 0; i < found; ++i) {
         WCHAR name[LF_FACESIZE] = {};
-        if (families[static_cast<std::size_t>(i)].GetFamilyName(name) != Gdiplus::Ok) continue;
-        if (std::wstring_view(name) != kTypefaceName) continue;
+        if (families[static_cast<std::size_t>(i)].GetFamilyName(name) != Gdiplus::Ok)
+            continue;
+        if (std::wstring_view(name) != kTypefaceName)
+            continue;
         family.reset(families[static_cast<std::size_t>(i)].Clone());
-        if (family && family->GetLastStatus() != Gdiplus::Ok) family.reset();
+        if (family && family->GetLastStatus() != Gdiplus::Ok)
+            family.reset();
         break;
     }
     fonts = std::move(collection);

@@ -40,13 +40,16 @@ bool wholePng(const unsigned char* bytes, std::size_t size, PngSize& found) {
     while (size - at >= 12) {
         const std::uint32_t length = bigEndianAt(bytes + at);
         const unsigned char* type = bytes + at + 4;
-        if (length > size - at - 12) return false;
+        if (length > size - at - 12)
+            return false;
         if (first) {
-            if (std::memcmp(type, "IHDR", 4) != 0 || length != 13) return false;
+            if (std::memcmp(type, "IHDR", 4) != 0 || length != 13)
+                return false;
             found = {bigEndianAt(bytes + at + 8), bigEndianAt(bytes + at + 12)};
             first = false;
         }
-        if (std::memcmp(type, "IEND", 4) == 0) return true;
+        if (std::memcmp(type, "IEND", 4) == 0)
+            return true;
         at += 12 + std::size_t{length};
     }
     return false;
@@ -61,17 +64,21 @@ bool sizeAccepted(const PngSize& png) {
 // with the Linux decoder's rounding so that both builds hold the same pixels.
 std::uint32_t premultiplied(std::uint32_t argb) {
     const std::uint32_t a = argb >> 24;
-    if (a == 255) return argb;
-    if (a == 0) return 0;
+    if (a == 255)
+        return argb;
+    if (a == 0)
+        return 0;
     const auto scale = [a](std::uint32_t c) { return (c * a + 127) / 255; };
     return (a << 24) | (scale((argb >> 16) & 0xff) << 16) | (scale((argb >> 8) & 0xff) << 8) | scale(argb & 0xff);
 }
 
 // A stream of its own over a copy of the bytes, which GDI+ reads as it likes.
 IStream* streamOver(const unsigned char* bytes, std::size_t size) {
-    if (size > ULONG{0xffffffff}) return nullptr;
+    if (size > ULONG{0xffffffff})
+        return nullptr;
     IStream* stream = nullptr;
-    if (CreateStreamOnHGlobal(nullptr, TRUE, &stream) != S_OK) return nullptr;
+    if (CreateStreamOnHGlobal(nullptr, TRUE, &stream) != S_OK)
+        return nullptr;
     ULONG written = 0;
     if (stream->Write(bytes, static_cast<ULONG>(size), &written) != S_OK || written != size) {
         stream->Release();
@@ -89,13 +96,15 @@ std::vector<std::uint32_t> decodedPixels(IStream* stream, const PngSize& expecte
         return {};
     const Gdiplus::Rect whole(0, 0, static_cast<INT>(expected.width), static_cast<INT>(expected.height));
     Gdiplus::BitmapData locked{};
-    if (image.LockBits(&whole, Gdiplus::ImageLockModeRead, PixelFormat32bppARGB, &locked) != Gdiplus::Ok) return {};
+    if (image.LockBits(&whole, Gdiplus::ImageLockModeRead, PixelFormat32bppARGB, &locked) != Gdiplus::Ok)
+        return {};
     std::vector<std::uint32_t> pixels(std::size_t{expected.width} * expected.height);
     for (std::uint32_t y = 0; y < expected.height; ++y) {
         const auto* row = reinterpret_cast<const std::uint32_t*>(static_cast<const std::uint8_t*>(locked.Scan0) +
                                                                  static_cast<std::ptrdiff_t>(y) * locked.Stride);
         std::uint32_t* out = pixels.data() + std::size_t{y} * expected.width;
-        for (std::uint32_t x = 0; x < expected.width; ++x) out[x] = premultiplied(row[x]);
+        for (std::uint32_t x = 0; x < expected.width; ++x)
+            out[x] = premultiplied(row[x]);
     }
     image.UnlockBits(&locked);
     return pixels;
@@ -105,14 +114,18 @@ std::vector<std::uint32_t> decodedPixels(IStream* stream, const PngSize& expecte
 
 std::shared_ptr<CBitmap> CBitmap::fromPng(const unsigned char* bytes, std::size_t size) {
     PngSize header;
-    if (!wholePng(bytes, size, header) || !sizeAccepted(header)) return nullptr;
+    if (!wholePng(bytes, size, header) || !sizeAccepted(header))
+        return nullptr;
     std::shared_ptr<gdiplus::Session> session = gdiplus::Session::acquire();
-    if (!session->started()) return nullptr;
+    if (!session->started())
+        return nullptr;
     IStream* stream = streamOver(bytes, size);
-    if (!stream) return nullptr;
+    if (!stream)
+        return nullptr;
     std::vector<std::uint32_t> pixels = decodedPixels(stream, header);
     stream->Release();
-    if (pixels.empty()) return nullptr;
+    if (pixels.empty())
+        return nullptr;
     return std::make_shared<CBitmap>(static_cast<int>(header.width), static_cast<int>(header.height),
                                      std::move(pixels));
 }

@@ -11,11 +11,14 @@
 namespace rimba::toolkit::win32 {
 
 std::optional<std::wstring> wideOfUtf8(std::string_view text) {
-    if (text.find('\0') != std::string_view::npos) return std::nullopt;
-    if (text.empty()) return std::wstring();
+    if (text.find('\0') != std::string_view::npos)
+        return std::nullopt;
+    if (text.empty())
+        return std::wstring();
     const int size = static_cast<int>(text.size());
     const int length = MultiByteToWideChar(CP_UTF8, MB_ERR_INVALID_CHARS, text.data(), size, nullptr, 0);
-    if (length <= 0) return std::nullopt;
+    if (length <= 0)
+        return std::nullopt;
     std::wstring wide(static_cast<std::size_t>(length), L'\0');
     if (MultiByteToWideChar(CP_UTF8, MB_ERR_INVALID_CHARS, text.data(), size, wide.data(), length) != length)
         return std::nullopt;
@@ -23,12 +26,15 @@ std::optional<std::wstring> wideOfUtf8(std::string_view text) {
 }
 
 std::optional<std::string> utf8OfWide(std::wstring_view text) {
-    if (text.find(L'\0') != std::wstring_view::npos) return std::nullopt;
-    if (text.empty()) return std::string();
+    if (text.find(L'\0') != std::wstring_view::npos)
+        return std::nullopt;
+    if (text.empty())
+        return std::string();
     const int size = static_cast<int>(text.size());
     const int length =
         WideCharToMultiByte(CP_UTF8, WC_ERR_INVALID_CHARS, text.data(), size, nullptr, 0, nullptr, nullptr);
-    if (length <= 0) return std::nullopt;
+    if (length <= 0)
+        return std::nullopt;
     std::string utf8(static_cast<std::size_t>(length), '\0');
     if (WideCharToMultiByte(CP_UTF8, WC_ERR_INVALID_CHARS, text.data(), size, utf8.data(), length, nullptr, nullptr) !=
         length)
@@ -38,12 +44,15 @@ std::optional<std::string> utf8OfWide(std::wstring_view text) {
 
 std::optional<std::wstring> absoluteWidePath(std::string_view utf8Path) {
     const std::optional<std::wstring> wide = wideOfUtf8(utf8Path);
-    if (!wide || wide->empty()) return std::nullopt;
+    if (!wide || wide->empty())
+        return std::nullopt;
     const DWORD length = GetFullPathNameW(wide->c_str(), 0, nullptr, nullptr);
-    if (length == 0) return std::nullopt;
+    if (length == 0)
+        return std::nullopt;
     std::wstring full(length, L'\0');
     const DWORD written = GetFullPathNameW(wide->c_str(), length, full.data(), nullptr);
-    if (written == 0 || written >= length) return std::nullopt;
+    if (written == 0 || written >= length)
+        return std::nullopt;
     full.resize(written);
     return full;
 }
@@ -55,7 +64,8 @@ std::vector<std::byte> dropFilesBytes(const std::vector<std::wstring>& paths) {
         names += L'\0';
     }
     // The list ends with an empty name; a list without names is that empty name alone.
-    if (paths.empty()) names += L'\0';
+    if (paths.empty())
+        names += L'\0';
     names += L'\0';
     DROPFILES header{};
     header.pFiles = sizeof(DROPFILES);
@@ -72,11 +82,14 @@ std::vector<std::string> pathsOfDrop(void* hdrop) {
     const UINT count = DragQueryFileW(drop, 0xFFFFFFFF, nullptr, 0);
     for (UINT i = 0; i < count; ++i) {
         const UINT length = DragQueryFileW(drop, i, nullptr, 0);
-        if (length == 0) continue;
+        if (length == 0)
+            continue;
         std::wstring name(length + 1, L'\0');
-        if (DragQueryFileW(drop, i, name.data(), length + 1) != length) continue;
+        if (DragQueryFileW(drop, i, name.data(), length + 1) != length)
+            continue;
         name.resize(length);
-        if (std::optional<std::string> path = utf8OfWide(name)) paths.push_back(std::move(*path));
+        if (std::optional<std::string> path = utf8OfWide(name))
+            paths.push_back(std::move(*path));
     }
     return paths;
 }

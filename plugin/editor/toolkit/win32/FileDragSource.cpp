@@ -20,7 +20,8 @@ template <typename Interface, const IID& interfaceId>
 class ComObject : public Interface {
 public:
     HRESULT STDMETHODCALLTYPE QueryInterface(REFIID asked, void** out) override {
-        if (!out) return E_POINTER;
+        if (!out)
+            return E_POINTER;
         if (IsEqualIID(asked, IID_IUnknown) || IsEqualIID(asked, interfaceId)) {
             *out = static_cast<Interface*>(this);
             this->AddRef();
@@ -32,7 +33,8 @@ public:
     ULONG STDMETHODCALLTYPE AddRef() override { return static_cast<ULONG>(InterlockedIncrement(&references)); }
     ULONG STDMETHODCALLTYPE Release() override {
         const auto left = static_cast<ULONG>(InterlockedDecrement(&references));
-        if (left == 0) delete this;
+        if (left == 0)
+            delete this;
         return left;
     }
 
@@ -49,10 +51,13 @@ public:
     explicit FileListData(std::vector<std::byte> dropFiles) : dropFiles(std::move(dropFiles)) {}
 
     HRESULT STDMETHODCALLTYPE GetData(FORMATETC* format, STGMEDIUM* medium) override {
-        if (!format || !medium) return E_INVALIDARG;
-        if (!offered(*format)) return DV_E_FORMATETC;
+        if (!format || !medium)
+            return E_INVALIDARG;
+        if (!offered(*format))
+            return DV_E_FORMATETC;
         HGLOBAL block = GlobalAlloc(GMEM_MOVEABLE, dropFiles.size());
-        if (!block) return E_OUTOFMEMORY;
+        if (!block)
+            return E_OUTOFMEMORY;
         void* bytes = GlobalLock(block);
         if (!bytes) {
             GlobalFree(block);
@@ -67,18 +72,22 @@ public:
     }
     HRESULT STDMETHODCALLTYPE GetDataHere(FORMATETC*, STGMEDIUM*) override { return E_NOTIMPL; }
     HRESULT STDMETHODCALLTYPE QueryGetData(FORMATETC* format) override {
-        if (!format) return E_INVALIDARG;
+        if (!format)
+            return E_INVALIDARG;
         return offered(*format) ? S_OK : DV_E_FORMATETC;
     }
     HRESULT STDMETHODCALLTYPE GetCanonicalFormatEtc(FORMATETC*, FORMATETC* out) override {
-        if (out) out->ptd = nullptr;
+        if (out)
+            out->ptd = nullptr;
         return E_NOTIMPL;
     }
     HRESULT STDMETHODCALLTYPE SetData(FORMATETC*, STGMEDIUM*, BOOL) override { return E_NOTIMPL; }
     HRESULT STDMETHODCALLTYPE EnumFormatEtc(DWORD direction, IEnumFORMATETC** out) override {
-        if (!out) return E_INVALIDARG;
+        if (!out)
+            return E_INVALIDARG;
         *out = nullptr;
-        if (direction != DATADIR_GET) return E_NOTIMPL;
+        if (direction != DATADIR_GET)
+            return E_NOTIMPL;
         FORMATETC format = fileListFormat();
         return SHCreateStdEnumFmtEtc(1, &format, out);
     }
@@ -153,9 +162,11 @@ OwnDrag& ownDragOnThisThread() {
 FileDragResult dragFileOut(WindowHandle window, const std::string& utf8Path) {
     // A drag begun after the button came up (from a handler of the release) would end at once
     // in a drop nobody meant.
-    if (!oleDragAndDropAvailable() || !leftButtonHeld()) return {};
+    if (!oleDragAndDropAvailable() || !leftButtonHeld())
+        return {};
     const std::optional<std::wstring> path = absoluteWidePath(utf8Path);
-    if (!path) return {};
+    if (!path)
+        return {};
     auto* data = new FileListData(dropFilesBytes({*path}));
     auto* source = new HeldButtonSource();
     DWORD effect = DROPEFFECT_NONE;

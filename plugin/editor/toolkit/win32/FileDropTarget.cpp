@@ -25,7 +25,8 @@ bool carriesFiles(IDataObject* data) {
 std::vector<std::string> filesOf(IDataObject* data) {
     FORMATETC format = fileListFormat();
     STGMEDIUM medium{};
-    if (!data || data->GetData(&format, &medium) != S_OK) return {};
+    if (!data || data->GetData(&format, &medium) != S_OK)
+        return {};
     std::vector<std::string> paths;
     if (medium.tymed == TYMED_HGLOBAL && medium.hGlobal) {
         // DragQueryFileW locks the block itself and reads no further than its names.
@@ -49,7 +50,8 @@ public:
     void detach() { handler = nullptr; }
 
     HRESULT STDMETHODCALLTYPE QueryInterface(REFIID interfaceId, void** out) override {
-        if (!out) return E_POINTER;
+        if (!out)
+            return E_POINTER;
         if (IsEqualIID(interfaceId, IID_IUnknown) || IsEqualIID(interfaceId, IID_IDropTarget)) {
             *out = static_cast<IDropTarget*>(this);
             AddRef();
@@ -61,18 +63,21 @@ public:
     ULONG STDMETHODCALLTYPE AddRef() override { return static_cast<ULONG>(InterlockedIncrement(&references)); }
     ULONG STDMETHODCALLTYPE Release() override {
         const auto left = static_cast<ULONG>(InterlockedDecrement(&references));
-        if (left == 0) delete this;
+        if (left == 0)
+            delete this;
         return left;
     }
 
     HRESULT STDMETHODCALLTYPE DragEnter(IDataObject* data, DWORD, POINTL where, DWORD* effect) override {
-        if (!effect) return E_INVALIDARG;
+        if (!effect)
+            return E_INVALIDARG;
         offersFiles = !isOwnDrag(data) && carriesFiles(data);
         *effect = answer(where, *effect);
         return S_OK;
     }
     HRESULT STDMETHODCALLTYPE DragOver(DWORD, POINTL where, DWORD* effect) override {
-        if (!effect) return E_INVALIDARG;
+        if (!effect)
+            return E_INVALIDARG;
         *effect = answer(where, *effect);
         return S_OK;
     }
@@ -81,13 +86,16 @@ public:
         return S_OK;
     }
     HRESULT STDMETHODCALLTYPE Drop(IDataObject* data, DWORD, POINTL where, DWORD* effect) override {
-        if (!effect) return E_INVALIDARG;
+        if (!effect)
+            return E_INVALIDARG;
         const DWORD answered = answer(where, *effect);
         offersFiles = false;
         *effect = DROPEFFECT_NONE;
-        if (answered != DROPEFFECT_COPY || isOwnDrag(data)) return S_OK;
+        if (answered != DROPEFFECT_COPY || isOwnDrag(data))
+            return S_OK;
         const std::vector<std::string> paths = filesOf(data);
-        if (paths.empty() || !handler) return S_OK;
+        if (paths.empty() || !handler)
+            return S_OK;
         *effect = DROPEFFECT_COPY;
         // The handler may close the frame, and with it the registration: this object stays
         // alive for OLE until the call returns, and the handler is the frame's, which lives on.
@@ -111,8 +119,10 @@ private:
     }
 
     DWORD answer(POINTL where, DWORD allowed) const {
-        if (!handler || !handler->drop || !offersFiles || !(allowed & DROPEFFECT_COPY)) return DROPEFFECT_NONE;
-        if (handler->accepts && !handler->accepts(clientPoint(where))) return DROPEFFECT_NONE;
+        if (!handler || !handler->drop || !offersFiles || !(allowed & DROPEFFECT_COPY))
+            return DROPEFFECT_NONE;
+        if (handler->accepts && !handler->accepts(clientPoint(where)))
+            return DROPEFFECT_NONE;
         return DROPEFFECT_COPY;
     }
 
@@ -123,7 +133,8 @@ private:
 };
 
 std::unique_ptr<FileDropTarget> FileDropTarget::registerOn(WindowHandle window, const DropHandler& handler) {
-    if (!window || !oleDragAndDropAvailable()) return nullptr;
+    if (!window || !oleDragAndDropAvailable())
+        return nullptr;
     auto* object = new Object(window, handler);
     if (FAILED(RegisterDragDrop(window, object))) {
         object->Release();

@@ -65,9 +65,9 @@ private:
 
 // The end of a drag out of the window, as the frame window reports it (FrameWindow::DragResult).
 struct FileDragResult {
-    bool accepted = false;     // a target took the drop as a copy
+    bool accepted = false;  // a target took the drop as a copy
     bool tookRelease = false;  // the drag ran and took the button's release (or Escape ended it)
-    CPoint releasedAt;         // the pointer's last place, in `window`'s client coordinates
+    CPoint releasedAt;  // the pointer's last place, in `window`'s client coordinates
 };
 
 // Drags the file at `utf8Path` (a relative path is taken from the current folder) out of

@@ -15,7 +15,8 @@ thread_local int oleThreadsHere = 0;  // the OleThread objects alive on this thr
 
 void sayOnceThatDragAndDropIsUnavailable() {
     static std::atomic<bool> said{false};
-    if (said.exchange(true)) return;
+    if (said.exchange(true))
+        return;
     std::fputs(
         "RimbaDrums: the host's editor thread runs COM multi-threaded, so the editor takes no "
         "dropped files and drags none out\n",
@@ -34,7 +35,8 @@ OleThread::OleThread() {
 }
 
 OleThread::~OleThread() {
-    if (!initialised) return;
+    if (!initialised)
+        return;
     --oleThreadsHere;
     OleUninitialize();
 }

@@ -33,7 +33,8 @@ bool isExistingFolder(const std::string& path) {
 
 // The folder browser opens on its start folder once its window exists.
 int CALLBACK selectStartFolder(HWND browser, UINT message, LPARAM, LPARAM start) {
-    if (message == BFFM_INITIALIZED && start != 0) SendMessageW(browser, BFFM_SETSELECTIONW, TRUE, start);
+    if (message == BFFM_INITIALIZED && start != 0)
+        SendMessageW(browser, BFFM_SETSELECTIONW, TRUE, start);
     return 0;
 }
 
@@ -42,7 +43,8 @@ class ApartmentForDialog {
 public:
     ApartmentForDialog() : initialised(SUCCEEDED(CoInitializeEx(nullptr, COINIT_APARTMENTTHREADED))) {}
     ~ApartmentForDialog() {
-        if (initialised) CoUninitialize();
+        if (initialised)
+            CoUninitialize();
     }
     ApartmentForDialog(const ApartmentForDialog&) = delete;
     ApartmentForDialog& operator=(const ApartmentForDialog&) = delete;
@@ -70,32 +72,34 @@ DialogHost dialogHostOnWindow(WindowId owner) {
 }
 
 std::optional<MenuChoice> runPopupMenu(const DialogHost& host, const MenuModel& menu, CPoint where) {
-    if (!host.isUsable() || menu.getNbEntries() == 0) return std::nullopt;
+    if (!host.isUsable() || menu.getNbEntries() == 0)
+        return std::nullopt;
     win32::NativeMenu native(menu);
-    if (!native.handle()) return std::nullopt;
+    if (!native.handle())
+        return std::nullopt;
     UINT chosen = 0;
     host.runModal([&] {
-        chosen = static_cast<UINT>(TrackPopupMenu(native.handle(),
-                                                  TPM_RETURNCMD | TPM_NONOTIFY | TPM_LEFTALIGN | TPM_TOPALIGN |
-                                                      TPM_RIGHTBUTTON,
-                                                  where.x, where.y, 0, ownerOf(host), nullptr));
+        chosen = static_cast<UINT>(TrackPopupMenu(
+            native.handle(), TPM_RETURNCMD | TPM_NONOTIFY | TPM_LEFTALIGN | TPM_TOPALIGN | TPM_RIGHTBUTTON, where.x,
+            where.y, 0, ownerOf(host), nullptr));
     });
     return native.choiceOf(chosen);
 }
 
 void runMessageBox(const DialogHost& host, const std::string& text, const std::string& caption) {
-    if (!host.isUsable()) return;
+    if (!host.isUsable())
+        return;
     const std::wstring wideText = win32::wideOf(text);
     const std::wstring wideCaption = win32::wideOf(caption);
-    host.runModal([&] {
-        MessageBoxW(win32::topLevelOf(ownerOf(host)), wideText.c_str(), wideCaption.c_str(), MB_OK);
-    });
+    host.runModal([&] { MessageBoxW(win32::topLevelOf(ownerOf(host)), wideText.c_str(), wideCaption.c_str(), MB_OK); });
 }
 
 std::optional<std::string> selectFile(const DialogHost& host, FileSelectorMode mode, const std::string& title,
                                       const FileFilter& filter, const std::string& start) {
-    if (!host.isUsable()) return std::nullopt;
-    if (mode == FileSelectorMode::folder) return selectFolder(host, title, start);
+    if (!host.isUsable())
+        return std::nullopt;
+    if (mode == FileSelectorMode::folder)
+        return selectFolder(host, title, start);
     const win32::DialogStart place = win32::dialogStartOf(start, isExistingFolder(start));
     const std::wstring filterList = win32::fileDialogFilter(filter);
     const std::wstring wideTitle = win32::wideOf(title);
@@ -116,19 +120,22 @@ std::optional<std::string> selectFile(const DialogHost& host, FileSelectorMode m
     dialog.lpstrTitle = wideTitle.empty() ? nullptr : wideTitle.c_str();
     dialog.lpstrDefExt = extension.empty() ? nullptr : extension.c_str();
     dialog.Flags = OFN_EXPLORER | OFN_HIDEREADONLY | OFN_NOCHANGEDIR | OFN_PATHMUSTEXIST;
-    if (mode == FileSelectorMode::open) dialog.Flags |= OFN_FILEMUSTEXIST;
+    if (mode == FileSelectorMode::open)
+        dialog.Flags |= OFN_FILEMUSTEXIST;
     bool taken = false;
-    host.runModal([&] {
-        taken = (mode == FileSelectorMode::open ? GetOpenFileNameW(&dialog) : GetSaveFileNameW(&dialog)) != 0;
-    });
-    if (!taken) return std::nullopt;
+    host.runModal(
+        [&] { taken = (mode == FileSelectorMode::open ? GetOpenFileNameW(&dialog) : GetSaveFileNameW(&dialog)) != 0; });
+    if (!taken)
+        return std::nullopt;
     const std::string path = win32::utf8Of(name.data());
-    if (mode == FileSelectorMode::save) return win32::savedPathWithExtension(path, filter.extension);
+    if (mode == FileSelectorMode::save)
+        return win32::savedPathWithExtension(path, filter.extension);
     return path;
 }
 
 std::optional<std::string> selectFolder(const DialogHost& host, const std::string& title, const std::string& start) {
-    if (!host.isUsable()) return std::nullopt;
+    if (!host.isUsable())
+        return std::nullopt;
     ApartmentForDialog apartment;
     const std::wstring wideTitle = win32::wideOf(title);
     const std::wstring startFolder = win32::wideOf(start);
@@ -140,12 +147,14 @@ std::optional<std::string> selectFolder(const DialogHost& host, const std::strin
     browse.lParam = startFolder.empty() ? 0 : reinterpret_cast<LPARAM>(startFolder.c_str());
     PIDLIST_ABSOLUTE chosen = nullptr;
     host.runModal([&] { chosen = SHBrowseForFolderW(&browse); });
-    if (!chosen) return std::nullopt;
+    if (!chosen)
+        return std::nullopt;
     std::vector<wchar_t> path(MAX_PATH * 4, L'\0');
     const bool isPath =
         SHGetPathFromIDListEx(chosen, path.data(), static_cast<DWORD>(path.size()), GPFIDL_DEFAULT) != 0;
     CoTaskMemFree(chosen);
-    if (!isPath) return std::nullopt;
+    if (!isPath)
+        return std::nullopt;
     return win32::folderWithoutTrailingSeparator(win32::utf8Of(path.data()));
 }
 

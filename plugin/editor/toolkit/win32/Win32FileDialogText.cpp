@@ -23,9 +23,11 @@ std::wstring fileDialogFilter(const FileFilter& filter) {
 }
 
 DialogStart dialogStartOf(const std::string& start, bool isFolder) {
-    if (start.empty() || isFolder) return {start, {}};
+    if (start.empty() || isFolder)
+        return {start, {}};
     const std::size_t separator = lastSeparator(start);
-    if (separator == std::string::npos) return {{}, start};
+    if (separator == std::string::npos)
+        return {{}, start};
     // A file in a drive's root keeps the root's separator: "C:" alone is a drive's current folder.
     const bool driveRoot = separator == 2 && start[1] == ':';
     return {start.substr(0, driveRoot ? separator + 1 : separator), start.substr(separator + 1)};
@@ -39,7 +41,8 @@ std::string savedPathWithExtension(const std::string& path, const std::string& e
 
 std::string folderWithoutTrailingSeparator(std::string folder) {
     while (folder.size() > 1 && isSeparator(folder.back())) {
-        if (folder.size() == 3 && folder[1] == ':') break;
+        if (folder.size() == 3 && folder[1] == ':')
+            break;
         folder.pop_back();
     }
     return folder;

@@ -16,7 +16,7 @@ std::wstring fileDialogFilter(const FileFilter& filter);
 
 struct DialogStart {
     std::string folder;  // empty: the system's choice
-    std::string name;    // the name field's first text
+    std::string name;  // the name field's first text
 };
 // `start` is a folder (`isFolder`), or a file whose folder is shown and whose name fills the
 // name field.

@@ -21,17 +21,23 @@ namespace {
 
 unsigned modifiersOf(WPARAM keyState) {
     unsigned result = 0;
-    if (keyState & MK_SHIFT) result |= kShift;
-    if (keyState & MK_CONTROL) result |= kControl;
-    if (GetKeyState(VK_MENU) < 0) result |= kAlt;
+    if (keyState & MK_SHIFT)
+        result |= kShift;
+    if (keyState & MK_CONTROL)
+        result |= kControl;
+    if (GetKeyState(VK_MENU) < 0)
+        result |= kAlt;
     return result;
 }
 
 unsigned heldButtonsOf(WPARAM keyState) {
     unsigned result = 0;
-    if (keyState & MK_LBUTTON) result |= kLButton;
-    if (keyState & MK_MBUTTON) result |= kMButton;
-    if (keyState & MK_RBUTTON) result |= kRButton;
+    if (keyState & MK_LBUTTON)
+        result |= kLButton;
+    if (keyState & MK_MBUTTON)
+        result |= kMButton;
+    if (keyState & MK_RBUTTON)
+        result |= kRButton;
     return result;
 }
 
@@ -60,22 +66,26 @@ public:
     ~Win32FrameWindow() override {
         dropTarget.reset();  // revoking needs the window
         // A host may have destroyed its window, and ours with it, before it closes the editor.
-        if (handle && IsWindow(handle)) DestroyWindow(handle);
+        if (handle && IsWindow(handle))
+            DestroyWindow(handle);
     }
 
     bool create() {
-        if (!windowClass.registered()) return false;
+        if (!windowClass.registered())
+            return false;
         ole = std::make_unique<win32::OleThread>();  // before any drop target or drag
-        handle = CreateWindowExW(0, windowClass.name(), L"", WS_CHILD | WS_VISIBLE | WS_CLIPSIBLINGS, 0, 0,
-                                 frame.getWidth(), frame.getHeight(), parentHandle, nullptr, windowClass.module(),
-                                 this);
+        handle =
+            CreateWindowExW(0, windowClass.name(), L"", WS_CHILD | WS_VISIBLE | WS_CLIPSIBLINGS, 0, 0, frame.getWidth(),
+                            frame.getHeight(), parentHandle, nullptr, windowClass.module(), this);
         return handle != nullptr;
     }
 
     void blit(const COffscreen& picture, const CRect& rect) override {
-        if (!handle || rect.isEmpty()) return;
+        if (!handle || rect.isEmpty())
+            return;
         HDC device = GetDC(handle);
-        if (!device) return;
+        if (!device)
+            return;
         win32::copyPicture(device, picture, rect);
         ReleaseDC(handle, device);
     }
@@ -87,11 +97,13 @@ public:
     void setCursor(CursorShape shape) override {
         cursor = LoadCursorW(nullptr, systemCursorOf(shape));
         POINT pointer{};
-        if (handle && GetCursorPos(&pointer) && WindowFromPoint(pointer) == handle) SetCursor(cursor);
+        if (handle && GetCursorPos(&pointer) && WindowFromPoint(pointer) == handle)
+            SetCursor(cursor);
     }
 
     void grabKeyboardFocus() override {
-        if (handle && IsWindowVisible(handle)) SetFocus(handle);
+        if (handle && IsWindowVisible(handle))
+            SetFocus(handle);
     }
 
     void setDropAware(bool aware) override {
@@ -105,7 +117,8 @@ public:
 
     DragResult dragFile(const std::string& uriList) override {
         const std::vector<std::string> paths = pathsOfUriList(uriList);
-        if (!handle || paths.empty()) return {};
+        if (!handle || paths.empty())
+            return {};
         const win32::FileDragResult drag = win32::dragFileOut(handle, paths.front());
         return {drag.accepted, drag.tookRelease, drag.releasedAt};
     }
@@ -115,7 +128,8 @@ public:
 
     CPoint origin() const override {
         POINT topLeft{0, 0};
-        if (handle) ClientToScreen(handle, &topLeft);
+        if (handle)
+            ClientToScreen(handle, &topLeft);
         return {topLeft.x, topLeft.y};
     }
 
@@ -126,7 +140,8 @@ private:
             SetWindowLongPtrW(window, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(created->lpCreateParams));
         }
         auto* self = reinterpret_cast<Win32FrameWindow*>(GetWindowLongPtrW(window, GWLP_USERDATA));
-        if (!self) return DefWindowProcW(window, message, wParam, lParam);
+        if (!self)
+            return DefWindowProcW(window, message, wParam, lParam);
         if (message == WM_NCDESTROY) {
             SetWindowLongPtrW(window, GWLP_USERDATA, 0);
             self->handle = nullptr;
@@ -183,14 +198,17 @@ private:
     void buttonDown(unsigned button, WPARAM wParam, LPARAM lParam) {
         const CPoint where = pointOf(lParam);
         // Held until the last button comes up, wherever the pointer goes meanwhile.
-        if (GetCapture() != handle) SetCapture(handle);
+        if (GetCapture() != handle)
+            SetCapture(handle);
         unsigned buttons = button | modifiersOf(wParam);
-        if (clicks.press(where, button, static_cast<unsigned long>(GetMessageTime()))) buttons |= kDoubleClick;
+        if (clicks.press(where, button, static_cast<unsigned long>(GetMessageTime())))
+            buttons |= kDoubleClick;
         frame.mouseDown(where, buttons);
     }
 
     void buttonUp(unsigned button, WPARAM wParam, LPARAM lParam) {
-        if ((wParam & kHeldMask) == 0 && GetCapture() == handle) ReleaseCapture();
+        if ((wParam & kHeldMask) == 0 && GetCapture() == handle)
+            ReleaseCapture();
         frame.mouseUp(pointOf(lParam), button | modifiersOf(wParam));
     }
 
@@ -212,8 +230,10 @@ private:
     void keyDown(WPARAM virtualKey, LPARAM lParam) {
         const bool extended = (lParam & (1 << 24)) != 0;
         const std::optional<unsigned> code = win32::keyCodeOfVirtualKey(static_cast<unsigned>(virtualKey), extended);
-        if (!code) return;
-        if (*code == keys::kKeypadEnter) keypadEnterChar = true;
+        if (!code)
+            return;
+        if (*code == keys::kKeypadEnter)
+            keypadEnterChar = true;
         frame.keyDown(*code, {});
     }
 
@@ -224,7 +244,8 @@ private:
         }
         keypadEnterChar = false;
         const std::optional<win32::TypedKey> typed = characters.take(static_cast<wchar_t>(unit));
-        if (typed) frame.keyDown(typed->code, typed->text);
+        if (typed)
+            frame.keyDown(typed->code, typed->text);
     }
 
     struct Move {
@@ -251,9 +272,11 @@ private:
 
 std::unique_ptr<FrameWindow> openFrameWindow(CFrame& frame, void* parentWindow) {
     auto parent = static_cast<HWND>(parentWindow);
-    if (!parent || !IsWindow(parent) || frame.getWidth() <= 0 || frame.getHeight() <= 0) return nullptr;
+    if (!parent || !IsWindow(parent) || frame.getWidth() <= 0 || frame.getHeight() <= 0)
+        return nullptr;
     auto window = std::make_unique<Win32FrameWindow>(frame, parent);
-    if (!window->create()) return nullptr;
+    if (!window->create())
+        return nullptr;
     return window;
 }
 

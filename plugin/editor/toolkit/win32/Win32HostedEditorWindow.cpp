@@ -49,11 +49,8 @@ LRESULT CALLBACK windowProcedure(HWND window, UINT message, WPARAM wParam, LPARA
                 return 1;
             }
             break;
-        case kDestroyYourself:
-            DestroyWindow(window);
-            return 0;
-        default:
-            break;
+        case kDestroyYourself: DestroyWindow(window); return 0;
+        default: break;
     }
     return DefWindowProcW(window, message, wParam, lParam);
 }
@@ -143,13 +140,14 @@ public:
         const SIZE outer = outerSizeFor(width, request.editorHeight + stripHeight);
         const CRect place = request.place(rectOf(ownerRect), outer.cx, outer.cy);
         const HINSTANCE module = thisModule();
-        top = CreateWindowExW(kExStyle, kClassName, wide(request.title).c_str(), kStyle, place.left, place.top, outer.cx,
-                              outer.cy, owner, nullptr, module, nullptr);
+        top = CreateWindowExW(kExStyle, kClassName, wide(request.title).c_str(), kStyle, place.left, place.top,
+                              outer.cx, outer.cy, owner, nullptr, module, nullptr);
         if (top == nullptr)
             return false;
         state.top = top;
         SetWindowLongPtrW(top, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(&state));
-        strip = CreateWindowExW(0, kClassName, L"", kChildStyle, 0, 0, width, stripHeight, top, nullptr, module, nullptr);
+        strip =
+            CreateWindowExW(0, kClassName, L"", kChildStyle, 0, 0, width, stripHeight, top, nullptr, module, nullptr);
         // A plug-in that tells its size only once open gets a window of 1 pixel, resized later.
         editor = CreateWindowExW(0, kClassName, L"", kChildStyle, 0, stripHeight, std::max(request.editorWidth, 1),
                                  std::max(request.editorHeight, 1), top, nullptr, module, nullptr);

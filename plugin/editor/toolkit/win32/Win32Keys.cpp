@@ -51,19 +51,22 @@ std::optional<TypedKey> CharacterJoiner::take(wchar_t unit) {
     if (isHighSurrogate(unit)) {
         const bool orphan = pendingHigh != 0;
         pendingHigh = unit;
-        if (orphan) return TypedKey{codeOfCharacter(0xFFFD), "\xEF\xBF\xBD"};
+        if (orphan)
+            return TypedKey{codeOfCharacter(0xFFFD), "\xEF\xBF\xBD"};
         return std::nullopt;
     }
     if (isLowSurrogate(unit)) {
-        if (pendingHigh == 0) return TypedKey{codeOfCharacter(0xFFFD), "\xEF\xBF\xBD"};
+        if (pendingHigh == 0)
+            return TypedKey{codeOfCharacter(0xFFFD), "\xEF\xBF\xBD"};
         const wchar_t pair[2] = {pendingHigh, unit};
         pendingHigh = 0;
-        const unsigned codePoint = 0x10000u + ((static_cast<unsigned>(pair[0]) - 0xD800u) << 10) +
-                                   (static_cast<unsigned>(pair[1]) - 0xDC00u);
+        const unsigned codePoint =
+            0x10000u + ((static_cast<unsigned>(pair[0]) - 0xD800u) << 10) + (static_cast<unsigned>(pair[1]) - 0xDC00u);
         return TypedKey{codeOfCharacter(codePoint), utf8Of(std::wstring_view(pair, 2))};
     }
     pendingHigh = 0;
-    if (unit < 0x20 || unit == 0x7F) return TypedKey{codeOfControlCharacter(unit), {}};
+    if (unit < 0x20 || unit == 0x7F)
+        return TypedKey{codeOfControlCharacter(unit), {}};
     return TypedKey{codeOfCharacter(unit), utf8Of(std::wstring_view(&unit, 1))};
 }
 

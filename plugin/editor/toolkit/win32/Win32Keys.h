@@ -18,7 +18,7 @@ std::optional<unsigned> keyCodeOfVirtualKey(unsigned virtualKey, bool extended);
 // What a WM_CHAR means to the views.
 struct TypedKey {
     unsigned code = 0;  // the toolkit's key code
-    std::string text;   // UTF-8; empty for a control character
+    std::string text;  // UTF-8; empty for a control character
 };
 
 // Joins WM_CHAR's UTF-16 units into characters: a high surrogate waits for its low half.

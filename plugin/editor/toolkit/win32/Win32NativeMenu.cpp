@@ -8,7 +8,8 @@ namespace rimba::toolkit::win32 {
 std::wstring menuItemText(const std::string& utf8) {
     std::wstring text;
     for (wchar_t unit : wideOf(utf8)) {
-        if (unit == L'&') text += L'&';
+        if (unit == L'&')
+            text += L'&';
         text += unit;
     }
     return text;
@@ -20,12 +21,14 @@ NativeMenu::NativeMenu(const MenuModel& model) {
 }
 
 NativeMenu::~NativeMenu() {
-    if (menu) DestroyMenu(menu);  // and every submenu attached to it
+    if (menu)
+        DestroyMenu(menu);  // and every submenu attached to it
 }
 
 MenuHandle NativeMenu::build(const MenuModel& model, MenuChoice& path) {
     HMENU built = CreatePopupMenu();
-    if (!built) return nullptr;
+    if (!built)
+        return nullptr;
     for (int index = 0; index < model.getNbEntries(); ++index) {
         const MenuEntry& entry = model.getEntry(index);
         if (entry.separator) {
@@ -33,13 +36,16 @@ MenuHandle NativeMenu::build(const MenuModel& model, MenuChoice& path) {
             continue;
         }
         UINT flags = MF_STRING;
-        if (entry.checked) flags |= MF_CHECKED;
-        if (entry.disabled) flags |= MF_GRAYED;
+        if (entry.checked)
+            flags |= MF_CHECKED;
+        if (entry.disabled)
+            flags |= MF_GRAYED;
         const std::wstring text = menuItemText(entry.text);
         path.push_back(index);
         if (entry.submenu) {
             HMENU submenu = build(*entry.submenu, path);
-            if (submenu) AppendMenuW(built, flags | MF_POPUP, reinterpret_cast<UINT_PTR>(submenu), text.c_str());
+            if (submenu)
+                AppendMenuW(built, flags | MF_POPUP, reinterpret_cast<UINT_PTR>(submenu), text.c_str());
         } else {
             choices.push_back(path);
             AppendMenuW(built, flags, static_cast<UINT_PTR>(choices.size()), text.c_str());
@@ -50,7 +56,8 @@ MenuHandle NativeMenu::build(const MenuModel& model, MenuChoice& path) {
 }
 
 std::optional<MenuChoice> NativeMenu::choiceOf(unsigned id) const {
-    if (id == 0 || id > choices.size()) return std::nullopt;
+    if (id == 0 || id > choices.size())
+        return std::nullopt;
     return choices[id - 1];
 }
 

@@ -5,7 +5,8 @@
 namespace rimba::toolkit::win32 {
 
 std::wstring wideOf(std::string_view utf8) {
-    if (utf8.empty()) return {};
+    if (utf8.empty())
+        return {};
     const int length = static_cast<int>(utf8.size());
     const int needed = MultiByteToWideChar(CP_UTF8, 0, utf8.data(), length, nullptr, 0);
     std::wstring wide(static_cast<std::size_t>(needed), L'\0');
@@ -14,7 +15,8 @@ std::wstring wideOf(std::string_view utf8) {
 }
 
 std::string utf8Of(std::wstring_view utf16) {
-    if (utf16.empty()) return {};
+    if (utf16.empty())
+        return {};
     const int length = static_cast<int>(utf16.size());
     const int needed = WideCharToMultiByte(CP_UTF8, 0, utf16.data(), length, nullptr, 0, nullptr, nullptr);
     std::string narrow(static_cast<std::size_t>(needed), '\0');

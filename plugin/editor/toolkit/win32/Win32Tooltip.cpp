@@ -14,13 +14,15 @@ public:
         : windowClass(L"Tooltip", &Win32TooltipWindow::procedure), picture(place.width(), place.height()) {}
 
     ~Win32TooltipWindow() override {
-        if (handle && IsWindow(handle)) DestroyWindow(handle);
+        if (handle && IsWindow(handle))
+            DestroyWindow(handle);
     }
 
     bool create(const CRect& place) {
-        if (!windowClass.registered()) return false;
-        handle = CreateWindowExW(WS_EX_TOPMOST | WS_EX_NOACTIVATE | WS_EX_TOOLWINDOW, windowClass.name(), L"",
-                                 WS_POPUP, place.left, place.top, place.width(), place.height(), nullptr, nullptr,
+        if (!windowClass.registered())
+            return false;
+        handle = CreateWindowExW(WS_EX_TOPMOST | WS_EX_NOACTIVATE | WS_EX_TOOLWINDOW, windowClass.name(), L"", WS_POPUP,
+                                 place.left, place.top, place.width(), place.height(), nullptr, nullptr,
                                  windowClass.module(), this);
         return handle != nullptr;
     }
@@ -44,14 +46,16 @@ private:
         switch (message) {
             case WM_NCDESTROY:
                 SetWindowLongPtrW(window, GWLP_USERDATA, 0);
-                if (self) self->handle = nullptr;
+                if (self)
+                    self->handle = nullptr;
                 break;
             case WM_PAINT:
                 if (self) {
                     PAINTSTRUCT painting;
                     HDC device = BeginPaint(window, &painting);
                     const RECT& r = painting.rcPaint;
-                    if (device) win32::copyPicture(device, self->picture, {r.left, r.top, r.right, r.bottom});
+                    if (device)
+                        win32::copyPicture(device, self->picture, {r.left, r.top, r.right, r.bottom});
                     EndPaint(window, &painting);
                     return 0;
                 }
@@ -83,7 +87,8 @@ CRect tooltipScreenArea(const TooltipSystem&, CPoint point) {
 std::unique_ptr<TooltipWindow> showTooltipWindow(const TooltipSystem&, const CRect& place,
                                                  const std::function<void(CDrawContext&)>& draw) {
     auto shown = std::make_unique<Win32TooltipWindow>(place);
-    if (!shown->create(place)) return nullptr;
+    if (!shown->create(place))
+        return nullptr;
     {
         std::unique_ptr<CDrawContext> drawing = shown->canvas().beginDrawing();
         draw(*drawing);

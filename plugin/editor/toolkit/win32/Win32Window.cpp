@@ -54,16 +54,19 @@ WindowClassUse::WindowClassUse(const wchar_t* purpose, WNDPROC procedure)
 }
 
 WindowClassUse::~WindowClassUse() {
-    if (atom == 0) return;
+    if (atom == 0)
+        return;
     auto found = classRecords().find(className);
-    if (found == classRecords().end() || --found->second.users > 0) return;
+    if (found == classRecords().end() || --found->second.users > 0)
+        return;
     UnregisterClassW(className.c_str(), instance);
     classRecords().erase(found);
 }
 
 void copyPicture(HDC device, const COffscreen& picture, const CRect& rect) {
     const CRect area = rect.intersection(rectOfSize(0, 0, picture.width(), picture.height()));
-    if (area.isEmpty()) return;
+    if (area.isEmpty())
+        return;
     // The rows of the rectangle alone, as a top-down DIB of the picture's width whose first row is
     // the rectangle's top: the source's y is then 0 whichever end SetDIBitsToDevice counts from
     // (Windows and Wine read a top-down DIB's ySrc differently).
@@ -75,9 +78,8 @@ void copyPicture(HDC device, const COffscreen& picture, const CRect& rect) {
     format.bmiHeader.biBitCount = 32;
     format.bmiHeader.biCompression = BI_RGB;
     const std::uint32_t* firstRow = picture.pixels() + static_cast<std::size_t>(area.top) * picture.width();
-    SetDIBitsToDevice(device, area.left, area.top, static_cast<DWORD>(area.width()),
-                      static_cast<DWORD>(area.height()), area.left, 0, 0, static_cast<UINT>(area.height()), firstRow,
-                      &format, DIB_RGB_COLORS);
+    SetDIBitsToDevice(device, area.left, area.top, static_cast<DWORD>(area.width()), static_cast<DWORD>(area.height()),
+                      area.left, 0, 0, static_cast<UINT>(area.height()), firstRow, &format, DIB_RGB_COLORS);
 }
 
 HWND topLevelOf(HWND window) {

@@ -20,9 +20,7 @@ constexpr std::uint32_t kHangMilliseconds = 5000;
 
 std::atomic<int> interruptions{0};
 
-void countInterruption(int) {
-    ++interruptions;
-}
+void countInterruption(int) { ++interruptions; }
 
 // Installs a handler without SA_RESTART, so a signal really cuts a sleep short.
 class InterruptingSignal {

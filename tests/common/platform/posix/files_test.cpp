@@ -17,11 +17,11 @@
 namespace rimba::platform {
 namespace {
 
-using ::testing::AnyOf;
-using ::testing::ElementsAre;
 using fixtures::bytesOf;
 using fixtures::contentOf;
 using fixtures::TempFolder;
+using ::testing::AnyOf;
+using ::testing::ElementsAre;
 
 std::vector<std::uint8_t> patternBytes(std::size_t count, unsigned seed) {
     std::vector<std::uint8_t> bytes(count);
@@ -69,9 +69,11 @@ TEST(ReadWholeFile, FolderGivesNothing) {
 
 TEST(ReadWholeFile, ReadsBinaryContentExactly) {
     TempFolder folder;
-    const std::string content("\x00\xFF\r\n\x1A" "after", 10);
-    const std::optional<std::vector<std::uint8_t>> bytes =
-        readWholeFile(folder.makeFile("binary.bin", content));
+    const std::string content(
+        "\x00\xFF\r\n\x1A"
+        "after",
+        10);
+    const std::optional<std::vector<std::uint8_t>> bytes = readWholeFile(folder.makeFile("binary.bin", content));
     ASSERT_TRUE(bytes.has_value());
     EXPECT_EQ(*bytes, bytesOf(content));
 }
@@ -150,8 +152,8 @@ TEST(WriteFileAtomically, ReadOnlyFolderLeavesOldFileIdentical) {
     }
     TempFolder folder;
     const std::string target = folder.makeFile("locked/pattern.pat", "old pattern");
-    std::filesystem::permissions(folder / "locked", std::filesystem::perms::owner_read |
-                                                        std::filesystem::perms::owner_exec);
+    std::filesystem::permissions(folder / "locked",
+                                 std::filesystem::perms::owner_read | std::filesystem::perms::owner_exec);
     EXPECT_FALSE(writeFileAtomically(target, bytesOf("new pattern")));
     std::filesystem::permissions(folder / "locked", std::filesystem::perms::owner_all);
     EXPECT_EQ(contentOf(target), "old pattern");

@@ -13,8 +13,8 @@
 namespace rimba::platform {
 namespace {
 
-using ::testing::ElementsAre;
 using fixtures::TempFolder;
+using ::testing::ElementsAre;
 
 std::vector<std::string> namesOf(const std::vector<FolderEntry>& entries) {
     std::vector<std::string> names;
@@ -38,8 +38,7 @@ TEST(ListFolder, SortsMixedCaseNamesInTheFixedOrder) {
     for (const char* name : {"b.fxp", "A.fxp", "a.fxp", "_x.fxp", "Z.fxp"}) {
         folder.makeFile(name, name);
     }
-    EXPECT_THAT(namesOf(listFolder(folder.path())),
-                ElementsAre("A.fxp", "a.fxp", "b.fxp", "Z.fxp", "_x.fxp"));
+    EXPECT_THAT(namesOf(listFolder(folder.path())), ElementsAre("A.fxp", "a.fxp", "b.fxp", "Z.fxp", "_x.fxp"));
 }
 
 TEST(ListFolder, SortsNumberedNamesCharacterByCharacter) {
@@ -47,8 +46,7 @@ TEST(ListFolder, SortsNumberedNamesCharacterByCharacter) {
     for (const char* name : {"kit2.kit", "Kit10.kit", "kit1.kit", "KIT1.kit"}) {
         folder.makeFile(name);
     }
-    EXPECT_THAT(namesOf(listFolder(folder.path())),
-                ElementsAre("KIT1.kit", "kit1.kit", "Kit10.kit", "kit2.kit"));
+    EXPECT_THAT(namesOf(listFolder(folder.path())), ElementsAre("KIT1.kit", "kit1.kit", "Kit10.kit", "kit2.kit"));
 }
 
 TEST(ListFolder, MarksFoldersAndLinksToFolders) {

@@ -37,9 +37,9 @@ TEST(OpenDocument, HandsTheAddressToXdgOpenAndLeavesNoChildBehind) {
     TempFolder folder;
     const std::string output = folder / "opened.txt";
     // Written under another name and renamed, so the file is whole once it exists.
-    const std::string script = folder.makeFile("bin/xdg-open", "#!/bin/sh\nPATH=/usr/bin:/bin\nprintf '%s' \"$1\" > \"" + output +
-                                                                     ".part\" && mv \"" + output + ".part\" \"" +
-                                                                     output + "\"\n");
+    const std::string script =
+        folder.makeFile("bin/xdg-open", "#!/bin/sh\nPATH=/usr/bin:/bin\nprintf '%s' \"$1\" > \"" + output +
+                                            ".part\" && mv \"" + output + ".part\" \"" + output + "\"\n");
     ASSERT_EQ(chmod(script.c_str(), 0755), 0);
     {
         PathFor standIn(folder / "bin");

@@ -23,9 +23,9 @@ TEST(PosixPaths, TheDefaultLibraryFolderStaysAbsoluteWhateverTheDataFolderEndsWi
         const char* data;
         const char* library;
     };
-    for (const Case& c : {Case{"/", "/VORN Studio/Rimba Drums"}, Case{"///", "/VORN Studio/Rimba Drums"},
-                          Case{"/data", "/data/VORN Studio/Rimba Drums"},
-                          Case{"/data//", "/data/VORN Studio/Rimba Drums"}}) {
+    for (const Case& c :
+         {Case{"/", "/VORN Studio/Rimba Drums"}, Case{"///", "/VORN Studio/Rimba Drums"},
+          Case{"/data", "/data/VORN Studio/Rimba Drums"}, Case{"/data//", "/data/VORN Studio/Rimba Drums"}}) {
         test::setEnvironmentVariable("XDG_DATA_HOME", c.data);
         EXPECT_EQ(defaultLibraryFolder(), c.library) << c.data;
     }

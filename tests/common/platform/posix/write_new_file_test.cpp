@@ -14,12 +14,12 @@
 namespace rimba::platform {
 namespace {
 
-using ::testing::ElementsAre;
-using ::testing::UnorderedElementsAre;
 using fixtures::bytesOf;
 using fixtures::contentOf;
 using fixtures::FileSizeLimit;
 using fixtures::TempFolder;
+using ::testing::ElementsAre;
+using ::testing::UnorderedElementsAre;
 
 TEST(WriteNewFileAtomically, CreatesAFileWhereNoneIs) {
     TempFolder folder;

@@ -10,8 +10,8 @@
 namespace rimba::platform {
 namespace {
 
-using ::testing::ElementsAre;
 using fixtures::TempFolder;
+using ::testing::ElementsAre;
 
 std::vector<std::string> namesOf(const std::vector<FolderEntry>& entries) {
     std::vector<std::string> names;

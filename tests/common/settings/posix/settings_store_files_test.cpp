@@ -33,9 +33,9 @@ TEST_F(Store, AFileCutInHalfReadsAsMissingAndIsSetAsideBeforeTheNextWrite) {
 TEST_F(Store, GarbageAndEditedFilesReadAsMissing) {
     store.writeNumber("Settings", "MasterLevel", 100);
     const std::string good = contentOf(sectionFile("Settings"));
-    for (const std::string& bad : {std::string("\x7f\x45\x4c\x46 garbage"), std::string(),
-                                   std::string("RimbaDrums settings 1\nMasterLevel=n:100\n"),
-                                   good.substr(0, good.size() - 1)}) {
+    for (const std::string& bad :
+         {std::string("\x7f\x45\x4c\x46 garbage"), std::string(),
+          std::string("RimbaDrums settings 1\nMasterLevel=n:100\n"), good.substr(0, good.size() - 1)}) {
         std::ofstream(sectionFile("Settings"), std::ios::binary | std::ios::trunc) << bad;
         EXPECT_FALSE(store.readNumber("Settings", "MasterLevel")) << bad;
     }

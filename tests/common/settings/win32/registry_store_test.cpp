@@ -61,7 +61,9 @@ TEST_F(RegistryStore, NumbersAreDoubleWordsAndMinusOneIsAllOnes) {
     const auto level = rawValue(sectionKey("Settings"), "MasterLevel");
     ASSERT_TRUE(level);
     EXPECT_EQ(level->bytes, (std::vector<std::uint8_t>{4, 3, 2, 1}));  // little-endian, as DWORDs are
-    EXPECT_EQ(static_cast<std::int32_t>(*SettingsStore("RimbaDrums_64", root).readNumber("Settings", "PatternTriggerMidiKey")), -1);
+    EXPECT_EQ(static_cast<std::int32_t>(
+                  *SettingsStore("RimbaDrums_64", root).readNumber("Settings", "PatternTriggerMidiKey")),
+              -1);
 }
 
 TEST_F(RegistryStore, TextIsAStringWithItsTerminatingZero) {
@@ -98,8 +100,9 @@ TEST_F(RegistryStore, ValuesWrittenByOtherProgramsAreReadByTheirType) {
 }
 
 TEST_F(RegistryStore, SeveralValuesAreWrittenOneByOneIntoTheSection) {
-    ASSERT_TRUE(store.writeValues("Settings", {{.name = "PluginName", .isNumber = false, .text = "RimbaDrums_64", .number = 0},
-                                               {.name = "Tooltips", .isNumber = true, .text = "", .number = 1}}));
+    ASSERT_TRUE(
+        store.writeValues("Settings", {{.name = "PluginName", .isNumber = false, .text = "RimbaDrums_64", .number = 0},
+                                       {.name = "Tooltips", .isNumber = true, .text = "", .number = 1}}));
     const auto name = rawValue(sectionKey("Settings"), "PluginName");
     const auto tooltips = rawValue(sectionKey("Settings"), "Tooltips");
     ASSERT_TRUE(name && tooltips);

@@ -43,10 +43,12 @@ Decoded decode(const unsigned char* png, std::size_t size) {
     png_image image{};
     image.version = PNG_IMAGE_VERSION;
     Decoded out;
-    if (!png_image_begin_read_from_memory(&image, png, size)) return out;
+    if (!png_image_begin_read_from_memory(&image, png, size))
+        return out;
     image.format = PNG_FORMAT_RGBA;
     std::vector<std::uint8_t> pixels(PNG_IMAGE_SIZE(image));
-    if (!png_image_finish_read(&image, nullptr, pixels.data(), 0, nullptr)) return out;
+    if (!png_image_finish_read(&image, nullptr, pixels.data(), 0, nullptr))
+        return out;
     out.width = static_cast<int>(image.width);
     out.height = static_cast<int>(image.height);
     out.rgba = std::move(pixels);
@@ -55,7 +57,8 @@ Decoded decode(const unsigned char* png, std::size_t size) {
 
 Decoded decodeEmbedded(std::string_view name) {
     const Image* image = find(name);
-    if (image == nullptr) return {};
+    if (image == nullptr)
+        return {};
     return decode(image->png, image->size);
 }
 
@@ -74,9 +77,7 @@ int colourDistance(const Pixel& p, const Pixel& q) {
 
 // A pixel in a lit colour: opaque enough, bright and coloured, or bright and light (the silver
 // arc); the panel greys and the dark track are neither.
-bool isLit(const Pixel& p) {
-    return p.alpha > 160 && p.brightest() > 150;
-}
+bool isLit(const Pixel& p) { return p.alpha > 160 && p.brightest() > 150; }
 
 TEST(Artwork, EveryBitmapTheEditorNamesIsEmbeddedAndDecodesAtItsSize) {
     EXPECT_EQ(all().size(), std::size(kBitmaps));
@@ -97,8 +98,7 @@ TEST(Artwork, TheGeneratorWritesTheSameBytesEveryRunAndTheLibraryEmbedsThem) {
     test::TempFolder first;
     test::TempFolder second;
     for (const test::TempFolder* folder : {&first, &second}) {
-        const std::string command =
-            std::string("'") + RIMBA_MAKE_ARTWORK + "' '" + folder->path() + "'";
+        const std::string command = std::string("'") + RIMBA_MAKE_ARTWORK + "' '" + folder->path() + "'";
         ASSERT_EQ(std::system(command.c_str()), 0) << command;
     }
     EXPECT_EQ(test::readBytes(first / "Artwork.cpp"), test::readBytes(second / "Artwork.cpp"));
@@ -148,7 +148,8 @@ TEST(Artwork, AKnobsValueArcGrowsFromItsStartToTheWholeArc) {
 
 TEST(Artwork, EveryLitOrHeldFrameShowsClearlyApartFromTheFrameAtRest) {
     for (const BitmapGeometry& bitmap : kBitmaps) {
-        if (bitmap.frameCount != 2 || bitmap.name == "Welcome.png") continue;
+        if (bitmap.frameCount != 2 || bitmap.name == "Welcome.png")
+            continue;
         SCOPED_TRACE(std::string(bitmap.name));
         const Decoded strip = decodeEmbedded(bitmap.name);
         ASSERT_EQ(strip.height, bitmap.height());
@@ -156,8 +157,7 @@ TEST(Artwork, EveryLitOrHeldFrameShowsClearlyApartFromTheFrameAtRest) {
         const std::vector<Pixel> lit = framePixels(strip, bitmap, 1);
         std::size_t differing = 0;
         for (std::size_t i = 0; i < rest.size(); ++i)
-            if (std::abs(rest[i].brightest() - lit[i].brightest()) > 24 ||
-                rest[i].alpha != lit[i].alpha)
+            if (std::abs(rest[i].brightest() - lit[i].brightest()) > 24 || rest[i].alpha != lit[i].alpha)
                 ++differing;
         // At least a twentieth of the frame, and never fewer than a handful of pixels.
         EXPECT_GE(differing, std::max<std::size_t>(6, rest.size() / 20));
@@ -194,13 +194,11 @@ TEST(Artwork, StepsShowTheirVelocityInTheirFamilysColour) {
                   framePixels(strip, step, stepFrame(family, 0, false)));
         // The middle of the bar of a full step.
         fullStepColour.push_back(
-            strip.at(step.frameWidth / 2, stepFrame(family, 127, false) * step.frameHeight +
-                                              step.frameHeight * 3 / 4));
+            strip.at(step.frameWidth / 2, stepFrame(family, 127, false) * step.frameHeight + step.frameHeight * 3 / 4));
     }
     for (std::size_t a = 0; a < fullStepColour.size(); ++a)
         for (std::size_t b = a + 1; b < fullStepColour.size(); ++b) {
-            EXPECT_GT(colourDistance(fullStepColour[a], fullStepColour[b]), 60)
-                << "families " << a << " and " << b;
+            EXPECT_GT(colourDistance(fullStepColour[a], fullStepColour[b]), 60) << "families " << a << " and " << b;
         }
 }
 
@@ -217,7 +215,8 @@ TEST(Artwork, TheBackgroundsShowEachPanelAndStripWhereTheGeometryPutsThem) {
         const Decoded background = decodeEmbedded(name);
         ASSERT_EQ(background.height, geometryOf(name)->height());
         for (const BackgroundSection& section : kBackgroundSections) {
-            if (section.id == Section::kTracks) continue;
+            if (section.id == Section::kTracks)
+                continue;
             SCOPED_TRACE(std::string(section.title));
             const SectionRect& r = large ? section.large : section.small;
             const int cy = (r.top + r.bottom) / 2;
@@ -230,14 +229,12 @@ TEST(Artwork, TheBackgroundsShowEachPanelAndStripWhereTheGeometryPutsThem) {
             SCOPED_TRACE(track);
             const int top = kTrackStripsTop + track * kTrackStripPitch;
             const Pixel inside = background.at((kTrackStripLeft + kTrackStripRight) / 2, top + 24);
-            const Pixel gap = background.at((kTrackStripLeft + kTrackStripRight) / 2,
-                                            top + kTrackStripHeight + 1);
+            const Pixel gap = background.at((kTrackStripLeft + kTrackStripRight) / 2, top + kTrackStripHeight + 1);
             EXPECT_GT(inside.brightest(), gap.brightest() + 2);
             const TrackFamily family = kTrackFamilyOfTrack[static_cast<std::size_t>(track)];
             const Pixel edge = background.at(kTrackStripLeft + 2, top + kTrackStripHeight / 2);
             const int fullStepTop = stepFrame(family, 127, false) * step.frameHeight;
-            const Pixel stepColour =
-                steps.at(step.frameWidth / 2, fullStepTop + step.frameHeight * 3 / 4);
+            const Pixel stepColour = steps.at(step.frameWidth / 2, fullStepTop + step.frameHeight * 3 / 4);
             EXPECT_LT(colourDistance(edge, stepColour), 48);
         }
     }

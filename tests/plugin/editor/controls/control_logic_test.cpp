@@ -81,8 +81,8 @@ TEST(FaderValue, RunsFromTheMinimumToTheMaximumAndPlacesTheHandleBack) {
 // away from the start, and a fader with no travel or a range of one value has one place only.
 TEST(FaderValue, TheHandleStaysOnItsTravelAndAFaderWithoutTravelHasOnePlace) {
     EXPECT_EQ(faderHandleOffset(-5.0f, 0.0f, 1.0f, 100), 0);
-    EXPECT_EQ(faderHandleOffset(0.25f, 0.0f, 1.0f, 10), 3);   // 2.5 pixels
-    EXPECT_EQ(faderHandleOffset(0.24f, 0.0f, 1.0f, 10), 2);   // 2.4
+    EXPECT_EQ(faderHandleOffset(0.25f, 0.0f, 1.0f, 10), 3);  // 2.5 pixels
+    EXPECT_EQ(faderHandleOffset(0.24f, 0.0f, 1.0f, 10), 2);  // 2.4
     EXPECT_EQ(faderHandleOffset(0.5f, 0.5f, 0.5f, 100), 0);
     EXPECT_EQ(faderHandleOffset(0.7f, 0.5f, 0.5f, 100), 0);
     EXPECT_EQ(faderHandleOffset(0.5f, 0.0f, 1.0f, 0), 0);
@@ -196,16 +196,16 @@ TEST_P(DensityRangeClick, FollowsTheRightClickRules) {
 
 INSTANTIATE_TEST_SUITE_P(Rules, DensityRangeClick,
                          ::testing::Values(RangeCase{{-1, -1}, 2, {2, -1}},  // min unset: min = a
-                                           RangeCase{{2, -1}, 5, {2, 5}},    // max unset, a >= min
-                                           RangeCase{{2, 5}, 5, {2, -1}},    // a = max: max unset
+                                           RangeCase{{2, -1}, 5, {2, 5}},  // max unset, a >= min
+                                           RangeCase{{2, 5}, 5, {2, -1}},  // a = max: max unset
                                            RangeCase{{2, -1}, 2, {-1, -1}},  // a = min, no max: min unset
-                                           RangeCase{{3, -1}, 1, {1, 3}},    // max unset, a < min
-                                           RangeCase{{2, 5}, 2, {5, -1}},    // a = min with a max: min = max
-                                           RangeCase{{2, 5}, 1, {1, 5}},     // a < min
-                                           RangeCase{{2, 5}, 6, {2, 6}},     // max < a
-                                           RangeCase{{2, 6}, 5, {2, 5}},     // nearer the max
-                                           RangeCase{{2, 6}, 3, {3, 6}},     // nearer the min
-                                           RangeCase{{2, 6}, 4, {4, 6}},     // halfway: the min moves
+                                           RangeCase{{3, -1}, 1, {1, 3}},  // max unset, a < min
+                                           RangeCase{{2, 5}, 2, {5, -1}},  // a = min with a max: min = max
+                                           RangeCase{{2, 5}, 1, {1, 5}},  // a < min
+                                           RangeCase{{2, 5}, 6, {2, 6}},  // max < a
+                                           RangeCase{{2, 6}, 5, {2, 5}},  // nearer the max
+                                           RangeCase{{2, 6}, 3, {3, 6}},  // nearer the min
+                                           RangeCase{{2, 6}, 4, {4, 6}},  // halfway: the min moves
                                            RangeCase{{0, -1}, 1, {0, 1}},
                                            RangeCase{{0, 3}, 3, {-1, -1}}));  // min 0 without a max unsets both
 

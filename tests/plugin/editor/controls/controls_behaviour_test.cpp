@@ -81,7 +81,8 @@ TEST(TypeTest, EveryControlAnswersItsOwnNameAndTheToolkitsButNoOtherControls) {
         EXPECT_TRUE(control->isTypeOf("CControl")) << made.name;
         EXPECT_TRUE(control->isTypeOf("CView")) << made.name;
         for (const Made& other : all) {
-            if (std::string_view(other.name) == made.name) continue;
+            if (std::string_view(other.name) == made.name)
+                continue;
             EXPECT_FALSE(control->isTypeOf(other.name)) << made.name << " says it is " << other.name;
         }
     }

@@ -68,9 +68,8 @@ TEST_F(Grid, ALeftClickSetsOrDeletesAndLengthModeDeletesOnlyAtTheRelease) {
         float whilePressed, holdWhilePressed, after;
     };
     const Case cases[] = {
-        {false, false, 0, 0, 127, 0, 127},  {false, false, 60, 0, 0, 2, 0},
-        {true, true, 60, 0, 0, 2, 0},       {true, false, 60, 0, 60, 0, 0},
-        {true, false, 60, 3, 60, 0, 0},     {true, false, 60, 4, 60, 0, 60},
+        {false, false, 0, 0, 127, 0, 127}, {false, false, 60, 0, 0, 2, 0}, {true, true, 60, 0, 0, 2, 0},
+        {true, false, 60, 0, 60, 0, 0},    {true, false, 60, 3, 60, 0, 0}, {true, false, 60, 4, 60, 0, 60},
     };
     for (const Case& c : cases) {
         gestures.lengthMode = c.lengthMode;
@@ -82,7 +81,8 @@ TEST_F(Grid, ALeftClickSetsOrDeletesAndLengthModeDeletesOnlyAtTheRelease) {
         EXPECT_EQ(velocity(3), c.whilePressed);
         EXPECT_EQ(hold(3), c.holdWhilePressed);
         // Straight down from the top: a selected note or painting would change the velocity.
-        for (int y = 5; y <= 4 + c.moveDown; ++y) gestures.mouseMoved(target, geometry, {70, y}, {true, false});
+        for (int y = 5; y <= 4 + c.moveDown; ++y)
+            gestures.mouseMoved(target, geometry, {70, y}, {true, false});
         gestures.mouseUp(target);
         const float expected = c.moveDown > 3 ? 127.0f - static_cast<float>(c.moveDown) * 4.0f : c.after;
         EXPECT_EQ(velocity(3), expected) << c.lengthMode << c.shortHold << " moved " << c.moveDown;
@@ -99,7 +99,7 @@ TEST_F(Grid, AVerticalRightDragSetsVelocityOrInLengthModeTheTune) {
         float velocityAfter, tuneAfter;
     };
     const Case cases[] = {
-        {false, -200, 127, 0}, {false, -20, 120, 0}, {false, 150, 1, 0},
+        {false, -200, 127, 0}, {false, -20, 120, 0},  {false, 150, 1, 0},
         {true, -200, 100, 20}, {true, -300, 100, 24}, {true, 300, 100, -24},
     };
     for (const Case& c : cases) {
@@ -162,13 +162,13 @@ TEST_F(Grid, KeysHeldAtARightPressChooseTheValueTheDragEdits) {
         float velocityAfter, rollAfter, holdAfter, tuneAfter;
     };
     const Case cases[] = {
-        {none, false, false, 0, -20, 100, 0, 0, 0},     {shift, false, false, 0, -20, 80, 0, 0, 2},
-        {shift, false, false, 0, -300, 80, 0, 0, 24},   {shift, false, false, 0, 300, 80, 0, 0, -24},
-        {shift, false, false, 48, 0, 80, 0, 2, 0},      {shift, false, false, 240, 0, 80, 0, 5, 0},
-        {shiftCtrl, false, false, 60, 0, 80, 0, 2, 0},  {shiftCtrl, false, false, 0, -20, 80, 0, 0, 2},
-        {ctrl, false, false, 20, 0, 80, 2, 0, 0},       {none, false, false, 20, 0, 80, 2, 0, 0},
-        {none, true, false, 48, 0, 80, 0, 2, 0},        {shift, false, true, 240, 0, 80, 0, 2, 0},
-        {shiftCtrl, true, false, 240, 0, 80, 0, 2, 0},  {none, false, false, 0, 10, 70, 0, 0, 0},
+        {none, false, false, 0, -20, 100, 0, 0, 0},    {shift, false, false, 0, -20, 80, 0, 0, 2},
+        {shift, false, false, 0, -300, 80, 0, 0, 24},  {shift, false, false, 0, 300, 80, 0, 0, -24},
+        {shift, false, false, 48, 0, 80, 0, 2, 0},     {shift, false, false, 240, 0, 80, 0, 5, 0},
+        {shiftCtrl, false, false, 60, 0, 80, 0, 2, 0}, {shiftCtrl, false, false, 0, -20, 80, 0, 0, 2},
+        {ctrl, false, false, 20, 0, 80, 2, 0, 0},      {none, false, false, 20, 0, 80, 2, 0, 0},
+        {none, true, false, 48, 0, 80, 0, 2, 0},       {shift, false, true, 240, 0, 80, 0, 2, 0},
+        {shiftCtrl, true, false, 240, 0, 80, 0, 2, 0}, {none, false, false, 0, 10, 70, 0, 0, 0},
     };
     for (const Case& c : cases) {
         data = {};
@@ -202,13 +202,17 @@ TEST_F(Grid, HoldsAtTheLastStepsStopBeforeTheNextHitAndShortHoldsAtTwo) {
         float holdAfter;
     };
     const Case cases[] = {
-        {{true, false}, 13, 63, 2}, {{true, false}, 14, 63, 1}, {{true, true}, 15, -1, 2}, {{true, false}, 0, 50, 2},
+        {{true, false}, 13, 63, 2},
+        {{true, false}, 14, 63, 1},
+        {{true, true}, 15, -1, 2},
+        {{true, false}, 0, 50, 2},
     };
     for (const Case& c : cases) {
         data = {};
         const int step = 48 + c.column;
         velocity(step) = 90;
-        if (c.laterHit >= 0) velocity(c.laterHit) = 90;
+        if (c.laterHit >= 0)
+            velocity(c.laterHit) = 90;
         gestures.mouseDown(target, geometry, onStep(c.column), GridButton::right, c.keys);
         dragBy(onStep(c.column), 64 * 24, 0, GridButton::right);
         gestures.mouseUp(target);
@@ -253,12 +257,14 @@ TEST_F(Grid, PaintingStartsPastThreePixelsAndGivesTheHeightsVelocity) {
     EXPECT_EQ(velocity(2), 127.0f) << "three pixels are no drag yet";
     // y 12: 127 - int(8 / 32 * 128) = 95. Right to step 6 paints 2..5; step 6 waits.
     EXPECT_EQ(gestures.mouseMoved(target, geometry, onStep(6, 12), {true, false}), GridOutcome::changed(2, 5));
-    for (int s = 2; s <= 5; ++s) EXPECT_EQ(velocity(s), 95.0f) << s;
+    for (int s = 2; s <= 5; ++s)
+        EXPECT_EQ(velocity(s), 95.0f) << s;
     EXPECT_EQ(velocity(6), 0.0f);
     // Back left to step 4 at y 36 (the bottom): 4..6 get velocity 1.
     roll(6) = 2;
     gestures.mouseMoved(target, geometry, onStep(4, 36), {true, false});
-    for (int s = 4; s <= 6; ++s) EXPECT_EQ(velocity(s), 1.0f) << s;
+    for (int s = 4; s <= 6; ++s)
+        EXPECT_EQ(velocity(s), 1.0f) << s;
     EXPECT_EQ(roll(6), 0.0f);
     EXPECT_EQ(velocity(3), 95.0f);
     // Far left of the grid is step 0.
@@ -300,10 +306,10 @@ TEST_F(Grid, TheScrollBarsArrowsThumbAndRestOfTheBar) {
         GridOutcome::What what;
     };
     const Case cases[] = {
-        {0, {300, 45}, 1, GridOutcome::What::scrolled},   {48, {319, 45}, 48, GridOutcome::What::nothing},
-        {5, {21, 30}, 4, GridOutcome::What::scrolled},    {0, {0, 50}, 0, GridOutcome::What::nothing},
-        {0, {200, 45}, 0, GridOutcome::What::openMenu},   {0, {50, 45}, 0, GridOutcome::What::nothing},
-        {0, {299, 45}, 0, GridOutcome::What::openMenu},   {16, {91, 45}, 16, GridOutcome::What::nothing},
+        {0, {300, 45}, 1, GridOutcome::What::scrolled}, {48, {319, 45}, 48, GridOutcome::What::nothing},
+        {5, {21, 30}, 4, GridOutcome::What::scrolled},  {0, {0, 50}, 0, GridOutcome::What::nothing},
+        {0, {200, 45}, 0, GridOutcome::What::openMenu}, {0, {50, 45}, 0, GridOutcome::What::nothing},
+        {0, {299, 45}, 0, GridOutcome::What::openMenu}, {16, {91, 45}, 16, GridOutcome::What::nothing},
     };
     for (const Case& c : cases) {
         gestures.setScrollOffset(c.offset);
@@ -398,7 +404,7 @@ TEST_F(Grid, ARightDragDecidesItsDirectionPastThreePixels) {
 TEST_F(Grid, PaintingPastEitherEdgeOfTheLastPageStaysWithinThePattern) {
     gestures.setScrollOffset(48);
     data.stepVelocity[2][0] = 33.0f;  // the step after the pattern's last, in memory
-    press(onStep(12));                // step 60
+    press(onStep(12));  // step 60
     gestures.mouseMoved(target, geometry, {400, 4}, {true, false});
     for (int s = 60; s <= 62; ++s)
         EXPECT_EQ(velocity(s), 127.0f) << s;
@@ -454,9 +460,9 @@ TEST_F(Grid, AHoldOrRollFarOutsideItsRangeIsEditedFromTheNearestEnd) {
         float after;
     };
     const Case cases[] = {
-        {true, false, 3e9f, -24, 62},  {true, false, 1e30f, -24, 62}, {true, false, -3e9f, 24, 1},
-        {true, true, 1e30f, -6, 1},    {true, true, -1e30f, 6, 1},     {false, false, 1e30f, -10, 2},
-        {false, false, -3e9f, 10, 1},  {true, false, 63.5f, -24, 62},  {true, false, -2.0f, 24, 1},
+        {true, false, 3e9f, -24, 62}, {true, false, 1e30f, -24, 62}, {true, false, -3e9f, 24, 1},
+        {true, true, 1e30f, -6, 1},   {true, true, -1e30f, 6, 1},    {false, false, 1e30f, -10, 2},
+        {false, false, -3e9f, 10, 1}, {true, false, 63.5f, -24, 62}, {true, false, -2.0f, 24, 1},
         {false, false, -2.0f, 10, 1},
     };
     for (const Case& c : cases) {
@@ -494,11 +500,11 @@ TEST_F(Grid, EachPartOfTheScrollBarAnswersFromItsFirstPixelToItsLast) {
         int offsetAfter;
     };
     const Case cases[] = {
-        {0, GridOutcome::What::scrolled, 4},    {21, GridOutcome::What::scrolled, 4},
-        {22, GridOutcome::What::openMenu, 5},   {42, GridOutcome::What::openMenu, 5},
-        {43, GridOutcome::What::nothing, 5},    {111, GridOutcome::What::nothing, 5},
-        {112, GridOutcome::What::openMenu, 5},  {299, GridOutcome::What::openMenu, 5},
-        {300, GridOutcome::What::scrolled, 6},  {319, GridOutcome::What::scrolled, 6},
+        {0, GridOutcome::What::scrolled, 4},   {21, GridOutcome::What::scrolled, 4},
+        {22, GridOutcome::What::openMenu, 5},  {42, GridOutcome::What::openMenu, 5},
+        {43, GridOutcome::What::nothing, 5},   {111, GridOutcome::What::nothing, 5},
+        {112, GridOutcome::What::openMenu, 5}, {299, GridOutcome::What::openMenu, 5},
+        {300, GridOutcome::What::scrolled, 6}, {319, GridOutcome::What::scrolled, 6},
     };
     for (const Case& c : cases) {
         gestures.setScrollOffset(5);
@@ -513,7 +519,8 @@ TEST_F(Grid, EachPartOfTheScrollBarAnswersFromItsFirstPixelToItsLast) {
 TEST(StripGestures, RowsSourceAndTarget) {
     const StripRows rows{100, 40, 12};
     const std::pair<int, int> rowOfY[] = {{99, -1}, {100, 0}, {139, 0}, {140, 1}, {579, 11}, {580, -1}};
-    for (const auto& [y, row] : rowOfY) EXPECT_EQ(rows.rowAt(y), row) << y;
+    for (const auto& [y, row] : rowOfY)
+        EXPECT_EQ(rows.rowAt(y), row) << y;
     EXPECT_EQ((StripRows{100, 40, 8}.rowAt(420)), -1);
     // Never more than the twelve strips a page holds.
     EXPECT_EQ((StripRows{100, 40, 16}.rowAt(579)), 11);
@@ -557,15 +564,17 @@ struct Heard : toolkit::CControlListener {
 
 // Chooses the entry named `text`, remembering every menu it was shown.
 PopupMenuFunction choosing(std::string text, std::vector<std::string>* shown) {
-    return [text = std::move(text), shown](const toolkit::MenuModel& menu, CPoint) -> std::optional<toolkit::MenuChoice> {
-        std::string all;
-        for (int i = 0; i < menu.getNbEntries(); ++i)
-            all += (menu.getEntry(i).separator ? std::string("-") : menu.getEntry(i).text) + "|";
-        shown->push_back(all);
-        const int index = menu.findEntry(text);
-        if (index < 0) return std::nullopt;
-        return toolkit::MenuChoice{index};
-    };
+    return
+        [text = std::move(text), shown](const toolkit::MenuModel& menu, CPoint) -> std::optional<toolkit::MenuChoice> {
+            std::string all;
+            for (int i = 0; i < menu.getNbEntries(); ++i)
+                all += (menu.getEntry(i).separator ? std::string("-") : menu.getEntry(i).text) + "|";
+            shown->push_back(all);
+            const int index = menu.findEntry(text);
+            if (index < 0)
+                return std::nullopt;
+            return toolkit::MenuChoice{index};
+        };
 }
 
 TEST(PatternControl, ReportsEachChangedStepAndTheChosenMenuEntry) {
@@ -593,8 +602,8 @@ TEST(PatternControl, ReportsEachChangedStepAndTheChosenMenuEntry) {
     EXPECT_EQ(data.stepVelocity[2][2], 60.0f);
     EXPECT_EQ(heard.events, (std::vector<std::string>{"step 1", "step 2", "step 2"}));
 
-    const std::pair<std::string, std::string> menus[] = {{"Randomize Step in place", "menu 4"},
-                                                         {"Restore", "menu 7"}, {"", ""}};
+    const std::pair<std::string, std::string> menus[] = {
+        {"Randomize Step in place", "menu 4"}, {"Restore", "menu 7"}, {"", ""}};
     for (const auto& [entry, report] : menus) {
         grid->popupMenu = choosing(entry, &shown);
         heard.events.clear();
@@ -602,8 +611,9 @@ TEST(PatternControl, ReportsEachChangedStepAndTheChosenMenuEntry) {
         EXPECT_EQ(frame.getMouseCapture(), nullptr) << "the menu took the release";
         EXPECT_EQ(heard.events, report.empty() ? std::vector<std::string>{} : std::vector<std::string>{report});
     }
-    EXPECT_EQ(shown.front(), "Reset|Clean|-|Duplicate|-|Randomize Step|Randomize Step in place|Randomize Pitch|"
-                             "Randomize Hold|Restore|");
+    EXPECT_EQ(shown.front(),
+              "Reset|Clean|-|Duplicate|-|Randomize Step|Randomize Step in place|Randomize Pitch|"
+              "Randomize Hold|Restore|");
     EXPECT_FALSE(grid->takeMenuChoice());
 
     heard.events.clear();
@@ -628,14 +638,14 @@ TEST(DrumControl, DragsOntoAnotherStripAndHandsOverTheStripMenu) {
     frame.mouseMoved({200, 310}, toolkit::kLButton);  // row 5, far outside the handle
     frame.mouseMoved({200, 350}, toolkit::kLButton);  // row 6
     frame.mouseUp({200, 350}, toolkit::kLButton);
-    EXPECT_EQ(highlights, (std::vector<std::pair<int, bool>>{
-                              {2, true}, {5, true}, {5, false}, {6, true}, {2, false}, {6, false}}));
+    EXPECT_EQ(highlights,
+              (std::vector<std::pair<int, bool>>{{2, true}, {5, true}, {5, false}, {6, true}, {2, false}, {6, false}}));
     EXPECT_EQ(heard.events, std::vector<std::string>{"strip 6 2 6"});
 
     std::vector<std::string> shown;
     heard.events.clear();
-    const std::pair<std::string, std::string> menus[] = {{"Paste", "strip 3 2 -1"},
-                                                         {"Duplicate Measures 1+2", "strip 5 2 -1"}, {"", ""}};
+    const std::pair<std::string, std::string> menus[] = {
+        {"Paste", "strip 3 2 -1"}, {"Duplicate Measures 1+2", "strip 5 2 -1"}, {"", ""}};
     for (const auto& [entry, report] : menus) {
         drum->popupMenu = choosing(entry, &shown);
         heard.events.clear();

@@ -52,7 +52,7 @@ INSTANTIATE_TEST_SUITE_P(Modes, KnobDragChoice,
                          ::testing::Values(DragChoice{KnobMode::intuitive, 7, 0, KnobDrag::linear},
                                            DragChoice{KnobMode::intuitive, 8, 0, KnobDrag::circular},
                                            DragChoice{KnobMode::intuitive, 0, -7, KnobDrag::linear},
-                                           DragChoice{KnobMode::intuitive, 5, 6, KnobDrag::linear},    // 61 < 64
+                                           DragChoice{KnobMode::intuitive, 5, 6, KnobDrag::linear},  // 61 < 64
                                            DragChoice{KnobMode::intuitive, 6, 6, KnobDrag::circular},  // 72
                                            DragChoice{KnobMode::linear, 15, 15, KnobDrag::linear},
                                            DragChoice{KnobMode::circular, 0, 0, KnobDrag::circular}));
@@ -87,11 +87,13 @@ TEST_F(KnobFixture, APressAloneNeverMovesTheKnob) {
 TEST_F(KnobFixture, DraggingPastTheEndStopsThereAndFurtherMovementChangesNothing) {
     knob.setSensitivity(0.05f);
     press(centre);
-    for (int x = 1; x <= 200; ++x) move({centre.x + x, centre.y});
+    for (int x = 1; x <= 200; ++x)
+        move({centre.x + x, centre.y});
     EXPECT_EQ(knob.getValue(), 1.0f);
     EXPECT_EQ(knob.getAngle(), kKnobTwoPi);
     const std::size_t reports = listener.values.size();
-    for (int x = 201; x <= 260; ++x) move({centre.x + x, centre.y});
+    for (int x = 201; x <= 260; ++x)
+        move({centre.x + x, centre.y});
     EXPECT_EQ(listener.values.size(), reports);
     EXPECT_EQ(knob.getValue(), 1.0f);
     // Coming back answers at once: the travel beyond the end is not owed first.
@@ -99,7 +101,8 @@ TEST_F(KnobFixture, DraggingPastTheEndStopsThereAndFurtherMovementChangesNothing
     EXPECT_FLOAT_EQ(knob.getValue(), (kKnobTwoPi - 0.05f) / kKnobTwoPi);
 
     // The same at the minimum.
-    for (int x = 258; x >= -100; --x) move({centre.x + x, centre.y});
+    for (int x = 258; x >= -100; --x)
+        move({centre.x + x, centre.y});
     EXPECT_EQ(knob.getValue(), 0.0f);
     const std::size_t atMinimum = listener.values.size();
     move({centre.x - 150, centre.y});
@@ -120,7 +123,8 @@ TEST_F(KnobFixture, ADetentHoldsTheDefaultOverTwentyDegreesOfMovement) {
         move({centre.x + x, centre.y});
         const float value = knob.getValue();
         EXPECT_GE(value, before);  // turning one way never goes back
-        if (value == 0.5f) ++heldMoves;
+        if (value == 0.5f)
+            ++heldMoves;
         passed = value > 0.5f;
         before = value;
     }

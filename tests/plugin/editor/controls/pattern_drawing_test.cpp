@@ -42,7 +42,8 @@ Picture draw(CVornPattern& grid) {
     }
     Picture picture;
     for (int y = 0; y < kHeight; ++y)
-        for (int x = 0; x < kWidth; ++x) picture.pixels.push_back(target.pixelAt(x, y));
+        for (int x = 0; x < kWidth; ++x)
+            picture.pixels.push_back(target.pixelAt(x, y));
     return picture;
 }
 
@@ -61,15 +62,18 @@ std::vector<int> changedColumns(const Picture& a, const Picture& b, int stepRows
     for (int column = 0; column < 16; ++column) {
         bool differs = false;
         for (int y = 0; y < stepRows && !differs; ++y)
-            for (int x = column * 20; x < column * 20 + 20 && !differs; ++x) differs = a.at(x, y) != b.at(x, y);
-        if (differs) columns.push_back(column);
+            for (int x = column * 20; x < column * 20 + 20 && !differs; ++x)
+                differs = a.at(x, y) != b.at(x, y);
+        if (differs)
+            columns.push_back(column);
     }
     return columns;
 }
 
 PatternRowValues plainHits() {
     PatternRowValues row;
-    for (const int step : {0, 2, 5, 12}) row.velocity[at(step)] = 100.0f;
+    for (const int step : {0, 2, 5, 12})
+        row.velocity[at(step)] = 100.0f;
     row.stepCount = 16;
     return row;
 }
@@ -90,10 +94,14 @@ TEST(PatternDrawing, RollsHoldsAndTunesShowInTheirCellsAndAHoldRunsOverTheStepsI
         {"hold 1", 5, &PatternRowValues::hold, 1, 16, 0, {}},
         {"hold 4 past the pattern's end", 5, &PatternRowValues::hold, 4, 7, 0, {5, 6}},
         {"hold 4 of a hit scrolled out", 5, &PatternRowValues::hold, 4, 64, 7, {0, 1}},
-        {"hold 40 to the grid's edge", 5, &PatternRowValues::hold, 40, 64, 0,
-         {5, 6, 7, 8, 9, 10, 11, 12, 13, 14, 15}},
+        {"hold 40 to the grid's edge", 5, &PatternRowValues::hold, 40, 64, 0, {5, 6, 7, 8, 9, 10, 11, 12, 13, 14, 15}},
         // A pattern file may give any finite number: beyond the grid's limits it draws as them.
-        {"hold 3e9 to the grid's edge", 5, &PatternRowValues::hold, 3e9f, 64, 0,
+        {"hold 3e9 to the grid's edge",
+         5,
+         &PatternRowValues::hold,
+         3e9f,
+         64,
+         0,
          {5, 6, 7, 8, 9, 10, 11, 12, 13, 14, 15}},
         {"hold -3e9", 5, &PatternRowValues::hold, -3e9f, 64, 0, {}},
         {"roll 1e30 as 3", 2, &PatternRowValues::roll, 1e30f, 16, 0, {2}},
@@ -136,8 +144,8 @@ TEST(PatternViews, KeepTheirRowsLoopsAndColumnsWithinTheirLimits) {
     }
 
     CVornLoopSelect loop(rectOfSize(0, 0, 160, 10), nullptr, 1);
-    const std::array<std::array<int, 4>, 5> ranges{{{3, 9, 3, 9}, {9, 3, 9, 9}, {-2, 20, 0, 15}, {16, 0, 15, 15},
-                                                    {0, 15, 0, 15}}};
+    const std::array<std::array<int, 4>, 5> ranges{
+        {{3, 9, 3, 9}, {9, 3, 9, 9}, {-2, 20, 0, 15}, {16, 0, 15, 15}, {0, 15, 0, 15}}};
     for (const auto& [first, last, keptFirst, keptLast] : ranges) {
         loop.setRange(first, last);
         EXPECT_EQ(loop.getFirst(), keptFirst) << first << ".." << last;
@@ -168,7 +176,8 @@ Answer pressAt(CPoint where) {
     grid.onMouseDown(where, toolkit::kLButton);
     grid.onMouseUp(where, toolkit::kLButton);
     const bool stepChanged = data.stepVelocity[0][at(grid.geometry().stepAt(where.x, 0))] != 0.0f;
-    if (stepChanged) return Answer::step;
+    if (stepChanged)
+        return Answer::step;
     return menuAsked || grid.getScrollOffset() != 0 ? Answer::bar : Answer::nothing;
 }
 

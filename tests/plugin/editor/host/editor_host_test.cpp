@@ -76,7 +76,8 @@ protected:
         ASSERT_NE(entry, nullptr);
     }
     void TearDown() override {
-        if (library) dlclose(library);
+        if (library)
+            dlclose(library);
     }
 
     // A new instrument with `tracks` tracks, as the settings store names them.
@@ -99,16 +100,19 @@ protected:
     }
     static ERect rectOf(AEffect* effect) {
         ERect* rect = nullptr;
-        if (dispatch(effect, effEditGetRect, 0, &rect) != 1 || rect == nullptr) return {};
+        if (dispatch(effect, effEditGetRect, 0, &rect) != 1 || rect == nullptr)
+            return {};
         return *rect;
     }
     // Where the editor of `tracks` tracks shows a view at open, as the companion lays it out
     // with the same code (`rimbadrums-tool editor --layout`); hidden views are left out.
     static std::vector<ViewArea> shownViews(int tracks) {
         std::vector<ViewArea> areas;
-        const std::string command = std::string(RIMBA_EDITOR_TOOL_PATH) + " editor --layout --tracks " + std::to_string(tracks);
+        const std::string command =
+            std::string(RIMBA_EDITOR_TOOL_PATH) + " editor --layout --tracks " + std::to_string(tracks);
         FILE* pipe = popen(command.c_str(), "r");
-        if (pipe == nullptr) return areas;
+        if (pipe == nullptr)
+            return areas;
         char line[256];
         while (std::fgets(line, sizeof line, pipe)) {
             long tag = 0;
@@ -117,7 +121,8 @@ protected:
             char hidden[16] = {};
             const int fields = std::sscanf(line, "%ld %63s %d %d %d %d %15s", &tag, name, &a.left, &a.top, &a.right,
                                            &a.bottom, hidden);
-            if (fields == 6) areas.push_back(a);
+            if (fields == 6)
+                areas.push_back(a);
         }
         pclose(pipe);
         return areas;
@@ -126,7 +131,8 @@ protected:
     // artwork's own PNG file (decoded by cairo, not by the plug-in's own decoder): what shows of
     // the background between the controls. Fails the test when too few points are left to tell.
     double shareLikeArtwork(Window window, const std::string& name, const std::vector<ViewArea>& covered) {
-        cairo_surface_t* png = cairo_image_surface_create_from_png((std::string(RIMBA_ARTWORK_PNG_DIR) + "/" + name).c_str());
+        cairo_surface_t* png =
+            cairo_image_surface_create_from_png((std::string(RIMBA_ARTWORK_PNG_DIR) + "/" + name).c_str());
         if (cairo_surface_status(png) != CAIRO_STATUS_SUCCESS) {
             cairo_surface_destroy(png);
             return 0.0;
@@ -150,7 +156,8 @@ protected:
                 ++looked;
                 std::uint32_t expected = 0;
                 std::memcpy(&expected, data + py * stride + px * 4, 4);
-                if ((expected & 0xFFFFFFu) == (x.pixel(window, px, py) & 0xFFFFFFu)) ++alike;
+                if ((expected & 0xFFFFFFu) == (x.pixel(window, px, py) & 0xFFFFFFu))
+                    ++alike;
             }
         }
         cairo_surface_destroy(png);
@@ -163,7 +170,8 @@ protected:
         std::vector<std::uint32_t> pixels;
         XImage* image = XGetImage(x.display, window, left, top, static_cast<unsigned>(width),
                                   static_cast<unsigned>(height), AllPlanes, ZPixmap);
-        if (!image) return pixels;
+        if (!image)
+            return pixels;
         for (int j = 0; j < height; ++j)
             for (int i = 0; i < width; ++i)
                 pixels.push_back(static_cast<std::uint32_t>(XGetPixel(image, i, j)) & 0xffffff);
@@ -175,7 +183,8 @@ protected:
         const std::vector<std::uint32_t> pixels = pixelsOf(window, 0, 0, width, height);
         std::ofstream out(path, std::ios::binary);
         out << "P6\n" << width << ' ' << height << "\n255\n";
-        for (std::uint32_t p : pixels) out.put(static_cast<char>(p >> 16)).put(static_cast<char>(p >> 8)).put(static_cast<char>(p));
+        for (std::uint32_t p : pixels)
+            out.put(static_cast<char>(p >> 16)).put(static_cast<char>(p >> 8)).put(static_cast<char>(p));
     }
 
     TempFolder home;
@@ -197,7 +206,8 @@ TEST_F(EditorHost, TheEditorWindowHasTheSizeAndBackgroundOfTheTrackCountAndLeave
         ASSERT_NE(effect, nullptr);
         EXPECT_NE(effect->flags & effFlagsHasEditor, 0);
         const ERect rect = rectOf(effect);
-        EXPECT_EQ((std::vector<int>{rect.top, rect.left, rect.bottom, rect.right}), (std::vector<int>{0, 0, c.height, 1005}));
+        EXPECT_EQ((std::vector<int>{rect.top, rect.left, rect.bottom, rect.right}),
+                  (std::vector<int>{0, 0, c.height, 1005}));
 
         Window window = x.makeWindow(0, 0, rect.right - rect.left, rect.bottom - rect.top);
         ASSERT_EQ(dispatch(effect, effEditOpen, 0, asParent(window)), 1);
@@ -230,7 +240,8 @@ TEST_F(EditorHost, OpensAndClosesTwoHundredTimesWhileAnotherThreadRenders) {
     std::thread audio([&] {
         std::vector<std::vector<float>> channels(static_cast<std::size_t>(effect->numOutputs), std::vector<float>(256));
         std::vector<float*> outputs;
-        for (auto& channel : channels) outputs.push_back(channel.data());
+        for (auto& channel : channels)
+            outputs.push_back(channel.data());
         while (!stop.load()) {
             effect->processReplacing(effect, nullptr, outputs.data(), 256);
             threadTime.samplePos += 256;
@@ -276,7 +287,8 @@ TEST_F(EditorHost, NotesPlayedIntoATrackLightItsMeterAndTheMasterMeter) {
     const Window child = x.children(window).at(0);
     XTestHost::idleUntil([effect] { dispatch(effect, effEditIdle); }, [] { return false; }, 10);
     std::vector<std::vector<std::uint32_t>> dark;
-    for (const MeterArea& m : {kTrackOneMeter, kMasterMeter}) dark.push_back(pixelsOf(child, m.left, m.top, m.width, m.height));
+    for (const MeterArea& m : {kTrackOneMeter, kMasterMeter})
+        dark.push_back(pixelsOf(child, m.left, m.top, m.width, m.height));
 
     // The host's transport stands still (in the render thread's own time record), so only the
     // notes sound: track 1's key (36) every 40 blocks.
@@ -284,7 +296,8 @@ TEST_F(EditorHost, NotesPlayedIntoATrackLightItsMeterAndTheMasterMeter) {
     std::thread audio([&] {
         std::vector<std::vector<float>> channels(static_cast<std::size_t>(effect->numOutputs), std::vector<float>(256));
         std::vector<float*> outputs;
-        for (auto& channel : channels) outputs.push_back(channel.data());
+        for (auto& channel : channels)
+            outputs.push_back(channel.data());
         VstMidiEvent note{};
         note.type = kVstMidiType;
         note.byteSize = sizeof note;
@@ -296,7 +309,8 @@ TEST_F(EditorHost, NotesPlayedIntoATrackLightItsMeterAndTheMasterMeter) {
         events.events[0] = reinterpret_cast<VstEvent*>(&note);
         threadTime.flags &= ~kVstTransportPlaying;
         for (long block = 0; !stop.load(); ++block) {
-            if (block % 40 == 0) dispatch(effect, effProcessEvents, 0, &events);
+            if (block % 40 == 0)
+                dispatch(effect, effProcessEvents, 0, &events);
             effect->processReplacing(effect, nullptr, outputs.data(), 256);
             std::this_thread::sleep_for(std::chrono::milliseconds(2));
         }
@@ -305,16 +319,19 @@ TEST_F(EditorHost, NotesPlayedIntoATrackLightItsMeterAndTheMasterMeter) {
     auto lit = [&](std::size_t which, const MeterArea& m) {
         const std::vector<std::uint32_t> now = pixelsOf(child, m.left, m.top, m.width, m.height);
         std::size_t changed = 0;
-        for (std::size_t i = 0; i < now.size() && i < dark[which].size(); ++i) changed += now[i] != dark[which][i] ? 1 : 0;
+        for (std::size_t i = 0; i < now.size() && i < dark[which].size(); ++i)
+            changed += now[i] != dark[which][i] ? 1 : 0;
         return changed >= now.size() / 8;
     };
     bool trackLit = false, masterLit = false;
-    XTestHost::idleUntil([effect] { dispatch(effect, effEditIdle); }, [&] {
-        trackLit = trackLit || lit(0, kTrackOneMeter);
-        masterLit = masterLit || lit(1, kMasterMeter);
-        return trackLit && masterLit;
-    });
-    if (const char* path = std::getenv("RIMBA_EDITOR_SCREENSHOT")) writePpm(child, 1005, 850, path);
+    XTestHost::idleUntil([effect] { dispatch(effect, effEditIdle); },
+                         [&] {
+                             trackLit = trackLit || lit(0, kTrackOneMeter);
+                             masterLit = masterLit || lit(1, kMasterMeter);
+                             return trackLit && masterLit;
+                         });
+    if (const char* path = std::getenv("RIMBA_EDITOR_SCREENSHOT"))
+        writePpm(child, 1005, 850, path);
     stop.store(true);
     audio.join();
     EXPECT_TRUE(trackLit) << kTrackOneMeter.name;

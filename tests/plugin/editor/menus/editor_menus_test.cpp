@@ -44,10 +44,13 @@ protected:
 
     void use(std::unique_ptr<VornDrums> instrument) {
         drums = std::move(instrument);
-        menus = std::make_unique<EditorMenus>(
-            *drums, dialogs,
-            DeviceLists{.audioOutputs = [] { return std::vector<std::string>{"default", "JACK"}; },
-                        .midiInputs = [] { return std::vector<std::string>{"Keys:0"}; }});
+        menus =
+            std::make_unique<EditorMenus>(*drums, dialogs,
+                                          DeviceLists{.audioOutputs =
+                                                          [] {
+                                                              return std::vector<std::string>{"default", "JACK"};
+                                                          },
+                                                      .midiInputs = [] { return std::vector<std::string>{"Keys:0"}; }});
     }
 
     MenuOutcome choose(MenuKind kind, const std::vector<std::string>& texts, int index = 0) {
@@ -61,7 +64,9 @@ protected:
     std::vector<std::string> writeThree(FileKind kind) {
         std::vector<std::string> paths;
         for (const char* name : {"a", "b", "c"}) {
-            const std::string folderName = kind == FileKind::program ? "Programs" : kind == FileKind::kit ? "Kits" : "Sets";
+            const std::string folderName = kind == FileKind::program ? "Programs"
+                                           : kind == FileKind::kit   ? "Kits"
+                                                                     : "Sets";
             const std::string extension = kind == FileKind::program ? ".fxp" : kind == FileKind::kit ? ".drs" : ".ptn";
             const std::string path = folder / (folderName + "/" + name + extension);
             folder.makeFolder(folderName);
@@ -155,10 +160,10 @@ TEST_F(EditorMenusTest, TheMainMenuEndsWithTheVersionInAHostAndAddsTheDeviceSett
     EXPECT_EQ(chainOf(inHost, {"Audio/MIDI Settings"}), toolkit::MenuChoice{});
     EXPECT_EQ(textsOf(inHost),
               (std::vector<std::string>{"Export to Audio File ...", "Export to MIDI File ...", "-", "12 Tracks Mode",
-                                        "AutoScroll", "Receive MIDI Channel", "Pattern Trigger MIDI Key", "Mute MIDI Key",
-                                        "Enable MIDI Program Change", "Knob Behavior Mode", "Step Played + Vumeter", "-",
-                                        "App Folder ...", "Effects Folder ...", "-", "Tutorials ...", "User Manual",
-                                        "VORN Studio ...", "Version 1.50"}));
+                                        "AutoScroll", "Receive MIDI Channel", "Pattern Trigger MIDI Key",
+                                        "Mute MIDI Key", "Enable MIDI Program Change", "Knob Behavior Mode",
+                                        "Step Played + Vumeter", "-", "App Folder ...", "Effects Folder ...", "-",
+                                        "Tutorials ...", "User Manual", "VORN Studio ...", "Version 1.50"}));
 
     use(std::make_unique<VornDrums>(recordingHost, [](InstrumentSettings& s, bool) {
         s.audioDevice = "JACK";
@@ -171,9 +176,11 @@ TEST_F(EditorMenusTest, TheMainMenuEndsWithTheVersionInAHostAndAddsTheDeviceSett
     const toolkit::MenuEntry& settings = standalone.getEntry(standalone.getNbEntries() - 1);
     ASSERT_EQ(settings.text, "Audio/MIDI Settings");
     EXPECT_EQ(textsOf(*settings.submenu), (std::vector<std::string>{"Audio Output Device", "Sample Rate", "Buffer Size",
-                                                                     "-", "MIDI Input Device"}));
-    const std::vector<std::pair<std::string, std::string>> checked{
-        {"Audio Output Device", "JACK"}, {"Sample Rate", "48000"}, {"Buffer Size", "256"}, {"MIDI Input Device", "Keys:0"}};
+                                                                    "-", "MIDI Input Device"}));
+    const std::vector<std::pair<std::string, std::string>> checked{{"Audio Output Device", "JACK"},
+                                                                   {"Sample Rate", "48000"},
+                                                                   {"Buffer Size", "256"},
+                                                                   {"MIDI Input Device", "Keys:0"}};
     for (const auto& [submenu, text] : checked) {
         const toolkit::MenuModel& choices = *entryOf(standalone, {"Audio/MIDI Settings", submenu})->submenu;
         for (int i = 0; i < choices.getNbEntries(); ++i)

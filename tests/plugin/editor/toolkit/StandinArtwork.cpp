@@ -68,7 +68,8 @@ const Images& images() {
 
 const Image* find(std::string_view name) {
     for (const Image& image : images().list)
-        if (image.name == name) return &image;
+        if (image.name == name)
+            return &image;
     return nullptr;
 }
 

@@ -24,7 +24,8 @@ public:
     }
     toolkit::MouseResult onMouseDown(toolkit::CPoint where, unsigned buttons) override {
         log.push_back("down " + describe(where, buttons));
-        if (focusOnClick) getFrame()->setFocusView(this);
+        if (focusOnClick)
+            getFrame()->setFocusView(this);
         return takesMouse ? toolkit::MouseResult::handled : toolkit::MouseResult::notHandled;
     }
     toolkit::MouseResult onMouseMoved(toolkit::CPoint where, unsigned buttons) override {

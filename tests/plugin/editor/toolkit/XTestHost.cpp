@@ -15,7 +15,8 @@ std::size_t XTestHost::openDescriptorCount() {
 bool XTestHost::idleUntil(const std::function<void()>& idle, const std::function<bool()>& done, int rounds) {
     for (int i = 0; i < rounds; ++i) {
         idle();
-        if (done()) return true;
+        if (done())
+            return true;
         std::this_thread::sleep_for(std::chrono::milliseconds(20));
     }
     return false;

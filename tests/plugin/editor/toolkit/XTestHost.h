@@ -16,7 +16,8 @@ class XTestHost {
 public:
     XTestHost() : display(XOpenDisplay(nullptr)) {}
     ~XTestHost() {
-        if (display) XCloseDisplay(display);
+        if (display)
+            XCloseDisplay(display);
     }
     XTestHost(const XTestHost&) = delete;
     XTestHost& operator=(const XTestHost&) = delete;
@@ -25,8 +26,9 @@ public:
 
     // A mapped top-level window, as a host makes for a plug-in's editor.
     Window makeWindow(int x, int y, int width, int height) {
-        Window window = XCreateSimpleWindow(display, DefaultRootWindow(display), x, y, static_cast<unsigned>(width),
-                                            static_cast<unsigned>(height), 0, 0, WhitePixel(display, DefaultScreen(display)));
+        Window window =
+            XCreateSimpleWindow(display, DefaultRootWindow(display), x, y, static_cast<unsigned>(width),
+                                static_cast<unsigned>(height), 0, 0, WhitePixel(display, DefaultScreen(display)));
         XMapWindow(display, window);
         XSync(display, False);
         return window;
@@ -37,8 +39,10 @@ public:
         Window root = 0, up = 0, *list = nullptr;
         unsigned count = 0;
         std::vector<Window> result;
-        if (XQueryTree(display, parent, &root, &up, &list, &count)) result.assign(list, list + count);
-        if (list) XFree(list);
+        if (XQueryTree(display, parent, &root, &up, &list, &count))
+            result.assign(list, list + count);
+        if (list)
+            XFree(list);
         return result;
     }
 
@@ -52,7 +56,8 @@ public:
     // 0xRRGGBB of one pixel of a window's contents.
     std::uint32_t pixel(Window window, int x, int y) {
         XImage* image = XGetImage(display, window, x, y, 1, 1, AllPlanes, ZPixmap);
-        if (!image) return 0xdeadbeef;
+        if (!image)
+            return 0xdeadbeef;
         const auto value = static_cast<std::uint32_t>(XGetPixel(image, 0, 0)) & 0xffffff;
         XDestroyImage(image);
         return value;

@@ -25,7 +25,8 @@ void sendMessage(Display* display, Window to, Atom type, const long (&data)[5]) 
 std::string atomName(Display* display, long atom) {
     char* name = XGetAtomName(display, static_cast<Atom>(atom));
     std::string text = name ? name : "";
-    if (name) XFree(name);
+    if (name)
+        XFree(name);
     return text;
 }
 
@@ -46,7 +47,8 @@ void XdndSourcePeer::send(const char* type, long l1, long l2, long l3, long l4) 
 void XdndSourcePeer::enter(Window to, const std::vector<std::string>& types) {
     target = to;
     std::vector<Atom> atoms;
-    for (const std::string& name : types) atoms.push_back(atomOf(display, name.c_str()));
+    for (const std::string& name : types)
+        atoms.push_back(atomOf(display, name.c_str()));
     const bool many = atoms.size() > 3;
     if (many)
         XChangeProperty(display, window, atomOf(display, "XdndTypeList"), XA_ATOM, 32, PropModeReplace,
@@ -92,7 +94,8 @@ void XdndSourcePeer::pump() {
 XdndTargetPeer::XdndTargetPeer(int x, int y, int width, int height, bool accepts, bool throughProxy)
     : display(XOpenDisplay(nullptr)), accepts(accepts) {
     Display* visible = display;
-    if (throughProxy) visible = windowOwner = XOpenDisplay(nullptr);
+    if (throughProxy)
+        visible = windowOwner = XOpenDisplay(nullptr);
     window = XCreateSimpleWindow(visible, DefaultRootWindow(visible), x, y, static_cast<unsigned>(width),
                                  static_cast<unsigned>(height), 0, 0, 0);
     XMapWindow(visible, window);
@@ -115,7 +118,8 @@ XdndTargetPeer::~XdndTargetPeer() {
     stop = true;
     thread.join();
     XCloseDisplay(display);
-    if (windowOwner) XCloseDisplay(windowOwner);
+    if (windowOwner)
+        XCloseDisplay(windowOwner);
 }
 
 XdndTargetPeer::Seen XdndTargetPeer::seen() {
@@ -126,7 +130,8 @@ XdndTargetPeer::Seen XdndTargetPeer::seen() {
 XdndTargetPeer::Seen XdndTargetPeer::seenOnceTheDragEnded() {
     for (int i = 0; i < 250; ++i) {
         const Seen now = seen();
-        if (now.leaves + now.drops > 0) return now;
+        if (now.leaves + now.drops > 0)
+            return now;
         std::this_thread::sleep_for(std::chrono::milliseconds(20));
     }
     return seen();
@@ -154,20 +159,25 @@ void XdndTargetPeer::handle(XEvent& event) {
         unsigned char* bytes = nullptr;
         XGetWindowProperty(display, receiver, event.xselection.property, 0, 4096, True, AnyPropertyType, &type, &format,
                            &count, &after, &bytes);
-        if (bytes) record.data.assign(reinterpret_cast<const char*>(bytes), count);
-        if (bytes) XFree(bytes);
+        if (bytes)
+            record.data.assign(reinterpret_cast<const char*>(bytes), count);
+        if (bytes)
+            XFree(bytes);
         sendMessage(display, source, atomOf(display, "XdndFinished"),
                     {static_cast<long>(window), 1, static_cast<long>(atomOf(display, "XdndActionCopy")), 0, 0});
         return;
     }
-    if (event.type != ClientMessage) return;
+    if (event.type != ClientMessage)
+        return;
     const long* l = event.xclient.data.l;
     const std::string type = atomName(display, static_cast<long>(event.xclient.message_type));
-    if (event.xclient.window != window) record.messagesNamedTheWindow = false;
+    if (event.xclient.window != window)
+        record.messagesNamedTheWindow = false;
     if (type == "XdndEnter") {
         source = static_cast<Window>(l[0]);
         for (int i = 2; i < 5; ++i)
-            if (l[i] != 0) record.enterTypes.push_back(atomName(display, l[i]));
+            if (l[i] != 0)
+                record.enterTypes.push_back(atomName(display, l[i]));
     } else if (type == "XdndPosition") {
         ++record.positions;
         ++positionsSeen;

@@ -75,7 +75,7 @@ private:
     void handle(XEvent& event);
     Display* display;
     Display* windowOwner = nullptr;  // the visible window's connection, with a proxy
-    Window receiver = 0;             // where the messages come: the window, or its proxy
+    Window receiver = 0;  // where the messages come: the window, or its proxy
     bool accepts;
     Window source = 0;
     std::mutex lock;

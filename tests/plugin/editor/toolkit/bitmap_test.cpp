@@ -28,7 +28,8 @@ TEST(Bitmap, DecodesColourAndAlphaIntoPremultipliedPixels) {
     auto* pixels = reinterpret_cast<std::uint32_t*>(cairo_image_surface_get_data(source));
     const int stride = cairo_image_surface_get_stride(source) / 4;
     const std::uint32_t words[6] = {0xffff0000, 0xff00ff00, 0x80000080, 0x00000000, 0x40202020, 0xffffffff};
-    for (int i = 0; i < 6; ++i) pixels[(i / 3) * stride + i % 3] = words[i];
+    for (int i = 0; i < 6; ++i)
+        pixels[(i / 3) * stride + i % 3] = words[i];
     cairo_surface_mark_dirty(source);
     const std::vector<unsigned char> png = pngBytesOf(source);
     cairo_surface_destroy(source);
@@ -37,7 +38,8 @@ TEST(Bitmap, DecodesColourAndAlphaIntoPremultipliedPixels) {
     ASSERT_NE(bitmap, nullptr);
     EXPECT_EQ(bitmap->getWidth(), 3);
     EXPECT_EQ(bitmap->getHeight(), 2);
-    for (int i = 0; i < 6; ++i) EXPECT_EQ(bitmap->pixelAt(i % 3, i / 3), words[i]) << "pixel " << i;
+    for (int i = 0; i < 6; ++i)
+        EXPECT_EQ(bitmap->pixelAt(i % 3, i / 3), words[i]) << "pixel " << i;
 }
 
 TEST(Bitmap, BytesThatAreNoWholePngGiveNoBitmap) {
@@ -78,9 +80,9 @@ TEST(Bitmap, DrawsTheAskedFrameOfAFilmStripAndTheNearestForAnIndexOutOfRange) {
         int index;
         std::uint32_t colour;
     };
-    for (const Case c : {Case{0, standin::kStripColours[0]}, Case{2, standin::kStripColours[2]},
-                         Case{3, standin::kStripColours[3]}, Case{-5, standin::kStripColours[0]},
-                         Case{9, standin::kStripColours[3]}}) {
+    for (const Case c :
+         {Case{0, standin::kStripColours[0]}, Case{2, standin::kStripColours[2]}, Case{3, standin::kStripColours[3]},
+          Case{-5, standin::kStripColours[0]}, Case{9, standin::kStripColours[3]}}) {
         {
             std::unique_ptr<toolkit::CDrawContext> context = target.beginDrawing();
             context->setColour(0, 0, 0);

@@ -37,7 +37,8 @@ TEST(UriList, DecodesLocalFileUrisAndSkipsEverythingElse) {
         {"file:///bad%zzescape\r\nfile:///cut%2\r\nfile:///nul%00byte\r\nfile:///ok%25.wav\r\n", {"/ok%.wav"}},
         {"file:///with/query?x=1\r\nfile:///relative/../kept.wav\r\n\r\n", {"/relative/../kept.wav"}},
     };
-    for (const UriListCase& c : cases) EXPECT_EQ(toolkit::pathsOfUriList(c.text), c.paths) << c.text;
+    for (const UriListCase& c : cases)
+        EXPECT_EQ(toolkit::pathsOfUriList(c.text), c.paths) << c.text;
 }
 
 TEST(UriList, EncodesAPathThatDecodesBackToItself) {
@@ -63,7 +64,8 @@ protected:
     }
     void TearDown() override {
         frame.reset();
-        if (x.connected()) XDestroyWindow(x.display, host);
+        if (x.connected())
+            XDestroyWindow(x.display, host);
     }
     // Only the left half of the frame takes drops.
     void takeDropsOnTheLeft() {
@@ -77,16 +79,19 @@ protected:
                                }});
     }
     bool idleUntil(XdndSourcePeer& peer, const std::function<bool()>& done) {
-        return XTestHost::idleUntil([&] {
-            frame->idle();
-            peer.pump();
-        }, done);
+        return XTestHost::idleUntil(
+            [&] {
+                frame->idle();
+                peer.pump();
+            },
+            done);
     }
     // The frame changes the property on its own connection: the server may take the change after
     // this connection's question, so the answer is awaited a little.
     bool awareVersionBecomes(long expected) {
         for (int i = 0; i < 100; ++i) {
-            if (awareVersion() == expected) return true;
+            if (awareVersion() == expected)
+                return true;
             std::this_thread::sleep_for(std::chrono::milliseconds(20));
         }
         return false;
@@ -99,7 +104,8 @@ protected:
         XGetWindowProperty(x.display, frame->getWindow(), atomOf(x.display, "XdndAware"), 0, 1, False, XA_ATOM, &type,
                            &format, &count, &after, &bytes);
         const long version = bytes && count == 1 ? static_cast<long>(*reinterpret_cast<unsigned long*>(bytes)) : 0;
-        if (bytes) XFree(bytes);
+        if (bytes)
+            XFree(bytes);
         return version;
     }
 
@@ -136,7 +142,7 @@ TEST_F(DropOnFrame, AUriListDroppedWhereTheHandlerAcceptsReachesItDecodedAtThatP
 struct RefusalCase {
     const char* what;
     std::vector<std::string> types;
-    int frameX;           // where the pointer is when the source drops (anyway)
+    int frameX;  // where the pointer is when the source drops (anyway)
     bool handlerIsAsked;  // only offers of text/uri-list reach the handler
 };
 

@@ -41,7 +41,8 @@ protected:
     }
     void TearDown() override {
         frame.reset();
-        if (x.connected()) XDestroyWindow(x.display, host);
+        if (x.connected())
+            XDestroyWindow(x.display, host);
     }
     bool shows(int px, int py, std::uint32_t colour) {
         return XTestHost::idleUntil([this] { frame->idle(); }, [&] { return x.pixel(child, px, py) == colour; });
@@ -75,8 +76,8 @@ TEST_F(FrameInXServer, ServerEventsReachTheViewsWithCaptureDoubleClickAndModifie
     x.sendButton(child, ButtonRelease, Button1, 111, 110, Button1Mask, 1250);
     x.sendButton(child, ButtonPress, Button3, 112, 112, ControlMask | Mod1Mask, 5000);
     x.sendButton(child, ButtonRelease, Button3, 112, 112, Button3Mask, 5010);
-    const std::vector<std::string> expected{"down 110,110 9", "move 10,10 1", "up 10,10 1", "down 111,110 65",
-                                            "up 111,110 1", "down 112,112 50", "up 112,112 2"};
+    const std::vector<std::string> expected{"down 110,110 9", "move 10,10 1",    "up 10,10 1",  "down 111,110 65",
+                                            "up 111,110 1",   "down 112,112 50", "up 112,112 2"};
     EXPECT_TRUE(XTestHost::idleUntil([this] { frame->idle(); }, [&] { return view->log.size() >= expected.size(); }));
     EXPECT_EQ(view->log, expected);
 }
@@ -146,7 +147,8 @@ TEST_F(FrameInXServer, GivesPopUpsTheDisplayScreenPlacesAndANestedEventLoop) {
     bool clicked = false;
     frame->runModal(
         [&](XEvent& event) {
-            if (event.xany.window != popUp) return false;
+            if (event.xany.window != popUp)
+                return false;
             clicked = event.type == ButtonPress && event.xbutton.x == 3;
             return true;
         },

@@ -34,14 +34,16 @@ TEST(DirtyRegion, MergesWhatOverlapsAndKeepsApartWhatDoesNot) {
     };
     for (const Case& c : cases) {
         DirtyRegion region;
-        for (const CRect& r : c.added) region.add(r);
+        for (const CRect& r : c.added)
+            region.add(r);
         EXPECT_EQ(region.getRects(), c.expected) << c.name;
     }
 }
 
 TEST(DirtyRegion, CollapsesIntoItsBoundsPastTheLimit) {
     DirtyRegion region;
-    for (int i = 0; i <= static_cast<int>(DirtyRegion::kMostRects); ++i) region.add(toolkit::rectOfSize(i * 10, 0, 5, 5));
+    for (int i = 0; i <= static_cast<int>(DirtyRegion::kMostRects); ++i)
+        region.add(toolkit::rectOfSize(i * 10, 0, 5, 5));
     ASSERT_EQ(region.getRects().size(), 1u);
     EXPECT_EQ(region.getRects()[0], (CRect{0, 0, static_cast<int>(DirtyRegion::kMostRects) * 10 + 5, 5}));
 }
@@ -185,12 +187,15 @@ TEST_F(FrameWithoutWindow, KeysGoToTheFocusedViewWhichLosesItOnAClickElsewhere) 
     EXPECT_TRUE(frame.keyDown('a', "a"));
     frame.mouseDown({120, 20}, toolkit::kLButton);
     EXPECT_FALSE(frame.keyDown('b', "b"));
-    EXPECT_EQ(left->log, (std::vector<std::string>{"down 20,20 1", "takeFocus", "up 20,20 1", "key 97 'a'", "looseFocus"}));
+    EXPECT_EQ(left->log,
+              (std::vector<std::string>{"down 20,20 1", "takeFocus", "up 20,20 1", "key 97 'a'", "looseFocus"}));
 }
 
 TEST_F(FrameWithoutWindow, TypeTestKnowsEveryBaseAndNothingElse) {
-    for (const char* name : {"RecordingView", "CControl", "CView"}) EXPECT_TRUE(left->isTypeOf(name)) << name;
-    for (const char* name : {"CFrame", "CVornKnob", ""}) EXPECT_FALSE(left->isTypeOf(name)) << name;
+    for (const char* name : {"RecordingView", "CControl", "CView"})
+        EXPECT_TRUE(left->isTypeOf(name)) << name;
+    for (const char* name : {"CFrame", "CVornKnob", ""})
+        EXPECT_FALSE(left->isTypeOf(name)) << name;
     EXPECT_STREQ(left->getClassName(), "RecordingView");
 }
 
@@ -199,7 +204,7 @@ TEST_F(FrameWithoutWindow, RedrawPaintsOnlyDirtyViewsAndHoldsEachToItsRectangle)
     EXPECT_EQ(left->idles, 1);
     EXPECT_EQ(frame.getPicture().pixelAt(30, 30), 0xff0000u);
     EXPECT_EQ(frame.getPicture().pixelAt(80, 30), 0x000000u);  // between the views
-    EXPECT_EQ(frame.getPicture().pixelAt(9, 30), 0x000000u);   // just outside the left one
+    EXPECT_EQ(frame.getPicture().pixelAt(9, 30), 0x000000u);  // just outside the left one
     const int rightDraws = right->draws;
 
     left->invalid();

@@ -1,9 +1,9 @@
 // The hosted plug-ins' editor windows on Windows, with a plug-in of our own whose editor is a
 // Win32 child window (fixture-editor) loaded through CPlugin, over an owner of the test's own: a
 // top-level window with a child standing in for the instrument's editor. What the window is, who
-// owns it, what the plug-in shows in it, the program bar in its strip, the order of the plug-in's editor calls (its log), the
-// close box, the place kept for the next opening, the plug-in's resize requests, and that nothing
-// of the thread's windows is left after twenty openings or a closing on another thread.
+// owns it, what the plug-in shows in it, the program bar in its strip, the order of the plug-in's editor calls (its
+// log), the close box, the place kept for the next opening, the plug-in's resize requests, and that nothing of the
+// thread's windows is left after twenty openings or a closing on another thread.
 
 #include <gtest/gtest.h>
 
@@ -178,8 +178,8 @@ TEST_F(PluginEditorWindowsWin32Test, TheBarStandsInTheStripDrawnAndItsArrowsStep
     // The bar's plain grey right of the name plate, as the frame drew it.
     const auto barGrey = [&] {
         const COLORREF shown = pixel(bar, 300, 15);
-        return GetRValue(shown) == GetGValue(shown) && GetGValue(shown) == GetBValue(shown) &&
-               GetRValue(shown) >= 40 && GetRValue(shown) <= 41;
+        return GetRValue(shown) == GetGValue(shown) && GetGValue(shown) == GetBValue(shown) && GetRValue(shown) >= 40 &&
+               GetRValue(shown) <= 41;
     };
     EXPECT_TRUE(idleUntil(barGrey)) << std::hex << pixel(bar, 300, 15);
 

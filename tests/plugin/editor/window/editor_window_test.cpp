@@ -54,7 +54,8 @@ std::map<long, Place> editorLayout(int tracks) {
         std::string(RIMBA_COMPANION_PATH) + " editor --layout --tracks " + std::to_string(tracks);
     std::map<long, Place> layout;
     FILE* pipe = popen(command.c_str(), "r");
-    if (!pipe) return layout;
+    if (!pipe)
+        return layout;
     char line[512];
     while (std::fgets(line, sizeof line, pipe)) {
         std::istringstream words(line);
@@ -130,7 +131,8 @@ public:
     }
     bool finished() const { return done.load(); }
     int finish() {
-        if (worker.joinable()) worker.join();
+        if (worker.joinable())
+            worker.join();
         return status;
     }
 
@@ -175,7 +177,8 @@ protected:
             dispatch(effect, effMainsChanged, 0);
             dispatch(effect, effClose);
         }
-        if (library) dlclose(library);
+        if (library)
+            dlclose(library);
     }
 
     void idle() { dispatch(effect, effEditIdle); }
@@ -200,9 +203,10 @@ protected:
     ProgramChunk chunkNow() {
         void* data = nullptr;
         const VstIntPtr size = dispatch(effect, effGetChunk, 0, &data);
-        if (size <= 0 || data == nullptr) return {};
-        Result<ProgramChunk> chunk =
-            readProgramChunk(std::span<const std::uint8_t>(static_cast<const std::uint8_t*>(data), static_cast<std::size_t>(size)));
+        if (size <= 0 || data == nullptr)
+            return {};
+        Result<ProgramChunk> chunk = readProgramChunk(
+            std::span<const std::uint8_t>(static_cast<const std::uint8_t*>(data), static_cast<std::size_t>(size)));
         return chunk ? *chunk : ProgramChunk{};
     }
     float playing() { return effect->getParameter(effect, 0x20004); }
@@ -231,7 +235,8 @@ TEST_F(EditorWindow, AClickOnAStepOfTrackOneSetsAHitThere) {
     const auto pattern = static_cast<std::size_t>(before.currentPattern);
     // The first step that is empty in the shown pattern.
     int step = 0;
-    while (step < 16 && before.tracks[0].velocity[pattern][static_cast<std::size_t>(step)] != 0) ++step;
+    while (step < 16 && before.tracks[0].velocity[pattern][static_cast<std::size_t>(step)] != 0)
+        ++step;
     ASSERT_LT(step, 16);
     // High on the step: the grid's bottom 24 pixels belong to its scroll bar.
     mouse.run(at(row.left + step * stepWidth + stepWidth / 2, row.top + 8) + "click 1", 50);
@@ -252,7 +257,9 @@ TEST_F(EditorWindow, AStepsLowestPixelSetsItAndTheBarsTopPixelScrolls) {
     const auto pattern = static_cast<std::size_t>(before.currentPattern);
     const auto& velocity = before.tracks[0].velocity[pattern];
     int step = 0;
-    while (step < 15 && (velocity[static_cast<std::size_t>(step)] != 0 || velocity[static_cast<std::size_t>(step) + 1] != 0)) ++step;
+    while (step < 15 &&
+           (velocity[static_cast<std::size_t>(step)] != 0 || velocity[static_cast<std::size_t>(step) + 1] != 0))
+        ++step;
     ASSERT_LT(step, 15);
     const int x0 = row.left + step * stepWidth + stepWidth / 2;
     // The look changes where the answer does: the step's last pixel and the bar's first differ.
@@ -269,7 +276,8 @@ TEST_F(EditorWindow, AStepsLowestPixelSetsItAndTheBarsTopPixelScrolls) {
     EXPECT_EQ(chunkNow().tracks[0].velocity[pattern][static_cast<std::size_t>(step)], 127);
     clickAt(row.right - 5, barTop);
     clickAt(x0, barTop - 1);
-    EXPECT_EQ(chunkNow().tracks[0].velocity[pattern][static_cast<std::size_t>(step) + 1], 127) << "the bar did not scroll";
+    EXPECT_EQ(chunkNow().tracks[0].velocity[pattern][static_cast<std::size_t>(step) + 1], 127)
+        << "the bar did not scroll";
 }
 
 // The random panel's latching switches store what they show at every click, off as well as on.
@@ -296,7 +304,8 @@ TEST_F(EditorWindow, DraggingTrackOnesLevelKnobAutomatesParameterZero) {
     idleFor(5);
     std::lock_guard<std::mutex> hold(automationLock);
     ASSERT_FALSE(automations.empty()) << "no audioMasterAutomate reached the host";
-    for (const Automation& automation : automations) EXPECT_EQ(automation.index, 0);
+    for (const Automation& automation : automations)
+        EXPECT_EQ(automation.index, 0);
     EXPECT_EQ(effect->getParameter(effect, 0), automations.back().value);
 }
 
@@ -313,7 +322,8 @@ std::set<Window> popupWindows(Display* display) {
                 attributes.map_state == IsViewable)
                 found.insert(list[i]);
         }
-    if (list) XFree(list);
+    if (list)
+        XFree(list);
     return found;
 }
 
@@ -324,7 +334,8 @@ struct Opened {
 // Clicks (x, y), waits for a pop-up window to appear and gives its place on the screen.
 std::optional<Opened> clickAndFindPopup(int x, int y, int button = 1) {
     Display* display = XOpenDisplay(nullptr);
-    if (!display) return std::nullopt;
+    if (!display)
+        return std::nullopt;
     const std::set<Window> before = popupWindows(display);
     std::optional<Opened> opened;
     if (xdotool(at(x, y) + "click " + std::to_string(button)) == 0)
@@ -334,7 +345,8 @@ std::optional<Opened> clickAndFindPopup(int x, int y, int button = 1) {
                 if (!before.contains(candidate) && XGetWindowAttributes(display, candidate, &attributes))
                     opened = Opened{attributes.x, attributes.y, attributes.width};
             }
-            if (!opened) std::this_thread::sleep_for(std::chrono::milliseconds(20));
+            if (!opened)
+                std::this_thread::sleep_for(std::chrono::milliseconds(20));
         }
     XCloseDisplay(display);
     return opened;
@@ -343,11 +355,13 @@ std::optional<Opened> clickAndFindPopup(int x, int y, int button = 1) {
 // Waits (five seconds at most) until no pop-up is left on the screen.
 bool waitForNoPopup() {
     Display* display = XOpenDisplay(nullptr);
-    if (!display) return false;
+    if (!display)
+        return false;
     bool gone = false;
     for (int tries = 0; tries < 250 && !gone; ++tries) {
         gone = popupWindows(display).empty();
-        if (!gone) std::this_thread::sleep_for(std::chrono::milliseconds(20));
+        if (!gone)
+            std::this_thread::sleep_for(std::chrono::milliseconds(20));
     }
     XCloseDisplay(display);
     return gone;
@@ -370,7 +384,8 @@ TEST_F(EditorWindow, AfterAMenuClosedWithEscapeTheNextClickActs) {
         mouse.act([&] {
             popup = clickAndFindPopup(place.centreX(), place.centreY(), opener.button);
             xdotool("key Escape");
-            if (!popup || !waitForNoPopup()) return -1;
+            if (!popup || !waitForNoPopup())
+                return -1;
             return xdotool(at(stop.centreX(), stop.centreY()) + "click 1");
         });
         idleUntil([this] { return mouse.finished(); });
@@ -391,9 +406,10 @@ TEST_F(EditorWindow, ShiftHeldAtARightDragEditsTheHoldInsteadOfTheRoll) {
     const auto& velocity = before.tracks[0].velocity[pattern];
     // A step with four empty steps after it, so that a hold has room.
     int step = 0;
-    while (step < 11 && (velocity[static_cast<std::size_t>(step)] != 0 || velocity[static_cast<std::size_t>(step) + 1] != 0 ||
-                         velocity[static_cast<std::size_t>(step) + 2] != 0 || velocity[static_cast<std::size_t>(step) + 3] != 0 ||
-                         velocity[static_cast<std::size_t>(step) + 4] != 0))
+    while (step < 11 &&
+           (velocity[static_cast<std::size_t>(step)] != 0 || velocity[static_cast<std::size_t>(step) + 1] != 0 ||
+            velocity[static_cast<std::size_t>(step) + 2] != 0 || velocity[static_cast<std::size_t>(step) + 3] != 0 ||
+            velocity[static_cast<std::size_t>(step) + 4] != 0))
         ++step;
     ASSERT_LT(step, 11);
     const auto s = static_cast<std::size_t>(step);
@@ -406,7 +422,8 @@ TEST_F(EditorWindow, ShiftHeldAtARightDragEditsTheHoldInsteadOfTheRoll) {
         const std::string up = modifier.empty() ? "" : " keyup " + modifier;
         // Whether or not the two moves arrive apart, 80 pixels count whole. The pointer leaves
         // the step first: xdotool's synchronous move to where the pointer already is can stall.
-        mouse.run(at(x0 + 4, y0 + 4) + at(x0, y0) + down + "mousedown 3 " + at(x0 + 8, y0) + at(x0 + 80, y0) + "mouseup 3" + up,
+        mouse.run(at(x0 + 4, y0 + 4) + at(x0, y0) + down + "mousedown 3 " + at(x0 + 8, y0) + at(x0 + 80, y0) +
+                      "mouseup 3" + up,
                   50);
         idleUntil([this] { return mouse.finished(); });
         idleUntil([&] { return changed(chunkNow().tracks[0]); }, 200);
@@ -508,10 +525,12 @@ TEST_F(EditorWindow, AWaveFileDroppedOnTrackThreesPadBecomesItsSound) {
     const Place& pad = layout.at(stripTag(2, 13));
     XdndSourcePeer source("file://" + uriPath(wave) + "\r\n");
     const auto idleAndAnswer = [&](const std::function<bool()>& done) {
-        return XTestHost::idleUntil([&] {
-            idle();
-            source.pump();
-        }, done);
+        return XTestHost::idleUntil(
+            [&] {
+                idle();
+                source.pump();
+            },
+            done);
     };
     source.enter(x.children(window).at(0), {"text/uri-list"});
     source.position(pad.centreX(), pad.centreY());
@@ -531,9 +550,11 @@ TEST_F(EditorWindow, TheDragButtonGivesATargetBesideTheEditorThePatternAsTempMid
     XdndTargetPeer target(1080, 200, 150, 150, true);
     const Place& button = layout.at(29);
     mouse.act([&] {
-        const int pressed = xdotool(at(button.centreX(), button.centreY()) + "mousedown 1 " + at(1100, 250) + at(1150, 275));
+        const int pressed =
+            xdotool(at(button.centreX(), button.centreY()) + "mousedown 1 " + at(1100, 250) + at(1150, 275));
         // The release waits for the target's first answer, as a user's hand would.
-        for (int i = 0; i < 250 && target.positionsSeen == 0; ++i) std::this_thread::sleep_for(std::chrono::milliseconds(20));
+        for (int i = 0; i < 250 && target.positionsSeen == 0; ++i)
+            std::this_thread::sleep_for(std::chrono::milliseconds(20));
         return xdotool("mouseup 1") | pressed;
     });
     idleUntil([this] { return mouse.finished(); });
@@ -553,7 +574,8 @@ TEST_F(EditorWindow, TheDragButtonGivesATargetBesideTheEditorThePatternAsTempMid
 // A drum of the test's own, made by sox, on track 1 with a hit on every step of pattern 1.
 void giveTrackOneABeat(AEffect* effect, ProgramChunk program, const std::string& wave) {
     program.tracks.at(0).path = wave;
-    for (std::size_t step = 0; step < 16; ++step) program.tracks[0].velocity[0][step] = 100;
+    for (std::size_t step = 0; step < 16; ++step)
+        program.tracks[0].velocity[0][step] = 100;
     program.patternSteps[0] = 16;
     std::vector<std::uint8_t> block = writeProgramChunk(program);
     effect->dispatcher(effect, effSetChunk, 0, static_cast<VstIntPtr>(block.size()), block.data(), 0.0f);
@@ -565,9 +587,11 @@ std::vector<std::uint32_t> pixelsOf(XTestHost& x, Window window, const Place& pl
     std::vector<std::uint32_t> pixels;
     XImage* image = XGetImage(x.display, window, place.left, place.top, static_cast<unsigned>(width),
                               static_cast<unsigned>(height), AllPlanes, ZPixmap);
-    if (!image) return pixels;
+    if (!image)
+        return pixels;
     for (int y = 0; y < height; ++y)
-        for (int px = 0; px < width; ++px) pixels.push_back(static_cast<std::uint32_t>(XGetPixel(image, px, y)));
+        for (int px = 0; px < width; ++px)
+            pixels.push_back(static_cast<std::uint32_t>(XGetPixel(image, px, y)));
     XDestroyImage(image);
     return pixels;
 }
@@ -584,7 +608,8 @@ TEST_F(EditorWindow, AMinuteOnAPlayingInstrumentKeepsTheMeterAndThePlayingStepMo
     std::thread audio([&] {
         std::vector<std::vector<float>> channels(static_cast<std::size_t>(effect->numOutputs), std::vector<float>(256));
         std::vector<float*> outputs;
-        for (auto& channel : channels) outputs.push_back(channel.data());
+        for (auto& channel : channels)
+            outputs.push_back(channel.data());
         const auto start = std::chrono::steady_clock::now();
         for (long block = 0; !stop.load(); ++block) {
             effect->processReplacing(effect, nullptr, outputs.data(), 256);

@@ -32,7 +32,7 @@ TEST(LibraryPlacesWithLinks, ALibraryCountsWhereItsLinksLeadAndTheFoldersWhereTh
     const std::string root = fs::canonical(folder.path()).string();
     for (const char* file : {"real-effects/verb.so", "elsewhere/verb.so", "standard/verb.so", "lx/verb.so"})
         folder.makeFile(file, "not loaded");
-    fs::create_directory_symlink(root + "/real-effects", root + "/effects");      // the folder is a link
+    fs::create_directory_symlink(root + "/real-effects", root + "/effects");  // the folder is a link
     fs::create_symlink(root + "/elsewhere/verb.so", root + "/real-effects/out.so");  // a link out of it
     fs::create_directory_symlink(root + "/elsewhere", root + "/real-effects/away");
     fs::create_symlink(root + "/real-effects/verb.so", root + "/elsewhere/back.so");  // a link into it

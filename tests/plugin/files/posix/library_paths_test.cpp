@@ -75,7 +75,8 @@ TEST(LibraryPaths, ANameWithASlashIsAbsoluteOnlyWhenAFileExistsThereElseInsideTh
 
 TEST(LibraryPaths, StoredPathsUseBackslashesAndOnlyWholeFolderNamesCount) {
     EXPECT_EQ(toStoredPath("/home/u/Lib/Samples/a.wav", "/home/u/lib", FolderCase::kIgnored), "\\Samples\\a.wav");
-    EXPECT_EQ(toStoredPath("/home/u/Lib/Samples/a.wav", "/home/u/lib", FolderCase::kExact), "/home/u/Lib/Samples/a.wav");
+    EXPECT_EQ(toStoredPath("/home/u/Lib/Samples/a.wav", "/home/u/lib", FolderCase::kExact),
+              "/home/u/Lib/Samples/a.wav");
     EXPECT_EQ(toStoredPath("/home/u/lib/Samples/a.wav", "/home/u/lib", FolderCase::kExact), "\\Samples\\a.wav");
     EXPECT_EQ(toStoredPath("/home/u/lib2/a.wav", "/home/u/lib", FolderCase::kIgnored), "/home/u/lib2/a.wav");
     EXPECT_EQ(toStoredPath("/elsewhere/a.wav", "/home/u/lib", FolderCase::kIgnored), "/elsewhere/a.wav");

@@ -59,14 +59,14 @@ long stripTag(int track, int kind) { return 8192 + 32 * track + kind; }
 
 // A hand-played groove for each of the eight tracks, velocities by step (0 = rest).
 constexpr int kGroove[8][16] = {
-    {120, 0, 0, 0, 0, 0, 90, 0, 110, 0, 0, 0, 0, 0, 0, 70},                // kick
-    {0, 0, 0, 0, 118, 0, 0, 0, 0, 0, 0, 0, 120, 0, 0, 40},                 // snare
-    {0, 0, 0, 0, 0, 0, 0, 30, 0, 0, 0, 0, 0, 0, 25, 0},                    // ghost snare
-    {0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0},                      // clap: random only
+    {120, 0, 0, 0, 0, 0, 90, 0, 110, 0, 0, 0, 0, 0, 0, 70},  // kick
+    {0, 0, 0, 0, 118, 0, 0, 0, 0, 0, 0, 0, 120, 0, 0, 40},  // snare
+    {0, 0, 0, 0, 0, 0, 0, 30, 0, 0, 0, 0, 0, 0, 25, 0},  // ghost snare
+    {0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0},  // clap: random only
     {100, 50, 80, 50, 100, 50, 80, 50, 100, 50, 80, 50, 100, 50, 80, 50},  // closed hat
-    {0, 0, 90, 0, 0, 0, 90, 0, 0, 0, 90, 0, 0, 0, 90, 0},                  // open hat
-    {0, 0, 0, 64, 0, 0, 0, 0, 0, 0, 0, 64, 0, 0, 96, 0},                   // tom
-    {90, 0, 0, 90, 0, 0, 90, 0, 0, 90, 0, 0, 90, 0, 0, 0},                 // rim
+    {0, 0, 90, 0, 0, 0, 90, 0, 0, 0, 90, 0, 0, 0, 90, 0},  // open hat
+    {0, 0, 0, 64, 0, 0, 0, 0, 0, 0, 0, 64, 0, 0, 96, 0},  // tom
+    {90, 0, 0, 90, 0, 0, 90, 0, 0, 90, 0, 0, 90, 0, 0, 0},  // rim
 };
 
 struct Gallery {
@@ -125,10 +125,11 @@ struct Gallery {
         PatternRowValues row;
         for (int step = 0; step < 16; ++step)
             row.velocity[static_cast<std::size_t>(step)] = static_cast<float>(kGroove[track][step]);
-        if (track == 3) row.randomHit[5] = row.randomHit[13] = 1.0f;
+        if (track == 3)
+            row.randomHit[5] = row.randomHit[13] = 1.0f;
         row.stepCount = 16;
-        auto* pattern =
-            add(std::make_unique<CVornPattern>(rectOfSize(32, top + 8, 320, art::kStepFrameHeight), &printer, stripTag(track, 0), track));
+        auto* pattern = add(std::make_unique<CVornPattern>(rectOfSize(32, top + 8, 320, art::kStepFrameHeight),
+                                                           &printer, stripTag(track, 0), track));
         pattern->setRow(row);
         pattern->setPlayingStep(4);
         auto* random =
@@ -302,7 +303,8 @@ int main(int argc, char** argv) {
     gallery.fileBar(360, 54, 55, 56, "Studio Kit");
     gallery.effects();
     gallery.master();
-    for (int track = 0; track < 8; ++track) gallery.strip(track);
+    for (int track = 0; track < 8; ++track)
+        gallery.strip(track);
     gallery.soundPage();
     gallery.patternPanel();
     gallery.randomPanel();

@@ -49,18 +49,20 @@ constexpr long stripTag(int track, int kind) { return 8192 + 32L * track + kind;
 
 // tag -> place, from the companion's own listing of the editor it builds.
 std::map<long, Place> editorLayout() {
-    const std::string command = std::string("\"") + RIMBA_EDITOR_TOOL_PATH + "\" editor --layout --tracks " +
-                                std::to_string(kTracks);
+    const std::string command =
+        std::string("\"") + RIMBA_EDITOR_TOOL_PATH + "\" editor --layout --tracks " + std::to_string(kTracks);
     std::map<long, Place> layout;
     FILE* pipe = _popen(command.c_str(), "r");
-    if (pipe == nullptr) return layout;
+    if (pipe == nullptr)
+        return layout;
     char line[256];
     while (std::fgets(line, sizeof line, pipe)) {
         std::istringstream words(line);
         long tag = 0;
         std::string className;
         Place place;
-        if (words >> tag >> className >> place.left >> place.top >> place.right >> place.bottom) layout[tag] = place;
+        if (words >> tag >> className >> place.left >> place.top >> place.right >> place.bottom)
+            layout[tag] = place;
     }
     _pclose(pipe);
     return layout;
@@ -75,8 +77,10 @@ bool xdotool(const std::string& arguments) {
     PROCESS_INFORMATION process{};
     if (!CreateProcessW(nullptr, command.data(), nullptr, nullptr, FALSE, 0, nullptr, nullptr, &startup, &process))
         return false;
-    if (process.hProcess) CloseHandle(process.hProcess);
-    if (process.hThread) CloseHandle(process.hThread);
+    if (process.hProcess)
+        CloseHandle(process.hProcess);
+    if (process.hThread)
+        CloseHandle(process.hThread);
     return true;
 }
 
@@ -89,7 +93,8 @@ bool leftButtonHeld() { return (GetAsyncKeyState(VK_LBUTTON) & 0x8000) != 0; }
 std::atomic<int> startButtonDowns{0};
 
 LRESULT CALLBACK hostWindowProcedure(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
-    if (message == WM_LBUTTONDOWN) ++startButtonDowns;  // only the start window has no editor
+    if (message == WM_LBUTTONDOWN)
+        ++startButtonDowns;  // only the start window has no editor
     return DefWindowProcW(window, message, wParam, lParam);
 }
 
@@ -103,7 +108,8 @@ HWND makeWindow(DWORD style, RECT place) {
         description.hbrBackground = static_cast<HBRUSH>(GetStockObject(WHITE_BRUSH));
         return RegisterClassW(&description);
     }();
-    if (windowClass == 0) return nullptr;
+    if (windowClass == 0)
+        return nullptr;
     AdjustWindowRect(&place, style, FALSE);
     return CreateWindowExW(0, L"RimbaDrumsInputTestHost", L"Test host", style | WS_VISIBLE, place.left, place.top,
                            place.right - place.left, place.bottom - place.top, nullptr, nullptr,
@@ -124,7 +130,8 @@ bool writeDrum(const std::wstring& path) {
     const std::uint32_t frames = 8820;
     std::vector<std::int16_t> samples(frames);
     for (std::uint32_t i = 0; i < frames; ++i)
-        samples[i] = static_cast<std::int16_t>(20000.0 * (1.0 - double(i) / frames) * std::sin(2 * 3.14159265 * 90 * i / 44100.0));
+        samples[i] = static_cast<std::int16_t>(20000.0 * (1.0 - double(i) / frames) *
+                                               std::sin(2 * 3.14159265 * 90 * i / 44100.0));
     const std::uint32_t dataBytes = frames * 2;
     std::vector<char> file;
     const auto put = [&file](const void* bytes, std::size_t count) {
@@ -141,7 +148,8 @@ bool writeDrum(const std::wstring& path) {
 
 std::string utf8(const std::wstring& wide) {
     std::string text(
-        static_cast<std::size_t>(WideCharToMultiByte(CP_UTF8, 0, wide.c_str(), -1, nullptr, 0, nullptr, nullptr)), '\0');
+        static_cast<std::size_t>(WideCharToMultiByte(CP_UTF8, 0, wide.c_str(), -1, nullptr, 0, nullptr, nullptr)),
+        '\0');
     WideCharToMultiByte(CP_UTF8, 0, wide.c_str(), -1, text.data(), static_cast<int>(text.size()), nullptr, nullptr);
     text.pop_back();
     return text;
@@ -155,13 +163,15 @@ class ButtonSource final : public Counted<IDropSource, IID_IDropSource> {
 public:
     ButtonSource(HWND watched, HANDLE offered) : watched(watched), offered(offered) {}
     HRESULT STDMETHODCALLTYPE QueryContinueDrag(BOOL escape, DWORD keys) override {
-        if (escape) return DRAGDROP_S_CANCEL;
+        if (escape)
+            return DRAGDROP_S_CANCEL;
         return (keys & MK_LBUTTON) ? S_OK : DRAGDROP_S_DROP;
     }
     HRESULT STDMETHODCALLTYPE GiveFeedback(DWORD effect) override {
         POINT pointer;
         GetCursorPos(&pointer);
-        if (WindowFromPoint(pointer) == watched && effect == DROPEFFECT_COPY) SetEvent(offered);
+        if (WindowFromPoint(pointer) == watched && effect == DROPEFFECT_COPY)
+            SetEvent(offered);
         return DRAGDROP_S_USEDEFAULTCURSORS;
     }
 
@@ -213,7 +223,8 @@ protected:
             dispatch(effect, effClose);
         }
         for (HWND window : {host, startWindow})
-            if (window) DestroyWindow(window);
+            if (window)
+                DestroyWindow(window);
         pumpMessages();
         clearUserStore();
     }
@@ -226,7 +237,8 @@ protected:
             MsgWaitForMultipleObjects(0, nullptr, FALSE, 10, QS_ALLINPUT);
             pumpMessages();
             dispatch(effect, effEditIdle);
-            if (done()) return true;
+            if (done())
+                return true;
         }
         return false;
     }
@@ -239,7 +251,8 @@ protected:
     ProgramChunk chunkNow() {
         void* data = nullptr;
         const VstIntPtr size = dispatch(effect, effGetChunk, 0, 0, &data);
-        if (size <= 0 || data == nullptr) return {};
+        if (size <= 0 || data == nullptr)
+            return {};
         Result<ProgramChunk> chunk = readProgramChunk(
             std::span<const std::uint8_t>(static_cast<const std::uint8_t*>(data), static_cast<std::size_t>(size)));
         return chunk ? *chunk : ProgramChunk{};
@@ -260,13 +273,16 @@ TEST_F(WindowsEditorInput, AClickOnAStepOfTrackOneSetsAHitThere) {
     ASSERT_FALSE(before.tracks.empty());
     const auto pattern = static_cast<std::size_t>(before.currentPattern);
     int step = 0;  // the first step that is empty in the shown pattern
-    while (step < 16 && before.tracks[0].velocity[pattern][static_cast<std::size_t>(step)] != 0) ++step;
+    while (step < 16 && before.tracks[0].velocity[pattern][static_cast<std::size_t>(step)] != 0)
+        ++step;
     ASSERT_LT(step, 16);
     // High on the step: the grid's bottom 24 pixels belong to its scroll bar.
     const POINT place = screenPointOf(frame, {row.left + step * stepWidth + stepWidth / 2, row.top + 8});
     ASSERT_TRUE(xdotool(at(place) + "click 1"));
-    EXPECT_TRUE(idleUntil([&] { return chunkNow().tracks[0].velocity[pattern][static_cast<std::size_t>(step)] == 127; }))
-        << "step " << step << " holds " << int{chunkNow().tracks[0].velocity[pattern][static_cast<std::size_t>(step)]};
+    EXPECT_TRUE(idleUntil([&] {
+        return chunkNow().tracks[0].velocity[pattern][static_cast<std::size_t>(step)] == 127;
+    })) << "step "
+        << step << " holds " << int{chunkNow().tracks[0].velocity[pattern][static_cast<std::size_t>(step)]};
     idleUntil([] { return !leftButtonHeld(); });
 }
 

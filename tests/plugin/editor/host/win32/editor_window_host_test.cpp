@@ -37,7 +37,8 @@ bool idleUntil(AEffect* effect, Done done, int rounds) {
     for (int i = 0; i < rounds; ++i) {
         pumpMessages();
         dispatch(effect, effEditIdle);
-        if (done()) return true;
+        if (done())
+            return true;
         Sleep(10);
     }
     return false;
@@ -56,7 +57,8 @@ HWND makeHostWindow(int width, int height) {
         description.hCursor = LoadCursorW(nullptr, reinterpret_cast<LPCWSTR>(IDC_ARROW));
         return RegisterClassW(&description);
     }();
-    if (windowClass == 0) return nullptr;
+    if (windowClass == 0)
+        return nullptr;
     RECT outer{0, 0, width, height};
     AdjustWindowRect(&outer, WS_OVERLAPPEDWINDOW, FALSE);
     HWND window = CreateWindowExW(0, L"RimbaDrumsTestHost", L"Test host", WS_OVERLAPPEDWINDOW | WS_VISIBLE, 0, 0,
@@ -70,18 +72,19 @@ HWND makeHostWindow(int width, int height) {
 // same code (`rimbadrums-tool.exe editor --layout`); hidden views are left out.
 std::vector<ViewArea> shownViews(int tracks) {
     std::vector<ViewArea> areas;
-    const std::string command = std::string("\"") + RIMBA_EDITOR_TOOL_PATH + "\" editor --layout --tracks " +
-                                std::to_string(tracks);
+    const std::string command =
+        std::string("\"") + RIMBA_EDITOR_TOOL_PATH + "\" editor --layout --tracks " + std::to_string(tracks);
     FILE* pipe = _popen(command.c_str(), "r");
-    if (pipe == nullptr) return areas;
+    if (pipe == nullptr)
+        return areas;
     char line[256];
     while (std::fgets(line, sizeof line, pipe)) {
         long tag = 0;
         char name[64] = {};
         ViewArea a{};
         char hidden[16] = {};
-        if (std::sscanf(line, "%ld %63s %d %d %d %d %15s", &tag, name, &a.left, &a.top, &a.right, &a.bottom,
-                        hidden) == 6)
+        if (std::sscanf(line, "%ld %63s %d %d %d %d %15s", &tag, name, &a.left, &a.top, &a.right, &a.bottom, hidden) ==
+            6)
             areas.push_back(a);
     }
     _pclose(pipe);
@@ -96,7 +99,8 @@ public:
         started = Gdiplus::GdiplusStartup(&token, &input, nullptr) == Gdiplus::Ok;
     }
     ~GdiplusSession() {
-        if (started) Gdiplus::GdiplusShutdown(token);
+        if (started)
+            Gdiplus::GdiplusShutdown(token);
     }
     bool started = false;
 
@@ -111,7 +115,8 @@ double shareLikeArtwork(HWND window, const std::string& name, const std::vector<
     const std::string path = std::string(RIMBA_ARTWORK_PNG_DIR) + "/" + name;
     const std::wstring widePath(path.begin(), path.end());
     Gdiplus::Bitmap artwork(widePath.c_str());
-    if (artwork.GetLastStatus() != Gdiplus::Ok) return 0.0;
+    if (artwork.GetLastStatus() != Gdiplus::Ok)
+        return 0.0;
     const auto [windowWidth, windowHeight] = clientSize(window);
     const int width = std::min(static_cast<int>(artwork.GetWidth()), windowWidth);
     const int height = std::min(static_cast<int>(artwork.GetHeight()), windowHeight);
@@ -131,9 +136,10 @@ double shareLikeArtwork(HWND window, const std::string& name, const std::vector<
             Gdiplus::Color colour;
             artwork.GetPixel(px, py, &colour);
             const std::uint32_t expected = colour.GetValue() & 0xffffffu;
-            const std::uint32_t shownRgb = (std::uint32_t{GetRValue(shown)} << 16) |
-                                           (std::uint32_t{GetGValue(shown)} << 8) | GetBValue(shown);
-            if (shownRgb == expected) ++alike;
+            const std::uint32_t shownRgb =
+                (std::uint32_t{GetRValue(shown)} << 16) | (std::uint32_t{GetGValue(shown)} << 8) | GetBValue(shown);
+            if (shownRgb == expected)
+                ++alike;
         }
     }
     ReleaseDC(window, screen);
@@ -154,12 +160,14 @@ protected:
         store.writeText("Settings", "PluginName", "RimbaDrums_64");
         store.writeNumber("Settings", "ChannelNumber", static_cast<std::uint32_t>(tracks));
         AEffect* effect = library.create();
-        if (effect) dispatch(effect, effOpen);
+        if (effect)
+            dispatch(effect, effOpen);
         return effect;
     }
     static ERect rectOf(AEffect* effect) {
         ERect* rect = nullptr;
-        if (dispatch(effect, effEditGetRect, 0, 0, &rect) != 1 || rect == nullptr) return {};
+        if (dispatch(effect, effEditGetRect, 0, 0, &rect) != 1 || rect == nullptr)
+            return {};
         return *rect;
     }
 
@@ -198,13 +206,14 @@ TEST_F(WindowsEditorHost, OpensTwentyTimesAtTheSizeOfTheTrackCountShowingItsBack
             ASSERT_EQ(children.size(), 1u);
             EXPECT_EQ(clientSize(children[0]), (std::pair<int, int>{1005, c.height}));
             if (opening == 1 || opening == 20) {
-                ASSERT_TRUE(idleUntil(effect, [&] { return shareLikeArtwork(children[0], c.background, views) > 0.7; },
-                                      300))
+                ASSERT_TRUE(idleUntil(
+                    effect, [&] { return shareLikeArtwork(children[0], c.background, views) > 0.7; }, 300))
                     << "share like " << c.background << ": " << shareLikeArtwork(children[0], c.background, views);
                 EXPECT_GT(shareLikeArtwork(children[0], c.background, views),
                           shareLikeArtwork(children[0], c.other, views) + 0.1);
             } else {
-                idleUntil(effect, [] { return false; }, 3);
+                idleUntil(
+                    effect, [] { return false; }, 3);
             }
             dispatch(effect, effEditClose);
             pumpMessages();

@@ -19,8 +19,10 @@ struct FakeZenity : ::testing::Test {
 
     void answer(const std::string& printed, int status) {
         const std::string script = bin.makeFile(
-            "zenity", "#!/bin/sh\nfor a in \"$@\"; do printf '%s\\n' \"$a\"; done > \"$(dirname \"$0\")/arguments\"\n"
-                      "printf '%s\\n' '" + printed + "'\nexit " + std::to_string(status) + "\n");
+            "zenity",
+            "#!/bin/sh\nfor a in \"$@\"; do printf '%s\\n' \"$a\"; done > \"$(dirname \"$0\")/arguments\"\n"
+            "printf '%s\\n' '" +
+                printed + "'\nexit " + std::to_string(status) + "\n");
         std::filesystem::permissions(script, std::filesystem::perms::owner_all);
         setenv("PATH", (bin.path() + ":" + savedPath).c_str(), 1);
         setenv("RIMBA_FILE_DIALOG", "zenity", 1);
@@ -42,8 +44,9 @@ TEST_F(FakeZenity, SaveAsksWithTitleFilterAndStartAndAppendsTheExtension) {
     const DialogHost none;  // the desktop's dialog needs no window of ours
     EXPECT_EQ(selectFile(none, FileSelectorMode::save, "Save As MIDI File", {"MIDI file", "mid"}, "/tmp/a b's.mid"),
               "/tmp/song.mid");
-    EXPECT_EQ(arguments(), "--file-selection\n--title=Save As MIDI File\n--save\n--filename=/tmp/a b's.mid\n"
-                           "--file-filter=MIDI file | *.mid\n");
+    EXPECT_EQ(arguments(),
+              "--file-selection\n--title=Save As MIDI File\n--save\n--filename=/tmp/a b's.mid\n"
+              "--file-filter=MIDI file | *.mid\n");
 }
 
 TEST_F(FakeZenity, ACancelAnswersNothing) {

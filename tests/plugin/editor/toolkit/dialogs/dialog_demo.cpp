@@ -36,7 +36,8 @@ public:
     explicit Reporter(const MenuModel* channels) : channels(channels) {}
     void valueChanged(CControl* control) override {
         if (auto* menu = dynamic_cast<COptionMenu*>(control)) {
-            std::printf("menu %d %s\n", menu->getLastResult(), menu->getLastItemMenu() == channels ? "channels" : "top");
+            std::printf("menu %d %s\n", menu->getLastResult(),
+                        menu->getLastItemMenu() == channels ? "channels" : "top");
         } else if (auto* text = dynamic_cast<CTextEdit*>(control)) {
             std::printf("text %s\n", text->getText().c_str());
         }

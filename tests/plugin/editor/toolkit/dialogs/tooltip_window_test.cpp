@@ -15,8 +15,7 @@ struct Labelled : CView {
 
 bool isViewable(Display* display, unsigned long window) {
     XWindowAttributes attributes{};
-    return window != 0 && XGetWindowAttributes(display, window, &attributes) != 0 &&
-           attributes.map_state == IsViewable;
+    return window != 0 && XGetWindowAttributes(display, window, &attributes) != 0 && attributes.map_state == IsViewable;
 }
 
 TEST(TooltipPresenter, ShowsAMultiLineWindowBesideThePointerAfterTheRestAndRemovesIt) {
@@ -27,7 +26,11 @@ TEST(TooltipPresenter, ShowsAMultiLineWindowBesideThePointerAfterTheRestAndRemov
     {
         std::uint32_t now = 5000;
         TooltipPresenter tooltip(
-            display, [](CPoint where) { return CPoint{where.x + 100, where.y + 200}; }, [&now] { return now; });
+            display,
+            [](CPoint where) {
+                return CPoint{where.x + 100, where.y + 200};
+            },
+            [&now] { return now; });
         tooltip.onMouseMoved(&view, {10, 10});
         now += kTooltipDelayMs - 1;
         tooltip.onIdle();

@@ -29,7 +29,8 @@ double shoelaceArea(const std::vector<MaskPoint>& polygon) {
 
 double sum(const std::vector<float>& coverage) {
     double total = 0;
-    for (float share : coverage) total += share;
+    for (float share : coverage)
+        total += share;
     return total;
 }
 
@@ -40,7 +41,8 @@ TEST(CoverageMask, ATrianglesCoverageAddsUpToItsAreaInEitherDirectionAndEachShar
         std::vector<MaskPoint> triangle{{coordinate(random), coordinate(random)},
                                         {coordinate(random), coordinate(random)},
                                         {coordinate(random), coordinate(random)}};
-        if (i % 2) std::swap(triangle[0], triangle[1]);
+        if (i % 2)
+            std::swap(triangle[0], triangle[1]);
         CoverageMask mask(0, 0, 30, 30);
         mask.addPolygon(triangle);
         const std::vector<float> coverage = mask.coverage();
@@ -59,7 +61,8 @@ TEST(CoverageMask, ABoxSeesExactlyThePartOfAPolygonInsideIt) {
     std::uniform_real_distribution<double> coordinate(-10.0, 40.0);
     for (int i = 0; i < 100; ++i) {
         std::vector<MaskPoint> polygon;
-        for (int corner = 0; corner < 5; ++corner) polygon.push_back({coordinate(random), coordinate(random)});
+        for (int corner = 0; corner < 5; ++corner)
+            polygon.push_back({coordinate(random), coordinate(random)});
         CoverageMask large(-20, -20, 80, 80);
         CoverageMask small(8, 5, 12, 9);
         large.addPolygon(polygon);

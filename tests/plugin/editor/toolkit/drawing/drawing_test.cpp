@@ -29,7 +29,7 @@ struct Pixel {
     int x;
     int y;
     std::uint32_t colour;  // 0xRRGGBB
-    int tolerance = 0;     // in each channel
+    int tolerance = 0;  // in each channel
 };
 
 struct Drawing {
@@ -42,7 +42,8 @@ bool near(std::uint32_t found, std::uint32_t wanted, int tolerance) {
     for (int shift : {16, 8, 0}) {
         const int a = static_cast<int>((found >> shift) & 0xff);
         const int b = static_cast<int>((wanted >> shift) & 0xff);
-        if (std::abs(a - b) > tolerance) return false;
+        if (std::abs(a - b) > tolerance)
+            return false;
     }
     return true;
 }
@@ -105,7 +106,12 @@ TEST(Drawing, EveryDrawingOfTheTableColoursExactlyItsPixels) {
              c.lineTo(9, 4.5);
              c.stroke();
          },
-         {{2, 4, kWhite}, {5, 4, kWhite}, {8, 4, kWhite}, {5, 3, kBlack}, {5, 5, kBlack}, {1, 4, kBlack},
+         {{2, 4, kWhite},
+          {5, 4, kWhite},
+          {8, 4, kWhite},
+          {5, 3, kBlack},
+          {5, 5, kBlack},
+          {1, 4, kBlack},
           {9, 4, kBlack}}},
         {"a one-pixel line at +0.5 covers one column",
          [](CDrawContext& c) {
@@ -160,7 +166,12 @@ TEST(Drawing, EveryDrawingOfTheTableColoursExactlyItsPixels) {
              c.setLineWidth(2);
              c.stroke();
          },
-         {{7, 7, kRed}, {4, 4, kWhite}, {5, 8, kWhite}, {10, 10, kWhite}, {11, 8, kWhite}, {3, 8, kBlack},
+         {{7, 7, kRed},
+          {4, 4, kWhite},
+          {5, 8, kWhite},
+          {10, 10, kWhite},
+          {11, 8, kWhite},
+          {3, 8, kBlack},
           {12, 8, kBlack}}},
         {"an arc is joined by a line to the current point",
          [](CDrawContext& c) {
@@ -171,7 +182,11 @@ TEST(Drawing, EveryDrawingOfTheTableColoursExactlyItsPixels) {
              c.stroke();
          },
          // Along row 10 from x 1 to the arc's start at 18; the half turn passes below the centre.
-         {{1, 10, kWhite}, {5, 10, kWhite}, {17, 10, kWhite}, {0, 10, kBlack}, {14, 5, kBlack},
+         {{1, 10, kWhite},
+          {5, 10, kWhite},
+          {17, 10, kWhite},
+          {0, 10, kBlack},
+          {14, 5, kBlack},
           {14, 14, kWhite, 0x60}}},
         {"half-transparent colours blend with what is under them",
          [](CDrawContext& c) {
@@ -202,17 +217,21 @@ TEST(Drawing, EveryDrawingOfTheTableColoursExactlyItsPixels) {
          {{1, 1, kRed},
           {2, 1, kGreen},
           {3, 1, 0x007f80, 1},  // half-transparent blue
-          {1, 2, kGreen},       // transparent
+          {1, 2, kGreen},  // transparent
           {2, 2, 0x20df20, 1},  // grey a quarter opaque
           {3, 2, kWhite},
           {0, 0, kGreen},
           {4, 1, kGreen},
           {1, 3, kGreen}}},
         {"a film strip shows only the frame asked for",
-         [&strip](CDrawContext& c) { strip->drawFrame(c, {5, 6}, 2, 4); },
+         [&strip](CDrawContext& c) {
+             strip->drawFrame(c, {5, 6}, 2, 4);
+         },
          {{5, 6, kBlue}, {14, 13, kBlue}, {5, 5, kBlack}, {5, 14, kBlack}, {15, 6, kBlack}, {4, 6, kBlack}}},
         {"a film strip's index past its end shows the last frame",
-         [&strip](CDrawContext& c) { strip->drawFrame(c, {0, 0}, 9, 4); },
+         [&strip](CDrawContext& c) {
+             strip->drawFrame(c, {0, 0}, 9, 4);
+         },
          {{0, 0, kWhite}, {9, 7, kWhite}, {0, 8, kBlack}}},
     };
 
@@ -222,8 +241,8 @@ TEST(Drawing, EveryDrawingOfTheTableColoursExactlyItsPixels) {
         for (const Pixel& pixel : drawing.expected) {
             const std::uint32_t found = picture.pixelAt(pixel.x, pixel.y);
             EXPECT_TRUE(near(found, pixel.colour, pixel.tolerance))
-                << drawing.name << ": pixel " << pixel.x << "," << pixel.y << " is " << std::hex << found
-                << ", not " << pixel.colour;
+                << drawing.name << ": pixel " << pixel.x << "," << pixel.y << " is " << std::hex << found << ", not "
+                << pixel.colour;
         }
     }
 }
@@ -260,7 +279,8 @@ TEST(Drawing, ADiscHasAntialiasedEdgesAndTheAreaAndCentreOfItsCircle) {
                 area += covered;
                 sumX += covered * (x + 0.5);
                 sumY += covered * (y + 0.5);
-                if (level > 0x10 && level < 0xf0) ++greys;
+                if (level > 0x10 && level < 0xf0)
+                    ++greys;
             }
         }
         EXPECT_NEAR(area, std::numbers::pi * disc.radius * disc.radius, 2.0);
@@ -291,7 +311,8 @@ TEST(Drawing, APictureWrittenAsPngDecodesToTheSamePixels) {
         ASSERT_NE(file, nullptr);
         unsigned char buffer[4096];
         std::size_t read = 0;
-        while ((read = std::fread(buffer, 1, sizeof buffer, file)) > 0) png.insert(png.end(), buffer, buffer + read);
+        while ((read = std::fread(buffer, 1, sizeof buffer, file)) > 0)
+            png.insert(png.end(), buffer, buffer + read);
         std::fclose(file);
     }
     std::remove(path.c_str());

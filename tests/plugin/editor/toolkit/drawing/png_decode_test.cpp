@@ -29,7 +29,10 @@ TEST(PngDecode, EveryColourTypeDecodesToItsPremultipliedPixels) {
     toolkit::DrawingSession session;
     ASSERT_TRUE(session.available()) << session.whyUnavailable();
     const std::vector<Decoding> decodings{
-        {"straight RGBA", pngs::kColours, 3, 2,
+        {"straight RGBA",
+         pngs::kColours,
+         3,
+         2,
          {0xffff0000, 0xff00ff00, 0x80000080, 0x00000000, 0x40202020, 0xffffffff}},
         {"grey", pngs::kGrey, 4, 1, {0xff000000, 0xff555555, 0xffaaaaaa, 0xffffffff}},
         {"palette with transparency", pngs::kPalette, 3, 1, {0xffff0000, 0x00000000, 0x80000080}},
@@ -51,7 +54,8 @@ TEST(PngDecode, EveryColourTypeDecodesToItsPremultipliedPixels) {
     ASSERT_NE(strip, nullptr);
     const std::uint32_t frames[4] = {0xffff0000, 0xff00ff00, 0xff0000ff, 0xffffffff};
     for (int y = 0; y < 32; ++y)
-        for (int x : {0, 9}) EXPECT_EQ(strip->pixelAt(x, y), frames[y / 8]) << x << "," << y;
+        for (int x : {0, 9})
+            EXPECT_EQ(strip->pixelAt(x, y), frames[y / 8]) << x << "," << y;
 }
 
 TEST(PngDecode, BytesThatAreNoWholePngOrTooLargeAPictureGiveNoBitmap) {
@@ -65,7 +69,8 @@ TEST(PngDecode, BytesThatAreNoWholePngOrTooLargeAPictureGiveNoBitmap) {
     std::vector<unsigned char> chunkPastTheEnd = whole;
     chunkPastTheEnd[33] = 0x7f;  // the data chunk's length, far beyond the file
     std::vector<unsigned char> corruptData = whole;
-    for (std::size_t i = 45; i < 60; ++i) corruptData[i] ^= 0x5a;  // inside the compressed pixels
+    for (std::size_t i = 45; i < 60; ++i)
+        corruptData[i] ^= 0x5a;  // inside the compressed pixels
     const auto part = [&whole](std::size_t size) {
         return std::vector<unsigned char>(whole.begin(), whole.begin() + static_cast<std::ptrdiff_t>(size));
     };
@@ -82,7 +87,8 @@ TEST(PngDecode, BytesThatAreNoWholePngOrTooLargeAPictureGiveNoBitmap) {
         {"20000 x 20000 with every checksum right", pngs::kHuge},
         {"a whole picture one pixel wider than the limit", pngs::kTooWide},
     };
-    for (const auto& [name, bytes] : damaged) EXPECT_EQ(CBitmap::fromPng(bytes.data(), bytes.size()), nullptr) << name;
+    for (const auto& [name, bytes] : damaged)
+        EXPECT_EQ(CBitmap::fromPng(bytes.data(), bytes.size()), nullptr) << name;
     EXPECT_EQ(CBitmap::fromPng(nullptr, 100), nullptr);
 }
 

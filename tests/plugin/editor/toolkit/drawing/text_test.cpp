@@ -33,7 +33,8 @@ InkRows inkOf(const COffscreen& picture) {
     for (int y = 0; y < picture.height(); ++y)
         for (int x = 0; x < picture.width(); ++x)
             if (picture.pixelAt(x, y) != 0) {
-                if (ink.top < 0) ink.top = y;
+                if (ink.top < 0)
+                    ink.top = y;
                 ink.bottom = y;
                 ++ink.lit;
             }

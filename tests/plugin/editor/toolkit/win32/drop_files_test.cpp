@@ -56,7 +56,8 @@ TEST(DropFiles, AbsolutePathsComeFromTheCurrentFolderAndEmptyOnesAreRefused) {
     wchar_t folder[MAX_PATH];
     ASSERT_GT(GetCurrentDirectoryW(MAX_PATH, folder), 0u);
     std::wstring expected = folder;
-    if (expected.back() != L'\\') expected += L'\\';
+    if (expected.back() != L'\\')
+        expected += L'\\';
     expected += L"pattern \x00E9.mid";
     EXPECT_EQ(absoluteWidePath("pattern \xC3\xA9.mid"), expected);
     EXPECT_EQ(absoluteWidePath("C:\\temp\\temp.mid"), L"C:\\temp\\temp.mid");

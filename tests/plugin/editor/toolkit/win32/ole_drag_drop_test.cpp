@@ -37,8 +37,10 @@ void xdotool(const std::string& arguments) {
     ASSERT_TRUE(
         CreateProcessW(nullptr, command.data(), nullptr, nullptr, FALSE, 0, nullptr, nullptr, &startup, &process))
         << "xdotool " << arguments;
-    if (process.hProcess) CloseHandle(process.hProcess);
-    if (process.hThread) CloseHandle(process.hThread);
+    if (process.hProcess)
+        CloseHandle(process.hProcess);
+    if (process.hThread)
+        CloseHandle(process.hThread);
 }
 
 std::string at(POINT point) { return std::to_string(point.x) + " " + std::to_string(point.y); }
@@ -49,7 +51,8 @@ bool moveUntil(POINT to, HANDLE seen) {
     ResetEvent(seen);  // what an earlier step signalled is not this one's
     for (int attempt = 0; attempt < 100; ++attempt) {
         xdotool("mousemove " + at({to.x + attempt % 2, to.y}));
-        if (WaitForSingleObject(seen, 100) == WAIT_OBJECT_0) return true;
+        if (WaitForSingleObject(seen, 100) == WAIT_OBJECT_0)
+            return true;
     }
     return false;
 }
@@ -60,8 +63,10 @@ std::atomic<int> buttonDowns{0};
 std::atomic<int> buttonUps{0};
 
 LRESULT CALLBACK windowProcedure(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
-    if (message == WM_LBUTTONDOWN) ++buttonDowns;
-    if (message == WM_LBUTTONUP) ++buttonUps;
+    if (message == WM_LBUTTONDOWN)
+        ++buttonDowns;
+    if (message == WM_LBUTTONUP)
+        ++buttonUps;
     return DefWindowProcW(window, message, wParam, lParam);
 }
 
@@ -120,7 +125,8 @@ class ButtonSource final : public Counted<IDropSource, IID_IDropSource> {
 public:
     ButtonSource(HWND watched, HANDLE answered) : watched(watched), answered(answered) {}
     HRESULT STDMETHODCALLTYPE QueryContinueDrag(BOOL escape, DWORD keys) override {
-        if (escape) return DRAGDROP_S_CANCEL;
+        if (escape)
+            return DRAGDROP_S_CANCEL;
         return (keys & MK_LBUTTON) ? S_OK : DRAGDROP_S_DROP;
     }
     HRESULT STDMETHODCALLTYPE GiveFeedback(DWORD effect) override {
@@ -199,7 +205,8 @@ protected:
         otherWindow = makeWindow({100, 400, 400, 600});
     }
     static void TearDownTestSuite() {
-        for (HWND window : {frameWindow, startWindow, otherWindow}) DestroyWindow(window);
+        for (HWND window : {frameWindow, startWindow, otherWindow})
+            DestroyWindow(window);
         delete ole;
     }
 
@@ -229,7 +236,8 @@ protected:
         registration.reset();
         RevokeDragDrop(otherWindow);
         CloseHandle(answered);
-        for (const std::wstring& file : files) DeleteFileW(file.c_str());
+        for (const std::wstring& file : files)
+            DeleteFileW(file.c_str());
         RemoveDirectoryW(folder.c_str());
     }
 
@@ -310,7 +318,8 @@ TEST_F(OleDragDrop, TheFrameWindowTakesFilesAtAPlaceItAcceptsAndNothingElsewhere
         pressOnStartWindow();
         const POINT place = screenPointOf(frameWindow, drag.place);
         std::thread hand([&] {
-            if (moveUntil(place, answered)) xdotool("mouseup 1");
+            if (moveUntil(place, answered))
+                xdotool("mouseup 1");
         });
         DWORD effect = DROPEFFECT_NONE;
         const HRESULT result = DoDragDrop(data, &source, DROPEFFECT_COPY | DROPEFFECT_MOVE, &effect);
@@ -336,7 +345,8 @@ TEST_F(OleDragDrop, TheFrameWindowTakesFilesAtAPlaceItAcceptsAndNothingElsewhere
         }
         // Only a file list is offered to the handler; every place it was asked about was ours.
         EXPECT_EQ(asked.empty(), !drag.fileList);
-        for (CPoint where : asked) EXPECT_EQ(where.y, 100);
+        for (CPoint where : asked)
+            EXPECT_EQ(where.y, 100);
     }
 }
 
@@ -396,7 +406,8 @@ TEST_F(OleDragDrop, AFileDraggedOutAndReleasedOverAnotherProgramsWindowIsTaken) 
     pressOnStartWindow();
     const POINT place = screenPointOf(otherWindow, {150, 100});
     std::thread hand([&] {
-        if (moveUntil(place, other.entered)) xdotool("mouseup 1");
+        if (moveUntil(place, other.entered))
+            xdotool("mouseup 1");
     });
     const FileDragResult drag = dragFileOut(startWindow, utf8(files[1]));
     hand.join();
@@ -416,7 +427,8 @@ TEST_F(OleDragDrop, EscapeCancelsADragOutAndNothingIsDropped) {
     pressOnStartWindow();
     const POINT place = screenPointOf(otherWindow, {150, 100});
     std::thread hand([&] {
-        if (moveUntil(place, other.entered)) xdotool("key Escape");
+        if (moveUntil(place, other.entered))
+            xdotool("key Escape");
     });
     const FileDragResult drag = dragFileOut(startWindow, utf8(files[0]));
     hand.join();
@@ -446,7 +458,8 @@ TEST_F(OleDragDrop, ADragOutReleasedOverNoWindowOrOverItsOwnWindowIsNotTaken) {
         const POINT place = end.window ? screenPointOf(end.window, end.place) : end.place;
         std::thread hand([&] {
             // Over a window that answers first, so that the drag is known to be running.
-            if (moveUntil(otherPlace, other.entered) && moveUntil(place, other.left)) xdotool("mouseup 1");
+            if (moveUntil(otherPlace, other.entered) && moveUntil(place, other.left))
+                xdotool("mouseup 1");
         });
         const FileDragResult drag = dragFileOut(end.window ? end.window : startWindow, utf8(files[0]));
         hand.join();

@@ -22,7 +22,8 @@ void onThreadOfItsOwn(Work work) {
 // Whether the thread is free of COM and OLE: only then may it choose the multi-threaded model.
 bool threadIsFreeOfCom() {
     const HRESULT result = CoInitializeEx(nullptr, COINIT_MULTITHREADED);
-    if (SUCCEEDED(result)) CoUninitialize();
+    if (SUCCEEDED(result))
+        CoUninitialize();
     return result == S_OK;
 }
 

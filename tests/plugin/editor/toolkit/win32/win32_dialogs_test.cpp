@@ -49,7 +49,8 @@ HWND shownDialogOfThisThread() {
 
 void CALLBACK lookForTheDialog(HWND, UINT, UINT_PTR timer, DWORD) {
     HWND dialog = shownDialogOfThisThread();
-    if (!dialog || !answerDialog) return;
+    if (!dialog || !answerDialog)
+        return;
     KillTimer(nullptr, timer);
     dialogSeen = dialog;
     auto answer = std::move(answerDialog);
@@ -71,8 +72,8 @@ protected:
         description.hInstance = GetModuleHandleW(nullptr);
         description.lpszClassName = L"DialogsTestHost";
         RegisterClassW(&description);
-        host = CreateWindowExW(0, L"DialogsTestHost", L"Dialogs test host", WS_OVERLAPPEDWINDOW | WS_VISIBLE, 60,
-                               60, 400, 300, nullptr, nullptr, GetModuleHandleW(nullptr), nullptr);
+        host = CreateWindowExW(0, L"DialogsTestHost", L"Dialogs test host", WS_OVERLAPPEDWINDOW | WS_VISIBLE, 60, 60,
+                               400, 300, nullptr, nullptr, GetModuleHandleW(nullptr), nullptr);
     }
     static void TearDownTestSuite() { DestroyWindow(host); }
 

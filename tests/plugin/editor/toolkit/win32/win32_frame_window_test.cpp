@@ -34,11 +34,13 @@ void xdotool(const std::string& arguments) {
     STARTUPINFOW startup{};
     startup.cb = sizeof startup;
     PROCESS_INFORMATION process{};
-    ASSERT_TRUE(CreateProcessW(nullptr, command.data(), nullptr, nullptr, FALSE, 0, nullptr, nullptr, &startup,
-                               &process))
+    ASSERT_TRUE(
+        CreateProcessW(nullptr, command.data(), nullptr, nullptr, FALSE, 0, nullptr, nullptr, &startup, &process))
         << "xdotool " << arguments;
-    if (process.hProcess) CloseHandle(process.hProcess);
-    if (process.hThread) CloseHandle(process.hThread);
+    if (process.hProcess)
+        CloseHandle(process.hProcess);
+    if (process.hThread)
+        CloseHandle(process.hThread);
 }
 
 std::string at(POINT point) { return std::to_string(point.x) + " " + std::to_string(point.y); }
@@ -47,8 +49,10 @@ std::string at(POINT point) { return std::to_string(point.x) + " " + std::to_str
 bool idleUntil(CFrame* frame, const std::function<bool()>& done) {
     for (int round = 0; round < 1000; ++round) {
         pumpMessages();
-        if (frame) frame->idle();
-        if (done()) return true;
+        if (frame)
+            frame->idle();
+        if (done())
+            return true;
         Sleep(10);
     }
     return false;
@@ -67,8 +71,8 @@ HWND makeHostWindow() {
     description.lpszClassName = L"FrameWindowTestHost";
     description.hCursor = LoadCursorW(nullptr, reinterpret_cast<LPCWSTR>(IDC_ARROW));
     RegisterClassW(&description);
-    HWND window = CreateWindowExW(0, L"FrameWindowTestHost", L"Frame test host", WS_OVERLAPPEDWINDOW | WS_VISIBLE,
-                                  40, 40, 480, 360, nullptr, nullptr, GetModuleHandleW(nullptr), nullptr);
+    HWND window = CreateWindowExW(0, L"FrameWindowTestHost", L"Frame test host", WS_OVERLAPPEDWINDOW | WS_VISIBLE, 40,
+                                  40, 480, 360, nullptr, nullptr, GetModuleHandleW(nullptr), nullptr);
     idleUntil(nullptr, [&] { return IsWindowVisible(window) != 0; });
     return window;
 }
@@ -101,11 +105,13 @@ public:
     }
     MouseResult onMouseDown(CPoint where, unsigned buttons) override {
         log.push_back("down " + describe(where, buttons));
-        if (onDown) onDown(where);
+        if (onDown)
+            onDown(where);
         return MouseResult::handled;
     }
     MouseResult onMouseMoved(CPoint where, unsigned buttons) override {
-        if (buttons & (kLButton | kRButton | kMButton)) log.push_back("drag " + describe(where, buttons));
+        if (buttons & (kLButton | kRButton | kMButton))
+            log.push_back("drag " + describe(where, buttons));
         return MouseResult::handled;
     }
     MouseResult onMouseUp(CPoint where, unsigned buttons) override {
@@ -116,16 +122,22 @@ public:
 
     static std::string describe(CPoint where, unsigned buttons) {
         std::string text = std::to_string(where.x) + "," + std::to_string(where.y);
-        if (buttons & kLButton) text += " left";
-        if (buttons & kRButton) text += " right";
-        if (buttons & kShift) text += " shift";
-        if (buttons & kControl) text += " control";
-        if (buttons & kDoubleClick) text += " double";
+        if (buttons & kLButton)
+            text += " left";
+        if (buttons & kRButton)
+            text += " right";
+        if (buttons & kShift)
+            text += " shift";
+        if (buttons & kControl)
+            text += " control";
+        if (buttons & kDoubleClick)
+            text += " double";
         return text;
     }
     bool logged(const std::string& entry) const {
         for (const std::string& line : log)
-            if (line == entry) return true;
+            if (line == entry)
+                return true;
         return false;
     }
 

@@ -27,14 +27,20 @@ TEST(Win32Keys, VirtualKeysOfKeysThatTypeNothingBecomeTheToolkitsCodesTheExtende
         std::optional<unsigned> code;
     };
     const Case cases[] = {
-        {VK_LEFT, true, keys::kLeft},         {VK_LEFT, false, keys::kKeypadLeft},
-        {VK_RIGHT, true, keys::kRight},       {VK_HOME, true, keys::kHome},
-        {VK_HOME, false, keys::kKeypadHome},  {VK_END, true, keys::kEnd},
-        {VK_DELETE, true, keys::kDelete},     {VK_DELETE, false, keys::kKeypadDelete},
+        {VK_LEFT, true, keys::kLeft},
+        {VK_LEFT, false, keys::kKeypadLeft},
+        {VK_RIGHT, true, keys::kRight},
+        {VK_HOME, true, keys::kHome},
+        {VK_HOME, false, keys::kKeypadHome},
+        {VK_END, true, keys::kEnd},
+        {VK_DELETE, true, keys::kDelete},
+        {VK_DELETE, false, keys::kKeypadDelete},
         {VK_RETURN, true, keys::kKeypadEnter},
         // These come as characters (WM_CHAR) instead.
-        {VK_RETURN, false, std::nullopt},     {VK_BACK, false, std::nullopt},
-        {'A', false, std::nullopt},           {VK_ESCAPE, false, std::nullopt},
+        {VK_RETURN, false, std::nullopt},
+        {VK_BACK, false, std::nullopt},
+        {'A', false, std::nullopt},
+        {VK_ESCAPE, false, std::nullopt},
     };
     for (const Case& c : cases) {
         EXPECT_EQ(keyCodeOfVirtualKey(c.virtualKey, c.extended), c.code) << c.virtualKey << " " << c.extended;
@@ -50,12 +56,12 @@ TEST(Win32Keys, CharactersComeAsX11WouldGiveThemAndJoinSurrogatePairs) {
     };
     const Case cases[] = {
         {L'a', 'a', "a"},
-        {0x00E9, 0xE9, "\xC3\xA9"},                    // é: Latin-1 is its own code
-        {0x20AC, 0x010020AC, "\xE2\x82\xAC"},          // €: Unicode's keysym
+        {0x00E9, 0xE9, "\xC3\xA9"},  // é: Latin-1 is its own code
+        {0x20AC, 0x010020AC, "\xE2\x82\xAC"},  // €: Unicode's keysym
         {L'\r', keys::kReturn, ""},
         {L'\b', keys::kBackSpace, ""},
         {0x1B, keys::kEscape, ""},
-        {0xDC00, 0x0100FFFD, "\xEF\xBF\xBD"},          // a low half alone
+        {0xDC00, 0x0100FFFD, "\xEF\xBF\xBD"},  // a low half alone
     };
     for (const Case& c : cases) {
         const std::optional<TypedKey> typed = joiner.take(c.unit);
@@ -75,13 +81,15 @@ TEST(Win32Keys, ATextFieldTypesEditsAndCommitsFromWindowsMessages) {
     TextEditModel field("", 64);
     CharacterJoiner joiner;
     const auto character = [&](wchar_t unit) {
-        if (const std::optional<TypedKey> typed = joiner.take(unit)) return field.onKey(typed->code, typed->text);
+        if (const std::optional<TypedKey> typed = joiner.take(unit))
+            return field.onKey(typed->code, typed->text);
         return TextEditModel::KeyResult::ignored;
     };
     const auto key = [&](unsigned virtualKey, bool extended) {
         return field.onKey(*keyCodeOfVirtualKey(virtualKey, extended), {});
     };
-    for (wchar_t unit : std::wstring(L"ab\u20AC\xD83D\xDE00")) character(unit);
+    for (wchar_t unit : std::wstring(L"ab\u20AC\xD83D\xDE00"))
+        character(unit);
     EXPECT_EQ(field.getText(), "ab\xE2\x82\xAC\xF0\x9F\x98\x80");
     character(L'\b');  // the whole four-byte character goes
     EXPECT_EQ(field.getText(), "ab\xE2\x82\xAC");
@@ -103,7 +111,9 @@ TEST(Win32Text, Utf8AndUtf16RoundTripAndInvalidBytesBecomeTheReplacementCharacte
     EXPECT_EQ(utf8Of(wide), text);
     EXPECT_EQ(wideOf(""), L"");
     EXPECT_EQ(utf8Of(L""), "");
-    EXPECT_EQ(wideOf("a\xFF" "b"), std::wstring(L"a\uFFFDb"));
+    EXPECT_EQ(wideOf("a\xFF"
+                     "b"),
+              std::wstring(L"a\uFFFDb"));
 }
 
 TEST(Win32FileDialogText, TheFilterListNamesThePatternAndEndsWithTwoNuls) {

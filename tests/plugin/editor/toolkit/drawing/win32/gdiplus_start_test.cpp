@@ -29,7 +29,8 @@ int litPixelsOfText(const std::string& text) {
     }
     int lit = 0;
     for (int y = 0; y < picture.height(); ++y)
-        for (int x = 0; x < picture.width(); ++x) lit += picture.pixelAt(x, y) != 0;
+        for (int x = 0; x < picture.width(); ++x)
+            lit += picture.pixelAt(x, y) != 0;
     return lit;
 }
 
