@@ -30,6 +30,7 @@
 #include "plugin/core/OutputDelay.h"
 #include "plugin/core/StoredSettings.h"
 #include "plugin/effects/CPlugin.h"
+#include "plugin/model/EditHistory.h"
 #include "plugin/model/InstrumentSettings.h"
 #include "plugin/model/Result.h"
 
@@ -415,6 +416,39 @@ private:
     void controlTargets(const TrackVoice& voice, float* targets);
     double controlSemitones(const TrackVoice& voice) const;
     float controlRate(const TrackVoice& voice, double pitchFactor) const;
+
+    // --- undo and redo of the musician's edits (UndoRedo.cpp) ---------------------------------
+public:
+    // Main. A gesture of the musician's begins (a click, a drag, a menu choice, a file dropped):
+    // what is editable now is what undoing it puts back. Calls before its end belong to the same
+    // gesture, so a whole drag is one step.
+    void beginGesture();
+    // Main. The gesture ends: what it changed becomes one step of the history; a gesture that
+    // changed nothing leaves none. Nothing happens when no gesture is open.
+    void endGesture();
+    bool gestureOpen() const { return gestureStart.has_value(); }
+    // Main, never the audio thread. Puts back what the newest step changed, or does it again;
+    // false when there is no such step. An open gesture ends first. The audio thread plays on
+    // (a changed sound holds it off while it loads, as a sound load does).
+    bool undo();
+    bool redo();
+    bool canUndo() const { return history.canUndo(); }
+    bool canRedo() const { return history.canRedo(); }
+    std::size_t undoDepth() const { return history.undoDepth(); }
+    // Main. Everything a musician edits, as it is now.
+    EditState editState() const;
+
+private:
+    TrackEdit trackEdit(int track) const;
+    PatternEdit patternEdit(int track, int pattern) const;
+    GlobalEdit globalEdit() const;
+    // Moves every part a step names from its `from` side to its `to` side (see `moved`).
+    void applyEditChange(const EditChange& from, const EditChange& to);
+    void applyTrackEdit(int track, const TrackEdit& edit);
+    void applyPatternEdit(int track, int pattern, const PatternEdit& edit);
+    void applyGlobalEdit(const GlobalEdit& edit);
+    EditHistory history;
+    std::optional<EditState> gestureStart;
 
     // --- synth presets (SynthPresets.cpp) ------------------------------------------------------
 public:

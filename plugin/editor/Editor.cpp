@@ -44,6 +44,9 @@ bool Editor::open(void* parentWindow) {
     if (controls::CVornSwitchMenu* menu = controls->views().mainMenu)
         menu->setOpening([this] { refreshMainMenu(); });
     refreshEffectSlotMenus();
+    // What one press changes is one step of the undo history, however many changes it makes.
+    frame->setPressHandlers([this] { instrument.beginGesture(); }, [this] { instrument.endGesture(); });
+    frame->setShortcutHandler([this](unsigned letter, unsigned modifiers) { return shortcut(letter, modifiers); });
     frame->setDropHandler(
         {[this](toolkit::CPoint where) { return acceptsDrop(where); },
          [this](toolkit::CPoint where, const std::vector<std::string>& paths) { dropFiles(where, paths); }});
@@ -62,6 +65,7 @@ bool Editor::open(void* parentWindow) {
 
 void Editor::close() {
     finishedOpening = false;
+    instrument.endGesture();
     pluginWindows.closeAll();
     // Built menus act through the menus object, and the strip clipboard lives as long as the
     // window: both go with it.

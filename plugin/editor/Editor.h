@@ -39,8 +39,14 @@ public:
     ~Editor() override;
 
     bool open(void* parentWindow) override;
+    // Undo and redo of the musician's edits (Ctrl+Z; Ctrl+Shift+Z or Ctrl+Y; the grid menu), the
+    // controls brought up to date; false when there was nothing to undo or redo.
+    bool undo();
+    bool redo();
     void close() override;
     void idle() override;
+    // Every change a control reports is part of a gesture (Undo.cpp): the press it came with,
+    // or the change alone.
     void valueChanged(toolkit::CControl* control) override;
 
     // Where the idle work shows what it finds instead of the editor's own controls (tests): not
@@ -85,6 +91,10 @@ private:
     void scrollGrids(int firstStep);
 
     // The control-change handler's parts (EditorCommands.cpp, EditorMenuCommands.cpp).
+    void handleValueChange(toolkit::CControl* control);
+    void endGestureUnlessPressed();
+    bool shortcut(unsigned letter, unsigned modifiers);
+    void showUndoneState();
     void stripChanged(int track, int kind, toolkit::CControl* control);
     void stepRowChanged(int track);
     void drumStripChanged(int track);

@@ -49,7 +49,7 @@ std::int32_t Editor::globalTag(std::int32_t offset) const {
     return tags::globalBase(instrument.getTrackCount()) + offset;
 }
 
-void Editor::valueChanged(CControl* control) {
+void Editor::handleValueChange(CControl* control) {
     if (!control || !controls)
         return;
     const long tag = control->getTag();

@@ -33,6 +33,13 @@ void Editor::stepRowChanged(int track) {
         controls->syncPatternRows();
         return;
     }
+    if (*entry == controls::GridMenuEntry::undo || *entry == controls::GridMenuEntry::redo) {
+        if (*entry == controls::GridMenuEntry::undo)
+            undo();
+        else
+            redo();
+        return;
+    }
     if (isRandomisation(*entry) && *entry != controls::GridMenuEntry::restore && !reference)
         reference = takeReferencePattern(instrument, track, pattern);
     using E = controls::GridMenuEntry;
@@ -45,6 +52,8 @@ void Editor::stepRowChanged(int track) {
         case E::randomizePitch: randomizePitch(instrument, track, pattern, reference); break;
         case E::randomizeHold: randomizeHold(instrument, track, pattern, reference); break;
         case E::restore: restoreRow(instrument, track, pattern, reference); break;
+        case E::undo:
+        case E::redo: break;  // handled above
     }
     if (!isRandomisation(*entry))
         reference.reset();

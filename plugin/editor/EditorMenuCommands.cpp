@@ -193,7 +193,9 @@ void Editor::dropFiles(toolkit::CPoint where, const std::vector<std::string>& pa
     const int track = dropTrackAt(where);
     if (track < 0 || paths.empty() || !menus)
         return;
+    instrument.beginGesture();
     applyMenuOutcome(menus->takeDroppedSound(track, paths.front()));
+    endGestureUnlessPressed();
 }
 
 }  // namespace rimba

@@ -40,6 +40,9 @@ constexpr MenuRow<GridMenuEntry> kGridMenu[] = {
     {"Randomize Pitch", GridMenuEntry::randomizePitch},
     {"Randomize Hold", GridMenuEntry::randomizeHold},
     {"Restore", GridMenuEntry::restore},
+    {"", std::nullopt},
+    {"Undo", GridMenuEntry::undo},
+    {"Redo", GridMenuEntry::redo},
 };
 
 constexpr MenuRow<StripEntry> kStripMenu[] = {

@@ -32,6 +32,8 @@ enum class GridMenuEntry {
     randomizePitch,
     randomizeHold,
     restore,
+    undo,
+    redo,
 };
 toolkit::MenuModel gridMenu();
 std::optional<GridMenuEntry> gridMenuEntryOf(const toolkit::MenuChoice& choice);

@@ -43,6 +43,7 @@ void CFrame::close() {
         setFocusView(nullptr);
     capture = nullptr;
     heldButtons = 0;
+    endPressIfReleased();
     hoverOver(nullptr);
     tooltips.reset();
     window.reset();
@@ -168,6 +169,11 @@ void CFrame::drawAll() {
 void CFrame::mouseDown(CPoint where, unsigned buttons) {
     if (tooltips)
         tooltips->onMouseDown();
+    if (!pressOpen && (buttons & kButtonBits) != 0) {
+        pressOpen = true;
+        if (pressBegins)
+            pressBegins();
+    }
     heldButtons |= buttons & kButtonBits;
     releaseTakenByDrag.reset();
     if (capture) {
@@ -175,6 +181,7 @@ void CFrame::mouseDown(CPoint where, unsigned buttons) {
         CView* holder = capture;
         holder->onMouseDown(where, buttons);
         endDragOf(holder);
+        endPressIfReleased();
         return;
     }
     CView* target = getViewAt(where);
@@ -186,11 +193,26 @@ void CFrame::mouseDown(CPoint where, unsigned buttons) {
     if (modalRuns != modalRunsBefore) {
         endPressTakenByModal(target, where, buttons);
         endDragOf(target);
+        endPressIfReleased();
         return;
     }
     if (handled && isChild(target) && (heldButtons & kButtonBits) != 0)
         capture = target;
     endDragOf(target);
+    endPressIfReleased();
+}
+
+void CFrame::endPressIfReleased() {
+    if (!pressOpen || (heldButtons & kButtonBits) != 0)
+        return;
+    pressOpen = false;
+    if (pressEnds)
+        pressEnds();
+}
+
+void CFrame::setPressHandlers(std::function<void()> begins, std::function<void()> ends) {
+    pressBegins = std::move(begins);
+    pressEnds = std::move(ends);
 }
 
 // A pop-up menu opened by a press grabs the pointer, and its loop takes the release (after a
@@ -218,6 +240,7 @@ void CFrame::mouseMoved(CPoint where, unsigned buttons) {
         return;
     target->onMouseMoved(where, buttons);
     endDragOf(target);
+    endPressIfReleased();
 }
 
 // A drag out of the window ends with the button's release, which the drag's own loop took: the
@@ -243,6 +266,7 @@ void CFrame::mouseUp(CPoint where, unsigned buttons) {
     // A drag that ended away from its view hands the pointer to whatever lies under it now.
     if (!capture)
         hoverOver(getViewAt(where));
+    endPressIfReleased();
 }
 
 void CFrame::mouseExitedWindow() {
@@ -261,6 +285,10 @@ void CFrame::hoverOver(CView* view) {
         old->onMouseExited();
     if (view && hover == view)
         view->onMouseEntered();
+}
+
+bool CFrame::shortcut(unsigned letter, unsigned modifiers) {
+    return shortcutHandler && shortcutHandler(letter, modifiers);
 }
 
 bool CFrame::keyDown(unsigned keySymbol, std::string_view text) {

@@ -90,6 +90,16 @@ public:
     void mouseMoved(CPoint where, unsigned buttons);
     void mouseUp(CPoint where, unsigned buttons);
     bool keyDown(unsigned keySymbol, std::string_view text);  // to the focused view
+    // A letter key ('a' to 'z') pressed with Control, and the modifiers held (kControl, kShift,
+    // kAlt): the window's shortcuts, to the shortcut handler. True when it was used.
+    using ShortcutHandler = std::function<bool(unsigned letter, unsigned modifiers)>;
+    void setShortcutHandler(ShortcutHandler handler) { shortcutHandler = std::move(handler); }
+    bool shortcut(unsigned letter, unsigned modifiers);
+    // A press runs from the first button down to the last button up (or to the end of the
+    // modal loop or the file drag that took the release): `begins` is heard before any view sees
+    // the press, `ends` after the view has seen its release. What a press changes is one gesture.
+    void setPressHandlers(std::function<void()> begins, std::function<void()> ends);
+    bool pressInProgress() const { return pressOpen; }
     // The pointer left the window: the view it was over hears it left, unless it holds the
     // capture (it hears that at the release).
     void mouseExitedWindow();
@@ -154,6 +164,7 @@ private:
     void dropPointersTo(const CView* view);
     void endDragOf(CView* view);
     void endPressTakenByModal(CView* target, CPoint where, unsigned buttons);
+    void endPressIfReleased();
     void hoverOver(CView* view);
 
     CRect size;
@@ -169,6 +180,10 @@ private:
     int nativeModalDepth = 0;  // runNativeModal calls under way
     CursorShape cursor = CursorShape::arrow;
     DropHandler dropHandler;
+    ShortcutHandler shortcutHandler;
+    std::function<void()> pressBegins;
+    std::function<void()> pressEnds;
+    bool pressOpen = false;
     std::optional<CPoint> releaseTakenByDrag;  // where a drag out of the window ended
     std::unique_ptr<FrameWindow> window;
     // Made with the window and gone before it: its own window lives on the window's display.

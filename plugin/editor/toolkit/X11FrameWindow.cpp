@@ -43,6 +43,18 @@ unsigned modifiersOf(unsigned state) {
     return result;
 }
 
+// A letter typed with Control, as its lower-case key ('a' to 'z'; Shift gives the upper-case
+// keysym), or 0.
+unsigned controlLetterOf(unsigned state, KeySym symbol) {
+    if ((state & ControlMask) == 0)
+        return 0;
+    if (symbol >= XK_a && symbol <= XK_z)
+        return static_cast<unsigned>(symbol);
+    if (symbol >= XK_A && symbol <= XK_Z)
+        return static_cast<unsigned>(symbol - XK_A + XK_a);
+    return 0;
+}
+
 unsigned heldButtonsOf(unsigned state) {
     unsigned result = 0;
     if (state & Button1Mask)
@@ -244,6 +256,9 @@ public:
                 char text[32] = {};
                 KeySym symbol = NoSymbol;
                 int length = XLookupString(&event.xkey, text, sizeof text - 1, &symbol, nullptr);
+                if (const unsigned letter = controlLetterOf(event.xkey.state, symbol);
+                    letter != 0 && frame.shortcut(letter, modifiersOf(event.xkey.state)))
+                    return true;
                 frame.keyDown(static_cast<unsigned>(symbol), std::string_view(text, length > 0 ? length : 0));
                 return true;
             }

@@ -13,6 +13,7 @@
 
 #include <gtest/gtest.h>
 
+#include "plugin/model/Tags.h"
 #include "tests/plugin/core/EngineFixture.h"
 
 namespace {
@@ -193,6 +194,32 @@ TEST_F(Allocation, BlocksWithStepsAndMessagesAllocateNothingWhileTheListHasRoom)
             sendMidi(*engine, 0x90, static_cast<std::uint8_t>(36 + n), 90, n);
         total += allocationsDuring(1024 + 13 * i);
     }
+    EXPECT_EQ(total, 0);
+}
+
+// Edits undone and redone between blocks (the editor's thread) leave the render loop nothing to
+// allocate for: equaliser coefficients, gains and steps arrive as they do after any edit.
+TEST_F(Allocation, BlocksBetweenUndoAndRedoAllocateNothing) {
+    VornDrums& drums = *engine;
+    engine.play(0.0);
+    engine.renderUnrecorded(4096);
+    long total = 0;
+    for (int i = 0; i < 24; ++i) {
+        const int track = i % drums.trackCount;
+        const auto t = static_cast<std::size_t>(track);
+        drums.beginGesture();
+        drums.setValue(tags::trackTag(track, tags::kLevel), 0.04f * static_cast<float>(i));
+        drums.tracks.eqGain[t][1] = -0.3f + 0.02f * static_cast<float>(i);
+        drums.queueEqUpdate(track, 1);
+        drums.patterns[t].stepVelocity[0][static_cast<std::size_t>(i % 16)] = i % 2 == 0 ? 0.0f : 120.0f;
+        drums.endGesture();
+        total += allocationsDuring(1024);
+        ASSERT_TRUE(drums.undo());
+        total += allocationsDuring(1024);
+        ASSERT_TRUE(drums.redo());
+        total += allocationsDuring(1024);
+    }
+    EXPECT_EQ(drums.undoDepth(), 24u);
     EXPECT_EQ(total, 0);
 }
 

@@ -8,6 +8,7 @@
 #include <atomic>
 #include <chrono>
 #include <cstdint>
+#include <functional>
 #include <memory>
 #include <string>
 #include <thread>
@@ -636,6 +637,157 @@ TEST_F(EditorCommands, ARightClickOnASlotOrTheSynthSoundShowsAndHidesThePluginsE
 
 VstIntPtr standaloneHost(AEffect*, VstInt32 opcode, VstInt32, VstIntPtr, void*, float) {
     return opcode == audioMasterVersion ? kStandaloneHostSignature : 0;
+}
+
+// --- undo and redo ----------------------------------------------------------------------------
+
+class EditorUndo : public EditorCommands {
+protected:
+    Window frameWindow() { return editor->getFrame()->getWindow(); }
+    // Keys as the server delivers them to the editor's window, each taken by the frame's idle.
+    void press(KeySym key, unsigned state, int times, const std::function<bool()>& done) {
+        for (int i = 0; i < times; ++i)
+            x.sendKey(frameWindow(), key, state);
+        ASSERT_TRUE(XTestHost::idleUntil([this] { editor->idle(); }, done));
+    }
+    // A left drag through the server: pressed at `from`, moved by `dy` in steps, released.
+    void dragVertically(toolkit::CPoint from, int dy) {
+        unsigned long time = 5000;
+        x.sendButton(frameWindow(), ButtonPress, Button1, from.x, from.y, 0, time);
+        for (int step = 1; step <= 8; ++step)
+            x.sendMotion(frameWindow(), from.x, from.y + dy * step / 8, Button1Mask);
+        x.sendButton(frameWindow(), ButtonRelease, Button1, from.x, from.y + dy, Button1Mask, time + 400);
+        ASSERT_TRUE(XTestHost::idleUntil([this] { editor->idle(); }, [this] { return !editor->getFrame()->pressInProgress(); }));
+    }
+    std::vector<std::uint8_t> chunk() { return drums->buildChunk(); }
+};
+
+TEST_F(EditorUndo, TwentyEditsUndoneGiveTheProgramBeforeAndRedoneTheProgramAfter) {
+    for (int t = 0; t < 4; ++t)
+        for (std::size_t s = 0; s < 16; s += static_cast<std::size_t>(t + 2))
+            velocities(t)[s] = 90.0f + static_cast<float>(t);
+    const std::vector<std::uint8_t> before = chunk();
+    ASSERT_FALSE(drums->canUndo());
+
+    const std::function<void()> edits[] = {
+        [&] { change(tagged(et::stripTag(0, et::kLevelKind)), 0.3f); },
+        [&] { change(tagged(et::stripTag(1, et::kPanKind)), 0.8f); },
+        [&] { change(tagged(et::stripTag(2, et::kSend1Kind)), 0.6f); },
+        [&] { change(tagged(et::stripTag(3, et::kTuneKind)), 0.7f); },
+        [&] { change(tagged(et::stripTag(4, et::kMuteKind)), 1.0f); },
+        [&] { change(views().swing, 0.25f); },
+        [&] { change(views().fillAttenuation, 0.75f); },
+        [&] {
+            views().loopSelect->setRange(2, 5);
+            change(views().loopSelect, 5.0f);
+        },
+        [&] { change(views().randomMode, 1.0f); },
+        [&] { change(tagged(et::kTempo), 140.0f); },
+        [&] { change(tagged(et::kMasterEqSwitch), 1.0f); },
+        [&] { change(tagged(et::kReverse), 1.0f); },
+        [&] { change(tagged(et::kPhase), 1.0f); },
+        [&] { click(tagged(et::kRotateLeft)); },
+        [&] { chooseInGrid(1, "Duplicate"); },
+        [&] { chooseInGrid(2, "Clean"); },
+        [&] { chooseInStripMenu(3, "Reset"); },
+        [&] { chooseInStripMenu(1, "Duplicate Measure 1"); },
+        [&] { change(tagged(et::stripTag(5, et::kLevelVelocityKind)), 0.2f); },
+        [&] { change(tagged(et::stripTag(6, et::kSend2Kind)), 0.9f); },
+    };
+    std::size_t done = 0;
+    for (const auto& edit : edits) {
+        edit();
+        ++done;
+        ASSERT_EQ(drums->undoDepth(), done) << "edit " << done << " is not one step";
+    }
+    const std::vector<std::uint8_t> after = chunk();
+    ASSERT_NE(after, before);
+
+    press(XK_z, ControlMask, 20, [&] { return !drums->canUndo(); });
+    EXPECT_EQ(chunk(), before);
+    EXPECT_EQ(velocities(0)[2], 90.0f);
+    press(XK_Z, ControlMask | ShiftMask, 10, [&] { return drums->undoDepth() == 10; });
+    press(XK_y, ControlMask, 10, [&] { return !drums->canRedo(); });
+    EXPECT_EQ(chunk(), after);
+    // The controls show what came back.
+    EXPECT_FLOAT_EQ(tagged(et::stripTag(0, et::kLevelKind))->getValue(), 0.3f);
+}
+
+TEST_F(EditorUndo, ADragIsOneStepAndTheGridMenuUndoesAndRedoesIt) {
+    toolkit::CControl* level = tagged(et::stripTag(2, et::kLevelKind));
+    const float start = drums->tracks.level[2];
+    dragVertically(centreOf(*level), -60);
+    const float dragged = drums->tracks.level[2];
+    ASSERT_NE(dragged, start);
+    EXPECT_EQ(drums->undoDepth(), 1u);
+
+    chooseInGrid(0, "Undo");
+    EXPECT_EQ(drums->tracks.level[2], start);
+    EXPECT_FLOAT_EQ(level->getValue(), start);
+    chooseInGrid(0, "Redo");
+    EXPECT_EQ(drums->tracks.level[2], dragged);
+    EXPECT_EQ(drums->undoDepth(), 1u);
+}
+
+TEST_F(EditorUndo, AProgramFromTheHostIsNotRecordedAndTheHistoryStaysUsable) {
+    change(tagged(et::stripTag(1, et::kPanKind)), 0.9f);
+    change(views().swing, 0.5f);
+    const float swingEdited = static_cast<float>(drums->swing);
+
+    // The host's program: another pan on track 1, another tempo, steps of its own.
+    std::unique_ptr<VornDrums> other = eightTrackInstrument(recordingHost);
+    other->tracks.pan[1] = 0.1f;
+    other->tempo = 97;
+    other->patterns[3].stepVelocity[0][5] = 70.0f;
+    other->swing = static_cast<std::int32_t>(swingEdited);
+    std::vector<std::uint8_t> program = other->buildChunk();
+    ASSERT_EQ(drums->setChunk(program.data(), static_cast<VstInt32>(program.size()), false), 1);
+    EXPECT_EQ(drums->undoDepth(), 2u);
+
+    // Undoing the swing edit puts back only what that edit changed.
+    press(XK_z, ControlMask, 1, [&] { return drums->undoDepth() == 1; });
+    EXPECT_EQ(drums->swing, 0);
+    EXPECT_EQ(drums->tempo, 97);
+    EXPECT_EQ(drums->tracks.pan[1], 0.1f);
+    EXPECT_EQ(drums->patterns[3].stepVelocity[0][5], 70.0f);
+    press(XK_y, ControlMask, 1, [&] { return drums->undoDepth() == 2; });
+    EXPECT_EQ(static_cast<float>(drums->swing), swingEdited);
+
+    // The host automates track 1's level; undoing the pan edit of that track leaves the level.
+    drums->setParameter(1 * kSlotsPerTrack, 0.33f);
+    press(XK_z, ControlMask, 2, [&] { return !drums->canUndo(); });
+    EXPECT_EQ(drums->tracks.level[1], 0.33f);
+    EXPECT_NE(drums->tracks.pan[1], 0.9f);
+    EXPECT_EQ(drums->undoDepth(), 0u);
+}
+
+TEST(EditHistory, KeepsItsNewestStepsAndANewStepForgetsWhatCouldBeRedone) {
+    EditHistory history;
+    EditState state;
+    state.tracks.resize(1);
+    for (std::size_t i = 0; i < EditHistory::kDepth + 10; ++i) {
+        EditState next = state;
+        next.globals.tempo = static_cast<std::int32_t>(i + 1);
+        ASSERT_TRUE(history.record(state, next));
+        state = next;
+    }
+    EXPECT_FALSE(history.record(state, state));  // nothing changed: no step
+    EXPECT_EQ(history.undoDepth(), EditHistory::kDepth);
+    const EditStep* undone = nullptr;
+    for (std::size_t i = 0; i < EditHistory::kDepth; ++i)
+        undone = history.undo();
+    ASSERT_NE(undone, nullptr);
+    EXPECT_EQ(undone->before.globals->tempo, 10);  // the oldest kept step went from 10 to 11
+    EXPECT_EQ(history.undo(), nullptr);
+    ASSERT_NE(history.redo(), nullptr);
+    EditState other = state;
+    other.tracks[0].key = 40.0f;
+    EXPECT_TRUE(history.record(state, other));
+    EXPECT_FALSE(history.canRedo());
+    const EditStep* step = history.undo();
+    ASSERT_NE(step, nullptr);
+    ASSERT_EQ(step->before.tracks.size(), 1u);
+    EXPECT_FALSE(step->before.globals.has_value());
 }
 
 // The standalone program's device menus offer what is there as the main menu pops up: a

@@ -228,6 +228,8 @@ private:
     }
 
     void keyDown(WPARAM virtualKey, LPARAM lParam) {
+        if (controlLetter(virtualKey))
+            return;
         const bool extended = (lParam & (1 << 24)) != 0;
         const std::optional<unsigned> code = win32::keyCodeOfVirtualKey(static_cast<unsigned>(virtualKey), extended);
         if (!code)
@@ -237,7 +239,27 @@ private:
         frame.keyDown(*code, {});
     }
 
+    // A letter key with Control down goes to the frame's shortcuts; the control character
+    // that follows it (WM_CHAR) is then dropped, as X11 gives none to the views for a shortcut.
+    bool controlLetter(WPARAM virtualKey) {
+        if (GetKeyState(VK_CONTROL) >= 0 || virtualKey < 'A' || virtualKey > 'Z')
+            return false;
+        unsigned modifiers = kControl;
+        if (GetKeyState(VK_SHIFT) < 0)
+            modifiers |= kShift;
+        if (GetKeyState(VK_MENU) < 0)
+            modifiers |= kAlt;
+        const bool used = frame.shortcut(static_cast<unsigned>(virtualKey - 'A' + 'a'), modifiers);
+        shortcutCharPending = used;
+        return used;
+    }
+
     void character(WPARAM unit) {
+        if (shortcutCharPending && unit < 0x20) {
+            shortcutCharPending = false;
+            return;
+        }
+        shortcutCharPending = false;
         if (keypadEnterChar && unit == L'\r') {
             keypadEnterChar = false;  // taken already as the keypad's Enter
             return;
@@ -254,6 +276,7 @@ private:
     };
 
     CFrame& frame;
+    bool shortcutCharPending = false;
     HWND parentHandle;
     // OLE outlives the window and its drop target: declared before them, it goes after them.
     std::unique_ptr<win32::OleThread> ole;

@@ -613,7 +613,7 @@ TEST(PatternControl, ReportsEachChangedStepAndTheChosenMenuEntry) {
     }
     EXPECT_EQ(shown.front(),
               "Reset|Clean|-|Duplicate|-|Randomize Step|Randomize Step in place|Randomize Pitch|"
-              "Randomize Hold|Restore|");
+              "Randomize Hold|Restore|-|Undo|Redo|");
     EXPECT_FALSE(grid->takeMenuChoice());
 
     heard.events.clear();

@@ -52,13 +52,14 @@ void XTestHost::sendMotion(Window window, int x, int y, unsigned state) {
     XSync(display, False);
 }
 
-void XTestHost::sendKey(Window window, KeySym symbol) {
+void XTestHost::sendKey(Window window, KeySym symbol, unsigned state) {
     XEvent event{};
     event.xkey.type = KeyPress;
     event.xkey.display = display;
     event.xkey.window = window;
     event.xkey.root = DefaultRootWindow(display);
     event.xkey.keycode = XKeysymToKeycode(display, symbol);
+    event.xkey.state = state;
     event.xkey.same_screen = True;
     XSendEvent(display, window, False, KeyPressMask, &event);
     XSync(display, False);

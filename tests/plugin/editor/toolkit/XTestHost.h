@@ -73,7 +73,8 @@ public:
 
     void sendButton(Window window, int type, unsigned button, int x, int y, unsigned state, unsigned long time);
     void sendMotion(Window window, int x, int y, unsigned state);
-    void sendKey(Window window, KeySym symbol);
+    // A key as the server sends it; `state` holds the modifiers down (ShiftMask, ControlMask).
+    void sendKey(Window window, KeySym symbol, unsigned state = 0);
 
     Display* display;
 };

@@ -309,6 +309,49 @@ TEST_F(EditorWindow, DraggingTrackOnesLevelKnobAutomatesParameterZero) {
     EXPECT_EQ(effect->getParameter(effect, 0), automations.back().value);
 }
 
+// The keys a musician reaches for: Ctrl+Z takes back a knob drag and a step, one at a time, and
+// Ctrl+Y and Ctrl+Shift+Z bring them back, with the pointer resting over the editor.
+TEST_F(EditorWindow, CtrlZUndoesAKnobDragAndAStepAndCtrlYAndCtrlShiftZRedoThem) {
+    const ProgramChunk before = chunkNow();
+    ASSERT_FALSE(before.tracks.empty());
+    const auto pattern = static_cast<std::size_t>(before.currentPattern);
+    const Place& knob = layout.at(stripTag(0, 5));
+    mouse.run(at(knob.centreX(), knob.centreY()) + "mousedown 1 " + at(knob.centreX(), knob.centreY() - 30) +
+              at(knob.centreX() + 10, knob.centreY() - 60) + "mouseup 1");
+    idleUntil([this] { return mouse.finished(); });
+    idleFor(5);
+    const Place& row = layout.at(stripTag(0, 0));
+    const int stepWidth = (row.right - row.left) / 16;
+    int step = 0;
+    while (step < 16 && before.tracks[0].velocity[pattern][static_cast<std::size_t>(step)] != 0)
+        ++step;
+    ASSERT_LT(step, 16);
+    const int stepX = row.left + step * stepWidth + stepWidth / 2;
+    mouse.run(at(stepX, row.top + 8) + "click 1", 50);
+    idleUntil([this] { return mouse.finished(); });
+    idleFor(5);
+    const ProgramChunk after = chunkNow();
+    ASSERT_NE(after.tracks[0].settings, before.tracks[0].settings) << "the drag changed nothing";
+    ASSERT_NE(after.tracks[0].velocity[pattern], before.tracks[0].velocity[pattern]) << "the click set no step";
+
+    // Each time from another pixel: a move to where the pointer already is can stall.
+    int rest = 0;
+    const auto keys = [&](const std::string& presses) {
+        mouse.run(at(stepX + ++rest, row.top - 30) + presses, 50);
+        idleUntil([this] { return mouse.finished(); });
+        idleFor(5);
+    };
+    keys("key ctrl+z");
+    EXPECT_EQ(chunkNow().tracks[0].velocity[pattern], before.tracks[0].velocity[pattern]);
+    EXPECT_EQ(chunkNow().tracks[0].settings, after.tracks[0].settings);
+    keys("key ctrl+z");
+    EXPECT_EQ(chunkNow().tracks[0].settings, before.tracks[0].settings);
+    keys("key ctrl+y");
+    EXPECT_EQ(chunkNow().tracks[0].settings, after.tracks[0].settings);
+    keys("key ctrl+shift+z");
+    EXPECT_EQ(chunkNow().tracks[0].velocity[pattern], after.tracks[0].velocity[pattern]);
+}
+
 // The override-redirect windows mapped on the screen: the pop-ups of open menus (and tooltips,
 // which a fresh instrument does not show).
 std::set<Window> popupWindows(Display* display) {
