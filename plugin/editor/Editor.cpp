@@ -108,6 +108,13 @@ void Editor::attachGrids() {
         TrackStripViews& strip = strips[t];
         strip.steps->attachPatterns(&instrument.patterns[t], pattern, steps);
         strip.steps->scrolled = [this](int firstStep) { scrollGrids(firstStep); };
+        strip.steps->entryAvailable = [this](controls::GridMenuEntry entry) {
+            if (entry == controls::GridMenuEntry::undo)
+                return instrument.canUndo();
+            if (entry == controls::GridMenuEntry::redo)
+                return instrument.canRedo();
+            return true;
+        };
         strip.drum->setRows(artwork::kTrackStripsTop, artwork::kTrackStripPitch, instrument.getTrackCount());
         strip.drum->highlight = [this](int row, bool on) {
             std::vector<TrackStripViews>& all = controls->views().strips;

@@ -233,8 +233,16 @@ void CVornPattern::refreshRow() {
 std::optional<GridMenuEntry> CVornPattern::askMenu(CPoint where) const {
     if (!popupMenu)
         return std::nullopt;
-    const std::optional<MenuChoice> choice = popupMenu(gridMenu(), where);
-    return choice ? gridMenuEntryOf(*choice) : std::nullopt;
+    MenuModel menu = gridMenu();
+    if (entryAvailable)
+        for (int index = 0; index < static_cast<int>(std::size(kGridMenu)); ++index)
+            if (const std::optional<GridMenuEntry> entry = kGridMenu[index].entry)
+                menu.setEntryDisabled(index, !entryAvailable(*entry));
+    const std::optional<MenuChoice> choice = popupMenu(menu, where);
+    const std::optional<GridMenuEntry> entry = choice ? gridMenuEntryOf(*choice) : std::nullopt;
+    if (entry && entryAvailable && !entryAvailable(*entry))
+        return std::nullopt;
+    return entry;
 }
 
 void CVornPattern::handOver(GridMenuEntry entry) {

@@ -108,6 +108,9 @@ public:
     // Told the new first visible step after the scroll bar moved it (a step-number header
     // follows it).
     std::function<void(int firstStep)> scrolled;
+    // Whether an entry of the grid menu can be chosen now ("Undo" with nothing to undo cannot);
+    // every entry can while it is not set.
+    std::function<bool(GridMenuEntry entry)> entryAvailable;
 
 protected:
     void drawControl(toolkit::CDrawContext& context) override;

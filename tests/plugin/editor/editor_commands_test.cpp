@@ -714,16 +714,33 @@ TEST_F(EditorUndo, TwentyEditsUndoneGiveTheProgramBeforeAndRedoneTheProgramAfter
 }
 
 TEST_F(EditorUndo, ADragIsOneStepAndTheGridMenuUndoesAndRedoesIt) {
+    // Which of the grid menu's "Undo" and "Redo" can be chosen, as the menu pops up.
+    const auto offered = [this] {
+        toolkit::MenuModel shown;
+        controls::CVornPattern* grid = strip(0).steps;
+        grid->popupMenu = [&shown](const toolkit::MenuModel& menu, toolkit::CPoint) {
+            shown = menu;
+            return std::optional<toolkit::MenuChoice>();
+        };
+        grid->openMenu(centreOf(*grid));
+        const toolkit::MenuEntry* undo = entryOf(shown, {"Undo"});
+        const toolkit::MenuEntry* redo = entryOf(shown, {"Redo"});
+        return std::pair{undo && !undo->disabled, redo && !redo->disabled};
+    };
+    EXPECT_EQ(offered(), std::pair(false, false));
+
     toolkit::CControl* level = tagged(et::stripTag(2, et::kLevelKind));
     const float start = drums->tracks.level[2];
     dragVertically(centreOf(*level), -60);
     const float dragged = drums->tracks.level[2];
     ASSERT_NE(dragged, start);
     EXPECT_EQ(drums->undoDepth(), 1u);
+    EXPECT_EQ(offered(), std::pair(true, false));
 
     chooseInGrid(0, "Undo");
     EXPECT_EQ(drums->tracks.level[2], start);
     EXPECT_FLOAT_EQ(level->getValue(), start);
+    EXPECT_EQ(offered(), std::pair(false, true));
     chooseInGrid(0, "Redo");
     EXPECT_EQ(drums->tracks.level[2], dragged);
     EXPECT_EQ(drums->undoDepth(), 1u);
