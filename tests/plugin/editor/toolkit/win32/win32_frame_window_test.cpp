@@ -278,6 +278,28 @@ TEST_F(Win32FrameWindow, KeysTypedReachTheFocusedTextFieldAndReturnCommitsIt) {
     EXPECT_EQ(field->getText(), "is 9");
 }
 
+// The editor's undo keys: a letter with Control goes to the shortcuts (and its control
+// character to nobody), and a press with its drag is heard as one gesture.
+TEST_F(Win32FrameWindow, ControlLettersReachTheShortcutsAndAPressWithItsDragIsOneGesture) {
+    std::vector<std::string> heard;
+    frame->setShortcutHandler([&heard](unsigned letter, unsigned modifiers) {
+        heard.push_back(std::string(1, static_cast<char>(letter)) + ((modifiers & kShift) != 0 ? " shift" : ""));
+        return true;
+    });
+    frame->setPressHandlers([&heard] { heard.push_back("press"); }, [&heard] { heard.push_back("release"); });
+    ASSERT_TRUE(pointerTo({20, 20}));
+    xdotool("mousedown 1");
+    ASSERT_TRUE(idleUntil(frame.get(), [&] { return top->logged("down 20,20 left"); }));
+    xdotool("mousemove " + at(screenPointOf(child, {20, 60})) + " mouseup 1");
+    ASSERT_TRUE(idleUntil(frame.get(), [&] { return top->logged("up 20,60 left"); }));
+
+    frame->grabKeyboardFocus();
+    xdotool("key ctrl+z key ctrl+shift+z key ctrl+y key z");
+    ASSERT_TRUE(idleUntil(frame.get(), [&] { return heard.size() >= 5; })) << ::testing::PrintToString(heard);
+    EXPECT_EQ(heard, (std::vector<std::string>{"press", "release", "z", "z shift", "y"}));
+    EXPECT_TRUE(idleUntil(frame.get(), [] { return GetKeyState(VK_CONTROL) >= 0 && GetKeyState(VK_SHIFT) >= 0; }));
+}
+
 TEST_F(Win32FrameWindow, TheCursorIsTheFramesOverItsWindow) {
     struct Case {
         CursorShape shape;
