@@ -657,7 +657,8 @@ protected:
         for (int step = 1; step <= 8; ++step)
             x.sendMotion(frameWindow(), from.x, from.y + dy * step / 8, Button1Mask);
         x.sendButton(frameWindow(), ButtonRelease, Button1, from.x, from.y + dy, Button1Mask, time + 400);
-        ASSERT_TRUE(XTestHost::idleUntil([this] { editor->idle(); }, [this] { return !editor->getFrame()->pressInProgress(); }));
+        ASSERT_TRUE(XTestHost::idleUntil([this] { editor->idle(); },
+                                         [this] { return !editor->getFrame()->pressInProgress(); }));
     }
     std::vector<std::uint8_t> chunk() { return drums->buildChunk(); }
 };
