@@ -127,7 +127,7 @@ void loadLaneGroups(const InstrumentState& state, BatchScratch& s, VstInt32 at) 
                 .synthThroughEq = plan.synthThroughEq,
                 .synthPart = plan.synthPart,
                 .equalised = plan.equalised,
-                .synth = plan.synthPart ? state.drumSynthPlugin->outputChannel(2 + voice.track) + at : nullptr};
+                .synth = plan.synthPart ? state.drumSynth()->outputChannel(2 + voice.track) + at : nullptr};
         }
         batch::loadVoiceLanes(s.lanes[g], sources, s.silentPair, s.zeros);
     }
@@ -214,7 +214,7 @@ void playSilentVoices(InstrumentState& state, BatchScratch& s, bool busFinite, V
         plan.silent = !plan.synthPart && !plan.synthThroughEq && !plan.equalised && (!plan.callsRender || finiteGains);
         if (plan.silent)
             continue;
-        const float* synth = plan.synthPart ? state.drumSynthPlugin->outputChannel(2 + voice.track) + at : nullptr;
+        const float* synth = plan.synthPart ? state.drumSynth()->outputChannel(2 + voice.track) + at : nullptr;
         fillSilentColumn(s, plan, v, synth, busFinite);
     }
 }

@@ -14,6 +14,7 @@
 #include <gtest/gtest.h>
 
 #include "tests/plugin/core/EngineFixture.h"
+#include "tests/support/LentPlugins.h"
 
 namespace {
 
@@ -132,17 +133,16 @@ protected:
         drums.randomAuto = 1;
         drums.swing = 30;
         for (std::size_t slot = 0; slot < 4; ++slot) {
-            drums.effectSlots[slot] = &effects[slot];
+            drums.placePlugin(slot, &effects[slot]);
             drums.effectEnabled[slot] = 1;
         }
-        drums.drumSynthPlugin = &synth;
+        drums.placePlugin(VornDrums::kSynthSlot, &synth);
         drums.random.reseed(11);
         engine.prepare(4096);
     }
 
     void TearDown() override {
-        engine->effectSlots.fill(nullptr);
-        engine->drumSynthPlugin = nullptr;
+        test::takeBackLentPlugins(*engine);
     }
 
     long allocationsDuring(int frames) {
