@@ -126,7 +126,7 @@ Result<> VornDrums::placeInSlot(int slot, const std::string& path, const std::st
 }
 
 bool VornDrums::slotHolds(int slot, const std::string& path) {
-    HostedPlugin* current = effectIn(slot);
+    HostedPlugin* current = pluginSlots[static_cast<std::size_t>(slot)].live;
     return current != nullptr && !path.empty() && current->libraryPath() == path;
 }
 
@@ -171,10 +171,11 @@ std::int32_t VornDrums::masterLatency() const {
 }
 
 void VornDrums::countRunningInserts() {
-    for (int slot = 0; slot < kPluginSlots; ++slot)
+    for (int slot = 0; slot < kPluginSlots; ++slot) {
+        const bool insert = slot >= kFirstInsertSlot && slot < kEffectSlots;
         pluginSlots[static_cast<std::size_t>(slot)].latencyCounted =
-            slot >= kFirstInsertSlot && slot < kEffectSlots && effectIn(slot) != nullptr &&
-            effectEnabled[static_cast<std::size_t>(slot)] != 0;
+            insert && effectIn(slot) != nullptr && effectEnabled[static_cast<std::size_t>(slot)] != 0;
+    }
 }
 
 std::int32_t VornDrums::reportedLatency() { return std::atomic_ref<VstInt32>(cEffect.initialDelay).load(); }

@@ -270,11 +270,11 @@ private:
     void applyEffects(const ProgramChunk& program);
 
     // --- hosted plug-ins (EffectSlots.cpp) ------------------------------------------------
-    // The slots are InstrumentState's `pluginSlots` (kSynthSlot the drum synth). The public calls
-    // below are loaders: each holds the load handshake (and so the loaders' lock) once, for the
-    // whole change and its latency, and tells the host of a new latency after letting go. The
-    // private helpers they share expect the handshake held.
 public:
+    // The slots are InstrumentState's `pluginSlots` (kSynthSlot the drum synth). The calls below
+    // that change them are loaders: each holds the load handshake (and with it the loaders'
+    // lock) once, for the whole change and its latency, and tells the host of a new latency
+    // after letting go. The private helpers they share expect the handshake held.
     // Main; a loader. Loads the library into the slot, holding the audio thread off meanwhile;
     // the library the slot already holds is not loaded again. A refusal empties the slot.
     // `file`, when given, is the file opened for `path` (see CPlugin::load).

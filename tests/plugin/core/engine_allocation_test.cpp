@@ -141,9 +141,7 @@ protected:
         engine.prepare(4096);
     }
 
-    void TearDown() override {
-        test::takeBackLentPlugins(*engine);
-    }
+    void TearDown() override { test::takeBackLentPlugins(*engine); }
 
     long allocationsDuring(int frames) {
         allocationsCounted = 0;

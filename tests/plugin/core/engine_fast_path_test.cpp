@@ -122,9 +122,7 @@ public:
         }
     }
 
-    ~Rig() {
-        test::takeBackLentPlugins(*drums);
-    }
+    ~Rig() { test::takeBackLentPlugins(*drums); }
 
     Rig(const Rig&) = delete;
     Rig& operator=(const Rig&) = delete;
