@@ -111,7 +111,7 @@ VoicePlan planOf(InstrumentState& state, TrackVoice& voice, bool eqFromSettings,
     plan.lane = plan.plays && !silentVoice(voice, tracks.oneShot[t] != 0.0f);
     plan.eqSample = tracks.eqOnSample[t] != 0.0f;
     plan.synthThroughEq = routed && tracks.eqOnSynth[t] != 0.0f;
-    plan.synthPart = routed && state.drumSynthPlugin != nullptr;
+    plan.synthPart = routed && state.drumSynth() != nullptr;
     plan.equalised = eqFromSettings ? tracks.eqOnSample[t] + tracks.eqOnSynth[t] != 0.0f : tracks.eqActive[t] != 0.0f;
     plan.heard = (!state.soloSelected || voice.track == state.selectedTrack) && tracks.mute[t] == 0.0f;
     TrackRest& rest = state.trackRest[t];

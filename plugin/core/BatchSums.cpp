@@ -261,7 +261,7 @@ void finishVoices(InstrumentState& state, const SumPlan& p, const BatchScratch& 
     }
     const auto bytes = sizeof(float) * static_cast<std::size_t>(out.frames);
     for (int slot = 0; slot < 2; ++slot) {
-        if (HostedPlugin* effect = state.effectSlots[static_cast<std::size_t>(slot)]) {
+        if (HostedPlugin* effect = state.effectIn(slot)) {
             std::memcpy(effect->inputChannel(0) + out.at, s.sums[2 + 2 * slot], bytes);
             std::memcpy(effect->inputChannel(1) + out.at, s.sums[3 + 2 * slot], bytes);
         }
@@ -272,7 +272,7 @@ void finishVoices(InstrumentState& state, const SumPlan& p, const BatchScratch& 
 
 void mixBatch(InstrumentState& state, BatchScratch& scratch, const BatchOutputs& out) {
     SumPlan plan;
-    const bool anySend = state.effectSlots[0] != nullptr || state.effectSlots[1] != nullptr;
+    const bool anySend = state.effectIn(0) != nullptr || state.effectIn(1) != nullptr;
     plan.outputCount = anySend ? kMaxOutputs : 2;
     plan.columnGroups = (scratch.layout.count + kLanes - 1) / kLanes;
     chooseSummed(plan, state, scratch);

@@ -71,15 +71,15 @@ std::vector<std::uint8_t> VornDrums::buildChunk() {
     program.patternSetReserved = patternSetReserved;
 
     for (int slot = 0; slot < kEffectSlots; ++slot) {
-        HostedPlugin* plugin = effectSlots[static_cast<std::size_t>(slot)];
+        HostedPlugin* plugin = effectIn(slot);
         if (plugin == nullptr)
             continue;
         ChunkEffect& effect = program.effects[static_cast<std::size_t>(slot)];
         effect.state = captureEffectState(*plugin, effect.program);
         effect.path = storedEffectPath(plugin->libraryPath(), settings.effectPath);
     }
-    if (drumSynthPlugin != nullptr)
-        program.drumSynth.state = captureEffectState(*drumSynthPlugin, program.drumSynth.program);
+    if (HostedPlugin* synth = drumSynth())
+        program.drumSynth.state = captureEffectState(*synth, program.drumSynth.program);
 
     // The export folder serves one block only.
     sampleExportFolder.clear();
@@ -258,12 +258,13 @@ void VornDrums::applyEffects(const ProgramChunk& program) {
             platform::resolvePathIgnoringCase(effectPathFromStored(entry.path, settings.effectPath));
         if (Result<> loaded = loadProgramEffect(slot, path); !loaded)
             logRefusal("effect library", path + ": " + loaded.reason());
-        if (HostedPlugin* plugin = effectSlots[static_cast<std::size_t>(slot)])
+        if (HostedPlugin* plugin = effectIn(slot))
             restoreEffectState(*plugin, entry.state, entry.program);
     }
     // The drum synth is never loaded by a block: a block only gives a loaded one its state.
-    if (drumSynthPlugin != nullptr && !program.drumSynth.state.empty())
-        restoreEffectState(*drumSynthPlugin, program.drumSynth.state, program.drumSynth.program);
+    HostedPlugin* synth = drumSynth();
+    if (synth != nullptr && !program.drumSynth.state.empty())
+        restoreEffectState(*synth, program.drumSynth.state, program.drumSynth.program);
 }
 
 // --- program files ---------------------------------------------------------------------------

@@ -53,7 +53,7 @@ bool findOrbit(TrackRest& rest, const std::array<EqBand, kEqBands>& bands) {
 bool voiceMayRest(const InstrumentState& state, const TrackVoice& voice, bool equalised) {
     const auto t = static_cast<std::size_t>(voice.track);
     const bool routed = state.tracks.synthRoute[t] != 0.0f;
-    if (state.restsOff || !equalised || (routed && state.drumSynthPlugin != nullptr))
+    if (state.restsOff || !equalised || (routed && state.drumSynth() != nullptr))
         return false;
     const Sound* sound = state.voiceSound(voice);
     const bool plays =

@@ -117,17 +117,16 @@ void loadLaneGroups(const InstrumentState& state, BatchScratch& s, VstInt32 at) 
             const TrackVoice& voice = state.voices[static_cast<std::size_t>(v)];
             const batch::VoicePlan& plan = s.plans[v];
             const auto t = static_cast<std::size_t>(voice.track);
-            sources[l] = {
-                .voice = &voice,
-                .sound = state.voiceSound(voice),
-                .oneShot = state.tracks.oneShot[t] != 0.0f,
-                .reverse = state.tracks.reverse[t] != 0.0f,
-                .loop = state.tracks.loop[t] != 0.0f,
-                .eqSample = plan.eqSample,
-                .synthThroughEq = plan.synthThroughEq,
-                .synthPart = plan.synthPart,
-                .equalised = plan.equalised,
-                .synth = plan.synthPart ? state.drumSynthPlugin->outputChannel(2 + voice.track) + at : nullptr};
+            sources[l] = {.voice = &voice,
+                          .sound = state.voiceSound(voice),
+                          .oneShot = state.tracks.oneShot[t] != 0.0f,
+                          .reverse = state.tracks.reverse[t] != 0.0f,
+                          .loop = state.tracks.loop[t] != 0.0f,
+                          .eqSample = plan.eqSample,
+                          .synthThroughEq = plan.synthThroughEq,
+                          .synthPart = plan.synthPart,
+                          .equalised = plan.equalised,
+                          .synth = plan.synthPart ? state.drumSynth()->outputChannel(2 + voice.track) + at : nullptr};
         }
         batch::loadVoiceLanes(s.lanes[g], sources, s.silentPair, s.zeros);
     }
@@ -214,7 +213,7 @@ void playSilentVoices(InstrumentState& state, BatchScratch& s, bool busFinite, V
         plan.silent = !plan.synthPart && !plan.synthThroughEq && !plan.equalised && (!plan.callsRender || finiteGains);
         if (plan.silent)
             continue;
-        const float* synth = plan.synthPart ? state.drumSynthPlugin->outputChannel(2 + voice.track) + at : nullptr;
+        const float* synth = plan.synthPart ? state.drumSynth()->outputChannel(2 + voice.track) + at : nullptr;
         fillSilentColumn(s, plan, v, synth, busFinite);
     }
 }

@@ -28,6 +28,7 @@
 #include "plugin/core/LoadHandshake.h"
 #include "plugin/core/MasterGain.h"
 #include "plugin/core/TrackVoice.h"
+#include "plugin/effects/CPlugin.h"
 #include "plugin/model/Constants.h"
 #include "plugin/model/HostedPlugin.h"
 #include "plugin/model/InstrumentSettings.h"
@@ -133,10 +134,27 @@ struct InstrumentState : PatternState {
     float exportFadeGain = 1.0f;
 
     // --- loader ------------------------------------------------------------------------------
-    // Hosted plug-ins: send 1, send 2, insert 1, insert 2, and the drum synth. Empty slots are
-    // null; the effect host owns what they point to.
-    std::array<HostedPlugin*, kEffectSlots> effectSlots{};
-    HostedPlugin* drumSynthPlugin = nullptr;
+    // The slots of hosted plug-ins: 0 to 3 the effects (send 1, send 2, insert 1, insert 2), then
+    // the drum synth.
+    static constexpr int kFirstInsertSlot = 2;
+    static constexpr int kSynthSlot = kEffectSlots;
+    static constexpr int kPluginSlots = kEffectSlots + 1;
+    struct PluginSlot {
+        // The plug-in the slot loaded and owns (EffectSlots.cpp), or null.
+        std::unique_ptr<CPlugin> owner;
+        // What the render loop runs: the owner once it is whole, or a plug-in the slot was lent
+        // (VornDrums::placePlugin); null while the slot is empty or being refilled. Written with
+        // `owner`, by loaders only, so the audio thread never meets a plug-in half replaced.
+        HostedPlugin* live = nullptr;
+        // The last latency report counted this insert's plug-in. Under the loaders' lock alone:
+        // the audio thread never reads it.
+        bool latencyCounted = false;
+    };
+    std::array<PluginSlot, kPluginSlots> pluginSlots{};
+    // The render loop's view: the plug-in to run in effect slot 0..3, and the drum synth; null
+    // for an empty slot.
+    HostedPlugin* effectIn(int slot) const { return pluginSlots[static_cast<std::size_t>(slot)].live; }
+    HostedPlugin* drumSynth() const { return pluginSlots[kSynthSlot].live; }
     // One Sound per distinct path; only appended to, so indexes stay valid for the life of the
     // instrument.
     std::vector<std::unique_ptr<Sound>> soundList;

@@ -26,9 +26,9 @@ bool VornDrums::saveKit(const std::string& path) {
         record.settings = storedSettings(tracks, t);
         record.scaleNotes = tracks.scaleNotes[t];
     }
-    if (drumSynthPlugin != nullptr) {
+    if (HostedPlugin* synth = drumSynth()) {
         std::int32_t synthProgram = 0;
-        kit.synthState = captureEffectState(*drumSynthPlugin, synthProgram);
+        kit.synthState = captureEffectState(*synth, synthProgram);
     }
     return platform::writeFileAtomically(path, writeKitFile(kit));
 }
@@ -42,8 +42,8 @@ Result<> VornDrums::loadKit(const std::string& path) {
         return kit.refusal(path);
 
     LoadGuard hold(handshake);
-    if (drumSynthPlugin != nullptr && !kit->synthState.empty())
-        restoreEffectPrograms(*drumSynthPlugin, kit->synthState);
+    if (HostedPlugin* synth = drumSynth(); synth != nullptr && !kit->synthState.empty())
+        restoreEffectPrograms(*synth, kit->synthState);
     const std::string library = libraryFolder(settings);
     for (std::size_t r = 0; r < kit->records.size(); ++r)
         applyKitRecord(static_cast<int>(r), kit->records[r], library);

@@ -73,8 +73,8 @@ void VornDrums::soundTrack(int track, int key, int velocity) {
         if (other == track || tracks.choke[static_cast<std::size_t>(other)] == 0.0f)
             continue;
         voices[static_cast<std::size_t>(other)].command = kCommandChoke;
-        if (tracks.synthRoute[static_cast<std::size_t>(track)] != 0.0f && drumSynthPlugin != nullptr)
-            drumSynthPlugin->setParameter(kSynthChokeParameter + other, 0.0f);
+        if (tracks.synthRoute[static_cast<std::size_t>(track)] != 0.0f && drumSynth() != nullptr)
+            drumSynth()->setParameter(kSynthChokeParameter + other, 0.0f);
     }
 }
 

@@ -43,8 +43,8 @@ float VornDrums::voiceSignal(TrackVoice& voice, bool routed, VstInt32 i) {
     const int track = voice.track;
     const auto t = static_cast<std::size_t>(track);
     float synthPart = 0.0f;
-    if (routed && drumSynthPlugin != nullptr)
-        synthPart = drumSynthPlugin->outputChannel(2 + track)[i] * voiceBusGain * voice.synthGain;
+    if (routed && drumSynth() != nullptr)
+        synthPart = drumSynth()->outputChannel(2 + track)[i] * voiceBusGain * voice.synthGain;
 
     float samplePart = 0.0f;
     if (voiceSound(voice) != nullptr && !voice.loading) {
@@ -125,7 +125,7 @@ void VornDrums::mixSample(float** outputs, VstInt32 i) {
     }
     const float sends[2][2] = {{send1Left, send1Right}, {send2Left, send2Right}};
     for (int slot = 0; slot < 2; ++slot) {
-        if (HostedPlugin* effect = effectSlots[static_cast<std::size_t>(slot)]) {
+        if (HostedPlugin* effect = effectIn(slot)) {
             effect->inputChannel(0)[i] = sends[slot][0];
             effect->inputChannel(1)[i] = sends[slot][1];
         }
@@ -190,7 +190,7 @@ void VornDrums::runSendEffects(float** outputs, VstInt32 frames) {
     for (int slot = 0; slot < 2; ++slot) {
         float* hostLeft = separateOutputs ? outputs[trackCount + 2 + 2 * slot] : nullptr;
         float* hostRight = separateOutputs ? outputs[trackCount + 3 + 2 * slot] : nullptr;
-        HostedPlugin* effect = effectSlots[static_cast<std::size_t>(slot)];
+        HostedPlugin* effect = effectIn(slot);
         if (effect == nullptr) {
             clear(hostLeft, frames);
             clear(hostRight, frames);
@@ -246,7 +246,7 @@ void VornDrums::applyMasterEqualiser(float** outputs, VstInt32 frames) {
 void VornDrums::runInsertEffects(float** outputs, VstInt32 frames) {
     const auto bytes = sizeof(float) * static_cast<std::size_t>(frames);
     for (int slot = kFirstInsertSlot; slot < kEffectSlots; ++slot) {
-        HostedPlugin* effect = effectSlots[static_cast<std::size_t>(slot)];
+        HostedPlugin* effect = effectIn(slot);
         if (effect == nullptr || !effectEnabled[static_cast<std::size_t>(slot)])
             continue;
         std::memcpy(effect->inputChannel(0), outputs[0], bytes);

@@ -147,7 +147,7 @@ void VornDrums::setValue(std::int32_t tag, float value) {
             return;
         }
         *tracks.slot(t, slot) = value;
-        const bool forward = tracks.synthRoute[i] != 0.0f && drumSynthPlugin != nullptr;
+        const bool forward = tracks.synthRoute[i] != 0.0f && drumSynth() != nullptr;
         switch (slot) {
             case tags::kLevel:
             case tags::kMute:
@@ -157,17 +157,17 @@ void VornDrums::setValue(std::int32_t tag, float value) {
             case tags::kTune:
                 tracks.tuneRatio[i] = tuneRatioFromSetting(value);
                 if (forward)
-                    drumSynthPlugin->setParameter(kSynthTune + t, value);
+                    drumSynth()->setParameter(kSynthTune + t, value);
                 break;
             case tags::kLevelVelocity:
                 if (forward) {
-                    drumSynthPlugin->setParameter(kSynthLevelVelocity + t, value);
-                    drumSynthPlugin->setParameter(kSynthLevelVelocityShared, value);
+                    drumSynth()->setParameter(kSynthLevelVelocity + t, value);
+                    drumSynth()->setParameter(kSynthLevelVelocityShared, value);
                 }
                 break;
             case tags::kTuneVelocity:
                 if (forward)
-                    drumSynthPlugin->setParameter(kSynthTuneVelocity + t, tuneVelocityForSynth(value));
+                    drumSynth()->setParameter(kSynthTuneVelocity + t, tuneVelocityForSynth(value));
                 break;
             case tags::kStart:
             case tags::kEnd: recomputeBounds(t); break;
@@ -248,13 +248,14 @@ void VornDrums::togglePlaying() {
 
 void VornDrums::forwardTrackToSynth(int track) {
     const auto t = static_cast<std::size_t>(track);
-    drumSynthPlugin->setParameter(kSynthTune + track, tracks.tune[t]);
-    drumSynthPlugin->setParameter(kSynthTuneVelocity + track, tuneVelocityForSynth(tracks.tuneVelocity[t]));
-    drumSynthPlugin->setParameter(kSynthLevelVelocity + track, tracks.levelVelocity[t]);
+    HostedPlugin& synth = *drumSynth();
+    synth.setParameter(kSynthTune + track, tracks.tune[t]);
+    synth.setParameter(kSynthTuneVelocity + track, tuneVelocityForSynth(tracks.tuneVelocity[t]));
+    synth.setParameter(kSynthLevelVelocity + track, tracks.levelVelocity[t]);
     const bool scaled = tracks.tuneScale[t] != 0.0f;
     for (int n = 0; n < kScaleNotes; ++n) {
         const float allowed = scaled ? static_cast<float>(tracks.scaleNotes[t][static_cast<std::size_t>(n)]) : 0.0f;
-        drumSynthPlugin->setParameter(kSynthScaleNotes + 12 * track + n, allowed);
+        synth.setParameter(kSynthScaleNotes + 12 * track + n, allowed);
     }
 }
 

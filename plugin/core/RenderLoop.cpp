@@ -110,9 +110,9 @@ void VornDrums::renderChunk(float** outputs, VstInt32 frames, const VstTimeInfo&
     if (running || offlineRender.load())
         runSequencer(time, frames);
 
-    if (drumSynthPlugin != nullptr) {
-        drumSynthPlugin->deliverQueuedMidi();
-        drumSynthPlugin->processBlock(frames);
+    if (HostedPlugin* synth = drumSynth()) {
+        synth->deliverQueuedMidi();
+        synth->processBlock(frames);
     }
 
     // Stretches in which nothing fires are rendered as a batch; the samples around events go
@@ -298,8 +298,8 @@ void VornDrums::playHit(int track, float velocity, float roll, std::int32_t offs
 }
 
 void VornDrums::queueSynthNote(std::int32_t deltaFrames, std::uint8_t status, int track, std::uint8_t velocity) {
-    if (drumSynthPlugin != nullptr)
-        drumSynthPlugin->queueMidi(deltaFrames, status, static_cast<std::uint8_t>(36 + track), velocity);
+    if (HostedPlugin* synth = drumSynth())
+        synth->queueMidi(deltaFrames, status, static_cast<std::uint8_t>(36 + track), velocity);
 }
 
 }  // namespace rimba

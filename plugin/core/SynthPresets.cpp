@@ -40,12 +40,12 @@ void rememberPath(std::array<char, N>& field, const std::string& path) {
 }  // namespace
 
 Result<> VornDrums::saveSynthPreset(int track, const std::string& path) {
-    if (drumSynthPlugin == nullptr)
+    if (drumSynth() == nullptr)
         return Refusal{"no drum synth is loaded"};
     if (!isSynthTrack(track))
         return Refusal{"there is no track " + std::to_string(track)};
     const auto t = static_cast<std::size_t>(track);
-    const Result<> written = writeSynthPresetFile(*drumSynthPlugin, track, fieldText(synthPresetNames[t]), path);
+    const Result<> written = writeSynthPresetFile(*drumSynth(), track, fieldText(synthPresetNames[t]), path);
     if (!written)
         return written;
     rememberPath(synthPresetPaths[t], path);
@@ -53,14 +53,14 @@ Result<> VornDrums::saveSynthPreset(int track, const std::string& path) {
 }
 
 Result<> VornDrums::loadSynthPreset(int track, const std::string& path) {
-    if (drumSynthPlugin == nullptr)
+    if (drumSynth() == nullptr)
         return Refusal{"no drum synth is loaded"};
     if (!isSynthTrack(track))
         return Refusal{"there is no track " + std::to_string(track)};
     const Result<SynthPresetValues> preset = readSynthPresetFile(path);
     if (!preset)
         return preset.refusal();
-    const Result<> applied = applySynthPreset(*drumSynthPlugin, track, *preset);
+    const Result<> applied = applySynthPreset(*drumSynth(), track, *preset);
     if (!applied)
         return applied;
     const auto t = static_cast<std::size_t>(track);

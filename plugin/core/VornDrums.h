@@ -184,7 +184,7 @@ public:
     std::int32_t getTrackCount() const { return trackCount; }
     bool stepAndVumeterOn() const { return settings.stepAndVumeter != 0; }
     bool autoscrollOn() const { return settings.autoscroll != 0; }
-    bool synthSlotLoaded() const { return drumSynthPlugin != nullptr; }  // main or a loader
+    bool synthSlotLoaded() const { return drumSynth() != nullptr; }  // main or a loader
     // Play: the sequencer runs; pressed while it runs, it starts again from the first step.
     void startPlaying();
     // Stop: the sequencer stops and every voice of the 16 tracks is released.
@@ -272,23 +272,14 @@ private:
 
     // --- hosted plug-ins (EffectSlots.cpp) ------------------------------------------------
 public:
-    // Slots 0 to 3 are the effect slots (send 1, send 2, insert 1, insert 2), kSynthSlot the
-    // drum synth.
-    static constexpr int kSynthSlot = kEffectSlots;
-    static constexpr int kFirstInsertSlot = 2;
-    static constexpr int kPluginSlots = kEffectSlots + 1;
-
+    // The slots are InstrumentState's `pluginSlots` (kSynthSlot the drum synth). The calls below
+    // that change them are loaders: each holds the load handshake (and with it the loaders'
+    // lock) once, for the whole change and its latency, and tells the host of a new latency
+    // after letting go. The private helpers they share expect the handshake held.
     // Main; a loader. Loads the library into the slot, holding the audio thread off meanwhile;
     // the library the slot already holds is not loaded again. A refusal empties the slot.
     // `file`, when given, is the file opened for `path` (see CPlugin::load).
     Result<> loadSlot(int slot, const std::string& path, const std::string& file = {});
-    // Main (or the host's thread in setChunk); a loader. A library that a program block names:
-    // placed as loadSlot does (without the latency report: the program's load reports once) only when it lies inside
-    // the effects folder or a standard plug-in folder (plugin/effects/LibraryPlaces.h), judged before anything of it is
-    // opened; otherwise refused, saying why, and the slot is emptied. The library the slot already holds stays.
-    Result<> loadProgramEffect(int slot, const std::string& path);
-    // Main. The slot holds a plug-in loaded from `path` (not empty).
-    bool slotHolds(int slot, const std::string& path);
     // Main; a loader. Unloads and empties the slot.
     void removeSlot(int slot);
     // The slot menu's two actions: a successful load switches the effect on, a failed one or a
@@ -298,6 +289,11 @@ public:
     // Main. The plug-in a slot holds, or null.
     const CPlugin* slotPlugin(int slot) const;
     CPlugin* slotPlugin(int slot);
+    // Main; a loader. Lends the slot a plug-in made elsewhere (the tests' stand-ins), or takes
+    // the loan back with null: the render loop runs it as it would a loaded one. The slot's own
+    // plug-in, if any, stays loaded but unheard until the slot is loaded or emptied again.
+    // Nothing is reported: the latency report and the timer ask loaded plug-ins only.
+    void placePlugin(int slot, HostedPlugin* plugin);
     // Main. The effect libraries of the EffectPath folder, in folder-scan order: the slot
     // menu's entries.
     std::vector<std::string> effectLibraries() const;
@@ -311,26 +307,42 @@ public:
     // initialDelay and, when that changed, delays the separate outputs as much and tells the
     // host with audioMasterIOChanged (not before the constructor has ended: the host reads the
     // field when it gets the instrument). Every change of the slots, their switches, the rate
-    // or the program calls it; the timer looks for the plug-ins' own changes.
+    // or the program calls it; the timer looks for the plug-ins' own changes. Holds the audio
+    // thread off only when the latency changed, so a switch that changes none never silences a
+    // block.
     void reportLatency();
 
 private:
     void stopVoicesForOfflineRender();
+    // Main; loaders: what the host's new rate or block size means for the slots.
     void handOnSampleRate(float rate);
     void handOnBlockSize(std::int32_t frames);
+    // Main, at the instrument's end; a loader.
     void unloadEverySlot();
-    HostedPlugin*& slotPointer(int slot);
-    // loadSlot and removeSlot without a latency report: a program places its four effects and
-    // reports once.
+
+    // The helpers below expect the caller to hold the load handshake.
+    // The slot holds a plug-in loaded from `path` (not empty).
+    bool slotHolds(int slot, const std::string& path);
+    // loadSlot without a latency report: a program places its four effects and reports once.
     Result<> placeInSlot(int slot, const std::string& path, const std::string& file = {});
+    // A library that a program block names: placed as placeInSlot does only when it lies inside
+    // the effects folder or a standard plug-in folder (plugin/effects/LibraryPlaces.h), judged
+    // before anything of it is opened; otherwise refused, saying why, and the slot is emptied.
+    // The library the slot already holds stays.
+    Result<> loadProgramEffect(int slot, const std::string& path);
     void emptySlot(int slot);
+    // Counts the inserts that run and takes their latency as reported; true when it changed.
+    bool takeMasterLatency();
+
+    // Under the loaders' lock (the handshake not needed): marks the inserts that run as counted.
+    void countRunningInserts();
+    // The handshake held: takes the master latency as reported; true when it changed.
+    bool applyMasterLatency();
+    std::int32_t reportedLatency();
+    // Tells the host of a changed latency, once no loader of this call holds the audio thread.
+    void announceLatencyChange(bool changed);
     // Timer: reports the latency again when a counted insert's own latency changed.
     void recheckLatency();
-    // Under the loaders' lock: takes the master latency as reported; true when it changed.
-    bool takeMasterLatency();
-    // The plug-ins the slots hold; effectSlots and drumSynthPlugin point at them for the render
-    // loop. Written by loaders only.
-    std::array<std::unique_ptr<CPlugin>, kPluginSlots> hostedPlugins;
     // The most frames a hosted plug-in is handed at once: the host's block size, within the
     // render loop's own limit. Plug-ins are told it, and the render loop cuts longer blocks (the
     // audio export's) into pieces of it. Changed by setBlockSize while the audio thread is held
@@ -342,8 +354,6 @@ private:
     // The records it points at, one per piece of a block, in turns. Audio thread.
     std::array<VstTimeInfo, 2> pieceTimes{};
     std::size_t pieceTimeTurn = 0;
-    // The slots whose latency the last report counted. Under the loaders' lock.
-    std::array<bool, kEffectSlots> latencyCounted{};
     // The separate outputs held back by the reported latency; set up by reportLatency under the
     // handshake.
     OutputDelay separateOutputDelay;

@@ -264,8 +264,8 @@ MenuOutcome EditorMenus::setMuteMidiKey(bool on) {
 
 MenuOutcome EditorMenus::setKnobMode(int mode) {
     drums.settings.knobBehaviorMode = mode;
-    if (drums.drumSynthPlugin != nullptr)
-        drums.drumSynthPlugin->setParameter(kSynthKnobModeParameter, static_cast<float>(mode));
+    if (HostedPlugin* synth = drums.drumSynth())
+        synth->setParameter(kSynthKnobModeParameter, static_cast<float>(mode));
     return refreshing(refresh::kKnobMode);
 }
 

@@ -18,6 +18,7 @@
 #include "plugin/core/BatchSums.h"
 #include "plugin/core/DenormalGuard.h"
 #include "tests/plugin/core/EngineFixture.h"
+#include "tests/support/LentPlugins.h"
 
 namespace rimba::engine_test {
 namespace {
@@ -39,8 +40,8 @@ class BatchSumsTest : public ::testing::Test {
 protected:
     void prepare() {
         VornDrums& drums = *engine;
-        drums.effectSlots[0] = &sends[0];
-        drums.effectSlots[1] = &sends[1];
+        drums.placePlugin(0, &sends[0]);
+        drums.placePlugin(1, &sends[1]);
         std::mt19937 random(3);
         auto uniform = [&](float low, float high) { return std::uniform_real_distribution<float>(low, high)(random); };
         batch::BatchScratch& s = *scratch;
@@ -146,7 +147,7 @@ protected:
     std::vector<std::vector<float>> channels;
     std::vector<float*> outputs;
 
-    void TearDown() override { engine->effectSlots.fill(nullptr); }
+    void TearDown() override { test::takeBackLentPlugins(*engine); }
 };
 
 ::testing::AssertionResult sameSamples(const std::vector<float>& got, const std::vector<float>& want, int from) {

@@ -97,7 +97,7 @@ TEST_F(HostedEffectSlots, TheSameLibraryTwiceIsLoadedOnceAndAnotherReplacesItThr
     ASSERT_TRUE(engine->loadSlot(kSend1, fixturePluginPath("fixture-main-only")).ok());
     EXPECT_EQ(count("fixture-gain", "1"), 1) << "the first plug-in was closed";
     EXPECT_EQ(engine->slotPlugin(kSend1)->description().label, "Main Only");
-    EXPECT_EQ(engine->effectSlots[kSend1], engine->slotPlugin(kSend1));
+    EXPECT_EQ(engine->effectIn(kSend1), engine->slotPlugin(kSend1));
 }
 
 TEST_F(HostedEffectSlots, ARefusedLibraryEmptiesTheSlotAndSwitchesTheEffectOff) {
@@ -106,7 +106,7 @@ TEST_F(HostedEffectSlots, ARefusedLibraryEmptiesTheSlotAndSwitchesTheEffectOff) 
     const Result<> refused = engine->selectEffect(kInsert1, fixturePluginPath("fixture-instrument"));
     EXPECT_FALSE(refused.ok());
     EXPECT_EQ(engine->slotPlugin(kInsert1), nullptr);
-    EXPECT_EQ(engine->effectSlots[kInsert1], nullptr);
+    EXPECT_EQ(engine->effectIn(kInsert1), nullptr);
     EXPECT_EQ(engine->effectEnabled[kInsert1], 0);
     EXPECT_EQ(count("fixture-gain", "1"), 1);
     engine.render(256);  // an empty slot renders as before
@@ -292,10 +292,12 @@ TEST_F(HostedEffectSlots, SlotNumbersOutsideZeroToFourAreRefusedAndTouchNothing)
     for (int slot = 0; slot < VornDrums::kPluginSlots; ++slot)
         ASSERT_TRUE(engine->selectEffect(slot, fixturePluginPath("fixture-gain")).ok()) << slot;
     std::vector<const CPlugin*> held;
-    for (int slot = 0; slot < VornDrums::kPluginSlots; ++slot)
+    std::vector<const HostedPlugin*> running;
+    for (int slot = 0; slot < VornDrums::kPluginSlots; ++slot) {
         held.push_back(engine->slotPlugin(slot));
+        running.push_back(engine->pluginSlots[static_cast<std::size_t>(slot)].live);
+    }
     const auto switches = engine->effectEnabled;
-    const auto pointers = engine->effectSlots;
     for (const int slot : {-1, VornDrums::kPluginSlots, VornDrums::kPluginSlots + 1, 1000}) {
         const Result<> loaded = engine->loadSlot(slot, fixturePluginPath("fixture-main-only"));
         EXPECT_FALSE(loaded.ok()) << slot;
@@ -309,8 +311,10 @@ TEST_F(HostedEffectSlots, SlotNumbersOutsideZeroToFourAreRefusedAndTouchNothing)
     for (int slot = 0; slot < VornDrums::kPluginSlots; ++slot)
         EXPECT_EQ(engine->slotPlugin(slot), held[static_cast<std::size_t>(slot)]) << slot;
     EXPECT_EQ(engine->effectEnabled, switches);
-    EXPECT_EQ(engine->effectSlots, pointers);
-    EXPECT_EQ(engine->drumSynthPlugin, held.back());
+    for (int slot = 0; slot < VornDrums::kPluginSlots; ++slot)
+        EXPECT_EQ(engine->pluginSlots[static_cast<std::size_t>(slot)].live, running[static_cast<std::size_t>(slot)])
+            << slot;
+    EXPECT_EQ(engine->drumSynth(), held.back());
 }
 
 // The four effect slots have switches, off with their plug-in's removal; the drum synth's slot
@@ -326,14 +330,14 @@ TEST_F(HostedEffectSlots, OnlyTheFourEffectSlotsHaveSwitches) {
     engine->effectEnabled = {0, 1, 0, 1};
     engine->masterEqOn = 0.0f;
     ASSERT_TRUE(engine->selectEffect(VornDrums::kSynthSlot, fixturePluginPath("fixture-drum-synth")).ok());
-    EXPECT_NE(engine->drumSynthPlugin, nullptr);
+    EXPECT_NE(engine->drumSynth(), nullptr);
     EXPECT_EQ(engine->effectEnabled, (std::array<std::int32_t, kEffectSlots>{0, 1, 0, 1}));
     EXPECT_EQ(engine->masterEqOn, 0.0f);
 
     engine->effectEnabled = {1, 0, 1, 0};
     engine->masterEqOn = 1.0f;
     engine->removeEffect(VornDrums::kSynthSlot);
-    EXPECT_EQ(engine->drumSynthPlugin, nullptr);
+    EXPECT_EQ(engine->drumSynth(), nullptr);
     EXPECT_EQ(engine->effectEnabled, (std::array<std::int32_t, kEffectSlots>{1, 0, 1, 0}));
     EXPECT_EQ(engine->masterEqOn, 1.0f);
 }

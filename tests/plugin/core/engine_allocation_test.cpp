@@ -15,6 +15,7 @@
 
 #include "plugin/model/Tags.h"
 #include "tests/plugin/core/EngineFixture.h"
+#include "tests/support/LentPlugins.h"
 
 namespace {
 
@@ -133,18 +134,15 @@ protected:
         drums.randomAuto = 1;
         drums.swing = 30;
         for (std::size_t slot = 0; slot < 4; ++slot) {
-            drums.effectSlots[slot] = &effects[slot];
+            drums.placePlugin(slot, &effects[slot]);
             drums.effectEnabled[slot] = 1;
         }
-        drums.drumSynthPlugin = &synth;
+        drums.placePlugin(VornDrums::kSynthSlot, &synth);
         drums.random.reseed(11);
         engine.prepare(4096);
     }
 
-    void TearDown() override {
-        engine->effectSlots.fill(nullptr);
-        engine->drumSynthPlugin = nullptr;
-    }
+    void TearDown() override { test::takeBackLentPlugins(*engine); }
 
     long allocationsDuring(int frames) {
         allocationsCounted = 0;

@@ -16,6 +16,7 @@
 #include <gtest/gtest.h>
 
 #include "tests/plugin/core/EngineFixture.h"
+#include "tests/support/LentPlugins.h"
 
 namespace rimba::engine_test {
 namespace {
@@ -114,17 +115,14 @@ public:
         };
         if (options.plugins) {
             for (int slot = 0; slot < 2; ++slot) {
-                drums->effectSlots[static_cast<std::size_t>(slot)] = &sends[slot];
-                drums->effectSlots[static_cast<std::size_t>(2 + slot)] = &inserts[slot];
+                drums->placePlugin(slot, &sends[slot]);
+                drums->placePlugin(2 + slot, &inserts[slot]);
             }
-            drums->drumSynthPlugin = &synth;
+            drums->placePlugin(VornDrums::kSynthSlot, &synth);
         }
     }
 
-    ~Rig() {
-        drums->effectSlots.fill(nullptr);
-        drums->drumSynthPlugin = nullptr;
-    }
+    ~Rig() { test::takeBackLentPlugins(*drums); }
 
     Rig(const Rig&) = delete;
     Rig& operator=(const Rig&) = delete;

@@ -9,6 +9,7 @@
 #include <gtest/gtest.h>
 
 #include "tests/plugin/core/EngineFixture.h"
+#include "tests/support/LentPlugins.h"
 
 namespace rimba::engine_test {
 namespace {
@@ -86,7 +87,7 @@ TEST(Solo, OnlyTheSelectedTrackReachesTheMasterWhileEveryTrackOutputCarriesItsSi
 TEST(Mute, AMutedTrackKeepsItsOutputButLeavesMasterSendsAndMetersAlone) {
     Engine engine;
     FakePlugin send;
-    engine->effectSlots[0] = &send;
+    engine->placePlugin(0, &send);
     engine->effectEnabled[0] = 1;
     makeProbeTrack(*engine, 0, kLongSound, 16384);
     makeProbeTrack(*engine, 1, kLongSound, 8192);
@@ -109,7 +110,7 @@ TEST(Mute, AMutedTrackKeepsItsOutputButLeavesMasterSendsAndMetersAlone) {
     EXPECT_EQ(engine->voices[0].peakLeft, 0.0f);
     EXPECT_EQ(engine->voices[0].peakRight, 0.0f);
     EXPECT_NEAR(engine->voices[1].peakLeft, 0.25f, 1e-5f);
-    engine->effectSlots[0] = nullptr;
+    engine->placePlugin(0, nullptr);
 }
 
 TEST(TrackOutputs, CarryTheSignalBeforeLevelPanAndSends) {
@@ -163,7 +164,7 @@ TEST(SynthShares, ARoutedTrackBlendsItsSampleAndTheSynthByTheMix) {
         synth.process = [](FakePlugin& plugin, int frames) {
             std::fill(plugin.outputs[2].begin(), plugin.outputs[2].begin() + frames, static_cast<float>(kSynthLevel));
         };
-        engine->drumSynthPlugin = &synth;
+        engine->placePlugin(VornDrums::kSynthSlot, &synth);
         makeProbeTrack(*engine, 0, kLongSound);  // 0.5
         engine->tracks.synthRoute[0] = 1.0f;
         engine->tracks.synthMix[0] = c.synthMix;
@@ -177,7 +178,7 @@ TEST(SynthShares, ARoutedTrackBlendsItsSampleAndTheSynthByTheMix) {
         EXPECT_EQ(synth.processCalls, 1);
         EXPECT_EQ(synth.lastFrames, 256);
         EXPECT_EQ(synth.deliveries, 1);
-        engine->drumSynthPlugin = nullptr;
+        engine->placePlugin(VornDrums::kSynthSlot, nullptr);
     }
 }
 
@@ -187,13 +188,13 @@ TEST(SynthShares, AnUnroutedTrackIgnoresTheSynthOutput) {
     synth.process = [](FakePlugin& plugin, int frames) {
         std::fill(plugin.outputs[2].begin(), plugin.outputs[2].begin() + frames, 0.25f);
     };
-    engine->drumSynthPlugin = &synth;
+    engine->placePlugin(VornDrums::kSynthSlot, &synth);
     makeProbeTrack(*engine, 0, kLongSound);
     settle(engine);
     strike(engine, 0);
     engine.render(256);
     EXPECT_TRUE(allNear(engine.trackOutput(0), 0.5, 1e-5));
-    engine->drumSynthPlugin = nullptr;
+    engine->placePlugin(VornDrums::kSynthSlot, nullptr);
 }
 
 TEST(SynthShares, TheSynthPartCanRunThroughTheTrackEqualiser) {
@@ -202,7 +203,7 @@ TEST(SynthShares, TheSynthPartCanRunThroughTheTrackEqualiser) {
     synth.process = [](FakePlugin& plugin, int frames) {
         std::fill(plugin.outputs[2].begin(), plugin.outputs[2].begin() + frames, 0.25f);
     };
-    engine->drumSynthPlugin = &synth;
+    engine->placePlugin(VornDrums::kSynthSlot, &synth);
     engine->tracks.synthRoute[0] = 1.0f;
     engine->tracks.synthMix[0] = 0.0f;  // synth only
     engine->tracks.eqOnSynth[0] = 1.0f;
@@ -219,7 +220,7 @@ TEST(SynthShares, TheSynthPartCanRunThroughTheTrackEqualiser) {
     // the constant synth part of 0.125 (0.25 times half the synth share) comes out at 0.125 / 100.
     const double shelfAtZeroHz = std::pow(10.0, -20.0 / 20.0);
     EXPECT_NEAR(engine.trackOutput(0).back(), 0.125 * shelfAtZeroHz * shelfAtZeroHz, 1e-5);
-    engine->drumSynthPlugin = nullptr;
+    engine->placePlugin(VornDrums::kSynthSlot, nullptr);
 }
 
 // ---------------------------------------------------------------------------------------------
@@ -265,7 +266,7 @@ protected:
         for (int c = 0; c < engine.channelCount(); ++c)
             std::fill(engine.channel(c), engine.channel(c) + 512, 7.0f);
     }
-    void TearDown() override { engine->effectSlots.fill(nullptr); }
+    void TearDown() override { test::takeBackLentPlugins(*engine); }
 
     static void halve(FakePlugin& plugin, int frames) {
         for (int c = 0; c < 2; ++c)
@@ -283,7 +284,7 @@ protected:
 
 TEST_F(EffectSlots, ASendGetsTheSendSumsAndItsReturnJoinsTheMasterAndItsOwnOutputs) {
     sendOne.process = halve;
-    engine->effectSlots[0] = &sendOne;
+    engine->placePlugin(0, &sendOne);
     engine->effectEnabled[0] = 1;
     engine.render(512);
     EXPECT_EQ(sendOne.processCalls, 1);
@@ -304,8 +305,8 @@ TEST_F(EffectSlots, BothSendsAddTheirReturns) {
         std::fill(plugin.outputs[0].begin(), plugin.outputs[0].begin() + frames, 0.125f);
         std::fill(plugin.outputs[1].begin(), plugin.outputs[1].begin() + frames, -0.125f);
     };
-    engine->effectSlots[0] = &sendOne;
-    engine->effectSlots[1] = &sendTwo;
+    engine->placePlugin(0, &sendOne);
+    engine->placePlugin(1, &sendTwo);
     engine->effectEnabled[0] = engine->effectEnabled[1] = 1;
     engine.render(512);
     EXPECT_TRUE(allNear(engine.masterLeft(), 0.5 + 0.25 + 0.125, 1e-4));
@@ -319,7 +320,7 @@ TEST_F(EffectSlots, ASwitchedOffSendIsNotRunAndReturnsSilence) {
     sendOne.process = halve;
     std::fill(sendOne.outputs[0].begin(), sendOne.outputs[0].end(), 3.0f);
     std::fill(sendOne.outputs[1].begin(), sendOne.outputs[1].end(), 3.0f);
-    engine->effectSlots[0] = &sendOne;
+    engine->placePlugin(0, &sendOne);
     engine->effectEnabled[0] = 0;
     engine.render(512);
     EXPECT_EQ(sendOne.processCalls, 0);
@@ -341,8 +342,8 @@ TEST_F(EffectSlots, InsertEffectsReplaceTheMasterOneAfterTheOther) {
             plugin.outputs[1][static_cast<std::size_t>(i)] = -plugin.inputs[1][static_cast<std::size_t>(i)];
         }
     };
-    engine->effectSlots[2] = &insertOne;
-    engine->effectSlots[3] = &insertTwo;
+    engine->placePlugin(2, &insertOne);
+    engine->placePlugin(3, &insertTwo);
     engine->effectEnabled[2] = engine->effectEnabled[3] = 1;
     engine.render(512);
     EXPECT_TRUE(allNear(engine.masterLeft(), 0.5 * 2 + 0.125, 2e-4));
@@ -360,7 +361,7 @@ TEST_F(EffectSlots, InsertEffectsReplaceTheMasterOneAfterTheOther) {
 TEST_F(EffectSlots, HostedPluginsRunWhileTheBlockIsMarkedActive) {
     int activeSeen = -1;
     sendOne.process = [&](FakePlugin&, int) { activeSeen = engine->handshake.renderActive.load(); };
-    engine->effectSlots[0] = &sendOne;
+    engine->placePlugin(0, &sendOne);
     engine->effectEnabled[0] = 1;
     engine.render(64);
     EXPECT_GE(activeSeen, 1);

@@ -547,7 +547,7 @@ TEST(RandomAuto, ARandomKeystrokePlaysWhereThePatternHasNoHit) {
 TEST(NoteOffs, ARoutedTrackGetsANoteOffAtEveryStepWithoutAHit) {
     Engine engine;
     FakePlugin synth;
-    engine->drumSynthPlugin = &synth;
+    engine->placePlugin(VornDrums::kSynthSlot, &synth);
     engine->tracks.synthRoute[3] = 1.0f;
     hitAt(*engine, 3, 0, 4, 100.0f);
     hitAt(*engine, 3, 0, 10, 100.0f);
@@ -570,7 +570,7 @@ TEST(NoteOffs, ARoutedTrackGetsANoteOffAtEveryStepWithoutAHit) {
         EXPECT_EQ(note.data1, 36 + 3);
         EXPECT_EQ(note.status, (j == 4 || j == 10) ? kNoteOn : kNoteOff);
     }
-    engine->drumSynthPlugin = nullptr;
+    engine->placePlugin(VornDrums::kSynthSlot, nullptr);
 }
 
 TEST(NoteOffs, ASampleOnlyTrackGetsOneNoteOffAtTheFirstEmptyStepAfterItsHits) {

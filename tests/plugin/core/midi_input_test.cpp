@@ -160,7 +160,7 @@ TEST_F(MidiInput, HoldingTriggerKeysRunsTheSequencerWhenMuteKeyIsOn) {
 
 TEST_F(MidiInput, AllNotesOffReleasesEveryVoice) {
     RecordingSynth synth;
-    drums->drumSynthPlugin = &synth;
+    drums->placePlugin(VornDrums::kSynthSlot, &synth);
     drums->tracks.synthRoute[2] = 1.0f;
     drums->settings.muteMidiKey = 1;
     drums->heldTriggerKeys = 3;
@@ -173,7 +173,7 @@ TEST_F(MidiInput, AllNotesOffReleasesEveryVoice) {
     ASSERT_EQ(synth.midi.size(), 1u);
     EXPECT_EQ(synth.midi[0].status, 0x80);
     EXPECT_EQ(synth.midi[0].key, 36 + 2);
-    drums->drumSynthPlugin = nullptr;
+    drums->placePlugin(VornDrums::kSynthSlot, nullptr);
 }
 
 TEST_F(MidiInput, OtherControllersDoNothing) {
@@ -185,7 +185,7 @@ TEST_F(MidiInput, OtherControllersDoNothing) {
 
 TEST_F(MidiInput, AHitOnAChokeMemberChokesTheOthersEvenOneShots) {
     RecordingSynth synth;
-    drums->drumSynthPlugin = &synth;
+    drums->placePlugin(VornDrums::kSynthSlot, &synth);
     giveTrackSound(*drums, 6, std::vector<std::int16_t>(20000, 8000));
     for (int t : {5, 6, 7})
         drums->tracks.choke[static_cast<std::size_t>(t)] = 1.0f;
@@ -200,7 +200,7 @@ TEST_F(MidiInput, AHitOnAChokeMemberChokesTheOthersEvenOneShots) {
     EXPECT_EQ(drums->voices[4].command, -1);
     EXPECT_EQ(synth.parameters,
               (std::vector<std::pair<std::int32_t, float>>{{0x10030 + 6, 0.0f}, {0x10030 + 7, 0.0f}}));
-    drums->drumSynthPlugin = nullptr;
+    drums->placePlugin(VornDrums::kSynthSlot, nullptr);
 }
 
 TEST_F(MidiInput, NothingIsQueuedWhileAnExportRenders) {
@@ -212,7 +212,7 @@ TEST_F(MidiInput, NothingIsQueuedWhileAnExportRenders) {
 
 TEST_F(MidiInput, PlayStopToggledTwiceRestoresPlayingAndReleasesTwice) {
     RecordingSynth synth;
-    drums->drumSynthPlugin = &synth;
+    drums->placePlugin(VornDrums::kSynthSlot, &synth);
     drums->tracks.synthRoute[1] = 1.0f;
     const std::int32_t before = drums->playing;
     drums->setParameter(kStandalonePlayToggle, 0.0f);
@@ -226,7 +226,7 @@ TEST_F(MidiInput, PlayStopToggledTwiceRestoresPlayingAndReleasesTwice) {
     for (const TrackVoice& voice : drums->voices)
         EXPECT_EQ(voice.command, 0);
     EXPECT_EQ(synth.midi.size(), 2u);  // a note-off to the routed track each time
-    drums->drumSynthPlugin = nullptr;
+    drums->placePlugin(VornDrums::kSynthSlot, nullptr);
 }
 
 class ProgramChanges : public MidiInput {

@@ -12,6 +12,7 @@
 #include "plugin/files/LibraryFolder.h"
 #include "plugin/files/ProgramChunk.h"
 #include "tests/plugin/files/ChunkFixture.h"
+#include "tests/support/LentPlugins.h"
 
 namespace rimba::chunk_test {
 namespace {
@@ -125,13 +126,12 @@ TEST_F(CurrentForm, ABlockOfKnownStateHasEveryFieldAtTheOffsetOfTheTables) {
     FakeEffect bank("/opt/fx/Bank.so", {{"One", {0.0f}}}, true);
     bank.bank = {1, 2, 3, 4, 5};
     FakeEffect synth("", {{"Kit", {0.75f}}});
-    d.effectSlots[0] = &hall;
-    d.effectSlots[2] = &bank;
-    d.drumSynthPlugin = &synth;
+    d.placePlugin(0, &hall);
+    d.placePlugin(2, &bank);
+    d.placePlugin(VornDrums::kSynthSlot, &synth);
 
     const std::vector<std::uint8_t> b = chunkOf(d);
-    d.effectSlots = {};
-    d.drumSynthPlugin = nullptr;
+    test::takeBackLentPlugins(d);
 
     // Header.
     const std::size_t hallBytes = 2 * (3 + 8) * 4;
@@ -609,19 +609,18 @@ TEST(EffectState, APluginLoadedFromTheNamedLibraryGetsEveryProgramBack) {
     saved.current = 2;
     FakeEffect savedSynth("", {{"Kit A", {0.5f}}, {"Kit B", {0.25f}}});
     savedSynth.current = 1;
-    source->effectSlots[1] = &saved;
-    source->drumSynthPlugin = &savedSynth;
+    source->placePlugin(1, &saved);
+    source->placePlugin(VornDrums::kSynthSlot, &savedSynth);
     const std::vector<std::uint8_t> b = chunkOf(*source);
-    source->effectSlots = {};
-    source->drumSynthPlugin = nullptr;
+    test::takeBackLentPlugins(*source);
 
     auto target = makeDrums(8, library.path(), "/effects/");
     FakeEffect loaded("/effects/Hall.so", {{"", {0.0f, 0.0f}}, {"", {0.0f, 0.0f}}, {"", {0.0f, 0.0f}}});
     FakeEffect synth("", {{"", {0.0f}}, {"", {0.0f}}});
-    target->effectSlots[1] = &loaded;
-    target->drumSynthPlugin = &synth;
+    target->placePlugin(1, &loaded);
+    target->placePlugin(VornDrums::kSynthSlot, &synth);
     ASSERT_EQ(give(*target, b), 1);
-    ASSERT_EQ(target->effectSlots[1], &loaded);
+    ASSERT_EQ(target->effectIn(1), &loaded);
     EXPECT_EQ(loaded.programs[1].name, "Plate");
     EXPECT_EQ(loaded.programs[1].values, (std::vector<float>{0.75f, 1.0f}));
     EXPECT_EQ(loaded.programs[2].values, (std::vector<float>{0.0f, 0.125f}));
@@ -629,8 +628,7 @@ TEST(EffectState, APluginLoadedFromTheNamedLibraryGetsEveryProgramBack) {
     EXPECT_EQ(synth.programs[0].name, "Kit A");
     EXPECT_EQ(synth.programs[1].values, (std::vector<float>{0.25f}));
     EXPECT_EQ(synth.current, 1);
-    target->effectSlots = {};
-    target->drumSynthPlugin = nullptr;
+    test::takeBackLentPlugins(*target);
 }
 
 TEST(EffectState, ABankChunkIsGivenBackWhole) {
@@ -639,35 +637,35 @@ TEST(EffectState, ABankChunkIsGivenBackWhole) {
     FakeEffect saved("/effects/Bank.so", {{"a", {}}, {"b", {}}}, true);
     saved.bank = {9, 8, 7, 6, 5, 4, 3};
     saved.current = 1;
-    source->effectSlots[3] = &saved;
+    source->placePlugin(3, &saved);
     const std::vector<std::uint8_t> b = chunkOf(*source);
-    source->effectSlots = {};
+    test::takeBackLentPlugins(*source);
 
     auto target = makeDrums(8, library.path(), "/effects/");
     FakeEffect loaded("/effects/Bank.so", {{"", {}}, {"", {}}}, true);
-    target->effectSlots[3] = &loaded;
+    target->placePlugin(3, &loaded);
     ASSERT_EQ(give(*target, b), 1);
     EXPECT_EQ(loaded.bank, saved.bank);
     EXPECT_EQ(loaded.current, 1);
-    target->effectSlots = {};
+    test::takeBackLentPlugins(*target);
 }
 
 TEST(EffectState, SlotsThatNeedALibraryLoadedOrThatTheBlockLeavesEmptyComeOutEmpty) {
     TempFolder library;
     auto source = makeDrums(8, library.path(), "/effects/");
     FakeEffect saved("/effects/Hall.so", {{"Hall", {0.5f}}});
-    source->effectSlots[0] = &saved;
+    source->placePlugin(0, &saved);
     const std::vector<std::uint8_t> b = chunkOf(*source);
-    source->effectSlots = {};
+    test::takeBackLentPlugins(*source);
 
     auto target = makeDrums(8, library.path(), "/effects/");
     FakeEffect other("/effects/Other.so", {{"", {0.0f}}});
     FakeEffect unnamed("/effects/Spare.so", {{"", {0.0f}}});
-    target->effectSlots[0] = &other;
-    target->effectSlots[2] = &unnamed;
+    target->placePlugin(0, &other);
+    target->placePlugin(2, &unnamed);
     ASSERT_EQ(give(*target, b), 1);
-    EXPECT_EQ(target->effectSlots[0], nullptr);  // no effect library can be loaded yet
-    EXPECT_EQ(target->effectSlots[2], nullptr);
+    EXPECT_EQ(target->effectIn(0), nullptr);  // no effect library can be loaded yet
+    EXPECT_EQ(target->effectIn(2), nullptr);
     EXPECT_EQ(other.programs[0].values[0], 0.0f);
 }
 
@@ -687,12 +685,12 @@ TEST(EffectState, AStoredEffectPathInABlockIsLookedForInTheEffectFolderWithThisS
     fixSize(block);
     auto drums = makeDrums(8, library.path(), "/effects/");
     FakeEffect verb(std::string("/effects/Verb.") + platform::libraryExtension(), {{"", {0.0f}}});
-    drums->effectSlots[0] = &verb;
+    drums->placePlugin(0, &verb);
     ASSERT_EQ(give(*drums, block.bytes), 1);
-    EXPECT_EQ(drums->effectSlots[0], &verb);
+    EXPECT_EQ(drums->effectIn(0), &verb);
     EXPECT_EQ(verb.programs[0].name, "Wide");
     EXPECT_EQ(verb.programs[0].values[0], 0.5f);
-    drums->effectSlots = {};
+    test::takeBackLentPlugins(*drums);
 }
 
 // --- refusals ------------------------------------------------------------------------------------

@@ -223,7 +223,7 @@ class InstrumentSynthPresets : public ::testing::Test {
 protected:
     void SetUp() override {
         drums = std::make_unique<VornDrums>(quietHost, [](InstrumentSettings&, bool) { return false; });
-        drums->drumSynthPlugin = &synth;
+        drums->placePlugin(VornDrums::kSynthSlot, &synth);
         drums->settings.synthFilesPath = folder.path() + "/";
     }
 
@@ -269,7 +269,7 @@ TEST_F(InstrumentSynthPresets, ARefusedFileChangesNeitherTheSynthNorWhatTheTrack
 TEST_F(InstrumentSynthPresets, WithoutADrumSynthNothingIsSavedOrLoaded) {
     const std::string good = folder / "Good.fxp";
     writeBytes(good, currentLayout("Good", ramp(50, 3.0f)));
-    drums->drumSynthPlugin = nullptr;
+    drums->placePlugin(VornDrums::kSynthSlot, nullptr);
     EXPECT_FALSE(drums->saveSynthPreset(0, folder / "New.fxp"));
     EXPECT_FALSE(drums->loadSynthPreset(0, good));
     EXPECT_EQ(folder.namesIn(), std::vector<std::string>{"Good.fxp"});
