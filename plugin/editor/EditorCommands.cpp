@@ -105,7 +105,8 @@ void Editor::selectTrack(int track) {
 
 // At most one track is soloed, and the soloed track is the one the mixer lets through alone.
 void Editor::soloTrack(int track) {
-    instrument.setSolo(track, !(instrument.soloSelected != 0 && instrument.selectedTrack == track));
+    const bool soloedNow = instrument.soloSelected != 0 && instrument.selectedTrack == track;
+    instrument.setSolo(track, !soloedNow);
     controls->refreshSolo();
 }
 
