@@ -40,12 +40,12 @@ bool anyPatternChained(const VornDrums& drums) {
 bool chooseExportedPatterns(VornDrums& drums, const MidiRequest& request) {
     if (request.pattern) {
         drums.choosePattern(*request.pattern);
-        drums.playMode = 0;
+        drums.setPlayMode(0);
     } else if (request.chain) {
         if (!anyPatternChained(drums))
             return false;
         if (drums.playMode == 0)
-            drums.playMode = 1;
+            drums.setPlayMode(1);
     }
     return true;
 }

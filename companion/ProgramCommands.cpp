@@ -107,7 +107,7 @@ int render(const RenderRequest& request) {
 
     VornDrums drums(renderHost);
     if (!request.library.empty())
-        drums.settings.filesPath = request.library;
+        drums.setRememberedPath(VornDrums::RememberedPath::appFolder, request.library);
     drums.setSampleRate(static_cast<float>(request.rate));
     // The export hands the instrument blocks larger than a host's usual one; the instrument and
     // the plug-ins in its slots are told the largest block they get, as a host tells them its own.
@@ -122,10 +122,10 @@ int render(const RenderRequest& request) {
         return fail(request.take, "cannot write the file");
     warmUp(drums);
     if (request.pattern) {
-        drums.playMode = 0;
+        drums.setPlayMode(0);
         drums.choosePattern(*request.pattern);
     } else if (request.chain) {
-        drums.playMode = 1;
+        drums.setPlayMode(1);
     }
     if (exportAudioFile(drums, request.out) != 0)
         return fail(request.out, "cannot write the file");

@@ -476,6 +476,96 @@ public:
     // Main. The track's remembered path and preset name; empty when there is none.
     std::string synthPresetPath(int track) const;
     std::string synthPresetName(int track) const;
+
+    // --- the editor's and the pattern tools' changes (Edits.cpp) ---------------------------------
+    // Every change the editor, the pattern tools and the companion make to the state goes through
+    // one of these, so the derived values each change needs follow it. Main thread, as a gesture
+    // of the musician's (the undo history captures the state around it); the audio thread reads
+    // what they write value by value, as it does for every setting.
+public:
+    // Main. Solo on lets the track through alone (it becomes the selected track); off lets every
+    // track through and keeps the selected track.
+    void setSolo(int track, bool on);
+    // Main. The master level, 0 to 127.
+    void setMasterLevel(float level);
+    // Main. The master equaliser's switch.
+    void setMasterEqOn(bool on);
+    // Main. One band of the master equaliser or of a track's, each value as its setting stores it;
+    // the band's coefficients are queued for the audio thread (false when 100 updates wait).
+    bool setMasterEqBand(int band, float frequency, float quality, float gain);
+    bool setTrackEqBand(int track, int band, float frequency, float quality, float gain);
+    // The track's switches outside the tag space.
+    enum class TrackSwitch { eqOnSample, eqOnSynth, phaseInvert };
+    // Main. Sets one; the phase, which the gains carry, recomputes the track's derived values.
+    void setTrackSwitch(int track, TrackSwitch which, bool on);
+    // Main. The share of the track's signal the drum synth gives (0..1); the track's derived
+    // values follow.
+    void setSynthMix(int track, float mix);
+    // Main. The semitones the track's tune is held to, 12 switches from C; the tune scale is on
+    // when any is, and the track's scale and derived values follow.
+    void setScaleNotes(int track, const std::array<bool, kScaleNotes>& notes);
+    // Main. The MIDI key that sounds the track.
+    void setTrackKey(int track, int key);
+    // Main. The random settings in force for the track: the current pattern's when they are kept
+    // per pattern, else the track's own (see randomRangeInForce).
+    void setRandomSettings(int track, float minDensity, float maxDensity, float maxRoll);
+    // Main. The track's own random settings, whatever is in force.
+    void setTrackRandomSettings(int track, float minDensity, float maxDensity, float maxRoll);
+    // Main. Random settings kept per pattern or per track; either way the range graph goes.
+    void setRandomPerPattern(bool on);
+    void setRandomGraphVisible(bool on);
+    // Main. Removes the track's random keystrokes, at every step or at one (their velocities,
+    // holds and rolls stay for the next draw to replace).
+    void clearRandomHits(int track);
+    void clearRandomHit(int track, int step);
+    // Main. The track's 16 patterns: velocities, holds, rolls, tunes and the per-pattern random
+    // settings. Its random keystrokes are left as they are: the render loop draws them anew at
+    // pattern starts while automatic generation is on.
+    void setTrackPatterns(int track, const TrackPatterns& planes);
+    // Main. The pattern's step count, 1 to 64.
+    void setPatternSteps(int pattern, int steps);
+    // Main. 0 repeats the current pattern, 1 plays the chain, 2 the chain in random order.
+    void setPlayMode(std::int32_t mode);
+    // Main. The track's sound from the file at `path`, played whole.
+    void setTrackSound(int track, const std::string& path);
+
+    // The files and folders the settings remember for the menus' file selectors.
+    enum class RememberedPath {
+        programFile,
+        kitFile,
+        patternSetFile,
+        patternFile,
+        savedPatternFile,  // also the pattern file the selector opens next
+        audioExport,
+        midiExport,
+        soundFolder,
+        soundSaveFolder,
+        appFolder,
+        effectsFolder,
+    };
+    // Main.
+    void setRememberedPath(RememberedPath which, const std::string& path);
+    const std::string& rememberedPath(RememberedPath which) const;
+
+    // Main. The menus' settings; the MIDI ones are read by the audio thread as they are.
+    void setAutoscroll(bool on);
+    void setStepAndVumeter(bool on);
+    void setReceiveMidiChannel(std::int32_t channel);  // -1 off, 0 any, else 1..16
+    void setMidiProgramChange(bool on);
+    void setPatternTriggerKey(std::int32_t key);  // -1 off
+    void setMuteMidiKey(bool on);
+    void setKnobBehaviorMode(std::int32_t mode);
+    // Main. The track count the next run starts with (this run's stays).
+    void setNextTrackCount(std::int32_t count);
+    // Main. The standalone program's devices and stream, each passed on to it as its private
+    // parameter.
+    void chooseStandaloneAudioDevice(const std::string& name);
+    void chooseStandaloneMidiDevice(const std::string& name);
+    void chooseStandaloneSampleRate(std::int32_t rate);
+    void chooseStandaloneBufferSize(std::int32_t frames);
+
+private:
+    std::string& rememberedPathSetting(RememberedPath which);
 };
 
 }  // namespace rimba

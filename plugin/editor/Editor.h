@@ -99,12 +99,6 @@ private:
     void stepRowChanged(int track);
     void drumStripChanged(int track);
     void randomAmountChanged(int track);
-    struct RandomSettings {
-        float& minimum;
-        float& maximum;
-        float& maxRoll;
-    };
-    RandomSettings randomSettingsOf(int track);
     void storeRandomSettings(int track, controls::DensityRange range, int maxRoll);
     void selectTrack(int track);
     void soloTrack(int track);

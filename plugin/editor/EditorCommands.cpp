@@ -2,6 +2,7 @@
 // instrument, and the controls that show what changed are brought up to date.
 
 #include <algorithm>
+#include <array>
 #include <cmath>
 
 #include "common/platform/Files.h"
@@ -104,12 +105,8 @@ void Editor::selectTrack(int track) {
 
 // At most one track is soloed, and the soloed track is the one the mixer lets through alone.
 void Editor::soloTrack(int track) {
-    if (instrument.soloSelected != 0 && instrument.selectedTrack == track) {
-        instrument.soloSelected = 0;
-    } else {
-        instrument.selectedTrack = track;
-        instrument.soloSelected = 1;
-    }
+    const bool soloedNow = instrument.soloSelected != 0 && instrument.selectedTrack == track;
+    instrument.setSolo(track, !soloedNow);
     controls->refreshSolo();
 }
 
@@ -143,25 +140,9 @@ void Editor::randomAmountChanged(int track) {
     }
 }
 
-// The random settings in force for a track: the current pattern's when the instrument keeps
-// them per pattern, else the track's own.
-Editor::RandomSettings Editor::randomSettingsOf(int track) {
-    const auto t = static_cast<std::size_t>(track);
-    const int pattern = instrument.currentPattern.load();
-    if (instrument.randomPerPattern != 0 && pattern >= 0 && pattern < kPatternCount) {
-        TrackPatterns& patterns = instrument.patterns[t];
-        const auto p = static_cast<std::size_t>(pattern);
-        return {patterns.randomMinDensity[p], patterns.randomMaxDensity[p], patterns.randomMaxRoll[p]};
-    }
-    return {instrument.tracks.randomMinDensity[t], instrument.tracks.randomMaxDensity[t],
-            instrument.tracks.randomMaxRoll[t]};
-}
-
 void Editor::storeRandomSettings(int track, controls::DensityRange range, int maxRoll) {
-    const RandomSettings settings = randomSettingsOf(track);
-    settings.minimum = static_cast<float>(range.minimum);
-    settings.maximum = static_cast<float>(range.maximum);
-    settings.maxRoll = static_cast<float>(maxRoll);
+    instrument.setRandomSettings(track, static_cast<float>(range.minimum), static_cast<float>(range.maximum),
+                                 static_cast<float>(maxRoll));
 }
 
 // --- transport, master and names -------------------------------------------------------------
@@ -183,10 +164,10 @@ bool Editor::transportChanged(long tag, CControl* control) {
             controls->refreshTransport();
             return true;
         case et::kMasterLevel:
-            instrument.settings.masterLevel = std::clamp(std::round(control->getValue()), 0.0f, 127.0f);
+            instrument.setMasterLevel(std::clamp(std::round(control->getValue()), 0.0f, 127.0f));
             return true;
         case et::kMasterEq: equaliserChanged(FilterUpdate::kMasterTarget, control); return true;
-        case et::kMasterEqSwitch: instrument.masterEqOn = control->getValue() != 0.0f ? 1.0f : 0.0f; return true;
+        case et::kMasterEqSwitch: instrument.setMasterEqOn(control->getValue() != 0.0f); return true;
         case et::kMakerLink:
             if (control->getValue() != 0.0f)
                 dialogs().openDocument(kMakerWebAddress);
@@ -211,18 +192,10 @@ void Editor::equaliserChanged(int target, CControl* control) {
         return;
     const int band = std::clamp(filter->getChangedBand(), 0, kEqBands - 1);
     const controls::FilterBand& settings = filter->getBands()[static_cast<std::size_t>(band)];
-    const auto b = static_cast<std::size_t>(band);
-    if (target == FilterUpdate::kMasterTarget) {
-        instrument.masterEqFreq[b] = settings.frequency;
-        instrument.masterEqQ[b] = settings.quality;
-        instrument.masterEqGain[b] = settings.gain;
-    } else {
-        const auto t = static_cast<std::size_t>(target);
-        instrument.tracks.eqFreq[t][b] = settings.frequency;
-        instrument.tracks.eqQ[t][b] = settings.quality;
-        instrument.tracks.eqGain[t][b] = settings.gain;
-    }
-    instrument.queueEqUpdate(target, band);
+    if (target == FilterUpdate::kMasterTarget)
+        instrument.setMasterEqBand(band, settings.frequency, settings.quality, settings.gain);
+    else
+        instrument.setTrackEqBand(target, band, settings.frequency, settings.quality, settings.gain);
 }
 
 // The pattern as a MIDI file in the library folder, dragged out to wherever the user drops it.
@@ -244,6 +217,7 @@ void Editor::dragPatternOut() {
 bool Editor::soundPageChanged(long tag, CControl* control) {
     const auto t = static_cast<std::size_t>(selectedTrack);
     const bool on = control->getValue() != 0.0f;
+    using TrackSwitch = VornDrums::TrackSwitch;
     switch (tag) {
         case et::kDecay:
         case et::kReverse:
@@ -252,12 +226,9 @@ bool Editor::soundPageChanged(long tag, CControl* control) {
             instrument.updateTrack(selectedTrack);
             return true;
         case et::kSoundEq: equaliserChanged(selectedTrack, control); return true;
-        case et::kSoundEqSwitch: instrument.tracks.eqOnSample[t] = on ? 1.0f : 0.0f; return true;
-        case et::kSoundEqPage: instrument.tracks.eqOnSynth[t] = on ? 1.0f : 0.0f; return true;
-        case et::kPhase:
-            instrument.tracks.phaseInvert[t] = on ? 1.0f : 0.0f;
-            instrument.updateTrack(selectedTrack);
-            return true;
+        case et::kSoundEqSwitch: instrument.setTrackSwitch(selectedTrack, TrackSwitch::eqOnSample, on); return true;
+        case et::kSoundEqPage: instrument.setTrackSwitch(selectedTrack, TrackSwitch::eqOnSynth, on); return true;
+        case et::kPhase: instrument.setTrackSwitch(selectedTrack, TrackSwitch::phaseInvert, on); return true;
         case et::kEditPage:
         case et::kWavePage:
             return true;  // the sound page shows all its parts at once; the switches keep their own state
@@ -266,10 +237,7 @@ bool Editor::soundPageChanged(long tag, CControl* control) {
             instrument.setValue(tags::trackTag(selectedTrack, tags::kSynthRoute), on ? 1.0f : 0.0f);
             instrument.updateTrack(selectedTrack);
             return true;
-        case et::kSynthMix:
-            instrument.tracks.synthMix[t] = control->getValue();
-            instrument.updateTrack(selectedTrack);
-            return true;
+        case et::kSynthMix: instrument.setSynthMix(selectedTrack, control->getValue()); return true;
         case et::kTuneScale: tuneScaleChanged(control); return true;
         case et::kKeyLabel:
             if (control->getValue() != 0.0f)
@@ -292,15 +260,10 @@ void Editor::tuneScaleChanged(CControl* control) {
     auto* scale = dynamic_cast<controls::CVornTuneScaleSelect*>(control);
     if (!scale)
         return;
-    const auto t = static_cast<std::size_t>(selectedTrack);
-    bool any = false;
-    for (int semitone = 0; semitone < kScaleNotes; ++semitone) {
-        const bool in = scale->hasNote(semitone);
-        instrument.tracks.scaleNotes[t][static_cast<std::size_t>(semitone)] = in ? 1 : 0;
-        any = any || in;
-    }
-    instrument.setValue(tags::trackTag(selectedTrack, tags::kTuneScale), any ? 1.0f : 0.0f);
-    instrument.updateTrack(selectedTrack);
+    std::array<bool, kScaleNotes> notes{};
+    for (int semitone = 0; semitone < kScaleNotes; ++semitone)
+        notes[static_cast<std::size_t>(semitone)] = scale->hasNote(semitone);
+    instrument.setScaleNotes(selectedTrack, notes);
 }
 
 void Editor::showNoteSelector(NotePick purpose, const toolkit::CRect& where, int note) {
@@ -319,7 +282,7 @@ void Editor::notePicked(int note) {
         menus->takePatternTriggerKey(note);
         refreshMainMenu();
     } else if (note >= 0) {
-        instrument.settings.trackKey[static_cast<std::size_t>(selectedTrack)] = static_cast<float>(note);
+        instrument.setTrackKey(selectedTrack, note);
         controls->refreshSoundPage(selectedTrack);
     }
 }
@@ -422,13 +385,12 @@ bool Editor::randomPanelChanged(long tag, CControl* control) {
             break;
         // The three latching switches store what they show, lit or not.
         case et::kRandomModeButton:
-            instrument.randomPerPattern = pressed ? 1 : 0;
-            instrument.randomGraphVisible = 0;
+            instrument.setRandomPerPattern(pressed);
             // The density rows show the settings now in force.
             for (int track = 0; track < instrument.getTrackCount(); ++track)
                 controls->refreshTrack(track);
             break;
-        case et::kRandomGraphButton: instrument.randomGraphVisible = pressed ? 1 : 0; break;
+        case et::kRandomGraphButton: instrument.setRandomGraphVisible(pressed); break;
         case et::kRandomPlay: instrument.setValue(globalTag(tags::kRandomAutoOffset), pressed ? 1.0f : 0.0f); break;
         case et::kRandomGraph: randomGraphChanged(control); break;
         default: return false;
@@ -464,16 +426,14 @@ void Editor::randomGraphChanged(CControl* control) {
     for (int track = 0; track < tracks; ++track) {
         if (coveredByOther(track))
             continue;
-        const RandomSettings settings = randomSettingsOf(track);
-        settings.minimum = settings.maximum = -1.0f;
-        instrument.patterns[static_cast<std::size_t>(track)].randomHit.fill(0.0f);
+        instrument.setRandomSettings(track, -1.0f, -1.0f, randomRangeInForce(instrument, track).maxRoll);
+        instrument.clearRandomHits(track);
     }
     for (int track = std::max(trackAt(rect.y0), 0); track <= std::min(trackAt(rect.y1), tracks - 1); ++track) {
         if (coveredByOther(track))
             continue;
-        const RandomSettings settings = randomSettingsOf(track);
-        settings.minimum = rect.x0 * 6.5f;
-        settings.maximum = rect.x1 * 6.5f;
+        instrument.setRandomSettings(track, rect.x0 * 6.5f, rect.x1 * 6.5f,
+                                     randomRangeInForce(instrument, track).maxRoll);
         regenerateTrackRandom(instrument, track);
     }
     for (int track = 0; track < tracks; ++track)

@@ -114,26 +114,26 @@ MenuOutcome EditorMenus::saveProgramAs() {
         reportUnwritten(*path);
         return {};
     }
-    drums.settings.programFile = *path;
+    drums.setRememberedPath(VornDrums::RememberedPath::programFile, *path);
     return kNamesChanged;
 }
 
 // A program of its folder's list loads by its number, so the host's program number follows.
 MenuOutcome EditorMenus::loadProgramPath(const std::string& path) {
-    InstrumentSettings& s = drums.settings;
+    using RememberedPath = VornDrums::RememberedPath;
     const std::vector<std::string> names = menus::filesOf(platform::folderOf(path), "fxp");
     const auto found = std::find(names.begin(), names.end(), platform::fileNameOf(path));
     Result<> loaded;
     if (found != names.end()) {
-        const std::string previous = s.programFile;
-        s.programFile = path;  // the folder loadProgramNumber lists
+        const std::string previous = drums.settings.programFile;
+        drums.setRememberedPath(RememberedPath::programFile, path);  // the folder loadProgramNumber lists
         loaded = drums.loadProgramNumber(static_cast<std::int32_t>(found - names.begin()));
         if (!loaded)
-            s.programFile = previous;
+            drums.setRememberedPath(RememberedPath::programFile, previous);
     } else {
         loaded = drums.loadProgramFile(path);
         if (loaded)
-            s.programFile = path;
+            drums.setRememberedPath(RememberedPath::programFile, path);
     }
     return loaded ? kAllChanged : MenuOutcome{};
 }
@@ -176,14 +176,14 @@ MenuOutcome EditorMenus::saveKitAs() {
         reportUnwritten(*path);
         return {};
     }
-    drums.settings.drumKitFile = *path;
+    drums.setRememberedPath(VornDrums::RememberedPath::kitFile, *path);
     return kNamesChanged;
 }
 
 MenuOutcome EditorMenus::loadKitPath(const std::string& path) {
     if (!drums.loadKit(path))
         return {};
-    drums.settings.drumKitFile = path;
+    drums.setRememberedPath(VornDrums::RememberedPath::kitFile, path);
     return kAllChanged;
 }
 
@@ -229,14 +229,14 @@ MenuOutcome EditorMenus::savePatternSetAs() {
         reportUnwritten(*path);
         return {};
     }
-    drums.settings.patternSetFile = *path;
+    drums.setRememberedPath(VornDrums::RememberedPath::patternSetFile, *path);
     return kNamesChanged;
 }
 
 MenuOutcome EditorMenus::loadPatternSetPath(const std::string& path) {
     if (!loadPatternSet(drums, path))
         return {};
-    drums.settings.patternSetFile = path;
+    drums.setRememberedPath(VornDrums::RememberedPath::patternSetFile, path);
     return kAllChanged;
 }
 
@@ -250,7 +250,7 @@ MenuOutcome EditorMenus::openPattern() {
     const auto path = dialogs.openFile("Open VORN Pattern", kPatternFilter, drums.settings.patternFile);
     if (!path)
         return {};
-    drums.settings.patternFile = *path;
+    drums.setRememberedPath(VornDrums::RememberedPath::patternFile, *path);
     return loadPattern(drums, *path, drums.currentPattern) ? kAllChanged : MenuOutcome{};
 }
 
@@ -258,8 +258,7 @@ MenuOutcome EditorMenus::savePatternAs() {
     const auto path = dialogs.saveFile("Save VORN Pattern", kPatternFilter, drums.settings.patternFile);
     if (!path)
         return {};
-    drums.settings.patternFile = *path;
-    drums.settings.savePatternFile = *path;
+    drums.setRememberedPath(VornDrums::RememberedPath::savedPatternFile, *path);
     if (!savePattern(drums, *path, drums.currentPattern))
         reportUnwritten(*path);
     return {};

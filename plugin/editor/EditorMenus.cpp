@@ -46,11 +46,6 @@ constexpr std::array<const char*, 3> kKnobModes{"Linear", "Circular", "Intuitive
 
 MenuOutcome refreshing(std::uint32_t flags) { return MenuOutcome{.refresh = flags, .track = -1, .noteSelector = {}}; }
 
-// The MIDI settings are read by the audio thread as they are, value by value.
-void storeMidiSetting(std::int32_t& field, std::int32_t value) {
-    std::atomic_ref<std::int32_t>(field).store(value, std::memory_order_relaxed);
-}
-
 }  // namespace
 
 MenuOutcome& MenuOutcome::operator|=(const MenuOutcome& other) {
@@ -97,9 +92,7 @@ MenuOutcome EditorMenus::popup(MenuKind kind, int index, toolkit::CPoint where) 
     return choice ? carryOut(menu, *choice) : MenuOutcome{};
 }
 
-void EditorMenus::takePatternTriggerKey(int key) {
-    storeMidiSetting(drums.settings.patternTriggerMidiKey, key >= 0 ? key : -1);
-}
+void EditorMenus::takePatternTriggerKey(int key) { drums.setPatternTriggerKey(key >= 0 ? key : -1); }
 
 void EditorMenus::reportUnwritten(const std::string& path) { reportUnwrittenFile(dialogs, path); }
 
@@ -107,7 +100,7 @@ void EditorMenus::reportUnwritten(const std::string& path) { reportUnwrittenFile
 
 BuiltMenu EditorMenus::mainMenu() {
     EditorMenus& self = *this;
-    InstrumentSettings& s = drums.settings;
+    const InstrumentSettings& s = drums.settings;
     BuiltMenu menu;
     MenuBuilder top(menu, menu.model);
     top.entry("Export to Audio File ...", [&self] { return self.exportAudio(); });
@@ -117,8 +110,8 @@ BuiltMenu EditorMenus::mainMenu() {
         "12 Tracks Mode", [&self] { return self.toggleTrackMode(); }, s.channelNumber != kSmallTrackCount);
     top.entry(
         "AutoScroll",
-        [&s] {
-            s.autoscroll = s.autoscroll != 0 ? 0 : 1;
+        [&self, &s] {
+            self.drums.setAutoscroll(s.autoscroll == 0);
             return MenuOutcome{};
         },
         s.autoscroll != 0);
@@ -127,8 +120,8 @@ BuiltMenu EditorMenus::mainMenu() {
         const std::string text = i == 0 ? "OFF" : i == 1 ? "Any" : std::to_string(i - 1);
         channels.entry(
             text,
-            [&s, i] {
-                storeMidiSetting(s.receiveMidiChannel, i - 1);
+            [&self, i] {
+                self.drums.setReceiveMidiChannel(i - 1);
                 return MenuOutcome{};
             },
             s.receiveMidiChannel == i - 1);
@@ -146,8 +139,8 @@ BuiltMenu EditorMenus::mainMenu() {
         "Mute MIDI Key", [&self, &s] { return self.setMuteMidiKey(s.muteMidiKey == 0); }, s.muteMidiKey != 0);
     top.entry(
         "Enable MIDI Program Change",
-        [&s] {
-            storeMidiSetting(s.enableMidiProgramChange, s.enableMidiProgramChange != 0 ? 0 : 1);
+        [&self, &s] {
+            self.drums.setMidiProgramChange(s.enableMidiProgramChange == 0);
             return MenuOutcome{};
         },
         s.enableMidiProgramChange != 0);
@@ -158,14 +151,16 @@ BuiltMenu EditorMenus::mainMenu() {
             s.knobBehaviorMode == mode);
     top.entry(
         "Step Played + Vumeter",
-        [&s] {
-            s.stepAndVumeter = s.stepAndVumeter != 0 ? 0 : 1;
+        [&self, &s] {
+            self.drums.setStepAndVumeter(s.stepAndVumeter == 0);
             return refreshing(refresh::kStepAndVumeter);
         },
         s.stepAndVumeter != 0);
     top.separator();
-    top.entry("App Folder ...", [&self, &s] { return self.chooseFolder("Select App Folder", s.filesPath); });
-    top.entry("Effects Folder ...", [&self, &s] { return self.chooseFolder("Select Effects Folder", s.effectPath); });
+    top.entry("App Folder ...",
+              [&self] { return self.chooseFolder("Select App Folder", VornDrums::RememberedPath::appFolder); });
+    top.entry("Effects Folder ...",
+              [&self] { return self.chooseFolder("Select Effects Folder", VornDrums::RememberedPath::effectsFolder); });
     top.separator();
     top.entry("Tutorials ...", [&self] {
         self.dialogs.openDocument(kTutorialsWebAddress);
@@ -223,22 +218,20 @@ void EditorMenus::settingsMenu(BuiltMenu& menu, int at) {
 }
 
 MenuOutcome EditorMenus::exportAudio() {
-    InstrumentSettings& s = drums.settings;
-    const auto path = dialogs.saveFile("Save As Audio File", {"Audio file", "wav"}, s.exportAudioFilePath);
+    const auto path = dialogs.saveFile("Save As Audio File", {"Audio file", "wav"}, drums.settings.exportAudioFilePath);
     if (!path)
         return {};
-    s.exportAudioFilePath = *path;
+    drums.setRememberedPath(VornDrums::RememberedPath::audioExport, *path);
     if (exportAudioFile(drums, *path) != 0)
         reportUnwritten(*path);
     return {};
 }
 
 MenuOutcome EditorMenus::exportMidi() {
-    InstrumentSettings& s = drums.settings;
-    const auto path = dialogs.saveFile("Save As MIDI File", {"MIDI file", "mid"}, s.exportMidiFilePath);
+    const auto path = dialogs.saveFile("Save As MIDI File", {"MIDI file", "mid"}, drums.settings.exportMidiFilePath);
     if (!path)
         return {};
-    s.exportMidiFilePath = *path;
+    drums.setRememberedPath(VornDrums::RememberedPath::midiExport, *path);
     if (exportMidiFile(drums, *path) != 0)
         reportUnwritten(*path);
     return {};
@@ -247,14 +240,13 @@ MenuOutcome EditorMenus::exportMidi() {
 // Only the stored count changes: the instrument's arrays, outputs and window were made for the
 // count it started with.
 MenuOutcome EditorMenus::toggleTrackMode() {
-    InstrumentSettings& s = drums.settings;
-    s.channelNumber = s.channelNumber == kSmallTrackCount ? kDefaultTrackCount : kSmallTrackCount;
+    drums.setNextTrackCount(drums.settings.channelNumber == kSmallTrackCount ? kDefaultTrackCount : kSmallTrackCount);
     dialogs.message(kTrackModeMessage, kMessageCaption);
     return {};
 }
 
 MenuOutcome EditorMenus::setMuteMidiKey(bool on) {
-    storeMidiSetting(drums.settings.muteMidiKey, on ? 1 : 0);
+    drums.setMuteMidiKey(on);
     // With the key on, the sequencer runs only while a trigger key is held.
     const bool playing = drums.playing.load() != 0;
     if (playing == on)
@@ -263,44 +255,41 @@ MenuOutcome EditorMenus::setMuteMidiKey(bool on) {
 }
 
 MenuOutcome EditorMenus::setKnobMode(int mode) {
-    drums.settings.knobBehaviorMode = mode;
+    drums.setKnobBehaviorMode(mode);
     if (HostedPlugin* synth = drums.drumSynth())
         synth->setParameter(kSynthKnobModeParameter, static_cast<float>(mode));
     return refreshing(refresh::kKnobMode);
 }
 
 // The settings keep folders with their separator, so that file names join them directly.
-MenuOutcome EditorMenus::chooseFolder(const std::string& title, std::string& setting) {
-    const auto folder = dialogs.chooseFolder(title, setting);
+MenuOutcome EditorMenus::chooseFolder(const std::string& title, VornDrums::RememberedPath setting) {
+    const auto folder = dialogs.chooseFolder(title, drums.rememberedPath(setting));
     if (!folder)
         return {};
-    setting = *folder;
-    if (setting.empty() || !platform::isPathSeparator(setting.back()))
-        setting += platform::pathSeparator();
+    std::string chosen = *folder;
+    if (chosen.empty() || !platform::isPathSeparator(chosen.back()))
+        chosen += platform::pathSeparator();
+    drums.setRememberedPath(setting, chosen);
     return {};
 }
 
 MenuOutcome EditorMenus::chooseAudioDevice(const std::string& name) {
-    drums.settings.audioDevice = name;
-    drums.setParameterAutomated(kStandaloneAudioDevice, 0.0f);
+    drums.chooseStandaloneAudioDevice(name);
     return {};
 }
 
 MenuOutcome EditorMenus::chooseMidiDevice(const std::string& name) {
-    drums.settings.midiDevice = name;
-    drums.setParameterAutomated(kStandaloneMidiDevice, 0.0f);
+    drums.chooseStandaloneMidiDevice(name);
     return {};
 }
 
 MenuOutcome EditorMenus::chooseSampleRate(int rate) {
-    drums.settings.standaloneSampleRate = rate;
-    drums.setParameterAutomated(kStandaloneSampleRate, static_cast<float>(rate));
+    drums.chooseStandaloneSampleRate(rate);
     return {};
 }
 
 MenuOutcome EditorMenus::chooseBufferSize(int frames) {
-    drums.settings.standaloneBufferSize = frames;
-    drums.setParameterAutomated(kStandaloneBufferSize, static_cast<float>(frames));
+    drums.chooseStandaloneBufferSize(frames);
     return {};
 }
 

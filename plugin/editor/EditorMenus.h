@@ -18,13 +18,12 @@
 #include <string_view>
 #include <vector>
 
+#include "plugin/core/VornDrums.h"
 #include "plugin/editor/EditorDialogs.h"
 #include "plugin/editor/toolkit/Geometry.h"
 #include "plugin/editor/toolkit/MenuModel.h"
 
 namespace rimba {
-
-class VornDrums;
 
 // The maker's pages the menus and the link button open.
 inline constexpr const char* kMakerWebAddress = "https://vorn-studio.example/";
@@ -134,7 +133,7 @@ private:
     MenuOutcome toggleTrackMode();
     MenuOutcome setMuteMidiKey(bool on);
     MenuOutcome setKnobMode(int mode);
-    MenuOutcome chooseFolder(const std::string& title, std::string& setting);
+    MenuOutcome chooseFolder(const std::string& title, VornDrums::RememberedPath setting);
     MenuOutcome chooseAudioDevice(const std::string& name);
     MenuOutcome chooseMidiDevice(const std::string& name);
     MenuOutcome chooseSampleRate(int rate);

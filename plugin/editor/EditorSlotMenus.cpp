@@ -150,21 +150,19 @@ BuiltMenu EditorMenus::padMenu(int track) {
 }
 
 MenuOutcome EditorMenus::loadWave(int track) {
-    InstrumentSettings& s = drums.settings;
-    const auto chosen = dialogs.openFile("Open Wave File", kSoundOpenFilter, s.drumFilesPath);
+    const auto chosen = dialogs.openFile("Open Wave File", kSoundOpenFilter, drums.settings.drumFilesPath);
     if (!chosen)
         return {};
-    s.drumFilesPath = platform::folderOf(*chosen);
+    drums.setRememberedPath(VornDrums::RememberedPath::soundFolder, platform::folderOf(*chosen));
     return takeTrackSound(track, menus::withDefaultExtension(*chosen, "wav"));
 }
 
 // The track then plays the file just written, as a sound of its own.
 MenuOutcome EditorMenus::saveWave(int track) {
-    InstrumentSettings& s = drums.settings;
-    const auto chosen = dialogs.saveFile("Save Wave File", kSoundSaveFilter, s.drumSaveFilesPath);
+    const auto chosen = dialogs.saveFile("Save Wave File", kSoundSaveFilter, drums.settings.drumSaveFilesPath);
     if (!chosen)
         return {};
-    s.drumSaveFilesPath = platform::folderOf(*chosen);
+    drums.setRememberedPath(VornDrums::RememberedPath::soundSaveFolder, platform::folderOf(*chosen));
     const std::string path = menus::withDefaultExtension(*chosen, "wav");
     if (drums.writeTrackWave(track, path) != 0) {
         reportUnwritten(path);
@@ -174,10 +172,7 @@ MenuOutcome EditorMenus::saveWave(int track) {
 }
 
 MenuOutcome EditorMenus::takeTrackSound(int track, const std::string& path) {
-    storeSoundPath(drums.tracks.soundPath[static_cast<std::size_t>(track)], path);
-    drums.loadTrackSound(track);
-    drums.setValue(tags::trackTag(track, tags::kStart), 0.0f);
-    drums.setValue(tags::trackTag(track, tags::kEnd), 1.0f);
+    drums.setTrackSound(track, path);
     return refreshing(refresh::kTrack, track);
 }
 

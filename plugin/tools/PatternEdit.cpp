@@ -21,19 +21,30 @@ int stepCount(const InstrumentState& state, int pattern) {
     return std::clamp(state.patternSteps[static_cast<std::size_t>(pattern)], 0, kMaxSteps);
 }
 
-TrackPatterns& planesOf(InstrumentState& state, int track) { return state.patterns[static_cast<std::size_t>(track)]; }
+// The track's patterns as the instrument holds them, to be worked on and handed back whole.
+TrackPatterns planesOf(const InstrumentState& state, int track) {
+    return state.patterns[static_cast<std::size_t>(track)];
+}
 
-// A grid row: the velocities and holds of one pattern with the track's tunes.
+// A grid row of a track's patterns being worked on: the velocities and holds of one pattern with
+// the track's tunes.
 struct LiveRow {
     StepRow<float>& velocity;
     StepRow<float>& hold;
     StepRow<float>& tune;
 };
 
-LiveRow liveRow(InstrumentState& state, int track, int pattern) {
-    TrackPatterns& planes = planesOf(state, track);
+LiveRow liveRow(TrackPatterns& planes, int pattern) {
     const auto p = static_cast<std::size_t>(pattern);
     return {planes.stepVelocity[p], planes.stepHold[p], planes.stepTune};
+}
+
+// Works `edit` out on a copy of the row's track patterns and hands the result to the instrument.
+template <typename Edit>
+void editRow(VornDrums& drums, int track, int pattern, Edit edit) {
+    TrackPatterns planes = planesOf(drums, track);
+    edit(liveRow(planes, pattern));
+    drums.setTrackPatterns(track, planes);
 }
 
 void clearGridStep(const LiveRow& row, std::size_t s) {
@@ -83,10 +94,11 @@ void copyStripStep(TrackPatterns& planes, std::size_t p, std::size_t from, std::
 
 // Copies `length` steps from the page's first step to `copies` places after it, one after the
 // other.
-void repeatOnPage(InstrumentState& state, int track, int page, int length, int copies) {
+void repeatOnPage(VornDrums& drums, int track, int page, int length, int copies) {
+    const InstrumentState& state = drums;
     if (!state.isActiveTrack(track) || !isPatternIndex(state.currentPattern) || page < 0 || page >= kPageCount)
         return;
-    TrackPatterns& planes = planesOf(state, track);
+    TrackPatterns planes = planesOf(state, track);
     const auto p = static_cast<std::size_t>(state.currentPattern);
     const int first = kStepsPerPage * page;
     for (int copy = 1; copy <= copies; ++copy) {
@@ -95,10 +107,12 @@ void repeatOnPage(InstrumentState& state, int track, int page, int length, int c
             copyStripStep(planes, p, from, from + static_cast<std::size_t>(copy * length));
         }
     }
+    drums.setTrackPatterns(track, planes);
 }
 
 template <typename Turn>
-void rotateCurrentPattern(InstrumentState& state, Turn turn) {
+void rotateCurrentPattern(VornDrums& drums, Turn turn) {
+    const InstrumentState& state = drums;
     if (!isPatternIndex(state.currentPattern))
         return;
     const auto p = static_cast<std::size_t>(state.currentPattern);
@@ -106,10 +120,11 @@ void rotateCurrentPattern(InstrumentState& state, Turn turn) {
     if (n < 1)
         return;
     for (int t = 0; t < state.trackCount && t < kTrackSlots; ++t) {
-        TrackPatterns& planes = planesOf(state, t);
+        TrackPatterns planes = planesOf(state, t);
         turn(planes.stepVelocity[p], n);
         turn(planes.stepHold[p], n);
         turn(planes.stepRoll[p], n);
+        drums.setTrackPatterns(t, planes);
     }
 }
 
@@ -127,168 +142,186 @@ ReferencePattern takeReferencePattern(const InstrumentState& state, int track, i
     return reference;
 }
 
-void resetRow(InstrumentState& state, int track, int pattern) {
-    if (isRow(state, track, pattern))
-        clearGridSteps(liveRow(state, track, pattern), kMaxSteps);
+void resetRow(VornDrums& drums, int track, int pattern) {
+    if (isRow(drums, track, pattern))
+        editRow(drums, track, pattern, [](const LiveRow& row) { clearGridSteps(row, kMaxSteps); });
 }
 
-void cleanRow(InstrumentState& state, int track, int pattern) {
-    if (!isRow(state, track, pattern))
+void cleanRow(VornDrums& drums, int track, int pattern) {
+    if (!isRow(drums, track, pattern))
         return;
-    const LiveRow row = liveRow(state, track, pattern);
-    for (std::size_t s = 0; s < kMaxSteps; ++s) {
-        if (row.velocity[s] < kCleanThreshold)
-            clearGridStep(row, s);
-    }
+    editRow(drums, track, pattern, [](const LiveRow& row) {
+        for (std::size_t s = 0; s < kMaxSteps; ++s) {
+            if (row.velocity[s] < kCleanThreshold)
+                clearGridStep(row, s);
+        }
+    });
 }
 
-void duplicateRow(InstrumentState& state, int track, int pattern) {
-    if (!isRow(state, track, pattern))
+void duplicateRow(VornDrums& drums, int track, int pattern) {
+    if (!isRow(drums, track, pattern))
         return;
-    const int n = stepCount(state, pattern);
+    const int n = stepCount(drums, pattern);
     if (n < 1)
         return;
-    const LiveRow row = liveRow(state, track, pattern);
-    for (int from = 0; from < n && n + from < kMaxSteps; ++from) {
-        const auto s = static_cast<std::size_t>(from);
-        const auto to = static_cast<std::size_t>(n + from);
-        row.velocity[to] = row.velocity[s];
-        row.hold[to] = row.hold[s];
-        row.tune[to] = row.tune[s];
-    }
-    state.patternSteps[static_cast<std::size_t>(pattern)] = std::min(2 * n, kMaxSteps);
+    editRow(drums, track, pattern, [n](const LiveRow& row) {
+        for (int from = 0; from < n && n + from < kMaxSteps; ++from) {
+            const auto s = static_cast<std::size_t>(from);
+            const auto to = static_cast<std::size_t>(n + from);
+            row.velocity[to] = row.velocity[s];
+            row.hold[to] = row.hold[s];
+            row.tune[to] = row.tune[s];
+        }
+    });
+    drums.setPatternSteps(pattern, std::min(2 * n, kMaxSteps));
 }
 
-void randomizeSteps(InstrumentState& state, int track, int pattern, const std::optional<ReferencePattern>& reference) {
-    if (!canRandomize(state, track, pattern, reference))
+void randomizeSteps(VornDrums& drums, int track, int pattern, const std::optional<ReferencePattern>& reference) {
+    if (!canRandomize(drums, track, pattern, reference))
         return;
-    const int n = stepCount(state, pattern);
+    const int n = stepCount(drums, pattern);
     const std::vector<std::size_t> hits = referenceHits(*reference, n);
-    const LiveRow row = liveRow(state, track, pattern);
-    clearGridSteps(row, n);
-    for (const std::size_t from : hits) {
-        for (int draw = 0; draw < n; ++draw) {
-            const auto to = static_cast<std::size_t>(state.random.next() % n);
-            if (row.velocity[to] == 0.0f) {
-                placeReferenceHit(row, to, *reference, from);
-                break;
+    RandomSource& random = drums.random;
+    editRow(drums, track, pattern, [&](const LiveRow& row) {
+        clearGridSteps(row, n);
+        for (const std::size_t from : hits) {
+            for (int draw = 0; draw < n; ++draw) {
+                const auto to = static_cast<std::size_t>(random.next() % n);
+                if (row.velocity[to] == 0.0f) {
+                    placeReferenceHit(row, to, *reference, from);
+                    break;
+                }
             }
         }
-    }
+    });
 }
 
-void randomizeStepsInPlace(InstrumentState& state, int track, int pattern,
-                           const std::optional<ReferencePattern>& reference) {
-    if (!canRandomize(state, track, pattern, reference))
+void randomizeStepsInPlace(VornDrums& drums, int track, int pattern, const std::optional<ReferencePattern>& reference) {
+    if (!canRandomize(drums, track, pattern, reference))
         return;
-    const int n = stepCount(state, pattern);
+    const int n = stepCount(drums, pattern);
     std::vector<std::size_t> remaining = referenceHits(*reference, n);
     const std::vector<std::size_t> places = remaining;
-    const LiveRow row = liveRow(state, track, pattern);
-    clearGridSteps(row, n);
-    for (const std::size_t to : places) {
-        const auto i = static_cast<std::size_t>(state.random.next()) % remaining.size();
-        placeReferenceHit(row, to, *reference, remaining[i]);
-        remaining.erase(remaining.begin() + static_cast<std::ptrdiff_t>(i));
-    }
-}
-
-void randomizePitch(InstrumentState& state, int track, int pattern, const std::optional<ReferencePattern>& reference) {
-    if (!canRandomize(state, track, pattern, reference))
-        return;
-    const int n = stepCount(state, pattern);
-    const LiveRow row = liveRow(state, track, pattern);
-    for (const std::size_t j : referenceHits(*reference, n)) {
-        std::size_t source = j;
-        for (int draw = 0; draw < n; ++draw) {
-            const auto t = static_cast<std::size_t>(state.random.next() % n);
-            if (reference->stepVelocity[t] != 0.0f) {
-                source = t;
-                break;
-            }
+    RandomSource& random = drums.random;
+    editRow(drums, track, pattern, [&](const LiveRow& row) {
+        clearGridSteps(row, n);
+        for (const std::size_t to : places) {
+            const auto i = static_cast<std::size_t>(random.next()) % remaining.size();
+            placeReferenceHit(row, to, *reference, remaining[i]);
+            remaining.erase(remaining.begin() + static_cast<std::ptrdiff_t>(i));
         }
-        row.tune[j] = reference->stepTune[source];
-    }
+    });
 }
 
-void randomizeHold(InstrumentState& state, int track, int pattern, const std::optional<ReferencePattern>& reference) {
-    if (!canRandomize(state, track, pattern, reference))
+void randomizePitch(VornDrums& drums, int track, int pattern, const std::optional<ReferencePattern>& reference) {
+    if (!canRandomize(drums, track, pattern, reference))
         return;
-    const LiveRow row = liveRow(state, track, pattern);
-    for (int s = 0; s < stepCount(state, pattern); ++s)
-        row.hold[static_cast<std::size_t>(s)] = static_cast<float>((state.random.next() & 1) + 1);
+    const int n = stepCount(drums, pattern);
+    RandomSource& random = drums.random;
+    editRow(drums, track, pattern, [&](const LiveRow& row) {
+        for (const std::size_t j : referenceHits(*reference, n)) {
+            std::size_t source = j;
+            for (int draw = 0; draw < n; ++draw) {
+                const auto t = static_cast<std::size_t>(random.next() % n);
+                if (reference->stepVelocity[t] != 0.0f) {
+                    source = t;
+                    break;
+                }
+            }
+            row.tune[j] = reference->stepTune[source];
+        }
+    });
 }
 
-void restoreRow(InstrumentState& state, int track, int pattern, const std::optional<ReferencePattern>& reference) {
-    if (!reference || !isRow(state, track, pattern))
+void randomizeHold(VornDrums& drums, int track, int pattern, const std::optional<ReferencePattern>& reference) {
+    if (!canRandomize(drums, track, pattern, reference))
         return;
-    const LiveRow row = liveRow(state, track, pattern);
-    for (std::size_t s = 0; s < kMaxSteps; ++s)
-        placeReferenceHit(row, s, *reference, s);
+    const int n = stepCount(drums, pattern);
+    RandomSource& random = drums.random;
+    editRow(drums, track, pattern, [&](const LiveRow& row) {
+        for (int s = 0; s < n; ++s)
+            row.hold[static_cast<std::size_t>(s)] = static_cast<float>((random.next() & 1) + 1);
+    });
 }
 
-void resetStrip(InstrumentState& state, int track) {
+void restoreRow(VornDrums& drums, int track, int pattern, const std::optional<ReferencePattern>& reference) {
+    if (!reference || !isRow(drums, track, pattern))
+        return;
+    editRow(drums, track, pattern, [&](const LiveRow& row) {
+        for (std::size_t s = 0; s < kMaxSteps; ++s)
+            placeReferenceHit(row, s, *reference, s);
+    });
+}
+
+void resetStrip(VornDrums& drums, int track) {
+    const InstrumentState& state = drums;
     if (!isRow(state, track, state.currentPattern))
         return;
-    TrackPatterns& planes = planesOf(state, track);
+    TrackPatterns planes = planesOf(state, track);
     for (std::size_t s = 0; s < kMaxSteps; ++s)
         clearStripStep(planes, static_cast<std::size_t>(state.currentPattern), s);
-    planes.randomHit.fill(0.0f);
+    drums.setTrackPatterns(track, planes);
+    drums.clearRandomHits(track);
 }
 
-void cleanStrip(InstrumentState& state, int track) {
+void cleanStrip(VornDrums& drums, int track) {
+    const InstrumentState& state = drums;
     if (!isRow(state, track, state.currentPattern))
         return;
-    TrackPatterns& planes = planesOf(state, track);
+    TrackPatterns planes = planesOf(state, track);
     const auto p = static_cast<std::size_t>(state.currentPattern);
+    std::vector<int> cleared;
     for (std::size_t s = 0; s < kMaxSteps; ++s) {
         if (planes.stepVelocity[p][s] < kCleanThreshold) {
             clearStripStep(planes, p, s);
-            planes.randomHit[s] = 0.0f;
+            cleared.push_back(static_cast<int>(s));
         }
     }
+    drums.setTrackPatterns(track, planes);
+    for (const int step : cleared)
+        drums.clearRandomHit(track, step);
 }
 
-void duplicateMeasure1(InstrumentState& state, int track, int page) { repeatOnPage(state, track, page, 4, 3); }
+void duplicateMeasure1(VornDrums& drums, int track, int page) { repeatOnPage(drums, track, page, 4, 3); }
 
-void duplicateMeasures12(InstrumentState& state, int track, int page) { repeatOnPage(state, track, page, 8, 1); }
+void duplicateMeasures12(VornDrums& drums, int track, int page) { repeatOnPage(drums, track, page, 8, 1); }
 
 void copyStrip(StripClipboard& clipboard, const InstrumentState& state, int track) {
     if (state.isActiveTrack(track))
         clipboard.copySourceTrack = track;
 }
 
-void pasteStrip(InstrumentState& state, const StripClipboard& clipboard, int track) {
+void pasteStrip(VornDrums& drums, const StripClipboard& clipboard, int track) {
     if (clipboard.copySourceTrack >= 0)
-        copyWholeTrack(state, clipboard.copySourceTrack, track);
+        copyWholeTrack(drums, clipboard.copySourceTrack, track);
 }
 
-void copyWholeTrack(InstrumentState& state, int source, int target) {
+void copyWholeTrack(VornDrums& drums, int source, int target) {
+    const InstrumentState& state = drums;
     if (!state.isActiveTrack(source) || !state.isActiveTrack(target) || source == target)
         return;
-    const TrackPatterns& from = planesOf(state, source);
-    TrackPatterns& to = planesOf(state, target);
+    const TrackPatterns& from = state.patterns[static_cast<std::size_t>(source)];
+    TrackPatterns to = planesOf(state, target);
     to.stepVelocity = from.stepVelocity;
     to.stepHold = from.stepHold;
     to.stepRoll = from.stepRoll;
     to.randomMinDensity = from.randomMinDensity;
     to.randomMaxDensity = from.randomMaxDensity;
     to.randomMaxRoll = from.randomMaxRoll;
+    drums.setTrackPatterns(target, to);
     const auto s = static_cast<std::size_t>(source);
-    const auto t = static_cast<std::size_t>(target);
-    state.tracks.randomMinDensity[t] = state.tracks.randomMinDensity[s];
-    state.tracks.randomMaxDensity[t] = state.tracks.randomMaxDensity[s];
-    state.tracks.randomMaxRoll[t] = state.tracks.randomMaxRoll[s];
+    drums.setTrackRandomSettings(target, state.tracks.randomMinDensity[s], state.tracks.randomMaxDensity[s],
+                                 state.tracks.randomMaxRoll[s]);
 }
 
-void rotatePatternLeft(InstrumentState& state) {
+void rotatePatternLeft(VornDrums& drums) {
     rotateCurrentPattern(
-        state, [](StepRow<float>& row, int n) { std::rotate(row.begin(), row.begin() + 1, row.begin() + n); });
+        drums, [](StepRow<float>& row, int n) { std::rotate(row.begin(), row.begin() + 1, row.begin() + n); });
 }
 
-void rotatePatternRight(InstrumentState& state) {
+void rotatePatternRight(VornDrums& drums) {
     rotateCurrentPattern(
-        state, [](StepRow<float>& row, int n) { std::rotate(row.begin(), row.begin() + (n - 1), row.begin() + n); });
+        drums, [](StepRow<float>& row, int n) { std::rotate(row.begin(), row.begin() + (n - 1), row.begin() + n); });
 }
 
 }  // namespace rimba

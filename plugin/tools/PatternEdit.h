@@ -1,7 +1,8 @@
 #pragma once
 // The pattern editing operations behind the grid menu, the strip menu, the strip drag and the
 // two rotate buttons, as plain functions on the instrument's pattern data, so that the editor
-// only chooses which one to call. They work on the live planes: every change is heard at the
+// only chooses which one to call. Each works out a track's new patterns from what the instrument
+// holds and hands them to it whole (VornDrums::setTrackPatterns); the change is heard at the
 // next step the sequencer plays. Indexes out of range and tracks that are not active leave
 // everything as it is.
 //
@@ -11,7 +12,7 @@
 
 #include <optional>
 
-#include "plugin/core/InstrumentState.h"
+#include "plugin/core/VornDrums.h"
 
 namespace rimba {
 
@@ -39,15 +40,14 @@ ReferencePattern takeReferencePattern(const InstrumentState& state, int track, i
 //   randomizeHold   every step 0..n-1 gets hold 1 or 2
 //   restoreRow      velocity, hold and tune of all 64 steps back from the reference
 // Rolls are left alone by all of them.
-void resetRow(InstrumentState& state, int track, int pattern);
-void cleanRow(InstrumentState& state, int track, int pattern);
-void duplicateRow(InstrumentState& state, int track, int pattern);
-void randomizeSteps(InstrumentState& state, int track, int pattern, const std::optional<ReferencePattern>& reference);
-void randomizeStepsInPlace(InstrumentState& state, int track, int pattern,
-                           const std::optional<ReferencePattern>& reference);
-void randomizePitch(InstrumentState& state, int track, int pattern, const std::optional<ReferencePattern>& reference);
-void randomizeHold(InstrumentState& state, int track, int pattern, const std::optional<ReferencePattern>& reference);
-void restoreRow(InstrumentState& state, int track, int pattern, const std::optional<ReferencePattern>& reference);
+void resetRow(VornDrums& drums, int track, int pattern);
+void cleanRow(VornDrums& drums, int track, int pattern);
+void duplicateRow(VornDrums& drums, int track, int pattern);
+void randomizeSteps(VornDrums& drums, int track, int pattern, const std::optional<ReferencePattern>& reference);
+void randomizeStepsInPlace(VornDrums& drums, int track, int pattern, const std::optional<ReferencePattern>& reference);
+void randomizePitch(VornDrums& drums, int track, int pattern, const std::optional<ReferencePattern>& reference);
+void randomizeHold(VornDrums& drums, int track, int pattern, const std::optional<ReferencePattern>& reference);
+void restoreRow(VornDrums& drums, int track, int pattern, const std::optional<ReferencePattern>& reference);
 
 // The strip menu, on one track in the current pattern.
 //   resetStrip      every step empty with hold 1 and roll 0; the random keystrokes removed
@@ -55,10 +55,10 @@ void restoreRow(InstrumentState& state, int track, int pattern, const std::optio
 //   duplicateMeasure1     steps P..P+3 repeated over P+4..P+15, P = 16 * page
 //   duplicateMeasures12   steps P..P+7 repeated over P+8..P+15
 // The duplications copy velocity, hold and roll.
-void resetStrip(InstrumentState& state, int track);
-void cleanStrip(InstrumentState& state, int track);
-void duplicateMeasure1(InstrumentState& state, int track, int page);
-void duplicateMeasures12(InstrumentState& state, int track, int page);
+void resetStrip(VornDrums& drums, int track);
+void cleanStrip(VornDrums& drums, int track);
+void duplicateMeasure1(VornDrums& drums, int track, int page);
+void duplicateMeasures12(VornDrums& drums, int track, int page);
 
 // The strip menu's "Copy" only remembers the track; "Paste" copies the whole track from it. The
 // editor owns the clipboard, which lives as long as the editor is open.
@@ -68,17 +68,17 @@ struct StripClipboard {
 
 void copyStrip(StripClipboard& clipboard, const InstrumentState& state, int track);
 // Does nothing until a track was copied.
-void pasteStrip(InstrumentState& state, const StripClipboard& clipboard, int track);
+void pasteStrip(VornDrums& drums, const StripClipboard& clipboard, int track);
 
 // Paste and the strip drag: every pattern's velocities, holds and rolls, the per-pattern random
 // settings and the track's own random settings. The sound, the tunes and the random keystrokes
 // stay with the target.
-void copyWholeTrack(InstrumentState& state, int source, int target);
+void copyWholeTrack(VornDrums& drums, int source, int target);
 
 // The rotate buttons: the current pattern of every active track turns by one step within its
 // step count, velocity, hold and roll together. Left moves step 0 to the last step; right moves
 // the last step to step 0.
-void rotatePatternLeft(InstrumentState& state);
-void rotatePatternRight(InstrumentState& state);
+void rotatePatternLeft(VornDrums& drums);
+void rotatePatternRight(VornDrums& drums);
 
 }  // namespace rimba
