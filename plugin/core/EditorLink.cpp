@@ -56,13 +56,19 @@ void VornDrums::startPlaying() {
 
 void VornDrums::stopPlaying() {
     setPlaying(0);
-    releaseAllVoices();
+    requestReleaseAllVoices();
 }
 
 void VornDrums::padNote(int track, int velocity) {
     if (!isActiveTrack(track))
         return;
     editorNotes.push({track, std::clamp(velocity, 0, 127)});
+}
+
+void VornDrums::takeVoiceRequests() {
+    if (releaseAllRequested.exchange(false))
+        releaseAllVoices();
+    takeEditorNotes();
 }
 
 void VornDrums::takeEditorNotes() {

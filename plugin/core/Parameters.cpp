@@ -176,7 +176,7 @@ void VornDrums::setValue(std::int32_t tag, float value) {
         return;
     }
     if (tags::isPatternRandomTag(tag, trackCount)) {
-        generateRandomKeystrokes(*this, tag - tags::kPatternRandomBase, value);
+        requestRandomKeystrokes(tag - tags::kPatternRandomBase, value);
         return;
     }
     const std::int32_t offset = tag - tags::globalBase(trackCount);
@@ -243,7 +243,7 @@ void VornDrums::reportToHost(std::int32_t tag, float value) {
 
 void VornDrums::togglePlaying() {
     setPlaying(playing.load() != 0 ? 0 : 1);
-    releaseAllVoices();
+    requestReleaseAllVoices();
 }
 
 void VornDrums::forwardTrackToSynth(int track) {
@@ -273,7 +273,7 @@ Result<> VornDrums::loadProgramNumber(std::int32_t n) {
     // user-interface or timer thread.
     LoadGuard hold(handshake);
     for (int t = 0; t < trackCount; ++t)
-        patterns[static_cast<std::size_t>(t)].randomHit.fill(0.0f);
+        fillRelaxed(patterns[static_cast<std::size_t>(t)].randomHit, 0.0f);
     // The host reads the number from its own thread while the program-change timer may set it.
     std::atomic_ref<VstInt32>(curProgram).store(n);
     settings.programFile = folder + names[static_cast<std::size_t>(n)];
@@ -306,6 +306,7 @@ void VornDrums::programChangeTimer() {
     if (const std::optional<std::int32_t> program = programChanges.pop())
         loadProgram(*program);
     recheckLatency();
+    applyRequestsWhileHostIsStill(*this);
 }
 
 }  // namespace rimba

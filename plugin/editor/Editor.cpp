@@ -104,6 +104,9 @@ void Editor::attachGrids() {
         TrackStripViews& strip = strips[t];
         strip.steps->attachPatterns(&instrument.patterns[t], pattern, steps);
         strip.steps->scrolled = [this](int firstStep) { scrollGrids(firstStep); };
+        strip.steps->removeKeystroke = [this, t](int step) {
+            instrument.requestRandomKeystrokeRemoval(static_cast<int>(t), step);
+        };
         strip.drum->setRows(artwork::kTrackStripsTop, artwork::kTrackStripPitch, instrument.getTrackCount());
         strip.drum->highlight = [this](int row, bool on) {
             std::vector<TrackStripViews>& all = controls->views().strips;

@@ -408,17 +408,17 @@ bool Editor::randomPanelChanged(long tag, CControl* control) {
             if (isRightClick(control))
                 toggleRandomAuto();
             else
-                regenerateAllRandom(instrument);
+                instrument.requestRandomRegeneration();
             break;
         case et::kRandomReset:
             if (!pressed)
                 return true;
-            clearAllRandom(instrument);
+            instrument.requestRandomClear();
             break;
         case et::kRandomSave:
             if (!pressed)
                 return true;
-            keepRandomKeystrokes(instrument);
+            instrument.keepRandomKeystrokes();
             break;
         // The three latching switches store what they show, lit or not.
         case et::kRandomModeButton:
@@ -466,7 +466,7 @@ void Editor::randomGraphChanged(CControl* control) {
             continue;
         const RandomSettings settings = randomSettingsOf(track);
         settings.minimum = settings.maximum = -1.0f;
-        instrument.patterns[static_cast<std::size_t>(track)].randomHit.fill(0.0f);
+        instrument.requestTrackRandomClear(track);
     }
     for (int track = std::max(trackAt(rect.y0), 0); track <= std::min(trackAt(rect.y1), tracks - 1); ++track) {
         if (coveredByOther(track))
@@ -474,7 +474,7 @@ void Editor::randomGraphChanged(CControl* control) {
         const RandomSettings settings = randomSettingsOf(track);
         settings.minimum = rect.x0 * 6.5f;
         settings.maximum = rect.x1 * 6.5f;
-        regenerateTrackRandom(instrument, track);
+        instrument.requestTrackRandomRegeneration(track);
     }
     for (int track = 0; track < tracks; ++track)
         controls->refreshTrack(track);

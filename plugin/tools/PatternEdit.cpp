@@ -3,6 +3,8 @@
 #include <algorithm>
 #include <vector>
 
+#include "plugin/core/RandomKeystrokes.h"
+
 namespace rimba {
 namespace {
 
@@ -23,7 +25,9 @@ int stepCount(const InstrumentState& state, int pattern) {
 
 TrackPatterns& planesOf(InstrumentState& state, int track) { return state.patterns[static_cast<std::size_t>(track)]; }
 
-// A grid row: the velocities and holds of one pattern with the track's tunes.
+// A grid row: the velocities and holds of one pattern with the track's tunes. The render loop
+// reads the velocities (and the rolls) at each step as they are: they are stored value by value
+// (storeRelaxed); holds and tunes are the editor's alone.
 struct LiveRow {
     StepRow<float>& velocity;
     StepRow<float>& hold;
@@ -37,7 +41,7 @@ LiveRow liveRow(InstrumentState& state, int track, int pattern) {
 }
 
 void clearGridStep(const LiveRow& row, std::size_t s) {
-    row.velocity[s] = 0.0f;
+    storeRelaxed(row.velocity[s], 0.0f);
     row.hold[s] = 0.0f;
     row.tune[s] = 0.0f;
 }
@@ -48,7 +52,7 @@ void clearGridSteps(const LiveRow& row, int count) {
 }
 
 void placeReferenceHit(const LiveRow& row, std::size_t to, const ReferencePattern& reference, std::size_t from) {
-    row.velocity[to] = reference.stepVelocity[from];
+    storeRelaxed(row.velocity[to], reference.stepVelocity[from]);
     row.hold[to] = reference.stepHold[from];
     row.tune[to] = reference.stepTune[from];
 }
@@ -70,15 +74,15 @@ bool canRandomize(const InstrumentState& state, int track, int pattern,
 }
 
 void clearStripStep(TrackPatterns& planes, std::size_t p, std::size_t s) {
-    planes.stepVelocity[p][s] = 0.0f;
+    storeRelaxed(planes.stepVelocity[p][s], 0.0f);
     planes.stepHold[p][s] = 1.0f;
-    planes.stepRoll[p][s] = 0.0f;
+    storeRelaxed(planes.stepRoll[p][s], 0.0f);
 }
 
 void copyStripStep(TrackPatterns& planes, std::size_t p, std::size_t from, std::size_t to) {
-    planes.stepVelocity[p][to] = planes.stepVelocity[p][from];
+    storeRelaxed(planes.stepVelocity[p][to], planes.stepVelocity[p][from]);
     planes.stepHold[p][to] = planes.stepHold[p][from];
-    planes.stepRoll[p][to] = planes.stepRoll[p][from];
+    storeRelaxed(planes.stepRoll[p][to], planes.stepRoll[p][from]);
 }
 
 // Copies `length` steps from the page's first step to `copies` places after it, one after the
@@ -97,6 +101,15 @@ void repeatOnPage(InstrumentState& state, int track, int page, int length, int c
     }
 }
 
+// Turns a copy of a row the render loop reads and stores it back value by value.
+template <typename Turn>
+void turnPlayedRow(StepRow<float>& row, int n, Turn turn) {
+    StepRow<float> turned = row;
+    turn(turned, n);
+    for (std::size_t s = 0; s < row.size(); ++s)
+        storeRelaxed(row[s], turned[s]);
+}
+
 template <typename Turn>
 void rotateCurrentPattern(InstrumentState& state, Turn turn) {
     if (!isPatternIndex(state.currentPattern))
@@ -107,9 +120,9 @@ void rotateCurrentPattern(InstrumentState& state, Turn turn) {
         return;
     for (int t = 0; t < state.trackCount && t < kTrackSlots; ++t) {
         TrackPatterns& planes = planesOf(state, t);
-        turn(planes.stepVelocity[p], n);
+        turnPlayedRow(planes.stepVelocity[p], n, turn);
         turn(planes.stepHold[p], n);
-        turn(planes.stepRoll[p], n);
+        turnPlayedRow(planes.stepRoll[p], n, turn);
     }
 }
 
@@ -152,7 +165,7 @@ void duplicateRow(InstrumentState& state, int track, int pattern) {
     for (int from = 0; from < n && n + from < kMaxSteps; ++from) {
         const auto s = static_cast<std::size_t>(from);
         const auto to = static_cast<std::size_t>(n + from);
-        row.velocity[to] = row.velocity[s];
+        storeRelaxed(row.velocity[to], row.velocity[s]);
         row.hold[to] = row.hold[s];
         row.tune[to] = row.tune[s];
     }
@@ -168,7 +181,7 @@ void randomizeSteps(InstrumentState& state, int track, int pattern, const std::o
     clearGridSteps(row, n);
     for (const std::size_t from : hits) {
         for (int draw = 0; draw < n; ++draw) {
-            const auto to = static_cast<std::size_t>(state.random.next() % n);
+            const auto to = static_cast<std::size_t>(state.editRandom.next() % n);
             if (row.velocity[to] == 0.0f) {
                 placeReferenceHit(row, to, *reference, from);
                 break;
@@ -187,7 +200,7 @@ void randomizeStepsInPlace(InstrumentState& state, int track, int pattern,
     const LiveRow row = liveRow(state, track, pattern);
     clearGridSteps(row, n);
     for (const std::size_t to : places) {
-        const auto i = static_cast<std::size_t>(state.random.next()) % remaining.size();
+        const auto i = static_cast<std::size_t>(state.editRandom.next()) % remaining.size();
         placeReferenceHit(row, to, *reference, remaining[i]);
         remaining.erase(remaining.begin() + static_cast<std::ptrdiff_t>(i));
     }
@@ -201,7 +214,7 @@ void randomizePitch(InstrumentState& state, int track, int pattern, const std::o
     for (const std::size_t j : referenceHits(*reference, n)) {
         std::size_t source = j;
         for (int draw = 0; draw < n; ++draw) {
-            const auto t = static_cast<std::size_t>(state.random.next() % n);
+            const auto t = static_cast<std::size_t>(state.editRandom.next() % n);
             if (reference->stepVelocity[t] != 0.0f) {
                 source = t;
                 break;
@@ -216,7 +229,7 @@ void randomizeHold(InstrumentState& state, int track, int pattern, const std::op
         return;
     const LiveRow row = liveRow(state, track, pattern);
     for (int s = 0; s < stepCount(state, pattern); ++s)
-        row.hold[static_cast<std::size_t>(s)] = static_cast<float>((state.random.next() & 1) + 1);
+        row.hold[static_cast<std::size_t>(s)] = static_cast<float>((state.editRandom.next() & 1) + 1);
 }
 
 void restoreRow(InstrumentState& state, int track, int pattern, const std::optional<ReferencePattern>& reference) {
@@ -233,7 +246,7 @@ void resetStrip(InstrumentState& state, int track) {
     TrackPatterns& planes = planesOf(state, track);
     for (std::size_t s = 0; s < kMaxSteps; ++s)
         clearStripStep(planes, static_cast<std::size_t>(state.currentPattern), s);
-    planes.randomHit.fill(0.0f);
+    requestRandomChange(state, {.kind = RandomRequest::Kind::clearTrackHits, .track = track});
 }
 
 void cleanStrip(InstrumentState& state, int track) {
@@ -244,7 +257,10 @@ void cleanStrip(InstrumentState& state, int track) {
     for (std::size_t s = 0; s < kMaxSteps; ++s) {
         if (planes.stepVelocity[p][s] < kCleanThreshold) {
             clearStripStep(planes, p, s);
-            planes.randomHit[s] = 0.0f;
+            if (loadRelaxed(planes.randomHit[s]) != 0.0f)
+                requestRandomChange(state, {.kind = RandomRequest::Kind::removeKeystroke,
+                                            .track = track,
+                                            .step = static_cast<std::int32_t>(s)});
         }
     }
 }
@@ -268,9 +284,13 @@ void copyWholeTrack(InstrumentState& state, int source, int target) {
         return;
     const TrackPatterns& from = planesOf(state, source);
     TrackPatterns& to = planesOf(state, target);
-    to.stepVelocity = from.stepVelocity;
+    for (std::size_t p = 0; p < kPatternCount; ++p) {
+        for (std::size_t s = 0; s < kMaxSteps; ++s) {
+            storeRelaxed(to.stepVelocity[p][s], from.stepVelocity[p][s]);
+            storeRelaxed(to.stepRoll[p][s], from.stepRoll[p][s]);
+        }
+    }
     to.stepHold = from.stepHold;
-    to.stepRoll = from.stepRoll;
     to.randomMinDensity = from.randomMinDensity;
     to.randomMaxDensity = from.randomMaxDensity;
     to.randomMaxRoll = from.randomMaxRoll;

@@ -162,8 +162,11 @@ GridOutcome GridGestures::pressStep(GridTarget target, int step, CPoint where, G
     auto& hold = target.data->stepHold[at(target.pattern)][s];
     auto& roll = target.data->stepRoll[at(target.pattern)][s];
     // A random keystroke goes first and alone: the hit under it stays as it is.
-    if (target.data->randomHit[s] != 0.0f) {
-        target.data->randomHit[s] = 0.0f;
+    if (loadRelaxed(target.data->randomHit[s]) != 0.0f) {
+        if (target.removeKeystroke)
+            target.removeKeystroke(step);
+        else
+            storeRelaxed(target.data->randomHit[s], 0.0f);
     } else if (velocity != 0.0f) {
         if (!gestureLength || gestureShortHold) {
             velocity = 0.0f;

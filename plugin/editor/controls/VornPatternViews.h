@@ -106,6 +106,8 @@ public:
     // Told the new first visible step after the scroll bar moved it (a step-number header
     // follows it).
     std::function<void(int firstStep)> scrolled;
+    // Takes away the random keystroke at a step of this row (GridTarget::removeKeystroke).
+    std::function<void(int step)> removeKeystroke;
 
 protected:
     void drawControl(toolkit::CDrawContext& context) override;
@@ -114,7 +116,7 @@ protected:
     toolkit::MouseResult mouseUp(toolkit::CPoint where, unsigned buttons) override;
 
 private:
-    GridTarget target() const { return {patterns, pattern, row.stepCount}; }
+    GridTarget target() const { return {patterns, pattern, row.stepCount, removeKeystroke}; }
     std::optional<GridMenuEntry> askMenu(toolkit::CPoint where) const;
     void handOver(GridMenuEntry entry);
     void act(const GridOutcome& outcome);
