@@ -68,6 +68,10 @@ void VornDrums::padNote(int track, int velocity) {
 void VornDrums::takeVoiceRequests() {
     if (releaseAllRequested.exchange(false))
         releaseAllVoices();
+    if (const std::uint32_t moved = boundsRequests.exchange(0); moved != 0)
+        for (int t = 0; t < kTrackSlots; ++t)
+            if (moved & (1u << t))
+                recomputeBounds(t);
     takeEditorNotes();
 }
 

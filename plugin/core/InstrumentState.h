@@ -93,6 +93,9 @@ struct InstrumentState : PatternState {
     // Stop pressed: the render loop releases every voice at the start of its next block (a
     // voice's command has one writer, the audio thread).
     std::atomic<bool> releaseAllRequested{false};
+    // A bit per track slot whose start or end changed: the render loop moves its voice's bounds
+    // at the start of its next block.
+    std::atomic<std::uint32_t> boundsRequests{0};
     // The meters as the render loop last saw them at the end of a block, while the editor is
     // open; the editor reads them on its own thread. Each value on its own, relaxed.
     PerTrack<std::atomic<float>> editorTrackLevels{};

@@ -149,9 +149,12 @@ void VornDrums::setValue(std::int32_t tag, float value) {
         *tracks.slot(t, slot) = value;
         const bool forward = tracks.synthRoute[i] != 0.0f && drumSynthPlugin != nullptr;
         switch (slot) {
+            case tags::kPan:
+                tracks.pan[i] = std::clamp(value, 0.0f, 1.0f);
+                updateTrackGains(t);
+                break;
             case tags::kLevel:
             case tags::kMute:
-            case tags::kPan:
             case tags::kSend1:
             case tags::kSend2: updateTrackGains(t); break;
             case tags::kTune:
@@ -170,7 +173,10 @@ void VornDrums::setValue(std::int32_t tag, float value) {
                     drumSynthPlugin->setParameter(kSynthTuneVelocity + t, tuneVelocityForSynth(value));
                 break;
             case tags::kStart:
-            case tags::kEnd: recomputeBounds(t); break;
+            case tags::kEnd:
+                keepEndAfterStart(t);
+                boundsRequests.fetch_or(1u << t);  // the voice is the render loop's to move
+                break;
             default: break;  // derived values follow at the next control update
         }
         return;

@@ -36,9 +36,11 @@ RandomRange randomRangeInForce(const InstrumentState& state, int track) {
     if (state.randomPerPattern && validPattern(state.currentPattern)) {
         const auto p = static_cast<std::size_t>(state.currentPattern);
         const TrackPatterns& planes = state.patterns[t];
-        return {planes.randomMinDensity[p], planes.randomMaxDensity[p], planes.randomMaxRoll[p]};
+        return {loadRelaxed(planes.randomMinDensity[p]), loadRelaxed(planes.randomMaxDensity[p]),
+                loadRelaxed(planes.randomMaxRoll[p])};
     }
-    return {state.tracks.randomMinDensity[t], state.tracks.randomMaxDensity[t], state.tracks.randomMaxRoll[t]};
+    return {loadRelaxed(state.tracks.randomMinDensity[t]), loadRelaxed(state.tracks.randomMaxDensity[t]),
+            loadRelaxed(state.tracks.randomMaxRoll[t])};
 }
 
 std::int32_t densityOfCell(float cell) {

@@ -142,7 +142,11 @@ public:
     void resetSequencer();
     void resetTracks();
     void updateTrack(int track);  // main; recomputes a track's derived values and gains
-    void recomputeBounds(int track);  // main; moves the voice's bounds, which may idle it
+    // Audio, or a loader: moves the voice's bounds to the track's start and end, which may idle
+    // it.
+    void recomputeBounds(int track);
+    // Main or a loader: an end before the start is moved to the start.
+    void keepEndAfterStart(int track);
     void loadTrackSound(int track);  // main; a loader (reads the sound file)
     // Main. Writes the part of the track's sound between its start and end as a 16-bit mono WAV
     // at the instrument's rate: 0 on success, -1 when there is nothing to write or it failed.

@@ -291,14 +291,17 @@ void copyWholeTrack(InstrumentState& state, int source, int target) {
         }
     }
     to.stepHold = from.stepHold;
-    to.randomMinDensity = from.randomMinDensity;
-    to.randomMaxDensity = from.randomMaxDensity;
-    to.randomMaxRoll = from.randomMaxRoll;
+    // The random settings are read by the render loop's automatic redraw as they are.
+    for (std::size_t p = 0; p < kPatternCount; ++p) {
+        storeRelaxed(to.randomMinDensity[p], from.randomMinDensity[p]);
+        storeRelaxed(to.randomMaxDensity[p], from.randomMaxDensity[p]);
+        storeRelaxed(to.randomMaxRoll[p], from.randomMaxRoll[p]);
+    }
     const auto s = static_cast<std::size_t>(source);
     const auto t = static_cast<std::size_t>(target);
-    state.tracks.randomMinDensity[t] = state.tracks.randomMinDensity[s];
-    state.tracks.randomMaxDensity[t] = state.tracks.randomMaxDensity[s];
-    state.tracks.randomMaxRoll[t] = state.tracks.randomMaxRoll[s];
+    storeRelaxed(state.tracks.randomMinDensity[t], state.tracks.randomMinDensity[s]);
+    storeRelaxed(state.tracks.randomMaxDensity[t], state.tracks.randomMaxDensity[s]);
+    storeRelaxed(state.tracks.randomMaxRoll[t], state.tracks.randomMaxRoll[s]);
 }
 
 void rotatePatternLeft(InstrumentState& state) {
