@@ -159,9 +159,10 @@ Editor::RandomSettings Editor::randomSettingsOf(int track) {
 
 void Editor::storeRandomSettings(int track, controls::DensityRange range, int maxRoll) {
     const RandomSettings settings = randomSettingsOf(track);
-    settings.minimum = static_cast<float>(range.minimum);
-    settings.maximum = static_cast<float>(range.maximum);
-    settings.maxRoll = static_cast<float>(maxRoll);
+    // The render loop's automatic redraw reads them as they are, each on its own.
+    storeRelaxed(settings.minimum, static_cast<float>(range.minimum));
+    storeRelaxed(settings.maximum, static_cast<float>(range.maximum));
+    storeRelaxed(settings.maxRoll, static_cast<float>(maxRoll));
 }
 
 // --- transport, master and names -------------------------------------------------------------
@@ -465,15 +466,16 @@ void Editor::randomGraphChanged(CControl* control) {
         if (coveredByOther(track))
             continue;
         const RandomSettings settings = randomSettingsOf(track);
-        settings.minimum = settings.maximum = -1.0f;
+        storeRelaxed(settings.minimum, -1.0f);
+        storeRelaxed(settings.maximum, -1.0f);
         instrument.requestTrackRandomClear(track);
     }
     for (int track = std::max(trackAt(rect.y0), 0); track <= std::min(trackAt(rect.y1), tracks - 1); ++track) {
         if (coveredByOther(track))
             continue;
         const RandomSettings settings = randomSettingsOf(track);
-        settings.minimum = rect.x0 * 6.5f;
-        settings.maximum = rect.x1 * 6.5f;
+        storeRelaxed(settings.minimum, rect.x0 * 6.5f);
+        storeRelaxed(settings.maximum, rect.x1 * 6.5f);
         instrument.requestTrackRandomRegeneration(track);
     }
     for (int track = 0; track < tracks; ++track)
