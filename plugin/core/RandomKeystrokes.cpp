@@ -23,7 +23,8 @@ bool validPattern(std::int32_t pattern) { return pattern >= 0 && pattern < kPatt
 int findFreeStep(const TrackPatterns& planes, const StepRow<float>& hits, int start, int steps) {
     for (int scanned = 0; scanned < steps; ++scanned) {
         const int s = (start + scanned) % steps;
-        if (planes.randomHit[static_cast<std::size_t>(s)] == 0.0f && loadRelaxed(hits[static_cast<std::size_t>(s)]) == 0.0f)
+        if (planes.randomHit[static_cast<std::size_t>(s)] == 0.0f &&
+            loadRelaxed(hits[static_cast<std::size_t>(s)]) == 0.0f)
             return s;
     }
     return -1;
@@ -134,9 +135,9 @@ void applyRandomRequest(InstrumentState& state, const RandomRequest& request) {
             break;
         case Kind::removeKeystroke:
             if (trackInUse && request.step >= 0 && request.step < kMaxSteps)
-                storeRelaxed(
-                    state.patterns[static_cast<std::size_t>(request.track)].randomHit[static_cast<std::size_t>(request.step)],
-                    0.0f);
+                storeRelaxed(state.patterns[static_cast<std::size_t>(request.track)]
+                                 .randomHit[static_cast<std::size_t>(request.step)],
+                             0.0f);
             break;
     }
 }

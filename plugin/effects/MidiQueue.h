@@ -3,7 +3,7 @@
 //
 // Notes for the drum synth are queued by the render loop on the audio thread (a stop's release
 // of every routed track too, taken at the start of a block); the audio thread takes them all
-// before the synth's next block. The queue still takes notes from any thread. A bounded queue of cells with sequence numbers serves any
+// before the synth's next block. A bounded queue of cells with sequence numbers serves any
 // number of producers and one consumer without a lock and without allocating: a producer claims
 // a cell with one compare-and-swap and publishes it with its sequence number. A full queue drops
 // the newest note (4096 notes are far more than one block can queue).

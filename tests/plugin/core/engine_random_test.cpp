@@ -296,7 +296,8 @@ std::vector<float> layerOf(const VornDrums& drums) {
     std::vector<float> layer;
     for (int t = 0; t < kTrackSlots; ++t) {
         const TrackPatterns& planes = drums.patterns[static_cast<std::size_t>(t)];
-        for (const StepRow<float>* row : {&planes.randomHit, &planes.randomVelocity, &planes.randomHold, &planes.randomRoll})
+        for (const StepRow<float>* row :
+             {&planes.randomHit, &planes.randomVelocity, &planes.randomHold, &planes.randomRoll})
             layer.insert(layer.end(), row->begin(), row->end());
     }
     return layer;
@@ -312,14 +313,16 @@ TEST(RandomRequests, WaitForTheNextBlockWhileTheHostPlaysOrApplyAtOnceWhenItIsSt
         std::function<void(VornDrums&)> direct;
     };
     const std::vector<Case> cases = {
-        {"regenerate all", [](VornDrums& d) { d.requestRandomRegeneration(); }, [](VornDrums& d) { regenerateAllRandom(d); }},
+        {"regenerate all", [](VornDrums& d) { d.requestRandomRegeneration(); },
+         [](VornDrums& d) { regenerateAllRandom(d); }},
         {"regenerate one", [](VornDrums& d) { d.requestTrackRandomRegeneration(1); },
          [](VornDrums& d) { regenerateTrackRandom(d, 1); }},
         {"host parameter", [](VornDrums& d) { d.setParameter(2 * kSlotsPerTrack + 8, 0.5f); },
          [](VornDrums& d) { generateRandomKeystrokes(d, 2, 0.5f); }},
         {"remove one", [](VornDrums& d) { d.requestRandomKeystrokeRemoval(0, 3); },
          [](VornDrums& d) { d.patterns[0].randomHit[3] = 0.0f; }},
-        {"clear one", [](VornDrums& d) { d.requestTrackRandomClear(1); }, [](VornDrums& d) { d.patterns[1].randomHit.fill(0.0f); }},
+        {"clear one", [](VornDrums& d) { d.requestTrackRandomClear(1); },
+         [](VornDrums& d) { d.patterns[1].randomHit.fill(0.0f); }},
         {"clear all", [](VornDrums& d) { d.requestRandomClear(); }, [](VornDrums& d) { clearAllRandom(d); }},
     };
     const auto prepare = [](VornDrums& drums) {
