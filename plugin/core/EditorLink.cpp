@@ -56,13 +56,23 @@ void VornDrums::startPlaying() {
 
 void VornDrums::stopPlaying() {
     setPlaying(0);
-    releaseAllVoices();
+    requestReleaseAllVoices();
 }
 
 void VornDrums::padNote(int track, int velocity) {
     if (!isActiveTrack(track))
         return;
     editorNotes.push({track, std::clamp(velocity, 0, 127)});
+}
+
+void VornDrums::takeVoiceRequests() {
+    if (releaseAllRequested.exchange(false))
+        releaseAllVoices();
+    if (const std::uint32_t moved = boundsRequests.exchange(0); moved != 0)
+        for (int t = 0; t < kTrackSlots; ++t)
+            if (moved & (1u << t))
+                recomputeBounds(t);
+    takeEditorNotes();
 }
 
 void VornDrums::takeEditorNotes() {

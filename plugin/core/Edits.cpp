@@ -84,18 +84,19 @@ void VornDrums::setRandomSettings(int track, float minDensity, float maxDensity,
         setTrackRandomSettings(track, minDensity, maxDensity, maxRoll);
         return;
     }
+    // The render loop's automatic redraw reads them as they are, each on its own.
     TrackPatterns& planes = patterns[at(track)];
     const auto p = at(pattern);
-    planes.randomMinDensity[p] = minDensity;
-    planes.randomMaxDensity[p] = maxDensity;
-    planes.randomMaxRoll[p] = maxRoll;
+    storeRelaxed(planes.randomMinDensity[p], minDensity);
+    storeRelaxed(planes.randomMaxDensity[p], maxDensity);
+    storeRelaxed(planes.randomMaxRoll[p], maxRoll);
 }
 
 void VornDrums::setTrackRandomSettings(int track, float minDensity, float maxDensity, float maxRoll) {
     const auto t = at(track);
-    tracks.randomMinDensity[t] = minDensity;
-    tracks.randomMaxDensity[t] = maxDensity;
-    tracks.randomMaxRoll[t] = maxRoll;
+    storeRelaxed(tracks.randomMinDensity[t], minDensity);
+    storeRelaxed(tracks.randomMaxDensity[t], maxDensity);
+    storeRelaxed(tracks.randomMaxRoll[t], maxRoll);
 }
 
 void VornDrums::setRandomPerPattern(bool on) {
@@ -105,15 +106,16 @@ void VornDrums::setRandomPerPattern(bool on) {
 
 void VornDrums::setRandomGraphVisible(bool on) { randomGraphVisible = on ? 1 : 0; }
 
-void VornDrums::clearRandomHits(int track) { patterns[at(track)].randomHit.fill(0.0f); }
-
-void VornDrums::clearRandomHit(int track, int step) { patterns[at(track)].randomHit[at(step)] = 0.0f; }
-
 void VornDrums::setTrackPatterns(int track, const TrackPatterns& planes) {
     TrackPatterns& live = patterns[at(track)];
-    live.stepVelocity = planes.stepVelocity;
+    // The render loop reads the played planes at each step as they are, value by value.
+    for (std::size_t p = 0; p < kPatternCount; ++p) {
+        for (std::size_t s = 0; s < kMaxSteps; ++s) {
+            storeRelaxed(live.stepVelocity[p][s], planes.stepVelocity[p][s]);
+            storeRelaxed(live.stepRoll[p][s], planes.stepRoll[p][s]);
+        }
+    }
     live.stepHold = planes.stepHold;
-    live.stepRoll = planes.stepRoll;
     live.stepTune = planes.stepTune;
     live.randomMinDensity = planes.randomMinDensity;
     live.randomMaxDensity = planes.randomMaxDensity;

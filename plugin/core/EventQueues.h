@@ -92,6 +92,27 @@ struct EditorNote {
 };
 using EditorNoteList = SpscRing<EditorNote, 64>;
 
+// A change of the random-keystroke layer that the user-interface side asks for; the render loop
+// applies it at the start of its next block (RandomKeystrokes.h).
+struct RandomRequest {
+    enum class Kind : std::int32_t {
+        regenerateAll,  // every active track draws a density from its range and generates
+        regenerateTrack,  // the same for `track` alone
+        generateTrack,  // `track` gets int(steps * fraction) keystrokes
+        clearAll,  // every active track loses its keystrokes (their rolls stay, unplayed)
+        clearKept,  // every active track loses its keystrokes, rolls and all (after a keep)
+        clearTrackHits,  // `track` loses its keystrokes
+        removeKeystroke,  // `track` loses the keystroke at `step`
+    };
+    Kind kind = Kind::regenerateAll;
+    std::int32_t track = 0;
+    std::int32_t step = 0;
+    float fraction = 0.0f;
+};
+// Written by the user-interface thread only; taken by the render loop, or by a loader while it
+// holds the render loop off. A request that finds the list full is dropped.
+using RandomRequestList = SpscRing<RandomRequest, 256>;
+
 // A played step for the editor's step display.
 struct StepDisplay {
     std::int32_t step = 0;

@@ -69,8 +69,18 @@ struct InstrumentState : PatternState {
     std::atomic<std::int32_t> playing{1};
     // Set by the audio export while it drives the render loop itself.
     std::atomic<std::int32_t> offlineRender{0};
-    // Random keystrokes, the random chain and the grid's randomisations draw from it.
+    // The random keystrokes and the random chain draw from it: the render loop, or a loader
+    // while it holds the render loop off (RandomKeystrokes.h).
     RandomSource random;
+    // The grid's randomisations (PatternEdit.h) draw from this one: the user-interface thread.
+    RandomSource editRandom;
+    // The user-interface side's changes of the random-keystroke layer, for the render loop.
+    RandomRequestList randomRequests;
+    // The tick at which the render loop last began a block, and whether it ever did: a request
+    // that no block takes is applied under the load handshake once the host has been still
+    // for a while (RandomKeystrokes.h).
+    std::atomic<std::uint32_t> lastBlockBegan{0};
+    std::atomic<bool> anyBlockBegan{false};
     LoadHandshake handshake;
     PendingList pendingEvents;  // audio; a loader empties it
     MidiInputRing midiInput;  // processEvents to the render loop
@@ -81,6 +91,12 @@ struct InstrumentState : PatternState {
     // Play pressed while playing: the standalone clock starts again from its first step at the
     // next block (a host's own clock is the host's to move).
     std::atomic<bool> restartRequested{false};
+    // Stop pressed: the render loop releases every voice at the start of its next block (a
+    // voice's command has one writer, the audio thread).
+    std::atomic<bool> releaseAllRequested{false};
+    // A bit per track slot whose start or end changed: the render loop moves its voice's bounds
+    // at the start of its next block.
+    std::atomic<std::uint32_t> boundsRequests{0};
     // The meters as the render loop last saw them at the end of a block, while the editor is
     // open; the editor reads them on its own thread. Each value on its own, relaxed.
     PerTrack<std::atomic<float>> editorTrackLevels{};
@@ -109,8 +125,8 @@ struct InstrumentState : PatternState {
     std::uint32_t lastIdleTick = 0;
 
     // --- audio: voices and mixer -------------------------------------------------------------
-    // Each voice's `command` is the main thread's one-word mailbox (a release for every voice
-    // when the sequencer stops); everything else of a voice is the audio thread's.
+    // The user-interface thread reaches a voice only through requests (editorNotes,
+    // releaseAllRequested); only the render loop writes a voice.
     std::array<TrackVoice, kTrackSlots> voices{};
     PerTrack<std::array<EqBand, kEqBands>> trackEq{};  // coefficients arrive through filterUpdates
     std::array<EqBand, kEqBands> masterEq{};

@@ -149,9 +149,12 @@ void VornDrums::setValue(std::int32_t tag, float value) {
         *tracks.slot(t, slot) = value;
         const bool forward = tracks.synthRoute[i] != 0.0f && drumSynth() != nullptr;
         switch (slot) {
+            case tags::kPan:
+                tracks.pan[i] = std::clamp(value, 0.0f, 1.0f);
+                updateTrackGains(t);
+                break;
             case tags::kLevel:
             case tags::kMute:
-            case tags::kPan:
             case tags::kSend1:
             case tags::kSend2: updateTrackGains(t); break;
             case tags::kTune:
@@ -170,13 +173,16 @@ void VornDrums::setValue(std::int32_t tag, float value) {
                     drumSynth()->setParameter(kSynthTuneVelocity + t, tuneVelocityForSynth(value));
                 break;
             case tags::kStart:
-            case tags::kEnd: recomputeBounds(t); break;
+            case tags::kEnd:
+                keepEndAfterStart(t);
+                boundsRequests.fetch_or(1u << t);  // the voice is the render loop's to move
+                break;
             default: break;  // derived values follow at the next control update
         }
         return;
     }
     if (tags::isPatternRandomTag(tag, trackCount)) {
-        generateRandomKeystrokes(*this, tag - tags::kPatternRandomBase, value);
+        requestRandomKeystrokes(tag - tags::kPatternRandomBase, value);
         return;
     }
     const std::int32_t offset = tag - tags::globalBase(trackCount);
@@ -243,7 +249,7 @@ void VornDrums::reportToHost(std::int32_t tag, float value) {
 
 void VornDrums::togglePlaying() {
     setPlaying(playing.load() != 0 ? 0 : 1);
-    releaseAllVoices();
+    requestReleaseAllVoices();
 }
 
 void VornDrums::forwardTrackToSynth(int track) {
@@ -274,7 +280,7 @@ Result<> VornDrums::loadProgramNumber(std::int32_t n) {
     // user-interface or timer thread.
     LoadGuard hold(handshake);
     for (int t = 0; t < trackCount; ++t)
-        patterns[static_cast<std::size_t>(t)].randomHit.fill(0.0f);
+        fillRelaxed(patterns[static_cast<std::size_t>(t)].randomHit, 0.0f);
     // The host reads the number from its own thread while the program-change timer may set it.
     std::atomic_ref<VstInt32>(curProgram).store(n);
     settings.programFile = folder + names[static_cast<std::size_t>(n)];
@@ -307,6 +313,7 @@ void VornDrums::programChangeTimer() {
     if (const std::optional<std::int32_t> program = programChanges.pop())
         loadProgram(*program);
     recheckLatency();
+    applyRequestsWhileHostIsStill(*this);
 }
 
 }  // namespace rimba

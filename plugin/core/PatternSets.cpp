@@ -44,7 +44,7 @@ void resetPatternsHeld(InstrumentState& state) {
         planes.randomMinDensity.fill(-1.0f);
         planes.randomMaxDensity.fill(-1.0f);
         planes.randomMaxRoll.fill(0.0f);
-        planes.randomHit.fill(0.0f);
+        fillRelaxed(planes.randomHit, 0.0f);
         state.tracks.randomMinDensity[track] = -1.0f;
         state.tracks.randomMaxDensity[track] = -1.0f;
         state.tracks.randomMaxRoll[track] = 0.0f;
@@ -116,7 +116,7 @@ int applySinglePattern(InstrumentState& state, const std::vector<PatternLine>& l
     for (int t = 0; t < activeTracks(state); ++t) {
         TrackPatterns& planes = state.patterns[static_cast<std::size_t>(t)];
         clearPatternSteps(planes, q);
-        planes.randomHit.fill(0.0f);
+        fillRelaxed(planes.randomHit, 0.0f);
     }
     for (const PatternLine& line : lines)
         applyPatternLine(state, line, q);

@@ -2,6 +2,8 @@
 
 #include <cmath>
 
+#include "common/platform/Clock.h"
+
 namespace rimba {
 
 namespace {
@@ -9,10 +11,10 @@ namespace {
 constexpr std::int32_t kDensityTable[7] = {0, 1, 2, 4, 6, 8, 12};
 
 void clearKeystrokes(TrackPatterns& planes) {
-    planes.randomHit.fill(0.0f);
-    planes.randomVelocity.fill(0.0f);
-    planes.randomHold.fill(1.0f);
-    planes.randomRoll.fill(0.0f);
+    fillRelaxed(planes.randomHit, 0.0f);
+    fillRelaxed(planes.randomVelocity, 0.0f);
+    fillRelaxed(planes.randomHold, 1.0f);
+    fillRelaxed(planes.randomRoll, 0.0f);
 }
 
 bool validPattern(std::int32_t pattern) { return pattern >= 0 && pattern < kPatternCount; }
@@ -21,7 +23,8 @@ bool validPattern(std::int32_t pattern) { return pattern >= 0 && pattern < kPatt
 int findFreeStep(const TrackPatterns& planes, const StepRow<float>& hits, int start, int steps) {
     for (int scanned = 0; scanned < steps; ++scanned) {
         const int s = (start + scanned) % steps;
-        if (planes.randomHit[static_cast<std::size_t>(s)] == 0.0f && hits[static_cast<std::size_t>(s)] == 0.0f)
+        if (planes.randomHit[static_cast<std::size_t>(s)] == 0.0f &&
+            loadRelaxed(hits[static_cast<std::size_t>(s)]) == 0.0f)
             return s;
     }
     return -1;
@@ -34,9 +37,11 @@ RandomRange randomRangeInForce(const InstrumentState& state, int track) {
     if (state.randomPerPattern && validPattern(state.currentPattern)) {
         const auto p = static_cast<std::size_t>(state.currentPattern);
         const TrackPatterns& planes = state.patterns[t];
-        return {planes.randomMinDensity[p], planes.randomMaxDensity[p], planes.randomMaxRoll[p]};
+        return {loadRelaxed(planes.randomMinDensity[p]), loadRelaxed(planes.randomMaxDensity[p]),
+                loadRelaxed(planes.randomMaxRoll[p])};
     }
-    return {state.tracks.randomMinDensity[t], state.tracks.randomMaxDensity[t], state.tracks.randomMaxRoll[t]};
+    return {loadRelaxed(state.tracks.randomMinDensity[t]), loadRelaxed(state.tracks.randomMaxDensity[t]),
+            loadRelaxed(state.tracks.randomMaxRoll[t])};
 }
 
 std::int32_t densityOfCell(float cell) {
@@ -70,11 +75,11 @@ void generateRandomKeystrokes(InstrumentState& state, int track, float fraction)
         if (s < 0)
             continue;
         const auto step = static_cast<std::size_t>(s);
-        planes.randomHit[step] = 1.0f;
+        storeRelaxed(planes.randomHit[step], 1.0f);
         const int velocity = state.random.next() % 128;
-        planes.randomVelocity[step] = static_cast<float>(velocity == 0 ? 1 : velocity);
-        planes.randomHold[step] = static_cast<float>(state.random.next() % 16 + 1) * 0.25f;
-        planes.randomRoll[step] = static_cast<float>(state.random.next() % (maxRoll + 1));
+        storeRelaxed(planes.randomVelocity[step], static_cast<float>(velocity == 0 ? 1 : velocity));
+        storeRelaxed(planes.randomHold[step], static_cast<float>(state.random.next() % 16 + 1) * 0.25f);
+        storeRelaxed(planes.randomRoll[step], static_cast<float>(state.random.next() % (maxRoll + 1)));
     }
 }
 
@@ -97,6 +102,71 @@ void regenerateAllRandom(InstrumentState& state) {
         regenerateTrackRandom(state, t);
 }
 
+void clearAllRandom(InstrumentState& state) {
+    for (int t = 0; t < state.trackCount; ++t) {
+        TrackPatterns& planes = state.patterns[static_cast<std::size_t>(t)];
+        fillRelaxed(planes.randomHit, 0.0f);
+        fillRelaxed(planes.randomVelocity, 0.0f);
+        fillRelaxed(planes.randomHold, 1.0f);
+    }
+}
+
+void applyRandomRequest(InstrumentState& state, const RandomRequest& request) {
+    using Kind = RandomRequest::Kind;
+    const bool trackInUse = state.isActiveTrack(request.track);
+    switch (request.kind) {
+        case Kind::regenerateAll: regenerateAllRandom(state); break;
+        case Kind::regenerateTrack:
+            if (trackInUse)
+                regenerateTrackRandom(state, request.track);
+            break;
+        case Kind::generateTrack:
+            if (trackInUse)
+                generateRandomKeystrokes(state, request.track, request.fraction);
+            break;
+        case Kind::clearAll: clearAllRandom(state); break;
+        case Kind::clearKept:
+            for (int t = 0; t < state.trackCount; ++t)
+                clearKeystrokes(state.patterns[static_cast<std::size_t>(t)]);
+            break;
+        case Kind::clearTrackHits:
+            if (trackInUse)
+                fillRelaxed(state.patterns[static_cast<std::size_t>(request.track)].randomHit, 0.0f);
+            break;
+        case Kind::removeKeystroke:
+            if (trackInUse && request.step >= 0 && request.step < kMaxSteps)
+                storeRelaxed(state.patterns[static_cast<std::size_t>(request.track)]
+                                 .randomHit[static_cast<std::size_t>(request.step)],
+                             0.0f);
+            break;
+    }
+}
+
+void takeRandomRequests(InstrumentState& state) {
+    while (const std::optional<RandomRequest> request = state.randomRequests.pop())
+        applyRandomRequest(state, *request);
+}
+
+bool applyRequestsWhileHostIsStill(InstrumentState& state) {
+    if (state.randomRequests.empty())
+        return true;
+    const bool still = !state.anyBlockBegan.load() ||
+                       platform::tickMilliseconds() - state.lastBlockBegan.load() > kHostStillMilliseconds;
+    if (!still)
+        return false;
+    LoadGuard hold(state.handshake);
+    // A render that outlasted the handshake's wait still owns the requests.
+    if (!state.handshake.heldOffByThisThread())
+        return false;
+    takeRandomRequests(state);
+    return true;
+}
+
+void requestRandomChange(InstrumentState& state, const RandomRequest& request) {
+    state.randomRequests.push(request);
+    applyRequestsWhileHostIsStill(state);
+}
+
 void keepRandomKeystrokes(InstrumentState& state) {
     if (!validPattern(state.currentPattern))
         return;
@@ -104,23 +174,14 @@ void keepRandomKeystrokes(InstrumentState& state) {
     for (int t = 0; t < state.trackCount; ++t) {
         TrackPatterns& planes = state.patterns[static_cast<std::size_t>(t)];
         for (std::size_t s = 0; s < kMaxSteps; ++s) {
-            if (planes.randomHit[s] == 0.0f)
+            if (loadRelaxed(planes.randomHit[s]) == 0.0f)
                 continue;
-            planes.stepVelocity[p][s] = planes.randomVelocity[s];
-            planes.stepHold[p][s] = planes.randomHold[s];
-            planes.stepRoll[p][s] = planes.randomRoll[s];
+            storeRelaxed(planes.stepVelocity[p][s], loadRelaxed(planes.randomVelocity[s]));
+            planes.stepHold[p][s] = loadRelaxed(planes.randomHold[s]);
+            storeRelaxed(planes.stepRoll[p][s], loadRelaxed(planes.randomRoll[s]));
         }
-        clearKeystrokes(planes);
     }
-}
-
-void clearAllRandom(InstrumentState& state) {
-    for (int t = 0; t < state.trackCount; ++t) {
-        TrackPatterns& planes = state.patterns[static_cast<std::size_t>(t)];
-        planes.randomHit.fill(0.0f);
-        planes.randomVelocity.fill(0.0f);
-        planes.randomHold.fill(1.0f);
-    }
+    requestRandomChange(state, {.kind = RandomRequest::Kind::clearKept});
 }
 
 }  // namespace rimba

@@ -41,6 +41,8 @@ void VornDrums::renderBlock(float** outputs, VstInt32 frames) {
     // sees the loader.
     RenderScope active(handshake);
     const std::uint32_t now = platform::tickMilliseconds();
+    lastBlockBegan.store(now);
+    anyBlockBegan.store(true);
     if (handshake.loadsInProgress.load() < 1)
         lastIdleTick = now;
     else if (now - lastIdleTick > kLoadWaitMilliseconds && now - handshake.lastLoadBegan.load() > kLoadWaitMilliseconds)
@@ -55,7 +57,8 @@ void VornDrums::renderBlock(float** outputs, VstInt32 frames) {
                 std::memset(outputs[c], 0, sizeof(float) * static_cast<std::size_t>(frames));
         return;
     }
-    takeEditorNotes();
+    takeVoiceRequests();
+    takeRandomRequests(*this);
     const VstTimeInfo& inForce = clockForBlock(*time);
     // A hosted plug-in is never handed more frames than it was told, so a longer block (the
     // audio export's) is rendered in pieces, each with the time at which it starts.
@@ -246,9 +249,10 @@ void VornDrums::playStep(std::int64_t step, double offset, double displayTime, d
     const auto s = static_cast<std::size_t>(std::clamp(currentStep, 0, kMaxSteps - 1));
     for (int t = 0; t < trackCount; ++t) {
         const TrackPatterns& planes = patterns[static_cast<std::size_t>(t)];
-        const float velocity = stepValid ? planes.stepVelocity[p][s] : 0.0f;
+        // The editor stores the played planes value by value while the loop reads them.
+        const float velocity = stepValid ? loadRelaxed(planes.stepVelocity[p][s]) : 0.0f;
         if (velocity != 0.0f) {
-            playHit(t, velocity, planes.stepRoll[p][s], start, samplesPerStep);
+            playHit(t, velocity, loadRelaxed(planes.stepRoll[p][s]), start, samplesPerStep);
         } else if (stepValid && planes.randomHit[s] != 0.0f) {
             playHit(t, planes.randomVelocity[s], planes.randomRoll[s], start, samplesPerStep);
         } else if (tracks.synthRoute[static_cast<std::size_t>(t)] != 0.0f ||

@@ -45,6 +45,7 @@ void VornDrums::loadTrackSound(int track) {
             }
         }
         voice.soundIndex = index;
+        keepEndAfterStart(track);
         recomputeBounds(track);
         voice.position = -1.0f;
         voice.loading = 0;

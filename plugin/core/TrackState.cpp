@@ -1,6 +1,7 @@
 // Resetting the state and keeping each track's derived values up to date.
 
 #include <algorithm>
+#include <atomic>
 #include <cmath>
 
 #include "plugin/core/SettingLaws.h"
@@ -115,12 +116,13 @@ void VornDrums::updateTrackGains(int track) {
     const float level = levelGainFromSetting(tracks.level[t], tracks.mute[t] != 0.0f);
     const float send1 = sendGainFromSetting(tracks.send1[t]);
     const float send2 = sendGainFromSetting(tracks.send2[t]);
+    // The render loop reads them at its control updates, each on its own.
     for (TrackVoice& voice : voices) {
         if (voice.track != track)
             continue;
-        voice.levelGain = level;
-        voice.sendGain1 = send1;
-        voice.sendGain2 = send2;
+        std::atomic_ref<float>(voice.levelGain).store(level, std::memory_order_relaxed);
+        std::atomic_ref<float>(voice.sendGain1).store(send1, std::memory_order_relaxed);
+        std::atomic_ref<float>(voice.sendGain2).store(send2, std::memory_order_relaxed);
     }
 }
 
@@ -149,19 +151,26 @@ void VornDrums::updateTrack(int track) {
         controlUpdate(voice);
 }
 
-void VornDrums::recomputeBounds(int track) {
+void VornDrums::keepEndAfterStart(int track) {
     if (track < 0 || track >= kTrackSlots)
         return;
     const auto t = static_cast<std::size_t>(track);
     if (tracks.end[t] < tracks.start[t])
         tracks.end[t] = tracks.start[t];
+}
+
+void VornDrums::recomputeBounds(int track) {
+    if (track < 0 || track >= kTrackSlots)
+        return;
+    const auto t = static_cast<std::size_t>(track);
+    const float end = std::max(tracks.end[t], tracks.start[t]);
     for (TrackVoice& voice : voices) {
         if (voice.track != track)
             continue;
         const Sound* sound = voiceSound(voice);
         const float frames = sound ? static_cast<float>(sound->frameCount) : 0.0f;
         voice.startBound = tracks.start[t] * frames;
-        voice.endBound = tracks.end[t] * frames;
+        voice.endBound = end * frames;
         if (voice.position < voice.startBound || voice.position >= voice.endBound)
             voice.position = -1.0f;
     }
@@ -169,7 +178,7 @@ void VornDrums::recomputeBounds(int track) {
 
 void VornDrums::controlTargets(const TrackVoice& voice, float* targets) {
     const auto t = static_cast<std::size_t>(voice.track);
-    tracks.pan[t] = std::clamp(tracks.pan[t], 0.0f, 1.0f);
+    const float panSetting = std::clamp(tracks.pan[t], 0.0f, 1.0f);
     const float polarity = tracks.phaseInvert[t] != 0.0f ? -1.0f : 1.0f;
 
     Shares shares{1.0f, 1.0f};
@@ -178,10 +187,12 @@ void VornDrums::controlTargets(const TrackVoice& voice, float* targets) {
     targets[kTargetSampleGain] = polarity * shares.sample;
     targets[kTargetSynthGain] = polarity * shares.synth * 0.5f;
 
-    const SidePair pan = panFactors(tracks.pan[t]);
-    const float level = voice.levelGain;
-    const float send1 = level * voice.sendGain1;
-    const float send2 = level * voice.sendGain2;
+    const SidePair pan = panFactors(panSetting);
+    // Stored by updateTrackGains on the user-interface thread.
+    auto& shared = const_cast<TrackVoice&>(voice);
+    const float level = std::atomic_ref<float>(shared.levelGain).load(std::memory_order_relaxed);
+    const float send1 = level * std::atomic_ref<float>(shared.sendGain1).load(std::memory_order_relaxed);
+    const float send2 = level * std::atomic_ref<float>(shared.sendGain2).load(std::memory_order_relaxed);
     targets[kTargetGainLeft] = level * pan.left;
     targets[kTargetGainRight] = level * pan.right;
     targets[kTargetSend1Left] = send1 * pan.left;

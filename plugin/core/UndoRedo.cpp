@@ -47,10 +47,6 @@ TrackEdit VornDrums::trackEdit(int track) const {
     edit.soundPath = tracks.soundPath[t];
     edit.scaleNotes = tracks.scaleNotes[t];
     edit.stepTune = planes.stepTune;
-    edit.randomHit = planes.randomHit;
-    edit.randomVelocity = planes.randomVelocity;
-    edit.randomHold = planes.randomHold;
-    edit.randomRoll = planes.randomRoll;
     edit.key = settings.trackKey[t];
     return edit;
 }
@@ -145,10 +141,6 @@ void VornDrums::applyTrackEdit(int track, const TrackEdit& edit) {
     const TrackEdit now = trackEdit(track);
     TrackPatterns& planes = patterns[t];
     planes.stepTune = edit.stepTune;
-    planes.randomHit = edit.randomHit;
-    planes.randomVelocity = edit.randomVelocity;
-    planes.randomHold = edit.randomHold;
-    planes.randomRoll = edit.randomRoll;
     settings.trackKey[t] = edit.key;
     if (sameSoundSettings(now, edit))
         return;
@@ -166,12 +158,15 @@ void VornDrums::applyTrackEdit(int track, const TrackEdit& edit) {
 void VornDrums::applyPatternEdit(int track, int pattern, const PatternEdit& edit) {
     TrackPatterns& planes = patterns[static_cast<std::size_t>(track)];
     const auto p = static_cast<std::size_t>(pattern);
-    planes.stepVelocity[p] = edit.velocity;
+    // The render loop reads the played planes and the random ranges as they are, value by value.
+    for (std::size_t s = 0; s < kMaxSteps; ++s) {
+        storeRelaxed(planes.stepVelocity[p][s], edit.velocity[s]);
+        storeRelaxed(planes.stepRoll[p][s], edit.roll[s]);
+    }
     planes.stepHold[p] = edit.hold;
-    planes.stepRoll[p] = edit.roll;
-    planes.randomMinDensity[p] = edit.randomMinDensity;
-    planes.randomMaxDensity[p] = edit.randomMaxDensity;
-    planes.randomMaxRoll[p] = edit.randomMaxRoll;
+    storeRelaxed(planes.randomMinDensity[p], edit.randomMinDensity);
+    storeRelaxed(planes.randomMaxDensity[p], edit.randomMaxDensity);
+    storeRelaxed(planes.randomMaxRoll[p], edit.randomMaxRoll);
 }
 
 void VornDrums::applyGlobalEdit(const GlobalEdit& edit) {

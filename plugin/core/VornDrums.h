@@ -28,6 +28,7 @@
 #include "plugin/core/InstanceList.h"
 #include "plugin/core/InstrumentState.h"
 #include "plugin/core/OutputDelay.h"
+#include "plugin/core/RandomKeystrokes.h"
 #include "plugin/core/StoredSettings.h"
 #include "plugin/effects/CPlugin.h"
 #include "plugin/model/EditHistory.h"
@@ -93,8 +94,39 @@ public:
     float getValue(std::int32_t tag) const;  // any thread; reads as they are
     // Main: tells the host of a change the editor made, as an automated parameter.
     void reportToHost(std::int32_t tag, float value);
-    // Main: flips the sequencer's run switch and posts a release to every voice.
+    // Main: flips the sequencer's run switch and asks for a release of every voice.
     void togglePlaying();
+    // Any thread but the audio thread: every voice is released, and every track routed to the
+    // drum synth sent a note-off, at the start of the render loop's next block (the audio
+    // export's too). Requests made before that block are taken together.
+    void requestReleaseAllVoices() { releaseAllRequested.store(true); }
+
+    // The random keystrokes' commands, user-interface thread only. Each is a request that the
+    // render loop applies at the start of its next block (RandomKeystrokes.h); when the host is
+    // still, it is applied at once under the load handshake. The editor sees the new layer at
+    // its next idle, which shows the layer as it finds it.
+    // Every active track draws a density from its range and generates with it.
+    void requestRandomRegeneration() { requestRandomChange(*this, {.kind = RandomRequest::Kind::regenerateAll}); }
+    // The same for one track.
+    void requestTrackRandomRegeneration(int track) {
+        requestRandomChange(*this, {.kind = RandomRequest::Kind::regenerateTrack, .track = track});
+    }
+    // The track's keystrokes replaced with int(steps * fraction) new ones.
+    void requestRandomKeystrokes(int track, float fraction) {
+        requestRandomChange(*this, {.kind = RandomRequest::Kind::generateTrack, .track = track, .fraction = fraction});
+    }
+    // Every active track's keystrokes removed.
+    void requestRandomClear() { requestRandomChange(*this, {.kind = RandomRequest::Kind::clearAll}); }
+    // One track's keystrokes removed.
+    void requestTrackRandomClear(int track) {
+        requestRandomChange(*this, {.kind = RandomRequest::Kind::clearTrackHits, .track = track});
+    }
+    // The keystroke at the track's step removed.
+    void requestRandomKeystrokeRemoval(int track, int step) {
+        requestRandomChange(*this, {.kind = RandomRequest::Kind::removeKeystroke, .track = track, .step = step});
+    }
+    // The keystrokes become hits of the current pattern, and the layer is cleared.
+    void keepRandomKeystrokes() { rimba::keepRandomKeystrokes(*this); }
 
     // Main or timer; a loader. Loads program file number n of the current program's folder;
     // nothing changes when there is no such file.
@@ -111,7 +143,11 @@ public:
     void resetSequencer();
     void resetTracks();
     void updateTrack(int track);  // main; recomputes a track's derived values and gains
-    void recomputeBounds(int track);  // main; moves the voice's bounds, which may idle it
+    // Audio, or a loader: moves the voice's bounds to the track's start and end, which may idle
+    // it.
+    void recomputeBounds(int track);
+    // Main or a loader: an end before the start is moved to the start.
+    void keepEndAfterStart(int track);
     void loadTrackSound(int track);  // main; a loader (reads the sound file)
     // Main. Writes the part of the track's sound between its start and end as a 16-bit mono WAV
     // at the instrument's rate: 0 on success, -1 when there is nothing to write or it failed.
@@ -187,7 +223,7 @@ public:
     bool synthSlotLoaded() const { return drumSynth() != nullptr; }  // main or a loader
     // Play: the sequencer runs; pressed while it runs, it starts again from the first step.
     void startPlaying();
-    // Stop: the sequencer stops and every voice of the 16 tracks is released.
+    // Stop: the sequencer stops and every voice of the 16 tracks is released at the next block.
     void stopPlaying();
     // The track's pad: sounds the track at `velocity` (1..127), or releases it with 0. Queued
     // for the render loop's next block; a full queue drops the press.
@@ -230,7 +266,8 @@ private:
     bool patternStart();
     std::int32_t stepInPattern(std::int64_t step, std::int32_t length) const;
     void queueSynthNote(std::int32_t deltaFrames, std::uint8_t status, int track, std::uint8_t velocity);
-    void releaseAllVoices();
+    void releaseAllVoices();  // audio
+    void takeVoiceRequests();  // audio, at the start of a block
     void publishEditorMeters();  // audio, at the end of a block while the editor is open
     void takeEditorNotes();  // audio, at the start of a block
     // Audio: a note on the track itself (its voice, chokes) and its release.
@@ -514,10 +551,6 @@ public:
     // Main. Random settings kept per pattern or per track; either way the range graph goes.
     void setRandomPerPattern(bool on);
     void setRandomGraphVisible(bool on);
-    // Main. Removes the track's random keystrokes, at every step or at one (their velocities,
-    // holds and rolls stay for the next draw to replace).
-    void clearRandomHits(int track);
-    void clearRandomHit(int track, int step);
     // Main. The track's 16 patterns: velocities, holds, rolls, tunes and the per-pattern random
     // settings. Its random keystrokes are left as they are: the render loop draws them anew at
     // pattern starts while automatic generation is on.

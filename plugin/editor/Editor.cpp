@@ -115,6 +115,9 @@ void Editor::attachGrids() {
                 return instrument.canRedo();
             return true;
         };
+        strip.steps->removeKeystroke = [this, t](int step) {
+            instrument.requestRandomKeystrokeRemoval(static_cast<int>(t), step);
+        };
         strip.drum->setRows(artwork::kTrackStripsTop, artwork::kTrackStripPitch, instrument.getTrackCount());
         strip.drum->highlight = [this](int row, bool on) {
             std::vector<TrackStripViews>& all = controls->views().strips;

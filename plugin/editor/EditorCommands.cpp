@@ -371,17 +371,17 @@ bool Editor::randomPanelChanged(long tag, CControl* control) {
             if (isRightClick(control))
                 toggleRandomAuto();
             else
-                regenerateAllRandom(instrument);
+                instrument.requestRandomRegeneration();
             break;
         case et::kRandomReset:
             if (!pressed)
                 return true;
-            clearAllRandom(instrument);
+            instrument.requestRandomClear();
             break;
         case et::kRandomSave:
             if (!pressed)
                 return true;
-            keepRandomKeystrokes(instrument);
+            instrument.keepRandomKeystrokes();
             break;
         // The three latching switches store what they show, lit or not.
         case et::kRandomModeButton:
@@ -427,14 +427,14 @@ void Editor::randomGraphChanged(CControl* control) {
         if (coveredByOther(track))
             continue;
         instrument.setRandomSettings(track, -1.0f, -1.0f, randomRangeInForce(instrument, track).maxRoll);
-        instrument.clearRandomHits(track);
+        instrument.requestTrackRandomClear(track);
     }
     for (int track = std::max(trackAt(rect.y0), 0); track <= std::min(trackAt(rect.y1), tracks - 1); ++track) {
         if (coveredByOther(track))
             continue;
         instrument.setRandomSettings(track, rect.x0 * 6.5f, rect.x1 * 6.5f,
                                      randomRangeInForce(instrument, track).maxRoll);
-        regenerateTrackRandom(instrument, track);
+        instrument.requestTrackRandomRegeneration(track);
     }
     for (int track = 0; track < tracks; ++track)
         controls->refreshTrack(track);

@@ -657,7 +657,7 @@ controls::PatternRowValues EditorControls::rowOf(int track) const {
     row.roll = steps.stepRoll[p];
     row.hold = steps.stepHold[p];
     row.tune = steps.stepTune;
-    row.randomHit = steps.randomHit;
+    row.randomHit = loadRelaxedRow(steps.randomHit);
     row.stepCount = instrument.patternSteps[static_cast<std::size_t>(pattern)];
     return row;
 }

@@ -1,9 +1,9 @@
 #pragma once
 // The MIDI waiting for a hosted plug-in, and the VstEvents block it is handed over in.
 //
-// Notes for the drum synth are queued by the render loop on the audio thread and, now and then,
-// by the user-interface thread (a stop releases every routed track); the audio thread takes them
-// all before the synth's next block. A bounded queue of cells with sequence numbers serves any
+// Notes for the drum synth are queued by the render loop on the audio thread (a stop's release
+// of every routed track too, taken at the start of a block); the audio thread takes them all
+// before the synth's next block. A bounded queue of cells with sequence numbers serves any
 // number of producers and one consumer without a lock and without allocating: a producer claims
 // a cell with one compare-and-swap and publishes it with its sequence number. A full queue drops
 // the newest note (4096 notes are far more than one block can queue).

@@ -19,17 +19,14 @@
 
 namespace rimba {
 
-// One track: its settings in stored order, its sound, its scale, the step tunes and random
-// keystrokes its 16 patterns share, and the MIDI key that plays it.
+// One track: its settings in stored order (the random ranges among them), its sound, its scale,
+// the step tunes its 16 patterns share, and the MIDI key that plays it. The drawn random
+// keystrokes are not kept: the render loop alone writes them, and the next draw replaces them.
 struct TrackEdit {
     std::array<float, chunk::kSettingCount> settings{};
     std::array<char, kSoundPathLength> soundPath{};
     std::array<std::int32_t, kScaleNotes> scaleNotes{};
     StepRow<float> stepTune{};
-    StepRow<float> randomHit{};
-    StepRow<float> randomVelocity{};
-    StepRow<float> randomHold{};
-    StepRow<float> randomRoll{};
     float key = 0.0f;
     bool operator==(const TrackEdit&) const = default;
 };

@@ -3,6 +3,7 @@
 // per track, shared by the patterns) and the per-pattern random settings.
 
 #include <array>
+#include <atomic>
 
 #include "plugin/model/Constants.h"
 
@@ -31,16 +32,37 @@ struct TrackPatterns {
     void reset();
 };
 
+// Values one thread writes while another reads them, each on its own, relaxed: the played step
+// planes (stepVelocity, stepRoll), written on the user-interface thread and read by the render
+// loop at each step, and the random-keystroke layer, written by the render loop (or a loader
+// holding it off) and read by the editor and the exports. The writer's own reads stay plain.
+inline void storeRelaxed(float& cell, float value) {
+    std::atomic_ref<float>(cell).store(value, std::memory_order_relaxed);
+}
+inline float loadRelaxed(const float& cell) {
+    return std::atomic_ref<float>(const_cast<float&>(cell)).load(std::memory_order_relaxed);
+}
+inline void fillRelaxed(StepRow<float>& row, float value) {
+    for (float& cell : row)
+        storeRelaxed(cell, value);
+}
+inline StepRow<float> loadRelaxedRow(const StepRow<float>& row) {
+    StepRow<float> copy;
+    for (std::size_t s = 0; s < row.size(); ++s)
+        copy[s] = loadRelaxed(row[s]);
+    return copy;
+}
+
 inline void TrackPatterns::reset() {
     for (int p = 0; p < kPatternCount; ++p) {
         stepVelocity[p].fill(0.0f);
         stepHold[p].fill(1.0f);
         stepRoll[p].fill(0.0f);
     }
-    randomHit.fill(0.0f);
-    randomVelocity.fill(0.0f);
-    randomHold.fill(1.0f);
-    randomRoll.fill(0.0f);
+    fillRelaxed(randomHit, 0.0f);
+    fillRelaxed(randomVelocity, 0.0f);
+    fillRelaxed(randomHold, 1.0f);
+    fillRelaxed(randomRoll, 0.0f);
     randomMinDensity.fill(-1.0f);
     randomMaxDensity.fill(-1.0f);
     randomMaxRoll.fill(0.0f);

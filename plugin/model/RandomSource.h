@@ -8,8 +8,9 @@
 // wanted, so the distributions are those rand() gave. The source is never seeded by the system:
 // an instrument makes the same draws every time it starts.
 //
-// Threads: any; the audio thread and the user-interface thread may draw at once (each draw is
-// one atomic step of a counter, mixed).
+// Threads: one user at a time. The instrument keeps one source for the render loop (and the
+// loaders that hold it off) and another for the user-interface thread; a draw is still one
+// atomic step of a counter, so a test may read a source from another thread.
 
 #include <atomic>
 #include <cstdint>

@@ -110,8 +110,10 @@ std::optional<Hit> hitAt(const TrackPatterns& planes, std::size_t p, std::size_t
     const float velocity = planes.stepVelocity[p][s];
     if (velocity != 0.0f)
         return Hit{.velocity = velocity, .rolls = rollCount(planes.stepRoll[p][s]), .spacing = spacing};
-    if (planes.randomHit[s] != 0.0f)
-        return Hit{.velocity = planes.randomVelocity[s], .rolls = rollCount(planes.randomRoll[s]), .spacing = spacing};
+    if (loadRelaxed(planes.randomHit[s]) != 0.0f)
+        return Hit{.velocity = loadRelaxed(planes.randomVelocity[s]),
+                   .rolls = rollCount(loadRelaxed(planes.randomRoll[s])),
+                   .spacing = spacing};
     return std::nullopt;
 }
 

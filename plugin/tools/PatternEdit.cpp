@@ -181,7 +181,7 @@ void randomizeSteps(VornDrums& drums, int track, int pattern, const std::optiona
         return;
     const int n = stepCount(drums, pattern);
     const std::vector<std::size_t> hits = referenceHits(*reference, n);
-    RandomSource& random = drums.random;
+    RandomSource& random = drums.editRandom;
     editRow(drums, track, pattern, [&](const LiveRow& row) {
         clearGridSteps(row, n);
         for (const std::size_t from : hits) {
@@ -202,7 +202,7 @@ void randomizeStepsInPlace(VornDrums& drums, int track, int pattern, const std::
     const int n = stepCount(drums, pattern);
     std::vector<std::size_t> remaining = referenceHits(*reference, n);
     const std::vector<std::size_t> places = remaining;
-    RandomSource& random = drums.random;
+    RandomSource& random = drums.editRandom;
     editRow(drums, track, pattern, [&](const LiveRow& row) {
         clearGridSteps(row, n);
         for (const std::size_t to : places) {
@@ -217,7 +217,7 @@ void randomizePitch(VornDrums& drums, int track, int pattern, const std::optiona
     if (!canRandomize(drums, track, pattern, reference))
         return;
     const int n = stepCount(drums, pattern);
-    RandomSource& random = drums.random;
+    RandomSource& random = drums.editRandom;
     editRow(drums, track, pattern, [&](const LiveRow& row) {
         for (const std::size_t j : referenceHits(*reference, n)) {
             std::size_t source = j;
@@ -237,7 +237,7 @@ void randomizeHold(VornDrums& drums, int track, int pattern, const std::optional
     if (!canRandomize(drums, track, pattern, reference))
         return;
     const int n = stepCount(drums, pattern);
-    RandomSource& random = drums.random;
+    RandomSource& random = drums.editRandom;
     editRow(drums, track, pattern, [&](const LiveRow& row) {
         for (int s = 0; s < n; ++s)
             row.hold[static_cast<std::size_t>(s)] = static_cast<float>((random.next() & 1) + 1);
@@ -261,7 +261,7 @@ void resetStrip(VornDrums& drums, int track) {
     for (std::size_t s = 0; s < kMaxSteps; ++s)
         clearStripStep(planes, static_cast<std::size_t>(state.currentPattern), s);
     drums.setTrackPatterns(track, planes);
-    drums.clearRandomHits(track);
+    drums.requestTrackRandomClear(track);
 }
 
 void cleanStrip(VornDrums& drums, int track) {
@@ -270,16 +270,17 @@ void cleanStrip(VornDrums& drums, int track) {
         return;
     TrackPatterns planes = planesOf(state, track);
     const auto p = static_cast<std::size_t>(state.currentPattern);
-    std::vector<int> cleared;
+    std::vector<int> keystrokes;
     for (std::size_t s = 0; s < kMaxSteps; ++s) {
         if (planes.stepVelocity[p][s] < kCleanThreshold) {
             clearStripStep(planes, p, s);
-            cleared.push_back(static_cast<int>(s));
+            if (loadRelaxed(planes.randomHit[s]) != 0.0f)
+                keystrokes.push_back(static_cast<int>(s));
         }
     }
     drums.setTrackPatterns(track, planes);
-    for (const int step : cleared)
-        drums.clearRandomHit(track, step);
+    for (const int step : keystrokes)
+        drums.requestRandomKeystrokeRemoval(track, step);
 }
 
 void duplicateMeasure1(VornDrums& drums, int track, int page) { repeatOnPage(drums, track, page, 4, 3); }

@@ -24,11 +24,12 @@ bool isStep(int step) { return step >= 0 && step <= kLastStep; }
 
 std::size_t at(int step) { return static_cast<std::size_t>(step); }
 
-// Writes one value and says whether it changed, so that a gesture reports only real edits.
+// Writes one value and says whether it changed, so that a gesture reports only real edits. The
+// render loop reads the played planes as they are, each value on its own (storeRelaxed).
 bool store(float& slot, float value) {
     if (slot == value)
         return false;
-    slot = value;
+    storeRelaxed(slot, value);
     return true;
 }
 
@@ -162,21 +163,24 @@ GridOutcome GridGestures::pressStep(GridTarget target, int step, CPoint where, G
     auto& hold = target.data->stepHold[at(target.pattern)][s];
     auto& roll = target.data->stepRoll[at(target.pattern)][s];
     // A random keystroke goes first and alone: the hit under it stays as it is.
-    if (target.data->randomHit[s] != 0.0f) {
-        target.data->randomHit[s] = 0.0f;
+    if (loadRelaxed(target.data->randomHit[s]) != 0.0f) {
+        if (target.removeKeystroke)
+            target.removeKeystroke(step);
+        else
+            storeRelaxed(target.data->randomHit[s], 0.0f);
     } else if (velocity != 0.0f) {
         if (!gestureLength || gestureShortHold) {
-            velocity = 0.0f;
-            roll = 0.0f;
+            storeRelaxed(velocity, 0.0f);
+            storeRelaxed(roll, 0.0f);
         } else {
             // The hit stays until the release, so that a drag can still keep it.
             hold = 0.0f;
             pendingDelete = step;
         }
     } else {
-        velocity = static_cast<float>(kMaxVelocity);
+        storeRelaxed(velocity, static_cast<float>(kMaxVelocity));
         hold = 0.0f;
-        roll = 0.0f;
+        storeRelaxed(roll, 0.0f);
     }
     return GridOutcome::changed(step);
 }
@@ -296,9 +300,9 @@ GridOutcome GridGestures::mouseUp(GridTarget target) {
     if (pendingDelete >= 0 && target.data != nullptr) {
         const auto s = at(pendingDelete);
         const auto p = at(target.pattern);
-        target.data->stepVelocity[p][s] = 0.0f;
+        storeRelaxed(target.data->stepVelocity[p][s], 0.0f);
         target.data->stepHold[p][s] = 0.0f;
-        target.data->stepRoll[p][s] = 0.0f;
+        storeRelaxed(target.data->stepRoll[p][s], 0.0f);
         outcome = GridOutcome::changed(pendingDelete);
     }
     endGesture();

@@ -7,6 +7,7 @@
 // change is heard at the next step the sequencer plays. The audio thread reads the planes
 // meanwhile, value by value, as it does for every other edit. Editor thread only.
 
+#include <functional>
 #include <optional>
 
 #include "plugin/editor/toolkit/Geometry.h"
@@ -54,6 +55,9 @@ struct GridTarget {
     TrackPatterns* data = nullptr;
     int pattern = 0;  // 0..15
     int stepCount = 16;  // steps of the pattern, 1..64
+    // How a click takes away the random keystroke at a step: a request to the render loop, the
+    // layer's one writer. A grid without one clears it in the planes itself.
+    std::function<void(int step)> removeKeystroke;
 };
 
 enum class GridButton { left, right };

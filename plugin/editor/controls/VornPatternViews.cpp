@@ -227,7 +227,7 @@ void CVornPattern::refreshRow() {
     row.roll = patterns->stepRoll[p];
     row.hold = patterns->stepHold[p];
     row.tune = patterns->stepTune;
-    row.randomHit = patterns->randomHit;
+    row.randomHit = loadRelaxedRow(patterns->randomHit);
 }
 
 std::optional<GridMenuEntry> CVornPattern::askMenu(CPoint where) const {

@@ -111,6 +111,8 @@ public:
     // Whether an entry of the grid menu can be chosen now ("Undo" with nothing to undo cannot);
     // every entry can while it is not set.
     std::function<bool(GridMenuEntry entry)> entryAvailable;
+    // Takes away the random keystroke at a step of this row (GridTarget::removeKeystroke).
+    std::function<void(int step)> removeKeystroke;
 
 protected:
     void drawControl(toolkit::CDrawContext& context) override;
@@ -119,7 +121,7 @@ protected:
     toolkit::MouseResult mouseUp(toolkit::CPoint where, unsigned buttons) override;
 
 private:
-    GridTarget target() const { return {patterns, pattern, row.stepCount}; }
+    GridTarget target() const { return {patterns, pattern, row.stepCount, removeKeystroke}; }
     std::optional<GridMenuEntry> askMenu(toolkit::CPoint where) const;
     void handOver(GridMenuEntry entry);
     void act(const GridOutcome& outcome);

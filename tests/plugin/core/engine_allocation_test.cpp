@@ -221,5 +221,32 @@ TEST_F(Allocation, BlocksBetweenUndoAndRedoAllocateNothing) {
     EXPECT_EQ(total, 0);
 }
 
+// The user-interface side's requests (random keystrokes, a stop's release, the pads) are taken
+// by the render loop at the start of a block, without allocating.
+TEST_F(Allocation, BlocksThatTakeTheUserInterfacesRequestsAllocateNothing) {
+    engine.play(0.0);
+    engine.renderUnrecorded(4096);
+    long total = 0;
+    for (int i = 0; i < 42; ++i) {
+        const int track = i % engine->trackCount;
+        switch (i % 7) {
+            case 0: engine->requestRandomRegeneration(); break;
+            case 1: engine->requestTrackRandomRegeneration(track); break;
+            case 2: engine->requestRandomKeystrokes(track, 0.5f); break;
+            case 3: engine->requestRandomKeystrokeRemoval(track, i % 16); break;
+            case 4: engine->requestTrackRandomClear(track); break;
+            case 5: engine->keepRandomKeystrokes(); break;
+            case 6: engine->requestRandomClear(); break;
+        }
+        engine->requestReleaseAllVoices();
+        engine->padNote(track, 90);
+        ASSERT_FALSE(engine->randomRequests.empty()) << "the render loop takes it, not this thread";
+        total += allocationsDuring(1024 + 13 * i);
+        EXPECT_TRUE(engine->randomRequests.empty());
+        EXPECT_FALSE(engine->releaseAllRequested.load());
+    }
+    EXPECT_EQ(total, 0);
+}
+
 }  // namespace
 }  // namespace rimba::engine_test

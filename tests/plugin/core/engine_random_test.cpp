@@ -3,6 +3,7 @@
 // copy of it.
 
 #include <cmath>
+#include <functional>
 #include <vector>
 
 #include <gtest/gtest.h>
@@ -288,6 +289,85 @@ TEST(RandomKeystrokes, RegeneratingAllServesTheActiveTracksOnly) {
     regenerateAllRandom(*engine);
     for (int t = 0; t < kTrackSlots; ++t)
         EXPECT_EQ(countHits(engine->patterns[static_cast<std::size_t>(t)]), t < kSmallTrackCount ? 4 : 0) << t;
+}
+
+// The layer as a whole, to compare two instruments' layers.
+std::vector<float> layerOf(const VornDrums& drums) {
+    std::vector<float> layer;
+    for (int t = 0; t < kTrackSlots; ++t) {
+        const TrackPatterns& planes = drums.patterns[static_cast<std::size_t>(t)];
+        for (const StepRow<float>* row :
+             {&planes.randomHit, &planes.randomVelocity, &planes.randomHold, &planes.randomRoll})
+            layer.insert(layer.end(), row->begin(), row->end());
+    }
+    return layer;
+}
+
+// Each command of the editor and the host: while the host plays it waits for the render loop's
+// next block and then leaves the layer as the command's own function leaves it; an instrument
+// that never rendered a block applies it at once.
+TEST(RandomRequests, WaitForTheNextBlockWhileTheHostPlaysOrApplyAtOnceWhenItIsStill) {
+    struct Case {
+        const char* name;
+        std::function<void(VornDrums&)> request;
+        std::function<void(VornDrums&)> direct;
+    };
+    const std::vector<Case> cases = {
+        {"regenerate all", [](VornDrums& d) { d.requestRandomRegeneration(); },
+         [](VornDrums& d) { regenerateAllRandom(d); }},
+        {"regenerate one", [](VornDrums& d) { d.requestTrackRandomRegeneration(1); },
+         [](VornDrums& d) { regenerateTrackRandom(d, 1); }},
+        {"host parameter", [](VornDrums& d) { d.setParameter(2 * kSlotsPerTrack + 8, 0.5f); },
+         [](VornDrums& d) { generateRandomKeystrokes(d, 2, 0.5f); }},
+        {"remove one", [](VornDrums& d) { d.requestRandomKeystrokeRemoval(0, 3); },
+         [](VornDrums& d) { d.patterns[0].randomHit[3] = 0.0f; }},
+        {"clear one", [](VornDrums& d) { d.requestTrackRandomClear(1); },
+         [](VornDrums& d) { d.patterns[1].randomHit.fill(0.0f); }},
+        {"clear all", [](VornDrums& d) { d.requestRandomClear(); }, [](VornDrums& d) { clearAllRandom(d); }},
+    };
+    const auto prepare = [](VornDrums& drums) {
+        for (int t = 0; t < 3; ++t)
+            setRange(drums, t, 2.0f, 5.0f, 2.0f);
+        for (int t = 0; t < 3; ++t)
+            generateRandomKeystrokes(drums, t, 1.0f);
+        drums.random.reseed(77);
+    };
+    for (const Case& c : cases) {
+        Engine expected;
+        prepare(*expected);
+        c.direct(*expected);
+
+        Engine still;  // no block has ever begun
+        prepare(*still);
+        c.request(*still);
+        EXPECT_TRUE(still->randomRequests.empty()) << c.name;
+        EXPECT_EQ(layerOf(*still), layerOf(*expected)) << c.name;
+
+        Engine playing;
+        playing.render(64);
+        prepare(*playing);
+        const std::vector<float> before = layerOf(*playing);
+        c.request(*playing);
+        EXPECT_FALSE(playing->randomRequests.empty()) << c.name;
+        EXPECT_EQ(layerOf(*playing), before) << c.name;
+        playing.render(64);
+        EXPECT_EQ(layerOf(*playing), layerOf(*expected)) << c.name;
+    }
+}
+
+TEST(RandomRequests, KeepingCopiesAtOnceAndClearsTheLayerAtTheNextBlock) {
+    Engine engine;
+    engine.render(64);
+    TrackPatterns& planes = engine->patterns[2];
+    planes.randomHit[5] = 1.0f;
+    planes.randomVelocity[5] = 64.0f;
+    planes.randomRoll[5] = 2.0f;
+    engine->keepRandomKeystrokes();
+    EXPECT_EQ(planes.stepVelocity[0][5], 64.0f);
+    EXPECT_EQ(planes.randomHit[5], 1.0f) << "the render loop clears the layer";
+    engine.render(64);
+    EXPECT_EQ(planes.randomHit[5], 0.0f);
+    EXPECT_EQ(planes.randomRoll[5], 0.0f);
 }
 
 }  // namespace

@@ -807,9 +807,10 @@ TEST(StandaloneClock, PlayWhilePlayingRestartsFromTheFirstStepAndStopReleasesThe
 
     engine->stopPlaying();
     EXPECT_EQ(engine->playing.load(), 0);
+    EXPECT_EQ(engine->voices[1].command, -1) << "the voices are released by the render loop";
+    engine.render(64);  // stopped: the clock stands at 64; the voices (without sounds) keep it
     for (int t = 0; t < kTrackSlots; ++t)
         EXPECT_EQ(engine->voices[static_cast<std::size_t>(t)].command, 0) << t;
-    engine.render(64);  // stopped: the clock stands at 64
     engine->startPlaying();
     engine.render(64);
     EXPECT_EQ(engine->playing.load(), 1);

@@ -160,15 +160,21 @@ TEST(TrackSlots, EveryValueSlotReachesItsOwnSetting) {
     EXPECT_EQ(settings.slot(-1, 1), nullptr);
 }
 
+// The setting is raised where it is written (the start or end setting, a sound load); the
+// voice's bounds, moved by the render loop, treat an end below the start as the start.
 TEST(RecomputeBounds, RaisesAnEndBelowTheStart) {
     auto drums = makeInstrument();
     drums->tracks.start[3] = 0.6f;
     drums->tracks.end[3] = 0.2f;
     drums->recomputeBounds(3);
+    EXPECT_EQ(drums->voices[3].endBound, drums->voices[3].startBound);
+    drums->keepEndAfterStart(3);
     EXPECT_EQ(drums->tracks.end[3], 0.6f);
     drums->tracks.end[3] = 0.9f;
-    drums->recomputeBounds(3);
+    drums->keepEndAfterStart(3);
     EXPECT_EQ(drums->tracks.end[3], 0.9f);
+    drums->setValue(tags::trackTag(3, tags::kEnd), 0.1f);
+    EXPECT_EQ(drums->tracks.end[3], 0.6f);
 }
 
 TEST(RecomputeBounds, ScalesTheBoundsByTheSoundAndIdlesAVoiceOutsideThem) {

@@ -217,12 +217,17 @@ TEST_F(MidiInput, PlayStopToggledTwiceRestoresPlayingAndReleasesTwice) {
     const std::int32_t before = drums->playing;
     drums->setParameter(kStandalonePlayToggle, 0.0f);
     EXPECT_NE(drums->playing, before);
+    // The voices are the render loop's: the toggle only asks, and the next block releases them.
+    EXPECT_EQ(drums->voices[0].command, -1);
+    EXPECT_TRUE(synth.midi.empty());
+    render(1);
     for (TrackVoice& voice : drums->voices) {
         EXPECT_EQ(voice.command, 0);
         voice.command = -1;
     }
     drums->setParameter(kStandalonePlayToggle, 0.0f);
     EXPECT_EQ(drums->playing, before);
+    render(1);
     for (const TrackVoice& voice : drums->voices)
         EXPECT_EQ(voice.command, 0);
     EXPECT_EQ(synth.midi.size(), 2u);  // a note-off to the routed track each time

@@ -13,6 +13,7 @@
 #include <gtest/gtest.h>
 
 #include "common/vst/StandaloneLink.h"
+#include "plugin/tools/PatternEdit.h"
 #include "tests/plugin/core/CoreFixture.h"
 
 namespace rimba::test {
@@ -70,8 +71,7 @@ TEST(ThreadStress, AudioParameterAndTimerThreadsTogetherStaySound) {
         char text[64];
         while (!audioDone) {
             const auto index = static_cast<VstInt32>(random() % 240);
-            if (index % 20 != 8)  // random keystrokes are regenerated on their own below
-                drums->setParameter(index, static_cast<float>(random() % 1000) / 1000.0f);
+            drums->setParameter(index, static_cast<float>(random() % 1000) / 1000.0f);
             drums->getParameterDisplay(index, text);
             (void)drums->getParameter(index);
             if (random() % 100 == 0)
@@ -82,6 +82,85 @@ TEST(ThreadStress, AudioParameterAndTimerThreadsTogetherStaySound) {
     audio.join();
     host.join();
     EXPECT_TRUE(allFinite);
+    drums.reset();
+    std::filesystem::remove_all(folder);
+}
+
+// Renders `blocks` blocks of a running host transport on a thread of its own while `userSide`
+// runs on the calling thread until the blocks are done; true when every sample was finite.
+template <typename UserSide>
+bool renderBeside(VornDrums& drums, int blocks, UserSide userSide) {
+    VstTimeInfo& time = coreTestTime();
+    time.flags |= kVstTransportPlaying;
+    std::atomic<bool> audioDone{false};
+    std::atomic<bool> allFinite{true};
+    std::thread audio([&] {
+        RenderBuffers buffers(18, 256);
+        for (int block = 0; block < blocks; ++block) {
+            drums.processReplacing(nullptr, buffers.pointers(), 256);
+            time.samplePos += 256;
+            for (const auto& channel : buffers.channels)
+                for (float x : channel)
+                    if (!std::isfinite(x))
+                        allFinite = false;
+        }
+        audioDone = true;
+    });
+    for (int round = 0; !audioDone; ++round) {
+        userSide(round);
+        std::this_thread::yield();
+    }
+    audio.join();
+    return allFinite;
+}
+
+// The editor's side while the host plays: the grid's edits of the played planes, the random
+// keystrokes' commands (and the host's parameter for them), play and stop, and program loads.
+// Each reaches the render loop's data only through its hand-over.
+TEST(ThreadStress, EditsRandomRequestsPlayStopAndLoadsBesideTheAudioThread) {
+    const auto folder = std::filesystem::temp_directory_path() / ("rimba-stress-ui-" + std::to_string(::getpid()));
+    std::filesystem::create_directories(folder);
+    auto drums = makeInstrument();
+    for (int t = 0; t < 6; ++t) {
+        const auto track = static_cast<std::size_t>(t);
+        std::vector<std::int16_t> sound(2000, static_cast<std::int16_t>(2000 + 500 * t));
+        giveTrackSound(*drums, t, std::move(sound));
+        drums->patterns[track].stepVelocity[0][track * 2] = 100.0f;
+        drums->tracks.randomMinDensity[track] = 2.0f;
+        drums->tracks.randomMaxDensity[track] = 5.0f;
+        drums->tracks.randomMaxRoll[track] = 2.0f;
+    }
+    drums->patternSteps[0] = 4;  // a pattern start every four steps: the automatic redraw runs often
+    drums->randomAuto = 1;
+    for (const char* name : {"a.fxp", "b.fxp"})
+        ASSERT_TRUE(drums->saveProgramFile((folder / name).string()));
+    drums->settings.programFile = (folder / "a.fxp").string();
+
+    std::mt19937 random(3);
+    const bool finite = renderBeside(*drums, 800, [&](int round) {
+        const int track = static_cast<int>(random() % 6);
+        const auto reference = std::optional<ReferencePattern>(takeReferencePattern(*drums, track, 0));
+        switch (round % 12) {
+            case 0: drums->requestRandomRegeneration(); break;
+            case 1: drums->setParameter(track * 20 + 8, static_cast<float>(random() % 100) / 100.0f); break;
+            case 2: drums->requestTrackRandomRegeneration(track); break;
+            case 3: drums->requestRandomKeystrokeRemoval(track, static_cast<int>(random() % 16)); break;
+            case 4: drums->keepRandomKeystrokes(); break;
+            case 5: drums->requestRandomClear(); break;
+            case 6: randomizeSteps(*drums, track, 0, reference); break;
+            case 7: rotatePatternLeft(*drums); break;
+            case 8: cleanStrip(*drums, track); break;
+            case 9: copyWholeTrack(*drums, track, (track + 1) % 6); break;
+            case 10: drums->togglePlaying(); break;
+            case 11:
+                if (round % 96 == 11)
+                    drums->loadProgram(static_cast<std::int32_t>(random() % 2));
+                else
+                    drums->stopPlaying();
+                break;
+        }
+    });
+    EXPECT_TRUE(finite);
     drums.reset();
     std::filesystem::remove_all(folder);
 }

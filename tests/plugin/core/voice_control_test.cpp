@@ -1,9 +1,11 @@
 // The control-rate update: pan law, sample and synth shares, pitch and the scale mapping.
 
 #include <cmath>
+#include <utility>
 
 #include <gtest/gtest.h>
 
+#include "plugin/model/Tags.h"
 #include "tests/plugin/core/CoreFixture.h"
 
 namespace rimba::test {
@@ -34,14 +36,25 @@ TEST(PanLaw, CentreIsFullOnBothSidesAndQuartersSitAtAQuarter) {
     }
 }
 
-TEST(PanLaw, APanOutsideTheRangeIsCorrectedInTheSetting) {
+// The setting is corrected where it is written; the render loop, which never writes a setting,
+// plays any pan outside the range as its nearest end.
+TEST(PanLaw, APanOutsideTheRangeIsCorrectedInTheSettingAndPlaysAsTheNearestEnd) {
     auto drums = makeInstrument();
-    drums->tracks.pan[0] = 1.7f;
-    drums->controlUpdate(drums->voices[0]);
+    drums->setValue(tags::trackTag(0, tags::kPan), 1.7f);
     EXPECT_EQ(drums->tracks.pan[0], 1.0f);
-    drums->tracks.pan[0] = -0.3f;
-    drums->controlUpdate(drums->voices[0]);
+    drums->setValue(tags::trackTag(0, tags::kPan), -0.3f);
     EXPECT_EQ(drums->tracks.pan[0], 0.0f);
+    for (const auto& [outside, end] : {std::pair{1.7f, 1.0f}, std::pair{-0.3f, 0.0f}}) {
+        drums->tracks.pan[1] = end;
+        settle(*drums, drums->voices[1]);
+        const float left = drums->voices[1].gainLeft;
+        const float right = drums->voices[1].gainRight;
+        drums->tracks.pan[1] = outside;
+        settle(*drums, drums->voices[1]);
+        EXPECT_EQ(drums->voices[1].gainLeft, left) << outside;
+        EXPECT_EQ(drums->voices[1].gainRight, right) << outside;
+        EXPECT_EQ(drums->tracks.pan[1], outside);
+    }
 }
 
 TEST(PanLaw, SendsFollowLevelTimesSendTimesPan) {

@@ -20,7 +20,7 @@ class PatternEdit : public ::testing::Test {
 protected:
     void SetUp() override {
         drums = makeDrums(12);
-        drums->random.reseed(20240611);
+        drums->editRandom.reseed(20240611);
     }
 
     TrackPatterns& planes(int track) { return drums->patterns[at(track)]; }

@@ -44,7 +44,7 @@ protected:
     }
 
     TrackPatterns data{};
-    GridTarget target{&data, 1, 16};
+    GridTarget target{&data, 1, 16, {}};
     GridGeometry geometry{rectOfSize(0, 0, 320, 40), false, 0};
     GridGestures gestures;
 };
@@ -58,6 +58,18 @@ TEST_F(Grid, AClickOnARandomKeystrokeOnlyRemovesItEvenOverAHit) {
         EXPECT_EQ(data.randomHit[5], 0.0f);
         EXPECT_EQ(velocity(5), hit);
     }
+}
+
+// In the editor the layer is the render loop's: the click asks for the removal instead.
+TEST_F(Grid, AClickOnARandomKeystrokeAsksForItsRemovalWhereTheGridHasAWay) {
+    std::vector<int> asked;
+    target.removeKeystroke = [&asked](int step) { asked.push_back(step); };
+    data.randomHit[7] = 1.0f;
+    EXPECT_EQ(press(onStep(7)), GridOutcome::changed(7));
+    gestures.mouseUp(target);
+    EXPECT_EQ(asked, std::vector<int>{7});
+    EXPECT_EQ(data.randomHit[7], 1.0f);
+    EXPECT_EQ(velocity(7), 0.0f);
 }
 
 TEST_F(Grid, ALeftClickSetsOrDeletesAndLengthModeDeletesOnlyAtTheRelease) {
@@ -427,7 +439,7 @@ TEST_F(Grid, AGridOfAPatternOutsideTheSixteenChangesNothing) {
         data.stepVelocity[static_cast<std::size_t>(p)][3] = 50.0f;
     const TrackPatterns before = data;
     for (const int pattern : {-1, kPatternCount, kPatternCount + 1}) {
-        const GridTarget outside{&data, pattern, 16};
+        const GridTarget outside{&data, pattern, 16, {}};
         for (const GridButton button : {GridButton::left, GridButton::right}) {
             EXPECT_EQ(gestures.mouseDown(outside, geometry, onStep(3), button, {true, false}), GridOutcome{})
                 << pattern;
