@@ -21,9 +21,23 @@ int stepCount(const InstrumentState& state, int pattern) {
     return std::clamp(state.patternSteps[static_cast<std::size_t>(pattern)], 0, kMaxSteps);
 }
 
-// The track's patterns as the instrument holds them, to be worked on and handed back whole.
+// The track's patterns as the instrument holds them, to be worked on and handed back whole. The
+// random-keystroke layer is the render loop's to write: it is read value by value.
 TrackPatterns planesOf(const InstrumentState& state, int track) {
-    return state.patterns[static_cast<std::size_t>(track)];
+    const TrackPatterns& live = state.patterns[static_cast<std::size_t>(track)];
+    TrackPatterns planes;
+    planes.stepVelocity = live.stepVelocity;
+    planes.stepHold = live.stepHold;
+    planes.stepRoll = live.stepRoll;
+    planes.stepTune = live.stepTune;
+    planes.randomMinDensity = live.randomMinDensity;
+    planes.randomMaxDensity = live.randomMaxDensity;
+    planes.randomMaxRoll = live.randomMaxRoll;
+    planes.randomHit = loadRelaxedRow(live.randomHit);
+    planes.randomVelocity = loadRelaxedRow(live.randomVelocity);
+    planes.randomHold = loadRelaxedRow(live.randomHold);
+    planes.randomRoll = loadRelaxedRow(live.randomRoll);
+    return planes;
 }
 
 // A grid row of a track's patterns being worked on: the velocities and holds of one pattern with
