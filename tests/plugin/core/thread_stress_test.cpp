@@ -19,6 +19,14 @@
 namespace rimba::test {
 namespace {
 
+bool allSamplesFinite(const RenderBuffers& buffers) {
+    for (const auto& channel : buffers.channels)
+        for (float x : channel)
+            if (!std::isfinite(x))
+                return false;
+    return true;
+}
+
 TEST(ThreadStress, AudioParameterAndTimerThreadsTogetherStaySound) {
     const auto folder = std::filesystem::temp_directory_path() / ("rimba-stress-" + std::to_string(::getpid()));
     std::filesystem::create_directories(folder);
@@ -59,10 +67,8 @@ TEST(ThreadStress, AudioParameterAndTimerThreadsTogetherStaySound) {
             drums->dispatcher(effProcessEvents, 0, 0, &block3, 0.0f);
             drums->processReplacing(nullptr, buffers.pointers(), 256);
             time.samplePos += 256;
-            for (const auto& channel : buffers.channels)
-                for (float x : channel)
-                    if (!std::isfinite(x))
-                        allFinite = false;
+            if (!allSamplesFinite(buffers))
+                allFinite = false;
         }
         audioDone = true;
     });
@@ -99,10 +105,8 @@ bool renderBeside(VornDrums& drums, int blocks, UserSide userSide) {
         for (int block = 0; block < blocks; ++block) {
             drums.processReplacing(nullptr, buffers.pointers(), 256);
             time.samplePos += 256;
-            for (const auto& channel : buffers.channels)
-                for (float x : channel)
-                    if (!std::isfinite(x))
-                        allFinite = false;
+            if (!allSamplesFinite(buffers))
+                allFinite = false;
         }
         audioDone = true;
     });
