@@ -108,7 +108,8 @@ void VornDrums::setRandomGraphVisible(bool on) { randomGraphVisible = on ? 1 : 0
 
 void VornDrums::setTrackPatterns(int track, const TrackPatterns& planes) {
     TrackPatterns& live = patterns[at(track)];
-    // The render loop reads the played planes at each step as they are, value by value.
+    // The render loop takes the played planes whole at the start of a block (PlayedSteps.h).
+    const StepEdit edit(stepEdits[at(track)]);
     for (std::size_t p = 0; p < kPatternCount; ++p) {
         for (std::size_t s = 0; s < kMaxSteps; ++s) {
             storeRelaxed(live.stepVelocity[p][s], planes.stepVelocity[p][s]);

@@ -27,6 +27,7 @@
 #include "plugin/core/EventQueues.h"
 #include "plugin/core/LoadHandshake.h"
 #include "plugin/core/MasterGain.h"
+#include "plugin/core/PlayedSteps.h"
 #include "plugin/core/TrackVoice.h"
 #include "plugin/effects/CPlugin.h"
 #include "plugin/model/Constants.h"
@@ -74,6 +75,8 @@ struct InstrumentState : PatternState {
     RandomSource random;
     // The grid's randomisations (PatternEdit.h) draw from this one: the user-interface thread.
     RandomSource editRandom;
+    // Per track, the count of edits of its step planes from the user-interface side (StepEdit).
+    StepEditCounts stepEdits{};
     // The user-interface side's changes of the random-keystroke layer, for the render loop.
     RandomRequestList randomRequests;
     // The tick at which the render loop last began a block, and whether it ever did: a request
@@ -123,6 +126,9 @@ struct InstrumentState : PatternState {
     // jump of the clock.
     std::int64_t expectedStep = -1;
     std::uint32_t lastIdleTick = 0;
+
+    // The step planes as the render loop plays them, taken whole at the start of each block.
+    PlayedSteps playedSteps{};
 
     // --- audio: voices and mixer -------------------------------------------------------------
     // The user-interface thread reaches a voice only through requests (editorNotes,

@@ -21,6 +21,7 @@ void LoadHandshake::waitForRenderToEnd() const {
 }
 
 void LoadHandshake::endLoad() {
+    loadsEnded.fetch_add(1);
     std::int32_t count = loadsInProgress.load();
     while (count > 0 && !loadsInProgress.compare_exchange_weak(count, count - 1)) {
     }

@@ -25,6 +25,8 @@ struct LoadHandshake final : AudioHold {
     // counter raised for longer than 5000 ms in all; the render loop's recovery from a loader
     // that never finished counts from here, not from the last block it rendered.
     std::atomic<std::uint32_t> lastLoadBegan{0};
+    // Counts the loads that ended: what a loader replaced, the render loop takes anew (PlayedSteps.h).
+    std::atomic<std::uint32_t> loadsEnded{0};
     // Loaders run on the host's user-interface thread and on the program-change timer's own
     // thread; this keeps two of them from interleaving. Never taken by the audio thread.
     std::recursive_mutex loaders;

@@ -173,6 +173,7 @@ void keepRandomKeystrokes(InstrumentState& state) {
     const auto p = static_cast<std::size_t>(state.currentPattern);
     for (int t = 0; t < state.trackCount; ++t) {
         TrackPatterns& planes = state.patterns[static_cast<std::size_t>(t)];
+        const StepEdit edit(state.stepEdits[static_cast<std::size_t>(t)]);
         for (std::size_t s = 0; s < kMaxSteps; ++s) {
             if (loadRelaxed(planes.randomHit[s]) == 0.0f)
                 continue;

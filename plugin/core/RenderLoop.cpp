@@ -59,6 +59,7 @@ void VornDrums::renderBlock(float** outputs, VstInt32 frames) {
     }
     takeVoiceRequests();
     takeRandomRequests(*this);
+    takeStepEdits();
     const VstTimeInfo& inForce = clockForBlock(*time);
     // A hosted plug-in is never handed more frames than it was told, so a longer block (the
     // audio export's) is rendered in pieces, each with the time at which it starts.
@@ -168,6 +169,10 @@ void VornDrums::drainOneMidiEntry() {
                           .fromSequencer = 0});
 }
 
+void VornDrums::takeStepEdits() {
+    rimba::takeStepEdits(playedSteps, patterns, stepEdits, handshake.loadsEnded.load(), trackCount);
+}
+
 void VornDrums::runSequencer(const VstTimeInfo& time, VstInt32 frames) {
     const double blockLength = frames;
     double position = 0.0;
@@ -249,10 +254,10 @@ void VornDrums::playStep(std::int64_t step, double offset, double displayTime, d
     const auto s = static_cast<std::size_t>(std::clamp(currentStep, 0, kMaxSteps - 1));
     for (int t = 0; t < trackCount; ++t) {
         const TrackPatterns& planes = patterns[static_cast<std::size_t>(t)];
-        // The editor stores the played planes value by value while the loop reads them.
-        const float velocity = stepValid ? loadRelaxed(planes.stepVelocity[p][s]) : 0.0f;
+        const PlayedTrack& played = playedSteps.track(static_cast<std::size_t>(t));
+        const float velocity = stepValid ? played.velocity[p][s] : 0.0f;
         if (velocity != 0.0f) {
-            playHit(t, velocity, loadRelaxed(planes.stepRoll[p][s]), start, samplesPerStep);
+            playHit(t, velocity, played.roll[p][s], start, samplesPerStep);
         } else if (stepValid && planes.randomHit[s] != 0.0f) {
             playHit(t, planes.randomVelocity[s], planes.randomRoll[s], start, samplesPerStep);
         } else if (tracks.synthRoute[static_cast<std::size_t>(t)] != 0.0f ||

@@ -158,7 +158,9 @@ void VornDrums::applyTrackEdit(int track, const TrackEdit& edit) {
 void VornDrums::applyPatternEdit(int track, int pattern, const PatternEdit& edit) {
     TrackPatterns& planes = patterns[static_cast<std::size_t>(track)];
     const auto p = static_cast<std::size_t>(pattern);
-    // The render loop reads the played planes and the random ranges as they are, value by value.
+    // The render loop takes the played planes whole at the start of a block, and reads the random
+    // ranges as they are, value by value.
+    const StepEdit whole(stepEdits[static_cast<std::size_t>(track)]);
     for (std::size_t s = 0; s < kMaxSteps; ++s) {
         storeRelaxed(planes.stepVelocity[p][s], edit.velocity[s]);
         storeRelaxed(planes.stepRoll[p][s], edit.roll[s]);

@@ -177,7 +177,9 @@ public:
     // the pattern, the play mode and the clock; the voices stopped. False when `take` stopped it.
     bool renderOffline(const OfflineBlockTaker& take);
 
-    // Engine stages, in the order a block runs them: audio only.
+    // Engine stages, in the order a block runs them: audio only. takeStepEdits brings the played
+    // step planes up to every whole edit (PlayedSteps.h).
+    void takeStepEdits();
     void runSequencer(const VstTimeInfo& time, VstInt32 frames);
     void playStep(std::int64_t step, double offset, double displayTime, double samplesPerStep);
     void playHit(int track, float velocity, float roll, std::int32_t offset, double samplesPerStep);

@@ -2,10 +2,14 @@
 // roll velocity shapes, pattern starts and chains, note-offs, and blocks that play nothing.
 
 #include <algorithm>
+#include <array>
+#include <atomic>
+#include <chrono>
 #include <cmath>
 #include <cstdint>
 #include <cstdlib>
 #include <set>
+#include <thread>
 #include <vector>
 
 #include <gtest/gtest.h>
@@ -54,6 +58,7 @@ int keyOf(const VornDrums& drums, int track) {
 // the events it made are still in the pending list with their full countdowns.
 void sequenceBlock(Engine& engine, double samplePos, int frames) {
     engine.play(samplePos);
+    engine->takeStepEdits();
     engine->runSequencer(engine.clock.time, frames);
 }
 
@@ -815,6 +820,71 @@ TEST(StandaloneClock, PlayWhilePlayingRestartsFromTheFirstStepAndStopReleasesThe
     engine.render(64);
     EXPECT_EQ(engine->playing.load(), 1);
     EXPECT_EQ(engine->standalonePos, 128.0);
+}
+
+// ---------------------------------------------------------------------------------------------
+// Edits beside the audio thread
+
+// The notes a block sends the drum synth, as (frame, status, key, velocity).
+using SentNotes = std::vector<std::array<int, 4>>;
+
+SentNotes renderBarFromItsStart(Engine& engine, FakePlugin& synth) {
+    synth.delivered.clear();
+    engine.prepare(static_cast<int>(kBar));
+    engine.play(0.0);
+    engine.renderUnrecorded(static_cast<int>(kBar));
+    SentNotes notes;
+    for (const FakePlugin::QueuedNote& note : synth.delivered)
+        notes.push_back({note.deltaFrames, note.status, note.data1, note.data2});
+    return notes;
+}
+
+TrackPatterns rowOfHits(float velocity, float roll) {
+    TrackPatterns planes{};
+    planes.stepVelocity[0].fill(velocity);
+    planes.stepRoll[0].fill(roll);
+    return planes;
+}
+
+// The user-interface thread turns a track's pattern between two whole states while the audio
+// thread plays it: each block plays one of them whole, never a mixture of the two, even though
+// each state is written value by value.
+TEST(StepEditsBesideTheAudioThread, EveryBlockPlaysOneWholeStateOfTheTrack) {
+    Engine engine;
+    FakePlugin synth;
+    engine->placePlugin(VornDrums::kSynthSlot, &synth);
+    engine->tracks.synthRoute[0] = 1.0f;
+    const TrackPatterns single = rowOfHits(100.0f, 0.0f);
+    const TrackPatterns rolled = rowOfHits(60.0f, 2.0f);
+    engine->setTrackPatterns(0, single);
+    const SentNotes singleNotes = renderBarFromItsStart(engine, synth);
+    engine->setTrackPatterns(0, rolled);
+    const SentNotes rolledNotes = renderBarFromItsStart(engine, synth);
+    ASSERT_EQ(singleNotes.size(), 16u);
+    ASSERT_EQ(rolledNotes.size(), 48u);
+
+    std::atomic<bool> done{false};
+    std::thread editor([&] {
+        for (bool turn = false; !done.load(); turn = !turn) {
+            engine->setTrackPatterns(0, turn ? rolled : single);
+            std::this_thread::sleep_for(std::chrono::microseconds(100));
+        }
+    });
+    int singleBlocks = 0;
+    int rolledBlocks = 0;
+    int mixedBlocks = 0;
+    for (int block = 0; block < 20000 && (singleBlocks < 50 || rolledBlocks < 50); ++block) {
+        const SentNotes notes = renderBarFromItsStart(engine, synth);
+        singleBlocks += notes == singleNotes;
+        rolledBlocks += notes == rolledNotes;
+        mixedBlocks += notes != singleNotes && notes != rolledNotes;
+    }
+    done.store(true);
+    editor.join();
+    EXPECT_EQ(mixedBlocks, 0);
+    EXPECT_GE(singleBlocks, 50);
+    EXPECT_GE(rolledBlocks, 50);
+    engine->placePlugin(VornDrums::kSynthSlot, nullptr);
 }
 
 }  // namespace

@@ -1,0 +1,54 @@
+#include "plugin/core/PlayedSteps.h"
+
+namespace rimba {
+
+StepEdit::StepEdit(std::atomic<std::uint32_t>& count) : count(count) {
+    count.store(count.load(std::memory_order_relaxed) + 1, std::memory_order_relaxed);
+    // The odd count is seen before any value of the edit.
+    std::atomic_thread_fence(std::memory_order_release);
+}
+
+StepEdit::~StepEdit() { count.store(count.load(std::memory_order_relaxed) + 1, std::memory_order_release); }
+
+namespace {
+
+void copyPlanes(PlayedTrack& into, const TrackPatterns& planes) {
+    for (std::size_t p = 0; p < kPatternCount; ++p) {
+        for (std::size_t s = 0; s < kMaxSteps; ++s) {
+            into.velocity[p][s] = loadRelaxed(planes.stepVelocity[p][s]);
+            into.roll[p][s] = loadRelaxed(planes.stepRoll[p][s]);
+        }
+    }
+}
+
+// One track's copy taken again; false when an edit was in progress or came meanwhile.
+bool takeTrack(PlayedSteps& played, std::size_t t, const TrackPatterns& planes, const std::atomic<std::uint32_t>& count) {
+    const std::uint32_t before = count.load(std::memory_order_acquire);
+    if (before == played.takenAt[t])
+        return true;
+    if (before & 1u)
+        return false;
+    const std::uint8_t spare = played.inUse[t] ^ 1u;
+    copyPlanes(played.copies[t][spare], planes);
+    // The values read above are read before the count is read again.
+    std::atomic_thread_fence(std::memory_order_acquire);
+    if (count.load(std::memory_order_relaxed) != before)
+        return false;
+    played.inUse[t] = spare;
+    played.takenAt[t] = before;
+    return true;
+}
+
+}  // namespace
+
+void takeStepEdits(PlayedSteps& played, const PerTrack<TrackPatterns>& patterns, const StepEditCounts& counts,
+                   std::uint32_t loadsEnded, int trackCount) {
+    if (loadsEnded != played.loadsSeen) {
+        played.takenAt.fill(PlayedSteps::kNeverTaken);
+        played.loadsSeen = loadsEnded;
+    }
+    for (std::size_t t = 0; t < static_cast<std::size_t>(trackCount) && t < kTrackSlots; ++t)
+        takeTrack(played, t, patterns[t], counts[t]);
+}
+
+}  // namespace rimba
