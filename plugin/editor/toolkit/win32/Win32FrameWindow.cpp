@@ -200,6 +200,11 @@ private:
         // Held until the last button comes up, wherever the pointer goes meanwhile.
         if (GetCapture() != handle)
             SetCapture(handle);
+        // A press gives the editor the keyboard, so its shortcuts (undo, redo) and its views'
+        // keys reach it: Windows sends keys to the focused window only, where X11 sends them to
+        // the editor under the pointer.
+        if (GetFocus() != handle)
+            SetFocus(handle);
         unsigned buttons = button | modifiersOf(wParam);
         if (clicks.press(where, button, static_cast<unsigned long>(GetMessageTime())))
             buttons |= kDoubleClick;

@@ -286,6 +286,51 @@ TEST_F(WindowsEditorInput, AClickOnAStepOfTrackOneSetsAHitThere) {
     idleUntil([] { return !leftButtonHeld(); });
 }
 
+// The keys a musician reaches for, as Windows delivers them (WM_KEYDOWN with Control held, then
+// the control character): Ctrl+Z takes back a knob drag and a step, one at a time, and Ctrl+Y and
+// Ctrl+Shift+Z bring them back.
+TEST_F(WindowsEditorInput, CtrlZUndoesAStepAndAKnobDragAndCtrlYAndCtrlShiftZRedoThem) {
+    const Place& row = layout.at(stripTag(0, 0));
+    const int stepWidth = (row.right - row.left) / 16;
+    const ProgramChunk before = chunkNow();
+    ASSERT_FALSE(before.tracks.empty());
+    const auto pattern = static_cast<std::size_t>(before.currentPattern);
+    int step = 0;
+    while (step < 16 && before.tracks[0].velocity[pattern][static_cast<std::size_t>(step)] != 0)
+        ++step;
+    ASSERT_LT(step, 16);
+    const POINT stepPlace = screenPointOf(frame, {row.left + step * stepWidth + stepWidth / 2, row.top + 8});
+    ASSERT_TRUE(xdotool(at(stepPlace) + "click 1"));
+    ASSERT_TRUE(idleUntil([&] { return chunkNow().tracks[0].velocity[pattern] != before.tracks[0].velocity[pattern]; }))
+        << "the click set no step";
+    ASSERT_TRUE(idleUntil([] { return !leftButtonHeld(); }));
+    const POINT knob = onScreen(stripTag(0, kLevelKind));
+    ASSERT_TRUE(xdotool(at(knob) + "mousedown 1 " + at({knob.x, knob.y - 20}) + at({knob.x, knob.y - 40}) +
+                        at({knob.x + 10, knob.y - 60}) + "mouseup 1"));
+    ASSERT_TRUE(idleUntil([&] { return chunkNow().tracks[0].settings != before.tracks[0].settings; }))
+        << "the drag changed nothing";
+    ASSERT_TRUE(idleUntil([] { return !leftButtonHeld(); }));
+    idleUntil([] { return false; }, 5);
+    const ProgramChunk after = chunkNow();
+
+    const auto press = [&](const char* keys, const auto& brought) {
+        EXPECT_TRUE(xdotool(std::string("key ") + keys));
+        EXPECT_TRUE(idleUntil(brought)) << keys;
+    };
+    press("ctrl+z", [&] {
+        const ProgramChunk now = chunkNow();
+        return now.tracks[0].settings == before.tracks[0].settings &&
+               now.tracks[0].velocity[pattern] == after.tracks[0].velocity[pattern];
+    });
+    press("ctrl+z", [&] { return chunkNow().tracks[0].velocity[pattern] == before.tracks[0].velocity[pattern]; });
+    press("ctrl+y", [&] {
+        const ProgramChunk now = chunkNow();
+        return now.tracks[0].velocity[pattern] == after.tracks[0].velocity[pattern] &&
+               now.tracks[0].settings == before.tracks[0].settings;
+    });
+    press("ctrl+shift+z", [&] { return chunkNow().tracks[0].settings == after.tracks[0].settings; });
+}
+
 // Track 2's knob as well as track 1's: a host that took every automation for parameter 0 would
 // pass with track 1's alone.
 TEST_F(WindowsEditorInput, DraggingALevelKnobUpAutomatesThatTracksLevelParameterUpward) {
