@@ -78,6 +78,8 @@ bool VornDrums::renderOffline(const OfflineBlockTaker& take) {
 
     exportFadeGain = 1.0f;
     pendingEvents.clear();
+    // The export plays the steps as they are now, whatever the host's last block took.
+    playedSteps.takeAllAgain();
     masterGain = masterGainTable[static_cast<std::size_t>(masterGainStep(settings.masterLevel))];
     stopVoicesForOfflineRender();
 

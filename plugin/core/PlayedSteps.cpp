@@ -44,7 +44,7 @@ bool takeTrack(PlayedSteps& played, std::size_t t, const TrackPatterns& planes, 
 void takeStepEdits(PlayedSteps& played, const PerTrack<TrackPatterns>& patterns, const StepEditCounts& counts,
                    std::uint32_t loadsEnded, int trackCount) {
     if (loadsEnded != played.loadsSeen) {
-        played.takenAt.fill(PlayedSteps::kNeverTaken);
+        played.takeAllAgain();
         played.loadsSeen = loadsEnded;
     }
     for (std::size_t t = 0; t < static_cast<std::size_t>(trackCount) && t < kTrackSlots; ++t)

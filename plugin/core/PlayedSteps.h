@@ -39,6 +39,8 @@ struct PlayedSteps {
     std::uint32_t loadsSeen = kNeverTaken;
 
     PlayedSteps() { takenAt.fill(kNeverTaken); }
+    // Every track's copy is taken again at the next block.
+    void takeAllAgain() { takenAt.fill(kNeverTaken); }
     const PlayedTrack& track(std::size_t t) const { return copies[t][inUse[t]]; }
 };
 
