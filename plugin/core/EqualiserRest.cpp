@@ -56,9 +56,8 @@ bool voiceMayRest(const InstrumentState& state, const TrackVoice& voice, bool eq
     if (state.restsOff || !equalised || (routed && state.drumSynth() != nullptr))
         return false;
     const Sound* sound = state.voiceSound(voice);
-    const bool plays =
-        sound != nullptr && !voice.loading && (!routed || loadRelaxed(state.tracks.synthMix[t]) > 0.0f) &&
-        !sound->samples.empty();
+    const bool plays = sound != nullptr && !voice.loading &&
+                       (!routed || loadRelaxed(state.tracks.synthMix[t]) > 0.0f) && !sound->samples.empty();
     return !plays || (voice.command == -1 && batch::silentVoice(voice, loadRelaxed(state.tracks.oneShot[t]) != 0.0f));
 }
 

@@ -39,15 +39,13 @@ struct TrackPatterns {
 // random-keystroke layer, written by the render loop (or a loader holding it off) and read by
 // the editor and the exports. The writer's own reads stay plain.
 template <typename T>
-    requires std::is_arithmetic_v<T>
+requires std::is_arithmetic_v<T>
 inline void storeRelaxed(T& cell, std::type_identity_t<T> value) {
     std::atomic_ref<T>(cell).store(value, std::memory_order_relaxed);
 }
 template <typename T>
-    requires std::is_arithmetic_v<T>
-inline T loadRelaxed(const T& cell) {
-    return std::atomic_ref<T>(const_cast<T&>(cell)).load(std::memory_order_relaxed);
-}
+requires std::is_arithmetic_v<T>
+inline T loadRelaxed(const T& cell) { return std::atomic_ref<T>(const_cast<T&>(cell)).load(std::memory_order_relaxed); }
 template <typename T, std::size_t N>
 inline void storeRelaxedAll(std::array<T, N>& cells, const std::array<T, N>& values) {
     for (std::size_t i = 0; i < N; ++i)
