@@ -117,6 +117,7 @@ TEST(ThreadStress, EverySettingTheRenderLoopReadsChangesBesideIt) {
         drums.patterns[track].stepRoll[0][track] = 2.0f;
     }
     drums.chainEnabled.fill(1);
+    drums.settings.programFile = "/nonexistent-rimba-programs/none.fxp";
     using Writer = void (*)(VornDrums&, std::mt19937&);
     static constexpr Writer kWriters[] = {
         // The host's parameters of a track: level, pan, sends, tune, velocities, mute.
@@ -195,6 +196,8 @@ TEST(ThreadStress, EverySettingTheRenderLoopReadsChangesBesideIt) {
                                   static_cast<std::int32_t>(random() % 256));
             if (block % 40 == 0)
                 engine_test::sendMidi(drums, 0xB0, 123, 0, 0);
+            if (block % 50 == 0)
+                engine_test::sendMidi(drums, 0xC0, 1, 0, 0);  // the timer finds no such program
             engine.renderUnrecorded(256);
             for (int c = 0; c < 2; ++c) {
                 for (int i = 0; i < 256; ++i) {
