@@ -34,8 +34,8 @@ bool voicesAllowBatch(const InstrumentState& state) {
             continue;
         const auto t = static_cast<std::size_t>(voice.track);
         const Sound* sound = state.voiceSound(voice);
-        const bool callsRender =
-            sound != nullptr && (state.tracks.synthRoute[t] == 0.0f || state.tracks.synthMix[t] > 0.0f);
+        const bool callsRender = sound != nullptr && (loadRelaxed(state.tracks.synthRoute[t]) == 0.0f ||
+                                                      loadRelaxed(state.tracks.synthMix[t]) > 0.0f);
         if (callsRender && !sound->samples.empty())
             return false;
     }
@@ -50,7 +50,7 @@ bool equaliserSwitchWaits(const InstrumentState& state) {
             continue;
         const auto t = static_cast<std::size_t>(voice.track);
         const bool now = state.tracks.eqActive[t] != 0.0f;
-        const bool then = state.tracks.eqOnSample[t] + state.tracks.eqOnSynth[t] != 0.0f;
+        const bool then = loadRelaxed(state.tracks.eqOnSample[t]) + loadRelaxed(state.tracks.eqOnSynth[t]) != 0.0f;
         if (now != then)
             return true;
     }
@@ -101,19 +101,24 @@ VoicePlan planOf(InstrumentState& state, TrackVoice& voice, bool eqFromSettings,
     const auto t = static_cast<std::size_t>(voice.track);
     VoicePlan plan;
     plan.mixed = true;
-    const bool routed = tracks.synthRoute[t] != 0.0f;
+    // The settings are stored on the user-interface thread, each on its own; the batch plays
+    // them as its first sample finds them.
+    const bool routed = loadRelaxed(tracks.synthRoute[t]) != 0.0f;
     const Sound* sound = state.voiceSound(voice);
     if (sound != nullptr && !voice.loading) {
         voice.rendered = 1;
-        plan.callsRender = !routed || tracks.synthMix[t] > 0.0f;
+        plan.callsRender = !routed || loadRelaxed(tracks.synthMix[t]) > 0.0f;
         plan.plays = plan.callsRender && !sound->samples.empty();
     }
-    plan.lane = plan.plays && !silentVoice(voice, tracks.oneShot[t] != 0.0f);
-    plan.eqSample = tracks.eqOnSample[t] != 0.0f;
-    plan.synthThroughEq = routed && tracks.eqOnSynth[t] != 0.0f;
+    plan.lane = plan.plays && !silentVoice(voice, loadRelaxed(tracks.oneShot[t]) != 0.0f);
+    const float eqOnSample = loadRelaxed(tracks.eqOnSample[t]);
+    const float eqOnSynth = loadRelaxed(tracks.eqOnSynth[t]);
+    plan.eqSample = eqOnSample != 0.0f;
+    plan.synthThroughEq = routed && eqOnSynth != 0.0f;
     plan.synthPart = routed && state.drumSynth() != nullptr;
-    plan.equalised = eqFromSettings ? tracks.eqOnSample[t] + tracks.eqOnSynth[t] != 0.0f : tracks.eqActive[t] != 0.0f;
-    plan.heard = (!state.soloSelected || voice.track == state.selectedTrack) && tracks.mute[t] == 0.0f;
+    plan.equalised = eqFromSettings ? eqOnSample + eqOnSynth != 0.0f : tracks.eqActive[t] != 0.0f;
+    const bool solo = loadRelaxed(state.soloSelected) != 0;
+    plan.heard = (!solo || voice.track == loadRelaxed(state.selectedTrack)) && loadRelaxed(tracks.mute[t]) == 0.0f;
     TrackRest& rest = state.trackRest[t];
     const bool mayRest = voiceMayRest(state, voice, plan.equalised);
     if (restCheck)

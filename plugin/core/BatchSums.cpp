@@ -285,7 +285,7 @@ void mixBatch(InstrumentState& state, BatchScratch& scratch, const BatchOutputs&
 }  // namespace batch
 
 void VornDrums::applyMasterGainBatched(float** outputs, VstInt32 frames) {
-    const float target = masterGainTable[static_cast<std::size_t>(masterGainStep(settings.masterLevel))];
+    const float target = masterGainTable[static_cast<std::size_t>(masterGainStep(loadRelaxed(settings.masterLevel)))];
     VstInt32 i = 0;
     // While the gain moves, sample by sample; a step that changes nothing is the last.
     for (; i < frames && std::fabs(target - masterGain) > 1e-6f; ++i) {
@@ -308,7 +308,7 @@ void VornDrums::applyMasterGainBatched(float** outputs, VstInt32 frames) {
 }
 
 void VornDrums::applyMasterEqualiserBatched(float** outputs, VstInt32 frames) {
-    batch::equaliseMaster(masterEq, masterEqOn != 0.0f ? 1.0f : 0.0f, outputs[0], outputs[1], frames);
+    batch::equaliseMaster(masterEq, loadRelaxed(masterEqOn) != 0.0f ? 1.0f : 0.0f, outputs[0], outputs[1], frames);
 }
 
 }  // namespace rimba

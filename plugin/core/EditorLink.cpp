@@ -78,7 +78,8 @@ void VornDrums::takeVoiceRequests() {
 void VornDrums::takeEditorNotes() {
     while (const std::optional<EditorNote> note = editorNotes.pop()) {
         if (note->velocity > 0)
-            soundTrack(note->track, static_cast<int>(settings.trackKey[static_cast<std::size_t>(note->track)]),
+            soundTrack(note->track,
+                       static_cast<int>(loadRelaxed(settings.trackKey[static_cast<std::size_t>(note->track)])),
                        note->velocity);
         else
             releaseTrack(note->track);

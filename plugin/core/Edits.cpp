@@ -15,22 +15,21 @@ std::size_t at(int index) { return static_cast<std::size_t>(index); }
 
 float switchValue(bool on) { return on ? 1.0f : 0.0f; }
 
-// The MIDI settings are read by the audio thread as they are, value by value.
-void storeMidiSetting(std::int32_t& field, std::int32_t value) {
-    std::atomic_ref<std::int32_t>(field).store(value, std::memory_order_relaxed);
-}
+// The settings the render loop reads are stored each on its own, relaxed (PatternPlanes.h); the
+// MIDI settings among them are read by the audio thread as MIDI arrives.
+void storeMidiSetting(std::int32_t& field, std::int32_t value) { storeRelaxed(field, value); }
 
 }  // namespace
 
 void VornDrums::setSolo(int track, bool on) {
     if (on)
-        selectedTrack = track;
-    soloSelected = on ? 1 : 0;
+        storeRelaxed(selectedTrack, track);
+    storeRelaxed(soloSelected, on ? 1 : 0);
 }
 
-void VornDrums::setMasterLevel(float level) { settings.masterLevel = level; }
+void VornDrums::setMasterLevel(float level) { storeRelaxed(settings.masterLevel, level); }
 
-void VornDrums::setMasterEqOn(bool on) { masterEqOn = switchValue(on); }
+void VornDrums::setMasterEqOn(bool on) { storeRelaxed(masterEqOn, switchValue(on)); }
 
 bool VornDrums::setMasterEqBand(int band, float frequency, float quality, float gain) {
     const auto b = at(band);
@@ -52,17 +51,17 @@ bool VornDrums::setTrackEqBand(int track, int band, float frequency, float quali
 void VornDrums::setTrackSwitch(int track, TrackSwitch which, bool on) {
     const auto t = at(track);
     switch (which) {
-        case TrackSwitch::eqOnSample: tracks.eqOnSample[t] = switchValue(on); break;
-        case TrackSwitch::eqOnSynth: tracks.eqOnSynth[t] = switchValue(on); break;
+        case TrackSwitch::eqOnSample: storeRelaxed(tracks.eqOnSample[t], switchValue(on)); break;
+        case TrackSwitch::eqOnSynth: storeRelaxed(tracks.eqOnSynth[t], switchValue(on)); break;
         case TrackSwitch::phaseInvert:
-            tracks.phaseInvert[t] = switchValue(on);
+            storeRelaxed(tracks.phaseInvert[t], switchValue(on));
             updateTrack(track);
             break;
     }
 }
 
 void VornDrums::setSynthMix(int track, float mix) {
-    tracks.synthMix[at(track)] = mix;
+    storeRelaxed(tracks.synthMix[at(track)], mix);
     updateTrack(track);
 }
 
@@ -76,7 +75,7 @@ void VornDrums::setScaleNotes(int track, const std::array<bool, kScaleNotes>& no
     updateTrack(track);
 }
 
-void VornDrums::setTrackKey(int track, int key) { settings.trackKey[at(track)] = static_cast<float>(key); }
+void VornDrums::setTrackKey(int track, int key) { storeRelaxed(settings.trackKey[at(track)], static_cast<float>(key)); }
 
 void VornDrums::setRandomSettings(int track, float minDensity, float maxDensity, float maxRoll) {
     const int pattern = currentPattern.load();
@@ -100,7 +99,7 @@ void VornDrums::setTrackRandomSettings(int track, float minDensity, float maxDen
 }
 
 void VornDrums::setRandomPerPattern(bool on) {
-    randomPerPattern = on ? 1 : 0;
+    storeRelaxed(randomPerPattern, on ? 1 : 0);
     randomGraphVisible = 0;
 }
 
@@ -108,7 +107,8 @@ void VornDrums::setRandomGraphVisible(bool on) { randomGraphVisible = on ? 1 : 0
 
 void VornDrums::setTrackPatterns(int track, const TrackPatterns& planes) {
     TrackPatterns& live = patterns[at(track)];
-    // The render loop takes the played planes whole at the start of a block (PlayedSteps.h).
+    // The render loop takes the played planes whole at the start of a block (PlayedSteps.h), and
+    // reads the random ranges at a redraw as they are, value by value.
     const StepEdit edit(stepEdits[at(track)]);
     for (std::size_t p = 0; p < kPatternCount; ++p) {
         for (std::size_t s = 0; s < kMaxSteps; ++s) {
@@ -118,14 +118,14 @@ void VornDrums::setTrackPatterns(int track, const TrackPatterns& planes) {
     }
     live.stepHold = planes.stepHold;
     live.stepTune = planes.stepTune;
-    live.randomMinDensity = planes.randomMinDensity;
-    live.randomMaxDensity = planes.randomMaxDensity;
-    live.randomMaxRoll = planes.randomMaxRoll;
+    storeRelaxedAll(live.randomMinDensity, planes.randomMinDensity);
+    storeRelaxedAll(live.randomMaxDensity, planes.randomMaxDensity);
+    storeRelaxedAll(live.randomMaxRoll, planes.randomMaxRoll);
 }
 
-void VornDrums::setPatternSteps(int pattern, int steps) { patternSteps[at(pattern)] = steps; }
+void VornDrums::setPatternSteps(int pattern, int steps) { storeRelaxed(patternSteps[at(pattern)], steps); }
 
-void VornDrums::setPlayMode(std::int32_t mode) { playMode = mode; }
+void VornDrums::setPlayMode(std::int32_t mode) { storeRelaxed(playMode, mode); }
 
 void VornDrums::setTrackSound(int track, const std::string& path) {
     storeSoundPath(tracks.soundPath[at(track)], path);

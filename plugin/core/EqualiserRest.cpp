@@ -52,13 +52,13 @@ bool findOrbit(TrackRest& rest, const std::array<EqBand, kEqBands>& bands) {
 
 bool voiceMayRest(const InstrumentState& state, const TrackVoice& voice, bool equalised) {
     const auto t = static_cast<std::size_t>(voice.track);
-    const bool routed = state.tracks.synthRoute[t] != 0.0f;
+    const bool routed = loadRelaxed(state.tracks.synthRoute[t]) != 0.0f;
     if (state.restsOff || !equalised || (routed && state.drumSynth() != nullptr))
         return false;
     const Sound* sound = state.voiceSound(voice);
-    const bool plays =
-        sound != nullptr && !voice.loading && (!routed || state.tracks.synthMix[t] > 0.0f) && !sound->samples.empty();
-    return !plays || (voice.command == -1 && batch::silentVoice(voice, state.tracks.oneShot[t] != 0.0f));
+    const bool plays = sound != nullptr && !voice.loading &&
+                       (!routed || loadRelaxed(state.tracks.synthMix[t]) > 0.0f) && !sound->samples.empty();
+    return !plays || (voice.command == -1 && batch::silentVoice(voice, loadRelaxed(state.tracks.oneShot[t]) != 0.0f));
 }
 
 void checkRest(TrackRest& rest, bool mayRest, const std::array<EqBand, kEqBands>& bands) {

@@ -119,9 +119,9 @@ void loadLaneGroups(const InstrumentState& state, BatchScratch& s, VstInt32 at) 
             const auto t = static_cast<std::size_t>(voice.track);
             sources[l] = {.voice = &voice,
                           .sound = state.voiceSound(voice),
-                          .oneShot = state.tracks.oneShot[t] != 0.0f,
-                          .reverse = state.tracks.reverse[t] != 0.0f,
-                          .loop = state.tracks.loop[t] != 0.0f,
+                          .oneShot = loadRelaxed(state.tracks.oneShot[t]) != 0.0f,
+                          .reverse = loadRelaxed(state.tracks.reverse[t]) != 0.0f,
+                          .loop = loadRelaxed(state.tracks.loop[t]) != 0.0f,
                           .eqSample = plan.eqSample,
                           .synthThroughEq = plan.synthThroughEq,
                           .synthPart = plan.synthPart,
@@ -293,7 +293,7 @@ void VornDrums::startBatchControl(BatchScratch& s) {
                 targets[i][v] = target[i];
             rateAfter = controlRate(voice, pitchFactor(s, v, controlSemitones(voice)));
             const auto t = static_cast<std::size_t>(voice.track);
-            tracks.eqActive[t] = tracks.eqOnSample[t] + tracks.eqOnSynth[t];
+            tracks.eqActive[t] = loadRelaxed(tracks.eqOnSample[t]) + loadRelaxed(tracks.eqOnSynth[t]);
         } else {
             // A value that is its own target never moves.
             for (int i = 0; i < kControlTargets; ++i)

@@ -6,8 +6,10 @@
 // Every field has one owner, named by the group it stands in (the threads are those of
 // VornDrums.h):
 //   main     written on the host's main thread (the editor, host parameters) and by loaders;
-//            the audio thread reads it as it is, value by value (every gain it applies from it
-//            is smoothed, so a change never clicks);
+//            what the audio thread reads of it is stored and loaded each value on its own,
+//            relaxed (storeRelaxed/loadRelaxed, PatternPlanes.h), and played as the loop finds
+//            it (every gain applied from it is smoothed, so a change never clicks); loaders
+//            holding the handshake, and the main thread's own reads, stay plain;
 //   audio    written by the render loop alone; loaders holding the handshake and the audio
 //            export (which holds the host's blocks off) may reset it;
 //   loader   replaced only while the load handshake holds the audio thread off;

@@ -22,16 +22,18 @@ void VornDrums::handleEvent(const PendingEvent& event) {
         const int velocity = event.data2;
         const bool noteOn = kind == 0x90 && velocity > 0;
 
-        const std::int32_t firstTriggerKey = settings.patternTriggerMidiKey;
+        // The settings are stored on the user-interface thread, each on its own.
+        const std::int32_t firstTriggerKey = loadRelaxed(settings.patternTriggerMidiKey);
         if (!event.fromSequencer && firstTriggerKey != -1) {
             const int pattern = key - firstTriggerKey;
             if (pattern >= 0 && pattern < kPatternCount) {
+                const bool muteKeys = loadRelaxed(settings.muteMidiKey) != 0;
                 if (noteOn) {
-                    if (settings.muteMidiKey && ++heldTriggerKeys == 1)
+                    if (muteKeys && ++heldTriggerKeys == 1)
                         setPlaying(1);
                     choosePattern(pattern);
                     playingPattern = pattern;  // at once; the step count goes on
-                } else if (settings.muteMidiKey && heldTriggerKeys > 0 && --heldTriggerKeys == 0) {
+                } else if (muteKeys && heldTriggerKeys > 0 && --heldTriggerKeys == 0) {
                     setPlaying(0);
                 }
                 return;
@@ -40,7 +42,7 @@ void VornDrums::handleEvent(const PendingEvent& event) {
 
         int track = -1;
         for (int t = 0; t < trackCount && track < 0; ++t)
-            if (static_cast<int>(settings.trackKey[static_cast<std::size_t>(t)]) == key)
+            if (static_cast<int>(loadRelaxed(settings.trackKey[static_cast<std::size_t>(t)])) == key)
                 track = t;
         if (track < 0)
             return;
@@ -52,12 +54,12 @@ void VornDrums::handleEvent(const PendingEvent& event) {
         if (event.data1 != kAllNotesOffController)
             return;
         releaseAllVoices();
-        if (settings.muteMidiKey) {
+        if (loadRelaxed(settings.muteMidiKey)) {
             heldTriggerKeys = 0;
             setPlaying(0);
         }
     } else if (kind == 0xC0) {
-        if (settings.enableMidiProgramChange)
+        if (loadRelaxed(settings.enableMidiProgramChange))
             programChanges.push(event.data1);
     }
 }
@@ -67,13 +69,14 @@ void VornDrums::soundTrack(int track, int key, int velocity) {
     voice.key = key;
     voice.startTick = static_cast<std::int32_t>(platform::tickMilliseconds());
     startVoice(voice, velocity);
-    if (tracks.choke[static_cast<std::size_t>(track)] == 0.0f)
+    if (loadRelaxed(tracks.choke[static_cast<std::size_t>(track)]) == 0.0f)
         return;
+    const bool routed = loadRelaxed(tracks.synthRoute[static_cast<std::size_t>(track)]) != 0.0f;
     for (int other = 0; other < trackCount; ++other) {
-        if (other == track || tracks.choke[static_cast<std::size_t>(other)] == 0.0f)
+        if (other == track || loadRelaxed(tracks.choke[static_cast<std::size_t>(other)]) == 0.0f)
             continue;
         voices[static_cast<std::size_t>(other)].command = kCommandChoke;
-        if (tracks.synthRoute[static_cast<std::size_t>(track)] != 0.0f && drumSynth() != nullptr)
+        if (routed && drumSynth() != nullptr)
             drumSynth()->setParameter(kSynthChokeParameter + other, 0.0f);
     }
 }
@@ -82,7 +85,7 @@ void VornDrums::releaseTrack(int track) { voices[static_cast<std::size_t>(track)
 
 void VornDrums::releaseAllVoices() {
     for (int t = 0; t < kTrackSlots; ++t)
-        if (tracks.synthRoute[static_cast<std::size_t>(t)] != 0.0f)
+        if (loadRelaxed(tracks.synthRoute[static_cast<std::size_t>(t)]) != 0.0f)
             queueSynthNote(0, 0x80, t, 0);
     for (TrackVoice& voice : voices)
         voice.command = kCommandRelease;

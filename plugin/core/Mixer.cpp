@@ -46,19 +46,20 @@ float VornDrums::voiceSignal(TrackVoice& voice, bool routed, VstInt32 i) {
     if (routed && drumSynth() != nullptr)
         synthPart = drumSynth()->outputChannel(2 + track)[i] * voiceBusGain * voice.synthGain;
 
+    // The settings are stored on the user-interface thread, each on its own.
     float samplePart = 0.0f;
     if (voiceSound(voice) != nullptr && !voice.loading) {
         voice.rendered = 1;
-        if (!routed || tracks.synthMix[t] > 0.0f)
+        if (!routed || loadRelaxed(tracks.synthMix[t]) > 0.0f)
             samplePart = renderVoice(voice) * voiceBusGain * voice.sampleGain;
     }
 
     float signal = 0.0f;
-    if (tracks.eqOnSample[t] == 0.0f) {
+    if (loadRelaxed(tracks.eqOnSample[t]) == 0.0f) {
         signal = samplePart;
         samplePart = 0.0f;
     }
-    if (routed && tracks.eqOnSynth[t] != 0.0f)
+    if (routed && loadRelaxed(tracks.eqOnSynth[t]) != 0.0f)
         samplePart += synthPart;
     else
         signal += synthPart;
@@ -80,13 +81,16 @@ void VornDrums::mixSample(float** outputs, VstInt32 i) {
     const bool meteringPeaks = editorOpen();
     const bool exportFading = exporting && exportRemaining < kExportFadeFrames;
     settleRests(exportFading);
+    // The solo is stored on the user-interface thread; the sample takes it once.
+    const bool solo = loadRelaxed(soloSelected) != 0;
+    const std::int32_t soloTrack = solo ? loadRelaxed(selectedTrack) : -1;
 
     for (TrackVoice& voice : voices) {
         const int track = voice.track;
         if (track >= trackCount)
             continue;
         const auto t = static_cast<std::size_t>(track);
-        const bool routed = tracks.synthRoute[t] != 0.0f;
+        const bool routed = loadRelaxed(tracks.synthRoute[t]) != 0.0f;
         const float signal = trackRest[t].resting ? restSample(voice) : voiceSignal(voice, routed, i);
         trackSignal[t] = signal;
 
@@ -98,7 +102,7 @@ void VornDrums::mixSample(float** outputs, VstInt32 i) {
                 exportFadeGain *= 0.995f;
         }
 
-        if ((!soloSelected || track == selectedTrack) && tracks.mute[t] == 0.0f) {
+        if ((!solo || track == soloTrack) && loadRelaxed(tracks.mute[t]) == 0.0f) {
             const float left = p * voice.gainLeft;
             const float right = p * voice.gainRight;
             masterLeft += left;
@@ -151,7 +155,7 @@ float VornDrums::restSample(TrackVoice& voice) {
     const auto t = static_cast<std::size_t>(voice.track);
     if (voiceSound(voice) != nullptr && !voice.loading) {
         voice.rendered = 1;
-        if (tracks.synthRoute[t] == 0.0f || tracks.synthMix[t] > 0.0f)
+        if (loadRelaxed(tracks.synthRoute[t]) == 0.0f || loadRelaxed(tracks.synthMix[t]) > 0.0f)
             renderVoice(voice);
     }
     return nextRestSignal(trackRest[t]);
@@ -196,7 +200,7 @@ void VornDrums::runSendEffects(float** outputs, VstInt32 frames) {
             clear(hostRight, frames);
             continue;
         }
-        if (effectEnabled[static_cast<std::size_t>(slot)]) {
+        if (loadRelaxed(effectEnabled[static_cast<std::size_t>(slot)])) {
             effect->processBlock(frames);
         } else {
             // A switched-off send returns silence; its plug-in is not run.
@@ -217,7 +221,7 @@ void VornDrums::runSendEffects(float** outputs, VstInt32 frames) {
 }
 
 void VornDrums::applyMasterGain(float** outputs, VstInt32 frames) {
-    const float target = masterGainTable[static_cast<std::size_t>(masterGainStep(settings.masterLevel))];
+    const float target = masterGainTable[static_cast<std::size_t>(masterGainStep(loadRelaxed(settings.masterLevel)))];
     for (VstInt32 i = 0; i < frames; ++i) {
         if (std::fabs(target - masterGain) > 1e-6f)
             masterGain += (target - masterGain) * 0.0002f;
@@ -227,7 +231,7 @@ void VornDrums::applyMasterGain(float** outputs, VstInt32 frames) {
 }
 
 void VornDrums::applyMasterEqualiser(float** outputs, VstInt32 frames) {
-    const float target = masterEqOn != 0.0f ? 1.0f : 0.0f;
+    const float target = loadRelaxed(masterEqOn) != 0.0f ? 1.0f : 0.0f;
     for (EqBand& band : masterEq) {
         band.targetMix = target;
         if (target == 0.0f && band.stages[0].mix <= 1e-6f)
@@ -247,7 +251,7 @@ void VornDrums::runInsertEffects(float** outputs, VstInt32 frames) {
     const auto bytes = sizeof(float) * static_cast<std::size_t>(frames);
     for (int slot = kFirstInsertSlot; slot < kEffectSlots; ++slot) {
         HostedPlugin* effect = effectIn(slot);
-        if (effect == nullptr || !effectEnabled[static_cast<std::size_t>(slot)])
+        if (effect == nullptr || !loadRelaxed(effectEnabled[static_cast<std::size_t>(slot)]))
             continue;
         std::memcpy(effect->inputChannel(0), outputs[0], bytes);
         std::memcpy(effect->inputChannel(1), outputs[1], bytes);

@@ -91,7 +91,7 @@ bool VornDrums::renderOffline(const OfflineBlockTaker& take) {
     expectedStep = -1;  // the render's clock starts anew at step 0
     if (length.lastChained >= 0) {
         choosePattern(length.lastChained);  // so that the chain restarts at its first pattern
-        playMode = 1;
+        storeRelaxed(playMode, 1);  // a host block meanwhile outputs silence; stored as the editor stores it
     }
     // Nothing is queued: the first pattern start moves on from the current pattern.
     playingPattern = currentPattern;
@@ -123,7 +123,7 @@ bool VornDrums::renderOffline(const OfflineBlockTaker& take) {
         renderBlock(outputs.data(), kOfflineBlockFrames);
 
     choosePattern(savedCurrentPattern);
-    playMode = savedPlayMode;
+    storeRelaxed(playMode, savedPlayMode);
     exportPos = 0.0;
     expectedStep = -1;
     offlineRender.store(0);

@@ -146,11 +146,12 @@ void VornDrums::setValue(std::int32_t tag, float value) {
             loadTrackSound(t);
             return;
         }
-        *tracks.slot(t, slot) = value;
+        // The render loop reads the track settings as they are, each on its own.
+        storeRelaxed(*tracks.slot(t, slot), value);
         const bool forward = tracks.synthRoute[i] != 0.0f && drumSynth() != nullptr;
         switch (slot) {
             case tags::kPan:
-                tracks.pan[i] = std::clamp(value, 0.0f, 1.0f);
+                storeRelaxed(tracks.pan[i], std::clamp(value, 0.0f, 1.0f));
                 updateTrackGains(t);
                 break;
             case tags::kLevel:
@@ -158,7 +159,7 @@ void VornDrums::setValue(std::int32_t tag, float value) {
             case tags::kSend1:
             case tags::kSend2: updateTrackGains(t); break;
             case tags::kTune:
-                tracks.tuneRatio[i] = tuneRatioFromSetting(value);
+                storeRelaxed(tracks.tuneRatio[i], tuneRatioFromSetting(value));
                 if (forward)
                     drumSynth()->setParameter(kSynthTune + t, value);
                 break;
@@ -189,28 +190,29 @@ void VornDrums::setValue(std::int32_t tag, float value) {
     const auto asInt = [value] {
         return std::isfinite(value) ? static_cast<std::int32_t>(std::fmax(std::fmin(value, 1e9f), -1e9f)) : 0;
     };
+    // The render loop reads the sequencer and mixer settings as they are, each on its own.
     if (offset >= tags::kPatternStepsOffset && offset < tags::kPatternStepsOffset + kPatternCount)
-        patternSteps[static_cast<std::size_t>(offset - tags::kPatternStepsOffset)] =
-            std::clamp(asInt(), kMinSteps, kMaxSteps);
+        storeRelaxed(patternSteps[static_cast<std::size_t>(offset - tags::kPatternStepsOffset)],
+                     std::clamp(asInt(), kMinSteps, kMaxSteps));
     else if (offset >= tags::kChainEnabledOffset && offset < tags::kChainEnabledOffset + kPatternCount)
-        chainEnabled[static_cast<std::size_t>(offset - tags::kChainEnabledOffset)] = asInt() != 0;
+        storeRelaxed(chainEnabled[static_cast<std::size_t>(offset - tags::kChainEnabledOffset)], asInt() != 0);
     else if (offset == tags::kCurrentPatternOffset)
         choosePattern(asInt());
     else if (offset == tags::kPlayModeOffset)
-        playMode = std::clamp(asInt(), 0, 2);
+        storeRelaxed(playMode, std::clamp(asInt(), 0, 2));
     else if (offset == tags::kSwingOffset)
-        swing = std::clamp(asInt(), 0, kMaxSwing);
+        storeRelaxed(swing, std::clamp(asInt(), 0, kMaxSwing));
     else if (offset == tags::kRandomAutoOffset)
-        randomAuto = asInt() != 0;
+        storeRelaxed(randomAuto, asInt() != 0);
     else if (offset == tags::kPlayingOffset)
         setPlaying(asInt() != 0);
     else if (offset == tags::kTempoOffset)
-        tempo = std::max(asInt(), 1);
+        storeRelaxed(tempo, std::max(asInt(), 1));
     else if (offset >= tags::kEffectEnabledOffset && offset < tags::kEffectEnabledOffset + kEffectSlots) {
-        effectEnabled[static_cast<std::size_t>(offset - tags::kEffectEnabledOffset)] = asInt() != 0;
+        storeRelaxed(effectEnabled[static_cast<std::size_t>(offset - tags::kEffectEnabledOffset)], asInt() != 0);
         reportLatency();  // an insert switched on or off adds or takes away its latency
     } else if (offset == tags::kFillAttenuationOffset)
-        fillAttenuation = std::clamp(asInt(), 0, kMaxFillAttenuation);
+        storeRelaxed(fillAttenuation, std::clamp(asInt(), 0, kMaxFillAttenuation));
 }
 
 float VornDrums::getValue(std::int32_t tag) const {

@@ -34,7 +34,7 @@ int findFreeStep(const TrackPatterns& planes, const StepRow<float>& hits, int st
 
 RandomRange randomRangeInForce(const InstrumentState& state, int track) {
     const auto t = static_cast<std::size_t>(track);
-    if (state.randomPerPattern && validPattern(state.currentPattern)) {
+    if (loadRelaxed(state.randomPerPattern) && validPattern(state.currentPattern)) {
         const auto p = static_cast<std::size_t>(state.currentPattern);
         const TrackPatterns& planes = state.patterns[t];
         return {loadRelaxed(planes.randomMinDensity[p]), loadRelaxed(planes.randomMaxDensity[p]),
@@ -61,7 +61,7 @@ void generateRandomKeystrokes(InstrumentState& state, int track, float fraction)
     if (!validPattern(state.currentPattern))
         return;
     const auto p = static_cast<std::size_t>(state.currentPattern);
-    const std::int32_t steps = std::min(state.patternSteps[p], kMaxSteps);
+    const std::int32_t steps = std::min(loadRelaxed(state.patternSteps[p]), kMaxSteps);
     if (steps <= 0)
         return;
     const float rollSetting = randomRangeInForce(state, track).maxRoll;

@@ -85,12 +85,14 @@ const VstTimeInfo& VornDrums::publishPieceTime(const VstTimeInfo& blockTime, Vst
 
 const VstTimeInfo& VornDrums::clockForBlock(const VstTimeInfo& hostTime) {
     const VstTimeInfo* host = &hostTime;
-    currentTempo = standalone ? static_cast<double>(tempo) : hostTime.tempo;
+    // The user-interface thread stores the tempo; the block takes it once.
+    const std::int32_t chosenTempo = standalone ? loadRelaxed(tempo) : 0;
+    currentTempo = standalone ? static_cast<double>(chosenTempo) : hostTime.tempo;
     if (standalone) {
-        if (previousTempo != tempo && tempo != 0) {
+        if (previousTempo != chosenTempo && chosenTempo != 0) {
             // The musical position survives a tempo change.
-            standalonePos *= static_cast<double>(previousTempo) / tempo;
-            previousTempo = tempo;
+            standalonePos *= static_cast<double>(previousTempo) / chosenTempo;
+            previousTempo = chosenTempo;
         }
         standaloneTime.sampleRate = host->sampleRate;
         standaloneTime.nanoSeconds = host->nanoSeconds;
@@ -98,7 +100,7 @@ const VstTimeInfo& VornDrums::clockForBlock(const VstTimeInfo& hostTime) {
         standaloneTime.timeSigNumerator = host->timeSigNumerator;
         standaloneTime.timeSigDenominator = host->timeSigDenominator;
         standaloneTime.samplePos = standalonePos;
-        standaloneTime.tempo = tempo;
+        standaloneTime.tempo = chosenTempo;
         if (std::isfinite(host->sampleRate) && host->sampleRate >= 1.0 && host->sampleRate <= 1e7)
             clockRate = static_cast<std::int32_t>(host->sampleRate);
         const std::int32_t on = playing.load();
@@ -206,20 +208,22 @@ void VornDrums::runSequencer(const VstTimeInfo& time, VstInt32 frames) {
     }
 }
 
+// The sequencer settings are stored on the user-interface thread, each on its own.
 bool VornDrums::patternStart() {
     if (playingPattern == currentPattern) {
-        if (playMode == 1) {
+        const std::int32_t mode = loadRelaxed(playMode);
+        if (mode == 1) {
             for (int move = 1; move <= kPatternCount; ++move) {
                 const int candidate = (currentPattern + move) % kPatternCount;
-                if (chainEnabled[static_cast<std::size_t>(candidate)]) {
+                if (loadRelaxed(chainEnabled[static_cast<std::size_t>(candidate)])) {
                     choosePattern(candidate);
                     break;
                 }
             }
-        } else if (playMode == 2) {
+        } else if (mode == 2) {
             for (int draw = 0; draw < kPatternCount; ++draw) {
                 const int candidate = random.next() % kPatternCount;
-                if (chainEnabled[static_cast<std::size_t>(candidate)]) {
+                if (loadRelaxed(chainEnabled[static_cast<std::size_t>(candidate)])) {
                     choosePattern(candidate);
                     break;
                 }
@@ -227,14 +231,14 @@ bool VornDrums::patternStart() {
         }
     }
     playingPattern = currentPattern;
-    if (randomAuto)
+    if (loadRelaxed(randomAuto))
         regenerateAllRandom(*this);
     return true;
 }
 
 void VornDrums::playStep(std::int64_t step, double offset, double displayTime, double samplesPerStep) {
     const bool patternValid = playingPattern >= 0 && playingPattern < kPatternCount;
-    const std::int32_t length = patternValid ? patternSteps[static_cast<std::size_t>(playingPattern)] : 0;
+    const std::int32_t length = patternValid ? loadRelaxed(patternSteps[static_cast<std::size_t>(playingPattern)]) : 0;
     if (length > 0)
         currentStep = stepInPattern(step, length);
     expectedStep = step + 1;
@@ -244,8 +248,9 @@ void VornDrums::playStep(std::int64_t step, double offset, double displayTime, d
         stepDisplay.push({.step = currentStep, .timeMilliseconds = displayTime});
 
     auto start = static_cast<std::int32_t>(offset);
-    if (swing > 0 && (currentStep & 1))
-        start += static_cast<std::int32_t>(swingDelaySteps(swing) * samplesPerStep);
+    const std::int32_t swingSetting = loadRelaxed(swing);
+    if (swingSetting > 0 && (currentStep & 1))
+        start += static_cast<std::int32_t>(swingDelaySteps(swingSetting) * samplesPerStep);
 
     // Only patterns and steps inside the planes can be played; damaged numbers play nothing.
     const bool stepValid =
@@ -260,15 +265,15 @@ void VornDrums::playStep(std::int64_t step, double offset, double displayTime, d
             playHit(t, velocity, played.roll[p][s], start, samplesPerStep);
         } else if (stepValid && planes.randomHit[s] != 0.0f) {
             playHit(t, planes.randomVelocity[s], planes.randomRoll[s], start, samplesPerStep);
-        } else if (tracks.synthRoute[static_cast<std::size_t>(t)] != 0.0f ||
-                   voices[static_cast<std::size_t>(t)].noteSent) {
+        } else if (const bool routed = loadRelaxed(tracks.synthRoute[static_cast<std::size_t>(t)]) != 0.0f;
+                   routed || voices[static_cast<std::size_t>(t)].noteSent) {
             voices[static_cast<std::size_t>(t)].noteSent = 0;
             pendingEvents.append({.countdown = start,
                                   .status = kNoteOff,
-                                  .data1 = keyByte(settings.trackKey[static_cast<std::size_t>(t)]),
+                                  .data1 = keyByte(loadRelaxed(settings.trackKey[static_cast<std::size_t>(t)])),
                                   .data2 = 0,
                                   .fromSequencer = 1});
-            if (tracks.synthRoute[static_cast<std::size_t>(t)] != 0.0f)
+            if (routed)
                 queueSynthNote(start, kNoteOff, t, 0);
         }
     }
@@ -285,14 +290,15 @@ std::int32_t VornDrums::stepInPattern(std::int64_t step, std::int32_t length) co
 }
 
 void VornDrums::playHit(int track, float velocity, float roll, std::int32_t offset, double samplesPerStep) {
-    const RollShape shape = rollShape(fillAttenuation, roll);
+    const RollShape shape = rollShape(loadRelaxed(fillAttenuation), roll);
     const double rolls = std::trunc(static_cast<double>(roll));
     double gain = shape.firstGain;
     const double factor = shape.factor;
     if (rolls < 0.0 || !std::isfinite(rolls))
         return;
     const auto t = static_cast<std::size_t>(track);
-    const std::uint8_t key = keyByte(settings.trackKey[t]);
+    const std::uint8_t key = keyByte(loadRelaxed(settings.trackKey[t]));
+    const bool routed = loadRelaxed(tracks.synthRoute[t]) != 0.0f;
     const auto lastHit = static_cast<int>(std::min(rolls, 64.0));
     for (int k = 0; k <= lastHit; ++k) {
         const auto countdown = offset + static_cast<std::int32_t>(k * samplesPerStep / 4.0);
@@ -300,7 +306,7 @@ void VornDrums::playHit(int track, float velocity, float roll, std::int32_t offs
         voices[t].noteSent = 1;
         pendingEvents.append(
             {.countdown = countdown, .status = kNoteOn, .data1 = key, .data2 = hitVelocity, .fromSequencer = 1});
-        if (tracks.synthRoute[t] != 0.0f)
+        if (routed)
             queueSynthNote(countdown, kNoteOn, track, hitVelocity);
         gain *= factor;
     }

@@ -140,6 +140,10 @@ void VornDrums::rebuildScaleList(int track) {
 void VornDrums::updateTrack(int track) {
     if (!isActiveTrack(track))
         return;
+    // The derived values and the voices' control update are written while the render loop is
+    // held off (it reads the derived values and owns the voices); the sound load below would
+    // hold it off anyway.
+    LoadGuard hold(handshake);
     const auto t = static_cast<std::size_t>(track);
     tracks.tuneRatio[t] = tuneRatioFromSetting(tracks.tune[t]);
     updateTrackGains(track);
@@ -155,21 +159,23 @@ void VornDrums::keepEndAfterStart(int track) {
     if (track < 0 || track >= kTrackSlots)
         return;
     const auto t = static_cast<std::size_t>(track);
+    // The render loop reads both as they are (a start request, recomputeBounds).
     if (tracks.end[t] < tracks.start[t])
-        tracks.end[t] = tracks.start[t];
+        storeRelaxed(tracks.end[t], tracks.start[t]);
 }
 
 void VornDrums::recomputeBounds(int track) {
     if (track < 0 || track >= kTrackSlots)
         return;
     const auto t = static_cast<std::size_t>(track);
-    const float end = std::max(tracks.end[t], tracks.start[t]);
+    const float start = loadRelaxed(tracks.start[t]);
+    const float end = std::max(loadRelaxed(tracks.end[t]), start);
     for (TrackVoice& voice : voices) {
         if (voice.track != track)
             continue;
         const Sound* sound = voiceSound(voice);
         const float frames = sound ? static_cast<float>(sound->frameCount) : 0.0f;
-        voice.startBound = tracks.start[t] * frames;
+        voice.startBound = start * frames;
         voice.endBound = end * frames;
         if (voice.position < voice.startBound || voice.position >= voice.endBound)
             voice.position = -1.0f;
@@ -178,12 +184,13 @@ void VornDrums::recomputeBounds(int track) {
 
 void VornDrums::controlTargets(const TrackVoice& voice, float* targets) {
     const auto t = static_cast<std::size_t>(voice.track);
-    const float panSetting = std::clamp(tracks.pan[t], 0.0f, 1.0f);
-    const float polarity = tracks.phaseInvert[t] != 0.0f ? -1.0f : 1.0f;
+    // The settings are stored on the user-interface thread, each on its own.
+    const float panSetting = std::clamp(loadRelaxed(tracks.pan[t]), 0.0f, 1.0f);
+    const float polarity = loadRelaxed(tracks.phaseInvert[t]) != 0.0f ? -1.0f : 1.0f;
 
     Shares shares{1.0f, 1.0f};
-    if (tracks.synthRoute[t] != 0.0f)
-        shares = sampleAndSynthShares(tracks.synthMix[t]);
+    if (loadRelaxed(tracks.synthRoute[t]) != 0.0f)
+        shares = sampleAndSynthShares(loadRelaxed(tracks.synthMix[t]));
     targets[kTargetSampleGain] = polarity * shares.sample;
     targets[kTargetSynthGain] = polarity * shares.synth * 0.5f;
 
@@ -203,7 +210,7 @@ void VornDrums::controlTargets(const TrackVoice& voice, float* targets) {
 
 double VornDrums::controlSemitones(const TrackVoice& voice) const {
     const auto t = static_cast<std::size_t>(voice.track);
-    double semitones = velocityTuneSemitones(voice.velocity, tracks.tuneVelocity[t]);
+    double semitones = velocityTuneSemitones(voice.velocity, loadRelaxed(tracks.tuneVelocity[t]));
     const std::int32_t scaleCount = tracks.scaleListCount[t];
     if (scaleCount > 0) {
         // The semitone is mapped proportionally onto the allowed notes, not to the nearest one.
@@ -217,7 +224,7 @@ double VornDrums::controlSemitones(const TrackVoice& voice) const {
 }
 
 float VornDrums::controlRate(const TrackVoice& voice, double pitchFactor) const {
-    double rate = pitchFactor * tracks.tuneRatio[static_cast<std::size_t>(voice.track)];
+    double rate = pitchFactor * loadRelaxed(tracks.tuneRatio[static_cast<std::size_t>(voice.track)]);
     const std::int32_t outputRate = clockRate > 0 ? clockRate : sampleRate;
     if (const Sound* sound = voiceSound(voice); sound != nullptr && outputRate > 0)
         rate *= sound->sampleRate / static_cast<double>(outputRate);
@@ -233,7 +240,7 @@ void VornDrums::controlUpdate(TrackVoice& voice) {
     controlTargets(voice, targets);
     approach(voice.sampleGain, targets[kTargetSampleGain]);
     approach(voice.synthGain, targets[kTargetSynthGain]);
-    tracks.eqActive[t] = tracks.eqOnSample[t] + tracks.eqOnSynth[t];
+    tracks.eqActive[t] = loadRelaxed(tracks.eqOnSample[t]) + loadRelaxed(tracks.eqOnSynth[t]);
     voice.rate = controlRate(voice, std::pow(2.0, controlSemitones(voice) / 12.0));
     approach(voice.gainLeft, targets[kTargetGainLeft]);
     approach(voice.gainRight, targets[kTargetGainRight]);

@@ -141,11 +141,13 @@ void VornDrums::applyTrackEdit(int track, const TrackEdit& edit) {
     const TrackEdit now = trackEdit(track);
     TrackPatterns& planes = patterns[t];
     planes.stepTune = edit.stepTune;
-    settings.trackKey[t] = edit.key;
+    storeRelaxed(settings.trackKey[t], edit.key);
     if (sameSoundSettings(now, edit))
         return;
     // A sound path, a scale or a setting changed: the track's derived values are recomputed as
-    // after an edit on its strip (updateTrack loads a sound it does not hold yet).
+    // after an edit on its strip (updateTrack loads a sound it does not hold yet). The settings
+    // are put back whole while the render loop is held off, as updateTrack holds it anyway.
+    LoadGuard hold(handshake);
     tracks.soundPath[t] = edit.soundPath;
     tracks.scaleNotes[t] = edit.scaleNotes;
     setStoredSettings(tracks, t, edit.settings);
@@ -173,25 +175,27 @@ void VornDrums::applyPatternEdit(int track, int pattern, const PatternEdit& edit
 
 void VornDrums::applyGlobalEdit(const GlobalEdit& edit) {
     const GlobalEdit now = globalEdit();
-    patternSteps = edit.patternSteps;
-    chainEnabled = edit.chainEnabled;
-    playMode = edit.playMode;
-    swing = edit.swing;
-    fillAttenuation = edit.fillAttenuation;
-    randomAuto = edit.randomAuto;
-    randomPerPattern = edit.randomPerPattern;
+    // The render loop reads these as they are, each on its own; the equaliser's bands reach it
+    // as coefficients.
+    storeRelaxedAll(patternSteps, edit.patternSteps);
+    storeRelaxedAll(chainEnabled, edit.chainEnabled);
+    storeRelaxed(playMode, edit.playMode);
+    storeRelaxed(swing, edit.swing);
+    storeRelaxed(fillAttenuation, edit.fillAttenuation);
+    storeRelaxed(randomAuto, edit.randomAuto);
+    storeRelaxed(randomPerPattern, edit.randomPerPattern);
     randomGraphVisible = edit.randomGraphVisible;
-    tempo = edit.tempo;
-    effectEnabled = edit.effectEnabled;
-    masterEqOn = edit.masterEqOn;
+    storeRelaxed(tempo, edit.tempo);
+    storeRelaxedAll(effectEnabled, edit.effectEnabled);
+    storeRelaxed(masterEqOn, edit.masterEqOn);
     masterEqFreq = edit.masterEqFreq;
     masterEqQ = edit.masterEqQ;
     masterEqGain = edit.masterEqGain;
-    settings.masterLevel = edit.masterLevel;
-    settings.muteMidiKey = edit.muteMidiKey;
-    settings.patternTriggerMidiKey = edit.patternTriggerMidiKey;
-    soloSelected = static_cast<std::uint8_t>(edit.soloSelected);
-    selectedTrack = edit.soloTrack;
+    storeRelaxed(settings.masterLevel, edit.masterLevel);
+    storeRelaxed(settings.muteMidiKey, edit.muteMidiKey);
+    storeRelaxed(settings.patternTriggerMidiKey, edit.patternTriggerMidiKey);
+    storeRelaxed(soloSelected, static_cast<std::uint8_t>(edit.soloSelected));
+    storeRelaxed(selectedTrack, edit.soloTrack);
     for (int band = 0; band < kEqBands; ++band) {
         const auto b = static_cast<std::size_t>(band);
         if (now.masterEqFreq[b] != edit.masterEqFreq[b] || now.masterEqQ[b] != edit.masterEqQ[b] ||

@@ -29,7 +29,8 @@ bool sounding(const TrackVoice& voice) { return voice.position >= voice.startBou
 }  // namespace
 
 void VornDrums::startVoice(TrackVoice& voice, int velocity) {
-    const float levelVelocity = tracks.levelVelocity[static_cast<std::size_t>(voice.track)];
+    // The settings are stored on the user-interface thread, each on its own.
+    const float levelVelocity = loadRelaxed(tracks.levelVelocity[static_cast<std::size_t>(voice.track)]);
     voice.velocity = velocity;
     voice.newVelocityGain = velocityGain(velocity, levelVelocity);
     voice.command = kCommandStart;
@@ -45,7 +46,7 @@ void VornDrums::restartVoiceNow(TrackVoice& voice) {
 
 void VornDrums::applyVoiceCommand(TrackVoice& voice, const Sound& sound) {
     const auto t = static_cast<std::size_t>(voice.track);
-    const bool oneShot = tracks.oneShot[t] != 0.0f;
+    const bool oneShot = loadRelaxed(tracks.oneShot[t]) != 0.0f;
     switch (voice.command) {
         case kCommandRelease:
         case kCommandChoke:
@@ -55,7 +56,8 @@ void VornDrums::applyVoiceCommand(TrackVoice& voice, const Sound& sound) {
             break;
         case kCommandStart: {
             const auto frames = static_cast<float>(sound.frameCount);
-            voice.startFrame = tracks.reverse[t] != 0.0f ? frames * tracks.end[t] - 1.0f : frames * tracks.start[t];
+            voice.startFrame = loadRelaxed(tracks.reverse[t]) != 0.0f ? frames * loadRelaxed(tracks.end[t]) - 1.0f
+                                                                      : frames * loadRelaxed(tracks.start[t]);
             const bool wasSounding = sounding(voice);
             if (voice.gateOn == 1) {
                 voice.targetVelocityGain = voice.newVelocityGain;
@@ -96,7 +98,7 @@ float VornDrums::renderVoice(TrackVoice& voice) {
     if (voice.command != kCommandNone)
         applyVoiceCommand(voice, *sound);
 
-    const bool oneShot = tracks.oneShot[t] != 0.0f;
+    const bool oneShot = loadRelaxed(tracks.oneShot[t]) != 0.0f;
     if (voice.gateOn == 0 && voice.fading == 0 && (!oneShot || !sounding(voice)))
         return 0.0f;  // a released one-shot voice keeps playing to its end
     // An idle voice stays silent until it is started again, even with its gate held: it must
@@ -104,13 +106,14 @@ float VornDrums::renderVoice(TrackVoice& voice) {
     if (voice.fading == 0 && voice.position == kIdlePosition)
         return 0.0f;
 
-    if (tracks.reverse[t] != 0.0f) {
+    const bool looped = loadRelaxed(tracks.loop[t]) != 0.0f;
+    if (loadRelaxed(tracks.reverse[t]) != 0.0f) {
         voice.position -= voice.rate;
-        if (tracks.loop[t] != 0.0f && voice.position < voice.startBound)
+        if (looped && voice.position < voice.startBound)
             voice.position = voice.endBound;
     } else {
         voice.position += voice.rate;
-        if (tracks.loop[t] != 0.0f && voice.position >= voice.endBound)
+        if (looped && voice.position >= voice.endBound)
             voice.position = voice.startBound;
     }
 

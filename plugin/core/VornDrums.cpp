@@ -170,7 +170,7 @@ VstInt32 VornDrums::processEvents(VstEvents* events) {
             continue;
         const auto* midi = reinterpret_cast<const VstMidiEvent*>(event);
         const auto status = static_cast<std::uint8_t>(midi->midiData[0]);
-        const std::int32_t channel = settings.receiveMidiChannel;
+        const std::int32_t channel = loadRelaxed(settings.receiveMidiChannel);  // the editor stores it
         if (channel != 0 && (status & 0x0F) + 1 != channel)
             continue;
         MidiInputEntry entry{.deltaFrames = midi->deltaFrames};

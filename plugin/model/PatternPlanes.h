@@ -4,6 +4,7 @@
 
 #include <array>
 #include <atomic>
+#include <type_traits>
 
 #include "plugin/model/Constants.h"
 
@@ -32,15 +33,23 @@ struct TrackPatterns {
     void reset();
 };
 
-// Values one thread writes while another reads them, each on its own, relaxed: the played step
-// planes (stepVelocity, stepRoll), written on the user-interface thread and read by the render
-// loop at each step, and the random-keystroke layer, written by the render loop (or a loader
-// holding it off) and read by the editor and the exports. The writer's own reads stay plain.
-inline void storeRelaxed(float& cell, float value) {
-    std::atomic_ref<float>(cell).store(value, std::memory_order_relaxed);
+// Values one thread writes while another reads them, each on its own, relaxed: the settings the
+// user-interface thread writes and the render loop reads (track, pattern and mixer settings),
+// the played step planes (stepVelocity, stepRoll), read by the render loop at each step, and the
+// random-keystroke layer, written by the render loop (or a loader holding it off) and read by
+// the editor and the exports. The writer's own reads stay plain.
+template <typename T>
+requires std::is_arithmetic_v<T>
+inline void storeRelaxed(T& cell, std::type_identity_t<T> value) {
+    std::atomic_ref<T>(cell).store(value, std::memory_order_relaxed);
 }
-inline float loadRelaxed(const float& cell) {
-    return std::atomic_ref<float>(const_cast<float&>(cell)).load(std::memory_order_relaxed);
+template <typename T>
+requires std::is_arithmetic_v<T>
+inline T loadRelaxed(const T& cell) { return std::atomic_ref<T>(const_cast<T&>(cell)).load(std::memory_order_relaxed); }
+template <typename T, std::size_t N>
+inline void storeRelaxedAll(std::array<T, N>& cells, const std::array<T, N>& values) {
+    for (std::size_t i = 0; i < N; ++i)
+        storeRelaxed(cells[i], values[i]);
 }
 inline void fillRelaxed(StepRow<float>& row, float value) {
     for (float& cell : row)

@@ -14,8 +14,9 @@
 namespace rimba {
 
 // Threads: the user-interface thread writes these (the editor, host parameters, loaders holding
-// the load handshake) and the audio thread reads them as they are, value by value, at the steps
-// it plays; the one value the audio thread changes too is currentPattern.
+// the load handshake) and the audio thread reads them at the steps it plays. Outside the
+// handshake each value is stored and loaded on its own, relaxed (storeRelaxed/loadRelaxed); the
+// one value the audio thread changes too is currentPattern.
 struct PatternState {
     PerTrack<TrackPatterns> patterns{};
     PerPattern<std::int32_t> patternSteps{};

@@ -20,7 +20,8 @@ constexpr float kDefaultEqQ = 0.707f;
 constexpr float kDefaultLevel = 0.8691760f;  // gain 200^level / 100 = 1.0
 
 // Threads: the main thread writes the settings (the editor, host parameters, loaders holding
-// the load handshake); the audio thread reads them as they are.
+// the load handshake); the audio thread reads them as they are. Outside the handshake each value
+// is stored and loaded on its own, relaxed (storeRelaxed/loadRelaxed of PatternPlanes.h).
 struct TrackSettings {
     // Slots 1..19 of the tag space, in slot order.
     PerTrack<float> level{};
@@ -55,7 +56,8 @@ struct TrackSettings {
     PerTrack<std::array<char, kSoundPathLength>> soundPath{};
 
     // Derived values: eqActive is latched by the audio thread at every control update (a loader
-    // clears it with its track); the others are recomputed on the main thread by updateTrack.
+    // clears it with its track); the others are recomputed on the main thread by updateTrack,
+    // which holds the render loop off (setValue stores tuneRatio on its own, relaxed).
     PerTrack<float> eqActive{};
     PerTrack<float> tuneRatio{};
     PerTrack<std::array<std::int32_t, kScaleNotes>> scaleList{};  // allowed semitones, ascending

@@ -13,8 +13,11 @@
 #include <gtest/gtest.h>
 
 #include "common/vst/StandaloneLink.h"
+#include "plugin/model/Tags.h"
 #include "plugin/tools/PatternEdit.h"
 #include "tests/plugin/core/CoreFixture.h"
+#include "tests/plugin/core/EngineFixture.h"
+#include "tests/support/LentPlugins.h"
 
 namespace rimba::test {
 namespace {
@@ -90,6 +93,133 @@ TEST(ThreadStress, AudioParameterAndTimerThreadsTogetherStaySound) {
     EXPECT_TRUE(allFinite);
     drums.reset();
     std::filesystem::remove_all(folder);
+}
+
+// Every setting the render loop reads, changed by each of its user-interface-side writers while
+// a standalone instrument (whose clock follows the tempo setting) plays hits and MIDI with
+// plug-ins in its effect slots, so that the mixer, the voices, the sequencer, the MIDI handling
+// and the batched path all read them meanwhile. A plain access on either side is a race.
+TEST(ThreadStress, EverySettingTheRenderLoopReadsChangesBesideIt) {
+    engine_test::Engine engine(kDefaultTrackCount, true);
+    VornDrums& drums = *engine;
+    std::array<engine_test::FakePlugin, kEffectSlots> effects;
+    for (int slot = 0; slot < kEffectSlots; ++slot)
+        drums.placePlugin(slot, &effects[static_cast<std::size_t>(slot)]);
+    for (int t = 0; t < 6; ++t) {
+        const auto track = static_cast<std::size_t>(t);
+        const int sound = engine_test::addSound(drums, engine_test::rampSamples(3000, 7 * (t + 1)));
+        // The track names its sound, so updateTrack finds it again by path.
+        storeSoundPath(drums.tracks.soundPath[track],
+                       soundPathText(drums.soundList[static_cast<std::size_t>(sound)]->path));
+        engine_test::assignSound(drums, t, sound);
+        for (std::size_t s = track; s < kMaxSteps; s += 3)
+            drums.patterns[track].stepVelocity[0][s] = 100.0f;
+        drums.patterns[track].stepRoll[0][track] = 2.0f;
+    }
+    drums.chainEnabled.fill(1);
+    drums.settings.programFile = "/nonexistent-rimba-programs/none.fxp";
+    using Writer = void (*)(VornDrums&, std::mt19937&);
+    static constexpr Writer kWriters[] = {
+        // The host's parameters of a track: level, pan, sends, tune, velocities, mute.
+        [](VornDrums& d, std::mt19937& r) {
+            const auto first = static_cast<VstInt32>(r() % 6) * kSlotsPerTrack;
+            for (VstInt32 slot = 0; slot < 8; ++slot)
+                d.setParameter(first + slot, r() % 3 == 0 ? 0.0f : static_cast<float>(r() % 1000) / 1000.0f);
+        },
+        // The rest of a track's tag slots: one-shot, reverse, loop, start, end, random ranges,
+        // choke, scale, synth routing.
+        [](VornDrums& d, std::mt19937& r) {
+            const auto slot = static_cast<std::int32_t>(tags::kOneShot + r() % (kSlotsPerTrack - tags::kOneShot));
+            d.setValue(tags::trackTag(static_cast<int>(r() % 6), slot),
+                       r() % 3 == 0 ? 0.0f : static_cast<float>(r() % 1000) / 1000.0f);
+        },
+        [](VornDrums& d, std::mt19937& r) {
+            const int globals = tags::globalBase(d.trackCount);
+            d.setValue(globals + tags::kPatternStepsOffset, static_cast<float>(4 + r() % 13));
+            d.setValue(globals + tags::kChainEnabledOffset + static_cast<int>(r() % 3), static_cast<float>(r() % 2));
+            d.setValue(globals + tags::kPlayModeOffset, static_cast<float>(r() % 3));
+            d.setValue(globals + tags::kSwingOffset, static_cast<float>(r() % kMaxSwing));
+            d.setValue(globals + tags::kTempoOffset, static_cast<float>(60 + r() % 200));
+            d.setValue(globals + tags::kFillAttenuationOffset, static_cast<float>(r() % kMaxFillAttenuation));
+            d.setValue(globals + tags::kEffectEnabledOffset + static_cast<int>(r() % kEffectSlots),
+                       static_cast<float>(r() % 2));
+            d.setValue(globals + tags::kRandomAutoOffset, static_cast<float>(r() % 2));
+        },
+        [](VornDrums& d, std::mt19937& r) {
+            d.setMasterEqOn(r() % 2 != 0);
+            d.setMasterLevel(static_cast<float>(100 + r() % 28));
+            d.setSolo(static_cast<int>(r() % 6), r() % 4 == 0);
+        },
+        [](VornDrums& d, std::mt19937& r) {
+            const int track = static_cast<int>(r() % 6);
+            const auto which = static_cast<VornDrums::TrackSwitch>(r() % 3);
+            d.setTrackSwitch(track, which, r() % 2 != 0);
+            d.setSynthMix(track, static_cast<float>(r() % 100) / 100.0f);
+            d.setTrackKey(track, 36 + track + static_cast<int>(r() % 2) * 12);
+        },
+        [](VornDrums& d, std::mt19937& r) {
+            d.setPatternSteps(0, static_cast<int>(4 + r() % 13));
+            d.setPlayMode(static_cast<std::int32_t>(r() % 3));
+            d.setRandomPerPattern(r() % 2 != 0);
+            d.setRandomSettings(static_cast<int>(r() % 6), 1.0f, 4.0f, 1.0f);
+        },
+        [](VornDrums& d, std::mt19937& r) {
+            d.setReceiveMidiChannel(static_cast<std::int32_t>(r() % 2));
+            d.setPatternTriggerKey(r() % 2 != 0 ? 60 : -1);
+            d.setMuteMidiKey(r() % 2 != 0);
+            d.setMidiProgramChange(r() % 2 != 0);
+            d.padNote(static_cast<int>(r() % 6), 100);
+        },
+        // Undo and redo put whole groups of settings back at once.
+        [](VornDrums& d, std::mt19937& r) {
+            d.beginGesture();
+            d.setValue(tags::globalBase(d.trackCount) + tags::kSwingOffset, static_cast<float>(r() % kMaxSwing));
+            d.setValue(tags::trackTag(static_cast<int>(r() % 6), tags::kReverse), static_cast<float>(r() % 2));
+            d.endGesture();
+            d.undo();
+            if (r() % 2 != 0)
+                d.redo();
+        },
+    };
+
+    // Every writer has its turn many times, however long each takes beside the blocks.
+    constexpr std::size_t kRounds = 60 * std::size(kWriters);
+    std::atomic<bool> userDone{false};
+    std::atomic<bool> allFinite{true};
+    std::atomic<bool> heard{false};  // the blocks played: the readers ran
+    std::thread audio([&] {
+        std::mt19937 random(5);
+        for (int block = 0; !userDone; ++block) {
+            engine_test::sendMidi(drums, 0x90, static_cast<std::uint8_t>(36 + random() % 24), 100,
+                                  static_cast<std::int32_t>(random() % 256));
+            engine_test::sendMidi(drums, 0x80, static_cast<std::uint8_t>(36 + random() % 24), 0,
+                                  static_cast<std::int32_t>(random() % 256));
+            if (block % 40 == 0)
+                engine_test::sendMidi(drums, 0xB0, 123, 0, 0);
+            if (block % 50 == 0)
+                engine_test::sendMidi(drums, 0xC0, 1, 0, 0);  // the timer finds no such program
+            engine.renderUnrecorded(256);
+            for (int c = 0; c < 2; ++c) {
+                for (int i = 0; i < 256; ++i) {
+                    const float x = engine.channel(c)[i];
+                    if (!std::isfinite(x))
+                        allFinite = false;
+                    else if (x != 0.0f)
+                        heard = true;
+                }
+            }
+        }
+    });
+    std::mt19937 random(13);
+    for (std::size_t round = 0; round < kRounds; ++round) {
+        kWriters[round % std::size(kWriters)](drums, random);
+        std::this_thread::yield();
+    }
+    userDone = true;
+    audio.join();
+    EXPECT_TRUE(allFinite);
+    EXPECT_TRUE(heard);
+    test::takeBackLentPlugins(drums);
 }
 
 // Renders `blocks` blocks of a running host transport on a thread of its own while `userSide`
