@@ -15,6 +15,7 @@
 #include "common/vst/StandaloneLink.h"
 #include "plugin/tools/PatternEdit.h"
 #include "tests/plugin/core/CoreFixture.h"
+#include "tests/support/InstrumentProbe.h"
 
 namespace rimba::test {
 namespace {
@@ -34,13 +35,14 @@ TEST(ThreadStress, AudioParameterAndTimerThreadsTogetherStaySound) {
         std::ofstream(folder / name) << "x";
 
     auto drums = makeInstrument();
-    drums->settings.programFile = (folder / "one.fxp").string();
+    test::stateOf(*drums).settings.programFile = (folder / "one.fxp").string();
     for (int t = 0; t < 4; ++t) {
         std::vector<std::int16_t> sound(3000);
         for (std::size_t i = 0; i < sound.size(); ++i)
             sound[i] = static_cast<std::int16_t>((i * 37 + static_cast<std::size_t>(t) * 1000) % 20000 - 10000);
         giveTrackSound(*drums, t, std::move(sound));
-        drums->patterns[static_cast<std::size_t>(t)].stepVelocity[0][static_cast<std::size_t>(t * 4)] = 100.0f;
+        test::stateOf(*drums).patterns[static_cast<std::size_t>(t)].stepVelocity[0][static_cast<std::size_t>(t * 4)] =
+            100.0f;
     }
     VstTimeInfo& time = coreTestTime();
     time.flags |= kVstTransportPlaying;
@@ -129,21 +131,21 @@ TEST(ThreadStress, EditsRandomRequestsPlayStopAndLoadsBesideTheAudioThread) {
         const auto track = static_cast<std::size_t>(t);
         std::vector<std::int16_t> sound(2000, static_cast<std::int16_t>(2000 + 500 * t));
         giveTrackSound(*drums, t, std::move(sound));
-        drums->patterns[track].stepVelocity[0][track * 2] = 100.0f;
-        drums->tracks.randomMinDensity[track] = 2.0f;
-        drums->tracks.randomMaxDensity[track] = 5.0f;
-        drums->tracks.randomMaxRoll[track] = 2.0f;
+        test::stateOf(*drums).patterns[track].stepVelocity[0][track * 2] = 100.0f;
+        test::stateOf(*drums).tracks.randomMinDensity[track] = 2.0f;
+        test::stateOf(*drums).tracks.randomMaxDensity[track] = 5.0f;
+        test::stateOf(*drums).tracks.randomMaxRoll[track] = 2.0f;
     }
-    drums->patternSteps[0] = 4;  // a pattern start every four steps: the automatic redraw runs often
-    drums->randomAuto = 1;
+    test::stateOf(*drums).patternSteps[0] = 4;  // a pattern start every four steps: the automatic redraw runs often
+    test::stateOf(*drums).randomAuto = 1;
     for (const char* name : {"a.fxp", "b.fxp"})
         ASSERT_TRUE(drums->saveProgramFile((folder / name).string()));
-    drums->settings.programFile = (folder / "a.fxp").string();
+    test::stateOf(*drums).settings.programFile = (folder / "a.fxp").string();
 
     std::mt19937 random(3);
     const bool finite = renderBeside(*drums, 800, [&](int round) {
         const int track = static_cast<int>(random() % 6);
-        const auto reference = std::optional<ReferencePattern>(takeReferencePattern(*drums, track, 0));
+        const auto reference = std::optional<ReferencePattern>(takeReferencePattern(test::stateOf(*drums), track, 0));
         switch (round % 12) {
             case 0: drums->requestRandomRegeneration(); break;
             case 1: drums->setParameter(track * 20 + 8, static_cast<float>(random() % 100) / 100.0f); break;

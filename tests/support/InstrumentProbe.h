@@ -1,0 +1,19 @@
+#pragma once
+// The tests' one way into the engine's state: they set it up and inspect it directly, where the
+// instrument's own functions would change more than the case is about. Only tests/ may include
+// this header (cmake/CheckLayers.cmake); everything else reads `VornDrums::state()` and changes
+// the state through the instrument's named functions.
+
+#include "plugin/core/VornDrums.h"
+
+namespace rimba::test {
+
+struct InstrumentProbe {
+    static InstrumentState& state(VornDrums& drums) { return drums; }
+};
+
+// The instrument's whole state, writable (read only for a const instrument).
+inline InstrumentState& stateOf(VornDrums& drums) { return InstrumentProbe::state(drums); }
+inline const InstrumentState& stateOf(const VornDrums& drums) { return drums.state(); }
+
+}  // namespace rimba::test
