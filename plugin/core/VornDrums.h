@@ -488,7 +488,6 @@ public:
     // Main. The gesture ends: what it changed becomes one step of the history; a gesture that
     // changed nothing leaves none. Nothing happens when no gesture is open.
     void endGesture();
-    bool gestureOpen() const { return gestureStart.has_value(); }
     // Main, never the audio thread. Puts back what the newest step changed, or does it again;
     // false when there is no such step. An open gesture ends first. The audio thread plays on
     // (a changed sound holds it off while it loads, as a sound load does).
