@@ -90,6 +90,25 @@ foreach(rule IN LISTS RIMBA_SYSTEM_HEADER_RULES)
     endforeach()
 endforeach()
 
+# The tests' way into the engine's state (tests/support/InstrumentProbe.h) is for the programs
+# that drive the engine to test it: the tests, the benchmarks, the fuzz targets and the factory
+# library's generator. The instrument, its editor and tools, the companion and the standalone
+# program reach the state only through the engine's public functions.
+set(RIMBA_PROBE_REFUSED plugin common companion StandAlone tools)
+foreach(folder IN LISTS RIMBA_PROBE_REFUSED)
+    file(GLOB_RECURSE sources "${ROOT}/${folder}/*.h" "${ROOT}/${folder}/*.cpp")
+    foreach(source IN LISTS sources)
+        file(RELATIVE_PATH where "${ROOT}" "${source}")
+        if(where MATCHES "^tools/factory/")
+            continue()
+        endif()
+        file(STRINGS "${source}" probes REGEX "^[ \t]*#[ \t]*include[ \t]+[\"<][^\">]*InstrumentProbe\\.h[\">]")
+        if(probes)
+            string(APPEND faults "\n  ${where} includes the tests' InstrumentProbe.h: only tests reach the state that way")
+        endif()
+    endforeach()
+endforeach()
+
 if(faults)
     message(FATAL_ERROR "An include runs back up the layers:${faults}")
 endif()

@@ -28,7 +28,7 @@ VstIntPtr toolHost(AEffect*, VstInt32 opcode, VstInt32, VstIntPtr, void*, float)
 }
 
 bool anyPatternChained(const VornDrums& drums) {
-    for (const std::int32_t chained : drums.chainEnabled) {
+    for (const std::int32_t chained : drums.state().chainEnabled) {
         if (chained != 0)
             return true;
     }
@@ -44,7 +44,7 @@ bool chooseExportedPatterns(VornDrums& drums, const MidiRequest& request) {
     } else if (request.chain) {
         if (!anyPatternChained(drums))
             return false;
-        if (drums.playMode == 0)
+        if (drums.state().playMode == 0)
             drums.setPlayMode(1);
     }
     return true;
@@ -109,7 +109,7 @@ int exportPatterns(const MidiRequest& request) {
         settings.channelNumber = tracks;
         return false;
     });
-    const Result<int> loaded = loadPatternSet(drums, request.patterns);
+    const Result<int> loaded = drums.loadPatternSet(request.patterns);
     if (!loaded)
         return fail("the pattern set is refused", loaded.reason());
     const int lines = *loaded;
@@ -118,7 +118,7 @@ int exportPatterns(const MidiRequest& request) {
                     "it holds no pattern the instrument can read");
     if (!chooseExportedPatterns(drums, request))
         return fail(request.patterns, "no pattern of the set is chained, so it has no chain to export");
-    if (exportMidiFile(drums, request.out) != 0)
+    if (exportMidiFile(drums.state(), request.out) != 0)
         return fail(request.out, "cannot write the file");
     std::printf("wrote %s from %d pattern lines of %s\n", request.out.c_str(), lines, request.patterns.c_str());
     if (const std::optional<std::vector<std::uint8_t>> written = platform::readWholeFile(request.out)) {

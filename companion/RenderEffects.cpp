@@ -132,11 +132,11 @@ int applyRenderEffects(VornDrums& drums, const RenderEffects& effects) {
     }
     for (const std::string& text : effects.switches) {
         const SlotSwitch change = *readSlotSwitch(text);
-        drums.setValue(tags::globalBase(drums.trackCount) + tags::kEffectEnabledOffset + change.slot,
+        drums.setValue(tags::globalBase(drums.state().trackCount) + tags::kEffectEnabledOffset + change.slot,
                        change.on ? 1.0f : 0.0f);
     }
     if (effects.sendLevel) {
-        for (int track = 0; track < drums.trackCount; ++track) {
+        for (int track = 0; track < drums.state().trackCount; ++track) {
             drums.setValue(tags::trackTag(track, tags::kSend1), *effects.sendLevel);
             drums.setValue(tags::trackTag(track, tags::kSend2), *effects.sendLevel);
         }

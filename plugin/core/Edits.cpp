@@ -4,6 +4,7 @@
 
 #include <atomic>
 
+#include "plugin/core/PatternSets.h"
 #include "plugin/core/VornDrums.h"
 #include "plugin/model/Tags.h"
 
@@ -123,6 +124,21 @@ void VornDrums::setTrackPatterns(int track, const TrackPatterns& planes) {
     storeRelaxedAll(live.randomMaxRoll, planes.randomMaxRoll);
 }
 
+void VornDrums::setPatternStep(int track, int pattern, int step, const PatternStep& values) {
+    TrackPatterns& live = patterns[at(track)];
+    const auto p = at(pattern);
+    const auto s = at(step);
+    // The render loop takes the played planes whole at the start of a block (PlayedSteps.h).
+    const StepEdit edit(stepEdits[at(track)]);
+    storeRelaxed(live.stepVelocity[p][s], values.velocity);
+    storeRelaxed(live.stepRoll[p][s], values.roll);
+    live.stepHold[p][s] = values.hold;
+}
+
+void VornDrums::setStepTune(int track, int step, float semitones) {
+    patterns[at(track)].stepTune[at(step)] = semitones;
+}
+
 void VornDrums::setPatternSteps(int pattern, int steps) { storeRelaxed(patternSteps[at(pattern)], steps); }
 
 void VornDrums::setPlayMode(std::int32_t mode) { storeRelaxed(playMode, mode); }
@@ -133,6 +149,16 @@ void VornDrums::setTrackSound(int track, const std::string& path) {
     setValue(tags::trackTag(track, tags::kStart), 0.0f);
     setValue(tags::trackTag(track, tags::kEnd), 1.0f);
 }
+
+Result<int> VornDrums::loadPatternSet(const std::string& path) { return rimba::loadPatternSet(*this, path); }
+
+Result<int> VornDrums::loadPatternFile(const std::string& path, int pattern) {
+    return rimba::loadPattern(*this, path, pattern);
+}
+
+void VornDrums::newPatterns() { rimba::resetPatterns(*this); }
+
+std::int32_t VornDrums::drawEditRandom() { return editRandom.next(); }
 
 std::string& VornDrums::rememberedPathSetting(RememberedPath which) {
     switch (which) {

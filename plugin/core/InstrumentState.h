@@ -1,7 +1,9 @@
 #pragma once
 // The whole in-memory state of one instrument: tracks, patterns, voices, the sequencer and mixer
 // settings, the queues to the audio thread and the shared sound list. Plain records and fixed
-// arrays; the instrument object owns it and everything else borrows it.
+// arrays; the instrument object owns it as a private base. Engine code it hands the state to may
+// change it; everything else reads it through VornDrums::state() and changes it through the
+// instrument's named functions (tests through tests/support/InstrumentProbe.h).
 //
 // Every field has one owner, named by the group it stands in (the threads are those of
 // VornDrums.h):

@@ -48,13 +48,28 @@ struct BatchScratch;
 // steps that is not positive).
 std::int32_t offlineFrameCount(std::int32_t sampleRate, double tempo, std::int32_t steps);
 
-class VornDrums : public AudioEffectX, public InstrumentState {
+namespace test {
+struct InstrumentProbe;
+}
+
+class VornDrums : public AudioEffectX, private InstrumentState {
+    friend struct test::InstrumentProbe;  // tests set up and inspect the engine's state directly
+
 public:
     // Main. An instrument that keeps its settings and last state in `storage` (the user's
     // settings store unless said otherwise).
     explicit VornDrums(audioMasterCallback audioMaster, std::unique_ptr<InstrumentStorage> storage = userStorage());
     // Main. An instrument whose settings come from `readSettings` and that keeps nothing.
     VornDrums(audioMasterCallback audioMaster, SettingsReader readSettings);
+    // Any thread, by the rules of InstrumentState.h: the whole state to read. Everything
+    // outside the engine reads it here and changes it only through the functions below.
+    const InstrumentState& state() const { return *this; }
+    // Any thread: the pattern shown and edited, held to 0..15 (PatternState.h).
+    using InstrumentState::choosePattern;
+    // The slots of hosted plug-ins by number (InstrumentState.h).
+    using InstrumentState::kFirstInsertSlot;
+    using InstrumentState::kPluginSlots;
+    using InstrumentState::kSynthSlot;
     // Main, once the host no longer processes; waits for the timer to leave this instance.
     ~VornDrums() override;
 
@@ -475,7 +490,6 @@ public:
     // Main. The gesture ends: what it changed becomes one step of the history; a gesture that
     // changed nothing leaves none. Nothing happens when no gesture is open.
     void endGesture();
-    bool gestureOpen() const { return gestureStart.has_value(); }
     // Main, never the audio thread. Puts back what the newest step changed, or does it again;
     // false when there is no such step. An open gesture ends first. The audio thread plays on
     // (a changed sound holds it off while it loads, as a sound load does).
@@ -557,12 +571,25 @@ public:
     // settings. Its random keystrokes are left as they are: the render loop draws them anew at
     // pattern starts while automatic generation is on.
     void setTrackPatterns(int track, const TrackPatterns& planes);
+    // Main. One step of the track's pattern: velocity, rolls and hold together (the step grid's
+    // edits).
+    void setPatternStep(int track, int pattern, int step, const PatternStep& values);
+    // Main. The step's tune, shared by the track's 16 patterns.
+    void setStepTune(int track, int step, float semitones);
     // Main. The pattern's step count, 1 to 64.
     void setPatternSteps(int pattern, int steps);
     // Main. 0 repeats the current pattern, 1 plays the chain, 2 the chain in random order.
     void setPlayMode(std::int32_t mode);
     // Main. The track's sound from the file at `path`, played whole.
     void setTrackSound(int track, const std::string& path);
+    // Main or timer; loaders (PatternSets.h): the pattern set file, the single pattern file read
+    // into `pattern`, and "New Patterns".
+    Result<int> loadPatternSet(const std::string& path);
+    Result<int> loadPatternFile(const std::string& path, int pattern);
+    void newPatterns();
+    // Main. The next number (0..RandomSource::kMax) of the source the grid's randomisations draw
+    // from, the user-interface thread's own.
+    std::int32_t drawEditRandom();
 
     // The files and folders the settings remember for the menus' file selectors.
     enum class RememberedPath {

@@ -19,7 +19,10 @@ const char* Editor::backgroundFor(int trackCount) {
 }
 
 // The track count is the instrument's for its whole life, so the size is fixed here once.
-Editor::Editor(VornDrums& instrument) : AEffGUIEditor(sizeFor(instrument.getTrackCount())), instrument(instrument) {}
+Editor::Editor(VornDrums& instrument) : AEffGUIEditor(sizeFor(instrument.getTrackCount())), instrument(instrument) {
+    for (int t = 0; t < kTrackSlots; ++t)
+        gridWriters.emplace_back(instrument, t);
+}
 
 Editor::~Editor() { close(); }
 
@@ -92,8 +95,8 @@ void Editor::idle() {
 // Each step row edits the live pattern data of its track in the current pattern, and each
 // strip's handle knows where the strips lie, so that a drag finds its target.
 void Editor::attachGrids() {
-    const int pattern = std::clamp(instrument.currentPattern.load(), 0, kPatternCount - 1);
-    const int steps = instrument.patternSteps[static_cast<std::size_t>(pattern)];
+    const int pattern = std::clamp(instrument.state().currentPattern.load(), 0, kPatternCount - 1);
+    const int steps = instrument.state().patternSteps[static_cast<std::size_t>(pattern)];
     if (pattern == attachedPattern && steps == attachedSteps)
         return;
     const bool otherPattern = pattern != attachedPattern;
@@ -101,12 +104,12 @@ void Editor::attachGrids() {
     attachedSteps = steps;
     std::vector<TrackStripViews>& strips = controls->views().strips;
     // Random settings kept per pattern change with it.
-    if (otherPattern && instrument.randomPerPattern != 0)
+    if (otherPattern && instrument.state().randomPerPattern != 0)
         for (std::size_t t = 0; t < strips.size(); ++t)
             controls->refreshRandomAmount(static_cast<int>(t));
     for (std::size_t t = 0; t < strips.size(); ++t) {
         TrackStripViews& strip = strips[t];
-        strip.steps->attachPatterns(&instrument.patterns[t], pattern, steps);
+        strip.steps->attachPatterns(&instrument.state().patterns[t], &gridWriters[t], pattern, steps);
         strip.steps->scrolled = [this](int firstStep) { scrollGrids(firstStep); };
         strip.steps->entryAvailable = [this](controls::GridMenuEntry entry) {
             if (entry == controls::GridMenuEntry::undo)
@@ -114,9 +117,6 @@ void Editor::attachGrids() {
             if (entry == controls::GridMenuEntry::redo)
                 return instrument.canRedo();
             return true;
-        };
-        strip.steps->removeKeystroke = [this, t](int step) {
-            instrument.requestRandomKeystrokeRemoval(static_cast<int>(t), step);
         };
         strip.drum->setRows(artwork::kTrackStripsTop, artwork::kTrackStripPitch, instrument.getTrackCount());
         strip.drum->highlight = [this](int row, bool on) {

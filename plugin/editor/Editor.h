@@ -2,12 +2,14 @@
 // The instrument's window: the frame on the background of the instrument's track count, and
 // the idle work that keeps the meters, the playing step and the progress bar up to date. Editor
 // (the host's user-interface) thread only; it reaches the instrument only through its public
-// functions.
+// functions: it reads the state through state() and changes it through the named functions
+// (the step grids through a writer per track, TrackGridWriter below).
 
 #include <array>
 #include <memory>
 #include <optional>
 #include <string>
+#include <vector>
 
 #include "plugin/core/VornDrums.h"
 #include "plugin/editor/EditorControls.h"
@@ -131,7 +133,23 @@ private:
     void refreshMeters();
     void drainPlayedSteps();
 
+    // What a track's step grid changes, handed to the instrument's own functions.
+    class TrackGridWriter final : public controls::GridWriter {
+    public:
+        TrackGridWriter(VornDrums& drums, int track) : drums(drums), track(track) {}
+        void setStep(int pattern, int step, const PatternStep& values) override {
+            drums.setPatternStep(track, pattern, step, values);
+        }
+        void setStepTune(int step, float semitones) override { drums.setStepTune(track, step, semitones); }
+        void removeKeystroke(int step) override { drums.requestRandomKeystrokeRemoval(track, step); }
+
+    private:
+        VornDrums& drums;
+        int track;
+    };
+
     VornDrums& instrument;
+    std::vector<TrackGridWriter> gridWriters;
     EditorDisplay* displayOverride = nullptr;
     EditorDialogs* dialogsOverride = nullptr;
     std::unique_ptr<EditorDialogs> ownDialogs;

@@ -56,7 +56,7 @@ void Editor::handleValueChange(CControl* control) {
     const long tag = control->getTag();
     if (et::isStripTag(tag)) {
         const int track = et::trackOfTag(tag);
-        if (instrument.isActiveTrack(track))
+        if (instrument.state().isActiveTrack(track))
             stripChanged(track, et::kindOfTag(tag), control);
         return;
     }
@@ -105,7 +105,7 @@ void Editor::selectTrack(int track) {
 
 // At most one track is soloed, and the soloed track is the one the mixer lets through alone.
 void Editor::soloTrack(int track) {
-    const bool soloedNow = instrument.soloSelected != 0 && instrument.selectedTrack == track;
+    const bool soloedNow = instrument.state().soloSelected != 0 && instrument.state().selectedTrack == track;
     instrument.setSolo(track, !soloedNow);
     controls->refreshSolo();
 }
@@ -175,7 +175,7 @@ bool Editor::transportChanged(long tag, CControl* control) {
         case et::kUserManual:
             // In the language the musician reads the tooltips in.
             if (control->getValue() != 0.0f)
-                menus->openUserManual(instrument.settings.tooltips == 1 ? "French" : "English");
+                menus->openUserManual(instrument.state().settings.tooltips == 1 ? "French" : "English");
             return true;
         case et::kWelcome: control->setVisible(false); return true;
         case et::kDragMidi:
@@ -202,11 +202,11 @@ void Editor::equaliserChanged(int target, CControl* control) {
 void Editor::dragPatternOut() {
     // The library folder's name ends without a separator; a library not yet installed gets the
     // folder, so the drag still has a file to offer.
-    const std::string folder = libraryFolder(instrument.settings);
+    const std::string folder = libraryFolder(instrument.state().settings);
     if (!platform::makeFolders(folder))
         return;
     const std::string path = platform::joinPath(folder, "temp.mid");
-    if (exportMidiFile(instrument, path) != 0)
+    if (exportMidiFile(instrument.state(), path) != 0)
         return;
     if (frame)
         frame->startFileDrag(path);
@@ -241,7 +241,8 @@ bool Editor::soundPageChanged(long tag, CControl* control) {
         case et::kTuneScale: tuneScaleChanged(control); return true;
         case et::kKeyLabel:
             if (control->getValue() != 0.0f)
-                showNoteSelector(NotePick::trackKey, kTrackKeyPanel, static_cast<int>(instrument.settings.trackKey[t]));
+                showNoteSelector(NotePick::trackKey, kTrackKeyPanel,
+                                 static_cast<int>(instrument.state().settings.trackKey[t]));
             return true;
         case et::kNoteSelect: notePicked(roundedValue(control)); return true;
         default: return false;
@@ -402,7 +403,7 @@ bool Editor::randomPanelChanged(long tag, CControl* control) {
 
 // The random keystrokes drawn anew at the start of every pattern loop, or no longer.
 void Editor::toggleRandomAuto() {
-    instrument.setValue(globalTag(tags::kRandomAutoOffset), instrument.randomAuto != 0 ? 0.0f : 1.0f);
+    instrument.setValue(globalTag(tags::kRandomAutoOffset), instrument.state().randomAuto != 0 ? 0.0f : 1.0f);
 }
 
 // A rectangle of the range graph gives the tracks it covers its density range; tracks the other
@@ -426,14 +427,14 @@ void Editor::randomGraphChanged(CControl* control) {
     for (int track = 0; track < tracks; ++track) {
         if (coveredByOther(track))
             continue;
-        instrument.setRandomSettings(track, -1.0f, -1.0f, randomRangeInForce(instrument, track).maxRoll);
+        instrument.setRandomSettings(track, -1.0f, -1.0f, randomRangeInForce(instrument.state(), track).maxRoll);
         instrument.requestTrackRandomClear(track);
     }
     for (int track = std::max(trackAt(rect.y0), 0); track <= std::min(trackAt(rect.y1), tracks - 1); ++track) {
         if (coveredByOther(track))
             continue;
         instrument.setRandomSettings(track, rect.x0 * 6.5f, rect.x1 * 6.5f,
-                                     randomRangeInForce(instrument, track).maxRoll);
+                                     randomRangeInForce(instrument.state(), track).maxRoll);
         instrument.requestTrackRandomRegeneration(track);
     }
     for (int track = 0; track < tracks; ++track)

@@ -147,7 +147,7 @@ EditorControls::EditorControls(CFrame& frame, const VornDrums& drums, Listener* 
     controls.progressBar->setVisible(false);
     attachValueTexts(frame);
 
-    refreshAll(std::clamp(instrument.selectedTrack, 0, tracks - 1));
+    refreshAll(std::clamp(instrument.state().selectedTrack, 0, tracks - 1));
 }
 
 void EditorControls::buildTopBar(CFrame& frame, Listener* listener) {
@@ -197,7 +197,7 @@ void EditorControls::buildTopBar(CFrame& frame, Listener* listener) {
         rectOfSize(762, 42, 28, 16), listener, et::kMasterEqSwitch, "SwitchEQ.png", CVornPushButton::Kind::latching));
     v.masterEq = frame.add(std::make_unique<controls::CVornFilter>(
         rectOfSize(832, 19, 160, 40), listener, et::kMasterEq,
-        std::make_shared<EqualiserResponse>(EqualiserResponse::Target::master, instrument.sampleRate)));
+        std::make_shared<EqualiserResponse>(EqualiserResponse::Target::master, instrument.state().sampleRate)));
 }
 
 void EditorControls::buildStrip(CFrame& frame, Listener* listener, int track) {
@@ -212,7 +212,7 @@ void EditorControls::buildStrip(CFrame& frame, Listener* listener, int track) {
         frame.add(std::make_unique<controls::CVornPattern>(stepRowRect(track), listener, tag(et::kStepRowKind), track));
     s.steps->setScrollBar(true);
     // The musician who turned tooltips off (-1) gets none.
-    if (instrument.settings.tooltips >= 0)
+    if (instrument.state().settings.tooltips >= 0)
         s.steps->setTooltipText(kStepRowTooltip);
     caption(frame, rectOfSize(362, top + 1, 52, 9), "Random");
     s.randomAmount = frame.add(std::make_unique<controls::CVornPatternRandom>(rectOfSize(362, top + 10, 52, 12),
@@ -287,7 +287,7 @@ void EditorControls::buildSoundPage(CFrame& frame, Listener* listener, int y) {
     v.wave = frame.add(std::make_unique<controls::CVornWave>(rectOfSize(16, y + 46, 224, 64), listener, et::kWave));
     v.soundEq = frame.add(std::make_unique<controls::CVornFilter>(
         rectOfSize(248, y + 46, 160, 40), listener, et::kSoundEq,
-        std::make_shared<EqualiserResponse>(EqualiserResponse::Target::track, instrument.sampleRate)));
+        std::make_shared<EqualiserResponse>(EqualiserResponse::Target::track, instrument.state().sampleRate)));
     v.soundEqSwitch =
         frame.add(std::make_unique<CVornPushButton>(rectOfSize(248, y + 92, 28, 16), listener, et::kSoundEqSwitch,
                                                     "SwitchEQ.png", CVornPushButton::Kind::latching));
@@ -350,7 +350,7 @@ void EditorControls::buildPatternPanel(CFrame& frame, Listener* listener, int y)
                                                              et::kHoldTuneMode, "StepHoldMode.png"));
     v.shortHoldMode = frame.add(std::make_unique<CVornSwitch>(rectOfSize(672, y + 130, 76, 16), listener,
                                                               et::kShortHoldMode, "StepShortHoldMode.png"));
-    const int language = instrument.settings.tooltips;
+    const int language = instrument.state().settings.tooltips;
     if (language >= 0) {
         v.holdTuneMode->setTooltipText(kHoldTuneTooltips[language == 1 ? 1 : 0]);
         v.shortHoldMode->setTooltipText(kShortHoldTooltips[language == 1 ? 1 : 0]);
@@ -424,9 +424,9 @@ void EditorControls::refreshAll(int selectedTrack) {
 }
 
 void EditorControls::refreshTransport() {
-    controls.play->setValue(instrument.playing.load() != 0 ? 1.0f : 0.0f);
+    controls.play->setValue(instrument.state().playing.load() != 0 ? 1.0f : 0.0f);
     controls.stop->setValue(0.0f);
-    controls.tempo->setNumber(static_cast<float>(instrument.tempo));
+    controls.tempo->setNumber(static_cast<float>(instrument.state().tempo));
 }
 
 void EditorControls::refreshSelection(int selectedTrack) {
@@ -441,11 +441,11 @@ void EditorControls::refreshSolo() {
 
 // The soloed track is the instrument's selected track while its solo is on.
 bool EditorControls::isSoloed(int track) const {
-    return instrument.soloSelected != 0 && instrument.selectedTrack == track;
+    return instrument.state().soloSelected != 0 && instrument.state().selectedTrack == track;
 }
 
 void EditorControls::refreshKnobMode() {
-    const controls::KnobMode mode = controls::knobModeFromSetting(instrument.settings.knobBehaviorMode);
+    const controls::KnobMode mode = controls::knobModeFromSetting(instrument.state().settings.knobBehaviorMode);
     for (CVornKnob* knob : allKnobs())
         knob->setKnobMode(mode);
 }
@@ -459,12 +459,13 @@ void EditorControls::refreshStepAndVumeter() {
 }
 
 void EditorControls::refreshMaster() {
-    controls.masterLevel->setKnobValue(std::clamp(instrument.settings.masterLevel, 0.0f, 127.0f));
+    controls.masterLevel->setKnobValue(std::clamp(instrument.state().settings.masterLevel, 0.0f, 127.0f));
     controls::FilterBands bands{};
     for (std::size_t b = 0; b < bands.size(); ++b)
-        bands[b] = {instrument.masterEqFreq[b], instrument.masterEqQ[b], instrument.masterEqGain[b]};
+        bands[b] = {instrument.state().masterEqFreq[b], instrument.state().masterEqQ[b],
+                    instrument.state().masterEqGain[b]};
     controls.masterEq->setBands(bands);
-    controls.masterEqSwitch->setValue(instrument.masterEqOn != 0.0f ? 1.0f : 0.0f);
+    controls.masterEqSwitch->setValue(instrument.state().masterEqOn != 0.0f ? 1.0f : 0.0f);
 }
 
 void EditorControls::refreshTrack(int track) {
@@ -482,7 +483,7 @@ void EditorControls::refreshTrack(int track) {
     s.mute->setValue(value(tags::kMute) != 0.0f ? 1.0f : 0.0f);
     s.solo->setValue(isSoloed(track) ? 1.0f : 0.0f);
     refreshRandomAmount(track);
-    s.sound->setText(soundName(instrument.tracks.soundPath[static_cast<std::size_t>(track)]));
+    s.sound->setText(soundName(instrument.state().tracks.soundPath[static_cast<std::size_t>(track)]));
     if (track == soundPageTrack)
         controls.soundTrackName->setText(trackHeading(track));
     s.steps->setRow(rowOf(track));
@@ -495,7 +496,7 @@ void EditorControls::refreshRandomAmount(int track) {
     if (track < 0 || track >= static_cast<int>(controls.strips.size()))
         return;
     controls::CVornPatternRandom* amount = controls.strips[static_cast<std::size_t>(track)].randomAmount;
-    const RandomRange random = randomRangeInForce(instrument, track);
+    const RandomRange random = randomRangeInForce(instrument.state(), track);
     amount->setRange({static_cast<int>(random.minCell), static_cast<int>(random.maxCell)});
     amount->setMaxRoll(static_cast<int>(random.maxRoll));
 }
@@ -503,10 +504,10 @@ void EditorControls::refreshRandomAmount(int track) {
 void EditorControls::refreshSoundPage(int selectedTrack) {
     const int track = std::clamp(selectedTrack, 0, instrument.getTrackCount() - 1);
     const auto t = static_cast<std::size_t>(track);
-    const TrackSettings& settings = instrument.tracks;
+    const TrackSettings& settings = instrument.state().tracks;
     const auto flag = [](float value) { return value != 0.0f ? 1.0f : 0.0f; };
     EditorViews& v = controls;
-    v.keyLabel->setText(controls::noteName(static_cast<int>(instrument.settings.trackKey[t])));
+    v.keyLabel->setText(controls::noteName(static_cast<int>(instrument.state().settings.trackKey[t])));
     v.decay->setValue(flag(settings.oneShot[t]));
     v.reverse->setValue(flag(settings.reverse[t]));
     v.charley->setValue(flag(settings.choke[t]));
@@ -524,7 +525,7 @@ void EditorControls::refreshSoundPage(int selectedTrack) {
         if (settings.scaleNotes[t][n] != 0)
             scale |= 1 << n;
     v.tuneScale->setValue(static_cast<float>(scale));
-    const Sound* sound = instrument.voiceSound(instrument.voices[t]);
+    const Sound* sound = instrument.state().voiceSound(instrument.state().voices[t]);
     const int columns = v.wave->getViewSize().width();
     v.wave->setPeaks(sound ? wavePeaks(sound->samples, columns)
                            : std::vector<float>(static_cast<std::size_t>(columns)));
@@ -539,16 +540,16 @@ void EditorControls::refreshSoundPage(int selectedTrack) {
 
 // "3 Rim": the track's number and the name of its sound.
 std::string EditorControls::trackHeading(int track) const {
-    const std::string name = soundName(instrument.tracks.soundPath[static_cast<std::size_t>(track)]);
+    const std::string name = soundName(instrument.state().tracks.soundPath[static_cast<std::size_t>(track)]);
     return std::to_string(track + 1) + (name.empty() ? std::string() : " " + name);
 }
 
 void EditorControls::refreshPatternPanel() {
-    const int current = std::clamp(instrument.currentPattern.load(), 0, kPatternCount - 1);
+    const int current = std::clamp(instrument.state().currentPattern.load(), 0, kPatternCount - 1);
     controls.patternSelect->setValue(static_cast<float>(current));
     int first = -1, last = -1;
     for (int p = 0; p < kPatternCount; ++p) {
-        if (instrument.chainEnabled[static_cast<std::size_t>(p)] == 0)
+        if (instrument.state().chainEnabled[static_cast<std::size_t>(p)] == 0)
             continue;
         if (first < 0)
             first = p;
@@ -558,25 +559,26 @@ void EditorControls::refreshPatternPanel() {
     if (first < 0)
         first = last = current;
     controls.loopSelect->setRange(first, last);
-    controls.loopMode->setValue(instrument.playMode == 0 ? 1.0f : 0.0f);
-    controls.chainMode->setValue(instrument.playMode == 1 ? 1.0f : 0.0f);
-    controls.randomMode->setValue(instrument.playMode == 2 ? 1.0f : 0.0f);
+    controls.loopMode->setValue(instrument.state().playMode == 0 ? 1.0f : 0.0f);
+    controls.chainMode->setValue(instrument.state().playMode == 1 ? 1.0f : 0.0f);
+    controls.randomMode->setValue(instrument.state().playMode == 2 ? 1.0f : 0.0f);
     controls.patternPage->setValue(static_cast<float>(shownFirstStep / controls::CVornPattern::kVisibleSteps));
-    controls.swing->setValue(std::clamp(static_cast<float>(instrument.swing) / 127.0f, 0.0f, 1.0f));
-    controls.fillAttenuation->setValue(std::clamp(static_cast<float>(instrument.fillAttenuation) / 127.0f, 0.0f, 1.0f));
-    controls.randomModeButton->setValue(instrument.randomPerPattern != 0 ? 1.0f : 0.0f);
-    controls.randomGraphButton->setValue(instrument.randomGraphVisible != 0 ? 1.0f : 0.0f);
-    controls.randomPlay->setValue(instrument.randomAuto != 0 ? 1.0f : 0.0f);
+    controls.swing->setValue(std::clamp(static_cast<float>(instrument.state().swing) / 127.0f, 0.0f, 1.0f));
+    controls.fillAttenuation->setValue(
+        std::clamp(static_cast<float>(instrument.state().fillAttenuation) / 127.0f, 0.0f, 1.0f));
+    controls.randomModeButton->setValue(instrument.state().randomPerPattern != 0 ? 1.0f : 0.0f);
+    controls.randomGraphButton->setValue(instrument.state().randomGraphVisible != 0 ? 1.0f : 0.0f);
+    controls.randomPlay->setValue(instrument.state().randomAuto != 0 ? 1.0f : 0.0f);
     // The range graph shows only while its switch is lit; hidden, it takes no clicks.
-    const bool graphShown = instrument.randomGraphVisible != 0;
+    const bool graphShown = instrument.state().randomGraphVisible != 0;
     if (controls.randomGraph->isVisible() != graphShown)
         controls.randomGraph->setVisible(graphShown);
 }
 
 void EditorControls::refreshNames() {
-    controls.programName->setText(shownFileName(instrument.settings.programFile));
-    controls.kitName->setText(shownFileName(instrument.settings.drumKitFile));
-    controls.patternSetName->setText(shownFileName(instrument.settings.patternSetFile));
+    controls.programName->setText(shownFileName(instrument.state().settings.programFile));
+    controls.kitName->setText(shownFileName(instrument.state().settings.drumKitFile));
+    controls.patternSetName->setText(shownFileName(instrument.state().settings.patternSetFile));
     refreshEffectSlots();
 }
 
@@ -589,7 +591,7 @@ void EditorControls::refreshEffectSlots() {
         if (label.size() > kSlotLabelLength)
             label.resize(kSlotLabelLength);
         controls.effectSlots[slot]->setCaption(label);
-        controls.effectSlots[slot]->setLit(instrument.effectEnabled[slot] != 0);
+        controls.effectSlots[slot]->setLit(instrument.state().effectEnabled[slot] != 0);
     }
 }
 
@@ -649,8 +651,8 @@ void EditorControls::syncPatternRows() {
 }
 
 controls::PatternRowValues EditorControls::rowOf(int track) const {
-    const int pattern = std::clamp(instrument.currentPattern.load(), 0, kPatternCount - 1);
-    const TrackPatterns& steps = instrument.patterns[static_cast<std::size_t>(track)];
+    const int pattern = std::clamp(instrument.state().currentPattern.load(), 0, kPatternCount - 1);
+    const TrackPatterns& steps = instrument.state().patterns[static_cast<std::size_t>(track)];
     const auto p = static_cast<std::size_t>(pattern);
     controls::PatternRowValues row;
     row.velocity = steps.stepVelocity[p];
@@ -658,7 +660,7 @@ controls::PatternRowValues EditorControls::rowOf(int track) const {
     row.hold = steps.stepHold[p];
     row.tune = steps.stepTune;
     row.randomHit = loadRelaxedRow(steps.randomHit);
-    row.stepCount = instrument.patternSteps[static_cast<std::size_t>(pattern)];
+    row.stepCount = instrument.state().patternSteps[static_cast<std::size_t>(pattern)];
     return row;
 }
 

@@ -57,7 +57,7 @@ int EditorMenus::steppedIndexAmong(const std::vector<std::string>& names, const 
 }
 
 MenuOutcome EditorMenus::stepFile(FileKind kind, int direction) {
-    const InstrumentSettings& s = drums.settings;
+    const InstrumentSettings& s = drums.state().settings;
     const std::string& current = kind == FileKind::program ? s.programFile
                                  : kind == FileKind::kit   ? s.drumKitFile
                                                            : s.patternSetFile;
@@ -79,7 +79,7 @@ MenuOutcome EditorMenus::stepFile(FileKind kind, int direction) {
 // --- programs --------------------------------------------------------------------------------
 
 BuiltMenu EditorMenus::programMenu() {
-    const std::string& current = drums.settings.programFile;
+    const std::string& current = drums.state().settings.programFile;
     BuiltMenu menu;
     MenuBuilder top(menu, menu.model);
     top.entry("New Program", [this] {
@@ -102,12 +102,12 @@ BuiltMenu EditorMenus::programMenu() {
 }
 
 MenuOutcome EditorMenus::openProgram() {
-    const auto path = dialogs.openFile("Load VORN Drums Program", kProgramFilter, drums.settings.programFile);
+    const auto path = dialogs.openFile("Load VORN Drums Program", kProgramFilter, drums.state().settings.programFile);
     return path ? loadProgramPath(*path) : MenuOutcome{};
 }
 
 MenuOutcome EditorMenus::saveProgramAs() {
-    const auto path = dialogs.saveFile("Save VORN Drums Program", kProgramFilter, drums.settings.programFile);
+    const auto path = dialogs.saveFile("Save VORN Drums Program", kProgramFilter, drums.state().settings.programFile);
     if (!path)
         return {};
     if (!drums.saveProgramFile(*path)) {
@@ -125,7 +125,7 @@ MenuOutcome EditorMenus::loadProgramPath(const std::string& path) {
     const auto found = std::find(names.begin(), names.end(), platform::fileNameOf(path));
     Result<> loaded;
     if (found != names.end()) {
-        const std::string previous = drums.settings.programFile;
+        const std::string previous = drums.state().settings.programFile;
         drums.setRememberedPath(RememberedPath::programFile, path);  // the folder loadProgramNumber lists
         loaded = drums.loadProgramNumber(static_cast<std::int32_t>(found - names.begin()));
         if (!loaded)
@@ -141,7 +141,7 @@ MenuOutcome EditorMenus::loadProgramPath(const std::string& path) {
 // --- kits ------------------------------------------------------------------------------------
 
 BuiltMenu EditorMenus::kitMenu() {
-    const std::string& current = drums.settings.drumKitFile;
+    const std::string& current = drums.state().settings.drumKitFile;
     BuiltMenu menu;
     MenuBuilder top(menu, menu.model);
     top.entry("New Kit", [this] {
@@ -164,12 +164,12 @@ BuiltMenu EditorMenus::kitMenu() {
 }
 
 MenuOutcome EditorMenus::openKit() {
-    const auto path = dialogs.openFile("Load VORN Drums Kit", kKitFilter, drums.settings.drumKitFile);
+    const auto path = dialogs.openFile("Load VORN Drums Kit", kKitFilter, drums.state().settings.drumKitFile);
     return path ? loadKitPath(*path) : MenuOutcome{};
 }
 
 MenuOutcome EditorMenus::saveKitAs() {
-    const auto path = dialogs.saveFile("Save VORN Drums Kit", kKitFilter, drums.settings.drumKitFile);
+    const auto path = dialogs.saveFile("Save VORN Drums Kit", kKitFilter, drums.state().settings.drumKitFile);
     if (!path)
         return {};
     if (!drums.saveKit(*path)) {
@@ -190,11 +190,11 @@ MenuOutcome EditorMenus::loadKitPath(const std::string& path) {
 // --- pattern sets and single patterns ------------------------------------------------------------
 
 BuiltMenu EditorMenus::patternMenu() {
-    const std::string& current = drums.settings.patternSetFile;
+    const std::string& current = drums.state().settings.patternSetFile;
     BuiltMenu menu;
     MenuBuilder top(menu, menu.model);
     top.entry("New Patterns", [this] {
-        resetPatterns(drums);
+        drums.newPatterns();
         return kAllChanged;
     });
     top.entry("Open ...", [this] { return openPatternSet(); });
@@ -202,7 +202,7 @@ BuiltMenu EditorMenus::patternMenu() {
         top.disabled("Save");
     } else {
         top.entry("Save", [this, current] {
-            if (!savePatternSet(drums, current))
+            if (!savePatternSet(drums.state(), current))
                 reportUnwritten(current);
             return MenuOutcome{};
         });
@@ -217,15 +217,17 @@ BuiltMenu EditorMenus::patternMenu() {
 }
 
 MenuOutcome EditorMenus::openPatternSet() {
-    const auto path = dialogs.openFile("Open VORN Pattern Set", kPatternSetFilter, drums.settings.patternSetFile);
+    const auto path =
+        dialogs.openFile("Open VORN Pattern Set", kPatternSetFilter, drums.state().settings.patternSetFile);
     return path ? loadPatternSetPath(*path) : MenuOutcome{};
 }
 
 MenuOutcome EditorMenus::savePatternSetAs() {
-    const auto path = dialogs.saveFile("Save VORN Pattern Set", kPatternSetFilter, drums.settings.patternSetFile);
+    const auto path =
+        dialogs.saveFile("Save VORN Pattern Set", kPatternSetFilter, drums.state().settings.patternSetFile);
     if (!path)
         return {};
-    if (!savePatternSet(drums, *path)) {
+    if (!savePatternSet(drums.state(), *path)) {
         reportUnwritten(*path);
         return {};
     }
@@ -234,7 +236,7 @@ MenuOutcome EditorMenus::savePatternSetAs() {
 }
 
 MenuOutcome EditorMenus::loadPatternSetPath(const std::string& path) {
-    if (!loadPatternSet(drums, path))
+    if (!drums.loadPatternSet(path))
         return {};
     drums.setRememberedPath(VornDrums::RememberedPath::patternSetFile, path);
     return kAllChanged;
@@ -247,19 +249,19 @@ MenuOutcome EditorMenus::resetCurrentPattern() {
 }
 
 MenuOutcome EditorMenus::openPattern() {
-    const auto path = dialogs.openFile("Open VORN Pattern", kPatternFilter, drums.settings.patternFile);
+    const auto path = dialogs.openFile("Open VORN Pattern", kPatternFilter, drums.state().settings.patternFile);
     if (!path)
         return {};
     drums.setRememberedPath(VornDrums::RememberedPath::patternFile, *path);
-    return loadPattern(drums, *path, drums.currentPattern) ? kAllChanged : MenuOutcome{};
+    return drums.loadPatternFile(*path, drums.state().currentPattern) ? kAllChanged : MenuOutcome{};
 }
 
 MenuOutcome EditorMenus::savePatternAs() {
-    const auto path = dialogs.saveFile("Save VORN Pattern", kPatternFilter, drums.settings.patternFile);
+    const auto path = dialogs.saveFile("Save VORN Pattern", kPatternFilter, drums.state().settings.patternFile);
     if (!path)
         return {};
     drums.setRememberedPath(VornDrums::RememberedPath::savedPatternFile, *path);
-    if (!savePattern(drums, *path, drums.currentPattern))
+    if (!savePattern(drums.state(), *path, drums.state().currentPattern))
         reportUnwritten(*path);
     return {};
 }

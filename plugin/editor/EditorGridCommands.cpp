@@ -19,7 +19,7 @@ void Editor::stepRowChanged(int track) {
     controls::CVornPattern* row = controls->views().strips[static_cast<std::size_t>(track)].steps;
     if (!row)
         return;
-    const int pattern = instrument.currentPattern.load();
+    const int pattern = instrument.state().currentPattern.load();
     // References belong to the pattern they were taken from.
     if (referencePatternOf != pattern) {
         referencePatterns.fill(std::nullopt);
@@ -41,7 +41,7 @@ void Editor::stepRowChanged(int track) {
         return;
     }
     if (isRandomisation(*entry) && *entry != controls::GridMenuEntry::restore && !reference)
-        reference = takeReferencePattern(instrument, track, pattern);
+        reference = takeReferencePattern(instrument.state(), track, pattern);
     using E = controls::GridMenuEntry;
     switch (*entry) {
         case E::reset: resetRow(instrument, track, pattern); break;
@@ -66,18 +66,18 @@ void Editor::drumStripChanged(int track) {
     if (!drum)
         return;
     const std::optional<controls::StripAction> action = drum->takeStripAction();
-    if (!action || !instrument.isActiveTrack(action->track))
+    if (!action || !instrument.state().isActiveTrack(action->track))
         return;
     using E = controls::StripEntry;
     switch (action->entry) {
         case E::reset: resetStrip(instrument, action->track); break;
         case E::clean: cleanStrip(instrument, action->track); break;
-        case E::copy: copyStrip(stripClipboard, instrument, action->track); break;
+        case E::copy: copyStrip(stripClipboard, instrument.state(), action->track); break;
         case E::paste: pasteStrip(instrument, stripClipboard, action->track); break;
         case E::duplicateMeasure1: duplicateMeasure1(instrument, action->track, displayedPage); break;
         case E::duplicateMeasures12: duplicateMeasures12(instrument, action->track, displayedPage); break;
         case E::dragCopy:
-            if (instrument.isActiveTrack(action->targetTrack))
+            if (instrument.state().isActiveTrack(action->targetTrack))
                 copyWholeTrack(instrument, action->track, action->targetTrack);
             break;
     }

@@ -109,7 +109,7 @@ void Editor::soundSlotClicked(int track, CControl* control) {
     if (!pressed(control))
         return;
     const bool synth =
-        instrument.synthSlotLoaded() && instrument.tracks.synthRoute[static_cast<std::size_t>(track)] != 0.0f;
+        instrument.synthSlotLoaded() && instrument.state().tracks.synthRoute[static_cast<std::size_t>(track)] != 0.0f;
     applyMenuOutcome(menus->popup(synth ? MenuKind::synth : MenuKind::pad, track, underneath(control)));
 }
 
@@ -128,7 +128,7 @@ void Editor::applyMenuOutcome(const MenuOutcome& outcome) {
             controls->refreshTransport();
         if (outcome.has(refresh::kSynthPage))
             controls->refreshSoundPage(selectedTrack);
-        if (outcome.has(refresh::kTrack) && instrument.isActiveTrack(outcome.track)) {
+        if (outcome.has(refresh::kTrack) && instrument.state().isActiveTrack(outcome.track)) {
             controls->refreshTrack(outcome.track);
             if (outcome.track == selectedTrack)
                 controls->refreshSoundPage(selectedTrack);

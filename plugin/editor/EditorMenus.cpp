@@ -100,7 +100,7 @@ void EditorMenus::reportUnwritten(const std::string& path) { reportUnwrittenFile
 
 BuiltMenu EditorMenus::mainMenu() {
     EditorMenus& self = *this;
-    const InstrumentSettings& s = drums.settings;
+    const InstrumentSettings& s = drums.state().settings;
     BuiltMenu menu;
     MenuBuilder top(menu, menu.model);
     top.entry("Export to Audio File ...", [&self] { return self.exportAudio(); });
@@ -178,7 +178,7 @@ BuiltMenu EditorMenus::mainMenu() {
         return MenuOutcome{};
     });
     top.disabled(std::string("Version ") + kVersionText);
-    if (drums.standalone != 0) {
+    if (drums.state().standalone != 0) {
         top.separator();
         settingsMenu(menu, menu.model.addSubmenu("Audio/MIDI Settings", std::make_shared<toolkit::MenuModel>()));
     }
@@ -188,7 +188,7 @@ BuiltMenu EditorMenus::mainMenu() {
 // The four device submenus; each checks the entry whose text is the current setting.
 void EditorMenus::settingsMenu(BuiltMenu& menu, int at) {
     EditorMenus& self = *this;
-    const InstrumentSettings& s = drums.settings;
+    const InstrumentSettings& s = drums.state().settings;
     MenuBuilder settings(menu, *menu.model.getEntry(at).submenu, {at});
     MenuBuilder audio = settings.submenu("Audio Output Device");
     if (devices.audioOutputs)
@@ -218,7 +218,8 @@ void EditorMenus::settingsMenu(BuiltMenu& menu, int at) {
 }
 
 MenuOutcome EditorMenus::exportAudio() {
-    const auto path = dialogs.saveFile("Save As Audio File", {"Audio file", "wav"}, drums.settings.exportAudioFilePath);
+    const auto path =
+        dialogs.saveFile("Save As Audio File", {"Audio file", "wav"}, drums.state().settings.exportAudioFilePath);
     if (!path)
         return {};
     drums.setRememberedPath(VornDrums::RememberedPath::audioExport, *path);
@@ -228,11 +229,12 @@ MenuOutcome EditorMenus::exportAudio() {
 }
 
 MenuOutcome EditorMenus::exportMidi() {
-    const auto path = dialogs.saveFile("Save As MIDI File", {"MIDI file", "mid"}, drums.settings.exportMidiFilePath);
+    const auto path =
+        dialogs.saveFile("Save As MIDI File", {"MIDI file", "mid"}, drums.state().settings.exportMidiFilePath);
     if (!path)
         return {};
     drums.setRememberedPath(VornDrums::RememberedPath::midiExport, *path);
-    if (exportMidiFile(drums, *path) != 0)
+    if (exportMidiFile(drums.state(), *path) != 0)
         reportUnwritten(*path);
     return {};
 }
@@ -240,7 +242,8 @@ MenuOutcome EditorMenus::exportMidi() {
 // Only the stored count changes: the instrument's arrays, outputs and window were made for the
 // count it started with.
 MenuOutcome EditorMenus::toggleTrackMode() {
-    drums.setNextTrackCount(drums.settings.channelNumber == kSmallTrackCount ? kDefaultTrackCount : kSmallTrackCount);
+    drums.setNextTrackCount(drums.state().settings.channelNumber == kSmallTrackCount ? kDefaultTrackCount
+                                                                                     : kSmallTrackCount);
     dialogs.message(kTrackModeMessage, kMessageCaption);
     return {};
 }
@@ -248,7 +251,7 @@ MenuOutcome EditorMenus::toggleTrackMode() {
 MenuOutcome EditorMenus::setMuteMidiKey(bool on) {
     drums.setMuteMidiKey(on);
     // With the key on, the sequencer runs only while a trigger key is held.
-    const bool playing = drums.playing.load() != 0;
+    const bool playing = drums.state().playing.load() != 0;
     if (playing == on)
         drums.togglePlaying();
     return refreshing(refresh::kPlayState);
@@ -256,7 +259,7 @@ MenuOutcome EditorMenus::setMuteMidiKey(bool on) {
 
 MenuOutcome EditorMenus::setKnobMode(int mode) {
     drums.setKnobBehaviorMode(mode);
-    if (HostedPlugin* synth = drums.drumSynth())
+    if (HostedPlugin* synth = drums.state().drumSynth())
         synth->setParameter(kSynthKnobModeParameter, static_cast<float>(mode));
     return refreshing(refresh::kKnobMode);
 }
@@ -295,7 +298,7 @@ MenuOutcome EditorMenus::chooseBufferSize(int frames) {
 
 void EditorMenus::openUserManual(std::string_view language) {
     const std::string file = "UserManual" + std::string(language) + ".pdf";
-    dialogs.openDocument(platform::joinPath(libraryFolder(drums.settings), file));
+    dialogs.openDocument(platform::joinPath(libraryFolder(drums.state().settings), file));
 }
 
 }  // namespace rimba

@@ -45,7 +45,7 @@ BuiltMenu EditorMenus::effectSlotMenu(int slot) {
     if (libraries.empty())
         return menu;
     top.separator();
-    const std::string folder = drums.settings.effectPath;
+    const std::string folder = drums.state().settings.effectPath;
     for (const std::string& name : libraries) {
         const std::string path = folder + name;
         const bool current = loaded != nullptr && loaded->isLoaded() && loaded->path() == path;
@@ -57,7 +57,7 @@ BuiltMenu EditorMenus::effectSlotMenu(int slot) {
 
 MenuOutcome EditorMenus::selectEffectFile(int slot) {
     const toolkit::FileFilter filter{"Effect DLL", platform::libraryExtension()};
-    const auto path = dialogs.openFile("Load Effect DLL", filter, drums.settings.effectPath);
+    const auto path = dialogs.openFile("Load Effect DLL", filter, drums.state().settings.effectPath);
     return path ? loadEffect(slot, *path) : MenuOutcome{};
 }
 
@@ -104,7 +104,7 @@ BuiltMenu EditorMenus::synthMenu(int track) {
 
 MenuOutcome EditorMenus::loadSynthFile(int track) {
     const std::string remembered = drums.synthPresetPath(track);
-    const std::string start = remembered.empty() ? drums.settings.synthFilesPath : remembered;
+    const std::string start = remembered.empty() ? drums.state().settings.synthFilesPath : remembered;
     const auto chosen = dialogs.openFile("Load VORN Synth Preset", kSynthPresetFilter, start);
     if (!chosen)
         return {};
@@ -122,7 +122,7 @@ MenuOutcome EditorMenus::saveSynth(int track, const std::string& path) {
 
 MenuOutcome EditorMenus::saveSynthAs(int track) {
     const std::string remembered = drums.synthPresetPath(track);
-    const std::string start = remembered.empty() ? drums.settings.synthFilesPath : remembered;
+    const std::string start = remembered.empty() ? drums.state().settings.synthFilesPath : remembered;
     const auto chosen = dialogs.saveFile("Save VORN Synth Preset", kSynthPresetFilter, start);
     return chosen ? saveSynth(track, menus::withDefaultExtension(*chosen, "fxp")) : MenuOutcome{};
 }
@@ -136,7 +136,7 @@ BuiltMenu EditorMenus::padMenu(int track) {
     MenuBuilder top(menu, menu.model);
     top.entry("Load Wave ...", [this, track] { return loadWave(track); });
     top.entry("Save Wave ...", [this, track] { return saveWave(track); });
-    const std::string current = soundPathText(drums.tracks.soundPath[static_cast<std::size_t>(track)]);
+    const std::string current = soundPathText(drums.state().tracks.soundPath[static_cast<std::size_t>(track)]);
     const std::string folder = platform::folderOf(current);
     const std::vector<std::string> names = menus::filesOf(folder, "");
     if (names.empty())
@@ -150,7 +150,7 @@ BuiltMenu EditorMenus::padMenu(int track) {
 }
 
 MenuOutcome EditorMenus::loadWave(int track) {
-    const auto chosen = dialogs.openFile("Open Wave File", kSoundOpenFilter, drums.settings.drumFilesPath);
+    const auto chosen = dialogs.openFile("Open Wave File", kSoundOpenFilter, drums.state().settings.drumFilesPath);
     if (!chosen)
         return {};
     drums.setRememberedPath(VornDrums::RememberedPath::soundFolder, platform::folderOf(*chosen));
@@ -159,7 +159,7 @@ MenuOutcome EditorMenus::loadWave(int track) {
 
 // The track then plays the file just written, as a sound of its own.
 MenuOutcome EditorMenus::saveWave(int track) {
-    const auto chosen = dialogs.saveFile("Save Wave File", kSoundSaveFilter, drums.settings.drumSaveFilesPath);
+    const auto chosen = dialogs.saveFile("Save Wave File", kSoundSaveFilter, drums.state().settings.drumSaveFilesPath);
     if (!chosen)
         return {};
     drums.setRememberedPath(VornDrums::RememberedPath::soundSaveFolder, platform::folderOf(*chosen));
@@ -179,7 +179,7 @@ MenuOutcome EditorMenus::takeTrackSound(int track, const std::string& path) {
 MenuOutcome EditorMenus::stepTrackSound(int track, int direction) {
     if (track < 0 || track >= drums.getTrackCount())
         return {};
-    const std::string current = soundPathText(drums.tracks.soundPath[static_cast<std::size_t>(track)]);
+    const std::string current = soundPathText(drums.state().tracks.soundPath[static_cast<std::size_t>(track)]);
     const std::string folder = platform::folderOf(current);
     if (folder.empty())
         return {};

@@ -101,9 +101,4 @@ const EditStep* EditHistory::redo() {
     return &done.back();
 }
 
-void EditHistory::clear() {
-    done.clear();
-    undone.clear();
-}
-
 }  // namespace rimba

@@ -115,7 +115,6 @@ public:
     bool canUndo() const { return !done.empty(); }
     bool canRedo() const { return !undone.empty(); }
     std::size_t undoDepth() const { return done.size(); }
-    void clear();
 
 private:
     std::deque<EditStep> done;

@@ -17,6 +17,14 @@ using StepRow = std::array<T, kMaxSteps>;
 template <typename T>
 using PerPattern = std::array<T, kPatternCount>;
 
+// One step of a pattern as the grid edits it, its three values set together.
+struct PatternStep {
+    float velocity = 0.0f;  // 1..127, 0 = no hit
+    float roll = 0.0f;
+    float hold = 0.0f;
+    bool operator==(const PatternStep&) const = default;
+};
+
 struct TrackPatterns {
     PatternGrid<float> stepVelocity{};  // 1..127, 0 = no hit
     PatternGrid<float> stepHold{};  // hold length in steps

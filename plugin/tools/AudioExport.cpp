@@ -33,12 +33,13 @@ std::int32_t exportAudioFile(VornDrums& drums, const std::string& path) {
     // The file is made before anything else: a target that cannot be written is refused while
     // the instrument is still untouched.
     platform::FileReplacement file(path);
-    if (!file.isOpen() || drums.sampleRate <= 0)
+    if (!file.isOpen() || drums.state().sampleRate <= 0)
         return -1;
     // A write that fails (a full disk) ends the render; the instrument is then put back as after
     // any export, and the unfinished file is removed.
     const std::int32_t totalFrames = drums.offlineRenderFrames();
-    const std::vector<std::uint8_t> header = wave16Header(2, static_cast<std::uint32_t>(totalFrames), drums.sampleRate);
+    const std::vector<std::uint8_t> header =
+        wave16Header(2, static_cast<std::uint32_t>(totalFrames), drums.state().sampleRate);
     if (header.empty() || !file.write(header))
         return -1;
     std::vector<std::uint8_t> bytes;

@@ -56,7 +56,7 @@ LiveRow liveRow(TrackPatterns& planes, int pattern) {
 // Works `edit` out on a copy of the row's track patterns and hands the result to the instrument.
 template <typename Edit>
 void editRow(VornDrums& drums, int track, int pattern, Edit edit) {
-    TrackPatterns planes = planesOf(drums, track);
+    TrackPatterns planes = planesOf(drums.state(), track);
     edit(liveRow(planes, pattern));
     drums.setTrackPatterns(track, planes);
 }
@@ -109,7 +109,7 @@ void copyStripStep(TrackPatterns& planes, std::size_t p, std::size_t from, std::
 // Copies `length` steps from the page's first step to `copies` places after it, one after the
 // other.
 void repeatOnPage(VornDrums& drums, int track, int page, int length, int copies) {
-    const InstrumentState& state = drums;
+    const InstrumentState& state = drums.state();
     if (!state.isActiveTrack(track) || !isPatternIndex(state.currentPattern) || page < 0 || page >= kPageCount)
         return;
     TrackPatterns planes = planesOf(state, track);
@@ -126,7 +126,7 @@ void repeatOnPage(VornDrums& drums, int track, int page, int length, int copies)
 
 template <typename Turn>
 void rotateCurrentPattern(VornDrums& drums, Turn turn) {
-    const InstrumentState& state = drums;
+    const InstrumentState& state = drums.state();
     if (!isPatternIndex(state.currentPattern))
         return;
     const auto p = static_cast<std::size_t>(state.currentPattern);
@@ -157,12 +157,12 @@ ReferencePattern takeReferencePattern(const InstrumentState& state, int track, i
 }
 
 void resetRow(VornDrums& drums, int track, int pattern) {
-    if (isRow(drums, track, pattern))
+    if (isRow(drums.state(), track, pattern))
         editRow(drums, track, pattern, [](const LiveRow& row) { clearGridSteps(row, kMaxSteps); });
 }
 
 void cleanRow(VornDrums& drums, int track, int pattern) {
-    if (!isRow(drums, track, pattern))
+    if (!isRow(drums.state(), track, pattern))
         return;
     editRow(drums, track, pattern, [](const LiveRow& row) {
         for (std::size_t s = 0; s < kMaxSteps; ++s) {
@@ -173,9 +173,9 @@ void cleanRow(VornDrums& drums, int track, int pattern) {
 }
 
 void duplicateRow(VornDrums& drums, int track, int pattern) {
-    if (!isRow(drums, track, pattern))
+    if (!isRow(drums.state(), track, pattern))
         return;
-    const int n = stepCount(drums, pattern);
+    const int n = stepCount(drums.state(), pattern);
     if (n < 1)
         return;
     editRow(drums, track, pattern, [n](const LiveRow& row) {
@@ -191,16 +191,15 @@ void duplicateRow(VornDrums& drums, int track, int pattern) {
 }
 
 void randomizeSteps(VornDrums& drums, int track, int pattern, const std::optional<ReferencePattern>& reference) {
-    if (!canRandomize(drums, track, pattern, reference))
+    if (!canRandomize(drums.state(), track, pattern, reference))
         return;
-    const int n = stepCount(drums, pattern);
+    const int n = stepCount(drums.state(), pattern);
     const std::vector<std::size_t> hits = referenceHits(*reference, n);
-    RandomSource& random = drums.editRandom;
     editRow(drums, track, pattern, [&](const LiveRow& row) {
         clearGridSteps(row, n);
         for (const std::size_t from : hits) {
             for (int draw = 0; draw < n; ++draw) {
-                const auto to = static_cast<std::size_t>(random.next() % n);
+                const auto to = static_cast<std::size_t>(drums.drawEditRandom() % n);
                 if (row.velocity[to] == 0.0f) {
                     placeReferenceHit(row, to, *reference, from);
                     break;
@@ -211,16 +210,15 @@ void randomizeSteps(VornDrums& drums, int track, int pattern, const std::optiona
 }
 
 void randomizeStepsInPlace(VornDrums& drums, int track, int pattern, const std::optional<ReferencePattern>& reference) {
-    if (!canRandomize(drums, track, pattern, reference))
+    if (!canRandomize(drums.state(), track, pattern, reference))
         return;
-    const int n = stepCount(drums, pattern);
+    const int n = stepCount(drums.state(), pattern);
     std::vector<std::size_t> remaining = referenceHits(*reference, n);
     const std::vector<std::size_t> places = remaining;
-    RandomSource& random = drums.editRandom;
     editRow(drums, track, pattern, [&](const LiveRow& row) {
         clearGridSteps(row, n);
         for (const std::size_t to : places) {
-            const auto i = static_cast<std::size_t>(random.next()) % remaining.size();
+            const auto i = static_cast<std::size_t>(drums.drawEditRandom()) % remaining.size();
             placeReferenceHit(row, to, *reference, remaining[i]);
             remaining.erase(remaining.begin() + static_cast<std::ptrdiff_t>(i));
         }
@@ -228,15 +226,14 @@ void randomizeStepsInPlace(VornDrums& drums, int track, int pattern, const std::
 }
 
 void randomizePitch(VornDrums& drums, int track, int pattern, const std::optional<ReferencePattern>& reference) {
-    if (!canRandomize(drums, track, pattern, reference))
+    if (!canRandomize(drums.state(), track, pattern, reference))
         return;
-    const int n = stepCount(drums, pattern);
-    RandomSource& random = drums.editRandom;
+    const int n = stepCount(drums.state(), pattern);
     editRow(drums, track, pattern, [&](const LiveRow& row) {
         for (const std::size_t j : referenceHits(*reference, n)) {
             std::size_t source = j;
             for (int draw = 0; draw < n; ++draw) {
-                const auto t = static_cast<std::size_t>(random.next() % n);
+                const auto t = static_cast<std::size_t>(drums.drawEditRandom() % n);
                 if (reference->stepVelocity[t] != 0.0f) {
                     source = t;
                     break;
@@ -248,18 +245,17 @@ void randomizePitch(VornDrums& drums, int track, int pattern, const std::optiona
 }
 
 void randomizeHold(VornDrums& drums, int track, int pattern, const std::optional<ReferencePattern>& reference) {
-    if (!canRandomize(drums, track, pattern, reference))
+    if (!canRandomize(drums.state(), track, pattern, reference))
         return;
-    const int n = stepCount(drums, pattern);
-    RandomSource& random = drums.editRandom;
+    const int n = stepCount(drums.state(), pattern);
     editRow(drums, track, pattern, [&](const LiveRow& row) {
         for (int s = 0; s < n; ++s)
-            row.hold[static_cast<std::size_t>(s)] = static_cast<float>((random.next() & 1) + 1);
+            row.hold[static_cast<std::size_t>(s)] = static_cast<float>((drums.drawEditRandom() & 1) + 1);
     });
 }
 
 void restoreRow(VornDrums& drums, int track, int pattern, const std::optional<ReferencePattern>& reference) {
-    if (!reference || !isRow(drums, track, pattern))
+    if (!reference || !isRow(drums.state(), track, pattern))
         return;
     editRow(drums, track, pattern, [&](const LiveRow& row) {
         for (std::size_t s = 0; s < kMaxSteps; ++s)
@@ -268,7 +264,7 @@ void restoreRow(VornDrums& drums, int track, int pattern, const std::optional<Re
 }
 
 void resetStrip(VornDrums& drums, int track) {
-    const InstrumentState& state = drums;
+    const InstrumentState& state = drums.state();
     if (!isRow(state, track, state.currentPattern))
         return;
     TrackPatterns planes = planesOf(state, track);
@@ -279,7 +275,7 @@ void resetStrip(VornDrums& drums, int track) {
 }
 
 void cleanStrip(VornDrums& drums, int track) {
-    const InstrumentState& state = drums;
+    const InstrumentState& state = drums.state();
     if (!isRow(state, track, state.currentPattern))
         return;
     TrackPatterns planes = planesOf(state, track);
@@ -312,7 +308,7 @@ void pasteStrip(VornDrums& drums, const StripClipboard& clipboard, int track) {
 }
 
 void copyWholeTrack(VornDrums& drums, int source, int target) {
-    const InstrumentState& state = drums;
+    const InstrumentState& state = drums.state();
     if (!state.isActiveTrack(source) || !state.isActiveTrack(target) || source == target)
         return;
     const TrackPatterns& from = state.patterns[static_cast<std::size_t>(source)];

@@ -4,6 +4,7 @@
 #include <array>
 #include <cmath>
 
+#include "tests/support/InstrumentProbe.h"
 #include "tools/factory/Grooves.h"
 
 namespace rimba::factory {
@@ -66,7 +67,7 @@ float levelForGain(double gainDb) {
 
 void applyVoicing(VornDrums& drums, int track, const Voicing& voicing, const std::string& soundPath) {
     const auto t = static_cast<std::size_t>(track);
-    TrackSettings& tracks = drums.tracks;
+    TrackSettings& tracks = test::stateOf(drums).tracks;
     tracks.resetTrack(track);
     storeSoundPath(tracks.soundPath[t], soundPath);
     tracks.level[t] = levelForGain(voicing.gainDb);

@@ -11,6 +11,7 @@
 #include "common/platform/Files.h"
 #include "plugin/core/PatternSets.h"
 #include "plugin/core/VornDrums.h"
+#include "tests/support/InstrumentProbe.h"
 #include "plugin/files/WaveWriter.h"
 #include "tools/factory/DrumSounds.h"
 #include "tools/factory/FactoryKits.h"
@@ -63,10 +64,10 @@ bool makeLibrary(const std::string& library) {
     drums.newProgram();
 
     std::string problem;
-    if (!factory::writeSong(drums, problem))
+    if (!factory::writeSong(test::stateOf(drums), problem))
         return fail(problem);
-    drums.tempo = factory::kSongTempo;
-    drums.setPlaying(1);  // the sequencer follows the host's transport from the first start
+    test::stateOf(drums).tempo = factory::kSongTempo;
+    test::stateOf(drums).setPlaying(1);  // the sequencer follows the host's transport from the first start
 
     factory::applyDefaultKit(drums, soundPaths);
     if (!drums.saveKit(library + "/Drum Kits/Default.drs"))
@@ -74,10 +75,11 @@ bool makeLibrary(const std::string& library) {
     factory::applyRimbaRandKit(drums, soundPaths);
     if (!drums.saveKit(library + "/Drum Kits/RimbaRand.drs"))
         return fail("cannot write the RimbaRand kit");
-    if (!savePatternSet(drums, library + "/Patterns/Rimbastyle.ptn"))
+    if (!savePatternSet(drums.state(), library + "/Patterns/Rimbastyle.ptn"))
         return fail("cannot write the Rimbastyle pattern set");
     const std::string program = library + "/Programs/RimbaRand.fxp";
-    drums.settings.programFile = program;  // the program takes its name from its file
+    drums.setRememberedPath(VornDrums::RememberedPath::programFile,
+                            program);  // the program takes its name from its file
     if (!drums.saveProgramFile(program))
         return fail("cannot write the RimbaRand program");
     return true;

@@ -24,12 +24,18 @@ bool isStep(int step) { return step >= 0 && step <= kLastStep; }
 
 std::size_t at(int step) { return static_cast<std::size_t>(step); }
 
-// Writes one value and says whether it changed, so that a gesture reports only real edits. The
-// render loop reads the played planes as they are, each value on its own (storeRelaxed).
-bool store(float& slot, float value) {
-    if (slot == value)
+PatternStep stepOf(const GridTarget& target, int step) {
+    const auto p = at(target.pattern);
+    const auto s = at(step);
+    return {target.data->stepVelocity[p][s], target.data->stepRoll[p][s], target.data->stepHold[p][s]};
+}
+
+// Hands the step's new values to the writer and says whether they changed, so that a gesture
+// reports only real edits.
+bool changeStep(const GridTarget& target, int step, const PatternStep& values) {
+    if (stepOf(target, step) == values)
         return false;
-    storeRelaxed(slot, value);
+    target.writer->setStep(target.pattern, step, values);
     return true;
 }
 
@@ -132,7 +138,7 @@ GridOutcome GridGestures::pressScrollBar(const GridGeometry& geometry, CPoint wh
 }
 
 GridOutcome GridGestures::pressStep(GridTarget target, int step, CPoint where, GridButton button, GridKeys keys) {
-    if (target.data == nullptr || target.pattern < 0 || target.pattern >= kPatternCount || !isStep(step))
+    if (!target.editable() || target.pattern < 0 || target.pattern >= kPatternCount || !isStep(step))
         return {};
     // The keys only add to the grid's modes, and only until the release: letting go of Shift
     // mid-drag does not turn a hold into a roll.
@@ -158,35 +164,26 @@ GridOutcome GridGestures::pressStep(GridTarget target, int step, CPoint where, G
     paintStep = step;
     painting = false;
 
-    const auto s = at(step);
-    auto& velocity = target.data->stepVelocity[at(target.pattern)][s];
-    auto& hold = target.data->stepHold[at(target.pattern)][s];
-    auto& roll = target.data->stepRoll[at(target.pattern)][s];
+    const PatternStep now = stepOf(target, step);
     // A random keystroke goes first and alone: the hit under it stays as it is.
-    if (loadRelaxed(target.data->randomHit[s]) != 0.0f) {
-        if (target.removeKeystroke)
-            target.removeKeystroke(step);
-        else
-            storeRelaxed(target.data->randomHit[s], 0.0f);
-    } else if (velocity != 0.0f) {
+    if (loadRelaxed(target.data->randomHit[at(step)]) != 0.0f) {
+        target.writer->removeKeystroke(step);
+    } else if (now.velocity != 0.0f) {
         if (!gestureLength || gestureShortHold) {
-            storeRelaxed(velocity, 0.0f);
-            storeRelaxed(roll, 0.0f);
+            target.writer->setStep(target.pattern, step, {.velocity = 0.0f, .roll = 0.0f, .hold = now.hold});
         } else {
             // The hit stays until the release, so that a drag can still keep it.
-            hold = 0.0f;
+            target.writer->setStep(target.pattern, step, {.velocity = now.velocity, .roll = now.roll, .hold = 0.0f});
             pendingDelete = step;
         }
     } else {
-        storeRelaxed(velocity, static_cast<float>(kMaxVelocity));
-        hold = 0.0f;
-        storeRelaxed(roll, 0.0f);
+        target.writer->setStep(target.pattern, step, {.velocity = static_cast<float>(kMaxVelocity)});
     }
     return GridOutcome::changed(step);
 }
 
 GridOutcome GridGestures::mouseMoved(GridTarget target, const GridGeometry& geometry, CPoint where, HeldButtons held) {
-    if (target.data == nullptr && gesture != Gesture::thumb)
+    if (!target.editable() && gesture != Gesture::thumb)
         return {};
     switch (gesture) {
         case Gesture::left: return held.left ? paint(target, geometry, where) : GridOutcome{};
@@ -203,15 +200,13 @@ GridOutcome GridGestures::paint(GridTarget target, const GridGeometry& geometry,
     if (std::abs(dy) > kDragThreshold)
         pendingDelete = -1;
     const float v = static_cast<float>(geometry.velocityAt(where.y));
-    auto& velocity = target.data->stepVelocity[at(target.pattern)];
-    auto& roll = target.data->stepRoll[at(target.pattern)];
+    // A painted step takes the height's velocity and loses its rolls; its hold stays.
+    const auto paintStepAt = [&](int step) {
+        return changeStep(target, step, {.velocity = v, .roll = 0.0f, .hold = stepOf(target, step).hold});
+    };
 
-    if (selectedNote >= 0) {
-        const auto s = at(selectedNote);
-        const bool velocityChanged = store(velocity[s], v);
-        const bool rollChanged = store(roll[s], 0.0f);
-        return velocityChanged || rollChanged ? GridOutcome::changed(selectedNote) : GridOutcome{};
-    }
+    if (selectedNote >= 0)
+        return paintStepAt(selectedNote) ? GridOutcome::changed(selectedNote) : GridOutcome{};
     if (!painting && (std::abs(dx) > kDragThreshold || std::abs(dy) > kDragThreshold))
         painting = true;
     if (!painting)
@@ -226,9 +221,7 @@ GridOutcome GridGestures::paint(GridTarget target, const GridGeometry& geometry,
     paintStep = g;
     bool changed = false;
     for (int step = first; step <= last; ++step) {
-        if (store(velocity[at(step)], v))
-            changed = true;
-        if (store(roll[at(step)], 0.0f))
+        if (paintStepAt(step))
             changed = true;
     }
     return changed ? GridOutcome::changed(first, last) : GridOutcome{};
@@ -245,20 +238,25 @@ GridOutcome GridGestures::rightDragTo(GridTarget target, CPoint where) {
         // The movement that decided the direction counts: lastMouse is still the press point.
     }
     const int step = selectedNote;
-    const auto s = at(step);
-    const auto p = at(target.pattern);
+    PatternStep values = stepOf(target, step);
+    const auto changedTo = [&](const PatternStep& changed) {
+        return changeStep(target, step, changed) ? GridOutcome::changed(step) : GridOutcome{};
+    };
     const int dy = where.y - lastMouse.y;
     lastMouse.y = where.y;
 
     if (rightDrag == RightDrag::vertical) {
         if (gestureLength) {
-            float& tune = target.data->stepTune[s];
-            const double raised = std::clamp(static_cast<double>(tune) - dy * 0.1, -kMaxTune * 1.0, kMaxTune * 1.0);
-            return store(tune, static_cast<float>(raised)) ? GridOutcome::changed(step) : GridOutcome{};
+            const float tune = target.data->stepTune[at(step)];
+            const auto raised =
+                static_cast<float>(std::clamp(static_cast<double>(tune) - dy * 0.1, -kMaxTune * 1.0, kMaxTune * 1.0));
+            if (raised == tune)
+                return {};
+            target.writer->setStepTune(step, raised);
+            return GridOutcome::changed(step);
         }
-        float& velocity = target.data->stepVelocity[p][s];
-        const int raised = std::clamp(static_cast<int>(velocity) - dy, 1, kMaxVelocity);
-        return store(velocity, static_cast<float>(raised)) ? GridOutcome::changed(step) : GridOutcome{};
+        values.velocity = static_cast<float>(std::clamp(static_cast<int>(values.velocity) - dy, 1, kMaxVelocity));
+        return changedTo(values);
     }
 
     // Horizontal: whole units of pixels since the last applied change, each move counting from
@@ -269,22 +267,21 @@ GridOutcome GridGestures::rightDragTo(GridTarget target, CPoint where) {
         return {};
     lastMouse.x = where.x;
     if (gestureShortHold) {
-        float& hold = target.data->stepHold[p][s];
-        const int longer = std::clamp(wholeUnits(hold, kMaxShortHold) + units, 0, kMaxShortHold);
-        return store(hold, static_cast<float>(longer)) ? GridOutcome::changed(step) : GridOutcome{};
+        const int longer = std::clamp(wholeUnits(values.hold, kMaxShortHold) + units, 0, kMaxShortHold);
+        values.hold = static_cast<float>(longer);
+        return changedTo(values);
     }
     if (gestureLength) {
-        float& hold = target.data->stepHold[p][s];
-        int longer = std::clamp(wholeUnits(hold, kLastStep) + units, 0, kLastStep);
+        int longer = std::clamp(wholeUnits(values.hold, kLastStep) + units, 0, kLastStep);
         // A hold ends before the next hit of the row, or the two would overlap.
         const int next = nextHit(target, step);
         if (next >= 0)
             longer = std::min(longer, next - step);
-        return store(hold, static_cast<float>(longer)) ? GridOutcome::changed(step) : GridOutcome{};
+        values.hold = static_cast<float>(longer);
+        return changedTo(values);
     }
-    float& roll = target.data->stepRoll[p][s];
-    const int more = std::clamp(wholeUnits(roll, kMaxRoll) + units, 0, kMaxRoll);
-    return store(roll, static_cast<float>(more)) ? GridOutcome::changed(step) : GridOutcome{};
+    values.roll = static_cast<float>(std::clamp(wholeUnits(values.roll, kMaxRoll) + units, 0, kMaxRoll));
+    return changedTo(values);
 }
 
 GridOutcome GridGestures::dragThumb(const GridGeometry& geometry, CPoint where) {
@@ -297,12 +294,8 @@ GridOutcome GridGestures::dragThumb(const GridGeometry& geometry, CPoint where) 
 
 GridOutcome GridGestures::mouseUp(GridTarget target) {
     GridOutcome outcome;
-    if (pendingDelete >= 0 && target.data != nullptr) {
-        const auto s = at(pendingDelete);
-        const auto p = at(target.pattern);
-        storeRelaxed(target.data->stepVelocity[p][s], 0.0f);
-        target.data->stepHold[p][s] = 0.0f;
-        storeRelaxed(target.data->stepRoll[p][s], 0.0f);
+    if (pendingDelete >= 0 && target.editable()) {
+        target.writer->setStep(target.pattern, pendingDelete, {});
         outcome = GridOutcome::changed(pendingDelete);
     }
     endGesture();

@@ -3,9 +3,9 @@
 // window, no drawing. CVornPattern and CVornDrum feed them the mouse and act on their answers
 // (redraw, cursor, report, menu), so that every rule is testable without a display.
 //
-// The grid works on the instrument's live pattern planes of its track (no private copy): a
-// change is heard at the next step the sequencer plays. The audio thread reads the planes
-// meanwhile, value by value, as it does for every other edit. Editor thread only.
+// The grid reads the instrument's live pattern planes of its track (no private copy) and changes
+// them only through its writer, which the editor hands on to the instrument: a change is heard at
+// the next step the sequencer plays. Editor thread only.
 
 #include <functional>
 #include <optional>
@@ -49,15 +49,31 @@ struct GridGeometry {
 // the arithmetic could take.
 int wholeUnits(float value, int most);
 
-// The data a grid edits: one track's planes and the pattern shown. Without planes only the
-// scroll bar answers.
+// How a grid changes its track's planes: the planes belong to the instrument, whose render loop
+// reads them meanwhile, so each change is one call the owner of the planes makes.
+class GridWriter {
+public:
+    // The step of `pattern` takes all three values at once.
+    virtual void setStep(int pattern, int step, const PatternStep& values) = 0;
+    // The step's tune, shared by the track's patterns.
+    virtual void setStepTune(int step, float semitones) = 0;
+    // Takes away the random keystroke at the step: a request to the render loop, the layer's one
+    // writer.
+    virtual void removeKeystroke(int step) = 0;
+
+protected:
+    ~GridWriter() = default;
+};
+
+// The data a grid edits: one track's planes, read only, the writer that changes them and the
+// pattern shown. Without planes or a writer only the scroll bar answers.
 struct GridTarget {
-    TrackPatterns* data = nullptr;
+    const TrackPatterns* data = nullptr;
+    GridWriter* writer = nullptr;
     int pattern = 0;  // 0..15
     int stepCount = 16;  // steps of the pattern, 1..64
-    // How a click takes away the random keystroke at a step: a request to the render loop, the
-    // layer's one writer. A grid without one clears it in the planes itself.
-    std::function<void(int step)> removeKeystroke;
+
+    bool editable() const { return data != nullptr && writer != nullptr; }
 };
 
 enum class GridButton { left, right };

@@ -204,15 +204,16 @@ void CVornPattern::setHighlighted(bool on) {
     invalid();
 }
 
-void CVornPattern::attachPatterns(TrackPatterns* data, int patternIndex, int stepCount) {
+void CVornPattern::attachPatterns(const TrackPatterns* data, GridWriter* newWriter, int patternIndex, int stepCount) {
     patternIndex = std::clamp(patternIndex, 0, kPatternCount - 1);
     // A drag on the row that goes away ends as its release would: a pending delete is made
     // where it was meant.
-    if (gestures.isActive() && (data != patterns || patternIndex != pattern)) {
+    if (gestures.isActive() && (data != patterns || newWriter != writer || patternIndex != pattern)) {
         act(gestures.mouseUp(target()));
         showCursor();
     }
     patterns = data;
+    writer = newWriter;
     pattern = patternIndex;
     row.stepCount = std::clamp(stepCount, 1, kMaxSteps);
     refreshRow();

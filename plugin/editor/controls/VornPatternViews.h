@@ -49,8 +49,8 @@ struct PatternRowValues {
     bool operator==(const PatternRowValues&) const = default;
 };
 
-// The step row of one track. Attached to the track's live planes it edits them under the
-// mouse (GridGestures.h); after each change it redraws and reports to its listener with the
+// The step row of one track. Attached to the track's live planes and a writer for them, it
+// edits them under the mouse (GridGestures.h); after each change it redraws and reports to its listener with the
 // value set to the changed step (once per step for a painted stretch). A choice in its menu is
 // reported too: the listener then finds it with takeMenuChoice and performs it (the control
 // cannot reach the instrument; the editor keeps each grid's reference pattern).
@@ -82,11 +82,12 @@ public:
     // The rectangle of visible column 0..15; nothing for a column outside the grid.
     std::optional<toolkit::CRect> columnRect(int column) const;
 
-    // The live planes the gestures edit, the pattern shown and its step count; nullptr detaches
-    // (the row then shows what setRow gives and only the scroll bar answers). The drawn row is
-    // taken from the planes at once and after every change.
-    void attachPatterns(TrackPatterns* data, int pattern, int stepCount);
-    TrackPatterns* getPatterns() const { return patterns; }
+    // The live planes the gestures read, the writer their changes go through, the pattern shown
+    // and its step count; nullptr planes detach (the row then shows what setRow gives and only
+    // the scroll bar answers). The drawn row is taken from the planes at once and after every
+    // change.
+    void attachPatterns(const TrackPatterns* data, GridWriter* writer, int pattern, int stepCount);
+    const TrackPatterns* getPatterns() const { return patterns; }
     int getPattern() const { return pattern; }
     void setLengthMode(bool on) { gestures.lengthMode = on; }
     bool isLengthMode() const { return gestures.lengthMode; }
@@ -111,8 +112,6 @@ public:
     // Whether an entry of the grid menu can be chosen now ("Undo" with nothing to undo cannot);
     // every entry can while it is not set.
     std::function<bool(GridMenuEntry entry)> entryAvailable;
-    // Takes away the random keystroke at a step of this row (GridTarget::removeKeystroke).
-    std::function<void(int step)> removeKeystroke;
 
 protected:
     void drawControl(toolkit::CDrawContext& context) override;
@@ -121,7 +120,7 @@ protected:
     toolkit::MouseResult mouseUp(toolkit::CPoint where, unsigned buttons) override;
 
 private:
-    GridTarget target() const { return {patterns, pattern, row.stepCount, removeKeystroke}; }
+    GridTarget target() const { return {patterns, writer, pattern, row.stepCount}; }
     std::optional<GridMenuEntry> askMenu(toolkit::CPoint where) const;
     void handOver(GridMenuEntry entry);
     void act(const GridOutcome& outcome);
@@ -138,7 +137,8 @@ private:
     bool scrollBar = false;
     int headerHeight = 0;
     bool highlighted = false;
-    TrackPatterns* patterns = nullptr;
+    const TrackPatterns* patterns = nullptr;
+    GridWriter* writer = nullptr;
     int pattern = 0;
     GridGestures gestures;
     GridCursor shownCursor = GridCursor::normal;

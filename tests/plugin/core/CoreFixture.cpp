@@ -1,4 +1,5 @@
 #include "tests/plugin/core/CoreFixture.h"
+#include "tests/support/InstrumentProbe.h"
 
 namespace rimba::test {
 
@@ -48,10 +49,11 @@ void giveTrackSound(VornDrums& drums, int track, std::vector<std::int16_t> sampl
     auto sound = std::make_unique<Sound>();
     sound->frameCount = static_cast<std::int32_t>(samples.size());
     sound->samples = std::move(samples);
-    drums.soundList.push_back(std::move(sound));
-    drums.voices[static_cast<std::size_t>(track)].soundIndex = static_cast<std::int32_t>(drums.soundList.size() - 1);
+    test::stateOf(drums).soundList.push_back(std::move(sound));
+    test::stateOf(drums).voices[static_cast<std::size_t>(track)].soundIndex =
+        static_cast<std::int32_t>(test::stateOf(drums).soundList.size() - 1);
     drums.recomputeBounds(track);
-    drums.controlUpdate(drums.voices[static_cast<std::size_t>(track)]);
+    drums.controlUpdate(test::stateOf(drums).voices[static_cast<std::size_t>(track)]);
 }
 
 }  // namespace rimba::test

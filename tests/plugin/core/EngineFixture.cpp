@@ -5,6 +5,7 @@
 #include <cstring>
 
 #include "tests/plugin/core/CoreFixture.h"
+#include "tests/support/InstrumentProbe.h"
 
 namespace rimba::engine_test {
 
@@ -91,17 +92,17 @@ void Engine::clearRecording() {
 
 int addSound(VornDrums& drums, std::vector<std::int16_t> samples, float sampleRate) {
     auto sound = std::make_unique<Sound>();
-    const std::string name = "memory:" + std::to_string(drums.soundList.size());
+    const std::string name = "memory:" + std::to_string(test::stateOf(drums).soundList.size());
     std::memcpy(sound->path.data(), name.data(), name.size());
     sound->frameCount = static_cast<std::int32_t>(samples.size());
     sound->samples = std::move(samples);
     sound->sampleRate = sampleRate;
-    drums.soundList.push_back(std::move(sound));
-    return static_cast<int>(drums.soundList.size() - 1);
+    test::stateOf(drums).soundList.push_back(std::move(sound));
+    return static_cast<int>(test::stateOf(drums).soundList.size() - 1);
 }
 
 void assignSound(VornDrums& drums, int track, int index) {
-    TrackVoice& voice = drums.voices[static_cast<std::size_t>(track)];
+    TrackVoice& voice = test::stateOf(drums).voices[static_cast<std::size_t>(track)];
     voice.soundIndex = index;
     drums.recomputeBounds(track);
     voice.position = -1.0f;
@@ -121,9 +122,9 @@ std::vector<std::int16_t> rampSamples(int frames, int slope) {
 
 void makeProbeTrack(VornDrums& drums, int track, int frames, std::int16_t value) {
     const auto t = static_cast<std::size_t>(track);
-    drums.tracks.levelVelocity[t] = 0.0f;  // every velocity gives gain 1
+    test::stateOf(drums).tracks.levelVelocity[t] = 0.0f;  // every velocity gives gain 1
     assignSound(drums, track, addSound(drums, constantSamples(frames, value)));
-    TrackVoice& voice = drums.voices[t];
+    TrackVoice& voice = test::stateOf(drums).voices[t];
     voice.velocityGain = 1.0f;
     voice.targetVelocityGain = 1.0f;
     // A voice that has played its sound to the end: a start restarts it at once (an idle voice

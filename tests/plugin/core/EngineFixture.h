@@ -13,6 +13,7 @@
 #include <vector>
 
 #include "plugin/core/VornDrums.h"
+#include "tests/support/InstrumentProbe.h"
 
 namespace rimba::engine_test {
 
@@ -61,7 +62,7 @@ public:
     int channelCount() const { return static_cast<int>(buffers.size()); }
     float* channel(int c) { return buffers[static_cast<std::size_t>(c)].data(); }
     int trackChannel(int track) const { return 2 + track; }
-    int sendChannel(int send, int side) const { return drums->trackCount + 2 + 2 * send + side; }
+    int sendChannel(int send, int side) const { return test::stateOf(*drums).trackCount + 2 + 2 * send + side; }
 
     std::unique_ptr<VornDrums> drums;
     HostClock clock;

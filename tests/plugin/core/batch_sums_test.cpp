@@ -19,6 +19,7 @@
 #include "plugin/core/DenormalGuard.h"
 #include "tests/plugin/core/EngineFixture.h"
 #include "tests/support/LentPlugins.h"
+#include "tests/support/InstrumentProbe.h"
 
 namespace rimba::engine_test {
 namespace {
@@ -46,16 +47,16 @@ protected:
         auto uniform = [&](float low, float high) { return std::uniform_real_distribution<float>(low, high)(random); };
         batch::BatchScratch& s = *scratch;
         std::fill(std::begin(s.voiceOfTrack), std::end(s.voiceOfTrack), -1);
-        drums.voices[9].track = 14;  // a voice away from its track leaves track 9 without one
-        for (float& signal : drums.trackSignal)
+        test::stateOf(drums).voices[9].track = 14;  // a voice away from its track leaves track 9 without one
+        for (float& signal : test::stateOf(drums).trackSignal)
             signal = uniform(-1.0f, 1.0f);
         for (int v = 0; v < kTrackSlots; ++v) {
-            TrackVoice& voice = drums.voices[static_cast<std::size_t>(v)];
+            TrackVoice& voice = test::stateOf(drums).voices[static_cast<std::size_t>(v)];
             batch::VoicePlan& plan = s.plans[v];
             plan = {};
             voice.peakLeft = uniform(0.0f, 0.3f);
             voice.peakRight = uniform(0.0f, 0.3f);
-            if (voice.track >= drums.trackCount)
+            if (voice.track >= test::stateOf(drums).trackCount)
                 continue;
             s.voiceOfTrack[voice.track] = v;
             plan.mixed = true;
@@ -78,7 +79,7 @@ protected:
         }
         // Silent voices that still change something: a peak below zero rises to zero, and an
         // infinite gain makes 0 times it not a number.
-        drums.voices[1].peakLeft = -1.0f;
+        test::stateOf(drums).voices[1].peakLeft = -1.0f;
         s.control[2][kGainLeft + 3][5] = std::numeric_limits<float>::infinity();
         channels.assign(static_cast<std::size_t>(drums.getAeffect()->numOutputs),
                         std::vector<float>(kAt + kFrames, 7.0f));
@@ -103,10 +104,10 @@ protected:
         Expected e;
         e.channels = channels;
         for (int v = 0; v < kTrackSlots; ++v) {
-            e.peakLeft[v] = drums.voices[static_cast<std::size_t>(v)].peakLeft;
-            e.peakRight[v] = drums.voices[static_cast<std::size_t>(v)].peakRight;
+            e.peakLeft[v] = test::stateOf(drums).voices[static_cast<std::size_t>(v)].peakLeft;
+            e.peakRight[v] = test::stateOf(drums).voices[static_cast<std::size_t>(v)].peakRight;
         }
-        std::copy(drums.trackSignal.begin(), drums.trackSignal.end(), e.trackSignal);
+        std::copy(test::stateOf(drums).trackSignal.begin(), test::stateOf(drums).trackSignal.end(), e.trackSignal);
         for (int span = 0; span < s.spanCount; ++span) {
             const float(*gains)[kTrackSlots] = s.control[s.spanTable[span]];
             for (int k = s.spans[span].begin; k < s.spans[span].end; ++k) {
@@ -116,7 +117,7 @@ protected:
                     if (!plan.mixed)
                         continue;
                     const float p = plan.silent ? 0.0f : s.rows[k][plan.column];
-                    e.trackSignal[drums.voices[static_cast<std::size_t>(v)].track] = p;
+                    e.trackSignal[test::stateOf(drums).voices[static_cast<std::size_t>(v)].track] = p;
                     if (plan.heard) {
                         for (int o = 0; o < 6; ++o)
                             sum[o] += p * gains[kGainLeft + o][v];
@@ -132,7 +133,7 @@ protected:
                 }
                 e.channels[0][static_cast<std::size_t>(kAt + k)] = sum[0];
                 e.channels[1][static_cast<std::size_t>(kAt + k)] = sum[1];
-                for (int t = 0; t < drums.trackCount; ++t)
+                for (int t = 0; t < test::stateOf(drums).trackCount; ++t)
                     e.channels[static_cast<std::size_t>(2 + t)][static_cast<std::size_t>(kAt + k)] = e.trackSignal[t];
                 for (int o = 2; o < 6; ++o)
                     e.sends[o - 2].push_back(sum[o]);
@@ -164,11 +165,11 @@ TEST_F(BatchSumsTest, SumsComeOutAsMixSampleAddsThemVoiceByVoice) {
         prepare();
         const Expected expected = expect(metering);
         batch::mixBatch(
-            *engine, *scratch,
+            test::stateOf(*engine), *scratch,
             {.outputs = outputs.data(), .at = kAt, .frames = kFrames, .trackOutputs = true, .metering = metering});
         EXPECT_TRUE(sameSamples(channels[0], expected.channels[0], 0)) << "master left";
         EXPECT_TRUE(sameSamples(channels[1], expected.channels[1], 0)) << "master right";
-        for (int t = 0; t < engine->trackCount; ++t) {
+        for (int t = 0; t < test::stateOf(*engine).trackCount; ++t) {
             if (t != 5) {
                 EXPECT_TRUE(sameSamples(channels[static_cast<std::size_t>(2 + t)],
                                         expected.channels[static_cast<std::size_t>(2 + t)], 0))
@@ -183,12 +184,13 @@ TEST_F(BatchSumsTest, SumsComeOutAsMixSampleAddsThemVoiceByVoice) {
                 << "send input " << send;
         }
         for (int v = 0; v < kTrackSlots; ++v) {
-            const TrackVoice& voice = engine->voices[static_cast<std::size_t>(v)];
+            const TrackVoice& voice = test::stateOf(*engine).voices[static_cast<std::size_t>(v)];
             EXPECT_EQ(bitsOf(voice.peakLeft), bitsOf(expected.peakLeft[v])) << "voice " << v;
             EXPECT_EQ(bitsOf(voice.peakRight), bitsOf(expected.peakRight[v])) << "voice " << v;
         }
-        for (int t = 0; t < engine->trackCount; ++t)
-            EXPECT_EQ(bitsOf(engine->trackSignal[static_cast<std::size_t>(t)]), bitsOf(expected.trackSignal[t]))
+        for (int t = 0; t < test::stateOf(*engine).trackCount; ++t)
+            EXPECT_EQ(bitsOf(test::stateOf(*engine).trackSignal[static_cast<std::size_t>(t)]),
+                      bitsOf(expected.trackSignal[t]))
                 << "track " << t;
     }
 }

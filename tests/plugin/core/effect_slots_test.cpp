@@ -24,6 +24,7 @@
 #include "tests/plugins/FixturePlugins.h"
 #include "tests/support/Environment.h"
 #include "tests/support/TempFolder.h"
+#include "tests/support/InstrumentProbe.h"
 
 namespace rimba {
 namespace {
@@ -40,16 +41,16 @@ constexpr int kInsert2 = 3;
 void probe(Engine& engine, int track, float send, float pan = 0.5f) {
     VornDrums& drums = *engine;
     engine_test::makeProbeTrack(drums, track, 200000, 8000);
-    drums.tracks.pan[static_cast<std::size_t>(track)] = pan;
-    drums.tracks.send1[static_cast<std::size_t>(track)] = send;
-    drums.tracks.send2[static_cast<std::size_t>(track)] = send;
+    test::stateOf(drums).tracks.pan[static_cast<std::size_t>(track)] = pan;
+    test::stateOf(drums).tracks.send1[static_cast<std::size_t>(track)] = send;
+    test::stateOf(drums).tracks.send2[static_cast<std::size_t>(track)] = send;
     drums.updateTrackGains(track);
-    for (TrackVoice& voice : drums.voices)
+    for (TrackVoice& voice : test::stateOf(drums).voices)
         for (int i = 0; i < 5000; ++i)
             drums.controlUpdate(voice);
-    drums.voiceBusGain = 1.0f;
-    drums.masterGain =
-        drums.masterGainTable[static_cast<std::size_t>(static_cast<int>(drums.settings.masterLevel) & 127)];
+    test::stateOf(drums).voiceBusGain = 1.0f;
+    test::stateOf(drums).masterGain = test::stateOf(drums).masterGainTable[static_cast<std::size_t>(
+        static_cast<int>(test::stateOf(drums).settings.masterLevel) & 127)];
     drums.auditionStart(track, 100, false);
 }
 
@@ -97,17 +98,17 @@ TEST_F(HostedEffectSlots, TheSameLibraryTwiceIsLoadedOnceAndAnotherReplacesItThr
     ASSERT_TRUE(engine->loadSlot(kSend1, fixturePluginPath("fixture-main-only")).ok());
     EXPECT_EQ(count("fixture-gain", "1"), 1) << "the first plug-in was closed";
     EXPECT_EQ(engine->slotPlugin(kSend1)->description().label, "Main Only");
-    EXPECT_EQ(engine->effectIn(kSend1), engine->slotPlugin(kSend1));
+    EXPECT_EQ(test::stateOf(*engine).effectIn(kSend1), engine->slotPlugin(kSend1));
 }
 
 TEST_F(HostedEffectSlots, ARefusedLibraryEmptiesTheSlotAndSwitchesTheEffectOff) {
     ASSERT_TRUE(engine->selectEffect(kInsert1, fixturePluginPath("fixture-gain")).ok());
-    EXPECT_EQ(engine->effectEnabled[kInsert1], 1);
+    EXPECT_EQ(test::stateOf(*engine).effectEnabled[kInsert1], 1);
     const Result<> refused = engine->selectEffect(kInsert1, fixturePluginPath("fixture-instrument"));
     EXPECT_FALSE(refused.ok());
     EXPECT_EQ(engine->slotPlugin(kInsert1), nullptr);
-    EXPECT_EQ(engine->effectIn(kInsert1), nullptr);
-    EXPECT_EQ(engine->effectEnabled[kInsert1], 0);
+    EXPECT_EQ(test::stateOf(*engine).effectIn(kInsert1), nullptr);
+    EXPECT_EQ(test::stateOf(*engine).effectEnabled[kInsert1], 0);
     EXPECT_EQ(count("fixture-gain", "1"), 1);
     engine.render(256);  // an empty slot renders as before
 }
@@ -123,7 +124,7 @@ TEST_F(HostedEffectSlots, ASendReturnIsAddedToTheMasterOnlyWhileItsSwitchIsOn) {
         Engine wet;
         probe(wet, 0, 1.0f);
         ASSERT_TRUE(wet->loadSlot(kSend1, fixturePluginPath("fixture-gain")).ok());
-        wet->effectEnabled[kSend1] = enabled;
+        test::stateOf(*wet).effectEnabled[kSend1] = enabled;
         wet.play();
         wet.render(4096);
         if (enabled)
@@ -207,7 +208,7 @@ TEST_F(HostedEffectSlots, PluginsOfOneOrNoChannelMeetBothSidesOfAnInsertAndASend
 TEST_F(HostedEffectSlots, TheLatencyOfTheRunningInsertsIsReportedAndTheHostToldOfEachChange) {
     const std::string delay = fixturePluginPath("fixture-delay");
     const auto switchEffect = [this](int slot, int on) {
-        engine->setValue(tags::globalBase(engine->trackCount) + tags::kEffectEnabledOffset + slot,
+        engine->setValue(tags::globalBase(test::stateOf(*engine).trackCount) + tags::kEffectEnabledOffset + slot,
                          static_cast<float>(on));
     };
     struct Change {
@@ -295,9 +296,9 @@ TEST_F(HostedEffectSlots, SlotNumbersOutsideZeroToFourAreRefusedAndTouchNothing)
     std::vector<const HostedPlugin*> running;
     for (int slot = 0; slot < VornDrums::kPluginSlots; ++slot) {
         held.push_back(engine->slotPlugin(slot));
-        running.push_back(engine->pluginSlots[static_cast<std::size_t>(slot)].live);
+        running.push_back(test::stateOf(*engine).pluginSlots[static_cast<std::size_t>(slot)].live);
     }
-    const auto switches = engine->effectEnabled;
+    const auto switches = test::stateOf(*engine).effectEnabled;
     for (const int slot : {-1, VornDrums::kPluginSlots, VornDrums::kPluginSlots + 1, 1000}) {
         const Result<> loaded = engine->loadSlot(slot, fixturePluginPath("fixture-main-only"));
         EXPECT_FALSE(loaded.ok()) << slot;
@@ -310,11 +311,12 @@ TEST_F(HostedEffectSlots, SlotNumbersOutsideZeroToFourAreRefusedAndTouchNothing)
     EXPECT_EQ(count("fixture-main-only", "0"), 0) << "nothing was opened";
     for (int slot = 0; slot < VornDrums::kPluginSlots; ++slot)
         EXPECT_EQ(engine->slotPlugin(slot), held[static_cast<std::size_t>(slot)]) << slot;
-    EXPECT_EQ(engine->effectEnabled, switches);
+    EXPECT_EQ(test::stateOf(*engine).effectEnabled, switches);
     for (int slot = 0; slot < VornDrums::kPluginSlots; ++slot)
-        EXPECT_EQ(engine->pluginSlots[static_cast<std::size_t>(slot)].live, running[static_cast<std::size_t>(slot)])
+        EXPECT_EQ(test::stateOf(*engine).pluginSlots[static_cast<std::size_t>(slot)].live,
+                  running[static_cast<std::size_t>(slot)])
             << slot;
-    EXPECT_EQ(engine->drumSynth(), held.back());
+    EXPECT_EQ(test::stateOf(*engine).drumSynth(), held.back());
 }
 
 // The four effect slots have switches, off with their plug-in's removal; the drum synth's slot
@@ -324,22 +326,22 @@ TEST_F(HostedEffectSlots, OnlyTheFourEffectSlotsHaveSwitches) {
     for (int slot = 0; slot < kEffectSlots; ++slot) {
         ASSERT_TRUE(engine->selectEffect(slot, fixturePluginPath("fixture-gain")).ok());
         engine->removeEffect(slot);
-        EXPECT_EQ(engine->effectEnabled[static_cast<std::size_t>(slot)], 0) << slot;
+        EXPECT_EQ(test::stateOf(*engine).effectEnabled[static_cast<std::size_t>(slot)], 0) << slot;
         EXPECT_EQ(engine->slotPlugin(slot), nullptr) << slot;
     }
-    engine->effectEnabled = {0, 1, 0, 1};
-    engine->masterEqOn = 0.0f;
+    test::stateOf(*engine).effectEnabled = {0, 1, 0, 1};
+    test::stateOf(*engine).masterEqOn = 0.0f;
     ASSERT_TRUE(engine->selectEffect(VornDrums::kSynthSlot, fixturePluginPath("fixture-drum-synth")).ok());
-    EXPECT_NE(engine->drumSynth(), nullptr);
-    EXPECT_EQ(engine->effectEnabled, (std::array<std::int32_t, kEffectSlots>{0, 1, 0, 1}));
-    EXPECT_EQ(engine->masterEqOn, 0.0f);
+    EXPECT_NE(test::stateOf(*engine).drumSynth(), nullptr);
+    EXPECT_EQ(test::stateOf(*engine).effectEnabled, (std::array<std::int32_t, kEffectSlots>{0, 1, 0, 1}));
+    EXPECT_EQ(test::stateOf(*engine).masterEqOn, 0.0f);
 
-    engine->effectEnabled = {1, 0, 1, 0};
-    engine->masterEqOn = 1.0f;
+    test::stateOf(*engine).effectEnabled = {1, 0, 1, 0};
+    test::stateOf(*engine).masterEqOn = 1.0f;
     engine->removeEffect(VornDrums::kSynthSlot);
-    EXPECT_EQ(engine->drumSynth(), nullptr);
-    EXPECT_EQ(engine->effectEnabled, (std::array<std::int32_t, kEffectSlots>{1, 0, 1, 0}));
-    EXPECT_EQ(engine->masterEqOn, 1.0f);
+    EXPECT_EQ(test::stateOf(*engine).drumSynth(), nullptr);
+    EXPECT_EQ(test::stateOf(*engine).effectEnabled, (std::array<std::int32_t, kEffectSlots>{1, 0, 1, 0}));
+    EXPECT_EQ(test::stateOf(*engine).masterEqOn, 1.0f);
 }
 
 // A host's block size below one frame is told as one, and the render loop hands the plug-in
@@ -380,7 +382,7 @@ TEST_F(HostedEffectSlots, AProgramWithEveryEffectRendersTheSameInAFreshInstrumen
     // A block names only libraries of the effects folder or the standard plug-in folders; this
     // one names them by their whole paths, as none lies in the first instrument's (empty) folder.
     const auto takeEffectsFromTheFixtures = [](Engine& e) {
-        e->settings.effectPath = std::string(RIMBA_FIXTURE_PLUGIN_DIR) + "/";
+        test::stateOf(*e).settings.effectPath = std::string(RIMBA_FIXTURE_PLUGIN_DIR) + "/";
     };
     setUp(engine);
     for (int slot = 0; slot < kEffectSlots; ++slot)
@@ -405,7 +407,7 @@ TEST_F(HostedEffectSlots, AProgramWithEveryEffectRendersTheSameInAFreshInstrumen
         // The block's path comes back with this system's separators.
         EXPECT_EQ(fresh->slotPlugin(slot)->path(),
                   platform::withNativeSeparators(fixturePluginPath(effects[static_cast<std::size_t>(slot)])));
-        EXPECT_EQ(fresh->effectEnabled[static_cast<std::size_t>(slot)], 1);
+        EXPECT_EQ(test::stateOf(*fresh).effectEnabled[static_cast<std::size_t>(slot)], 1);
     }
     EXPECT_EQ(fresh->slotPlugin(1)->currentProgram(), 2);
     EXPECT_EQ(fresh->slotPlugin(2)->currentProgram(), 3);
@@ -434,9 +436,9 @@ TEST(EffectLibraryList, TheSlotMenuListsTheEffectFoldersLibrariesOfThisSystemInF
         std::ofstream(folder.path() + "/" + name) << "x";
     std::filesystem::create_directory(folder.path() + "/folder." + ext);
     auto drums = test::makeInstrument();
-    drums->settings.effectPath = folder.path() + "/";
+    test::stateOf(*drums).settings.effectPath = folder.path() + "/";
     EXPECT_EQ(drums->effectLibraries(), (std::vector<std::string>{"A-delay." + ext, "b-verb." + ext, "Comp." + ext}));
-    drums->settings.effectPath = folder.path() + "/missing/";
+    test::stateOf(*drums).settings.effectPath = folder.path() + "/missing/";
     EXPECT_TRUE(drums->effectLibraries().empty());
 }
 
@@ -445,12 +447,12 @@ TEST(EffectLibraryList, TheSlotMenuListsTheEffectFoldersLibrariesOfThisSystemInF
 TEST(HostedEffectSlotRace, PluginsLoadedReplacedAndRemovedInEverySlotWhileAnotherThreadRenders) {
     auto drums = test::makeInstrument();
     test::giveTrackSound(*drums, 0, std::vector<std::int16_t>(3000, 9000));
-    drums->tracks.send1[0] = 1.0f;
-    drums->tracks.send2[0] = 1.0f;
+    test::stateOf(*drums).tracks.send1[0] = 1.0f;
+    test::stateOf(*drums).tracks.send2[0] = 1.0f;
     drums->updateTrackGains(0);
-    drums->tracks.synthRoute[0] = 1.0f;
-    drums->patterns[0].stepVelocity[0][0] = 100.0f;
-    drums->patterns[0].stepVelocity[0][8] = 100.0f;
+    test::stateOf(*drums).tracks.synthRoute[0] = 1.0f;
+    test::stateOf(*drums).patterns[0].stepVelocity[0][0] = 100.0f;
+    test::stateOf(*drums).patterns[0].stepVelocity[0][8] = 100.0f;
     test::coreTestTime().flags |= kVstTransportPlaying;
 
     std::atomic<bool> stop{false};

@@ -16,6 +16,7 @@
 #include "plugin/model/Tags.h"
 #include "tests/plugin/core/EngineFixture.h"
 #include "tests/support/LentPlugins.h"
+#include "tests/support/InstrumentProbe.h"
 
 namespace {
 
@@ -108,37 +109,37 @@ protected:
     // hold a plug-in; rolls and random keystrokes fill the pattern.
     void SetUp() override {
         VornDrums& drums = *engine;
-        for (int t = 0; t < drums.trackCount; ++t) {
+        for (int t = 0; t < test::stateOf(drums).trackCount; ++t) {
             const auto slot = static_cast<std::size_t>(t);
-            drums.tracks.eqOnSample[slot] = 1.0f;
-            drums.tracks.eqGain[slot] = {0.2f, -0.1f, 0.3f};
-            drums.tracks.send1[slot] = 0.5f;
-            drums.tracks.send2[slot] = 0.4f;
-            drums.tracks.pan[slot] = 0.1f * static_cast<float>(t % 10);
-            drums.tracks.randomMinDensity[slot] = 2.0f;
-            drums.tracks.randomMaxDensity[slot] = 4.0f;
-            drums.tracks.randomMaxRoll[slot] = 3.0f;
+            test::stateOf(drums).tracks.eqOnSample[slot] = 1.0f;
+            test::stateOf(drums).tracks.eqGain[slot] = {0.2f, -0.1f, 0.3f};
+            test::stateOf(drums).tracks.send1[slot] = 0.5f;
+            test::stateOf(drums).tracks.send2[slot] = 0.4f;
+            test::stateOf(drums).tracks.pan[slot] = 0.1f * static_cast<float>(t % 10);
+            test::stateOf(drums).tracks.randomMinDensity[slot] = 2.0f;
+            test::stateOf(drums).tracks.randomMaxDensity[slot] = 4.0f;
+            test::stateOf(drums).tracks.randomMaxRoll[slot] = 3.0f;
             drums.updateTrack(t);
             for (int band = 0; band < kEqBands; ++band)
                 drums.queueEqUpdate(t, band);
             makeProbeTrack(drums, t, 20000, static_cast<std::int16_t>(1000 * (t + 1)));
             for (int s = t % 3; s < 16; s += 3)
-                drums.patterns[slot].stepVelocity[0][static_cast<std::size_t>(s)] = 100.0f;
-            drums.patterns[slot].stepRoll[0][0] = 3.0f;
+                test::stateOf(drums).patterns[slot].stepVelocity[0][static_cast<std::size_t>(s)] = 100.0f;
+            test::stateOf(drums).patterns[slot].stepRoll[0][0] = 3.0f;
         }
-        drums.tracks.synthRoute[2] = 1.0f;
-        drums.masterEqOn = 1.0f;
-        drums.masterEqGain = {0.3f, 0.2f, -0.2f};
+        test::stateOf(drums).tracks.synthRoute[2] = 1.0f;
+        test::stateOf(drums).masterEqOn = 1.0f;
+        test::stateOf(drums).masterEqGain = {0.3f, 0.2f, -0.2f};
         for (int band = 0; band < kEqBands; ++band)
             drums.queueEqUpdate(FilterUpdate::kMasterTarget, band);
-        drums.randomAuto = 1;
-        drums.swing = 30;
+        test::stateOf(drums).randomAuto = 1;
+        test::stateOf(drums).swing = 30;
         for (std::size_t slot = 0; slot < 4; ++slot) {
             drums.placePlugin(slot, &effects[slot]);
-            drums.effectEnabled[slot] = 1;
+            test::stateOf(drums).effectEnabled[slot] = 1;
         }
         drums.placePlugin(VornDrums::kSynthSlot, &synth);
-        drums.random.reseed(11);
+        test::stateOf(drums).random.reseed(11);
         engine.prepare(4096);
     }
 
@@ -177,9 +178,9 @@ TEST_F(Allocation, ABlockWithoutNewEventsAllocatesNothing) {
     engine.play(126000.0);
     ASSERT_GT(stepStart(23), 126256);
     ASSERT_LT(stepStart(22), 126000);
-    const std::size_t waiting = engine->pendingEvents.size();
+    const std::size_t waiting = test::stateOf(*engine).pendingEvents.size();
     EXPECT_EQ(allocationsDuring(256), 0);
-    EXPECT_LE(engine->pendingEvents.size(), waiting);
+    EXPECT_LE(test::stateOf(*engine).pendingEvents.size(), waiting);
     EXPECT_GT(effects[0].processCalls, 0);
 }
 
@@ -203,13 +204,13 @@ TEST_F(Allocation, BlocksBetweenUndoAndRedoAllocateNothing) {
     engine.renderUnrecorded(4096);
     long total = 0;
     for (int i = 0; i < 24; ++i) {
-        const int track = i % drums.trackCount;
+        const int track = i % test::stateOf(drums).trackCount;
         const auto t = static_cast<std::size_t>(track);
         drums.beginGesture();
         drums.setValue(tags::trackTag(track, tags::kLevel), 0.04f * static_cast<float>(i));
-        drums.tracks.eqGain[t][1] = -0.3f + 0.02f * static_cast<float>(i);
+        test::stateOf(drums).tracks.eqGain[t][1] = -0.3f + 0.02f * static_cast<float>(i);
         drums.queueEqUpdate(track, 1);
-        drums.patterns[t].stepVelocity[0][static_cast<std::size_t>(i % 16)] = i % 2 == 0 ? 0.0f : 120.0f;
+        test::stateOf(drums).patterns[t].stepVelocity[0][static_cast<std::size_t>(i % 16)] = i % 2 == 0 ? 0.0f : 120.0f;
         drums.endGesture();
         total += allocationsDuring(1024);
         ASSERT_TRUE(drums.undo());
@@ -228,7 +229,7 @@ TEST_F(Allocation, BlocksThatTakeTheUserInterfacesRequestsAllocateNothing) {
     engine.renderUnrecorded(4096);
     long total = 0;
     for (int i = 0; i < 42; ++i) {
-        const int track = i % engine->trackCount;
+        const int track = i % test::stateOf(*engine).trackCount;
         switch (i % 7) {
             case 0: engine->requestRandomRegeneration(); break;
             case 1: engine->requestTrackRandomRegeneration(track); break;
@@ -240,10 +241,10 @@ TEST_F(Allocation, BlocksThatTakeTheUserInterfacesRequestsAllocateNothing) {
         }
         engine->requestReleaseAllVoices();
         engine->padNote(track, 90);
-        ASSERT_FALSE(engine->randomRequests.empty()) << "the render loop takes it, not this thread";
+        ASSERT_FALSE(test::stateOf(*engine).randomRequests.empty()) << "the render loop takes it, not this thread";
         total += allocationsDuring(1024 + 13 * i);
-        EXPECT_TRUE(engine->randomRequests.empty());
-        EXPECT_FALSE(engine->releaseAllRequested.load());
+        EXPECT_TRUE(test::stateOf(*engine).randomRequests.empty());
+        EXPECT_FALSE(test::stateOf(*engine).releaseAllRequested.load());
     }
     EXPECT_EQ(total, 0);
 }

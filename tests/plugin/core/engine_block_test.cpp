@@ -13,6 +13,7 @@
 #include <gtest/gtest.h>
 
 #include "tests/plugin/core/EngineFixture.h"
+#include "tests/support/InstrumentProbe.h"
 
 namespace rimba::engine_test {
 namespace {
@@ -29,7 +30,7 @@ std::vector<std::int16_t> decayingTone(int frames, double cyclesPerFrame, double
 }
 
 void hit(VornDrums& drums, int track, int pattern, int step, float velocity, float roll = 0.0f) {
-    auto& planes = drums.patterns[static_cast<std::size_t>(track)];
+    auto& planes = test::stateOf(drums).patterns[static_cast<std::size_t>(track)];
     planes.stepVelocity[static_cast<std::size_t>(pattern)][static_cast<std::size_t>(step)] = velocity;
     planes.stepRoll[static_cast<std::size_t>(pattern)][static_cast<std::size_t>(step)] = roll;
 }
@@ -39,12 +40,12 @@ void hit(VornDrums& drums, int track, int pattern, int step, float velocity, flo
 // sends: everything that runs per sample or per step.
 void setUpSong(Engine& engine) {
     VornDrums& drums = *engine;
-    drums.swing = 40;
-    drums.fillAttenuation = 20;
-    drums.playMode = 1;
-    drums.chainEnabled[0] = drums.chainEnabled[1] = 1;
-    drums.randomAuto = 1;
-    drums.settings.masterLevel = 110.0f;
+    test::stateOf(drums).swing = 40;
+    test::stateOf(drums).fillAttenuation = 20;
+    test::stateOf(drums).playMode = 1;
+    test::stateOf(drums).chainEnabled[0] = test::stateOf(drums).chainEnabled[1] = 1;
+    test::stateOf(drums).randomAuto = 1;
+    test::stateOf(drums).settings.masterLevel = 110.0f;
 
     for (int s = 0; s < 16; s += 4)
         hit(drums, 0, 0, s, 120.0f);
@@ -64,7 +65,7 @@ void setUpSong(Engine& engine) {
     hit(drums, 4, 0, 0, 127.0f, 3.0f);
     hit(drums, 4, 1, 9, 100.0f);
 
-    TrackSettings& tracks = drums.tracks;
+    TrackSettings& tracks = test::stateOf(drums).tracks;
     tracks.tuneVelocity[0] = 3.0f;
     tracks.pan[1] = 0.3f;
     tracks.send1[1] = 0.7f;
@@ -83,8 +84,8 @@ void setUpSong(Engine& engine) {
     tracks.randomMaxRoll[5] = 2.0f;
     tracks.eqOnSample[1] = 1.0f;
     tracks.eqGain[1] = {0.3f, -0.4f, 0.5f};
-    drums.masterEqOn = 1.0f;
-    drums.masterEqGain = {-0.2f, 0.35f, 0.1f};
+    test::stateOf(drums).masterEqOn = 1.0f;
+    test::stateOf(drums).masterEqGain = {-0.2f, 0.35f, 0.1f};
     for (int t = 0; t < 6; ++t)
         drums.updateTrack(t);
     for (int band = 0; band < kEqBands; ++band) {
@@ -104,7 +105,7 @@ void setUpSong(Engine& engine) {
 // queued equaliser settings in (they are applied at the end of a block, whatever its length).
 void renderSong(Engine& engine, int blockSize, long total) {
     setUpSong(engine);
-    engine->random.reseed(20240611);
+    test::stateOf(*engine).random.reseed(20240611);
     engine.stop();
     engine.render(64);
     engine.clearRecording();

@@ -17,6 +17,7 @@
 
 #include "tests/plugin/core/EngineFixture.h"
 #include "tests/support/LentPlugins.h"
+#include "tests/support/InstrumentProbe.h"
 
 namespace rimba::engine_test {
 namespace {
@@ -191,8 +192,8 @@ bool sameBits(float a, float b) { return std::memcmp(&a, &b, sizeof a) == 0 || (
 // Everything the audio thread carries from block to block, field by field.
 void expectSameState(VornDrums& batched, VornDrums& reference) {
     for (int v = 0; v < kTrackSlots; ++v) {
-        const TrackVoice& a = batched.voices[static_cast<std::size_t>(v)];
-        const TrackVoice& b = reference.voices[static_cast<std::size_t>(v)];
+        const TrackVoice& a = test::stateOf(batched).voices[static_cast<std::size_t>(v)];
+        const TrackVoice& b = test::stateOf(reference).voices[static_cast<std::size_t>(v)];
         const float floatsA[] = {
             a.position,   a.levelGain,   a.gainLeft,        a.gainRight,          a.sendGain1,    a.sendGain2,
             a.send1Left,  a.send1Right,  a.send2Left,       a.send2Right,         a.rate,         a.peakLeft,
@@ -228,39 +229,42 @@ void expectSameState(VornDrums& batched, VornDrums& reference) {
     };
     for (int t = 0; t < kTrackSlots; ++t) {
         for (int band = 0; band < kEqBands; ++band)
-            EXPECT_TRUE(sameBand(batched.trackEq[static_cast<std::size_t>(t)][static_cast<std::size_t>(band)],
-                                 reference.trackEq[static_cast<std::size_t>(t)][static_cast<std::size_t>(band)]))
+            EXPECT_TRUE(
+                sameBand(test::stateOf(batched).trackEq[static_cast<std::size_t>(t)][static_cast<std::size_t>(band)],
+                         test::stateOf(reference).trackEq[static_cast<std::size_t>(t)][static_cast<std::size_t>(band)]))
                 << "track " << t << " band " << band;
-        EXPECT_TRUE(sameBits(batched.trackSignal[static_cast<std::size_t>(t)],
-                             reference.trackSignal[static_cast<std::size_t>(t)]))
+        EXPECT_TRUE(sameBits(test::stateOf(batched).trackSignal[static_cast<std::size_t>(t)],
+                             test::stateOf(reference).trackSignal[static_cast<std::size_t>(t)]))
             << t;
-        EXPECT_TRUE(sameBits(batched.tracks.eqActive[static_cast<std::size_t>(t)],
-                             reference.tracks.eqActive[static_cast<std::size_t>(t)]))
+        EXPECT_TRUE(sameBits(test::stateOf(batched).tracks.eqActive[static_cast<std::size_t>(t)],
+                             test::stateOf(reference).tracks.eqActive[static_cast<std::size_t>(t)]))
             << t;
-        EXPECT_TRUE(sameBits(batched.tracks.pan[static_cast<std::size_t>(t)],
-                             reference.tracks.pan[static_cast<std::size_t>(t)]))
+        EXPECT_TRUE(sameBits(test::stateOf(batched).tracks.pan[static_cast<std::size_t>(t)],
+                             test::stateOf(reference).tracks.pan[static_cast<std::size_t>(t)]))
             << t;
     }
     for (int band = 0; band < kEqBands; ++band)
-        EXPECT_TRUE(sameBand(batched.masterEq[static_cast<std::size_t>(band)],
-                             reference.masterEq[static_cast<std::size_t>(band)]))
+        EXPECT_TRUE(sameBand(test::stateOf(batched).masterEq[static_cast<std::size_t>(band)],
+                             test::stateOf(reference).masterEq[static_cast<std::size_t>(band)]))
             << band;
-    EXPECT_TRUE(sameBits(batched.voiceBusGain, reference.voiceBusGain));
-    EXPECT_TRUE(sameBits(batched.masterGain, reference.masterGain));
-    EXPECT_TRUE(sameBits(batched.exportFadeGain, reference.exportFadeGain));
-    EXPECT_TRUE(sameBits(batched.meterLeft, reference.meterLeft));
-    EXPECT_TRUE(sameBits(batched.meterRight, reference.meterRight));
-    EXPECT_TRUE(sameBits(batched.holdLeft, reference.holdLeft));
-    EXPECT_TRUE(sameBits(batched.holdRight, reference.holdRight));
-    EXPECT_EQ(batched.holdCountLeft, reference.holdCountLeft);
-    EXPECT_EQ(batched.controlCounter, reference.controlCounter);
-    EXPECT_EQ(batched.currentStep, reference.currentStep);
-    EXPECT_EQ(batched.playingPattern, reference.playingPattern);
-    ASSERT_EQ(batched.pendingEvents.size(), reference.pendingEvents.size());
-    for (std::size_t e = 0; e < batched.pendingEvents.size(); ++e) {
-        EXPECT_EQ(batched.pendingEvents[e].countdown, reference.pendingEvents[e].countdown) << e;
-        EXPECT_EQ(batched.pendingEvents[e].data1, reference.pendingEvents[e].data1) << e;
-        EXPECT_EQ(batched.pendingEvents[e].data2, reference.pendingEvents[e].data2) << e;
+    EXPECT_TRUE(sameBits(test::stateOf(batched).voiceBusGain, test::stateOf(reference).voiceBusGain));
+    EXPECT_TRUE(sameBits(test::stateOf(batched).masterGain, test::stateOf(reference).masterGain));
+    EXPECT_TRUE(sameBits(test::stateOf(batched).exportFadeGain, test::stateOf(reference).exportFadeGain));
+    EXPECT_TRUE(sameBits(test::stateOf(batched).meterLeft, test::stateOf(reference).meterLeft));
+    EXPECT_TRUE(sameBits(test::stateOf(batched).meterRight, test::stateOf(reference).meterRight));
+    EXPECT_TRUE(sameBits(test::stateOf(batched).holdLeft, test::stateOf(reference).holdLeft));
+    EXPECT_TRUE(sameBits(test::stateOf(batched).holdRight, test::stateOf(reference).holdRight));
+    EXPECT_EQ(test::stateOf(batched).holdCountLeft, test::stateOf(reference).holdCountLeft);
+    EXPECT_EQ(test::stateOf(batched).controlCounter, test::stateOf(reference).controlCounter);
+    EXPECT_EQ(test::stateOf(batched).currentStep, test::stateOf(reference).currentStep);
+    EXPECT_EQ(test::stateOf(batched).playingPattern, test::stateOf(reference).playingPattern);
+    ASSERT_EQ(test::stateOf(batched).pendingEvents.size(), test::stateOf(reference).pendingEvents.size());
+    for (std::size_t e = 0; e < test::stateOf(batched).pendingEvents.size(); ++e) {
+        EXPECT_EQ(test::stateOf(batched).pendingEvents[e].countdown,
+                  test::stateOf(reference).pendingEvents[e].countdown)
+            << e;
+        EXPECT_EQ(test::stateOf(batched).pendingEvents[e].data1, test::stateOf(reference).pendingEvents[e].data1) << e;
+        EXPECT_EQ(test::stateOf(batched).pendingEvents[e].data2, test::stateOf(reference).pendingEvents[e].data2) << e;
     }
 }
 
@@ -315,7 +319,7 @@ struct Changes {
 };
 
 void setUpTrack(VornDrums& drums, std::mt19937& random, int t) {
-    TrackSettings& tracks = drums.tracks;
+    TrackSettings& tracks = test::stateOf(drums).tracks;
     const auto i = static_cast<std::size_t>(t);
     assignSound(drums, t, randomSound(drums, random));
     tracks.level[i] = uniform(random, 0.0f, 1.0f);
@@ -357,9 +361,9 @@ void setUpTrack(VornDrums& drums, std::mt19937& random, int t) {
     for (int p = 0; p < 4; ++p) {
         for (int s = 0; s < kMaxSteps; ++s) {
             const bool hit = std::rand() % 100 < 35;
-            drums.patterns[i].stepVelocity[static_cast<std::size_t>(p)][static_cast<std::size_t>(s)] =
+            test::stateOf(drums).patterns[i].stepVelocity[static_cast<std::size_t>(p)][static_cast<std::size_t>(s)] =
                 hit ? static_cast<float>(1 + std::rand() % 127) : 0.0f;
-            drums.patterns[i].stepRoll[static_cast<std::size_t>(p)][static_cast<std::size_t>(s)] =
+            test::stateOf(drums).patterns[i].stepRoll[static_cast<std::size_t>(p)][static_cast<std::size_t>(s)] =
                 std::rand() % 100 < 15 ? static_cast<float>(std::rand() % 5) : 0.0f;
         }
     }
@@ -371,28 +375,28 @@ void setUpTrack(VornDrums& drums, std::mt19937& random, int t) {
 // Patterns' lengths and chains, the sequencer's modes, the master and the effect switches.
 void setUpSong(VornDrums& drums, std::mt19937& random) {
     for (int p = 0; p < 4; ++p) {
-        drums.patternSteps[static_cast<std::size_t>(p)] = 8 + std::rand() % 25;
-        drums.chainEnabled[static_cast<std::size_t>(p)] = std::rand() % 2;
+        test::stateOf(drums).patternSteps[static_cast<std::size_t>(p)] = 8 + std::rand() % 25;
+        test::stateOf(drums).chainEnabled[static_cast<std::size_t>(p)] = std::rand() % 2;
     }
-    drums.playMode = static_cast<std::int32_t>(random() % 3);
-    drums.swing = static_cast<std::int32_t>(random() % 80);
-    drums.fillAttenuation = static_cast<std::int32_t>(random() % 128);
-    drums.randomAuto = chance(random, 30) ? 1 : 0;
-    drums.masterEqOn = chance(random, 50) ? 1.0f : 0.0f;
+    test::stateOf(drums).playMode = static_cast<std::int32_t>(random() % 3);
+    test::stateOf(drums).swing = static_cast<std::int32_t>(random() % 80);
+    test::stateOf(drums).fillAttenuation = static_cast<std::int32_t>(random() % 128);
+    test::stateOf(drums).randomAuto = chance(random, 30) ? 1 : 0;
+    test::stateOf(drums).masterEqOn = chance(random, 50) ? 1.0f : 0.0f;
     for (int band = 0; band < kEqBands; ++band) {
-        drums.masterEqGain[static_cast<std::size_t>(band)] = uniform(random, -0.5f, 0.5f);
+        test::stateOf(drums).masterEqGain[static_cast<std::size_t>(band)] = uniform(random, -0.5f, 0.5f);
         drums.queueEqUpdate(FilterUpdate::kMasterTarget, band);
     }
-    drums.settings.masterLevel = static_cast<float>(random() % 128);
+    test::stateOf(drums).settings.masterLevel = static_cast<float>(random() % 128);
     for (int slot = 0; slot < kEffectSlots; ++slot)
-        drums.effectEnabled[static_cast<std::size_t>(slot)] = chance(random, 60) ? 1 : 0;
+        test::stateOf(drums).effectEnabled[static_cast<std::size_t>(slot)] = chance(random, 60) ? 1 : 0;
 }
 
 // Settings no editor would produce: gains that overflow, a pan and a mix that are not numbers, an
 // infinite level, a negative peak; and a synth whose output is not always a number.
 void makeHostile(Rig& rig) {
     VornDrums& drums = *rig;
-    TrackSettings& tracks = drums.tracks;
+    TrackSettings& tracks = test::stateOf(drums).tracks;
     rig.hostileSynth = true;
     tracks.synthRoute[5] = 1.0f;
     tracks.synthMix[5] = 0.5f;
@@ -403,10 +407,10 @@ void makeHostile(Rig& rig) {
     tracks.synthMix[2] = std::numeric_limits<float>::quiet_NaN();
     tracks.send1[3] = 30.0f;
     drums.updateTrackGains(3);
-    drums.voices[4].peakLeft = -1.0f;
+    test::stateOf(drums).voices[4].peakLeft = -1.0f;
     tracks.level[6] = std::numeric_limits<float>::infinity();  // silence times infinity is NaN
     drums.updateTrackGains(6);
-    drums.voices[5].velocityGain = std::numeric_limits<float>::infinity();
+    test::stateOf(drums).voices[5].velocityGain = std::numeric_limits<float>::infinity();
 }
 
 // MIDI notes and all-notes-off, and the host's clock.
@@ -416,7 +420,8 @@ void changeNotesAndClock(Rig& rig, Changes& change, int frames) {
         const int notes = 1 + static_cast<int>(change.random() % 4);
         for (int k = 0; k < notes; ++k) {
             const int t = change.anyTrack();
-            const auto key = static_cast<std::uint8_t>(drums.settings.trackKey[static_cast<std::size_t>(t)]);
+            const auto key =
+                static_cast<std::uint8_t>(test::stateOf(drums).settings.trackKey[static_cast<std::size_t>(t)]);
             const bool on = chance(change.random, 70);
             sendMidi(drums, on ? 0x90 : 0x80, key, static_cast<std::uint8_t>(on ? 1 + change.random() % 127 : 0),
                      static_cast<std::int32_t>(change.random() % static_cast<unsigned>(frames + 50)));
@@ -434,7 +439,7 @@ void changeNotesAndClock(Rig& rig, Changes& change, int frames) {
 
 // Gains, solo, the equalisers' switches and bands.
 void changeMix(VornDrums& drums, Changes& change) {
-    TrackSettings& tracks = drums.tracks;
+    TrackSettings& tracks = test::stateOf(drums).tracks;
     if (change.often(10)) {
         const int t = change.anyTrack();
         const auto i = static_cast<std::size_t>(t);
@@ -448,8 +453,8 @@ void changeMix(VornDrums& drums, Changes& change) {
         drums.updateTrackGains(t);
     }
     if (change.often(5)) {
-        drums.soloSelected = chance(change.random, 50) ? 1 : 0;
-        drums.selectedTrack = change.anyTrack();
+        test::stateOf(drums).soloSelected = chance(change.random, 50) ? 1 : 0;
+        test::stateOf(drums).selectedTrack = change.anyTrack();
     }
     if (change.often(8)) {
         const auto i = static_cast<std::size_t>(change.anyTrack());
@@ -459,11 +464,11 @@ void changeMix(VornDrums& drums, Changes& change) {
             tracks.eqOnSynth[i] = tracks.eqOnSynth[i] != 0.0f ? 0.0f : 1.0f;
     }
     if (change.often(5))
-        drums.masterEqOn = drums.masterEqOn != 0.0f ? 0.0f : 1.0f;
+        test::stateOf(drums).masterEqOn = test::stateOf(drums).masterEqOn != 0.0f ? 0.0f : 1.0f;
     if (change.often(8)) {
         const int band = static_cast<int>(change.random() % kEqBands);
         if (chance(change.random, 25)) {
-            drums.masterEqGain[static_cast<std::size_t>(band)] = uniform(change.random, -0.5f, 0.5f);
+            test::stateOf(drums).masterEqGain[static_cast<std::size_t>(band)] = uniform(change.random, -0.5f, 0.5f);
             drums.queueEqUpdate(FilterUpdate::kMasterTarget, band);
         } else {
             const int t = change.anyTrack();
@@ -476,7 +481,7 @@ void changeMix(VornDrums& drums, Changes& change) {
 
 // Voice modes and bounds, auditions, the synth route, tuning, levels and voices being loaded.
 void changeVoices(VornDrums& drums, Changes& change) {
-    TrackSettings& tracks = drums.tracks;
+    TrackSettings& tracks = test::stateOf(drums).tracks;
     if (change.often(5)) {
         const int t = change.anyTrack();
         const auto i = static_cast<std::size_t>(t);
@@ -505,7 +510,7 @@ void changeVoices(VornDrums& drums, Changes& change) {
     }
     if (change.often(3)) {
         const auto slot = static_cast<std::size_t>(change.random() % kEffectSlots);
-        drums.effectEnabled[slot] = drums.effectEnabled[slot] != 0 ? 0 : 1;
+        test::stateOf(drums).effectEnabled[slot] = test::stateOf(drums).effectEnabled[slot] != 0 ? 0 : 1;
     }
     if (change.often(2)) {
         const auto i = static_cast<std::size_t>(change.anyTrack());
@@ -514,11 +519,11 @@ void changeVoices(VornDrums& drums, Changes& change) {
         tracks.phaseInvert[i] = tracks.phaseInvert[i] != 0.0f ? 0.0f : 1.0f;
     }
     if (change.often(2))
-        drums.settings.masterLevel = static_cast<float>(change.random() % 128);
+        test::stateOf(drums).settings.masterLevel = static_cast<float>(change.random() % 128);
     if (change.often(2))
-        drums.voiceBusGain = 0.0f;
+        test::stateOf(drums).voiceBusGain = 0.0f;
     if (change.often(2)) {
-        TrackVoice& voice = drums.voices[static_cast<std::size_t>(change.anyTrack())];
+        TrackVoice& voice = test::stateOf(drums).voices[static_cast<std::size_t>(change.anyTrack())];
         voice.loading = voice.loading != 0 ? 0 : 1;
     }
 }
@@ -527,19 +532,19 @@ void changeVoices(VornDrums& drums, Changes& change) {
 void changeExportAndSharing(VornDrums& drums, Changes& change) {
     if (change.often(2)) {
         // The audio export's clock, with and without its closing fade.
-        drums.offlineRender.store(1);
-        drums.exportRemaining = chance(change.random, 50) ? 1500 : 100000;
-        drums.exportFadeGain = 1.0f;
-    } else if (drums.offlineRender.load() != 0 && change.often(20)) {
-        drums.offlineRender.store(0);
+        test::stateOf(drums).offlineRender.store(1);
+        test::stateOf(drums).exportRemaining = chance(change.random, 50) ? 1500 : 100000;
+        test::stateOf(drums).exportFadeGain = 1.0f;
+    } else if (test::stateOf(drums).offlineRender.load() != 0 && change.often(20)) {
+        test::stateOf(drums).offlineRender.store(0);
     }
     if (change.scenario.sharedTracks && change.often(6)) {
         // Voices that point at another voice's track or at none for a while, then back.
         if (chance(change.random, 50)) {
             for (int v = 0; v < kTrackSlots; ++v)
-                drums.voices[static_cast<std::size_t>(v)].track = v;
+                test::stateOf(drums).voices[static_cast<std::size_t>(v)].track = v;
         } else {
-            drums.voices[static_cast<std::size_t>(change.anyTrack())].track =
+            test::stateOf(drums).voices[static_cast<std::size_t>(change.anyTrack())].track =
                 chance(change.random, 50) ? change.anyTrack() : 14;
         }
     }
@@ -551,12 +556,12 @@ void play(Rig& rig, const Scenario& scenario) {
     VornDrums& drums = *rig;
     std::mt19937 random(scenario.seed);
     std::srand(scenario.seed);
-    for (int t = 0; t < drums.trackCount; ++t)
+    for (int t = 0; t < test::stateOf(drums).trackCount; ++t)
         setUpTrack(drums, random, t);
     setUpSong(drums, random);
     if (scenario.hostileValues)
         makeHostile(rig);
-    Changes change{random, scenario, drums.trackCount};
+    Changes change{random, scenario, test::stateOf(drums).trackCount};
     for (int block = 0; block < scenario.blocks; ++block) {
         const int frames = scenario.blockSizes[random() % scenario.blockSizes.size()];
         changeNotesAndClock(rig, change, frames);
@@ -681,12 +686,12 @@ void playAtTheEdges(Rig& rig, const std::vector<int>& blockSizes, bool ownRate) 
         for (int i = 0; i < kFrames; ++i)
             ramp[static_cast<std::size_t>(i)] = static_cast<std::int16_t>(30 * i - 15000);
         assignSound(drums, track, addSound(drums, std::move(ramp), ownRate ? 44100.0f : edge.rate));
-        drums.tracks.start[t] = edge.start;
-        drums.tracks.end[t] = edge.end;
-        drums.tracks.reverse[t] = edge.reverse ? 1.0f : 0.0f;
-        drums.tracks.loop[t] = edge.loop ? 1.0f : 0.0f;
-        drums.tracks.oneShot[t] = edge.oneShot ? 1.0f : 0.0f;
-        drums.tracks.levelVelocity[t] = 0.0f;
+        test::stateOf(drums).tracks.start[t] = edge.start;
+        test::stateOf(drums).tracks.end[t] = edge.end;
+        test::stateOf(drums).tracks.reverse[t] = edge.reverse ? 1.0f : 0.0f;
+        test::stateOf(drums).tracks.loop[t] = edge.loop ? 1.0f : 0.0f;
+        test::stateOf(drums).tracks.oneShot[t] = edge.oneShot ? 1.0f : 0.0f;
+        test::stateOf(drums).tracks.levelVelocity[t] = 0.0f;
         drums.recomputeBounds(track);
         ++track;
     }
@@ -725,26 +730,27 @@ TEST(BatchedRendering, TheEdgesOfTheSoundReadTheSame) {
 // new equaliser gain. Returns how many track blocks ended at rest.
 int playSparseEqualisedSong(Rig& rig, const std::vector<int>& blockSizes, int blocks, int changeBlock) {
     VornDrums& drums = *rig;
-    drums.patternSteps[0] = 16;
-    for (int t = 0; t < drums.trackCount; ++t) {
+    test::stateOf(drums).patternSteps[0] = 16;
+    for (int t = 0; t < test::stateOf(drums).trackCount; ++t) {
         const auto i = static_cast<std::size_t>(t);
         std::vector<std::int16_t> hit(2500);
         for (std::size_t k = 0; k < hit.size(); ++k)
             hit[k] = static_cast<std::int16_t>(20000.0 * std::exp(-static_cast<double>(k) / 400.0) *
                                                std::cos(0.05 * (t + 1) * static_cast<double>(k)));
         assignSound(drums, t, addSound(drums, std::move(hit)));
-        drums.tracks.eqOnSample[i] = 1.0f;
-        drums.tracks.eqGain[i] = {0.2f - 0.05f * static_cast<float>(t % 3), -0.1f, 0.15f};
-        drums.tracks.pan[i] = 0.1f + 0.07f * static_cast<float>(t);
-        drums.tracks.send1[i] = t % 2 == 0 ? 0.6f : 0.0f;
-        drums.tracks.mute[i] = t == 4 ? 1.0f : 0.0f;
-        drums.tracks.oneShot[i] = t % 3 == 0 ? 0.0f : 1.0f;
+        test::stateOf(drums).tracks.eqOnSample[i] = 1.0f;
+        test::stateOf(drums).tracks.eqGain[i] = {0.2f - 0.05f * static_cast<float>(t % 3), -0.1f, 0.15f};
+        test::stateOf(drums).tracks.pan[i] = 0.1f + 0.07f * static_cast<float>(t);
+        test::stateOf(drums).tracks.send1[i] = t % 2 == 0 ? 0.6f : 0.0f;
+        test::stateOf(drums).tracks.mute[i] = t == 4 ? 1.0f : 0.0f;
+        test::stateOf(drums).tracks.oneShot[i] = t % 3 == 0 ? 0.0f : 1.0f;
         for (int band = 0; band < kEqBands; ++band)
             drums.queueEqUpdate(t, band);
         drums.updateTrackGains(t);
-        drums.patterns[i].stepVelocity[0].fill(0.0f);
+        test::stateOf(drums).patterns[i].stepVelocity[0].fill(0.0f);
         if (t < 6)
-            drums.patterns[i].stepVelocity[0][static_cast<std::size_t>((5 * t) % 16)] = 90.0f + static_cast<float>(t);
+            test::stateOf(drums).patterns[i].stepVelocity[0][static_cast<std::size_t>((5 * t) % 16)] =
+                90.0f + static_cast<float>(t);
     }
     // One block with the transport stopped takes the queued equaliser settings in (they are
     // applied at the end of a block, whatever its length); the song starts after it.
@@ -756,13 +762,13 @@ int playSparseEqualisedSong(Rig& rig, const std::vector<int>& blockSizes, int bl
     int resting = 0;
     for (int block = 0; block < blocks; ++block) {
         if (block == changeBlock) {
-            drums.tracks.eqGain[9] = {0.75f, 0.0f, 0.0f};
+            test::stateOf(drums).tracks.eqGain[9] = {0.75f, 0.0f, 0.0f};
             for (int band = 0; band < kEqBands; ++band)
                 drums.queueEqUpdate(9, band);
         }
         rig.render(blockSizes[static_cast<std::size_t>(block) % blockSizes.size()]);
-        for (int t = 0; t < drums.trackCount; ++t)
-            resting += drums.trackRest[static_cast<std::size_t>(t)].resting ? 1 : 0;
+        for (int t = 0; t < test::stateOf(drums).trackCount; ++t)
+            resting += test::stateOf(drums).trackRest[static_cast<std::size_t>(t)].resting ? 1 : 0;
     }
     return resting;
 }
@@ -813,7 +819,7 @@ TEST(RestingTracks, ChangeNoSampleOfTheRender) {
     for (const bool reference : {false, true}) {
         Rig resting(reference, {});
         Rig awake(reference, {});
-        awake->restsOff = true;
+        test::stateOf(*awake).restsOff = true;
         EXPECT_GT(playSparseEqualisedSong(resting, {256}, kBlocks, 700), 0);
         EXPECT_EQ(playSparseEqualisedSong(awake, {256}, kBlocks, 700), 0);
         for (std::size_t c = 0; c < resting.recorded.size(); ++c)

@@ -14,6 +14,7 @@
 
 #include "common/platform/Clock.h"
 #include "tests/plugin/core/EngineFixture.h"
+#include "tests/support/InstrumentProbe.h"
 
 namespace rimba::engine_test {
 namespace {
@@ -24,12 +25,12 @@ constexpr int kBlock = 64;
 TEST(LoadHandshake, ARenderNeverSeesASoundHalfReplacedOrFreed) {
     Engine engine;
     VornDrums& drums = *engine;
-    drums.tracks.loop[0] = 1.0f;  // the voice reads the sound for as long as the test runs
+    test::stateOf(drums).tracks.loop[0] = 1.0f;  // the voice reads the sound for as long as the test runs
     makeProbeTrack(drums, 0, kFrames, 1000);
-    const int index = drums.voices[0].soundIndex;
+    const int index = test::stateOf(drums).voices[0].soundIndex;
     for (int i = 0; i < 5000; ++i)
-        drums.controlUpdate(drums.voices[0]);
-    drums.voiceBusGain = 1.0f;
+        drums.controlUpdate(test::stateOf(drums).voices[0]);
+    test::stateOf(drums).voiceBusGain = 1.0f;
     drums.auditionStart(0, 100, false);
     engine.stop();
     engine.prepare(kBlock);
@@ -68,15 +69,16 @@ TEST(LoadHandshake, ARenderNeverSeesASoundHalfReplacedOrFreed) {
     for (int generation = 1; generation <= 60; ++generation) {
         const auto value = static_cast<std::int16_t>(1000 + 1000 * (generation % 2));
         {
-            LoadGuard hold(drums.handshake);
+            LoadGuard hold(test::stateOf(drums).handshake);
             if (generation % 3 == 0) {
                 // A new Sound object: the old one is freed at once.
-                auto sound = std::make_unique<Sound>(*drums.soundList[static_cast<std::size_t>(index)]);
+                auto sound = std::make_unique<Sound>(*test::stateOf(drums).soundList[static_cast<std::size_t>(index)]);
                 sound->samples.assign(static_cast<std::size_t>(kFrames), value);
-                drums.soundList[static_cast<std::size_t>(index)] = std::move(sound);
+                test::stateOf(drums).soundList[static_cast<std::size_t>(index)] = std::move(sound);
             } else {
                 // Rewritten in place, with a pause half way that a block could fall into.
-                std::vector<std::int16_t>& samples = drums.soundList[static_cast<std::size_t>(index)]->samples;
+                std::vector<std::int16_t>& samples =
+                    test::stateOf(drums).soundList[static_cast<std::size_t>(index)]->samples;
                 samples = std::vector<std::int16_t>(samples.size(), samples[0]);  // a new buffer; the old one is freed
                 for (int n = 0; n < kFrames; ++n) {
                     samples[static_cast<std::size_t>(n)] = value;
@@ -93,8 +95,8 @@ TEST(LoadHandshake, ARenderNeverSeesASoundHalfReplacedOrFreed) {
 
     EXPECT_EQ(mixedBlocks.load(), 0);
     EXPECT_EQ(valuesHeard.size(), 2u) << "both versions of the sound were heard, and nothing else";
-    EXPECT_EQ(drums.handshake.loadsInProgress.load(), 0);
-    EXPECT_EQ(drums.handshake.renderActive.load(), 0);
+    EXPECT_EQ(test::stateOf(drums).handshake.loadsInProgress.load(), 0);
+    EXPECT_EQ(test::stateOf(drums).handshake.renderActive.load(), 0);
 }
 
 }  // namespace

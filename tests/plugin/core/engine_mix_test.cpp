@@ -10,6 +10,7 @@
 
 #include "tests/plugin/core/EngineFixture.h"
 #include "tests/support/LentPlugins.h"
+#include "tests/support/InstrumentProbe.h"
 
 namespace rimba::engine_test {
 namespace {
@@ -21,12 +22,12 @@ constexpr int kLongSound = 100000;
 // product of settings.
 void settle(Engine& engine) {
     VornDrums& drums = *engine;
-    for (TrackVoice& voice : drums.voices)
+    for (TrackVoice& voice : test::stateOf(drums).voices)
         for (int i = 0; i < 5000; ++i)
             drums.controlUpdate(voice);
-    drums.voiceBusGain = 1.0f;
-    drums.masterGain =
-        drums.masterGainTable[static_cast<std::size_t>(static_cast<int>(drums.settings.masterLevel) & 127)];
+    test::stateOf(drums).voiceBusGain = 1.0f;
+    test::stateOf(drums).masterGain = test::stateOf(drums).masterGainTable[static_cast<std::size_t>(
+        static_cast<int>(test::stateOf(drums).settings.masterLevel) & 127)];
 }
 
 // Starts track `track`'s note at the first sample of the next block.
@@ -53,7 +54,7 @@ TEST(PanLaw, TheMasterCarriesTheTrackSignalTimesThePanFactors) {
           PanCase{0.25f, 1.0, 0.25}, PanCase{0.6f, 0.7, 1.0}, PanCase{0.35f, 1.0, 0.55}}) {
         Engine engine;
         makeProbeTrack(*engine, 0, kLongSound);  // 16384: 0.5
-        engine->tracks.pan[0] = c.pan;
+        test::stateOf(*engine).tracks.pan[0] = c.pan;
         settle(engine);
         strike(engine, 0);
         engine.render(512);
@@ -68,8 +69,8 @@ TEST(Solo, OnlyTheSelectedTrackReachesTheMasterWhileEveryTrackOutputCarriesItsSi
     makeProbeTrack(*engine, 0, kLongSound, 16384);
     makeProbeTrack(*engine, 1, kLongSound, 8192);
     makeProbeTrack(*engine, 2, kLongSound, 4096);
-    engine->soloSelected = 1;
-    engine->selectedTrack = 1;
+    test::stateOf(*engine).soloSelected = 1;
+    test::stateOf(*engine).selectedTrack = 1;
     settle(engine);
     for (int t = 0; t < 3; ++t)
         strike(engine, t);
@@ -78,7 +79,7 @@ TEST(Solo, OnlyTheSelectedTrackReachesTheMasterWhileEveryTrackOutputCarriesItsSi
     EXPECT_TRUE(allNear(engine.trackOutput(0), 0.5, 1e-5));
     EXPECT_TRUE(allNear(engine.trackOutput(2), 0.125, 1e-5));
 
-    engine->soloSelected = 0;
+    test::stateOf(*engine).soloSelected = 0;
     engine.clearRecording();
     engine.render(256);
     EXPECT_TRUE(allNear(engine.masterLeft(), 0.875, 1e-5));
@@ -88,14 +89,14 @@ TEST(Mute, AMutedTrackKeepsItsOutputButLeavesMasterSendsAndMetersAlone) {
     Engine engine;
     FakePlugin send;
     engine->placePlugin(0, &send);
-    engine->effectEnabled[0] = 1;
+    test::stateOf(*engine).effectEnabled[0] = 1;
     makeProbeTrack(*engine, 0, kLongSound, 16384);
     makeProbeTrack(*engine, 1, kLongSound, 8192);
     for (int t = 0; t < 2; ++t) {
-        engine->tracks.send1[static_cast<std::size_t>(t)] = 1.0f;
+        test::stateOf(*engine).tracks.send1[static_cast<std::size_t>(t)] = 1.0f;
         engine->updateTrackGains(t);
     }
-    engine->tracks.mute[0] = 1.0f;
+    test::stateOf(*engine).tracks.mute[0] = 1.0f;
     engine->updateTrackGains(0);
     settle(engine);
     strike(engine, 0);
@@ -107,9 +108,9 @@ TEST(Mute, AMutedTrackKeepsItsOutputButLeavesMasterSendsAndMetersAlone) {
         ASSERT_NEAR(send.inputs[0][static_cast<std::size_t>(i)], 0.25, 1e-5) << i;
         ASSERT_NEAR(send.inputs[1][static_cast<std::size_t>(i)], 0.25, 1e-5) << i;
     }
-    EXPECT_EQ(engine->voices[0].peakLeft, 0.0f);
-    EXPECT_EQ(engine->voices[0].peakRight, 0.0f);
-    EXPECT_NEAR(engine->voices[1].peakLeft, 0.25f, 1e-5f);
+    EXPECT_EQ(test::stateOf(*engine).voices[0].peakLeft, 0.0f);
+    EXPECT_EQ(test::stateOf(*engine).voices[0].peakRight, 0.0f);
+    EXPECT_NEAR(test::stateOf(*engine).voices[1].peakLeft, 0.25f, 1e-5f);
     engine->placePlugin(0, nullptr);
 }
 
@@ -117,9 +118,9 @@ TEST(TrackOutputs, CarryTheSignalBeforeLevelPanAndSends) {
     Engine engine;
     makeProbeTrack(*engine, 0, kLongSound);
     makeProbeTrack(*engine, 1, kLongSound);
-    engine->tracks.level[1] = 0.3f;
-    engine->tracks.pan[1] = 1.0f;
-    engine->tracks.send2[1] = 0.8f;
+    test::stateOf(*engine).tracks.level[1] = 0.3f;
+    test::stateOf(*engine).tracks.pan[1] = 1.0f;
+    test::stateOf(*engine).tracks.send2[1] = 0.8f;
     engine->updateTrackGains(1);
     settle(engine);
     strike(engine, 0);
@@ -135,7 +136,7 @@ TEST(TrackOutputs, CarryTheSignalBeforeLevelPanAndSends) {
 TEST(TrackOutputs, AnInvertedPolarityIsPartOfTheTrackSignal) {
     Engine engine;
     makeProbeTrack(*engine, 0, kLongSound);
-    engine->tracks.phaseInvert[0] = 1.0f;
+    test::stateOf(*engine).tracks.phaseInvert[0] = 1.0f;
     settle(engine);
     strike(engine, 0);
     engine.render(128);
@@ -166,15 +167,15 @@ TEST(SynthShares, ARoutedTrackBlendsItsSampleAndTheSynthByTheMix) {
         };
         engine->placePlugin(VornDrums::kSynthSlot, &synth);
         makeProbeTrack(*engine, 0, kLongSound);  // 0.5
-        engine->tracks.synthRoute[0] = 1.0f;
-        engine->tracks.synthMix[0] = c.synthMix;
+        test::stateOf(*engine).tracks.synthRoute[0] = 1.0f;
+        test::stateOf(*engine).tracks.synthMix[0] = c.synthMix;
         settle(engine);
         strike(engine, 0);
         engine.render(256);
         const double expected = (c.sampleRendered ? 0.5 * c.sampleShare : 0.0) + kSynthLevel * c.synthShare * 0.5;
         EXPECT_TRUE(allNear(engine.trackOutput(0), expected, 1e-5)) << "mix " << c.synthMix;
         // An unrendered voice never takes its start command.
-        EXPECT_EQ(engine->voices[0].command == -1, c.sampleRendered) << "mix " << c.synthMix;
+        EXPECT_EQ(test::stateOf(*engine).voices[0].command == -1, c.sampleRendered) << "mix " << c.synthMix;
         EXPECT_EQ(synth.processCalls, 1);
         EXPECT_EQ(synth.lastFrames, 256);
         EXPECT_EQ(synth.deliveries, 1);
@@ -204,10 +205,10 @@ TEST(SynthShares, TheSynthPartCanRunThroughTheTrackEqualiser) {
         std::fill(plugin.outputs[2].begin(), plugin.outputs[2].begin() + frames, 0.25f);
     };
     engine->placePlugin(VornDrums::kSynthSlot, &synth);
-    engine->tracks.synthRoute[0] = 1.0f;
-    engine->tracks.synthMix[0] = 0.0f;  // synth only
-    engine->tracks.eqOnSynth[0] = 1.0f;
-    engine->tracks.eqGain[0] = {-1.0f, 0.0f, 0.0f};  // -20 dB low shelf: a constant is a very low tone
+    test::stateOf(*engine).tracks.synthRoute[0] = 1.0f;
+    test::stateOf(*engine).tracks.synthMix[0] = 0.0f;  // synth only
+    test::stateOf(*engine).tracks.eqOnSynth[0] = 1.0f;
+    test::stateOf(*engine).tracks.eqGain[0] = {-1.0f, 0.0f, 0.0f};  // -20 dB low shelf: a constant is a very low tone
     for (int band = 0; band < kEqBands; ++band)
         engine->queueEqUpdate(0, band);
     engine.stop();
@@ -231,11 +232,11 @@ TEST(MasterGain, TheMasterFollowsTheTableAtOneFiftiethOfAPercentPerSample) {
         Engine engine;
         makeProbeTrack(*engine, 0, kLongSound);
         settle(engine);
-        engine->settings.masterLevel = static_cast<float>(level);
-        engine->masterGain = 1.0f;
+        test::stateOf(*engine).settings.masterLevel = static_cast<float>(level);
+        test::stateOf(*engine).masterGain = 1.0f;
         strike(engine, 0);
         engine.renderInBlocks(kLongSound - 1000, 4096);
-        const double target = engine->masterGainTable[static_cast<std::size_t>(level)];
+        const double target = test::stateOf(*engine).masterGainTable[static_cast<std::size_t>(level)];
         double gain = 1.0;
         const std::vector<float>& master = engine.masterLeft();
         for (std::size_t i = 0; i < 4096; ++i) {
@@ -256,8 +257,8 @@ class EffectSlots : public ::testing::Test {
 protected:
     void SetUp() override {
         makeProbeTrack(*engine, 0, kLongSound);  // 0.5
-        engine->tracks.send1[0] = 1.0f;  // send gain 1
-        engine->tracks.send2[0] = 1.0f;
+        test::stateOf(*engine).tracks.send1[0] = 1.0f;  // send gain 1
+        test::stateOf(*engine).tracks.send2[0] = 1.0f;
         engine->updateTrackGains(0);
         settle(engine);
         strike(engine, 0);
@@ -285,7 +286,7 @@ protected:
 TEST_F(EffectSlots, ASendGetsTheSendSumsAndItsReturnJoinsTheMasterAndItsOwnOutputs) {
     sendOne.process = halve;
     engine->placePlugin(0, &sendOne);
-    engine->effectEnabled[0] = 1;
+    test::stateOf(*engine).effectEnabled[0] = 1;
     engine.render(512);
     EXPECT_EQ(sendOne.processCalls, 1);
     EXPECT_EQ(sendOne.lastFrames, 512);
@@ -307,7 +308,7 @@ TEST_F(EffectSlots, BothSendsAddTheirReturns) {
     };
     engine->placePlugin(0, &sendOne);
     engine->placePlugin(1, &sendTwo);
-    engine->effectEnabled[0] = engine->effectEnabled[1] = 1;
+    test::stateOf(*engine).effectEnabled[0] = test::stateOf(*engine).effectEnabled[1] = 1;
     engine.render(512);
     EXPECT_TRUE(allNear(engine.masterLeft(), 0.5 + 0.25 + 0.125, 1e-4));
     EXPECT_TRUE(allNear(engine.masterRight(), 0.5 + 0.25 - 0.125, 1e-4));
@@ -321,7 +322,7 @@ TEST_F(EffectSlots, ASwitchedOffSendIsNotRunAndReturnsSilence) {
     std::fill(sendOne.outputs[0].begin(), sendOne.outputs[0].end(), 3.0f);
     std::fill(sendOne.outputs[1].begin(), sendOne.outputs[1].end(), 3.0f);
     engine->placePlugin(0, &sendOne);
-    engine->effectEnabled[0] = 0;
+    test::stateOf(*engine).effectEnabled[0] = 0;
     engine.render(512);
     EXPECT_EQ(sendOne.processCalls, 0);
     EXPECT_TRUE(allNear(engine.masterLeft(), 0.5, 1e-4));
@@ -344,13 +345,13 @@ TEST_F(EffectSlots, InsertEffectsReplaceTheMasterOneAfterTheOther) {
     };
     engine->placePlugin(2, &insertOne);
     engine->placePlugin(3, &insertTwo);
-    engine->effectEnabled[2] = engine->effectEnabled[3] = 1;
+    test::stateOf(*engine).effectEnabled[2] = test::stateOf(*engine).effectEnabled[3] = 1;
     engine.render(512);
     EXPECT_TRUE(allNear(engine.masterLeft(), 0.5 * 2 + 0.125, 2e-4));
     EXPECT_TRUE(allNear(engine.masterRight(), -(0.5 * 2), 2e-4));
     EXPECT_TRUE(allNear(engine.trackOutput(0), 0.5, 1e-5));
 
-    engine->effectEnabled[3] = 0;
+    test::stateOf(*engine).effectEnabled[3] = 0;
     engine.clearRecording();
     engine.render(512);
     EXPECT_EQ(insertTwo.processCalls, 1);
@@ -360,12 +361,12 @@ TEST_F(EffectSlots, InsertEffectsReplaceTheMasterOneAfterTheOther) {
 
 TEST_F(EffectSlots, HostedPluginsRunWhileTheBlockIsMarkedActive) {
     int activeSeen = -1;
-    sendOne.process = [&](FakePlugin&, int) { activeSeen = engine->handshake.renderActive.load(); };
+    sendOne.process = [&](FakePlugin&, int) { activeSeen = test::stateOf(*engine).handshake.renderActive.load(); };
     engine->placePlugin(0, &sendOne);
-    engine->effectEnabled[0] = 1;
+    test::stateOf(*engine).effectEnabled[0] = 1;
     engine.render(64);
     EXPECT_GE(activeSeen, 1);
-    EXPECT_EQ(engine->handshake.renderActive.load(), 0);
+    EXPECT_EQ(test::stateOf(*engine).handshake.renderActive.load(), 0);
 }
 
 }  // namespace

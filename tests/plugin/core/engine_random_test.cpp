@@ -10,6 +10,7 @@
 
 #include "plugin/core/RandomKeystrokes.h"
 #include "tests/plugin/core/EngineFixture.h"
+#include "tests/support/InstrumentProbe.h"
 
 namespace rimba::engine_test {
 namespace {
@@ -23,16 +24,16 @@ int countHits(const TrackPatterns& planes) {
 
 void setRange(VornDrums& drums, int track, float minCell, float maxCell, float maxRoll = 0.0f) {
     const auto t = static_cast<std::size_t>(track);
-    drums.tracks.randomMinDensity[t] = minCell;
-    drums.tracks.randomMaxDensity[t] = maxCell;
-    drums.tracks.randomMaxRoll[t] = maxRoll;
+    test::stateOf(drums).tracks.randomMinDensity[t] = minCell;
+    test::stateOf(drums).tracks.randomMaxDensity[t] = maxCell;
+    test::stateOf(drums).tracks.randomMaxRoll[t] = maxRoll;
 }
 
 // Every placed keystroke sits on a free step of the pattern and has values in range.
 void expectWellFormed(const VornDrums& drums, int track, int maxRoll) {
-    const TrackPatterns& planes = drums.patterns[static_cast<std::size_t>(track)];
-    const auto p = static_cast<std::size_t>(drums.currentPattern);
-    const int steps = drums.patternSteps[p];
+    const TrackPatterns& planes = test::stateOf(drums).patterns[static_cast<std::size_t>(track)];
+    const auto p = static_cast<std::size_t>(test::stateOf(drums).currentPattern);
+    const int steps = test::stateOf(drums).patternSteps[p];
     for (int s = 0; s < kMaxSteps; ++s) {
         const auto step = static_cast<std::size_t>(s);
         if (planes.randomHit[step] == 0.0f) {
@@ -55,14 +56,14 @@ void expectWellFormed(const VornDrums& drums, int track, int maxRoll) {
 TEST(RandomKeystrokes, MinAndMaxAtCellThreeOnSixteenStepsPlaceExactlyFour) {
     Engine engine;
     setRange(*engine, 0, 3.0f, 3.0f);
-    engine->random.reseed(101);
+    test::stateOf(*engine).random.reseed(101);
     for (int trial = 0; trial < 40; ++trial) {
-        auto& hits = engine->patterns[0].stepVelocity[0];
+        auto& hits = test::stateOf(*engine).patterns[0].stepVelocity[0];
         hits.fill(0.0f);
         for (int k = 0; k < trial % 13; ++k)  // up to 12 pattern hits: at least 4 steps stay free
             hits[static_cast<std::size_t>((trial * 5 + k * 3) % 16)] = 100.0f;
-        regenerateTrackRandom(*engine, 0);
-        EXPECT_EQ(countHits(engine->patterns[0]), 4) << trial;
+        regenerateTrackRandom(test::stateOf(*engine), 0);
+        EXPECT_EQ(countHits(test::stateOf(*engine).patterns[0]), 4) << trial;
         expectWellFormed(*engine, 0, 0);
     }
 }
@@ -70,7 +71,7 @@ TEST(RandomKeystrokes, MinAndMaxAtCellThreeOnSixteenStepsPlaceExactlyFour) {
 TEST(RandomKeystrokes, APatternFullOfHitsGetsNoneButTheArraysAreStillCleared) {
     Engine engine;
     setRange(*engine, 0, 4.0f, 4.0f, 3.0f);
-    TrackPatterns& planes = engine->patterns[0];
+    TrackPatterns& planes = test::stateOf(*engine).patterns[0];
     planes.stepVelocity[0].fill(0.0f);
     for (std::size_t s = 0; s < 16; ++s)
         planes.stepVelocity[0][s] = 90.0f;
@@ -80,8 +81,8 @@ TEST(RandomKeystrokes, APatternFullOfHitsGetsNoneButTheArraysAreStillCleared) {
         planes.randomHold[s] = 2.5f;
         planes.randomRoll[s] = 2.0f;
     }
-    engine->random.reseed(102);
-    regenerateTrackRandom(*engine, 0);
+    test::stateOf(*engine).random.reseed(102);
+    regenerateTrackRandom(test::stateOf(*engine), 0);
     for (std::size_t s = 0; s < kMaxSteps; ++s) {
         EXPECT_EQ(planes.randomHit[s], 0.0f) << s;
         EXPECT_EQ(planes.randomVelocity[s], 0.0f) << s;
@@ -92,33 +93,33 @@ TEST(RandomKeystrokes, APatternFullOfHitsGetsNoneButTheArraysAreStillCleared) {
 
 TEST(RandomKeystrokes, SixtyFourStepsAtCellSixPlaceFortyEight) {
     Engine engine;
-    engine->patternSteps[0] = 64;
+    test::stateOf(*engine).patternSteps[0] = 64;
     setRange(*engine, 0, 6.0f, 6.0f);
-    engine->random.reseed(103);
-    regenerateTrackRandom(*engine, 0);
-    EXPECT_EQ(countHits(engine->patterns[0]), 64 * 12 / 16);
+    test::stateOf(*engine).random.reseed(103);
+    regenerateTrackRandom(test::stateOf(*engine), 0);
+    EXPECT_EQ(countHits(test::stateOf(*engine).patterns[0]), 64 * 12 / 16);
     expectWellFormed(*engine, 0, 0);
 }
 
 TEST(RandomKeystrokes, MaxRollZeroGivesNoRollsAndThreeGivesRollsFromZeroToThree) {
     Engine engine;
-    engine->patternSteps[0] = 64;
-    engine->random.reseed(104);
+    test::stateOf(*engine).patternSteps[0] = 64;
+    test::stateOf(*engine).random.reseed(104);
     setRange(*engine, 0, 6.0f, 6.0f, 0.0f);
-    regenerateTrackRandom(*engine, 0);
-    for (float roll : engine->patterns[0].randomRoll)
+    regenerateTrackRandom(test::stateOf(*engine), 0);
+    for (float roll : test::stateOf(*engine).patterns[0].randomRoll)
         EXPECT_EQ(roll, 0.0f);
 
     setRange(*engine, 0, 6.0f, 6.0f, 3.0f);
-    regenerateTrackRandom(*engine, 0);
+    regenerateTrackRandom(test::stateOf(*engine), 0);
     expectWellFormed(*engine, 0, 3);
 }
 
 TEST(RandomKeystrokes, ThePatternRandomParameterCountsWithAFloatProduct) {
     Engine engine;
-    engine->patternSteps[0] = 10;
+    test::stateOf(*engine).patternSteps[0] = 10;
     engine->setParameter(0 * kSlotsPerTrack + 8, 0.7f);  // 10 * 0.7f is 7 in float, 6.99... in double
-    EXPECT_EQ(countHits(engine->patterns[0]), 7);
+    EXPECT_EQ(countHits(test::stateOf(*engine).patterns[0]), 7);
 }
 
 TEST(RandomKeystrokes, ADensitySettingIsTruncatedToItsCellBeforeItCountsAsOff) {
@@ -131,11 +132,11 @@ TEST(RandomKeystrokes, ADensitySettingIsTruncatedToItsCellBeforeItCountsAsOff) {
 
 TEST(RandomKeystrokes, AFractionOfZeroClearsTheTrack) {
     Engine engine;
-    engine->random.reseed(105);
-    generateRandomKeystrokes(*engine, 0, 0.5);
-    ASSERT_EQ(countHits(engine->patterns[0]), 8);
-    generateRandomKeystrokes(*engine, 0, 0.0);
-    EXPECT_EQ(countHits(engine->patterns[0]), 0);
+    test::stateOf(*engine).random.reseed(105);
+    generateRandomKeystrokes(test::stateOf(*engine), 0, 0.5);
+    ASSERT_EQ(countHits(test::stateOf(*engine).patterns[0]), 8);
+    generateRandomKeystrokes(test::stateOf(*engine), 0, 0.0);
+    EXPECT_EQ(countHits(test::stateOf(*engine).patterns[0]), 0);
     expectWellFormed(*engine, 0, 0);
 }
 
@@ -185,14 +186,15 @@ TEST(RandomKeystrokes, DrawsFollowThePlacementRuleInOrder) {
     std::vector<bool> patternHits(16, false);
     for (int s : {0, 1, 2, 7, 8, 15}) {
         patternHits[static_cast<std::size_t>(s)] = true;
-        engine->patterns[0].stepVelocity[0][static_cast<std::size_t>(s)] = 100.0f;
+        test::stateOf(*engine).patterns[0].stepVelocity[0][static_cast<std::size_t>(s)] = 100.0f;
     }
-    engine->tracks.randomMaxRoll[0] = 2.0f;
+    test::stateOf(*engine).tracks.randomMaxRoll[0] = 2.0f;
     for (const unsigned seed : {7u, 8u, 9u, 10u}) {
-        engine->random.reseed(seed);
-        const std::vector<Keystroke> expected = expectedKeystrokes(engine->random, patternHits, 9, 2);  // 9 of 10 free
-        generateRandomKeystrokes(*engine, 0, 9.0 / 16.0);
-        EXPECT_TRUE(keystrokesOf(engine->patterns[0]) == expected) << seed;
+        test::stateOf(*engine).random.reseed(seed);
+        const std::vector<Keystroke> expected =
+            expectedKeystrokes(test::stateOf(*engine).random, patternHits, 9, 2);  // 9 of 10 free
+        generateRandomKeystrokes(test::stateOf(*engine), 0, 9.0 / 16.0);
+        EXPECT_TRUE(keystrokesOf(test::stateOf(*engine).patterns[0]) == expected) << seed;
     }
 }
 
@@ -200,61 +202,62 @@ TEST(RandomKeystrokes, TheDensityIsDrawnBetweenTheMinimumAndTheMaximum) {
     Engine engine;
     setRange(*engine, 0, 2.0f, 5.0f);  // 2 and 8 keystrokes per 16 steps
     for (const unsigned seed : {21u, 22u, 23u, 24u, 25u, 26u}) {
-        engine->random.reseed(seed);
-        RandomSource draws = engine->random;
+        test::stateOf(*engine).random.reseed(seed);
+        RandomSource draws = test::stateOf(*engine).random;
         const int density = 2 + draws.next() % (8 - 2 + 1);
-        regenerateTrackRandom(*engine, 0);
-        EXPECT_EQ(countHits(engine->patterns[0]), density) << seed;
+        regenerateTrackRandom(test::stateOf(*engine), 0);
+        EXPECT_EQ(countHits(test::stateOf(*engine).patterns[0]), density) << seed;
     }
 }
 
 TEST(RandomKeystrokes, AnUnsetMinimumUsesTheMaximumAndAnUnsetMaximumTheMinimum) {
     Engine engine;
-    engine->random.reseed(30);
+    test::stateOf(*engine).random.reseed(30);
     setRange(*engine, 0, -1.0f, 4.0f);  // 6
-    regenerateTrackRandom(*engine, 0);
-    EXPECT_EQ(countHits(engine->patterns[0]), 6);
+    regenerateTrackRandom(test::stateOf(*engine), 0);
+    EXPECT_EQ(countHits(test::stateOf(*engine).patterns[0]), 6);
     setRange(*engine, 0, 5.0f, -1.0f);  // 8
-    regenerateTrackRandom(*engine, 0);
-    EXPECT_EQ(countHits(engine->patterns[0]), 8);
+    regenerateTrackRandom(test::stateOf(*engine), 0);
+    EXPECT_EQ(countHits(test::stateOf(*engine).patterns[0]), 8);
     setRange(*engine, 0, 5.0f, 2.0f);  // a maximum below the minimum: the minimum
-    regenerateTrackRandom(*engine, 0);
-    EXPECT_EQ(countHits(engine->patterns[0]), 8);
+    regenerateTrackRandom(test::stateOf(*engine), 0);
+    EXPECT_EQ(countHits(test::stateOf(*engine).patterns[0]), 8);
     setRange(*engine, 0, -1.0f, -1.0f);
-    regenerateTrackRandom(*engine, 0);
-    EXPECT_EQ(countHits(engine->patterns[0]), 0);
+    regenerateTrackRandom(test::stateOf(*engine), 0);
+    EXPECT_EQ(countHits(test::stateOf(*engine).patterns[0]), 0);
     setRange(*engine, 0, 3.7f, 3.2f);  // cells are truncated
-    regenerateTrackRandom(*engine, 0);
-    EXPECT_EQ(countHits(engine->patterns[0]), 4);
+    regenerateTrackRandom(test::stateOf(*engine), 0);
+    EXPECT_EQ(countHits(test::stateOf(*engine).patterns[0]), 4);
 }
 
 TEST(RandomKeystrokes, PerPatternSettingsOfTheCurrentPatternAreUsedWhenSwitchedOn) {
     Engine engine;
-    engine->random.reseed(31);
+    test::stateOf(*engine).random.reseed(31);
     setRange(*engine, 0, 1.0f, 1.0f);
-    engine->randomPerPattern = 1;
-    engine->currentPattern = 6;
-    engine->patternSteps[6] = 32;
-    engine->patterns[0].randomMinDensity[6] = engine->patterns[0].randomMaxDensity[6] = 5.0f;  // 8 per 16
-    engine->patterns[0].randomMaxRoll[6] = 1.0f;
-    regenerateTrackRandom(*engine, 0);
-    EXPECT_EQ(countHits(engine->patterns[0]), 16);
+    test::stateOf(*engine).randomPerPattern = 1;
+    test::stateOf(*engine).currentPattern = 6;
+    test::stateOf(*engine).patternSteps[6] = 32;
+    test::stateOf(*engine).patterns[0].randomMinDensity[6] = test::stateOf(*engine).patterns[0].randomMaxDensity[6] =
+        5.0f;  // 8 per 16
+    test::stateOf(*engine).patterns[0].randomMaxRoll[6] = 1.0f;
+    regenerateTrackRandom(test::stateOf(*engine), 0);
+    EXPECT_EQ(countHits(test::stateOf(*engine).patterns[0]), 16);
     expectWellFormed(*engine, 0, 1);
 
-    engine->randomPerPattern = 0;
-    regenerateTrackRandom(*engine, 0);
-    EXPECT_EQ(countHits(engine->patterns[0]), 2);  // 1 per 16 steps of 32
+    test::stateOf(*engine).randomPerPattern = 0;
+    regenerateTrackRandom(test::stateOf(*engine), 0);
+    EXPECT_EQ(countHits(test::stateOf(*engine).patterns[0]), 2);  // 1 per 16 steps of 32
 }
 
 TEST(RandomKeystrokes, KeepingCopiesThemIntoTheCurrentPatternAndClearsThem) {
     Engine engine;
-    engine->currentPattern = 3;
-    TrackPatterns& planes = engine->patterns[2];
+    test::stateOf(*engine).currentPattern = 3;
+    TrackPatterns& planes = test::stateOf(*engine).patterns[2];
     planes.randomHit[5] = 1.0f;
     planes.randomVelocity[5] = 64.0f;
     planes.randomHold[5] = 1.75f;
     planes.randomRoll[5] = 2.0f;
-    keepRandomKeystrokes(*engine);
+    keepRandomKeystrokes(test::stateOf(*engine));
     EXPECT_EQ(planes.stepVelocity[3][5], 64.0f);
     EXPECT_EQ(planes.stepHold[3][5], 1.75f);
     EXPECT_EQ(planes.stepRoll[3][5], 2.0f);
@@ -267,12 +270,12 @@ TEST(RandomKeystrokes, KeepingCopiesThemIntoTheCurrentPatternAndClearsThem) {
 
 TEST(RandomKeystrokes, ClearAllRemovesTheKeystrokesOfEveryTrack) {
     Engine engine;
-    engine->random.reseed(32);
-    for (int t = 0; t < engine->trackCount; ++t)
-        generateRandomKeystrokes(*engine, t, 0.25);
-    clearAllRandom(*engine);
-    for (int t = 0; t < engine->trackCount; ++t) {
-        const TrackPatterns& planes = engine->patterns[static_cast<std::size_t>(t)];
+    test::stateOf(*engine).random.reseed(32);
+    for (int t = 0; t < test::stateOf(*engine).trackCount; ++t)
+        generateRandomKeystrokes(test::stateOf(*engine), t, 0.25);
+    clearAllRandom(test::stateOf(*engine));
+    for (int t = 0; t < test::stateOf(*engine).trackCount; ++t) {
+        const TrackPatterns& planes = test::stateOf(*engine).patterns[static_cast<std::size_t>(t)];
         EXPECT_EQ(countHits(planes), 0) << t;
         for (std::size_t s = 0; s < kMaxSteps; ++s) {
             EXPECT_EQ(planes.randomVelocity[s], 0.0f);
@@ -283,19 +286,20 @@ TEST(RandomKeystrokes, ClearAllRemovesTheKeystrokesOfEveryTrack) {
 
 TEST(RandomKeystrokes, RegeneratingAllServesTheActiveTracksOnly) {
     Engine engine(kSmallTrackCount);
-    engine->random.reseed(33);
+    test::stateOf(*engine).random.reseed(33);
     for (int t = 0; t < kTrackSlots; ++t)
         setRange(*engine, t, 3.0f, 3.0f);
-    regenerateAllRandom(*engine);
+    regenerateAllRandom(test::stateOf(*engine));
     for (int t = 0; t < kTrackSlots; ++t)
-        EXPECT_EQ(countHits(engine->patterns[static_cast<std::size_t>(t)]), t < kSmallTrackCount ? 4 : 0) << t;
+        EXPECT_EQ(countHits(test::stateOf(*engine).patterns[static_cast<std::size_t>(t)]), t < kSmallTrackCount ? 4 : 0)
+            << t;
 }
 
 // The layer as a whole, to compare two instruments' layers.
 std::vector<float> layerOf(const VornDrums& drums) {
     std::vector<float> layer;
     for (int t = 0; t < kTrackSlots; ++t) {
-        const TrackPatterns& planes = drums.patterns[static_cast<std::size_t>(t)];
+        const TrackPatterns& planes = test::stateOf(drums).patterns[static_cast<std::size_t>(t)];
         for (const StepRow<float>* row :
              {&planes.randomHit, &planes.randomVelocity, &planes.randomHold, &planes.randomRoll})
             layer.insert(layer.end(), row->begin(), row->end());
@@ -314,23 +318,24 @@ TEST(RandomRequests, WaitForTheNextBlockWhileTheHostPlaysOrApplyAtOnceWhenItIsSt
     };
     const std::vector<Case> cases = {
         {"regenerate all", [](VornDrums& d) { d.requestRandomRegeneration(); },
-         [](VornDrums& d) { regenerateAllRandom(d); }},
+         [](VornDrums& d) { regenerateAllRandom(test::stateOf(d)); }},
         {"regenerate one", [](VornDrums& d) { d.requestTrackRandomRegeneration(1); },
-         [](VornDrums& d) { regenerateTrackRandom(d, 1); }},
+         [](VornDrums& d) { regenerateTrackRandom(test::stateOf(d), 1); }},
         {"host parameter", [](VornDrums& d) { d.setParameter(2 * kSlotsPerTrack + 8, 0.5f); },
-         [](VornDrums& d) { generateRandomKeystrokes(d, 2, 0.5f); }},
+         [](VornDrums& d) { generateRandomKeystrokes(test::stateOf(d), 2, 0.5f); }},
         {"remove one", [](VornDrums& d) { d.requestRandomKeystrokeRemoval(0, 3); },
-         [](VornDrums& d) { d.patterns[0].randomHit[3] = 0.0f; }},
+         [](VornDrums& d) { test::stateOf(d).patterns[0].randomHit[3] = 0.0f; }},
         {"clear one", [](VornDrums& d) { d.requestTrackRandomClear(1); },
-         [](VornDrums& d) { d.patterns[1].randomHit.fill(0.0f); }},
-        {"clear all", [](VornDrums& d) { d.requestRandomClear(); }, [](VornDrums& d) { clearAllRandom(d); }},
+         [](VornDrums& d) { test::stateOf(d).patterns[1].randomHit.fill(0.0f); }},
+        {"clear all", [](VornDrums& d) { d.requestRandomClear(); },
+         [](VornDrums& d) { clearAllRandom(test::stateOf(d)); }},
     };
     const auto prepare = [](VornDrums& drums) {
         for (int t = 0; t < 3; ++t)
             setRange(drums, t, 2.0f, 5.0f, 2.0f);
         for (int t = 0; t < 3; ++t)
-            generateRandomKeystrokes(drums, t, 1.0f);
-        drums.random.reseed(77);
+            generateRandomKeystrokes(test::stateOf(drums), t, 1.0f);
+        test::stateOf(drums).random.reseed(77);
     };
     for (const Case& c : cases) {
         Engine expected;
@@ -340,7 +345,7 @@ TEST(RandomRequests, WaitForTheNextBlockWhileTheHostPlaysOrApplyAtOnceWhenItIsSt
         Engine still;  // no block has ever begun
         prepare(*still);
         c.request(*still);
-        EXPECT_TRUE(still->randomRequests.empty()) << c.name;
+        EXPECT_TRUE(test::stateOf(*still).randomRequests.empty()) << c.name;
         EXPECT_EQ(layerOf(*still), layerOf(*expected)) << c.name;
 
         Engine playing;
@@ -348,7 +353,7 @@ TEST(RandomRequests, WaitForTheNextBlockWhileTheHostPlaysOrApplyAtOnceWhenItIsSt
         prepare(*playing);
         const std::vector<float> before = layerOf(*playing);
         c.request(*playing);
-        EXPECT_FALSE(playing->randomRequests.empty()) << c.name;
+        EXPECT_FALSE(test::stateOf(*playing).randomRequests.empty()) << c.name;
         EXPECT_EQ(layerOf(*playing), before) << c.name;
         playing.render(64);
         EXPECT_EQ(layerOf(*playing), layerOf(*expected)) << c.name;
@@ -358,7 +363,7 @@ TEST(RandomRequests, WaitForTheNextBlockWhileTheHostPlaysOrApplyAtOnceWhenItIsSt
 TEST(RandomRequests, KeepingCopiesAtOnceAndClearsTheLayerAtTheNextBlock) {
     Engine engine;
     engine.render(64);
-    TrackPatterns& planes = engine->patterns[2];
+    TrackPatterns& planes = test::stateOf(*engine).patterns[2];
     planes.randomHit[5] = 1.0f;
     planes.randomVelocity[5] = 64.0f;
     planes.randomRoll[5] = 2.0f;

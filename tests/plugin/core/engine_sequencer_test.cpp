@@ -17,6 +17,7 @@
 #include "common/platform/Clock.h"
 #include "plugin/core/RandomKeystrokes.h"
 #include "tests/plugin/core/EngineFixture.h"
+#include "tests/support/InstrumentProbe.h"
 
 namespace rimba::engine_test {
 namespace {
@@ -26,8 +27,8 @@ constexpr std::uint8_t kNoteOff = 0x80;
 
 std::vector<PendingEvent> pendingOf(const VornDrums& drums) {
     std::vector<PendingEvent> events;
-    for (std::size_t i = 0; i < drums.pendingEvents.size(); ++i)
-        events.push_back(drums.pendingEvents[i]);
+    for (std::size_t i = 0; i < test::stateOf(drums).pendingEvents.size(); ++i)
+        events.push_back(test::stateOf(drums).pendingEvents[i]);
     return events;
 }
 
@@ -40,7 +41,7 @@ std::vector<PendingEvent> pendingForKey(const VornDrums& drums, int key) {
 }
 
 void hitAt(VornDrums& drums, int track, int pattern, int step, float velocity, float roll = 0.0f) {
-    auto& planes = drums.patterns[static_cast<std::size_t>(track)];
+    auto& planes = test::stateOf(drums).patterns[static_cast<std::size_t>(track)];
     planes.stepVelocity[static_cast<std::size_t>(pattern)][static_cast<std::size_t>(step)] = velocity;
     planes.stepRoll[static_cast<std::size_t>(pattern)][static_cast<std::size_t>(step)] = roll;
 }
@@ -51,7 +52,7 @@ void hitsOnEveryStep(VornDrums& drums, int track, int pattern, float velocity) {
 }
 
 int keyOf(const VornDrums& drums, int track) {
-    return static_cast<int>(drums.settings.trackKey[static_cast<std::size_t>(track)]);
+    return static_cast<int>(test::stateOf(drums).settings.trackKey[static_cast<std::size_t>(track)]);
 }
 
 // The sequencer's work for one block starting at `samplePos`, without the per-sample walk, so
@@ -103,7 +104,7 @@ TEST(StepTiming, StepsAt120BpmSoundOneSampleBeforeTheirWholeSampleStart) {
 TEST(StepTiming, SwingSixtyFourDelaysOnlyTheOddStepsByHalfAStep) {
     Engine engine;
     hitsOnEveryStep(*engine, 0, 0, 100.0f);
-    engine->swing = 64;
+    test::stateOf(*engine).swing = 64;
     sequenceBlock(engine, 0.0, static_cast<int>(kBar));
     const std::vector<PendingEvent> events = pendingForKey(*engine, keyOf(*engine, 0));
     ASSERT_EQ(events.size(), 16u);
@@ -118,7 +119,7 @@ TEST(StepTiming, SwingSixtyFourDelaysOnlyTheOddStepsByHalfAStep) {
 TEST(StepTiming, SwingScalesWithItsSettingOverOneHundredTwentyEight) {
     Engine engine;
     hitAt(*engine, 0, 0, 3, 100.0f);
-    engine->swing = 32;
+    test::stateOf(*engine).swing = 32;
     sequenceBlock(engine, 0.0, static_cast<int>(kBar));
     const std::vector<PendingEvent> events = pendingForKey(*engine, keyOf(*engine, 0));
     ASSERT_FALSE(events.empty());
@@ -145,7 +146,7 @@ TEST(Rolls, RollOfThreeSpreadsFourHitsAQuarterStepApart) {
 TEST(Rolls, ARollOnASwungStepStartsFromTheSwungStart) {
     Engine engine;
     hitAt(*engine, 0, 0, 1, 100.0f, 3.0f);
-    engine->swing = 64;
+    test::stateOf(*engine).swing = 64;
     sequenceBlock(engine, 0.0, 8192);
     const std::vector<PendingEvent> events = pendingForKey(*engine, keyOf(*engine, 0));
     ASSERT_EQ(events.size(), 4u);
@@ -185,7 +186,7 @@ TEST(Rolls, VelocityShapesOfTheWorkedExamples) {
     for (const RollShapeCase& c : cases) {
         for (const float velocity : {100.0f, 127.0f}) {
             Engine engine;
-            engine->fillAttenuation = c.attenuation;
+            test::stateOf(*engine).fillAttenuation = c.attenuation;
             hitAt(*engine, 0, 0, 0, velocity, static_cast<float>(c.rolls));
             sequenceBlock(engine, 0.0, 64);
             const std::vector<PendingEvent> events = pendingForKey(*engine, keyOf(*engine, 0));
@@ -225,19 +226,20 @@ TEST(Rolls, EveryAttenuationGivesTheExactShapeAndAFullLastOrFirstHit) {
     Engine engine;
     int mismatches = 0;
     for (int attenuation = 0; attenuation <= 127; ++attenuation) {
-        engine->fillAttenuation = attenuation;
+        test::stateOf(*engine).fillAttenuation = attenuation;
         for (int rolls = 0; rolls <= 3; ++rolls) {
             for (int velocity = 1; velocity <= 127; ++velocity) {
-                engine->pendingEvents.clear();
+                test::stateOf(*engine).pendingEvents.clear();
                 engine->playHit(0, static_cast<float>(velocity), static_cast<float>(rolls), 0, kStep);
-                ASSERT_EQ(engine->pendingEvents.size(), static_cast<std::size_t>(rolls + 1));
+                ASSERT_EQ(test::stateOf(*engine).pendingEvents.size(), static_cast<std::size_t>(rolls + 1));
                 for (int k = 0; k <= rolls; ++k) {
                     const std::int64_t expected = exactRollVelocity(attenuation, rolls, k, velocity);
-                    if (engine->pendingEvents[static_cast<std::size_t>(k)].data2 != expected && ++mismatches <= 10) {
+                    if (test::stateOf(*engine).pendingEvents[static_cast<std::size_t>(k)].data2 != expected &&
+                        ++mismatches <= 10) {
                         ADD_FAILURE() << "attenuation " << attenuation << " rolls " << rolls << " hit " << k
                                       << " velocity " << velocity << ": "
-                                      << int(engine->pendingEvents[static_cast<std::size_t>(k)].data2) << " instead of "
-                                      << expected;
+                                      << int(test::stateOf(*engine).pendingEvents[static_cast<std::size_t>(k)].data2)
+                                      << " instead of " << expected;
                     }
                 }
             }
@@ -256,7 +258,7 @@ TEST(HostStart, AStartInMidPatternPlaysFromTheStepThere) {
     const long start = stepStart(5) + 150;  // inside step 5
     engine.play(static_cast<double>(start));
     engine.render(8192);
-    EXPECT_EQ(engine->currentStep, 6);
+    EXPECT_EQ(test::stateOf(*engine).currentStep, 6);
     // Step 5 began before the block and is not played; step 6 is the first.
     EXPECT_EQ(onsets(engine.trackOutput(0)), (std::vector<long>{stepStart(6) - start - 1}));
 }
@@ -266,7 +268,7 @@ TEST(HostStart, AStartInALaterBarTakesTheStepWithinThePattern) {
     hitAt(*engine, 0, 0, 13, 90.0f);
     const long j = 3 * 16 + 13;
     sequenceBlock(engine, static_cast<double>(stepStart(j) - 10), 64);
-    EXPECT_EQ(engine->currentStep, 13);
+    EXPECT_EQ(test::stateOf(*engine).currentStep, 13);
     const std::vector<PendingEvent> events = pendingForKey(*engine, keyOf(*engine, 0));
     ASSERT_EQ(events.size(), 1u);
     EXPECT_EQ(events[0].data2, 90);
@@ -298,57 +300,57 @@ TEST(PatternChain, ModeOneMovesFromFiveToTwoWhenTwoAndFiveAreChained) {
     makeProbeTrack(*engine, 1, 40);
     hitAt(*engine, 0, 2, 0, 100.0f);  // pattern 2 plays track 0
     hitAt(*engine, 1, 5, 0, 100.0f);  // pattern 5 plays track 1
-    engine->playMode = 1;
-    engine->chainEnabled[2] = engine->chainEnabled[5] = 1;
-    engine->currentPattern = engine->playingPattern = 5;
+    test::stateOf(*engine).playMode = 1;
+    test::stateOf(*engine).chainEnabled[2] = test::stateOf(*engine).chainEnabled[5] = 1;
+    test::stateOf(*engine).currentPattern = test::stateOf(*engine).playingPattern = 5;
     renderAcrossBarStart(engine, 1);
-    EXPECT_EQ(engine->playingPattern, 2);
-    EXPECT_EQ(engine->currentPattern, 2);
+    EXPECT_EQ(test::stateOf(*engine).playingPattern, 2);
+    EXPECT_EQ(test::stateOf(*engine).currentPattern, 2);
     EXPECT_EQ(onsets(engine.trackOutput(0)), std::vector<long>{100 - 1});
     EXPECT_TRUE(onsets(engine.trackOutput(1)).empty());
 
     renderAcrossBarStart(engine, 2);
-    EXPECT_EQ(engine->playingPattern, 5);
+    EXPECT_EQ(test::stateOf(*engine).playingPattern, 5);
 }
 
 TEST(PatternChain, ModeOneWithNothingChainedKeepsThePattern) {
     Engine engine;
-    engine->playMode = 1;
-    engine->currentPattern = engine->playingPattern = 7;
+    test::stateOf(*engine).playMode = 1;
+    test::stateOf(*engine).currentPattern = test::stateOf(*engine).playingPattern = 7;
     renderAcrossBarStart(engine, 1);
-    EXPECT_EQ(engine->playingPattern, 7);
-    EXPECT_EQ(engine->currentPattern, 7);
+    EXPECT_EQ(test::stateOf(*engine).playingPattern, 7);
+    EXPECT_EQ(test::stateOf(*engine).currentPattern, 7);
 }
 
 TEST(PatternChain, ModeOneWithOnlyThePlayingPatternChainedComesBackToIt) {
     Engine engine;
-    engine->playMode = 1;
-    engine->chainEnabled[7] = 1;
-    engine->currentPattern = engine->playingPattern = 7;
+    test::stateOf(*engine).playMode = 1;
+    test::stateOf(*engine).chainEnabled[7] = 1;
+    test::stateOf(*engine).currentPattern = test::stateOf(*engine).playingPattern = 7;
     renderAcrossBarStart(engine, 1);
-    EXPECT_EQ(engine->playingPattern, 7);
+    EXPECT_EQ(test::stateOf(*engine).playingPattern, 7);
 }
 
 TEST(PatternChain, ModeOneWrapsFromFifteenToTheFirstChainedPattern) {
     Engine engine;
-    engine->playMode = 1;
-    engine->chainEnabled[1] = engine->chainEnabled[15] = 1;
-    engine->currentPattern = engine->playingPattern = 15;
+    test::stateOf(*engine).playMode = 1;
+    test::stateOf(*engine).chainEnabled[1] = test::stateOf(*engine).chainEnabled[15] = 1;
+    test::stateOf(*engine).currentPattern = test::stateOf(*engine).playingPattern = 15;
     renderAcrossBarStart(engine, 1);
-    EXPECT_EQ(engine->playingPattern, 1);
+    EXPECT_EQ(test::stateOf(*engine).playingPattern, 1);
 }
 
 TEST(PatternChain, ModeTwoWithNothingChainedKeepsThePatternAfterSixteenDraws) {
     Engine engine;
-    engine->playMode = 2;
-    engine->currentPattern = engine->playingPattern = 4;
-    engine->random.reseed(4242);
-    RandomSource draws = engine->random;
+    test::stateOf(*engine).playMode = 2;
+    test::stateOf(*engine).currentPattern = test::stateOf(*engine).playingPattern = 4;
+    test::stateOf(*engine).random.reseed(4242);
+    RandomSource draws = test::stateOf(*engine).random;
     renderAcrossBarStart(engine, 1);
-    EXPECT_EQ(engine->playingPattern, 4);
+    EXPECT_EQ(test::stateOf(*engine).playingPattern, 4);
     for (int draw = 0; draw < 16; ++draw)
         draws.next();
-    EXPECT_EQ(engine->random.next(), draws.next()) << "exactly sixteen draws are made";
+    EXPECT_EQ(test::stateOf(*engine).random.next(), draws.next()) << "exactly sixteen draws are made";
 }
 
 TEST(PatternChain, ModeTwoTakesTheFirstDrawThatIsChained) {
@@ -364,44 +366,44 @@ TEST(PatternChain, ModeTwoTakesTheFirstDrawThatIsChained) {
             }
         }
         Engine engine;
-        engine->playMode = 2;
+        test::stateOf(*engine).playMode = 2;
         for (int p : chained)
-            engine->chainEnabled[static_cast<std::size_t>(p)] = 1;
-        engine->random.reseed(seed);
+            test::stateOf(*engine).chainEnabled[static_cast<std::size_t>(p)] = 1;
+        test::stateOf(*engine).random.reseed(seed);
         renderAcrossBarStart(engine, 1);
-        EXPECT_EQ(engine->playingPattern, expected) << seed;
+        EXPECT_EQ(test::stateOf(*engine).playingPattern, expected) << seed;
     }
 }
 
 TEST(PatternChain, ModeZeroRepeatsThePatternWhateverIsChained) {
     Engine engine;
-    engine->playMode = 0;
-    engine->chainEnabled[2] = engine->chainEnabled[5] = 1;
-    engine->currentPattern = engine->playingPattern = 5;
+    test::stateOf(*engine).playMode = 0;
+    test::stateOf(*engine).chainEnabled[2] = test::stateOf(*engine).chainEnabled[5] = 1;
+    test::stateOf(*engine).currentPattern = test::stateOf(*engine).playingPattern = 5;
     renderAcrossBarStart(engine, 1);
-    EXPECT_EQ(engine->playingPattern, 5);
+    EXPECT_EQ(test::stateOf(*engine).playingPattern, 5);
 }
 
 TEST(PatternChain, AQueuedPatternIsTakenAtTheNextStartInsteadOfTheChain) {
     Engine engine;
-    engine->playMode = 1;
-    engine->chainEnabled[2] = engine->chainEnabled[5] = 1;
-    engine->playingPattern = 5;
-    engine->currentPattern = 9;
+    test::stateOf(*engine).playMode = 1;
+    test::stateOf(*engine).chainEnabled[2] = test::stateOf(*engine).chainEnabled[5] = 1;
+    test::stateOf(*engine).playingPattern = 5;
+    test::stateOf(*engine).currentPattern = 9;
     renderAcrossBarStart(engine, 1);
-    EXPECT_EQ(engine->playingPattern, 9);
-    EXPECT_EQ(engine->currentPattern, 9);
+    EXPECT_EQ(test::stateOf(*engine).playingPattern, 9);
+    EXPECT_EQ(test::stateOf(*engine).currentPattern, 9);
 }
 
 TEST(PatternChain, ThePatternChangesOnlyAtStepZero) {
     Engine engine;
-    engine->playMode = 1;
-    engine->chainEnabled[2] = engine->chainEnabled[5] = 1;
-    engine->currentPattern = engine->playingPattern = 5;
+    test::stateOf(*engine).playMode = 1;
+    test::stateOf(*engine).chainEnabled[2] = test::stateOf(*engine).chainEnabled[5] = 1;
+    test::stateOf(*engine).currentPattern = test::stateOf(*engine).playingPattern = 5;
     engine.play(static_cast<double>(stepStart(1)));
     engine.renderInBlocks(kBar - stepStart(1) - 200, 512);  // steps 1..15
-    EXPECT_EQ(engine->playingPattern, 5);
-    EXPECT_EQ(engine->currentStep, 15);
+    EXPECT_EQ(test::stateOf(*engine).playingPattern, 5);
+    EXPECT_EQ(test::stateOf(*engine).currentStep, 15);
 }
 
 // Which track (0 or 1) and which step, told by the velocity (step + 1), every note-on that the
@@ -421,7 +423,7 @@ std::vector<PlayedStep> playedSteps(Engine& engine, long steps) {
         for (const PendingEvent& event : pendingOf(*engine))
             if (event.status == kNoteOn)
                 played.push_back({event.data1 == keyOf(*engine, 0) ? 0 : 1, event.data2 - 1});
-        engine->pendingEvents.clear();
+        test::stateOf(*engine).pendingEvents.clear();
     }
     return played;
 }
@@ -435,10 +437,11 @@ TEST(PatternChain, ChainedPatternsOfDifferentLengthsEachPlayFromTheirFirstStepTh
     Engine engine;
     hitsNamingTheirSteps(*engine, 0, 2);
     hitsNamingTheirSteps(*engine, 1, 5);
-    engine->patternSteps[5] = 32;
-    engine->playMode = 1;
-    engine->chainEnabled[2] = engine->chainEnabled[5] = 1;
-    engine->currentPattern = engine->playingPattern = 5;  // the first start moves on to pattern 2
+    test::stateOf(*engine).patternSteps[5] = 32;
+    test::stateOf(*engine).playMode = 1;
+    test::stateOf(*engine).chainEnabled[2] = test::stateOf(*engine).chainEnabled[5] = 1;
+    test::stateOf(*engine).currentPattern = test::stateOf(*engine).playingPattern =
+        5;  // the first start moves on to pattern 2
 
     std::vector<PlayedStep> expected;
     for (int s = 0; s < 16; ++s)
@@ -456,33 +459,33 @@ TEST(PatternChain, ChainedPatternsOfDifferentLengthsEachPlayFromTheirFirstStepTh
 TEST(PatternChain, AJumpOfTheHostsClockTakesTheStepFromTheSongPosition) {
     Engine engine;
     hitsNamingTheirSteps(*engine, 1, 5);
-    engine->patternSteps[5] = 32;
-    engine->playMode = 0;
-    engine->currentPattern = engine->playingPattern = 5;
+    test::stateOf(*engine).patternSteps[5] = 32;
+    test::stateOf(*engine).playMode = 0;
+    test::stateOf(*engine).currentPattern = test::stateOf(*engine).playingPattern = 5;
     sequenceBlock(engine, static_cast<double>(stepStart(3)), 64);
-    EXPECT_EQ(engine->currentStep, 3);
+    EXPECT_EQ(test::stateOf(*engine).currentStep, 3);
     sequenceBlock(engine, static_cast<double>(stepStart(4)), 64);
-    EXPECT_EQ(engine->currentStep, 4) << "running on";
+    EXPECT_EQ(test::stateOf(*engine).currentStep, 4) << "running on";
     sequenceBlock(engine, static_cast<double>(stepStart(40)), 64);  // a locate
-    EXPECT_EQ(engine->currentStep, 40 % 32);
+    EXPECT_EQ(test::stateOf(*engine).currentStep, 40 % 32);
     sequenceBlock(engine, static_cast<double>(stepStart(2)), 64);  // a loop back
-    EXPECT_EQ(engine->currentStep, 2);
+    EXPECT_EQ(test::stateOf(*engine).currentStep, 2);
 }
 
 TEST(PatternChain, APatternOfNoStepsKeepsPlayingTheLastStepWithoutStarting) {
     Engine engine;
-    engine->patternSteps[0] = 0;
-    engine->currentStep = 5;
-    engine->playMode = 1;
-    engine->chainEnabled[3] = 1;
+    test::stateOf(*engine).patternSteps[0] = 0;
+    test::stateOf(*engine).currentStep = 5;
+    test::stateOf(*engine).playMode = 1;
+    test::stateOf(*engine).chainEnabled[3] = 1;
     hitAt(*engine, 0, 0, 5, 100.0f);
     sequenceBlock(engine, 0.0, static_cast<int>(kBar));
     const std::vector<PendingEvent> events = pendingForKey(*engine, keyOf(*engine, 0));
     ASSERT_EQ(events.size(), 16u);
     for (int j = 0; j < 16; ++j)
         EXPECT_EQ(events[static_cast<std::size_t>(j)].countdown, stepStart(j));
-    EXPECT_EQ(engine->currentStep, 5);
-    EXPECT_EQ(engine->playingPattern, 0) << "no pattern start without step 0";
+    EXPECT_EQ(test::stateOf(*engine).currentStep, 5);
+    EXPECT_EQ(test::stateOf(*engine).playingPattern, 0) << "no pattern start without step 0";
 }
 
 // ---------------------------------------------------------------------------------------------
@@ -490,21 +493,22 @@ TEST(PatternChain, APatternOfNoStepsKeepsPlayingTheLastStepWithoutStarting) {
 
 int countRandomHits(const VornDrums& drums, int track) {
     int count = 0;
-    for (float hit : drums.patterns[static_cast<std::size_t>(track)].randomHit)
+    for (float hit : test::stateOf(drums).patterns[static_cast<std::size_t>(track)].randomHit)
         count += hit != 0.0f;
     return count;
 }
 
 TEST(RandomAuto, KeystrokesAreRedrawnAtEveryPatternStartAndOnlyThere) {
     Engine engine;
-    engine->random.reseed(5);
-    engine->randomAuto = 1;
-    engine->tracks.randomMinDensity[0] = engine->tracks.randomMaxDensity[0] = 3.0f;  // 4 per 16 steps
+    test::stateOf(*engine).random.reseed(5);
+    test::stateOf(*engine).randomAuto = 1;
+    test::stateOf(*engine).tracks.randomMinDensity[0] = test::stateOf(*engine).tracks.randomMaxDensity[0] =
+        3.0f;  // 4 per 16 steps
     engine.play(0.0);
     engine.render(512);  // step 0
     EXPECT_EQ(countRandomHits(*engine, 0), 4);
 
-    clearAllRandom(*engine);
+    clearAllRandom(test::stateOf(*engine));
     engine.renderInBlocks(kBar - 512 - 200, 512);  // steps 1..15
     EXPECT_EQ(countRandomHits(*engine, 0), 0);
 
@@ -514,21 +518,22 @@ TEST(RandomAuto, KeystrokesAreRedrawnAtEveryPatternStartAndOnlyThere) {
 
 TEST(RandomAuto, RegenerationSeesThePatternChosenByTheChain) {
     Engine engine;
-    engine->random.reseed(6);
-    engine->randomAuto = 1;
-    engine->randomPerPattern = 1;
-    engine->playMode = 1;
-    engine->chainEnabled[3] = 1;
-    engine->patterns[0].randomMinDensity[3] = engine->patterns[0].randomMaxDensity[3] = 6.0f;  // 12 of 16
+    test::stateOf(*engine).random.reseed(6);
+    test::stateOf(*engine).randomAuto = 1;
+    test::stateOf(*engine).randomPerPattern = 1;
+    test::stateOf(*engine).playMode = 1;
+    test::stateOf(*engine).chainEnabled[3] = 1;
+    test::stateOf(*engine).patterns[0].randomMinDensity[3] = test::stateOf(*engine).patterns[0].randomMaxDensity[3] =
+        6.0f;  // 12 of 16
     engine.play(0.0);
     engine.render(512);
-    EXPECT_EQ(engine->playingPattern, 3);
+    EXPECT_EQ(test::stateOf(*engine).playingPattern, 3);
     EXPECT_EQ(countRandomHits(*engine, 0), 12);
 }
 
 TEST(RandomAuto, ARandomKeystrokePlaysWhereThePatternHasNoHit) {
     Engine engine;
-    auto& planes = engine->patterns[0];
+    auto& planes = test::stateOf(*engine).patterns[0];
     planes.randomHit[4] = 1.0f;
     planes.randomVelocity[4] = 77.0f;
     planes.randomRoll[4] = 1.0f;
@@ -553,7 +558,7 @@ TEST(NoteOffs, ARoutedTrackGetsANoteOffAtEveryStepWithoutAHit) {
     Engine engine;
     FakePlugin synth;
     engine->placePlugin(VornDrums::kSynthSlot, &synth);
-    engine->tracks.synthRoute[3] = 1.0f;
+    test::stateOf(*engine).tracks.synthRoute[3] = 1.0f;
     hitAt(*engine, 3, 0, 4, 100.0f);
     hitAt(*engine, 3, 0, 10, 100.0f);
     sequenceBlock(engine, 0.0, static_cast<int>(kBar));
@@ -592,12 +597,12 @@ TEST(NoteOffs, ASampleOnlyTrackGetsOneNoteOffAtTheFirstEmptyStepAfterItsHits) {
                                                                {kNoteOff, stepStart(4)},
                                                                {kNoteOn, stepStart(9)},
                                                                {kNoteOff, stepStart(10)}}));
-    EXPECT_EQ(engine->voices[0].noteSent, 0);
+    EXPECT_EQ(test::stateOf(*engine).voices[0].noteSent, 0);
 }
 
 TEST(NoteOffs, ANoteOffOnASwungStepIsSwungToo) {
     Engine engine;
-    engine->swing = 64;
+    test::stateOf(*engine).swing = 64;
     hitAt(*engine, 0, 0, 0, 100.0f);
     sequenceBlock(engine, 0.0, 16384);
     const std::vector<PendingEvent> events = pendingForKey(*engine, keyOf(*engine, 0));
@@ -615,7 +620,7 @@ TEST(TransportStopped, NoStepPlaysButReceivedNotesStillSound) {
     hitsOnEveryStep(*engine, 0, 0, 100.0f);
     engine.stop();
     engine.render(4096);
-    EXPECT_TRUE(engine->pendingEvents.empty());
+    EXPECT_TRUE(test::stateOf(*engine).pendingEvents.empty());
     EXPECT_TRUE(onsets(engine.trackOutput(0)).empty());
 
     sendMidi(*engine, 0x90, static_cast<std::uint8_t>(keyOf(*engine, 0)), 100, 10);
@@ -627,11 +632,11 @@ TEST(TransportStopped, NoStepPlaysButReceivedNotesStillSound) {
 TEST(TransportStopped, PlayingOffStopsTheSequencerWhileTheHostPlays) {
     Engine engine;
     hitsOnEveryStep(*engine, 0, 0, 100.0f);
-    engine->playing = 0;
+    test::stateOf(*engine).playing = 0;
     engine.play(0.0);
     engine.render(4096);
-    EXPECT_TRUE(engine->pendingEvents.empty());
-    EXPECT_EQ(engine->running, 0);
+    EXPECT_TRUE(test::stateOf(*engine).pendingEvents.empty());
+    EXPECT_EQ(test::stateOf(*engine).running, 0);
 }
 
 // A message drained at sample s with deltaFrames d fires at s + d - 1 (d = 0: at s); only one
@@ -656,7 +661,8 @@ TEST(HostWithoutClock, NoTimeInfoGivesASilentBlockAndEventsKeepTheirCountdowns) 
     Engine engine;
     makeProbeTrack(*engine, 0, 40);
     hitsOnEveryStep(*engine, 0, 0, 100.0f);
-    engine->pendingEvents.append({.countdown = 100, .status = kNoteOn, .data1 = 36, .data2 = 100, .fromSequencer = 0});
+    test::stateOf(*engine).pendingEvents.append(
+        {.countdown = 100, .status = kNoteOn, .data1 = 36, .data2 = 100, .fromSequencer = 0});
     engine.play(0.0);
     engine.clock.answers = false;
     engine.prepare(256);
@@ -667,8 +673,8 @@ TEST(HostWithoutClock, NoTimeInfoGivesASilentBlockAndEventsKeepTheirCountdowns) 
         for (float sample : engine.recorded[static_cast<std::size_t>(c)])
             ASSERT_EQ(sample, 0.0f) << "channel " << c;
     }
-    ASSERT_EQ(engine->pendingEvents.size(), 1u);
-    EXPECT_EQ(engine->pendingEvents[0].countdown, 100);
+    ASSERT_EQ(test::stateOf(*engine).pendingEvents.size(), 1u);
+    EXPECT_EQ(test::stateOf(*engine).pendingEvents[0].countdown, 100);
 
     engine.clock.answers = true;
     engine.clearRecording();
@@ -688,32 +694,33 @@ TEST(LoadHandshake, ALoadInProgressSilencesTheBlockAndHoldsTheEvents) {
     engine.play(0.0);
     engine.render(64);  // an idle block: the load clock starts now
     engine.clearRecording();
-    engine->pendingEvents.clear();
-    engine->pendingEvents.append({.countdown = 30, .status = kNoteOn, .data1 = 36, .data2 = 100, .fromSequencer = 0});
-    engine->handshake.loadsInProgress = 1;
-    engine->lastIdleTick = platform::tickMilliseconds() - 4000;  // stuck, but not for long enough
+    test::stateOf(*engine).pendingEvents.clear();
+    test::stateOf(*engine).pendingEvents.append(
+        {.countdown = 30, .status = kNoteOn, .data1 = 36, .data2 = 100, .fromSequencer = 0});
+    test::stateOf(*engine).handshake.loadsInProgress = 1;
+    test::stateOf(*engine).lastIdleTick = platform::tickMilliseconds() - 4000;  // stuck, but not for long enough
     engine.play(stepStart(1) - 10.0);
     engine.render(64);
     for (float sample : engine.trackOutput(0))
         ASSERT_EQ(sample, 0.0f);
     for (float sample : engine.masterLeft())
         ASSERT_EQ(sample, 0.0f);
-    ASSERT_EQ(engine->pendingEvents.size(), 1u);  // step 1 was not played
-    EXPECT_EQ(engine->pendingEvents[0].countdown, 30);
-    EXPECT_EQ(engine->handshake.loadsInProgress.load(), 1);
-    EXPECT_EQ(engine->handshake.renderActive.load(), 0);
+    ASSERT_EQ(test::stateOf(*engine).pendingEvents.size(), 1u);  // step 1 was not played
+    EXPECT_EQ(test::stateOf(*engine).pendingEvents[0].countdown, 30);
+    EXPECT_EQ(test::stateOf(*engine).handshake.loadsInProgress.load(), 1);
+    EXPECT_EQ(test::stateOf(*engine).handshake.renderActive.load(), 0);
 }
 
 TEST(LoadHandshake, ALoadStuckForMoreThanFiveSecondsIsForgottenAndTheBlockPlays) {
     Engine engine;
     makeProbeTrack(*engine, 0, 40);
     hitsOnEveryStep(*engine, 0, 0, 100.0f);
-    engine->handshake.loadsInProgress = 1;
-    engine->lastIdleTick = platform::tickMilliseconds() - 5001;
-    engine->handshake.lastLoadBegan = platform::tickMilliseconds() - 5001;
+    test::stateOf(*engine).handshake.loadsInProgress = 1;
+    test::stateOf(*engine).lastIdleTick = platform::tickMilliseconds() - 5001;
+    test::stateOf(*engine).handshake.lastLoadBegan = platform::tickMilliseconds() - 5001;
     engine.play(0.0);
     engine.render(64);
-    EXPECT_EQ(engine->handshake.loadsInProgress.load(), 0);
+    EXPECT_EQ(test::stateOf(*engine).handshake.loadsInProgress.load(), 0);
     EXPECT_EQ(onsets(engine.trackOutput(0)), std::vector<long>{0});
 }
 
@@ -723,14 +730,14 @@ TEST(LoadHandshake, LoadsFollowingEachOtherForMoreThanFiveSecondsKeepTheBlockSil
     Engine engine;
     makeProbeTrack(*engine, 0, 40);
     hitsOnEveryStep(*engine, 0, 0, 100.0f);
-    engine->lastIdleTick = platform::tickMilliseconds() - 6000;
-    engine->handshake.beginLoad();  // the latest of the loads, begun just now
+    test::stateOf(*engine).lastIdleTick = platform::tickMilliseconds() - 6000;
+    test::stateOf(*engine).handshake.beginLoad();  // the latest of the loads, begun just now
     engine.play(0.0);
     engine.render(64);
-    EXPECT_EQ(engine->handshake.loadsInProgress.load(), 1);
+    EXPECT_EQ(test::stateOf(*engine).handshake.loadsInProgress.load(), 1);
     for (float sample : engine.trackOutput(0))
         ASSERT_EQ(sample, 0.0f);
-    engine->handshake.endLoad();
+    test::stateOf(*engine).handshake.endLoad();
 }
 
 // The audio export drives the render loop with its own two channels; a silent block must not
@@ -742,11 +749,11 @@ TEST(OfflineRender, ASilentBlockWritesOnlyTheTwoChannelsOfTheExport) {
     std::vector<float*> pointers;
     for (auto& buffer : buffers)
         pointers.push_back(buffer.data());
-    engine->offlineRender = 1;
+    test::stateOf(*engine).offlineRender = 1;
     for (const bool loading : {false, true}) {
         engine.clock.answers = loading;  // no time info, or a load in progress
-        engine->handshake.loadsInProgress = loading ? 1 : 0;
-        engine->lastIdleTick = platform::tickMilliseconds();
+        test::stateOf(*engine).handshake.loadsInProgress = loading ? 1 : 0;
+        test::stateOf(*engine).lastIdleTick = platform::tickMilliseconds();
         for (auto& buffer : buffers)
             std::fill(buffer.begin(), buffer.end(), 7.0f);
         engine->renderBlock(pointers.data(), 256);
@@ -756,8 +763,8 @@ TEST(OfflineRender, ASilentBlockWritesOnlyTheTwoChannelsOfTheExport) {
                 ASSERT_EQ(sample, expected) << "channel " << c << (loading ? " during a load" : " without time info");
         }
     }
-    engine->handshake.loadsInProgress = 0;
-    engine->offlineRender = 0;
+    test::stateOf(*engine).handshake.loadsInProgress = 0;
+    test::stateOf(*engine).offlineRender = 0;
 }
 
 // ---------------------------------------------------------------------------------------------
@@ -765,34 +772,34 @@ TEST(OfflineRender, ASilentBlockWritesOnlyTheTwoChannelsOfTheExport) {
 
 TEST(StandaloneClock, RunsWhilePlayingWhateverTheHostTransportAndKeepsItsPlaceWhenStopped) {
     Engine engine(kDefaultTrackCount, true);
-    ASSERT_EQ(engine->standalone, 1);
+    ASSERT_EQ(test::stateOf(*engine).standalone, 1);
     hitsOnEveryStep(*engine, 0, 0, 100.0f);
     engine.stop();  // the host's transport flag plays no part
-    engine->playing = 1;
+    test::stateOf(*engine).playing = 1;
     engine.render(4096);
-    EXPECT_EQ(engine->standalonePos, 4096.0);
-    EXPECT_EQ(engine->running, 1);
-    EXPECT_EQ(engine->voices[0].velocity, 100);  // step 0 was played
+    EXPECT_EQ(test::stateOf(*engine).standalonePos, 4096.0);
+    EXPECT_EQ(test::stateOf(*engine).running, 1);
+    EXPECT_EQ(test::stateOf(*engine).voices[0].velocity, 100);  // step 0 was played
 
-    engine->playing = 0;
-    engine->voices[0].velocity = 0;
+    test::stateOf(*engine).playing = 0;
+    test::stateOf(*engine).voices[0].velocity = 0;
     engine.render(4096);  // would hold step 1 if the clock ran
-    EXPECT_EQ(engine->standalonePos, 4096.0);
-    EXPECT_EQ(engine->running, 0);
-    EXPECT_EQ(engine->voices[0].velocity, 0);
+    EXPECT_EQ(test::stateOf(*engine).standalonePos, 4096.0);
+    EXPECT_EQ(test::stateOf(*engine).running, 0);
+    EXPECT_EQ(test::stateOf(*engine).voices[0].velocity, 0);
 }
 
 TEST(StandaloneClock, ATempoChangeKeepsTheMusicalPosition) {
     Engine engine(kDefaultTrackCount, true);
     hitsOnEveryStep(*engine, 0, 0, 100.0f);
-    engine->playing = 1;
-    engine->standalonePos = 2 * kStep;  // step 2 at 120 BPM
-    engine->tempo = 60;
+    test::stateOf(*engine).playing = 1;
+    test::stateOf(*engine).standalonePos = 2 * kStep;  // step 2 at 120 BPM
+    test::stateOf(*engine).tempo = 60;
     engine.render(64);
-    EXPECT_EQ(engine->previousTempo, 60);
-    EXPECT_EQ(engine->standalonePos, 4 * kStep + 64);  // step 2 at 60 BPM, plus the block
-    EXPECT_EQ(engine->currentStep, 2);
-    EXPECT_EQ(engine->currentTempo, 60.0);
+    EXPECT_EQ(test::stateOf(*engine).previousTempo, 60);
+    EXPECT_EQ(test::stateOf(*engine).standalonePos, 4 * kStep + 64);  // step 2 at 60 BPM, plus the block
+    EXPECT_EQ(test::stateOf(*engine).currentStep, 2);
+    EXPECT_EQ(test::stateOf(*engine).currentTempo, 60.0);
 }
 
 // Play pressed while playing starts the standalone clock again from the first step; pressed
@@ -800,26 +807,26 @@ TEST(StandaloneClock, ATempoChangeKeepsTheMusicalPosition) {
 TEST(StandaloneClock, PlayWhilePlayingRestartsFromTheFirstStepAndStopReleasesTheVoices) {
     Engine engine(kDefaultTrackCount, true);
     hitsOnEveryStep(*engine, 0, 0, 100.0f);
-    engine->playing = 1;
+    test::stateOf(*engine).playing = 1;
     engine.render(4096);
     engine.render(4096);
-    ASSERT_EQ(engine->standalonePos, 8192.0);
+    ASSERT_EQ(test::stateOf(*engine).standalonePos, 8192.0);
 
     engine->startPlaying();
     engine.render(64);
-    EXPECT_EQ(engine->standalonePos, 64.0);
-    EXPECT_EQ(engine->currentStep, 0);
+    EXPECT_EQ(test::stateOf(*engine).standalonePos, 64.0);
+    EXPECT_EQ(test::stateOf(*engine).currentStep, 0);
 
     engine->stopPlaying();
-    EXPECT_EQ(engine->playing.load(), 0);
-    EXPECT_EQ(engine->voices[1].command, -1) << "the voices are released by the render loop";
+    EXPECT_EQ(test::stateOf(*engine).playing.load(), 0);
+    EXPECT_EQ(test::stateOf(*engine).voices[1].command, -1) << "the voices are released by the render loop";
     engine.render(64);  // stopped: the clock stands at 64; the voices (without sounds) keep it
     for (int t = 0; t < kTrackSlots; ++t)
-        EXPECT_EQ(engine->voices[static_cast<std::size_t>(t)].command, 0) << t;
+        EXPECT_EQ(test::stateOf(*engine).voices[static_cast<std::size_t>(t)].command, 0) << t;
     engine->startPlaying();
     engine.render(64);
-    EXPECT_EQ(engine->playing.load(), 1);
-    EXPECT_EQ(engine->standalonePos, 128.0);
+    EXPECT_EQ(test::stateOf(*engine).playing.load(), 1);
+    EXPECT_EQ(test::stateOf(*engine).standalonePos, 128.0);
 }
 
 // ---------------------------------------------------------------------------------------------
@@ -853,7 +860,7 @@ TEST(StepEditsBesideTheAudioThread, EveryBlockPlaysOneWholeStateOfTheTrack) {
     Engine engine;
     FakePlugin synth;
     engine->placePlugin(VornDrums::kSynthSlot, &synth);
-    engine->tracks.synthRoute[0] = 1.0f;
+    test::stateOf(*engine).tracks.synthRoute[0] = 1.0f;
     const TrackPatterns single = rowOfHits(100.0f, 0.0f);
     const TrackPatterns rolled = rowOfHits(60.0f, 2.0f);
     engine->setTrackPatterns(0, single);

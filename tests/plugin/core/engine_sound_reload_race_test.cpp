@@ -14,6 +14,7 @@
 
 #include "tests/plugin/core/EngineFixture.h"
 #include "tests/plugin/files/SoundFixtures.h"
+#include "tests/support/InstrumentProbe.h"
 
 namespace rimba::engine_test {
 namespace {
@@ -37,7 +38,7 @@ TEST(LoadHandshake, LoadingTrackSoundsWhileRenderingNeverCrashes) {
 
     Engine engine;
     VornDrums& drums = *engine;
-    drums.tracks.oneShot[0] = 0.0f;
+    test::stateOf(drums).tracks.oneShot[0] = 0.0f;
     engine.stop();
     engine.prepare(kBlock);
     // The velocity gain rises smoothly after the start; let it settle so that every block of the
@@ -64,7 +65,7 @@ TEST(LoadHandshake, LoadingTrackSoundsWhileRenderingNeverCrashes) {
     });
 
     for (const std::string& name : names) {
-        auto& field = drums.tracks.soundPath[0];
+        auto& field = test::stateOf(drums).tracks.soundPath[0];
         field.fill(0);
         std::memcpy(field.data(), name.data(), name.size());
         drums.loadTrackSound(0);
@@ -74,10 +75,10 @@ TEST(LoadHandshake, LoadingTrackSoundsWhileRenderingNeverCrashes) {
     renderer.join();
 
     EXPECT_EQ(badSamples.load(), 0);
-    EXPECT_EQ(drums.soundList.size(), static_cast<std::size_t>(kLoads));
-    EXPECT_EQ(drums.voices[0].soundIndex, kLoads - 1);
-    EXPECT_EQ(drums.voices[0].loading, 0);
-    EXPECT_EQ(drums.handshake.loadsInProgress.load(), 0);
+    EXPECT_EQ(test::stateOf(drums).soundList.size(), static_cast<std::size_t>(kLoads));
+    EXPECT_EQ(test::stateOf(drums).voices[0].soundIndex, kLoads - 1);
+    EXPECT_EQ(test::stateOf(drums).voices[0].loading, 0);
+    EXPECT_EQ(test::stateOf(drums).handshake.loadsInProgress.load(), 0);
 }
 
 }  // namespace

@@ -9,6 +9,7 @@
 #include <gtest/gtest.h>
 
 #include "tests/plugin/core/EngineFixture.h"
+#include "tests/support/InstrumentProbe.h"
 
 namespace rimba::engine_test {
 namespace {
@@ -21,12 +22,12 @@ class Voice : public ::testing::Test {
 protected:
     Engine engine;
     VornDrums& drums = *engine;
-    TrackVoice& voice = drums.voices[0];
+    TrackVoice& voice = test::stateOf(drums).voices[0];
 
     // Track 0 gets `samples`; its velocity gain is 1 for every velocity and already there, and
     // its voice has finished an earlier note.
     void giveSound(std::vector<std::int16_t> samples, float sampleRate = 44100.0f) {
-        drums.tracks.levelVelocity[0] = 0.0f;
+        test::stateOf(drums).tracks.levelVelocity[0] = 0.0f;
         assignSound(drums, 0, addSound(drums, std::move(samples), sampleRate));
         voice.velocityGain = voice.targetVelocityGain = 1.0f;
         voice.position = voice.endBound;
@@ -71,7 +72,7 @@ TEST_F(Voice, PlaysItsSoundByLinearInterpolationAtTheRateOfTheSound) {
 }
 
 TEST_F(Voice, TheVelocityGainRisesByOnePercentPerSampleAndFallsAtOnce) {
-    drums.tracks.levelVelocity[0] = 1.0f;
+    test::stateOf(drums).tracks.levelVelocity[0] = 1.0f;
     assignSound(drums, 0, addSound(drums, constantSamples(300, 16384)));
     voice.position = 300.0f;  // finished
     voice.gateOn = voice.fading = voice.restartPending = 0;
@@ -105,7 +106,7 @@ int fadeLength(double level) {
 
 TEST_F(Voice, RetriggerOfASoundingVoiceFadesThenRestartsFromTheStart) {
     for (const float oneShot : {1.0f, 0.0f}) {
-        drums.tracks.oneShot[0] = oneShot;
+        test::stateOf(drums).tracks.oneShot[0] = oneShot;
         giveSound(constantSamples(20000, 16384));  // 0.5
         command(kStart);
         run(100);
@@ -149,7 +150,7 @@ TEST_F(Voice, AOneShotVoiceIgnoresANoteOff) {
 }
 
 TEST_F(Voice, ANoteOffFadesAVoiceThatIsNotOneShotByNinetyNinePercentPerSample) {
-    drums.tracks.oneShot[0] = 0.0f;
+    test::stateOf(drums).tracks.oneShot[0] = 0.0f;
     giveSound(constantSamples(20000, 8192));  // 0.25
     command(kStart);
     run(10);
@@ -185,8 +186,8 @@ TEST_F(Voice, AChokeFadesEvenAOneShotVoice) {
 TEST_F(Voice, ReverseStartsOneFrameBeforeTheEndAndSkipsTheLastThreeFrames) {
     const std::vector<std::int16_t> samples = rampSamples(1000, 8);
     for (const float end : {0.5f, 1.0f}) {
-        drums.tracks.reverse[0] = 1.0f;
-        drums.tracks.end[0] = end;
+        test::stateOf(drums).tracks.reverse[0] = 1.0f;
+        test::stateOf(drums).tracks.end[0] = end;
         giveSound(samples);
         const double endBound = 1000.0 * end;
         ASSERT_EQ(voice.endBound, static_cast<float>(endBound));
@@ -228,10 +229,10 @@ std::vector<double> loopPositions(double startBound, double endBound, double sta
 TEST_F(Voice, ALoopedVoiceJumpsBetweenItsBoundsInBothDirections) {
     const std::vector<std::int16_t> samples = rampSamples(1000, 8);
     for (const bool reverse : {false, true}) {
-        drums.tracks.loop[0] = 1.0f;
-        drums.tracks.reverse[0] = reverse ? 1.0f : 0.0f;
-        drums.tracks.start[0] = 0.1f;
-        drums.tracks.end[0] = 0.2f;
+        test::stateOf(drums).tracks.loop[0] = 1.0f;
+        test::stateOf(drums).tracks.reverse[0] = reverse ? 1.0f : 0.0f;
+        test::stateOf(drums).tracks.start[0] = 0.1f;
+        test::stateOf(drums).tracks.end[0] = 0.2f;
         giveSound(samples);
         const double startBound = voice.startBound;
         const double endBound = voice.endBound;
@@ -260,11 +261,11 @@ TEST_F(Voice, RecomputeBoundsIdlesAVoiceThatLiesOutsideTheNewBounds) {
     run(1);
     ASSERT_EQ(voice.position, 301.0f);
 
-    drums.tracks.start[0] = 0.1f;  // still inside
+    test::stateOf(drums).tracks.start[0] = 0.1f;  // still inside
     drums.recomputeBounds(0);
     EXPECT_EQ(voice.position, 301.0f);
 
-    drums.tracks.start[0] = 0.5f;
+    test::stateOf(drums).tracks.start[0] = 0.5f;
     drums.recomputeBounds(0);
     EXPECT_EQ(voice.startBound, 500.0f);
     EXPECT_EQ(voice.position, -1.0f);
@@ -277,9 +278,9 @@ TEST_F(Voice, RecomputeBoundsIdlesAVoiceThatLiesOutsideTheNewBounds) {
 TEST_F(Voice, BoundsBeyondTheSoundReadNothingOutsideIt) {
     const std::vector<std::int16_t> samples = rampSamples(100, 50);
     for (const float reverse : {0.0f, 1.0f}) {
-        drums.tracks.reverse[0] = reverse;
-        drums.tracks.start[0] = 0.0f;
-        drums.tracks.end[0] = 1.5f;
+        test::stateOf(drums).tracks.reverse[0] = reverse;
+        test::stateOf(drums).tracks.start[0] = 0.0f;
+        test::stateOf(drums).tracks.end[0] = 1.5f;
         giveSound(samples);
         ASSERT_EQ(voice.endBound, 150.0f);
         command(kStart);
@@ -293,9 +294,9 @@ TEST_F(Voice, BoundsBeyondTheSoundReadNothingOutsideIt) {
             ASSERT_NEAR(out[static_cast<std::size_t>(k)], expected, 1e-7) << "reverse " << reverse << " sample " << k;
         }
     }
-    drums.tracks.reverse[0] = 0.0f;
-    drums.tracks.start[0] = -0.5f;
-    drums.tracks.end[0] = 3.0f;
+    test::stateOf(drums).tracks.reverse[0] = 0.0f;
+    test::stateOf(drums).tracks.start[0] = -0.5f;
+    test::stateOf(drums).tracks.end[0] = 3.0f;
     giveSound(samples);
     command(kStart);
     for (float sample : run(400))
@@ -327,21 +328,22 @@ TEST(EditorPad, APadPressSoundsTheTrackAtTheNextBlockAndTheReleaseLetsItGo) {
     engine.stop();
     engine.prepare(64);
     makeProbeTrack(*engine, 2, 44100);
-    engine->settings.trackKey[1] = engine->settings.trackKey[2];  // a key two tracks share
+    test::stateOf(*engine).settings.trackKey[1] =
+        test::stateOf(*engine).settings.trackKey[2];  // a key two tracks share
     engine->padNote(2, 127);
-    EXPECT_EQ(engine->voices[2].velocity, 0);  // nothing before the render loop takes it
+    EXPECT_EQ(test::stateOf(*engine).voices[2].velocity, 0);  // nothing before the render loop takes it
     engine.render(64);
-    EXPECT_EQ(engine->voices[2].velocity, 127);
-    EXPECT_EQ(engine->voices[2].gateOn, 1);
+    EXPECT_EQ(test::stateOf(*engine).voices[2].velocity, 127);
+    EXPECT_EQ(test::stateOf(*engine).voices[2].gateOn, 1);
     EXPECT_NE(engine.trackOutput(2)[0], 0.0f);
     for (int t : {0, 1, 3})
-        EXPECT_EQ(engine->voices[static_cast<std::size_t>(t)].velocity, 0) << t;
+        EXPECT_EQ(test::stateOf(*engine).voices[static_cast<std::size_t>(t)].velocity, 0) << t;
 
     engine->padNote(2, 0);
     engine.render(64);
-    EXPECT_EQ(engine->voices[2].gateOn, 0);
+    EXPECT_EQ(test::stateOf(*engine).voices[2].gateOn, 0);
     engine->padNote(40, 127);  // no such track: nothing is queued
-    EXPECT_TRUE(engine->editorNotes.empty());
+    EXPECT_TRUE(test::stateOf(*engine).editorNotes.empty());
 }
 
 }  // namespace

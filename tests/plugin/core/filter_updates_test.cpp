@@ -5,6 +5,7 @@
 
 #include "plugin/core/Equaliser.h"
 #include "tests/plugin/core/CoreFixture.h"
+#include "tests/support/InstrumentProbe.h"
 
 namespace rimba::test {
 namespace {
@@ -25,10 +26,10 @@ TEST(FilterUpdates, ProgramsGivenInARowBeforeTheNextBlockLeaveTheNewestCoefficie
     for (int p = 0; p < 3; ++p) {
         for (int t = 0; t < 12; ++t)
             for (int b = 0; b < kEqBands; ++b)
-                drums->tracks.eqGain[static_cast<std::size_t>(t)][static_cast<std::size_t>(b)] =
+                test::stateOf(*drums).tracks.eqGain[static_cast<std::size_t>(t)][static_cast<std::size_t>(b)] =
                     0.1f * static_cast<float>(p + 1) - 0.01f * static_cast<float>(t);
         for (int b = 0; b < kEqBands; ++b)
-            drums->masterEqGain[static_cast<std::size_t>(b)] =
+            test::stateOf(*drums).masterEqGain[static_cast<std::size_t>(b)] =
                 -0.2f * static_cast<float>(p + 1) + 0.05f * static_cast<float>(b);
         programs.push_back(drums->buildChunk());
     }
@@ -43,15 +44,18 @@ TEST(FilterUpdates, ProgramsGivenInARowBeforeTheNextBlockLeaveTheNewestCoefficie
             const auto slot = static_cast<std::size_t>(t);
             const auto band = static_cast<std::size_t>(b);
             SCOPED_TRACE(testing::Message() << "track " << t << " band " << b);
-            expectBandFollowsSettings(host->trackEq[slot][band], b, host->tracks.eqGain[slot][band],
-                                      host->tracks.eqFreq[slot][band], host->tracks.eqQ[slot][band], host->sampleRate);
-            EXPECT_FLOAT_EQ(host->tracks.eqGain[slot][band], 0.3f - 0.01f * static_cast<float>(t));
+            expectBandFollowsSettings(test::stateOf(*host).trackEq[slot][band], b,
+                                      test::stateOf(*host).tracks.eqGain[slot][band],
+                                      test::stateOf(*host).tracks.eqFreq[slot][band],
+                                      test::stateOf(*host).tracks.eqQ[slot][band], test::stateOf(*host).sampleRate);
+            EXPECT_FLOAT_EQ(test::stateOf(*host).tracks.eqGain[slot][band], 0.3f - 0.01f * static_cast<float>(t));
         }
     for (int b = 0; b < kEqBands; ++b) {
         const auto band = static_cast<std::size_t>(b);
         SCOPED_TRACE(testing::Message() << "master band " << b);
-        expectBandFollowsSettings(host->masterEq[band], b, host->masterEqGain[band], host->masterEqFreq[band],
-                                  host->masterEqQ[band], host->sampleRate);
+        expectBandFollowsSettings(test::stateOf(*host).masterEq[band], b, test::stateOf(*host).masterEqGain[band],
+                                  test::stateOf(*host).masterEqFreq[band], test::stateOf(*host).masterEqQ[band],
+                                  test::stateOf(*host).sampleRate);
     }
 }
 

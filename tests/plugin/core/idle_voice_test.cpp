@@ -7,6 +7,7 @@
 #include <gtest/gtest.h>
 
 #include "tests/plugin/core/CoreFixture.h"
+#include "tests/support/InstrumentProbe.h"
 
 namespace rimba::test {
 namespace {
@@ -15,7 +16,7 @@ class IdleVoice : public ::testing::Test {
 protected:
     void SetUp() override {
         giveTrackSound(*drums, 0, std::vector<std::int16_t>(20000, 10000));
-        drums->voiceBusGain = 1.0f;
+        test::stateOf(*drums).voiceBusGain = 1.0f;
     }
 
     // The largest magnitude of track 1's own output over `frames` samples.
@@ -34,10 +35,10 @@ protected:
     void idleWhilePlaying() {
         drums->auditionStart(0, 127, false);
         ASSERT_GT(loudest(15000), 0.2f);
-        drums->tracks.end[0] = 0.5f;
+        test::stateOf(*drums).tracks.end[0] = 0.5f;
         drums->recomputeBounds(0);
-        ASSERT_EQ(drums->voices[0].position, -1.0f);
-        ASSERT_EQ(drums->voices[0].gateOn, 1);
+        ASSERT_EQ(test::stateOf(*drums).voices[0].position, -1.0f);
+        ASSERT_EQ(test::stateOf(*drums).voices[0].gateOn, 1);
     }
 
     std::unique_ptr<VornDrums> drums = makeInstrument();
@@ -53,7 +54,7 @@ TEST_F(IdleVoice, ReleasingOrChokingAnIdleVoicePlaysNoGhost) {
     idleWhilePlaying();
     drums->auditionStop(0, false);
     EXPECT_EQ(loudest(2000), 0.0f);
-    drums->voices[0].command = 2;  // a choke
+    test::stateOf(*drums).voices[0].command = 2;  // a choke
     EXPECT_EQ(loudest(2000), 0.0f);
 }
 
@@ -62,7 +63,7 @@ TEST_F(IdleVoice, StartingAnIdleVoiceSoundsOnItsFirstSample) {
     drums->auditionStart(0, 127, false);
     drums->processReplacing(nullptr, buffers.pointers(), 1);
     EXPECT_GT(std::fabs(buffers.channel(2)[0]), 0.0f);
-    EXPECT_EQ(drums->voices[0].fading, 0);
+    EXPECT_EQ(test::stateOf(*drums).voices[0].fading, 0);
     EXPECT_GT(loudest(3000), 0.2f);
 }
 
@@ -71,8 +72,8 @@ TEST_F(IdleVoice, ASoundingVoiceIsStillFadedBeforeItRestarts) {
     ASSERT_GT(loudest(1000), 0.05f);
     drums->auditionStart(0, 127, false);
     drums->processReplacing(nullptr, buffers.pointers(), 1);
-    EXPECT_EQ(drums->voices[0].fading, 1);
-    EXPECT_EQ(drums->voices[0].restartPending, 1);
+    EXPECT_EQ(test::stateOf(*drums).voices[0].fading, 1);
+    EXPECT_EQ(test::stateOf(*drums).voices[0].restartPending, 1);
 }
 
 }  // namespace

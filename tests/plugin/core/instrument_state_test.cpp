@@ -6,6 +6,7 @@
 
 #include "plugin/model/Tags.h"
 #include "tests/plugin/core/CoreFixture.h"
+#include "tests/support/InstrumentProbe.h"
 
 namespace rimba::test {
 namespace {
@@ -45,55 +46,55 @@ TEST(InstrumentDefaults, TracksStartWithTheirDefaultSettings) {
     auto drums = makeInstrument();
     for (int t = 0; t < kTrackSlots; ++t) {
         const auto i = static_cast<std::size_t>(t);
-        EXPECT_FLOAT_EQ(drums->tracks.level[i], t < 12 ? 0.8691760f : 0.0f) << t;
+        EXPECT_FLOAT_EQ(test::stateOf(*drums).tracks.level[i], t < 12 ? 0.8691760f : 0.0f) << t;
         if (t >= 12)
             continue;  // slots beyond the active tracks are never played, saved or shown
-        EXPECT_EQ(drums->tracks.pan[i], 0.5f);
-        EXPECT_EQ(drums->tracks.levelVelocity[i], 1.0f);
-        EXPECT_EQ(drums->tracks.oneShot[i], 1.0f);
-        EXPECT_EQ(drums->tracks.end[i], 1.0f);
-        EXPECT_EQ(drums->tracks.randomMinDensity[i], -1.0f);
-        EXPECT_EQ(drums->tracks.randomMaxDensity[i], -1.0f);
-        EXPECT_EQ(drums->tracks.synthMix[i], 0.5f);
-        EXPECT_EQ(drums->tracks.eqQ[i][1], 0.707f);
-        EXPECT_EQ(drums->tracks.eqFreq[i][2], 0.6889311f);
-        EXPECT_EQ(drums->tracks.scaleNotes[i][11], 1);
-        EXPECT_EQ(drums->tracks.tuneRatio[i], 1.0f);
-        EXPECT_EQ(drums->tracks.soundPath[i][0], 0);
-        EXPECT_EQ(drums->voices[i].soundIndex, -1);
-        EXPECT_NEAR(drums->voices[i].levelGain, 1.0f, 1e-6f);
-        EXPECT_EQ(drums->voices[i].sendGain1, 1e-6f);
-        EXPECT_EQ(drums->settings.trackKey[i], 36.0f + static_cast<float>(t));
+        EXPECT_EQ(test::stateOf(*drums).tracks.pan[i], 0.5f);
+        EXPECT_EQ(test::stateOf(*drums).tracks.levelVelocity[i], 1.0f);
+        EXPECT_EQ(test::stateOf(*drums).tracks.oneShot[i], 1.0f);
+        EXPECT_EQ(test::stateOf(*drums).tracks.end[i], 1.0f);
+        EXPECT_EQ(test::stateOf(*drums).tracks.randomMinDensity[i], -1.0f);
+        EXPECT_EQ(test::stateOf(*drums).tracks.randomMaxDensity[i], -1.0f);
+        EXPECT_EQ(test::stateOf(*drums).tracks.synthMix[i], 0.5f);
+        EXPECT_EQ(test::stateOf(*drums).tracks.eqQ[i][1], 0.707f);
+        EXPECT_EQ(test::stateOf(*drums).tracks.eqFreq[i][2], 0.6889311f);
+        EXPECT_EQ(test::stateOf(*drums).tracks.scaleNotes[i][11], 1);
+        EXPECT_EQ(test::stateOf(*drums).tracks.tuneRatio[i], 1.0f);
+        EXPECT_EQ(test::stateOf(*drums).tracks.soundPath[i][0], 0);
+        EXPECT_EQ(test::stateOf(*drums).voices[i].soundIndex, -1);
+        EXPECT_NEAR(test::stateOf(*drums).voices[i].levelGain, 1.0f, 1e-6f);
+        EXPECT_EQ(test::stateOf(*drums).voices[i].sendGain1, 1e-6f);
+        EXPECT_EQ(test::stateOf(*drums).settings.trackKey[i], 36.0f + static_cast<float>(t));
     }
 }
 
 TEST(InstrumentDefaults, PatternsAndSequencerStartEmpty) {
     auto drums = makeInstrument();
-    EXPECT_EQ(drums->patterns[3].stepHold[15][63], 1.0f);
-    EXPECT_EQ(drums->patterns[15].stepVelocity[0][0], 0.0f);
-    EXPECT_EQ(drums->patterns[0].randomHold[10], 1.0f);
-    EXPECT_EQ(drums->patterns[0].randomMinDensity[7], -1.0f);
+    EXPECT_EQ(test::stateOf(*drums).patterns[3].stepHold[15][63], 1.0f);
+    EXPECT_EQ(test::stateOf(*drums).patterns[15].stepVelocity[0][0], 0.0f);
+    EXPECT_EQ(test::stateOf(*drums).patterns[0].randomHold[10], 1.0f);
+    EXPECT_EQ(test::stateOf(*drums).patterns[0].randomMinDensity[7], -1.0f);
     for (int p = 0; p < kPatternCount; ++p) {
-        EXPECT_EQ(drums->patternSteps[static_cast<std::size_t>(p)], 16);
-        EXPECT_EQ(drums->chainEnabled[static_cast<std::size_t>(p)], 0);
+        EXPECT_EQ(test::stateOf(*drums).patternSteps[static_cast<std::size_t>(p)], 16);
+        EXPECT_EQ(test::stateOf(*drums).chainEnabled[static_cast<std::size_t>(p)], 0);
     }
-    EXPECT_EQ(drums->playMode, 1);
-    EXPECT_EQ(drums->fillAttenuation, 64);
-    EXPECT_EQ(drums->playing, 1);
-    EXPECT_EQ(drums->tempo, 120);
-    EXPECT_EQ(drums->previousTempo, 120);
-    EXPECT_EQ(drums->sampleRate, 44100);
-    EXPECT_EQ(drums->settings.masterLevel, 127.0f);
-    EXPECT_EQ(drums->settings.patternTriggerMidiKey, -1);
-    EXPECT_EQ(drums->settings.enableMidiProgramChange, 1);
-    EXPECT_TRUE(drums->midiInput.empty());
-    EXPECT_TRUE(drums->pendingEvents.empty());
+    EXPECT_EQ(test::stateOf(*drums).playMode, 1);
+    EXPECT_EQ(test::stateOf(*drums).fillAttenuation, 64);
+    EXPECT_EQ(test::stateOf(*drums).playing, 1);
+    EXPECT_EQ(test::stateOf(*drums).tempo, 120);
+    EXPECT_EQ(test::stateOf(*drums).previousTempo, 120);
+    EXPECT_EQ(test::stateOf(*drums).sampleRate, 44100);
+    EXPECT_EQ(test::stateOf(*drums).settings.masterLevel, 127.0f);
+    EXPECT_EQ(test::stateOf(*drums).settings.patternTriggerMidiKey, -1);
+    EXPECT_EQ(test::stateOf(*drums).settings.enableMidiProgramChange, 1);
+    EXPECT_TRUE(test::stateOf(*drums).midiInput.empty());
+    EXPECT_TRUE(test::stateOf(*drums).pendingEvents.empty());
 }
 
 TEST(InstrumentDefaults, VoicesServeTheirOwnTrackAndStartIdle) {
     auto drums = makeInstrument();
     for (int v = 0; v < kTrackSlots; ++v) {
-        const TrackVoice& voice = drums->voices[static_cast<std::size_t>(v)];
+        const TrackVoice& voice = test::stateOf(*drums).voices[static_cast<std::size_t>(v)];
         EXPECT_EQ(voice.track, v);
         EXPECT_EQ(voice.key, 24);
         EXPECT_EQ(voice.position, -1.0f);
@@ -107,17 +108,17 @@ TEST(InstrumentDefaults, VoicesServeTheirOwnTrackAndStartIdle) {
 TEST(InstrumentDefaults, TheStandaloneClockClaimsItsValidFields) {
     auto drums = makeInstrument();
     const VstInt32 expected = kVstTempoValid | kVstClockValid | kVstNanosValid | kVstPpqPosValid | kVstTimeSigValid;
-    EXPECT_EQ(drums->standaloneTime.flags, expected);
-    EXPECT_EQ(drums->standaloneTime.samplePos, 0.0);
+    EXPECT_EQ(test::stateOf(*drums).standaloneTime.flags, expected);
+    EXPECT_EQ(test::stateOf(*drums).standaloneTime.samplePos, 0.0);
 }
 
 TEST(TrackMode, EightTracksKeepAllParametersAndFourteenOutputs) {
     auto drums = makeInstrument(8);
-    EXPECT_EQ(drums->trackCount, 8);
+    EXPECT_EQ(test::stateOf(*drums).trackCount, 8);
     EXPECT_EQ(drums->getAeffect()->numParams, 240);
     EXPECT_EQ(drums->getAeffect()->numOutputs, 14);
-    EXPECT_EQ(drums->tracks.level[7], 0.8691760f);
-    EXPECT_EQ(drums->tracks.level[8], 0.0f);  // tracks beyond the mode are never reset or played
+    EXPECT_EQ(test::stateOf(*drums).tracks.level[7], 0.8691760f);
+    EXPECT_EQ(test::stateOf(*drums).tracks.level[8], 0.0f);  // tracks beyond the mode are never reset or played
     VstPinProperties pin{};
     ASSERT_TRUE(drums->getOutputProperties(10, &pin));
     EXPECT_STREQ(pin.label, "Send 1");
@@ -127,7 +128,7 @@ TEST(TrackMode, EightTracksKeepAllParametersAndFourteenOutputs) {
 TEST(TrackMode, ADamagedTrackCountFallsBackToTwelve) {
     for (int stored : {0, 7, 9, 16, 17, -1, 1000}) {
         auto drums = makeInstrument(stored);
-        EXPECT_EQ(drums->trackCount, 12) << stored;
+        EXPECT_EQ(test::stateOf(*drums).trackCount, 12) << stored;
         EXPECT_EQ(drums->getAeffect()->numOutputs, 18) << stored;
     }
 }
@@ -164,17 +165,17 @@ TEST(TrackSlots, EveryValueSlotReachesItsOwnSetting) {
 // voice's bounds, moved by the render loop, treat an end below the start as the start.
 TEST(RecomputeBounds, RaisesAnEndBelowTheStart) {
     auto drums = makeInstrument();
-    drums->tracks.start[3] = 0.6f;
-    drums->tracks.end[3] = 0.2f;
+    test::stateOf(*drums).tracks.start[3] = 0.6f;
+    test::stateOf(*drums).tracks.end[3] = 0.2f;
     drums->recomputeBounds(3);
-    EXPECT_EQ(drums->voices[3].endBound, drums->voices[3].startBound);
+    EXPECT_EQ(test::stateOf(*drums).voices[3].endBound, test::stateOf(*drums).voices[3].startBound);
     drums->keepEndAfterStart(3);
-    EXPECT_EQ(drums->tracks.end[3], 0.6f);
-    drums->tracks.end[3] = 0.9f;
+    EXPECT_EQ(test::stateOf(*drums).tracks.end[3], 0.6f);
+    test::stateOf(*drums).tracks.end[3] = 0.9f;
     drums->keepEndAfterStart(3);
-    EXPECT_EQ(drums->tracks.end[3], 0.9f);
+    EXPECT_EQ(test::stateOf(*drums).tracks.end[3], 0.9f);
     drums->setValue(tags::trackTag(3, tags::kEnd), 0.1f);
-    EXPECT_EQ(drums->tracks.end[3], 0.6f);
+    EXPECT_EQ(test::stateOf(*drums).tracks.end[3], 0.6f);
 }
 
 TEST(RecomputeBounds, ScalesTheBoundsByTheSoundAndIdlesAVoiceOutsideThem) {
@@ -182,11 +183,11 @@ TEST(RecomputeBounds, ScalesTheBoundsByTheSoundAndIdlesAVoiceOutsideThem) {
     auto sound = std::make_unique<Sound>();
     sound->samples.assign(1000, 0);
     sound->frameCount = 1000;
-    drums->soundList.push_back(std::move(sound));
-    TrackVoice& voice = drums->voices[2];
+    test::stateOf(*drums).soundList.push_back(std::move(sound));
+    TrackVoice& voice = test::stateOf(*drums).voices[2];
     voice.soundIndex = 0;
-    drums->tracks.start[2] = 0.25f;
-    drums->tracks.end[2] = 0.75f;
+    test::stateOf(*drums).tracks.start[2] = 0.25f;
+    test::stateOf(*drums).tracks.end[2] = 0.75f;
     voice.position = 500.0f;
     drums->recomputeBounds(2);
     EXPECT_EQ(voice.startBound, 250.0f);
@@ -204,31 +205,32 @@ TEST(RecomputeBounds, ScalesTheBoundsByTheSoundAndIdlesAVoiceOutsideThem) {
 
 TEST(SampleRate, TheSameIntegerRateTwiceResetsTheEqualisersOnlyOnce) {
     auto drums = makeInstrument();
-    drums->trackEq[4][1].stages[0].y1 = 0.5f;
+    test::stateOf(*drums).trackEq[4][1].stages[0].y1 = 0.5f;
     drums->setSampleRate(48000.0f);
-    EXPECT_EQ(drums->sampleRate, 48000);
-    EXPECT_EQ(drums->trackEq[4][1].stages[0].y1, 0.0f);
-    drums->trackEq[4][1].stages[0].y1 = 0.5f;
+    EXPECT_EQ(test::stateOf(*drums).sampleRate, 48000);
+    EXPECT_EQ(test::stateOf(*drums).trackEq[4][1].stages[0].y1, 0.0f);
+    test::stateOf(*drums).trackEq[4][1].stages[0].y1 = 0.5f;
     drums->setSampleRate(48000.7f);
-    EXPECT_EQ(drums->trackEq[4][1].stages[0].y1, 0.5f);
+    EXPECT_EQ(test::stateOf(*drums).trackEq[4][1].stages[0].y1, 0.5f);
     drums->setSampleRate(44100.0f);
-    EXPECT_EQ(drums->trackEq[4][1].stages[0].y1, 0.0f);
+    EXPECT_EQ(test::stateOf(*drums).trackEq[4][1].stages[0].y1, 0.0f);
 }
 
 TEST(SampleRate, ARateThatCannotBeOneIsIgnored) {
     auto drums = makeInstrument();
     for (float rate : {0.0f, -48000.0f, std::nanf(""), INFINITY, 3e9f}) {
         drums->setSampleRate(rate);
-        EXPECT_EQ(drums->sampleRate, 44100) << rate;
+        EXPECT_EQ(test::stateOf(*drums).sampleRate, 44100) << rate;
     }
 }
 
 TEST(SampleRate, QueuesCoefficientsForTheMasterAndEveryActiveTrack) {
     auto drums = makeInstrument();
-    drums->filterUpdates.applyAll([](const FilterUpdate&) {});
+    test::stateOf(*drums).filterUpdates.applyAll([](const FilterUpdate&) {});
     drums->setSampleRate(96000.0f);
     std::vector<std::pair<int, int>> queued;
-    drums->filterUpdates.applyAll([&](const FilterUpdate& update) { queued.emplace_back(update.target, update.band); });
+    test::stateOf(*drums).filterUpdates.applyAll(
+        [&](const FilterUpdate& update) { queued.emplace_back(update.target, update.band); });
     EXPECT_EQ(queued.size(), 3u + 12u * 3u);
     EXPECT_EQ(queued.front(), std::make_pair(-1, 0));
     EXPECT_EQ(queued.back(), std::make_pair(11, 2));
@@ -236,19 +238,20 @@ TEST(SampleRate, QueuesCoefficientsForTheMasterAndEveryActiveTrack) {
 
 TEST(ResetSequencer, DropsWaitingMasterUpdatesAndQueuesThemAnew) {
     auto drums = makeInstrument();
-    drums->filterUpdates.applyAll([](const FilterUpdate&) {});
-    drums->masterEqGain[0] = 0.5f;
+    test::stateOf(*drums).filterUpdates.applyAll([](const FilterUpdate&) {});
+    test::stateOf(*drums).masterEqGain[0] = 0.5f;
     drums->queueEqUpdate(-1, 0);
     drums->queueEqUpdate(3, 1);
-    drums->masterEq[2].stages[1].x1 = 0.25f;
-    drums->currentPattern = 5;
-    drums->patterns[2].stepVelocity[4][9] = 100.0f;
+    test::stateOf(*drums).masterEq[2].stages[1].x1 = 0.25f;
+    test::stateOf(*drums).currentPattern = 5;
+    test::stateOf(*drums).patterns[2].stepVelocity[4][9] = 100.0f;
     drums->resetSequencer();
-    EXPECT_EQ(drums->currentPattern, 0);
-    EXPECT_EQ(drums->patterns[2].stepVelocity[4][9], 0.0f);
-    EXPECT_EQ(drums->masterEq[2].stages[1].x1, 0.0f);
+    EXPECT_EQ(test::stateOf(*drums).currentPattern, 0);
+    EXPECT_EQ(test::stateOf(*drums).patterns[2].stepVelocity[4][9], 0.0f);
+    EXPECT_EQ(test::stateOf(*drums).masterEq[2].stages[1].x1, 0.0f);
     std::vector<std::pair<int, int>> queued;
-    drums->filterUpdates.applyAll([&](const FilterUpdate& update) { queued.emplace_back(update.target, update.band); });
+    test::stateOf(*drums).filterUpdates.applyAll(
+        [&](const FilterUpdate& update) { queued.emplace_back(update.target, update.band); });
     const std::vector<std::pair<int, int>> expected{{3, 1}, {-1, 0}, {-1, 1}, {-1, 2}};
     EXPECT_EQ(queued, expected);
 }

@@ -11,6 +11,7 @@
 #include "common/platform/PeriodicTimer.h"
 #include "common/vst/StandaloneLink.h"
 #include "tests/plugin/core/CoreFixture.h"
+#include "tests/support/InstrumentProbe.h"
 
 namespace rimba::test {
 namespace {
@@ -59,7 +60,7 @@ protected:
     int sampleWhereTrackStarts(int track, int limit) {
         for (int sample = 0; sample < limit; ++sample) {
             render(1);
-            if (drums->voices[static_cast<std::size_t>(track)].velocity != 0)
+            if (test::stateOf(*drums).voices[static_cast<std::size_t>(track)].velocity != 0)
                 return sample;
         }
         return -1;
@@ -83,18 +84,19 @@ TEST_F(MidiInput, ABurstIsSpreadOverOneSampleEach) {
     for (int sample = 0; sample < 4; ++sample) {
         render(1);
         for (int t = 0; t < 4; ++t)
-            EXPECT_EQ(drums->voices[static_cast<std::size_t>(t)].velocity != 0, t <= sample) << sample << " " << t;
+            EXPECT_EQ(test::stateOf(*drums).voices[static_cast<std::size_t>(t)].velocity != 0, t <= sample)
+                << sample << " " << t;
     }
-    EXPECT_EQ(drums->voices[3].velocity, 93);
+    EXPECT_EQ(test::stateOf(*drums).voices[3].velocity, 93);
 }
 
 TEST_F(MidiInput, OnlyTheReceiveChannelIsHeard) {
-    drums->settings.receiveMidiChannel = 10;
+    test::stateOf(*drums).settings.receiveMidiChannel = 10;
     send({midiEvent(0x90, 36, 100), midiEvent(0x99, 37, 100), midiEvent(0x9A, 38, 100)});
     render(16);
-    EXPECT_EQ(drums->voices[0].velocity, 0);
-    EXPECT_EQ(drums->voices[1].velocity, 100);
-    EXPECT_EQ(drums->voices[2].velocity, 0);
+    EXPECT_EQ(test::stateOf(*drums).voices[0].velocity, 0);
+    EXPECT_EQ(test::stateOf(*drums).voices[1].velocity, 100);
+    EXPECT_EQ(test::stateOf(*drums).voices[2].velocity, 0);
 }
 
 TEST_F(MidiInput, AFullRingDropsTheRestWithoutHarm) {
@@ -102,74 +104,74 @@ TEST_F(MidiInput, AFullRingDropsTheRestWithoutHarm) {
     for (int i = 0; i < 300; ++i)
         flood.push_back(midiEvent(0x90, static_cast<std::uint8_t>(36 + i % 12), 100, i));
     send(flood);
-    EXPECT_EQ(drums->midiInput.size(), 255u);
+    EXPECT_EQ(test::stateOf(*drums).midiInput.size(), 255u);
     render(4096);
-    EXPECT_TRUE(drums->midiInput.empty());
+    EXPECT_TRUE(test::stateOf(*drums).midiInput.empty());
 }
 
 TEST_F(MidiInput, TwoTracksWithOneKeyPlayOnlyTheLowerOne) {
-    drums->settings.trackKey[5] = 40.0f;
-    drums->settings.trackKey[9] = 40.0f;
-    drums->settings.trackKey[4] = 41.0f;  // its own key moved away
+    test::stateOf(*drums).settings.trackKey[5] = 40.0f;
+    test::stateOf(*drums).settings.trackKey[9] = 40.0f;
+    test::stateOf(*drums).settings.trackKey[4] = 41.0f;  // its own key moved away
     send({midiEvent(0x90, 40, 77)});
     render(8);
-    EXPECT_EQ(drums->voices[4].velocity, 0);  // its default key 40 was moved away
-    EXPECT_EQ(drums->voices[5].velocity, 77);
-    EXPECT_EQ(drums->voices[9].velocity, 0);
+    EXPECT_EQ(test::stateOf(*drums).voices[4].velocity, 0);  // its default key 40 was moved away
+    EXPECT_EQ(test::stateOf(*drums).voices[5].velocity, 77);
+    EXPECT_EQ(test::stateOf(*drums).voices[9].velocity, 0);
 }
 
 TEST_F(MidiInput, VelocityAndLevelVelocitySetTheStartGain) {
-    drums->tracks.levelVelocity[0] = 0.5f;
+    test::stateOf(*drums).tracks.levelVelocity[0] = 0.5f;
     send({midiEvent(0x90, 36, 64)});
     render(4);
-    EXPECT_FLOAT_EQ(drums->voices[0].newVelocityGain, 64 * 0.5f / 128.0f + 0.5f);
-    EXPECT_EQ(drums->voices[0].key, 36);
+    EXPECT_FLOAT_EQ(test::stateOf(*drums).voices[0].newVelocityGain, 64 * 0.5f / 128.0f + 0.5f);
+    EXPECT_EQ(test::stateOf(*drums).voices[0].key, 36);
 }
 
 TEST_F(MidiInput, PatternTriggerKeysSelectPatternsAndSoundNothing) {
-    drums->settings.patternTriggerMidiKey = 48;
-    drums->settings.trackKey[3] = 64.0f;
+    test::stateOf(*drums).settings.patternTriggerMidiKey = 48;
+    test::stateOf(*drums).settings.trackKey[3] = 64.0f;
     send({midiEvent(0x90, 52, 100)});
     render(4);
-    EXPECT_EQ(drums->currentPattern, 4);
-    EXPECT_EQ(drums->playingPattern, 4);
-    for (const TrackVoice& voice : drums->voices)
+    EXPECT_EQ(test::stateOf(*drums).currentPattern, 4);
+    EXPECT_EQ(test::stateOf(*drums).playingPattern, 4);
+    for (const TrackVoice& voice : test::stateOf(*drums).voices)
         EXPECT_EQ(voice.velocity, 0);
     send({midiEvent(0x90, 64, 100)});  // 16 above the first trigger key: an ordinary note
     render(4);
-    EXPECT_EQ(drums->voices[3].velocity, 100);
-    EXPECT_EQ(drums->currentPattern, 4);
+    EXPECT_EQ(test::stateOf(*drums).voices[3].velocity, 100);
+    EXPECT_EQ(test::stateOf(*drums).currentPattern, 4);
 }
 
 TEST_F(MidiInput, HoldingTriggerKeysRunsTheSequencerWhenMuteKeyIsOn) {
-    drums->settings.patternTriggerMidiKey = 48;
-    drums->settings.muteMidiKey = 1;
-    drums->playing = 0;
+    test::stateOf(*drums).settings.patternTriggerMidiKey = 48;
+    test::stateOf(*drums).settings.muteMidiKey = 1;
+    test::stateOf(*drums).playing = 0;
     send({midiEvent(0x90, 48, 100), midiEvent(0x90, 50, 100)});
     render(4);
-    EXPECT_EQ(drums->playing, 1);
-    EXPECT_EQ(drums->heldTriggerKeys, 2);
+    EXPECT_EQ(test::stateOf(*drums).playing, 1);
+    EXPECT_EQ(test::stateOf(*drums).heldTriggerKeys, 2);
     send({midiEvent(0x80, 48, 0)});
     render(4);
-    EXPECT_EQ(drums->playing, 1);
+    EXPECT_EQ(test::stateOf(*drums).playing, 1);
     send({midiEvent(0x90, 50, 0)});  // a note-on of velocity 0 is a note-off
     render(4);
-    EXPECT_EQ(drums->playing, 0);
-    EXPECT_EQ(drums->heldTriggerKeys, 0);
+    EXPECT_EQ(test::stateOf(*drums).playing, 0);
+    EXPECT_EQ(test::stateOf(*drums).heldTriggerKeys, 0);
 }
 
 TEST_F(MidiInput, AllNotesOffReleasesEveryVoice) {
     RecordingSynth synth;
     drums->placePlugin(VornDrums::kSynthSlot, &synth);
-    drums->tracks.synthRoute[2] = 1.0f;
-    drums->settings.muteMidiKey = 1;
-    drums->heldTriggerKeys = 3;
+    test::stateOf(*drums).tracks.synthRoute[2] = 1.0f;
+    test::stateOf(*drums).settings.muteMidiKey = 1;
+    test::stateOf(*drums).heldTriggerKeys = 3;
     send({midiEvent(0xB3, 123, 0)});
     render(2);
-    for (const TrackVoice& voice : drums->voices)
+    for (const TrackVoice& voice : test::stateOf(*drums).voices)
         EXPECT_EQ(voice.command, 0);
-    EXPECT_EQ(drums->playing, 0);
-    EXPECT_EQ(drums->heldTriggerKeys, 0);
+    EXPECT_EQ(test::stateOf(*drums).playing, 0);
+    EXPECT_EQ(test::stateOf(*drums).heldTriggerKeys, 0);
     ASSERT_EQ(synth.midi.size(), 1u);
     EXPECT_EQ(synth.midi[0].status, 0x80);
     EXPECT_EQ(synth.midi[0].key, 36 + 2);
@@ -179,7 +181,7 @@ TEST_F(MidiInput, AllNotesOffReleasesEveryVoice) {
 TEST_F(MidiInput, OtherControllersDoNothing) {
     send({midiEvent(0xB0, 7, 100)});
     render(2);
-    for (const TrackVoice& voice : drums->voices)
+    for (const TrackVoice& voice : test::stateOf(*drums).voices)
         EXPECT_EQ(voice.command, -1);
 }
 
@@ -188,47 +190,47 @@ TEST_F(MidiInput, AHitOnAChokeMemberChokesTheOthersEvenOneShots) {
     drums->placePlugin(VornDrums::kSynthSlot, &synth);
     giveTrackSound(*drums, 6, std::vector<std::int16_t>(20000, 8000));
     for (int t : {5, 6, 7})
-        drums->tracks.choke[static_cast<std::size_t>(t)] = 1.0f;
-    drums->tracks.synthRoute[5] = 1.0f;
+        test::stateOf(*drums).tracks.choke[static_cast<std::size_t>(t)] = 1.0f;
+    test::stateOf(*drums).tracks.synthRoute[5] = 1.0f;
     send({midiEvent(0x90, 36 + 6, 100)});
     render(2000);  // track 6 sounds, a one-shot
-    ASSERT_GT(drums->voices[6].position, 100.0f);
+    ASSERT_GT(test::stateOf(*drums).voices[6].position, 100.0f);
     send({midiEvent(0x90, 36 + 5, 100)});
     render(1);
-    EXPECT_EQ(drums->voices[6].fading, 1);  // a choke fades a one-shot all the same
-    EXPECT_EQ(drums->voices[7].command, 2);
-    EXPECT_EQ(drums->voices[4].command, -1);
+    EXPECT_EQ(test::stateOf(*drums).voices[6].fading, 1);  // a choke fades a one-shot all the same
+    EXPECT_EQ(test::stateOf(*drums).voices[7].command, 2);
+    EXPECT_EQ(test::stateOf(*drums).voices[4].command, -1);
     EXPECT_EQ(synth.parameters,
               (std::vector<std::pair<std::int32_t, float>>{{0x10030 + 6, 0.0f}, {0x10030 + 7, 0.0f}}));
     drums->placePlugin(VornDrums::kSynthSlot, nullptr);
 }
 
 TEST_F(MidiInput, NothingIsQueuedWhileAnExportRenders) {
-    drums->offlineRender = 1;
+    test::stateOf(*drums).offlineRender = 1;
     send({midiEvent(0x90, 36, 100)});
-    EXPECT_TRUE(drums->midiInput.empty());
-    drums->offlineRender = 0;
+    EXPECT_TRUE(test::stateOf(*drums).midiInput.empty());
+    test::stateOf(*drums).offlineRender = 0;
 }
 
 TEST_F(MidiInput, PlayStopToggledTwiceRestoresPlayingAndReleasesTwice) {
     RecordingSynth synth;
     drums->placePlugin(VornDrums::kSynthSlot, &synth);
-    drums->tracks.synthRoute[1] = 1.0f;
-    const std::int32_t before = drums->playing;
+    test::stateOf(*drums).tracks.synthRoute[1] = 1.0f;
+    const std::int32_t before = test::stateOf(*drums).playing;
     drums->setParameter(kStandalonePlayToggle, 0.0f);
-    EXPECT_NE(drums->playing, before);
+    EXPECT_NE(test::stateOf(*drums).playing, before);
     // The voices are the render loop's: the toggle only asks, and the next block releases them.
-    EXPECT_EQ(drums->voices[0].command, -1);
+    EXPECT_EQ(test::stateOf(*drums).voices[0].command, -1);
     EXPECT_TRUE(synth.midi.empty());
     render(1);
-    for (TrackVoice& voice : drums->voices) {
+    for (TrackVoice& voice : test::stateOf(*drums).voices) {
         EXPECT_EQ(voice.command, 0);
         voice.command = -1;
     }
     drums->setParameter(kStandalonePlayToggle, 0.0f);
-    EXPECT_EQ(drums->playing, before);
+    EXPECT_EQ(test::stateOf(*drums).playing, before);
     render(1);
-    for (const TrackVoice& voice : drums->voices)
+    for (const TrackVoice& voice : test::stateOf(*drums).voices)
         EXPECT_EQ(voice.command, 0);
     EXPECT_EQ(synth.midi.size(), 2u);  // a note-off to the routed track each time
     drums->placePlugin(VornDrums::kSynthSlot, nullptr);
@@ -241,7 +243,7 @@ protected:
         std::filesystem::create_directories(folder);
         for (const char* name : {"b.fxp", "A.fxp", "c.fxp", "notes.txt"})
             std::ofstream(folder / name) << "x";
-        drums->settings.programFile = (folder / "b.fxp").string();
+        test::stateOf(*drums).settings.programFile = (folder / "b.fxp").string();
     }
     void TearDown() override { std::filesystem::remove_all(folder); }
 
@@ -249,40 +251,40 @@ protected:
 };
 
 TEST_F(ProgramChanges, AreIgnoredWhenSwitchedOff) {
-    drums->settings.enableMidiProgramChange = 0;
+    test::stateOf(*drums).settings.enableMidiProgramChange = 0;
     send({midiEvent(0xC0, 2, 0)});
     render(4);
-    EXPECT_TRUE(drums->programChanges.empty());
+    EXPECT_TRUE(test::stateOf(*drums).programChanges.empty());
 }
 
 TEST_F(ProgramChanges, AreTakenByTheTimerNotTheAudioThread) {
-    drums->patterns[0].randomHit[3] = 1.0f;
+    test::stateOf(*drums).patterns[0].randomHit[3] = 1.0f;
     send({midiEvent(0xC0, 2, 0)});
     render(4);
     // The audio thread only queued it.
     EXPECT_EQ(drums->getProgram(), 0);
     // The timer loads under the loaders' lock, so reading under it sees a whole load or none.
     auto programNow = [this] {
-        std::lock_guard exclusive(drums->handshake.loaders);
+        std::lock_guard exclusive(test::stateOf(*drums).handshake.loaders);
         return drums->getProgram();
     };
     const auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(5);
     while (programNow() != 2 && std::chrono::steady_clock::now() < deadline)
         platform::runTimersOnThisThread(5);
-    std::lock_guard exclusive(drums->handshake.loaders);
+    std::lock_guard exclusive(test::stateOf(*drums).handshake.loaders);
     EXPECT_EQ(drums->getProgram(), 2);
-    EXPECT_EQ(drums->settings.programFile, (folder / "c.fxp").string());  // A, b, c in name order
-    EXPECT_EQ(drums->patterns[0].randomHit[3], 0.0f);
-    EXPECT_EQ(drums->selectedTrack, -1);
+    EXPECT_EQ(test::stateOf(*drums).settings.programFile, (folder / "c.fxp").string());  // A, b, c in name order
+    EXPECT_EQ(test::stateOf(*drums).patterns[0].randomHit[3], 0.0f);
+    EXPECT_EQ(test::stateOf(*drums).selectedTrack, -1);
 }
 
 TEST_F(ProgramChanges, ANumberWithoutAFileChangesNothing) {
     drums->loadProgram(3);
     drums->loadProgram(-1);
     EXPECT_EQ(drums->getProgram(), 0);
-    EXPECT_EQ(drums->settings.programFile, (folder / "b.fxp").string());
+    EXPECT_EQ(test::stateOf(*drums).settings.programFile, (folder / "b.fxp").string());
     drums->loadProgram(0);
-    EXPECT_EQ(drums->settings.programFile, (folder / "A.fxp").string());
+    EXPECT_EQ(test::stateOf(*drums).settings.programFile, (folder / "A.fxp").string());
 }
 
 }  // namespace

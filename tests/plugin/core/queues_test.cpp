@@ -11,6 +11,7 @@
 #include "plugin/core/InstanceList.h"
 #include "plugin/core/LoadHandshake.h"
 #include "tests/plugin/core/CoreFixture.h"
+#include "tests/support/InstrumentProbe.h"
 
 namespace rimba::test {
 namespace {
@@ -45,7 +46,7 @@ TEST(MidiInputRing, CarriesEveryMessageInOrderBetweenTwoThreads) {
 
 TEST(ProcessEvents, QueuesOnlyMidiOfTheReceiveChannel) {
     auto drums = makeInstrument();
-    drums->settings.receiveMidiChannel = 10;
+    test::stateOf(*drums).settings.receiveMidiChannel = 10;
     VstMidiEvent onChannel10 = midiEvent(0x99, 36, 100, 7);
     VstMidiEvent onChannel1 = midiEvent(0x90, 37, 100, 8);
     VstEvent sysex{};
@@ -56,21 +57,21 @@ TEST(ProcessEvents, QueuesOnlyMidiOfTheReceiveChannel) {
         VstEvent* events[3];
     } block{3, 0, {reinterpret_cast<VstEvent*>(&onChannel1), &sysex, reinterpret_cast<VstEvent*>(&onChannel10)}};
     EXPECT_EQ(drums->processEvents(reinterpret_cast<VstEvents*>(&block)), 1);
-    auto entry = drums->midiInput.pop();
+    auto entry = test::stateOf(*drums).midiInput.pop();
     ASSERT_TRUE(entry.has_value());
     EXPECT_EQ(entry->deltaFrames, 7);
     EXPECT_EQ(entry->midi[0], 0x99);
     EXPECT_EQ(entry->midi[1], 36);
-    EXPECT_FALSE(drums->midiInput.pop().has_value());
+    EXPECT_FALSE(test::stateOf(*drums).midiInput.pop().has_value());
 }
 
 TEST(ProcessEvents, IgnoresEverythingDuringAnOfflineRender) {
     auto drums = makeInstrument();
-    drums->offlineRender = 1;
+    test::stateOf(*drums).offlineRender = 1;
     VstMidiEvent note = midiEvent(0x90, 36, 100, 0);
     VstEvents block{1, 0, {reinterpret_cast<VstEvent*>(&note), nullptr}};
     EXPECT_EQ(drums->processEvents(&block), 1);
-    EXPECT_TRUE(drums->midiInput.empty());
+    EXPECT_TRUE(test::stateOf(*drums).midiInput.empty());
 }
 
 TEST(PendingList, CountsEveryEventDownOncePerCallAndFiresInOrder) {
@@ -171,7 +172,7 @@ TEST(InstanceList, TheTimerRunsExactlyWhileInstancesLive) {
 TEST(CloseAndDestroy, CloseHoldsTheRenderLoopOffForGood) {
     auto drums = makeInstrument();
     drums->close();
-    EXPECT_GE(drums->handshake.loadsInProgress.load(), 1);
+    EXPECT_GE(test::stateOf(*drums).handshake.loadsInProgress.load(), 1);
 }
 
 }  // namespace

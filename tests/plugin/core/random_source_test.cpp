@@ -8,6 +8,7 @@
 
 #include "plugin/core/RandomKeystrokes.h"
 #include "tests/plugin/core/EngineFixture.h"
+#include "tests/support/InstrumentProbe.h"
 
 namespace rimba::engine_test {
 namespace {
@@ -15,12 +16,12 @@ namespace {
 // Everything that draws: a regeneration from the editor, the sequencer's automatic one and the
 // random chain at a pattern start.
 void drawEverywhere(Engine& engine) {
-    engine->tracks.randomMinDensity[0] = 2.0f;
-    engine->tracks.randomMaxDensity[0] = 6.0f;
-    engine->randomAuto = 1;
-    engine->playMode = 2;
-    engine->chainEnabled[3] = 1;
-    regenerateAllRandom(*engine);
+    test::stateOf(*engine).tracks.randomMinDensity[0] = 2.0f;
+    test::stateOf(*engine).tracks.randomMaxDensity[0] = 6.0f;
+    test::stateOf(*engine).randomAuto = 1;
+    test::stateOf(*engine).playMode = 2;
+    test::stateOf(*engine).chainEnabled[3] = 1;
+    regenerateAllRandom(test::stateOf(*engine));
     engine.play(static_cast<double>(kBar - 100));
     engine.render(512);
 }
@@ -37,10 +38,10 @@ TEST(RandomSource, TheInstrumentNeverDrawsFromTheCLibrarysSequence) {
 TEST(RandomSource, OneInstrumentsDrawsLeaveAnothersSequenceAlone) {
     Engine first;
     Engine second;
-    const RandomSource before = second->random;
+    const RandomSource before = test::stateOf(*second).random;
     drawEverywhere(first);
     RandomSource expected = before;
-    EXPECT_EQ(second->random.next(), expected.next());
+    EXPECT_EQ(test::stateOf(*second).random.next(), expected.next());
 }
 
 TEST(RandomSource, DrawsTakenModuloNAreSpreadEvenlyAndRepeatAfterTheSameSeed) {

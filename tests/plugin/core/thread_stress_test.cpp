@@ -18,6 +18,7 @@
 #include "tests/plugin/core/CoreFixture.h"
 #include "tests/plugin/core/EngineFixture.h"
 #include "tests/support/LentPlugins.h"
+#include "tests/support/InstrumentProbe.h"
 
 namespace rimba::test {
 namespace {
@@ -37,13 +38,14 @@ TEST(ThreadStress, AudioParameterAndTimerThreadsTogetherStaySound) {
         std::ofstream(folder / name) << "x";
 
     auto drums = makeInstrument();
-    drums->settings.programFile = (folder / "one.fxp").string();
+    test::stateOf(*drums).settings.programFile = (folder / "one.fxp").string();
     for (int t = 0; t < 4; ++t) {
         std::vector<std::int16_t> sound(3000);
         for (std::size_t i = 0; i < sound.size(); ++i)
             sound[i] = static_cast<std::int16_t>((i * 37 + static_cast<std::size_t>(t) * 1000) % 20000 - 10000);
         giveTrackSound(*drums, t, std::move(sound));
-        drums->patterns[static_cast<std::size_t>(t)].stepVelocity[0][static_cast<std::size_t>(t * 4)] = 100.0f;
+        test::stateOf(*drums).patterns[static_cast<std::size_t>(t)].stepVelocity[0][static_cast<std::size_t>(t * 4)] =
+            100.0f;
     }
     VstTimeInfo& time = coreTestTime();
     time.flags |= kVstTransportPlaying;
@@ -109,15 +111,15 @@ TEST(ThreadStress, EverySettingTheRenderLoopReadsChangesBesideIt) {
         const auto track = static_cast<std::size_t>(t);
         const int sound = engine_test::addSound(drums, engine_test::rampSamples(3000, 7 * (t + 1)));
         // The track names its sound, so updateTrack finds it again by path.
-        storeSoundPath(drums.tracks.soundPath[track],
-                       soundPathText(drums.soundList[static_cast<std::size_t>(sound)]->path));
+        storeSoundPath(stateOf(drums).tracks.soundPath[track],
+                       soundPathText(stateOf(drums).soundList[static_cast<std::size_t>(sound)]->path));
         engine_test::assignSound(drums, t, sound);
         for (std::size_t s = track; s < kMaxSteps; s += 3)
-            drums.patterns[track].stepVelocity[0][s] = 100.0f;
-        drums.patterns[track].stepRoll[0][track] = 2.0f;
+            stateOf(drums).patterns[track].stepVelocity[0][s] = 100.0f;
+        stateOf(drums).patterns[track].stepRoll[0][track] = 2.0f;
     }
-    drums.chainEnabled.fill(1);
-    drums.settings.programFile = "/nonexistent-rimba-programs/none.fxp";
+    stateOf(drums).chainEnabled.fill(1);
+    stateOf(drums).settings.programFile = "/nonexistent-rimba-programs/none.fxp";
     using Writer = void (*)(VornDrums&, std::mt19937&);
     static constexpr Writer kWriters[] = {
         // The host's parameters of a track: level, pan, sends, tune, velocities, mute.
@@ -134,7 +136,7 @@ TEST(ThreadStress, EverySettingTheRenderLoopReadsChangesBesideIt) {
                        r() % 3 == 0 ? 0.0f : static_cast<float>(r() % 1000) / 1000.0f);
         },
         [](VornDrums& d, std::mt19937& r) {
-            const int globals = tags::globalBase(d.trackCount);
+            const int globals = tags::globalBase(d.state().trackCount);
             d.setValue(globals + tags::kPatternStepsOffset, static_cast<float>(4 + r() % 13));
             d.setValue(globals + tags::kChainEnabledOffset + static_cast<int>(r() % 3), static_cast<float>(r() % 2));
             d.setValue(globals + tags::kPlayModeOffset, static_cast<float>(r() % 3));
@@ -173,7 +175,7 @@ TEST(ThreadStress, EverySettingTheRenderLoopReadsChangesBesideIt) {
         // Undo and redo put whole groups of settings back at once.
         [](VornDrums& d, std::mt19937& r) {
             d.beginGesture();
-            d.setValue(tags::globalBase(d.trackCount) + tags::kSwingOffset, static_cast<float>(r() % kMaxSwing));
+            d.setValue(tags::globalBase(d.state().trackCount) + tags::kSwingOffset, static_cast<float>(r() % kMaxSwing));
             d.setValue(tags::trackTag(static_cast<int>(r() % 6), tags::kReverse), static_cast<float>(r() % 2));
             d.endGesture();
             d.undo();
@@ -259,21 +261,21 @@ TEST(ThreadStress, EditsRandomRequestsPlayStopAndLoadsBesideTheAudioThread) {
         const auto track = static_cast<std::size_t>(t);
         std::vector<std::int16_t> sound(2000, static_cast<std::int16_t>(2000 + 500 * t));
         giveTrackSound(*drums, t, std::move(sound));
-        drums->patterns[track].stepVelocity[0][track * 2] = 100.0f;
-        drums->tracks.randomMinDensity[track] = 2.0f;
-        drums->tracks.randomMaxDensity[track] = 5.0f;
-        drums->tracks.randomMaxRoll[track] = 2.0f;
+        test::stateOf(*drums).patterns[track].stepVelocity[0][track * 2] = 100.0f;
+        test::stateOf(*drums).tracks.randomMinDensity[track] = 2.0f;
+        test::stateOf(*drums).tracks.randomMaxDensity[track] = 5.0f;
+        test::stateOf(*drums).tracks.randomMaxRoll[track] = 2.0f;
     }
-    drums->patternSteps[0] = 4;  // a pattern start every four steps: the automatic redraw runs often
-    drums->randomAuto = 1;
+    test::stateOf(*drums).patternSteps[0] = 4;  // a pattern start every four steps: the automatic redraw runs often
+    test::stateOf(*drums).randomAuto = 1;
     for (const char* name : {"a.fxp", "b.fxp"})
         ASSERT_TRUE(drums->saveProgramFile((folder / name).string()));
-    drums->settings.programFile = (folder / "a.fxp").string();
+    test::stateOf(*drums).settings.programFile = (folder / "a.fxp").string();
 
     std::mt19937 random(3);
     const bool finite = renderBeside(*drums, 800, [&](int round) {
         const int track = static_cast<int>(random() % 6);
-        const auto reference = std::optional<ReferencePattern>(takeReferencePattern(*drums, track, 0));
+        const auto reference = std::optional<ReferencePattern>(takeReferencePattern(test::stateOf(*drums), track, 0));
         switch (round % 12) {
             case 0: drums->requestRandomRegeneration(); break;
             case 1: drums->setParameter(track * 20 + 8, static_cast<float>(random() % 100) / 100.0f); break;

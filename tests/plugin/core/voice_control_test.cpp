@@ -7,6 +7,7 @@
 
 #include "plugin/model/Tags.h"
 #include "tests/plugin/core/CoreFixture.h"
+#include "tests/support/InstrumentProbe.h"
 
 namespace rimba::test {
 namespace {
@@ -28,8 +29,8 @@ TEST(PanLaw, CentreIsFullOnBothSidesAndQuartersSitAtAQuarter) {
     for (const PanCase& c : {PanCase{0.5f, 1.0f, 1.0f}, PanCase{1.0f, 0.0f, 1.0f}, PanCase{0.75f, 0.25f, 1.0f},
                              PanCase{0.0f, 1.0f, 0.0f}, PanCase{0.25f, 1.0f, 0.25f}, PanCase{0.6f, 0.7f, 1.0f},
                              PanCase{0.9f, 0.1f, 1.0f}, PanCase{0.4f, 1.0f, 0.7f}}) {
-        TrackVoice& voice = drums->voices[1];
-        drums->tracks.pan[1] = c.pan;
+        TrackVoice& voice = test::stateOf(*drums).voices[1];
+        test::stateOf(*drums).tracks.pan[1] = c.pan;
         settle(*drums, voice);
         EXPECT_NEAR(voice.gainLeft, c.left, 2e-4f) << c.pan;
         EXPECT_NEAR(voice.gainRight, c.right, 2e-4f) << c.pan;
@@ -41,28 +42,28 @@ TEST(PanLaw, CentreIsFullOnBothSidesAndQuartersSitAtAQuarter) {
 TEST(PanLaw, APanOutsideTheRangeIsCorrectedInTheSettingAndPlaysAsTheNearestEnd) {
     auto drums = makeInstrument();
     drums->setValue(tags::trackTag(0, tags::kPan), 1.7f);
-    EXPECT_EQ(drums->tracks.pan[0], 1.0f);
+    EXPECT_EQ(test::stateOf(*drums).tracks.pan[0], 1.0f);
     drums->setValue(tags::trackTag(0, tags::kPan), -0.3f);
-    EXPECT_EQ(drums->tracks.pan[0], 0.0f);
+    EXPECT_EQ(test::stateOf(*drums).tracks.pan[0], 0.0f);
     for (const auto& [outside, end] : {std::pair{1.7f, 1.0f}, std::pair{-0.3f, 0.0f}}) {
-        drums->tracks.pan[1] = end;
-        settle(*drums, drums->voices[1]);
-        const float left = drums->voices[1].gainLeft;
-        const float right = drums->voices[1].gainRight;
-        drums->tracks.pan[1] = outside;
-        settle(*drums, drums->voices[1]);
-        EXPECT_EQ(drums->voices[1].gainLeft, left) << outside;
-        EXPECT_EQ(drums->voices[1].gainRight, right) << outside;
-        EXPECT_EQ(drums->tracks.pan[1], outside);
+        test::stateOf(*drums).tracks.pan[1] = end;
+        settle(*drums, test::stateOf(*drums).voices[1]);
+        const float left = test::stateOf(*drums).voices[1].gainLeft;
+        const float right = test::stateOf(*drums).voices[1].gainRight;
+        test::stateOf(*drums).tracks.pan[1] = outside;
+        settle(*drums, test::stateOf(*drums).voices[1]);
+        EXPECT_EQ(test::stateOf(*drums).voices[1].gainLeft, left) << outside;
+        EXPECT_EQ(test::stateOf(*drums).voices[1].gainRight, right) << outside;
+        EXPECT_EQ(test::stateOf(*drums).tracks.pan[1], outside);
     }
 }
 
 TEST(PanLaw, SendsFollowLevelTimesSendTimesPan) {
     auto drums = makeInstrument();
-    drums->tracks.send1[2] = 1.0f;
-    drums->tracks.pan[2] = 0.75f;
+    test::stateOf(*drums).tracks.send1[2] = 1.0f;
+    test::stateOf(*drums).tracks.pan[2] = 0.75f;
     drums->updateTrack(2);
-    TrackVoice& voice = drums->voices[2];
+    TrackVoice& voice = test::stateOf(*drums).voices[2];
     settle(*drums, voice);
     EXPECT_NEAR(voice.send1Right, 1.0f, 2e-4f);
     EXPECT_NEAR(voice.send1Left, 0.25f, 2e-4f);
@@ -71,7 +72,7 @@ TEST(PanLaw, SendsFollowLevelTimesSendTimesPan) {
 
 TEST(ControlUpdate, SmoothsGainsOnePercentAtATime) {
     auto drums = makeInstrument();
-    TrackVoice& voice = drums->voices[0];
+    TrackVoice& voice = test::stateOf(*drums).voices[0];
     voice.gainLeft = 0.0f;
     drums->controlUpdate(voice);
     EXPECT_NEAR(voice.gainLeft, 0.01f, 1e-6f);  // 1% of the way to 1.0
@@ -81,9 +82,9 @@ TEST(ControlUpdate, SmoothsGainsOnePercentAtATime) {
 
 TEST(SynthShares, HalfMixOnARoutedTrackKeepsBothParts) {
     auto drums = makeInstrument();
-    drums->tracks.synthRoute[3] = 1.0f;
-    drums->tracks.synthMix[3] = 0.5f;
-    TrackVoice& voice = drums->voices[3];
+    test::stateOf(*drums).tracks.synthRoute[3] = 1.0f;
+    test::stateOf(*drums).tracks.synthMix[3] = 0.5f;
+    TrackVoice& voice = test::stateOf(*drums).voices[3];
     settle(*drums, voice);
     EXPECT_NEAR(voice.sampleGain, 1.0f, 2e-4f);
     EXPECT_NEAR(voice.synthGain, 0.5f, 2e-4f);
@@ -91,9 +92,9 @@ TEST(SynthShares, HalfMixOnARoutedTrackKeepsBothParts) {
 
 TEST(SynthShares, MixZeroLeavesTheSampleAtTheFloor) {
     auto drums = makeInstrument();
-    drums->tracks.synthRoute[3] = 1.0f;
-    drums->tracks.synthMix[3] = 0.0f;
-    TrackVoice& voice = drums->voices[3];
+    test::stateOf(*drums).tracks.synthRoute[3] = 1.0f;
+    test::stateOf(*drums).tracks.synthMix[3] = 0.0f;
+    TrackVoice& voice = test::stateOf(*drums).voices[3];
     voice.sampleGain = 1e-6f;
     settle(*drums, voice);
     EXPECT_NEAR(voice.sampleGain, 1e-6f, 1e-7f);
@@ -102,8 +103,8 @@ TEST(SynthShares, MixZeroLeavesTheSampleAtTheFloor) {
 
 TEST(SynthShares, AnUnroutedTrackPlaysItsSampleWithInvertedPolarityWhenAsked) {
     auto drums = makeInstrument();
-    drums->tracks.phaseInvert[4] = 1.0f;
-    TrackVoice& voice = drums->voices[4];
+    test::stateOf(*drums).tracks.phaseInvert[4] = 1.0f;
+    TrackVoice& voice = test::stateOf(*drums).voices[4];
     settle(*drums, voice);
     EXPECT_NEAR(voice.sampleGain, -1.0f, 2e-4f);
     EXPECT_NEAR(voice.synthGain, -0.5f, 2e-4f);
@@ -111,11 +112,11 @@ TEST(SynthShares, AnUnroutedTrackPlaysItsSampleWithInvertedPolarityWhenAsked) {
 
 TEST(Pitch, TuneAndVelocityTuneSetTheRate) {
     auto drums = makeInstrument();
-    drums->tracks.tune[5] = 12.0f;
+    test::stateOf(*drums).tracks.tune[5] = 12.0f;
     drums->updateTrack(5);
-    TrackVoice& voice = drums->voices[5];
+    TrackVoice& voice = test::stateOf(*drums).voices[5];
     EXPECT_NEAR(voice.rate, 2.0f, 1e-5f);
-    drums->tracks.tuneVelocity[5] = 7.0f;
+    test::stateOf(*drums).tracks.tuneVelocity[5] = 7.0f;
     voice.velocity = 127;
     drums->controlUpdate(voice);
     EXPECT_NEAR(voice.rate, 2.0f * std::pow(2.0f, 7.0f / 12.0f), 1e-4f);
@@ -127,10 +128,10 @@ TEST(Pitch, TheSoundsOwnRateScalesTheRate) {
     sound->samples.assign(10, 0);
     sound->frameCount = 10;
     sound->sampleRate = 22050.0f;
-    drums->soundList.push_back(std::move(sound));
-    drums->voices[6].soundIndex = 0;
-    drums->controlUpdate(drums->voices[6]);
-    EXPECT_NEAR(drums->voices[6].rate, 0.5f, 1e-6f);
+    test::stateOf(*drums).soundList.push_back(std::move(sound));
+    test::stateOf(*drums).voices[6].soundIndex = 0;
+    drums->controlUpdate(test::stateOf(*drums).voices[6]);
+    EXPECT_NEAR(test::stateOf(*drums).voices[6].rate, 0.5f, 1e-6f);
 }
 
 // With the scale notes {0, 4, 7}, a semitone offset is mapped proportionally onto the allowed
@@ -138,42 +139,43 @@ TEST(Pitch, TheSoundsOwnRateScalesTheRate) {
 TEST(Pitch, TheScaleMapsSemitonesProportionallyOntoItsNotes) {
     auto drums = makeInstrument();
     const std::size_t t = 7;
-    drums->tracks.tuneScale[t] = 1.0f;
-    drums->tracks.scaleNotes[t].fill(0);
-    drums->tracks.scaleNotes[t][0] = drums->tracks.scaleNotes[t][4] = drums->tracks.scaleNotes[t][7] = 1;
-    drums->tracks.tuneVelocity[t] = 5.0f;
+    test::stateOf(*drums).tracks.tuneScale[t] = 1.0f;
+    test::stateOf(*drums).tracks.scaleNotes[t].fill(0);
+    test::stateOf(*drums).tracks.scaleNotes[t][0] = test::stateOf(*drums).tracks.scaleNotes[t][4] =
+        test::stateOf(*drums).tracks.scaleNotes[t][7] = 1;
+    test::stateOf(*drums).tracks.tuneVelocity[t] = 5.0f;
     drums->updateTrack(7);
-    TrackVoice& voice = drums->voices[t];
+    TrackVoice& voice = test::stateOf(*drums).voices[t];
     voice.velocity = 127;  // x = 5 semitones
     drums->controlUpdate(voice);
     EXPECT_NEAR(voice.rate, std::pow(2.0f, 4.0f / 12.0f), 1e-5f);
 
-    drums->tracks.tuneVelocity[t] = 17.5f;  // x = 17.5: octave 1, w = 5, the fraction dropped
+    test::stateOf(*drums).tracks.tuneVelocity[t] = 17.5f;  // x = 17.5: octave 1, w = 5, the fraction dropped
     drums->controlUpdate(voice);
     EXPECT_NEAR(voice.rate, std::pow(2.0f, 16.0f / 12.0f), 1e-5f);
 
-    drums->tracks.tuneVelocity[t] = -1.0f;  // x = -1: octave -1, w = 11 lands on entry 2
+    test::stateOf(*drums).tracks.tuneVelocity[t] = -1.0f;  // x = -1: octave -1, w = 11 lands on entry 2
     drums->controlUpdate(voice);
     EXPECT_NEAR(voice.rate, std::pow(2.0f, -5.0f / 12.0f), 1e-5f);
 }
 
 TEST(Pitch, AScaleIsIgnoredWhileTuneScaleIsOff) {
     auto drums = makeInstrument();
-    drums->tracks.scaleNotes[8].fill(0);
-    drums->tracks.scaleNotes[8][0] = 1;
-    drums->tracks.tuneVelocity[8] = 5.0f;
+    test::stateOf(*drums).tracks.scaleNotes[8].fill(0);
+    test::stateOf(*drums).tracks.scaleNotes[8][0] = 1;
+    test::stateOf(*drums).tracks.tuneVelocity[8] = 5.0f;
     drums->updateTrack(8);
-    drums->voices[8].velocity = 127;
-    drums->controlUpdate(drums->voices[8]);
-    EXPECT_NEAR(drums->voices[8].rate, std::pow(2.0f, 5.0f / 12.0f), 1e-5f);
+    test::stateOf(*drums).voices[8].velocity = 127;
+    drums->controlUpdate(test::stateOf(*drums).voices[8]);
+    EXPECT_NEAR(test::stateOf(*drums).voices[8].rate, std::pow(2.0f, 5.0f / 12.0f), 1e-5f);
 }
 
 TEST(TrackGains, MutingATrackDropsItsVoiceToTheFloor) {
     auto drums = makeInstrument();
-    drums->tracks.mute[9] = 1.0f;
+    test::stateOf(*drums).tracks.mute[9] = 1.0f;
     drums->updateTrackGains(9);
-    EXPECT_EQ(drums->voices[9].levelGain, 1e-6f);
-    EXPECT_NEAR(drums->voices[8].levelGain, 1.0f, 1e-6f);
+    EXPECT_EQ(test::stateOf(*drums).voices[9].levelGain, 1e-6f);
+    EXPECT_NEAR(test::stateOf(*drums).voices[8].levelGain, 1.0f, 1e-6f);
 }
 
 }  // namespace

@@ -16,6 +16,7 @@
 #include "plugin/core/BatchScratch.h"
 #include "plugin/core/DenormalGuard.h"
 #include "tests/plugin/core/EngineFixture.h"
+#include "tests/support/InstrumentProbe.h"
 
 namespace rimba::engine_test {
 namespace {
@@ -206,13 +207,13 @@ protected:
         VornDrums& drums = *engine;
         const auto t = static_cast<std::size_t>(track);
         assignSound(drums, track, sounds[situation.sound]);
-        drums.tracks.start[t] = situation.start;
-        drums.tracks.end[t] = situation.end;
-        drums.tracks.oneShot[t] = situation.oneShot ? 1.0f : 0.0f;
-        drums.tracks.reverse[t] = situation.reverse ? 1.0f : 0.0f;
-        drums.tracks.loop[t] = situation.loop ? 1.0f : 0.0f;
+        test::stateOf(drums).tracks.start[t] = situation.start;
+        test::stateOf(drums).tracks.end[t] = situation.end;
+        test::stateOf(drums).tracks.oneShot[t] = situation.oneShot ? 1.0f : 0.0f;
+        test::stateOf(drums).tracks.reverse[t] = situation.reverse ? 1.0f : 0.0f;
+        test::stateOf(drums).tracks.loop[t] = situation.loop ? 1.0f : 0.0f;
         drums.recomputeBounds(track);
-        TrackVoice& voice = drums.voices[t];
+        TrackVoice& voice = test::stateOf(drums).voices[t];
         voice.rate = situation.rate;
         voice.position = situation.position;
         voice.gateOn = situation.gate;
@@ -232,10 +233,10 @@ protected:
     batch::LaneSource sourceOf(const TrackVoice& voice, const Route& route) {
         const auto t = static_cast<std::size_t>(voice.track);
         return {.voice = &voice,
-                .sound = engine->voiceSound(voice),
-                .oneShot = engine->tracks.oneShot[t] != 0.0f,
-                .reverse = engine->tracks.reverse[t] != 0.0f,
-                .loop = engine->tracks.loop[t] != 0.0f,
+                .sound = test::stateOf(*engine).voiceSound(voice),
+                .oneShot = test::stateOf(*engine).tracks.oneShot[t] != 0.0f,
+                .reverse = test::stateOf(*engine).tracks.reverse[t] != 0.0f,
+                .loop = test::stateOf(*engine).tracks.loop[t] != 0.0f,
                 .eqSample = route.eqSample,
                 .synthThroughEq = route.synthThroughEq,
                 .synthPart = route.synthPart,
@@ -379,7 +380,7 @@ TEST_F(VoiceLanesTest, FourVoicesInOneGroupPlayAsEachWouldAlone) {
                 batch::LaneSource sources[kLanes];
                 TrackVoice* voices[kLanes];
                 for (int l = 0; l < kLanes; ++l) {
-                    played[l] = reference[l] = engine->voices[static_cast<std::size_t>(l)];
+                    played[l] = reference[l] = test::stateOf(*engine).voices[static_cast<std::size_t>(l)];
                     renderReference(reference[l], route, signal[l], eqInput[l]);
                     sources[l] = sourceOf(played[l], route);
                     voices[l] = &played[l];

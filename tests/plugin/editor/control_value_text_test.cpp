@@ -12,6 +12,7 @@
 #include "plugin/editor/ControlValueText.h"
 #include "plugin/model/Tags.h"
 #include "tests/plugin/editor/OpenEditor.h"
+#include "tests/support/InstrumentProbe.h"
 
 namespace rimba::test {
 namespace {
@@ -77,7 +78,7 @@ class ControlValueTextAgainstTheInstrument : public ::testing::Test {
 protected:
     std::unique_ptr<VornDrums> drums = eightTrackInstrument();
     const int track = 2;
-    const TrackVoice& voice() const { return drums->voices[static_cast<std::size_t>(track)]; }
+    const TrackVoice& voice() const { return test::stateOf(*drums).voices[static_cast<std::size_t>(track)]; }
     void set(tags::TrackSlot slot, float value) { drums->setValue(tags::trackTag(track, slot), value); }
     static double decibels(double gain) { return 20.0 * std::log10(gain); }
 };
@@ -94,7 +95,8 @@ TEST_F(ControlValueTextAgainstTheInstrument, LevelAndSendsWriteTheDecibelsOfTheG
 TEST_F(ControlValueTextAgainstTheInstrument, TuneWritesTheSemitonesOfTheStoredPlaybackRatio) {
     for (float value = 0.0f; value <= 1.0f; value += 0.1f) {
         set(tags::kTune, value);
-        const double semitones = 12.0 * std::log2(drums->tracks.tuneRatio[static_cast<std::size_t>(track)]);
+        const double semitones =
+            12.0 * std::log2(test::stateOf(*drums).tracks.tuneRatio[static_cast<std::size_t>(track)]);
         const std::string text = tuneText(value);
         EXPECT_NEAR(text == "0 st" ? 0.0 : numberIn(text), semitones, 0.0051) << value;
     }
@@ -103,7 +105,7 @@ TEST_F(ControlValueTextAgainstTheInstrument, TuneWritesTheSemitonesOfTheStoredPl
 TEST_F(ControlValueTextAgainstTheInstrument, MasterWritesTheDecibelsOfItsGainTableEntry) {
     for (int step = 1; step < 128; step += 9)
         EXPECT_NEAR(numberIn(masterLevelText(static_cast<float>(step))),
-                    decibels(drums->masterGainTable[static_cast<std::size_t>(step)]), 0.051)
+                    decibels(test::stateOf(*drums).masterGainTable[static_cast<std::size_t>(step)]), 0.051)
             << step;
 }
 

@@ -25,6 +25,7 @@
 #include "tests/plugin/editor/menus/ScriptedDialogs.h"
 // Xlib last: its macros clash with names in the headers above.
 #include "tests/plugin/editor/toolkit/XTestHost.h"
+#include "tests/support/InstrumentProbe.h"
 #include <X11/keysym.h>
 
 namespace rimba::test {
@@ -84,13 +85,15 @@ protected:
         change(control, 1.0f);
         change(control, 0.0f);
     }
-    int current() const { return drums->currentPattern.load(); }
+    int current() const { return test::stateOf(*drums).currentPattern.load(); }
     StepRow<float>& velocities(int track) {
-        return drums->patterns[static_cast<std::size_t>(track)].stepVelocity[static_cast<std::size_t>(current())];
+        return test::stateOf(*drums)
+            .patterns[static_cast<std::size_t>(track)]
+            .stepVelocity[static_cast<std::size_t>(current())];
     }
     // The planes of one track's row that the grid menu works on, for comparing.
     std::vector<float> rowOf(int track) {
-        const TrackPatterns& planes = drums->patterns[static_cast<std::size_t>(track)];
+        const TrackPatterns& planes = test::stateOf(*drums).patterns[static_cast<std::size_t>(track)];
         const auto p = static_cast<std::size_t>(current());
         std::vector<float> all(planes.stepVelocity[p].begin(), planes.stepVelocity[p].end());
         all.insert(all.end(), planes.stepHold[p].begin(), planes.stepHold[p].end());
@@ -133,32 +136,32 @@ TEST_F(EditorCommands, TheTypedTempoIsHeldTo10To480AndShownAgain) {
     };
     for (const Case c : {Case{"5", 10}, {"1000", 480}, {"123", 123}, {"480", 480}, {"10", 10}, {"fast", 10}}) {
         type(c.typed);
-        EXPECT_EQ(drums->tempo, c.tempo) << c.typed;
+        EXPECT_EQ(test::stateOf(*drums).tempo, c.tempo) << c.typed;
         EXPECT_EQ(field->getText(), std::to_string(c.tempo)) << c.typed;
     }
 }
 
 TEST_F(EditorCommands, StopClearsPlayingAndPlaySetsItAndLightsPlay) {
     change(views().stop, 1.0f);
-    EXPECT_EQ(drums->playing.load(), 0);
+    EXPECT_EQ(test::stateOf(*drums).playing.load(), 0);
     EXPECT_EQ(views().play->getValue(), 0.0f);
     EXPECT_EQ(views().stop->getValue(), 0.0f);
     // The release of Play is no second command: the instrument keeps playing.
     change(views().play, 1.0f);
-    EXPECT_EQ(drums->playing.load(), 1);
+    EXPECT_EQ(test::stateOf(*drums).playing.load(), 1);
     EXPECT_EQ(views().play->getValue(), 1.0f);
     // Stop's own release stops nothing.
     change(views().stop, 0.0f);
-    EXPECT_EQ(drums->playing.load(), 1);
+    EXPECT_EQ(test::stateOf(*drums).playing.load(), 1);
 
     // Play is a latching button: clicked while playing it goes out, yet the instrument starts
     // again from the beginning and Play stays lit.
-    drums->restartRequested.store(false);
+    test::stateOf(*drums).restartRequested.store(false);
     controls::CVornPushButton* play = views().play;
     play->onMouseDown(centreOf(*play), toolkit::kLButton);
     play->onMouseUp(centreOf(*play), toolkit::kLButton);
-    EXPECT_EQ(drums->playing.load(), 1);
-    EXPECT_TRUE(drums->restartRequested.load());
+    EXPECT_EQ(test::stateOf(*drums).playing.load(), 1);
+    EXPECT_TRUE(test::stateOf(*drums).restartRequested.load());
     EXPECT_EQ(play->getValue(), 1.0f);
 }
 
@@ -171,14 +174,14 @@ TEST_F(EditorCommands, AtMostOneTrackIsSoloedAndChoosingItAgainClearsTheSolo) {
         return tracks;
     };
     change(strip(2).solo, 1.0f);
-    EXPECT_EQ(drums->soloSelected, 1);
-    EXPECT_EQ(drums->selectedTrack, 2);
+    EXPECT_EQ(test::stateOf(*drums).soloSelected, 1);
+    EXPECT_EQ(test::stateOf(*drums).selectedTrack, 2);
     EXPECT_EQ(lit(), std::vector<int>{2});
     change(strip(5).solo, 1.0f);
-    EXPECT_EQ(drums->selectedTrack, 5);
+    EXPECT_EQ(test::stateOf(*drums).selectedTrack, 5);
     EXPECT_EQ(lit(), std::vector<int>{5});
     change(strip(5).solo, 0.0f);
-    EXPECT_EQ(drums->soloSelected, 0);
+    EXPECT_EQ(test::stateOf(*drums).soloSelected, 0);
     EXPECT_TRUE(lit().empty());
 }
 
@@ -213,12 +216,12 @@ TEST_F(EditorCommands, ThePatternPanelSetsPatternLoopRangeModesSwingAndFill) {
     views().loopSelect->setRange(3, 6);
     change(views().loopSelect, 6.0f);
     for (int p = 0; p < kPatternCount; ++p)
-        EXPECT_EQ(drums->chainEnabled[static_cast<std::size_t>(p)], p >= 3 && p <= 6 ? 1 : 0) << p;
+        EXPECT_EQ(test::stateOf(*drums).chainEnabled[static_cast<std::size_t>(p)], p >= 3 && p <= 6 ? 1 : 0) << p;
 
     for (const auto& [control, mode] :
          {std::pair{views().randomMode, 2}, {views().loopMode, 0}, {views().chainMode, 1}}) {
         change(control, 1.0f);
-        EXPECT_EQ(drums->playMode, mode);
+        EXPECT_EQ(test::stateOf(*drums).playMode, mode);
         EXPECT_EQ(views().loopMode->getValue(), mode == 0 ? 1.0f : 0.0f) << mode;
         EXPECT_EQ(views().chainMode->getValue(), mode == 1 ? 1.0f : 0.0f) << mode;
         EXPECT_EQ(views().randomMode->getValue(), mode == 2 ? 1.0f : 0.0f) << mode;
@@ -226,15 +229,15 @@ TEST_F(EditorCommands, ThePatternPanelSetsPatternLoopRangeModesSwingAndFill) {
 
     for (const auto& [fader, value] : {std::pair{0.0f, 0}, {0.5f, 64}, {1.0f, 127}, {0.25f, 32}}) {
         change(views().swing, fader);
-        EXPECT_EQ(drums->swing, value) << fader;
+        EXPECT_EQ(test::stateOf(*drums).swing, value) << fader;
         change(views().fillAttenuation, fader);
-        EXPECT_EQ(drums->fillAttenuation, value) << fader;
+        EXPECT_EQ(test::stateOf(*drums).fillAttenuation, value) << fader;
     }
 }
 
 TEST_F(EditorCommands, RotateTurnsEveryTracksCurrentPatternWithinItsStepCount) {
     for (const int n : {12, 16, 64}) {
-        drums->patternSteps[static_cast<std::size_t>(current())] = n;
+        test::stateOf(*drums).patternSteps[static_cast<std::size_t>(current())] = n;
         for (int t = 0; t < 2; ++t)
             velocities(t).fill(0.0f);
         velocities(0)[0] = 100.0f;
@@ -283,8 +286,8 @@ TEST_F(EditorCommands, SoundOptionsGoToTheSelectedTrack) {
 
 TEST_F(EditorCommands, TheKeyLabelShowsTheNoteSelectorAndAPickedNoteBecomesTheKey) {
     change(strip(2).select, 1.0f);
-    drums->settings.trackKey[2] = 40.0f;
-    const float keyOfTrack1 = drums->settings.trackKey[0];
+    test::stateOf(*drums).settings.trackKey[2] = 40.0f;
+    const float keyOfTrack1 = test::stateOf(*drums).settings.trackKey[0];
     controls::CVornNoteSelect* selector = views().noteSelect;
     ASSERT_FALSE(selector->isVisible());
     change(views().keyLabel, 1.0f);
@@ -292,15 +295,15 @@ TEST_F(EditorCommands, TheKeyLabelShowsTheNoteSelectorAndAPickedNoteBecomesTheKe
     EXPECT_EQ(selector->getViewSize().left, Editor::kTrackKeyPanel.left);
 
     change(selector, 62.0f);
-    EXPECT_EQ(drums->settings.trackKey[2], 62.0f);
-    EXPECT_EQ(drums->settings.trackKey[0], keyOfTrack1);
+    EXPECT_EQ(test::stateOf(*drums).settings.trackKey[2], 62.0f);
+    EXPECT_EQ(test::stateOf(*drums).settings.trackKey[0], keyOfTrack1);
     EXPECT_FALSE(selector->isVisible());
     EXPECT_EQ(views().keyLabel->getText(), controls::noteName(62));
 
     // No note picked: the key stays.
     change(views().keyLabel, 1.0f);
     change(selector, -1.0f);
-    EXPECT_EQ(drums->settings.trackKey[2], 62.0f);
+    EXPECT_EQ(test::stateOf(*drums).settings.trackKey[2], 62.0f);
 }
 
 TEST_F(EditorCommands, RandomisationsDrawFromOneReferenceThatRestoreBringsBackUntilAHandEdit) {
@@ -347,9 +350,11 @@ TEST_F(EditorCommands, RandomisationsDrawFromOneReferenceThatRestoreBringsBackUn
 TEST_F(EditorCommands, TheStripMenuCopiesAndPastesAndAStripDragCopiesTheWholeTrack) {
     const auto fill = [&](int track, float velocity) {
         for (std::size_t p = 0; p < kPatternCount; ++p)
-            drums->patterns[static_cast<std::size_t>(track)].stepVelocity[p][p] = velocity;
+            test::stateOf(*drums).patterns[static_cast<std::size_t>(track)].stepVelocity[p][p] = velocity;
     };
-    const auto grids = [&](int track) { return drums->patterns[static_cast<std::size_t>(track)].stepVelocity; };
+    const auto grids = [&](int track) {
+        return test::stateOf(*drums).patterns[static_cast<std::size_t>(track)].stepVelocity;
+    };
     fill(1, 90.0f);
     fill(6, 20.0f);
     const auto oneBefore = grids(1);
@@ -384,42 +389,42 @@ TEST_F(EditorCommands, TheStripMenuCopiesAndPastesAndAStripDragCopiesTheWholeTra
 
 TEST_F(EditorCommands, TheRandomButtonsGenerateClearAndKeepRandomKeystrokes) {
     const int track = 1;
-    drums->tracks.randomMinDensity[track] = -1.0f;
-    drums->tracks.randomMaxDensity[track] = 6.0f;  // the densest cell
+    test::stateOf(*drums).tracks.randomMinDensity[track] = -1.0f;
+    test::stateOf(*drums).tracks.randomMaxDensity[track] = 6.0f;  // the densest cell
     const auto randomHits = [&] {
-        const StepRow<float>& hits = drums->patterns[track].randomHit;
+        const StepRow<float>& hits = test::stateOf(*drums).patterns[track].randomHit;
         return static_cast<int>(std::count(hits.begin(), hits.begin() + 16, 1.0f));
     };
     click(tagged<controls::CVornPushButton>(et::kRandomGenerate));
     const int generated = randomHits();
     EXPECT_GT(generated, 0);
-    EXPECT_EQ(drums->patterns[3].randomHit, StepRow<float>{});  // no settings, no keystrokes
-    EXPECT_EQ(strip(track).steps->getRow().randomHit, drums->patterns[track].randomHit);
+    EXPECT_EQ(test::stateOf(*drums).patterns[3].randomHit, StepRow<float>{});  // no settings, no keystrokes
+    EXPECT_EQ(strip(track).steps->getRow().randomHit, test::stateOf(*drums).patterns[track].randomHit);
 
     click(tagged(et::kRandomReset));
     EXPECT_EQ(randomHits(), 0);
     EXPECT_EQ(strip(track).steps->getRow().randomHit, StepRow<float>{});
 
     click(tagged<controls::CVornPushButton>(et::kRandomGenerate));
-    const StepRow<float> hits = drums->patterns[track].randomHit;
+    const StepRow<float> hits = test::stateOf(*drums).patterns[track].randomHit;
     click(tagged(et::kRandomSave));
     EXPECT_EQ(randomHits(), 0);
     for (std::size_t s = 0; s < 16; ++s)
         EXPECT_EQ(velocities(track)[s] != 0.0f, hits[s] == 1.0f) << s;
 
     // A right click on the random button switches the generation at each loop's start.
-    const int autoBefore = drums->randomAuto;
+    const int autoBefore = test::stateOf(*drums).randomAuto;
     controls::CVornPushButton* generate = tagged<controls::CVornPushButton>(et::kRandomGenerate);
     rightClick(*generate);
-    EXPECT_NE(drums->randomAuto, autoBefore);
+    EXPECT_NE(test::stateOf(*drums).randomAuto, autoBefore);
 }
 
 // The range graph: a rectangle gives the tracks it covers its density range and new keystrokes;
 // tracks neither rectangle covers lose their range and their keystrokes.
 TEST_F(EditorCommands, TheRangeGraphGivesTheTracksItCoversTheirRangeAndClearsTheOthers) {
     for (int track = 0; track < 8; ++track) {
-        drums->tracks.randomMinDensity[static_cast<std::size_t>(track)] = 6.0f;
-        drums->patterns[static_cast<std::size_t>(track)].randomHit[0] = 1.0f;
+        test::stateOf(*drums).tracks.randomMinDensity[static_cast<std::size_t>(track)] = 6.0f;
+        test::stateOf(*drums).patterns[static_cast<std::size_t>(track)].randomHit[0] = 1.0f;
     }
     controls::CVornRandomGraphCtrl* graph = views().randomGraph;
     ASSERT_NE(graph, nullptr);
@@ -429,23 +434,23 @@ TEST_F(EditorCommands, TheRangeGraphGivesTheTracksItCoversTheirRangeAndClearsThe
     graph->setRect(1, {});  // the other rectangle covers nothing
     change(graph, 0.0f);
     const auto randomHits = [&](int track) {
-        const StepRow<float>& hits = drums->patterns[static_cast<std::size_t>(track)].randomHit;
+        const StepRow<float>& hits = test::stateOf(*drums).patterns[static_cast<std::size_t>(track)].randomHit;
         return static_cast<int>(std::count(hits.begin(), hits.end(), 1.0f));
     };
     // Four keystrokes per 16 steps of the current pattern, where its own hits leave room.
-    const int steps = drums->patternSteps[static_cast<std::size_t>(current())];
+    const int steps = test::stateOf(*drums).patternSteps[static_cast<std::size_t>(current())];
     for (int track = 0; track < 8; ++track) {
         const auto t = static_cast<std::size_t>(track);
         SCOPED_TRACE(track);
         if (track <= 3) {
             const auto hits = std::count_if(velocities(track).begin(), velocities(track).begin() + steps,
                                             [](float v) { return v != 0.0f; });
-            EXPECT_EQ(static_cast<int>(drums->tracks.randomMinDensity[t]), 3);
-            EXPECT_EQ(static_cast<int>(drums->tracks.randomMaxDensity[t]), 3);
+            EXPECT_EQ(static_cast<int>(test::stateOf(*drums).tracks.randomMinDensity[t]), 3);
+            EXPECT_EQ(static_cast<int>(test::stateOf(*drums).tracks.randomMaxDensity[t]), 3);
             EXPECT_EQ(randomHits(track), std::min(steps * 4 / 16, steps - static_cast<int>(hits)));
         } else {
-            EXPECT_EQ(drums->tracks.randomMinDensity[t], -1.0f);
-            EXPECT_EQ(drums->tracks.randomMaxDensity[t], -1.0f);
+            EXPECT_EQ(test::stateOf(*drums).tracks.randomMinDensity[t], -1.0f);
+            EXPECT_EQ(test::stateOf(*drums).tracks.randomMaxDensity[t], -1.0f);
             EXPECT_EQ(randomHits(track), 0);
         }
     }
@@ -474,8 +479,9 @@ TEST_F(EditorCommands, TheShownStepsFollowTheScrollBarAndAutoscrollAndSurviveARe
     chooseInStripMenu(1, "Copy");  // refreshes every strip
     expectShown(17);
 
-    drums->settings.autoscroll = 1;
-    drums->stepDisplay.push({.step = 32, .timeMilliseconds = static_cast<double>(platform::tickMilliseconds()) - 1.0});
+    test::stateOf(*drums).settings.autoscroll = 1;
+    test::stateOf(*drums).stepDisplay.push(
+        {.step = 32, .timeMilliseconds = static_cast<double>(platform::tickMilliseconds()) - 1.0});
     editor->refresh();
     expectShown(32);
     // "Duplicate Measure 1" copies the first four steps of the page shown.
@@ -495,9 +501,9 @@ TEST_F(EditorCommands, TheRandomSwitchesStoreWhatTheyShowAtEveryClick) {
         const std::int32_t* stored;
     };
     toolkit::CFrame& frame = *editor->getFrame();
-    for (const Case c :
-         {Case{et::kRandomModeButton, &drums->randomPerPattern},
-          Case{et::kRandomGraphButton, &drums->randomGraphVisible}, Case{et::kRandomPlay, &drums->randomAuto}}) {
+    for (const Case c : {Case{et::kRandomModeButton, &test::stateOf(*drums).randomPerPattern},
+                         Case{et::kRandomGraphButton, &test::stateOf(*drums).randomGraphVisible},
+                         Case{et::kRandomPlay, &test::stateOf(*drums).randomAuto}}) {
         toolkit::CControl* button = tagged(c.tag);
         ASSERT_NE(button, nullptr);
         for (int click = 1; click <= 3; ++click) {
@@ -516,7 +522,7 @@ TEST_F(EditorCommands, TheRangeGraphShowsWithItsSwitchAndADragSetsTheRangesOfThe
     controls::CVornPushButton* graphSwitch = tagged<controls::CVornPushButton>(et::kRandomGraphButton);
     ASSERT_FALSE(graph->isVisible());
     for (int track = 4; track < 8; ++track)
-        drums->tracks.randomMinDensity[static_cast<std::size_t>(track)] = 2.0f;
+        test::stateOf(*drums).tracks.randomMinDensity[static_cast<std::size_t>(track)] = 2.0f;
     clickAt(frame, centreOf(*graphSwitch));
     ASSERT_TRUE(graph->isVisible());
 
@@ -535,21 +541,21 @@ TEST_F(EditorCommands, TheRangeGraphShowsWithItsSwitchAndADragSetsTheRangesOfThe
     for (int track = 0; track < 8; ++track) {
         const auto t = static_cast<std::size_t>(track);
         if (track <= firstLast) {
-            EXPECT_EQ(static_cast<int>(drums->tracks.randomMaxDensity[t]), 6) << track;
+            EXPECT_EQ(static_cast<int>(test::stateOf(*drums).tracks.randomMaxDensity[t]), 6) << track;
             EXPECT_EQ(strip(track).randomAmount->getRange().maximum, 6) << track;
         } else {
-            EXPECT_EQ(drums->tracks.randomMinDensity[t], 2.0f) << track;
+            EXPECT_EQ(test::stateOf(*drums).tracks.randomMinDensity[t], 2.0f) << track;
         }
     }
 
     // Switched off, it hides and a press where it was changes nothing.
     clickAt(frame, centreOf(*graphSwitch));
     EXPECT_FALSE(graph->isVisible());
-    drums->tracks.randomMaxDensity[0] = 1.0f;
+    test::stateOf(*drums).tracks.randomMaxDensity[0] = 1.0f;
     frame.mouseDown(edge, toolkit::kLButton);
     frame.mouseMoved({box.left, edge.y}, toolkit::kLButton);
     frame.mouseUp({box.left, edge.y}, toolkit::kLButton);
-    EXPECT_EQ(drums->tracks.randomMaxDensity[0], 1.0f);
+    EXPECT_EQ(test::stateOf(*drums).tracks.randomMaxDensity[0], 1.0f);
 }
 
 // The two switches under the pattern panel put every grid in the hold-and-tune and short-hold
@@ -568,6 +574,46 @@ TEST_F(EditorCommands, TheStepEditSwitchesSetEveryGridsModesAndKeepThemAcrossARe
     EXPECT_EQ(views().shortHoldMode->getValue(), 1.0f);
     for (int track = 0; track < 8; ++track)
         EXPECT_TRUE(strip(track).steps->isShortHoldMode()) << track;
+}
+
+// A grid changes its own track's current pattern through the instrument's functions: a click,
+// the right drags for velocity, rolls, tune (Shift) and hold (Shift), and a click on a random
+// keystroke, which the render loop takes away.
+TEST_F(EditorCommands, AGridsGesturesLandInItsTracksCurrentPattern) {
+    toolkit::CFrame& frame = *editor->getFrame();
+    const controls::GridGeometry geometry = strip(1).steps->geometry();
+    const toolkit::CRect area = geometry.stepsArea();
+    const int column = geometry.box.width() / controls::GridGeometry::kVisibleSteps;
+    const int middle = (area.top + area.bottom) / 2;
+    const auto onStep = [&](int step) {
+        return toolkit::CPoint{geometry.box.left + step * column + column / 2, middle};
+    };
+    const auto rightDrag = [&](int step, int dx, int dy, unsigned keys) {
+        const toolkit::CPoint from = onStep(step);
+        frame.mouseDown(from, toolkit::kRButton | keys);
+        frame.mouseMoved({from.x + dx, from.y + dy}, toolkit::kRButton | keys);
+        frame.mouseUp({from.x + dx, from.y + dy}, toolkit::kRButton | keys);
+    };
+    const TrackPatterns& planes = drums->state().patterns[1];
+    const auto p = static_cast<std::size_t>(current());
+
+    clickAt(frame, onStep(2));
+    rightDrag(2, 0, 20, 0);
+    rightDrag(2, 25, 0, 0);
+    rightDrag(2, 0, -30, toolkit::kShift);
+    rightDrag(2, 50, 0, toolkit::kShift);
+    EXPECT_EQ((PatternStep{planes.stepVelocity[p][2], planes.stepRoll[p][2], planes.stepHold[p][2]}),
+              (PatternStep{.velocity = 107.0f, .roll = 2.0f, .hold = 2.0f}));
+    EXPECT_FLOAT_EQ(planes.stepTune[2], 3.0f);
+
+    test::stateOf(*drums).patterns[1].randomHit[6] = 1.0f;
+    clickAt(frame, onStep(6));
+    EXPECT_EQ(planes.randomHit[6], 0.0f);
+    EXPECT_EQ(planes.stepVelocity[p][6], 0.0f);
+
+    for (const std::size_t other : {0u, 2u}) {
+        EXPECT_EQ(drums->state().patterns[other].stepVelocity[p], (StepRow<float>{})) << other;
+    }
 }
 
 // The frame's own idle (its events, its redraw) runs only while the instrument counts its editor
@@ -731,51 +777,51 @@ TEST_F(EditorUndo, ADragIsOneStepAndTheGridMenuUndoesAndRedoesIt) {
     EXPECT_EQ(offered(), std::pair(false, false));
 
     toolkit::CControl* level = tagged(et::stripTag(2, et::kLevelKind));
-    const float start = drums->tracks.level[2];
+    const float start = test::stateOf(*drums).tracks.level[2];
     dragVertically(centreOf(*level), -60);
-    const float dragged = drums->tracks.level[2];
+    const float dragged = test::stateOf(*drums).tracks.level[2];
     ASSERT_NE(dragged, start);
     EXPECT_EQ(drums->undoDepth(), 1u);
     EXPECT_EQ(offered(), std::pair(true, false));
 
     chooseInGrid(0, "Undo");
-    EXPECT_EQ(drums->tracks.level[2], start);
+    EXPECT_EQ(test::stateOf(*drums).tracks.level[2], start);
     EXPECT_FLOAT_EQ(level->getValue(), start);
     EXPECT_EQ(offered(), std::pair(false, true));
     chooseInGrid(0, "Redo");
-    EXPECT_EQ(drums->tracks.level[2], dragged);
+    EXPECT_EQ(test::stateOf(*drums).tracks.level[2], dragged);
     EXPECT_EQ(drums->undoDepth(), 1u);
 }
 
 TEST_F(EditorUndo, AProgramFromTheHostIsNotRecordedAndTheHistoryStaysUsable) {
     change(tagged(et::stripTag(1, et::kPanKind)), 0.9f);
     change(views().swing, 0.5f);
-    const float swingEdited = static_cast<float>(drums->swing);
+    const float swingEdited = static_cast<float>(test::stateOf(*drums).swing);
 
     // The host's program: another pan on track 1, another tempo, steps of its own.
     std::unique_ptr<VornDrums> other = eightTrackInstrument(recordingHost);
-    other->tracks.pan[1] = 0.1f;
-    other->tempo = 97;
-    other->patterns[3].stepVelocity[0][5] = 70.0f;
-    other->swing = static_cast<std::int32_t>(swingEdited);
+    test::stateOf(*other).tracks.pan[1] = 0.1f;
+    test::stateOf(*other).tempo = 97;
+    test::stateOf(*other).patterns[3].stepVelocity[0][5] = 70.0f;
+    test::stateOf(*other).swing = static_cast<std::int32_t>(swingEdited);
     std::vector<std::uint8_t> program = other->buildChunk();
     ASSERT_EQ(drums->setChunk(program.data(), static_cast<VstInt32>(program.size()), false), 1);
     EXPECT_EQ(drums->undoDepth(), 2u);
 
     // Undoing the swing edit puts back only what that edit changed.
     press(XK_z, ControlMask, 1, [&] { return drums->undoDepth() == 1; });
-    EXPECT_EQ(drums->swing, 0);
-    EXPECT_EQ(drums->tempo, 97);
-    EXPECT_EQ(drums->tracks.pan[1], 0.1f);
-    EXPECT_EQ(drums->patterns[3].stepVelocity[0][5], 70.0f);
+    EXPECT_EQ(test::stateOf(*drums).swing, 0);
+    EXPECT_EQ(test::stateOf(*drums).tempo, 97);
+    EXPECT_EQ(test::stateOf(*drums).tracks.pan[1], 0.1f);
+    EXPECT_EQ(test::stateOf(*drums).patterns[3].stepVelocity[0][5], 70.0f);
     press(XK_y, ControlMask, 1, [&] { return drums->undoDepth() == 2; });
-    EXPECT_EQ(static_cast<float>(drums->swing), swingEdited);
+    EXPECT_EQ(static_cast<float>(test::stateOf(*drums).swing), swingEdited);
 
     // The host automates track 1's level; undoing the pan edit of that track leaves the level.
     drums->setParameter(1 * kSlotsPerTrack, 0.33f);
     press(XK_z, ControlMask, 2, [&] { return !drums->canUndo(); });
-    EXPECT_EQ(drums->tracks.level[1], 0.33f);
-    EXPECT_NE(drums->tracks.pan[1], 0.9f);
+    EXPECT_EQ(test::stateOf(*drums).tracks.level[1], 0.33f);
+    EXPECT_NE(test::stateOf(*drums).tracks.pan[1], 0.9f);
     EXPECT_EQ(drums->undoDepth(), 0u);
 }
 
@@ -814,7 +860,7 @@ TEST(EditorDeviceMenus, TheMainMenuListsTheDevicesThereWhenItPopsUp) {
     XTestHost x;
     ASSERT_TRUE(x.connected()) << "no X server: run under tests/support/with-xvfb.sh";
     std::unique_ptr<VornDrums> drums = eightTrackInstrument(standaloneHost);
-    ASSERT_NE(drums->standalone, 0);
+    ASSERT_NE(test::stateOf(*drums).standalone, 0);
     std::vector<std::string> keyboards{"Keys:out"};
     const Window host = x.makeWindow(0, 0, 1005, 642);
     Editor* editor = openEditorIn(*drums, host, [&](Editor& opening) {

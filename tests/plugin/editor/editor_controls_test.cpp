@@ -14,6 +14,7 @@
 #include "plugin/editor/toolkit/Frame.h"
 #include "plugin/model/Tags.h"
 #include "tests/plugin/editor/OpenEditor.h"
+#include "tests/support/InstrumentProbe.h"
 
 namespace rimba::test {
 namespace {
@@ -39,18 +40,18 @@ TEST_F(EditorControlsState, RefreshAllShowsEveryKindOfStateOnItsControl) {
     drums.setValue(tags::trackTag(2, tags::kPan), 0.75f);
     drums.setValue(tags::trackTag(2, tags::kMute), 1.0f);
     drums.setValue(tags::trackTag(3, tags::kReverse), 1.0f);
-    drums.soloSelected = 1;
-    drums.selectedTrack = 3;
-    drums.tempo = 133;
+    test::stateOf(drums).soloSelected = 1;
+    test::stateOf(drums).selectedTrack = 3;
+    test::stateOf(drums).tempo = 133;
     drums.choosePattern(5);
-    drums.playMode = 2;
-    drums.swing = 127;
-    drums.settings.masterLevel = 100.0f;
-    drums.settings.knobBehaviorMode = 2;
-    drums.settings.drumKitFile = "/library/Drum Kits/Dusty Room.drs";
-    drums.settings.trackKey[3] = 60.0f;
-    drums.effectEnabled[1] = 1;
-    drums.masterEqGain[1] = -0.5f;
+    test::stateOf(drums).playMode = 2;
+    test::stateOf(drums).swing = 127;
+    test::stateOf(drums).settings.masterLevel = 100.0f;
+    test::stateOf(drums).settings.knobBehaviorMode = 2;
+    test::stateOf(drums).settings.drumKitFile = "/library/Drum Kits/Dusty Room.drs";
+    test::stateOf(drums).settings.trackKey[3] = 60.0f;
+    test::stateOf(drums).effectEnabled[1] = 1;
+    test::stateOf(drums).masterEqGain[1] = -0.5f;
     controls.refreshAll(3);
 
     EditorViews& v = controls.views();

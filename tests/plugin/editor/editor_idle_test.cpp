@@ -14,6 +14,7 @@
 #include "tests/plugin/editor/OpenEditor.h"
 // Xlib last: its macros clash with names in the headers above.
 #include "tests/plugin/editor/toolkit/XTestHost.h"
+#include "tests/support/InstrumentProbe.h"
 
 namespace rimba::test {
 namespace {
@@ -59,8 +60,12 @@ protected:
         drums.reset();
         XDestroyWindow(x.display, host);
     }
-    void setLevel(int track, float level) { drums->editorTrackLevels[static_cast<std::size_t>(track)].store(level); }
-    void queueStep(int step, double dueMs) { drums->stepDisplay.push({.step = step, .timeMilliseconds = dueMs}); }
+    void setLevel(int track, float level) {
+        test::stateOf(*drums).editorTrackLevels[static_cast<std::size_t>(track)].store(level);
+    }
+    void queueStep(int step, double dueMs) {
+        test::stateOf(*drums).stepDisplay.push({.step = step, .timeMilliseconds = dueMs});
+    }
     double now() const { return static_cast<double>(platform::tickMilliseconds()); }
 
     XTestHost x;
@@ -84,18 +89,18 @@ TEST_F(EditorIdle, ShowsTheStepsThatAreDueAndFollowsThePageWithAutoscroll) {
     queueStep(17, now() + 60000);  // not yet
     editor->refresh();
     EXPECT_EQ(display.log, (std::vector<std::string>{"step 15", "step 16", "page 1"}));
-    EXPECT_EQ(drums->stepDisplay.size(), 1u);
+    EXPECT_EQ(test::stateOf(*drums).stepDisplay.size(), 1u);
 
     display.log.clear();
-    drums->settings.autoscroll = 0;
-    drums->stepDisplay.discardQueued();
+    test::stateOf(*drums).settings.autoscroll = 0;
+    test::stateOf(*drums).stepDisplay.discardQueued();
     queueStep(32, now() - 1);
     editor->refresh();
     EXPECT_EQ(display.log, (std::vector<std::string>{"step 32"}));
 
     display.log.clear();
-    drums->settings.autoscroll = 1;
-    drums->settings.stepAndVumeter = 0;
+    test::stateOf(*drums).settings.autoscroll = 1;
+    test::stateOf(*drums).settings.stepAndVumeter = 0;
     queueStep(0, now() - 1);
     editor->refresh();
     // Off, the meters come to rest once and the playing step is no longer shown.
@@ -115,11 +120,11 @@ TEST_F(EditorIdle, ShowsTheStepsThatAreDueAndFollowsThePageWithAutoscroll) {
 TEST_F(EditorIdle, WhileALoadRunsOnlyTheProgressIsShown) {
     setLevel(1, 0.75f);
     queueStep(3, now() - 1);
-    drums->handshake.loadsInProgress.store(1);
+    test::stateOf(*drums).handshake.loadsInProgress.store(1);
     editor->refresh();
-    drums->handshake.loadsInProgress.store(0);
+    test::stateOf(*drums).handshake.loadsInProgress.store(0);
     EXPECT_EQ(display.log, (std::vector<std::string>{"progress 1.000000"}));
-    EXPECT_EQ(drums->stepDisplay.size(), 1u);
+    EXPECT_EQ(test::stateOf(*drums).stepDisplay.size(), 1u);
     display.log.clear();
     editor->refresh();
     EXPECT_EQ(display.log, (std::vector<std::string>{"progress done", "level 1 0.750000", "step 3"}));
@@ -150,8 +155,8 @@ T* controlTagged(const Editor& editor, long tag) {
 
 TEST_F(EditorIdle, TheEditorsOwnControlsShowWhatTheIdleFinds) {
     editor->setDisplay(nullptr);
-    drums->patterns[3].stepVelocity[0][4] = 100.0f;
-    drums->patterns[3].stepVelocity[1][6] = 50.0f;
+    test::stateOf(*drums).patterns[3].stepVelocity[0][4] = 100.0f;
+    test::stateOf(*drums).patterns[3].stepVelocity[1][6] = 50.0f;
     auto* meter = controlTagged<controls::CVornVuMeterVert>(*editor, EditorControls::stripTag(3, 11));
     auto* master = controlTagged<controls::CVornVuMeter>(*editor, EditorControls::kMasterMeterTag);
     auto* row = controlTagged<controls::CVornPattern>(*editor, EditorControls::stripTag(3, 0));
@@ -160,7 +165,7 @@ TEST_F(EditorIdle, TheEditorsOwnControlsShowWhatTheIdleFinds) {
     EXPECT_FALSE(progress->isVisible());
 
     setLevel(3, 0.5f);
-    drums->editorMasterRight.store(0.25f);
+    test::stateOf(*drums).editorMasterRight.store(0.25f);
     queueStep(18, now() - 5);
     queueStep(16, now() - 1);
     editor->refresh();
@@ -176,10 +181,10 @@ TEST_F(EditorIdle, TheEditorsOwnControlsShowWhatTheIdleFinds) {
     EXPECT_EQ(row->getRow().velocity[4], 0.0f);
     EXPECT_EQ(row->getRow().velocity[6], 50.0f);
 
-    drums->handshake.loadsInProgress.store(1);
+    test::stateOf(*drums).handshake.loadsInProgress.store(1);
     editor->refresh();
     EXPECT_TRUE(progress->isVisible());
-    drums->handshake.loadsInProgress.store(0);
+    test::stateOf(*drums).handshake.loadsInProgress.store(0);
     editor->refresh();
     EXPECT_FALSE(progress->isVisible());
 }

@@ -17,6 +17,7 @@
 #include "tests/plugin/editor/OpenEditor.h"
 // Xlib last: its macros clash with names in the headers above.
 #include "tests/plugin/editor/toolkit/XTestHost.h"
+#include "tests/support/InstrumentProbe.h"
 
 namespace rimba::test {
 namespace {
@@ -83,7 +84,7 @@ TEST_F(EditorValueReadout, DraggingTrackOnesLevelWritesTheDecibelsOfItsNewGainBe
     // The number is the gain the track's voice now plays at.
     double written = 0.0;
     ASSERT_EQ(std::sscanf(readout->getText().c_str(), "%lf dB", &written), 1) << readout->getText();
-    EXPECT_NEAR(written, 20.0 * std::log10(drums->voices[0].levelGain), 0.051);
+    EXPECT_NEAR(written, 20.0 * std::log10(test::stateOf(*drums).voices[0].levelGain), 0.051);
     // Just above the knob, clear of it.
     const CRect& box = readout->getViewSize();
     EXPECT_LE(box.bottom, level->getViewSize().top);
@@ -105,7 +106,7 @@ TEST_F(EditorValueReadout, DraggingATuneFaderWritesTheSemitonesTheTrackIsNowTune
     EXPECT_EQ(readout->getText(), tuneText(after));
     double written = 0.0;
     ASSERT_EQ(std::sscanf(readout->getText().c_str(), "%lf st", &written), 1) << readout->getText();
-    EXPECT_NEAR(written, 12.0 * std::log2(drums->tracks.tuneRatio[0]), 0.0051);
+    EXPECT_NEAR(written, 12.0 * std::log2(test::stateOf(*drums).tracks.tuneRatio[0]), 0.0051);
     frame->mouseUp({(r.left + r.right) / 2, r.top + 8}, toolkit::kLButton);
     EXPECT_EQ(readout->getText(), tuneText(after)) << "released over the fader, the pointer is still on it";
 }
@@ -116,9 +117,9 @@ TEST_F(EditorValueReadout, DraggingSwingWritesHowLateOddStepsPlayAsAShareOfAStep
     const int middle = r.top + 8;
     drag({r.left + 4, middle}, {r.left + r.width() * 3 / 4, middle});
 
-    ASSERT_GT(drums->swing, 0) << "the drag changed nothing";
+    ASSERT_GT(test::stateOf(*drums).swing, 0) << "the drag changed nothing";
     // The sequencer delays odd steps by swing / 128 of a step.
-    const auto share = static_cast<long>(std::lround(drums->swing * 100.0 / 128.0));
+    const auto share = static_cast<long>(std::lround(test::stateOf(*drums).swing * 100.0 / 128.0));
     EXPECT_EQ(readout->getText(), std::to_string(share) + " %");
     frame->mouseUp({r.left + r.width() * 3 / 4, middle}, toolkit::kLButton);
 }
@@ -135,7 +136,7 @@ TEST_F(EditorValueReadout, HoveringShowsTheValueAndLeavingHidesIt) {
     EXPECT_EQ(readout->getText(), "");
     // Onto the master knob, then out of the window.
     frame->mouseMoved(centreOf(*views().masterLevel), 0);
-    EXPECT_EQ(readout->getText(), masterLevelText(drums->settings.masterLevel));
+    EXPECT_EQ(readout->getText(), masterLevelText(test::stateOf(*drums).settings.masterLevel));
     frame->mouseExitedWindow();
     EXPECT_EQ(readout->getText(), "");
 }

@@ -27,6 +27,7 @@
 #include "plugin/effects/EffectImages.h"
 #include "plugin/model/Tags.h"
 #include "plugin/tools/AudioExport.h"
+#include "tests/support/InstrumentProbe.h"
 
 namespace rimba {
 namespace {
@@ -176,15 +177,15 @@ TEST_P(RealPlugin, TakesASendAnInsertAndTheSynthSlotOrLeavesThemEmpty) {
     drums->setBlockSize(HostedPlugin::kMaxBlockFrames);
     // Every track sounds a burst of noise into the master and both sends when a block renders.
     std::uniform_int_distribution<int> noise(-12000, 12000);
-    for (int track = 0; track < drums->trackCount; ++track) {
+    for (int track = 0; track < test::stateOf(*drums).trackCount; ++track) {
         auto sound = std::make_unique<Sound>();
         sound->frameCount = 20000;
         std::generate_n(std::back_inserter(sound->samples), sound->frameCount, [&] { return noise(random); });
-        drums->soundList.push_back(std::move(sound));
-        drums->voices[static_cast<std::size_t>(track)].soundIndex =
-            static_cast<std::int32_t>(drums->soundList.size() - 1);
+        test::stateOf(*drums).soundList.push_back(std::move(sound));
+        test::stateOf(*drums).voices[static_cast<std::size_t>(track)].soundIndex =
+            static_cast<std::int32_t>(test::stateOf(*drums).soundList.size() - 1);
         drums->recomputeBounds(track);
-        drums->controlUpdate(drums->voices[static_cast<std::size_t>(track)]);
+        drums->controlUpdate(test::stateOf(*drums).voices[static_cast<std::size_t>(track)]);
         drums->setValue(tags::trackTag(track, tags::kSend1), 1.0f);
         drums->setValue(tags::trackTag(track, tags::kSend2), 1.0f);
     }
@@ -202,7 +203,7 @@ TEST_P(RealPlugin, TakesASendAnInsertAndTheSynthSlotOrLeavesThemEmpty) {
             EXPECT_FALSE(loaded);
             EXPECT_EQ(drums->slotPlugin(use.slot), nullptr);
             if (use.slot < kEffectSlots) {
-                EXPECT_EQ(drums->effectEnabled[static_cast<std::size_t>(use.slot)], 0);
+                EXPECT_EQ(test::stateOf(*drums).effectEnabled[static_cast<std::size_t>(use.slot)], 0);
             }
             continue;
         }
@@ -210,13 +211,13 @@ TEST_P(RealPlugin, TakesASendAnInsertAndTheSynthSlotOrLeavesThemEmpty) {
         CPlugin* plugin = drums->slotPlugin(use.slot);
         ASSERT_NE(plugin, nullptr);
         EXPECT_EQ(plugin->path(), path());
-        const int reads = use.slot == VornDrums::kSynthSlot ? drums->trackCount : 2;
+        const int reads = use.slot == VornDrums::kSynthSlot ? test::stateOf(*drums).trackCount : 2;
         for (const int frames : kBlocks) {
             processNoise(*plugin, std::max(plugin->aeffect()->numInputs, 2), frames, random);
             expectFinite(*plugin, use.firstOutput, reads, frames, fileName(path()));
         }
         // The render loop itself, with the slot switched on and every track playing.
-        for (int track = 0; track < drums->trackCount; ++track)
+        for (int track = 0; track < test::stateOf(*drums).trackCount; ++track)
             drums->auditionStart(track, 127, false);
         for (const int frames : kBlocks) {
             drums->processReplacing(nullptr, outputs.data(), frames);
@@ -239,12 +240,12 @@ TEST(RealPluginBlocks, TheExportHandsAPluginNoMoreFramesThanTheHostsBlock) {
     float peaks[2] = {};
     for (const int hostBlock : {HostedPlugin::kMaxBlockFrames, 512}) {
         std::unique_ptr<VornDrums> drums = makeInstrument();
-        drums->settings.filesPath = std::string(RIMBA_FACTORY_LIBRARY) + "/";
+        test::stateOf(*drums).settings.filesPath = std::string(RIMBA_FACTORY_LIBRARY) + "/";
         drums->setSampleRate(44100.0f);
         drums->setBlockSize(hostBlock);
         ASSERT_TRUE(drums->loadProgramFile(std::string(RIMBA_FACTORY_LIBRARY) + "/Programs/RimbaRand.fxp"));
         ASSERT_TRUE(drums->selectEffect(2, reverb));
-        drums->playMode = 0;
+        test::stateOf(*drums).playMode = 0;
         drums->choosePattern(0);
         const std::string wave = ::testing::TempDir() + "/export-" + std::to_string(hostBlock) + ".wav";
         ASSERT_EQ(exportAudioFile(*drums, wave), 0);

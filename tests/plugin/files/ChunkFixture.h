@@ -8,15 +8,16 @@
 
 #include "plugin/core/VornDrums.h"
 #include "tests/plugin/files/ChunkLayout.h"
+#include "tests/support/InstrumentProbe.h"
 
 namespace rimba::chunk_test {
 
 inline std::string soundPathOf(const VornDrums& drums, int track) {
-    return drums.tracks.soundPath[static_cast<std::size_t>(track)].data();
+    return test::stateOf(drums).tracks.soundPath[static_cast<std::size_t>(track)].data();
 }
 
 inline void setSoundPath(VornDrums& drums, int track, const std::string& path) {
-    auto& field = drums.tracks.soundPath[static_cast<std::size_t>(track)];
+    auto& field = test::stateOf(drums).tracks.soundPath[static_cast<std::size_t>(track)];
     field.fill(0);
     std::copy(path.begin(), path.end(), field.begin());
     drums.loadTrackSound(track);

@@ -10,17 +10,18 @@
 #include "plugin/model/StoredTrackSettings.h"
 #include "tests/plugin/files/ChunkFixture.h"
 #include "tests/support/UniqueFolder.h"
+#include "tests/support/InstrumentProbe.h"
 
 namespace rimba::chunk_test {
 
 using files::fixtures::TempFolder;
 
 inline std::array<float, chunk::kSettingCount> storedSettingsOf(const VornDrums& drums, int track) {
-    return storedSettings(drums.tracks, static_cast<std::size_t>(track));
+    return storedSettings(test::stateOf(drums).tracks, static_cast<std::size_t>(track));
 }
 
 inline bool hasSound(const VornDrums& drums, int track) {
-    return drums.voices[static_cast<std::size_t>(track)].soundIndex >= 0;
+    return test::stateOf(drums).voices[static_cast<std::size_t>(track)].soundIndex >= 0;
 }
 
 // A value for stored position `position` of track `t` that the reset state never has and that
@@ -122,7 +123,7 @@ struct Library {
 };
 
 inline void giveTrack(VornDrums& drums, int t, const std::string& path) {
-    auto& field = drums.tracks.soundPath[static_cast<std::size_t>(t)];
+    auto& field = test::stateOf(drums).tracks.soundPath[static_cast<std::size_t>(t)];
     field.fill(0);
     std::copy(path.begin(), path.end(), field.begin());
     drums.loadTrackSound(t);
@@ -130,22 +131,22 @@ inline void giveTrack(VornDrums& drums, int t, const std::string& path) {
 
 // Every kit setting of every track in use distinct, the sounds from the library.
 inline void dressTracks(VornDrums& drums, const Library& library) {
-    for (int t = 0; t < drums.trackCount; ++t) {
+    for (int t = 0; t < test::stateOf(drums).trackCount; ++t) {
         const auto slot = static_cast<std::size_t>(t);
         giveTrack(drums, t, library.sample(t));
-        drums.tracks.level[slot] = 0.5f + distinctValue(t, 0);
-        drums.tracks.pan[slot] = 0.2f + distinctValue(t, 1);
-        drums.tracks.tune[slot] = -3.0f + static_cast<float>(t);
-        drums.tracks.start[slot] = distinctValue(t, 10);
-        drums.tracks.end[slot] = 0.9f - distinctValue(t, 11);
-        drums.tracks.mute[slot] = t % 2 == 0 ? 1.0f : 0.0f;
-        drums.tracks.choke[slot] = static_cast<float>(t % 3);
-        drums.tracks.eqOnSample[slot] = 1.0f;
-        drums.tracks.eqGain[slot][1] = 0.25f + distinctValue(t, 22);
-        drums.tracks.synthMix[slot] = 0.3f + distinctValue(t, 29);
-        drums.tracks.phaseInvert[slot] = 1.0f;
-        drums.tracks.scaleNotes[slot].fill(0);
-        drums.tracks.scaleNotes[slot][static_cast<std::size_t>(t % 12)] = 1;
+        test::stateOf(drums).tracks.level[slot] = 0.5f + distinctValue(t, 0);
+        test::stateOf(drums).tracks.pan[slot] = 0.2f + distinctValue(t, 1);
+        test::stateOf(drums).tracks.tune[slot] = -3.0f + static_cast<float>(t);
+        test::stateOf(drums).tracks.start[slot] = distinctValue(t, 10);
+        test::stateOf(drums).tracks.end[slot] = 0.9f - distinctValue(t, 11);
+        test::stateOf(drums).tracks.mute[slot] = t % 2 == 0 ? 1.0f : 0.0f;
+        test::stateOf(drums).tracks.choke[slot] = static_cast<float>(t % 3);
+        test::stateOf(drums).tracks.eqOnSample[slot] = 1.0f;
+        test::stateOf(drums).tracks.eqGain[slot][1] = 0.25f + distinctValue(t, 22);
+        test::stateOf(drums).tracks.synthMix[slot] = 0.3f + distinctValue(t, 29);
+        test::stateOf(drums).tracks.phaseInvert[slot] = 1.0f;
+        test::stateOf(drums).tracks.scaleNotes[slot].fill(0);
+        test::stateOf(drums).tracks.scaleNotes[slot][static_cast<std::size_t>(t % 12)] = 1;
         drums.updateTrack(t);
     }
 }

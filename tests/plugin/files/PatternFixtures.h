@@ -14,6 +14,7 @@
 #include <vector>
 
 #include "plugin/core/VornDrums.h"
+#include "tests/support/InstrumentProbe.h"
 
 namespace rimba::test::patterns {
 
@@ -83,18 +84,19 @@ inline std::vector<std::string> fieldsOf(const std::string& line) {
 }
 
 inline float velocityAt(const VornDrums& drums, int track, int pattern, int step) {
-    return drums.patterns[static_cast<std::size_t>(track)]
+    return test::stateOf(drums)
+        .patterns[static_cast<std::size_t>(track)]
         .stepVelocity[static_cast<std::size_t>(pattern)][static_cast<std::size_t>(step)];
 }
 
 inline float holdAt(const VornDrums& drums, int track, int pattern, int step) {
-    return drums.patterns[static_cast<std::size_t>(track)]
-        .stepHold[static_cast<std::size_t>(pattern)][static_cast<std::size_t>(step)];
+    return test::stateOf(drums).patterns[static_cast<std::size_t>(track)].stepHold[static_cast<std::size_t>(pattern)]
+                                                                                  [static_cast<std::size_t>(step)];
 }
 
 inline float rollAt(const VornDrums& drums, int track, int pattern, int step) {
-    return drums.patterns[static_cast<std::size_t>(track)]
-        .stepRoll[static_cast<std::size_t>(pattern)][static_cast<std::size_t>(step)];
+    return test::stateOf(drums).patterns[static_cast<std::size_t>(track)].stepRoll[static_cast<std::size_t>(pattern)]
+                                                                                  [static_cast<std::size_t>(step)];
 }
 
 // How many hits the track has in the pattern.
@@ -110,8 +112,8 @@ inline std::size_t at(int index) { return static_cast<std::size_t>(index); }
 // Every step of every pattern of every active track a hit, with rolls and holds, and every
 // value a set carries away from its reset value.
 inline void fillEverything(VornDrums& drums) {
-    for (int t = 0; t < drums.trackCount; ++t) {
-        TrackPatterns& planes = drums.patterns[at(t)];
+    for (int t = 0; t < test::stateOf(drums).trackCount; ++t) {
+        TrackPatterns& planes = test::stateOf(drums).patterns[at(t)];
         for (int p = 0; p < kPatternCount; ++p) {
             for (int s = 0; s < kMaxSteps; ++s) {
                 planes.stepVelocity[at(p)][at(s)] = static_cast<float>(1 + (t * 7 + p * 13 + s * 3) % 127);
@@ -124,18 +126,18 @@ inline void fillEverything(VornDrums& drums) {
         }
     }
     for (int p = 0; p < kPatternCount; ++p) {
-        drums.patternSteps[at(p)] = 1 + (p * 5) % 64;
-        drums.chainEnabled[at(p)] = p % 2;
+        test::stateOf(drums).patternSteps[at(p)] = 1 + (p * 5) % 64;
+        test::stateOf(drums).chainEnabled[at(p)] = p % 2;
     }
-    drums.playMode = 2;
-    drums.swing = 37;
-    drums.randomAuto = 1;
-    drums.randomPerPattern = 1;
-    drums.randomGraphVisible = 1;
+    test::stateOf(drums).playMode = 2;
+    test::stateOf(drums).swing = 37;
+    test::stateOf(drums).randomAuto = 1;
+    test::stateOf(drums).randomPerPattern = 1;
+    test::stateOf(drums).randomGraphVisible = 1;
     for (int k = 0; k < 8; ++k)
-        drums.patternSetReserved[at(k)] = 0.5f * static_cast<float>(k) - 1.0f;
-    drums.fillAttenuation = 99;
-    drums.currentPattern = 7;
+        test::stateOf(drums).patternSetReserved[at(k)] = 0.5f * static_cast<float>(k) - 1.0f;
+    test::stateOf(drums).fillAttenuation = 99;
+    test::stateOf(drums).currentPattern = 7;
 }
 
 }  // namespace rimba::test::patterns

@@ -11,6 +11,7 @@
 #include "plugin/files/LibraryFolder.h"
 #include "tests/plugin/files/ChunkFixture.h"
 #include "tests/plugin/files/KitFixture.h"
+#include "tests/support/InstrumentProbe.h"
 
 namespace rimba::chunk_test {
 namespace {
@@ -58,8 +59,8 @@ TEST_P(KitRoundTrip, EveryFieldSitsAtItsOffsetAndComesBackIntoAFreshInstrument) 
         EXPECT_EQ(soundPathOf(*fresh, t), library.sample(t));
         EXPECT_TRUE(hasSound(*fresh, t));
         EXPECT_EQ(storedSettingsOf(*fresh, t), storedSettingsOf(*drums, t)) << "track " << t;
-        EXPECT_EQ(fresh->tracks.scaleNotes[slot], drums->tracks.scaleNotes[slot]);
-        EXPECT_EQ(fresh->tracks.tuneRatio[slot], drums->tracks.tuneRatio[slot]);
+        EXPECT_EQ(test::stateOf(*fresh).tracks.scaleNotes[slot], test::stateOf(*drums).tracks.scaleNotes[slot]);
+        EXPECT_EQ(test::stateOf(*fresh).tracks.tuneRatio[slot], test::stateOf(*drums).tracks.tuneRatio[slot]);
     }
 }
 
@@ -77,9 +78,10 @@ TEST(Kits, ATwelveTrackKitIntoEightTracksInUseAppliesAllTwelveRecords) {
     for (int t = 8; t < 12; ++t) {
         EXPECT_EQ(soundPathOf(*eight, t), library.sample(t));
         EXPECT_TRUE(hasSound(*eight, t));
-        EXPECT_EQ(eight->tracks.level[static_cast<std::size_t>(t)], twelve->tracks.level[static_cast<std::size_t>(t)]);
+        EXPECT_EQ(test::stateOf(*eight).tracks.level[static_cast<std::size_t>(t)],
+                  test::stateOf(*twelve).tracks.level[static_cast<std::size_t>(t)]);
     }
-    EXPECT_EQ(eight->trackCount, 8);
+    EXPECT_EQ(test::stateOf(*eight).trackCount, 8);
 }
 
 TEST(Kits, LoadingLeavesPatternsRandomSettingsAndTheSynthRoutingAlone) {
@@ -87,23 +89,23 @@ TEST(Kits, LoadingLeavesPatternsRandomSettingsAndTheSynthRoutingAlone) {
     const Library library(root);
     auto drums = makeDrums(8, library.folder);
     dressTracks(*drums, library);
-    drums->tracks.synthRoute[2] = 1.0f;
+    test::stateOf(*drums).tracks.synthRoute[2] = 1.0f;
     ASSERT_TRUE(drums->saveKit(library.kit("Routed.drs")));
     EXPECT_EQ(f32At(readBytes(library.kit("Routed.drs")), kKitHeader + 2 * kRecord + kRecordFloats + 4 * 15), 1.0f);
 
     auto other = makeDrums(8, library.folder);
-    other->patterns[2].stepVelocity[0][4] = 100.0f;
-    other->tracks.randomMinDensity[2] = 3.0f;
-    other->tracks.randomMaxDensity[2] = 7.0f;
-    other->tracks.randomMaxRoll[2] = 2.0f;
-    other->tempo = 97;
+    test::stateOf(*other).patterns[2].stepVelocity[0][4] = 100.0f;
+    test::stateOf(*other).tracks.randomMinDensity[2] = 3.0f;
+    test::stateOf(*other).tracks.randomMaxDensity[2] = 7.0f;
+    test::stateOf(*other).tracks.randomMaxRoll[2] = 2.0f;
+    test::stateOf(*other).tempo = 97;
     ASSERT_TRUE(other->loadKit(library.kit("Routed.drs")));
-    EXPECT_EQ(other->patterns[2].stepVelocity[0][4], 100.0f);
-    EXPECT_EQ(other->tracks.randomMinDensity[2], 3.0f);
-    EXPECT_EQ(other->tracks.randomMaxDensity[2], 7.0f);
-    EXPECT_EQ(other->tracks.randomMaxRoll[2], 2.0f);
-    EXPECT_EQ(other->tempo, 97);
-    EXPECT_EQ(other->tracks.synthRoute[2], 0.0f);
+    EXPECT_EQ(test::stateOf(*other).patterns[2].stepVelocity[0][4], 100.0f);
+    EXPECT_EQ(test::stateOf(*other).tracks.randomMinDensity[2], 3.0f);
+    EXPECT_EQ(test::stateOf(*other).tracks.randomMaxDensity[2], 7.0f);
+    EXPECT_EQ(test::stateOf(*other).tracks.randomMaxRoll[2], 2.0f);
+    EXPECT_EQ(test::stateOf(*other).tempo, 97);
+    EXPECT_EQ(test::stateOf(*other).tracks.synthRoute[2], 0.0f);
 }
 
 TEST(Kits, AnEmptyPathLeavesItsTrackWithoutASound) {
@@ -160,7 +162,7 @@ TEST(Kits, OtherRecordCountsUpToSixteenAreReadAsWritten) {
     for (int t = 0; t < 5; ++t)
         EXPECT_EQ(storedSettingsOf(*drums, t), storedSettingsOf(*twelve, t));
     EXPECT_FALSE(hasSound(*drums, 5));
-    EXPECT_EQ(drums->tracks.level[5], makeDrums(12, library.folder)->tracks.level[5]);
+    EXPECT_EQ(test::stateOf(*drums).tracks.level[5], test::stateOf(*makeDrums(12, library.folder)).tracks.level[5]);
 }
 
 // --- older forms -----------------------------------------------------------------------------
@@ -171,20 +173,20 @@ TEST(OlderKits, TheOldestFormHasNoHeaderAndStoresTuneFromZeroToOne) {
     writeBytes(library.kit("Oldest.drs"), oldestKit(0.75f).bytes);
 
     auto drums = makeDrums(12, library.folder);
-    drums->tracks.scaleNotes[3].fill(0);
-    drums->tracks.eqGain[3][0] = 0.7f;
-    drums->tracks.synthMix[3] = 0.9f;
+    test::stateOf(*drums).tracks.scaleNotes[3].fill(0);
+    test::stateOf(*drums).tracks.eqGain[3][0] = 0.7f;
+    test::stateOf(*drums).tracks.synthMix[3] = 0.9f;
     ASSERT_TRUE(drums->loadKit(library.kit("Oldest.drs")));
-    EXPECT_FLOAT_EQ(drums->tracks.tune[3], 6.0f);  // 0.75 of the old range is +6 semitones
-    EXPECT_EQ(drums->tracks.level[3], 0.7f);
-    EXPECT_EQ(drums->tracks.end[3], 0.95f);
-    EXPECT_EQ(drums->tracks.mute[3], 1.0f);
-    EXPECT_EQ(drums->tracks.choke[3], 2.0f);
-    EXPECT_EQ(drums->tracks.tuneScale[3], 1.0f);
-    for (const std::int32_t note : drums->tracks.scaleNotes[3])
+    EXPECT_FLOAT_EQ(test::stateOf(*drums).tracks.tune[3], 6.0f);  // 0.75 of the old range is +6 semitones
+    EXPECT_EQ(test::stateOf(*drums).tracks.level[3], 0.7f);
+    EXPECT_EQ(test::stateOf(*drums).tracks.end[3], 0.95f);
+    EXPECT_EQ(test::stateOf(*drums).tracks.mute[3], 1.0f);
+    EXPECT_EQ(test::stateOf(*drums).tracks.choke[3], 2.0f);
+    EXPECT_EQ(test::stateOf(*drums).tracks.tuneScale[3], 1.0f);
+    for (const std::int32_t note : test::stateOf(*drums).tracks.scaleNotes[3])
         EXPECT_EQ(note, 1);
-    EXPECT_EQ(drums->tracks.eqGain[3][0], 0.0f);  // the equaliser takes its reset values
-    EXPECT_EQ(drums->tracks.synthMix[3], 0.5f);
+    EXPECT_EQ(test::stateOf(*drums).tracks.eqGain[3][0], 0.0f);  // the equaliser takes its reset values
+    EXPECT_EQ(test::stateOf(*drums).tracks.synthMix[3], 0.5f);
     EXPECT_TRUE(hasSound(*drums, 7));
     EXPECT_FALSE(hasSound(*drums, 8));  // eight records only
 }
@@ -196,11 +198,11 @@ TEST(OlderKits, TheShortFormKeepsTuneAsItIsAndHasScaleNotes) {
     writeBytes(library.kit("Short.drs"), shortKit(-2.0f, scale).bytes);
 
     auto drums = makeDrums(12, library.folder);
-    drums->tracks.phaseInvert[6] = 1.0f;
+    test::stateOf(*drums).tracks.phaseInvert[6] = 1.0f;
     ASSERT_TRUE(drums->loadKit(library.kit("Short.drs")));
-    EXPECT_EQ(drums->tracks.tune[6], -2.0f);
-    EXPECT_EQ(drums->tracks.scaleNotes[6], scale);
-    EXPECT_EQ(drums->tracks.phaseInvert[6], 0.0f);
+    EXPECT_EQ(test::stateOf(*drums).tracks.tune[6], -2.0f);
+    EXPECT_EQ(test::stateOf(*drums).tracks.scaleNotes[6], scale);
+    EXPECT_EQ(test::stateOf(*drums).tracks.phaseInvert[6], 0.0f);
     EXPECT_TRUE(hasSound(*drums, 6));
 }
 
@@ -325,14 +327,14 @@ TEST(NewKitAndProgram, NewKitTakesEverySoundAndSettingAway) {
     const Library library(root);
     auto drums = makeDrums(12, library.folder);
     dressTracks(*drums, library);
-    drums->patterns[1].stepVelocity[0][0] = 90.0f;
+    test::stateOf(*drums).patterns[1].stepVelocity[0][0] = 90.0f;
     drums->newKit();
     const auto reset = makeDrums(12, library.folder);
     for (int t = 0; t < 12; ++t) {
         EXPECT_FALSE(hasSound(*drums, t));
         EXPECT_EQ(storedSettingsOf(*drums, t), storedSettingsOf(*reset, t));
     }
-    EXPECT_EQ(drums->patterns[1].stepVelocity[0][0], 90.0f);  // patterns are not part of a kit
+    EXPECT_EQ(test::stateOf(*drums).patterns[1].stepVelocity[0][0], 90.0f);  // patterns are not part of a kit
 }
 
 TEST(NewKitAndProgram, NewProgramLoadsTheDefaultKitAndEmptiesThePatterns) {
@@ -343,17 +345,17 @@ TEST(NewKitAndProgram, NewProgramLoadsTheDefaultKitAndEmptiesThePatterns) {
     ASSERT_TRUE(maker->saveKit(library.kit("Default.drs")));
 
     auto drums = makeDrums(12, library.folder);
-    drums->patterns[4].stepVelocity[2][7] = 80.0f;
-    drums->tempo = 140;
-    drums->settings.muteMidiKey = 1;
-    drums->settings.patternTriggerMidiKey = 60;
-    drums->settings.drumKitFile = "/elsewhere/Other.drs";
+    test::stateOf(*drums).patterns[4].stepVelocity[2][7] = 80.0f;
+    test::stateOf(*drums).tempo = 140;
+    test::stateOf(*drums).settings.muteMidiKey = 1;
+    test::stateOf(*drums).settings.patternTriggerMidiKey = 60;
+    test::stateOf(*drums).settings.drumKitFile = "/elsewhere/Other.drs";
     drums->newProgram();
-    EXPECT_EQ(drums->settings.drumKitFile, library.kit("Default.drs"));
-    EXPECT_EQ(drums->patterns[4].stepVelocity[2][7], 0.0f);
-    EXPECT_EQ(drums->tempo, 120);
-    EXPECT_EQ(drums->settings.muteMidiKey, 0);
-    EXPECT_EQ(drums->settings.patternTriggerMidiKey, -1);
+    EXPECT_EQ(test::stateOf(*drums).settings.drumKitFile, library.kit("Default.drs"));
+    EXPECT_EQ(test::stateOf(*drums).patterns[4].stepVelocity[2][7], 0.0f);
+    EXPECT_EQ(test::stateOf(*drums).tempo, 120);
+    EXPECT_EQ(test::stateOf(*drums).settings.muteMidiKey, 0);
+    EXPECT_EQ(test::stateOf(*drums).settings.patternTriggerMidiKey, -1);
     for (int t = 0; t < 12; ++t) {
         EXPECT_TRUE(hasSound(*drums, t));
         EXPECT_EQ(storedSettingsOf(*drums, t), storedSettingsOf(*maker, t));

@@ -8,6 +8,7 @@
 #include "plugin/tools/AudioExport.h"
 #include "tests/plugin/files/PatternFixtures.h"
 #include "tests/plugin/files/SoundFixtures.h"
+#include "tests/support/InstrumentProbe.h"
 
 namespace rimba::test::patterns {
 namespace {
@@ -25,13 +26,13 @@ protected:
         drums = makeDrums(tracks);
         const std::string path = folder / "hostile.ptn";
         writeText(path, text);
-        return *loadPatternSet(*drums, path);
+        return *loadPatternSet(test::stateOf(*drums), path);
     }
     int loadSingle(const std::string& text, int pattern) {
         drums = makeDrums(12);
         const std::string path = folder / "hostile.pat";
         writeText(path, text);
-        return *loadPattern(*drums, path, pattern);
+        return *loadPattern(test::stateOf(*drums), path, pattern);
     }
 
     TempFolder folder;
@@ -57,8 +58,8 @@ TEST_F(HostilePatternValues, SwingAndFillAttenuationOfAHeaderAreHeldToTheirRange
         EXPECT_EQ(
             loadSet(header(c.swing, c.fill) + line({"PATTERN_NOTES", "1", "16", "0", "2", "36", "1.0", "90", "0.0"})),
             1);
-        EXPECT_EQ(drums->swing, c.expectedSwing);
-        EXPECT_EQ(drums->fillAttenuation, c.expectedFill);
+        EXPECT_EQ(test::stateOf(*drums).swing, c.expectedSwing);
+        EXPECT_EQ(test::stateOf(*drums).fillAttenuation, c.expectedFill);
         EXPECT_EQ(velocityAt(*drums, 0, 1, 2), 90.0f) << "the line after the header is still read";
     }
 }
@@ -74,25 +75,25 @@ TEST_F(HostilePatternValues, StepCountsOfEveryLineFormAreHeldToOneToSixtyFour) {
         SCOPED_TRACE(std::string("steps ") + c.steps);
         const std::string after = line({"PATTERN_NOTES", "9", "24", "1", "5", "37", "1.0", "70"});
         EXPECT_EQ(loadSet(line({"PATTERN_NOTES", "3", c.steps, "1", "0", "36", "1.0", "100"}) + after), 2);
-        EXPECT_EQ(drums->patternSteps[3], c.expected) << "oldest form";
-        EXPECT_EQ(drums->patternSteps[9], 24);
+        EXPECT_EQ(test::stateOf(*drums).patternSteps[3], c.expected) << "oldest form";
+        EXPECT_EQ(test::stateOf(*drums).patternSteps[9], 24);
         EXPECT_EQ(velocityAt(*drums, 1, 9, 5), 70.0f);
 
         const std::string channel =
             "PATTERN_NOTES_CHANNEL;12;4;" + std::string(c.steps) + ";1;" + repeated("-1;-1;0;", 12) + "\r\n";
         EXPECT_EQ(loadSet(channel + after), 2);
-        EXPECT_EQ(drums->patternSteps[4], c.expected) << "channel form";
-        EXPECT_EQ(drums->patternSteps[9], 24);
+        EXPECT_EQ(test::stateOf(*drums).patternSteps[4], c.expected) << "channel form";
+        EXPECT_EQ(test::stateOf(*drums).patternSteps[9], 24);
 
         const std::string eightTrack =
             "PATTERN_NOTES_EX;5;" + std::string(c.steps) + ";1;" + repeated("-1;-1;0;", 8) + "\r\n";
         EXPECT_EQ(loadSet(eightTrack + after, 8), 2);
-        EXPECT_EQ(drums->patternSteps[5], c.expected) << "eight-track form";
+        EXPECT_EQ(test::stateOf(*drums).patternSteps[5], c.expected) << "eight-track form";
 
         const std::string single = "PATTERN_NOTES_CHANNEL;12;0;" + std::string(c.steps) + ";0;" +
                                    repeated("-1;-1;0;", 12) + "1.0000;38;1.0000;60;0.0000;\r\n";
         EXPECT_EQ(loadSingle(single, 6), 1);
-        EXPECT_EQ(drums->patternSteps[6], c.expected) << "single pattern file";
+        EXPECT_EQ(test::stateOf(*drums).patternSteps[6], c.expected) << "single pattern file";
         EXPECT_EQ(velocityAt(*drums, 2, 6, 1), 60.0f);
     }
 }
@@ -114,9 +115,10 @@ TEST_F(HostilePatternValues, NoteVelocitiesAreMidiVelocitiesAndHoldsAndRollsAreN
 
 TEST_F(HostilePatternValues, AnAudioExportOfAHostilePatternLastsAtMostSixtyFourSteps) {
     ASSERT_EQ(loadSet("PATTERN_NOTES_CHANNEL;12;0;2000000000;0;" + repeated("-1;-1;0;", 12) + "\r\n"), 1);
-    drums->playMode = 0;
-    const std::int32_t frames = offlineFrameCount(kDefaultSampleRate, 120.0,
-                                                  drums->patternSteps[static_cast<std::size_t>(drums->currentPattern)]);
+    test::stateOf(*drums).playMode = 0;
+    const std::int32_t frames = offlineFrameCount(
+        kDefaultSampleRate, 120.0,
+        test::stateOf(*drums).patternSteps[static_cast<std::size_t>(test::stateOf(*drums).currentPattern)]);
     EXPECT_EQ(frames, offlineFrameCount(kDefaultSampleRate, 120.0, kMaxSteps));
 }
 

@@ -7,6 +7,7 @@
 #include "plugin/core/PatternSets.h"
 #include "tests/plugin/files/PatternFixtures.h"
 #include "tests/plugin/files/SoundFixtures.h"
+#include "tests/support/InstrumentProbe.h"
 
 namespace rimba::test::patterns {
 namespace {
@@ -23,7 +24,7 @@ protected:
         drums = makeDrums(tracks);
         const std::string path = folder / "set.ptn";
         writeText(path, text);
-        return *loadPatternSet(*drums, path);
+        return *loadPatternSet(test::stateOf(*drums), path);
     }
 
     TempFolder folder;
@@ -37,20 +38,20 @@ TEST_F(PatternSetForms, OldestLinesWithoutAHeaderTakeFourFieldEntries) {
     EXPECT_EQ(rollAt(*drums, 0, 3, 0), 0.0f);
     EXPECT_EQ(velocityAt(*drums, 2, 3, 4), 80.0f);
     EXPECT_EQ(holdAt(*drums, 2, 3, 4), 2.0f);
-    EXPECT_EQ(drums->patternSteps[3], 20);
-    EXPECT_EQ(drums->chainEnabled[3], 1);
+    EXPECT_EQ(test::stateOf(*drums).patternSteps[3], 20);
+    EXPECT_EQ(test::stateOf(*drums).chainEnabled[3], 1);
 }
 
 TEST_F(PatternSetForms, AHeaderOfSevenFieldsSetsItsValuesAndKeepsFourFieldEntries) {
     const std::string text = line({"STEPNUMBER_MODE", "64", "3", "25.0000", "1.0000", "1.0000", "1.0000"}) +
                              line({"PATTERN_NOTES", "0", "16", "0", "2", "36", "1.0", "50", "6", "37", "1.0", "60"});
     EXPECT_EQ(load(text), 1);
-    EXPECT_EQ(drums->playMode, 2);
-    EXPECT_EQ(drums->swing, 25);
-    EXPECT_EQ(drums->randomAuto, 1);
-    EXPECT_EQ(drums->randomPerPattern, 1);
-    EXPECT_EQ(drums->randomGraphVisible, 0);
-    EXPECT_EQ(drums->fillAttenuation, 64);
+    EXPECT_EQ(test::stateOf(*drums).playMode, 2);
+    EXPECT_EQ(test::stateOf(*drums).swing, 25);
+    EXPECT_EQ(test::stateOf(*drums).randomAuto, 1);
+    EXPECT_EQ(test::stateOf(*drums).randomPerPattern, 1);
+    EXPECT_EQ(test::stateOf(*drums).randomGraphVisible, 0);
+    EXPECT_EQ(test::stateOf(*drums).fillAttenuation, 64);
     EXPECT_EQ(velocityAt(*drums, 0, 0, 2), 50.0f);
     EXPECT_EQ(velocityAt(*drums, 1, 0, 6), 60.0f);
     EXPECT_EQ(rollAt(*drums, 0, 0, 2), 0.0f);
@@ -58,9 +59,9 @@ TEST_F(PatternSetForms, AHeaderOfSevenFieldsSetsItsValuesAndKeepsFourFieldEntrie
 
 TEST_F(PatternSetForms, AHeaderOfFourFieldsSetsOnlyPlayModeAndSwing) {
     EXPECT_EQ(load(line({"STEPNUMBER_MODE", "64", "2", "12.9000"})), 0);
-    EXPECT_EQ(drums->playMode, 1);
-    EXPECT_EQ(drums->swing, 12);
-    EXPECT_EQ(drums->randomAuto, 0);
+    EXPECT_EQ(test::stateOf(*drums).playMode, 1);
+    EXPECT_EQ(test::stateOf(*drums).swing, 12);
+    EXPECT_EQ(test::stateOf(*drums).randomAuto, 0);
 }
 
 TEST_F(PatternSetForms, AFullHeaderMakesTheOldestFormTakeFiveFieldEntries) {
@@ -69,11 +70,11 @@ TEST_F(PatternSetForms, AFullHeaderMakesTheOldestFormTakeFiveFieldEntries) {
                              line({"PATTERN_NOTES", "1", "16", "0", "2.0000", "36", "1.0000", "50", "3.0000", "6.0000",
                                    "37", "1.0000", "60", "1.0000"});
     EXPECT_EQ(load(text), 1);
-    EXPECT_EQ(drums->playMode, 0);
-    EXPECT_EQ(drums->randomGraphVisible, 1);
-    EXPECT_EQ(drums->fillAttenuation, 90);
+    EXPECT_EQ(test::stateOf(*drums).playMode, 0);
+    EXPECT_EQ(test::stateOf(*drums).randomGraphVisible, 1);
+    EXPECT_EQ(test::stateOf(*drums).fillAttenuation, 90);
     const std::array<float, 8> reserved{0.1f, 0.2f, 0.3f, 0.4f, 0.5f, 0.6f, 0.7f, 0.8f};
-    EXPECT_EQ(drums->patternSetReserved, reserved);
+    EXPECT_EQ(test::stateOf(*drums).patternSetReserved, reserved);
     EXPECT_EQ(rollAt(*drums, 0, 1, 2), 3.0f);
     EXPECT_EQ(rollAt(*drums, 1, 1, 6), 1.0f);
 }
@@ -86,17 +87,20 @@ TEST_F(PatternSetForms, EightTrackLinesAreReadByATwelveTrackInstrument) {
                              "7.0000;43;0.5000;120;1.0000;40.0000;36;2.0000;30;3.0000;\r\n";
     EXPECT_EQ(load(text, 12), 1);
     for (int t = 0; t < 8; ++t) {
-        EXPECT_EQ(drums->patterns[static_cast<std::size_t>(t)].randomMinDensity[5], static_cast<float>(t % 7 - 1));
-        EXPECT_EQ(drums->patterns[static_cast<std::size_t>(t)].randomMaxDensity[5], static_cast<float>(t % 5));
-        EXPECT_EQ(drums->patterns[static_cast<std::size_t>(t)].randomMaxRoll[5], static_cast<float>(t % 3));
+        EXPECT_EQ(test::stateOf(*drums).patterns[static_cast<std::size_t>(t)].randomMinDensity[5],
+                  static_cast<float>(t % 7 - 1));
+        EXPECT_EQ(test::stateOf(*drums).patterns[static_cast<std::size_t>(t)].randomMaxDensity[5],
+                  static_cast<float>(t % 5));
+        EXPECT_EQ(test::stateOf(*drums).patterns[static_cast<std::size_t>(t)].randomMaxRoll[5],
+                  static_cast<float>(t % 3));
     }
     EXPECT_EQ(velocityAt(*drums, 7, 5, 7), 120.0f);
     EXPECT_EQ(holdAt(*drums, 7, 5, 7), 0.5f);
     EXPECT_EQ(rollAt(*drums, 7, 5, 7), 1.0f);
     EXPECT_EQ(velocityAt(*drums, 0, 5, 40), 30.0f);
     EXPECT_EQ(rollAt(*drums, 0, 5, 40), 3.0f);
-    EXPECT_EQ(drums->patternSteps[5], 48);
-    EXPECT_EQ(drums->chainEnabled[5], 1);
+    EXPECT_EQ(test::stateOf(*drums).patternSteps[5], 48);
+    EXPECT_EQ(test::stateOf(*drums).chainEnabled[5], 1);
 }
 
 TEST_F(PatternSetForms, EightTrackLinesWithoutAFullHeaderTakeFourFieldEntries) {
@@ -111,21 +115,21 @@ TEST_F(PatternSetForms, AChannelLineForMoreTracksThanTheInstrumentHasIsSkippedWh
                              "0.0000;36;1.0000;100;0.0000;\r\n" + "PATTERN_NOTES_CHANNEL;8;2;24;1;" +
                              repeated("3;4;1;", 8) + "5.0000;37;1.0000;90;0.0000;\r\n";
     EXPECT_EQ(load(text, 8), 1);
-    EXPECT_EQ(drums->patternSteps[1], 16);
-    EXPECT_EQ(drums->chainEnabled[1], 0);
+    EXPECT_EQ(test::stateOf(*drums).patternSteps[1], 16);
+    EXPECT_EQ(test::stateOf(*drums).chainEnabled[1], 0);
     EXPECT_EQ(hitCount(*drums, 0, 1), 0);
-    EXPECT_EQ(drums->patterns[0].randomMinDensity[1], -1.0f);
-    EXPECT_EQ(drums->patternSteps[2], 24);
+    EXPECT_EQ(test::stateOf(*drums).patterns[0].randomMinDensity[1], -1.0f);
+    EXPECT_EQ(test::stateOf(*drums).patternSteps[2], 24);
     EXPECT_EQ(velocityAt(*drums, 1, 2, 5), 90.0f);
-    EXPECT_EQ(drums->patterns[7].randomMaxDensity[2], 4.0f);
+    EXPECT_EQ(test::stateOf(*drums).patterns[7].randomMaxDensity[2], 4.0f);
 }
 
 TEST_F(PatternSetForms, AChannelLineForFewerTracksPlacesTheirTriplesAndItsNotes) {
     const std::string text = "PATTERN_NOTES_CHANNEL;2;9;12;0;1;2;3;4;5;6;11.0000;47;1.0000;64;2.0000;\r\n";
     EXPECT_EQ(load(text, 12), 1);
-    EXPECT_EQ(drums->patterns[0].randomMinDensity[9], 1.0f);
-    EXPECT_EQ(drums->patterns[1].randomMaxRoll[9], 6.0f);
-    EXPECT_EQ(drums->patterns[2].randomMinDensity[9], -1.0f);
+    EXPECT_EQ(test::stateOf(*drums).patterns[0].randomMinDensity[9], 1.0f);
+    EXPECT_EQ(test::stateOf(*drums).patterns[1].randomMaxRoll[9], 6.0f);
+    EXPECT_EQ(test::stateOf(*drums).patterns[2].randomMinDensity[9], -1.0f);
     EXPECT_EQ(velocityAt(*drums, 11, 9, 11), 64.0f);
     EXPECT_EQ(rollAt(*drums, 11, 9, 11), 2.0f);
 }
@@ -201,7 +205,7 @@ TEST_F(PatternSetForms, AFieldOfSixHundredCharactersKeepsItsFirstFiveHundredTwel
     const std::string longField = std::string(511, '0') + "5" + std::string(88, '9');
     ASSERT_EQ(longField.size(), 600u);
     EXPECT_EQ(load(line({"STEPNUMBER_MODE", "64", "2", longField})), 0);
-    EXPECT_EQ(drums->swing, 5);
+    EXPECT_EQ(test::stateOf(*drums).swing, 5);
 }
 
 
@@ -209,7 +213,7 @@ TEST_F(PatternSetForms, PlayModeFieldsOneTwoAndThreeSelectRepeatChainAndRandom) 
     const std::vector<std::pair<std::string, int>> cases{{"1", 0}, {"2", 1}, {"3", 2}, {"0", 0}, {"4", 0}, {"-2", 0}};
     for (const auto& [field, mode] : cases) {
         load(line({"STEPNUMBER_MODE", "64", field, "0.0000"}));
-        EXPECT_EQ(drums->playMode, mode) << "field " << field;
+        EXPECT_EQ(test::stateOf(*drums).playMode, mode) << "field " << field;
     }
 }
 
@@ -228,23 +232,23 @@ TEST_F(PatternSetForms, ShortLinesUnknownKeywordsAndOtherLetterCasesAreSkipped) 
                              line({"PATTERN_NOTES_CHANNEL", "0", "16", "20", "1", ""}) +  // pattern 16
                              line({"PATTERN_NOTES", "-1", "20", "1"}) + line({"NOTES", "0", "20", "1"});
     EXPECT_EQ(load(text), 0);
-    EXPECT_EQ(drums->patternSteps,
+    EXPECT_EQ(test::stateOf(*drums).patternSteps,
               (PerPattern<std::int32_t>{16, 16, 16, 16, 16, 16, 16, 16, 16, 16, 16, 16, 16, 16, 16, 16}));
-    EXPECT_EQ(drums->chainEnabled, PerPattern<std::int32_t>{});
+    EXPECT_EQ(test::stateOf(*drums).chainEnabled, PerPattern<std::int32_t>{});
 }
 
 TEST_F(PatternSetForms, LinesEndedByANewlineAloneAreReadAsWell) {
     EXPECT_EQ(load("STEPNUMBER_MODE;64;3;7.0000;\nPATTERN_NOTES;2;8;1;4;40;1;33;"), 1);
-    EXPECT_EQ(drums->playMode, 2);
-    EXPECT_EQ(drums->swing, 7);
+    EXPECT_EQ(test::stateOf(*drums).playMode, 2);
+    EXPECT_EQ(test::stateOf(*drums).swing, 7);
     EXPECT_EQ(velocityAt(*drums, 4, 2, 4), 33.0f);
 }
 
 TEST_F(PatternSetForms, TextThatIsNoNumberReadsAsZero) {
     EXPECT_EQ(load(line({"STEPNUMBER_MODE", "64", "2", "swing", "yes", " 1"})), 0);
-    EXPECT_EQ(drums->swing, 0);
-    EXPECT_EQ(drums->randomAuto, 0);
-    EXPECT_EQ(drums->randomPerPattern, 1);
+    EXPECT_EQ(test::stateOf(*drums).swing, 0);
+    EXPECT_EQ(test::stateOf(*drums).randomAuto, 0);
+    EXPECT_EQ(test::stateOf(*drums).randomPerPattern, 1);
 }
 
 }  // namespace

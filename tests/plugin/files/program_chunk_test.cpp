@@ -13,6 +13,7 @@
 #include "plugin/files/ProgramChunk.h"
 #include "tests/plugin/files/ChunkFixture.h"
 #include "tests/support/LentPlugins.h"
+#include "tests/support/InstrumentProbe.h"
 
 namespace rimba::chunk_test {
 namespace {
@@ -86,40 +87,40 @@ protected:
 TEST_F(CurrentForm, ABlockOfKnownStateHasEveryFieldAtTheOffsetOfTheTables) {
     VornDrums& d = *drums;
     setSoundPath(d, 3, root.path() + "/library/Samples/kick.wav");
-    ASSERT_GE(d.voices[3].soundIndex, 0);
-    TrackPatterns& planes = d.patterns[3];
+    ASSERT_GE(test::stateOf(d).voices[3].soundIndex, 0);
+    TrackPatterns& planes = test::stateOf(d).patterns[3];
     planes.randomMinDensity[5] = 2.7f;
     planes.randomMaxDensity[5] = 4.0f;
     planes.randomMaxRoll[5] = 1.0f;
-    d.tracks.scaleNotes[3][7] = 0;
+    test::stateOf(d).tracks.scaleNotes[3][7] = 0;
     planes.stepVelocity[9][33] = 127.0f;
     planes.stepHold[9][33] = 2.0f;
     planes.stepRoll[9][33] = 3.0f;
     planes.stepVelocity[15][63] = -5.9f;
-    d.tracks.level[3] = 0.3f;
-    d.tracks.choke[3] = 1.0f;
-    d.tracks.eqGain[3][2] = -0.25f;
-    d.tracks.phaseInvert[3] = 1.0f;
+    test::stateOf(d).tracks.level[3] = 0.3f;
+    test::stateOf(d).tracks.choke[3] = 1.0f;
+    test::stateOf(d).tracks.eqGain[3][2] = -0.25f;
+    test::stateOf(d).tracks.phaseInvert[3] = 1.0f;
 
-    d.patternSteps[2] = 48;
-    d.chainEnabled[15] = 1;
-    d.currentPattern = 6;
-    d.playMode = 2;
-    d.swing = 33;
-    d.randomAuto = 1;
-    d.randomPerPattern = 1;
-    d.playing = 0;
-    d.tempo = 97;
-    d.effectEnabled[3] = 1;
-    d.settings.muteMidiKey = 1;
-    d.settings.patternTriggerMidiKey = 72;
-    d.randomGraphVisible = 1;
-    d.fillAttenuation = 21;
-    d.masterEqOn = 1.0f;
-    d.masterEqQ[1] = 0.4f;
-    d.masterEqGain[2] = 0.5f;
+    test::stateOf(d).patternSteps[2] = 48;
+    test::stateOf(d).chainEnabled[15] = 1;
+    test::stateOf(d).currentPattern = 6;
+    test::stateOf(d).playMode = 2;
+    test::stateOf(d).swing = 33;
+    test::stateOf(d).randomAuto = 1;
+    test::stateOf(d).randomPerPattern = 1;
+    test::stateOf(d).playing = 0;
+    test::stateOf(d).tempo = 97;
+    test::stateOf(d).effectEnabled[3] = 1;
+    test::stateOf(d).settings.muteMidiKey = 1;
+    test::stateOf(d).settings.patternTriggerMidiKey = 72;
+    test::stateOf(d).randomGraphVisible = 1;
+    test::stateOf(d).fillAttenuation = 21;
+    test::stateOf(d).masterEqOn = 1.0f;
+    test::stateOf(d).masterEqQ[1] = 0.4f;
+    test::stateOf(d).masterEqGain[2] = 0.5f;
     for (std::size_t i = 0; i < 8; ++i)
-        d.patternSetReserved[i] = 100.0f + static_cast<float>(i);
+        test::stateOf(d).patternSetReserved[i] = 100.0f + static_cast<float>(i);
 
     FakeEffect hall("/effects/Hall.so", {{"Hall", {0.25f, 0.5f, 1.0f}}, {"Room", {0.125f, -2.0f, 3.5f}}});
     hall.current = 1;
@@ -221,14 +222,14 @@ TEST_F(CurrentForm, ABlockOfKnownStateHasEveryFieldAtTheOffsetOfTheTables) {
 }
 
 TEST_F(CurrentForm, AStepHoldOfOneAndAHalfIsStoredAsOne) {
-    drums->patterns[0].stepHold[4][10] = 1.5f;
-    drums->patterns[0].stepHold[4][11] = 0.75f;
+    test::stateOf(*drums).patterns[0].stepHold[4][10] = 1.5f;
+    test::stateOf(*drums).patterns[0].stepHold[4][11] = 0.75f;
     const std::vector<std::uint8_t> b = chunkOf(*drums);
     EXPECT_EQ(s8At(b, kHeader + kSteps + 48 * 10 + 16 + 4), 1);
     EXPECT_EQ(s8At(b, kHeader + kSteps + 48 * 11 + 16 + 4), 0);
     auto other = makeDrums(12, root.path() + "/library");
     ASSERT_EQ(give(*other, b), 1);
-    EXPECT_EQ(other->patterns[0].stepHold[4][10], 1.0f);
+    EXPECT_EQ(test::stateOf(*other).patterns[0].stepHold[4][10], 1.0f);
 }
 
 TEST_F(CurrentForm, TheSizeIsTheFixedPartPlusTheTracksWithoutStateBlocks) {
@@ -334,7 +335,7 @@ void writeEveryFormTail(Block& block, const FormRow& f) {
 }
 
 void expectEveryFormTrack(const VornDrums& d, const FormRow& f, int t) {
-    const TrackPatterns& planes = d.patterns[t];
+    const TrackPatterns& planes = test::stateOf(d).patterns[t];
     EXPECT_EQ(planes.stepVelocity[3][5], 100.0f);
     EXPECT_EQ(planes.stepHold[3][5], f.velocityOnly ? 1.0f : 3.0f);
     EXPECT_EQ(planes.stepRoll[3][5], f.velocityOnly ? 0.0f : 2.0f);
@@ -351,72 +352,72 @@ void expectEveryFormTrack(const VornDrums& d, const FormRow& f, int t) {
         EXPECT_EQ(planes.randomMaxDensity[4], -1.0f);
         EXPECT_EQ(planes.randomMaxRoll[4], 0.0f);
     }
-    const auto& scale = d.tracks.scaleNotes[t];
+    const auto& scale = test::stateOf(d).tracks.scaleNotes[t];
     EXPECT_EQ(scale[1], f.scaleNotes ? 0 : 1);
     EXPECT_EQ(scale[11], f.scaleNotes ? 0 : 1);
     EXPECT_EQ(scale[2], 1);
 
-    EXPECT_EQ(d.tracks.level[t], 0.5f);
-    EXPECT_EQ(d.tracks.pan[t], 0.25f);
-    EXPECT_EQ(d.tracks.tune[t], f.tuneConverted ? 6.0f : 0.75f);
-    EXPECT_EQ(d.tracks.tuneVelocity[t], f.tuneConverted ? 6.0f : 0.5f);
-    EXPECT_EQ(d.tracks.start[t], 0.125f);
-    EXPECT_EQ(d.tracks.end[t], 0.875f);
-    EXPECT_EQ(d.tracks.mute[t], 1.0f);
-    EXPECT_EQ(d.tracks.randomMinDensity[t], f.settingsRead == 14 ? -1.0f : 2.0f);
-    EXPECT_EQ(d.tracks.randomMaxDensity[t], f.settingsRead == 14 ? -1.0f : 6.0f);
-    EXPECT_EQ(d.tracks.choke[t], f.settingsRead == 14 ? 0.0f : 1.0f);
-    EXPECT_EQ(d.tracks.randomMaxRoll[t], f.settingsRead == 14 ? 0.0f : 3.0f);
+    EXPECT_EQ(test::stateOf(d).tracks.level[t], 0.5f);
+    EXPECT_EQ(test::stateOf(d).tracks.pan[t], 0.25f);
+    EXPECT_EQ(test::stateOf(d).tracks.tune[t], f.tuneConverted ? 6.0f : 0.75f);
+    EXPECT_EQ(test::stateOf(d).tracks.tuneVelocity[t], f.tuneConverted ? 6.0f : 0.5f);
+    EXPECT_EQ(test::stateOf(d).tracks.start[t], 0.125f);
+    EXPECT_EQ(test::stateOf(d).tracks.end[t], 0.875f);
+    EXPECT_EQ(test::stateOf(d).tracks.mute[t], 1.0f);
+    EXPECT_EQ(test::stateOf(d).tracks.randomMinDensity[t], f.settingsRead == 14 ? -1.0f : 2.0f);
+    EXPECT_EQ(test::stateOf(d).tracks.randomMaxDensity[t], f.settingsRead == 14 ? -1.0f : 6.0f);
+    EXPECT_EQ(test::stateOf(d).tracks.choke[t], f.settingsRead == 14 ? 0.0f : 1.0f);
+    EXPECT_EQ(test::stateOf(d).tracks.randomMaxRoll[t], f.settingsRead == 14 ? 0.0f : 3.0f);
     const bool all = f.settingsRead == 32;
-    EXPECT_EQ(d.tracks.tuneScale[t], all ? 1.0f : 0.0f);
-    EXPECT_EQ(d.tracks.synthRoute[t], 0.0f);  // read, yet never restored
-    EXPECT_EQ(d.tracks.eqOnSample[t], all ? 1.0f : 0.0f);
-    EXPECT_EQ(d.tracks.eqFreq[t][0], all ? 0.3f : 0.2407676f);
-    EXPECT_EQ(d.tracks.eqFreq[t][2], all ? 0.65f : 0.6889311f);
-    EXPECT_EQ(d.tracks.eqQ[t][1], all ? 0.9f : 0.707f);
-    EXPECT_EQ(d.tracks.eqGain[t][2], all ? -0.5f : 0.0f);
-    EXPECT_EQ(d.tracks.synthMix[t], all ? 0.25f : 0.5f);
-    EXPECT_EQ(d.tracks.eqOnSynth[t], all ? 1.0f : 0.0f);
-    EXPECT_EQ(d.tracks.phaseInvert[t], all ? 1.0f : 0.0f);
+    EXPECT_EQ(test::stateOf(d).tracks.tuneScale[t], all ? 1.0f : 0.0f);
+    EXPECT_EQ(test::stateOf(d).tracks.synthRoute[t], 0.0f);  // read, yet never restored
+    EXPECT_EQ(test::stateOf(d).tracks.eqOnSample[t], all ? 1.0f : 0.0f);
+    EXPECT_EQ(test::stateOf(d).tracks.eqFreq[t][0], all ? 0.3f : 0.2407676f);
+    EXPECT_EQ(test::stateOf(d).tracks.eqFreq[t][2], all ? 0.65f : 0.6889311f);
+    EXPECT_EQ(test::stateOf(d).tracks.eqQ[t][1], all ? 0.9f : 0.707f);
+    EXPECT_EQ(test::stateOf(d).tracks.eqGain[t][2], all ? -0.5f : 0.0f);
+    EXPECT_EQ(test::stateOf(d).tracks.synthMix[t], all ? 0.25f : 0.5f);
+    EXPECT_EQ(test::stateOf(d).tracks.eqOnSynth[t], all ? 1.0f : 0.0f);
+    EXPECT_EQ(test::stateOf(d).tracks.phaseInvert[t], all ? 1.0f : 0.0f);
     EXPECT_EQ(soundPathOf(d, t), "");  // the named sound does not exist
 }
 
 void expectEveryFormTail(const VornDrums& d, const FormRow& f) {
-    EXPECT_EQ(d.patternSteps[3], 24);
-    EXPECT_EQ(d.patternSteps[4], 16);
-    EXPECT_EQ(d.chainEnabled[3], 1);
-    EXPECT_EQ(d.chainEnabled[7], 1);
-    EXPECT_EQ(d.currentPattern, 3);
-    EXPECT_EQ(d.playMode, 0);
-    EXPECT_EQ(d.swing, 40);
+    EXPECT_EQ(test::stateOf(d).patternSteps[3], 24);
+    EXPECT_EQ(test::stateOf(d).patternSteps[4], 16);
+    EXPECT_EQ(test::stateOf(d).chainEnabled[3], 1);
+    EXPECT_EQ(test::stateOf(d).chainEnabled[7], 1);
+    EXPECT_EQ(test::stateOf(d).currentPattern, 3);
+    EXPECT_EQ(test::stateOf(d).playMode, 0);
+    EXPECT_EQ(test::stateOf(d).swing, 40);
     if (f.tail == 0) {
-        EXPECT_EQ(d.tempo, 120);
-        EXPECT_EQ(d.playing, 1);
-        EXPECT_EQ(d.randomAuto, 0);
-        EXPECT_EQ(d.randomPerPattern, 0);
-        EXPECT_EQ(d.randomGraphVisible, 0);
-        EXPECT_EQ(d.effectEnabled[0], 0);
-        EXPECT_EQ(d.masterEqOn, 0.0f);
-        EXPECT_EQ(d.masterEqGain[1], 0.0f);
-        EXPECT_EQ(d.masterEqFreq[2], 0.6889311f);
-        EXPECT_EQ(d.patternSetReserved[2], 0.0f);
-        EXPECT_EQ(d.fillAttenuation, 77);
-        EXPECT_EQ(d.settings.patternTriggerMidiKey, 40);
+        EXPECT_EQ(test::stateOf(d).tempo, 120);
+        EXPECT_EQ(test::stateOf(d).playing, 1);
+        EXPECT_EQ(test::stateOf(d).randomAuto, 0);
+        EXPECT_EQ(test::stateOf(d).randomPerPattern, 0);
+        EXPECT_EQ(test::stateOf(d).randomGraphVisible, 0);
+        EXPECT_EQ(test::stateOf(d).effectEnabled[0], 0);
+        EXPECT_EQ(test::stateOf(d).masterEqOn, 0.0f);
+        EXPECT_EQ(test::stateOf(d).masterEqGain[1], 0.0f);
+        EXPECT_EQ(test::stateOf(d).masterEqFreq[2], 0.6889311f);
+        EXPECT_EQ(test::stateOf(d).patternSetReserved[2], 0.0f);
+        EXPECT_EQ(test::stateOf(d).fillAttenuation, 77);
+        EXPECT_EQ(test::stateOf(d).settings.patternTriggerMidiKey, 40);
     } else {
-        EXPECT_EQ(d.tempo, 133);
-        EXPECT_EQ(d.playing, 0);
-        EXPECT_EQ(d.randomAuto, 0);
-        EXPECT_EQ(d.randomPerPattern, 1);
-        EXPECT_EQ(d.randomGraphVisible, 1);
-        EXPECT_EQ(d.effectEnabled[0], 0);
-        EXPECT_EQ(d.effectEnabled[2], 1);
-        EXPECT_EQ(d.masterEqOn, 1.0f);
-        EXPECT_EQ(d.masterEqGain[1], 0.25f);
+        EXPECT_EQ(test::stateOf(d).tempo, 133);
+        EXPECT_EQ(test::stateOf(d).playing, 0);
+        EXPECT_EQ(test::stateOf(d).randomAuto, 0);
+        EXPECT_EQ(test::stateOf(d).randomPerPattern, 1);
+        EXPECT_EQ(test::stateOf(d).randomGraphVisible, 1);
+        EXPECT_EQ(test::stateOf(d).effectEnabled[0], 0);
+        EXPECT_EQ(test::stateOf(d).effectEnabled[2], 1);
+        EXPECT_EQ(test::stateOf(d).masterEqOn, 1.0f);
+        EXPECT_EQ(test::stateOf(d).masterEqGain[1], 0.25f);
         for (std::size_t i = 0; i < 8; ++i)
-            EXPECT_EQ(d.patternSetReserved[i], 10.0f + static_cast<float>(i)) << i;
-        EXPECT_EQ(d.fillAttenuation, 100);
-        EXPECT_EQ(d.settings.muteMidiKey, 1);
-        EXPECT_EQ(d.settings.patternTriggerMidiKey, 60);
+            EXPECT_EQ(test::stateOf(d).patternSetReserved[i], 10.0f + static_cast<float>(i)) << i;
+        EXPECT_EQ(test::stateOf(d).fillAttenuation, 100);
+        EXPECT_EQ(test::stateOf(d).settings.muteMidiKey, 1);
+        EXPECT_EQ(test::stateOf(d).settings.patternTriggerMidiKey, 60);
     }
 }
 
@@ -426,17 +427,17 @@ TEST_P(EveryForm, LoadsWithTheConversionsOfItsFormAndDefaultsForWhatItLacks) {
     auto drums = makeDrums(8, library.path());
     VornDrums& d = *drums;
     // Values an old block must reset or leave alone.
-    d.tempo = 99;
-    d.playing = 0;
-    d.randomAuto = 1;
-    d.randomGraphVisible = 1;
-    d.effectEnabled[0] = 1;
-    d.masterEqOn = 1.0f;
-    d.masterEqGain[1] = 0.9f;
-    d.patternSetReserved[2] = 5.0f;
-    d.fillAttenuation = 77;
-    d.settings.patternTriggerMidiKey = 40;
-    d.tracks.synthRoute[2] = 1.0f;
+    test::stateOf(d).tempo = 99;
+    test::stateOf(d).playing = 0;
+    test::stateOf(d).randomAuto = 1;
+    test::stateOf(d).randomGraphVisible = 1;
+    test::stateOf(d).effectEnabled[0] = 1;
+    test::stateOf(d).masterEqOn = 1.0f;
+    test::stateOf(d).masterEqGain[1] = 0.9f;
+    test::stateOf(d).patternSetReserved[2] = 5.0f;
+    test::stateOf(d).fillAttenuation = 77;
+    test::stateOf(d).settings.patternTriggerMidiKey = 40;
+    test::stateOf(d).tracks.synthRoute[2] = 1.0f;
 
     Block block = emptyBlock(f);
     const int t = 2;
@@ -474,39 +475,39 @@ TEST(OlderForms, AnEightTrackBlockReadWithTwelveTracksLeavesTracksEightToElevenE
     TempFolder library;
     auto drums = makeDrums(12, library.path());
     for (int t = 0; t < 12; ++t) {
-        TrackPatterns& planes = drums->patterns[static_cast<std::size_t>(t)];
+        TrackPatterns& planes = test::stateOf(*drums).patterns[static_cast<std::size_t>(t)];
         planes.stepVelocity[2][7] = 90.0f;
         planes.stepHold[2][7] = 4.0f;
         planes.stepRoll[2][7] = 2.0f;
         planes.randomMinDensity[2] = 1.0f;
         planes.randomMaxDensity[2] = 3.0f;
         planes.randomMaxRoll[2] = 2.0f;
-        drums->tracks.randomMinDensity[static_cast<std::size_t>(t)] = 2.0f;
-        drums->tracks.randomMaxDensity[static_cast<std::size_t>(t)] = 5.0f;
-        drums->tracks.randomMaxRoll[static_cast<std::size_t>(t)] = 1.0f;
-        drums->tracks.choke[static_cast<std::size_t>(t)] = 1.0f;
-        drums->tracks.synthRoute[static_cast<std::size_t>(t)] = 1.0f;
+        test::stateOf(*drums).tracks.randomMinDensity[static_cast<std::size_t>(t)] = 2.0f;
+        test::stateOf(*drums).tracks.randomMaxDensity[static_cast<std::size_t>(t)] = 5.0f;
+        test::stateOf(*drums).tracks.randomMaxRoll[static_cast<std::size_t>(t)] = 1.0f;
+        test::stateOf(*drums).tracks.choke[static_cast<std::size_t>(t)] = 1.0f;
+        test::stateOf(*drums).tracks.synthRoute[static_cast<std::size_t>(t)] = 1.0f;
     }
     const FormRow& f = formTable()[5];  // 1300..1450, eight tracks
     Block block = emptyBlock(f);
     block.s8(stepAt(f, 7, 7) + 2, 50);
     ASSERT_EQ(give(*drums, block.bytes), 1);
 
-    EXPECT_EQ(drums->patterns[7].stepVelocity[2][7], 50.0f);
+    EXPECT_EQ(test::stateOf(*drums).patterns[7].stepVelocity[2][7], 50.0f);
     for (int t = 8; t < 12; ++t) {
         const auto i = static_cast<std::size_t>(t);
-        const TrackPatterns& planes = drums->patterns[i];
+        const TrackPatterns& planes = test::stateOf(*drums).patterns[i];
         EXPECT_EQ(planes.stepVelocity[2][7], 0.0f) << t;
         EXPECT_EQ(planes.stepHold[2][7], 1.0f) << t;
         EXPECT_EQ(planes.stepRoll[2][7], 0.0f) << t;
         EXPECT_EQ(planes.randomMinDensity[2], -1.0f) << t;
         EXPECT_EQ(planes.randomMaxDensity[2], -1.0f) << t;
         EXPECT_EQ(planes.randomMaxRoll[2], 0.0f) << t;
-        EXPECT_EQ(drums->tracks.randomMinDensity[i], -1.0f) << t;
-        EXPECT_EQ(drums->tracks.randomMaxDensity[i], -1.0f) << t;
-        EXPECT_EQ(drums->tracks.randomMaxRoll[i], 0.0f) << t;
-        EXPECT_EQ(drums->tracks.choke[i], 0.0f) << t;
-        EXPECT_EQ(drums->tracks.synthRoute[i], 0.0f) << t;  // routing is never kept by a load
+        EXPECT_EQ(test::stateOf(*drums).tracks.randomMinDensity[i], -1.0f) << t;
+        EXPECT_EQ(test::stateOf(*drums).tracks.randomMaxDensity[i], -1.0f) << t;
+        EXPECT_EQ(test::stateOf(*drums).tracks.randomMaxRoll[i], 0.0f) << t;
+        EXPECT_EQ(test::stateOf(*drums).tracks.choke[i], 0.0f) << t;
+        EXPECT_EQ(test::stateOf(*drums).tracks.synthRoute[i], 0.0f) << t;  // routing is never kept by a load
     }
     // Its next block has twelve tracks again.
     EXPECT_EQ(i32At(chunkOf(*drums), 12), 12);
@@ -521,7 +522,7 @@ TEST(OlderForms, AVersionWhoseSwappedCopyDisagreesIsReadAsAPlainBlock) {
     block.text(trackAt(plain, 0), "\\abcdef.wav");
     block.s8(stepAt(plain, 0, 9) + 1, 64);
     ASSERT_EQ(give(*drums, block.bytes), 1);
-    EXPECT_EQ(drums->patterns[0].stepVelocity[1][9], 64.0f);
+    EXPECT_EQ(test::stateOf(*drums).patterns[0].stepVelocity[1][9], 64.0f);
 }
 
 // --- export mode ---------------------------------------------------------------------------------
@@ -620,7 +621,7 @@ TEST(EffectState, APluginLoadedFromTheNamedLibraryGetsEveryProgramBack) {
     target->placePlugin(1, &loaded);
     target->placePlugin(VornDrums::kSynthSlot, &synth);
     ASSERT_EQ(give(*target, b), 1);
-    ASSERT_EQ(target->effectIn(1), &loaded);
+    ASSERT_EQ(test::stateOf(*target).effectIn(1), &loaded);
     EXPECT_EQ(loaded.programs[1].name, "Plate");
     EXPECT_EQ(loaded.programs[1].values, (std::vector<float>{0.75f, 1.0f}));
     EXPECT_EQ(loaded.programs[2].values, (std::vector<float>{0.0f, 0.125f}));
@@ -664,8 +665,8 @@ TEST(EffectState, SlotsThatNeedALibraryLoadedOrThatTheBlockLeavesEmptyComeOutEmp
     target->placePlugin(0, &other);
     target->placePlugin(2, &unnamed);
     ASSERT_EQ(give(*target, b), 1);
-    EXPECT_EQ(target->effectIn(0), nullptr);  // no effect library can be loaded yet
-    EXPECT_EQ(target->effectIn(2), nullptr);
+    EXPECT_EQ(test::stateOf(*target).effectIn(0), nullptr);  // no effect library can be loaded yet
+    EXPECT_EQ(test::stateOf(*target).effectIn(2), nullptr);
     EXPECT_EQ(other.programs[0].values[0], 0.0f);
 }
 
@@ -687,7 +688,7 @@ TEST(EffectState, AStoredEffectPathInABlockIsLookedForInTheEffectFolderWithThisS
     FakeEffect verb(std::string("/effects/Verb.") + platform::libraryExtension(), {{"", {0.0f}}});
     drums->placePlugin(0, &verb);
     ASSERT_EQ(give(*drums, block.bytes), 1);
-    EXPECT_EQ(drums->effectIn(0), &verb);
+    EXPECT_EQ(test::stateOf(*drums).effectIn(0), &verb);
     EXPECT_EQ(verb.programs[0].name, "Wide");
     EXPECT_EQ(verb.programs[0].values[0], 0.5f);
     test::takeBackLentPlugins(*drums);
@@ -720,9 +721,9 @@ TEST(Refusals, ARefusedBlockLoadsNoSound) {
     cut.bytes.resize(cut.bytes.size() - 1);
     fixSize(cut);
     EXPECT_EQ(give(*drums, cut.bytes), 0);
-    EXPECT_TRUE(drums->soundList.empty());
+    EXPECT_TRUE(test::stateOf(*drums).soundList.empty());
     EXPECT_EQ(give(*drums, block.bytes), 1);
-    EXPECT_EQ(drums->soundList.size(), 1u);
+    EXPECT_EQ(test::stateOf(*drums).soundList.size(), 1u);
 }
 
 TEST(Refusals, ValuesThatWouldIndexPastThePlanesAreHeldToTheirRanges) {
@@ -737,11 +738,11 @@ TEST(Refusals, ValuesThatWouldIndexPastThePlanesAreHeldToTheirRanges) {
     block.i32(tail + kTailPlayMode, -7);
     block.i32(tail + kTailTriggerKey, -2147483647);
     ASSERT_EQ(give(*drums, block.bytes), 1);
-    EXPECT_EQ(drums->patternSteps[0], 64);
-    EXPECT_EQ(drums->patternSteps[1], 1);
-    EXPECT_EQ(drums->currentPattern, 15);
-    EXPECT_EQ(drums->playMode, 0);
-    EXPECT_EQ(drums->settings.patternTriggerMidiKey, -1);
+    EXPECT_EQ(test::stateOf(*drums).patternSteps[0], 64);
+    EXPECT_EQ(test::stateOf(*drums).patternSteps[1], 1);
+    EXPECT_EQ(test::stateOf(*drums).currentPattern, 15);
+    EXPECT_EQ(test::stateOf(*drums).playMode, 0);
+    EXPECT_EQ(test::stateOf(*drums).settings.patternTriggerMidiKey, -1);
 }
 
 }  // namespace

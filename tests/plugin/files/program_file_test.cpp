@@ -9,6 +9,7 @@
 #include "common/platform/MessageBox.h"
 #include "tests/plugin/files/ChunkFixture.h"
 #include "tests/support/Environment.h"
+#include "tests/support/InstrumentProbe.h"
 
 namespace rimba::chunk_test {
 namespace {
@@ -48,8 +49,8 @@ protected:
 };
 
 TEST_F(ProgramFiles, ASavedFileIsTheSixtyByteBigEndianHeaderAndTheBlock) {
-    drums->settings.programFile = folder.path() + "/A Program Name Longer Than Its Field.fxp";
-    drums->patterns[4].stepVelocity[1][2] = 88.0f;
+    test::stateOf(*drums).settings.programFile = folder.path() + "/A Program Name Longer Than Its Field.fxp";
+    test::stateOf(*drums).patterns[4].stepVelocity[1][2] = 88.0f;
     const std::string path = folder / "saved.fxp";
     ASSERT_TRUE(drums->saveProgramFile(path));
     const std::vector<std::uint8_t> file = readBytes(path);
@@ -73,9 +74,9 @@ TEST_F(ProgramFiles, ASavedFileIsTheSixtyByteBigEndianHeaderAndTheBlock) {
 }
 
 TEST_F(ProgramFiles, ASavedFileLoadsIntoAnotherInstrumentAsTheSameState) {
-    drums->patterns[2].stepVelocity[7][40] = 120.0f;
-    drums->tracks.pan[5] = 0.1f;
-    drums->swing = 12;
+    test::stateOf(*drums).patterns[2].stepVelocity[7][40] = 120.0f;
+    test::stateOf(*drums).tracks.pan[5] = 0.1f;
+    test::stateOf(*drums).swing = 12;
     const std::string path = folder / "round.fxp";
     ASSERT_TRUE(drums->saveProgramFile(path));
     auto other = makeDrums(8, folder.path());
@@ -91,7 +92,7 @@ TEST_F(ProgramFiles, AFileWhoseMagicIsReversedLoadsLikeOneInTheUsualOrder) {
     auto other = makeDrums(8, folder.path());
     ASSERT_TRUE(drums->loadProgramFile(usual));
     ASSERT_TRUE(other->loadProgramFile(reversed));
-    EXPECT_EQ(other->patterns[1].stepVelocity[3][9], 70.0f);
+    EXPECT_EQ(test::stateOf(*other).patterns[1].stepVelocity[3][9], 70.0f);
     EXPECT_EQ(chunkOf(*other), chunkOf(*drums));
 }
 
@@ -106,7 +107,7 @@ TEST_F(ProgramFiles, AFileWithAZeroByteCountHasItsBlockSizeAtOffset156) {
     file.append(block);
     writeBytes(folder / "late.fxp", file.bytes);
     ASSERT_TRUE(drums->loadProgramFile(folder / "late.fxp"));
-    EXPECT_EQ(drums->patterns[1].stepVelocity[0][1], 33.0f);
+    EXPECT_EQ(test::stateOf(*drums).patterns[1].stepVelocity[0][1], 33.0f);
 }
 
 TEST_F(ProgramFiles, AForeignHeaderShowsTheNoCompatibleFileMessageAndChangesNothing) {
@@ -187,21 +188,21 @@ TEST_F(ProgramFiles, ProgramsByNumberAreTheProgramFilesOfTheFolderInListOrder) {
     writeBytes(programs + "/A first.fxp", fxpAround(blockWithHit(0, 0, 10)));
     writeBytes(programs + "/c third.fxp", fxpAround(blockWithHit(0, 0, 30)));
     writeBytes(programs + "/not a program.txt", {0});
-    drums->settings.programFile = programs + "/A first.fxp";
-    drums->patterns[1].randomHit[3] = 1.0f;
-    drums->selectedTrack = 2;
+    test::stateOf(*drums).settings.programFile = programs + "/A first.fxp";
+    test::stateOf(*drums).patterns[1].randomHit[3] = 1.0f;
+    test::stateOf(*drums).selectedTrack = 2;
 
     drums->loadProgram(1);
-    EXPECT_EQ(drums->patterns[1].stepVelocity[0][0], 20.0f);
+    EXPECT_EQ(test::stateOf(*drums).patterns[1].stepVelocity[0][0], 20.0f);
     EXPECT_EQ(drums->getProgram(), 1);
-    EXPECT_EQ(drums->settings.programFile, programs + "/b second.fxp");
-    EXPECT_EQ(drums->patterns[1].randomHit[3], 0.0f);
-    EXPECT_EQ(drums->selectedTrack, -1);
+    EXPECT_EQ(test::stateOf(*drums).settings.programFile, programs + "/b second.fxp");
+    EXPECT_EQ(test::stateOf(*drums).patterns[1].randomHit[3], 0.0f);
+    EXPECT_EQ(test::stateOf(*drums).selectedTrack, -1);
 
     drums->loadProgram(2);
-    EXPECT_EQ(drums->patterns[1].stepVelocity[0][0], 30.0f);
+    EXPECT_EQ(test::stateOf(*drums).patterns[1].stepVelocity[0][0], 30.0f);
     drums->loadProgram(3);  // no fourth program: nothing changes
-    EXPECT_EQ(drums->patterns[1].stepVelocity[0][0], 30.0f);
+    EXPECT_EQ(test::stateOf(*drums).patterns[1].stepVelocity[0][0], 30.0f);
     EXPECT_EQ(drums->getProgram(), 2);
 }
 
@@ -257,9 +258,9 @@ TEST(StartUp, TheProgramFileIsFoundInItsFolderAndLoadedByItsNumber) {
         settings.programFile = folder / "two.fxp";
         return false;
     });
-    EXPECT_EQ(drums.patterns[1].stepVelocity[2][3], 42.0f);
+    EXPECT_EQ(test::stateOf(drums).patterns[1].stepVelocity[2][3], 42.0f);
     EXPECT_EQ(drums.getProgram(), 1);
-    EXPECT_EQ(drums.playingPattern, drums.currentPattern);
+    EXPECT_EQ(test::stateOf(drums).playingPattern, test::stateOf(drums).currentPattern);
     EXPECT_EQ(updateDisplayRequests, 1);
 }
 
@@ -272,7 +273,7 @@ TEST(StartUp, AProgramFileThatIsNotInItsFolderLoadsNothing) {
         settings.programFile = folder / "gone.fxp";
         return false;
     });
-    EXPECT_EQ(drums.patterns[1].stepVelocity[2][3], 0.0f);
+    EXPECT_EQ(test::stateOf(drums).patterns[1].stepVelocity[2][3], 0.0f);
     EXPECT_EQ(updateDisplayRequests, 0);
 }
 

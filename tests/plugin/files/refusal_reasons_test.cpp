@@ -13,6 +13,7 @@
 #include "plugin/files/ProgramFile.h"
 #include "plugin/files/SoundReader.h"
 #include "tests/plugin/files/KitFixture.h"
+#include "tests/support/InstrumentProbe.h"
 
 namespace rimba::chunk_test {
 namespace {
@@ -73,9 +74,11 @@ TEST(RefusalReasons, EachRefusedInputNamesWhatIsWrong) {
          "not a program file of this instrument"},
         {"a program file missing", [&drums, &folder] { return drums->loadProgramFile(folder / "none.fxp").reason(); },
          "cannot read"},
-        {"a pattern set missing", [&drums, &folder] { return loadPatternSet(*drums, folder / "none.ptn").reason(); },
+        {"a pattern set missing",
+         [&drums, &folder] { return loadPatternSet(test::stateOf(*drums), folder / "none.ptn").reason(); },
          "cannot read"},
-        {"a pattern index of 16", [&drums, &folder] { return loadPattern(*drums, folder / "a.pat", 16).reason(); },
+        {"a pattern index of 16",
+         [&drums, &folder] { return loadPattern(test::stateOf(*drums), folder / "a.pat", 16).reason(); },
          "pattern 16 is outside 0 to 15"},
         {"a sound that is no WAV file", [&folder] { return loadSoundFile(folder / "noise.wav").reason(); },
          "is no WAV file"},

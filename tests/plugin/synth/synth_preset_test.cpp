@@ -12,6 +12,7 @@
 #include "plugin/synth/SynthPreset.h"
 #include "tests/plugin/synth/SynthPresetLayout.h"
 #include "tests/support/TempFolder.h"
+#include "tests/support/InstrumentProbe.h"
 
 namespace rimba::test {
 namespace {
@@ -224,7 +225,7 @@ protected:
     void SetUp() override {
         drums = std::make_unique<VornDrums>(quietHost, [](InstrumentSettings&, bool) { return false; });
         drums->placePlugin(VornDrums::kSynthSlot, &synth);
-        drums->settings.synthFilesPath = folder.path() + "/";
+        test::stateOf(*drums).settings.synthFilesPath = folder.path() + "/";
     }
 
     TempFolder folder;
@@ -236,7 +237,7 @@ TEST_F(InstrumentSynthPresets, ATrackSavedAndLoadedOntoAnotherTrackKeepsItsValue
     for (std::size_t i = 0; i < 50; ++i)
         synth.values[2 * 50 + i] = 0.25f + 0.01f * static_cast<float>(i);
     const std::vector<float> saved(synth.values.begin() + 100, synth.values.begin() + 150);
-    std::copy_n("Deep Tom", 9, drums->synthPresetNames[2].begin());
+    std::copy_n("Deep Tom", 9, test::stateOf(*drums).synthPresetNames[2].begin());
     const std::string path = folder / "Deep Tom.fxp";
     ASSERT_TRUE(drums->saveSynthPreset(2, path));
     EXPECT_EQ(drums->synthPresetPath(2), path);

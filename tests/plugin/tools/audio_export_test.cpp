@@ -14,6 +14,7 @@
 #include "tests/plugin/files/SoundFixtures.h"
 #include "tests/plugin/tools/ExportFixture.h"
 #include "tests/plugins/FixturePlugins.h"
+#include "tests/support/InstrumentProbe.h"
 
 namespace rimba::test {
 namespace {
@@ -53,8 +54,9 @@ void giveTrackConstantSound(VornDrums& drums, int track, std::int16_t value, int
     auto sound = std::make_unique<Sound>();
     sound->samples.assign(static_cast<std::size_t>(frames), value);
     sound->frameCount = frames;
-    drums.soundList.push_back(std::move(sound));
-    drums.voices[static_cast<std::size_t>(track)].soundIndex = static_cast<std::int32_t>(drums.soundList.size() - 1);
+    test::stateOf(drums).soundList.push_back(std::move(sound));
+    test::stateOf(drums).voices[static_cast<std::size_t>(track)].soundIndex =
+        static_cast<std::int32_t>(test::stateOf(drums).soundList.size() - 1);
     drums.recomputeBounds(track);
 }
 
@@ -83,7 +85,7 @@ TEST(ExportFrameCount, ASixteenStepPatternAtOneHundredTwentyIsTwoSeconds) {
 }
 
 TEST_F(AudioExport, TheCurrentPatternExportsExactlyItsLength) {
-    drums->playMode = 0;
+    test::stateOf(*drums).playMode = 0;
     const std::string out = folder / "pattern.wav";
     ASSERT_EQ(exportAudioFile(*drums, out), 0);
     const WaveFile wave = readWave(out);
@@ -94,16 +96,16 @@ TEST_F(AudioExport, TheCurrentPatternExportsExactlyItsLength) {
 }
 
 TEST_F(AudioExport, AChainOfTwoPatternsExportsBothStartingWithTheFirst) {
-    drums->chainEnabled[2] = 1;
-    drums->chainEnabled[5] = 1;
-    drums->patternSteps[5] = 32;
-    drums->currentPattern = 9;
-    drums->playMode = 2;  // a random chain exports as a plain one
+    test::stateOf(*drums).chainEnabled[2] = 1;
+    test::stateOf(*drums).chainEnabled[5] = 1;
+    test::stateOf(*drums).patternSteps[5] = 32;
+    test::stateOf(*drums).currentPattern = 9;
+    test::stateOf(*drums).playMode = 2;  // a random chain exports as a plain one
     giveTrackConstantSound(*drums, 0, 16384, 20000);
     giveTrackConstantSound(*drums, 1, -16384, 20000);
-    drums->patterns[0].stepVelocity[2][0] = 127.0f;  // pattern 2 starts with track 1
-    drums->patterns[1].stepVelocity[5][0] = 127.0f;  // pattern 5 starts with track 2
-    drums->patterns[1].stepVelocity[5][16] = 127.0f;  // and plays it again half-way through
+    test::stateOf(*drums).patterns[0].stepVelocity[2][0] = 127.0f;  // pattern 2 starts with track 1
+    test::stateOf(*drums).patterns[1].stepVelocity[5][0] = 127.0f;  // pattern 5 starts with track 2
+    test::stateOf(*drums).patterns[1].stepVelocity[5][16] = 127.0f;  // and plays it again half-way through
     drums->updateTrackGains(0);
     drums->updateTrackGains(1);
 
@@ -118,28 +120,28 @@ TEST_F(AudioExport, AChainOfTwoPatternsExportsBothStartingWithTheFirst) {
     // step 16 at song step 32.
     EXPECT_EQ(leftAt(88200 + 40000), 0);
     EXPECT_LT(leftAt(176400 + 5000), 0);
-    EXPECT_EQ(drums->playMode, 2);
-    EXPECT_EQ(drums->currentPattern, 9);
-    EXPECT_EQ(drums->offlineRender.load(), 0);
+    EXPECT_EQ(test::stateOf(*drums).playMode, 2);
+    EXPECT_EQ(test::stateOf(*drums).currentPattern, 9);
+    EXPECT_EQ(test::stateOf(*drums).offlineRender.load(), 0);
 }
 
 TEST_F(AudioExport, WithNothingChainedTheCurrentPatternIsExported) {
-    drums->playMode = 1;
-    drums->patternSteps[3] = 8;
-    drums->currentPattern = 3;
+    test::stateOf(*drums).playMode = 1;
+    test::stateOf(*drums).patternSteps[3] = 8;
+    test::stateOf(*drums).currentPattern = 3;
     const std::string out = folder / "unchained.wav";
     ASSERT_EQ(exportAudioFile(*drums, out), 0);
     EXPECT_EQ(readWave(out).samples.size(), 44100u * 2);
-    EXPECT_EQ(drums->currentPattern, 3);
+    EXPECT_EQ(test::stateOf(*drums).currentPattern, 3);
 }
 
 // The fade applies to a block that starts with fewer than 2000 frames to go, and the gain shrinks
 // once per active track and sample.
 TEST_F(AudioExport, ABlockStartingWithinTheLastTwoThousandFramesFadesOut) {
-    drums->playMode = 0;
-    drums->patternSteps[0] = 15;  // 82687 frames: the last block starts 767 frames before the end
+    test::stateOf(*drums).playMode = 0;
+    test::stateOf(*drums).patternSteps[0] = 15;  // 82687 frames: the last block starts 767 frames before the end
     giveTrackConstantSound(*drums, 0, 16384, 200000);
-    drums->patterns[0].stepVelocity[0][0] = 127.0f;
+    test::stateOf(*drums).patterns[0].stepVelocity[0][0] = 127.0f;
     const std::string out = folder / "fade.wav";
     ASSERT_EQ(exportAudioFile(*drums, out), 0);
     const WaveFile wave = readWave(out);
@@ -156,9 +158,9 @@ TEST_F(AudioExport, ABlockStartingWithinTheLastTwoThousandFramesFadesOut) {
 }
 
 TEST_F(AudioExport, ASixteenStepExportEndsWithoutAFade) {
-    drums->playMode = 0;
+    test::stateOf(*drums).playMode = 0;
     giveTrackConstantSound(*drums, 0, 16384, 200000);
-    drums->patterns[0].stepVelocity[0][0] = 127.0f;
+    test::stateOf(*drums).patterns[0].stepVelocity[0][0] = 127.0f;
     const std::string out = folder / "nofade.wav";
     ASSERT_EQ(exportAudioFile(*drums, out), 0);
     const WaveFile wave = readWave(out);
@@ -171,13 +173,13 @@ TEST_F(AudioExport, ASixteenStepExportEndsWithoutAFade) {
 // fixture-delay in an insert holds the master back 300 frames and says so: the export drops
 // them, and the file is the one exported without it, the fade of the last frames included.
 TEST_F(AudioExport, AnInsertsLatencyIsTakenOffTheStartSoTheFileKeepsTheBeat) {
-    drums->playMode = 0;
+    test::stateOf(*drums).playMode = 0;
     // 55125 frames: the last block starts 1877 frames before the pattern's end, and so fades,
     // and 2177 frames before the file's end.
-    drums->patternSteps[0] = 10;
+    test::stateOf(*drums).patternSteps[0] = 10;
     giveTrackConstantSound(*drums, 0, 16384, 30000);
-    drums->patterns[0].stepVelocity[0][0] = 127.0f;
-    drums->patterns[0].stepVelocity[0][8] = 100.0f;
+    test::stateOf(*drums).patterns[0].stepVelocity[0][0] = 127.0f;
+    test::stateOf(*drums).patterns[0].stepVelocity[0][8] = 100.0f;
     const std::string dry = folder / "dry.wav";
     // The first export after the instrument is made starts its first hit 3 frames later than
     // every later one; both files compared come after it.
@@ -204,8 +206,8 @@ TEST_F(AudioExport, AnInsertsLatencyIsTakenOffTheStartSoTheFileKeepsTheBeat) {
 TEST_F(AudioExport, VoicesKeepTheirSoundsAfterAnExport) {
     giveTrackConstantSound(*drums, 4, 1000, 100);
     ASSERT_EQ(exportAudioFile(*drums, folder / "keep.wav"), 0);
-    EXPECT_EQ(drums->voices[4].soundIndex, 0);
-    EXPECT_EQ(drums->voices[4].position, -1.0f);
+    EXPECT_EQ(test::stateOf(*drums).voices[4].soundIndex, 0);
+    EXPECT_EQ(test::stateOf(*drums).voices[4].position, -1.0f);
 }
 
 // What an export changes when it runs: the sequencer's place, the voices, the waiting notes and
@@ -220,13 +222,13 @@ struct ExportTouches {
     std::int32_t offlineRender;
 
     static ExportTouches of(const VornDrums& drums) {
-        return {drums.playMode,
-                drums.currentPattern,
-                drums.playingPattern,
-                drums.voices[0].position,
-                drums.pendingEvents.size(),
-                drums.patterns[0].randomHit,
-                drums.offlineRender.load()};
+        return {test::stateOf(drums).playMode,
+                test::stateOf(drums).currentPattern,
+                test::stateOf(drums).playingPattern,
+                test::stateOf(drums).voices[0].position,
+                test::stateOf(drums).pendingEvents.size(),
+                test::stateOf(drums).patterns[0].randomHit,
+                test::stateOf(drums).offlineRender.load()};
     }
     bool operator==(const ExportTouches&) const = default;
 };
@@ -234,16 +236,17 @@ struct ExportTouches {
 TEST_F(AudioExport, ATargetThatCannotBeCreatedIsRefusedBeforeAnythingChanges) {
     std::filesystem::create_directories(folder / "taken.wav");
     const std::string targets[] = {folder / "missing-folder/out.wav", folder / "taken.wav", ""};
-    drums->playMode = 2;
-    drums->chainEnabled[4] = 1;
-    drums->currentPattern = 7;
-    drums->playingPattern = 3;
-    drums->randomAuto = 1;
-    drums->tracks.randomMinDensity[0] = 6.0f;  // every pattern start would place keystrokes
-    drums->patterns[0].randomHit[5] = 1.0f;
+    test::stateOf(*drums).playMode = 2;
+    test::stateOf(*drums).chainEnabled[4] = 1;
+    test::stateOf(*drums).currentPattern = 7;
+    test::stateOf(*drums).playingPattern = 3;
+    test::stateOf(*drums).randomAuto = 1;
+    test::stateOf(*drums).tracks.randomMinDensity[0] = 6.0f;  // every pattern start would place keystrokes
+    test::stateOf(*drums).patterns[0].randomHit[5] = 1.0f;
     giveTrackConstantSound(*drums, 0, 1000, 100000);
-    drums->voices[0].position = 123.0f;
-    drums->pendingEvents.append({.countdown = 500, .status = 0x90, .data1 = 36, .data2 = 100, .fromSequencer = 1});
+    test::stateOf(*drums).voices[0].position = 123.0f;
+    test::stateOf(*drums).pendingEvents.append(
+        {.countdown = 500, .status = 0x90, .data1 = 36, .data2 = 100, .fromSequencer = 1});
     const ExportTouches before = ExportTouches::of(*drums);
     for (const std::string& target : targets) {
         SCOPED_TRACE(target);
@@ -257,7 +260,7 @@ TEST_F(AudioExport, ATargetThatCannotBeCreatedIsRefusedBeforeAnythingChanges) {
 }
 
 TEST_F(AudioExport, TheHostsBlocksAreSilentWhileTheExportRuns) {
-    drums->offlineRender = 1;
+    test::stateOf(*drums).offlineRender = 1;
     std::vector<std::vector<float>> buffers(18, std::vector<float>(32, 0.25f));
     float* outputs[18];
     for (int c = 0; c < 18; ++c)

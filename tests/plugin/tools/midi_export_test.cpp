@@ -10,6 +10,7 @@
 #include "plugin/tools/MidiExport.h"
 #include "tests/plugin/files/PatternFixtures.h"
 #include "tests/plugin/files/SoundFixtures.h"
+#include "tests/support/InstrumentProbe.h"
 
 namespace rimba::test::patterns {
 namespace {
@@ -83,20 +84,20 @@ class MidiExport : public ::testing::Test {
 protected:
     void SetUp() override {
         drums = makeDrums(12);
-        drums->playMode = 0;
+        test::stateOf(*drums).playMode = 0;
     }
 
     void setHit(int track, int pattern, int step, float velocity, float roll = 0.0f) {
-        drums->patterns[at(track)].stepVelocity[at(pattern)][at(step)] = velocity;
-        drums->patterns[at(track)].stepRoll[at(pattern)][at(step)] = roll;
+        test::stateOf(*drums).patterns[at(track)].stepVelocity[at(pattern)][at(step)] = velocity;
+        test::stateOf(*drums).patterns[at(track)].stepRoll[at(pattern)][at(step)] = roll;
     }
 
     // Exports, checks the file is what buildMidiFile makes, and reads it with mido.
     MidoReading exportAndRead() {
         const std::string path = folder / "out.mid";
-        EXPECT_EQ(exportMidiFile(*drums, path), 0);
+        EXPECT_EQ(exportMidiFile(test::stateOf(*drums), path), 0);
         bytes = files::fixtures::readBytes(path);
-        EXPECT_EQ(bytes, buildMidiFile(*drums));
+        EXPECT_EQ(bytes, buildMidiFile(test::stateOf(*drums)));
         return readWithMido(path);
     }
 
@@ -126,11 +127,11 @@ TEST_F(MidiExport, SixteenHitsOnOneTrackComeTwentyFourTicksApart) {
 
 TEST_F(MidiExport, ADelayOfTwoHundredTicksIsWrittenAs0x81And0x48) {
     // A chained one-step pattern, then step 7 of the next, swung by 8 ticks: 24 + 168 + 8.
-    drums->playMode = 1;
-    drums->chainEnabled[0] = 1;
-    drums->patternSteps[0] = 1;
-    drums->chainEnabled[1] = 1;
-    drums->swing = 43;  // 43 / 128 * 24 = 8.06
+    test::stateOf(*drums).playMode = 1;
+    test::stateOf(*drums).chainEnabled[0] = 1;
+    test::stateOf(*drums).patternSteps[0] = 1;
+    test::stateOf(*drums).chainEnabled[1] = 1;
+    test::stateOf(*drums).swing = 43;  // 43 / 128 * 24 = 8.06
     setHit(0, 1, 7, 90.0f);
     const MidoReading midi = exportAndRead();
     ASSERT_EQ(midi.notes.size(), 1u);
@@ -143,7 +144,7 @@ TEST_F(MidiExport, ADelayOfTwoHundredTicksIsWrittenAs0x81And0x48) {
 }
 
 TEST_F(MidiExport, SwingOfSixtyFourMakesOddStepsTwelveTicksLate) {
-    drums->swing = 64;
+    test::stateOf(*drums).swing = 64;
     for (int s = 0; s < 8; ++s)
         setHit(1, 0, s, 64.0f);
     const MidoReading midi = exportAndRead();
@@ -153,7 +154,7 @@ TEST_F(MidiExport, SwingOfSixtyFourMakesOddStepsTwelveTicksLate) {
 }
 
 TEST_F(MidiExport, RollOfThreeGivesFourNotesSixTicksApartRisingToTheLastAtFillAttenuationZero) {
-    drums->fillAttenuation = 0;
+    test::stateOf(*drums).fillAttenuation = 0;
     setHit(0, 0, 2, 100.0f, 3.0f);
     const MidoReading midi = exportAndRead();
     // Factors (3/8)^3, (3/8)^2, 3/8 and 1 of 100.
@@ -162,7 +163,7 @@ TEST_F(MidiExport, RollOfThreeGivesFourNotesSixTicksApartRisingToTheLastAtFillAt
 }
 
 TEST_F(MidiExport, RollOfTwoFallsFromTheFirstHitAboveFillAttenuationSixtyFour) {
-    drums->fillAttenuation = 96;
+    test::stateOf(*drums).fillAttenuation = 96;
     setHit(0, 0, 0, 64.0f, 2.0f);
     const MidoReading midi = exportAndRead();
     // First factor 0.5, spread 0.25: c = 0.625, so 64, 40 and 25, eight ticks apart.
@@ -174,7 +175,7 @@ TEST_F(MidiExport, RollOfOneIsTwelveTicksApartWithFullVelocityAtSixtyFourAndAFal
     setHit(0, 0, 0, 90.0f, 1.0f);
     MidoReading midi = exportAndRead();
     EXPECT_EQ(midi.notes, (std::vector<Note>{{0, 0, 36, 90}, {12, 0, 36, 90}}));
-    drums->fillAttenuation = 127;
+    test::stateOf(*drums).fillAttenuation = 127;
     setHit(0, 0, 0, 100.0f, 1.0f);
     midi = exportAndRead();
     // c = 1/64 - 1/8 * (1/64 - 1) = 0.138671875.
@@ -192,23 +193,23 @@ TEST_F(MidiExport, AnEmptyPatternGivesATrackOfFourBytes) {
 }
 
 TEST_F(MidiExport, TheChainIsExportedPatternAfterPatternInAscendingOrder) {
-    drums->playMode = 2;
-    drums->currentPattern = 0;
+    test::stateOf(*drums).playMode = 2;
+    test::stateOf(*drums).currentPattern = 0;
     setHit(0, 0, 0, 11.0f);  // the current pattern, not chained
-    drums->chainEnabled[3] = 1;
-    drums->patternSteps[3] = 8;
+    test::stateOf(*drums).chainEnabled[3] = 1;
+    test::stateOf(*drums).patternSteps[3] = 8;
     setHit(2, 3, 0, 33.0f);
-    drums->chainEnabled[1] = 1;
-    drums->patternSteps[1] = 4;
+    test::stateOf(*drums).chainEnabled[1] = 1;
+    test::stateOf(*drums).patternSteps[1] = 4;
     setHit(1, 1, 0, 21.0f);
     setHit(1, 1, 2, 22.0f);
     setHit(4, 2, 0, 44.0f);  // not chained
-    drums->chainEnabled[2] = 0;
-    drums->chainEnabled[5] = 1;
-    drums->patternSteps[5] = 0;  // chained, but without steps
+    test::stateOf(*drums).chainEnabled[2] = 0;
+    test::stateOf(*drums).chainEnabled[5] = 1;
+    test::stateOf(*drums).patternSteps[5] = 0;  // chained, but without steps
     setHit(5, 5, 0, 55.0f);
-    drums->chainEnabled[6] = 1;
-    drums->patternSteps[6] = 2;
+    test::stateOf(*drums).chainEnabled[6] = 1;
+    test::stateOf(*drums).patternSteps[6] = 2;
     setHit(6, 6, 1, 66.0f);
     const MidoReading midi = exportAndRead();
     const std::vector<Note> expected{{0, 0, 37, 21}, {48, 0, 37, 22}, {96, 0, 38, 33}, {312, 0, 42, 66}};
@@ -217,19 +218,19 @@ TEST_F(MidiExport, TheChainIsExportedPatternAfterPatternInAscendingOrder) {
 }
 
 TEST_F(MidiExport, WithoutChainPlayOnlyTheCurrentPatternIsExported) {
-    drums->currentPattern = 4;
-    drums->chainEnabled[1] = 1;
+    test::stateOf(*drums).currentPattern = 4;
+    test::stateOf(*drums).chainEnabled[1] = 1;
     setHit(0, 1, 0, 10.0f);
     setHit(0, 4, 3, 40.0f);
-    drums->playMode = 0;
+    test::stateOf(*drums).playMode = 0;
     EXPECT_EQ(exportAndRead().notes, (std::vector<Note>{{72, 0, 36, 40}}));
-    drums->playMode = 1;
-    drums->chainEnabled[1] = 0;
+    test::stateOf(*drums).playMode = 1;
+    test::stateOf(*drums).chainEnabled[1] = 0;
     EXPECT_EQ(exportAndRead().notes, (std::vector<Note>{{72, 0, 36, 40}}));
 }
 
 TEST_F(MidiExport, ARandomKeystrokeOnAnEmptyStepIsExportedWithItsOwnRollCount) {
-    TrackPatterns& planes = drums->patterns[3];
+    TrackPatterns& planes = test::stateOf(*drums).patterns[3];
     planes.randomHit[4] = 1.0f;
     planes.randomVelocity[4] = 80.0f;
     planes.randomRoll[4] = 1.0f;  // two notes, spaced by the pattern's roll plane: a whole step
@@ -251,17 +252,17 @@ TEST_F(MidiExport, AmongNotesOfEqualTimeTheOneMadeLastComesFirst) {
 }
 
 TEST_F(MidiExport, EachTrackPlaysItsOwnKey) {
-    drums->settings.trackKey[3] = 60.0f;
+    test::stateOf(*drums).settings.trackKey[3] = 60.0f;
     setHit(3, 0, 1, 70.0f);
     EXPECT_EQ(exportAndRead().notes, (std::vector<Note>{{24, 0, 60, 70}}));
 }
 
 TEST_F(MidiExport, EveryHitOfAFullChainOfTwelveTracksArrivesInTimeOrder) {
-    drums->playMode = 1;
+    test::stateOf(*drums).playMode = 1;
     long expectedNotes = 0;
     for (int p = 0; p < kPatternCount; ++p) {
-        drums->chainEnabled[at(p)] = 1;
-        drums->patternSteps[at(p)] = kMaxSteps;
+        test::stateOf(*drums).chainEnabled[at(p)] = 1;
+        test::stateOf(*drums).patternSteps[at(p)] = kMaxSteps;
         for (int t = 0; t < 12; ++t) {
             for (int s = 0; s < kMaxSteps; ++s) {
                 const int roll = (p + t + s) % 4;
@@ -279,7 +280,7 @@ TEST_F(MidiExport, EveryHitOfAFullChainOfTwelveTracksArrivesInTimeOrder) {
 
 TEST_F(MidiExport, APathThatCannotBeWrittenGivesMinusOne) {
     setHit(0, 0, 0, 100.0f);
-    EXPECT_EQ(exportMidiFile(*drums, folder / "missing/out.mid"), -1);
+    EXPECT_EQ(exportMidiFile(test::stateOf(*drums), folder / "missing/out.mid"), -1);
     EXPECT_FALSE(std::filesystem::exists(folder / "missing"));
 }
 

@@ -10,6 +10,7 @@
 
 #include "plugin/tools/PatternEdit.h"
 #include "tests/plugin/files/PatternFixtures.h"
+#include "tests/support/InstrumentProbe.h"
 
 namespace rimba::test::patterns {
 namespace {
@@ -20,10 +21,10 @@ class PatternEdit : public ::testing::Test {
 protected:
     void SetUp() override {
         drums = makeDrums(12);
-        drums->editRandom.reseed(20240611);
+        test::stateOf(*drums).editRandom.reseed(20240611);
     }
 
-    TrackPatterns& planes(int track) { return drums->patterns[at(track)]; }
+    TrackPatterns& planes(int track) { return test::stateOf(*drums).patterns[at(track)]; }
 
     void setHit(int track, int pattern, int step, float velocity, float hold = 1.0f, float roll = 0.0f) {
         planes(track).stepVelocity[at(pattern)][at(step)] = velocity;
@@ -60,7 +61,7 @@ TEST_F(PatternEdit, CleanKeepsAHitOfVelocityFiveAndRemovesOneOfFour) {
 }
 
 TEST_F(PatternEdit, StripCleanKeepsVelocityFiveAndClearsQuieterStepsWithTheirKeystrokes) {
-    drums->currentPattern = 4;
+    test::stateOf(*drums).currentPattern = 4;
     setHit(1, 4, 0, 5.0f, 2.0f, 1.0f);
     setHit(1, 4, 1, 4.0f, 2.0f, 3.0f);
     planes(1).randomHit[0] = 1.0f;
@@ -90,7 +91,7 @@ TEST_F(PatternEdit, GridResetEmptiesEveryStepWithHoldAndTuneZeroButKeepsRolls) {
 }
 
 TEST_F(PatternEdit, StripResetEmptiesTheCurrentPatternAndRemovesEveryKeystroke) {
-    drums->currentPattern = 3;
+    test::stateOf(*drums).currentPattern = 3;
     for (int s = 0; s < kMaxSteps; ++s) {
         setHit(0, 3, s, 90.0f, 3.0f, 2.0f);
         setHit(0, 4, s, 80.0f);
@@ -107,13 +108,13 @@ TEST_F(PatternEdit, StripResetEmptiesTheCurrentPatternAndRemovesEveryKeystroke) 
 }
 
 TEST_F(PatternEdit, DuplicateOfFortyStepsCopiesZeroToTwentyThreeOntoFortyToSixtyThree) {
-    drums->patternSteps[0] = 40;
+    test::stateOf(*drums).patternSteps[0] = 40;
     for (int s = 0; s < 40; ++s) {
         setHit(5, 0, s, static_cast<float>(s + 1), static_cast<float>(s % 4));
         planes(5).stepTune[at(s)] = static_cast<float>(s) * 0.5f;
     }
     duplicateRow(*drums, 5, 0);
-    EXPECT_EQ(drums->patternSteps[0], 64);
+    EXPECT_EQ(test::stateOf(*drums).patternSteps[0], 64);
     for (int s = 40; s < 64; ++s) {
         EXPECT_EQ(velocityAt(*drums, 5, 0, s), static_cast<float>(s - 40 + 1)) << s;
         EXPECT_EQ(holdAt(*drums, 5, 0, s), static_cast<float>((s - 40) % 4)) << s;
@@ -142,12 +143,12 @@ TEST_F(PatternEdit, CopyThenPasteCopiesTheWholeTrackButNotTunesOrKeystrokes) {
     setHit(7, 3, 20, 99.0f);
     planes(2).stepTune[1] = 7.0f;
     planes(2).randomHit[9] = 1.0f;
-    drums->tracks.randomMinDensity[2] = 2.0f;
-    drums->tracks.randomMaxDensity[2] = 5.0f;
-    drums->tracks.randomMaxRoll[2] = 1.0f;
+    test::stateOf(*drums).tracks.randomMinDensity[2] = 2.0f;
+    test::stateOf(*drums).tracks.randomMaxDensity[2] = 5.0f;
+    test::stateOf(*drums).tracks.randomMaxRoll[2] = 1.0f;
 
     StripClipboard clipboard;
-    copyStrip(clipboard, *drums, 2);
+    copyStrip(clipboard, test::stateOf(*drums), 2);
     EXPECT_EQ(clipboard.copySourceTrack, 2);
     pasteStrip(*drums, clipboard, 7);
 
@@ -158,16 +159,16 @@ TEST_F(PatternEdit, CopyThenPasteCopiesTheWholeTrackButNotTunesOrKeystrokes) {
     EXPECT_EQ(planes(7).randomMinDensity, planes(2).randomMinDensity);
     EXPECT_EQ(planes(7).randomMaxDensity, planes(2).randomMaxDensity);
     EXPECT_EQ(planes(7).randomMaxRoll, planes(2).randomMaxRoll);
-    EXPECT_EQ(drums->tracks.randomMinDensity[7], 2.0f);
-    EXPECT_EQ(drums->tracks.randomMaxDensity[7], 5.0f);
-    EXPECT_EQ(drums->tracks.randomMaxRoll[7], 1.0f);
+    EXPECT_EQ(test::stateOf(*drums).tracks.randomMinDensity[7], 2.0f);
+    EXPECT_EQ(test::stateOf(*drums).tracks.randomMaxDensity[7], 5.0f);
+    EXPECT_EQ(test::stateOf(*drums).tracks.randomMaxRoll[7], 1.0f);
     EXPECT_EQ(planes(7).stepTune[1], 0.0f);
     EXPECT_EQ(planes(7).randomHit[9], 0.0f);
 }
 
 
 TEST_F(PatternEdit, DuplicateMeasureOneRepeatsTheFirstFourStepsOfThePage) {
-    drums->currentPattern = 6;
+    test::stateOf(*drums).currentPattern = 6;
     for (int k = 0; k < 4; ++k)
         setHit(3, 6, 16 + k, static_cast<float>(10 * (k + 1)), 1.5f, static_cast<float>(k));
     setHit(3, 6, 30, 127.0f);
@@ -183,7 +184,7 @@ TEST_F(PatternEdit, DuplicateMeasureOneRepeatsTheFirstFourStepsOfThePage) {
 }
 
 TEST_F(PatternEdit, DuplicateMeasuresOneAndTwoRepeatsTheFirstEightStepsOfThePage) {
-    drums->currentPattern = 0;
+    test::stateOf(*drums).currentPattern = 0;
     setHit(0, 0, 48, 20.0f);
     setHit(0, 0, 55, 30.0f, 2.0f, 1.0f);
     setHit(0, 0, 60, 40.0f);
@@ -199,14 +200,14 @@ TEST_F(PatternEdit, DuplicateMeasuresOneAndTwoRepeatsTheFirstEightStepsOfThePage
 }
 
 TEST_F(PatternEdit, RandomizeStepNeverPlacesTwoHitsOnOneStep) {
-    drums->patternSteps[0] = 16;
+    test::stateOf(*drums).patternSteps[0] = 16;
     // Four hits told apart by their velocity, hold and tune: none may overwrite another.
     for (int k = 0; k < 4; ++k) {
         setHit(4, 0, 3 * k, static_cast<float>(20 + k), static_cast<float>(k + 1));
         planes(4).stepTune[at(3 * k)] = static_cast<float>(-k);
     }
     const auto before = hitsOf(4, 0, 16);
-    const std::optional<ReferencePattern> reference = takeReferencePattern(*drums, 4, 0);
+    const std::optional<ReferencePattern> reference = takeReferencePattern(test::stateOf(*drums), 4, 0);
     for (int round = 0; round < 200; ++round) {
         randomizeSteps(*drums, 4, 0, reference);
         ASSERT_EQ(hitsOf(4, 0, 16), before) << "round " << round;
@@ -214,13 +215,13 @@ TEST_F(PatternEdit, RandomizeStepNeverPlacesTwoHitsOnOneStep) {
 }
 
 TEST_F(PatternEdit, RandomizeStepOnADensePatternOnlyDropsHitsNeverInventsThem) {
-    drums->patternSteps[1] = 8;
+    test::stateOf(*drums).patternSteps[1] = 8;
     for (int s = 0; s < 8; ++s) {
         setHit(0, 1, s, static_cast<float>(s + 1));
         planes(0).stepTune[at(s)] = static_cast<float>(s);
     }
     setHit(0, 1, 8, 99.0f);  // beyond the step count: untouched
-    const auto reference = std::optional<ReferencePattern>(takeReferencePattern(*drums, 0, 1));
+    const auto reference = std::optional<ReferencePattern>(takeReferencePattern(test::stateOf(*drums), 0, 1));
     bool lostSome = false;
     for (int round = 0; round < 50; ++round) {
         randomizeSteps(*drums, 0, 1, reference);
@@ -239,12 +240,12 @@ TEST_F(PatternEdit, RandomizeStepOnADensePatternOnlyDropsHitsNeverInventsThem) {
 }
 
 TEST_F(PatternEdit, RandomizeStepInPlaceKeepsThePlacesAndShufflesTheHits) {
-    drums->patternSteps[0] = 16;
+    test::stateOf(*drums).patternSteps[0] = 16;
     const std::vector<int> places{1, 4, 6, 11, 15};
     for (std::size_t k = 0; k < places.size(); ++k)
         setHit(6, 0, places[k], static_cast<float>(30 + k), 2.0f);
     const auto before = hitsOf(6, 0, 16);
-    const auto reference = std::optional<ReferencePattern>(takeReferencePattern(*drums, 6, 0));
+    const auto reference = std::optional<ReferencePattern>(takeReferencePattern(test::stateOf(*drums), 6, 0));
     bool moved = false;
     for (int round = 0; round < 20; ++round) {
         randomizeStepsInPlace(*drums, 6, 0, reference);
@@ -259,7 +260,7 @@ TEST_F(PatternEdit, RandomizeStepInPlaceKeepsThePlacesAndShufflesTheHits) {
 }
 
 TEST_F(PatternEdit, RandomizePitchGivesEveryHitATuneOfTheReferenceHits) {
-    drums->patternSteps[0] = 16;
+    test::stateOf(*drums).patternSteps[0] = 16;
     for (int s = 0; s < 16; ++s)
         planes(8).stepTune[at(s)] = 100.0f + static_cast<float>(s);  // tunes of empty steps
     const std::vector<int> places{0, 5, 9};
@@ -267,7 +268,7 @@ TEST_F(PatternEdit, RandomizePitchGivesEveryHitATuneOfTheReferenceHits) {
         setHit(8, 0, s, 100.0f);
         planes(8).stepTune[at(s)] = static_cast<float>(s);
     }
-    const auto reference = std::optional<ReferencePattern>(takeReferencePattern(*drums, 8, 0));
+    const auto reference = std::optional<ReferencePattern>(takeReferencePattern(test::stateOf(*drums), 8, 0));
     for (int round = 0; round < 30; ++round) {
         randomizePitch(*drums, 8, 0, reference);
         for (const int s : places) {
@@ -279,9 +280,9 @@ TEST_F(PatternEdit, RandomizePitchGivesEveryHitATuneOfTheReferenceHits) {
 }
 
 TEST_F(PatternEdit, RandomizeHoldGivesEveryStepOfThePatternHoldOneOrTwo) {
-    drums->patternSteps[2] = 20;
+    test::stateOf(*drums).patternSteps[2] = 20;
     planes(1).stepHold[2].fill(7.0f);
-    const auto reference = std::optional<ReferencePattern>(takeReferencePattern(*drums, 1, 2));
+    const auto reference = std::optional<ReferencePattern>(takeReferencePattern(test::stateOf(*drums), 1, 2));
     randomizeHold(*drums, 1, 2, reference);
     int ones = 0;
     for (int s = 0; s < 20; ++s) {
@@ -311,11 +312,11 @@ TEST_F(PatternEdit, RandomizationsAndRestoreWithoutAReferenceDoNothing) {
 
 
 TEST_F(PatternEdit, RestoreBringsBackVelocityHoldAndTuneOfAllSixtyFourSteps) {
-    drums->patternSteps[0] = 16;
+    test::stateOf(*drums).patternSteps[0] = 16;
     setHit(3, 0, 2, 70.0f, 2.0f, 1.0f);
     setHit(3, 0, 50, 60.0f, 4.0f);
     planes(3).stepTune[2] = -4.0f;
-    const auto reference = std::optional<ReferencePattern>(takeReferencePattern(*drums, 3, 0));
+    const auto reference = std::optional<ReferencePattern>(takeReferencePattern(test::stateOf(*drums), 3, 0));
     resetRow(*drums, 3, 0);
     setHit(3, 0, 7, 90.0f);
     restoreRow(*drums, 3, 0, reference);
@@ -329,8 +330,8 @@ TEST_F(PatternEdit, RestoreBringsBackVelocityHoldAndTuneOfAllSixtyFourSteps) {
 }
 
 TEST_F(PatternEdit, RotateLeftMovesEveryStepOneEarlierAndTheFirstToTheLast) {
-    drums->currentPattern = 5;
-    drums->patternSteps[5] = 12;
+    test::stateOf(*drums).currentPattern = 5;
+    test::stateOf(*drums).patternSteps[5] = 12;
     for (int t : {0, 11}) {
         setHit(t, 5, 0, 100.0f, 2.0f, 3.0f);
         setHit(t, 5, 4, 50.0f, 1.5f, 1.0f);
@@ -352,8 +353,8 @@ TEST_F(PatternEdit, RotateLeftMovesEveryStepOneEarlierAndTheFirstToTheLast) {
 }
 
 TEST_F(PatternEdit, RotateRightMovesEveryStepOneLaterAndTheLastToTheFirst) {
-    drums->currentPattern = 0;
-    drums->patternSteps[0] = 16;
+    test::stateOf(*drums).currentPattern = 0;
+    test::stateOf(*drums).patternSteps[0] = 16;
     setHit(2, 0, 15, 100.0f, 2.0f, 2.0f);
     setHit(2, 0, 3, 50.0f);
     rotatePatternRight(*drums);
@@ -369,8 +370,8 @@ TEST_F(PatternEdit, RotateRightMovesEveryStepOneLaterAndTheLastToTheFirst) {
 }
 
 TEST_F(PatternEdit, RotatingAPatternWithoutStepsDoesNothing) {
-    drums->currentPattern = 1;
-    drums->patternSteps[1] = 0;
+    test::stateOf(*drums).currentPattern = 1;
+    test::stateOf(*drums).patternSteps[1] = 0;
     setHit(0, 1, 0, 100.0f);
     rotatePatternLeft(*drums);
     rotatePatternRight(*drums);

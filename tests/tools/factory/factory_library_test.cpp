@@ -16,6 +16,7 @@
 #include "plugin/files/SoundReader.h"
 #include "tests/support/Environment.h"
 #include "tests/support/UniqueFolder.h"
+#include "tests/support/InstrumentProbe.h"
 
 namespace rimba::test {
 namespace {
@@ -80,14 +81,14 @@ Sound readSound(const char* name) {
 }
 
 std::string trackSoundPath(const VornDrums& drums, int track) {
-    return soundPathText(drums.tracks.soundPath[static_cast<std::size_t>(track)]);
+    return soundPathText(test::stateOf(drums).tracks.soundPath[static_cast<std::size_t>(track)]);
 }
 
 void expectEveryTrackPlaysItsFactorySound(const VornDrums& drums) {
     for (int t = 0; t < 12; ++t) {
         const auto i = static_cast<std::size_t>(t);
         EXPECT_EQ(trackSoundPath(drums, t), soundFile(kSoundNames[i])) << "track " << t;
-        const Sound* sound = drums.voiceSound(drums.voices[i]);
+        const Sound* sound = test::stateOf(drums).voiceSound(test::stateOf(drums).voices[i]);
         ASSERT_NE(sound, nullptr) << "track " << t;
         EXPECT_EQ(sound->frameCount, readSound(kSoundNames[i]).frameCount) << "track " << t;
     }
@@ -95,15 +96,16 @@ void expectEveryTrackPlaysItsFactorySound(const VornDrums& drums) {
 
 int hitsIn(const VornDrums& drums, int pattern) {
     int hits = 0;
-    for (int t = 0; t < drums.trackCount; ++t)
+    for (int t = 0; t < test::stateOf(drums).trackCount; ++t)
         for (const float velocity :
-             drums.patterns[static_cast<std::size_t>(t)].stepVelocity[static_cast<std::size_t>(pattern)])
+             test::stateOf(drums).patterns[static_cast<std::size_t>(t)].stepVelocity[static_cast<std::size_t>(pattern)])
             hits += velocity != 0.0f;
     return hits;
 }
 
 float velocityAt(const VornDrums& drums, int track, int pattern, int step) {
-    return drums.patterns[static_cast<std::size_t>(track)]
+    return test::stateOf(drums)
+        .patterns[static_cast<std::size_t>(track)]
         .stepVelocity[static_cast<std::size_t>(pattern)][static_cast<std::size_t>(step)];
 }
 
@@ -169,30 +171,31 @@ TEST(FactoryKits, DefaultIsPlainAndRimbaRandRetunedSpreadAndEqualised) {
     int equalised = 0;
     int panned = 0;
     for (std::size_t t = 0; t < 12; ++t) {
-        EXPECT_EQ(plain->tracks.tune[t], 0.0f) << t;
-        EXPECT_EQ(plain->tracks.eqOnSample[t], 0.0f) << t;
-        retuned += rand->tracks.tune[t] != 0.0f;
-        equalised += rand->tracks.eqOnSample[t] != 0.0f;
-        panned += std::fabs(rand->tracks.pan[t] - 0.5f) > std::fabs(plain->tracks.pan[t] - 0.5f);
+        EXPECT_EQ(test::stateOf(*plain).tracks.tune[t], 0.0f) << t;
+        EXPECT_EQ(test::stateOf(*plain).tracks.eqOnSample[t], 0.0f) << t;
+        retuned += test::stateOf(*rand).tracks.tune[t] != 0.0f;
+        equalised += test::stateOf(*rand).tracks.eqOnSample[t] != 0.0f;
+        panned += std::fabs(test::stateOf(*rand).tracks.pan[t] - 0.5f) >
+                  std::fabs(test::stateOf(*plain).tracks.pan[t] - 0.5f);
     }
     EXPECT_GE(retuned, 6);
     EXPECT_GE(equalised, 6);
     EXPECT_GE(panned, 6);
     // The open hat is cut off by the closed one in both kits.
     for (const VornDrums* drums : {plain.get(), rand.get()}) {
-        EXPECT_NE(drums->tracks.choke[4], 0.0f);
-        EXPECT_NE(drums->tracks.choke[5], 0.0f);
+        EXPECT_NE(test::stateOf(*drums).tracks.choke[4], 0.0f);
+        EXPECT_NE(test::stateOf(*drums).tracks.choke[5], 0.0f);
     }
 }
 
 TEST(FactoryPatterns, SixteenChainedTwoBarGroovesWithSwing) {
     auto drums = instrumentOnTheFactoryLibrary();
-    ASSERT_EQ(*loadPatternSet(*drums, below(kLibrary, "Patterns/Rimbastyle.ptn")), 16);
-    EXPECT_GT(drums->swing, 0);
-    EXPECT_EQ(drums->playMode, 1);
+    ASSERT_EQ(*loadPatternSet(test::stateOf(*drums), below(kLibrary, "Patterns/Rimbastyle.ptn")), 16);
+    EXPECT_GT(test::stateOf(*drums).swing, 0);
+    EXPECT_EQ(test::stateOf(*drums).playMode, 1);
     for (int p = 0; p < kPatternCount; ++p) {
-        EXPECT_EQ(drums->patternSteps[static_cast<std::size_t>(p)], 32) << p;
-        EXPECT_NE(drums->chainEnabled[static_cast<std::size_t>(p)], 0) << p;
+        EXPECT_EQ(test::stateOf(*drums).patternSteps[static_cast<std::size_t>(p)], 32) << p;
+        EXPECT_NE(test::stateOf(*drums).chainEnabled[static_cast<std::size_t>(p)], 0) << p;
         EXPECT_GE(hitsIn(*drums, p), 16) << p;
         EXPECT_NE(velocityAt(*drums, 0, p, 0), 0.0f) << "every groove starts on the kick: " << p;
     }
@@ -200,7 +203,7 @@ TEST(FactoryPatterns, SixteenChainedTwoBarGroovesWithSwing) {
 
 TEST(FactoryPatterns, BackbeatsGhostNotesAndRolledFills) {
     auto drums = instrumentOnTheFactoryLibrary();
-    ASSERT_EQ(*loadPatternSet(*drums, below(kLibrary, "Patterns/Rimbastyle.ptn")), 16);
+    ASSERT_EQ(*loadPatternSet(test::stateOf(*drums), below(kLibrary, "Patterns/Rimbastyle.ptn")), 16);
     // Rock: the snare on beats two and four of both bars.
     for (const int step : {4, 12, 20, 28})
         EXPECT_NE(velocityAt(*drums, 1, 1, step), 0.0f) << step;
@@ -214,8 +217,9 @@ TEST(FactoryPatterns, BackbeatsGhostNotesAndRolledFills) {
     int rolledPatterns = 0;
     for (int p = 0; p < kPatternCount; ++p) {
         bool rolled = false;
-        for (int t = 0; t < drums->trackCount; ++t)
-            for (const float roll : drums->patterns[static_cast<std::size_t>(t)].stepRoll[static_cast<std::size_t>(p)])
+        for (int t = 0; t < test::stateOf(*drums).trackCount; ++t)
+            for (const float roll :
+                 test::stateOf(*drums).patterns[static_cast<std::size_t>(t)].stepRoll[static_cast<std::size_t>(p)])
                 rolled = rolled || roll > 0.0f;
         rolledPatterns += rolled;
     }
@@ -226,32 +230,32 @@ TEST(FactoryProgram, LoadsTheRimbaRandKitAndTheRimbastyleSongInChainPlay) {
     auto program = instrumentOnTheFactoryLibrary();
     ASSERT_TRUE(program->loadProgramFile(below(kLibrary, "Programs/RimbaRand.fxp")));
     expectEveryTrackPlaysItsFactorySound(*program);
-    EXPECT_EQ(program->playMode, 1);
-    EXPECT_GE(program->tempo, 80);
-    EXPECT_LE(program->tempo, 130);
+    EXPECT_EQ(test::stateOf(*program).playMode, 1);
+    EXPECT_GE(test::stateOf(*program).tempo, 80);
+    EXPECT_LE(test::stateOf(*program).tempo, 130);
 
     auto kit = instrumentOnTheFactoryLibrary();
     ASSERT_TRUE(kit->loadKit(below(kLibrary, "Drum Kits/RimbaRand.drs")));
     auto set = instrumentOnTheFactoryLibrary();
-    ASSERT_EQ(*loadPatternSet(*set, below(kLibrary, "Patterns/Rimbastyle.ptn")), 16);
+    ASSERT_EQ(*loadPatternSet(test::stateOf(*set), below(kLibrary, "Patterns/Rimbastyle.ptn")), 16);
     for (std::size_t t = 0; t < 12; ++t) {
-        EXPECT_EQ(program->tracks.level[t], kit->tracks.level[t]) << t;
-        EXPECT_EQ(program->tracks.tune[t], kit->tracks.tune[t]) << t;
-        EXPECT_EQ(program->tracks.pan[t], kit->tracks.pan[t]) << t;
-        EXPECT_EQ(program->patterns[t].stepVelocity, set->patterns[t].stepVelocity) << t;
-        EXPECT_EQ(program->patterns[t].stepRoll, set->patterns[t].stepRoll) << t;
+        EXPECT_EQ(test::stateOf(*program).tracks.level[t], test::stateOf(*kit).tracks.level[t]) << t;
+        EXPECT_EQ(test::stateOf(*program).tracks.tune[t], test::stateOf(*kit).tracks.tune[t]) << t;
+        EXPECT_EQ(test::stateOf(*program).tracks.pan[t], test::stateOf(*kit).tracks.pan[t]) << t;
+        EXPECT_EQ(test::stateOf(*program).patterns[t].stepVelocity, test::stateOf(*set).patterns[t].stepVelocity) << t;
+        EXPECT_EQ(test::stateOf(*program).patterns[t].stepRoll, test::stateOf(*set).patterns[t].stepRoll) << t;
     }
-    EXPECT_EQ(program->patternSteps, set->patternSteps);
-    EXPECT_EQ(program->chainEnabled, set->chainEnabled);
-    EXPECT_EQ(program->swing, set->swing);
+    EXPECT_EQ(test::stateOf(*program).patternSteps, test::stateOf(*set).patternSteps);
+    EXPECT_EQ(test::stateOf(*program).chainEnabled, test::stateOf(*set).chainEnabled);
+    EXPECT_EQ(test::stateOf(*program).swing, test::stateOf(*set).swing);
 
     // Random keystrokes belong to the patterns, so the program carries the kit's densities: a
     // few tracks ready to play random hits once the random layer is switched on.
     int randomised = 0;
     for (std::size_t t = 0; t < 12; ++t)
-        randomised += program->tracks.randomMaxDensity[t] >= 0.0f;
+        randomised += test::stateOf(*program).tracks.randomMaxDensity[t] >= 0.0f;
     EXPECT_GE(randomised, 3);
-    EXPECT_EQ(program->randomAuto, 0);
+    EXPECT_EQ(test::stateOf(*program).randomAuto, 0);
 }
 
 }  // namespace

@@ -11,6 +11,7 @@
 #include "plugin/editor/controls/GridGestures.h"
 #include "plugin/editor/controls/VornPatternViews.h"
 #include "plugin/editor/toolkit/Frame.h"
+#include "tests/support/GridPlanesWriter.h"
 
 namespace rimba::controls {
 namespace {
@@ -44,32 +45,25 @@ protected:
     }
 
     TrackPatterns data{};
-    GridTarget target{&data, 1, 16, {}};
+    test::GridPlanesWriter writer{data};
+    GridTarget target{&data, &writer, 1, 16};
     GridGeometry geometry{rectOfSize(0, 0, 320, 40), false, 0};
     GridGestures gestures;
 };
 
-TEST_F(Grid, AClickOnARandomKeystrokeOnlyRemovesItEvenOverAHit) {
+// The layer is the render loop's: the click asks for the keystroke's removal, and the hit under
+// it stays as it is.
+TEST_F(Grid, AClickOnARandomKeystrokeOnlyAsksForItsRemovalEvenOverAHit) {
     for (const float hit : {0.0f, 90.0f}) {
         velocity(5) = hit;
         data.randomHit[5] = 1.0f;
+        writer.keystrokesRemoved.clear();
         EXPECT_EQ(press(onStep(5)), GridOutcome::changed(5));
         gestures.mouseUp(target);
-        EXPECT_EQ(data.randomHit[5], 0.0f);
+        EXPECT_EQ(writer.keystrokesRemoved, std::vector<int>{5});
         EXPECT_EQ(velocity(5), hit);
     }
-}
-
-// In the editor the layer is the render loop's: the click asks for the removal instead.
-TEST_F(Grid, AClickOnARandomKeystrokeAsksForItsRemovalWhereTheGridHasAWay) {
-    std::vector<int> asked;
-    target.removeKeystroke = [&asked](int step) { asked.push_back(step); };
-    data.randomHit[7] = 1.0f;
-    EXPECT_EQ(press(onStep(7)), GridOutcome::changed(7));
-    gestures.mouseUp(target);
-    EXPECT_EQ(asked, std::vector<int>{7});
-    EXPECT_EQ(data.randomHit[7], 1.0f);
-    EXPECT_EQ(velocity(7), 0.0f);
+    EXPECT_EQ(writer.writes, 0);
 }
 
 TEST_F(Grid, ALeftClickSetsOrDeletesAndLengthModeDeletesOnlyAtTheRelease) {
@@ -439,7 +433,7 @@ TEST_F(Grid, AGridOfAPatternOutsideTheSixteenChangesNothing) {
         data.stepVelocity[static_cast<std::size_t>(p)][3] = 50.0f;
     const TrackPatterns before = data;
     for (const int pattern : {-1, kPatternCount, kPatternCount + 1}) {
-        const GridTarget outside{&data, pattern, 16, {}};
+        const GridTarget outside{&data, &writer, pattern, 16};
         for (const GridButton button : {GridButton::left, GridButton::right}) {
             EXPECT_EQ(gestures.mouseDown(outside, geometry, onStep(3), button, {true, false}), GridOutcome{})
                 << pattern;
@@ -595,7 +589,8 @@ TEST(PatternControl, ReportsEachChangedStepAndTheChosenMenuEntry) {
     auto* grid = frame.add(std::make_unique<CVornPattern>(rectOfSize(0, 100, 320, 54), &heard, 8192, 0));
     grid->setScrollBar(true);
     TrackPatterns data{};
-    grid->attachPatterns(&data, 2, 16);
+    test::GridPlanesWriter writer(data);
+    grid->attachPatterns(&data, &writer, 2, 16);
     std::vector<std::string> shown;
 
     frame.mouseDown({30, 120}, toolkit::kLButton);

@@ -12,6 +12,7 @@
 
 #include "plugin/editor/controls/VornPatternViews.h"
 #include "plugin/editor/toolkit/DrawContext.h"
+#include "tests/support/GridPlanesWriter.h"
 
 namespace rimba::controls {
 namespace {
@@ -138,9 +139,10 @@ TEST(PatternViews, KeepTheirRowsLoopsAndColumnsWithinTheirLimits) {
         grid.setRow(row);
         EXPECT_EQ(grid.getRow().stepCount, kept) << given;
         TrackPatterns data{};
-        grid.attachPatterns(&data, 0, given);
+        test::GridPlanesWriter writer(data);
+        grid.attachPatterns(&data, &writer, 0, given);
         EXPECT_EQ(grid.getRow().stepCount, kept) << given;
-        grid.attachPatterns(nullptr, 0, 16);
+        grid.attachPatterns(nullptr, nullptr, 0, 16);
     }
 
     CVornLoopSelect loop(rectOfSize(0, 0, 160, 10), nullptr, 1);
@@ -165,9 +167,10 @@ enum class Answer { step, bar, nothing };
 
 Answer pressAt(CPoint where) {
     TrackPatterns data{};
+    test::GridPlanesWriter writer(data);
     CVornPattern grid(rectOfSize(0, 0, kWidth, kHeight), nullptr, 1, kTrack);
     grid.setScrollBar(true);
-    grid.attachPatterns(&data, 0, 16);
+    grid.attachPatterns(&data, &writer, 0, 16);
     bool menuAsked = false;
     grid.popupMenu = [&](const toolkit::MenuModel&, CPoint) -> std::optional<toolkit::MenuChoice> {
         menuAsked = true;

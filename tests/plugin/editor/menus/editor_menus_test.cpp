@@ -15,6 +15,7 @@
 #include "tests/plugin/editor/menus/ScriptedDialogs.h"
 #include "tests/plugins/FixturePlugins.h"
 #include "tests/support/TempFolder.h"
+#include "tests/support/InstrumentProbe.h"
 
 namespace rimba {
 namespace {
@@ -72,7 +73,7 @@ protected:
             folder.makeFolder(folderName);
             const bool written = kind == FileKind::program ? drums->saveProgramFile(path)
                                  : kind == FileKind::kit   ? drums->saveKit(path)
-                                                           : savePatternSet(*drums, path);
+                                                           : savePatternSet(test::stateOf(*drums), path);
             EXPECT_TRUE(written) << path;
             paths.push_back(path);
         }
@@ -80,9 +81,9 @@ protected:
     }
 
     std::string& currentFile(FileKind kind) {
-        return kind == FileKind::program ? drums->settings.programFile
-               : kind == FileKind::kit   ? drums->settings.drumKitFile
-                                         : drums->settings.patternSetFile;
+        return kind == FileKind::program ? test::stateOf(*drums).settings.programFile
+               : kind == FileKind::kit   ? test::stateOf(*drums).settings.drumKitFile
+                                         : test::stateOf(*drums).settings.patternSetFile;
     }
 
     test::TempFolder folder;
@@ -99,29 +100,29 @@ TEST_F(EditorMenusTest, TwelveTracksModeTwiceRestoresTheStoredCountAndSaysSoEach
             const bool wasChecked = entryOf(menus->build(MenuKind::main).model, {"12 Tracks Mode"})->checked;
             EXPECT_EQ(wasChecked, (round == 1) == (tracks == 12));
             choose(MenuKind::main, {"12 Tracks Mode"});
-            EXPECT_EQ(drums->settings.channelNumber, (round == 1) == (tracks == 12) ? 8 : 12);
+            EXPECT_EQ(test::stateOf(*drums).settings.channelNumber, (round == 1) == (tracks == 12) ? 8 : 12);
             EXPECT_EQ(drums->getTrackCount(), tracks);
             ASSERT_EQ(dialogs.requests.size(), static_cast<std::size_t>(round));
             EXPECT_EQ(dialogs.requests.back().title,
                       "The selected mode will be activated on the next reboot of the plugin.");
             EXPECT_EQ(dialogs.requests.back().start, "VORN Studio");
         }
-        EXPECT_EQ(drums->settings.channelNumber, tracks);
+        EXPECT_EQ(test::stateOf(*drums).settings.channelNumber, tracks);
     }
 }
 
 TEST_F(EditorMenusTest, ReceiveMidiChannelChecksTheEntryOfTheSettingAndOffReceivesNothing) {
     const std::vector<std::pair<int, std::string>> cases{{-1, "OFF"}, {0, "Any"}, {5, "5"}, {16, "16"}};
     for (const auto& [value, text] : cases) {
-        drums->settings.receiveMidiChannel = value;
+        test::stateOf(*drums).settings.receiveMidiChannel = value;
         const BuiltMenu menu = menus->build(MenuKind::main);
         const toolkit::MenuModel& channels = *entryOf(menu.model, {"Receive MIDI Channel"})->submenu;
         ASSERT_EQ(channels.getNbEntries(), 18);
         for (int i = 0; i < 18; ++i)
             EXPECT_EQ(channels.isEntryChecked(i), channels.getEntry(i).text == text) << text << " entry " << i;
-        drums->settings.receiveMidiChannel = 99;
+        test::stateOf(*drums).settings.receiveMidiChannel = 99;
         choose(MenuKind::main, {"Receive MIDI Channel", text});
-        EXPECT_EQ(drums->settings.receiveMidiChannel, value);
+        EXPECT_EQ(test::stateOf(*drums).settings.receiveMidiChannel, value);
     }
     choose(MenuKind::main, {"Receive MIDI Channel", "OFF"});
     for (std::uint8_t channel = 0; channel < 16; ++channel) {
@@ -129,7 +130,7 @@ TEST_F(EditorMenusTest, ReceiveMidiChannelChecksTheEntryOfTheSettingAndOffReceiv
         VstEvents events{.numEvents = 1, .reserved = 0, .events = {reinterpret_cast<VstEvent*>(&note), nullptr}};
         drums->processEvents(&events);
     }
-    EXPECT_FALSE(drums->midiInput.pop().has_value());
+    EXPECT_FALSE(test::stateOf(*drums).midiInput.pop().has_value());
 }
 
 TEST_F(EditorMenusTest, NextAndPreviousStayInsideTheFolderList) {
@@ -192,9 +193,9 @@ TEST_F(EditorMenusTest, TheMainMenuEndsWithTheVersionInAHostAndAddsTheDeviceSett
     choose(MenuKind::main, {"Audio/MIDI Settings", "Buffer Size", "2048"});
     choose(MenuKind::main, {"Audio/MIDI Settings", "Audio Output Device", "default"});
     choose(MenuKind::main, {"Audio/MIDI Settings", "MIDI Input Device", "Keys:0"});
-    EXPECT_EQ(drums->settings.standaloneSampleRate, 96000);
-    EXPECT_EQ(drums->settings.standaloneBufferSize, 2048);
-    EXPECT_EQ(drums->settings.audioDevice, "default");
+    EXPECT_EQ(test::stateOf(*drums).settings.standaloneSampleRate, 96000);
+    EXPECT_EQ(test::stateOf(*drums).settings.standaloneBufferSize, 2048);
+    EXPECT_EQ(test::stateOf(*drums).settings.audioDevice, "default");
     EXPECT_EQ(automated, (std::vector<std::pair<std::int32_t, float>>{
                              {0x20000, 96000.0f}, {0x20001, 2048.0f}, {0x20002, 0.0f}, {0x20003, 0.0f}}));
     EXPECT_TRUE(entryOf(menus->build(MenuKind::main).model, {"Audio/MIDI Settings", "Sample Rate", "96000"})->checked);
@@ -202,18 +203,20 @@ TEST_F(EditorMenusTest, TheMainMenuEndsWithTheVersionInAHostAndAddsTheDeviceSett
 
 TEST_F(EditorMenusTest, SaveIsDisabledWhileThereIsNoCurrentFile) {
     for (const MenuKind kind : {MenuKind::program, MenuKind::kit, MenuKind::pattern}) {
-        drums->settings.programFile = drums->settings.drumKitFile = drums->settings.patternSetFile = "";
+        test::stateOf(*drums).settings.programFile = test::stateOf(*drums).settings.drumKitFile =
+            test::stateOf(*drums).settings.patternSetFile = "";
         EXPECT_TRUE(entryOf(menus->build(kind).model, {"Save"})->disabled);
-        drums->settings.programFile = drums->settings.drumKitFile = drums->settings.patternSetFile = folder / "x";
+        test::stateOf(*drums).settings.programFile = test::stateOf(*drums).settings.drumKitFile =
+            test::stateOf(*drums).settings.patternSetFile = folder / "x";
         EXPECT_FALSE(entryOf(menus->build(kind).model, {"Save"})->disabled);
     }
 }
 
 TEST_F(EditorMenusTest, DialogsShowTheirTitlesAndACancelledOneChangesNothing) {
-    drums->settings.programFile = folder / "p.fxp";
-    drums->settings.exportAudioFilePath = folder / "e.wav";
-    drums->settings.filesPath = folder.path() + separator();
-    const InstrumentSettings before = drums->settings;
+    test::stateOf(*drums).settings.programFile = folder / "p.fxp";
+    test::stateOf(*drums).settings.exportAudioFilePath = folder / "e.wav";
+    test::stateOf(*drums).settings.filesPath = folder.path() + separator();
+    const InstrumentSettings before = test::stateOf(*drums).settings;
     const std::vector<std::tuple<MenuKind, std::vector<std::string>, std::string, std::string>> cases{
         {MenuKind::main, {"Export to Audio File ..."}, "Save As Audio File", "wav"},
         {MenuKind::main, {"Export to MIDI File ..."}, "Save As MIDI File", "mid"},
@@ -236,42 +239,42 @@ TEST_F(EditorMenusTest, DialogsShowTheirTitlesAndACancelledOneChangesNothing) {
     }
     EXPECT_EQ(dialogs.requests[0].start, folder / "e.wav");
     EXPECT_EQ(dialogs.requests[4].start, folder / "p.fxp");
-    EXPECT_EQ(drums->settings.programFile, before.programFile);
-    EXPECT_EQ(drums->settings.filesPath, before.filesPath);
-    EXPECT_EQ(drums->settings.exportAudioFilePath, before.exportAudioFilePath);
+    EXPECT_EQ(test::stateOf(*drums).settings.programFile, before.programFile);
+    EXPECT_EQ(test::stateOf(*drums).settings.filesPath, before.filesPath);
+    EXPECT_EQ(test::stateOf(*drums).settings.exportAudioFilePath, before.exportAudioFilePath);
     EXPECT_TRUE(folder.namesIn().empty());
 }
 
 TEST_F(EditorMenusTest, FoldersEndWithTheSeparatorAndARefusedProgramStaysUnloaded) {
     dialogs.answers = {folder.path()};
     choose(MenuKind::main, {"App Folder ..."});
-    EXPECT_EQ(drums->settings.filesPath, folder.path() + separator());
+    EXPECT_EQ(test::stateOf(*drums).settings.filesPath, folder.path() + separator());
 
     const std::string good = writeThree(FileKind::program)[1];
     const std::string bad = folder.makeFile("Programs/broken.fxp", "not a program");
-    drums->settings.programFile = good;
+    test::stateOf(*drums).settings.programFile = good;
     dialogs.answers = {bad};
     EXPECT_FALSE(choose(MenuKind::program, {"Open ..."}).has(refresh::kEverything));
-    EXPECT_EQ(drums->settings.programFile, good);
+    EXPECT_EQ(test::stateOf(*drums).settings.programFile, good);
     EXPECT_EQ(textsOf(menus->build(MenuKind::program).model),
               (std::vector<std::string>{"New Program", "Open ...", "Save", "Save As ...", "-", "a.fxp", "b.fxp",
                                         "broken.fxp", "c.fxp"}));
     EXPECT_TRUE(entryOf(menus->build(MenuKind::program).model, {"b.fxp"})->checked);
     choose(MenuKind::program, {"c.fxp"});
-    EXPECT_EQ(drums->settings.programFile, folder / "Programs/c.fxp");
+    EXPECT_EQ(test::stateOf(*drums).settings.programFile, folder / "Programs/c.fxp");
     EXPECT_EQ(drums->getProgram(), 3);
 }
 
 TEST_F(EditorMenusTest, MuteMidiKeyStopsAndStartsPlaybackAndTheTriggerKeyShowsTheSelector) {
-    drums->setPlaying(1);
+    test::stateOf(*drums).setPlaying(1);
     EXPECT_TRUE(choose(MenuKind::main, {"Mute MIDI Key"}).has(refresh::kPlayState));
-    EXPECT_EQ(drums->settings.muteMidiKey, 1);
-    EXPECT_EQ(drums->playing.load(), 0);
+    EXPECT_EQ(test::stateOf(*drums).settings.muteMidiKey, 1);
+    EXPECT_EQ(test::stateOf(*drums).playing.load(), 0);
     choose(MenuKind::main, {"Mute MIDI Key"});
-    EXPECT_EQ(drums->settings.muteMidiKey, 0);
-    EXPECT_EQ(drums->playing.load(), 1);
+    EXPECT_EQ(test::stateOf(*drums).settings.muteMidiKey, 0);
+    EXPECT_EQ(test::stateOf(*drums).playing.load(), 1);
 
-    drums->settings.patternTriggerMidiKey = 48;
+    test::stateOf(*drums).settings.patternTriggerMidiKey = 48;
     const MenuOutcome shown = choose(MenuKind::main, {"Pattern Trigger MIDI Key"});
     ASSERT_TRUE(shown.noteSelector.has_value());
     EXPECT_EQ(shown.noteSelector->key, 48);
@@ -285,17 +288,17 @@ TEST_F(EditorMenusTest, KnobBehaviorModeReachesTheDrumSynthAndItsMenuAppearsWith
     EXPECT_EQ(menus->build(MenuKind::synth, 0).model.getNbEntries(), 0);
     ASSERT_TRUE(drums->loadSlot(VornDrums::kSynthSlot, test::fixturePluginPath("fixture-drum-synth")).ok());
     EXPECT_TRUE(choose(MenuKind::main, {"Knob Behavior Mode", "Intuitive"}).has(refresh::kKnobMode));
-    EXPECT_EQ(drums->settings.knobBehaviorMode, 2);
+    EXPECT_EQ(test::stateOf(*drums).settings.knobBehaviorMode, 2);
     EXPECT_EQ(drums->slotPlugin(VornDrums::kSynthSlot)->getParameter(kSynthKnobModeParameter), 2.0f);
     EXPECT_TRUE(entryOf(menus->build(MenuKind::main).model, {"Knob Behavior Mode", "Intuitive"})->checked);
 
-    drums->settings.synthFilesPath = folder.makeFolder("Synth") + separator();
+    test::stateOf(*drums).settings.synthFilesPath = folder.makeFolder("Synth") + separator();
     EXPECT_EQ(textsOf(menus->build(MenuKind::synth, 1).model),
               (std::vector<std::string>{"Load Synth ...", "-", "Save Synth", "Save Synth As ..."}));
     EXPECT_TRUE(entryOf(menus->build(MenuKind::synth, 1).model, {"Save Synth"})->disabled);
     dialogs.answers = {folder / "Synth/kick"};
     choose(MenuKind::synth, {"Save Synth As ..."}, 1);
-    EXPECT_EQ(dialogs.requests.back().start, drums->settings.synthFilesPath);
+    EXPECT_EQ(dialogs.requests.back().start, test::stateOf(*drums).settings.synthFilesPath);
     EXPECT_TRUE(std::filesystem::exists(folder / "Synth/kick.fxp"));
     const toolkit::MenuModel after = menus->build(MenuKind::synth, 1).model;
     EXPECT_FALSE(entryOf(after, {"Save Synth"})->disabled);
@@ -305,7 +308,7 @@ TEST_F(EditorMenusTest, KnobBehaviorModeReachesTheDrumSynthAndItsMenuAppearsWith
 TEST_F(EditorMenusTest, TheSlotMenuListsTheEffectFolderAndRemovesWhatItLoaded) {
     // Absolute as the system takes it (a drive on Windows), as the settings store keeps it.
     const std::filesystem::path fixtures = std::filesystem::path(RIMBA_FIXTURE_PLUGIN_DIR).make_preferred();
-    drums->settings.effectPath = std::filesystem::absolute(fixtures).string() + separator();
+    test::stateOf(*drums).settings.effectPath = std::filesystem::absolute(fixtures).string() + separator();
     const std::string gainLibrary = std::string("fixture-gain") + RIMBA_LIBRARY_EXTENSION;
     const toolkit::MenuModel empty = menus->build(MenuKind::effectSlot, 2).model;
     EXPECT_EQ(empty.getEntry(0).text, "Select Effect ...");
@@ -315,17 +318,17 @@ TEST_F(EditorMenusTest, TheSlotMenuListsTheEffectFolderAndRemovesWhatItLoaded) {
     ASSERT_GE(empty.findEntry(gainLibrary), 3);
 
     EXPECT_TRUE(choose(MenuKind::effectSlot, {gainLibrary}, 2).has(refresh::kEffectSlots));
-    EXPECT_EQ(drums->effectEnabled[2], 1);
+    EXPECT_EQ(test::stateOf(*drums).effectEnabled[2], 1);
     const toolkit::MenuModel loaded = menus->build(MenuKind::effectSlot, 2).model;
     EXPECT_EQ(loaded.getEntry(1).text, "Remove " + drums->slotPlugin(2)->description().label);
     EXPECT_TRUE(entryOf(loaded, {gainLibrary})->checked);
     choose(MenuKind::effectSlot, {loaded.getEntry(1).text}, 2);
     EXPECT_EQ(drums->slotPlugin(2), nullptr);
-    EXPECT_EQ(drums->effectEnabled[2], 0);
+    EXPECT_EQ(test::stateOf(*drums).effectEnabled[2], 0);
 }
 
 TEST_F(EditorMenusTest, APopUpCarriesOutTheChosenEntryAndADismissedOneNothing) {
-    drums->settings.filesPath = folder.path();
+    test::stateOf(*drums).settings.filesPath = folder.path();
     const BuiltMenu menu = menus->build(MenuKind::main);
     dialogs.menuAnswer = chainOf(menu.model, {"User Manual", "French"});
     menus->popup(MenuKind::main, 0, {10, 10});

@@ -11,6 +11,7 @@
 #include "plugin/files/ProgramChunk.h"
 #include "tests/plugin/files/ChunkFixture.h"
 #include "tests/support/Environment.h"
+#include "tests/support/InstrumentProbe.h"
 
 namespace rimba::chunk_test {
 namespace {
@@ -26,7 +27,7 @@ TEST(LibraryPaths, ASoundUnderTheLibraryIsStoredRelativeAndFoundAgainAfterTheLib
     writeWave(first + "/Samples/Kicks/Deep Kick.wav", testSound(500, 2));
     auto drums = makeDrums(8, first + "/");  // a set folder may end with a separator
     setSoundPath(*drums, 1, first + "/Samples/Kicks/Deep Kick.wav");
-    ASSERT_GE(drums->voices[1].soundIndex, 0);
+    ASSERT_GE(test::stateOf(*drums).voices[1].soundIndex, 0);
     const std::vector<std::uint8_t> b = chunkOf(*drums);
     EXPECT_EQ(textAt(b, kHeader + kTrack + kPath, 256), "\\Samples\\Kicks\\Deep Kick.wav");
 
@@ -35,8 +36,11 @@ TEST(LibraryPaths, ASoundUnderTheLibraryIsStoredRelativeAndFoundAgainAfterTheLib
     auto later = makeDrums(8, moved);
     ASSERT_EQ(give(*later, b), 1);
     EXPECT_EQ(soundPathOf(*later, 1), moved + "/Samples/Kicks/Deep Kick.wav");
-    ASSERT_GE(later->voices[1].soundIndex, 0);
-    EXPECT_EQ(later->soundList[static_cast<std::size_t>(later->voices[1].soundIndex)]->frameCount, 500);
+    ASSERT_GE(test::stateOf(*later).voices[1].soundIndex, 0);
+    EXPECT_EQ(test::stateOf(*later)
+                  .soundList[static_cast<std::size_t>(test::stateOf(*later).voices[1].soundIndex)]
+                  ->frameCount,
+              500);
 }
 
 TEST(LibraryPaths, ASoundOutsideTheLibraryIsStoredWholeAndLoadsFromThere) {
@@ -50,7 +54,7 @@ TEST(LibraryPaths, ASoundOutsideTheLibraryIsStoredWholeAndLoadsFromThere) {
     EXPECT_EQ(textAt(b, kHeader + kPath, 256), root.path() + "/lib2/snare.wav");
     auto other = makeDrums(8, root.path() + "/lib");
     ASSERT_EQ(give(*other, b), 1);
-    EXPECT_GE(other->voices[0].soundIndex, 0);
+    EXPECT_GE(test::stateOf(*other).voices[0].soundIndex, 0);
 }
 
 TEST(LibraryPaths, ANameWithASlashIsAbsoluteOnlyWhenAFileExistsThereElseInsideTheLibrary) {
@@ -70,7 +74,7 @@ TEST(LibraryPaths, ANameWithASlashIsAbsoluteOnlyWhenAFileExistsThereElseInsideTh
     block.text(kHeader + 3 * kTrack + kPath, "/Samples/hat.wav");
     ASSERT_EQ(give(*drums, block.bytes), 1);
     EXPECT_EQ(soundPathOf(*drums, 3), library + "/Samples/hat.wav");
-    EXPECT_GE(drums->voices[3].soundIndex, 0);
+    EXPECT_GE(test::stateOf(*drums).voices[3].soundIndex, 0);
 }
 
 TEST(LibraryPaths, StoredPathsUseBackslashesAndOnlyWholeFolderNamesCount) {
@@ -100,8 +104,11 @@ TEST(LibraryPaths, AKitStoresASoundRelativeOnlyUnderTheLibraryFolderInItsExactCa
     ASSERT_TRUE(other->loadKit(root / "kit.drs"));
     EXPECT_EQ(soundPathOf(*other, 0), root / "lib/kick.wav");
     EXPECT_EQ(soundPathOf(*other, 1), root / "Lib/snare.wav");
-    ASSERT_GE(other->voices[0].soundIndex, 0);
-    EXPECT_EQ(other->soundList[static_cast<std::size_t>(other->voices[0].soundIndex)]->frameCount, 400);
+    ASSERT_GE(test::stateOf(*other).voices[0].soundIndex, 0);
+    EXPECT_EQ(test::stateOf(*other)
+                  .soundList[static_cast<std::size_t>(test::stateOf(*other).voices[0].soundIndex)]
+                  ->frameCount,
+              400);
 }
 
 TEST(LibraryPaths, TheDefaultLibraryLiesInTheUsersDataFolder) {

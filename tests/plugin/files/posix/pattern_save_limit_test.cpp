@@ -11,6 +11,7 @@
 #include "tests/common/platform/posix/FileSizeLimit.h"
 #include "tests/plugin/files/PatternFixtures.h"
 #include "tests/plugin/files/SoundFixtures.h"
+#include "tests/support/InstrumentProbe.h"
 
 namespace rimba::test::patterns {
 namespace {
@@ -29,8 +30,8 @@ TEST(PatternSetRoundTrip, ASaveThatCannotBeWrittenWholeLeavesTheOldSetInPlace) {
     {
         FileSizeLimit limit(4096);
         ASSERT_TRUE(limit.isApplied());
-        EXPECT_FALSE(savePatternSet(*drums, path));
-        EXPECT_FALSE(savePattern(*drums, path, 3));
+        EXPECT_FALSE(savePatternSet(test::stateOf(*drums), path));
+        EXPECT_FALSE(savePattern(test::stateOf(*drums), path, 3));
     }
     EXPECT_EQ(readText(path), old);
     std::size_t names = 0;
