@@ -22,7 +22,8 @@ void copyPlanes(PlayedTrack& into, const TrackPatterns& planes) {
 }
 
 // One track's copy taken again; false when an edit was in progress or came meanwhile.
-bool takeTrack(PlayedSteps& played, std::size_t t, const TrackPatterns& planes, const std::atomic<std::uint32_t>& count) {
+bool takeTrack(PlayedSteps& played, std::size_t t, const TrackPatterns& planes,
+               const std::atomic<std::uint32_t>& count) {
     const std::uint32_t before = count.load(std::memory_order_acquire);
     if (before == played.takenAt[t])
         return true;

@@ -175,7 +175,8 @@ TEST(ThreadStress, EverySettingTheRenderLoopReadsChangesBesideIt) {
         // Undo and redo put whole groups of settings back at once.
         [](VornDrums& d, std::mt19937& r) {
             d.beginGesture();
-            d.setValue(tags::globalBase(d.state().trackCount) + tags::kSwingOffset, static_cast<float>(r() % kMaxSwing));
+            d.setValue(tags::globalBase(d.state().trackCount) + tags::kSwingOffset,
+                       static_cast<float>(r() % kMaxSwing));
             d.setValue(tags::trackTag(static_cast<int>(r() % 6), tags::kReverse), static_cast<float>(r() % 2));
             d.endGesture();
             d.undo();

@@ -14,6 +14,7 @@
 #include "plugin/files/ProgramChunk.h"
 #include "tests/plugin/files/ChunkFixture.h"
 #include "tests/support/Environment.h"
+#include "tests/support/InstrumentProbe.h"
 
 namespace rimba::chunk_test {
 namespace {
@@ -33,7 +34,7 @@ TEST(WindowsLibraryPaths, ASoundUnderTheLibraryIsStoredRelativeAndFoundAgainAfte
     writeWave(first + "\\Samples\\Kicks\\Deep Kick.wav", testSound(500, 2));
     auto drums = makeDrums(8, first + "\\");
     setSoundPath(*drums, 1, first + "\\Samples\\Kicks\\Deep Kick.wav");
-    ASSERT_GE(drums->voices[1].soundIndex, 0);
+    ASSERT_GE(test::stateOf(*drums).voices[1].soundIndex, 0);
     const std::vector<std::uint8_t> b = chunkOf(*drums);
     EXPECT_EQ(textAt(b, kHeader + kTrack + kPath, 256), "\\Samples\\Kicks\\Deep Kick.wav");
 
@@ -42,7 +43,7 @@ TEST(WindowsLibraryPaths, ASoundUnderTheLibraryIsStoredRelativeAndFoundAgainAfte
     auto later = makeDrums(8, moved);
     ASSERT_EQ(give(*later, b), 1);
     EXPECT_EQ(soundPathOf(*later, 1), moved + "\\Samples\\Kicks\\Deep Kick.wav");
-    ASSERT_GE(later->voices[1].soundIndex, 0);
+    ASSERT_GE(test::stateOf(*later).voices[1].soundIndex, 0);
 }
 
 TEST(WindowsLibraryPaths, ADrivePathOutsideTheLibraryIsStoredWholeAndLoadsFromThere) {
@@ -57,7 +58,7 @@ TEST(WindowsLibraryPaths, ADrivePathOutsideTheLibraryIsStoredWholeAndLoadsFromTh
     EXPECT_EQ(textAt(b, kHeader + kPath, 256), root / "lib2\\snare.wav");
     auto other = makeDrums(8, root / "lib");
     ASSERT_EQ(give(*other, b), 1);
-    EXPECT_GE(other->voices[0].soundIndex, 0);
+    EXPECT_GE(test::stateOf(*other).voices[0].soundIndex, 0);
 }
 
 TEST(WindowsLibraryPaths, SlashesTurnIntoBackslashesAndANameWithoutADriveIsInsideTheLibrary) {
