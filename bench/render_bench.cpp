@@ -31,6 +31,7 @@
 #include "bench/BenchSongs.h"
 #include "plugin/core/VornDrums.h"
 #include "plugin/files/SoundReader.h"
+#include "tests/support/InstrumentProbe.h"
 
 namespace {
 
@@ -64,8 +65,8 @@ std::unique_ptr<rimba::Sound> drumSound(int track) {
 // One track's equaliser on, every band boosted or cut a little, as the benchmarks' songs have it.
 void switchTrackEqualiserOn(VornDrums& drums, int track) {
     const auto i = static_cast<std::size_t>(track);
-    drums.tracks.eqOnSample[i] = 1.0f;
-    drums.tracks.eqGain[i] = {0.2f, -0.1f, 0.15f};
+    rimba::test::stateOf(drums).tracks.eqOnSample[i] = 1.0f;
+    rimba::test::stateOf(drums).tracks.eqGain[i] = {0.2f, -0.1f, 0.15f};
     for (int band = 0; band < rimba::kEqBands; ++band)
         drums.queueEqUpdate(track, band);
 }
@@ -73,28 +74,28 @@ void switchTrackEqualiserOn(VornDrums& drums, int track) {
 // `tuned`: the velocity bends each track's pitch, so no voice plays at the sound's own rate.
 std::unique_ptr<VornDrums> busyInstrument(bool equalisers, bool tuned = false) {
     auto drums = std::make_unique<VornDrums>(benchHost, [](rimba::InstrumentSettings&, bool) { return false; });
-    drums->swing = 40;
-    for (int t = 0; t < drums->trackCount; ++t) {
+    rimba::test::stateOf(*drums).swing = 40;
+    for (int t = 0; t < rimba::test::stateOf(*drums).trackCount; ++t) {
         const auto i = static_cast<std::size_t>(t);
-        drums->soundList.push_back(drumSound(t));
-        drums->voices[i].soundIndex = t;
+        rimba::test::stateOf(*drums).soundList.push_back(drumSound(t));
+        rimba::test::stateOf(*drums).voices[i].soundIndex = t;
         drums->recomputeBounds(t);
-        drums->tracks.pan[i] = 0.2f + 0.05f * t;
-        drums->tracks.send1[i] = 0.3f;
-        drums->tracks.oneShot[i] = t % 3 == 0 ? 0.0f : 1.0f;
+        rimba::test::stateOf(*drums).tracks.pan[i] = 0.2f + 0.05f * t;
+        rimba::test::stateOf(*drums).tracks.send1[i] = 0.3f;
+        rimba::test::stateOf(*drums).tracks.oneShot[i] = t % 3 == 0 ? 0.0f : 1.0f;
         if (tuned)
-            drums->tracks.tuneVelocity[i] = 1.5f + 0.25f * static_cast<float>(t);
+            rimba::test::stateOf(*drums).tracks.tuneVelocity[i] = 1.5f + 0.25f * static_cast<float>(t);
         for (int s = 0; s < 16; ++s) {
-            drums->patterns[i].stepVelocity[0][static_cast<std::size_t>(s)] = ((s + t) % 2 == 0) ? 100.0f : 0.0f;
-            drums->patterns[i].stepRoll[0][static_cast<std::size_t>(s)] = (s % 4 == 3) ? 2.0f : 0.0f;
+            rimba::test::stateOf(*drums).patterns[i].stepVelocity[0][static_cast<std::size_t>(s)] = ((s + t) % 2 == 0) ? 100.0f : 0.0f;
+            rimba::test::stateOf(*drums).patterns[i].stepRoll[0][static_cast<std::size_t>(s)] = (s % 4 == 3) ? 2.0f : 0.0f;
         }
         if (equalisers)
             switchTrackEqualiserOn(*drums, t);
         drums->updateTrackGains(t);
     }
     if (equalisers) {
-        drums->masterEqOn = 1.0f;
-        drums->masterEqGain = {0.1f, 0.1f, -0.1f};
+        rimba::test::stateOf(*drums).masterEqOn = 1.0f;
+        rimba::test::stateOf(*drums).masterEqGain = {0.1f, 0.1f, -0.1f};
         for (int band = 0; band < rimba::kEqBands; ++band)
             drums->queueEqUpdate(rimba::FilterUpdate::kMasterTarget, band);
     }
@@ -180,22 +181,22 @@ std::unique_ptr<VornDrums> songInstrument(Song song, bool equalisers, const std:
     auto drums = std::make_unique<VornDrums>(benchHost, [](rimba::InstrumentSettings&, bool) { return false; });
     drums->setSampleRate(static_cast<float>(rimba::bench::kSongRate));
     drums->setBlockSize(kSongBlock);
-    drums->patternSteps[0] = rimba::bench::kStepsPerBar;
-    for (int t = 0; t < rimba::bench::kSongTracks && t < drums->trackCount; ++t) {
+    rimba::test::stateOf(*drums).patternSteps[0] = rimba::bench::kStepsPerBar;
+    for (int t = 0; t < rimba::bench::kSongTracks && t < rimba::test::stateOf(*drums).trackCount; ++t) {
         const auto i = static_cast<std::size_t>(t);
         rimba::Result<rimba::Sound> sound = rimba::loadSoundFile(rimba::bench::soundPath(folder, t));
         if (!sound)
             return nullptr;
-        drums->soundList.push_back(std::make_unique<rimba::Sound>(std::move(*sound)));
-        drums->voices[i].soundIndex = static_cast<std::int32_t>(drums->soundList.size() - 1);
+        rimba::test::stateOf(*drums).soundList.push_back(std::make_unique<rimba::Sound>(std::move(*sound)));
+        rimba::test::stateOf(*drums).voices[i].soundIndex = static_cast<std::int32_t>(rimba::test::stateOf(*drums).soundList.size() - 1);
         drums->recomputeBounds(t);
-        drums->patterns[i].stepVelocity[0].fill(0.0f);
+        rimba::test::stateOf(*drums).patterns[i].stepVelocity[0].fill(0.0f);
         if (equalisers)
             switchTrackEqualiserOn(*drums, t);
         drums->updateTrackGains(t);
     }
     for (const rimba::bench::Hit& hit : rimba::bench::songHits(song))
-        drums->patterns[static_cast<std::size_t>(hit.track)].stepVelocity[0][static_cast<std::size_t>(hit.step)] =
+        rimba::test::stateOf(*drums).patterns[static_cast<std::size_t>(hit.track)].stepVelocity[0][static_cast<std::size_t>(hit.step)] =
             static_cast<float>(rimba::bench::kHitVelocity);
     return drums;
 }
