@@ -86,8 +86,10 @@ std::unique_ptr<VornDrums> busyInstrument(bool equalisers, bool tuned = false) {
         if (tuned)
             rimba::test::stateOf(*drums).tracks.tuneVelocity[i] = 1.5f + 0.25f * static_cast<float>(t);
         for (int s = 0; s < 16; ++s) {
-            rimba::test::stateOf(*drums).patterns[i].stepVelocity[0][static_cast<std::size_t>(s)] = ((s + t) % 2 == 0) ? 100.0f : 0.0f;
-            rimba::test::stateOf(*drums).patterns[i].stepRoll[0][static_cast<std::size_t>(s)] = (s % 4 == 3) ? 2.0f : 0.0f;
+            rimba::test::stateOf(*drums).patterns[i].stepVelocity[0][static_cast<std::size_t>(s)] =
+                ((s + t) % 2 == 0) ? 100.0f : 0.0f;
+            rimba::test::stateOf(*drums).patterns[i].stepRoll[0][static_cast<std::size_t>(s)] =
+                (s % 4 == 3) ? 2.0f : 0.0f;
         }
         if (equalisers)
             switchTrackEqualiserOn(*drums, t);
@@ -188,7 +190,8 @@ std::unique_ptr<VornDrums> songInstrument(Song song, bool equalisers, const std:
         if (!sound)
             return nullptr;
         rimba::test::stateOf(*drums).soundList.push_back(std::make_unique<rimba::Sound>(std::move(*sound)));
-        rimba::test::stateOf(*drums).voices[i].soundIndex = static_cast<std::int32_t>(rimba::test::stateOf(*drums).soundList.size() - 1);
+        rimba::test::stateOf(*drums).voices[i].soundIndex =
+            static_cast<std::int32_t>(rimba::test::stateOf(*drums).soundList.size() - 1);
         drums->recomputeBounds(t);
         rimba::test::stateOf(*drums).patterns[i].stepVelocity[0].fill(0.0f);
         if (equalisers)
@@ -196,8 +199,9 @@ std::unique_ptr<VornDrums> songInstrument(Song song, bool equalisers, const std:
         drums->updateTrackGains(t);
     }
     for (const rimba::bench::Hit& hit : rimba::bench::songHits(song))
-        rimba::test::stateOf(*drums).patterns[static_cast<std::size_t>(hit.track)].stepVelocity[0][static_cast<std::size_t>(hit.step)] =
-            static_cast<float>(rimba::bench::kHitVelocity);
+        rimba::test::stateOf(*drums)
+            .patterns[static_cast<std::size_t>(hit.track)]
+            .stepVelocity[0][static_cast<std::size_t>(hit.step)] = static_cast<float>(rimba::bench::kHitVelocity);
     return drums;
 }
 

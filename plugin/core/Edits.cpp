@@ -113,8 +113,8 @@ void VornDrums::setTrackPatterns(int track, const TrackPatterns& planes) {
     const StepEdit edit(stepEdits[at(track)]);
     for (std::size_t p = 0; p < kPatternCount; ++p) {
         for (std::size_t s = 0; s < kMaxSteps; ++s) {
-            storeRelaxed(live.stepVelocity[p][s], planes.stepVelocity[p][s]);
-            storeRelaxed(live.stepRoll[p][s], planes.stepRoll[p][s]);
+            storeStepValue(live.stepVelocity[p][s], planes.stepVelocity[p][s]);
+            storeStepValue(live.stepRoll[p][s], planes.stepRoll[p][s]);
         }
     }
     live.stepHold = planes.stepHold;
@@ -130,8 +130,8 @@ void VornDrums::setPatternStep(int track, int pattern, int step, const PatternSt
     const auto s = at(step);
     // The render loop takes the played planes whole at the start of a block (PlayedSteps.h).
     const StepEdit edit(stepEdits[at(track)]);
-    storeRelaxed(live.stepVelocity[p][s], values.velocity);
-    storeRelaxed(live.stepRoll[p][s], values.roll);
+    storeStepValue(live.stepVelocity[p][s], values.velocity);
+    storeStepValue(live.stepRoll[p][s], values.roll);
     live.stepHold[p][s] = values.hold;
 }
 

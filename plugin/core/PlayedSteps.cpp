@@ -3,20 +3,23 @@
 namespace rimba {
 
 StepEdit::StepEdit(std::atomic<std::uint32_t>& count) : count(count) {
+    // Odd from here on; the edit's values are stored with release after it (storeStepValue).
     count.store(count.load(std::memory_order_relaxed) + 1, std::memory_order_relaxed);
-    // The odd count is seen before any value of the edit.
-    std::atomic_thread_fence(std::memory_order_release);
 }
 
 StepEdit::~StepEdit() { count.store(count.load(std::memory_order_relaxed) + 1, std::memory_order_release); }
 
 namespace {
 
+float loadStepValue(const float& cell) {
+    return std::atomic_ref<float>(const_cast<float&>(cell)).load(std::memory_order_acquire);
+}
+
 void copyPlanes(PlayedTrack& into, const TrackPatterns& planes) {
     for (std::size_t p = 0; p < kPatternCount; ++p) {
         for (std::size_t s = 0; s < kMaxSteps; ++s) {
-            into.velocity[p][s] = loadRelaxed(planes.stepVelocity[p][s]);
-            into.roll[p][s] = loadRelaxed(planes.stepRoll[p][s]);
+            into.velocity[p][s] = loadStepValue(planes.stepVelocity[p][s]);
+            into.roll[p][s] = loadStepValue(planes.stepRoll[p][s]);
         }
     }
 }
@@ -31,8 +34,8 @@ bool takeTrack(PlayedSteps& played, std::size_t t, const TrackPatterns& planes,
         return false;
     const std::uint8_t spare = played.inUse[t] ^ 1u;
     copyPlanes(played.copies[t][spare], planes);
-    // The values read above are read before the count is read again.
-    std::atomic_thread_fence(std::memory_order_acquire);
+    // The values were read with acquire: had one of them come from an edit begun meanwhile, the
+    // count read now shows that edit.
     if (count.load(std::memory_order_relaxed) != before)
         return false;
     played.inUse[t] = spare;

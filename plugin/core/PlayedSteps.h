@@ -44,6 +44,13 @@ struct PlayedSteps {
     const PlayedTrack& track(std::size_t t) const { return copies[t][inUse[t]]; }
 };
 
+// A value of a velocity or roll plane, stored inside a StepEdit. Stored with release, and read
+// for the copy with acquire, so that a copy which reads any value of an edit also sees the edit's
+// count move when it looks again.
+inline void storeStepValue(float& cell, float value) {
+    std::atomic_ref<float>(cell).store(value, std::memory_order_release);
+}
+
 // Marks an edit of one track's step planes in progress for its lifetime (user-interface thread).
 class StepEdit {
 public:

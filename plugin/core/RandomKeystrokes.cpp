@@ -177,9 +177,9 @@ void keepRandomKeystrokes(InstrumentState& state) {
         for (std::size_t s = 0; s < kMaxSteps; ++s) {
             if (loadRelaxed(planes.randomHit[s]) == 0.0f)
                 continue;
-            storeRelaxed(planes.stepVelocity[p][s], loadRelaxed(planes.randomVelocity[s]));
+            storeStepValue(planes.stepVelocity[p][s], loadRelaxed(planes.randomVelocity[s]));
             planes.stepHold[p][s] = loadRelaxed(planes.randomHold[s]);
-            storeRelaxed(planes.stepRoll[p][s], loadRelaxed(planes.randomRoll[s]));
+            storeStepValue(planes.stepRoll[p][s], loadRelaxed(planes.randomRoll[s]));
         }
     }
     requestRandomChange(state, {.kind = RandomRequest::Kind::clearKept});

@@ -164,8 +164,8 @@ void VornDrums::applyPatternEdit(int track, int pattern, const PatternEdit& edit
     // ranges as they are, value by value.
     const StepEdit whole(stepEdits[static_cast<std::size_t>(track)]);
     for (std::size_t s = 0; s < kMaxSteps; ++s) {
-        storeRelaxed(planes.stepVelocity[p][s], edit.velocity[s]);
-        storeRelaxed(planes.stepRoll[p][s], edit.roll[s]);
+        storeStepValue(planes.stepVelocity[p][s], edit.velocity[s]);
+        storeStepValue(planes.stepRoll[p][s], edit.roll[s]);
     }
     planes.stepHold[p] = edit.hold;
     storeRelaxed(planes.randomMinDensity[p], edit.randomMinDensity);
