@@ -259,6 +259,22 @@ protected:
     }
 
     PluginLibrary library{RIMBA_PLUGIN_PATH};
+    // The first step of track 1 that is empty in the shown pattern; 16 when there is none.
+    static int firstEmptyStepOfTrackOne(const ProgramChunk& chunk) {
+        const auto pattern = static_cast<std::size_t>(chunk.currentPattern);
+        int step = 0;
+        while (step < 16 && chunk.tracks[0].velocity[pattern][static_cast<std::size_t>(step)] != 0)
+            ++step;
+        return step;
+    }
+
+    // High on the step: the grid's bottom 24 pixels belong to its scroll bar.
+    POINT stepOfTrackOne(int step) const {
+        const Place& row = layout.at(stripTag(0, 0));
+        const int stepWidth = (row.right - row.left) / 16;
+        return screenPointOf(frame, {row.left + step * stepWidth + stepWidth / 2, row.top + 8});
+    }
+
     std::map<long, Place> layout;
     AEffect* effect = nullptr;
     HWND host = nullptr;
@@ -267,18 +283,12 @@ protected:
 };
 
 TEST_F(WindowsEditorInput, AClickOnAStepOfTrackOneSetsAHitThere) {
-    const Place& row = layout.at(stripTag(0, 0));
-    const int stepWidth = (row.right - row.left) / 16;
     const ProgramChunk before = chunkNow();
     ASSERT_FALSE(before.tracks.empty());
     const auto pattern = static_cast<std::size_t>(before.currentPattern);
-    int step = 0;  // the first step that is empty in the shown pattern
-    while (step < 16 && before.tracks[0].velocity[pattern][static_cast<std::size_t>(step)] != 0)
-        ++step;
+    const int step = firstEmptyStepOfTrackOne(before);
     ASSERT_LT(step, 16);
-    // High on the step: the grid's bottom 24 pixels belong to its scroll bar.
-    const POINT place = screenPointOf(frame, {row.left + step * stepWidth + stepWidth / 2, row.top + 8});
-    ASSERT_TRUE(xdotool(at(place) + "click 1"));
+    ASSERT_TRUE(xdotool(at(stepOfTrackOne(step)) + "click 1"));
     EXPECT_TRUE(idleUntil([&] {
         return chunkNow().tracks[0].velocity[pattern][static_cast<std::size_t>(step)] == 127;
     })) << "step "
@@ -290,17 +300,12 @@ TEST_F(WindowsEditorInput, AClickOnAStepOfTrackOneSetsAHitThere) {
 // the control character): Ctrl+Z takes back a knob drag and a step, one at a time, and Ctrl+Y and
 // Ctrl+Shift+Z bring them back.
 TEST_F(WindowsEditorInput, CtrlZUndoesAStepAndAKnobDragAndCtrlYAndCtrlShiftZRedoThem) {
-    const Place& row = layout.at(stripTag(0, 0));
-    const int stepWidth = (row.right - row.left) / 16;
     const ProgramChunk before = chunkNow();
     ASSERT_FALSE(before.tracks.empty());
     const auto pattern = static_cast<std::size_t>(before.currentPattern);
-    int step = 0;
-    while (step < 16 && before.tracks[0].velocity[pattern][static_cast<std::size_t>(step)] != 0)
-        ++step;
+    const int step = firstEmptyStepOfTrackOne(before);
     ASSERT_LT(step, 16);
-    const POINT stepPlace = screenPointOf(frame, {row.left + step * stepWidth + stepWidth / 2, row.top + 8});
-    ASSERT_TRUE(xdotool(at(stepPlace) + "click 1"));
+    ASSERT_TRUE(xdotool(at(stepOfTrackOne(step)) + "click 1"));
     ASSERT_TRUE(idleUntil([&] { return chunkNow().tracks[0].velocity[pattern] != before.tracks[0].velocity[pattern]; }))
         << "the click set no step";
     ASSERT_TRUE(idleUntil([] { return !leftButtonHeld(); }));
