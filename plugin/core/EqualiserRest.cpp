@@ -22,30 +22,59 @@ bool sharesSettled(const std::array<EqBand, kEqBands>& bands) {
     return true;
 }
 
-bool sameState(const std::array<EqBand, kEqBands>& a, const std::array<EqBand, kEqBands>& b) {
-    for (std::size_t band = 0; band < a.size(); ++band)
-        if (std::memcmp(a[band].stages.data(), b[band].stages.data(), sizeof a[band].stages) != 0)
-            return false;
-    return true;
+// One stage of a silent track's equaliser, from `stage` on, fed a signal that repeats every
+// `inPeriod` samples, run until its state comes back at the end of a turn of that signal; its
+// output through its own turn goes to `out`. Returns the stage's period, or 0 when it does not
+// come back within kMaxRestPeriod samples.
+std::int32_t stageOrbit(const EqCoefficients& coefficients, EqStage stage, const float* in, std::int32_t inPeriod,
+                        float* out) {
+    const EqStage start = stage;
+    std::int32_t phase = 0;
+    for (std::int32_t n = 1; n <= kMaxRestPeriod; ++n) {
+        // As equaliseTrackSample runs each stage.
+        if (1.0f - stage.mix > 1e-6f)
+            stage.mix += (1.0f - stage.mix) * 0.01f;
+        out[n - 1] = runEqStage(coefficients, stage, in[phase]);
+        phase = phase + 1 == inPeriod ? 0 : phase + 1;
+        if (phase == 0 && std::memcmp(&stage, &start, sizeof stage) == 0)
+            return n;
+    }
+    return 0;
 }
 
 // One turn of the orbit the equaliser is in, its signal kept in rest.orbit; false when the state
 // does not come back within kMaxRestPeriod samples, or a signal of 0 (whose sign the mix could
-// keep or not) comes out.
+// keep or not) comes out. The orbit is found stage by stage: the first stage is fed a constant,
+// so it comes into an orbit of its own, and each stage after is fed the turn of the one before;
+// a stage's period is a whole number of its input's turns, so when the last stage's state comes
+// back, every stage's has, each costing one stage's work per sample of its own period only.
 bool findOrbit(TrackRest& rest, const std::array<EqBand, kEqBands>& bands) {
-    std::array<EqBand, kEqBands> running = bands;
-    for (int n = 1; n <= kMaxRestPeriod; ++n) {
-        const float signal = equaliseTrackSample(running, 0.0f);
-        if (signal == 0.0f)
-            return false;
-        rest.orbit[static_cast<std::size_t>(n - 1)] = signal;
-        if (sameState(running, bands)) {
-            rest.period = n;
-            rest.phase = 0;
-            return true;
+    constexpr int kStages = kEqBands * 2;
+    const float silence = 0.0f;
+    const float* in = &silence;
+    std::int32_t period = 1;
+    int k = 0;
+    for (const EqBand& band : bands) {
+        for (const EqStage& stage : band.stages) {
+            // The buffers take turns so that the last stage writes rest.orbit.
+            float* out = (kStages - 1 - k) % 2 == 0 ? rest.orbit.data() : rest.stageSignal.data();
+            period = stageOrbit(band.coefficients, stage, in, period, out);
+            if (period == 0)
+                return false;
+            in = out;
+            ++k;
         }
     }
-    return false;
+    const float* orbit = rest.orbit.data();
+    if (std::any_of(orbit, orbit + period, [](float signal) { return signal == 0.0f; }))
+        return false;
+    rest.period = period;
+    rest.phase = 0;
+    // Whole turns fill the table, so that the batched path copies long runs of it.
+    rest.turnsLength = kMaxRestPeriod / period * period;
+    for (std::int32_t n = period; n < rest.turnsLength; ++n)
+        rest.orbit[static_cast<std::size_t>(n)] = rest.orbit[static_cast<std::size_t>(n - period)];
+    return true;
 }
 
 }  // namespace

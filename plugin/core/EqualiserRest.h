@@ -18,8 +18,11 @@
 //   the checks fall on the same samples whatever the host's blocks) is a check. At a check, a
 //   track looks for its orbit when it was still through the whole window since the last check,
 //   may rest at this sample, and its equaliser's wet shares no longer move: its equaliser is run
-//   on a copy, with silence in, for up to kMaxRestPeriod samples, until the state comes back to
-//   the one it started from. Found, the track rests from this sample on; not found, it does not
+//   on a copy, with silence in, until the state comes back to the one it started from, within
+//   kMaxRestPeriod samples. The copy runs stage by stage, each stage only for its own period:
+//   a stage fed a signal that repeats every p samples has come back when its state is the one
+//   it started from at the end of a whole number of those turns, so the last stage's period is
+//   the whole equaliser's. Found, the track rests from this sample on; not found, it does not
 //   look again for a while (kChecksAfterFailedSearch).
 // - Still: at every sample of the last kStillWindowsBeforeSearch windows its voice was silent
 //   (no sample part, no synth part), its equaliser on, and its signal moved by at most
@@ -59,7 +62,9 @@ struct TrackRest {
     std::int32_t failedSearches = 0;  // in a row
     std::int32_t period = 0;  // samples of one turn of the orbit
     std::int32_t phase = 0;  // where in the turn the next sample falls
-    std::array<float, kMaxRestPeriod> orbit{};  // the track's signal through one turn
+    std::int32_t turnsLength = 0;  // the samples of `orbit` that hold whole turns
+    std::array<float, kMaxRestPeriod> orbit{};  // the track's signal through one turn, repeated
+    std::array<float, kMaxRestPeriod> stageSignal{};  // a stage's signal while the orbit is looked for
 };
 
 // True when this sample is a check; counts the sample.

@@ -180,15 +180,18 @@ void fillSilentColumn(BatchScratch& s, const batch::VoicePlan& plan, int v, cons
     }
 }
 
-// The column of a resting track: its signal read from its equaliser's orbit.
+// The column of a resting track: its signal read from its equaliser's orbit, in runs that end
+// where the table of whole turns does.
 void playRestingColumn(BatchScratch& s, const batch::VoicePlan& plan, TrackRest& rest, int frames) {
     const float* orbit = rest.orbit.data();
-    const std::int32_t period = rest.period;
     std::int32_t phase = rest.phase;
     const int c = plan.column;
-    for (int k = 0; k < frames; ++k) {
-        s.rows[k][c] = orbit[phase];
-        phase = phase + 1 == period ? 0 : phase + 1;
+    for (int k = 0; k < frames;) {
+        const int run = std::min(frames - k, rest.turnsLength - phase);
+        for (int j = 0; j < run; ++j)
+            s.rows[k + j][c] = orbit[phase + j];
+        k += run;
+        phase = (phase + run) % rest.period;
     }
     rest.phase = phase;
 }
