@@ -38,7 +38,7 @@ struct PlayedSteps {
     PerTrack<std::uint32_t> takenAt{};
     std::uint32_t loadsSeen = kNeverTaken;
 
-    PlayedSteps() { takenAt.fill(kNeverTaken); }
+    PlayedSteps() { takeAllAgain(); }
     // Every track's copy is taken again at the next block.
     void takeAllAgain() { takenAt.fill(kNeverTaken); }
     const PlayedTrack& track(std::size_t t) const { return copies[t][inUse[t]]; }
