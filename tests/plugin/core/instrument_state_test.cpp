@@ -70,25 +70,26 @@ TEST(InstrumentDefaults, TracksStartWithTheirDefaultSettings) {
 
 TEST(InstrumentDefaults, PatternsAndSequencerStartEmpty) {
     auto drums = makeInstrument();
-    EXPECT_EQ(test::stateOf(*drums).patterns[3].stepHold[15][63], 1.0f);
-    EXPECT_EQ(test::stateOf(*drums).patterns[15].stepVelocity[0][0], 0.0f);
-    EXPECT_EQ(test::stateOf(*drums).patterns[0].randomHold[10], 1.0f);
-    EXPECT_EQ(test::stateOf(*drums).patterns[0].randomMinDensity[7], -1.0f);
+    const InstrumentState& state = test::stateOf(*drums);
+    EXPECT_EQ(state.patterns[3].stepHold[15][63], 1.0f);
+    EXPECT_EQ(state.patterns[15].stepVelocity[0][0], 0.0f);
+    EXPECT_EQ(state.patterns[0].randomHold[10], 1.0f);
+    EXPECT_EQ(state.patterns[0].randomMinDensity[7], -1.0f);
     for (int p = 0; p < kPatternCount; ++p) {
-        EXPECT_EQ(test::stateOf(*drums).patternSteps[static_cast<std::size_t>(p)], 16);
-        EXPECT_EQ(test::stateOf(*drums).chainEnabled[static_cast<std::size_t>(p)], 0);
+        EXPECT_EQ(state.patternSteps[static_cast<std::size_t>(p)], 16);
+        EXPECT_EQ(state.chainEnabled[static_cast<std::size_t>(p)], 0);
     }
-    EXPECT_EQ(test::stateOf(*drums).playMode, 1);
-    EXPECT_EQ(test::stateOf(*drums).fillAttenuation, 64);
-    EXPECT_EQ(test::stateOf(*drums).playing, 1);
-    EXPECT_EQ(test::stateOf(*drums).tempo, 120);
-    EXPECT_EQ(test::stateOf(*drums).previousTempo, 120);
-    EXPECT_EQ(test::stateOf(*drums).sampleRate, 44100);
-    EXPECT_EQ(test::stateOf(*drums).settings.masterLevel, 127.0f);
-    EXPECT_EQ(test::stateOf(*drums).settings.patternTriggerMidiKey, -1);
-    EXPECT_EQ(test::stateOf(*drums).settings.enableMidiProgramChange, 1);
-    EXPECT_TRUE(test::stateOf(*drums).midiInput.empty());
-    EXPECT_TRUE(test::stateOf(*drums).pendingEvents.empty());
+    EXPECT_EQ(state.playMode, 1);
+    EXPECT_EQ(state.fillAttenuation, 64);
+    EXPECT_EQ(state.playing, 1);
+    EXPECT_EQ(state.tempo, 120);
+    EXPECT_EQ(state.previousTempo, 120);
+    EXPECT_EQ(state.sampleRate, 44100);
+    EXPECT_EQ(state.settings.masterLevel, 127.0f);
+    EXPECT_EQ(state.settings.patternTriggerMidiKey, -1);
+    EXPECT_EQ(state.settings.enableMidiProgramChange, 1);
+    EXPECT_TRUE(state.midiInput.empty());
+    EXPECT_TRUE(state.pendingEvents.empty());
 }
 
 TEST(InstrumentDefaults, VoicesServeTheirOwnTrackAndStartIdle) {

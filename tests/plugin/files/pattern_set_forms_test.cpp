@@ -46,12 +46,13 @@ TEST_F(PatternSetForms, AHeaderOfSevenFieldsSetsItsValuesAndKeepsFourFieldEntrie
     const std::string text = line({"STEPNUMBER_MODE", "64", "3", "25.0000", "1.0000", "1.0000", "1.0000"}) +
                              line({"PATTERN_NOTES", "0", "16", "0", "2", "36", "1.0", "50", "6", "37", "1.0", "60"});
     EXPECT_EQ(load(text), 1);
-    EXPECT_EQ(test::stateOf(*drums).playMode, 2);
-    EXPECT_EQ(test::stateOf(*drums).swing, 25);
-    EXPECT_EQ(test::stateOf(*drums).randomAuto, 1);
-    EXPECT_EQ(test::stateOf(*drums).randomPerPattern, 1);
-    EXPECT_EQ(test::stateOf(*drums).randomGraphVisible, 0);
-    EXPECT_EQ(test::stateOf(*drums).fillAttenuation, 64);
+    const InstrumentState& state = test::stateOf(*drums);
+    EXPECT_EQ(state.playMode, 2);
+    EXPECT_EQ(state.swing, 25);
+    EXPECT_EQ(state.randomAuto, 1);
+    EXPECT_EQ(state.randomPerPattern, 1);
+    EXPECT_EQ(state.randomGraphVisible, 0);
+    EXPECT_EQ(state.fillAttenuation, 64);
     EXPECT_EQ(velocityAt(*drums, 0, 0, 2), 50.0f);
     EXPECT_EQ(velocityAt(*drums, 1, 0, 6), 60.0f);
     EXPECT_EQ(rollAt(*drums, 0, 0, 2), 0.0f);

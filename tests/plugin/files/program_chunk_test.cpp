@@ -383,41 +383,42 @@ void expectEveryFormTrack(const VornDrums& d, const FormRow& f, int t) {
 }
 
 void expectEveryFormTail(const VornDrums& d, const FormRow& f) {
-    EXPECT_EQ(test::stateOf(d).patternSteps[3], 24);
-    EXPECT_EQ(test::stateOf(d).patternSteps[4], 16);
-    EXPECT_EQ(test::stateOf(d).chainEnabled[3], 1);
-    EXPECT_EQ(test::stateOf(d).chainEnabled[7], 1);
-    EXPECT_EQ(test::stateOf(d).currentPattern, 3);
-    EXPECT_EQ(test::stateOf(d).playMode, 0);
-    EXPECT_EQ(test::stateOf(d).swing, 40);
+    const InstrumentState& s = test::stateOf(d);
+    EXPECT_EQ(s.patternSteps[3], 24);
+    EXPECT_EQ(s.patternSteps[4], 16);
+    EXPECT_EQ(s.chainEnabled[3], 1);
+    EXPECT_EQ(s.chainEnabled[7], 1);
+    EXPECT_EQ(s.currentPattern, 3);
+    EXPECT_EQ(s.playMode, 0);
+    EXPECT_EQ(s.swing, 40);
     if (f.tail == 0) {
-        EXPECT_EQ(test::stateOf(d).tempo, 120);
-        EXPECT_EQ(test::stateOf(d).playing, 1);
-        EXPECT_EQ(test::stateOf(d).randomAuto, 0);
-        EXPECT_EQ(test::stateOf(d).randomPerPattern, 0);
-        EXPECT_EQ(test::stateOf(d).randomGraphVisible, 0);
-        EXPECT_EQ(test::stateOf(d).effectEnabled[0], 0);
-        EXPECT_EQ(test::stateOf(d).masterEqOn, 0.0f);
-        EXPECT_EQ(test::stateOf(d).masterEqGain[1], 0.0f);
-        EXPECT_EQ(test::stateOf(d).masterEqFreq[2], 0.6889311f);
-        EXPECT_EQ(test::stateOf(d).patternSetReserved[2], 0.0f);
-        EXPECT_EQ(test::stateOf(d).fillAttenuation, 77);
-        EXPECT_EQ(test::stateOf(d).settings.patternTriggerMidiKey, 40);
+        EXPECT_EQ(s.tempo, 120);
+        EXPECT_EQ(s.playing, 1);
+        EXPECT_EQ(s.randomAuto, 0);
+        EXPECT_EQ(s.randomPerPattern, 0);
+        EXPECT_EQ(s.randomGraphVisible, 0);
+        EXPECT_EQ(s.effectEnabled[0], 0);
+        EXPECT_EQ(s.masterEqOn, 0.0f);
+        EXPECT_EQ(s.masterEqGain[1], 0.0f);
+        EXPECT_EQ(s.masterEqFreq[2], 0.6889311f);
+        EXPECT_EQ(s.patternSetReserved[2], 0.0f);
+        EXPECT_EQ(s.fillAttenuation, 77);
+        EXPECT_EQ(s.settings.patternTriggerMidiKey, 40);
     } else {
-        EXPECT_EQ(test::stateOf(d).tempo, 133);
-        EXPECT_EQ(test::stateOf(d).playing, 0);
-        EXPECT_EQ(test::stateOf(d).randomAuto, 0);
-        EXPECT_EQ(test::stateOf(d).randomPerPattern, 1);
-        EXPECT_EQ(test::stateOf(d).randomGraphVisible, 1);
-        EXPECT_EQ(test::stateOf(d).effectEnabled[0], 0);
-        EXPECT_EQ(test::stateOf(d).effectEnabled[2], 1);
-        EXPECT_EQ(test::stateOf(d).masterEqOn, 1.0f);
-        EXPECT_EQ(test::stateOf(d).masterEqGain[1], 0.25f);
+        EXPECT_EQ(s.tempo, 133);
+        EXPECT_EQ(s.playing, 0);
+        EXPECT_EQ(s.randomAuto, 0);
+        EXPECT_EQ(s.randomPerPattern, 1);
+        EXPECT_EQ(s.randomGraphVisible, 1);
+        EXPECT_EQ(s.effectEnabled[0], 0);
+        EXPECT_EQ(s.effectEnabled[2], 1);
+        EXPECT_EQ(s.masterEqOn, 1.0f);
+        EXPECT_EQ(s.masterEqGain[1], 0.25f);
         for (std::size_t i = 0; i < 8; ++i)
-            EXPECT_EQ(test::stateOf(d).patternSetReserved[i], 10.0f + static_cast<float>(i)) << i;
-        EXPECT_EQ(test::stateOf(d).fillAttenuation, 100);
-        EXPECT_EQ(test::stateOf(d).settings.muteMidiKey, 1);
-        EXPECT_EQ(test::stateOf(d).settings.patternTriggerMidiKey, 60);
+            EXPECT_EQ(s.patternSetReserved[i], 10.0f + static_cast<float>(i)) << i;
+        EXPECT_EQ(s.fillAttenuation, 100);
+        EXPECT_EQ(s.settings.muteMidiKey, 1);
+        EXPECT_EQ(s.settings.patternTriggerMidiKey, 60);
     }
 }
 
